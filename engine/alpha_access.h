@@ -1,0 +1,44 @@
+// Reaching the opacity plane of an alpha-kind surface from code that works
+// on any surface (the rotation, the effect dispatch of other kinds).
+//
+// An alpha surface has the plain block layout with longer rows: each row
+// holds the width's PIXELs, then one stored weight byte per pixel (the
+// destination's weight, 0 = source fully drawn, 32 = destination kept).  A
+// double-alpha row has a second weight plane after the first.
+#ifndef TESSERA_ENGINE_ALPHA_ACCESS_H
+#define TESSERA_ENGINE_ALPHA_ACCESS_H
+
+#include <cstdint>
+
+#include "engine/pixel_block.h"
+#include "engine/surface.h"
+
+namespace tessera {
+
+inline bool HasAlphaPlane(SURFACE* surface) {
+  const SURFACE_STYLE s = surface->GetStyle();
+  return (s == SS_ALPHA || s == SS_DOUBLEALPHA || s == SS_PSDALPHA || s == SS_ALPHAONLY) &&
+         surface->GetBitmap() != nullptr;
+}
+
+// The first weight plane of row y (the caller keeps y inside the surface).
+inline uint8_t* AlphaRow(void* block, int y) {
+  return reinterpret_cast<uint8_t*>(BlockRows(block)[y]) + 2 * static_cast<size_t>(BlockHeader(block)->width);
+}
+
+// Colour 0 and weight 32 (fully transparent) everywhere.
+inline void ZeroFillAlphaBlock(void* block) {
+  const PixelBlockHeader* h = BlockHeader(block);
+  for (int y = 0; y < h->height; ++y) {
+    PIXEL* row = BlockRows(block)[y];
+    uint8_t* weights = AlphaRow(block, y);
+    for (int x = 0; x < h->width; ++x) {
+      row[x] = 0;
+      weights[x] = 32;
+    }
+  }
+}
+
+}  // namespace tessera
+
+#endif

@@ -1,0 +1,39 @@
+// The SDL2 backend: real message boxes and a real window behind an HWND.
+//
+//   tessera::sdl::UseSdlBackend();            // installs the SDL services
+//   HWND w = tessera::sdl::CreateGameWindow("村庄", 800, 600, MyWindowProc);
+//   while (tessera::sdl::PumpEvents(w)) { ... draw a frame ... }
+//
+// Games that want no display (tests, servers) simply never call it: the
+// headless services are the default.
+#ifndef TESSERA_PLATFORM_SDL_SDL_BACKEND_H
+#define TESSERA_PLATFORM_SDL_SDL_BACKEND_H
+
+#include <string_view>
+
+#include "platform/window.h"
+
+struct SDL_Window;
+
+namespace tessera::sdl {
+
+// Initialises SDL's video subsystem and installs the SDL message sink.
+// False (with SDL's reason on stderr) when no display can be opened; the
+// headless services then stay installed.
+bool UseSdlBackend();
+
+// Creates a window record with a real SDL window of the given client size
+// and GBK title.  Null when the window cannot be created.
+HWND CreateGameWindow(std::string_view title_gbk, int width, int height,
+                      WindowProc proc = nullptr);
+
+// The SDL window behind a record made by CreateGameWindow, else null.
+SDL_Window* GetSdlWindow(HWND window);
+
+// Delivers posted messages and handles pending SDL events (closing the
+// window among them).  False once the user has asked to quit.
+bool PumpEvents(HWND window);
+
+}  // namespace tessera::sdl
+
+#endif

@@ -1,0 +1,32 @@
+// The engine's entry functions.
+//
+// The library keeps one instance of each engine service and hands it out
+// through these functions, exported under plain names.  A game creates the
+// services in this order: AfxCreateResource, AfxCreateViewManager, then the
+// mouse, sound and music in any order; AfxFreeEngine frees them all.
+#ifndef TESSERA_PUBLIC_ENGINE_H
+#define TESSERA_PUBLIC_ENGINE_H
+
+#include "public/export.h"
+#include "public/windows_types.h"
+
+// Screen size used by the GUI, the map manager and the mouse cursor.  The
+// setters round down to a multiple of 4; the defaults are 800 x 600.
+TESSERA_API void AfxSetScreenWidth(int width);
+TESSERA_API void AfxSetScreenHeight(int height);
+TESSERA_API int AfxGetScreenWidth(void);
+TESSERA_API int AfxGetScreenHeight(void);
+
+// Frees every engine service that exists, in the order music player, wave
+// buffer, sound device, resource pack, mouse cursor, display manager,
+// animation table, shared animation table, and clears each pointer.  The
+// chain manager, the map manager and the databases are not touched.
+TESSERA_API void AfxFreeEngine(void);
+
+namespace tessera {
+// Puts every engine-wide value of this file back to its initial state
+// (frees the services as AfxFreeEngine does, screen 800 x 600).  Tests only.
+void ResetEngineForTests();
+}  // namespace tessera
+
+#endif

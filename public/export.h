@@ -1,0 +1,11 @@
+// Linkage of the engine's plain-named entry points.
+//
+// The entry functions are exported from the shared library under their bare
+// names (no C++ decoration), so that `nm -D libtessera.so` lists e.g.
+// `AfxGetScreenWidth` and a program can look them up by that name.
+#ifndef TESSERA_PUBLIC_EXPORT_H
+#define TESSERA_PUBLIC_EXPORT_H
+
+#define TESSERA_API extern "C" __attribute__((visibility("default")))
+
+#endif

@@ -1,0 +1,27 @@
+// Tessera: a 2D tile-based role-playing game engine.
+//
+// The umbrella header: every public class and entry function.
+//   #include <tessera/tessera.h>
+#ifndef TESSERA_TESSERA_H
+#define TESSERA_TESSERA_H
+
+#include "public/windows_types.h"
+#include "public/export.h"
+#include "public/engine.h"
+#include "public/error_report.h"
+#include "public/random.h"
+
+#include "engine/pixel.h"
+#include "engine/surface.h"
+#include "engine/dib_surface.h"
+
+#include "platform/clock.h"
+#include "platform/message_sink.h"
+#include "platform/path.h"
+#include "platform/random.h"
+#include "platform/text_encoding.h"
+#include "platform/window.h"
+#include "platform/headless/headless_message_sink.h"
+#include "platform/headless/manual_clock.h"
+
+#endif
