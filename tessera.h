@@ -14,6 +14,7 @@
 #include "engine/pixel.h"
 #include "engine/surface.h"
 #include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"
