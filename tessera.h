@@ -15,6 +15,8 @@
 #include "engine/surface.h"
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
+#include "engine/rle_surface.h"
+#include "engine/rle_mask_surface.h"
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"
