@@ -17,6 +17,8 @@
 #include "engine/packed_stream.h"
 #include "engine/rle_surface.h"
 #include "engine/rle_mask_surface.h"
+#include "engine/alpha_surface.h"
+#include "engine/double_alpha_surface.h"
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"
