@@ -19,6 +19,7 @@
 #include "engine/rle_mask_surface.h"
 #include "engine/alpha_surface.h"
 #include "engine/double_alpha_surface.h"
+#include "engine/dle_surface.h"
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"
