@@ -108,7 +108,7 @@ TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
 TEST(AlphaSurface, WholeWeightsCopyOrKeep) {
   TestRandom rnd(1);
   auto src = MakeAlpha(37, 5, 0, 31);
-  FillRandom(src.get(), rnd);
+  FillRandom(src.get(), rnd, 30);
   auto dst = MakeDib(37, 5, 0);
   src->Blit(dst.get(), 0, 0);
   for (int y = 0; y < 5; ++y)
@@ -155,7 +155,7 @@ TEST(AlphaSurface, BlitsMatchTheScalarReference) {
     src.Initialize();
     RandomAlpha(&src, rnd);
     auto dst = MakeDib(rnd.Range(1, 90), rnd.Range(1, 16), 0);
-    FillRandom(dst.get(), rnd);
+    FillRandom(dst.get(), rnd, 30);
     const int dw = dst->GetWidth(), dh = dst->GetHeight();
     const int cl = rnd.Range(0, dw - 1), ct = rnd.Range(0, dh - 1);
     const int cr = rnd.Range(cl, dw), cb = rnd.Range(ct, dh);
@@ -221,7 +221,7 @@ TEST(AlphaSurface, RotationOfAnAlphaSource) {
   // Angle 0 over a plain destination: blended with the blend table's
   // rounding, all but the last column and row, weights above 32 as 32.
   auto dst = MakeDib(20, 20, 0);
-  FillRandom(dst.get(), rnd);
+  FillRandom(dst.get(), rnd, 30);
   const Words before = Pixels(dst.get());
   DRAW_FX fx;
   fx.kind = FX_ROTATE;

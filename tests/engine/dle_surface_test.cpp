@@ -143,7 +143,7 @@ TEST(DleSurface, BlitEqualsTheAlphaSurfaceBlitOfTheSameImage) {
         }
       }
     auto d1 = MakeDib(rnd.Range(1, 80), rnd.Range(1, 14), 0);
-    FillRandom(d1.get(), rnd);
+    FillRandom(d1.get(), rnd, 30);
     const int cl = rnd.Range(0, d1->GetWidth() - 1), ct = rnd.Range(0, d1->GetHeight() - 1);
     SetClip(d1.get(), cl, ct, rnd.Range(cl, d1->GetWidth()), rnd.Range(ct, d1->GetHeight()));
     auto d2 = MakeDib(d1->GetWidth(), d1->GetHeight(), 0);

@@ -1,6 +1,6 @@
 // Test images for the run-length, alpha and packed-alpha suites: random
-// sprites with a chosen share of opaque pixels, and plain references that
-// read pixels one by one.
+// sprites with a chosen share of opaque pixels, pixels read one by one, and
+// clip rectangles.
 #ifndef TESSERA_TESTS_ENGINE_SPRITE_IMAGES_H
 #define TESSERA_TESTS_ENGINE_SPRITE_IMAGES_H
 
@@ -9,17 +9,9 @@
 
 #include "engine/dib_surface.h"
 #include "engine/pixel_block.h"
-#include "support/test_support.h"
+#include "support/surface_helpers.h"
 
 namespace tessera::test {
-
-inline std::unique_ptr<DIBSURFACE> MakeDib(int w, int h, uint16_t fill) {
-  auto s = std::make_unique<DIBSURFACE>(w, h);
-  s->Initialize();
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) s->SetPixel(x, y, fill);
-  return s;
-}
 
 // A sprite whose opaque pixels come in stretches (as drawn images do), about
 // `opaque_percent` of them opaque.  Opaque values avoid COLOR_KEY but may
@@ -43,16 +35,13 @@ inline std::unique_ptr<DIBSURFACE> MakeSprite(int w, int h, int opaque_percent, 
   return s;
 }
 
-inline std::vector<uint16_t> Pixels(SURFACE* s) {
+// Every pixel read through GetPixel (for the kinds whose block has no
+// plain rows).
+inline std::vector<uint16_t> ReadPixels(SURFACE* s) {
   std::vector<uint16_t> out;
   for (int y = 0; y < s->GetHeight(); ++y)
     for (int x = 0; x < s->GetWidth(); ++x) out.push_back(s->GetPixel(x, y));
   return out;
-}
-
-inline void FillRandom(SURFACE* s, TestRandom& rnd) {
-  for (int y = 0; y < s->GetHeight(); ++y)
-    for (int x = 0; x < s->GetWidth(); ++x) s->SetPixel(x, y, static_cast<uint16_t>(rnd.Next()));
 }
 
 inline void SetClip(SURFACE* s, int l, int t, int r, int b) {
