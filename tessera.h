@@ -14,6 +14,12 @@
 #include "engine/pixel.h"
 #include "engine/surface.h"
 #include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
+#include "engine/rle_surface.h"
+#include "engine/rle_mask_surface.h"
+#include "engine/alpha_surface.h"
+#include "engine/double_alpha_surface.h"
+#include "engine/dle_surface.h"
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"
