@@ -90,23 +90,27 @@ DbConnection::~DbConnection() {
   sqlite3_close_v2(db_);
 }
 
+sqlite3_stmt* DbConnection::PrepareAsWritten(std::string_view sql) {
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK || !stmt) {
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  // One statement only, as the engine's data access runs one command.
+  if (!OnlySpaceLeft(std::string(tail, sql.data() + sql.size() - tail).c_str())) {
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  return stmt;
+}
+
 sqlite3_stmt* DbConnection::Prepare(std::string_view sql, std::vector<std::string>& literals, bool& cached) {
   std::string shape;
   cached = SplitSqlLiterals(sql, shape, literals);
   if (!cached) {
-    // Not cacheable: prepare the text as it stands.
     literals.clear();
-    sqlite3_stmt* stmt = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK || !stmt) {
-      sqlite3_finalize(stmt);
-      return nullptr;
-    }
-    if (!OnlySpaceLeft(std::string(tail, sql.data() + sql.size() - tail).c_str())) {
-      sqlite3_finalize(stmt);
-      return nullptr;
-    }
-    return stmt;
+    return PrepareAsWritten(sql);
   }
 
   sqlite3_stmt* stmt = nullptr;
@@ -123,16 +127,17 @@ sqlite3_stmt* DbConnection::Prepare(std::string_view sql, std::vector<std::strin
   }
   if (!stmt) {
     const char* tail = nullptr;
-    if (sqlite3_prepare_v3(db_, shape.c_str(), static_cast<int>(shape.size()) + 1, SQLITE_PREPARE_PERSISTENT,
-                           &stmt, &tail) != SQLITE_OK ||
-        !stmt) {
+    bool usable = sqlite3_prepare_v3(db_, shape.c_str(), static_cast<int>(shape.size()) + 1,
+                                     SQLITE_PREPARE_PERSISTENT, &stmt, &tail) == SQLITE_OK &&
+                  stmt && OnlySpaceLeft(tail) &&
+                  sqlite3_bind_parameter_count(stmt) == static_cast<int>(literals.size());
+    if (!usable) {
+      // Some statements need their text values where a parameter cannot
+      // stand (a trigger body, a default value): run those as written.
       sqlite3_finalize(stmt);
-      return nullptr;
-    }
-    // One statement only, as the engine's data access runs one command.
-    if (!OnlySpaceLeft(tail) || sqlite3_bind_parameter_count(stmt) != static_cast<int>(literals.size())) {
-      sqlite3_finalize(stmt);
-      return nullptr;
+      cached = false;
+      literals.clear();
+      return PrepareAsWritten(sql);
     }
     if (cache_.size() >= kCacheSize) {
       sqlite3_finalize(cache_.back().stmt);

@@ -49,6 +49,7 @@ class DbConnection {
   // A prepared statement for `sql` with its quoted values bound, or null.
   // `literals` keeps the unquoted values alive while the statement runs.
   sqlite3_stmt* Prepare(std::string_view sql, std::vector<std::string>& literals, bool& cached);
+  sqlite3_stmt* PrepareAsWritten(std::string_view sql);
   void Finish(sqlite3_stmt* stmt, bool cached);
 
   struct CachedStatement {
