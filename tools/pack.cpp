@@ -322,6 +322,9 @@ int main(int argc, char** argv) {
   std::string error;
   if (!ParseOptions(raw, o, error)) return Fail(kProgram, error);
   if (o.args.empty()) return Fail(kProgram, "no command; see --help");
+  // Packs named "\\name" lie in the database's folder, which the engine
+  // finds by the path's last separator: give a bare file name one.
+  if (o.args.size() > 1 && tessera::LastSeparator(o.args[1]) == std::string::npos) o.args[1] = "./" + o.args[1];
   const std::string& cmd = o.args[0];
   int rc;
   if (cmd == "create-db")
