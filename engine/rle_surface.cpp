@@ -45,6 +45,8 @@ struct StreamRunBuilder {
   uint16_t* out;       // null: count only
   uint16_t** table;    // row table (write pass)
   uint64_t words = 0;  // words produced so far
+  uint64_t peak = 0;   // most words ever held: a dropped run's pixels are
+                       // written before the row skip that drops them
   long long row = 0;
   long long pos = 0;   // row position after the written headers
   unsigned gap = 0;    // pending gap, low 8 bits
@@ -57,7 +59,7 @@ struct StreamRunBuilder {
   bool RowVisible() const { return row < height; }
   void Put(uint16_t w) {
     if (out) out[words] = w;
-    ++words;
+    peak = std::max(peak, ++words);
   }
   void CloseHeader() {
     if (count > 0) {
@@ -77,7 +79,7 @@ struct StreamRunBuilder {
   // Opens a header slot for pixels that start at run_start.
   void OpenHeader() {
     header = words;
-    ++words;
+    peak = std::max(peak, ++words);
     count = 0;
   }
   // Appends n pixels of the current run; `pixel(i)` gives the i-th.
@@ -93,7 +95,7 @@ struct StreamRunBuilder {
     for (int i = 0; i < n; ++i) {
       if (run_start + count >= width) break;  // the rest of the row is outside
       if (out) out[words] = pixel(i);
-      ++words;
+      peak = std::max(peak, ++words);
       if (++count == 255) {
         CloseHeader();
         gap = 0;
@@ -189,7 +191,7 @@ int RLESURFACE::Initialize(const uint8_t* data, size_t size) {
   StreamRunBuilder count_pass{std::max(m_nWidth, 0), h, nullptr, nullptr};
   if (!tessera::WalkPackedStream(data, size, count_pass)) return 0;
   count_pass.Finish();
-  void* block = AllocateRleBlock(m_nWidth, h, count_pass.words);
+  void* block = AllocateRleBlock(m_nWidth, h, count_pass.peak);
   if (!block) return 0;
   uint16_t* first = RleWords(block, h);
   if (h > 0) RleRowTable(block)[0] = first;

@@ -198,6 +198,11 @@ TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   EXPECT_EQ(result, 1);
   EXPECT_EQ(RowWords(*dropped, 0), Words{0});
   EXPECT_EQ(RowWords(*dropped, 2), (Words{0x0001, 3, 0}));
+  // The dropped run is longer than everything kept: the block must still
+  // have held it while it was pending.
+  auto tall = FromStream(8, 1, {0x1008, 1, 2, 3, 4, 5, 6, 7, 8, 0x4001, 0xF000}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(RowWords(*tall, 0), Words{0});
 }
 
 TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
