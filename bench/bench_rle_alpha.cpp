@@ -189,16 +189,16 @@ void MemcpyBytes(benchmark::State& state, int64_t bytes) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-BENCHMARK_CAPTURE(RleTessera, RleSprites/tessera, false, 32);
-BENCHMARK_CAPTURE(RleSdl, RleSprites/sdl2, false, 32);
-BENCHMARK_CAPTURE(RlePixman, RleSprites/pixman, false, 32);
-BENCHMARK_CAPTURE(MemcpyBytes, RleSprites/memcpy, OpaqueBytes());
-BENCHMARK_CAPTURE(RleTessera, RleSpritesClipped/tessera, true, 32);
-BENCHMARK_CAPTURE(RleSdl, RleSpritesClipped/sdl2, true, 32);
-BENCHMARK_CAPTURE(RlePixman, RleSpritesClipped/pixman, true, 32);
-BENCHMARK_CAPTURE(RleTessera, RleTrans/tessera, false, 16);
-BENCHMARK_CAPTURE(RleSdl, RleTrans/sdl2, false, 16);
-BENCHMARK_CAPTURE(RlePixman, RleTrans/pixman, false, 16);
+BENCHMARK_CAPTURE(RleTessera, RleSprites_tessera, false, 32)->Name("RleSprites/tessera");
+BENCHMARK_CAPTURE(RleSdl, RleSprites_sdl2, false, 32)->Name("RleSprites/sdl2");
+BENCHMARK_CAPTURE(RlePixman, RleSprites_pixman, false, 32)->Name("RleSprites/pixman");
+BENCHMARK_CAPTURE(MemcpyBytes, RleSprites_memcpy, OpaqueBytes())->Name("RleSprites/memcpy");
+BENCHMARK_CAPTURE(RleTessera, RleSpritesClipped_tessera, true, 32)->Name("RleSpritesClipped/tessera");
+BENCHMARK_CAPTURE(RleSdl, RleSpritesClipped_sdl2, true, 32)->Name("RleSpritesClipped/sdl2");
+BENCHMARK_CAPTURE(RlePixman, RleSpritesClipped_pixman, true, 32)->Name("RleSpritesClipped/pixman");
+BENCHMARK_CAPTURE(RleTessera, RleTrans_tessera, false, 16)->Name("RleTrans/tessera");
+BENCHMARK_CAPTURE(RleSdl, RleTrans_sdl2, false, 16)->Name("RleTrans/sdl2");
+BENCHMARK_CAPTURE(RlePixman, RleTrans_pixman, false, 16)->Name("RleTrans/pixman");
 
 // ---------------------------------------------------------------- full-screen alpha
 
@@ -284,17 +284,17 @@ void AlphaPixman(benchmark::State& state, Weights kind) {
   pixman_image_unref(dst);
 }
 
-BENCHMARK_CAPTURE(AlphaTessera, AlphaMixed/tessera, kMixed);
-BENCHMARK_CAPTURE(AlphaSdl, AlphaMixed/sdl2, kMixed);
-BENCHMARK_CAPTURE(AlphaPixman, AlphaMixed/pixman, kMixed);
-BENCHMARK_CAPTURE(MemcpyBytes, AlphaMixed/memcpy, int64_t{kW} * kH * 2);
-BENCHMARK_CAPTURE(AlphaTessera, AlphaAllZero/tessera, kAllZero);
-BENCHMARK_CAPTURE(AlphaSdl, AlphaAllZero/sdl2, kAllZero);
-BENCHMARK_CAPTURE(AlphaPixman, AlphaAllZero/pixman, kAllZero);
-BENCHMARK_CAPTURE(MemcpyBytes, AlphaAllZero/memcpy, int64_t{kW} * kH * 2);
-BENCHMARK_CAPTURE(AlphaTessera, AlphaAll32/tessera, kAll32);
-BENCHMARK_CAPTURE(AlphaSdl, AlphaAll32/sdl2, kAll32);
-BENCHMARK_CAPTURE(AlphaPixman, AlphaAll32/pixman, kAll32);
+BENCHMARK_CAPTURE(AlphaTessera, AlphaMixed_tessera, kMixed)->Name("AlphaMixed/tessera");
+BENCHMARK_CAPTURE(AlphaSdl, AlphaMixed_sdl2, kMixed)->Name("AlphaMixed/sdl2");
+BENCHMARK_CAPTURE(AlphaPixman, AlphaMixed_pixman, kMixed)->Name("AlphaMixed/pixman");
+BENCHMARK_CAPTURE(MemcpyBytes, AlphaMixed_memcpy, int64_t{kW} * kH * 2)->Name("AlphaMixed/memcpy");
+BENCHMARK_CAPTURE(AlphaTessera, AlphaAllZero_tessera, kAllZero)->Name("AlphaAllZero/tessera");
+BENCHMARK_CAPTURE(AlphaSdl, AlphaAllZero_sdl2, kAllZero)->Name("AlphaAllZero/sdl2");
+BENCHMARK_CAPTURE(AlphaPixman, AlphaAllZero_pixman, kAllZero)->Name("AlphaAllZero/pixman");
+BENCHMARK_CAPTURE(MemcpyBytes, AlphaAllZero_memcpy, int64_t{kW} * kH * 2)->Name("AlphaAllZero/memcpy");
+BENCHMARK_CAPTURE(AlphaTessera, AlphaAll32_tessera, kAll32)->Name("AlphaAll32/tessera");
+BENCHMARK_CAPTURE(AlphaSdl, AlphaAll32_sdl2, kAll32)->Name("AlphaAll32/sdl2");
+BENCHMARK_CAPTURE(AlphaPixman, AlphaAll32_pixman, kAll32)->Name("AlphaAll32/pixman");
 
 // ---------------------------------------------------------------- packed alpha
 
@@ -313,8 +313,8 @@ void DleTessera(benchmark::State& state) {
 }
 
 BENCHMARK(DleTessera)->Name("DleBlit/tessera");
-BENCHMARK_CAPTURE(AlphaSdl, DleBlit/sdl2, kMixed);
-BENCHMARK_CAPTURE(AlphaPixman, DleBlit/pixman, kMixed);
+BENCHMARK_CAPTURE(AlphaSdl, DleBlit_sdl2, kMixed)->Name("DleBlit/sdl2");
+BENCHMARK_CAPTURE(AlphaPixman, DleBlit_pixman, kMixed)->Name("DleBlit/pixman");
 
 // ---------------------------------------------------------------- encoding and decoding
 
@@ -356,7 +356,7 @@ void EncodeSdl(benchmark::State& state) {
 
 BENCHMARK(EncodeTessera)->Name("RleEncode/tessera");
 BENCHMARK(EncodeSdl)->Name("RleEncode/sdl2");
-BENCHMARK_CAPTURE(MemcpyBytes, RleEncode/memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2);
+BENCHMARK_CAPTURE(MemcpyBytes, RleEncode_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)->Name("RleEncode/memcpy");
 
 std::vector<std::vector<uint8_t>> SpriteStreams() {
   std::vector<std::vector<uint8_t>> out;
@@ -391,9 +391,9 @@ void StreamToDib(benchmark::State& state) {
 }
 
 BENCHMARK(StreamToRle)->Name("StreamToRle/tessera");
-BENCHMARK_CAPTURE(MemcpyBytes, StreamToRle/memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2);
+BENCHMARK_CAPTURE(MemcpyBytes, StreamToRle_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)->Name("StreamToRle/memcpy");
 BENCHMARK(StreamToDib)->Name("StreamToDib/tessera");
-BENCHMARK_CAPTURE(MemcpyBytes, StreamToDib/memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2);
+BENCHMARK_CAPTURE(MemcpyBytes, StreamToDib_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)->Name("StreamToDib/memcpy");
 
 }  // namespace
 

@@ -82,9 +82,11 @@ struct StreamRunBuilder {
     peak = std::max(peak, ++words);
     count = 0;
   }
-  // Appends n pixels of the current run; `pixel(i)` gives the i-th.
-  template <class Pixel>
-  void AddPixels(int n, Pixel pixel) {
+  // Appends n pixels of the current run, in pieces that end at the width
+  // or at a full run of 255; copy(dst, first, k) writes the op's pixels
+  // [first, first + k).
+  template <class Copy>
+  void AddPixels(int n, Copy copy) {
     if (!RowVisible()) return;
     if (!in_run) {
       in_run = true;
@@ -92,11 +94,16 @@ struct StreamRunBuilder {
       run_start = pos + gap;
       OpenHeader();
     }
-    for (int i = 0; i < n; ++i) {
-      if (run_start + count >= width) break;  // the rest of the row is outside
-      if (out) out[words] = pixel(i);
-      peak = std::max(peak, ++words);
-      if (++count == 255) {
+    for (int i = 0; i < n;) {
+      const long long room = width - (run_start + count);
+      if (room <= 0) break;  // the rest of the row is outside
+      const int k = static_cast<int>(std::min<long long>(std::min(n - i, 255 - count), room));
+      if (out) copy(out + words, i, k);
+      words += static_cast<uint64_t>(k);
+      peak = std::max(peak, words);
+      count += k;
+      i += k;
+      if (count == 255) {
         CloseHeader();
         gap = 0;
         run_start += 255;
@@ -122,10 +129,12 @@ struct StreamRunBuilder {
     gap = (gap + static_cast<unsigned>(n)) & 0xFF;
   }
   void Literal(const uint8_t* w, int n) {
-    AddPixels(n, [w](int i) { return tessera::LoadLittle16(w + 2 * i); });
+    AddPixels(n, [w](uint16_t* dst, int first, int k) {
+      tessera::CopyLittleWords(reinterpret_cast<PIXEL*>(dst), w + 2 * first, static_cast<size_t>(k));
+    });
   }
   void Fill(uint16_t colour, int n) {
-    AddPixels(n, [colour](int) { return colour; });
+    AddPixels(n, [colour](uint16_t* dst, int, int k) { std::fill_n(dst, k, colour); });
   }
   void RowSkip(int n) {
     // The stream gives a row skip only where no run is pending; one that is
