@@ -245,17 +245,8 @@ TEST(RleSurface, BlitsMatchTheScalarReferenceAtEveryEdge) {
     const int w = rnd.Range(1, 300), h = rnd.Range(1, 20);
     auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
     auto rle = Encode(src.get());
-    auto dst = MakeDib(rnd.Range(1, 120), rnd.Range(1, 30), 0);
-    FillRandom(dst.get(), rnd, 30);
-    const int cl = rnd.Range(0, dst->GetWidth() - 1), ct = rnd.Range(0, dst->GetHeight() - 1);
-    SetClip(dst.get(), cl, ct, rnd.Range(cl, dst->GetWidth()), rnd.Range(ct, dst->GetHeight()));
-    auto ref = MakeDib(dst->GetWidth(), dst->GetHeight(), 0);
-    SetClip(ref.get(), 0, 0, dst->GetWidth(), dst->GetHeight());
-    for (int y = 0; y < dst->GetHeight(); ++y)
-      for (int x = 0; x < dst->GetWidth(); ++x) ref->SetPixel(x, y, dst->GetPixel(x, y));
-    tagRECT clip;
-    dst->GetClipper(clip);
-    ref->SetClipper(clip);
+    auto dst = RandomTarget(rnd, 120, 30);
+    auto ref = CopyOf(dst.get());
     const int x = rnd.Range(-w, dst->GetWidth()), y = rnd.Range(-h, dst->GetHeight());
     const int kind = round % 3;
     if (kind == 0) {
