@@ -204,6 +204,11 @@ TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   auto tall = FromStream(8, 1, {0x1008, 1, 2, 3, 4, 5, 6, 7, 8, 0x4001, 0xF000}, &result);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(RowWords(*tall, 0), Words{0});
+  // The end operation keeps a run still open on its row.
+  auto open_run = FromStream(4, 2, {0x0001, 0x1001, 5, 0xF000}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(RowWords(*open_run, 0), (Words{0x0101, 5, 0}));
+  EXPECT_EQ(RowWords(*open_run, 1), Words{0});
 }
 
 TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
