@@ -95,6 +95,8 @@ bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& star
   bool flushed = std::fflush(p->fp) == 0;
   if (written < static_cast<size_t>(length) || !flushed) {
     ErrorBox("Failed to write file,%s %ld", __FILE__, (long)__LINE__);
+    // The next append starts afresh rather than on a stream stuck in error.
+    std::clearerr(p->fp);
     // What reached the file is what the file holds now.
     struct stat st;
     if (::fstat(::fileno(p->fp), &st) == 0 && st.st_size >= pos)

@@ -240,6 +240,20 @@ TEST_F(ResTest, PacksChangedByOtherProgramsWhileOpen) {
   EXPECT_NE(HeadlessMessages()[0].text.find("[PackId : tail]"), std::string::npos);
 }
 
+TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // "*/dev/full" with an empty engine folder names /dev/full, where every
+  // write fails for want of space.
+  CRes res(game_.c_str(), "");
+  ASSERT_TRUE(res.RegistPack("full", "*/dev/full"));
+  EXPECT_TRUE(Add(res, "lost bytes", "short", "full"));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Failed to write file,"), 0u);
+  stPackResInfo row;
+  ASSERT_TRUE(CRes::m_pResDb->GetResInfo("short", row));
+  EXPECT_EQ(row.nStart, row.nEnd);
+}
+
 TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   PutRow(game_, "lost", "\\gone.pak", 0, 1);
   CRes res(game_.c_str(), root_.c_str());
