@@ -243,7 +243,8 @@ bool DBF::Write(const char* field, ...) {
     }
     default:
       va_end(args);
-      m_pfnError("Type error,not Number field!/n %s %ld", field, __FILE__, (long)__LINE__);
+      // The message has room for two values: the field name and the line.
+      m_pfnError("Type error,not Number field!/n %s %ld", field, (long)__LINE__);
       return false;
   }
   va_end(args);
@@ -292,7 +293,8 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
       std::strcpy(want.text, va_arg(args, int) ? "T" : "F");
       break;
     default:
-      m_pfnError("Type error,not Number field!/n %s %ld", field, __FILE__, (long)__LINE__);
+      // The message has room for two values: the field name and the line.
+      m_pfnError("Type error,not Number field!/n %s %ld", field, (long)__LINE__);
       return false;
   }
   size_t k = std::strlen(want.text);
