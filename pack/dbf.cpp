@@ -1,15 +1,20 @@
 #include "pack/dbf.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "pack/idx.h"
 
 namespace {
+
+// Bytes Locate reads at a time.
+constexpr size_t kLocateRun = 32768;
 
 uint32_t Le32(const unsigned char* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -299,11 +304,12 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
   }
   size_t k = std::strlen(want.text);
 
-  // One read per record covers the flag and the field when they are close;
-  // the record is read whole so the flag test costs nothing extra.
+  // Records are read a run at a time (the flag and the field of each), in
+  // the direction of the search: one read per run instead of one per record.
   long n = RecCount();
-  char record[65536];
-  size_t span = static_cast<size_t>(f.offset + f.length);
+  std::vector<char> run(kLocateRun > static_cast<size_t>(m_nRecLen) ? kLocateRun : static_cast<size_t>(m_nRecLen));
+  const long per_run = static_cast<long>(run.size()) / m_nRecLen;
+  long run_first = 0, run_count = 0;
   for (;;) {
     if (m_nRecNo >= n) {
       GoBottom();
@@ -313,10 +319,15 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
       GoTop();
       return false;
     }
-    int64_t at = m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen;
-    long got = m_fp.ReadAt(at, record, span);
-    if (got < 0) got = 0;
-    if (static_cast<size_t>(got) < span) std::memset(record + got, 0, span - static_cast<size_t>(got));
+    if (m_nRecNo < run_first || m_nRecNo >= run_first + run_count) {
+      run_first = step >= 0 ? m_nRecNo : std::max(0L, m_nRecNo - per_run + 1);
+      run_count = std::min(per_run, n - run_first);
+      size_t bytes = static_cast<size_t>(run_count) * static_cast<size_t>(m_nRecLen);
+      long got = m_fp.ReadAt(m_nHeaderLen + static_cast<int64_t>(run_first) * m_nRecLen, run.data(), bytes);
+      if (got < 0) got = 0;
+      if (static_cast<size_t>(got) < bytes) std::memset(run.data() + got, 0, bytes - static_cast<size_t>(got));
+    }
+    const char* record = run.data() + static_cast<size_t>(m_nRecNo - run_first) * static_cast<size_t>(m_nRecLen);
     if (m_bDelete && record[0] == '*') {
       m_nRecNo += step;
       continue;
@@ -386,10 +397,13 @@ long DBF::RecCount() {
   if (m_fp.ReadAt(4, b, 4) != 4) return m_nRecCount;
   int64_t count = Le32(b);
   // A count that another writer (or damage) pushed past the file's end is
-  // held to the records that are really there.
-  int64_t size = m_fp.Size();
-  int64_t present = size > m_nHeaderLen ? (size - m_nHeaderLen) / m_nRecLen : 0;
-  if (count > present) count = present;
+  // held to the records that are really there.  Only a grown count needs
+  // the look at the file's size.
+  if (count > m_nRecCount) {
+    int64_t size = m_fp.Size();
+    int64_t present = size > m_nHeaderLen ? (size - m_nHeaderLen) / m_nRecLen : 0;
+    if (count > present) count = present;
+  }
   m_nRecCount = static_cast<long>(count);
   return m_nRecCount;
 }

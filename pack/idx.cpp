@@ -92,8 +92,9 @@ void IDX::Flush() {
   if (m_fp.ReadAt(0, head, sizeof head) != static_cast<long>(sizeof head)) return;
   long root = Le32(head);
   long end = Le32(head + 8);
-  // Offsets that another writer left impossible are not taken over.
-  if (root < kBlock || root % kBlock || end % kBlock || root >= end || end > m_fp.Size()) return;
+  // Offsets that another writer left impossible are not taken over; a root
+  // past the end of the file fails when it is read.
+  if (root < kBlock || root % kBlock || end % kBlock || root >= end) return;
   m_nRoot = root;
   m_nEnd = end;
   m_nBlocks = static_cast<int>(m_nEnd / kBlock - 1);

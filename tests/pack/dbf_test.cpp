@@ -279,6 +279,34 @@ TEST_F(DbfTest, LocateForwardBackwardAndDeleted) {
   EXPECT_EQ(t.m_bDelete, 0);
 }
 
+// Locate reads records in runs; searches cross run boundaries both ways.
+TEST_F(DbfTest, LocateOverManyRecords) {
+  std::string path = Filled(3000);
+  DBF t(path.c_str(), 1);
+  t.m_nRecNo = 0;
+  EXPECT_TRUE(t.Locate("NAME", 1, "rec2500 "));
+  EXPECT_EQ(t.RecNo(), 2500);
+  t.m_nRecNo = 2999;
+  EXPECT_TRUE(t.Locate("NAME", -1, "rec10 "));
+  EXPECT_EQ(t.RecNo(), 10);
+  t.m_nRecNo = 1500;
+  EXPECT_TRUE(DbfSetDeleted(t, true));
+  t.DeleteOn();
+  t.m_nRecNo = 2900;
+  EXPECT_TRUE(t.Locate("QTY", -7, 1500 * 1.5 - 7 * 1.5));  // steps over 1500
+  EXPECT_EQ(t.RecNo(), 1493);
+  t.m_nRecNo = 0;
+  EXPECT_FALSE(t.Locate("NAME", 1, "rec1500"));
+  EXPECT_EQ(t.RecNo(), 2999);
+  // A record written after the search began its run is still read fresh by
+  // the next search.
+  t.m_nRecNo = 2998;
+  EXPECT_TRUE(t.Write("NAME", "fresh"));
+  t.m_nRecNo = 0;
+  EXPECT_TRUE(t.Locate("NAME", 1, "fresh"));
+  EXPECT_EQ(t.RecNo(), 2998);
+}
+
 TEST_F(DbfTest, RecordsAppendedByAnotherHandleAreSeen) {
   std::string path = Filled(2);
   DBF reader(path.c_str(), 0);
