@@ -145,55 +145,27 @@ namespace {
 struct FieldText {
   char text[256];
 };
+
+// The typed reads: the raw text converted; 0 (false) when the read fails.
+template <typename T, typename Convert>
+bool ReadAs(DBF& table, T& value, const char* field, Convert convert) {
+  FieldText t;
+  value = T();
+  if (!table.Read(t.text, field)) return false;
+  value = static_cast<T>(convert(t.text));
+  return true;
+}
+
 }  // namespace
 
 bool DBF::Read(bool& value, const char* field) {
-  FieldText t;
-  value = false;
-  if (!Read(t.text, field)) return false;
-  value = t.text[0] == 'T';
-  return true;
+  return ReadAs(*this, value, field, [](const char* text) { return text[0] == 'T'; });
 }
-
-bool DBF::Read(unsigned char& value, const char* field) {
-  FieldText t;
-  value = 0;
-  if (!Read(t.text, field)) return false;
-  value = static_cast<unsigned char>(std::atoi(t.text));
-  return true;
-}
-
-bool DBF::Read(int& value, const char* field) {
-  FieldText t;
-  value = 0;
-  if (!Read(t.text, field)) return false;
-  value = std::atoi(t.text);
-  return true;
-}
-
-bool DBF::Read(long& value, const char* field) {
-  FieldText t;
-  value = 0;
-  if (!Read(t.text, field)) return false;
-  value = std::atol(t.text);
-  return true;
-}
-
-bool DBF::Read(float& value, const char* field) {
-  FieldText t;
-  value = 0;
-  if (!Read(t.text, field)) return false;
-  value = static_cast<float>(std::atof(t.text));
-  return true;
-}
-
-bool DBF::Read(double& value, const char* field) {
-  FieldText t;
-  value = 0;
-  if (!Read(t.text, field)) return false;
-  value = std::atof(t.text);
-  return true;
-}
+bool DBF::Read(unsigned char& value, const char* field) { return ReadAs(*this, value, field, std::atoi); }
+bool DBF::Read(int& value, const char* field) { return ReadAs(*this, value, field, std::atoi); }
+bool DBF::Read(long& value, const char* field) { return ReadAs(*this, value, field, std::atol); }
+bool DBF::Read(float& value, const char* field) { return ReadAs(*this, value, field, std::atof); }
+bool DBF::Read(double& value, const char* field) { return ReadAs(*this, value, field, std::atof); }
 
 void DBF::DToNF(double value, char* text, int field) {
   if (!m_pFields || field < 0 || field >= m_nFieldCount) {
