@@ -31,6 +31,16 @@
 
 #include "pack/pack_list.h"
 #include "pack/res.h"
+#include "pack/raw_file.h"
+#include "pack/dbf_field.h"
+#include "pack/dbf.h"
+#include "pack/dbf_create.h"
+#include "pack/idx.h"
+#include "pack/idx_create.h"
+#include "pack/idx_walk.h"
+#include "pack/qres.h"
+
+#include "gui/draw_image.h"
 
 #include "platform/clock.h"
 #include "platform/message_sink.h"

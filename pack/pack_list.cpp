@@ -110,6 +110,15 @@ bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& star
   return true;
 }
 
+namespace {
+void ReportReadFailure(const char* id, long line) {
+  if (id)
+    ErrorBox("Failed to read file,%s %ld \n[PackId : %s]", __FILE__, line, id);
+  else
+    ErrorBox("Failed to read file,%s %ld", __FILE__, line);
+}
+}  // namespace
+
 int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, const char* id) {
   // The range is checked against the file before anything is allocated, so
   // a damaged index row can neither ask for gigabytes nor hand out bytes
@@ -121,7 +130,7 @@ int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, c
   }
   if (fd < 0 || start < 0 || end < start || end > p->nKnownSize ||
       end - start == std::numeric_limits<int32_t>::max()) {
-    ErrorBox("Failed to read file,%s %ld \n[PackId : %s]", __FILE__, (long)__LINE__, id ? id : "");
+    ReportReadFailure(id, (long)__LINE__);
     return 0;
   }
   if (buffer) {
@@ -146,11 +155,39 @@ int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, c
   if (done < length) {
     // The file shrank under us: report it and hand out zeros, not stale
     // memory, for the part that could not be read.
-    ErrorBox("Failed to read file,%s %ld \n[PackId : %s]", __FILE__, (long)__LINE__, id ? id : "");
+    ReportReadFailure(id, (long)__LINE__);
     std::memset(buffer + done, 0, length - done);
   }
   buffer[length] = 0;
   return static_cast<int>(length + 1);
+}
+
+unsigned char* ReadFileForPack(const char* file, long& size) {
+  size = 0;
+  std::FILE* in = file ? OpenFile(file, "rb") : nullptr;
+  long length = -1;
+  if (in && std::fseek(in, 0, SEEK_END) == 0) length = std::ftell(in);
+  if (length < 0) {
+    if (in) std::fclose(in);
+    ErrorBox("Can not open file %s\n%s %ld", file ? file : "", __FILE__, (long)__LINE__);
+    return nullptr;
+  }
+  std::rewind(in);
+  unsigned char* buffer = new (std::nothrow) unsigned char[static_cast<size_t>(length) + 1];
+  if (!buffer) {
+    std::fclose(in);
+    ErrorBox("No enough memory to create buf\n%s %ld", __FILE__, (long)__LINE__);
+    return nullptr;
+  }
+  size_t got = std::fread(buffer, 1, static_cast<size_t>(length), in);
+  std::fclose(in);
+  if (got < static_cast<size_t>(length)) {
+    // Only what was read is added: the recorded range then matches the bytes
+    // in the pack.
+    ErrorBox("Failed to read file,%s %ld", __FILE__, (long)__LINE__);
+  }
+  size = static_cast<long>(got);
+  return buffer;
 }
 
 }  // namespace tessera

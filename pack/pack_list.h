@@ -67,7 +67,16 @@ bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& star
 // up short (the file shrank) reports the same and goes on, with zeros for
 // the unread tail.  No memory: "No enough memory for loadpack!" and 0,
 // `buffer` null.  Buffers are allocated with new[] and freed with delete[].
+// With a null `id` the read message is the short "Failed to read file,%s
+// %ld" of the table-file pack.
 int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, const char* id);
+
+// The whole of `file` in a new[] buffer of its size plus one, for the
+// packs' AddFileToPack; `size` gets the bytes read.  The file is closed
+// before the return.  Null after "Can not open file %s\n%s %ld" (no such
+// file) or "No enough memory to create buf\n%s %ld"; a short read reports
+// "Failed to read file,%s %ld" and gives what was read.
+unsigned char* ReadFileForPack(const char* file, long& size);
 
 }  // namespace tessera
 

@@ -106,33 +106,9 @@ bool CRes::AddDataToPack(unsigned char* text, const char* id, const char* packNa
 }
 
 bool CRes::AddFileToPack(const char* file, const char* id, const char* packName, const char* text) {
-  std::FILE* in = file ? tessera::OpenFile(file, "rb") : nullptr;
-  if (!in) {
-    ErrorBox("Can not open file %s\n%s %ld", file ? file : "", __FILE__, (long)__LINE__);
-    return false;
-  }
-  long size = -1;
-  if (std::fseek(in, 0, SEEK_END) == 0) size = std::ftell(in);
-  std::rewind(in);
-  if (size < 0) {
-    std::fclose(in);
-    ErrorBox("Can not open file %s\n%s %ld", file, __FILE__, (long)__LINE__);
-    return false;
-  }
-  unsigned char* buffer = new (std::nothrow) unsigned char[static_cast<size_t>(size) + 1];
-  if (!buffer) {
-    std::fclose(in);
-    ErrorBox("No enough memory to create buf\n%s %ld", __FILE__, (long)__LINE__);
-    return false;
-  }
-  size_t got = std::fread(buffer, 1, static_cast<size_t>(size), in);
-  std::fclose(in);
-  if (got < static_cast<size_t>(size)) {
-    // Only what was read is added: the recorded range then matches the bytes
-    // in the pack.
-    ErrorBox("Failed to read file,%s %ld", __FILE__, (long)__LINE__);
-    size = static_cast<long>(got);
-  }
+  long size = 0;
+  unsigned char* buffer = tessera::ReadFileForPack(file, size);
+  if (!buffer) return false;
   bool ok = AddDataToPack(buffer, size, id, packName, text);
   delete[] buffer;
   return ok;
