@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <mutex>
 #include <sys/stat.h>
@@ -85,15 +86,18 @@ bool MidiRenderer::NewPlayer() {
 }
 
 bool MidiRenderer::Play(bool from_start) {
-  // A fresh player starts at the beginning; it is also the way to play a
-  // piece again once the old player has finished it.
-  if (from_start || !player_ || fluid_player_get_status(player_) == FLUID_PLAYER_DONE) {
+  if (playing_ && !from_start) return true;
+  // A stopped player goes on from its tick when played again; a piece
+  // that has played to its end, or a play from the start, gets a fresh
+  // player.
+  if (from_start || finished_) {
     fluid_synth_all_notes_off(synth_, -1);
     if (!NewPlayer()) return false;
   }
   if (fluid_player_play(player_) != FLUID_OK) return false;
   playing_ = true;
   ended_ = false;
+  finished_ = false;
   return true;
 }
 
@@ -105,9 +109,24 @@ void MidiRenderer::Stop() {
 }
 
 void MidiRenderer::Render(int16_t* out, size_t frames) {
-  fluid_synth_write_s16(synth_, int(frames), out, 0, 2, out, 1, 2);
+  // Rendered as floats and converted here without dither, so that silence
+  // is exact zeros and a rendering can be repeated bit for bit.
+  float buf[2 * 256];
+  while (frames) {
+    const size_t n = frames < 256 ? frames : 256;
+    fluid_synth_write_float(synth_, int(n), buf, 0, 2, buf, 1, 2);
+    for (size_t i = 0; i < 2 * n; ++i) {
+      const float v = buf[i] * 32768.0f;
+      out[i] = int16_t(v >= 32767.0f ? 32767 : v <= -32768.0f ? -32768 : std::lrint(v));
+    }
+    out += 2 * n;
+    frames -= n;
+  }
   if (playing_ && fluid_player_get_status(player_) == FLUID_PLAYER_DONE) {
+    // Checked after rendering: a player that was just told to play again
+    // still reports "done" until it has rendered.
     playing_ = false;
+    finished_ = true;
     ended_ = true;
   }
 }

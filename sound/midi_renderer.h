@@ -41,7 +41,8 @@ class MidiRenderer {
   MidiRenderer(const MidiRenderer&) = delete;
   MidiRenderer& operator=(const MidiRenderer&) = delete;
 
-  // Starts from the beginning, or goes on from where Stop left it.
+  // Starts from the beginning, or goes on from where Stop left it (a piece
+  // that has played to its end starts over).
   bool Play(bool from_start);
   // Stops where it is; sounding notes are released.
   void Stop();
@@ -60,6 +61,7 @@ class MidiRenderer {
   fluid_synth_t* synth_ = nullptr;
   fluid_player_t* player_ = nullptr;
   std::vector<uint8_t> midi_;
+  bool finished_ = false;  // played to its end
   bool playing_ = false;
   bool ended_ = false;
 };

@@ -13,6 +13,7 @@ class HeadlessMidiPlayer;
 struct State {
   std::vector<HeadlessMidiPlayer*> live;  // in opening order
   MCIERROR fail_next = 0;
+  MCIERROR fail_play = 0;
 };
 
 State& S() {
@@ -28,6 +29,10 @@ class HeadlessMidiPlayer : public MidiPlayer {
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
   }
   MCIERROR Play(bool from_start) override {
+    if (MCIERROR code = S().fail_play) {
+      S().fail_play = 0;
+      return code;
+    }
     if (from_start) position_ = 0;
     if (!playing_ || from_start) started_ = NowMs();
     playing_ = true;
@@ -97,6 +102,11 @@ int SimulateEndOfPiece() {
 
 void FailNextHeadlessMidiOpen(MCIERROR code) { S().fail_next = code; }
 
-void ResetHeadlessMidi() { S().fail_next = 0; }
+void FailNextHeadlessMidiPlay(MCIERROR code) { S().fail_play = code; }
+
+void ResetHeadlessMidi() {
+  S().fail_next = 0;
+  S().fail_play = 0;
+}
 
 }  // namespace tessera

@@ -33,6 +33,9 @@ int SimulateEndOfPiece();
 // Makes the next player creation fail with `code` (0: no failure).
 void FailNextHeadlessMidiOpen(MCIERROR code);
 
+// Makes the next play command on a headless device fail with `code`.
+void FailNextHeadlessMidiPlay(MCIERROR code);
+
 void ResetHeadlessMidi();
 
 }  // namespace tessera
