@@ -14,6 +14,23 @@
 #include "engine/pixel.h"
 #include "engine/surface.h"
 #include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
+#include "engine/rle_surface.h"
+#include "engine/rle_mask_surface.h"
+#include "engine/alpha_surface.h"
+#include "engine/double_alpha_surface.h"
+#include "engine/dle_surface.h"
+
+#include "database/record_set.h"
+#include "database/connection.h"
+#include "database/database.h"
+#include "database/schema.h"
+#include "database/pack_res_database.h"
+#include "database/pack_file_database.h"
+#include "database/pack_ani_database.h"
+
+#include "pack/pack_list.h"
+#include "pack/res.h"
 
 #include "sound/dx_error.h"
 #include "sound/dx_sound.h"

@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "database/database.h"
+#include "database/pack_ani_database.h"
+#include "pack/res.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/mci.h"
 #include "platform/system_volume.h"
@@ -16,6 +19,15 @@ int g_screen_height = 600;
 CDXSound* g_sound = nullptr;
 DxSoundBuffer* g_sound_buffer = nullptr;
 CMusic* g_music = nullptr;
+CRes* g_resource = nullptr;
+CPackAniDataBase* g_ani_db = nullptr;
+CPackAniDataBase* g_shared_ani_db = nullptr;
+
+template <typename T>
+void Free(T*& p) {
+  delete p;
+  p = nullptr;
+}
 }  // namespace
 
 bool AfxCreateSound(void* window) {
@@ -55,19 +67,37 @@ void AfxSetScreenHeight(int height) { g_screen_height = height & ~3; }
 int AfxGetScreenWidth(void) { return g_screen_width; }
 int AfxGetScreenHeight(void) { return g_screen_height; }
 
+void AfxCreateResource(const char* dataBase, const char* root) {
+  // A second call replaces the first set.  The old resource pack goes
+  // before the new one is made: its destructor releases the databases and
+  // the shared table objects, which the new one must create afresh.
+  Free(g_resource);
+  Free(g_ani_db);
+  Free(g_shared_ani_db);
+  g_resource = new (std::nothrow) CRes(dataBase, root);
+  g_ani_db = new (std::nothrow) CPackAniDataBase(dataBase);
+  g_shared_ani_db = new (std::nothrow) CPackAniDataBase(tessera::SharedPackDataBasePath(root).c_str());
+}
+
+CRes* AfxGetResource(void) { return g_resource; }
+CPackAniDataBase* AfxGetAniDataBase(void) { return g_ani_db; }
+
 void AfxFreeEngine(void) {
-  // Each service joins this list, in its place in the order, as it lands.
-  delete g_music;
-  g_music = nullptr;
-  delete g_sound_buffer;
-  g_sound_buffer = nullptr;
-  delete g_sound;
-  g_sound = nullptr;
+  Free(g_music);
+  Free(g_sound_buffer);
+  Free(g_sound);
+  Free(g_resource);
+  // Mouse cursor, then display manager, as they land.
+  Free(g_ani_db);
+  Free(g_shared_ani_db);
 }
 
 namespace tessera {
+CPackAniDataBase* SharedAniDataBase() { return g_shared_ani_db; }
+
 void ResetEngineForTests() {
   AfxFreeEngine();
+  AfxReleaseDataBase(nullptr);
   g_screen_width = 800;
   g_screen_height = 600;
   // The host's sound services back to their initial state: no sequencer
