@@ -63,7 +63,13 @@ bool DxSoundBuffer::GetBuffer(const char* file) {
 }
 
 int DxSoundBuffer::Load(const char* file) {
-  if (!file || std::strlen(file) >= sizeof(SoundEntry::szName)) return 0;
+  if (!file) return 0;
+  if (std::strlen(file) >= sizeof(SoundEntry::szName)) {
+    // Cannot be kept under its exact name, so it could never be found
+    // again: refused like a file that cannot be read.
+    m_nCurrent = -1;
+    return 0;
+  }
   if (GetBuffer(file)) return 1;
   if (LoadFromFile(file)) return 1;
   RemoveEntry(static_cast<size_t>(m_nCurrent));

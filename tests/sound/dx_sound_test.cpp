@@ -296,9 +296,13 @@ TEST_F(SoundTest, LostBuffersAreDroppedAtTheNextLookUpAndReloaded) {
 }
 
 TEST_F(SoundTest, TooLongNameFails) {
+  const std::string s = Samples(8, 1);
+  const std::string ok = Put("ok.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  ASSERT_EQ(buffer_->Load(ok.c_str()), 1);
   const std::string name(300, 'x');
   EXPECT_EQ(buffer_->Load(name.c_str()), 0);
-  EXPECT_TRUE(buffer_->m_Sounds.empty());
+  EXPECT_EQ(buffer_->m_nCurrent, -1);
+  EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
 }
 
 TEST_F(SoundTest, SystemVolumeWords) {
