@@ -1,0 +1,135 @@
+// The default glyph source: FreeType over a font found by fontconfig.
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/glyph_source.h"
+#include "platform/text_encoding.h"
+
+namespace tessera {
+
+namespace {
+
+// The first code point of a UTF-8 string, or -1.
+long FirstCodePoint(const std::string& s) {
+  if (s.empty()) return -1;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t n = s.size();
+  if (p[0] < 0x80) return p[0];
+  if ((p[0] & 0xE0) == 0xC0 && n >= 2) return ((p[0] & 0x1F) << 6) | (p[1] & 0x3F);
+  if ((p[0] & 0xF0) == 0xE0 && n >= 3)
+    return ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+  if ((p[0] & 0xF8) == 0xF0 && n >= 4)
+    return ((p[0] & 0x07L) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+  return -1;
+}
+
+// The font file and face index: TESSERA_FONT, else fontconfig's match.
+bool FindFont(std::string* path, int* index) {
+  if (const char* env = std::getenv("TESSERA_FONT"); env && *env) {
+    *path = env;
+    *index = 0;
+    return true;
+  }
+  if (!FcInit()) return false;
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("SimSun:lang=zh-cn"));
+  if (!pattern) return false;
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  if (!match) return false;
+  FcChar8* file = nullptr;
+  bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
+  if (found) {
+    *path = reinterpret_cast<const char*>(file);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
+  }
+  FcPatternDestroy(match);
+  return found;
+}
+
+class FreeTypeGlyphSource : public GlyphSource {
+ public:
+  ~FreeTypeGlyphSource() override {
+    if (face_) FT_Done_Face(face_);
+    if (library_) FT_Done_FreeType(library_);
+  }
+
+  bool Render(std::string_view gbk, int size, int cell_w, int cell_h,
+              std::vector<uint8_t>& ink) override {
+    if (!Open()) return false;
+    ink.assign(static_cast<size_t>(cell_w) * cell_h, 0);
+    long code = FirstCodePoint(GbkToUtf8(gbk));
+    if (code <= 0x20) return true;  // control characters and space: empty cell
+    if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(size)) != 0) return true;
+    FT_UInt index = FT_Get_Char_Index(face_, static_cast<FT_ULong>(code));
+    if (FT_Load_Glyph(face_, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
+      return true;  // a character the font lacks shows as an empty cell
+    const FT_GlyphSlot slot = face_->glyph;
+    const FT_Bitmap& bm = slot->bitmap;
+    // A line of text drawn at the cell's top: the baseline lies at the
+    // font's ascent below the top.
+    const int ascent = static_cast<int>((face_->size->metrics.ascender + 63) >> 6);
+    const int left = slot->bitmap_left, top = ascent - slot->bitmap_top;
+    for (unsigned r = 0; r < bm.rows; ++r) {
+      const int y = top + static_cast<int>(r);
+      if (y < 0 || y >= cell_h) continue;
+      const unsigned char* row = bm.buffer + static_cast<long>(r) * bm.pitch;
+      for (unsigned c = 0; c < bm.width; ++c) {
+        const int x = left + static_cast<int>(c);
+        if (x < 0 || x >= cell_w) continue;
+        bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c >> 3] >> (7 - (c & 7))) & 1
+                                                      : row[c] >= 128;
+        if (on) ink[static_cast<size_t>(y) * cell_w + x] = 1;
+      }
+    }
+    return true;
+  }
+
+ private:
+  bool Open() {
+    if (face_) return true;
+    if (failed_) return false;
+    std::string path;
+    int index = 0;
+    if (!FindFont(&path, &index) || FT_Init_FreeType(&library_) != 0 ||
+        FT_New_Face(library_, path.c_str(), index, &face_) != 0) {
+      std::fprintf(stderr, "tessera: no font for text drawing (%s)\n",
+                   path.empty() ? "fontconfig found none" : path.c_str());
+      face_ = nullptr;
+      failed_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  FT_Library library_ = nullptr;
+  FT_Face face_ = nullptr;
+  bool failed_ = false;
+};
+
+std::unique_ptr<GlyphSource>& Installed() {
+  static std::unique_ptr<GlyphSource> source;
+  return source;
+}
+
+}  // namespace
+
+std::unique_ptr<GlyphSource> MakeFreeTypeGlyphSource() {
+  return std::make_unique<FreeTypeGlyphSource>();
+}
+
+void SetGlyphSource(std::unique_ptr<GlyphSource> source) { Installed() = std::move(source); }
+
+GlyphSource& GetGlyphSource() {
+  if (!Installed()) Installed() = MakeFreeTypeGlyphSource();
+  return *Installed();
+}
+
+}  // namespace tessera
