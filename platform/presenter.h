@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "public/windows_types.h"
 
@@ -72,6 +73,11 @@ class Presenter {
   // Gives the window a plain pop-up style, centres it on the screen at
   // width x height and shows it.
   virtual void RestoreWindow(HWND window, int width, int height) = 0;
+
+  // Saves the last presented frame (the window's picture, or the screen
+  // when the last presentation was full screen) as a PNG file at a native
+  // path.  False when there is none or the file cannot be written.
+  virtual bool SaveFramePng(const std::string& native_path) = 0;
 };
 
 // Installs a presenter; null reinstalls a fresh headless one.

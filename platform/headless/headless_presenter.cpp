@@ -108,7 +108,7 @@ void HeadlessPresenter::RestoreWindow(HWND window, int width, int height) {
   }
 }
 
-bool HeadlessPresenter::SavePng(const std::string& native_path) const {
+bool HeadlessPresenter::SaveFramePng(const std::string& native_path) {
   if (last_was_full_screen_ && !screen_.empty())
     return WritePng16(native_path, screen_.data(), kScreenW, kScreenH, kScreenW * 2,
                       green_mask_ != 0x03E0);

@@ -51,9 +51,6 @@ class HeadlessPresenter : public Presenter {
   bool DisplayExists() const { return display_; }
   const std::vector<DisplayStep>& StepsRun() const { return steps_; }
   int WindowRestores() const { return restores_; }
-  // Saves the last presented frame (the screen after a flip when the last
-  // presentation was full screen, else the window's picture) as PNG.
-  bool SavePng(const std::string& native_path) const;
 
   // --- Presenter
   void AttachWindow(HWND window, int width, int height) override;
@@ -71,6 +68,7 @@ class HeadlessPresenter : public Presenter {
   bool RestorePrimary() override;
   void ReleaseDisplay() override;
   void RestoreWindow(HWND window, int width, int height) override;
+  bool SaveFramePng(const std::string& native_path) override;
 
  private:
   uint32_t green_mask_ = 0x03E0;
