@@ -110,9 +110,10 @@ void HeadlessPresenter::RestoreWindow(HWND window, int width, int height) {
 
 bool HeadlessPresenter::SaveFramePng(const std::string& native_path) {
   if (last_was_full_screen_ && !screen_.empty())
-    return WritePng16(native_path, screen_.data(), kScreenW, kScreenH, kScreenW * 2,
-                      green_mask_ != 0x03E0);
-  return WritePng16(native_path, window_.data(), window_w_, window_h_, window_w_ * 2, false);
+    return green_mask_ == 0x03E0
+               ? WritePng555(native_path, screen_.data(), kScreenW, kScreenH, kScreenW * 2)
+               : WritePng565(native_path, screen_.data(), kScreenW, kScreenH, kScreenW * 2);
+  return WritePng555(native_path, window_.data(), window_w_, window_h_, window_w_ * 2);
 }
 
 }  // namespace tessera

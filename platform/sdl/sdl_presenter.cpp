@@ -163,8 +163,8 @@ class SdlPresenter : public Presenter {
 
   bool SaveFramePng(const std::string& native_path) override {
     if (last_full_screen_ && !back_copy_.empty())
-      return WritePng16(native_path, back_copy_.data(), kScreenW, kScreenH, 2 * kScreenW, true);
-    return WritePng16(native_path, frame_.data(), width_, height_, 2 * width_, false);
+      return WritePng565(native_path, back_copy_.data(), kScreenW, kScreenH, 2 * kScreenW);
+    return WritePng555(native_path, frame_.data(), width_, height_, 2 * width_);
   }
 
  private:

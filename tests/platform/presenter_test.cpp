@@ -46,7 +46,7 @@ std::vector<Rgb> ReadPng(const std::string& path, int* w, int* h) {
 TEST(PngWriter, WidensChannelsIn555And565) {
   TempDir dir;
   const uint16_t px555[3] = {0x7FFF, 0x0443, 0x8000 | (31 << 10)};
-  ASSERT_TRUE(tessera::WritePng16(dir.File("a.png"), px555, 3, 1, 6, false));
+  ASSERT_TRUE(tessera::WritePng555(dir.File("a.png"), px555, 3, 1, 6));
   int w = 0, h = 0;
   auto img = ReadPng(dir.File("a.png"), &w, &h);
   ASSERT_EQ(img.size(), 3u);
@@ -54,12 +54,12 @@ TEST(PngWriter, WidensChannelsIn555And565) {
   EXPECT_EQ(img[1], (Rgb{8, 16, 24}));  // 1, 2, 3 widened: 8|0, 16|0, 24|0
   EXPECT_EQ(img[2], (Rgb{255, 0, 0}));  // bit 15 ignored
   const uint16_t px565[2] = {0xFFFF, static_cast<uint16_t>(1 << 11 | 2 << 5 | 3)};
-  ASSERT_TRUE(tessera::WritePng16(dir.File("b.png"), px565, 2, 1, 4, true));
+  ASSERT_TRUE(tessera::WritePng565(dir.File("b.png"), px565, 2, 1, 4));
   img = ReadPng(dir.File("b.png"), &w, &h);
   ASSERT_EQ(img.size(), 2u);
   EXPECT_EQ(img[0], (Rgb{255, 255, 255}));
   EXPECT_EQ(img[1], (Rgb{8, 8, 24}));
-  EXPECT_FALSE(tessera::WritePng16(dir.File("no/such/dir.png"), px565, 2, 1, 4, true));
+  EXPECT_FALSE(tessera::WritePng565(dir.File("no/such/dir.png"), px565, 2, 1, 4));
 }
 
 TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {

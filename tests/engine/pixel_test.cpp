@@ -1,0 +1,87 @@
+// PIXEL, the blend table, the block layout.
+#include <gtest/gtest.h>
+
+#include "engine/blend_table.h"
+#include "engine/dib_surface.h"
+#include "engine/pixel.h"
+#include "engine/pixel_block.h"
+
+namespace {
+
+TEST(PixelTest, ChannelPackingAndReading) {
+  EXPECT_EQ(PIXEL(255, 255, 255).GetColor(), 0x7FFF);
+  EXPECT_EQ(PIXEL(8, 0, 0).GetColor(), 0x0400);
+  EXPECT_EQ(PIXEL(7, 7, 7).GetColor(), 0);  // low three bits are dropped
+  EXPECT_EQ(PIXEL(0, 8, 16).GetColor(), (1 << 5) | 2);
+  PIXEL key(COLOR_KEY);
+  EXPECT_EQ(key.GetRed(), 63);  // the transparency mark counts into red
+  EXPECT_EQ(key.GetGreen(), 0);
+  EXPECT_EQ(key.GetBlue(), 31);
+  PIXEL p;
+  p.SetColor(static_cast<unsigned char>(255), 0, 0);
+  EXPECT_EQ(p.GetRed(), 31);
+  p = static_cast<unsigned short>(0x8123);
+  EXPECT_EQ(static_cast<unsigned short>(p), 0x8123);
+}
+
+TEST(BlendTableTest, FilledByTheFirstSurfaceAndRoundsToNearest) {
+  DIBSURFACE s(1, 1);
+  ASSERT_TRUE(g_bBlendTableReady);
+  EXPECT_EQ(g_BlendTable[32][31], 1000);
+  EXPECT_EQ(g_BlendTable[0][0], 8);
+  EXPECT_EQ(BlendChannel(16, 31, 0), 16u);
+  EXPECT_EQ(BlendChannel(32, 31, 0), 31u);
+  EXPECT_EQ(BlendChannel(0, 31, 5), 5u);
+  for (unsigned a = 0; a <= 32; ++a)
+    for (unsigned p = 0; p < 32; ++p)
+      for (unsigned q = 0; q < 32; q += 3) ASSERT_EQ(BlendChannel(a, p, q), (a * p + (32 - a) * q + 16) / 32);
+}
+
+TEST(PixelBlockTest, PlainPitchIsTheWidthRoundedUpToFourPixels) {
+  const int cases[][3] = {{3, 2, 8}, {4, 2, 8}, {5, 1, 16}, {1, 1, 8}, {8, 3, 16}};
+  for (const auto& c : cases) {
+    DIBSURFACE s(c[0], c[1]);
+    ASSERT_EQ(s.Initialize(), 1);
+    const PixelBlockHeader* h = tessera::BlockHeader(s.GetBitmap());
+    EXPECT_EQ(h->width, c[0]);
+    EXPECT_EQ(h->height, c[1]);
+    EXPECT_EQ(h->pitch, c[2]) << c[0] << "x" << c[1];
+    EXPECT_EQ(h->clip_left, 0);
+    EXPECT_EQ(h->clip_top, 0);
+    EXPECT_EQ(h->clip_right, c[0]);
+    EXPECT_EQ(h->clip_bottom, c[1]);
+    PIXEL** rows = tessera::BlockRows(s.GetBitmap());
+    for (int y = 1; y < c[1]; ++y)
+      EXPECT_EQ(reinterpret_cast<char*>(rows[y]) - reinterpret_cast<char*>(rows[y - 1]), c[2]);
+  }
+}
+
+TEST(PixelBlockTest, ImpossibleSizesAreRefused) {
+  EXPECT_EQ(tessera::AllocatePixelBlock(-1, 1, 8), nullptr);
+  EXPECT_EQ(tessera::AllocatePixelBlock(1 << 20, 1 << 20, 1 << 21), nullptr);
+}
+
+TEST(SurfaceTest, FieldsClipperAndAttachment) {
+  DIBSURFACE s(10, 6), mask(10, 6);
+  s.Initialize();
+  EXPECT_EQ(s.GetStyle(), SS_DIB);
+  EXPECT_EQ(s.GetFlag(), SF_NONE);
+  EXPECT_EQ(s.GetAttachedSurface(), nullptr);
+  EXPECT_EQ(s.GetOwner(), nullptr);
+  s.SetAttachedSurface(&mask, SF_MASK);
+  EXPECT_EQ(s.GetAttachedSurface(), &mask);
+  EXPECT_EQ(s.GetFlag(), SF_MASK);
+  tagRECT r{1, 2, 7, 5};
+  s.SetClipper(r);
+  tagRECT back{};
+  s.GetClipper(back);
+  EXPECT_EQ(back.left, 1);
+  EXPECT_EQ(back.top, 2);
+  EXPECT_EQ(back.right, 7);
+  EXPECT_EQ(back.bottom, 5);
+  // Base text drawing does nothing on kinds without text.
+  char text[] = "x";
+  static_cast<SURFACE&>(mask).SURFACE::DrawTextA(0, 0, 0, text);
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// The rotated blit of plain sources (FX_ROTATE, FX_ROTATECOPY).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/blend_table.h"
+#include "engine/dib_surface.h"
+#include "support/surface_helpers.h"
+
+namespace {
+
+using tessera::BlockRows;
+using tessera::test::FillRandom;
+using tessera::test::MakeDib;
+using tessera::test::Pixels;
+using tessera::test::TestRandom;
+
+DRAW_FX Rotate(float angle, int kind = FX_ROTATE) {
+  DRAW_FX fx;
+  fx.kind = kind;
+  fx.angle = angle;
+  return fx;
+}
+
+uint16_t Mix(uint16_t p, uint16_t q, unsigned f) {
+  if (p == q) return p;
+  unsigned out = 0;
+  for (int shift : {10, 5, 0}) {
+    const unsigned a = (p >> shift) & 31, b = (q >> shift) & 31;
+    out |= (((32 - f) * a + 8 + f * b + 8) >> 5) << shift;
+  }
+  return static_cast<uint16_t>(out);
+}
+
+// The rotation written out step by step over a plain copy of the pixels:
+// bounding box of the corners, clip, per-row start in 16.16, stepping,
+// bilinear mix with the top five fraction bits.
+std::vector<uint16_t> ReferenceRotate(SURFACE* src, std::vector<uint16_t> dst, int dw, tagRECT clip, int x, int y,
+                                      float angle) {
+  const int w = src->GetWidth(), h = src->GetHeight();
+  const float s = std::sin(angle), c = std::cos(angle);
+  const float cx = static_cast<float>(x + w / 2), cy = static_cast<float>(y + h / 2);
+  const float ux = w * c / 2, uy = -w * s / 2, vx = h * s / 2, vy = h * c / 2;
+  const float xs[4] = {cx - ux - vx, cx + ux - vx, cx - ux + vx, cx + ux + vx};
+  const float ys[4] = {cy - uy - vy, cy + uy - vy, cy - uy + vy, cy + uy + vy};
+  const int left = std::max<int>(static_cast<int>(*std::min_element(xs, xs + 4)), clip.left);
+  const int right = std::min<int>(static_cast<int>(*std::max_element(xs, xs + 4)), clip.right - 1);
+  const int top = std::max<int>(static_cast<int>(*std::min_element(ys, ys + 4)), clip.top);
+  const int bottom = std::min<int>(static_cast<int>(*std::max_element(ys, ys + 4)), clip.bottom - 1);
+  const int32_t cf = static_cast<int32_t>(c * 65536.0f), sf = static_cast<int32_t>(s * 65536.0f);
+  for (int ry = top; ry <= bottom; ++ry) {
+    const float dx = left - xs[0], dy = ry - ys[0];
+    int64_t u = static_cast<int32_t>((dx * c - dy * s) * 65536.0f);
+    int64_t v = static_cast<int32_t>((dx * s + dy * c) * 65536.0f);
+    for (int rx = left; rx <= right; ++rx, u += cf, v += sf) {
+      if (u < 0 || v < 0 || (u >> 16) >= w - 1 || (v >> 16) >= h - 1) continue;
+      const int iu = static_cast<int>(u >> 16), iv = static_cast<int>(v >> 16);
+      const unsigned fu = static_cast<unsigned>(u & 0xFFFF) >> 11, fv = static_cast<unsigned>(v & 0xFFFF) >> 11;
+      const uint16_t top_mix = Mix(src->GetPixel(iu, iv), src->GetPixel(iu + 1, iv), fu);
+      const uint16_t bottom_mix = Mix(src->GetPixel(iu, iv + 1), src->GetPixel(iu + 1, iv + 1), fu);
+      dst[ry * dw + rx] = Mix(top_mix, bottom_mix, fv);
+    }
+  }
+  return dst;
+}
+
+TEST(RotationTest, ZeroAngleReproducesAllButTheLastColumnAndRow) {
+  TestRandom rng(5);
+  auto src = MakeDib(8, 6);
+  // Unmarked pixels: a mix (even with weight 0 on the neighbour) keeps only
+  // the three channels, so a marked pixel would lose its bit 15.
+  FillRandom(src.get(), rng, 0);
+  auto dst = MakeDib(20, 20, 0x7777);
+  DRAW_FX fx = Rotate(0.0f);
+  src->Blit(dst.get(), 4, 3, fx);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const int sx = x - 4, sy = y - 3;
+      const bool in = sx >= 0 && sx < 7 && sy >= 0 && sy < 5;
+      ASSERT_EQ(dst->GetPixel(x, y), in ? src->GetPixel(sx, sy) : PIXEL(0x7777)) << x << "," << y;
+    }
+}
+
+TEST(RotationTest, MatchesTheStepByStepRuleAtManyAnglesAndPlaces) {
+  TestRandom rng(21);
+  for (int trial = 0; trial < 40; ++trial) {
+    const int w = rng.Range(2, 24), h = rng.Range(2, 24);
+    auto src = MakeDib(w, h);
+    FillRandom(src.get(), rng, 10);
+    auto dst = MakeDib(40, 40);
+    FillRandom(dst.get(), rng, 0);
+    tagRECT clip{rng.Range(0, 8), rng.Range(0, 8), rng.Range(25, 40), rng.Range(25, 40)};
+    dst->SetClipper(clip);
+    const float angle = static_cast<float>(rng.Range(-700, 700)) / 100.0f;
+    const int x = rng.Range(-10, 30), y = rng.Range(-10, 30);
+    auto expect = ReferenceRotate(src.get(), Pixels(dst.get()), 40, clip, x, y, angle);
+    DRAW_FX fx = Rotate(angle, trial % 2 ? FX_ROTATE : FX_ROTATECOPY);
+    src->Blit(dst.get(), x, y, fx);
+    ASSERT_EQ(Pixels(dst.get()), expect) << "trial " << trial << " angle " << angle;
+  }
+}
+
+TEST(RotationTest, QuarterTurnTurnsTheImage) {
+  // A 4 x 4 image with a bright left column turned by a quarter: the bright
+  // pixels end up in one row.
+  auto src = MakeDib(4, 4, 0);
+  for (int y = 0; y < 4; ++y) BlockRows(src->GetBitmap())[y][0] = 0x7FFF;
+  auto dst = MakeDib(16, 16, 0);
+  DRAW_FX fx = Rotate(static_cast<float>(M_PI / 2));
+  src->Blit(dst.get(), 6, 6, fx);
+  int bright_rows = 0;
+  for (int y = 0; y < 16; ++y) {
+    int bright = 0;
+    for (int x = 0; x < 16; ++x) bright += dst->GetPixel(x, y) == 0x7FFF;
+    if (bright) {
+      ++bright_rows;
+      EXPECT_GE(bright, 2) << y;
+    }
+  }
+  EXPECT_EQ(bright_rows, 1);
+}
+
+TEST(RotationTest, ClipsToTheDestinationAndTinySourcesDrawNothing) {
+  TestRandom rng(9);
+  auto src = MakeDib(30, 30);
+  FillRandom(src.get(), rng, 0);
+  auto dst = MakeDib(20, 20, 0x7777);
+  tagRECT clip{5, 5, 15, 15};
+  dst->SetClipper(clip);
+  DRAW_FX fx = Rotate(0.7f);
+  src->Blit(dst.get(), -5, -5, fx);
+  int inside = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      if (x < 5 || x >= 15 || y < 5 || y >= 15)
+        ASSERT_EQ(dst->GetPixel(x, y), 0x7777) << x << "," << y;
+      else
+        inside += dst->GetPixel(x, y) != 0x7777;
+    }
+  EXPECT_GT(inside, 50);
+  auto one = MakeDib(1, 5, 0x1111);
+  auto before = Pixels(dst.get());
+  one->Blit(dst.get(), 8, 8, fx);
+  src->Blit(dst.get(), 1000, 1000, fx);
+  EXPECT_EQ(Pixels(dst.get()), before);
+}
+
+}  // namespace

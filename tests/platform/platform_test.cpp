@@ -1,0 +1,101 @@
+// The host services every backend shares: paths, windows and messages,
+// clock, text conversion.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/clock.h"
+#include "platform/headless/manual_clock.h"
+#include "platform/path.h"
+#include "platform/text_encoding.h"
+#include "platform/window.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::TempDir;
+using tessera::test::WriteFile;
+
+TEST(PathTest, BackslashesBecomeSlashesAndCaseIsMatchedPerComponent) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("Data/Maps"));
+  WriteFile(dir.File("Data/Maps/Town.MAP"), "x");
+  EXPECT_EQ(tessera::NativePath(dir.path() + "\\data\\maps\\town.map"), dir.File("Data/Maps/Town.MAP"));
+  EXPECT_EQ(tessera::NativePath(dir.path() + "/Data/Maps/Town.MAP"), dir.File("Data/Maps/Town.MAP"));
+  // A missing component keeps its spelling so that new files can be made;
+  // the components before it are still matched.
+  EXPECT_EQ(tessera::NativePath(dir.path() + "\\DATA\\new.txt"), dir.File("Data/new.txt"));
+  std::FILE* f = tessera::OpenFile(dir.path() + "\\DATA\\MAPS\\TOWN.map", "rb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(tessera::OpenFile(dir.path() + "\\nothing\\here", "rb"), nullptr);
+}
+
+TEST(PathTest, RelativePathsAndLastSeparator) {
+  EXPECT_EQ(tessera::NativePath("data\\Pack.mdb").find('\\'), std::string::npos);
+  EXPECT_EQ(tessera::NativePath(""), "");
+  EXPECT_EQ(tessera::LastSeparator("a\\b/c"), 3u);
+  EXPECT_EQ(tessera::LastSeparator("a/b\\c"), 3u);
+  EXPECT_EQ(tessera::LastSeparator("abc"), std::string::npos);
+}
+
+LRESULT CountingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* count = static_cast<int*>(w->user_data);
+  ++*count;
+  // Re-entrance: a message may send another one from inside the procedure.
+  if (msg == 1027) tessera::SendMessage(w, 1026, wp + 1, lp);
+  return static_cast<LRESULT>(msg) * 10;
+}
+
+TEST(WindowTest, SendMessageIsSynchronousLoggedAndReentrant) {
+  HWND w = tessera::CreateWindowRecord(640, 480, CountingProc);
+  int count = 0;
+  w->user_data = &count;
+  EXPECT_EQ(tessera::SendMessage(w, 1027, 5, 9), 10270);
+  EXPECT_EQ(count, 2);
+  ASSERT_EQ(w->received.size(), 2u);
+  EXPECT_EQ(w->received[0].message, 1027u);
+  EXPECT_EQ(w->received[1].message, 1026u);
+  EXPECT_EQ(w->received[1].wparam, 6u);
+  EXPECT_EQ(tessera::SendMessage(nullptr, 1, 2, 3), 0);
+  tessera::DestroyWindowRecord(w);
+}
+
+TEST(WindowTest, PostedMessagesWaitForDispatchAndDieWithTheirWindow) {
+  HWND a = tessera::CreateWindowRecord(1, 1);
+  HWND b = tessera::CreateWindowRecord(1, 1);
+  tessera::PostMessage(a, 1032, 1, 0);
+  tessera::PostMessage(b, 1032, 2, 0);
+  tessera::PostMessage(a, 1032, 3, 0);
+  EXPECT_TRUE(a->received.empty());
+  tessera::DestroyWindowRecord(b);
+  EXPECT_TRUE(tessera::DispatchPostedMessage());
+  EXPECT_TRUE(tessera::DispatchPostedMessage());
+  EXPECT_FALSE(tessera::DispatchPostedMessage());
+  ASSERT_EQ(a->received.size(), 2u);
+  EXPECT_EQ(a->received[0].wparam, 1u);
+  EXPECT_EQ(a->received[1].wparam, 3u);
+  tessera::DestroyWindowRecord(a);
+}
+
+TEST(ClockTest, ManualClockMovesOnlyWhenTold) {
+  tessera::ManualClock* clock = tessera::InstallManualClock(1000);
+  EXPECT_EQ(tessera::NowMs(), 1000u);
+  clock->Advance(400);
+  EXPECT_EQ(tessera::NowMs(), 1400u);
+  clock->Set(5000);
+  EXPECT_EQ(tessera::NowMs(), 5000u);
+  tessera::SetClock(nullptr);  // back to the system clock, never 0
+  EXPECT_GE(tessera::NowMs(), 1000u);
+}
+
+TEST(TextEncodingTest, GbkRoundTripsAndBadBytesBecomeQuestionMarks) {
+  const std::string gbk = "\xB4\xED\xCE\xF3 ok";  // 错误 ok
+  EXPECT_EQ(tessera::GbkToUtf8(gbk), "错误 ok");
+  EXPECT_EQ(tessera::Utf8ToGbk("错误 ok"), gbk);
+  EXPECT_EQ(tessera::GbkToUtf8("a\xFF" "b"), "a?b");
+  EXPECT_EQ(tessera::GbkToUtf8("a\xB4"), "a?");  // lead byte cut off at the end
+  EXPECT_EQ(tessera::GbkToUtf8(""), "");
+}
+
+}  // namespace

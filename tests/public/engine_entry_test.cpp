@@ -1,0 +1,122 @@
+// Entry functions, the random pair and the two error reporters.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/headless/headless_message_sink.h"
+#include "platform/random.h"
+#include "public/engine.h"
+#include "public/error_report.h"
+#include "public/random.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::EngineTest;
+using tessera::test::ReadFile;
+
+const char kErrorCaption[] = "\xB4\xED\xCE\xF3\xA3\xA1\xA3\xA1\xA3\xA1";  // 错误！！！
+
+class EntryTest : public EngineTest {};
+
+TEST_F(EntryTest, ScreenSizeDefaultsAndRoundsDownToMultiplesOfFour) {
+  EXPECT_EQ(AfxGetScreenWidth(), 800);
+  EXPECT_EQ(AfxGetScreenHeight(), 600);
+  AfxSetScreenWidth(803);
+  AfxSetScreenHeight(7);
+  EXPECT_EQ(AfxGetScreenWidth(), 800);
+  EXPECT_EQ(AfxGetScreenHeight(), 4);
+  AfxSetScreenWidth(1024);
+  AfxSetScreenHeight(3);
+  EXPECT_EQ(AfxGetScreenWidth(), 1024);
+  EXPECT_EQ(AfxGetScreenHeight(), 0);
+}
+
+TEST_F(EntryTest, FreeEngineWithNothingCreatedDoesNothing) {
+  AfxFreeEngine();
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetScreenWidth(), 800);
+}
+
+TEST_F(EntryTest, RandFollowsTheClassicGeneratorAndStaysInRange) {
+  // The classic 15-bit generator seeded with 1 starts 41, 18467, 6334.
+  tessera::SeedRandom(1);
+  EXPECT_EQ(tessera::NextRandom(), 41);
+  EXPECT_EQ(tessera::NextRandom(), 18467);
+  EXPECT_EQ(tessera::NextRandom(), 6334);
+
+  tessera::SeedRandom(1);
+  EXPECT_EQ(Rand(0, 9), 41 % 10);
+  EXPECT_EQ(Rand(100, 100 + 18466), 100 + 18467 % 18467);
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(Rand(5, 5), 5);
+  bool seen[10] = {};
+  for (int i = 0; i < 2000; ++i) {
+    int r = Rand(0, 9);
+    ASSERT_GE(r, 0);
+    ASSERT_LE(r, 9);
+    seen[r] = true;
+  }
+  for (bool s : seen) EXPECT_TRUE(s);
+  // Negative ranges and the full int range stay defined.
+  for (int i = 0; i < 100; ++i) {
+    int r = Rand(-3, -1);
+    EXPECT_TRUE(r >= -3 && r <= -1);
+  }
+  Rand(INT32_MIN, INT32_MAX);
+}
+
+TEST_F(EntryTest, InitRandSeedsFromTheCalendarTime) {
+  InitRand();
+  int a = tessera::NextRandom();
+  InitRand();
+  int b = tessera::NextRandom();
+  // Two seeds within the same second give the same sequence.
+  EXPECT_EQ(a, b);
+}
+
+TEST_F(EntryTest, ErrorBoxFormatsAndShowsWithTheStopIconAndCaption) {
+  ErrorBox("Not found file %s.\n %s %ld", "map01", "res.cpp", 42L);
+  const auto& log = tessera::HeadlessMessages();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].caption, kErrorCaption);
+  EXPECT_EQ(log[0].text, "Not found file map01.\n res.cpp 42");
+  EXPECT_EQ(log[0].icon, tessera::MessageIcon::kStop);
+}
+
+TEST_F(EntryTest, ErrorBoxCutsOverlongTextAtItsBuffer) {
+  std::string big(5000, 'x');
+  ErrorBox("%s", big.c_str());
+  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+  EXPECT_EQ(tessera::HeadlessMessages()[0].text.size(), 1023u);
+}
+
+TEST_F(EntryTest, ErrorBoxPrintsAUtf8LineOnStderr) {
+  testing::internal::CaptureStderr();
+  ErrorBox("\xB2\xBB\xC4\xDC");  // 不能
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "MSGBOX [错误！！！] 不能\n");
+}
+
+using EntryDeathTest = EntryTest;
+
+TEST_F(EntryDeathTest, DebugOutLogsShowsAndExitsWithCodeZero) {
+  std::remove("ErrOut.txt");
+  EXPECT_EXIT(DebugOut("Can't create bitmap", "surface.cpp", 77), testing::ExitedWithCode(0),
+              "MSGBOX \\[Error\\] Can't create bitmap");
+  EXPECT_EQ(ReadFile("ErrOut.txt"), "Error at surface.cpp line 77 : Can't create bitmap \n");
+  // A later fatal error replaces the log rather than appending.
+  EXPECT_EXIT(DebugOut("second", "b.cpp", 1), testing::ExitedWithCode(0), "second");
+  EXPECT_EQ(ReadFile("ErrOut.txt"), "Error at b.cpp line 1 : second \n");
+}
+
+TEST_F(EntryDeathTest, DebugOutRunsNoExitHandlers) {
+  // Exit handlers would print; a fatal error must end without running them.
+  EXPECT_EXIT(
+      {
+        std::atexit([] { std::fputs("exit handler ran\n", stderr); });
+        DebugOut("fatal", "x.cpp", 3);
+      },
+      testing::ExitedWithCode(0), "^MSGBOX \\[Error\\] fatal\n$");
+}
+
+}  // namespace
