@@ -35,6 +35,11 @@ CVIEWMANAGE::~CVIEWMANAGE() {
 
 int CVIEWMANAGE::Initialize(CRes* res) {
   m_pRes = res;
+  // A second call replaces the frame instead of leaking it.
+  delete m_pRenderSurface;
+  m_pRenderSurface = nullptr;
+  std::free(m_pSection);
+  m_pSection = nullptr;
   const int w = std::max(m_nWidth, 0), h = std::max(m_nHeight, 0);
   // The section: height + 1 rows of width pixels, so that four-pixel groups
   // reading past the last pixel stay inside it.
