@@ -26,16 +26,19 @@ inline uint8_t* AlphaRow(void* block, int y) {
   return reinterpret_cast<uint8_t*>(BlockRows(block)[y]) + 2 * static_cast<size_t>(BlockHeader(block)->width);
 }
 
-// Colour 0 and weight 32 (fully transparent) everywhere.
-inline void ZeroFillAlphaBlock(void* block) {
+// Number of weight planes of an alpha-kind surface: 2 for a double-alpha
+// surface, else 1.
+inline int AlphaPlanes(SURFACE* surface) { return surface->GetStyle() == SS_DOUBLEALPHA ? 2 : 1; }
+
+// Colour 0 and weight 32 (fully transparent) everywhere, in `planes`
+// weight planes.
+inline void ZeroFillAlphaBlock(void* block, int planes = 1) {
   const PixelBlockHeader* h = BlockHeader(block);
   for (int y = 0; y < h->height; ++y) {
     PIXEL* row = BlockRows(block)[y];
     uint8_t* weights = AlphaRow(block, y);
-    for (int x = 0; x < h->width; ++x) {
-      row[x] = 0;
-      weights[x] = 32;
-    }
+    for (int x = 0; x < h->width; ++x) row[x] = 0;
+    for (int x = 0; x < h->width * planes; ++x) weights[x] = 32;
   }
 }
 

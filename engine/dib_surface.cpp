@@ -51,38 +51,13 @@ void DIBSURFACE::Blit(SURFACE* dst, int x, int y) {
 
 void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h) {
   void* dblock = dst->GetBitmap();
-  const PixelBlockHeader* dh = BlockHeader(dblock);
-  // 64-bit arithmetic throughout, so extreme arguments cannot overflow.
-  long long sx0 = sx, sy0 = sy, dx0 = dx, dy0 = dy;
-  if (sx0 < 0) {
-    dx0 -= sx0;
-    sx0 = 0;
-  }
-  if (sy0 < 0) {
-    dy0 -= sy0;
-    sy0 = 0;
-  }
-  long long sright = sx0 + w, sbottom = sy0 + h;
-  const long long dright = dx0 + w, dbottom = dy0 + h;
-  if (dh->clip_left > dx0) {
-    sx0 += dh->clip_left - dx0;
-    dx0 = dh->clip_left;
-  }
-  if (dh->clip_top > dy0) {
-    sy0 += dh->clip_top - dy0;
-    dy0 = dh->clip_top;
-  }
-  if (dright > dh->clip_right) sright -= dright - dh->clip_right;
-  if (dbottom > dh->clip_bottom) sbottom -= dbottom - dh->clip_bottom;
-  sright = std::min<long long>(sright, m_nWidth);
-  sbottom = std::min<long long>(sbottom, m_nHeight);
-  const long long cw = sright - sx0, ch = sbottom - sy0;
-  if (cw <= 0 || ch <= 0) return;
+  BlitRect r;
+  if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
   // memmove: a surface may copy a part of itself onto itself.
-  for (long long j = 0; j < ch; ++j)
-    std::memmove(drows[dy0 + j] + dx0, srows[sy0 + j] + sx0, static_cast<size_t>(cw) * 2);
+  for (int j = 0; j < r.h; ++j)
+    std::memmove(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, static_cast<size_t>(r.w) * 2);
 }
 
 void DIBSURFACE::Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) {

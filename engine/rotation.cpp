@@ -48,16 +48,24 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
 
   // Corners of the rotated rectangle around the centre; the first corner is
   // where source pixel (0, 0) lands.
-  const float cx = static_cast<float>(x + w / 2), cy = static_cast<float>(y + h / 2);
+  const float cx = static_cast<float>(static_cast<long long>(x) + w / 2);
+  const float cy = static_cast<float>(static_cast<long long>(y) + h / 2);
   const float ax = w * c / 2, ay = -w * s / 2;  // half of the u edge
   const float bx = h * s / 2, by = h * c / 2;   // half of the v edge
   const float px[4] = {cx - ax - bx, cx + ax - bx, cx - ax + bx, cx + ax + bx};
   const float py[4] = {cy - ay - by, cy + ay - by, cy - ay + by, cy + ay + by};
   const float first_x = px[0], first_y = py[0];
-  int left = static_cast<int>(*std::min_element(px, px + 4));
-  int right = static_cast<int>(*std::max_element(px, px + 4));
-  int top = static_cast<int>(*std::min_element(py, py + 4));
-  int bottom = static_cast<int>(*std::max_element(py, py + 4));
+  // The box is held to a range any int holds before it is truncated (a
+  // far-away position or a non-finite angle must not overflow the cast).
+  auto to_int = [](float f) {
+    if (!(f > -1e9f)) return -1000000000;
+    if (!(f < 1e9f)) return 1000000000;
+    return static_cast<int>(f);
+  };
+  int left = to_int(*std::min_element(px, px + 4));
+  int right = to_int(*std::max_element(px, px + 4));
+  int top = to_int(*std::min_element(py, py + 4));
+  int bottom = to_int(*std::max_element(py, py + 4));
 
   const PixelBlockHeader* dh = BlockHeader(dblock);
   left = std::max(left, dh->clip_left);
@@ -68,7 +76,7 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
 
   const bool src_alpha = HasAlphaPlane(src);
   const bool dst_alpha = HasAlphaPlane(dst);
-  if (kind == FX_ROTATECOPY && dst_alpha) ZeroFillAlphaBlock(dblock);
+  if (kind == FX_ROTATECOPY && dst_alpha) ZeroFillAlphaBlock(dblock, AlphaPlanes(dst));
 
   PIXEL** srows = BlockRows(sblock);
   PIXEL** drows = BlockRows(dblock);
@@ -78,8 +86,8 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
 
   for (int ry = top; ry <= bottom; ++ry) {
     const float dx = left - first_x, dy = ry - first_y;
-    int64_t u = static_cast<int32_t>((dx * c - dy * s) * 65536.0f);
-    int64_t v = static_cast<int32_t>((dx * s + dy * c) * 65536.0f);
+    int64_t u = static_cast<int64_t>((dx * c - dy * s) * 65536.0f);
+    int64_t v = static_cast<int64_t>((dx * s + dy * c) * 65536.0f);
     PIXEL* drow = drows[ry];
     for (int rx = left; rx <= right; ++rx, u += step_u, v += step_v) {
       if (u < 0 || v < 0 || u >= max_u || v >= max_v) continue;
@@ -89,16 +97,18 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
       const uint16_t* r1 = reinterpret_cast<const uint16_t*>(srows[iv + 1]) + iu;
       const uint16_t colour = MixColour(MixColour(r0[0], r0[1], fu), MixColour(r1[0], r1[1], fu), fv);
       if (!src_alpha) {
-        // A plain source is opaque: its colour replaces the destination's,
-        // and a rotate-copy marks the pixel opaque in an alpha destination
-        // (otherwise the cleared plane would hide it).
+        // A plain source writes its colour and nothing else: after a
+        // rotate-copy onto an alpha destination its plane stays cleared.
         drow[rx] = colour;
-        if (kind == FX_ROTATECOPY && dst_alpha) AlphaRow(dblock, ry)[rx] = 0;
         continue;
       }
+      // Stored weights above 32 (damaged data) count as 32, which also
+      // keeps the blend table's index in range.
       const uint8_t* w0 = AlphaRow(sblock, iv) + iu;
       const uint8_t* w1 = AlphaRow(sblock, iv + 1) + iu;
-      const unsigned t = MixWeight(MixWeight(w0[0], w0[1], fu), MixWeight(w1[0], w1[1], fu), fv);
+      const unsigned t00 = std::min<unsigned>(w0[0], 32), t01 = std::min<unsigned>(w0[1], 32);
+      const unsigned t10 = std::min<unsigned>(w1[0], 32), t11 = std::min<unsigned>(w1[1], 32);
+      const unsigned t = MixWeight(MixWeight(t00, t01, fu), MixWeight(t10, t11, fu), fv);
       if (kind == FX_ROTATECOPY) {
         drow[rx] = colour;
         if (dst_alpha) AlphaRow(dblock, ry)[rx] = static_cast<uint8_t>(t);

@@ -10,6 +10,20 @@
 #include "public/export.h"
 #include "public/windows_types.h"
 
+class CRes;
+class CPackAniDataBase;
+
+// Creates, in this order, the resource pack from the game database path and
+// the engine folder (a prefix ending in a separator), the animation table of
+// the game database and the shared animation table of "<root>data\Pack.mdb".
+// Call it before AfxCreateViewManager.  Services made by an earlier call
+// are freed first.
+TESSERA_API void AfxCreateResource(const char* dataBase, const char* root);
+// The resource pack, or null.
+TESSERA_API CRes* AfxGetResource(void);
+// The animation table of the game database, or null.
+TESSERA_API CPackAniDataBase* AfxGetAniDataBase(void);
+
 // Screen size used by the GUI, the map manager and the mouse cursor.  The
 // setters round down to a multiple of 4; the defaults are 800 x 600.
 TESSERA_API void AfxSetScreenWidth(int width);
@@ -34,8 +48,13 @@ TESSERA_API void AfxDeleteViewManager(void);
 TESSERA_API void AfxFreeEngine(void);
 
 namespace tessera {
+// The shared animation table (no entry function of its own): the sprite
+// loader consults it for identifiers the game's animation table lacks.
+CPackAniDataBase* SharedAniDataBase();
+
 // Puts every engine-wide value of this file back to its initial state
-// (frees the services as AfxFreeEngine does, screen 800 x 600).  Tests only.
+// (frees the services as AfxFreeEngine does, releases every listed
+// database, screen 800 x 600).  Tests only.
 void ResetEngineForTests();
 }  // namespace tessera
 

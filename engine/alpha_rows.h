@@ -1,0 +1,37 @@
+// The alpha blend row kernel shared by the alpha, double-alpha and packed
+// alpha surfaces.
+//
+// For each pixel with source colour s, destination colour d and stored
+// weight t (the destination's share, 0..32), per channel (red bits 10-14,
+// green 5-9, blue 0-4):
+//   out = (s * (32 - t)) / 32 + (d * t) / 32     (each product truncated)
+// and bit 15 of the result is 0.  A weight of 32 leaves the destination
+// pixel exactly as it was (bit 15 included), as does a weight above 32
+// (only damaged data holds one).  Groups of eight pixels whose weights are
+// all 0 are copied (bit 15 cleared), groups whose weights are all 32
+// skipped; the result is the per-pixel rule's.
+#ifndef TESSERA_ENGINE_ALPHA_ROWS_H
+#define TESSERA_ENGINE_ALPHA_ROWS_H
+
+#include <cstdint>
+
+#include "engine/pixel.h"
+
+namespace tessera {
+
+inline uint16_t AlphaBlendPixel(uint16_t s, uint16_t d, unsigned t) {
+  if (t >= 32) return d;
+  const unsigned w = 32 - t;
+  const unsigned r = (((s >> 10) & 31) * w >> 5) + (((d >> 10) & 31) * t >> 5);
+  const unsigned g = (((s >> 5) & 31) * w >> 5) + (((d >> 5) & 31) * t >> 5);
+  const unsigned b = ((s & 31) * w >> 5) + ((d & 31) * t >> 5);
+  return static_cast<uint16_t>(r << 10 | g << 5 | b);
+}
+
+// Blends n source pixels over dst with the weights.  `src` may be
+// unaligned (packed alpha rows store colours at any byte offset).
+void AlphaBlendRow(PIXEL* dst, const void* src, const uint8_t* weights, int n);
+
+}  // namespace tessera
+
+#endif

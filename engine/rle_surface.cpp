@@ -1,0 +1,283 @@
+#include "engine/rle_surface.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "engine/blit_clip.h"
+#include "engine/packed_stream.h"
+#include "engine/pixel_block.h"
+#include "engine/rle_encoder.h"
+#include "engine/rle_layout.h"
+#include "engine/run_rows.h"
+#include "public/error_report.h"
+
+using tessera::RleRowTable;
+
+namespace {
+
+// One block: header, row table, `words` run words.  Null when the size does
+// not fit or malloc fails.
+void* AllocateRleBlock(int width, int height, uint64_t words) {
+  const uint64_t table = tessera::kRleTableOffset + sizeof(uint16_t*) * static_cast<uint64_t>(height);
+  if (words > (std::numeric_limits<size_t>::max() - table) / 2) return nullptr;
+  void* block = std::malloc(static_cast<size_t>(table + 2 * words));
+  if (!block) return nullptr;
+  auto* h = static_cast<tessera::RleBlockHeader*>(block);
+  h->width = width;
+  h->height = height;
+  return block;
+}
+
+uint16_t* RleWords(void* block, int height) {
+  return reinterpret_cast<uint16_t*>(static_cast<char*>(block) + tessera::kRleTableOffset +
+                                     sizeof(uint16_t*) * static_cast<size_t>(height));
+}
+
+// Turns stream operations into run lists.  Run once with out == null to
+// count the words, then again to write them.  Positions are those the
+// stored headers give: a gap keeps its low 8 bits.  Pixels at or beyond the
+// width and rows at or beyond the height are dropped.
+struct StreamRunBuilder {
+  long long width, height;
+  uint16_t* out;       // null: count only
+  uint16_t** table;    // row table (write pass)
+  uint64_t words = 0;  // words produced so far
+  long long row = 0;
+  long long pos = 0;   // row position after the written headers
+  unsigned gap = 0;    // pending gap, low 8 bits
+  bool in_run = false;
+  uint64_t header = 0;      // index of the open run's header word
+  long long run_start = 0;  // position of the open run's first pixel
+  int count = 0;            // pixels under the open header
+  uint64_t run_mark = 0;    // words before the pending run (to drop it)
+
+  bool RowVisible() const { return row < height; }
+  void Put(uint16_t w) {
+    if (out) out[words] = w;
+    ++words;
+  }
+  void CloseHeader() {
+    if (count > 0) {
+      if (out) out[header] = static_cast<uint16_t>(gap << 8 | count);
+      pos = run_start + count;
+    } else {
+      words = header;  // an empty header slot is taken back
+    }
+  }
+  void Flush() {
+    if (!in_run) return;
+    CloseHeader();
+    in_run = false;
+    gap = 0;
+    count = 0;
+  }
+  // Opens a header slot for pixels that start at run_start.
+  void OpenHeader() {
+    header = words;
+    ++words;
+    count = 0;
+  }
+  // Appends n pixels of the current run; `pixel(i)` gives the i-th.
+  template <class Pixel>
+  void AddPixels(int n, Pixel pixel) {
+    if (!RowVisible()) return;
+    if (!in_run) {
+      in_run = true;
+      run_mark = words;
+      run_start = pos + gap;
+      OpenHeader();
+    }
+    for (int i = 0; i < n; ++i) {
+      if (run_start + count >= width) break;  // the rest of the row is outside
+      if (out) out[words] = pixel(i);
+      ++words;
+      if (++count == 255) {
+        CloseHeader();
+        gap = 0;
+        run_start += 255;
+        OpenHeader();
+      }
+    }
+  }
+  // Ends n rows from the current one: terminators for those inside the
+  // surface, the row table entry of each next row.
+  void EndRows(long long n) {
+    const long long visible = std::clamp<long long>(height - row, 0, n);
+    for (long long i = 0; i < visible; ++i) {
+      Put(0);
+      ++row;
+      if (table && row < height) table[row] = out + words;
+    }
+    row += n - visible;
+    if (n > 0) pos = 0;
+  }
+
+  void Skip(int n) {
+    Flush();
+    gap = (gap + static_cast<unsigned>(n)) & 0xFF;
+  }
+  void Literal(const uint8_t* w, int n) {
+    AddPixels(n, [w](int i) { return tessera::LoadLittle16(w + 2 * i); });
+  }
+  void Fill(uint16_t colour, int n) {
+    AddPixels(n, [colour](int) { return colour; });
+  }
+  void RowSkip(int n) {
+    // The stream gives a row skip only where no run is pending; one that is
+    // is dropped with its pixels.
+    if (in_run) words = run_mark;
+    in_run = false;
+    gap = 0;
+    count = 0;
+    EndRows(n);
+  }
+  void NextRow() {
+    Flush();
+    gap = 0;
+    EndRows(1);
+  }
+  void Finish() {
+    Flush();
+    if (row < height) EndRows(height - row);
+  }
+};
+
+// The first row list index with a run of at least one pixel.
+int FirstRunRow(void* block, int height, const uint16_t* (*row_list)(void*, int)) {
+  for (int y = 0; y < height; ++y)
+    for (const uint16_t* p = row_list(block, y); *p != 0; ++p)
+      if (tessera::RunCount(*p) > 0) return y;
+  return height;
+}
+
+}  // namespace
+
+RLESURFACE::RLESURFACE(int width, int height) : SURFACE(width, height) { m_Style = SS_RLE; }
+
+int RLESURFACE::Initialize() { return 1; }
+
+int RLESURFACE::Initialize(SURFACE* src) {
+  if (m_nBuilt) return 1;
+  if (!src) return 0;
+  const int h = std::max(m_nHeight, 0);
+  std::vector<uint16_t> words;
+  std::vector<size_t> starts;
+  tessera::EncodeRunImage(src, m_nWidth, h, true, &words, &starts);
+  void* block = AllocateRleBlock(m_nWidth, h, words.size());
+  if (!block) return 0;
+  uint16_t* first = RleWords(block, h);
+  if (!words.empty()) std::memcpy(first, words.data(), words.size() * 2);
+  for (int y = 0; y < h; ++y) RleRowTable(block)[y] = first + starts[y];
+  std::free(m_pData);
+  m_pData = block;
+  m_nBuilt = 1;
+  return 1;
+}
+
+int RLESURFACE::Initialize(unsigned short* stream) {
+  if (m_nBuilt) return 1;
+  if (!stream) return 0;
+  return Initialize(reinterpret_cast<const uint8_t*>(stream), tessera::PackedStreamLength(stream));
+}
+
+int RLESURFACE::Initialize(const uint8_t* data, size_t size) {
+  if (m_nBuilt) return 1;
+  const int h = std::max(m_nHeight, 0);
+  StreamRunBuilder count_pass{std::max(m_nWidth, 0), h, nullptr, nullptr};
+  if (!tessera::WalkPackedStream(data, size, count_pass)) return 0;
+  count_pass.Finish();
+  void* block = AllocateRleBlock(m_nWidth, h, count_pass.words);
+  if (!block) return 0;
+  uint16_t* first = RleWords(block, h);
+  if (h > 0) RleRowTable(block)[0] = first;
+  StreamRunBuilder write_pass{std::max(m_nWidth, 0), h, first, RleRowTable(block)};
+  tessera::WalkPackedStream(data, size, write_pass);
+  write_pass.Finish();
+  std::free(m_pData);
+  m_pData = block;
+  m_nBuilt = 1;
+  return 1;
+}
+
+int RLESURFACE::GetFirstLinePos() const {
+  if (!m_pData) return m_nHeight;
+  return FirstRunRow(m_pData, std::max(m_nHeight, 0),
+                     [](void* b, int y) -> const uint16_t* { return RleRowTable(b)[y]; });
+}
+
+void RLESURFACE::SetPixel(int, int, PIXEL) { DebugOut("the function doesn't support.2", __FILE__, __LINE__); }
+
+void RLESURFACE::Blit(SURFACE*, int, int, int, int, int, int) {
+  DebugOut("the function doesn't support.3", __FILE__, __LINE__);
+}
+
+PIXEL RLESURFACE::GetPixel(int x, int y) {
+  if (!m_pData || x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return COLOR_KEY;
+  long long pos = 0;
+  for (const uint16_t* p = RleRowTable(m_pData)[y]; *p != 0;) {
+    const int count = tessera::RunCount(*p);
+    pos += tessera::RunGap(*p);
+    if (x < pos) return COLOR_KEY;
+    if (x < pos + count) return p[1 + (x - pos)];
+    pos += count;
+    p += 1 + count;
+  }
+  return COLOR_KEY;
+}
+
+// Walks the visible rows and hands each visible piece of a run to
+// op(dst, src, n).  Runs never reach past the width (both builders see to
+// it), so an unclipped row places every run as it is.
+template <class RunOp>
+void RLESURFACE::DrawRuns(SURFACE* dst, int x, int y, RunOp op) {
+  if (!m_pData || !dst) return;
+  void* dblock = dst->GetBitmap();
+  if (!dblock) return;
+  tessera::BlitRect r;
+  if (!tessera::ClipWholeBlit(*tessera::BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
+  PIXEL** drows = tessera::BlockRows(dblock);
+  uint16_t** rows = RleRowTable(m_pData);
+  if (r.w == m_nWidth) {
+    for (int j = 0; j < r.h; ++j) {
+      uint16_t* d = reinterpret_cast<uint16_t*>(drows[r.y + j] + r.x);
+      const uint16_t* p = rows[r.skip_y + j];
+      for (uint16_t hd; (hd = *p) != 0;) {
+        const int count = hd & 0xFF;
+        d += hd >> 8;
+        op(d, p + 1, count);
+        d += count;
+        p += 1 + count;
+      }
+    }
+    return;
+  }
+  const int lo = r.skip_x, hi = r.skip_x + r.w;
+  for (int j = 0; j < r.h; ++j) {
+    uint16_t* d = reinterpret_cast<uint16_t*>(drows[r.y + j] + r.x);
+    const uint16_t* p = rows[r.skip_y + j];
+    int pos = 0;
+    for (uint16_t hd; (hd = *p) != 0;) {
+      const int count = hd & 0xFF;
+      pos += hd >> 8;
+      if (pos >= hi) break;
+      const int a = std::max(pos, lo), b = std::min(pos + count, hi);
+      if (a < b) op(d + (a - lo), p + 1 + (a - pos), b - a);
+      pos += count;
+      p += 1 + count;
+    }
+  }
+}
+
+void RLESURFACE::Blit(SURFACE* dst, int x, int y) { DrawRuns(dst, x, y, tessera::CopyRun); }
+
+void RLESURFACE::TransBlit(SURFACE* dst, int x, int y, int level) {
+  const int a = std::max(32 - level, 0);
+  DrawRuns(dst, x, y, [a](uint16_t* d, const uint16_t* s, int n) { tessera::MixRun(d, s, n, a); });
+}
+
+void RLESURFACE::Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) {
+  if (fx.kind == FX_TRANS) TransBlit(dst, x, y, fx.level);
+}

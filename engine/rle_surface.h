@@ -1,0 +1,64 @@
+// RLESURFACE: a colour-keyed image stored as runs of opaque pixels per row.
+//
+// Most sprites are largely transparent; this kind keeps only the opaque
+// pixels and draws them without testing a key.  It is read-only once built:
+// created empty (Initialize() does nothing), then built once, from another
+// surface or from a packed image stream.  The block layout is in
+// engine/rle_layout.h: width, height, a row table of native pointers, then
+// each row's run list (header word, its pixels, ..., terminator 0).
+#ifndef TESSERA_ENGINE_RLE_SURFACE_H
+#define TESSERA_ENGINE_RLE_SURFACE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/surface.h"
+
+class RLESURFACE : public SURFACE {
+ public:
+  RLESURFACE(int width, int height);
+
+  // Returns 1 and allocates nothing: the surface is built by one of the
+  // two builders below.
+  int Initialize() override;
+  // Encodes src (read over this surface's size; COLOR_KEY is transparent).
+  // Returns 1; a built surface stays as it is.  Returns 0 without a source
+  // or when the block cannot be allocated.
+  int Initialize(SURFACE* src);
+  // Builds from a packed image stream (the operations after the pack
+  // record's width and height), which must end with its end operation.
+  // Returns 1, or 0 when the block cannot be allocated.
+  int Initialize(unsigned short* stream);
+  // The same from a stream of `size` bytes that may be damaged: a stream
+  // that runs out before its end operation gives 0 and no block.  Pixels
+  // beyond the surface's width or height are dropped; a gap of 256 or more
+  // keeps only its low 8 bits, as the run header stores it; a run longer
+  // than 255 pixels is split into runs of 255.
+  int Initialize(const uint8_t* data, size_t size);
+
+  // Index of the first row that holds an opaque pixel; the height if none.
+  int GetFirstLinePos() const;
+
+  // Unsupported: ends the process ("the function doesn't support.2").
+  void SetPixel(int x, int y, PIXEL colour) override;
+  // The run pixel at (x, y), else COLOR_KEY (also outside the surface).
+  PIXEL GetPixel(int x, int y) override;
+  // FX_TRANS: translucent blit with fx.level; every other kind nothing.
+  void Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) override;
+  // Draws the runs, clipped to the destination's clip rectangle.
+  void Blit(SURFACE* dst, int x, int y) override;
+  // Unsupported: ends the process ("the function doesn't support.3").
+  void Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h) override;
+
+  bool IsBuilt() const { return m_nBuilt != 0; }
+
+ protected:
+  int m_nBuilt = 0;  // 1 once a builder succeeded
+
+ private:
+  void TransBlit(SURFACE* dst, int x, int y, int level);
+  template <class RunOp>
+  void DrawRuns(SURFACE* dst, int x, int y, RunOp op);
+};
+
+#endif

@@ -1,0 +1,296 @@
+#include "engine/alpha_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/alpha_access.h"
+#include "engine/alpha_rows.h"
+#include "engine/blend_table.h"
+#include "engine/packed_stream.h"
+#include "sprite_images.h"
+
+namespace tessera::test {
+namespace {
+
+using Words = std::vector<uint16_t>;
+
+std::unique_ptr<ALPHASURFACE> MakeAlpha(int w, int h, uint16_t colour, char opacity) {
+  auto a = std::make_unique<ALPHASURFACE>(w, h);
+  EXPECT_EQ(a->Initialize(), 1);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      a->SetPixel(x, y, colour);
+      a->PutAlphaPixel(x, y, opacity);
+    }
+  return a;
+}
+
+// Random colours and weights: runs of 0 and 32 (the copied and skipped
+// groups) mixed with any weight, and now and then a damaged weight above 32.
+void RandomAlpha(ALPHASURFACE* a, TestRandom& rnd) {
+  for (int y = 0; y < a->GetHeight(); ++y) {
+    int x = 0;
+    while (x < a->GetWidth()) {
+      const int mode = rnd.Range(0, 3), len = rnd.Range(1, 20);
+      for (int i = 0; i < len && x < a->GetWidth(); ++i, ++x) {
+        a->SetPixel(x, y, static_cast<uint16_t>(rnd.Next()));
+        uint8_t t = mode == 0 ? 0 : mode == 1 ? 32 : static_cast<uint8_t>(rnd.Range(0, 32));
+        if (rnd.Range(0, 50) == 0) t = static_cast<uint8_t>(rnd.Range(33, 255));
+        AlphaRow(a->GetBitmap(), y)[x] = t;
+      }
+    }
+  }
+}
+
+// The blend of one pixel, written out per channel.
+uint16_t ScalarBlend(uint16_t s, uint16_t d, unsigned t) {
+  if (t >= 32) return d;
+  unsigned out = 0;
+  for (int shift : {10, 5, 0}) {
+    const unsigned sc = (s >> shift) & 31, dc = (d >> shift) & 31;
+    out |= ((sc * (32 - t)) / 32 + (dc * t) / 32) << shift;
+  }
+  return static_cast<uint16_t>(out);
+}
+
+TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
+  ALPHASURFACE five(5, 2), four(4, 2);
+  five.Initialize();
+  four.Initialize();
+  EXPECT_EQ(five.GetStyle(), SS_ALPHA);
+  EXPECT_EQ(BlockHeader(five.GetBitmap())->pitch, 16);
+  EXPECT_EQ(BlockHeader(four.GetBitmap())->pitch, 12);
+  tagRECT clip;
+  five.GetClipper(clip);
+  EXPECT_EQ(clip.right, 5);
+  EXPECT_EQ(clip.bottom, 2);
+  EXPECT_EQ(reinterpret_cast<char*>(BlockRows(five.GetBitmap())[1]) - reinterpret_cast<char*>(BlockRows(five.GetBitmap())[0]), 16);
+  five.PutAlphaPixel(1, 1, 31);
+  EXPECT_EQ(five.GetAlphaPixel(1, 1), 0);
+  five.PutAlphaPixel(2, 1, 0);
+  EXPECT_EQ(five.GetAlphaPixel(2, 1), 32);
+  five.PutAlphaPixel(3, 1, 16);
+  EXPECT_EQ(five.GetAlphaPixel(3, 1), 16);
+  // The weights sit right after the row's colours.
+  EXPECT_EQ(reinterpret_cast<uint8_t*>(BlockRows(five.GetBitmap())[1])[10 + 3], 16);
+  five.SetPixel(4, 1, 0x1234);
+  EXPECT_EQ(five.GetPixel(4, 1), 0x1234);
+  EXPECT_EQ(five.GetPixel(5, 1), COLOR_KEY);
+  EXPECT_EQ(five.GetAlphaPixel(-1, 0), 32);
+}
+
+TEST(AlphaSurface, SetPixelIgnoresTheClipRectangle) {
+  auto a = MakeAlpha(4, 4, 0, 31);
+  SetClip(a.get(), 1, 1, 2, 2);
+  a->SetPixel(3, 3, 0x0042);
+  EXPECT_EQ(a->GetPixel(3, 3), 0x0042);
+}
+
+TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
+  auto src = MakeAlpha(4, 1, static_cast<uint16_t>(10 << 10 | 20 << 5 | 30), 31);
+  AlphaRow(src->GetBitmap(), 0)[0] = 7;
+  AlphaRow(src->GetBitmap(), 0)[1] = 16;
+  AlphaRow(src->GetBitmap(), 0)[2] = 32;
+  src->SetPixel(1, 0, 0x7FFF);
+  src->SetPixel(3, 0, 0x8421);  // bit 15 of the source plays no part
+  auto dst = MakeDib(4, 1, static_cast<uint16_t>(30 << 10 | 5 << 5 | 1));
+  dst->SetPixel(1, 0, 0);
+  dst->SetPixel(2, 0, 0x8001);
+  src->Blit(dst.get(), 0, 0);
+  // weight 7: red 10*25/32 + 30*7/32 = 7 + 6, green 15 + 1, blue 23 + 0
+  EXPECT_EQ(dst->GetPixel(0, 0), 13 << 10 | 16 << 5 | 23);
+  EXPECT_EQ(dst->GetPixel(1, 0), 0x3DEF);  // 16 over black: halved, truncated
+  EXPECT_EQ(dst->GetPixel(2, 0), 0x8001);  // 32 keeps the destination
+  EXPECT_EQ(dst->GetPixel(3, 0), 0x0421);  // 0 copies without bit 15
+}
+
+TEST(AlphaSurface, WholeWeightsCopyOrKeep) {
+  TestRandom rnd(1);
+  auto src = MakeAlpha(37, 5, 0, 31);
+  FillRandom(src.get(), rnd, 30);
+  auto dst = MakeDib(37, 5, 0);
+  src->Blit(dst.get(), 0, 0);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 37; ++x) ASSERT_EQ(dst->GetPixel(x, y), src->GetPixel(x, y) & 0x7FFF);
+  const Words before = Pixels(dst.get());
+  auto clear = MakeAlpha(37, 5, 0x7FFF, 0);
+  clear->Blit(dst.get(), 0, 0);
+  EXPECT_EQ(Pixels(dst.get()), before);
+  src->ZeroFill();
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 37; ++x) {
+      ASSERT_EQ(src->GetPixel(x, y), 0);
+      ASSERT_EQ(src->GetAlphaPixel(x, y), 32);
+    }
+  src->Blit(dst.get(), -3, 2);
+  EXPECT_EQ(Pixels(dst.get()), before);
+}
+
+TEST(AlphaSurface, FillRectKeepsAnEvenWidthAndTheWeights) {
+  auto a = MakeAlpha(7, 3, 0, 9);
+  a->FillRect(1, 0, 6, 2, PIXEL(0x0011));  // width 5 fills 4 columns
+  const Words expect = {0, 0x11, 0x11, 0x11, 0x11, 0, 0,  //
+                        0, 0x11, 0x11, 0x11, 0x11, 0, 0,  //
+                        0, 0,    0,    0,    0,    0, 0};
+  EXPECT_EQ(Pixels(a.get()), expect);
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 23);
+  a->FillRect(0, 0, 0, 0, PIXEL(0x0022));  // the whole surface: 6 of 7 columns
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(a->GetPixel(x, y), 0x22);
+    EXPECT_EQ(a->GetPixel(6, y), 0);
+  }
+  a->FillRect(2, 0, 3, 3, PIXEL(0x0033));  // width 1: nothing
+  a->FillRect(4, 0, 2, 3, PIXEL(0x0033));  // negative: nothing
+  a->FillRect(-4, -1, 100, 100, PIXEL(0x0044));  // kept inside
+  EXPECT_EQ(a->GetPixel(0, 0), 0x44);
+  EXPECT_EQ(a->GetPixel(6, 2), 0x44);
+}
+
+TEST(AlphaSurface, BlitsMatchTheScalarReference) {
+  TestRandom rnd(9);
+  for (int round = 0; round < 400; ++round) {
+    const int w = rnd.Range(1, 70), h = rnd.Range(1, 12);
+    ALPHASURFACE src(w, h);
+    src.Initialize();
+    RandomAlpha(&src, rnd);
+    auto dst = MakeDib(rnd.Range(1, 90), rnd.Range(1, 16), 0);
+    FillRandom(dst.get(), rnd, 30);
+    const int dw = dst->GetWidth(), dh = dst->GetHeight();
+    const int cl = rnd.Range(0, dw - 1), ct = rnd.Range(0, dh - 1);
+    const int cr = rnd.Range(cl, dw), cb = rnd.Range(ct, dh);
+    SetClip(dst.get(), cl, ct, cr, cb);
+    Words expect = Pixels(dst.get());
+    const bool part = round % 2 == 1;
+    int sx = 0, sy = 0, pw = w, ph = h;
+    const int x = rnd.Range(-w, dw), y = rnd.Range(-h, dh);
+    if (part) {
+      sx = rnd.Range(-5, w);
+      sy = rnd.Range(-5, h);
+      pw = rnd.Range(0, w + 5);
+      ph = rnd.Range(0, h + 5);
+      src.Blit(dst.get(), sx, sy, x, y, pw, ph);
+    } else if (round % 4 == 0) {
+      src.Blit(dst.get(), x, y);
+    } else {
+      DRAW_FX fx;
+      fx.kind = rnd.Range(0, 9);  // every kind but the rotations is the alpha blit
+      if (fx.kind == FX_ROTATE || fx.kind == FX_ROTATECOPY) fx.kind = FX_MIRROR;
+      src.Blit(dst.get(), x, y, fx);
+    }
+    // Reference: the part rectangle moved as the plain part copy moves it.
+    int ox = x, oy = y;
+    if (part && sx < 0) ox -= sx, pw += 0, sx = 0;
+    if (part && sy < 0) oy -= sy, sy = 0;
+    for (int j = 0; j < ph; ++j)
+      for (int i = 0; i < pw; ++i) {
+        const int px = sx + i, py = sy + j, dx = ox + i, dy = oy + j;
+        if (px >= w || py >= h || dx < cl || dx >= cr || dy < ct || dy >= cb) continue;
+        uint16_t& d = expect[static_cast<size_t>(dy) * dw + dx];
+        d = ScalarBlend(src.GetPixel(px, py), d, static_cast<uint8_t>(src.GetAlphaPixel(px, py)));
+      }
+    ASSERT_EQ(Pixels(dst.get()), expect) << "round " << round;
+  }
+}
+
+TEST(AlphaSurface, RowKernelMatchesThePixelRuleAtEveryLength) {
+  TestRandom rnd(21);
+  for (int n = 0; n < 70; ++n) {
+    std::vector<uint8_t> bytes(2 * n + 1);
+    std::vector<uint8_t> weights(n);
+    Words dst(n), expect(n);
+    for (int i = 0; i < n; ++i) {
+      const int mode = rnd.Range(0, 2);
+      weights[i] = mode == 0 ? 0 : mode == 1 ? 32 : static_cast<uint8_t>(rnd.Range(0, 40));
+      dst[i] = static_cast<uint16_t>(rnd.Next());
+    }
+    for (auto& b : bytes) b = static_cast<uint8_t>(rnd.Next());
+    for (int i = 0; i < n; ++i)
+      expect[i] = ScalarBlend(static_cast<uint16_t>(bytes[1 + 2 * i] | bytes[2 + 2 * i] << 8), dst[i], weights[i]);
+    // the source at an odd address, as packed alpha rows have it
+    AlphaBlendRow(reinterpret_cast<PIXEL*>(dst.data()), bytes.data() + 1, weights.data(), n);
+    ASSERT_EQ(dst, expect) << n;
+  }
+}
+
+TEST(AlphaSurface, RotationOfAnAlphaSource) {
+  TestRandom rnd(4);
+  ALPHASURFACE src(8, 6);
+  src.Initialize();
+  RandomAlpha(&src, rnd);
+  // Angle 0 over a plain destination: blended with the blend table's
+  // rounding, all but the last column and row, weights above 32 as 32.
+  auto dst = MakeDib(20, 20, 0);
+  FillRandom(dst.get(), rnd, 30);
+  const Words before = Pixels(dst.get());
+  DRAW_FX fx;
+  fx.kind = FX_ROTATE;
+  fx.angle = 0.0f;
+  src.Blit(dst.get(), 3, 4, fx);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      uint16_t want = before[y * 20 + x];
+      const int u = x - 3, v = y - 4;
+      if (u >= 0 && v >= 0 && u < 7 && v < 5) {
+        const uint16_t s = src.GetPixel(u, v);
+        const unsigned a = 32 - std::min<unsigned>(static_cast<uint8_t>(src.GetAlphaPixel(u, v)), 32);
+        want = static_cast<uint16_t>(BlendChannel(a, (s >> 10) & 31, (want >> 10) & 31) << 10 |
+                                     BlendChannel(a, (s >> 5) & 31, (want >> 5) & 31) << 5 |
+                                     BlendChannel(a, s & 31, want & 31));
+      }
+      ASSERT_EQ(dst->GetPixel(x, y), want) << x << "," << y;
+    }
+
+  // Rotate-copy onto an alpha destination: cleared first, then colour and
+  // weight copied (angle 0 gives the source pixel's channels).
+  auto adst = MakeAlpha(12, 12, 0x5555, 31);
+  fx.kind = FX_ROTATECOPY;
+  src.Blit(adst.get(), 2, 2, fx);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) {
+      const int u = x - 2, v = y - 2;
+      if (u >= 0 && v >= 0 && u < 7 && v < 5) {
+        ASSERT_EQ(adst->GetPixel(x, y), src.GetPixel(u, v) & 0x7FFF) << x << "," << y;
+        ASSERT_EQ(adst->GetAlphaPixel(x, y), std::min<int>(static_cast<uint8_t>(src.GetAlphaPixel(u, v)), 32));
+      } else {
+        ASSERT_EQ(adst->GetPixel(x, y), 0);
+        ASSERT_EQ(adst->GetAlphaPixel(x, y), 32);
+      }
+    }
+
+  // A plain source rotate-copied onto an alpha destination writes colours
+  // only: the cleared plane stays transparent.
+  auto plain = MakeDib(4, 4, 0x0123);
+  plain->Blit(adst.get(), 0, 0, fx);
+  EXPECT_EQ(adst->GetPixel(1, 1), 0x0123);
+  EXPECT_EQ(adst->GetAlphaPixel(1, 1), 32);
+  EXPECT_EQ(adst->GetPixel(3, 3), 0);
+
+  // Any angle and any place stays inside both surfaces.
+  for (int i = 0; i < 50; ++i) {
+    fx.kind = i % 2 ? FX_ROTATE : FX_ROTATECOPY;
+    fx.angle = static_cast<float>(rnd.Range(0, 6283)) / 1000.0f;
+    src.Blit(adst.get(), rnd.Range(-20, 20), rnd.Range(-20, 20), fx);
+  }
+  fx.angle = NAN;
+  src.Blit(adst.get(), 0, 0, fx);
+  fx.angle = 1.0f;
+  src.Blit(adst.get(), 2147483000, -2147483000, fx);
+}
+
+TEST(AlphaSurface, DecodesAPackedStreamIntoItsColourPlane) {
+  auto a = MakeAlpha(3, 1, 0, 31);
+  const std::vector<uint8_t> bytes = PackedStreamBytes({0x0001, 0x1001, 0x0123, 0xF000});
+  ASSERT_TRUE(DecodePackedStream(bytes.data(), bytes.size(), a.get()));
+  EXPECT_EQ(a->GetPixel(0, 0), COLOR_KEY);
+  EXPECT_EQ(a->GetPixel(1, 0), 0x0123);
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);  // the weights are left alone
+}
+
+TEST(AlphaSurfaceDeath, NoMemoryEndsTheProcess) {
+  ALPHASURFACE huge(100000, 100000);
+  EXPECT_EXIT(huge.Initialize(), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] Can't create Alhpa Channel bitmap");
+}
+
+}  // namespace
+}  // namespace tessera::test

@@ -1,0 +1,201 @@
+#include "engine/dle_surface.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/alpha_access.h"
+#include "engine/alpha_surface.h"
+#include "sprite_images.h"
+
+namespace tessera::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Words = std::vector<uint16_t>;
+
+void Put16(Bytes& b, unsigned v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+// 8 x 3: row 0 empty (0xFFFF); row 1 segments (3, 2) and (6, 1); row 2
+// one segment (0, 8) of weight 0.
+Bytes SampleImage() {
+  Bytes b;
+  Put16(b, 8);
+  Put16(b, 3);
+  Put16(b, 0xFFFF);
+  Bytes row1;
+  Put16(row1, 3);
+  Put16(row1, 2);
+  Put16(row1, 0x0111);
+  Put16(row1, 0x0222);
+  row1.push_back(5);
+  row1.push_back(6);
+  Put16(row1, 6);
+  Put16(row1, 1);
+  Put16(row1, 0x0333);
+  row1.push_back(0);
+  Put16(row1, 0xFEFE);
+  Put16(b, static_cast<unsigned>(row1.size()));
+  b.insert(b.end(), row1.begin(), row1.end());
+  Bytes row2;
+  Put16(row2, 0);
+  Put16(row2, 8);
+  for (int i = 0; i < 8; ++i) Put16(row2, static_cast<unsigned>(0x8000 | (0x1000 + i)));
+  for (int i = 0; i < 8; ++i) row2.push_back(0);
+  Put16(row2, 0xFEFE);
+  Put16(b, static_cast<unsigned>(row2.size()));
+  b.insert(b.end(), row2.begin(), row2.end());
+  return b;
+}
+
+TEST(DleSurface, ReadsSegmentsAndAnswersPixelsAndWeights) {
+  DLESURFACE d(8, 3);
+  EXPECT_EQ(d.GetStyle(), SS_DLE);
+  EXPECT_EQ(d.Initialize(), 0);
+  ASSERT_NE(d.GetBitmap(), nullptr);
+  EXPECT_EQ(BlockHeader(d.GetBitmap())->width, 8);
+  EXPECT_EQ(BlockHeader(d.GetBitmap())->height, 3);
+  Bytes img = SampleImage();
+  EXPECT_EQ(d.Initialize(img.data() + 4), 1);
+  EXPECT_TRUE(d.IsBuilt());
+  EXPECT_EQ(BlockRows(d.GetBitmap())[0], nullptr);
+  EXPECT_EQ(d.GetPixel(3, 0), 0);
+  EXPECT_EQ(d.GetAlphaPixel(3, 0), 32);
+  EXPECT_EQ(d.GetAlphaPixel(2, 1), 32);
+  EXPECT_EQ(d.GetAlphaPixel(3, 1), 5);
+  EXPECT_EQ(d.GetAlphaPixel(4, 1), 6);
+  EXPECT_EQ(d.GetAlphaPixel(5, 1), 32);
+  EXPECT_EQ(d.GetAlphaPixel(6, 1), 0);
+  EXPECT_EQ(d.GetPixel(4, 1), 0x0222);
+  EXPECT_EQ(d.GetPixel(6, 1), 0x0333);
+  EXPECT_EQ(d.GetPixel(7, 1), 0);
+  EXPECT_EQ(d.GetPixel(7, 2), 0x9007);
+  EXPECT_EQ(d.GetPixel(8, 2), 0);
+  EXPECT_EQ(d.GetPixel(0, 3), 0);
+  EXPECT_EQ(d.GetAlphaPixel(0, 3), 32);
+  d.SetPixel(4, 1, 0x0444);
+  d.SetPixel(5, 1, 0x0555);  // no segment: nothing
+  d.PutAlphaPixel(3, 1, 17);
+  d.PutAlphaPixel(2, 1, 17);
+  EXPECT_EQ(d.GetPixel(4, 1), 0x0444);
+  EXPECT_EQ(d.GetPixel(5, 1), 0);
+  EXPECT_EQ(d.GetAlphaPixel(3, 1), 17);
+  EXPECT_EQ(d.GetAlphaPixel(2, 1), 32);
+  d.FillRect(PIXEL(0x0AAA));
+  EXPECT_EQ(d.GetPixel(3, 1), 0x0AAA);
+  EXPECT_EQ(d.GetPixel(0, 2), 0x0AAA);
+  EXPECT_EQ(d.GetPixel(5, 1), 0);
+  EXPECT_EQ(d.GetAlphaPixel(3, 1), 17);
+}
+
+TEST(DleSurface, BlitsWeightZeroAsACopyAndClipsSegments) {
+  Bytes img = SampleImage();
+  std::unique_ptr<DLESURFACE> d(LoadDleSurface(img.data(), img.size()));
+  ASSERT_NE(d, nullptr);
+  tagRECT clip;
+  d->GetClipper(clip);
+  EXPECT_EQ(clip.right, 8);
+  EXPECT_EQ(clip.bottom, 3);
+  auto dst = MakeDib(10, 3, 0x0001);
+  SetClip(dst.get(), 0, 0, 10, 3);
+  d->Blit(dst.get(), -2, 0);  // the segment of row 2 starts left of the clip
+  // row 1 (y 1): (3,2) at columns 1, 2 with weights 5 and 6 over 0x0001;
+  // (6,1) at column 4 with weight 0.
+  EXPECT_EQ(dst->GetPixel(0, 1), 0x0001);
+  // 0x0111 (green 8, blue 17) with weight 5 over 0x0001: green
+  // 8 * 27 / 32 = 6, blue 17 * 27 / 32 + 1 * 5 / 32 = 14.
+  EXPECT_EQ(dst->GetPixel(1, 1), 6 << 5 | 14);
+  // 0x0222 (green 17, blue 2) with weight 6: green 442 / 32 = 13, blue 1.
+  EXPECT_EQ(dst->GetPixel(2, 1), 13 << 5 | 1);
+  EXPECT_EQ(dst->GetPixel(3, 1), 0x0001);
+  EXPECT_EQ(dst->GetPixel(4, 1), 0x0333);
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(dst->GetPixel(x, 2), 0x1002 + x);  // bit 15 cleared
+  EXPECT_EQ(dst->GetPixel(6, 2), 0x0001);
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(dst->GetPixel(x, 0), 0x0001);
+}
+
+TEST(DleSurface, BlitEqualsTheAlphaSurfaceBlitOfTheSameImage) {
+  TestRandom rnd(17);
+  for (int round = 0; round < 200; ++round) {
+    const int w = rnd.Range(1, 60), h = rnd.Range(1, 10);
+    Words colours(static_cast<size_t>(w) * h);
+    Bytes weights(colours.size());
+    for (size_t i = 0; i < colours.size();) {
+      const int mode = rnd.Range(0, 3), len = rnd.Range(1, 15);
+      for (int k = 0; k < len && i < colours.size(); ++k, ++i) {
+        colours[i] = static_cast<uint16_t>(rnd.Next());
+        weights[i] = mode == 0 ? 32 : mode == 1 ? 0 : static_cast<uint8_t>(rnd.Range(0, 31));
+      }
+    }
+    const Bytes img = EncodeDleImage(w, h, colours.data(), weights.data());
+    std::unique_ptr<DLESURFACE> d(LoadDleSurface(img.data(), img.size()));
+    ASSERT_NE(d, nullptr);
+    ALPHASURFACE a(w, h);
+    a.Initialize();
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        a.SetPixel(x, y, colours[y * w + x]);
+        AlphaRow(a.GetBitmap(), y)[x] = weights[y * w + x];
+        ASSERT_EQ(d->GetAlphaPixel(x, y), weights[y * w + x]);
+        if (weights[y * w + x] < 32) {
+          ASSERT_EQ(d->GetPixel(x, y), colours[y * w + x]);
+        }
+      }
+    auto d1 = MakeDib(rnd.Range(1, 80), rnd.Range(1, 14), 0);
+    FillRandom(d1.get(), rnd, 30);
+    const int cl = rnd.Range(0, d1->GetWidth() - 1), ct = rnd.Range(0, d1->GetHeight() - 1);
+    SetClip(d1.get(), cl, ct, rnd.Range(cl, d1->GetWidth()), rnd.Range(ct, d1->GetHeight()));
+    auto d2 = MakeDib(d1->GetWidth(), d1->GetHeight(), 0);
+    for (int y = 0; y < d1->GetHeight(); ++y)
+      for (int x = 0; x < d1->GetWidth(); ++x) d2->SetPixel(x, y, d1->GetPixel(x, y));
+    tagRECT clip;
+    d1->GetClipper(clip);
+    d2->SetClipper(clip);
+    const int x = rnd.Range(-w, d1->GetWidth()), y = rnd.Range(-h, d1->GetHeight());
+    d->Blit(d1.get(), x, y);
+    a.Blit(d2.get(), x, y);
+    ASSERT_EQ(Pixels(d1.get()), Pixels(d2.get())) << "round " << round;
+  }
+}
+
+TEST(DleSurface, DamagedImagesGiveNothing) {
+  const Bytes good = SampleImage();
+  for (size_t cut = 0; cut < good.size(); ++cut) {
+    Bytes part(good.begin(), good.begin() + static_cast<long>(cut));  // exact size for the sanitizers
+    EXPECT_EQ(LoadDleSurface(part.data(), part.size()), nullptr) << cut;
+  }
+  // A segment count running past the row's byte count.
+  Bytes bad = good;
+  bad[6 + 2 + 2] = 9;  // row 1's first segment count
+  EXPECT_EQ(LoadDleSurface(bad.data(), bad.size()), nullptr);
+  // A row without the end mark.
+  Bytes no_end;
+  Put16(no_end, 2);
+  Put16(no_end, 1);
+  Put16(no_end, 4);
+  Put16(no_end, 0);
+  Put16(no_end, 0);
+  EXPECT_EQ(LoadDleSurface(no_end.data(), no_end.size()), nullptr);
+  DLESURFACE d(2, 1);
+  EXPECT_EQ(d.Initialize(no_end.data() + 4, no_end.size() - 4), 0);
+  EXPECT_FALSE(d.IsBuilt());
+  EXPECT_EQ(d.GetAlphaPixel(0, 0), 32);
+  // Zero size with zero rows is a (blank) image.
+  Bytes empty = {0, 0, 0, 0};
+  std::unique_ptr<DLESURFACE> e(LoadDleSurface(empty.data(), empty.size()));
+  EXPECT_NE(e, nullptr);
+}
+
+TEST(DleSurfaceDeath, UnsupportedBlitsEndTheProcess) {
+  Bytes img = SampleImage();
+  std::unique_ptr<DLESURFACE> d(LoadDleSurface(img.data(), img.size()));
+  auto dst = MakeDib(4, 4, 0);
+  DRAW_FX fx;
+  EXPECT_EXIT(d->Blit(dst.get(), 0, 0, fx), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] the function doesn't support\\.1");
+  EXPECT_EXIT(d->Blit(dst.get(), 0, 0, 0, 0, 1, 1), ::testing::ExitedWithCode(0),
+              "MSGBOX \\[Error\\] the function doesn't support\\.3");
+}
+
+}  // namespace
+}  // namespace tessera::test

@@ -1,0 +1,313 @@
+#include "engine/rle_surface.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/packed_stream.h"
+#include "engine/rle_layout.h"
+#include "sprite_images.h"
+
+namespace tessera::test {
+namespace {
+
+using Words = std::vector<uint16_t>;
+constexpr uint16_t K = COLOR_KEY;
+
+// The words of row y's run list, terminator included.
+Words RowWords(RLESURFACE& s, int y) {
+  Words out;
+  const uint16_t* p = RleRowTable(s.GetBitmap())[y];
+  for (;;) {
+    const uint16_t h = *p++;
+    out.push_back(h);
+    if (h == 0) return out;
+    for (int i = 0; i < RunCount(h); ++i) out.push_back(*p++);
+  }
+}
+
+std::unique_ptr<RLESURFACE> Encode(SURFACE* src) {
+  auto rle = std::make_unique<RLESURFACE>(src->GetWidth(), src->GetHeight());
+  EXPECT_EQ(rle->Initialize(), 1);
+  EXPECT_EQ(rle->GetBitmap(), nullptr);
+  EXPECT_EQ(rle->Initialize(src), 1);
+  return rle;
+}
+
+std::unique_ptr<RLESURFACE> FromStream(int w, int h, const Words& words, int* result = nullptr) {
+  auto rle = std::make_unique<RLESURFACE>(w, h);
+  const std::vector<uint8_t> bytes = PackedStreamBytes(words);
+  const int r = rle->Initialize(bytes.data(), bytes.size());
+  if (result) *result = r;
+  return rle;
+}
+
+TEST(RleSurface, EncodesLongRunsAndGapsIn8BitHeaders) {
+  auto src = MakeDib(700, 4, K);
+  for (int x = 0; x < 300; ++x) src->SetPixel(x, 0, static_cast<uint16_t>(x));
+  for (int x = 0; x < 255; ++x) src->SetPixel(x, 1, 0x8001);  // bit 15 is opaque here
+  src->SetPixel(600, 2, 0x0777);
+  // row 3: 600 transparent pixels only
+  auto rle = Encode(src.get());
+  EXPECT_EQ(rle->GetStyle(), SS_RLE);
+  auto* hd = static_cast<RleBlockHeader*>(rle->GetBitmap());
+  EXPECT_EQ(hd->width, 700);
+  EXPECT_EQ(hd->height, 4);
+  EXPECT_EQ(RleRowTable(rle->GetBitmap())[0] + 1 + 255 + 1 + 45 + 1 + 1, RleRowTable(rle->GetBitmap())[1]);
+
+  // 300 opaque: runs of 255 and 45; the 400 transparent pixels after them
+  // reach a count of 255 once, which writes (255, 0).
+  Words row0 = RowWords(*rle, 0);
+  ASSERT_EQ(row0.size(), 1u + 255 + 1 + 45 + 1 + 1);
+  EXPECT_EQ(row0[0], 0x00FF);
+  EXPECT_EQ(row0[1], 0);
+  EXPECT_EQ(row0[255], 254);
+  EXPECT_EQ(row0[256], 0x002D);
+  EXPECT_EQ(row0[257], 255);
+  EXPECT_EQ(row0[302], 0xFF00);
+  EXPECT_EQ(row0.back(), 0);
+  // Exactly 255 opaque: one run of 255, and no empty header after it.
+  Words row1 = RowWords(*rle, 1);
+  ASSERT_EQ(row1.size(), 258u);
+  EXPECT_EQ(row1[0], 0x00FF);
+  EXPECT_EQ(row1[1], 0x8001);
+  EXPECT_EQ(row1[256], 0xFF00);
+  EXPECT_EQ(RowWords(*rle, 2), (Words{0xFF00, 0xFF00, 0x5A01, 0x0777, 0}));
+  // Transparency counted to 255 is written even with no run after it.
+  EXPECT_EQ(RowWords(*rle, 3), (Words{0xFF00, 0xFF00, 0}));
+  EXPECT_EQ(rle->GetFirstLinePos(), 0);
+}
+
+TEST(RleSurface, EmptyRowsAndFirstLine) {
+  auto src = MakeDib(10, 3, K);
+  auto empty = Encode(src.get());
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(RowWords(*empty, y), Words{0});
+  EXPECT_EQ(empty->GetFirstLinePos(), 3);
+  src->SetPixel(9, 2, 0);
+  auto last = Encode(src.get());
+  EXPECT_EQ(last->GetFirstLinePos(), 2);
+  EXPECT_EQ(RowWords(*last, 2), (Words{0x0901, 0x0000, 0}));
+  // gap, run, gap, run; a single opaque pixel at column 0
+  auto mixed = MakeDib(8, 1, K);
+  for (int x : {0, 3, 4, 7}) mixed->SetPixel(x, 0, static_cast<uint16_t>(0x100 + x));
+  EXPECT_EQ(RowWords(*Encode(mixed.get()), 0), (Words{0x0001, 0x100, 0x0202, 0x103, 0x104, 0x0201, 0x107, 0}));
+}
+
+TEST(RleSurface, GetPixelAnswersRunsGapsAndOutside) {
+  auto src = MakeDib(600, 2, K);
+  for (int x = 10; x < 14; ++x) src->SetPixel(x, 1, static_cast<uint16_t>(x));
+  src->SetPixel(599, 1, 0x4321);
+  auto rle = Encode(src.get());
+  EXPECT_EQ(rle->GetPixel(10, 1), 10);
+  EXPECT_EQ(rle->GetPixel(13, 1), 13);
+  EXPECT_EQ(rle->GetPixel(14, 1), K);
+  EXPECT_EQ(rle->GetPixel(9, 1), K);
+  EXPECT_EQ(rle->GetPixel(599, 1), 0x4321);
+  EXPECT_EQ(rle->GetPixel(5, 0), K);
+  EXPECT_EQ(rle->GetPixel(-1, 1), K);
+  EXPECT_EQ(rle->GetPixel(600, 1), K);
+  EXPECT_EQ(rle->GetPixel(0, 2), K);
+  RLESURFACE unbuilt(4, 4);
+  EXPECT_EQ(unbuilt.GetPixel(0, 0), K);
+}
+
+TEST(RleSurface, SecondBuildKeepsTheFirstImage) {
+  auto a = MakeDib(4, 1, 0x0001);
+  auto b = MakeDib(4, 1, 0x0002);
+  auto rle = Encode(a.get());
+  void* block = rle->GetBitmap();
+  EXPECT_EQ(rle->Initialize(b.get()), 1);
+  unsigned short stream[] = {0x1001, 0x0003, 0xF000};
+  EXPECT_EQ(rle->Initialize(stream), 1);
+  EXPECT_EQ(rle->GetBitmap(), block);
+  EXPECT_EQ(rle->GetPixel(0, 0), 0x0001);
+  RLESURFACE none(4, 1);
+  EXPECT_EQ(none.Initialize(static_cast<SURFACE*>(nullptr)), 0);
+  EXPECT_FALSE(none.IsBuilt());
+}
+
+TEST(RleSurface, BuildsFromStreamsWithRowSkipsAndMissingRows) {
+  // row 0: skip 2, literal 2 then fill 3 continue one run; skip 1; fill 1.
+  // next row; row skip 2 (rows 1 and 2 empty); row 3: literal 1; end
+  // without next row; rows 4 and 5 missing.
+  const Words w = {0x0002, 0x1002, 0x0011, 0x0012, 0x2003, 0x0013, 0x0001, 0x2001, 0x0014,
+                   0x8000, 0x4002, 0x1001, 0x0015, 0xF000};
+  int result = 0;
+  auto rle = FromStream(12, 6, w, &result);
+  ASSERT_EQ(result, 1);
+  EXPECT_TRUE(rle->IsBuilt());
+  EXPECT_EQ(RowWords(*rle, 0), (Words{0x0205, 0x11, 0x12, 0x13, 0x13, 0x13, 0x0101, 0x14, 0}));
+  EXPECT_EQ(RowWords(*rle, 1), Words{0});
+  EXPECT_EQ(RowWords(*rle, 2), Words{0});
+  EXPECT_EQ(RowWords(*rle, 3), (Words{0x0001, 0x15, 0}));
+  EXPECT_EQ(RowWords(*rle, 4), Words{0});
+  EXPECT_EQ(RowWords(*rle, 5), Words{0});
+  EXPECT_EQ(rle->GetFirstLinePos(), 0);
+
+  // The bare-pointer entry point gives the same block.
+  unsigned short bare[sizeof w / sizeof w[0] + 14];
+  std::copy(w.begin(), w.end(), bare);
+  RLESURFACE same(12, 6);
+  ASSERT_EQ(same.Initialize(bare), 1);
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(RowWords(same, y), RowWords(*rle, y));
+}
+
+TEST(RleSurface, StreamRunsAreCutAtTheEdgesAndLongOnesSplit) {
+  // 300 pixels in one fill: split 255 + 45.  A 300 gap keeps its low 8 bits
+  // (44).  A literal running past the width keeps only what fits.  Rows
+  // past the height are dropped.
+  const Words w = {0x212C, 0x0009, 0x8000, 0x012C, 0x1001, 0x0001, 0x8000, 0x0FFF,
+                   0x1003, 0x0002, 0x0003, 0x0004, 0x0000, 0x8000, 0x0136, 0x1003, 0x5, 0x6, 0x7,
+                   0x8000, 0x2005, 0x0008, 0x8000, 0xF000};
+  int result = 0;
+  auto rle = FromStream(312, 4, w, &result);
+  ASSERT_EQ(result, 1);
+  Words row0 = RowWords(*rle, 0);
+  ASSERT_EQ(row0.size(), 1u + 255 + 1 + 45 + 1);
+  EXPECT_EQ(row0[0], 0x00FF);
+  EXPECT_EQ(row0[256], 0x002D);
+  EXPECT_EQ(RowWords(*rle, 1), (Words{0x2C01, 0x0001, 0}));
+  // row 2: skip 4095 & 0xFF = 255, literal 3 starts at 255: all fit.
+  EXPECT_EQ(RowWords(*rle, 2), (Words{0xFF03, 2, 3, 4, 0}));
+  // row 3: gap 310 & 0xFF = 54 ... no: 0x136 = 310 -> 54; 3 pixels fit.
+  EXPECT_EQ(RowWords(*rle, 3), (Words{0x3603, 5, 6, 7, 0}));
+  // The gap of 40 places row 1's run at the width of 40: nothing is kept.
+  auto narrow = FromStream(40, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0028, 0x1002, 6, 7, 0xF000}, &result);
+  ASSERT_EQ(result, 1);
+  auto narrow3 = FromStream(3, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0002, 0x1002, 6, 7, 0xF000}, &result);
+  EXPECT_EQ(RowWords(*narrow3, 0), (Words{0x0003, 1, 2, 3, 0}));
+  EXPECT_EQ(RowWords(*narrow3, 1), (Words{0x0201, 6, 0}));
+  EXPECT_EQ(RowWords(*narrow, 0), (Words{0x0005, 1, 2, 3, 4, 5, 0}));
+  EXPECT_EQ(RowWords(*narrow, 1), Words{0});
+  auto exact = MakeDib(255, 1, 0x0101);
+  EXPECT_EQ(RowWords(*Encode(exact.get()), 0).size(), 257u);
+}
+
+TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
+  int result = 1;
+  auto cut = FromStream(8, 2, {0x1004, 1, 2, 3}, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(cut->GetBitmap(), nullptr);
+  EXPECT_FALSE(cut->IsBuilt());
+  FromStream(8, 2, {0x1001, 1, 0x8000}, &result);  // no end
+  EXPECT_EQ(result, 0);
+  FromStream(8, 2, {0x2001}, &result);
+  EXPECT_EQ(result, 0);
+  RLESURFACE empty(8, 2);
+  EXPECT_EQ(empty.Initialize(nullptr, 0), 0);
+  // A row skip drops a pending run (streams never put one there).
+  auto dropped = FromStream(8, 3, {0x1002, 1, 2, 0x4002, 0x1001, 3, 0xF000}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(RowWords(*dropped, 0), Words{0});
+  EXPECT_EQ(RowWords(*dropped, 2), (Words{0x0001, 3, 0}));
+}
+
+TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
+  TestRandom rnd(11);
+  for (int round = 0; round < 30; ++round) {
+    const int w = rnd.Range(1, 254), h = rnd.Range(1, 30);
+    auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
+    for (int y = 0; y < h; ++y)
+      if (rnd.Range(0, 5) == 0)
+        for (int x = 0; x < w; ++x) src->SetPixel(x, y, K);
+    const Words words = EncodePackedStream(src.get());
+    int result = 0;
+    auto streamed = FromStream(w, h, words, &result);
+    ASSERT_EQ(result, 1);
+    auto encoded = Encode(src.get());
+    for (int y = 0; y < h; ++y) ASSERT_EQ(RowWords(*streamed, y), RowWords(*encoded, y)) << round << " " << y;
+    EXPECT_EQ(ReadPixels(streamed.get()), Pixels(src.get()));
+  }
+}
+
+// Scalar references: one pixel at a time through GetPixel.
+void ReferenceBlit(SURFACE* src, SURFACE* dst, int x, int y, int a, bool trans) {
+  tagRECT clip;
+  dst->GetClipper(clip);
+  for (int sy = 0; sy < src->GetHeight(); ++sy)
+    for (int sx = 0; sx < src->GetWidth(); ++sx) {
+      const int dx = x + sx, dy = y + sy;
+      if (dx < clip.left || dx >= clip.right || dy < clip.top || dy >= clip.bottom) continue;
+      const uint16_t s = src->GetPixel(sx, sy);
+      if (s == K) continue;
+      const uint16_t d = dst->GetPixel(dx, dy);
+      dst->SetPixel(dx, dy, trans ? ReferenceTransMix(s, d, a) : s);
+    }
+}
+
+TEST(RleSurface, BlitsMatchTheScalarReferenceAtEveryEdge) {
+  TestRandom rnd(3);
+  for (int round = 0; round < 300; ++round) {
+    const int w = rnd.Range(1, 300), h = rnd.Range(1, 20);
+    auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
+    auto rle = Encode(src.get());
+    auto dst = MakeDib(rnd.Range(1, 120), rnd.Range(1, 30), 0);
+    FillRandom(dst.get(), rnd, 30);
+    const int cl = rnd.Range(0, dst->GetWidth() - 1), ct = rnd.Range(0, dst->GetHeight() - 1);
+    SetClip(dst.get(), cl, ct, rnd.Range(cl, dst->GetWidth()), rnd.Range(ct, dst->GetHeight()));
+    auto ref = MakeDib(dst->GetWidth(), dst->GetHeight(), 0);
+    SetClip(ref.get(), 0, 0, dst->GetWidth(), dst->GetHeight());
+    for (int y = 0; y < dst->GetHeight(); ++y)
+      for (int x = 0; x < dst->GetWidth(); ++x) ref->SetPixel(x, y, dst->GetPixel(x, y));
+    tagRECT clip;
+    dst->GetClipper(clip);
+    ref->SetClipper(clip);
+    const int x = rnd.Range(-w, dst->GetWidth()), y = rnd.Range(-h, dst->GetHeight());
+    const int kind = round % 3;
+    if (kind == 0) {
+      rle->Blit(dst.get(), x, y);
+      ReferenceBlit(src.get(), ref.get(), x, y, 0, false);
+    } else {
+      DRAW_FX fx;
+      fx.kind = FX_TRANS;
+      const int levels[] = {0, 1, 16, 31, 32, 40, -3};
+      fx.level = levels[rnd.Range(0, 6)];
+      rle->Blit(dst.get(), x, y, fx);
+      ReferenceBlit(src.get(), ref.get(), x, y, std::max(32 - fx.level, 0), true);
+    }
+    ASSERT_EQ(Pixels(dst.get()), Pixels(ref.get())) << "round " << round;
+  }
+}
+
+TEST(RleSurface, TranslucentLevelsAndOtherEffectKinds) {
+  auto src = MakeDib(7, 1, K);
+  for (int x = 0; x < 7; ++x) src->SetPixel(x, 0, 0x7FFF);  // one run of odd length
+  auto rle = Encode(src.get());
+  auto keyed = MakeDib(9, 1, 0x0000);
+  rle->Blit(keyed.get(), 1, 0);
+  for (int level : {32, 0, 16}) {
+    auto dst = MakeDib(9, 1, 0x0000);
+    DRAW_FX fx;
+    fx.kind = FX_TRANS;
+    fx.level = level;
+    rle->Blit(dst.get(), 1, 0, fx);
+    if (level == 32) {
+      EXPECT_EQ(Pixels(dst.get()), Pixels(keyed.get()));
+    } else if (level == 0) {
+      EXPECT_EQ(Pixels(dst.get()), Words(9, 0));
+    } else {
+      // Level 16 over black: red 16, green and blue 15 (the wrapping 16-bit
+      // mix rounds the two low channels down).
+      const uint16_t m = 0x41EF;
+      EXPECT_EQ(Pixels(dst.get()), (Words{0, m, m, m, m, m, m, m, 0}));
+    }
+  }
+  for (int kind : {0, 2, 3, 4, 5, 7, 8, 9}) {
+    auto dst = MakeDib(9, 1, 0x0001);
+    DRAW_FX fx;
+    fx.kind = kind;
+    fx.size = 1;
+    fx.width = fx.height = 1;
+    rle->Blit(dst.get(), 0, 0, fx);
+    EXPECT_EQ(Pixels(dst.get()), Words(9, 1)) << kind;
+  }
+}
+
+TEST(RleSurfaceDeath, UnsupportedOperationsEndTheProcess) {
+  auto src = MakeDib(2, 2, 0);
+  auto rle = Encode(src.get());
+  EXPECT_EXIT(rle->SetPixel(0, 0, 1), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] the function doesn't support\\.2");
+  EXPECT_EXIT(rle->Blit(src.get(), 0, 0, 0, 0, 1, 1), ::testing::ExitedWithCode(0),
+              "MSGBOX \\[Error\\] the function doesn't support\\.3");
+}
+
+}  // namespace
+}  // namespace tessera::test
