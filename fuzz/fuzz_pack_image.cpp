@@ -2,6 +2,7 @@
 // manager decodes them into plain, run-length and mask surfaces.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 #include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
