@@ -181,6 +181,23 @@ TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   auto img = ReadPng(dir.File("sdl.png"), &w, &h);
   ASSERT_EQ(w, 64);
   EXPECT_EQ(img[31 * 64 + 63], (Rgb{8, 16, 24}));
+
+  // Full screen: 800 x 600 through the 5-6-5 back buffer, then back.
+  vm->ResetViewManage(800, 600, window);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) vm->GetRenderSurface()->SetPixel(x, y, x < 400 ? 0x03E0 : 0x7C1F);
+  ASSERT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
+  EXPECT_TRUE(window->full_screen);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("full.png")));
+  img = ReadPng(dir.File("full.png"), &w, &h);
+  ASSERT_EQ(w, 800);
+  ASSERT_EQ(h, 600);
+  EXPECT_EQ(img[10], (Rgb{0, 251, 0}));  // green 31 became 62 of 63
+  EXPECT_EQ(img[599 * 800 + 799], (Rgb{255, 0, 255}));
+  EXPECT_EQ(vm->SwitchDisplayMode(), 1);
+  EXPECT_FALSE(window->full_screen);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
   AfxFreeEngine();
   tessera::DestroyWindowRecord(window);
 }
