@@ -197,3 +197,35 @@ TEST_F(EngineTest, FreeTypeGlyphsAreMonochromeInTheTextColour) {
 }
 
 }  // namespace
+
+namespace {
+
+// TESSERA_FONT names the font file; one that cannot be opened stops text
+// drawing at the first character (nothing is drawn, nothing cached).
+TEST_F(EngineTest, TesseraFontChoosesTheFontFile) {
+  DIBSURFACE s(40, 30);
+  s.Initialize();
+  auto ink = [&s] {
+    int n = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x) n += s.GetPixel(x, y).GetColor() == 0x7FFF;
+    return n;
+  };
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) s.SetPixel(x, y, 0);
+  char text[] = "AB";
+  setenv("TESSERA_FONT", "/no/such/font.ttf", 1);
+  tessera::SetGlyphSource(nullptr);
+  s.DrawTextA(0, 0, 0x7FFF, text);
+  EXPECT_EQ(ink(), 0);
+  EXPECT_EQ(tessera::GlyphRenderCount(), 0u);
+  setenv("TESSERA_FONT", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 1);
+  tessera::SetGlyphSource(nullptr);
+  s.DrawTextA(0, 0, 0x7FFF, text);
+  unsetenv("TESSERA_FONT");
+  tessera::SetGlyphSource(nullptr);
+  EXPECT_GT(ink(), 10);
+  EXPECT_EQ(tessera::GlyphRenderCount(), 2u);
+}
+
+}  // namespace
