@@ -75,14 +75,16 @@ bool CSurfaceManager::IsHaveSurface(SURFACE* surface) {
   return false;
 }
 
-int CSurfaceManager::GetCount(const char* name) const {
+namespace tessera {
+
+int CachedCount(const CSurfaceManager& cache, const char* name) {
   if (!name) return 0;
-  for (const Record& r : m_Records)
+  for (const CSurfaceManager::Record& r : cache.m_Records)
     if (r.name == name) return r.references;
   return 0;
 }
 
-namespace tessera {
+size_t CachedNames(const CSurfaceManager& cache) { return cache.m_Records.size(); }
 
 CSurfaceManager& GetSurfaceManager() {
   static CSurfaceManager cache;

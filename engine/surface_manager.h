@@ -14,6 +14,14 @@
 
 #include "engine/surface.h"
 
+class CSurfaceManager;
+
+namespace tessera {
+// The count of a name (0 when it is not cached) and the number of records.
+int CachedCount(const CSurfaceManager& cache, const char* name);
+size_t CachedNames(const CSurfaceManager& cache);
+}  // namespace tessera
+
 class CSurfaceManager {
  public:
   CSurfaceManager() = default;
@@ -36,9 +44,8 @@ class CSurfaceManager {
   bool DeleteSurface(SURFACE* surface);
   bool IsHaveSurface(SURFACE* surface);
 
-  // The count of a name (0 when not cached) and the number of records.
-  int GetCount(const char* name) const;
-  size_t GetSize() const { return m_Records.size(); }
+  friend int tessera::CachedCount(const CSurfaceManager& cache, const char* name);
+  friend size_t tessera::CachedNames(const CSurfaceManager& cache);
 
  private:
   struct Record {

@@ -91,7 +91,6 @@ class CVIEWMANAGE {
   int IsFullScreen() { return m_bFullScreen; }
   DIBSURFACE* GetRenderSurface() { return m_pRenderSurface; }
   HWND GetMainWnd() { return m_hWnd; }
-  CRes* GetResource() { return m_pRes; }
 
  protected:
   void ReleaseViewManage();

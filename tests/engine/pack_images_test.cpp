@@ -144,7 +144,7 @@ TEST_F(PackImagesTest, CachedByIdentifier) {
   SURFACE* a = vm->CreateSurface(id, SS_DIB, true, false);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), a);
-  EXPECT_EQ(tessera::GetSurfaceManager().GetCount(id), 2);
+  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), id), 2);
 }
 
 }  // namespace

@@ -52,12 +52,12 @@ TEST_F(SurfaceCacheTest, SameNameSharesOneSurfaceUntilTheLastRelease) {
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->GetPixel(0, 0).GetColor(), 0x001F);
   EXPECT_EQ(Request(path), a);
-  EXPECT_EQ(cache.GetCount(path.c_str()), 2);
+  EXPECT_EQ(tessera::CachedCount(cache, path.c_str()), 2);
   EXPECT_TRUE(cache.IsHaveSurface(a));
   EXPECT_FALSE(vm->DeleteSurface(a));  // count 2 -> 1, kept
-  EXPECT_EQ(cache.GetCount(path.c_str()), 1);
+  EXPECT_EQ(tessera::CachedCount(cache, path.c_str()), 1);
   EXPECT_TRUE(vm->DeleteSurface(a));  // destroyed
-  EXPECT_EQ(cache.GetSize(), 0u);
+  EXPECT_EQ(tessera::CachedNames(cache), 0u);
   EXPECT_FALSE(cache.IsHaveSurface(a));
 }
 
@@ -83,10 +83,10 @@ TEST_F(SurfaceCacheTest, FailedLoadsLeaveNoRecord) {
   const std::string bad = dir.File("bad.bmp");
   WriteFile(bad, "BX not a bitmap at all, long enough for a header");
   EXPECT_EQ(Request(bad), nullptr);
-  EXPECT_EQ(tessera::GetSurfaceManager().GetSize(), 0u);
+  EXPECT_EQ(tessera::CachedNames(tessera::GetSurfaceManager()), 0u);
   WriteFile(bad, SmallBitmap(0));
   EXPECT_NE(Request(bad), nullptr);  // tried again
-  EXPECT_EQ(tessera::GetSurfaceManager().GetCount(bad.c_str()), 1);
+  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), bad.c_str()), 1);
 }
 
 TEST_F(SurfaceCacheTest, SurfacesNotInTheCache) {
@@ -103,13 +103,13 @@ TEST_F(SurfaceCacheTest, NamesUpTo128Characters) {
   ASSERT_EQ(exact.size(), 128u);
   WriteFile(exact, SmallBitmap(1));
   EXPECT_NE(Request(exact), nullptr);
-  EXPECT_EQ(tessera::GetSurfaceManager().GetCount(exact.c_str()), 1);
+  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), exact.c_str()), 1);
   std::string longer = dir.path() + "/" + std::string(128 - dir.path().size() - 4, 'n') + ".bmp";
   ASSERT_EQ(longer.size(), 129u);
   WriteFile(longer, SmallBitmap(1));
   EXPECT_EQ(Request(longer), nullptr);
   EXPECT_EQ(Request(""), nullptr);
-  EXPECT_EQ(tessera::GetSurfaceManager().GetSize(), 1u);
+  EXPECT_EQ(tessera::CachedNames(tessera::GetSurfaceManager()), 1u);
 }
 
 TEST_F(SurfaceCacheTest, NoDisplayManagerNoLoad) {
@@ -123,7 +123,7 @@ TEST_F(SurfaceCacheTest, DestroyingTheCacheDestroysEverySurface) {
   SURFACE* a = cache->CreateSurface(path.c_str(), SS_DIB, true);
   cache->CreateSurface(path.c_str(), SS_DIB, true);
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(cache->GetCount(path.c_str()), 2);
+  EXPECT_EQ(tessera::CachedCount(*cache, path.c_str()), 2);
   delete cache;  // frees the surface whatever its count (checked by the sanitizer build)
 }
 
