@@ -36,22 +36,31 @@ bool FindFont(std::string* path, int* index) {
     *index = 0;
     return true;
   }
-  if (!FcInit()) return false;
+  // A configuration of our own, destroyed after the look-up: the library's
+  // default one is never freed.
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return false;
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("SimSun:lang=zh-cn"));
-  if (!pattern) return false;
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  if (!pattern) {
+    FcConfigDestroy(config);
+    return false;
+  }
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   FcPatternDestroy(pattern);
-  if (!match) return false;
-  FcChar8* file = nullptr;
-  bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
-  if (found) {
-    *path = reinterpret_cast<const char*>(file);
-    if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
+  bool found = false;
+  if (match) {
+    FcChar8* file = nullptr;
+    found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
+    if (found) {
+      *path = reinterpret_cast<const char*>(file);
+      if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
+    }
+    FcPatternDestroy(match);
   }
-  FcPatternDestroy(match);
+  FcConfigDestroy(config);
   return found;
 }
 
