@@ -1,48 +1,182 @@
-// The sample game.  For now it composes the showcase frame and writes it as
-// a PNG:
-//   tessera-demo [--frames N] [--screenshot FILE]
-// renders N frames (default 60) and saves the last one (default
-// demo-out/frame.png).
+// The sample game: a village scene in an 800 x 600 window.
+//
+//   tessera-demo --data FOLDER [--frames N] [--screenshot FILE]
+//                [--script FILE] [--headless] [--log FILE]
+//
+// FOLDER is a data set made by tessera-demo-data.  With a display the scene
+// runs in an SDL2 window with sound and music until the window is closed
+// (or for N frames); without one, or with --headless, it runs N frames
+// (default 90) on the headless services.  --screenshot saves the last
+// frame as PNG.  --script drives it with scripted clicks; each click, like a
+// mouse click in the window, plays the click sound and leaves a ripple.
+// The log lists the run's events, sounds and music commands.
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
-#include "demo/showcase.h"
-#include "engine/pixel_block.h"
-#include "platform/png_writer.h"
+#include "demo/demo_script.h"
+#include "demo/village_scene.h"
+#include "engine/view_manage.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/mci.h"
+#include "platform/presenter.h"
+#include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_presenter.h"
+#include "public/engine.h"
+#include "sound/dx_sound_buffer.h"
+#include "sound/music.h"
+
+namespace {
+
+struct Options {
+  std::string data;
+  int frames = -1;
+  std::string screenshot;
+  std::string script;
+  std::string log = "demo-out/demo.log";
+  bool headless = false;
+};
+
+const char kUsage[] =
+    "usage: tessera-demo --data FOLDER [--frames N] [--screenshot FILE] [--script FILE]\n"
+    "                    [--headless] [--log FILE]\n";
+
+bool Parse(int argc, char** argv, Options* o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    std::string n;
+    if (a == "--data" ? !value(&o->data)
+        : a == "--screenshot" ? !value(&o->screenshot)
+        : a == "--script" ? !value(&o->script)
+        : a == "--log" ? !value(&o->log)
+        : a == "--frames" ? !value(&n)
+        : a == "--headless" ? (o->headless = true, false)
+        : true) {
+      return false;
+    }
+    if (!n.empty()) o->frames = std::atoi(n.c_str());
+  }
+  return !o->data.empty();
+}
+
+LRESULT WindowProc(HWND, UINT message, WPARAM, LPARAM) {
+  // The tune starts again whenever it ends by itself.
+  if (message == MM_MCINOTIFY && AfxGetMusic()) AfxGetMusic()->Restart();
+  return 0;
+}
+
+void EnsureParent(const std::string& path) {
+  const std::filesystem::path p(path);
+  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  int frames = 60;
-  std::string shot = "demo-out/frame.png";
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--frames" && i + 1 < argc) {
-      frames = std::atoi(argv[++i]);
-    } else if (arg == "--screenshot" && i + 1 < argc) {
-      shot = argv[++i];
-    } else if (arg == "--help" || arg == "-h") {
-      std::printf("usage: tessera-demo [--frames N] [--screenshot FILE]\n");
-      return 0;
-    } else {
-      std::fprintf(stderr, "tessera-demo: unknown argument %s (try --help)\n", arg.c_str());
-      return 2;
+  Options o;
+  if (!Parse(argc, argv, &o)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::vector<demo::ScriptEvent> script;
+  std::string error;
+  if (!o.script.empty() && !demo::LoadScript(o.script, &script, &error)) {
+    std::fprintf(stderr, "tessera-demo: %s\n", error.c_str());
+    return 2;
+  }
+  EnsureParent(o.log);
+  std::ofstream log(o.log);
+
+  // A real window when a display is there, the headless services otherwise.
+  HWND window = nullptr;
+  bool windowed = false;
+  if (!o.headless && std::getenv("DISPLAY") && tessera::sdl::UseSdlBackend()) {
+    window = tessera::sdl::CreateGameWindow("\xB4\xE5\xD7\xAF\xD1\xDD\xCA\xBE", 800, 600, WindowProc);  // 村庄演示
+    if (window) {
+      windowed = true;
+      tessera::sdl::InstallSdlPresenter();
+      tessera::sdl::InstallSdlInputServices();
+      tessera::sdl::UseSdlAudio();
     }
   }
-  if (frames < 1) frames = 1;
+  if (!window) window = tessera::CreateWindowRecord(800, 600, WindowProc);
+  if (o.frames < 0) o.frames = windowed ? 0 : 90;  // 0: until the window closes
+  log << "tessera-demo: " << (windowed ? "SDL window" : "headless") << "\n";
 
-  DIBSURFACE frame(800, 600);
-  frame.Initialize();
-  for (int tick = 0; tick < frames; ++tick) demo::DrawShowcase(&frame, tick);
-
-  const std::filesystem::path out(shot);
-  if (out.has_parent_path()) std::filesystem::create_directories(out.parent_path());
-  const PixelBlockHeader* h = tessera::BlockHeader(frame.GetBitmap());
-  if (!tessera::WritePng555(shot, reinterpret_cast<uint16_t*>(tessera::BlockRows(frame.GetBitmap())[0]), h->width,
-                            h->height, h->pitch)) {
-    std::fprintf(stderr, "tessera-demo: cannot write %s\n", shot.c_str());
+  const std::string root = o.data + "/";
+  const std::string db = root + "data\\Village.mdb";
+  AfxCreateResource(db.c_str(), root.c_str());
+  if (!AfxCreateViewManager(800, 600, window)) {
+    std::fprintf(stderr, "tessera-demo: no display manager\n");
     return 1;
   }
-  std::printf("tessera-demo: wrote frame %d to %s\n", frames, shot.c_str());
-  return 0;
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  AfxCreateSound(window);
+  AfxCreateMusic(window);
+  const std::string click = root + "wav\\click.WAV", tune = root + "music\\village.mid";
+  if (AfxGetMusic()) AfxGetMusic()->Play(tune.c_str());
+
+  int status = 0;
+  {
+    demo::VillageScene scene;
+    if (!scene.Load(vm, &error)) {
+      std::fprintf(stderr, "tessera-demo: %s (did tessera-demo-data build %s?)\n", error.c_str(), o.data.c_str());
+      status = 1;
+    }
+    auto on_click = [&](int x, int y, int tick) {
+      scene.Click(x, y, tick);
+      DxSoundBuffer* sounds = AfxGetSoundBuffer();
+      const bool played = sounds && sounds->Load(click.c_str()) && sounds->Play(0, 0, 0);
+      log << "frame " << tick << " click " << x << " " << y << (played ? " sound" : " silent") << "\n";
+    };
+    int tick = 0;
+    for (bool running = status == 0; running; ++tick) {
+      for (const demo::ScriptEvent& e : script) {
+        if (e.frame != tick) continue;
+        if (e.kind == demo::ScriptEvent::kClick) on_click(e.x, e.y, tick);
+        if (e.kind == demo::ScriptEvent::kQuit) running = false;
+      }
+      if (windowed) {
+        SDL_Event ev;
+        while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONDOWN) == 1)
+          on_click(ev.button.x, ev.button.y, tick);
+        if (!tessera::sdl::PumpEvents(window)) running = false;
+      } else {
+        while (tessera::DispatchPostedMessage()) {
+        }
+      }
+      scene.Draw(vm->GetRenderSurface(), tick);
+      vm->UpdateScreen();
+      if (o.frames > 0 && tick + 1 >= o.frames) running = false;
+      if (windowed && running) SDL_Delay(33);
+    }
+    log << "frames " << tick << "\n";
+    if (!o.screenshot.empty() && status == 0) {
+      EnsureParent(o.screenshot);
+      if (tessera::GetPresenter().SaveFramePng(o.screenshot)) {
+        std::printf("tessera-demo: saved frame %d to %s\n", tick, o.screenshot.c_str());
+      } else {
+        std::fprintf(stderr, "tessera-demo: cannot save %s\n", o.screenshot.c_str());
+        status = 1;
+      }
+    }
+  }
+  if (AfxGetMusic()) AfxGetMusic()->Stop();
+  for (const tessera::MciCommand& c : tessera::MciCommandLog())
+    log << "music: " << c.command << (c.result ? " (failed)" : "") << "\n";
+  AfxFreeEngine();
+  if (windowed) tessera::sdl::CloseSdlAudio();
+  tessera::DestroyWindowRecord(window);
+  return status;
 }

@@ -25,6 +25,7 @@ namespace {
 CVIEWMANAGE* g_view_manager = nullptr;
 int g_screen_width = 800;
 int g_screen_height = 600;
+QKey g_key;
 CDXSound* g_sound = nullptr;
 DxSoundBuffer* g_sound_buffer = nullptr;
 CMusic* g_music = nullptr;
@@ -75,6 +76,7 @@ void AfxSetScreenWidth(int width) { g_screen_width = width & ~3; }
 void AfxSetScreenHeight(int height) { g_screen_height = height & ~3; }
 int AfxGetScreenWidth(void) { return g_screen_width; }
 int AfxGetScreenHeight(void) { return g_screen_height; }
+QKey* AfxGetKey(void) { return &g_key; }
 
 void AfxCreateResource(const char* dataBase, const char* root) {
   // A second call replaces the first set.  The old resource pack goes
@@ -127,6 +129,7 @@ void ResetEngineForTests() {
   SetGlyphSource(nullptr);
   g_screen_width = 800;
   g_screen_height = 600;
+  g_key = QKey();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();

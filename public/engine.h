@@ -8,6 +8,7 @@
 #define TESSERA_PUBLIC_ENGINE_H
 
 #include "public/export.h"
+#include "public/qkey.h"
 #include "public/windows_types.h"
 
 class CRes;
@@ -34,6 +35,10 @@ TESSERA_API void AfxSetScreenWidth(int width);
 TESSERA_API void AfxSetScreenHeight(int height);
 TESSERA_API int AfxGetScreenWidth(void);
 TESSERA_API int AfxGetScreenHeight(void);
+
+// The engine's single input record.  The game fills it from its window
+// messages and hands it to the focused area; the engine never writes it.
+TESSERA_API QKey* AfxGetKey(void);
 
 // The sound device and its wave buffer (sound/dx_sound.h,
 // sound/dx_sound_buffer.h).  AfxCreateSound opens the device for `window`;

@@ -32,6 +32,20 @@ TEST_F(EntryTest, ScreenSizeDefaultsAndRoundsDownToMultiplesOfFour) {
   EXPECT_EQ(AfxGetScreenHeight(), 0);
 }
 
+TEST_F(EntryTest, TheInputRecordIsOneZeroedRecordTheEngineNeverWrites) {
+  QKey* key = AfxGetKey();
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key, AfxGetKey());
+  EXPECT_EQ(key->cChar, 0);
+  EXPECT_EQ(key->cVirtKey, 0);
+  EXPECT_EQ(key->dwMessage, 0u);
+  key->cChar = 'a';
+  key->dwMessage = 258;
+  AfxFreeEngine();  // not one of the freed services
+  EXPECT_EQ(AfxGetKey()->cChar, 'a');
+  EXPECT_EQ(AfxGetKey()->dwMessage, 258u);
+}
+
 TEST_F(EntryTest, FreeEngineWithNothingCreatedDoesNothing) {
   AfxFreeEngine();
   AfxFreeEngine();
