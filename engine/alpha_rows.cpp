@@ -2,7 +2,7 @@
 
 #include <emmintrin.h>
 
-#include <cstring>
+#include "engine/run_rows.h"
 
 namespace tessera {
 
@@ -47,13 +47,13 @@ void AlphaBlendRow(PIXEL* dst, const void* src, const uint8_t* weights, int n) {
     if (n <= 0) return;
     alignas(16) uint16_t s8[8] = {}, d8[8] = {};
     alignas(16) uint8_t t8[8] = {32, 32, 32, 32, 32, 32, 32, 32};
-    std::memcpy(s8, s, 2 * static_cast<size_t>(n));
-    std::memcpy(d8, d, 2 * static_cast<size_t>(n));
+    CopyRun(s8, s, n);
+    CopyRun(d8, d, n);
     std::memcpy(t8, weights, static_cast<size_t>(n));
     const __m128i out = Blend8(_mm_load_si128(reinterpret_cast<const __m128i*>(s8)),
                                _mm_load_si128(reinterpret_cast<const __m128i*>(d8)), LoadWeights(t8));
     _mm_store_si128(reinterpret_cast<__m128i*>(d8), out);
-    std::memcpy(d, d8, 2 * static_cast<size_t>(n));
+    CopyRun(d, d8, n);
     return;
   }
   // The last eight pixels are blended from the destination as it is now,

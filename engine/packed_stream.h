@@ -22,14 +22,13 @@
 #ifndef TESSERA_ENGINE_PACKED_STREAM_H
 #define TESSERA_ENGINE_PACKED_STREAM_H
 
-#include <emmintrin.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "engine/pixel.h"
+#include "engine/run_rows.h"
 
 class SURFACE;
 
@@ -51,32 +50,9 @@ inline uint16_t PackWord(unsigned op, unsigned n) { return static_cast<uint16_t>
 inline uint16_t LoadLittle16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 // Copies n little-endian words from possibly unaligned bytes into pixels.
-// Literal stretches are short, so the copy is inline: 16-byte steps with an
-// overlapping last step, two overlapping small moves below 16 bytes.
 inline void CopyLittleWords(PIXEL* dst, const uint8_t* src, size_t n) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  auto* d = reinterpret_cast<uint8_t*>(dst);
-  const size_t bytes = 2 * n;
-  if (bytes >= 16) {
-    for (size_t i = 0; i + 16 < bytes; i += 16)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + bytes - 16),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + bytes - 16)));
-  } else if (bytes >= 8) {
-    uint64_t a, b;
-    std::memcpy(&a, src, 8);
-    std::memcpy(&b, src + bytes - 8, 8);
-    std::memcpy(d, &a, 8);
-    std::memcpy(d + bytes - 8, &b, 8);
-  } else if (bytes >= 4) {
-    uint32_t a, b;
-    std::memcpy(&a, src, 4);
-    std::memcpy(&b, src + bytes - 4, 4);
-    std::memcpy(d, &a, 4);
-    std::memcpy(d + bytes - 4, &b, 4);
-  } else if (bytes == 2) {
-    std::memcpy(d, src, 2);
-  }
+  CopyRun(dst, src, static_cast<int>(n));
 #else
   for (size_t i = 0; i < n; ++i) dst[i] = LoadLittle16(src + 2 * i);
 #endif
