@@ -10,12 +10,54 @@
 #include "public/export.h"
 #include "public/windows_types.h"
 
+class CRes;
+class CPackAniDataBase;
+
+// Creates, in this order, the resource pack from the game database path and
+// the engine folder (a prefix ending in a separator), the animation table of
+// the game database and the shared animation table of "<root>data\Pack.mdb".
+// Call it before AfxCreateViewManager.  Services made by an earlier call
+// are freed first.
+TESSERA_API void AfxCreateResource(const char* dataBase, const char* root);
+// The resource pack, or null.
+TESSERA_API CRes* AfxGetResource(void);
+// The animation table of the game database, or null.
+TESSERA_API CPackAniDataBase* AfxGetAniDataBase(void);
+
+class CDXSound;
+class DxSoundBuffer;
+class CMusic;
+
 // Screen size used by the GUI, the map manager and the mouse cursor.  The
 // setters round down to a multiple of 4; the defaults are 800 x 600.
 TESSERA_API void AfxSetScreenWidth(int width);
 TESSERA_API void AfxSetScreenHeight(int height);
 TESSERA_API int AfxGetScreenWidth(void);
 TESSERA_API int AfxGetScreenHeight(void);
+
+// The sound device and its wave buffer (sound/dx_sound.h,
+// sound/dx_sound_buffer.h).  AfxCreateSound opens the device for `window`;
+// when that fails it returns false without a message (the game runs
+// without effects).  When the buffer cannot be made it shows
+// "不能初始化音效数据区！" and returns false, keeping the device.
+TESSERA_API bool AfxCreateSound(void* window);
+TESSERA_API CDXSound* AfxGetSound(void);
+TESSERA_API DxSoundBuffer* AfxGetSoundBuffer(void);
+
+// The music player (sound/music.h) notifying `window` when a piece ends.
+// An existing player is freed first.  On failure shows "不能初始化音乐！" and
+// returns false.
+TESSERA_API bool AfxCreateMusic(void* window);
+TESSERA_API CMusic* AfxGetMusic(void);
+class CVIEWMANAGE;
+
+// The display manager.  AfxCreateViewManager constructs it with the size
+// and window and returns its Initialize result (given the resource pack,
+// null when none was created); while one exists it does nothing and
+// returns 1.  AfxDeleteViewManager destroys it.
+TESSERA_API int AfxCreateViewManager(int width, int height, HWND window);
+TESSERA_API CVIEWMANAGE* AfxGetViewManager(void);
+TESSERA_API void AfxDeleteViewManager(void);
 
 // Frees every engine service that exists, in the order music player, wave
 // buffer, sound device, resource pack, mouse cursor, display manager,
@@ -24,8 +66,13 @@ TESSERA_API int AfxGetScreenHeight(void);
 TESSERA_API void AfxFreeEngine(void);
 
 namespace tessera {
+// The shared animation table (no entry function of its own): the sprite
+// loader consults it for identifiers the game's animation table lacks.
+CPackAniDataBase* SharedAniDataBase();
+
 // Puts every engine-wide value of this file back to its initial state
-// (frees the services as AfxFreeEngine does, screen 800 x 600).  Tests only.
+// (frees the services as AfxFreeEngine does, releases every listed
+// database, screen 800 x 600).  Tests only.
 void ResetEngineForTests();
 }  // namespace tessera
 

@@ -19,8 +19,6 @@ TESSERA_API void ErrorBox(const char* format, ...)
 // current folder (replacing an earlier log), shows the message with the
 // caption "Error" and ends the process with exit code 0.  Nothing is released
 // first: destructors and atexit handlers do not run.
-// (The GNU spelling of noreturn: clang accepts no [[...]] attribute after
-// the extern "C" of TESSERA_API.)
 TESSERA_API void DebugOut(const char* message, const char* file, int line) __attribute__((noreturn));
 
 #endif

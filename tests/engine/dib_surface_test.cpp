@@ -422,7 +422,7 @@ TEST(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
   }
 }
 
-using DibDeathTest = ::testing::Test;
+using DibDeathTest = tessera::test::EngineTest;
 
 TEST(DibDeathTest, ASurfaceThatCannotGetMemoryEndsTheProcess) {
   EXPECT_EXIT(

@@ -26,13 +26,20 @@ TempDir::~TempDir() {
 std::string TempDir::File(const std::string& name) const { return path_ + "/" + name; }
 
 void EngineTest::SetUp() {
+  previous_dir_ = std::filesystem::current_path().string();
+  scratch_ = std::make_unique<TempDir>();
+  std::filesystem::current_path(scratch_->path());
   ResetEngineForTests();
   ClearHeadlessMessages();
   InstallManualClock(1000);
   SeedRandom(1);
 }
 
-void EngineTest::TearDown() { ResetEngineForTests(); }
+void EngineTest::TearDown() {
+  ResetEngineForTests();
+  std::filesystem::current_path(previous_dir_);
+  scratch_.reset();
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,18 @@ class TempDir {
 
 // Base fixture: every test starts from a known engine state (services
 // freed, screen 800 x 600, headless message record empty, manual clock at
-// 1000, random generator seeded with 1).
+// 1000, random generator seeded with 1) in a fresh current folder of its
+// own, so that files the engine writes there (ErrOut.txt, databases) never
+// meet another test's, even when CTest runs tests in parallel.
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  const std::string& scratch() const { return scratch_->path(); }
+
+ private:
+  std::unique_ptr<TempDir> scratch_;
+  std::string previous_dir_;
 };
 
 std::string ReadFile(const std::string& path);

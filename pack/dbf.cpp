@@ -1,0 +1,468 @@
+#include "pack/dbf.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "pack/idx.h"
+
+namespace {
+
+// Bytes Locate reads at a time.
+constexpr size_t kLocateRun = 32768;
+
+uint32_t Le32(const unsigned char* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+}  // namespace
+
+DBF::DBF(char* name, int exclusive) : DBF(static_cast<const char*>(name), exclusive) {}
+
+DBF::DBF(const char* name, int exclusive)
+    : m_nRecNo(0),
+      m_bDelete(0),
+      m_nRecCount(0),
+      m_nHeaderLen(0),
+      m_nRecLen(0),
+      m_nFieldCount(0),
+      m_pIdx(nullptr),
+      m_pFields(nullptr),
+      m_pfnError(tessera::ReportErrorBox) {
+  // Both modes open the file for reading and writing; the platform has no
+  // share modes, and the original's default stream was deny-none as well.
+  (void)exclusive;
+  OpenTable(name ? name : "");
+}
+
+void DBF::OpenTable(const char* name) {
+  std::string path = name;
+  if (path.find('.') == std::string::npos) path += ".dbf";
+  if (!m_fp.Open(path)) {
+    m_pfnError("Not found file %s.\n %s %ld", path.c_str(), __FILE__, (long)__LINE__);
+    return;
+  }
+
+  // The header must be consistent with itself and with the file: every
+  // field descriptor inside the header, every field inside the record, every
+  // counted record inside the file.  A header that lies is refused.
+  unsigned char head[32];
+  int64_t size = m_fp.Size();
+  bool good = m_fp.ReadAt(0, head, 32) == 32;
+  int64_t count = good ? Le32(head + 4) : 0;
+  int header_len = good ? Le16(head + 8) : 0;
+  int rec_len = good ? Le16(head + 10) : 0;
+  int fields = header_len / 32 - 1;
+  good = good && header_len >= 64 && header_len <= size && rec_len >= 1 && fields >= 1 &&
+         header_len + count * rec_len <= size;
+  tessera::DbfField* table = nullptr;
+  if (good) {
+    table = new (std::nothrow) tessera::DbfField[fields];
+    if (!table) {
+      m_pfnError("No enough memory to create Field struct array!\n %s %ld", __FILE__, (long)__LINE__);
+      m_fp.Close();
+      return;
+    }
+    int offset = 1;
+    for (int i = 0; i < fields && good; ++i) {
+      unsigned char d[32];
+      if (m_fp.ReadAt(32 + 32 * i, d, 32) != 32) {
+        good = false;
+        break;
+      }
+      std::memcpy(table[i].name, d, 10);
+      table[i].name[10] = 0;
+      table[i].type = static_cast<char>(d[11]);
+      table[i].length = d[16];
+      table[i].decimals = d[17];
+      table[i].offset = offset;
+      offset += table[i].length;
+    }
+    if (offset > rec_len) good = false;
+  }
+  if (!good) {
+    delete[] table;
+    m_fp.Close();
+    m_pfnError("Bad table header %s.\n %s %ld", path.c_str(), __FILE__, (long)__LINE__);
+    return;
+  }
+  m_pFields = table;
+  m_nFieldCount = fields;
+  m_nHeaderLen = header_len;
+  m_nRecLen = rec_len;
+  m_nRecCount = static_cast<long>(count);
+}
+
+DBF::~DBF() {
+  if (m_pIdx && m_pIdx->m_pDbf == this) m_pIdx->m_pDbf = nullptr;
+  delete[] m_pFields;
+}
+
+int DBF::FieldNo(const char* name) {
+  if (!name) return -1;
+  for (int i = 0; i < m_nFieldCount; ++i)
+    if (std::strcmp(m_pFields[i].name, name) == 0) return i;
+  return -1;
+}
+
+void DBF::DbfFlush() {
+  // Writes go to the file at once (pwrite); there is no buffer to drain.
+}
+
+bool DBF::ReadField(char* buffer, int field) {
+  const tessera::DbfField& f = m_pFields[field];
+  int64_t at = m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen + f.offset;
+  long n = m_nRecNo < 0 ? -1 : m_fp.ReadAt(at, buffer, static_cast<size_t>(f.length));
+  if (n < 0) n = 0;
+  buffer[n] = 0;
+  // The text ends early at a line feed.
+  if (char* lf = static_cast<char*>(std::memchr(buffer, '\n', static_cast<size_t>(n)))) *lf = 0;
+  return true;
+}
+
+bool DBF::Read(char* buffer, const char* field) {
+  if (!m_pFields) return false;
+  if (m_nRecCount == 0) {
+    m_pfnError("No record!\n %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  int no = FieldNo(field);
+  if (no < 0) {
+    m_pfnError("Not found field %s.\n %s %ld", field ? field : "", __FILE__, (long)__LINE__);
+    return false;
+  }
+  return ReadField(buffer, no);
+}
+
+namespace {
+// A field is at most 255 bytes long.
+struct FieldText {
+  char text[256];
+};
+
+// The typed reads: the raw text converted; 0 (false) when the read fails.
+template <typename T, typename Convert>
+bool ReadAs(DBF& table, T& value, const char* field, Convert convert) {
+  FieldText t;
+  value = T();
+  if (!table.Read(t.text, field)) return false;
+  value = static_cast<T>(convert(t.text));
+  return true;
+}
+
+}  // namespace
+
+bool DBF::Read(bool& value, const char* field) {
+  return ReadAs(*this, value, field, [](const char* text) { return text[0] == 'T'; });
+}
+bool DBF::Read(unsigned char& value, const char* field) { return ReadAs(*this, value, field, std::atoi); }
+bool DBF::Read(int& value, const char* field) { return ReadAs(*this, value, field, std::atoi); }
+bool DBF::Read(long& value, const char* field) { return ReadAs(*this, value, field, std::atol); }
+bool DBF::Read(float& value, const char* field) { return ReadAs(*this, value, field, std::atof); }
+bool DBF::Read(double& value, const char* field) { return ReadAs(*this, value, field, std::atof); }
+
+void DBF::DToNF(double value, char* text, int field) {
+  if (!m_pFields || field < 0 || field >= m_nFieldCount) {
+    text[0] = 0;
+    return;
+  }
+  const tessera::DbfField& f = m_pFields[field];
+  char format[32];
+  std::snprintf(format, sizeof format, "%%%d.%dlf", static_cast<int>(f.length), static_cast<int>(f.decimals));
+  // Huge values print hundreds of digits; format into room enough, then cut
+  // at the field length.
+  char wide[512];
+  std::snprintf(wide, sizeof wide, format, value);
+  wide[f.length] = 0;
+  std::strcpy(text, wide);
+}
+
+bool DBF::Write(const char* field, ...) {
+  if (!m_pFields) return false;
+  int no = FieldNo(field);
+  if (no < 0) {
+    m_pfnError("Not found field %s\n %s %ld", field ? field : "", __FILE__, (long)__LINE__);
+    return false;
+  }
+  const tessera::DbfField& f = m_pFields[no];
+  FieldText t;
+  va_list args;
+  va_start(args, field);
+  switch (f.type) {
+    case 'C':
+    case 'D': {
+      const char* value = va_arg(args, const char*);
+      size_t len = value ? strnlen(value, static_cast<size_t>(f.length)) : 0;
+      std::memset(t.text, ' ', static_cast<size_t>(f.length));
+      if (len) std::memcpy(t.text, value, len);
+      break;
+    }
+    case 'N':
+    case 'F': {
+      double value = va_arg(args, double);
+      DToNF(value, t.text, no);
+      // A cut value is still written over the whole field.
+      size_t len = std::strlen(t.text);
+      std::memset(t.text + len, ' ', static_cast<size_t>(f.length) - len);
+      break;
+    }
+    case 'L': {
+      int value = va_arg(args, int);
+      std::memset(t.text, ' ', static_cast<size_t>(f.length));
+      if (f.length > 0) t.text[0] = value ? 'T' : 'F';
+      break;
+    }
+    default:
+      va_end(args);
+      // The message has room for two values: the field name and the line.
+      m_pfnError("Type error,not Number field!/n %s %ld", field, (long)__LINE__);
+      return false;
+  }
+  va_end(args);
+  if (m_nRecCount == 0) {
+    m_pfnError("No record!\n %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  if (m_nRecNo < 0) return false;
+  int64_t at = m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen + f.offset;
+  if (!m_fp.WriteAt(at, t.text, static_cast<size_t>(f.length))) return false;
+  DbfFlush();
+  return true;
+}
+
+bool DBF::Locate(const char* field, int step, ...) {
+  va_list args;
+  va_start(args, step);
+  bool found = LocateV(field, step, args);
+  va_end(args);
+  return found;
+}
+
+bool DBF::LocateV(const char* field, int step, va_list args) {
+  if (!m_pFields || m_nRecCount == 0) return false;
+  int no = FieldNo(field);
+  if (no < 0) {
+    m_pfnError("Not found field %s.\n %s %ld", field ? field : "", __FILE__, (long)__LINE__);
+    return false;
+  }
+  const tessera::DbfField& f = m_pFields[no];
+  FieldText want;
+  switch (f.type) {
+    case 'C':
+    case 'D': {
+      const char* value = va_arg(args, const char*);
+      size_t len = value ? strnlen(value, static_cast<size_t>(f.length)) : 0;
+      if (len) std::memcpy(want.text, value, len);
+      want.text[len] = 0;
+      break;
+    }
+    case 'N':
+    case 'F':
+      DToNF(va_arg(args, double), want.text, no);
+      break;
+    case 'L':
+      std::strcpy(want.text, va_arg(args, int) ? "T" : "F");
+      break;
+    default:
+      // The message has room for two values: the field name and the line.
+      m_pfnError("Type error,not Number field!/n %s %ld", field, (long)__LINE__);
+      return false;
+  }
+  size_t k = std::strlen(want.text);
+
+  // Records are read a run at a time (the flag and the field of each), in
+  // the direction of the search: one read per run instead of one per record.
+  long n = RecCount();
+  std::vector<char> run(kLocateRun > static_cast<size_t>(m_nRecLen) ? kLocateRun : static_cast<size_t>(m_nRecLen));
+  const long per_run = static_cast<long>(run.size()) / m_nRecLen;
+  long run_first = 0, run_count = 0;
+  for (;;) {
+    if (m_nRecNo >= n) {
+      GoBottom();
+      return false;
+    }
+    if (m_nRecNo < 0) {
+      GoTop();
+      return false;
+    }
+    if (m_nRecNo < run_first || m_nRecNo >= run_first + run_count) {
+      run_first = step >= 0 ? m_nRecNo : std::max(0L, m_nRecNo - per_run + 1);
+      run_count = std::min(per_run, n - run_first);
+      size_t bytes = static_cast<size_t>(run_count) * static_cast<size_t>(m_nRecLen);
+      long got = m_fp.ReadAt(m_nHeaderLen + static_cast<int64_t>(run_first) * m_nRecLen, run.data(), bytes);
+      if (got < 0) got = 0;
+      if (static_cast<size_t>(got) < bytes) std::memset(run.data() + got, 0, bytes - static_cast<size_t>(got));
+    }
+    const char* record = run.data() + static_cast<size_t>(m_nRecNo - run_first) * static_cast<size_t>(m_nRecLen);
+    if (m_bDelete && record[0] == '*') {
+      m_nRecNo += step;
+      continue;
+    }
+    // The field's text as Read gives it: cut at a line feed.
+    const char* text = record + f.offset;
+    size_t text_len = static_cast<size_t>(f.length);
+    if (const void* lf = std::memchr(text, '\n', text_len)) text_len = static_cast<size_t>(static_cast<const char*>(lf) - text);
+    if (const void* nul = std::memchr(text, 0, text_len)) text_len = static_cast<size_t>(static_cast<const char*>(nul) - text);
+    if (text_len >= k && std::memcmp(text, want.text, k) == 0) return true;
+    m_nRecNo += step;
+  }
+}
+
+bool DBF::Skip(long n) {
+  if (!m_pFields) return false;
+  if (m_pIdx) {
+    for (long i = 0; i < n; ++i) {
+      long r = m_pIdx->Skip();
+      if (r == -1) return false;
+      m_nRecNo = r;
+    }
+    for (long i = 0; i < -n; ++i) {
+      long r = m_pIdx->RevSkip();
+      if (r == -1) return false;
+      m_nRecNo = r;
+    }
+    return true;
+  }
+  long target = m_nRecNo + n;
+  if (target < 0 || target > RecCount() - 1) return false;
+  m_nRecNo = target;
+  return true;
+}
+
+bool DBF::GoTop() {
+  if (!m_pFields) return false;
+  if (m_pIdx) {
+    long r = m_pIdx->GoTop();
+    if (r == -1 || r == -2) return false;
+    m_nRecNo = r;
+    return true;
+  }
+  m_nRecNo = 0;
+  return true;
+}
+
+bool DBF::GoBottom() {
+  if (!m_pFields) return false;
+  if (m_pIdx) {
+    long r = m_pIdx->GoBottom();
+    if (r == -1) return false;
+    m_nRecNo = r;
+    return true;
+  }
+  m_nRecNo = RecCount() - 1;
+  return true;
+}
+
+bool DBF::Eof() { return m_nRecNo >= RecCount(); }
+bool DBF::Bof() { return m_nRecNo < 0; }
+long DBF::RecNo() { return m_nRecNo; }
+
+long DBF::RecCount() {
+  if (!m_pFields) return 0;
+  unsigned char b[4];
+  if (m_fp.ReadAt(4, b, 4) != 4) return m_nRecCount;
+  int64_t count = Le32(b);
+  // A count that another writer (or damage) pushed past the file's end is
+  // held to the records that are really there.  Only a grown count needs
+  // the look at the file's size.
+  if (count > m_nRecCount) {
+    int64_t size = m_fp.Size();
+    int64_t present = size > m_nHeaderLen ? (size - m_nHeaderLen) / m_nRecLen : 0;
+    if (count > present) count = present;
+  }
+  m_nRecCount = static_cast<long>(count);
+  return m_nRecCount;
+}
+
+void DBF::AppendBlank() {
+  if (!m_pFields) return;
+  while (!m_fp.LockByte(tessera::kDbfLockBase)) {
+    struct timespec wait = {0, 100000};
+    nanosleep(&wait, nullptr);
+  }
+  long n = RecCount();
+  std::string blank(static_cast<size_t>(m_nRecLen), ' ');
+  m_fp.WriteAt(m_nHeaderLen + static_cast<int64_t>(n) * m_nRecLen, blank.data(), blank.size());
+  uint32_t count = static_cast<uint32_t>(n + 1);
+  unsigned char b[4] = {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
+                        static_cast<unsigned char>(count >> 16), static_cast<unsigned char>(count >> 24)};
+  m_fp.WriteAt(4, b, 4);
+  m_nRecNo = n;
+  m_nRecCount = n + 1;
+  m_fp.UnlockByte(tessera::kDbfLockBase);
+  DbfFlush();
+}
+
+bool DBF::LockRecord() {
+  if (!m_pFields) return false;
+  return m_fp.LockByte(tessera::kDbfLockBase + m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen);
+}
+
+bool DBF::UnLockRecord() {
+  if (!m_pFields) return false;
+  return m_fp.UnlockByte(tessera::kDbfLockBase + m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen);
+}
+
+bool DBF::SetOrderTo(IDX* index, const char* field) {
+  if (!index) return false;
+  m_pIdx = index;
+  index->m_pDbf = this;
+  int no = FieldNo(field);
+  index->m_nField = no;
+  if (no < 0) {
+    m_pfnError("Not found field %s\n %s %ld", field ? field : "", __FILE__, (long)__LINE__);
+    return false;
+  }
+  return true;
+}
+
+bool DBF::Seek(const char* key) {
+  if (!m_pIdx || !m_pFields) return false;
+  long r = m_pIdx->Seek(key);
+  if (r == -1) {
+    GoBottom();
+    return false;
+  }
+  m_nRecNo = r;
+  return true;
+}
+
+bool DBF::IdxInsert() {
+  if (!m_pIdx || !m_pFields) return false;
+  int no = m_pIdx->m_nField;
+  if (no < 0 || no >= m_nFieldCount || m_nRecNo < 0) return false;
+  FieldText t;
+  const tessera::DbfField& f = m_pFields[no];
+  // The raw bytes: the key is the field's text exactly as stored.
+  long n = m_fp.ReadAt(m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen + f.offset, t.text,
+                       static_cast<size_t>(f.length));
+  if (n != f.length) return false;
+  return tessera::IdxInsertKey(*m_pIdx, m_nRecNo + 1, std::string_view(t.text, static_cast<size_t>(n)));
+}
+
+void DBF::DeleteOn() { m_bDelete = 1; }
+void DBF::DeleteOff() { m_bDelete = 0; }
+
+namespace tessera {
+
+bool DbfDeleted(DBF& table) {
+  char flag = 0;
+  if (!DbfUsable(table) || table.m_nRecNo < 0) return false;
+  if (table.m_fp.ReadAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1) != 1)
+    return false;
+  return flag == '*';
+}
+
+bool DbfSetDeleted(DBF& table, bool deleted) {
+  if (!DbfUsable(table) || table.m_nRecNo < 0 || table.m_nRecNo >= table.RecCount()) return false;
+  char flag = deleted ? '*' : ' ';
+  return table.m_fp.WriteAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1);
+}
+
+}  // namespace tessera

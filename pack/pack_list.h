@@ -1,0 +1,83 @@
+// Pack files and the list of open packs.
+//
+// A pack file is a plain concatenation of resource bytes: no header, no
+// per-resource header, no padding.  A resource is the bytes [start, end) of
+// the pack file its index row names.  New resources are appended at the end;
+// packs only grow.  A pack file must exist before anything is added to it
+// (it is opened for update, "rb+", never created here).
+//
+// Both resource packs -- CRes, indexed by the database's RESTABLE, and the
+// older table-file pack QRES, indexed by a dBase table -- keep their open
+// packs in a doubly linked list of `pack` nodes, searched from the newest.
+// The helpers below work on such a list, given as its first and last
+// pointers, so that both share one implementation.
+#ifndef TESSERA_PACK_PACK_LIST_H
+#define TESSERA_PACK_PACK_LIST_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// One open pack file.
+struct pack {
+  char szName[256];  // the name as the index writes it; compared exactly
+  std::FILE* fp;     // the file, open in "rb+" until the owner goes
+  pack* pPrev;       // registered before this one
+  pack* pNext;       // registered after this one
+  // Bytes known to be in the file (at open, after each append).  A load
+  // whose range ends within it needs no fstat to check the range; past it,
+  // the file is looked at again, since another program may have appended.
+  long long nKnownSize;
+};
+
+namespace tessera {
+
+// The newest registered pack whose name equals `name` exactly, or null.
+pack* FindPack(pack* last, const char* name);
+
+// Opens `path` ("rb+") and appends a node named `name` after `last`.  False
+// when `name` is registered already (nothing changes), when it does not fit
+// a node's name, or when the file cannot be opened ("Not found file %s."
+// with the path).
+bool RegisterPack(pack*& first, pack*& last, const char* name, const std::string& path);
+
+// Closes and frees every pack, newest first; both pointers end up null.
+void FreePacks(pack*& first, pack*& last);
+
+// The file path of a pack name for CRes: "*name" lies under the engine
+// folder `root` (root + name without the '*'); any other name is appended
+// to the game database's folder (the database path up to, not including,
+// its last separator; the whole path when it has none).  Empty when the
+// result would exceed 1,023 bytes.
+std::string ResolvePackPath(const char* database, const char* root, const char* name);
+
+// Appends `length` bytes at the end of `p` and flushes them, so that they
+// are in the file before anyone records their range.  `start` and `end` get
+// the range written.  A short write reports "Failed to write file,%s %ld"
+// and goes on with the range that was written.  False (nothing written)
+// when `length` is negative, `data` is null with a length, or the pack
+// would grow beyond the 32-bit offsets of the index.
+bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end);
+
+// Reads [start, end) of `p` into a new buffer of end - start + 1 bytes with
+// a zero byte after the data, freeing the caller's old `buffer` first, and
+// returns end - start + 1.  A range that does not lie inside the file
+// (negative, reversed, or past its end) reports "Failed to read file,%s %ld
+// \n[PackId : %s]" and gives 0 with `buffer` untouched.  A read that comes
+// up short (the file shrank) reports the same and goes on, with zeros for
+// the unread tail.  No memory: "No enough memory for loadpack!" and 0,
+// `buffer` null.  Buffers are allocated with new[] and freed with delete[].
+// With a null `id` the read message is the short "Failed to read file,%s
+// %ld" of the table-file pack.
+int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, const char* id);
+
+// The whole of `file` in a new[] buffer of its size plus one, for the
+// packs' AddFileToPack; `size` gets the bytes read.  The file is closed
+// before the return.  Null after "Can not open file %s\n%s %ld" (no such
+// file) or "No enough memory to create buf\n%s %ld"; a short read reports
+// "Failed to read file,%s %ld" and gives what was read.
+unsigned char* ReadFileForPack(const char* file, long& size);
+
+}  // namespace tessera
+
+#endif

@@ -1,0 +1,87 @@
+#include "pack/raw_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/path.h"
+
+namespace tessera {
+
+bool RawFile::Open(std::string_view engine_path) {
+  Close();
+  std::string path = NativePath(engine_path);
+  do {
+    fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) return false;
+  struct stat st;
+  // A folder opens read-only at best, but make sure nothing but a regular
+  // file passes.
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+void RawFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+long RawFile::ReadAt(int64_t offset, void* buffer, size_t size) const {
+  if (fd_ < 0 || offset < 0) return -1;
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + static_cast<int64_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<long>(done);
+}
+
+bool RawFile::WriteAt(int64_t offset, const void* buffer, size_t size) {
+  if (fd_ < 0 || offset < 0) return false;
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done, size - done, offset + static_cast<int64_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+int64_t RawFile::Size() const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+  return st.st_size;
+}
+
+namespace {
+bool SetLock(int fd, int64_t offset, short type) {
+  if (fd < 0) return false;
+  struct flock lock = {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = offset;
+  lock.l_len = 1;
+  lock.l_pid = 0;  // must be 0 for open-file-description locks
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+}  // namespace
+
+bool RawFile::LockByte(int64_t offset) { return SetLock(fd_, offset, F_WRLCK); }
+bool RawFile::UnlockByte(int64_t offset) { return SetLock(fd_, offset, F_UNLCK); }
+
+}  // namespace tessera

@@ -1,0 +1,50 @@
+// An unbuffered read-write file with byte-range locks, for table and index
+// files.
+//
+// Tables and indexes are shared between processes: one process appends
+// while another reads.  A buffered stream would keep stale bytes, so every
+// read and write goes straight to the file (pread/pwrite).  Locks are
+// per-open-file (F_OFD_SETLK): two handles on one file exclude each other
+// even inside one process, as record locks must.
+#ifndef TESSERA_PACK_RAW_FILE_H
+#define TESSERA_PACK_RAW_FILE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tessera {
+
+class RawFile {
+ public:
+  RawFile() = default;
+  ~RawFile() { Close(); }
+  RawFile(const RawFile&) = delete;
+  RawFile& operator=(const RawFile&) = delete;
+
+  // Opens an existing file for reading and writing (an engine path: see
+  // NativePath).  Never creates the file.
+  bool Open(std::string_view engine_path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Reads up to `size` bytes at `offset`; the number read (less at the end
+  // of the file), or -1 on an error.
+  long ReadAt(int64_t offset, void* buffer, size_t size) const;
+  // Writes all `size` bytes at `offset`.
+  bool WriteAt(int64_t offset, const void* buffer, size_t size);
+  // Current size in bytes, or -1.
+  int64_t Size() const;
+
+  // Locks or unlocks one byte for writing, without waiting.  True when the
+  // lock was granted (or released).
+  bool LockByte(int64_t offset);
+  bool UnlockByte(int64_t offset);
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace tessera
+
+#endif

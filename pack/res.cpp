@@ -1,0 +1,151 @@
+#include "pack/res.h"
+
+#include <cstring>
+#include <new>
+
+#include "database/database.h"
+#include "database/pack_file_database.h"
+#include "database/pack_res_database.h"
+#include "platform/path.h"
+#include "public/error_report.h"
+
+CPackFileDataBase* CRes::m_pFileDb = nullptr;
+CPackResDataBase* CRes::m_pResDb = nullptr;
+CPackResDataBase* CRes::m_pSharedResDb = nullptr;
+
+namespace tessera {
+std::string SharedPackDataBasePath(const char* root) {
+  char path[1100];
+  std::snprintf(path, sizeof path, "%sdata\\Pack.mdb", root ? root : "");
+  return path;
+}
+}  // namespace tessera
+
+namespace {
+
+// Copies at most size - 1 bytes and terminates.
+void CopyText(char* dst, size_t size, const char* src) {
+  std::memset(dst, 0, size);
+  if (src) std::strncpy(dst, src, size - 1);
+}
+
+bool Empty(const char* text) { return !text || !*text; }
+
+}  // namespace
+
+CRes::CRes(const char* dataBase, const char* root) : m_pFirst(nullptr), m_pLast(nullptr) {
+  const char* db = dataBase ? dataBase : "";
+  std::string shared = tessera::SharedPackDataBasePath(root);
+  // A database that cannot be opened leaves its table objects without a
+  // database; their look-ups then fail.
+  AfxInitDataBase(db);
+  AfxInitDataBase(shared.c_str());
+  if (!m_pFileDb) m_pFileDb = new (std::nothrow) CPackFileDataBase(db);
+  if (!m_pResDb) m_pResDb = new (std::nothrow) CPackResDataBase(db);
+  if (!m_pSharedResDb) m_pSharedResDb = new (std::nothrow) CPackResDataBase(shared.c_str());
+  CopyText(m_szDataBase, sizeof m_szDataBase, db);
+  CopyText(m_szRoot, sizeof m_szRoot, root);
+}
+
+CRes::~CRes() {
+  tessera::FreePacks(m_pFirst, m_pLast);
+  delete m_pFileDb;
+  m_pFileDb = nullptr;
+  delete m_pResDb;
+  m_pResDb = nullptr;
+  delete m_pSharedResDb;
+  m_pSharedResDb = nullptr;
+  AfxReleaseDataBase(m_szDataBase);
+  AfxReleaseDataBase(tessera::SharedPackDataBasePath(m_szRoot).c_str());
+}
+
+bool CRes::RegistPack(const char* name, const char* file) {
+  if (!name || !file || tessera::FindPack(m_pLast, name)) return false;
+  return tessera::RegisterPack(m_pFirst, m_pLast, name, tessera::ResolvePackPath(m_szDataBase, m_szRoot, file));
+}
+
+pack* CRes::SeekPack(const char* name) {
+  if (pack* p = tessera::FindPack(m_pLast, name)) return p;
+  if (!RegistPack(name, name)) return nullptr;
+  return tessera::FindPack(m_pLast, name);
+}
+
+bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
+  if (Empty(id) || Empty(packName)) return false;
+  stPackResInfo info;
+  // The index keeps identifiers of at most 10 bytes and pack names of at
+  // most 255; anything longer would be recorded under another name, so it
+  // is refused before a byte is written.
+  if (std::strlen(id) >= sizeof info.szID) {
+    ErrorBox("Pack id is longer than %d bytes: %s\n %s %ld", static_cast<int>(sizeof info.szID) - 1, id, __FILE__,
+             (long)__LINE__);
+    return false;
+  }
+  if (std::strlen(packName) >= sizeof(pack::szName)) {
+    ErrorBox("Pack name is longer than %d bytes: %s\n %s %ld", static_cast<int>(sizeof(pack::szName)) - 1,
+             packName, __FILE__, (long)__LINE__);
+    return false;
+  }
+  pack* p = SeekPack(packName);
+  if (!p) {
+    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  int32_t start = 0, end = 0;
+  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
+  std::strcpy(info.szID, id);
+  std::strcpy(info.szPackName, packName);
+  info.nStart = start;
+  info.nEnd = end;
+  return m_pResDb && m_pResDb->AddRes(info);
+}
+
+bool CRes::AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2) {
+  long length = text ? static_cast<long>(std::strlen(reinterpret_cast<const char*>(text))) : 0;
+  return AddDataToPack(text, length, id, packName, text2);
+}
+
+bool CRes::AddFileToPack(const char* file, const char* id, const char* packName, const char* text) {
+  long size = 0;
+  unsigned char* buffer = tessera::ReadFileForPack(file, size);
+  if (!buffer) return false;
+  bool ok = AddDataToPack(buffer, size, id, packName, text);
+  delete[] buffer;
+  return ok;
+}
+
+int CRes::LoadData(unsigned char*& buffer, const char* id) {
+  if (Empty(id)) return 0;
+  stPackResInfo info;
+  if (!(m_pResDb && m_pResDb->GetResInfo(id, info)) && !(m_pSharedResDb && m_pSharedResDb->GetResInfo(id, info)))
+    return 0;
+  // Pack names may come padded with spaces; the pack is the name without.
+  char name[256];
+  if (std::strlen(info.szPackName) >= sizeof name) {
+    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
+    return 0;
+  }
+  CopyText(name, sizeof name, info.szPackName);
+  for (size_t n = std::strlen(name); n > 0 && name[n - 1] == ' '; --n) name[n - 1] = 0;
+  pack* p = SeekPack(name);
+  if (!p) {
+    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
+    return 0;
+  }
+  return tessera::ReadPackRange(p, info.nStart, info.nEnd, buffer, id);
+}
+
+int CRes::LoadData(unsigned char*& buffer, char* id) { return LoadData(buffer, static_cast<const char*>(id)); }
+
+bool CRes::ImageLoad(unsigned char*& buffer, const char* id) { return LoadData(buffer, id) != 0; }
+bool CRes::ImageLoad(unsigned char*& buffer, char* id) { return LoadData(buffer, id) != 0; }
+
+bool CRes::ID2Path(const char* id, char* path) {
+  size_t sep = tessera::LastSeparator(m_szDataBase);
+  if (sep == std::string::npos || !path) return false;
+  std::memcpy(path, m_szDataBase, sep + 1);
+  std::strcpy(path + sep + 1, id ? id : "");
+  return true;
+}
+
+bool CRes::ID2Path(char* id, char* path) { return ID2Path(static_cast<const char*>(id), path); }

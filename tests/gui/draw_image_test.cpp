@@ -1,0 +1,211 @@
+// Image tools: stream colour conversion, hit tests, stamping, mark mixing
+// and cutting bitmaps into cells.
+#include <cstring>
+#include <vector>
+
+#include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
+#include "gui/draw_image.h"
+#include "platform/headless/headless_message_sink.h"
+#include "support/test_support.h"
+
+namespace tessera::test {
+namespace {
+
+// A stream with its width and height header.
+std::vector<unsigned short> Stream(int w, int h, std::vector<unsigned short> ops) {
+  std::vector<unsigned short> s = {static_cast<unsigned short>(w), static_cast<unsigned short>(h)};
+  s.insert(s.end(), ops.begin(), ops.end());
+  return s;
+}
+
+unsigned short Op(unsigned op, unsigned n) { return PackWord(op, n); }
+
+std::unique_ptr<DIBSURFACE> Surface(int w, int h, unsigned short fill) {
+  auto s = std::make_unique<DIBSURFACE>(w, h);
+  s->Initialize();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) s->SetPixel(x, y, fill);
+  return s;
+}
+
+class DrawImageTest : public EngineTest {};
+
+TEST_F(DrawImageTest, Color16To15DropsTheLowGreenBit) {
+  auto s = Stream(8, 2, {Op(kPackSkip, 1), Op(kPackLiteral, 3), 0xFFFF, 0xF800, 0x07E0, Op(kPackFill, 4), 0xFFFF,
+                         Op(kPackNextRow, 0), Op(kPackRowSkip, 1), Op(kPackLiteral, 1), 0x001F, Op(kPackEnd, 0),
+                         0xFFFF /* after the end: untouched */});
+  Color16To15(s.data());
+  auto want = Stream(8, 2, {Op(kPackSkip, 1), Op(kPackLiteral, 3), 0x7FFF, 0x7C00, 0x03E0, Op(kPackFill, 4), 0x7FFF,
+                            Op(kPackNextRow, 0), Op(kPackRowSkip, 1), Op(kPackLiteral, 1), 0x001F, Op(kPackEnd, 0),
+                            0xFFFF});
+  EXPECT_EQ(s, want);
+  // 5-6-5 green 0x0020 (lowest green bit alone) vanishes; 0x0040 becomes 0x0020.
+  auto g = Stream(2, 1, {Op(kPackLiteral, 2), 0x0020, 0x0040, Op(kPackEnd, 0)});
+  Color16To15(g.data());
+  EXPECT_EQ(g[3], 0x0000);
+  EXPECT_EQ(g[4], 0x0020);
+  Color16To15(nullptr);
+}
+
+TEST_F(DrawImageTest, ImagePointedRunsAndBounds) {
+  // Row 0: a run of 5 from column 10; row 1: a fill of 3 from column 0;
+  // row skip 2 keeps the column: row 3 starts its run at column 3.
+  auto s = Stream(20, 6, {Op(kPackSkip, 10), Op(kPackLiteral, 5), 1, 2, 3, 4, 5, Op(kPackNextRow, 0), Op(kPackFill, 3), 7,
+                          Op(kPackRowSkip, 2), Op(kPackLiteral, 1), 9, Op(kPackEnd, 0)});
+  for (int x = 10; x <= 15; ++x) EXPECT_TRUE(ImagePointed(s.data(), 0, x, 0)) << x;
+  EXPECT_FALSE(ImagePointed(s.data(), 0, 9, 0));
+  EXPECT_FALSE(ImagePointed(s.data(), 0, 16, 0));
+  EXPECT_TRUE(ImagePointed(s.data(), 0, 0, 1));
+  EXPECT_TRUE(ImagePointed(s.data(), 0, 3, 1));
+  EXPECT_FALSE(ImagePointed(s.data(), 0, 4, 1));
+  EXPECT_FALSE(ImagePointed(s.data(), 0, 0, 3));
+  EXPECT_TRUE(ImagePointed(s.data(), 0, 3, 3));
+  EXPECT_TRUE(ImagePointed(s.data(), 0, 4, 3));
+  EXPECT_FALSE(ImagePointed(s.data(), 0, 10, 2));
+  // Width and height themselves are accepted, beyond them not.
+  auto edge = Stream(4, 1, {Op(kPackSkip, 2), Op(kPackFill, 2), 1, Op(kPackNextRow, 0), Op(kPackFill, 1), 1, Op(kPackEnd, 0)});
+  EXPECT_TRUE(ImagePointed(edge.data(), 0, 4, 0));
+  EXPECT_TRUE(ImagePointed(edge.data(), 0, 1, 1));
+  EXPECT_FALSE(ImagePointed(edge.data(), 0, 5, 0));
+  EXPECT_FALSE(ImagePointed(edge.data(), 0, 0, 2));
+  EXPECT_FALSE(ImagePointed(edge.data(), 0, -1, 0));
+  EXPECT_FALSE(ImagePointed(nullptr, 0, 0, 0));
+}
+
+TEST_F(DrawImageTest, BurrowCutsHolesAndPaintsInsideTheShape) {
+  auto surface = Surface(6, 3, 0x1111);
+  surface->SetPixel(2, 0, COLOR_KEY);  // a transparent spot
+  surface->SetPixel(3, 1, COLOR_KEY);
+  // At (1, 0): row 0 literal [0, 0x2222, 0x3333]; row 1 fill 0 x2 then fill
+  // 0x4444 x3 (over the transparent spot at 3, 1).
+  auto s = Stream(6, 2, {Op(kPackLiteral, 3), 0, 0x2222, 0x3333, Op(kPackNextRow, 0), Op(kPackFill, 1), 0,
+                         Op(kPackFill, 3), 0x4444, Op(kPackEnd, 0)});
+  ASSERT_TRUE(Burrow(surface.get(), s.data(), 1, 0));
+  std::vector<unsigned short> row0, row1, row2;
+  for (int x = 0; x < 6; ++x) {
+    row0.push_back(surface->GetPixel(x, 0));
+    row1.push_back(surface->GetPixel(x, 1));
+    row2.push_back(surface->GetPixel(x, 2));
+  }
+  // Black holes the opaque pixel at 1; 0x2222 does not paint the
+  // transparent spot at 2; 0x3333 paints 3.
+  EXPECT_EQ(row0, (std::vector<unsigned short>{0x1111, COLOR_KEY, COLOR_KEY, 0x3333, 0x1111, 0x1111}));
+  // Next row returns to the stamp's left edge (column 1).
+  EXPECT_EQ(row1, (std::vector<unsigned short>{0x1111, COLOR_KEY, 0x4444, COLOR_KEY, 0x4444, 0x1111}));
+  EXPECT_EQ(row2, std::vector<unsigned short>(6, 0x1111));
+
+  // A zero pixel over a transparent spot leaves the key.
+  auto zero = Stream(1, 1, {Op(kPackLiteral, 1), 0, Op(kPackEnd, 0)});
+  ASSERT_TRUE(Burrow(surface.get(), zero.data(), 2, 0));
+  EXPECT_EQ(surface->GetPixel(2, 0), COLOR_KEY);
+
+  EXPECT_FALSE(Burrow(surface.get(), s.data(), 6, 0));
+  EXPECT_FALSE(Burrow(surface.get(), s.data(), -1, 0));
+  EXPECT_FALSE(Burrow(surface.get(), s.data(), 0, 4));
+  EXPECT_TRUE(Burrow(surface.get(), s.data(), 5, 3));  // y = height accepted; nothing inside
+  EXPECT_FALSE(Burrow(nullptr, s.data(), 0, 0));
+  EXPECT_FALSE(Burrow(surface.get(), nullptr, 0, 0));
+}
+
+TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
+  auto target = Surface(6, 1, 0x0010);  // blue 16: half weight
+  target->SetPixel(5, 0, 0x001F);        // blue 31
+  auto red = Surface(6, 1, 0x7FFF);      // white: 31, 31, 31
+  auto green = Surface(6, 1, 0x03E0);    // pure green
+  auto blue = Surface(6, 1, 0x001E);
+  auto other = Surface(6, 1, 0xFC00);    // mark bit and red 31: red reads 63
+  auto mark = Stream(6, 1, {Op(kPackLiteral, 5), 0x7C00, 0x03E0, 0x001F, 0x7FE0, 0x1234, Op(kPackFill, 1), 0x5555,
+                            Op(kPackEnd, 0)});
+  ASSERT_TRUE(MarkMix(target.get(), mark.data(), red.get(), green.get(), blue.get(), other.get()));
+  std::vector<unsigned short> got;
+  for (int x = 0; x < 6; ++x) got.push_back(target->GetPixel(x, 0));
+  std::vector<unsigned short> want = {
+      15 << 10 | 15 << 5 | 15,  // red surface, white, halved
+      15 << 5,                  // green surface
+      15,                       // blue surface: 30 * 16 / 32
+      31 << 10,                 // literal 0x7FE0: other, red 63 * 16 / 32 = 31
+      15 << 10 | 15 << 5 | 15,  // any other literal: white
+      31 << 10,                 // fill of another colour: other, 63 * 31 / 32 = 61, held to 31
+  };
+  EXPECT_EQ(got, want);
+  EXPECT_FALSE(MarkMix(target.get(), mark.data(), red.get(), green.get(), blue.get(), nullptr));
+  EXPECT_FALSE(MarkMix(nullptr, mark.data(), red.get(), green.get(), blue.get(), other.get()));
+}
+
+// A 24-bit bitmap whose pixel (x, y) (from the top) has the bytes of
+// colour(x, y).
+std::string Bitmap(int w, int h, uint32_t (*colour)(int, int)) {
+  size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
+  std::string b(54 + stride * static_cast<size_t>(h), '\0');
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(w));
+  put32(22, static_cast<uint32_t>(h));
+  b[26] = 1;
+  b[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint32_t c = colour(x, y);
+      size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + static_cast<size_t>(x) * 3;
+      b[at] = static_cast<char>(c);
+      b[at + 1] = static_cast<char>(c >> 8);
+      b[at + 2] = static_cast<char>(c >> 16);
+    }
+  return b;
+}
+
+TEST_F(DrawImageTest, PartitionBmpCutsCellsFromTheTop) {
+  TempDir dir;
+  WriteFile(dir.File("big.bmp"), Bitmap(640, 480, [](int x, int y) { return static_cast<uint32_t>(x * 7 + y * 1000); }));
+  std::string tmpl = Bitmap(64, 48, [](int, int) { return 0x123456u; });
+  tmpl += "tail";  // bytes after the rows are kept as the template has them
+  WriteFile(dir.File("cell.bmp"), tmpl);
+  std::string prefix = dir.path() + "/out";
+  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 100);
+  EXPECT_TRUE(HeadlessMessages().empty());
+  // Cell 13 is row 1, column 3: source pixels x 192..255, y 48..95.
+  std::string cell = ReadFile(prefix + "C00013.BMP");
+  ASSERT_EQ(cell.size(), tmpl.size());
+  EXPECT_EQ(cell.substr(0, 54), tmpl.substr(0, 54));
+  EXPECT_EQ(cell.substr(cell.size() - 4), "tail");
+  std::string want = Bitmap(64, 48, [](int x, int y) { return static_cast<uint32_t>((x + 192) * 7 + (y + 48) * 1000); });
+  EXPECT_EQ(cell.substr(54, want.size() - 54), want.substr(54));
+  EXPECT_FALSE(ReadFile(prefix + "C00099.BMP").empty());
+  EXPECT_TRUE(ReadFile(prefix + "C00100.BMP").empty());
+}
+
+TEST_F(DrawImageTest, PartitionBmpFailures) {
+  TempDir dir;
+  WriteFile(dir.File("big.bmp"), Bitmap(100, 50, [](int, int) { return 0u; }));
+  WriteFile(dir.File("cell.bmp"), Bitmap(30, 25, [](int, int) { return 0u; }));
+  std::string prefix = dir.path() + "/c";
+  // 100 is not a multiple of 30: nothing written.
+  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_TRUE(HeadlessMessages().empty());
+  EXPECT_EQ(PartitionBmp(dir.File("none.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 0);
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text, "Open bmp file failed! PartitionBmp");
+  WriteFile(dir.File("notbmp.bmp"), std::string(100, 'x'));
+  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("notbmp.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_EQ(HeadlessMessages().back().text, "Open template file failed! PartitionBmp");
+  // Rows promised by the header but missing from the file.
+  std::string cut = Bitmap(100, 50, [](int, int) { return 0u; });
+  WriteFile(dir.File("cut.bmp"), cut.substr(0, cut.size() - 400));
+  EXPECT_EQ(PartitionBmp(dir.File("cut.bmp").c_str(), dir.File("big.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_EQ(HeadlessMessages().back().text, "Open bmp file failed! PartitionBmp");
+  // A folder that does not exist: the first cell cannot be created.
+  WriteFile(dir.File("small.bmp"), Bitmap(50, 25, [](int, int) { return 0u; }));
+  std::string nowhere = dir.path() + "/no/such/dir/";
+  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("small.bmp").c_str(), nowhere.c_str()), 0);
+  EXPECT_EQ(HeadlessMessages().back().text, "Create CellBmp file failed! PartitionBmp");
+}
+
+}  // namespace
+}  // namespace tessera::test

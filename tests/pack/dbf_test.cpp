@@ -1,0 +1,402 @@
+// Tables: typed reads and writes, navigation, deleted records, Locate,
+// appends, exact messages and refused headers.
+#include <cstdlib>
+#include <cstring>
+
+#include "pack/dbf.h"
+#include "table_fixture.h"
+
+namespace tessera::test {
+namespace {
+
+class DbfTest : public TableTest {
+ protected:
+  // A table of `n` records: NAME "rec<i>", QTY i * 1.5, OK (i odd).
+  std::string Filled(int n) {
+    std::string path = MakeTable("goods.dbf", "NAME:C:10,QTY:N:8:2,OK:L,DAY:D");
+    DBF t(path.c_str(), 1);
+    for (int i = 0; i < n; ++i) {
+      t.AppendBlank();
+      std::string name = "rec" + std::to_string(i);
+      EXPECT_TRUE(t.Write("NAME", name.c_str()));
+      EXPECT_TRUE(t.Write("QTY", i * 1.5));
+      EXPECT_TRUE(t.Write("OK", (i % 2) == 1));
+      EXPECT_TRUE(t.Write("DAY", "20261205"));
+    }
+    return path;
+  }
+  std::string RecordBytes(const std::string& path, DBF& t, long r) {
+    std::string all = ReadFile(path);
+    return all.substr(static_cast<size_t>(t.m_nHeaderLen + r * t.m_nRecLen), static_cast<size_t>(t.m_nRecLen));
+  }
+};
+
+TEST_F(DbfTest, HeaderAndFieldTable) {
+  std::string path = MakeTable("a.dbf", "ID:C:10,PRICE:N:10:2,FLAG:L,WHEN:D");
+  DBF t(path.c_str(), 0);
+  ASSERT_TRUE(DbfUsable(t));
+  EXPECT_EQ(t.m_nFieldCount, 4);
+  EXPECT_EQ(t.m_nHeaderLen, 32 + 4 * 32 + 1);
+  EXPECT_EQ(t.m_nRecLen, 1 + 10 + 10 + 1 + 8);
+  EXPECT_EQ(t.m_nRecCount, 0);
+  EXPECT_EQ(t.m_nRecNo, 0);
+  EXPECT_EQ(t.m_bDelete, 0);
+  EXPECT_EQ(t.m_pIdx, nullptr);
+  EXPECT_STREQ(t.m_pFields[1].name, "PRICE");
+  EXPECT_EQ(t.m_pFields[1].type, 'N');
+  EXPECT_EQ(t.m_pFields[1].decimals, 2);
+  EXPECT_EQ(t.m_pFields[0].offset, 1);
+  EXPECT_EQ(t.m_pFields[1].offset, 11);
+  EXPECT_EQ(t.m_pFields[2].offset, 21);
+  EXPECT_EQ(t.m_pFields[3].offset, 22);
+  std::string bytes = ReadFile(path);
+  ASSERT_EQ(bytes.size(), 32u + 128 + 1 + 1);
+  EXPECT_EQ(bytes[0], 0x03);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[29]), 0x7A);
+  EXPECT_EQ(bytes[32 + 128], 0x0D);
+  EXPECT_EQ(bytes[32 + 129], 0x1A);
+  EXPECT_EQ(MessageCount(), 0u);
+}
+
+TEST_F(DbfTest, NameWithoutDotGetsExtension) {
+  MakeTable("plain.dbf", "A:C:4");
+  std::string base = dir_.File("plain");
+  DBF t(base.c_str(), 1);
+  EXPECT_TRUE(DbfUsable(t));
+
+  // A name with a dot is taken as it stands.
+  WriteFile(dir_.File("other.tbl"), ReadFile(dir_.File("plain.dbf")));
+  DBF u(dir_.File("other.tbl").c_str(), 1);
+  EXPECT_TRUE(DbfUsable(u));
+
+  std::string missing = dir_.File("nothing");
+  DBF v(missing.c_str(), 1);
+  EXPECT_FALSE(DbfUsable(v));
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found file " + missing + ".dbf.\n ");
+  EXPECT_FALSE(v.GoTop());
+  EXPECT_FALSE(v.Skip(1));
+  v.AppendBlank();  // nothing, no crash
+  EXPECT_EQ(v.RecCount(), 0);
+}
+
+TEST_F(DbfTest, FieldTextForms) {
+  std::string path = MakeTable("f.dbf", "NAME:C:10,QTY:N:8:2,OK:L,DAY:D,BIG:N:5:0");
+  DBF t(path.c_str(), 1);
+  t.AppendBlank();
+  EXPECT_TRUE(t.Write("NAME", "abc"));
+  EXPECT_TRUE(t.Write("QTY", 3.14159));
+  EXPECT_TRUE(t.Write("OK", true));
+  EXPECT_TRUE(t.Write("DAY", "20261205"));
+  // Wider than the field: the formatted text is cut at the field length.
+  EXPECT_TRUE(t.Write("BIG", 1234567.0));
+  EXPECT_EQ(RecordBytes(path, t, 0), " abc           3.14T2026120512345");
+
+  char buffer[11];
+  EXPECT_TRUE(t.Read(buffer, "NAME"));
+  EXPECT_STREQ(buffer, "abc       ");
+  double d;
+  EXPECT_TRUE(t.Read(d, "QTY"));
+  EXPECT_DOUBLE_EQ(d, 3.14);
+  float f;
+  EXPECT_TRUE(t.Read(f, "QTY"));
+  EXPECT_FLOAT_EQ(f, 3.14f);
+  int i;
+  EXPECT_TRUE(t.Read(i, "BIG"));
+  EXPECT_EQ(i, 12345);
+  long l;
+  EXPECT_TRUE(t.Read(l, "DAY"));
+  EXPECT_EQ(l, 20261205L);
+  unsigned char c;
+  EXPECT_TRUE(t.Read(c, "QTY"));
+  EXPECT_EQ(c, 3);
+  bool b = false;
+  EXPECT_TRUE(t.Read(b, "OK"));
+  EXPECT_TRUE(b);
+  EXPECT_TRUE(t.Write("OK", false));
+  EXPECT_TRUE(t.Read(b, "OK"));
+  EXPECT_FALSE(b);
+
+  // A longer text is cut at the field length.
+  EXPECT_TRUE(t.Write("NAME", "abcdefghijklmnop"));
+  EXPECT_TRUE(t.Read(buffer, "NAME"));
+  EXPECT_STREQ(buffer, "abcdefghij");
+
+  char num[9];
+  t.DToNF(-2.5, num, 1);
+  EXPECT_STREQ(num, "   -2.50");
+  EXPECT_EQ(MessageCount(), 0u);
+}
+
+TEST_F(DbfTest, ReadStopsAtLineFeed) {
+  std::string path = MakeTable("lf.dbf", "NAME:C:8");
+  DBF t(path.c_str(), 1);
+  t.AppendBlank();
+  EXPECT_TRUE(t.Write("NAME", "ab\ncd"));
+  char buffer[9];
+  EXPECT_TRUE(t.Read(buffer, "NAME"));
+  EXPECT_STREQ(buffer, "ab");
+}
+
+TEST_F(DbfTest, MessagesAndFailedValues) {
+  std::string path = MakeTable("m.dbf", "NAME:C:10,QTY:N:8:2");
+  DBF t(path.c_str(), 1);
+  char buffer[16] = "x";
+  EXPECT_FALSE(t.Read(buffer, "NAME"));
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "No record!\n ");
+  int value = 7;
+  EXPECT_FALSE(t.Read(value, "QTY"));
+  EXPECT_EQ(value, 0);
+  bool flag = true;
+  EXPECT_FALSE(t.Read(flag, "QTY"));
+  EXPECT_FALSE(flag);
+  // A write checks the field first, then the record count.
+  EXPECT_FALSE(t.Write("NAME", "a"));
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "No record!\n ");
+  EXPECT_FALSE(t.Write("NOPE", "a"));
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found field NOPE\n ");
+
+  t.AppendBlank();
+  EXPECT_FALSE(t.Read(buffer, "NAM"));
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found field NAM.\n ");
+  // Names compare exactly: case and length.
+  EXPECT_FALSE(t.Read(buffer, "name"));
+  EXPECT_FALSE(t.Locate("NAMEX", 1, "a"));
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found field NAMEX.\n ");
+  EXPECT_FALSE(t.SetOrderTo(nullptr, "NAME"));
+}
+
+TEST_F(DbfTest, UnsupportedFieldTypeReportsTypeError) {
+  // A memo field ('M'): tables from elsewhere may carry one.
+  std::string path = MakeTable("t.dbf", "NAME:C:4,NOTE:C:10");
+  std::string bytes = ReadFile(path);
+  bytes[32 + 32 + 11] = 'M';
+  WriteFile(path, bytes);
+  DBF t(path.c_str(), 1);
+  t.AppendBlank();
+  // The message's two values are the field name and the line.
+  const std::string prefix = "Type error,not Number field!/n NOTE ";
+  EXPECT_FALSE(t.Write("NOTE", "x"));
+  EXPECT_EQ(LastMessage().substr(0, prefix.size()), prefix);
+  EXPECT_GT(std::atoi(LastMessage().c_str() + prefix.size()), 0);
+  EXPECT_FALSE(t.Locate("NOTE", 1, "x"));
+  EXPECT_EQ(LastMessage().substr(0, prefix.size()), prefix);
+  char buffer[11];
+  EXPECT_TRUE(t.Read(buffer, "NOTE"));  // raw reads do not care
+}
+
+TEST_F(DbfTest, NavigationInPhysicalOrder) {
+  std::string path = Filled(5);
+  DBF t(path.c_str(), 1);
+  EXPECT_EQ(t.RecCount(), 5);
+  EXPECT_TRUE(t.GoBottom());
+  EXPECT_EQ(t.RecNo(), 4);
+  EXPECT_FALSE(t.Skip(1));
+  EXPECT_EQ(t.RecNo(), 4);
+  EXPECT_FALSE(t.Eof());
+  EXPECT_TRUE(t.Skip(-4));
+  EXPECT_EQ(t.RecNo(), 0);
+  EXPECT_FALSE(t.Skip(-1));
+  EXPECT_EQ(t.RecNo(), 0);
+  EXPECT_TRUE(t.Skip(3));
+  EXPECT_EQ(t.RecNo(), 3);
+  EXPECT_TRUE(t.GoTop());
+  EXPECT_EQ(t.RecNo(), 0);
+  EXPECT_FALSE(t.Bof());
+  t.m_nRecNo = 5;
+  EXPECT_TRUE(t.Eof());
+}
+
+TEST_F(DbfTest, EmptyTableBottomIsBeforeFirst) {
+  std::string path = MakeTable("e.dbf", "A:C:3");
+  DBF t(path.c_str(), 1);
+  EXPECT_TRUE(t.GoBottom());
+  EXPECT_EQ(t.RecNo(), -1);
+  EXPECT_TRUE(t.Bof());
+  EXPECT_TRUE(t.GoTop());
+  EXPECT_EQ(t.RecNo(), 0);
+  EXPECT_TRUE(t.Eof());
+}
+
+TEST_F(DbfTest, AppendBlankWritesSpacesAndCount) {
+  std::string path = Filled(3);
+  DBF t(path.c_str(), 1);
+  t.m_nRecNo = 1;
+  t.AppendBlank();
+  EXPECT_EQ(t.RecNo(), 3);
+  EXPECT_EQ(t.m_nRecCount, 4);
+  std::string bytes = ReadFile(path);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[4]), 4);
+  EXPECT_EQ(bytes[5], 0);
+  EXPECT_EQ(RecordBytes(path, t, 3), std::string(static_cast<size_t>(t.m_nRecLen), ' '));
+  // The earlier records are untouched.
+  EXPECT_EQ(RecordBytes(path, t, 2), " rec2          3.00F20261205");
+}
+
+TEST_F(DbfTest, LocateForwardBackwardAndDeleted) {
+  std::string path = Filled(6);
+  DBF t(path.c_str(), 1);
+  EXPECT_TRUE(t.GoTop());
+  EXPECT_TRUE(t.Locate("NAME", 1, "rec3"));
+  EXPECT_EQ(t.RecNo(), 3);
+  // The current record is tested first.
+  EXPECT_TRUE(t.Locate("NAME", 1, "rec3"));
+  EXPECT_EQ(t.RecNo(), 3);
+  // A prefix matches.
+  t.m_nRecNo = 0;
+  EXPECT_TRUE(t.Locate("NAME", 1, "rec"));
+  EXPECT_EQ(t.RecNo(), 0);
+  EXPECT_TRUE(t.Locate("QTY", 1, 6.0));
+  EXPECT_EQ(t.RecNo(), 4);
+  EXPECT_TRUE(t.Locate("OK", 1, 1));
+  EXPECT_EQ(t.RecNo(), 5);
+  EXPECT_TRUE(t.Locate("OK", -1, 0));
+  EXPECT_EQ(t.RecNo(), 4);
+  EXPECT_TRUE(t.Locate("NAME", -2, "rec0"));
+  EXPECT_EQ(t.RecNo(), 0);
+
+  // Not found forwards: bottom; backwards: top.
+  t.m_nRecNo = 2;
+  EXPECT_FALSE(t.Locate("NAME", 1, "zzz"));
+  EXPECT_EQ(t.RecNo(), 5);
+  EXPECT_FALSE(t.Locate("NAME", -1, "zzz"));
+  EXPECT_EQ(t.RecNo(), 0);
+
+  // Deleted records are passed over only with DeleteOn.
+  t.m_nRecNo = 2;
+  EXPECT_TRUE(DbfSetDeleted(t, true));
+  EXPECT_TRUE(DbfDeleted(t));
+  t.m_nRecNo = 0;
+  EXPECT_TRUE(t.Locate("NAME", 1, "rec2"));
+  EXPECT_EQ(t.RecNo(), 2);
+  t.DeleteOn();
+  EXPECT_EQ(t.m_bDelete, 1);
+  t.m_nRecNo = 0;
+  EXPECT_FALSE(t.Locate("NAME", 1, "rec2"));
+  t.m_nRecNo = 1;
+  EXPECT_TRUE(t.Locate("OK", 1, 0));
+  EXPECT_EQ(t.RecNo(), 4);
+  t.DeleteOff();
+  EXPECT_EQ(t.m_bDelete, 0);
+}
+
+// Locate reads records in runs; searches cross run boundaries both ways.
+TEST_F(DbfTest, LocateOverManyRecords) {
+  std::string path = Filled(3000);
+  DBF t(path.c_str(), 1);
+  t.m_nRecNo = 0;
+  EXPECT_TRUE(t.Locate("NAME", 1, "rec2500 "));
+  EXPECT_EQ(t.RecNo(), 2500);
+  t.m_nRecNo = 2999;
+  EXPECT_TRUE(t.Locate("NAME", -1, "rec10 "));
+  EXPECT_EQ(t.RecNo(), 10);
+  t.m_nRecNo = 1500;
+  EXPECT_TRUE(DbfSetDeleted(t, true));
+  t.DeleteOn();
+  t.m_nRecNo = 2900;
+  EXPECT_TRUE(t.Locate("QTY", -7, 1500 * 1.5 - 7 * 1.5));  // steps over 1500
+  EXPECT_EQ(t.RecNo(), 1493);
+  t.m_nRecNo = 0;
+  EXPECT_FALSE(t.Locate("NAME", 1, "rec1500"));
+  EXPECT_EQ(t.RecNo(), 2999);
+  // A record written after the search began its run is still read fresh by
+  // the next search.
+  t.m_nRecNo = 2998;
+  EXPECT_TRUE(t.Write("NAME", "fresh"));
+  t.m_nRecNo = 0;
+  EXPECT_TRUE(t.Locate("NAME", 1, "fresh"));
+  EXPECT_EQ(t.RecNo(), 2998);
+}
+
+TEST_F(DbfTest, RecordsAppendedByAnotherHandleAreSeen) {
+  std::string path = Filled(2);
+  DBF reader(path.c_str(), 0);
+  DBF writer(path.c_str(), 0);
+  writer.AppendBlank();
+  writer.Write("NAME", "late");
+  EXPECT_EQ(reader.m_nRecCount, 2);
+  EXPECT_EQ(reader.RecCount(), 3);
+  reader.m_nRecNo = 2;
+  char buffer[11];
+  EXPECT_TRUE(reader.Read(buffer, "NAME"));
+  EXPECT_STREQ(buffer, "late      ");
+}
+
+TEST_F(DbfTest, RecordLocksExcludeOtherHandles) {
+  std::string path = Filled(3);
+  DBF a(path.c_str(), 0);
+  DBF b(path.c_str(), 0);
+  a.m_nRecNo = 1;
+  b.m_nRecNo = 1;
+  EXPECT_TRUE(a.LockRecord());
+  EXPECT_FALSE(b.LockRecord());
+  b.m_nRecNo = 2;
+  EXPECT_TRUE(b.LockRecord());
+  EXPECT_TRUE(b.UnLockRecord());
+  // Locks do not block plain reads and writes.
+  b.m_nRecNo = 1;
+  EXPECT_TRUE(b.Write("NAME", "shared"));
+  EXPECT_TRUE(a.UnLockRecord());
+  EXPECT_TRUE(b.LockRecord());
+  EXPECT_TRUE(b.UnLockRecord());
+}
+
+// Headers that lie are refused: no field table, every operation fails.
+TEST_F(DbfTest, LyingHeadersAreRefused) {
+  std::string good = ReadFile(Filled(3));
+  auto refused = [&](std::string bytes, const char* why) {
+    std::string path = dir_.File("bad.dbf");
+    WriteFile(path, bytes);
+    size_t before = MessageCount();
+    DBF t(path.c_str(), 1);
+    EXPECT_FALSE(DbfUsable(t)) << why;
+    EXPECT_EQ(MessageCount(), before + 1) << why;
+    EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Bad table header " + path + ".\n ") << why;
+    char buffer[300];
+    EXPECT_FALSE(t.Read(buffer, "NAME")) << why;
+    EXPECT_FALSE(t.Locate("NAME", 1, "x")) << why;
+    EXPECT_FALSE(t.GoBottom()) << why;
+  };
+  std::string b = good;
+  b[4] = 4;  // four records, three there
+  refused(b, "record count past the end");
+  b = good;
+  b[8] = static_cast<char>(0xFF);
+  b[9] = static_cast<char>(0x7F);
+  refused(b, "header length past the end");
+  b = good;
+  b[10] = 5;  // record shorter than its fields
+  b[11] = 0;
+  refused(b, "fields past the record");
+  b = good;
+  b[8] = 40;  // no room for one descriptor
+  b[9] = 0;
+  refused(b, "no field descriptor");
+  refused(good.substr(0, 20), "short header");
+  b = good;
+  b[10] = 0;
+  b[11] = 0;
+  refused(b, "zero record length");
+}
+
+TEST_F(DbfTest, CreateRefusesBadFieldLists) {
+  std::vector<DbfField> fields;
+  std::string error;
+  EXPECT_FALSE(ParseDbfFields("NAME", fields, error));
+  EXPECT_FALSE(ParseDbfFields("NAME:C:x", fields, error));
+  EXPECT_FALSE(ParseDbfFields("ELEVENCHARS:C:3", fields, error));
+  ASSERT_TRUE(ParseDbfFields("A:C:3,A:N:4", fields, error));
+  EXPECT_FALSE(CreateDbf(dir_.File("x.dbf"), fields, error));
+  EXPECT_EQ(error, "field A appears twice");
+  ASSERT_TRUE(ParseDbfFields("A:C:0", fields, error));
+  EXPECT_FALSE(CreateDbf(dir_.File("x.dbf"), fields, error));
+  ASSERT_TRUE(ParseDbfFields("A:D:9", fields, error));
+  EXPECT_FALSE(CreateDbf(dir_.File("x.dbf"), fields, error));
+  ASSERT_TRUE(ParseDbfFields("A:N:4:3", fields, error));
+  EXPECT_FALSE(CreateDbf(dir_.File("x.dbf"), fields, error));
+  ASSERT_TRUE(ParseDbfFields("A:Q:4", fields, error));
+  EXPECT_FALSE(CreateDbf(dir_.File("x.dbf"), fields, error));
+  EXPECT_FALSE(CreateDbf(dir_.File("x.dbf"), {}, error));
+}
+
+}  // namespace
+}  // namespace tessera::test

@@ -1,0 +1,134 @@
+// tessera-pack end to end: a database and a pack built from a folder of
+// files, listed, extracted and verified, then damaged and verified again.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "database/database.h"
+#include "pack/res.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::ReadFile;
+using tessera::test::WriteFile;
+
+class PackToolTest : public tessera::test::EngineTest {
+ protected:
+  struct Result {
+    int status;
+    std::string out, err;
+  };
+
+  Result Run(const std::string& args) {
+    std::string out = dir_.File("stdout.txt"), err = dir_.File("stderr.txt");
+    std::string cmd = std::string("'") + TESSERA_TOOL_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
+    int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(out), ReadFile(err)};
+  }
+
+  std::string Q(const std::string& s) { return "'" + s + "'"; }
+
+  tessera::test::TempDir dir_;
+};
+
+TEST_F(PackToolTest, HelpExplainsEveryCommand) {
+  Result r = Run("--help");
+  EXPECT_EQ(r.status, 0);
+  for (const char* word : {"create-db", "create-shared", "create-pack", "add", "add-dir", "list", "extract", "verify"})
+    EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  EXPECT_EQ(Run("").status, 1);
+  EXPECT_EQ(Run("frobnicate").status, 1);
+}
+
+TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {
+  std::filesystem::create_directories(dir_.File("src"));
+  std::filesystem::create_directories(dir_.File("game"));
+  std::string big;
+  for (int i = 0; i < 70000; ++i) big += static_cast<char>(i * 31 + 7);
+  WriteFile(dir_.File("src/hero.bmp"), big);
+  WriteFile(dir_.File("src/map01.map"), "tiles");
+  WriteFile(dir_.File("src/empty.txt"), "");
+  std::string db = dir_.File("game/game.mdb");
+
+  ASSERT_EQ(Run("create-db " + Q(db)).status, 0);
+  EXPECT_EQ(Run("create-db " + Q(db)).status, 1);  // never replaces a database
+  ASSERT_EQ(Run("create-shared --root " + Q(dir_.path())).status, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("data/Pack.mdb")));
+  ASSERT_EQ(Run("create-pack " + Q(db) + " '\\main.pak'").status, 0);
+  EXPECT_EQ(ReadFile(dir_.File("game/main.pak")), "");
+  Result added = Run("add-dir " + Q(db) + " '\\main.pak' " + Q(dir_.File("src")));
+  ASSERT_EQ(added.status, 0) << added.err;
+
+  // Name order: empty, hero, map01.
+  Result list = Run("list " + Q(db));
+  ASSERT_EQ(list.status, 0);
+  EXPECT_EQ(list.out,
+            "empty\t\\main.pak\t0\t0\t0\n"
+            "hero\t\\main.pak\t0\t70000\t70000\n"
+            "map01\t\\main.pak\t70000\t70005\t5\n");
+  EXPECT_EQ(ReadFile(dir_.File("game/main.pak")), big + "tiles");
+
+  ASSERT_EQ(Run("extract " + Q(db) + " hero " + Q(dir_.File("hero.out"))).status, 0);
+  EXPECT_EQ(ReadFile(dir_.File("hero.out")), big);
+  ASSERT_EQ(Run("extract " + Q(db) + " empty " + Q(dir_.File("empty.out"))).status, 0);
+  EXPECT_EQ(ReadFile(dir_.File("empty.out")), "");
+  EXPECT_EQ(Run("extract " + Q(db) + " nothing " + Q(dir_.File("x.out"))).status, 1);
+
+  Result ok = Run("verify " + Q(db));
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_NE(ok.out.find("3 rows, 1 pack files, 0 dangling rows, 0 orphan bytes"), std::string::npos) << ok.out;
+
+  // The library reads what the tool wrote.
+  {
+    CRes res(db.c_str(), (dir_.path() + "/").c_str());
+    unsigned char* buffer = nullptr;
+    ASSERT_EQ(res.LoadData(buffer, "map01"), 6);
+    EXPECT_STREQ(reinterpret_cast<char*>(buffer), "tiles");
+    delete[] buffer;
+  }
+
+  // Re-adding leaves the old bytes unreferenced: orphans, reported; only
+  // --strict fails on them.
+  WriteFile(dir_.File("map01.v2"), "tiles v2");
+  ASSERT_EQ(Run("add " + Q(db) + " '\\main.pak' map01 " + Q(dir_.File("map01.v2"))).status, 0);
+  Result orphans = Run("verify " + Q(db));
+  EXPECT_EQ(orphans.status, 0);
+  EXPECT_NE(orphans.out.find("orphan bytes [70000, 70005)"), std::string::npos) << orphans.out;
+  EXPECT_EQ(Run("verify --strict " + Q(db)).status, 1);
+
+  // A pack cut short: the rows past its end dangle.
+  std::string pack = ReadFile(dir_.File("game/main.pak"));
+  WriteFile(dir_.File("game/main.pak"), pack.substr(0, 100));
+  Result cut = Run("verify " + Q(db));
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_NE(cut.out.find("dangling hero: range past the end of the pack [0, 70000)"), std::string::npos) << cut.out;
+  EXPECT_NE(cut.out.find("dangling map01"), std::string::npos);
+  EXPECT_EQ(cut.out.find("dangling empty"), std::string::npos);
+  std::filesystem::remove(dir_.File("game/main.pak"));
+  Result gone = Run("verify " + Q(db));
+  EXPECT_EQ(gone.status, 1);
+  EXPECT_NE(gone.out.find("dangling empty: pack file missing"), std::string::npos) << gone.out;
+}
+
+TEST_F(PackToolTest, RefusesIdentifiersItCannotStoreBeforeWritingAnything) {
+  std::filesystem::create_directories(dir_.File("src"));
+  WriteFile(dir_.File("src/a_very_long_name.bmp"), "x");
+  std::string db = dir_.File("game.mdb");
+  ASSERT_EQ(Run("create-db " + Q(db)).status, 0);
+  ASSERT_EQ(Run("create-pack " + Q(db) + " '\\p.pak'").status, 0);
+  Result r = Run("add-dir " + Q(db) + " '\\p.pak' " + Q(dir_.File("src")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("use --prefix"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_.File("p.pak")), "");
+  ASSERT_EQ(Run("add-dir " + Q(db) + " '\\p.pak' " + Q(dir_.File("src")) + " --prefix img").status, 0);
+  EXPECT_EQ(Run("list " + Q(db)).out, "img0000000\t\\p.pak\t0\t1\t1\n");
+  // Adding to a pack that was never created fails, and records nothing.
+  EXPECT_EQ(Run("add " + Q(db) + " '\\none.pak' x " + Q(dir_.File("src/a_very_long_name.bmp"))).status, 1);
+  EXPECT_EQ(Run("list " + Q(db)).out, "img0000000\t\\p.pak\t0\t1\t1\n");
+  EXPECT_EQ(Run("list " + Q(dir_.File("src/a_very_long_name.bmp"))).status, 1);
+}
+
+}  // namespace

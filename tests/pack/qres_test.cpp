@@ -1,0 +1,200 @@
+// Table-file packs: round trips through the dBase index, overwrites,
+// padded pack names and the failure messages.
+#include <cstring>
+
+#include "pack/dbf.h"
+#include "pack/idx.h"
+#include "pack/idx_walk.h"
+#include "pack/qres.h"
+#include "table_fixture.h"
+
+namespace tessera::test {
+namespace {
+
+class QresTest : public TableTest {
+ protected:
+  void SetUp() override {
+    TableTest::SetUp();
+    table_ = dir_.File("res.dbf");
+    index_ = dir_.File("res.idx");
+    pack_ = dir_.File("a.pak");
+    std::string error;
+    ASSERT_TRUE(CreateQresFiles(table_, index_, 10, 64, error)) << error;
+    ASSERT_TRUE(CreatePackFile(pack_, error)) << error;
+  }
+  // The loaded bytes without the zero after them, or "<none>"; checks the
+  // returned length and the zero.
+  static std::string Loaded(QRES& res, const char* id) {
+    unsigned char* buffer = nullptr;
+    int n = res.LoadData(buffer, id);
+    if (n == 0) return buffer ? "<none, buffer set>" : "<none>";
+    std::string bytes(reinterpret_cast<char*>(buffer), static_cast<size_t>(n - 1));
+    if (buffer[n - 1] != 0) bytes += "<no zero>";
+    delete[] buffer;
+    return bytes;
+  }
+  std::string table_, index_, pack_;
+};
+
+TEST_F(QresTest, AddAndLoadRoundTrip) {
+  {
+    QRES res(table_.c_str(), index_.c_str());
+    EXPECT_EQ(res.m_pFirst, nullptr);
+    ASSERT_NE(res.m_pDbf, nullptr);
+    EXPECT_EQ(res.m_pDbf->m_pIdx, res.m_pIdx);
+    unsigned char data[] = {1, 2, 0, 3, 4};
+    ASSERT_TRUE(res.AddDataToPack(data, 5, "IMG0000001", pack_.c_str(), nullptr));
+    unsigned char text[] = "hello";
+    ASSERT_TRUE(res.AddDataToPack(text, "TXT0000001", pack_.c_str(), nullptr));
+    EXPECT_EQ(Loaded(res, "IMG0000001"), std::string("\x01\x02\x00\x03\x04", 5));
+    EXPECT_EQ(Loaded(res, "TXT0000001"), "hello");
+    EXPECT_EQ(Loaded(res, "NOPE000000"), "<none>");
+    EXPECT_EQ(Loaded(res, ""), "<none>");
+    EXPECT_NE(res.m_pFirst, nullptr);
+    EXPECT_EQ(res.m_pFirst, res.m_pLast);  // the pack registered once
+  }
+  EXPECT_EQ(MessageCount(), 0u);
+  EXPECT_EQ(ReadFile(pack_), std::string("\x01\x02\x00\x03\x04hello", 10));
+
+  // The table and index on disk: two records, START/END, keys in order.
+  DBF t(table_.c_str(), 1);
+  IDX x(index_.c_str(), 1);
+  ASSERT_EQ(t.RecCount(), 2);
+  long start = -1, end = -1;
+  t.m_nRecNo = 1;
+  ASSERT_TRUE(t.Read(start, "START"));
+  ASSERT_TRUE(t.Read(end, "END"));
+  EXPECT_EQ(start, 5);
+  EXPECT_EQ(end, 10);
+  EXPECT_TRUE(CheckIdxAgainstTable(t, x, "ID").empty());
+
+  // A second object finds everything again.
+  QRES again(table_.c_str(), index_.c_str());
+  EXPECT_EQ(Loaded(again, "TXT0000001"), "hello");
+}
+
+TEST_F(QresTest, SameIdentifierOverwritesItsRecord) {
+  QRES res(table_.c_str(), index_.c_str());
+  unsigned char one[] = "first";
+  unsigned char two[] = "second!";
+  ASSERT_TRUE(res.AddDataToPack(one, "ID00000001", pack_.c_str(), nullptr));
+  ASSERT_TRUE(res.AddDataToPack(two, "ID00000001", pack_.c_str(), nullptr));
+  EXPECT_EQ(Loaded(res, "ID00000001"), "second!");
+  EXPECT_EQ(res.m_pDbf->RecCount(), 1);
+  // The older bytes stay in the pack.
+  EXPECT_EQ(ReadFile(pack_), "firstsecond!");
+  EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
+}
+
+TEST_F(QresTest, ManyResourcesAcrossSplitsAndPacks) {
+  std::string error;
+  std::string pack_b = dir_.File("b.pak");
+  ASSERT_TRUE(CreatePackFile(pack_b, error));
+  QRES res(table_.c_str(), index_.c_str());
+  for (int i = 0; i < 300; ++i) {
+    char id[11];
+    std::snprintf(id, sizeof id, "R%09d", (i * 7919) % 1000);
+    std::string data = "data of " + std::string(id);
+    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(data.data()), static_cast<long>(data.size()), id,
+                                  (i % 2 ? pack_b : pack_).c_str(), nullptr));
+  }
+  for (int i = 0; i < 300; ++i) {
+    char id[11];
+    std::snprintf(id, sizeof id, "R%09d", (i * 7919) % 1000);
+    ASSERT_EQ(Loaded(res, id), "data of " + std::string(id));
+  }
+  EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
+  EXPECT_GT(res.m_pIdx->m_nEnd, 2048);  // the index split
+}
+
+TEST_F(QresTest, PaddedPackNameOpensTheFileWithoutSpaces) {
+  QRES res(table_.c_str(), index_.c_str());
+  unsigned char data[] = "xyz";
+  ASSERT_TRUE(res.AddDataToPack(data, "PAD0000001", pack_.c_str(), nullptr));
+  // The table holds the name padded to 64 characters.
+  char raw[65];
+  ASSERT_TRUE(res.m_pDbf->Read(raw, "PACKNAME"));
+  EXPECT_EQ(std::string(raw), pack_ + std::string(64 - pack_.size(), ' '));
+  // A fresh object registers the pack from the table's name.
+  QRES other(table_.c_str(), index_.c_str());
+  EXPECT_EQ(Loaded(other, "PAD0000001"), "xyz");
+  ASSERT_NE(other.m_pLast, nullptr);
+  EXPECT_STREQ(other.m_pLast->szName, pack_.c_str());
+}
+
+TEST_F(QresTest, ShortIdentifiersArePrefixSearches) {
+  QRES res(table_.c_str(), index_.c_str());
+  unsigned char data[] = "long one";
+  ASSERT_TRUE(res.AddDataToPack(data, "ABCDEFGHIJ", pack_.c_str(), nullptr));
+  EXPECT_EQ(Loaded(res, "ABC"), "long one");
+  EXPECT_EQ(Loaded(res, "ABD"), "<none>");
+}
+
+TEST_F(QresTest, FailuresAndMessages) {
+  QRES res(table_.c_str(), index_.c_str());
+  unsigned char data[] = "abc";
+  EXPECT_FALSE(res.AddDataToPack(data, "", pack_.c_str(), nullptr));
+  EXPECT_FALSE(res.AddDataToPack(data, "ID", "", nullptr));
+  EXPECT_EQ(MessageCount(), 0u);
+
+  std::string missing = dir_.File("missing.pak");
+  EXPECT_FALSE(res.AddDataToPack(data, "ID00000002", missing.c_str(), nullptr));
+  ASSERT_EQ(MessageCount(), 2u);
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[0].text, "pack_list.cpp"), "Not found file " + missing + ".\n ");
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "qres.cpp"), "Not found Pack!\n ");
+  EXPECT_EQ(res.m_pDbf->RecCount(), 0);  // nothing recorded
+
+  ClearHeadlessMessages();
+  EXPECT_FALSE(res.AddFileToPack(dir_.File("none.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
+  ASSERT_EQ(MessageCount(), 1u);
+  EXPECT_EQ(LastMessage().find("Can not open file " + dir_.File("none.bin") + "\n"), 0u);
+  WriteFile(dir_.File("src.bin"), std::string(1000, 'q'));
+  EXPECT_TRUE(res.AddFileToPack(dir_.File("src.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
+  EXPECT_EQ(Loaded(res, "ID00000003"), std::string(1000, 'q'));
+
+  // A record that names a pack that is gone, or a range past the pack's end.
+  ClearHeadlessMessages();
+  res.m_pDbf->Seek("ID00000003");
+  res.m_pDbf->Write("PACKNAME", missing.c_str());
+  EXPECT_EQ(Loaded(res, "ID00000003"), "<none>");
+  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Not found Pack!\n ");
+  res.m_pDbf->Write("PACKNAME", pack_.c_str());
+  res.m_pDbf->Write("END", 5000.0);
+  ClearHeadlessMessages();
+  unsigned char* buffer = nullptr;
+  EXPECT_EQ(res.LoadData(buffer, "ID00000003"), 0);
+  EXPECT_EQ(buffer, nullptr);
+  // The table-file pack's short form: no pack identifier after the line.
+  EXPECT_EQ(LastMessage().find("Failed to read file,"), 0u);
+  EXPECT_EQ(LastMessage().find("PackId"), std::string::npos);
+  EXPECT_NE(LastMessage().find("pack_list.cpp "), std::string::npos);
+}
+
+TEST_F(QresTest, UnopenableTableOrIndex) {
+  QRES res(dir_.File("none.dbf").c_str(), index_.c_str());
+  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
+  unsigned char data[] = "abc";
+  EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
+  EXPECT_EQ(Loaded(res, "ID"), "<none>");
+  EXPECT_EQ(ReadFile(pack_), "");
+}
+
+TEST_F(QresTest, AssignmentSharesThePointers) {
+  QRES* a = new QRES(table_.c_str(), index_.c_str());
+  unsigned char data[] = "shared";
+  ASSERT_TRUE(a->AddDataToPack(data, "SH00000001", pack_.c_str(), nullptr));
+  QRES b(table_.c_str(), index_.c_str());
+  DBF* b_table = b.m_pDbf;
+  IDX* b_index = b.m_pIdx;
+  b = *a;
+  EXPECT_EQ(b.m_pDbf, a->m_pDbf);
+  EXPECT_EQ(b.m_pLast, a->m_pLast);
+  EXPECT_EQ(Loaded(b, "SH00000001"), "shared");
+  // Only one of the two may be destroyed: forget a's copy.
+  ::operator delete(a);
+  delete b_table;
+  delete b_index;
+}
+
+}  // namespace
+}  // namespace tessera::test

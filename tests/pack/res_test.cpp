@@ -1,0 +1,378 @@
+// The resource pack CRes over real databases and pack files in a temporary
+// folder: the game database <tmp>/game/game.mdb and the shared pack
+// database <tmp>/data/Pack.mdb under the engine folder <tmp>/.
+#include "pack/res.h"
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "database/database.h"
+#include "database/pack_ani_database.h"
+#include "database/pack_res_database.h"
+#include "database/schema.h"
+#include "platform/headless/headless_message_sink.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::HeadlessMessages;
+using tessera::test::ReadFile;
+using tessera::test::WriteFile;
+
+class ResTest : public tessera::test::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    std::filesystem::create_directories(dir_.File("game"));
+    std::filesystem::create_directories(dir_.File("data"));
+    root_ = dir_.path() + "\\";
+    game_ = dir_.path() + "\\game\\game.mdb";
+    shared_ = root_ + "data\\Pack.mdb";
+    ASSERT_TRUE(tessera::CreateDataBaseFile(game_));
+    ASSERT_TRUE(tessera::CreateDataBaseFile(shared_));
+    WriteFile(dir_.File("game/a.pak"), "");
+    WriteFile(dir_.File("data/s.pak"), "");
+  }
+
+  // Writes a row straight into a database's RESTABLE, as another program
+  // might have.
+  void PutRow(const std::string& db, const char* id, const char* pack, long start, long end) {
+    CDataBase conn;
+    ASSERT_TRUE(conn.ConnectAccess(db.c_str()));
+    std::string sql = std::string("INSERT INTO [RESTABLE] VALUES ('") + id + "','" + pack + "'," +
+                      std::to_string(start) + "," + std::to_string(end) + ")";
+    ASSERT_TRUE(conn.ExecuteCommand(sql.c_str()));
+  }
+
+  std::string Loaded(CRes& res, const char* id, int* result = nullptr) {
+    unsigned char* buffer = nullptr;
+    int n = res.LoadData(buffer, id);
+    if (result) *result = n;
+    if (n == 0) {
+      EXPECT_EQ(buffer, nullptr);
+      return "<none>";
+    }
+    EXPECT_EQ(buffer[n - 1], 0) << "zero byte after the data";
+    std::string out(reinterpret_cast<char*>(buffer), static_cast<size_t>(n - 1));
+    delete[] buffer;
+    return out;
+  }
+
+  bool Add(CRes& res, const std::string& data, const char* id, const char* pack) {
+    return res.AddDataToPack(reinterpret_cast<unsigned char*>(const_cast<char*>(data.data())),
+                             static_cast<long>(data.size()), id, pack, "unused");
+  }
+
+  bool MessageContains(const std::string& part) {
+    for (const auto& m : HeadlessMessages())
+      if (m.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  tessera::test::TempDir dir_;
+  std::string root_, game_, shared_;
+};
+
+TEST_F(ResTest, AddsAndLoadsFromTheGameDatabase) {
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(Add(res, "hello", "id00000001", "\\a.pak"));
+  ASSERT_TRUE(Add(res, std::string("bin\0ary", 7), "id00000002", "\\a.pak"));
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), std::string("hellobin\0ary", 12));
+  int n = 0;
+  EXPECT_EQ(Loaded(res, "id00000002", &n), std::string("bin\0ary", 7));
+  EXPECT_EQ(n, 8);
+  EXPECT_EQ(Loaded(res, "id00000001"), "hello");
+  stPackResInfo row;
+  ASSERT_TRUE(CRes::m_pResDb->GetResInfo("id00000002", row));
+  EXPECT_STREQ(row.szPackName, "\\a.pak");
+  EXPECT_EQ(row.nStart, 5);
+  EXPECT_EQ(row.nEnd, 12);
+  EXPECT_TRUE(HeadlessMessages().empty());
+  // Unknown and empty identifiers: 0, silently.
+  EXPECT_EQ(Loaded(res, "nothing"), "<none>");
+  EXPECT_EQ(Loaded(res, ""), "<none>");
+  EXPECT_TRUE(HeadlessMessages().empty());
+  unsigned char* buffer = nullptr;
+  EXPECT_TRUE(res.ImageLoad(buffer, "id00000001"));
+  EXPECT_FALSE(res.ImageLoad(buffer, "nothing"));
+  delete[] buffer;
+}
+
+TEST_F(ResTest, FallsBackToTheSharedPackDatabase) {
+  WriteFile(dir_.File("data/s.pak"), "0123456789");
+  PutRow(shared_, "shared0001", "*data\\s.pak", 2, 6);
+  PutRow(shared_, "both000001", "*data\\s.pak", 0, 1);
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(Add(res, "game", "both000001", "\\a.pak"));
+  EXPECT_EQ(Loaded(res, "shared0001"), "2345");
+  EXPECT_EQ(Loaded(res, "both000001"), "game");  // the game database first
+  // New ranges go to the game database only.
+  CDataBase* shared = AfxGetDataBase(shared_.c_str());
+  ASSERT_NE(shared, nullptr);
+  tessera::RecordsetPtr rs;
+  ASSERT_TRUE(shared->OpenSource("SELECT * FROM [RESTABLE]", rs));
+  EXPECT_EQ(shared->GetRecordCount(rs), 2);
+}
+
+TEST_F(ResTest, LoadDataFreesTheBufferItIsHanded) {
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(Add(res, "first", "a", "\\a.pak"));
+  ASSERT_TRUE(Add(res, "second!", "b", "\\a.pak"));
+  unsigned char* buffer = nullptr;
+  ASSERT_EQ(res.LoadData(buffer, "a"), 6);
+  unsigned char* old = buffer;
+  ASSERT_EQ(res.LoadData(buffer, "b"), 8);  // frees `old` (ASan would see a leak otherwise)
+  EXPECT_NE(buffer, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer)), "second!");
+  (void)old;
+  delete[] buffer;
+}
+
+TEST_F(ResTest, ReAddingAppendsAgainAndLoadsTheNewCopy) {
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(Add(res, "old", "same", "\\a.pak"));
+  ASSERT_TRUE(Add(res, "newer", "same", "\\a.pak"));
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "oldnewer");
+  EXPECT_EQ(Loaded(res, "same"), "newer");
+  CDataBase* db = AfxGetDataBase(game_.c_str());
+  tessera::RecordsetPtr rs;
+  ASSERT_TRUE(db->OpenSource("SELECT * FROM [RESTABLE]", rs));
+  EXPECT_EQ(db->GetRecordCount(rs), 1);
+}
+
+TEST_F(ResTest, ZeroLengthResourcesAndTextOverload) {
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(Add(res, "", "empty", "\\a.pak"));
+  int n = -1;
+  EXPECT_EQ(Loaded(res, "empty", &n), "");
+  EXPECT_EQ(n, 1);
+  // Five ASCII characters and three GBK characters (中文字): 11 bytes.
+  unsigned char text[] = "abcde\xD6\xD0\xCE\xC4\xD7\xD6";
+  ASSERT_TRUE(res.AddDataToPack(text, "text", "\\a.pak", nullptr));
+  EXPECT_EQ(Loaded(res, "text", &n), "abcde\xD6\xD0\xCE\xC4\xD7\xD6");
+  EXPECT_EQ(n, 12);
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")).size(), 11u);
+}
+
+TEST_F(ResTest, TrailingSpacesInPackNamesFindTheSamePack) {
+  WriteFile(dir_.File("game/a.pak"), "abcdef");
+  PutRow(game_, "padded", "\\a.pak    ", 1, 3);
+  PutRow(game_, "plain", "\\a.pak", 3, 6);
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_EQ(Loaded(res, "padded"), "bc");
+  EXPECT_EQ(Loaded(res, "plain"), "def");
+  // One pack registered for both.
+  ASSERT_NE(res.m_pLast, nullptr);
+  EXPECT_EQ(res.m_pLast, res.m_pFirst);
+  EXPECT_STREQ(res.m_pLast->szName, "\\a.pak");
+}
+
+TEST_F(ResTest, EmptyIdentifierOrPackNameTouchesNothing) {
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_FALSE(Add(res, "data", "", "\\a.pak"));
+  EXPECT_FALSE(Add(res, "data", "id", ""));
+  EXPECT_FALSE(Add(res, "data", nullptr, "\\a.pak"));
+  EXPECT_TRUE(HeadlessMessages().empty());
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
+  EXPECT_EQ(res.m_pFirst, nullptr);  // no pack was even opened
+}
+
+TEST_F(ResTest, OverlongIdentifiersAreRefusedBeforeAnythingIsWritten) {
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_FALSE(Add(res, "data", "elevenchars", "\\a.pak"));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_NE(HeadlessMessages()[0].text.find("elevenchars"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
+  EXPECT_EQ(Loaded(res, "elevenchars"), "<none>");
+  EXPECT_TRUE(Add(res, "data", "tenchars10", "\\a.pak"));
+  EXPECT_EQ(Loaded(res, "tenchars10"), "data");
+}
+
+TEST_F(ResTest, IdentifiersWithQuotesAreStoredFaithfully) {
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(Add(res, "q1", "it's", "\\a.pak"));
+  ASSERT_TRUE(Add(res, "q2", "' OR ''='", "\\a.pak"));
+  EXPECT_EQ(Loaded(res, "it's"), "q1");
+  EXPECT_EQ(Loaded(res, "' OR ''='"), "q2");
+  EXPECT_EQ(Loaded(res, "x"), "<none>");
+}
+
+TEST_F(ResTest, BadRangesGiveNothingAndSayWhy) {
+  WriteFile(dir_.File("game/a.pak"), "0123456789");
+  PutRow(game_, "past", "\\a.pak", 5, 11);
+  PutRow(game_, "negative", "\\a.pak", -1, 3);
+  PutRow(game_, "reversed", "\\a.pak", 6, 2);
+  PutRow(game_, "huge", "\\a.pak", 0, 2147483647);
+  PutRow(game_, "edge", "\\a.pak", 4, 10);
+  CRes res(game_.c_str(), root_.c_str());
+  unsigned char keep[] = "kept";
+  for (const char* id : {"past", "negative", "reversed", "huge"}) {
+    tessera::ClearHeadlessMessages();
+    unsigned char* buffer = keep;
+    EXPECT_EQ(res.LoadData(buffer, id), 0) << id;
+    EXPECT_EQ(buffer, keep) << "the caller's buffer is left alone";
+    ASSERT_EQ(HeadlessMessages().size(), 1u) << id;
+    EXPECT_EQ(HeadlessMessages()[0].text.find("Failed to read file,"), 0u);
+    EXPECT_NE(HeadlessMessages()[0].text.find(std::string("\n[PackId : ") + id + "]"), std::string::npos);
+  }
+  EXPECT_EQ(Loaded(res, "edge"), "456789");
+}
+
+TEST_F(ResTest, PacksChangedByOtherProgramsWhileOpen) {
+  WriteFile(dir_.File("game/a.pak"), "0123456789");
+  PutRow(game_, "head", "\\a.pak", 0, 4);
+  PutRow(game_, "grown", "\\a.pak", 10, 14);
+  PutRow(game_, "tail", "\\a.pak", 6, 10);
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_EQ(Loaded(res, "head"), "0123");
+  // Appended by another program after the pack was opened: found.
+  WriteFile(dir_.File("game/a.pak"), "0123456789ABCD");
+  EXPECT_EQ(Loaded(res, "grown"), "ABCD");
+  // Cut short under an open pack: the short read is reported and the part
+  // that could not be read is zeros.
+  std::filesystem::resize_file(dir_.File("game/a.pak"), 8);
+  int n = 0;
+  EXPECT_EQ(Loaded(res, "tail", &n), std::string("67\0\0", 4));
+  EXPECT_EQ(n, 5);
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_NE(HeadlessMessages()[0].text.find("[PackId : tail]"), std::string::npos);
+}
+
+TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // "*/dev/full" with an empty engine folder names /dev/full, where every
+  // write fails for want of space.
+  CRes res(game_.c_str(), "");
+  ASSERT_TRUE(res.RegistPack("full", "*/dev/full"));
+  EXPECT_TRUE(Add(res, "lost bytes", "short", "full"));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Failed to write file,"), 0u);
+  stPackResInfo row;
+  ASSERT_TRUE(CRes::m_pResDb->GetResInfo("short", row));
+  EXPECT_EQ(row.nStart, row.nEnd);
+}
+
+TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
+  PutRow(game_, "lost", "\\gone.pak", 0, 1);
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_EQ(Loaded(res, "lost"), "<none>");
+  ASSERT_EQ(HeadlessMessages().size(), 2u);
+  std::string path = dir_.path() + "\\game\\gone.pak";
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Not found file " + path + ".\n "), 0u);
+  EXPECT_EQ(HeadlessMessages()[1].text.find("Not found Pack!\n "), 0u);
+  EXPECT_EQ(HeadlessMessages()[0].caption, "\xB4\xED\xCE\xF3\xA3\xA1\xA3\xA1\xA3\xA1");
+  EXPECT_FALSE(Add(res, "x", "new", "\\gone.pak"));
+  // The file appears: the next use opens it.
+  WriteFile(dir_.File("game/gone.pak"), "Z");
+  EXPECT_EQ(Loaded(res, "lost"), "Z");
+}
+
+TEST_F(ResTest, RegistPackResolvesNamesAndRefusesDuplicates) {
+  WriteFile(dir_.File("game/a.pak"), "AAAA");
+  WriteFile(dir_.File("data/s.pak"), "SSSS");
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_TRUE(res.RegistPack("mine", "*data\\s.pak"));
+  EXPECT_FALSE(res.RegistPack("mine", "\\a.pak"));  // kept: the first registration
+  EXPECT_TRUE(res.RegistPack("other", "\\a.pak"));
+  EXPECT_FALSE(res.RegistPack("third", "\\nope.pak"));
+  PutRow(game_, "m", "mine", 1, 2);
+  PutRow(game_, "o", "other", 1, 2);
+  EXPECT_EQ(Loaded(res, "m"), "S");
+  EXPECT_EQ(Loaded(res, "o"), "A");
+  EXPECT_EQ(res.m_pFirst->pNext, res.m_pLast);
+  EXPECT_EQ(res.m_pLast->pPrev, res.m_pFirst);
+  EXPECT_STREQ(res.m_pLast->szName, "other");
+}
+
+TEST_F(ResTest, PackPathsFollowTheFolderRules) {
+  EXPECT_EQ(tessera::ResolvePackPath("D:\\g\\data\\game.mdb", "D:\\g\\", "\\a.pak"), "D:\\g\\data\\a.pak");
+  EXPECT_EQ(tessera::ResolvePackPath("D:\\g\\data\\game.mdb", "D:\\g\\", "*data\\a.pak"), "D:\\g\\data\\a.pak");
+  EXPECT_EQ(tessera::ResolvePackPath("game.mdb", "", "a.pak"), "game.mdba.pak");
+  EXPECT_EQ(tessera::ResolvePackPath("x", std::string(1020, 'r').c_str(), "*long"), "");
+
+  CRes res("D:\\g\\data\\game.mdb", "D:\\g\\");
+  char path[64];
+  ASSERT_TRUE(res.ID2Path("x", path));
+  EXPECT_STREQ(path, "D:\\g\\data\\x");
+  CRes flat("game.mdb", "");
+  std::strcpy(path, "kept");
+  EXPECT_FALSE(flat.ID2Path("x", path));
+  EXPECT_STREQ(path, "kept");
+}
+
+TEST_F(ResTest, AddFileToPackCopiesTheWholeFile) {
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(i * 7);
+  WriteFile(dir_.File("src.bin"), bytes);
+  CRes res(game_.c_str(), root_.c_str());
+  ASSERT_TRUE(res.AddFileToPack(dir_.File("src.bin").c_str(), "file", "\\a.pak", nullptr));
+  EXPECT_EQ(Loaded(res, "file"), bytes);
+  EXPECT_FALSE(res.AddFileToPack(dir_.File("none.bin").c_str(), "file2", "\\a.pak", nullptr));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not open file " + dir_.File("none.bin") + "\n"), 0u);
+}
+
+TEST_F(ResTest, CorruptOrMissingDatabasesMakeLookUpsFail) {
+  WriteFile(dir_.File("game/bad.mdb"), std::string(2048, '\x42'));
+  CRes res((dir_.path() + "\\game\\bad.mdb").c_str(), (dir_.path() + "\\nowhere\\").c_str());
+  EXPECT_EQ(Loaded(res, "any"), "<none>");
+  EXPECT_FALSE(Add(res, "x", "any", "\\a.pak"));
+  // The bytes went in before the index refused them: an orphan, which
+  // the pack tool's verify reports.
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "x");
+  EXPECT_TRUE(HeadlessMessages().empty());
+}
+
+TEST_F(ResTest, DestructorReleasesDatabasesAndTables) {
+  {
+    CRes res(game_.c_str(), root_.c_str());
+    EXPECT_NE(AfxGetDataBase(game_.c_str()), nullptr);
+    EXPECT_NE(AfxGetDataBase(shared_.c_str()), nullptr);
+    EXPECT_NE(CRes::m_pResDb, nullptr);
+    EXPECT_NE(CRes::m_pSharedResDb, nullptr);
+    EXPECT_NE(CRes::m_pFileDb, nullptr);
+  }
+  EXPECT_EQ(AfxGetDataBase(game_.c_str()), nullptr);
+  EXPECT_EQ(AfxGetDataBase(shared_.c_str()), nullptr);
+  EXPECT_EQ(CRes::m_pResDb, nullptr);
+  EXPECT_EQ(CRes::m_pSharedResDb, nullptr);
+  EXPECT_EQ(CRes::m_pFileDb, nullptr);
+}
+
+TEST_F(ResTest, EngineCreatesAndFreesTheResourceAndAnimationTables) {
+  EXPECT_EQ(AfxGetResource(), nullptr);
+  EXPECT_EQ(AfxGetAniDataBase(), nullptr);
+  {
+    CDataBase shared;
+    ASSERT_TRUE(shared.ConnectAccess(shared_.c_str()));
+    ASSERT_TRUE(shared.ExecuteCommand("INSERT INTO [ANITABLE] VALUES ('sharedan00',1,1,0,0,0,0,0,'bmp')"));
+  }
+  AfxCreateResource(game_.c_str(), root_.c_str());
+  ASSERT_NE(AfxGetResource(), nullptr);
+  ASSERT_NE(AfxGetAniDataBase(), nullptr);
+  ASSERT_NE(tessera::SharedAniDataBase(), nullptr);
+  stPackAniInfo a;
+  std::strcpy(a.szID, "gameani00");
+  a.nNumber = 1;
+  ASSERT_TRUE(AfxGetAniDataBase()->AddAni(a));
+  stPackAniInfo got;
+  EXPECT_FALSE(AfxGetAniDataBase()->GetAniInfo("sharedan00", got));
+  EXPECT_TRUE(tessera::SharedAniDataBase()->GetAniInfo("sharedan00", got));
+  EXPECT_TRUE(Add(*AfxGetResource(), "engine", "eng", "\\a.pak"));
+  EXPECT_EQ(Loaded(*AfxGetResource(), "eng"), "engine");
+
+  // A second call replaces the first set.
+  AfxCreateResource(game_.c_str(), root_.c_str());
+  EXPECT_EQ(Loaded(*AfxGetResource(), "eng"), "engine");
+
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetResource(), nullptr);
+  EXPECT_EQ(AfxGetAniDataBase(), nullptr);
+  EXPECT_EQ(tessera::SharedAniDataBase(), nullptr);
+  EXPECT_EQ(AfxGetDataBase(game_.c_str()), nullptr);
+  AfxFreeEngine();  // nothing left: nothing happens
+}
+
+}  // namespace
