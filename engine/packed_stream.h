@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "engine/pixel.h"
+#include "engine/run_rows.h"
 
 class SURFACE;
 
@@ -51,7 +52,7 @@ inline uint16_t LoadLittle16(const uint8_t* p) { return static_cast<uint16_t>(p[
 // Copies n little-endian words from possibly unaligned bytes into pixels.
 inline void CopyLittleWords(PIXEL* dst, const uint8_t* src, size_t n) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  std::memcpy(dst, src, n * 2);
+  CopyRun(dst, src, static_cast<int>(n));
 #else
   for (size_t i = 0; i < n; ++i) dst[i] = LoadLittle16(src + 2 * i);
 #endif

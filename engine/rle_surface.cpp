@@ -171,14 +171,6 @@ struct StreamRunBuilder {
   }
 };
 
-// The first row list index with a run of at least one pixel.
-int FirstRunRow(void* block, int height, const uint16_t* (*row_list)(void*, int)) {
-  for (int y = 0; y < height; ++y)
-    for (const uint16_t* p = row_list(block, y); *p != 0; ++p)
-      if (tessera::RunCount(*p) > 0) return y;
-  return height;
-}
-
 }  // namespace
 
 RLESURFACE::RLESURFACE(int width, int height) : SURFACE(width, height) { m_Style = SS_RLE; }
@@ -232,10 +224,14 @@ int RLESURFACE::Initialize(const uint8_t* data, size_t size) {
   return 1;
 }
 
+// A header with a count of 0 (a long gap) is not a run.
 int RLESURFACE::GetFirstLinePos() const {
   if (!m_pData) return m_nHeight;
-  return FirstRunRow(m_pData, std::max(m_nHeight, 0),
-                     [](void* b, int y) -> const uint16_t* { return RleRowTable(b)[y]; });
+  const int h = std::max(m_nHeight, 0);
+  for (int y = 0; y < h; ++y)
+    for (const uint16_t* p = RleRowTable(m_pData)[y]; *p != 0; p += 1 + tessera::RunCount(*p))
+      if (tessera::RunCount(*p) > 0) return y;
+  return h;
 }
 
 void RLESURFACE::SetPixel(int, int, PIXEL) { DebugOut("the function doesn't support.2", __FILE__, __LINE__); }

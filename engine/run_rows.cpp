@@ -2,7 +2,6 @@
 
 #include <emmintrin.h>
 
-#include <cstring>
 
 
 namespace tessera {
@@ -44,12 +43,12 @@ void MixRun(uint16_t* dst, const uint16_t* src, int n, int a) {
   }
   if (n <= 0) return;
   alignas(16) uint16_t s8[8] = {}, d8[8] = {};
-  std::memcpy(s8, src, 2 * static_cast<size_t>(n));
-  std::memcpy(d8, dst, 2 * static_cast<size_t>(n));
+  CopyRun(s8, src, n);
+  CopyRun(d8, dst, n);
   _mm_store_si128(reinterpret_cast<__m128i*>(d8),
                   Mix8(_mm_load_si128(reinterpret_cast<const __m128i*>(s8)),
                        _mm_load_si128(reinterpret_cast<const __m128i*>(d8)), av));
-  std::memcpy(dst, d8, 2 * static_cast<size_t>(n));
+  CopyRun(dst, d8, n);
 }
 
 }  // namespace tessera

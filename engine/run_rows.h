@@ -8,37 +8,41 @@
 
 #include <emmintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 namespace tessera {
 
-// Copies n pixels (n >= 0); source and destination do not overlap.
+// Copies n pixels (n >= 0) between buffers that do not overlap; either may
+// be unaligned (packed stream and packed alpha data are byte streams).
 // Inline: the keyed run blit calls it once per run.
-inline void CopyRun(uint16_t* dst, const uint16_t* src, int n) {
-  if (n >= 8) {
-    int i = 0;
-    for (; i + 8 < n; i += 8)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n - 8),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 8)));
+inline void CopyRun(void* dst, const void* src, int n) {
+  auto* d = static_cast<uint8_t*>(dst);
+  auto* s = static_cast<const uint8_t*>(src);
+  const size_t bytes = 2 * static_cast<size_t>(n > 0 ? n : 0);
+  if (bytes >= 16) {
+    for (size_t i = 0; i + 16 < bytes; i += 16)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + bytes - 16),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + bytes - 16)));
     return;
   }
-  // Two overlapping stores of 8, 4 or 2 bytes cover any length below 8.
-  if (n >= 4) {
+  // Two overlapping moves of 8, 4 or 2 bytes cover any length below 16.
+  if (bytes >= 8) {
     uint64_t a, b;
-    std::memcpy(&a, src, 8);
-    std::memcpy(&b, src + n - 4, 8);
-    std::memcpy(dst, &a, 8);
-    std::memcpy(dst + n - 4, &b, 8);
-  } else if (n >= 2) {
+    std::memcpy(&a, s, 8);
+    std::memcpy(&b, s + bytes - 8, 8);
+    std::memcpy(d, &a, 8);
+    std::memcpy(d + bytes - 8, &b, 8);
+  } else if (bytes >= 4) {
     uint32_t a, b;
-    std::memcpy(&a, src, 4);
-    std::memcpy(&b, src + n - 2, 4);
-    std::memcpy(dst, &a, 4);
-    std::memcpy(dst + n - 2, &b, 4);
-  } else if (n == 1) {
-    dst[0] = src[0];
+    std::memcpy(&a, s, 4);
+    std::memcpy(&b, s + bytes - 4, 4);
+    std::memcpy(d, &a, 4);
+    std::memcpy(d + bytes - 4, &b, 4);
+  } else if (bytes == 2) {
+    std::memcpy(d, s, 2);
   }
 }
 

@@ -257,6 +257,19 @@ TEST(AlphaSurface, RotationOfAnAlphaSource) {
       }
     }
 
+  // Kind 5 over an alpha destination blends colours and leaves its plane.
+  auto over = MakeAlpha(12, 12, 0x0000, 9);
+  fx.kind = FX_ROTATE;
+  src.Blit(over.get(), 2, 2, fx);
+  bool changed = false;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) {
+      ASSERT_EQ(over->GetAlphaPixel(x, y), 23);
+      changed = changed || over->GetPixel(x, y) != 0;
+    }
+  EXPECT_TRUE(changed);
+  fx.kind = FX_ROTATECOPY;
+
   // A plain source rotate-copied onto an alpha destination writes colours
   // only: the cleared plane stays transparent.
   auto plain = MakeDib(4, 4, 0x0123);
