@@ -138,6 +138,18 @@ TEST_F(PackImagesTest, BadPackImagesGiveNull) {
   EXPECT_EQ(bare.CreateSurface(id, SS_DIB, false, false), nullptr);
 }
 
+TEST_F(PackImagesTest, TheEntryFunctionsHandTheResourcePackOver) {
+  Add("Bpic000001", PackImage(picture));
+  AfxDeleteViewManager();
+  AfxCreateResource((dir.path() + "\\game\\game.mdb").c_str(), (dir.path() + "\\").c_str());
+  ASSERT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
+  SURFACE* s = AfxGetViewManager()->CreateSurface(const_cast<char*>("Bpic000001"), SS_DIB, false, false);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->GetPixel(6, 4).GetColor(), picture->GetPixel(6, 4).GetColor());
+  delete s;
+  vm = AfxGetViewManager();
+}
+
 TEST_F(PackImagesTest, CachedByIdentifier) {
   Add("Bpic000001", PackImage(picture));
   char id[] = "Bpic000001";

@@ -184,6 +184,20 @@ TEST_F(ViewManageTest, FullScreenOn555CopiesRowByRowWhenThePitchDiffers) {
       ASSERT_EQ(presenter->Screen()[y * 800 + x], vm->GetRenderSurface()->GetPixel(x, y).GetColor());
 }
 
+TEST_F(ViewManageTest, FullScreenShowsASmallerFrameTopLeftOnBlack) {
+  presenter->SetGreenMask(0x07E0);
+  CVIEWMANAGE* vm = Create(640, 480);
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) vm->GetRenderSurface()->SetPixel(x, y, 0x7FFF);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  const std::vector<uint16_t>& screen = presenter->Screen();
+  EXPECT_EQ(screen[0], 0xFFDF);
+  EXPECT_EQ(screen[479 * 800 + 639], 0xFFDF);
+  EXPECT_EQ(screen[479 * 800 + 640], 0);
+  EXPECT_EQ(screen[480 * 800], 0);
+}
+
 TEST_F(ViewManageTest, FullScreenPresentFailsWhenLockOrBlitFails) {
   CVIEWMANAGE* vm = Create();
   vm->SwitchDisplayMode(DM_FULLSCREEN);
