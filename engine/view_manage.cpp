@@ -73,10 +73,10 @@ void CVIEWMANAGE::ReleaseViewManage() {
   m_pRenderSurface = nullptr;
   std::free(m_pSection);
   m_pSection = nullptr;
-  if (m_bWindowAttached) GetPresenter().DetachWindow(m_hWnd);
-  m_bWindowAttached = false;
   if (m_bDisplay || m_bPrimary || m_bBack) GetPresenter().ReleaseDisplay();
   m_bDisplay = m_bPrimary = m_bBack = false;
+  if (m_bWindowAttached) GetPresenter().DetachWindow(m_hWnd);
+  m_bWindowAttached = false;
   m_bIs555 = 0;
 }
 
