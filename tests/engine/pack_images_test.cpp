@@ -17,6 +17,7 @@
 #include "pack/res.h"
 #include "public/engine.h"
 #include "support/test_support.h"
+#include "test_bitmaps.h"
 
 namespace {
 
@@ -239,24 +240,7 @@ TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
   vm->DeleteSurface(a);
 }
 
-// A 24-bit bitmap of 2 x 1: pixels given as RGB.
-std::string Bitmap2(uint32_t left, uint32_t right) {
-  std::string s(54 + 8, '\0');
-  s[0] = 'B';
-  s[1] = 'M';
-  s[2] = 62;
-  s[10] = 54;
-  s[18] = 2;
-  s[22] = 1;
-  s[28] = 24;
-  const uint32_t px[2] = {left, right};
-  for (int i = 0; i < 2; ++i) {
-    s[54 + 3 * i] = static_cast<char>(px[i] & 0xFF);
-    s[55 + 3 * i] = static_cast<char>((px[i] >> 8) & 0xFF);
-    s[56 + 3 * i] = static_cast<char>(px[i] >> 16);
-  }
-  return s;
-}
+std::string Bitmap2(uint32_t left, uint32_t right) { return tessera::test::Bitmap24(2, 1, {left, right}); }
 
 TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
   // Engine paths are relative with backslashes: work inside the folder.
