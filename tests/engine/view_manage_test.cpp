@@ -1,5 +1,6 @@
 // The display manager: the frame, windowed and full-screen presentation,
 // the 5-6-5 conversion, the set-up steps and their fatal messages, fonts.
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -109,6 +110,11 @@ TEST_F(ViewManageTest, WindowedUpdateOfARectangleCopiesItsInclusiveArea) {
   for (uint16_t p : presenter->WindowPicture()) copied += p == 0x1234;
   EXPECT_EQ(copied, 100 + 4 * 8);
   EXPECT_EQ(presenter->LastCopy().right, 10);  // width as asked
+  // Edges at the ends of the int range, and an empty (inverted) rectangle.
+  EXPECT_EQ(vm->UpdateScreen(CRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)), 1);
+  EXPECT_EQ(presenter->WindowPicture()[47 * 64 + 63], 0x1234);
+  EXPECT_EQ(vm->UpdateScreen(CRect(5, 5, 2, 2)), 1);
+  EXPECT_EQ(presenter->LastCopy().right, 0);
 }
 
 TEST_F(ViewManageTest, WindowedUpdateWithoutAWindowFails) {
