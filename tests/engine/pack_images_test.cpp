@@ -267,6 +267,11 @@ TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
   vm->DeleteSurface(rle);
   vm->DeleteSurface(mask);
   vm->DeleteSurface(alpha);
+  // An opacity companion of another size: no surface.
+  WriteFile("pic/y.bmp", Bitmap2(0, 0));
+  WriteFile("a_pic/y.bmp", tessera::test::Bitmap24(3, 1, {0, 0, 0}));
+  char other[] = "pic\\y.bmp";
+  EXPECT_EQ(vm->LoadBMP(other, SS_ALPHA), nullptr);
   std::filesystem::current_path(cwd);
 }
 
