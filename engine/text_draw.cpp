@@ -8,6 +8,7 @@
 // glyphs overlap their neighbour).  With a current font size other than 12,
 // 16 or 24 nothing is drawn.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "engine/dib_surface.h"
@@ -39,14 +40,19 @@ void DIBSURFACE::DrawTextA(int x, int y, PIXEL colour, char* text) {
     const stGlyph* g = tessera::FindGlyph(font, code, std::string_view(text + i, two ? 2 : 1));
     if (!g) return;
     // Only the rows and columns of the cell inside the clip rectangle.
-    const int cx0 = std::max(0, hd->clip_left - x), cx1 = std::min(g->width, hd->clip_right - x);
-    const int cy0 = std::max(0, hd->clip_top - y), cy1 = std::min(g->height, hd->clip_bottom - y);
-    for (int cy = cy0; cy < cy1; ++cy) {
+    // (64-bit: positions far outside the surface must not overflow.)
+    const long long lx = x, ly = y;
+    const long long cx0 = std::max<long long>(0, hd->clip_left - lx);
+    const long long cx1 = std::min<long long>(g->width, hd->clip_right - lx);
+    const long long cy0 = std::max<long long>(0, hd->clip_top - ly);
+    const long long cy1 = std::min<long long>(g->height, hd->clip_bottom - ly);
+    for (long long cy = cy0; cy < cy1 && cx0 < cx1; ++cy) {
       const uint32_t* src = g->pixels + cy * g->width;
-      PIXEL* dst = rows[y + cy] + x;
-      for (int cx = cx0; cx < cx1; ++cx)
-        if (src[cx] != COLOR_KEY) dst[cx] = static_cast<unsigned short>(src[cx]);
+      PIXEL* dst = rows[ly + cy] + (lx + cx0);
+      for (long long cx = cx0; cx < cx1; ++cx, ++dst)
+        if (src[cx] != COLOR_KEY) *dst = static_cast<unsigned short>(src[cx]);
     }
+    if (x > INT_MAX - size) return;  // the rest lies beyond any surface
     x += two ? size : half;
     i += two ? 2 : 1;
   }

@@ -2,6 +2,7 @@
 #include "engine/view_manage.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,10 +74,10 @@ void CVIEWMANAGE::ReleaseViewManage() {
   m_pRenderSurface = nullptr;
   std::free(m_pSection);
   m_pSection = nullptr;
-  if (m_bWindowAttached) GetPresenter().DetachWindow(m_hWnd);
-  m_bWindowAttached = false;
   if (m_bDisplay || m_bPrimary || m_bBack) GetPresenter().ReleaseDisplay();
   m_bDisplay = m_bPrimary = m_bBack = false;
+  if (m_bWindowAttached) GetPresenter().DetachWindow(m_hWnd);
+  m_bWindowAttached = false;
   m_bIs555 = 0;
 }
 
@@ -105,8 +106,13 @@ int CVIEWMANAGE::UpdateScreen() {
 int CVIEWMANAGE::UpdateScreen(const CRect& r) {
   if (m_bFullScreen) return UpdateScreenDD();
   if (!m_pSection) return 0;
+  // Right and bottom are inclusive.  (64-bit, then clamped: extreme edges
+  // must not overflow.)
+  auto extent = [](int32_t from, int32_t to) {
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(to) - from + 1, 0, INT_MAX));
+  };
   return GetPresenter().CopyToWindow(m_hWnd, m_pSection, 2 * m_nWidth, m_nWidth, m_nHeight, r.left,
-                                     r.top, r.right - r.left + 1, r.bottom - r.top + 1)
+                                     r.top, extent(r.left, r.right), extent(r.top, r.bottom))
              ? 1
              : 0;
 }

@@ -144,9 +144,13 @@ class SdlPresenter : public Presenter {
   bool IsPrimaryLost() override { return false; }
   bool RestorePrimary() override { return true; }
 
+  // Releasing the display gives the desktop its own mode back.
   void ReleaseDisplay() override {
     if (back_) SDL_DestroyTexture(back_);
     back_ = nullptr;
+    if (sdl_window_ && (SDL_GetWindowFlags(sdl_window_) & SDL_WINDOW_FULLSCREEN))
+      SDL_SetWindowFullscreen(sdl_window_, 0);
+    if (hwnd_) hwnd_->full_screen = false;
   }
 
   void RestoreWindow(HWND window, int width, int height) override {

@@ -17,6 +17,7 @@
 #include "pack/res.h"
 #include "public/engine.h"
 #include "support/test_support.h"
+#include "test_bitmaps.h"
 
 namespace {
 
@@ -138,6 +139,18 @@ TEST_F(PackImagesTest, BadPackImagesGiveNull) {
   EXPECT_EQ(bare.CreateSurface(id, SS_DIB, false, false), nullptr);
 }
 
+TEST_F(PackImagesTest, TheEntryFunctionsHandTheResourcePackOver) {
+  Add("Bpic000001", PackImage(picture));
+  AfxDeleteViewManager();
+  AfxCreateResource((dir.path() + "\\game\\game.mdb").c_str(), (dir.path() + "\\").c_str());
+  ASSERT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
+  SURFACE* s = AfxGetViewManager()->CreateSurface(const_cast<char*>("Bpic000001"), SS_DIB, false, false);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->GetPixel(6, 4).GetColor(), picture->GetPixel(6, 4).GetColor());
+  delete s;
+  vm = AfxGetViewManager();
+}
+
 TEST_F(PackImagesTest, CachedByIdentifier) {
   Add("Bpic000001", PackImage(picture));
   char id[] = "Bpic000001";
@@ -227,24 +240,7 @@ TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
   vm->DeleteSurface(a);
 }
 
-// A 24-bit bitmap of 2 x 1: pixels given as RGB.
-std::string Bitmap2(uint32_t left, uint32_t right) {
-  std::string s(54 + 8, '\0');
-  s[0] = 'B';
-  s[1] = 'M';
-  s[2] = 62;
-  s[10] = 54;
-  s[18] = 2;
-  s[22] = 1;
-  s[28] = 24;
-  const uint32_t px[2] = {left, right};
-  for (int i = 0; i < 2; ++i) {
-    s[54 + 3 * i] = static_cast<char>(px[i] & 0xFF);
-    s[55 + 3 * i] = static_cast<char>((px[i] >> 8) & 0xFF);
-    s[56 + 3 * i] = static_cast<char>(px[i] >> 16);
-  }
-  return s;
-}
+std::string Bitmap2(uint32_t left, uint32_t right) { return tessera::test::Bitmap24(2, 1, {left, right}); }
 
 TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
   // Engine paths are relative with backslashes: work inside the folder.
@@ -271,6 +267,11 @@ TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
   vm->DeleteSurface(rle);
   vm->DeleteSurface(mask);
   vm->DeleteSurface(alpha);
+  // An opacity companion of another size: no surface.
+  WriteFile("pic/y.bmp", Bitmap2(0, 0));
+  WriteFile("a_pic/y.bmp", tessera::test::Bitmap24(3, 1, {0, 0, 0}));
+  char other[] = "pic\\y.bmp";
+  EXPECT_EQ(vm->LoadBMP(other, SS_ALPHA), nullptr);
   std::filesystem::current_path(cwd);
 }
 

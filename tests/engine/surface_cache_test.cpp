@@ -6,6 +6,7 @@
 #include "engine/view_manage.h"
 #include "public/engine.h"
 #include "support/test_support.h"
+#include "test_bitmaps.h"
 
 namespace {
 
@@ -13,20 +14,8 @@ using tessera::test::EngineTest;
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
 
-std::string SmallBitmap(uint8_t blue) {
-  std::string s(54 + 8, '\0');
-  s[0] = 'B';
-  s[1] = 'M';
-  s[2] = 62;
-  s[10] = 54;
-  s[14] = 40;
-  s[18] = 2;  // 2 x 1
-  s[22] = 1;
-  s[26] = 1;
-  s[28] = 24;
-  s[54] = static_cast<char>(blue);
-  return s;
-}
+// A 2 x 1 bitmap whose first pixel has the given blue byte.
+std::string SmallBitmap(uint8_t blue) { return tessera::test::Bitmap24(2, 1, {blue, 0}); }
 
 class SurfaceCacheTest : public EngineTest {
  protected:

@@ -1,5 +1,6 @@
 // Text drawing: placement, advance, the GBK double-byte rule, the glyph
 // cache, clipping, and real glyphs from FreeType.
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -146,6 +147,8 @@ TEST_F(TextDrawTest, TextIsCutAtTheClipRectangle) {
   // Far outside: nothing, and no fault.
   Draw(-1000, -1000, 0x4210, "AB");
   Draw(100000, 5, 0x4210, "AB");
+  Draw(INT_MIN, INT_MIN, 0x4210, "AB");
+  Draw(INT_MAX - 3, 0, 0x4210, "ABCD");
 }
 
 TEST_F(TextDrawTest, OtherFontSizesDrawNothing) {

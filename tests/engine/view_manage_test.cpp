@@ -1,5 +1,6 @@
 // The display manager: the frame, windowed and full-screen presentation,
 // the 5-6-5 conversion, the set-up steps and their fatal messages, fonts.
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -109,6 +110,11 @@ TEST_F(ViewManageTest, WindowedUpdateOfARectangleCopiesItsInclusiveArea) {
   for (uint16_t p : presenter->WindowPicture()) copied += p == 0x1234;
   EXPECT_EQ(copied, 100 + 4 * 8);
   EXPECT_EQ(presenter->LastCopy().right, 10);  // width as asked
+  // Edges at the ends of the int range, and an empty (inverted) rectangle.
+  EXPECT_EQ(vm->UpdateScreen(CRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)), 1);
+  EXPECT_EQ(presenter->WindowPicture()[47 * 64 + 63], 0x1234);
+  EXPECT_EQ(vm->UpdateScreen(CRect(5, 5, 2, 2)), 1);
+  EXPECT_EQ(presenter->LastCopy().right, 0);
 }
 
 TEST_F(ViewManageTest, WindowedUpdateWithoutAWindowFails) {
@@ -182,6 +188,20 @@ TEST_F(ViewManageTest, FullScreenOn555CopiesRowByRowWhenThePitchDiffers) {
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 800; ++x)
       ASSERT_EQ(presenter->Screen()[y * 800 + x], vm->GetRenderSurface()->GetPixel(x, y).GetColor());
+}
+
+TEST_F(ViewManageTest, FullScreenShowsASmallerFrameTopLeftOnBlack) {
+  presenter->SetGreenMask(0x07E0);
+  CVIEWMANAGE* vm = Create(640, 480);
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) vm->GetRenderSurface()->SetPixel(x, y, 0x7FFF);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  const std::vector<uint16_t>& screen = presenter->Screen();
+  EXPECT_EQ(screen[0], 0xFFDF);
+  EXPECT_EQ(screen[479 * 800 + 639], 0xFFDF);
+  EXPECT_EQ(screen[479 * 800 + 640], 0);
+  EXPECT_EQ(screen[480 * 800], 0);
 }
 
 TEST_F(ViewManageTest, FullScreenPresentFailsWhenLockOrBlitFails) {

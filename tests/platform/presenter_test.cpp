@@ -198,6 +198,19 @@ TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   EXPECT_EQ(vm->SwitchDisplayMode(), 1);
   EXPECT_FALSE(window->full_screen);
   EXPECT_EQ(vm->UpdateScreen(), 1);
+
+  // The input services on the same window: the clipboard keeps GBK text
+  // through SDL's UTF-8, the cursor is reported relative to the window.
+  tessera::sdl::InstallSdlInputServices();
+  tessera::InputServices& in = tessera::GetInputServices();
+  EXPECT_TRUE(in.SetClipboardText("\xD6\xD0" "A"));
+  std::string text;
+  ASSERT_TRUE(in.GetClipboardText(text));
+  EXPECT_EQ(text, "\xD6\xD0" "A");
+  tagPOINT p{0, 0};
+  EXPECT_TRUE(tessera::GetCursorClientPos(window, p));
+  EXPECT_FALSE(tessera::GetCursorClientPos(nullptr, p));
+  in.SetTextInputRect(window, tagRECT{0, 0, 10, 10});
   AfxFreeEngine();
   tessera::DestroyWindowRecord(window);
 }
