@@ -74,6 +74,27 @@ int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, c
 // "Failed to read file,%s %ld" and gives what was read.
 unsigned char* ReadFileForPack(const char* file, long& size);
 
+// What both packs' SeekPack does: the registered pack `name`, registering
+// it through the owner's RegistPack (file = name) on first use.
+template <class Owner>
+pack* SeekOrRegisterPack(Owner& owner, const char* name) {
+  if (pack* p = FindPack(owner.m_pLast, name)) return p;
+  if (!owner.RegistPack(name, name)) return nullptr;
+  return FindPack(owner.m_pLast, name);
+}
+
+// What both packs' AddFileToPack does: the whole file handed to the
+// owner's AddDataToPack.
+template <class Owner>
+bool AddWholeFileToPack(Owner& owner, const char* file, const char* id, const char* packName, const char* text) {
+  long size = 0;
+  unsigned char* buffer = ReadFileForPack(file, size);
+  if (!buffer) return false;
+  bool ok = owner.AddDataToPack(buffer, size, id, packName, text);
+  delete[] buffer;
+  return ok;
+}
+
 }  // namespace tessera
 
 #endif

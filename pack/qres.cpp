@@ -46,19 +46,10 @@ bool QRES::RegistPack(const char* name, const char* path) {
   return tessera::RegisterPack(m_pFirst, m_pLast, name, path);
 }
 
-pack* QRES::SeekPack(const char* name) {
-  if (pack* p = tessera::FindPack(m_pLast, name)) return p;
-  if (!RegistPack(name, name)) return nullptr;
-  return tessera::FindPack(m_pLast, name);
-}
+pack* QRES::SeekPack(const char* name) { return tessera::SeekOrRegisterPack(*this, name); }
 
 bool QRES::AddFileToPack(const char* file, const char* id, const char* packName, const char* text) {
-  long size = 0;
-  unsigned char* buffer = tessera::ReadFileForPack(file, size);
-  if (!buffer) return false;
-  bool ok = AddDataToPack(buffer, size, id, packName, text);
-  delete[] buffer;
-  return ok;
+  return tessera::AddWholeFileToPack(*this, file, id, packName, text);
 }
 
 bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
