@@ -42,13 +42,28 @@
 
 #include "gui/draw_image.h"
 
+#include "sound/dx_error.h"
+#include "sound/dx_sound.h"
+#include "sound/dx_sound_buffer.h"
+#include "sound/midi_file.h"
+#include "sound/midi_renderer.h"
+#include "sound/mixer.h"
+#include "sound/music.h"
+#include "sound/wave_file.h"
+
+#include "platform/audio_device.h"
 #include "platform/clock.h"
+#include "platform/dsound_types.h"
 #include "platform/message_sink.h"
+#include "platform/mci.h"
 #include "platform/path.h"
 #include "platform/random.h"
+#include "platform/system_volume.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
+#include "platform/headless/headless_midi.h"
 #include "platform/headless/manual_clock.h"
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "database/database.h"
 #include "database/sql_text.h"
+#include "database/table_iteration.h"
 #include "database/table_message.h"
 
 namespace {
@@ -100,55 +101,27 @@ long CPackAniDataBase::GetNumFromID(const char* id) {
                 ? tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT * FROM [ANITABLE] order by [ID]")
                 : tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT * FROM [ANITABLE] WHERE [ID] = '%s'",
                                      SqlQuote(id).c_str());
-  if (!ok || !m_pDataBase || !m_pDataBase->OpenSource(m_szSQL, m_pRecordset)) return 0;
-  m_bBrowsing = true;
-  return m_pDataBase->GetRecordCount(m_pRecordset);
+  return ok ? tessera::OpenIteration(m_pDataBase, m_szSQL, m_pRecordset, m_bBrowsing) : 0;
 }
 
 bool CPackAniDataBase::GetFirstAniFromID(stPackAniInfo& info) {
-  if (!m_bBrowsing || !m_pRecordset || m_pRecordset->RowCount() == 0) return false;
-  m_pRecordset->MoveFirst();
-  return ReadRow(*m_pRecordset, info);
+  return tessera::IterationFirst(m_pRecordset, m_bBrowsing) && ReadRow(*m_pRecordset, info);
 }
 
 bool CPackAniDataBase::GetNextAniFromID(stPackAniInfo& info) {
-  if (!m_bBrowsing || !m_pRecordset) return false;
-  m_pRecordset->MoveNext();
-  if (m_pRecordset->IsEOF()) {
-    m_bBrowsing = false;
-    return false;
-  }
-  return ReadRow(*m_pRecordset, info);
+  return tessera::IterationNext(m_pRecordset, m_bBrowsing) && ReadRow(*m_pRecordset, info);
 }
 
 bool CPackAniDataBase::GetOneAni(stPackAniInfo& info) {
-  if (!m_bBrowsing || !m_pRecordset) return false;
-  if (m_pRecordset->IsEOF()) {
-    m_bBrowsing = false;
-    return false;
-  }
-  return ReadRow(*m_pRecordset, info);
+  return tessera::IterationCurrent(m_pRecordset, m_bBrowsing) && ReadRow(*m_pRecordset, info);
 }
 
 bool CPackAniDataBase::SkipToNext() {
-  if (!m_bBrowsing || !m_pRecordset) return false;
-  if (m_pRecordset->IsEOF()) {
-    m_bBrowsing = false;
-    return false;
-  }
+  if (!tessera::IterationCurrent(m_pRecordset, m_bBrowsing)) return false;
   int32_t frames = 0;
   // A frame count that cannot be read counts as none: stay where we are.
   if (!m_pRecordset->GetInt32(2, frames) || frames < 1) return true;
-  for (int32_t i = 0; i < frames; ++i) {
-    if (m_pRecordset->IsEOF()) {
-      m_bBrowsing = false;
-      return false;
-    }
-    m_pRecordset->MoveNext();
-    if (m_pRecordset->IsEOF()) {
-      m_bBrowsing = false;
-      return false;
-    }
-  }
+  for (int32_t i = 0; i < frames; ++i)
+    if (!tessera::IterationNext(m_pRecordset, m_bBrowsing)) return false;
   return true;
 }

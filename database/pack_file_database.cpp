@@ -4,6 +4,7 @@
 
 #include "database/database.h"
 #include "database/sql_text.h"
+#include "database/table_iteration.h"
 #include "database/table_message.h"
 
 namespace {
@@ -151,23 +152,13 @@ long CPackFileDataBase::GetSourceNum(const char* packName, int packed) {
                                     : "SELECT * FROM [FILETABLE]";
     ok = tessera::FormatSql(m_szSQL, sizeof m_szSQL, "%s", sql);
   }
-  if (!ok || !m_pDataBase || !m_pDataBase->OpenSource(m_szSQL, m_pRecordset)) return 0;
-  m_bBrowsing = true;
-  return m_pDataBase->GetRecordCount(m_pRecordset);
+  return ok ? tessera::OpenIteration(m_pDataBase, m_szSQL, m_pRecordset, m_bBrowsing) : 0;
 }
 
 bool CPackFileDataBase::GetSourceFirstFile(stPackFileInfo& info) {
-  if (!m_bBrowsing || !m_pRecordset || m_pRecordset->RowCount() == 0) return false;
-  m_pRecordset->MoveFirst();
-  return ReadRow(*m_pRecordset, info);
+  return tessera::IterationFirst(m_pRecordset, m_bBrowsing) && ReadRow(*m_pRecordset, info);
 }
 
 bool CPackFileDataBase::GetSourceNextFile(stPackFileInfo& info) {
-  if (!m_bBrowsing || !m_pRecordset) return false;
-  m_pRecordset->MoveNext();
-  if (m_pRecordset->IsEOF()) {
-    m_bBrowsing = false;
-    return false;
-  }
-  return ReadRow(*m_pRecordset, info);
+  return tessera::IterationNext(m_pRecordset, m_bBrowsing) && ReadRow(*m_pRecordset, info);
 }

@@ -36,15 +36,17 @@ uint16_t* RleWords(void* block, int height) {
                                      sizeof(uint16_t*) * static_cast<size_t>(height));
 }
 
-// Turns stream operations into run lists.  Run once with out == null to
-// count the words, then again to write them.  Positions are those the
-// stored headers give: a gap keeps its low 8 bits.  Pixels at or beyond the
-// width and rows at or beyond the height are dropped.
+// Turns stream operations into run lists, in one walk, into a working
+// buffer that grows as needed (a pending run's pixels are written before a
+// row skip may drop them again).  Positions are those the stored headers
+// give: a gap keeps its low 8 bits.  Pixels at or beyond the width and rows
+// at or beyond the height are dropped.
 struct StreamRunBuilder {
   long long width, height;
-  uint16_t* out;       // null: count only
-  uint16_t** table;    // row table (write pass)
-  uint64_t words = 0;  // words produced so far
+  uint16_t* out = nullptr;  // the working buffer, cap words
+  uint64_t cap = 0;
+  bool failed = false;      // the buffer could not grow
+  uint64_t words = 0;       // words produced so far
   long long row = 0;
   long long pos = 0;   // row position after the written headers
   unsigned gap = 0;    // pending gap, low 8 bits
@@ -54,14 +56,32 @@ struct StreamRunBuilder {
   int count = 0;            // pixels under the open header
   uint64_t run_mark = 0;    // words before the pending run (to drop it)
 
-  bool RowVisible() const { return row < height; }
-  void Put(uint16_t w) {
-    if (out) out[words] = w;
-    ++words;
+  StreamRunBuilder(long long w, long long h) : width(w), height(h) {}
+  ~StreamRunBuilder() { std::free(out); }
+  StreamRunBuilder(const StreamRunBuilder&) = delete;
+  StreamRunBuilder& operator=(const StreamRunBuilder&) = delete;
+
+  // Room for `more` further words; false (and failed set) when there is
+  // no memory for it.
+  bool Reserve(uint64_t more) {
+    if (failed) return false;
+    const uint64_t need = words + more;
+    if (need <= cap) return true;
+    const uint64_t grown = std::max<uint64_t>({need, cap * 2, 1024});
+    void* p = grown < (uint64_t{1} << 40) ? std::realloc(out, static_cast<size_t>(grown) * 2) : nullptr;
+    if (!p) {
+      failed = true;
+      return false;
+    }
+    out = static_cast<uint16_t*>(p);
+    cap = grown;
+    return true;
   }
+
+  bool RowVisible() const { return row < height; }
   void CloseHeader() {
     if (count > 0) {
-      if (out) out[header] = static_cast<uint16_t>(gap << 8 | count);
+      out[header] = static_cast<uint16_t>(gap << 8 | count);
       pos = run_start + count;
     } else {
       words = header;  // an empty header slot is taken back
@@ -76,25 +96,32 @@ struct StreamRunBuilder {
   }
   // Opens a header slot for pixels that start at run_start.
   void OpenHeader() {
-    header = words;
-    ++words;
+    header = words++;
     count = 0;
   }
-  // Appends n pixels of the current run; `pixel(i)` gives the i-th.
-  template <class Pixel>
-  void AddPixels(int n, Pixel pixel) {
+  // Appends n pixels of the current run, in pieces that end at the width
+  // or at a full run of 255; copy(dst, first, k) writes the op's pixels
+  // [first, first + k).
+  template <class Copy>
+  void AddPixels(int n, Copy copy) {
     if (!RowVisible()) return;
+    // The pieces and a header slot for every 255 pixels.
+    if (!Reserve(static_cast<uint64_t>(n) + n / 255 + 2)) return;
     if (!in_run) {
       in_run = true;
       run_mark = words;
       run_start = pos + gap;
       OpenHeader();
     }
-    for (int i = 0; i < n; ++i) {
-      if (run_start + count >= width) break;  // the rest of the row is outside
-      if (out) out[words] = pixel(i);
-      ++words;
-      if (++count == 255) {
+    for (int i = 0; i < n;) {
+      const long long room = width - (run_start + count);
+      if (room <= 0) break;  // the rest of the row is outside
+      const int k = static_cast<int>(std::min<long long>(std::min(n - i, 255 - count), room));
+      copy(out + words, i, k);
+      words += static_cast<uint64_t>(k);
+      count += k;
+      i += k;
+      if (count == 255) {
         CloseHeader();
         gap = 0;
         run_start += 255;
@@ -103,15 +130,12 @@ struct StreamRunBuilder {
     }
   }
   // Ends n rows from the current one: terminators for those inside the
-  // surface, the row table entry of each next row.
+  // surface.
   void EndRows(long long n) {
     const long long visible = std::clamp<long long>(height - row, 0, n);
-    for (long long i = 0; i < visible; ++i) {
-      Put(0);
-      ++row;
-      if (table && row < height) table[row] = out + words;
-    }
-    row += n - visible;
+    if (!Reserve(static_cast<uint64_t>(visible))) return;
+    for (long long i = 0; i < visible; ++i) out[words++] = 0;
+    row += n;
     if (n > 0) pos = 0;
   }
 
@@ -120,10 +144,12 @@ struct StreamRunBuilder {
     gap = (gap + static_cast<unsigned>(n)) & 0xFF;
   }
   void Literal(const uint8_t* w, int n) {
-    AddPixels(n, [w](int i) { return tessera::LoadLittle16(w + 2 * i); });
+    AddPixels(n, [w](uint16_t* dst, int first, int k) {
+      tessera::CopyLittleWords(reinterpret_cast<PIXEL*>(dst), w + 2 * first, static_cast<size_t>(k));
+    });
   }
   void Fill(uint16_t colour, int n) {
-    AddPixels(n, [colour](int) { return colour; });
+    AddPixels(n, [colour](uint16_t* dst, int, int k) { std::fill_n(dst, k, colour); });
   }
   void RowSkip(int n) {
     // The stream gives a row skip only where no run is pending; one that is
@@ -186,16 +212,20 @@ int RLESURFACE::Initialize(unsigned short* stream) {
 int RLESURFACE::Initialize(const uint8_t* data, size_t size) {
   if (m_nBuilt) return 1;
   const int h = std::max(m_nHeight, 0);
-  StreamRunBuilder count_pass{std::max(m_nWidth, 0), h, nullptr, nullptr};
-  if (!tessera::WalkPackedStream(data, size, count_pass)) return 0;
-  count_pass.Finish();
-  void* block = AllocateRleBlock(m_nWidth, h, count_pass.words);
+  StreamRunBuilder builder(std::max(m_nWidth, 0), h);
+  if (!tessera::WalkPackedStream(data, size, builder)) return 0;
+  builder.Finish();
+  if (builder.failed) return 0;
+  void* block = AllocateRleBlock(m_nWidth, h, builder.words);
   if (!block) return 0;
-  uint16_t* first = RleWords(block, h);
-  if (h > 0) RleRowTable(block)[0] = first;
-  StreamRunBuilder write_pass{std::max(m_nWidth, 0), h, first, RleRowTable(block)};
-  tessera::WalkPackedStream(data, size, write_pass);
-  write_pass.Finish();
+  uint16_t* p = RleWords(block, h);
+  if (builder.words) std::memcpy(p, builder.out, static_cast<size_t>(builder.words) * 2);
+  // Every row ends with its terminator, so the rows are found by walking.
+  for (int y = 0; y < h; ++y) {
+    RleRowTable(block)[y] = p;
+    while (*p != 0) p += 1 + tessera::RunCount(*p);
+    ++p;
+  }
   std::free(m_pData);
   m_pData = block;
   m_nBuilt = 1;

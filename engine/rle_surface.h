@@ -33,7 +33,8 @@ class RLESURFACE : public SURFACE {
   // that runs out before its end operation gives 0 and no block.  Pixels
   // beyond the surface's width or height are dropped; a gap of 256 or more
   // keeps only its low 8 bits, as the run header stores it; a run longer
-  // than 255 pixels is split into runs of 255.
+  // than 255 pixels is split into runs of 255; a row skip drops a run still
+  // open on its row, while the end operation keeps it.
   int Initialize(const uint8_t* data, size_t size);
 
   // Index of the first row that holds an opaque pixel; the height if none.

@@ -7,33 +7,6 @@
 
 namespace tessera {
 
-void CopyRun(uint16_t* dst, const uint16_t* src, int n) {
-  if (n >= 8) {
-    int i = 0;
-    for (; i + 8 < n; i += 8)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n - 8),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 8)));
-    return;
-  }
-  // Two overlapping stores of 8, 4 or 2 bytes cover any length below 8.
-  if (n >= 4) {
-    uint64_t a, b;
-    std::memcpy(&a, src, 8);
-    std::memcpy(&b, src + n - 4, 8);
-    std::memcpy(dst, &a, 8);
-    std::memcpy(dst + n - 4, &b, 8);
-  } else if (n >= 2) {
-    uint32_t a, b;
-    std::memcpy(&a, src, 4);
-    std::memcpy(&b, src + n - 2, 4);
-    std::memcpy(dst, &a, 4);
-    std::memcpy(dst + n - 2, &b, 4);
-  } else if (n == 1) {
-    dst[0] = src[0];
-  }
-}
-
 namespace {
 
 inline __m128i Mix8(__m128i sv, __m128i dv, __m128i av) {

@@ -36,6 +36,8 @@ bool RegisterPack(pack*& first, pack*& last, const char* name, const std::string
     delete node;
     return false;
   }
+  struct stat st;
+  node->nKnownSize = ::fstat(::fileno(node->fp), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
   std::strcpy(node->szName, name);
   node->pPrev = last;
   if (last)
@@ -93,6 +95,8 @@ bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& star
   bool flushed = std::fflush(p->fp) == 0;
   if (written < static_cast<size_t>(length) || !flushed) {
     ErrorBox("Failed to write file,%s %ld", __FILE__, (long)__LINE__);
+    // The next append starts afresh rather than on a stream stuck in error.
+    std::clearerr(p->fp);
     // What reached the file is what the file holds now.
     struct stat st;
     if (::fstat(::fileno(p->fp), &st) == 0 && st.st_size >= pos)
@@ -102,6 +106,7 @@ bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& star
   }
   start = static_cast<int32_t>(pos);
   end = static_cast<int32_t>(pos + static_cast<long>(written));
+  p->nKnownSize = end;
   return true;
 }
 
@@ -118,9 +123,12 @@ int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, c
   // The range is checked against the file before anything is allocated, so
   // a damaged index row can neither ask for gigabytes nor hand out bytes
   // that are not the resource's.
-  struct stat st;
   int fd = p && p->fp ? ::fileno(p->fp) : -1;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || start < 0 || end < start || end > st.st_size ||
+  if (fd >= 0 && end > p->nKnownSize) {
+    struct stat st;
+    if (::fstat(fd, &st) == 0) p->nKnownSize = st.st_size;
+  }
+  if (fd < 0 || start < 0 || end < start || end > p->nKnownSize ||
       end - start == std::numeric_limits<int32_t>::max()) {
     ReportReadFailure(id, (long)__LINE__);
     return 0;

@@ -24,6 +24,10 @@ struct pack {
   std::FILE* fp;     // the file, open in "rb+" until the owner goes
   pack* pPrev;       // registered before this one
   pack* pNext;       // registered after this one
+  // Bytes known to be in the file (at open, after each append).  A load
+  // whose range ends within it needs no fstat to check the range; past it,
+  // the file is looked at again, since another program may have appended.
+  long long nKnownSize;
 };
 
 namespace tessera {

@@ -24,12 +24,31 @@ TESSERA_API CRes* AfxGetResource(void);
 // The animation table of the game database, or null.
 TESSERA_API CPackAniDataBase* AfxGetAniDataBase(void);
 
+class CDXSound;
+class DxSoundBuffer;
+class CMusic;
+
 // Screen size used by the GUI, the map manager and the mouse cursor.  The
 // setters round down to a multiple of 4; the defaults are 800 x 600.
 TESSERA_API void AfxSetScreenWidth(int width);
 TESSERA_API void AfxSetScreenHeight(int height);
 TESSERA_API int AfxGetScreenWidth(void);
 TESSERA_API int AfxGetScreenHeight(void);
+
+// The sound device and its wave buffer (sound/dx_sound.h,
+// sound/dx_sound_buffer.h).  AfxCreateSound opens the device for `window`;
+// when that fails it returns false without a message (the game runs
+// without effects).  When the buffer cannot be made it shows
+// "不能初始化音效数据区！" and returns false, keeping the device.
+TESSERA_API bool AfxCreateSound(void* window);
+TESSERA_API CDXSound* AfxGetSound(void);
+TESSERA_API DxSoundBuffer* AfxGetSoundBuffer(void);
+
+// The music player (sound/music.h) notifying `window` when a piece ends.
+// An existing player is freed first.  On failure shows "不能初始化音乐！" and
+// returns false.
+TESSERA_API bool AfxCreateMusic(void* window);
+TESSERA_API CMusic* AfxGetMusic(void);
 
 // Frees every engine service that exists, in the order music player, wave
 // buffer, sound device, resource pack, mouse cursor, display manager,

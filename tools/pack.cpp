@@ -287,7 +287,9 @@ int Verify(const Options& o) {
     }
   }
   long long orphan_bytes = 0;
-  for (auto& [path, p] : packs) {
+  for (auto& entry : packs) {
+    const std::string& path = entry.first;
+    PackFile& p = entry.second;
     if (p.size < 0) continue;
     std::sort(p.ranges.begin(), p.ranges.end());
     long long covered = 0;  // every byte below this is referenced

@@ -30,7 +30,8 @@ HWND CreateGameWindow(std::string_view title_gbk, int width, int height,
 // The SDL window behind a record made by CreateGameWindow, else null.
 SDL_Window* GetSdlWindow(HWND window);
 
-// Delivers posted messages and handles pending SDL events (closing the
+// Posts the music's end notifications (tessera::PollMciNotifications),
+// delivers posted messages and handles pending SDL events (closing the
 // window among them).  False once the user has asked to quit.
 bool PumpEvents(HWND window);
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/mci.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/text_encoding.h"
 
@@ -51,6 +52,7 @@ SDL_Window* GetSdlWindow(HWND window) {
 }
 
 bool PumpEvents(HWND window) {
+  PollMciNotifications();  // music that ended on the audio thread
   while (DispatchPostedMessage()) {
   }
   SDL_Event e;

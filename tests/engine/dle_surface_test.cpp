@@ -142,16 +142,8 @@ TEST(DleSurface, BlitEqualsTheAlphaSurfaceBlitOfTheSameImage) {
           ASSERT_EQ(d->GetPixel(x, y), colours[y * w + x]);
         }
       }
-    auto d1 = MakeDib(rnd.Range(1, 80), rnd.Range(1, 14), 0);
-    FillRandom(d1.get(), rnd, 30);
-    const int cl = rnd.Range(0, d1->GetWidth() - 1), ct = rnd.Range(0, d1->GetHeight() - 1);
-    SetClip(d1.get(), cl, ct, rnd.Range(cl, d1->GetWidth()), rnd.Range(ct, d1->GetHeight()));
-    auto d2 = MakeDib(d1->GetWidth(), d1->GetHeight(), 0);
-    for (int y = 0; y < d1->GetHeight(); ++y)
-      for (int x = 0; x < d1->GetWidth(); ++x) d2->SetPixel(x, y, d1->GetPixel(x, y));
-    tagRECT clip;
-    d1->GetClipper(clip);
-    d2->SetClipper(clip);
+    auto d1 = RandomTarget(rnd, 80, 14);
+    auto d2 = CopyOf(d1.get());
     const int x = rnd.Range(-w, d1->GetWidth()), y = rnd.Range(-h, d1->GetHeight());
     d->Blit(d1.get(), x, y);
     a.Blit(d2.get(), x, y);

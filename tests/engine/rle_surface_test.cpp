@@ -4,6 +4,7 @@
 
 #include "engine/packed_stream.h"
 #include "engine/rle_layout.h"
+#include "engine/run_rows.h"
 #include "sprite_images.h"
 
 namespace tessera::test {
@@ -198,6 +199,16 @@ TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   EXPECT_EQ(result, 1);
   EXPECT_EQ(RowWords(*dropped, 0), Words{0});
   EXPECT_EQ(RowWords(*dropped, 2), (Words{0x0001, 3, 0}));
+  // The dropped run is longer than everything kept: the block must still
+  // have held it while it was pending.
+  auto tall = FromStream(8, 1, {0x1008, 1, 2, 3, 4, 5, 6, 7, 8, 0x4001, 0xF000}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(RowWords(*tall, 0), Words{0});
+  // The end operation keeps a run still open on its row.
+  auto open_run = FromStream(4, 2, {0x0001, 0x1001, 5, 0xF000}, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(RowWords(*open_run, 0), (Words{0x0101, 5, 0}));
+  EXPECT_EQ(RowWords(*open_run, 1), Words{0});
 }
 
 TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
@@ -239,17 +250,8 @@ TEST(RleSurface, BlitsMatchTheScalarReferenceAtEveryEdge) {
     const int w = rnd.Range(1, 300), h = rnd.Range(1, 20);
     auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
     auto rle = Encode(src.get());
-    auto dst = MakeDib(rnd.Range(1, 120), rnd.Range(1, 30), 0);
-    FillRandom(dst.get(), rnd, 30);
-    const int cl = rnd.Range(0, dst->GetWidth() - 1), ct = rnd.Range(0, dst->GetHeight() - 1);
-    SetClip(dst.get(), cl, ct, rnd.Range(cl, dst->GetWidth()), rnd.Range(ct, dst->GetHeight()));
-    auto ref = MakeDib(dst->GetWidth(), dst->GetHeight(), 0);
-    SetClip(ref.get(), 0, 0, dst->GetWidth(), dst->GetHeight());
-    for (int y = 0; y < dst->GetHeight(); ++y)
-      for (int x = 0; x < dst->GetWidth(); ++x) ref->SetPixel(x, y, dst->GetPixel(x, y));
-    tagRECT clip;
-    dst->GetClipper(clip);
-    ref->SetClipper(clip);
+    auto dst = RandomTarget(rnd, 120, 30);
+    auto ref = CopyOf(dst.get());
     const int x = rnd.Range(-w, dst->GetWidth()), y = rnd.Range(-h, dst->GetHeight());
     const int kind = round % 3;
     if (kind == 0) {
@@ -298,6 +300,24 @@ TEST(RleSurface, TranslucentLevelsAndOtherEffectKinds) {
     fx.width = fx.height = 1;
     rle->Blit(dst.get(), 0, 0, fx);
     EXPECT_EQ(Pixels(dst.get()), Words(9, 1)) << kind;
+  }
+}
+
+TEST(RleSurface, RunKernelsMatchThePixelRulesAtEveryLength) {
+  TestRandom rnd(8);
+  for (int n = 0; n < 80; ++n) {
+    Words src(n + 2), dst(n + 2), copy, mix;
+    for (auto& p : src) p = static_cast<uint16_t>(rnd.Next());
+    for (auto& p : dst) p = static_cast<uint16_t>(rnd.Next());
+    copy = mix = dst;
+    CopyRun(copy.data() + 1, src.data() + 1, n);
+    const int a = rnd.Range(0, 40);
+    MixRun(mix.data() + 1, src.data() + 1, n, a);
+    for (int i = 0; i < n + 2; ++i) {
+      const bool inside = i >= 1 && i <= n;
+      ASSERT_EQ(copy[i], inside ? src[i] : dst[i]) << n << " " << i;
+      ASSERT_EQ(mix[i], inside ? ReferenceTransMix(src[i], dst[i], a) : dst[i]) << n << " " << i;
+    }
   }
 }
 

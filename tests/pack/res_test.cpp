@@ -220,6 +220,40 @@ TEST_F(ResTest, BadRangesGiveNothingAndSayWhy) {
   EXPECT_EQ(Loaded(res, "edge"), "456789");
 }
 
+TEST_F(ResTest, PacksChangedByOtherProgramsWhileOpen) {
+  WriteFile(dir_.File("game/a.pak"), "0123456789");
+  PutRow(game_, "head", "\\a.pak", 0, 4);
+  PutRow(game_, "grown", "\\a.pak", 10, 14);
+  PutRow(game_, "tail", "\\a.pak", 6, 10);
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_EQ(Loaded(res, "head"), "0123");
+  // Appended by another program after the pack was opened: found.
+  WriteFile(dir_.File("game/a.pak"), "0123456789ABCD");
+  EXPECT_EQ(Loaded(res, "grown"), "ABCD");
+  // Cut short under an open pack: the short read is reported and the part
+  // that could not be read is zeros.
+  std::filesystem::resize_file(dir_.File("game/a.pak"), 8);
+  int n = 0;
+  EXPECT_EQ(Loaded(res, "tail", &n), std::string("67\0\0", 4));
+  EXPECT_EQ(n, 5);
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_NE(HeadlessMessages()[0].text.find("[PackId : tail]"), std::string::npos);
+}
+
+TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // "*/dev/full" with an empty engine folder names /dev/full, where every
+  // write fails for want of space.
+  CRes res(game_.c_str(), "");
+  ASSERT_TRUE(res.RegistPack("full", "*/dev/full"));
+  EXPECT_TRUE(Add(res, "lost bytes", "short", "full"));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Failed to write file,"), 0u);
+  stPackResInfo row;
+  ASSERT_TRUE(CRes::m_pResDb->GetResInfo("short", row));
+  EXPECT_EQ(row.nStart, row.nEnd);
+}
+
 TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   PutRow(game_, "lost", "\\gone.pak", 0, 1);
   CRes res(game_.c_str(), root_.c_str());

@@ -1,0 +1,53 @@
+// The headless wave mixer: a device with no output that logs every call
+// and can fail any call on request.  It is the default audio backend, so
+// tests run without a sound card.
+//
+// Buffers are real SoftwareBuffers (their samples, format, volume, pan,
+// loop flag and position are kept), numbered #1, #2, ... in creation order
+// since the last reset.  The log has one line per call:
+//
+//   DirectSoundCreate
+//   SetCooperativeLevel 1
+//   GetCaps
+//   CreateSoundBuffer #1 bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4 bits=16
+//   #1 Lock 0 0 0x2          #1 Unlock          #1 GetStatus
+//   #1 SetPan -300           #1 SetVolume -200  #1 SetFrequency 0
+//   #1 Play 0x1              #1 Stop            #1 SetCurrentPosition 0
+//   #1 Release               Release
+//
+// A call that fails is logged like any other, with " -> 0x%08X" appended.
+#ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H
+#define TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/audio_device.h"
+
+namespace tessera {
+
+HRESULT CreateHeadlessAudioDevice(std::unique_ptr<AudioDevice>* device);
+
+const std::vector<std::string>& HeadlessAudioLog();
+void ClearHeadlessAudioLog();
+
+// The next `times` calls named `call` (the log line's first word without
+// the buffer number: "DirectSoundCreate", "SetVolume", "Lock", ...) fail
+// with `code`.
+void FailHeadlessAudioCall(const std::string& call, HRESULT code, int times = 1);
+
+// Empties the log, forgets requested failures and restarts the numbering.
+void ResetHeadlessAudio();
+
+// A live buffer by its number, or null once it has been released.
+SoftwareBuffer* HeadlessAudioBuffer(int number);
+
+// Mixes every live headless buffer into `frames` stereo frames at `rate`
+// (what the SDL backend would send to the sound card at that moment),
+// advancing their positions; the system wave volume applies.
+void MixHeadlessAudio(int16_t* out, size_t frames, uint32_t rate);
+
+}  // namespace tessera
+
+#endif

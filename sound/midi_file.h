@@ -1,0 +1,45 @@
+// Standard MIDI files: the structure check the sequencer opens them with,
+// and a small writer.
+#ifndef TESSERA_SOUND_MIDI_FILE_H
+#define TESSERA_SOUND_MIDI_FILE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessera {
+
+// True when `bytes` is a well-formed standard MIDI file: an "MThd" chunk of
+// at least 6 bytes (format 0, 1 or 2, at least one track, a non-zero time
+// division), then as many "MTrk" chunks as it announces (other chunks are
+// skipped), each inside the file and made of complete events: variable-
+// length deltas of at most 4 bytes, channel messages with data bytes below
+// 0x80 (running status allowed after a channel message), system-exclusive
+// and meta events whose lengths stay inside the chunk.  Reads nothing
+// outside the buffer.
+bool CheckMidiFile(const uint8_t* bytes, size_t size);
+
+struct MidiNote {
+  uint32_t start;   // in ticks
+  uint32_t length;  // in ticks
+  uint8_t key;      // 0..127, 60 = middle C
+  uint8_t velocity = 100;
+  uint8_t channel = 0;
+};
+
+// A format-0 file with one track: the tempo (microseconds per quarter
+// note), a program change on every channel used, the notes, end of track.
+std::string MakeMidiFile(const std::vector<MidiNote>& notes, uint16_t ticks_per_quarter = 480,
+                         uint32_t tempo = 500000, uint8_t program = 0);
+bool WriteMidiFile(std::string_view path, const std::vector<MidiNote>& notes,
+                   uint16_t ticks_per_quarter = 480, uint32_t tempo = 500000,
+                   uint8_t program = 0);
+
+// A short tune (two bars, about 2 seconds, piano) for demos and tests.
+std::vector<MidiNote> ShortTune();
+
+}  // namespace tessera
+
+#endif

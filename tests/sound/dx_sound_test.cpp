@@ -1,0 +1,387 @@
+// The sound device and the wave cache on the headless mixer: the calls they
+// make, in order, and the bytes that reach the buffers.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_message_sink.h"
+#include "platform/system_volume.h"
+#include "public/engine.h"
+#include "sound/dx_sound.h"
+#include "sound/dx_sound_buffer.h"
+#include "sound/wave_file.h"
+#include "sound_test_util.h"
+#include "support/test_support.h"
+
+namespace tessera::test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+class SoundTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    ASSERT_TRUE(AfxCreateSound(nullptr));
+    sound_ = AfxGetSound();
+    buffer_ = AfxGetSoundBuffer();
+    ClearHeadlessAudioLog();
+  }
+  // Writes `bytes` as a file in the temporary folder and returns its path.
+  std::string Put(const std::string& name, const std::string& bytes) {
+    WriteFile(dir_.File(name), bytes);
+    return dir_.File(name);
+  }
+  std::string Samples(size_t n, int seed) {
+    std::string s;
+    TestRandom r{uint64_t(seed)};
+    for (size_t i = 0; i < n; ++i) s += char(r.Next() & 0xFF);
+    return s;
+  }
+  std::string BufferBytes(int number) {
+    SoftwareBuffer* b = HeadlessAudioBuffer(number);
+    if (!b) return "<released>";
+    return std::string(b->samples().begin(), b->samples().end());
+  }
+  TempDir dir_;
+  CDXSound* sound_ = nullptr;
+  DxSoundBuffer* buffer_ = nullptr;
+};
+
+TEST_F(SoundTest, LoadsCanonicalWaveIntoBufferWithItsFormat) {
+  const std::string samples = Samples(8, 1);
+  const std::string path = Put("a.wav", MakeWaveFile(2, 22050, 16, samples.data(), samples.size()));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"CreateSoundBuffer #1 bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 "
+                 "avg=88200 align=4 bits=16",
+                 "#1 Lock 0 0 0x2", "#1 Unlock"}));
+  EXPECT_EQ(BufferBytes(1), samples);
+  EXPECT_EQ(buffer_->m_nCurrent, 0);
+  ASSERT_EQ(buffer_->m_Sounds.size(), 1u);
+  EXPECT_STREQ(buffer_->m_Sounds[0]->szName, path.c_str());
+}
+
+TEST_F(SoundTest, EightBitMonoFormatAndAverageRate) {
+  const std::string samples = Samples(11, 2);
+  const std::string path = Put("m.wav", MakeWaveFile(1, 11025, 8, samples.data(), samples.size()));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog()[0],
+            "CreateSoundBuffer #1 bytes=11 flags=0x000100E2 tag=1 channels=1 rate=11025 avg=11025 "
+            "align=1 bits=8");
+  EXPECT_EQ(BufferBytes(1), samples);
+}
+
+TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
+  // A LIST chunk between "fmt " and "data": the chunk walk finds "data",
+  // but the samples are read from byte 44, where the LIST chunk stands.
+  const std::string data = Samples(16, 3);
+  const std::string with_list = Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) +
+                                     Chunk("LIST", "INFOabcd") + Chunk("data", data));
+  const std::string p1 = Put("list.wav", with_list);
+  ASSERT_EQ(buffer_->Load(p1.c_str()), 1);
+  EXPECT_EQ(BufferBytes(1), with_list.substr(44, 16));
+  EXPECT_NE(BufferBytes(1), data);
+
+  // "data" before "fmt " is accepted too.
+  const std::string data_first =
+      Riff(Chunk("data", data) + Chunk("fmt ", FmtBody(1, 1, 8000, 8)));
+  const std::string p2 = Put("first.wav", data_first);
+  ASSERT_EQ(buffer_->Load(p2.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog()[4],
+            "CreateSoundBuffer #2 bytes=16 flags=0x000100E2 tag=1 channels=1 rate=8000 avg=8000 "
+            "align=1 bits=8");
+  EXPECT_EQ(BufferBytes(2), data_first.substr(44, 16));
+}
+
+TEST_F(SoundTest, SecondLoadOfSameNameReadsNothingButCaseMatters) {
+  const std::string samples = Samples(4, 4);
+  const std::string path = Put("Click.wav", MakeWaveFile(1, 22050, 16, samples.data(), 4));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  ASSERT_EQ(std::remove(path.c_str()), 0);  // a second read would fail now
+  ClearHeadlessAudioLog();
+  EXPECT_EQ(buffer_->Load(path.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 GetStatus"}));
+  EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
+
+  // Same file under another letter case: a new entry, read again.
+  const std::string lower = Put("click.wav", MakeWaveFile(1, 22050, 16, samples.data(), 4));
+  const std::string upper = dir_.File("CLICK.wav");
+  ClearHeadlessAudioLog();
+  ASSERT_EQ(buffer_->Load(upper.c_str()), 1);  // found through the case-blind path match
+  EXPECT_EQ(buffer_->m_Sounds.size(), 2u);
+  EXPECT_EQ(buffer_->m_nCurrent, 1);
+  EXPECT_EQ(HeadlessAudioLog()[1].rfind("CreateSoundBuffer #2", 0), 0u);
+  (void)lower;
+}
+
+TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
+  const std::string good_samples = Samples(8, 5);
+  const std::string good = Put("good.wav", MakeWaveFile(1, 22050, 16, good_samples.data(), 8));
+  ASSERT_EQ(buffer_->Load(good.c_str()), 1);
+
+  const std::string fmt = Chunk("fmt ", FmtBody(1, 1, 22050, 16));
+  const std::string data = Chunk("data", Samples(8, 6));
+  std::string not_riff = Riff(fmt + data);
+  not_riff[0] = 'X';
+  std::string not_wave = Riff(fmt + data);
+  not_wave[8] = 'A';
+  std::string tiny_riff = Riff(fmt + data);
+  std::memcpy(&tiny_riff[4], Le32(4).data(), 4);  // L <= 4
+  std::string short_riff = Riff(fmt + data);
+  std::memcpy(&short_riff[4], Le32(4 + 24).data(), 4);  // ends after "fmt "
+  std::string past_end = Riff(fmt + "data" + Le32(4000) + Samples(8, 7));
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"notriff.wav", not_riff},
+      {"notwave.wav", not_wave},
+      {"tinyriff.wav", tiny_riff},
+      {"shortriff.wav", short_riff},
+      {"shortfmt.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16).substr(0, 12)) + data)},
+      {"nofmt.wav", Riff(data + Chunk("LIST", "abcd"))},
+      {"truncated.wav", Riff(fmt + data).substr(0, 30)},
+      {"pastend.wav", past_end},
+      {"bits24.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 24)) + Chunk("data", Samples(9, 8)))},
+      {"float.wav", Riff(Chunk("fmt ", FmtBody(3, 1, 22050, 32)) + Chunk("data", Samples(8, 9)))},
+      {"threech.wav", Riff(Chunk("fmt ", FmtBody(1, 3, 22050, 16)) + Chunk("data", Samples(12, 1)))},
+      {"tinydata.wav", Riff(fmt + Chunk("data", "ab"))},
+      {"nodata.wav", Riff(fmt + Chunk("data", ""))},
+      {"empty.wav", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Put(c.name, c.bytes);
+    EXPECT_EQ(buffer_->Load(path.c_str()), 0);
+    EXPECT_EQ(buffer_->m_nCurrent, -1);
+    ASSERT_EQ(buffer_->m_Sounds.size(), 1u);
+    EXPECT_STREQ(buffer_->m_Sounds[0]->szName, good.c_str());
+    EXPECT_EQ(buffer_->Play(0, 0, 0), 0);
+  }
+  const std::string missing = dir_.File("missing.wav");
+  EXPECT_EQ(buffer_->Load(missing.c_str()), 0);
+  EXPECT_EQ(buffer_->Load(nullptr), 0);
+  EXPECT_EQ(buffer_->m_nCurrent, -1);
+  EXPECT_EQ(buffer_->Play(0, 0, 0), 0);
+  // Only the good buffer is alive; every buffer made for a bad file went.
+  EXPECT_NE(HeadlessAudioBuffer(1), nullptr);
+  for (int n = 2; n < 10; ++n) EXPECT_EQ(HeadlessAudioBuffer(n), nullptr);
+}
+
+TEST_F(SoundTest, DataPastTheEndFailsAfterTheBufferWasMade) {
+  const std::string path =
+      Put("long.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) + "data" + Le32(64) + Samples(10, 1)));
+  EXPECT_EQ(buffer_->Load(path.c_str()), 0);
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"CreateSoundBuffer #1 bytes=64 flags=0x000100E2 tag=1 channels=1 rate=22050 "
+                 "avg=44100 align=2 bits=16",
+                 "#1 Lock 0 0 0x2", "#1 Release"}));
+  EXPECT_TRUE(buffer_->m_Sounds.empty());
+}
+
+TEST_F(SoundTest, PlaySetsPanVolumeFrequencyThenPlays) {
+  const std::string s = Samples(8, 1);
+  const std::string path = Put("p.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  ClearHeadlessAudioLog();
+  EXPECT_EQ(buffer_->Play(DSBPLAY_LOOPING, -300, -200), 1);
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"#1 SetPan -300", "#1 SetVolume -200", "#1 SetFrequency 0", "#1 Play 0x1"}));
+  const MixVoice& v = HeadlessAudioBuffer(1)->voice();
+  EXPECT_TRUE(v.playing);
+  EXPECT_TRUE(v.looping);
+  EXPECT_EQ(v.pan, -300);
+  EXPECT_EQ(v.volume, -200);
+
+  // The first failing call ends Play.
+  ClearHeadlessAudioLog();
+  FailHeadlessAudioCall("SetVolume", DSERR_INVALIDPARAM);
+  EXPECT_EQ(buffer_->Play(0, 0, 0), 0);
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 SetPan 0", "#1 SetVolume 0 -> 0x80070057"}));
+  // A volume outside -10000..0 is refused by the buffer itself.
+  EXPECT_EQ(buffer_->Play(0, 0, 100), 0);
+}
+
+TEST_F(SoundTest, SoundOffPlaysNothingButSucceeds) {
+  const std::string s = Samples(8, 1);
+  const std::string path = Put("p.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  sound_->SoundOnOff(1);
+  ClearHeadlessAudioLog();
+  EXPECT_EQ(buffer_->Play(0, 0, 0), 1);
+  EXPECT_TRUE(HeadlessAudioLog().empty());
+  EXPECT_FALSE(HeadlessAudioBuffer(1)->voice().playing);
+  sound_->SoundOnOff(0);
+  EXPECT_EQ(buffer_->Play(0, 0, 0), 1);
+  EXPECT_TRUE(HeadlessAudioBuffer(1)->voice().playing);
+
+  // Without a device the switch does not move.
+  CDXSound none;
+  none.SoundOnOff(0);
+  EXPECT_EQ(none.m_bSoundOff, 1);
+  EXPECT_EQ(none.m_bNoDevice, 1);
+  EXPECT_EQ(none.GetCaps(), 0);
+}
+
+TEST_F(SoundTest, StopRewindsEveryBufferAndPlayDoesNot) {
+  EXPECT_EQ(buffer_->Stop(), 0);  // empty cache
+  std::vector<int16_t> ramp(100);
+  for (int i = 0; i < 100; ++i) ramp[size_t(i)] = int16_t(i * 100);
+  const std::string a = dir_.File("a.wav"), b = dir_.File("b.wav");
+  ASSERT_TRUE(WriteWaveFile(a, 1, 44100, 16, ramp.data(), 200));
+  ASSERT_TRUE(WriteWaveFile(b, 1, 44100, 16, ramp.data(), 200));
+  ASSERT_EQ(buffer_->Load(a.c_str()), 1);
+  ASSERT_EQ(buffer_->Play(0, 0, 0), 1);
+  int16_t out[2 * 30];
+  MixHeadlessAudio(out, 30, 44100);
+  EXPECT_EQ(out[2 * 29], 2900);
+  ASSERT_EQ(buffer_->Load(b.c_str()), 1);
+  // Playing "a" again goes on from where it is: Play does not rewind.
+  ASSERT_EQ(buffer_->Load(a.c_str()), 1);
+  ASSERT_EQ(buffer_->Play(0, 0, 0), 1);
+  MixHeadlessAudio(out, 1, 44100);
+  EXPECT_EQ(out[0], 3000);
+
+  ClearHeadlessAudioLog();
+  EXPECT_EQ(buffer_->Stop(), 1);
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 Stop", "#1 SetCurrentPosition 0", "#2 Stop",
+                                     "#2 SetCurrentPosition 0"}));
+  EXPECT_EQ(HeadlessAudioBuffer(1)->voice().frame, 0u);
+  EXPECT_FALSE(HeadlessAudioBuffer(1)->voice().playing);
+
+  FailHeadlessAudioCall("Stop", DSERR_GENERIC);
+  ClearHeadlessAudioLog();
+  EXPECT_EQ(buffer_->Stop(), 0);
+  EXPECT_EQ(HeadlessAudioLog().size(), 1u);
+}
+
+TEST_F(SoundTest, SetVolumeAndPanReachEveryBufferIgnoringFailures) {
+  const std::string s = Samples(8, 1);
+  for (const char* n : {"a.wav", "b.wav", "c.wav"}) {
+    const std::string p = Put(n, MakeWaveFile(1, 22050, 16, s.data(), 8));
+    ASSERT_EQ(buffer_->Load(p.c_str()), 1);
+  }
+  FailHeadlessAudioCall("SetVolume", DSERR_GENERIC);
+  ClearHeadlessAudioLog();
+  buffer_->SetVolume(-1500);
+  buffer_->SetPan(2500);
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"#1 SetVolume -1500 -> 0x80004005", "#2 SetVolume -1500", "#3 SetVolume -1500",
+                 "#1 SetPan 2500", "#2 SetPan 2500", "#3 SetPan 2500"}));
+  EXPECT_EQ(HeadlessAudioBuffer(1)->voice().volume, 0);
+  EXPECT_EQ(HeadlessAudioBuffer(3)->voice().volume, -1500);
+  EXPECT_EQ(HeadlessAudioBuffer(2)->voice().pan, 2500);
+}
+
+TEST_F(SoundTest, LostBuffersAreDroppedAtTheNextLookUpAndReloaded) {
+  const std::string s = Samples(8, 1);
+  const std::string a = Put("a.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  const std::string b = Put("b.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  ASSERT_EQ(buffer_->Load(a.c_str()), 1);
+  ASSERT_EQ(buffer_->Load(b.c_str()), 1);
+  HeadlessAudioBuffer(1)->MarkLost();
+  ClearHeadlessAudioLog();
+  ASSERT_EQ(buffer_->Load(b.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 GetStatus", "#1 Release", "#2 GetStatus"}));
+  ASSERT_EQ(buffer_->m_Sounds.size(), 1u);
+  EXPECT_EQ(buffer_->m_nCurrent, 0);
+  // A failed status query counts as "not lost".
+  FailHeadlessAudioCall("GetStatus", DSERR_GENERIC);
+  ASSERT_EQ(buffer_->Load(a.c_str()), 1);
+  EXPECT_EQ(buffer_->m_Sounds.size(), 2u);
+  EXPECT_EQ(std::string(buffer_->m_Sounds[1]->szName), a);
+  EXPECT_NE(HeadlessAudioBuffer(3), nullptr);  // "a" was read again
+}
+
+TEST_F(SoundTest, TooLongNameFails) {
+  const std::string s = Samples(8, 1);
+  const std::string ok = Put("ok.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  ASSERT_EQ(buffer_->Load(ok.c_str()), 1);
+  const std::string name(300, 'x');
+  EXPECT_EQ(buffer_->Load(name.c_str()), 0);
+  EXPECT_EQ(buffer_->m_nCurrent, -1);
+  EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
+}
+
+TEST_F(SoundTest, SystemVolumeWords) {
+  EXPECT_EQ(sound_->SetDIGIVolume(100, 0), 0);
+  EXPECT_EQ(sound_->GetDIGIVolume(), 0x0000FFFFul);
+  EXPECT_EQ(sound_->SetDIGIVolume(50, 50), 0);
+  EXPECT_EQ(sound_->GetDIGIVolume(), 0x7FFF7FFFul);
+  EXPECT_EQ(sound_->SetMIDIVolume(1, 99), 0);
+  EXPECT_EQ(sound_->GetMIDIVolume(), (uint32_t(64879) << 16 | 655u));
+  EXPECT_EQ(sound_->SetCDVolume(0, 100), 0);
+  EXPECT_EQ(sound_->GetCDVolume(), 0xFFFF0000ul);
+  // Above 100 wraps within 16 bits: 200 * 65535 / 100 = 131070 -> 0xFFFE.
+  EXPECT_EQ(sound_->SetCDVolume(200, 0), 0);
+  EXPECT_EQ(sound_->GetCDVolume(), 0x0000FFFEul);
+
+  // No volume control: 1, nothing changes.
+  SystemVolumes().SetSupport(VolumeDevice::kWave, WAVECAPS_LRVOLUME);
+  EXPECT_EQ(sound_->SetDIGIVolume(10, 10), 1);
+  EXPECT_EQ(sound_->GetDIGIVolume(), 0x7FFF7FFFul);
+  // A failed capability query counts as no control; a failed set gives its code.
+  SystemVolumes().FailNextCall(VolumeDevice::kMidi, MMSYSERR_ERROR);
+  EXPECT_EQ(sound_->SetMIDIVolume(10, 10), 1);
+  SystemVolumes().SetSupport(VolumeDevice::kAux, AUXCAPS_VOLUME);
+  EXPECT_EQ(sound_->SetCDVolume(10, 10), 0);
+}
+
+TEST_F(SoundTest, CapsComeFromTheDevice) {
+  EXPECT_EQ(sound_->GetCaps(), 1);
+  EXPECT_EQ(sound_->m_Caps.dwSize, sizeof(DSCAPS));
+  EXPECT_EQ(sound_->m_Caps.dwMaxSecondarySampleRate, 200000u);
+  FailHeadlessAudioCall("GetCaps", DSERR_GENERIC);
+  EXPECT_EQ(sound_->GetCaps(), 0);
+}
+
+class SoundCreateTest : public EngineTest {};
+
+TEST_F(SoundCreateTest, FailedDeviceMeansNoSoundAndNoMessage) {
+  FailHeadlessAudioCall("DirectSoundCreate", DSERR_NODRIVER);
+  EXPECT_FALSE(AfxCreateSound(nullptr));
+  EXPECT_EQ(AfxGetSound(), nullptr);
+  EXPECT_EQ(AfxGetSoundBuffer(), nullptr);
+  EXPECT_TRUE(HeadlessMessages().empty());
+
+  FailHeadlessAudioCall("SetCooperativeLevel", DSERR_ALLOCATED);
+  CDXSound s;
+  EXPECT_EQ(s.Create(nullptr), 0);
+  EXPECT_EQ(s.m_bNoDevice, 1);
+  EXPECT_EQ(s.m_bSoundOff, 1);
+  EXPECT_EQ(s.m_pDirectSound, nullptr);
+  EXPECT_EQ(s.Create(nullptr), 1);
+  EXPECT_EQ(s.m_bNoDevice, 0);
+  EXPECT_EQ(s.m_bSoundOff, 0);
+}
+
+TEST_F(SoundCreateTest, CreateLinksBufferAndFreeReleasesBuffersBeforeDevice) {
+  ASSERT_TRUE(AfxCreateSound(nullptr));
+  ASSERT_NE(AfxGetSoundBuffer(), nullptr);
+  EXPECT_EQ(AfxGetSoundBuffer()->m_pSound, AfxGetSound());
+  EXPECT_EQ(AfxGetSoundBuffer()->m_nCurrent, -1);
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"DirectSoundCreate", "SetCooperativeLevel 1"}));
+  TempDir dir;
+  const std::string click = MakeClickWave();
+  WriteFile(dir.File("c.wav"), click);
+  ASSERT_EQ(AfxGetSoundBuffer()->Load(dir.File("c.wav").c_str()), 1);
+  ClearHeadlessAudioLog();
+  AfxFreeEngine();
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 Release", "Release"}));
+  EXPECT_EQ(AfxGetSound(), nullptr);
+  EXPECT_EQ(AfxGetSoundBuffer(), nullptr);
+}
+
+TEST_F(SoundCreateTest, BufferWithoutDeviceCannotLoadOrPlay) {
+  TempDir dir;
+  WriteFile(dir.File("c.wav"), MakeClickWave());
+  DxSoundBuffer b;
+  EXPECT_EQ(b.Load(dir.File("c.wav").c_str()), 0);
+  EXPECT_EQ(b.Play(0, 0, 0), 0);
+  EXPECT_EQ(b.Stop(), 0);
+}
+
+}  // namespace
+}  // namespace tessera::test

@@ -1,0 +1,250 @@
+// The music player's command strings, its mute switch and failures, the
+// sequencer interpreter behind them and the end-of-piece notification, on
+// the headless sequencer.
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_midi.h"
+#include "platform/headless/manual_clock.h"
+#include "platform/mci.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "sound/midi_file.h"
+#include "sound/music.h"
+#include "support/test_support.h"
+
+namespace tessera::test {
+namespace {
+
+struct Sent {
+  std::string command;
+  HWND notify;
+  MCIERROR result;
+  bool operator==(const Sent& o) const {
+    return command == o.command && notify == o.notify && result == o.result;
+  }
+};
+std::ostream& operator<<(std::ostream& os, const Sent& s) {
+  return os << "{\"" << s.command << "\", " << s.notify << ", " << s.result << "}";
+}
+
+std::vector<Sent> Commands() {
+  std::vector<Sent> out;
+  for (const MciCommand& c : MciCommandLog()) out.push_back({c.command, c.notify, c.result});
+  return out;
+}
+
+class MusicTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    clock_ = InstallManualClock(1000);
+    window_ = CreateWindowRecord(640, 480);
+    ASSERT_TRUE(AfxCreateMusic(window_));
+    music_ = AfxGetMusic();
+    tune_ = dir_.File("tune.mid");
+    other_ = dir_.File("other.mid");
+    ASSERT_TRUE(WriteMidiFile(tune_, ShortTune()));
+    ASSERT_TRUE(WriteMidiFile(other_, {{0, 480, 48}}));
+  }
+  void TearDown() override {
+    EngineTest::TearDown();
+    while (DispatchPostedMessage()) {
+    }
+    DestroyWindowRecord(window_);
+  }
+  TempDir dir_;
+  ManualClock* clock_ = nullptr;
+  HWND window_ = nullptr;
+  CMusic* music_ = nullptr;
+  std::string tune_, other_;
+};
+
+TEST_F(MusicTest, PlaySendsCloseOpenPlay) {
+  EXPECT_EQ(music_->m_hNotifyWnd, window_);
+  EXPECT_EQ(music_->m_bMute, 0);
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0},
+                                           {"open " + tune_ + " type sequencer alias MUSIC", nullptr, 0},
+                                           {"play MUSIC from 0 notify", window_, 0}}));
+  EXPECT_TRUE(HeadlessMidi().playing);
+  EXPECT_EQ(HeadlessMidi().path, tune_);
+
+  // A second piece closes the first before it is opened.
+  ClearMciCommandLog();
+  ASSERT_TRUE(music_->Play(other_.c_str()));
+  EXPECT_EQ(Commands().front().command, "close all");
+  EXPECT_EQ(HeadlessMidi().path, other_);
+  EXPECT_TRUE(HeadlessMidi().playing);
+
+  // A null name changes nothing.
+  ClearMciCommandLog();
+  EXPECT_FALSE(music_->Play(nullptr));
+  EXPECT_TRUE(Commands().empty());
+  EXPECT_TRUE(HeadlessMidi().playing);
+}
+
+TEST_F(MusicTest, PauseResumeKeepThePositionAndRestartGoesBack) {
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  clock_->Advance(500);
+  ASSERT_TRUE(music_->Pause());
+  clock_->Advance(1000);
+  EXPECT_FALSE(HeadlessMidi().playing);
+  EXPECT_EQ(HeadlessMidi().position_ms, 500u);
+  ASSERT_TRUE(music_->Resume());
+  clock_->Advance(200);
+  EXPECT_EQ(HeadlessMidi().position_ms, 700u);
+  ASSERT_TRUE(music_->Restart());
+  clock_->Advance(30);
+  EXPECT_EQ(HeadlessMidi().position_ms, 30u);
+  const auto sent = Commands();
+  ASSERT_EQ(sent.size(), 6u);
+  EXPECT_EQ(sent[3], (Sent{"stop MUSIC", nullptr, 0}));
+  EXPECT_EQ(sent[4], (Sent{"play MUSIC notify", window_, 0}));
+  EXPECT_EQ(sent[5], (Sent{"play MUSIC from 0 notify", window_, 0}));
+  ASSERT_TRUE(music_->Stop());
+  EXPECT_FALSE(HeadlessMidi().open);
+}
+
+TEST_F(MusicTest, MuteStopsAndSilencesThePlayCommands) {
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  ClearMciCommandLog();
+  music_->Mute(1);
+  EXPECT_EQ(music_->m_bMute, 1);
+  EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0}}));
+  EXPECT_FALSE(HeadlessMidi().open);
+  ClearMciCommandLog();
+  EXPECT_TRUE(music_->Play(tune_.c_str()));
+  EXPECT_TRUE(music_->Pause());
+  EXPECT_TRUE(music_->Resume());
+  EXPECT_TRUE(music_->Restart());
+  EXPECT_TRUE(Commands().empty());
+  EXPECT_TRUE(music_->Stop());  // still sent while muted
+  EXPECT_EQ(Commands().size(), 1u);
+  music_->Mute(0);
+  EXPECT_EQ(Commands().size(), 1u);  // unmuting plays nothing
+  EXPECT_FALSE(HeadlessMidi().open);
+  EXPECT_TRUE(music_->Play(tune_.c_str()));
+  EXPECT_TRUE(HeadlessMidi().playing);
+}
+
+TEST_F(MusicTest, MissingOrCorruptFilesFailAfterClosingTheOldMusic) {
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  const std::string missing = dir_.File("missing.mid");
+  ClearMciCommandLog();
+  EXPECT_FALSE(music_->Play(missing.c_str()));
+  EXPECT_EQ(Commands(), (std::vector<Sent>{
+                            {"close all", nullptr, 0},
+                            {"open " + missing + " type sequencer alias MUSIC", nullptr, MCIERR_FILE_NOT_FOUND}}));
+  EXPECT_FALSE(HeadlessMidi().open);
+
+  std::string bytes = MakeMidiFile(ShortTune());
+  const struct {
+    const char* name;
+    std::string bytes;
+  } bad[] = {
+      {"empty.mid", ""},
+      {"text.mid", "this is not music at all"},
+      {"cut.mid", bytes.substr(0, bytes.size() - 10)},
+      {"notrack.mid", bytes.substr(0, 14)},
+  };
+  for (const auto& b : bad) {
+    SCOPED_TRACE(b.name);
+    WriteFile(dir_.File(b.name), b.bytes);
+    ClearMciCommandLog();
+    EXPECT_FALSE(music_->Play(dir_.File(b.name).c_str()));
+    ASSERT_EQ(Commands().size(), 2u);
+    EXPECT_EQ(Commands()[1].result, MCIERROR(MCIERR_INVALID_FILE));
+  }
+  // No synthesizer: the open fails with the backend's code.
+  FailNextHeadlessMidiOpen(MCIERR_SEQ_NOMIDIPRESENT);
+  EXPECT_FALSE(music_->Play(tune_.c_str()));
+  EXPECT_EQ(Commands().back().result, MCIERROR(MCIERR_SEQ_NOMIDIPRESENT));
+}
+
+TEST_F(MusicTest, CommandsWithoutAnOpenDeviceFailAndRestartReports) {
+  EXPECT_FALSE(music_->Pause());
+  EXPECT_FALSE(music_->Resume());
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(music_->Restart());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "ERROR: Sequencer device did not open!\r\n"
+            "The specified device is not open or is not recognized.\r\n");
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  FailNextHeadlessMidiPlay(0x1234);  // a code without a text
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(music_->Restart());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "ERROR: Sequencer device did not open!\r\n0x00001234 returned!\r\n");
+}
+
+TEST_F(MusicTest, EndOfPieceNotifiesTheWindowOnlyWhenItEndsByItself) {
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  EXPECT_EQ(SimulateEndOfPiece(), 1);
+  ASSERT_TRUE(DispatchPostedMessage());
+  ASSERT_EQ(window_->received.size(), 1u);
+  EXPECT_EQ(window_->received[0].message, UINT(MM_MCINOTIFY));
+  EXPECT_EQ(window_->received[0].wparam, WPARAM(MCI_NOTIFY_SUCCESSFUL));
+  EXPECT_NE(window_->received[0].lparam, 0);  // the device id
+  EXPECT_FALSE(HeadlessMidi().playing);
+
+  // Restart plays the open piece again.
+  ASSERT_TRUE(music_->Restart());
+  EXPECT_TRUE(HeadlessMidi().playing);
+  // A paused piece does not end; a closed one does not either.
+  ASSERT_TRUE(music_->Pause());
+  EXPECT_EQ(SimulateEndOfPiece(), 0);
+  ASSERT_TRUE(music_->Resume());
+  ASSERT_TRUE(music_->Stop());
+  EXPECT_EQ(SimulateEndOfPiece(), 0);
+  EXPECT_FALSE(DispatchPostedMessage());
+  EXPECT_EQ(window_->received.size(), 1u);
+}
+
+TEST_F(MusicTest, PlayerIsReplacedAndFreedWithoutClosingTheDevice) {
+  ASSERT_TRUE(music_->Play(tune_.c_str()));
+  ASSERT_TRUE(AfxCreateMusic(nullptr));
+  EXPECT_NE(AfxGetMusic(), nullptr);
+  EXPECT_EQ(AfxGetMusic()->m_hNotifyWnd, nullptr);
+  ClearMciCommandLog();
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetMusic(), nullptr);
+  EXPECT_TRUE(Commands().empty());
+  EXPECT_TRUE(HeadlessMidi().playing);  // freeing the player does not stop the music
+}
+
+TEST_F(MusicTest, LongPathIsCutToTheCommandBuffer) {
+  const std::string path = "/" + std::string(300, 'a') + ".mid";
+  EXPECT_FALSE(music_->Play(path.c_str()));
+  ASSERT_EQ(Commands().size(), 2u);
+  EXPECT_EQ(Commands()[1].command.size(), 255u);
+  EXPECT_EQ(Commands()[1].command, ("open " + path).substr(0, 255));
+}
+
+TEST(MciInterpreter, KeywordsAndFailures) {
+  ResetMciForTests();
+  TempDir dir;
+  ASSERT_TRUE(WriteMidiFile(dir.File("x.mid"), ShortTune()));
+  const std::string open = "OPEN " + dir.File("x.mid") + " Type Sequencer Alias Song";
+  EXPECT_EQ(MciSendString(open.c_str(), nullptr), 0u);
+  EXPECT_EQ(MciSendString(open.c_str(), nullptr), MCIERROR(MCIERR_DUPLICATE_ALIAS));
+  EXPECT_EQ(MciSendString("play song from 0", nullptr), 0u);
+  EXPECT_EQ(MciSendString("play song from 100", nullptr), MCIERROR(MCIERR_OUTOFRANGE));
+  EXPECT_EQ(MciSendString("play song loudly", nullptr), MCIERROR(MCIERR_UNRECOGNIZED_KEYWORD));
+  EXPECT_EQ(MciSendString("stop music", nullptr), MCIERROR(MCIERR_INVALID_DEVICE_NAME));
+  EXPECT_EQ(MciSendString("seek song to start", nullptr), MCIERROR(MCIERR_UNRECOGNIZED_COMMAND));
+  EXPECT_EQ(MciSendString("", nullptr), MCIERROR(MCIERR_MISSING_COMMAND_STRING));
+  EXPECT_EQ(MciSendString(nullptr, nullptr), MCIERROR(MCIERR_MISSING_COMMAND_STRING));
+  EXPECT_EQ(MciSendString("open x.mid type cdaudio alias cd", nullptr), MCIERROR(MCIERR_INVALID_DEVICE_NAME));
+  EXPECT_EQ(MciSendString("close song", nullptr), 0u);
+  EXPECT_EQ(MciSendString("close song", nullptr), MCIERROR(MCIERR_INVALID_DEVICE_NAME));
+  char text[128];
+  EXPECT_TRUE(MciGetErrorString(MCIERR_FILE_NOT_FOUND, text, sizeof text));
+  EXPECT_STREQ(text, "The specified file cannot be found.");
+  EXPECT_FALSE(MciGetErrorString(12345, text, sizeof text));
+  EXPECT_STREQ(text, "");
+  ResetMciForTests();
+}
+
+}  // namespace
+}  // namespace tessera::test
