@@ -10,6 +10,8 @@
 #include "public/engine.h"
 #include "public/error_report.h"
 #include "public/random.h"
+#include "public/crect.h"
+#include "public/qkey.h"
 
 #include "engine/pixel.h"
 #include "engine/surface.h"
@@ -52,6 +54,10 @@
 #include "sound/wave_file.h"
 
 #include "platform/audio_device.h"
+#include "engine/glyph_cache.h"
+#include "engine/view_manage.h"
+#include "engine/surface_manager.h"
+
 #include "platform/clock.h"
 #include "platform/dsound_types.h"
 #include "platform/message_sink.h"
@@ -62,8 +68,13 @@
 #include "platform/text_encoding.h"
 #include "platform/window.h"
 #include "platform/headless/headless_audio.h"
+#include "platform/presenter.h"
+#include "platform/input_services.h"
+#include "platform/glyph_source.h"
+#include "platform/png_writer.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/headless/headless_midi.h"
 #include "platform/headless/manual_clock.h"
+#include "platform/headless/headless_presenter.h"
 
 #endif

@@ -23,6 +23,9 @@ class DIBSURFACE : public SURFACE {
   // The stored pixel inside the surface (clip rectangle ignored), else
   // COLOR_KEY.
   PIXEL GetPixel(int x, int y) override;
+  // Draws GBK text with its first cell's top-left corner at (x, y) in the
+  // current font size (engine/text_draw.cpp).
+  void DrawTextA(int x, int y, PIXEL colour, char* text) override;
   void Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) override;
   void Blit(SURFACE* dst, int x, int y) override;
   void Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h) override;

@@ -7,7 +7,10 @@
 
 namespace tessera {
 
-bool WritePng555(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes) {
+namespace {
+
+bool WritePng(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes,
+              bool rgb565) {
   if (width <= 0 || height <= 0 || !pixels) return false;
   const std::string tmp = path + ".tmp";
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
@@ -26,9 +29,11 @@ bool WritePng555(const std::string& path, const uint16_t* pixels, int width, int
       const uint16_t* src =
           reinterpret_cast<const uint16_t*>(reinterpret_cast<const char*>(pixels) + static_cast<size_t>(y) * pitch_bytes);
       for (int x = 0; x < width; ++x) {
-        const unsigned r = (src[x] >> 10) & 31, g = (src[x] >> 5) & 31, b = src[x] & 31;
+        const unsigned p = src[x];
+        const unsigned r = rgb565 ? p >> 11 : (p >> 10) & 31, b = p & 31;
+        const unsigned g = rgb565 ? (p >> 5) & 63 : (p >> 5) & 31;
         row[x * 3 + 0] = static_cast<png_byte>(r << 3 | r >> 2);
-        row[x * 3 + 1] = static_cast<png_byte>(g << 3 | g >> 2);
+        row[x * 3 + 1] = static_cast<png_byte>(rgb565 ? (g << 2 | g >> 4) : (g << 3 | g >> 2));
         row[x * 3 + 2] = static_cast<png_byte>(b << 3 | b >> 2);
       }
       png_write_row(png, row.data());
@@ -41,6 +46,16 @@ bool WritePng555(const std::string& path, const uint16_t* pixels, int width, int
   if (written) written = std::rename(tmp.c_str(), path.c_str()) == 0;
   if (!written) std::remove(tmp.c_str());
   return written;
+}
+
+}  // namespace
+
+bool WritePng555(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes) {
+  return WritePng(path, pixels, width, height, pitch_bytes, false);
+}
+
+bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes) {
+  return WritePng(path, pixels, width, height, pitch_bytes, true);
 }
 
 }  // namespace tessera

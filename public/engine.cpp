@@ -4,9 +4,17 @@
 
 #include "database/database.h"
 #include "database/pack_ani_database.h"
+#include "engine/cpu_features.h"
+#include "engine/font_state.h"
+#include "engine/glyph_cache.h"
+#include "engine/surface_manager.h"
+#include "engine/view_manage.h"
 #include "pack/res.h"
+#include "platform/glyph_source.h"
 #include "platform/headless/headless_audio.h"
+#include "platform/input_services.h"
 #include "platform/mci.h"
+#include "platform/presenter.h"
 #include "platform/system_volume.h"
 #include "public/error_report.h"
 #include "sound/dx_sound.h"
@@ -14,6 +22,7 @@
 #include "sound/music.h"
 
 namespace {
+CVIEWMANAGE* g_view_manager = nullptr;
 int g_screen_width = 800;
 int g_screen_height = 600;
 CDXSound* g_sound = nullptr;
@@ -82,12 +91,23 @@ void AfxCreateResource(const char* dataBase, const char* root) {
 CRes* AfxGetResource(void) { return g_resource; }
 CPackAniDataBase* AfxGetAniDataBase(void) { return g_ani_db; }
 
+int AfxCreateViewManager(int width, int height, HWND window) {
+  if (g_view_manager) return 1;
+  g_view_manager = new CVIEWMANAGE(width, height, window);
+  return g_view_manager->Initialize(g_resource);
+}
+
+CVIEWMANAGE* AfxGetViewManager(void) { return g_view_manager; }
+
+void AfxDeleteViewManager(void) { Free(g_view_manager); }
+
 void AfxFreeEngine(void) {
   Free(g_music);
   Free(g_sound_buffer);
   Free(g_sound);
   Free(g_resource);
-  // Mouse cursor, then display manager, as they land.
+  // Mouse cursor, as it lands.
+  Free(g_view_manager);
   Free(g_ani_db);
   Free(g_shared_ani_db);
 }
@@ -98,6 +118,13 @@ CPackAniDataBase* SharedAniDataBase() { return g_shared_ani_db; }
 void ResetEngineForTests() {
   AfxFreeEngine();
   AfxReleaseDataBase(nullptr);
+  ResetSurfaceCacheForTests();
+  ResetGlyphCacheForTests();
+  ResetFontStateForTests();
+  ForceNoMmxForTests(false);
+  SetPresenter(nullptr);
+  SetInputServices(nullptr);
+  SetGlyphSource(nullptr);
   g_screen_width = 800;
   g_screen_height = 600;
   // The host's sound services back to their initial state: no sequencer

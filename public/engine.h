@@ -49,6 +49,15 @@ TESSERA_API DxSoundBuffer* AfxGetSoundBuffer(void);
 // returns false.
 TESSERA_API bool AfxCreateMusic(void* window);
 TESSERA_API CMusic* AfxGetMusic(void);
+class CVIEWMANAGE;
+
+// The display manager.  AfxCreateViewManager constructs it with the size
+// and window and returns its Initialize result (given the resource pack,
+// null when none was created); while one exists it does nothing and
+// returns 1.  AfxDeleteViewManager destroys it.
+TESSERA_API int AfxCreateViewManager(int width, int height, HWND window);
+TESSERA_API CVIEWMANAGE* AfxGetViewManager(void);
+TESSERA_API void AfxDeleteViewManager(void);
 
 // Frees every engine service that exists, in the order music player, wave
 // buffer, sound device, resource pack, mouse cursor, display manager,

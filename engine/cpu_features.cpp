@@ -1,0 +1,29 @@
+#include "engine/cpu_features.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
+namespace tessera {
+
+namespace {
+bool g_force_no_mmx = false;
+}
+
+bool ProcessorHasMmx() {
+  if (g_force_no_mmx) return false;
+#if defined(__x86_64__) || defined(__i386__)
+  // __get_cpuid checks that cpuid exists (the ID flag of the flags register
+  // toggles) and that the leaf is reported before reading it.
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+  return (edx >> 23) & 1;
+#else
+  // Other processors: the pixel loops are portable C++ there.
+  return true;
+#endif
+}
+
+void ForceNoMmxForTests(bool force) { g_force_no_mmx = force; }
+
+}  // namespace tessera

@@ -1,0 +1,52 @@
+#include "engine/pixel_convert.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TESSERA_X86 1
+#endif
+
+namespace tessera {
+
+namespace {
+
+#if TESSERA_X86
+// 16 pixels per step where the processor has AVX2 (chosen at run time).
+__attribute__((target("avx2"))) size_t ConvertAvx2(uint16_t* dst, const uint16_t* src, size_t n) {
+  const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFFE0));
+  const __m256i blue = _mm256_set1_epi16(0x001F);
+  size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 16));
+    a = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(a, high), 1), _mm256_and_si256(a, blue));
+    b = _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, high), 1), _mm256_and_si256(b, blue));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), a);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 16), b);
+  }
+  return i;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+}  // namespace
+
+void ConvertRow555To565(uint16_t* dst, const uint16_t* src, size_t n) {
+  size_t i = 0;
+#if TESSERA_X86
+  if (HasAvx2()) i = ConvertAvx2(dst, src, n);
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFFE0));
+  const __m128i blue = _mm_set1_epi16(0x001F);
+  for (; i + 8 <= n; i += 8) {
+    __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i out = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(p, high), 1), _mm_and_si128(p, blue));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+  }
+#endif
+  for (; i < n; ++i) dst[i] = Pixel555To565(src[i]);
+}
+
+}  // namespace tessera

@@ -1,0 +1,353 @@
+// Bitmap and layered-image files: exact bytes written, conversions read
+// (also from files that ImageMagick writes at test time), bad input.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/bmp_file.h"
+#include "engine/psd_decode.h"
+#include "engine/view_manage.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::EngineTest;
+using tessera::test::ReadFile;
+using tessera::test::TempDir;
+using tessera::test::WriteFile;
+
+// A 24-bit bitmap written by hand: pixels given top row first as RGB.
+std::string Bitmap24(int w, int h, const std::vector<uint32_t>& rgb) {
+  const int row = (3 * w + 3) & ~3;
+  std::string s(54 + static_cast<size_t>(row) * h, '\0');
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  s[0] = 'B';
+  s[1] = 'M';
+  put32(2, static_cast<uint32_t>(s.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(w));
+  put32(22, static_cast<uint32_t>(h));
+  s[26] = 1;
+  s[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t c = rgb[static_cast<size_t>(y) * w + x];
+      const size_t at = 54 + static_cast<size_t>(h - 1 - y) * row + 3 * x;
+      s[at] = static_cast<char>(c & 0xFF);
+      s[at + 1] = static_cast<char>((c >> 8) & 0xFF);
+      s[at + 2] = static_cast<char>((c >> 16) & 0xFF);
+    }
+  return s;
+}
+
+bool RunConvert(const std::string& args) {
+  return std::system(("convert " + args + " 2>/dev/null").c_str()) == 0;
+}
+
+class ImageFilesTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    ASSERT_EQ(AfxCreateViewManager(64, 64, nullptr), 1);
+    vm = AfxGetViewManager();
+  }
+  SURFACE* Load(const std::string& path, SURFACE_STYLE style) {
+    std::string copy = path;
+    return vm->LoadBMP(copy.data(), style);
+  }
+  CVIEWMANAGE* vm = nullptr;
+  TempDir dir;
+};
+
+TEST_F(ImageFilesTest, SaveBmpWritesExactBytes) {
+  SURFACE* s = vm->CreateSurface(3, 1, SS_DIB);
+  s->SetPixel(0, 0, 0x7FFF);
+  s->SetPixel(1, 0, 0x0443);
+  s->SetPixel(2, 0, 0xFC1F);
+  std::string path = dir.File("out.bmp");
+  EXPECT_EQ(vm->SaveBMP(s, path.data()), 1);
+  const std::string bytes = ReadFile(path);
+  const std::string expected = std::string(
+      "BM\x42\0\0\0\0\0\0\0\x36\0\0\0"  // size 66, offset 54
+      "\x28\0\0\0\x03\0\0\0\x01\0\0\0\x01\0\x18\0"
+      "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+      "\xF8\xF8\xF8"   // 0x7FFF
+      "\x18\x10\x08"   // 0x0443: blue 3, green 2, red 1
+      "\xF8\x00\xF8"   // 0xFC1F: red 63 << 3 keeps its low byte
+      "\0\0\0",
+      66);
+  EXPECT_EQ(bytes, expected);
+  vm->DeleteSurface(s);
+}
+
+TEST_F(ImageFilesTest, SaveBmpRowsGoBottomUpAndReadBack) {
+  SURFACE* s = vm->CreateSurface(5, 3, SS_DIB);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) s->SetPixel(x, y, static_cast<unsigned short>((x * 6 + y * 9) << 5 | x));
+  std::string path = dir.File("round.bmp");
+  vm->SaveBMP(s, path.data());
+  const std::string bytes = ReadFile(path);
+  ASSERT_EQ(bytes.size(), 54u + 16 * 3);
+  EXPECT_EQ(static_cast<uint8_t>(bytes[54 + 2 * 16]), (0 & 31) << 3);  // top row last
+  SURFACE* back = Load(path, SS_DIB);
+  ASSERT_NE(back, nullptr);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(back->GetPixel(x, y).GetColor(), s->GetPixel(x, y).GetColor());
+  vm->DeleteSurface(s);
+  vm->DeleteSurface(back);
+}
+
+TEST_F(ImageFilesTest, LoadBmpConvertsPixels) {
+  const std::string path = dir.File("in.bmp");
+  WriteFile(path, Bitmap24(3, 2, {0xFF00FF, 0xFFFFFF, 0x081018, 0x000000, 0xFF00FE, 0x07070F}));
+  SURFACE* s = Load(path, SS_DIB);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->GetWidth(), 3);
+  EXPECT_EQ(s->GetHeight(), 2);
+  EXPECT_EQ(s->GetStyle(), SS_DIB);
+  EXPECT_EQ(s->GetOwner(), vm);
+  EXPECT_EQ(s->GetPixel(0, 0).GetColor(), 0xFC1F);
+  EXPECT_EQ(s->GetPixel(1, 0).GetColor(), 0x7FFF);
+  EXPECT_EQ(s->GetPixel(2, 0).GetColor(), 0x0443);
+  EXPECT_EQ(s->GetPixel(0, 1).GetColor(), 0x0000);
+  EXPECT_EQ(s->GetPixel(1, 1).GetColor(), 0x7C1F);  // almost magenta is a colour
+  EXPECT_EQ(s->GetPixel(2, 1).GetColor(), 0x0001);
+  vm->DeleteSurface(s);
+}
+
+TEST_F(ImageFilesTest, LoadBmpReadsImageMagickFiles) {
+  const std::string path = dir.File("magick.bmp");
+  ASSERT_TRUE(RunConvert("-size 1x1 xc:'rgb(255,0,255)' xc:'rgb(255,255,255)' xc:'rgb(8,16,24)' "
+                         "xc:'rgb(200,100,50)' +append -type TrueColor BMP3:" + path));
+  const std::string bytes = ReadFile(path);
+  ASSERT_GE(bytes.size(), 30u);
+  ASSERT_EQ(bytes[28], 24);
+  SURFACE* s = Load(path, SS_DIB);
+  ASSERT_NE(s, nullptr);
+  ASSERT_EQ(s->GetWidth(), 4);
+  EXPECT_EQ(s->GetPixel(0, 0).GetColor(), 0xFC1F);
+  EXPECT_EQ(s->GetPixel(1, 0).GetColor(), 0x7FFF);
+  EXPECT_EQ(s->GetPixel(2, 0).GetColor(), 0x0443);
+  EXPECT_EQ(s->GetPixel(3, 0).GetColor(), PIXEL(200, 100, 50).GetColor());
+  vm->DeleteSurface(s);
+}
+
+TEST_F(ImageFilesTest, BadBitmapsGiveNull) {
+  const std::string good = Bitmap24(4, 4, std::vector<uint32_t>(16, 0x102030));
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  std::vector<Case> cases;
+  std::string sig = good;
+  sig[0] = 'X';
+  cases.push_back({"signature", sig});
+  std::string depth16 = good;
+  depth16[28] = 16;
+  cases.push_back({"16 bits", depth16});
+  std::string depth8 = good;
+  depth8[28] = 8;
+  cases.push_back({"8 bits", depth8});
+  cases.push_back({"truncated rows", good.substr(0, good.size() - 5)});
+  cases.push_back({"header only", good.substr(0, 20)});
+  std::string wide = good;
+  wide[21] = 0x7F;  // width about 2^31
+  cases.push_back({"huge width", wide});
+  std::string negative = good;
+  negative[25] = static_cast<char>(0xFF);  // height < 0
+  cases.push_back({"negative height", negative});
+  std::string offset = good;
+  offset[13] = 0x10;  // pixel offset past the end
+  cases.push_back({"offset", offset});
+  for (const Case& c : cases) {
+    const std::string path = dir.File("bad.bmp");
+    WriteFile(path, c.bytes);
+    EXPECT_EQ(Load(path, SS_DIB), nullptr) << c.name;
+  }
+  // A sound file is not touched at other styles either.
+  WriteFile(dir.File("ok.bmp"), good);
+  EXPECT_EQ(Load(dir.File("ok.bmp"), SS_PSDALPHA), nullptr);
+  EXPECT_EQ(Load(dir.File("ok.bmp"), static_cast<SURFACE_STYLE>(9)), nullptr);
+}
+
+using ImageFilesDeathTest = ImageFilesTest;
+
+TEST_F(ImageFilesDeathTest, MissingBitmapIsFatal) {
+  EXPECT_EXIT(Load("no\\such.bmp", SS_DIB), ::testing::ExitedWithCode(0),
+              "MSGBOX \\[Error\\] Can't Open BMP file \\[no\\\\such.bmp\\]");
+  std::string path = dir.File("nodir/x.bmp");
+  SURFACE* s = vm->CreateSurface(2, 2, SS_DIB);
+  EXPECT_EXIT(vm->SaveBMP(s, path.data()), ::testing::ExitedWithCode(0), "Can't Open BMP file");
+  vm->DeleteSurface(s);
+}
+
+TEST_F(ImageFilesTest, FactoryRefusesUnknownStyles) {
+  EXPECT_EQ(vm->CreateSurface(10, 10, SS_PSDALPHA), nullptr);
+  EXPECT_EQ(vm->CreateSurface(10, 10, static_cast<SURFACE_STYLE>(9)), nullptr);
+  SURFACE* s = vm->CreateSurface(10, 10, SS_DIB);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->GetOwner(), vm);
+  EXPECT_TRUE(vm->DeleteSurface(s));
+  EXPECT_FALSE(vm->DeleteSurface(nullptr));
+}
+
+// ------------------------------------------------------------ layered images
+
+void Be16(std::string& s, unsigned v) {
+  s.push_back(static_cast<char>(v >> 8));
+  s.push_back(static_cast<char>(v));
+}
+void Be32(std::string& s, uint32_t v) {
+  Be16(s, v >> 16);
+  Be16(s, v & 0xFFFF);
+}
+
+// A layered image written by hand: channels of w x h bytes, raw or packed.
+std::string Psd(int w, int h, const std::vector<std::vector<uint8_t>>& planes, bool packbits) {
+  std::string s = "8BPS";
+  Be16(s, 1);
+  s.append(6, '\0');
+  Be16(s, static_cast<unsigned>(planes.size()));
+  Be32(s, static_cast<uint32_t>(h));
+  Be32(s, static_cast<uint32_t>(w));
+  Be16(s, 8);
+  Be16(s, 3);
+  Be32(s, 0);  // colour mode data
+  Be32(s, 6);  // image resources, skipped
+  s += "abcdef";
+  Be32(s, 0);  // layers
+  Be16(s, packbits ? 1 : 0);
+  if (!packbits) {
+    for (const auto& p : planes) s.append(p.begin(), p.end());
+    return s;
+  }
+  std::string rows;
+  std::vector<unsigned> counts;
+  for (const auto& p : planes)
+    for (int y = 0; y < h; ++y) {
+      // One literal run per row, except rows of equal bytes: one repeat.
+      std::string r;
+      const uint8_t* row = &p[static_cast<size_t>(y) * w];
+      bool same = w > 1;
+      for (int x = 1; x < w; ++x) same = same && row[x] == row[0];
+      if (same) {
+        r.push_back(static_cast<char>(257 - w));
+        r.push_back(static_cast<char>(row[0]));
+      } else {
+        r.push_back(static_cast<char>(w - 1));
+        r.append(reinterpret_cast<const char*>(row), w);
+      }
+      counts.push_back(static_cast<unsigned>(r.size()));
+      rows += r;
+    }
+  for (unsigned c : counts) Be16(s, c);
+  return s + rows;
+}
+
+TEST(PsdDecode, RawAndPackBitsGiveTheSameImage) {
+  const std::vector<std::vector<uint8_t>> planes = {
+      {10, 200, 7, 7}, {20, 100, 7, 7}, {30, 50, 7, 7}, {255, 255, 0, 0}};
+  for (bool packed : {false, true}) {
+    const std::string f = Psd(2, 2, planes, packed);
+    tessera::PsdImage img;
+    ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
+    EXPECT_EQ(img.width, 2);
+    EXPECT_EQ(img.channels, 4);
+    // Alpha 255: (c + 256) mod 256 * 255 / 255 keeps the colour.
+    EXPECT_EQ(img.bgra[0], 30);
+    EXPECT_EQ(img.bgra[1], 20);
+    EXPECT_EQ(img.bgra[2], 10);
+    EXPECT_EQ(img.bgra[3], 255);
+    EXPECT_EQ(img.bgra[4 + 2], 200);
+    // Alpha 0: colour kept as stored.
+    EXPECT_EQ(img.bgra[8], 7);
+    EXPECT_EQ(img.bgra[11], 0);
+  }
+}
+
+TEST(PsdDecode, ColoursComeBackFromWhite) {
+  // Alpha 128, stored colour 191: ((191 + 129) mod 256) * 255 / 128 = 127.
+  const std::string f = Psd(1, 1, {{191}, {0}, {255}, {128}}, false);
+  tessera::PsdImage img;
+  ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
+  EXPECT_EQ(img.bgra[2], 127);
+  EXPECT_EQ(img.bgra[1], (129 * 255 / 128) & 0xFF);  // 256 -> kept to 8 bits: 0
+  EXPECT_EQ(img.bgra[0], (128 * 255 / 128) & 0xFF);
+  EXPECT_EQ(tessera::PsdOpacity(&img.bgra[0]), 16);
+}
+
+TEST(PsdDecode, ThreeChannelsAreOpaque) {
+  const std::string f = Psd(2, 1, {{255, 8}, {255, 16}, {255, 24}}, true);
+  tessera::PsdImage img;
+  ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
+  EXPECT_EQ(img.bgra[3], 255);
+  EXPECT_EQ(tessera::PsdPixel(&img.bgra[0]), 0x7FFF);
+  EXPECT_EQ(tessera::PsdPixel(&img.bgra[4]), 0x0443);
+  EXPECT_EQ(tessera::PsdOpacity(&img.bgra[4]), 31);
+}
+
+TEST(PsdDecode, PackBitsCount128EndsTheImage) {
+  std::string f = Psd(2, 2, {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}}, true);
+  // The first row of the first channel: replace it by 128 (the end).
+  const size_t data = f.size() - 6 * 3;  // six rows of "\x01 a b"
+  f[data] = static_cast<char>(128);
+  tessera::PsdImage img;
+  ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
+  EXPECT_EQ(img.bgra[2], 0);  // nothing was decoded
+  EXPECT_EQ(img.bgra[0], 0);
+}
+
+TEST(PsdDecode, BadHeadersAndOverrunsAreRefused) {
+  const std::string good = Psd(4, 2, {{1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 0, 0, 0, 0, 0, 0},
+                                      {9, 9, 9, 9, 9, 9, 9, 9}}, true);
+  tessera::PsdImage img;
+  auto decode = [&](const std::string& f) {
+    return tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img);
+  };
+  ASSERT_TRUE(decode(good));
+  auto patched = [&](size_t at, uint8_t v) {
+    std::string f = good;
+    f[at] = static_cast<char>(v);
+    return f;
+  };
+  EXPECT_FALSE(decode(patched(0, '9')));      // signature
+  EXPECT_FALSE(decode(patched(5, 2)));        // version 2
+  EXPECT_FALSE(decode(patched(13, 2)));       // 2 channels
+  EXPECT_FALSE(decode(patched(13, 5)));       // 5 channels
+  EXPECT_FALSE(decode(patched(23, 16)));      // 16 bits per channel
+  EXPECT_FALSE(decode(patched(25, 4)));       // CMYK
+  EXPECT_FALSE(decode(patched(29, 200)));     // colour-mode section past the end
+  EXPECT_FALSE(decode(patched(33, 0xF0)));    // resources past the end
+  EXPECT_FALSE(decode(patched(45, 2)));       // compression 2
+  EXPECT_FALSE(decode(patched(17, 0)));       // height 0
+  EXPECT_FALSE(decode(patched(18, 0xFF)));    // width far too large
+  for (size_t cut = 0; cut < good.size(); ++cut)
+    EXPECT_FALSE(decode(good.substr(0, cut))) << cut;
+  // A literal run longer than the row.
+  const size_t first_row = good.size() - 18;  // rows: 5 + 5 + 4 x 2 bytes
+  EXPECT_FALSE(decode(patched(first_row, 5)));
+  // A repeat longer than the row.
+  EXPECT_FALSE(decode(patched(good.size() - 2, static_cast<uint8_t>(257 - 5))));
+  EXPECT_FALSE(tessera::DecodePsd(nullptr, 10, &img));
+}
+
+TEST(PsdDecode, ReadsImageMagickFiles) {
+  TempDir dir;
+  const std::string path = dir.File("m.psd");
+  ASSERT_TRUE(RunConvert("-size 1x1 xc:'rgb(10,20,30)' xc:'rgb(255,255,255)' xc:'rgb(8,16,24)' "
+                         "+append -alpha off -depth 8 " + path));
+  const std::string f = ReadFile(path);
+  tessera::PsdImage img;
+  ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
+  ASSERT_EQ(img.width, 3);
+  EXPECT_EQ(img.channels, 3);
+  EXPECT_EQ(tessera::PsdPixel(&img.bgra[0]), PIXEL(10, 20, 30).GetColor());
+  EXPECT_EQ(tessera::PsdPixel(&img.bgra[4]), 0x7FFF);
+  EXPECT_EQ(tessera::PsdPixel(&img.bgra[8]), 0x0443);
+}
+
+}  // namespace

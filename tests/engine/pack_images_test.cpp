@@ -1,0 +1,310 @@
+// Surfaces by pack identifier: every style, over a real resource pack, and
+// bad pack images.  Also the loaders' other styles (bitmaps into run-length
+// and alpha surfaces, layered images into alpha surfaces).
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "database/schema.h"
+#include "engine/alpha_surface.h"
+#include "engine/dle_surface.h"
+#include "engine/packed_stream.h"
+#include "engine/rle_surface.h"
+#include "engine/surface_manager.h"
+#include "engine/view_manage.h"
+#include "pack/res.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::EngineTest;
+using tessera::test::TempDir;
+using tessera::test::WriteFile;
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+
+// A pack image record of a plain surface.
+std::string PackImage(SURFACE* s) {
+  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(s));
+  return Le16(s->GetWidth()) + Le16(s->GetHeight()) + std::string(stream.begin(), stream.end());
+}
+
+class PackImagesTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    std::filesystem::create_directories(dir.File("game"));
+    std::filesystem::create_directories(dir.File("data"));
+    const std::string root = dir.path() + "\\";
+    const std::string game = dir.path() + "\\game\\game.mdb";
+    ASSERT_TRUE(tessera::CreateDataBaseFile(game));
+    ASSERT_TRUE(tessera::CreateDataBaseFile(root + "data\\Pack.mdb"));
+    WriteFile(dir.File("game/a.pak"), "");
+    res = std::make_unique<CRes>(game.c_str(), root.c_str());
+    ASSERT_EQ(AfxCreateViewManager(64, 64, nullptr), 1);
+    vm = AfxGetViewManager();
+    vm->Initialize(res.get());  // the manager keeps this pack
+    // A 7 x 5 picture: a keyed corner, colours whose blue runs 0..31.
+    picture = vm->CreateSurface(7, 5, SS_DIB);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 7; ++x)
+        picture->SetPixel(x, y, static_cast<unsigned short>((x + y * 7) % 32 | (y << 10)));
+    picture->SetPixel(0, 0, COLOR_KEY);
+  }
+  void TearDown() override {
+    delete picture;
+    AfxFreeEngine();
+    res.reset();
+    EngineTest::TearDown();
+  }
+  void Add(const char* id, const std::string& bytes) {
+    ASSERT_TRUE(res->AddDataToPack(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())),
+                                   static_cast<long>(bytes.size()), id, "\\a.pak", nullptr));
+  }
+  SURFACE* Load(const char* id, SURFACE_STYLE style) {
+    std::string copy = id;
+    return vm->CreateSurface(copy.data(), style, false, false);
+  }
+
+  TempDir dir;
+  std::unique_ptr<CRes> res;
+  CVIEWMANAGE* vm = nullptr;
+  SURFACE* picture = nullptr;
+};
+
+TEST_F(PackImagesTest, PlainAndRunLengthStyles) {
+  Add("Bpic000001", PackImage(picture));
+  for (SURFACE_STYLE style : {SS_DIB, SS_RLE}) {
+    SURFACE* s = Load("Bpic000001", style);
+    ASSERT_NE(s, nullptr) << style;
+    EXPECT_EQ(s->GetStyle(), style);
+    EXPECT_EQ(s->GetOwner(), vm);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 7; ++x)
+        ASSERT_EQ(s->GetPixel(x, y).GetColor(), picture->GetPixel(x, y).GetColor()) << style;
+    vm->DeleteSurface(s);
+  }
+  SURFACE* mask = Load("Bpic000001", SS_RLEMASK);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(mask->GetPixel(0, 0).GetColor(), 0xFC1F);
+  EXPECT_EQ(mask->GetPixel(1, 0).GetColor(), 0x7FFF);
+  vm->DeleteSurface(mask);
+}
+
+TEST_F(PackImagesTest, AlphaStylesTakeOpacityFromBlue) {
+  Add("Bpic000001", PackImage(picture));
+  Add("Apic000001", PackImage(picture));  // the "A" companion
+  auto* a = static_cast<ALPHASURFACE*>(Load("Bpic000001", SS_ALPHA));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->GetStyle(), SS_ALPHA);
+  EXPECT_EQ(a->GetPixel(3, 2).GetColor(), picture->GetPixel(3, 2).GetColor());
+  // Blue b is the opacity: stored weight 32 - b, opacity 31 stores 0.
+  EXPECT_EQ(a->GetAlphaPixel(3, 2), 32 - 17);
+  EXPECT_EQ(a->GetAlphaPixel(0, 0), 0);  // COLOR_KEY's blue is 31
+  vm->DeleteSurface(a);
+
+  auto* only = static_cast<ALPHASURFACE*>(Load("Apic000001", SS_ALPHAONLY));
+  ASSERT_NE(only, nullptr);
+  EXPECT_EQ(only->GetPixel(3, 2).GetColor(), 0);
+  EXPECT_EQ(only->GetAlphaPixel(2, 1), 32 - 9);
+  vm->DeleteSurface(only);
+
+  Add("Bnocompan1", PackImage(picture));  // no "Anocompan1"
+  EXPECT_EQ(Load("Bnocompan1", SS_ALPHA), nullptr);
+}
+
+TEST_F(PackImagesTest, BadPackImagesGiveNull) {
+  std::string good = PackImage(picture);
+  std::string wide = good;
+  wide.replace(0, 2, Le16(8001));
+  Add("wide000001", wide);
+  std::string flat = good;
+  flat.replace(2, 2, Le16(0));
+  Add("flat000001", flat);
+  Add("cut0000001", good.substr(0, good.size() - 3));
+  Add("tiny000001", "\x07");
+  for (const char* id : {"wide000001", "flat000001", "cut0000001", "tiny000001", "none000001"})
+    for (SURFACE_STYLE style : {SS_DIB, SS_RLE, SS_RLEMASK})
+      EXPECT_EQ(Load(id, style), nullptr) << id << " " << style;
+  Add("good000001", good);
+  EXPECT_EQ(Load("good000001", static_cast<SURFACE_STYLE>(8)), nullptr);
+  // Without a resource pack nothing loads.
+  CVIEWMANAGE bare(8, 8, nullptr);
+  bare.Initialize(nullptr);
+  char id[] = "good000001";
+  EXPECT_EQ(bare.CreateSurface(id, SS_DIB, false, false), nullptr);
+}
+
+TEST_F(PackImagesTest, CachedByIdentifier) {
+  Add("Bpic000001", PackImage(picture));
+  char id[] = "Bpic000001";
+  SURFACE* a = vm->CreateSurface(id, SS_DIB, true, false);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), a);
+  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), id), 2);
+}
+
+}  // namespace
+
+namespace {
+
+void Be16(std::string& s, unsigned v) {
+  s.push_back(static_cast<char>(v >> 8));
+  s.push_back(static_cast<char>(v));
+}
+
+// A raw 4-channel layered image of w x 1 pixels.
+std::string Psd4(const std::vector<std::array<uint8_t, 4>>& rgba) {
+  std::string s = "8BPS";
+  Be16(s, 1);
+  s.append(6, '\0');
+  Be16(s, 4);
+  Be16(s, 0);
+  Be16(s, 1);  // height 1
+  Be16(s, 0);
+  Be16(s, static_cast<unsigned>(rgba.size()));
+  Be16(s, 8);
+  Be16(s, 3);
+  s.append(12, '\0');  // three empty sections
+  Be16(s, 0);          // raw
+  for (int c = 0; c < 4; ++c)
+    for (const auto& p : rgba) s.push_back(static_cast<char>(p[c]));
+  return s;
+}
+
+TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
+  const std::string psd = Psd4({{255, 255, 255, 0}, {10, 20, 30, 255}, {0, 0, 255, 128}});
+  auto* a = static_cast<ALPHASURFACE*>(
+      vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_ALPHA));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->GetPixel(0, 0).GetColor(), 0x7FFF);  // alpha 0 keeps its colour
+  EXPECT_EQ(a->GetAlphaPixel(0, 0), 32);
+  EXPECT_EQ(a->GetPixel(1, 0).GetColor(), PIXEL(10, 20, 30).GetColor());
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);
+  EXPECT_EQ(a->GetAlphaPixel(2, 0), 32 - 16);
+  tagRECT clip;
+  a->GetClipper(clip);
+  EXPECT_EQ(clip.right, 3);
+  vm->DeleteSurface(a);
+  // The pack paths: styles 4 and 5 by identifier, CreateSurfaceFromPSD, and
+  // the cache's file flag with style 4.
+  Add("Lpsd000001", psd);
+  SURFACE* s4 = Load("Lpsd000001", SS_PSDALPHA);
+  ASSERT_NE(s4, nullptr);
+  EXPECT_EQ(s4->GetStyle(), SS_ALPHA);
+  SURFACE* s5 = Load("Lpsd000001", SS_DOUBLEALPHA);
+  ASSERT_NE(s5, nullptr);
+  EXPECT_EQ(s5->GetStyle(), SS_DOUBLEALPHA);
+  char id[] = "Lpsd000001";
+  SURFACE* s2 = vm->CreateSurfaceFromPSD(id, SS_ALPHA);
+  ASSERT_NE(s2, nullptr);
+  EXPECT_EQ(s2->GetPixel(1, 0).GetColor(), PIXEL(10, 20, 30).GetColor());
+  SURFACE* cached = vm->CreateSurface(id, SS_PSDALPHA, true, true);
+  ASSERT_NE(cached, nullptr);
+  EXPECT_EQ(cached->GetStyle(), SS_ALPHA);
+  vm->DeleteSurface(s4);
+  vm->DeleteSurface(s5);
+  vm->DeleteSurface(s2);
+  EXPECT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_DIB), nullptr);
+  EXPECT_EQ(vm->LoadPSD(nullptr, SS_ALPHA), nullptr);
+  // Cut short: every prefix is refused.
+  for (size_t n = 0; n < psd.size(); ++n)
+    ASSERT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), n, SS_ALPHA), nullptr) << n;
+}
+
+TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
+  const std::string path = dir.File("m.psd");
+  ASSERT_EQ(std::system(("convert -size 2x1 xc:'rgba(200,100,50,1)' -depth 8 " + path).c_str()), 0);
+  const std::string bytes = tessera::test::ReadFile(path);
+  auto* a = static_cast<ALPHASURFACE*>(
+      vm->LoadPSD(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), SS_ALPHA));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->GetPixel(1, 0).GetColor(), PIXEL(200, 100, 50).GetColor());
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);
+  vm->DeleteSurface(a);
+}
+
+// A 24-bit bitmap of 2 x 1: pixels given as RGB.
+std::string Bitmap2(uint32_t left, uint32_t right) {
+  std::string s(54 + 8, '\0');
+  s[0] = 'B';
+  s[1] = 'M';
+  s[2] = 62;
+  s[10] = 54;
+  s[18] = 2;
+  s[22] = 1;
+  s[28] = 24;
+  const uint32_t px[2] = {left, right};
+  for (int i = 0; i < 2; ++i) {
+    s[54 + 3 * i] = static_cast<char>(px[i] & 0xFF);
+    s[55 + 3 * i] = static_cast<char>((px[i] >> 8) & 0xFF);
+    s[56 + 3 * i] = static_cast<char>(px[i] >> 16);
+  }
+  return s;
+}
+
+TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
+  // Engine paths are relative with backslashes: work inside the folder.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  std::filesystem::create_directories("pic");
+  WriteFile("pic/x.bmp", Bitmap2(0xFF00FF, 0x081018));
+  std::filesystem::create_directories("a_pic");
+  WriteFile("a_pic/x.bmp", Bitmap2(0x0000F8, 0x000080));
+  char path[] = "pic\\x.bmp";
+  SURFACE* rle = vm->LoadBMP(path, SS_RLE);
+  ASSERT_NE(rle, nullptr);
+  EXPECT_EQ(rle->GetStyle(), SS_RLE);
+  EXPECT_EQ(rle->GetPixel(0, 0).GetColor(), 0xFC1F);
+  EXPECT_EQ(rle->GetPixel(1, 0).GetColor(), 0x0443);
+  SURFACE* mask = vm->LoadBMP(path, SS_RLEMASK);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(mask->GetPixel(1, 0).GetColor(), 0x7FFF);
+  auto* alpha = static_cast<ALPHASURFACE*>(vm->LoadBMP(path, SS_ALPHA));
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(alpha->GetPixel(1, 0).GetColor(), 0x0443);
+  EXPECT_EQ(alpha->GetAlphaPixel(0, 0), 0);        // blue 0xF8 >> 3 = 31: opaque
+  EXPECT_EQ(alpha->GetAlphaPixel(1, 0), 32 - 16);  // 0x80 >> 3 = 16
+  vm->DeleteSurface(rle);
+  vm->DeleteSurface(mask);
+  vm->DeleteSurface(alpha);
+  std::filesystem::current_path(cwd);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PackImagesTest, PackedAlphaImages) {
+  const uint16_t colours[6] = {1, 2, 3, 4, 5, 6};
+  const uint8_t weights[6] = {0, 32, 10, 32, 32, 0};
+  const std::vector<uint8_t> dle = tessera::EncodeDleImage(3, 2, colours, weights);
+  Add("Ddle000001", std::string(dle.begin(), dle.end()));
+  SURFACE* s = Load("Ddle000001", SS_DLE);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->GetStyle(), SS_DLE);
+  EXPECT_EQ(s->GetOwner(), vm);
+  EXPECT_EQ(s->GetPixel(2, 0).GetColor(), 3);
+  EXPECT_EQ(s->GetPixel(1, 0).GetColor(), 0);  // weight 32: no segment
+  tagRECT clip;
+  s->GetClipper(clip);
+  EXPECT_EQ(clip.right, 3);
+  EXPECT_EQ(clip.bottom, 2);
+  char id[] = "Ddle000001";
+  SURFACE* again = vm->CreateSurfaceFromDLE(id);
+  ASSERT_NE(again, nullptr);
+  SURFACE* cached = vm->CreateSurface(id, SS_DLE, true, true);
+  ASSERT_NE(cached, nullptr);
+  EXPECT_EQ(cached->GetStyle(), SS_DLE);
+  vm->DeleteSurface(s);
+  vm->DeleteSurface(again);
+  Add("Dbad000001", std::string(dle.begin(), dle.end() - 3));
+  EXPECT_EQ(Load("Dbad000001", SS_DLE), nullptr);
+  char missing[] = "Dnone00001";
+  EXPECT_EQ(vm->CreateSurfaceFromDLE(missing), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,317 @@
+// The display manager: the frame, windowed and full-screen presentation,
+// the 5-6-5 conversion, the set-up steps and their fatal messages, fonts.
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/cpu_features.h"
+#include "engine/font_state.h"
+#include "engine/pixel_block.h"
+#include "engine/pixel_convert.h"
+#include "engine/view_manage.h"
+#include "platform/headless/headless_presenter.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::DisplayStep;
+using tessera::HeadlessPresenter;
+using tessera::test::EngineTest;
+using tessera::test::TestRandom;
+
+class ViewManageTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    auto p = std::make_unique<HeadlessPresenter>();
+    presenter = p.get();
+    tessera::SetPresenter(std::move(p));
+    window = tessera::CreateWindowRecord(800, 600);
+  }
+  void TearDown() override {
+    EngineTest::TearDown();
+    tessera::DestroyWindowRecord(window);
+  }
+  CVIEWMANAGE* Create(int w = 800, int h = 600) {
+    EXPECT_EQ(AfxCreateViewManager(w, h, window), 1);
+    return AfxGetViewManager();
+  }
+  // Fills the frame with reproducible pixels, bit 15 included.
+  void Paint(DIBSURFACE* frame, uint64_t seed) {
+    TestRandom rnd(seed);
+    for (int y = 0; y < frame->GetHeight(); ++y)
+      for (int x = 0; x < frame->GetWidth(); ++x)
+        frame->SetPixel(x, y, static_cast<unsigned short>(rnd.Next()));
+  }
+
+  HeadlessPresenter* presenter = nullptr;
+  HWND window = nullptr;
+};
+
+TEST_F(ViewManageTest, RenderSurfaceRowsArePitchTwiceTheWidth) {
+  CVIEWMANAGE* vm = Create(640, 480);
+  DIBSURFACE* frame = vm->GetRenderSurface();
+  ASSERT_NE(frame, nullptr);
+  const PixelBlockHeader* h = tessera::BlockHeader(frame->GetBitmap());
+  EXPECT_EQ(h->width, 640);
+  EXPECT_EQ(h->height, 480);
+  EXPECT_EQ(h->pitch, 1280);
+  EXPECT_EQ(h->clip_right, 640);
+  EXPECT_EQ(h->clip_bottom, 480);
+  PIXEL** rows = tessera::BlockRows(frame->GetBitmap());
+  EXPECT_EQ(reinterpret_cast<char*>(rows[479]) - reinterpret_cast<char*>(rows[0]), 479 * 1280);
+  EXPECT_EQ(vm->IsFullScreen(), 0);
+  EXPECT_EQ(vm->GetMainWnd(), window);
+  EXPECT_EQ(frame->GetStyle(), SS_DIB);
+}
+
+TEST_F(ViewManageTest, SecondCreateKeepsTheFirst) {
+  CVIEWMANAGE* vm = Create(640, 480);
+  EXPECT_EQ(AfxCreateViewManager(320, 200, nullptr), 1);
+  EXPECT_EQ(AfxGetViewManager(), vm);
+  EXPECT_EQ(vm->GetRenderSurface()->GetWidth(), 640);
+  AfxDeleteViewManager();
+  EXPECT_EQ(AfxGetViewManager(), nullptr);
+  AfxDeleteViewManager();  // nothing to delete
+  Create(320, 200);
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetViewManager(), nullptr);
+}
+
+TEST_F(ViewManageTest, WindowedUpdateCopiesTheWholeFrame) {
+  CVIEWMANAGE* vm = Create(64, 48);
+  Paint(vm->GetRenderSurface(), 7);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  ASSERT_EQ(presenter->WindowWidth(), 64);
+  const std::vector<uint16_t>& pic = presenter->WindowPicture();
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x)
+      ASSERT_EQ(pic[y * 64 + x], vm->GetRenderSurface()->GetPixel(x, y).GetColor());
+}
+
+TEST_F(ViewManageTest, WindowedUpdateOfARectangleCopiesItsInclusiveArea) {
+  CVIEWMANAGE* vm = Create(64, 48);
+  DIBSURFACE* frame = vm->GetRenderSurface();
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x) frame->SetPixel(x, y, 0x1234);
+  EXPECT_EQ(vm->UpdateScreen(CRect(0, 0, 9, 9)), 1);
+  int copied = 0;
+  for (uint16_t p : presenter->WindowPicture()) copied += p == 0x1234;
+  EXPECT_EQ(copied, 100);
+  EXPECT_EQ(presenter->WindowPicture()[9 * 64 + 9], 0x1234);
+  EXPECT_EQ(presenter->WindowPicture()[10 * 64 + 9], 0);
+  // Another place, partly outside the frame.
+  EXPECT_EQ(vm->UpdateScreen(CRect(60, 40, 69, 49)), 1);
+  copied = 0;
+  for (uint16_t p : presenter->WindowPicture()) copied += p == 0x1234;
+  EXPECT_EQ(copied, 100 + 4 * 8);
+  EXPECT_EQ(presenter->LastCopy().right, 10);  // width as asked
+}
+
+TEST_F(ViewManageTest, WindowedUpdateWithoutAWindowFails) {
+  EXPECT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
+  EXPECT_EQ(AfxGetViewManager()->UpdateScreen(), 0);
+}
+
+TEST_F(ViewManageTest, FullScreenSetUpRunsEveryStepInOrder) {
+  CVIEWMANAGE* vm = Create();
+  EXPECT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
+  EXPECT_EQ(vm->IsFullScreen(), 1);
+  const std::vector<DisplayStep> expected = {
+      DisplayStep::kCreateDisplay,  DisplayStep::kExclusiveLevel, DisplayStep::kDisplayMode,
+      DisplayStep::kWindowTopmost,  DisplayStep::kPrimarySurface, DisplayStep::kCreateClipper,
+      DisplayStep::kClipperWindow,  DisplayStep::kAttachClipper,  DisplayStep::kPixelFormat,
+      DisplayStep::kBackSurface,    DisplayStep::kInputMethod};
+  EXPECT_EQ(presenter->StepsRun(), expected);
+  EXPECT_TRUE(window->full_screen);
+  // Back to the window: normal cooperation, display released, window restored.
+  EXPECT_EQ(vm->SwitchDisplayMode(), 1);
+  EXPECT_EQ(vm->IsFullScreen(), 0);
+  EXPECT_EQ(presenter->StepsRun().back(), DisplayStep::kNormalLevel);
+  EXPECT_FALSE(presenter->DisplayExists());
+  EXPECT_EQ(presenter->WindowRestores(), 1);
+  EXPECT_FALSE(window->full_screen);
+  EXPECT_EQ(vm->SwitchDisplayMode(static_cast<DISPLAY_MODE>(2)), 0);
+}
+
+TEST_F(ViewManageTest, QuietStepsMayFail) {
+  presenter->FailStep(DisplayStep::kWindowTopmost);
+  presenter->FailStep(DisplayStep::kInputMethod);
+  CVIEWMANAGE* vm = Create();
+  EXPECT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+}
+
+// The 5-6-5 rule, written out per pixel.
+uint16_t Reference565(uint16_t p) {
+  const unsigned r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
+  return static_cast<uint16_t>(r << 11 | g << 6 | b);
+}
+
+TEST_F(ViewManageTest, FullScreenOn565ConvertsEveryPixel) {
+  presenter->SetGreenMask(0x07E0);
+  CVIEWMANAGE* vm = Create();
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  Paint(vm->GetRenderSurface(), 11);
+  vm->GetRenderSurface()->SetPixel(0, 0, 0xFFFF);
+  vm->GetRenderSurface()->SetPixel(1, 0, 0x8000);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  const std::vector<uint16_t>& screen = presenter->Screen();
+  EXPECT_EQ(screen[0], 0xFFDF);
+  EXPECT_EQ(screen[1], 0x0000);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x)
+      ASSERT_EQ(screen[y * 800 + x], Reference565(vm->GetRenderSurface()->GetPixel(x, y)))
+          << x << "," << y;
+  EXPECT_EQ(presenter->Flips(), 1);
+  // A rectangle update presents the whole frame when full screen.
+  EXPECT_EQ(vm->UpdateScreen(CRect(0, 0, 0, 0)), 1);
+  EXPECT_EQ(presenter->Flips(), 2);
+  EXPECT_EQ(presenter->WindowCopies(), 0);
+}
+
+TEST_F(ViewManageTest, FullScreenOn555CopiesRowByRowWhenThePitchDiffers) {
+  presenter->SetBackPitch(1664);
+  CVIEWMANAGE* vm = Create();
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  Paint(vm->GetRenderSurface(), 12);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x)
+      ASSERT_EQ(presenter->Screen()[y * 800 + x], vm->GetRenderSurface()->GetPixel(x, y).GetColor());
+}
+
+TEST_F(ViewManageTest, FullScreenPresentFailsWhenLockOrBlitFails) {
+  CVIEWMANAGE* vm = Create();
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  presenter->SetLockFails(true);
+  EXPECT_EQ(vm->UpdateScreen(), 0);
+  presenter->SetLockFails(false);
+  presenter->SetBlitFails(true);
+  EXPECT_EQ(vm->UpdateScreen(), 0);
+  presenter->SetBlitFails(false);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+}
+
+TEST(PixelConvert, RowConversionMatchesTheRuleForEveryValue) {
+  std::vector<uint16_t> src(65536 + 5), dst(src.size());
+  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i);
+  tessera::ConvertRow555To565(dst.data() + 1, src.data() + 1, src.size() - 1);  // unaligned
+  for (size_t i = 1; i < src.size(); ++i) ASSERT_EQ(dst[i], Reference565(src[i])) << i;
+}
+
+TEST_F(ViewManageTest, RestoreDDrawSetsUpAgainOnlyWhenASurfaceStaysLost) {
+  CVIEWMANAGE* vm = Create();
+  vm->RestoreDDraw();  // windowed: nothing
+  EXPECT_TRUE(presenter->StepsRun().empty());
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  const size_t steps = presenter->StepsRun().size();
+  presenter->SetBackLost(true, true);  // restorable: nothing more
+  vm->RestoreDDraw();
+  EXPECT_EQ(presenter->StepsRun().size(), steps);
+  presenter->SetPrimaryLost(true, false);
+  vm->RestoreDDraw();
+  // Windowed (normal cooperation) and full screen again.
+  EXPECT_EQ(presenter->StepsRun().size(), 2 * steps + 1);
+  EXPECT_EQ(vm->IsFullScreen(), 1);
+}
+
+TEST_F(ViewManageTest, ResetViewManageTakesTheNewSizeWindowed) {
+  CVIEWMANAGE* vm = Create();
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  vm->GetRenderSurface()->SetClipper(tagRECT{5, 5, 10, 10});
+  HWND other = tessera::CreateWindowRecord(320, 240);
+  vm->ResetViewManage(320, 240, other);
+  EXPECT_EQ(vm->IsFullScreen(), 0);
+  EXPECT_EQ(vm->GetMainWnd(), other);
+  tagRECT clip;
+  vm->GetRenderSurface()->GetClipper(clip);
+  EXPECT_EQ(clip.right, 320);
+  EXPECT_EQ(clip.bottom, 240);
+  EXPECT_EQ(presenter->AttachedWindow(), other);
+  EXPECT_FALSE(presenter->DisplayExists());
+  AfxDeleteViewManager();
+  tessera::DestroyWindowRecord(other);
+}
+
+using ViewManageDeathTest = ViewManageTest;
+
+void ExpectFatalStep(HeadlessPresenter* presenter, HWND window, DisplayStep step) {
+  presenter->FailStep(step);
+  AfxCreateViewManager(800, 600, window);
+  AfxGetViewManager()->SwitchDisplayMode(DM_FULLSCREEN);
+}
+
+TEST_F(ViewManageDeathTest, EveryReportedSetUpStepFailureIsFatal) {
+  struct Case {
+    DisplayStep step;
+    const char* message;
+  };
+  const Case cases[] = {
+      {DisplayStep::kCreateDisplay, "MSGBOX \\[Error\\] Fail to initialize Direct Draw!!!"},
+      {DisplayStep::kExclusiveLevel, "MSGBOX \\[Error\\] Fail to Set Cooperative Level!!!"},
+      {DisplayStep::kDisplayMode, "MSGBOX \\[Error\\] Fail to Set Display Mode!!!"},
+      {DisplayStep::kPrimarySurface, "MSGBOX \\[Error\\] Fail to create primary surface"},
+      {DisplayStep::kCreateClipper, "MSGBOX \\[Error\\] Create Clipper FAILED"},
+      {DisplayStep::kClipperWindow, "MSGBOX \\[Error\\] Set HWnd FAILED"},
+      {DisplayStep::kAttachClipper,
+       "MSGBOX \\[Error\\] Set Clipper FAILED!!!!\nYour Video Card doesn't support clipper so "
+       "you can't run the game in full screen!"},
+      {DisplayStep::kPixelFormat, "MSGBOX \\[Error\\] Fail to get the pixel format!!!"},
+      {DisplayStep::kBackSurface,
+       "MSGBOX \\[Error\\] Fail to Create Back surface!!!This program need 2M Video Ram"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EXIT(ExpectFatalStep(presenter, window, c.step), ::testing::ExitedWithCode(0), c.message)
+        << static_cast<int>(c.step);
+}
+
+TEST_F(ViewManageDeathTest, RefusedNormalCooperationIsFatal) {
+  CVIEWMANAGE* vm = Create();
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  presenter->FailStep(DisplayStep::kNormalLevel);
+  EXPECT_EXIT(vm->SwitchDisplayMode(DM_WINDOW), ::testing::ExitedWithCode(0),
+              "MSGBOX \\[Error\\] Fail to Set Cooperative Level\n");
+}
+
+TEST_F(ViewManageDeathTest, AProcessorWithoutMmxIsFatal) {
+  tessera::ForceNoMmxForTests(true);
+  EXPECT_EXIT(CVIEWMANAGE(800, 600, window), ::testing::ExitedWithCode(0),
+              "MSGBOX \\[Error\\] Sorry.Your CPU doesn't support MMX.\nThe program can't run "
+              "properly!");
+}
+
+TEST(CpuFeatures, ThisProcessorHasMmx) { EXPECT_TRUE(tessera::ProcessorHasMmx()); }
+
+TEST_F(ViewManageTest, FontSizesAndFontFiles) {
+  CVIEWMANAGE* vm = Create(32, 32);
+  EXPECT_EQ(vm->GetFontSize(), 12);
+  vm->SetFontSize(FONT_24);
+  EXPECT_EQ(vm->GetFontSize(), 24);
+  vm->SetFontSize(static_cast<FONTSIZE>(20));
+  EXPECT_EQ(vm->GetFontSize(), 0);
+
+  tessera::test::TempDir dir;
+  const std::string folder = dir.path() + "/";
+  std::filesystem::create_directory(dir.File("data"));
+  tessera::test::WriteFile(dir.File("data/hzk16"), std::string("\x01\x02\x03\0", 4));
+  EXPECT_EQ(vm->LoadFont(FONT_16, folder.c_str()), 1);
+  size_t length = 0;
+  const unsigned char* data = tessera::FontFileData(16, &length);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(length, 4u);
+  EXPECT_EQ(data[2], 3);
+  // Loaded once: a second call does not read the (now missing) file.
+  std::filesystem::remove(dir.File("data/hzk16"));
+  EXPECT_EQ(vm->LoadFont(FONT_16, folder.c_str()), 1);
+  EXPECT_EQ(vm->LoadFont(FONT_12, folder.c_str()), 0);
+  EXPECT_EQ(vm->LoadFont(static_cast<FONTSIZE>(20), folder.c_str()), 1);
+  vm->FreeFont(FONT_16);
+  EXPECT_EQ(tessera::FontFileData(16, nullptr), nullptr);
+  EXPECT_EQ(vm->LoadFont(FONT_16, folder.c_str()), 0);
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// Presenters: PNG frames from the headless one, the SDL one on SDL's dummy
+// video driver, the SDL event translator and the input services.
+#include <SDL.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/view_manage.h"
+#include "platform/headless/headless_presenter.h"
+#include "platform/input_services.h"
+#include "platform/png_writer.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_presenter.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::EngineTest;
+using tessera::test::TempDir;
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+// Reads a PNG as 8-bit RGB with libpng's simplified interface.
+std::vector<Rgb> ReadPng(const std::string& path, int* w, int* h) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return {};
+  *w = static_cast<int>(image.width);
+  *h = static_cast<int>(image.height);
+  std::vector<Rgb> out;
+  for (size_t i = 0; i + 2 < bytes.size(); i += 3) out.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
+  return out;
+}
+
+TEST(PngWriter, WidensChannelsIn555And565) {
+  TempDir dir;
+  const uint16_t px555[3] = {0x7FFF, 0x0443, 0x8000 | (31 << 10)};
+  ASSERT_TRUE(tessera::WritePng555(dir.File("a.png"), px555, 3, 1, 6));
+  int w = 0, h = 0;
+  auto img = ReadPng(dir.File("a.png"), &w, &h);
+  ASSERT_EQ(img.size(), 3u);
+  EXPECT_EQ(img[0], (Rgb{255, 255, 255}));
+  EXPECT_EQ(img[1], (Rgb{8, 16, 24}));  // 1, 2, 3 widened: 8|0, 16|0, 24|0
+  EXPECT_EQ(img[2], (Rgb{255, 0, 0}));  // bit 15 ignored
+  const uint16_t px565[2] = {0xFFFF, static_cast<uint16_t>(1 << 11 | 2 << 5 | 3)};
+  ASSERT_TRUE(tessera::WritePng565(dir.File("b.png"), px565, 2, 1, 4));
+  img = ReadPng(dir.File("b.png"), &w, &h);
+  ASSERT_EQ(img.size(), 2u);
+  EXPECT_EQ(img[0], (Rgb{255, 255, 255}));
+  EXPECT_EQ(img[1], (Rgb{8, 8, 24}));
+  EXPECT_FALSE(tessera::WritePng565(dir.File("no/such/dir.png"), px565, 2, 1, 4));
+}
+
+TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
+  auto owned = std::make_unique<tessera::HeadlessPresenter>();
+  tessera::HeadlessPresenter* p = owned.get();
+  tessera::SetPresenter(std::move(owned));
+  HWND window = tessera::CreateWindowRecord(16, 8);
+  ASSERT_EQ(AfxCreateViewManager(16, 8, window), 1);
+  DIBSURFACE* frame = AfxGetViewManager()->GetRenderSurface();
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) frame->SetPixel(x, y, x < 8 ? 0x7C00 : 0x001F);
+  AfxGetViewManager()->UpdateScreen();
+  TempDir dir;
+  ASSERT_TRUE(p->SaveFramePng(dir.File("f.png")));
+  int w = 0, h = 0;
+  auto img = ReadPng(dir.File("f.png"), &w, &h);
+  ASSERT_EQ(w, 16);
+  ASSERT_EQ(h, 8);
+  EXPECT_EQ(img[0], (Rgb{255, 0, 0}));
+  EXPECT_EQ(img[7 * 16 + 15], (Rgb{0, 0, 255}));
+
+  // Full screen on a 5-6-5 display: the screen is saved from its layout.
+  p->SetGreenMask(0x07E0);
+  AfxDeleteViewManager();
+  ASSERT_EQ(AfxCreateViewManager(800, 600, window), 1);
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  for (int x = 0; x < 800; ++x) vm->GetRenderSurface()->SetPixel(x, 0, 0x03E0);
+  vm->UpdateScreen();
+  ASSERT_TRUE(p->SaveFramePng(dir.File("g.png")));
+  img = ReadPng(dir.File("g.png"), &w, &h);
+  ASSERT_EQ(w, 800);
+  EXPECT_EQ(img[5], (Rgb{0, 251, 0}));  // green 31 -> 62 of 63 -> 251 widened
+  AfxFreeEngine();
+  tessera::DestroyWindowRecord(window);
+}
+
+TEST(HeadlessInput, ServicesKeepWhatTheyWereGiven) {
+  tessera::SetInputServices(nullptr);
+  auto& in = static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices());
+  std::string text;
+  EXPECT_FALSE(in.GetClipboardText(text));
+  EXPECT_TRUE(in.SetClipboardText("\xD6\xD0"));
+  EXPECT_TRUE(in.GetClipboardText(text));
+  EXPECT_EQ(text, "\xD6\xD0");
+  in.cursor = {-5, 700};
+  tagPOINT p{0, 0};
+  EXPECT_TRUE(tessera::GetCursorClientPos(nullptr, p));
+  EXPECT_EQ(p.x, -5);
+  EXPECT_EQ(p.y, 700);
+  in.SetTextInputRect(nullptr, tagRECT{1, 2, 3, 4});
+  EXPECT_EQ(in.text_input_rect.bottom, 4);
+  tessera::SetInputServices(nullptr);
+}
+
+SDL_Event KeyDown(SDL_Keycode sym, Uint16 mod = 0) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.keysym.sym = sym;
+  e.key.keysym.mod = mod;
+  return e;
+}
+
+TEST(SdlKeys, TranslatesTextNavigationAndPaste) {
+  std::vector<QKey> keys;
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  std::snprintf(text.text.text, sizeof text.text.text, "%s", "a\xE4\xB8\xAD");  // "a中" in UTF-8
+  EXPECT_EQ(tessera::sdl::TranslateEvent(text, keys), 3);
+  ASSERT_EQ(keys.size(), 3u);
+  EXPECT_EQ(keys[0].cChar, 'a');
+  EXPECT_EQ(keys[1].cChar, 0xD6);  // 中 in GBK
+  EXPECT_EQ(keys[2].cChar, 0xD0);
+  for (const QKey& k : keys) {
+    EXPECT_EQ(k.cVirtKey, 0);
+    EXPECT_EQ(k.dwMessage, 258u);
+  }
+  keys.clear();
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_LEFT), keys), 1);
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_DELETE), keys), 1);
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_HOME), keys), 1);
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_v, KMOD_LCTRL), keys), 1);
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_RETURN), keys), 1);
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_BACKSPACE), keys), 1);
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_v), keys), 0);  // the text event carries it
+  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_F5), keys), 0);
+  ASSERT_EQ(keys.size(), 6u);
+  EXPECT_EQ(keys[0].cVirtKey, 37);
+  EXPECT_EQ(keys[0].cChar, 0);
+  EXPECT_EQ(keys[0].dwMessage, 256u);
+  EXPECT_EQ(keys[1].cVirtKey, 46);
+  EXPECT_EQ(keys[2].cVirtKey, 36);
+  EXPECT_EQ(keys[3].cVirtKey, 214);
+  EXPECT_EQ(keys[3].dwMessage, 256u);
+  EXPECT_EQ(keys[4].cChar, 13);
+  EXPECT_EQ(keys[4].dwMessage, 258u);
+  EXPECT_EQ(keys[5].cChar, 8);
+  SDL_Event up{};
+  up.type = SDL_KEYUP;
+  EXPECT_EQ(tessera::sdl::TranslateEvent(up, keys), 0);
+}
+
+// The SDL presenter for real, on SDL's dummy video driver.
+TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
+  setenv("SDL_VIDEODRIVER", "dummy", 0);
+  ASSERT_TRUE(tessera::sdl::UseSdlBackend());
+  HWND window = tessera::sdl::CreateGameWindow("test", 64, 32);
+  ASSERT_NE(window, nullptr);
+  tessera::sdl::InstallSdlPresenter();
+  ASSERT_EQ(AfxCreateViewManager(64, 32, window), 1);
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) vm->GetRenderSurface()->SetPixel(x, y, PIXEL(8, 16, 24));
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  EXPECT_EQ(vm->UpdateScreen(CRect(0, 0, 9, 9)), 1);
+  TempDir dir;
+  ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("sdl.png")));
+  int w = 0, h = 0;
+  auto img = ReadPng(dir.File("sdl.png"), &w, &h);
+  ASSERT_EQ(w, 64);
+  EXPECT_EQ(img[31 * 64 + 63], (Rgb{8, 16, 24}));
+
+  // Full screen: 800 x 600 through the 5-6-5 back buffer, then back.
+  vm->ResetViewManage(800, 600, window);
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) vm->GetRenderSurface()->SetPixel(x, y, x < 400 ? 0x03E0 : 0x7C1F);
+  ASSERT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
+  EXPECT_TRUE(window->full_screen);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("full.png")));
+  img = ReadPng(dir.File("full.png"), &w, &h);
+  ASSERT_EQ(w, 800);
+  ASSERT_EQ(h, 600);
+  EXPECT_EQ(img[10], (Rgb{0, 251, 0}));  // green 31 became 62 of 63
+  EXPECT_EQ(img[599 * 800 + 799], (Rgb{255, 0, 255}));
+  EXPECT_EQ(vm->SwitchDisplayMode(), 1);
+  EXPECT_FALSE(window->full_screen);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  AfxFreeEngine();
+  tessera::DestroyWindowRecord(window);
+}
+
+}  // namespace
