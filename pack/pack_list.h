@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <string>
 
+#include "public/error_report.h"
+
 // One open pack file.
 struct pack {
   char szName[256];  // the name as the index writes it; compared exactly
@@ -85,6 +87,20 @@ pack* SeekOrRegisterPack(Owner& owner, const char* name) {
   if (pack* p = FindPack(owner.m_pLast, name)) return p;
   if (!owner.RegistPack(name, name)) return nullptr;
   return FindPack(owner.m_pLast, name);
+}
+
+// What both packs' AddDataToPack does first: finds (or registers) pack
+// `packName` and appends the bytes; "Not found Pack!" when the pack cannot
+// be opened.
+template <class Owner>
+bool AppendToNamedPack(Owner& owner, const char* packName, const unsigned char* data, long length, int32_t& start,
+                       int32_t& end) {
+  pack* p = SeekOrRegisterPack(owner, packName);
+  if (!p) {
+    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  return AppendToPack(p, data, length, start, end);
 }
 
 // What both packs' AddFileToPack does: the whole file handed to the

@@ -54,13 +54,8 @@ bool QRES::AddFileToPack(const char* file, const char* id, const char* packName,
 
 bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
   if (Empty(id) || Empty(packName) || !Usable()) return false;
-  pack* p = SeekPack(packName);
-  if (!p) {
-    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
-    return false;
-  }
   int32_t start = 0, end = 0;
-  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
+  if (!tessera::AppendToNamedPack(*this, packName, data, length, start, end)) return false;
   bool fresh = false;
   if (!m_pDbf->Seek(id)) {
     m_pDbf->AppendBlank();

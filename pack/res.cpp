@@ -82,13 +82,8 @@ bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const
              packName, __FILE__, (long)__LINE__);
     return false;
   }
-  pack* p = SeekPack(packName);
-  if (!p) {
-    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
-    return false;
-  }
   int32_t start = 0, end = 0;
-  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
+  if (!tessera::AppendToNamedPack(*this, packName, data, length, start, end)) return false;
   std::strcpy(info.szID, id);
   std::strcpy(info.szPackName, packName);
   info.nStart = start;

@@ -135,32 +135,12 @@ TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
   EXPECT_FALSE(MarkMix(nullptr, mark.data(), red.get(), green.get(), blue.get(), other.get()));
 }
 
-// A 24-bit bitmap whose pixel (x, y) (from the top) has the bytes of
-// colour(x, y).
+// A 24-bit bitmap whose pixel (x, y) (from the top) is colour(x, y).
 std::string Bitmap(int w, int h, uint32_t (*colour)(int, int)) {
-  size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
-  std::string b(54 + stride * static_cast<size_t>(h), '\0');
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, static_cast<uint32_t>(b.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(w));
-  put32(22, static_cast<uint32_t>(h));
-  b[26] = 1;
-  b[28] = 24;
+  std::vector<uint32_t> rgb;
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint32_t c = colour(x, y);
-      size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + static_cast<size_t>(x) * 3;
-      b[at] = static_cast<char>(c);
-      b[at + 1] = static_cast<char>(c >> 8);
-      b[at + 2] = static_cast<char>(c >> 16);
-    }
-  return b;
+    for (int x = 0; x < w; ++x) rgb.push_back(colour(x, y) & 0xFFFFFF);
+  return Bitmap24(w, h, rgb);
 }
 
 TEST_F(DrawImageTest, PartitionBmpCutsCellsFromTheTop) {

@@ -141,7 +141,7 @@ TEST_F(QresTest, FailuresAndMessages) {
   EXPECT_FALSE(res.AddDataToPack(data, "ID00000002", missing.c_str(), nullptr));
   ASSERT_EQ(MessageCount(), 2u);
   EXPECT_EQ(WithoutSite(HeadlessMessages()[0].text, "pack_list.cpp"), "Not found file " + missing + ".\n ");
-  EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "qres.cpp"), "Not found Pack!\n ");
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "pack_list.h"), "Not found Pack!\n ");
   EXPECT_EQ(res.m_pDbf->RecCount(), 0);  // nothing recorded
 
   ClearHeadlessMessages();

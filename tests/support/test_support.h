@@ -44,6 +44,10 @@ class EngineTest : public ::testing::Test {
   std::string previous_dir_;
 };
 
+// A 24-bit bitmap file written by hand: w x h pixels given top row first
+// as 0xRRGGBB.
+std::string Bitmap24(int w, int h, const std::vector<uint32_t>& rgb);
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
