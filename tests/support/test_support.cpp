@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +53,13 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+ToolResult RunTool(const std::string& tool, const std::string& args, const TempDir& dir) {
+  std::string out = dir.File("stdout.txt"), err = dir.File("stderr.txt");
+  std::string cmd = "'" + tool + "' " + args + " >'" + out + "' 2>'" + err + "'";
+  int rc = std::system(cmd.c_str());
+  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(out), ReadFile(err)};
 }
 
 std::string Bitmap24(int w, int h, const std::vector<uint32_t>& rgb) {
