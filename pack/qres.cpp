@@ -15,6 +15,23 @@
 
 namespace {
 bool Empty(const char* text) { return !text || !*text; }
+
+// The values are handed to the table in the form of these types, so a table
+// whose fields are of other types (or missing) is not used: a text written
+// into a number field would be read as a number.
+bool IndexTableFields(const DBF& table) {
+  const struct {
+    const char* name;
+    const char* types;
+  } want[] = {{"ID", "C"}, {"PACKNAME", "C"}, {"START", "NF"}, {"END", "NF"}};
+  for (const auto& w : want) {
+    const tessera::DbfField* found = nullptr;
+    for (int i = 0; i < table.m_nFieldCount && !found; ++i)
+      if (std::strcmp(table.m_pFields[i].name, w.name) == 0) found = &table.m_pFields[i];
+    if (!found || !found->type || !std::strchr(w.types, found->type)) return false;
+  }
+  return true;
+}
 }  // namespace
 
 QRES::QRES(char* table, char* index) : QRES(static_cast<const char*>(table), static_cast<const char*>(index)) {}
@@ -24,7 +41,8 @@ QRES::QRES(const char* table, const char* index) : m_pFirst(nullptr), m_pLast(nu
   m_pIdx = new (std::nothrow) IDX(index, 1);
   // A table or index that did not open has reported that already; it is
   // not ordered.
-  bool opened = m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx);
+  bool opened = m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx) &&
+                IndexTableFields(*m_pDbf);
   if (!opened || !m_pDbf->SetOrderTo(m_pIdx, "ID"))
     ErrorBox("Could not set order.\n %s %ld", __FILE__, (long)__LINE__);
 }

@@ -179,6 +179,18 @@ TEST_F(QresTest, UnopenableTableOrIndex) {
   EXPECT_EQ(ReadFile(pack_), "");
 }
 
+TEST_F(QresTest, TableWithOtherFieldTypesIsNotUsed) {
+  std::vector<DbfField> fields = {MakeDbfField("ID", 'C', 10), MakeDbfField("PACKNAME", 'C', 20),
+                                  MakeDbfField("START", 'C', 10), MakeDbfField("END", 'N', 10)};
+  std::string error;
+  ASSERT_TRUE(CreateDbf(table_, fields, error));
+  QRES res(table_.c_str(), index_.c_str());
+  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
+  unsigned char data[] = "abc";
+  EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
+  EXPECT_EQ(res.m_pDbf->RecCount(), 0);
+}
+
 TEST_F(QresTest, AssignmentSharesThePointers) {
   QRES* a = new QRES(table_.c_str(), index_.c_str());
   unsigned char data[] = "shared";
