@@ -30,6 +30,35 @@ std::vector<std::vector<int16_t>> MakeSounds(size_t samples) {
   return sounds;
 }
 
+// One voice per sound, each with its own volume and pan, looping.
+std::vector<tessera::MixVoice> MakeVoices(const std::vector<std::vector<int16_t>>& sounds,
+                                          uint16_t channels, uint32_t rate) {
+  std::vector<tessera::MixVoice> voices(sounds.size());
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    auto& v = voices[i];
+    v.data = reinterpret_cast<const uint8_t*>(sounds[i].data());
+    v.bytes = uint32_t(sounds[i].size() * 2);
+    v.channels = channels;
+    v.bits = 16;
+    v.rate = rate;
+    v.volume = -100 * int32_t(i % 20);
+    v.pan = (int32_t(i % 9) - 4) * 500;
+    v.playing = v.looping = true;
+    v.frame = uint32_t(i * 1000) % (v.Frames() ? v.Frames() : 1);
+  }
+  return voices;
+}
+
+void RunMix(benchmark::State& state, std::vector<tessera::MixVoice>& voices) {
+  std::vector<tessera::MixVoice*> ptrs;
+  for (auto& v : voices) ptrs.push_back(&v);
+  std::vector<int16_t> out(2 * kFrames);
+  for (auto _ : state) {
+    tessera::MixVoices(ptrs.data(), ptrs.size(), out.data(), kFrames, kRate);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+
 void SetRealTimeCounter(benchmark::State& state) {
   const double audio_seconds = double(state.iterations()) * kFrames / kRate;
   state.counters["rt_fraction"] =
@@ -38,26 +67,8 @@ void SetRealTimeCounter(benchmark::State& state) {
 
 void Mix32Tessera(benchmark::State& state) {
   auto sounds = MakeSounds(2 * kRate * 2);  // 2 s of stereo
-  std::vector<tessera::MixVoice> voices(kVoices);
-  std::vector<tessera::MixVoice*> ptrs;
-  for (int i = 0; i < kVoices; ++i) {
-    auto& v = voices[size_t(i)];
-    v.data = reinterpret_cast<const uint8_t*>(sounds[size_t(i)].data());
-    v.bytes = uint32_t(sounds[size_t(i)].size() * 2);
-    v.channels = 2;
-    v.bits = 16;
-    v.rate = kRate;
-    v.volume = -100 * (i % 20);
-    v.pan = (i % 9 - 4) * 500;
-    v.playing = v.looping = true;
-    v.frame = uint32_t(i * 1000);
-    ptrs.push_back(&v);
-  }
-  std::vector<int16_t> out(2 * kFrames);
-  for (auto _ : state) {
-    tessera::MixVoices(ptrs.data(), ptrs.size(), out.data(), kFrames, kRate);
-    benchmark::DoNotOptimize(out.data());
-  }
+  auto voices = MakeVoices(sounds, 2, kRate);
+  RunMix(state, voices);
   SetRealTimeCounter(state);
 }
 BENCHMARK(Mix32Tessera)->Name("Mix32/tessera");
@@ -87,25 +98,8 @@ BENCHMARK(Mix32Sdl)->Name("Mix32/sdl2");
 
 void Mix32Resampled(benchmark::State& state) {
   auto sounds = MakeSounds(2 * 22050);  // 2 s of mono at 22.05 kHz
-  std::vector<tessera::MixVoice> voices(kVoices);
-  std::vector<tessera::MixVoice*> ptrs;
-  for (int i = 0; i < kVoices; ++i) {
-    auto& v = voices[size_t(i)];
-    v.data = reinterpret_cast<const uint8_t*>(sounds[size_t(i)].data());
-    v.bytes = uint32_t(sounds[size_t(i)].size() * 2);
-    v.channels = 1;
-    v.bits = 16;
-    v.rate = 22050;
-    v.volume = -100 * (i % 20);
-    v.pan = (i % 9 - 4) * 500;
-    v.playing = v.looping = true;
-    ptrs.push_back(&v);
-  }
-  std::vector<int16_t> out(2 * kFrames);
-  for (auto _ : state) {
-    tessera::MixVoices(ptrs.data(), ptrs.size(), out.data(), kFrames, kRate);
-    benchmark::DoNotOptimize(out.data());
-  }
+  auto voices = MakeVoices(sounds, 1, 22050);
+  RunMix(state, voices);
   SetRealTimeCounter(state);
 }
 BENCHMARK(Mix32Resampled)->Name("Mix32Resampled/tessera");

@@ -106,14 +106,13 @@ TEST_F(SoundTest, SecondLoadOfSameNameReadsNothingButCaseMatters) {
   EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
 
   // Same file under another letter case: a new entry, read again.
-  const std::string lower = Put("click.wav", MakeWaveFile(1, 22050, 16, samples.data(), 4));
+  Put("click.wav", MakeWaveFile(1, 22050, 16, samples.data(), 4));
   const std::string upper = dir_.File("CLICK.wav");
   ClearHeadlessAudioLog();
   ASSERT_EQ(buffer_->Load(upper.c_str()), 1);  // found through the case-blind path match
   EXPECT_EQ(buffer_->m_Sounds.size(), 2u);
   EXPECT_EQ(buffer_->m_nCurrent, 1);
   EXPECT_EQ(HeadlessAudioLog()[1].rfind("CreateSoundBuffer #2", 0), 0u);
-  (void)lower;
 }
 
 TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
