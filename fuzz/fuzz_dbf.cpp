@@ -11,6 +11,14 @@
 
 namespace {
 int Quiet(const char*, ...) { return 0; }
+
+// Locate and Write take their value in the type of the field the name
+// finds, which is the first of that name: later namesakes are left out.
+bool FirstOfItsName(const DBF& table, int f) {
+  for (int i = 0; i < f; ++i)
+    if (std::strcmp(table.m_pFields[i].name, table.m_pFields[f].name) == 0) return false;
+  return true;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -41,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       table.GoBottom();
       table.Skip(-2);
       for (int f = 0; f < table.m_nFieldCount && f < 4; ++f) {
+        if (!FirstOfItsName(table, f)) continue;
         const char* name = table.m_pFields[f].name;
         table.m_nRecNo = 0;
         table.DeleteOn();
@@ -59,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       table.AppendBlank();
       for (int f = 0; f < table.m_nFieldCount && f < 4; ++f) {
+        if (!FirstOfItsName(table, f)) continue;
         const char* name = table.m_pFields[f].name;
         char type = table.m_pFields[f].type;
         if (type == 'N' || type == 'F')

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/bmp_file.h"
+#include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
+#include "pack/qres.h"
 #include "engine/surface.h"
 #include "platform/path.h"
 #include "public/error_report.h"
@@ -128,6 +131,48 @@ bool MarkMix(SURFACE* target, unsigned short* mark, SURFACE* red, SURFACE* green
     target->SetPixel(px, py, static_cast<unsigned short>(std::min(r, 31u) << 10 | g << 5 | b));
   });
   return true;
+}
+
+bool AddBmpToPack(const char* path, QRES* pack, char* id, char* packName, char* text) {
+  return AddBmpToPack(path, pack, static_cast<const char*>(id), static_cast<const char*>(packName),
+                      static_cast<const char*>(text));
+}
+
+bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* packName, const char* text) {
+  std::FILE* f = path ? tessera::OpenFile(path, "rb") : nullptr;
+  if (!f) {
+    ErrorBox("Open bmp file failed! %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  if (!pack) {
+    std::fclose(f);
+    ErrorBox("QRES object is null! %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  std::string bytes;
+  char chunk[65536];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+  std::fclose(f);
+  tessera::BmpImage image;
+  if (tessera::DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image) != tessera::BmpResult::kOk)
+    return false;
+  // The stream's header holds the size in 16 bits.
+  if (image.width > 0xFFFF || image.height > 0xFFFF) return false;
+
+  // Both forms of magenta are transparent; the encoder leaves COLOR_KEY out
+  // as skips and row skips and turns runs of equal pixels into fills.
+  DIBSURFACE picture(image.width, image.height);
+  picture.Initialize();
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      uint16_t p = image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
+      picture.SetPixel(x, y, p == 0x7C1F ? COLOR_KEY : p);
+    }
+  std::vector<uint16_t> words = {static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height)};
+  std::vector<uint16_t> ops = tessera::EncodePackedStream(&picture);
+  words.insert(words.end(), ops.begin(), ops.end());
+  std::vector<uint8_t> stream = tessera::PackedStreamBytes(words);
+  return pack->AddDataToPack(stream.data(), static_cast<long>(stream.size()), id, packName, text);
 }
 
 namespace {

@@ -377,7 +377,7 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   const int moved = count / 2;
   const int kept = count - moved;
   const long fresh = m_nEnd;
-  IDX_NODE upper;
+  tessera::IdxNode upper;
   upper.m_nAttr = leaf ? 2 : 0;
   upper.m_nCount = moved;
   upper.m_nLeft = node;
@@ -392,7 +392,7 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   if (position < kept) {
     BlockInsert(position, reinterpret_cast<char*>(entry));
   } else {
-    IDX_NODE lower = m_Node;
+    tessera::IdxNode lower = m_Node;
     m_Node = upper;
     BlockInsert(position - kept, reinterpret_cast<char*>(entry));
     upper = m_Node;
@@ -420,7 +420,7 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
 
   if (attr == 1 || attr == 3) {
     // The root split: a new root index node above the two halves.
-    IDX_NODE root;
+    tessera::IdxNode root;
     root.m_nAttr = 1;
     root.m_nCount = 2;
     root.m_nLeft = -1;

@@ -26,16 +26,16 @@ class IDX;
 
 namespace tessera {
 bool IdxInsertKey(IDX& index, long record, std::string_view key);
-}
 
-// The one node held in memory.
-struct IDX_NODE {
-  uint16_t m_nAttr = 0;
-  int m_nCount = 0;
-  long m_nLeft = -1;
-  long m_nRight = -1;
-  unsigned char m_Keys[500] = {};
+// The one node an index holds in memory.
+struct IdxNode {
+  uint16_t m_nAttr = 0;          // 0 index, 1 root index, 2 leaf, 3 root leaf
+  int m_nCount = 0;              // entries
+  long m_nLeft = -1;             // left sibling's offset, -1 for none
+  long m_nRight = -1;            // right sibling's offset, -1 for none
+  unsigned char m_Keys[500] = {};  // entries: key bytes, big-endian pointer
 };
+}  // namespace tessera
 
 class IDX {
  public:
@@ -61,7 +61,7 @@ class IDX {
   int m_nKeyLen;
   int m_nBlocks;
   int m_nEntryLen;
-  IDX_NODE m_Node;
+  tessera::IdxNode m_Node;
   char m_szKey[32];
   int m_nCurKey;
   DBF* m_pDbf;

@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <string>
 
+#include "public/error_report.h"
+
 // One open pack file.
 struct pack {
   char szName[256];  // the name as the index writes it; compared exactly
@@ -77,6 +79,41 @@ int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, c
 // file) or "No enough memory to create buf\n%s %ld"; a short read reports
 // "Failed to read file,%s %ld" and gives what was read.
 unsigned char* ReadFileForPack(const char* file, long& size);
+
+// What both packs' SeekPack does: the registered pack `name`, registering
+// it through the owner's RegistPack (file = name) on first use.
+template <class Owner>
+pack* SeekOrRegisterPack(Owner& owner, const char* name) {
+  if (pack* p = FindPack(owner.m_pLast, name)) return p;
+  if (!owner.RegistPack(name, name)) return nullptr;
+  return FindPack(owner.m_pLast, name);
+}
+
+// What both packs' AddDataToPack does first: finds (or registers) pack
+// `packName` and appends the bytes; "Not found Pack!" when the pack cannot
+// be opened.
+template <class Owner>
+bool AppendToNamedPack(Owner& owner, const char* packName, const unsigned char* data, long length, int32_t& start,
+                       int32_t& end) {
+  pack* p = SeekOrRegisterPack(owner, packName);
+  if (!p) {
+    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  return AppendToPack(p, data, length, start, end);
+}
+
+// What both packs' AddFileToPack does: the whole file handed to the
+// owner's AddDataToPack.
+template <class Owner>
+bool AddWholeFileToPack(Owner& owner, const char* file, const char* id, const char* packName, const char* text) {
+  long size = 0;
+  unsigned char* buffer = ReadFileForPack(file, size);
+  if (!buffer) return false;
+  bool ok = owner.AddDataToPack(buffer, size, id, packName, text);
+  delete[] buffer;
+  return ok;
+}
 
 }  // namespace tessera
 

@@ -15,6 +15,23 @@
 
 namespace {
 bool Empty(const char* text) { return !text || !*text; }
+
+// The values are handed to the table in the form of these types, so a table
+// whose fields are of other types (or missing) is not used: a text written
+// into a number field would be read as a number.
+bool IndexTableFields(const DBF& table) {
+  const struct {
+    const char* name;
+    const char* types;
+  } want[] = {{"ID", "C"}, {"PACKNAME", "C"}, {"START", "NF"}, {"END", "NF"}};
+  for (const auto& w : want) {
+    const tessera::DbfField* found = nullptr;
+    for (int i = 0; i < table.m_nFieldCount && !found; ++i)
+      if (std::strcmp(table.m_pFields[i].name, w.name) == 0) found = &table.m_pFields[i];
+    if (!found || !found->type || !std::strchr(w.types, found->type)) return false;
+  }
+  return true;
+}
 }  // namespace
 
 QRES::QRES(char* table, char* index) : QRES(static_cast<const char*>(table), static_cast<const char*>(index)) {}
@@ -24,7 +41,8 @@ QRES::QRES(const char* table, const char* index) : m_pFirst(nullptr), m_pLast(nu
   m_pIdx = new (std::nothrow) IDX(index, 1);
   // A table or index that did not open has reported that already; it is
   // not ordered.
-  bool opened = m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx);
+  bool opened = m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx) &&
+                IndexTableFields(*m_pDbf);
   if (!opened || !m_pDbf->SetOrderTo(m_pIdx, "ID"))
     ErrorBox("Could not set order.\n %s %ld", __FILE__, (long)__LINE__);
 }
@@ -46,30 +64,16 @@ bool QRES::RegistPack(const char* name, const char* path) {
   return tessera::RegisterPack(m_pFirst, m_pLast, name, path);
 }
 
-pack* QRES::SeekPack(const char* name) {
-  if (pack* p = tessera::FindPack(m_pLast, name)) return p;
-  if (!RegistPack(name, name)) return nullptr;
-  return tessera::FindPack(m_pLast, name);
-}
+pack* QRES::SeekPack(const char* name) { return tessera::SeekOrRegisterPack(*this, name); }
 
 bool QRES::AddFileToPack(const char* file, const char* id, const char* packName, const char* text) {
-  long size = 0;
-  unsigned char* buffer = tessera::ReadFileForPack(file, size);
-  if (!buffer) return false;
-  bool ok = AddDataToPack(buffer, size, id, packName, text);
-  delete[] buffer;
-  return ok;
+  return tessera::AddWholeFileToPack(*this, file, id, packName, text);
 }
 
 bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
   if (Empty(id) || Empty(packName) || !Usable()) return false;
-  pack* p = SeekPack(packName);
-  if (!p) {
-    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
-    return false;
-  }
   int32_t start = 0, end = 0;
-  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
+  if (!tessera::AppendToNamedPack(*this, packName, data, length, start, end)) return false;
   bool fresh = false;
   if (!m_pDbf->Seek(id)) {
     m_pDbf->AppendBlank();

@@ -64,11 +64,7 @@ bool CRes::RegistPack(const char* name, const char* file) {
   return tessera::RegisterPack(m_pFirst, m_pLast, name, tessera::ResolvePackPath(m_szDataBase, m_szRoot, file));
 }
 
-pack* CRes::SeekPack(const char* name) {
-  if (pack* p = tessera::FindPack(m_pLast, name)) return p;
-  if (!RegistPack(name, name)) return nullptr;
-  return tessera::FindPack(m_pLast, name);
-}
+pack* CRes::SeekPack(const char* name) { return tessera::SeekOrRegisterPack(*this, name); }
 
 bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
   if (Empty(id) || Empty(packName)) return false;
@@ -86,13 +82,8 @@ bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const
              packName, __FILE__, (long)__LINE__);
     return false;
   }
-  pack* p = SeekPack(packName);
-  if (!p) {
-    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
-    return false;
-  }
   int32_t start = 0, end = 0;
-  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
+  if (!tessera::AppendToNamedPack(*this, packName, data, length, start, end)) return false;
   std::strcpy(info.szID, id);
   std::strcpy(info.szPackName, packName);
   info.nStart = start;
@@ -106,12 +97,7 @@ bool CRes::AddDataToPack(unsigned char* text, const char* id, const char* packNa
 }
 
 bool CRes::AddFileToPack(const char* file, const char* id, const char* packName, const char* text) {
-  long size = 0;
-  unsigned char* buffer = tessera::ReadFileForPack(file, size);
-  if (!buffer) return false;
-  bool ok = AddDataToPack(buffer, size, id, packName, text);
-  delete[] buffer;
-  return ok;
+  return tessera::AddWholeFileToPack(*this, file, id, packName, text);
 }
 
 int CRes::LoadData(unsigned char*& buffer, const char* id) {

@@ -81,9 +81,10 @@ int Append(const std::vector<std::string>& a) {
   }
   table->AppendBlank();
   for (const auto& [name, value] : values) {
+    // The table writes into the first field of the name: take its type.
     char type = 0;
-    for (int f = 0; f < table->m_nFieldCount; ++f)
-      if (name == table->m_pFields[f].name) type = table->m_pFields[f].type;
+    for (int f = 0; f < table->m_nFieldCount && !type; ++f)
+      if (name == table->m_pFields[f].name) type = table->m_pFields[f].type ? table->m_pFields[f].type : '?';
     bool ok;
     if (type == 'N' || type == 'F')
       ok = table->Write(name.c_str(), std::atof(value.c_str()));

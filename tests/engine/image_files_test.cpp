@@ -9,15 +9,15 @@
 #include "engine/view_manage.h"
 #include "public/engine.h"
 #include "support/test_support.h"
-#include "test_bitmaps.h"
 
 namespace {
 
-using tessera::test::Bitmap24;
 using tessera::test::EngineTest;
 using tessera::test::ReadFile;
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
+
+using tessera::test::Bitmap24;
 
 bool RunConvert(const std::string& args) {
   return std::system(("convert " + args + " 2>/dev/null").c_str()) == 0;

@@ -6,7 +6,7 @@
 #include "engine/view_manage.h"
 #include "public/engine.h"
 #include "support/test_support.h"
-#include "test_bitmaps.h"
+#include "support/test_support.h"
 
 namespace {
 

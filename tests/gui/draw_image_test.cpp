@@ -3,9 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/bmp_file.h"
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
 #include "gui/draw_image.h"
+#include "pack/qres.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/test_support.h"
 
@@ -133,32 +135,12 @@ TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
   EXPECT_FALSE(MarkMix(nullptr, mark.data(), red.get(), green.get(), blue.get(), other.get()));
 }
 
-// A 24-bit bitmap whose pixel (x, y) (from the top) has the bytes of
-// colour(x, y).
+// A 24-bit bitmap whose pixel (x, y) (from the top) is colour(x, y).
 std::string Bitmap(int w, int h, uint32_t (*colour)(int, int)) {
-  size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
-  std::string b(54 + stride * static_cast<size_t>(h), '\0');
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, static_cast<uint32_t>(b.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(w));
-  put32(22, static_cast<uint32_t>(h));
-  b[26] = 1;
-  b[28] = 24;
+  std::vector<uint32_t> rgb;
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint32_t c = colour(x, y);
-      size_t at = 54 + static_cast<size_t>(h - 1 - y) * stride + static_cast<size_t>(x) * 3;
-      b[at] = static_cast<char>(c);
-      b[at + 1] = static_cast<char>(c >> 8);
-      b[at + 2] = static_cast<char>(c >> 16);
-    }
-  return b;
+    for (int x = 0; x < w; ++x) rgb.push_back(colour(x, y) & 0xFFFFFF);
+  return Bitmap24(w, h, rgb);
 }
 
 TEST_F(DrawImageTest, PartitionBmpCutsCellsFromTheTop) {
@@ -205,6 +187,73 @@ TEST_F(DrawImageTest, PartitionBmpFailures) {
   std::string nowhere = dir.path() + "/no/such/dir/";
   EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("small.bmp").c_str(), nowhere.c_str()), 0);
   EXPECT_EQ(HeadlessMessages().back().text, "Create CellBmp file failed! PartitionBmp");
+}
+
+TEST_F(DrawImageTest, AddBmpToPackStoresADecodableStream) {
+  TempDir dir;
+  const unsigned short K = 0x7C1F;  // magenta as a bitmap holds it
+  const int w = 7, h = 5;
+  std::vector<uint16_t> pixels = {
+      K,      K,      K,      K,      K,      K,      K,       //
+      0x1234, 0x1234, 0x1234, K,      0x0001, 0x0002, K,       //
+      K,      K,      K,      K,      K,      K,      K,       //
+      K,      K,      K,      K,      K,      K,      K,       //
+      0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x7FFF, 0x0400,  //
+  };
+  WriteFile(dir.File("pic.bmp"), EncodeBmp(pixels.data(), w, h));
+  std::string error;
+  ASSERT_TRUE(CreateQresFiles(dir.File("res.dbf"), dir.File("res.idx"), 10, 40, error)) << error;
+  ASSERT_TRUE(CreatePackFile(dir.File("img.pak"), error));
+  QRES res(dir.File("res.dbf").c_str(), dir.File("res.idx").c_str());
+  ASSERT_TRUE(AddBmpToPack(dir.File("pic.bmp").c_str(), &res, "PIC0000001", dir.File("img.pak").c_str(), "x"));
+  EXPECT_TRUE(HeadlessMessages().empty());
+
+  unsigned char* buffer = nullptr;
+  int n = res.LoadData(buffer, "PIC0000001");
+  ASSERT_GT(n, 4);
+  EXPECT_EQ(buffer[0] | buffer[1] << 8, w);
+  EXPECT_EQ(buffer[2] | buffer[3] << 8, h);
+  DIBSURFACE decoded(w, h);
+  decoded.Initialize();
+  ASSERT_TRUE(DecodePackedStream(buffer + 4, static_cast<size_t>(n - 1 - 4), &decoded));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      unsigned short want = pixels[static_cast<size_t>(y * w + x)];
+      EXPECT_EQ(decoded.GetPixel(x, y), want == K ? COLOR_KEY : want) << x << "," << y;
+    }
+  // The stream hits where the picture is opaque.
+  std::vector<unsigned short> words(static_cast<size_t>(n - 1) / 2);
+  std::memcpy(words.data(), buffer, words.size() * 2);
+  EXPECT_TRUE(ImagePointed(words.data(), 0, 0, 1));
+  EXPECT_FALSE(ImagePointed(words.data(), 0, 0, 0));
+  delete[] buffer;
+}
+
+TEST_F(DrawImageTest, AddBmpToPackFailures) {
+  TempDir dir;
+  std::string error;
+  ASSERT_TRUE(CreateQresFiles(dir.File("res.dbf"), dir.File("res.idx"), 10, 40, error)) << error;
+  ASSERT_TRUE(CreatePackFile(dir.File("img.pak"), error));
+  QRES res(dir.File("res.dbf").c_str(), dir.File("res.idx").c_str());
+  std::string pak = dir.File("img.pak");
+
+  EXPECT_FALSE(AddBmpToPack(dir.File("none.bmp").c_str(), &res, "A", pak.c_str(), ""));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Open bmp file failed! "), 0u);
+  EXPECT_NE(HeadlessMessages()[0].text.find("draw_image.cpp "), std::string::npos);
+
+  uint16_t one = 0x1234;
+  WriteFile(dir.File("ok.bmp"), EncodeBmp(&one, 1, 1));
+  EXPECT_FALSE(AddBmpToPack(dir.File("ok.bmp").c_str(), nullptr, "A", pak.c_str(), ""));
+  EXPECT_EQ(HeadlessMessages().back().text.find("QRES object is null! "), 0u);
+
+  ClearHeadlessMessages();
+  WriteFile(dir.File("bad.bmp"), "XM" + std::string(60, '\0'));
+  EXPECT_FALSE(AddBmpToPack(dir.File("bad.bmp").c_str(), &res, "A", pak.c_str(), ""));
+  WriteFile(dir.File("short.bmp"), "BM");
+  EXPECT_FALSE(AddBmpToPack(dir.File("short.bmp").c_str(), &res, "A", pak.c_str(), ""));
+  EXPECT_TRUE(HeadlessMessages().empty());
+  EXPECT_EQ(ReadFile(pak), "");  // nothing added
 }
 
 }  // namespace

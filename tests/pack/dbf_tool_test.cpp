@@ -1,9 +1,5 @@
 // tessera-dbf end to end: a table created from a field list, filled,
 // dumped with its deleted marks, indexed, listed in key order and checked.
-#include <sys/wait.h>
-
-#include <cstdlib>
-
 #include "table_fixture.h"
 
 #ifdef TESSERA_DBF_TOOL_PATH
@@ -13,16 +9,8 @@ namespace {
 
 class DbfToolTest : public TableTest {
  protected:
-  struct Result {
-    int status;
-    std::string out, err;
-  };
-  Result Run(const std::string& args) {
-    std::string out = dir_.File("stdout.txt"), err = dir_.File("stderr.txt");
-    std::string cmd = std::string("'") + TESSERA_DBF_TOOL_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
-    int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(out), ReadFile(err)};
-  }
+  using Result = ToolResult;
+  Result Run(const std::string& args) { return RunTool(TESSERA_DBF_TOOL_PATH, args, dir_); }
   std::string Q(const std::string& name) { return "'" + dir_.File(name) + "'"; }
 };
 

@@ -17,17 +17,8 @@ using tessera::test::WriteFile;
 
 class PackToolTest : public tessera::test::EngineTest {
  protected:
-  struct Result {
-    int status;
-    std::string out, err;
-  };
-
-  Result Run(const std::string& args) {
-    std::string out = dir_.File("stdout.txt"), err = dir_.File("stderr.txt");
-    std::string cmd = std::string("'") + TESSERA_TOOL_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
-    int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(out), ReadFile(err)};
-  }
+  using Result = tessera::test::ToolResult;
+  Result Run(const std::string& args) { return tessera::test::RunTool(TESSERA_TOOL_PATH, args, dir_); }
 
   std::string Q(const std::string& s) { return "'" + s + "'"; }
 

@@ -141,7 +141,7 @@ TEST_F(QresTest, FailuresAndMessages) {
   EXPECT_FALSE(res.AddDataToPack(data, "ID00000002", missing.c_str(), nullptr));
   ASSERT_EQ(MessageCount(), 2u);
   EXPECT_EQ(WithoutSite(HeadlessMessages()[0].text, "pack_list.cpp"), "Not found file " + missing + ".\n ");
-  EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "qres.cpp"), "Not found Pack!\n ");
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "pack_list.h"), "Not found Pack!\n ");
   EXPECT_EQ(res.m_pDbf->RecCount(), 0);  // nothing recorded
 
   ClearHeadlessMessages();
@@ -177,6 +177,18 @@ TEST_F(QresTest, UnopenableTableOrIndex) {
   EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
   EXPECT_EQ(Loaded(res, "ID"), "<none>");
   EXPECT_EQ(ReadFile(pack_), "");
+}
+
+TEST_F(QresTest, TableWithOtherFieldTypesIsNotUsed) {
+  std::vector<DbfField> fields = {MakeDbfField("ID", 'C', 10), MakeDbfField("PACKNAME", 'C', 20),
+                                  MakeDbfField("START", 'C', 10), MakeDbfField("END", 'N', 10)};
+  std::string error;
+  ASSERT_TRUE(CreateDbf(table_, fields, error));
+  QRES res(table_.c_str(), index_.c_str());
+  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
+  unsigned char data[] = "abc";
+  EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
+  EXPECT_EQ(res.m_pDbf->RecCount(), 0);
 }
 
 TEST_F(QresTest, AssignmentSharesThePointers) {

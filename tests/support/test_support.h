@@ -44,6 +44,18 @@ class EngineTest : public ::testing::Test {
   std::string previous_dir_;
 };
 
+// A 24-bit bitmap file written by hand: w x h pixels given top row first
+// as 0xRRGGBB.
+std::string Bitmap24(int w, int h, const std::vector<uint32_t>& rgb);
+
+// Runs a command-line tool with `args` (already quoted for the shell),
+// its output captured in files inside `dir`.
+struct ToolResult {
+  int status;  // exit status, -1 when it did not exit normally
+  std::string out, err;
+};
+ToolResult RunTool(const std::string& tool, const std::string& args, const TempDir& dir);
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
