@@ -8,6 +8,7 @@ namespace tessera {
 
 namespace {
 bool g_force_no_mmx = false;
+bool g_force_no_avx2 = false;
 }
 
 bool ProcessorHasMmx() {
@@ -25,5 +26,16 @@ bool ProcessorHasMmx() {
 }
 
 void ForceNoMmxForTests(bool force) { g_force_no_mmx = force; }
+
+bool UseAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has && !g_force_no_avx2;
+#else
+  return false;
+#endif
+}
+
+void ForceNoAvx2ForTests(bool force) { g_force_no_avx2 = force; }
 
 }  // namespace tessera

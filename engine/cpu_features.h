@@ -1,6 +1,6 @@
-// The processor test of the display manager: 64-bit packed integer (MMX)
-// operations, read with cpuid (leaf 1, EDX bit 23).  Tests can force the
-// answer "no".
+// Processor features: the display manager's test for 64-bit packed integer
+// (MMX) operations, read with cpuid (leaf 1, EDX bit 23), and the choice of
+// the pixel loops' AVX2 versions.  Tests can force either answer to "no".
 #ifndef TESSERA_ENGINE_CPU_FEATURES_H
 #define TESSERA_ENGINE_CPU_FEATURES_H
 
@@ -9,6 +9,13 @@ namespace tessera {
 bool ProcessorHasMmx();
 // While set, ProcessorHasMmx answers false.  Tests only.
 void ForceNoMmxForTests(bool force);
+
+// Whether the pixel loops may use their 256-bit (AVX2) versions: the
+// processor has AVX2 and tests have not turned them off.
+bool UseAvx2();
+// While set, UseAvx2 answers false, so that tests reach the SSE2 versions
+// too.  Tests only.
+void ForceNoAvx2ForTests(bool force);
 
 }  // namespace tessera
 

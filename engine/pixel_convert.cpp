@@ -1,5 +1,7 @@
 #include "engine/pixel_convert.h"
 
+#include "engine/cpu_features.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define TESSERA_X86 1
@@ -25,11 +27,6 @@ __attribute__((target("avx2"))) size_t ConvertAvx2(uint16_t* dst, const uint16_t
   }
   return i;
 }
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
 #endif
 
 }  // namespace
@@ -37,7 +34,7 @@ bool HasAvx2() {
 void ConvertRow555To565(uint16_t* dst, const uint16_t* src, size_t n) {
   size_t i = 0;
 #if TESSERA_X86
-  if (HasAvx2()) i = ConvertAvx2(dst, src, n);
+  if (UseAvx2()) i = ConvertAvx2(dst, src, n);
   const __m128i high = _mm_set1_epi16(static_cast<short>(0xFFE0));
   const __m128i blue = _mm_set1_epi16(0x001F);
   for (; i + 8 <= n; i += 8) {

@@ -1,21 +1,72 @@
 #include "engine/pixel_rows.h"
 
-#include <emmintrin.h>
+#include "engine/cpu_features.h"
+
+#include <immintrin.h>
 
 namespace tessera {
+
+namespace {
+
+// The keyed copy with 256-bit registers, for processors that have AVX2:
+// the same rule, 32 pixels a step in two registers.
+__attribute__((target("avx2"))) int KeyedCopyAvx2(uint16_t* d, const uint16_t* s, int n) {
+  int i = 0;
+  for (; i + 32 <= n; i += 32) {
+    const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 16));
+    const __m256i k0 = _mm256_srai_epi16(s0, 15), k1 = _mm256_srai_epi16(s1, 15);
+    if (_mm256_testz_si256(_mm256_or_si256(k0, k1), _mm256_or_si256(k0, k1))) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), s0);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i + 16), s1);
+      continue;
+    }
+    const __m256i both = _mm256_and_si256(k0, k1);
+    if (_mm256_movemask_epi8(both) == -1) continue;
+    __m256i* a0 = reinterpret_cast<__m256i*>(d + i);
+    __m256i* a1 = reinterpret_cast<__m256i*>(d + i + 16);
+    _mm256_storeu_si256(a0, _mm256_blendv_epi8(s0, _mm256_loadu_si256(a0), k0));
+    _mm256_storeu_si256(a1, _mm256_blendv_epi8(s1, _mm256_loadu_si256(a1), k1));
+  }
+  return i;
+}
+
+}  // namespace
 
 void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n) {
   auto* d = reinterpret_cast<uint16_t*>(dst);
   auto* s = reinterpret_cast<const uint16_t*>(src);
-  int i = 0;
+  int i = UseAvx2() ? KeyedCopyAvx2(d, s, n) : 0;
+  // Blocks of 32 pixels: a block with no marked pixel is stored without
+  // reading the destination (opaque images copy at memory speed), a block of
+  // marked pixels only is skipped, anything else is merged.  Whole blocks
+  // are what images have in large areas, so the branch predicts well; a
+  // finely mixed row simply takes the merge every time.
+  for (; i + 32 <= n; i += 32) {
+    __m128i sv[4], key[4];
+    for (int k = 0; k < 4; ++k) {
+      sv[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8 * k));
+      key[k] = _mm_srai_epi16(sv[k], 15);  // all ones where bit 15 is set
+    }
+    const __m128i any = _mm_or_si128(_mm_or_si128(key[0], key[1]), _mm_or_si128(key[2], key[3]));
+    const __m128i all = _mm_and_si128(_mm_and_si128(key[0], key[1]), _mm_and_si128(key[2], key[3]));
+    if (_mm_movemask_epi8(any) == 0) {
+      for (int k = 0; k < 4; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8 * k), sv[k]);
+      continue;
+    }
+    if (_mm_movemask_epi8(all) == 0xFFFF) continue;
+    for (int k = 0; k < 4; ++k) {
+      __m128i* at = reinterpret_cast<__m128i*>(d + i + 8 * k);
+      const __m128i dv = _mm_loadu_si128(at);
+      _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(key[k], dv), _mm_andnot_si128(key[k], sv[k])));
+    }
+  }
+  // Branch-free merge of the remaining groups of eight.
   for (; i + 8 <= n; i += 8) {
-    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    __m128i key = _mm_srai_epi16(sv, 15);  // all ones where bit 15 is set
-    // Branch-free merge: images mix opaque and keyed pixels unpredictably,
-    // and a mispredicted branch costs more than the extra load.
-    __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-    __m128i out = _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, sv));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
+    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i key = _mm_srai_epi16(sv, 15);
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, sv)));
   }
   for (; i < n; ++i)
     if (!(s[i] & 0x8000)) d[i] = s[i];

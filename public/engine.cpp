@@ -124,6 +124,7 @@ void ResetEngineForTests() {
   ResetGlyphCacheForTests();
   ResetFontStateForTests();
   ForceNoMmxForTests(false);
+  ForceNoAvx2ForTests(false);
   SetPresenter(nullptr);
   SetInputServices(nullptr);
   SetGlyphSource(nullptr);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "engine/cpu_features.h"
 #include "engine/dib_surface.h"
 #include "engine/pixel_rows.h"
 #include "engine/rle_layout.h"
@@ -366,14 +367,27 @@ TEST(DibEffectTest, UnknownKindsAndSecondAlphaDrawNothing) {
 
 // The SSE2 row kernels against the per-pixel rules, on random rows of
 // every length around the eight-pixel step, at odd offsets.
-TEST(DibKernelTest, RowKernelsMatchThePerPixelRules) {
+class DibKernelTest : public tessera::test::EngineTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    tessera::ForceNoAvx2ForTests(!GetParam());
+  }
+};
+
+// Lengths around the 8- and 32-pixel steps, with whole opaque and whole
+// marked blocks among the random ones, with and without the AVX2 loops.
+TEST_P(DibKernelTest, RowKernelsMatchThePerPixelRules) {
   TestRandom rng(7);
-  for (int n = 0; n <= 40; ++n) {
+  for (int n = 0; n <= 100; ++n) {
     for (int trial = 0; trial < 20; ++trial) {
       std::vector<uint16_t> s(n + 3), d(n + 3);
-      for (auto& v : s) {
-        v = static_cast<uint16_t>(rng.Next());
-        if (rng.Range(0, 3) == 0) v |= 0x8000;
+      const int mode = trial % 4;  // mixed, all opaque, all marked, long runs
+      for (size_t k = 0; k < s.size(); ++k) {
+        uint16_t& v = s[k];
+        v = static_cast<uint16_t>(rng.Next() & 0x7FFF);
+        const bool marked = mode == 0 ? rng.Range(0, 3) == 0 : mode == 2 ? true : mode == 3 ? (k / 37) % 2 == 1 : false;
+        if (marked) v |= 0x8000;
       }
       for (auto& v : d) v = static_cast<uint16_t>(rng.Next());
       const int a = rng.Range(0, 40);
@@ -393,7 +407,7 @@ TEST(DibKernelTest, RowKernelsMatchThePerPixelRules) {
   }
 }
 
-TEST(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
+TEST_P(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
   TestRandom rng(11);
   for (int trial = 0; trial < 30; ++trial) {
     const int w = rng.Range(1, 70), h = rng.Range(1, 20);
@@ -404,7 +418,7 @@ TEST(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
     tagRECT clip{rng.Range(0, 10), rng.Range(0, 5), rng.Range(30, 64), rng.Range(12, 24)};
     dst->SetClipper(clip);
     const int x = rng.Range(-20, 60), y = rng.Range(-10, 22), level = rng.Range(0, 32);
-    auto expect = Pixels(dst.get());
+    auto expect = Pixels(dst.get()), expect_keyed = expect;
     for (int sy = 0; sy < h; ++sy)
       for (int sx = 0; sx < w; ++sx) {
         const int dx = x + sx, dy = y + sy;
@@ -413,14 +427,24 @@ TEST(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
         if (sp & 0x8000) continue;
         uint16_t& dp = expect[dy * 64 + dx];
         dp = ReferenceTransMix(sp, dp, 32 - level);
+        expect_keyed[dy * 64 + dx] = sp;
       }
+    auto keyed = MakeDib(64, 24);
+    const auto start = Pixels(dst.get());
+    for (int i = 0; i < 64 * 24; ++i) tessera::BlockRows(keyed->GetBitmap())[i / 64][i % 64] = start[i];
+    keyed->SetClipper(clip);
     DRAW_FX fx;
     fx.kind = FX_TRANS;
     fx.level = level;
     src->Blit(dst.get(), x, y, fx);
     ASSERT_EQ(Pixels(dst.get()), expect) << "trial " << trial;
+    src->Blit(keyed.get(), x, y);
+    ASSERT_EQ(Pixels(keyed.get()), expect_keyed) << "trial " << trial;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Avx2, DibKernelTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Avx2" : "Sse2"; });
 
 using DibDeathTest = tessera::test::EngineTest;
 
