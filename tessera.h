@@ -57,6 +57,8 @@
 #include "engine/glyph_cache.h"
 #include "engine/view_manage.h"
 #include "engine/surface_manager.h"
+#include "engine/fader.h"
+#include "engine/fader_particles.h"
 
 #include "platform/clock.h"
 #include "platform/dsound_types.h"

@@ -5,6 +5,7 @@
 #include "database/database.h"
 #include "database/pack_ani_database.h"
 #include "engine/cpu_features.h"
+#include "engine/fader_particles.h"
 #include "engine/font_state.h"
 #include "engine/glyph_cache.h"
 #include "engine/surface_manager.h"
@@ -123,6 +124,7 @@ void ResetEngineForTests() {
   ResetSurfaceCacheForTests();
   ResetGlyphCacheForTests();
   ResetFontStateForTests();
+  ResetFaderParticlesForTests();
   ForceNoMmxForTests(false);
   ForceNoAvx2ForTests(false);
   SetPresenter(nullptr);

@@ -1,0 +1,642 @@
+// Screen transitions and particle overlays: exact frames of every effect
+// kind, the end of each transition, the particle rules against the engine's
+// generator, particle images from a real resource pack, bad arguments.
+#include <climits>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/schema.h"
+#include "engine/fader.h"
+#include "engine/fader_particles.h"
+#include "engine/packed_stream.h"
+#include "engine/psd_encode.h"
+#include "engine/view_manage.h"
+#include "pack/res.h"
+#include "platform/random.h"
+#include "public/engine.h"
+#include "support/surface_helpers.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::EngineTest;
+using tessera::test::MakeDib;
+using tessera::test::ReferenceTransMix;
+using tessera::test::TempDir;
+using tessera::test::WriteFile;
+
+// The engine generator's formula, stepped by hand to predict the particles.
+struct Lcg {
+  uint32_t state;
+  int Next() {
+    state = state * 214013u + 2531011u;
+    return static_cast<int>((state >> 16) & 0x7FFF);
+  }
+};
+
+// Old content: a pattern that differs from every picture pixel.
+uint16_t Old(int x, int y) { return static_cast<uint16_t>(0x0421 * ((x + 3 * y) % 7) + 0x1000); }
+// The picture: distinct, opaque colours.
+uint16_t Pic(int x, int y) { return static_cast<uint16_t>((x * 37 + y * 1021) & 0x7FFF); }
+
+std::unique_ptr<DIBSURFACE> OldTarget(int w, int h) {
+  auto t = MakeDib(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) t->SetPixel(x, y, Old(x, y));
+  return t;
+}
+
+std::unique_ptr<DIBSURFACE> Picture(int w, int h) {
+  auto p = MakeDib(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p->SetPixel(x, y, Pic(x, y));
+  return p;
+}
+
+// Compares every pixel of `t` with expect(x, y); reports the first miss.
+void ExpectPixels(SURFACE* t, const std::function<uint16_t(int, int)>& expect, const char* what) {
+  for (int y = 0; y < t->GetHeight(); ++y)
+    for (int x = 0; x < t->GetWidth(); ++x) {
+      const uint16_t want = expect(x, y);
+      const uint16_t got = t->GetPixel(x, y).GetColor();
+      if (got != want) {
+        ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is " << std::hex << got << ", want " << want;
+        return;
+      }
+    }
+}
+
+bool In(int x, int y, int rx, int ry, int rw, int rh) { return x >= rx && x < rx + rw && y >= ry && y < ry + rh; }
+
+class FaderTest : public EngineTest {};
+
+TEST_F(FaderTest, CrossFadeRestoresTheOldRegionEveryFrameAndEndsOnTheFullPicture) {
+  auto target = OldTarget(40, 30);
+  auto picture = Picture(20, 12);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 6, 5, 20, 12, 1, 0);
+  ASSERT_NE(f.m_pSnapshot, nullptr);
+  std::vector<int> results;
+  for (int call = 0; call < 32; ++call) {
+    results.push_back(f.Draw());
+    if (call == 0 || call == 16) {
+      // Level `call` over the old pixels, not over the previous frame.
+      const int a = 32 - call;
+      ExpectPixels(
+          target.get(),
+          [&](int x, int y) {
+            return In(x, y, 6, 5, 20, 12) ? ReferenceTransMix(Pic(x - 6, y - 5), Old(x, y), a) : Old(x, y);
+          },
+          "cross-fade frame");
+    }
+  }
+  for (int i = 0; i < 31; ++i) EXPECT_EQ(results[i], 1) << i;
+  EXPECT_EQ(results[31], 0);
+  ExpectPixels(
+      target.get(), [&](int x, int y) { return In(x, y, 6, 5, 20, 12) ? Pic(x - 6, y - 5) : Old(x, y); },
+      "cross-fade end");
+  EXPECT_EQ(f.m_nLevel, 32);
+}
+
+TEST_F(FaderTest, RollDownStretchesRowKOverTheRestOfTheRegion) {
+  auto target = OldTarget(40, 30);
+  auto picture = Picture(24, 20);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 8, 4, 24, 10, 2, 0);
+  for (int k : {0, 4, 8}) {
+    ASSERT_EQ(f.Draw(), 1) << k;
+    ExpectPixels(
+        target.get(),
+        [&](int x, int y) {
+          if (!In(x, y, 8, 4, 24, 10)) return Old(x, y);
+          const int row = y - 4;
+          return Pic(x - 8, row < k ? row : k);
+        },
+        "roll-down frame");
+  }
+  EXPECT_EQ(f.Draw(), 0);  // counter 12 > 10
+  ExpectPixels(
+      target.get(), [&](int x, int y) { return In(x, y, 8, 4, 24, 10) ? Pic(x - 8, y - 4) : Old(x, y); },
+      "roll-down end");
+}
+
+TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
+  auto target = OldTarget(40, 30);
+  tagRECT clip{2, 1, 38, 29};
+  target->SetClipper(clip);
+  auto picture = Picture(20, 12);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 6, 5, 20, 12, 3, 0);
+  auto expect = [&](int level) {
+    return [&, level](int x, int y) -> uint16_t {
+      if (!In(x, y, 2, 1, 36, 28)) return Old(x, y);
+      if (In(x, y, 6, 5, 20, 12)) return ReferenceTransMix(Pic(x - 6, y - 5), 0x7FFF, 32 - level);
+      return 0x7FFF;
+    };
+  };
+  ASSERT_EQ(f.Draw(), 1);
+  ExpectPixels(target.get(), expect(1), "white level 1");
+  for (int i = 2; i <= 32; ++i) ASSERT_EQ(f.Draw(), 1) << i;
+  ExpectPixels(target.get(), expect(32), "white level 32");
+  target->SetPixel(10, 10, 0x0001);
+  EXPECT_EQ(f.Draw(), 0);  // starts with counter 32: nothing drawn
+  EXPECT_EQ(target->GetPixel(10, 10).GetColor(), 0x0001);
+  EXPECT_EQ(target->GetPixel(3, 2).GetColor(), 0x7FFF);
+}
+
+TEST_F(FaderTest, HorizontalBlindsOpenWholeBandsOnlyAndTheRestComesAtTheEnd) {
+  auto target = OldTarget(64, 64);
+  auto picture = Picture(40, 50);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 8, 4, 40, 50, 4, 0);
+  for (int i = 0; i < 6; ++i) ASSERT_EQ(f.Draw(), 1);  // counters 0 to 5
+  auto open_rows = [&](int n) {
+    return [&, n](int x, int y) -> uint16_t {
+      const int row = y - 4;
+      const bool open = In(x, y, 8, 4, 40, 50) && row < 40 && row % 20 < n;
+      return open ? Pic(x - 8, row) : Old(x, y);
+    };
+  };
+  ExpectPixels(target.get(), open_rows(5), "blinds after 6 calls");
+  for (int i = 6; i <= 20; ++i) ASSERT_EQ(f.Draw(), 1) << i;
+  ExpectPixels(target.get(), open_rows(20), "blinds, two whole bands");  // rows 40-49 still old
+  EXPECT_EQ(f.Draw(), 0);                                               // counter 21
+  ExpectPixels(
+      target.get(), [&](int x, int y) { return In(x, y, 8, 4, 40, 50) ? Pic(x - 8, y - 4) : Old(x, y); },
+      "blinds end");
+}
+
+TEST_F(FaderTest, VerticalBlindsOpenColumnBands) {
+  auto target = OldTarget(64, 40);
+  auto picture = Picture(50, 30);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 3, 2, 50, 30, 5, 0);
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(f.Draw(), 1);  // counters 0 to 3
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) {
+        const int col = x - 3;
+        const bool open = In(x, y, 3, 2, 50, 30) && col < 40 && col % 20 < 3;
+        return open ? Pic(col, y - 2) : Old(x, y);
+      },
+      "vertical blinds after 4 calls");
+  int calls = 4;
+  while (f.Draw()) ++calls;
+  EXPECT_EQ(calls, 21);
+  ExpectPixels(
+      target.get(), [&](int x, int y) { return In(x, y, 3, 2, 50, 30) ? Pic(x - 3, y - 2) : Old(x, y); },
+      "vertical blinds end");
+}
+
+TEST_F(FaderTest, InterlacedSlideMovesEvenRowsFromTheLeftAndOddRowsFromTheRight) {
+  auto target = OldTarget(100, 12);
+  auto picture = Picture(40, 7);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 30, 2, 40, 7, 6, 0);
+  ASSERT_EQ(f.Draw(), 1);  // counter 20
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) -> uint16_t {
+        const int row = y - 2;
+        if (row < 0 || row >= 6) return Old(x, y);  // row 6 has no pair
+        const int dx = row % 2 == 0 ? 30 - 40 + 20 : 30 + 40 - 20;
+        const int col = x - dx;
+        return col >= 0 && col < 40 ? Pic(col, row) : Old(x, y);
+      },
+      "slide at 20");
+  EXPECT_EQ(f.Draw(), 1);  // counter 40, rows in place
+  EXPECT_EQ(f.Draw(), 0);  // counter 60 > 40
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) -> uint16_t {
+        if (In(x, y, 30, 2, 40, 7)) return Pic(x - 30, y - 2);
+        const int row = y - 2;
+        // Outside the region stays what the first and the last slide step
+        // left there (the last step draws before the end is tested): the
+        // rows 20 pixels left of the region and 20 right of it.
+        if (row >= 0 && row < 6) {
+          if (x >= 10 && x < 30) return Pic(x - 10, row);
+          if (x >= 70 && x < 90) return Pic(x - 50, row);
+        }
+        return Old(x, y);
+      },
+      "slide end");
+}
+
+TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) {
+  auto target = OldTarget(32, 30);
+  auto picture = Picture(9, 20);
+  tessera::SeedRandom(77);
+  Lcg lcg{77};
+  CFader f;
+  // At the top of the target: a column's block starts above the region
+  // and is clipped by the target, not by the region.
+  f.Initialize(picture.get(), target.get(), 4, 0, 9, 20, 7, 0);  // 4 columns, the 9th never drawn
+  ASSERT_EQ(f.Draw(), 1);
+  int drops[4];
+  for (int i = 0; i < 4; ++i) {
+    drops[i] = lcg.Next() % 8 + 6;
+    EXPECT_EQ(f.m_pDrops[i], drops[i]);
+  }
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) -> uint16_t {
+        const int col = x - 4;
+        if (col < 0 || col >= 8) return Old(x, y);
+        const int d = drops[col / 2];
+        const int row = y;  // target row; picture row shows row + 20 - d
+        if (row < 0 || row >= d) return Old(x, y);
+        return Pic(col, row + 20 - d);
+      },
+      "first drop");
+  int calls = 1;
+  while (f.Draw()) ++calls;
+  EXPECT_GE(calls, 2);
+  EXPECT_LE(calls, 4);
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); },
+      "columns down");
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(f.m_pDrops[i], 20);
+
+  // A region one pixel wide has no 2-pixel column: the end at once.
+  auto untouched = OldTarget(8, 8);
+  CFader narrow;
+  narrow.Initialize(picture.get(), untouched.get(), 0, 0, 1, 8, 7, 0);
+  EXPECT_EQ(narrow.Draw(), 0);
+  ExpectPixels(untouched.get(), Old, "narrow drop");
+}
+
+// The mosaic rule of the plain surface at the origin: whole n x n blocks,
+// each from its corner pixel unless that is the key colour.
+uint16_t MosaicPixel(const std::function<uint16_t(int, int)>& src, const std::function<uint16_t(int, int)>& under,
+                     int w, int h, int n, int x, int y) {
+  if (x >= w / n * n || y >= h / n * n) return under(x, y);
+  const uint16_t c = src(x / n * n, y / n * n);
+  return c == COLOR_KEY ? under(x, y) : c;
+}
+
+TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain) {
+  auto target = OldTarget(48, 32);
+  auto picture = Picture(48, 32);
+  picture->SetPixel(0, 0, COLOR_KEY);  // a keyed block corner keeps what is under it
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    auto before = tessera::test::Pixels(target.get());
+    auto under = [&](int x, int y) { return before[y * 48 + x]; };
+    CFader f;
+    f.Initialize(picture.get(), target.get(), 0, 0, 48, 32, 8, 0);
+    ASSERT_EQ(f.Draw(), 1);  // size 2 over the snapshot
+    ExpectPixels(
+        target.get(), [&](int x, int y) { return MosaicPixel(under, under, 48, 32, 2, x, y); }, "size 2");
+    int calls = 1;
+    while (f.m_nMosaicPhase == 0) {
+      ASSERT_EQ(f.Draw(), 1);
+      ++calls;
+    }
+    EXPECT_EQ(calls, 52);  // sizes 2 to 53
+    // Phase 1: sizes 51 down to 3, then 2 and 1 exactly.
+    while (f.m_nCounter > 3) ASSERT_EQ(f.Draw(), 1);
+    auto mid = tessera::test::Pixels(target.get());
+    ASSERT_EQ(f.Draw(), 1);  // size 2
+    ExpectPixels(
+        target.get(),
+        [&](int x, int y) {
+          return MosaicPixel([&](int u, int v) { return picture->GetPixel(u, v).GetColor(); },
+                             [&](int u, int v) { return mid[v * 48 + u]; }, 48, 32, 2, x, y);
+        },
+        "size 2 of the picture");
+    ASSERT_EQ(f.Draw(), 1);  // size 1: the picture itself but its key pixel
+    const uint16_t corner = target->GetPixel(0, 0).GetColor();
+    ExpectPixels(
+        target.get(), [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); }, "size 1");
+    EXPECT_EQ(f.Draw(), 1);  // size 0 draws nothing
+    EXPECT_EQ(f.Draw(), 0);
+  }
+}
+
+TEST_F(FaderTest, CountersSurviveInitializeSoAFaderRunsOneTransition) {
+  auto target = OldTarget(20, 20);
+  auto picture = Picture(20, 20);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 0, 0, 20, 10, 2, 0);
+  int calls = 1;
+  while (f.Draw()) ++calls;
+  EXPECT_EQ(calls, 4);  // counters 0, 4, 8, then 12 > 10
+  auto fresh = OldTarget(20, 20);
+  f.Initialize(picture.get(), fresh.get(), 0, 0, 20, 10, 2, 0);
+  EXPECT_EQ(f.Draw(), 0);  // counter still 12: straight to the full picture
+  ExpectPixels(fresh.get(), [&](int x, int y) { return y < 10 ? Pic(x, y) : Old(x, y); }, "second run");
+}
+
+TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
+  auto target = OldTarget(16, 16);
+  auto picture = Picture(16, 16);
+  for (int effect : {0, 9, 11, 19, 24, -1, 1000}) {
+    CFader f;
+    f.Initialize(picture.get(), target.get(), 0, 0, 16, 16, effect, 5);
+    EXPECT_EQ(f.Draw(), 0) << effect;
+  }
+  for (int effect : {1, 2, 3, 4, 5, 6, 7, 8, 10, 20, 21, 22, 23}) {
+    CFader no_picture, no_target, empty;
+    no_picture.Initialize(nullptr, target.get(), 0, 0, 16, 16, effect, 5);
+    no_target.Initialize(picture.get(), nullptr, 0, 0, 16, 16, effect, 5);
+    EXPECT_EQ(no_picture.Draw(), 0) << effect;
+    EXPECT_EQ(no_target.Draw(), 0) << effect;
+    if (effect <= 8) {
+      empty.Initialize(picture.get(), target.get(), 0, 0, -4, 16, effect, 0);
+      EXPECT_EQ(empty.Draw(), 0) << effect;
+      EXPECT_EQ(empty.m_pSnapshot, nullptr);
+      EXPECT_EQ(empty.m_pDrops, nullptr);
+    }
+  }
+  auto zero = MakeDib(0, 0);
+  CFader no_pixels;
+  no_pixels.Initialize(zero.get(), target.get(), 0, 0, 16, 16, 10, 5);
+  EXPECT_EQ(no_pixels.Draw(), 0);
+  ExpectPixels(target.get(), Old, "nothing drawn");
+
+  CFader f;
+  EXPECT_EQ(f.Draw(), 0);  // never initialised
+  f.Initialize(picture.get(), target.get(), 0, 0, 16, 16, 10, -250);
+  EXPECT_EQ(f.m_nCount, 100);
+  f.Initialize(picture.get(), target.get(), 0, 0, 16, 16, 10, INT_MIN);
+  EXPECT_EQ(f.m_nCount, 100);
+  f.Initialize(picture.get(), target.get(), 0, 0, 16, 16, 10, -7);
+  EXPECT_EQ(f.m_nCount, 7);
+  char seven[] = "abcdefg", nine[] = "abcdefghi";
+  EXPECT_FALSE(f.LoadParticle(seven));
+  EXPECT_FALSE(f.LoadParticle(nine));
+  EXPECT_FALSE(f.LoadParticle(nullptr));
+  EXPECT_EQ(f.m_nParticleSets, 0);
+}
+
+// Particle images from a real pack resource.
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+
+std::string PackImage(SURFACE* s) {
+  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(s));
+  return Le16(s->GetWidth()) + Le16(s->GetHeight()) + std::string(stream.begin(), stream.end());
+}
+
+// Each frame image is 2 x 2 of one colour: 0x0100 * (set + 1) + frame.
+uint16_t FlakeColour(int set, int frame) { return static_cast<uint16_t>(0x0100 * (set + 1) + frame); }
+
+class FaderParticleTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    std::filesystem::create_directories(dir.File("game"));
+    std::filesystem::create_directories(dir.File("data"));
+    const std::string root = dir.path() + "\\";
+    const std::string game = dir.path() + "\\game\\game.mdb";
+    ASSERT_TRUE(tessera::CreateDataBaseFile(game));
+    ASSERT_TRUE(tessera::CreateDataBaseFile(root + "data\\Pack.mdb"));
+    WriteFile(dir.File("game/a.pak"), "");
+    res = std::make_unique<CRes>(game.c_str(), root.c_str());
+    ASSERT_EQ(AfxCreateViewManager(64, 64, nullptr), 1);
+    AfxGetViewManager()->Initialize(res.get());
+    // Set 0 complete, set 1 missing, set 2 with frame 0 only; set 3 frame 0
+    // as a layered image (the second style tried).
+    for (int set : {0, 2})
+      for (int frame = 0; frame < (set == 0 ? 5 : 1); ++frame) {
+        auto img = MakeDib(2, 2, FlakeColour(set, frame));
+        Add("snowflak" + std::to_string(set) + std::to_string(frame), PackImage(img.get()));
+      }
+    const uint32_t argb[4] = {0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030};
+    const std::vector<uint8_t> psd = tessera::EncodePsdImage(2, 2, argb, false);
+    Add("snowflak30", std::string(psd.begin(), psd.end()));
+  }
+  void TearDown() override {
+    AfxFreeEngine();
+    res.reset();
+    EngineTest::TearDown();
+  }
+  void Add(const std::string& id, const std::string& bytes) {
+    ASSERT_TRUE(res->AddDataToPack(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())),
+                                   static_cast<long>(bytes.size()), id.c_str(), "\\a.pak", nullptr));
+  }
+
+  TempDir dir;
+  std::unique_ptr<CRes> res;
+};
+
+// Exposes the protected particle drawing.
+struct OpenFader : CFader {
+  using CFader::DrawPraticle;
+};
+
+TEST_F(FaderParticleTest, LoadParticleCountsSetsWhoseFirstFrameLoaded) {
+  OpenFader f;
+  char name[] = "snowflak";
+  ASSERT_TRUE(f.LoadParticle(name));
+  EXPECT_EQ(f.m_nParticleSets, 3);  // sets 0, 2 and 3
+  for (int frame = 0; frame < 5; ++frame) {
+    ASSERT_NE(f.m_pParticle[0][frame], nullptr);
+    EXPECT_EQ(f.m_pParticle[0][frame]->GetPixel(1, 1).GetColor(), FlakeColour(0, frame));
+    EXPECT_EQ(f.m_pParticle[1][frame], nullptr);
+  }
+  EXPECT_NE(f.m_pParticle[2][0], nullptr);
+  EXPECT_EQ(f.m_pParticle[2][1], nullptr);
+  ASSERT_NE(f.m_pParticle[3][0], nullptr);
+  EXPECT_EQ(f.m_pParticle[3][0]->GetStyle(), SS_ALPHA);
+  char other[] = "nothing!";
+  EXPECT_TRUE(f.LoadParticle(other));  // loads nothing, replaces everything
+  EXPECT_EQ(f.m_nParticleSets, 0);
+  EXPECT_EQ(f.m_pParticle[0][0], nullptr);
+
+  // Drawing: plain from life 30, translucent below, nothing out of range.
+  ASSERT_TRUE(f.LoadParticle(name));
+  auto target = OldTarget(8, 8);
+  f.DrawPraticle(target.get(), 1, 1, 0, 2, 30);
+  EXPECT_EQ(target->GetPixel(2, 2).GetColor(), FlakeColour(0, 2));
+  f.DrawPraticle(target.get(), 5, 5, 0, 4, 29);
+  EXPECT_EQ(target->GetPixel(5, 5).GetColor(), ReferenceTransMix(FlakeColour(0, 4), Old(5, 5), 3));
+  for (auto [set, frame] : {std::pair{4, 0}, {-1, 0}, {0, 5}, {0, -1}, {1, 0}, {2, 1}})
+    f.DrawPraticle(target.get(), 3, 0, set, frame, 32);
+  for (int x = 3; x < 5; ++x) EXPECT_EQ(target->GetPixel(x, 0).GetColor(), Old(x, 0));
+}
+
+// Finds a seed whose first value has rand() % 40 == 0, so that the first
+// dead flake is born on the first call.
+uint32_t BirthSeed() {
+  for (uint32_t s = 1;; ++s) {
+    Lcg l{s};
+    if (l.Next() % 40 == 0) return s;
+  }
+}
+
+TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife) {
+  OpenFader f;
+  char name[] = "snowflak";
+  ASSERT_TRUE(f.LoadParticle(name));
+  auto target = OldTarget(64, 48);
+  auto picture = Picture(60, 45);  // W and H bound the particles
+  const uint32_t seed = BirthSeed();
+  tessera::SeedRandom(seed);
+  Lcg lcg{seed};
+  f.Initialize(picture.get(), target.get(), 0, 0, 10, 10, 10, 1);
+  ASSERT_EQ(f.Draw(), 1);
+  ExpectPixels(target.get(), Old, "birth draws nothing");
+  lcg.Next();  // the birth chance
+  const tessera::FaderParticle& p = tessera::FaderPool(10)->particles[0];
+  EXPECT_EQ(p.alive, 1);
+  EXPECT_EQ(p.y, 0.0f);
+  EXPECT_EQ(p.x, static_cast<float>(lcg.Next() % 60));
+  EXPECT_EQ(p.vx, 0.0f);
+  const int vy = (lcg.Next() % 20 + 10) / 6;
+  EXPECT_EQ(p.vy, static_cast<float>(vy));
+  const int life = lcg.Next() % 26 + 6;
+  EXPECT_EQ(p.life, life);
+  int frame = lcg.Next() % 5;
+  EXPECT_EQ(p.frame, frame);
+  const int set = lcg.Next() % 3;
+  EXPECT_EQ(p.set, set);
+  EXPECT_EQ(tessera::FaderPool(10)->particles[1].alive, 0);  // only `count` records
+
+  // Second call: fall, sway, animate, draw.
+  float fvy = p.vy, fx = p.x;
+  fvy += (lcg.Next() % 30 - 10) * 0.0001;
+  if (fvy < 0) fvy = -fvy;
+  const float fy = 0.0f + fvy;
+  const int num = lcg.Next() % 20 - 10, den = lcg.Next() % 100 + 10;
+  const float fvx = static_cast<float>(num / den);
+  fx += fvx;
+  const int r = lcg.Next() % 5 + 1;
+  if (0 % r == 0) frame = (frame + 1) % 5;  // counter 0 divides by any r
+  ASSERT_EQ(f.Draw(), 1);
+  EXPECT_EQ(p.y, fy);
+  EXPECT_EQ(p.x, fx);
+  EXPECT_EQ(p.frame, frame);
+  EXPECT_EQ(tessera::FaderPool(10)->calls, 1u);
+  const int px = static_cast<int>(fx), py = static_cast<int>(fy);
+  if (set == 0) {
+    const uint16_t c = FlakeColour(0, frame);
+    const uint16_t want = life >= 30 ? c : ReferenceTransMix(c, Old(px, py), 32 - life);
+    EXPECT_EQ(target->GetPixel(px, py).GetColor(), want);
+  }
+  // Nothing else was drawn.
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) { return x >= px && x < px + 2 && y >= py && y < py + 2 ? target->GetPixel(x, y).GetColor() : Old(x, y); },
+      "one flake");
+}
+
+TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesArea) {
+  CFader f;
+  auto target = OldTarget(40, 30);
+  auto picture = Picture(40, 30);
+  tessera::SeedRandom(5);
+  Lcg lcg{5};
+  f.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 2);
+  ASSERT_EQ(f.Draw(), 1);
+  const tessera::FaderParticle* ps = tessera::FaderPool(21)->particles;
+  for (int i = 0; i < 2; ++i) {
+    // No set loaded: no random number for the set.
+    const int y = lcg.Next() % 30, x = lcg.Next() % 40;
+    const int vx = (lcg.Next() % 20 - 10) / 6, vy = (lcg.Next() % 20 - 10) / 6;
+    const int life = lcg.Next() % 26 + 6, frame = lcg.Next() % 5;
+    (void)y, (void)x, (void)vx, (void)vy, (void)frame;
+    EXPECT_EQ(ps[i].life, life) << i;
+    EXPECT_EQ(ps[i].set, 0);
+  }
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_GE(ps[i].x, 0.0f);
+    EXPECT_LE(ps[i].x, 40.0f);
+    EXPECT_GE(ps[i].y, 0.0f);
+    EXPECT_LE(ps[i].y, 30.0f);
+  }
+  EXPECT_EQ(tessera::FaderPool(21)->calls, 2u);
+  // Many frames later every particle is still inside, never ending.
+  for (int i = 0; i < 500; ++i) ASSERT_EQ(f.Draw(), 1);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_GE(ps[i].x, 0.0f);
+    EXPECT_LE(ps[i].x, 40.0f);
+    EXPECT_LT(std::abs(ps[i].vx), 6.0f);
+  }
+  // A second fader continues the same particles: no new placement.
+  const float x0 = ps[0].x;
+  Lcg probe{0};
+  (void)probe;
+  CFader g;
+  g.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 2);
+  ASSERT_EQ(g.Draw(), 1);
+  EXPECT_NE(ps[0].life, 0);
+  (void)x0;
+}
+
+TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPlainly) {
+  OpenFader f;
+  char name[] = "snowflak";
+  ASSERT_TRUE(f.LoadParticle(name));
+  auto target = OldTarget(64, 64);
+  auto picture = Picture(60, 50);
+  tessera::SeedRandom(11);
+  Lcg lcg{11};
+  f.Initialize(picture.get(), target.get(), 0, 0, 60, 50, 22, 1);
+  ASSERT_EQ(f.Draw(), 1);
+  const tessera::FaderParticle& p = tessera::FaderPool(23)->particles[0];
+  // Placement.
+  float y = static_cast<float>(lcg.Next() % 50);
+  float vx = static_cast<float>((lcg.Next() % 40) / 6);
+  float vy = static_cast<float>((lcg.Next() % 20 - 10) / 6);
+  int frame = lcg.Next() % 5;
+  const int set = lcg.Next() % 3;
+  EXPECT_EQ(p.set, set);
+  // The first step.
+  {
+    const int n = lcg.Next() % 40 - 20, d = lcg.Next() % 10000 + 100;
+    vy += n / d;
+  }
+  y += vy;
+  {
+    const int n = lcg.Next() % 40 - 20, d = lcg.Next() % 100 + 10;
+    vx += n / d;
+  }
+  vx = std::abs(vx);
+  float x = 0.0f + vx;
+  if (lcg.Next() % 121 == 0) vy = -vy;
+  if (std::abs(vx) >= 6) vx = 0;
+  if (std::abs(vy) >= 6) vy = 0;
+  const int r = lcg.Next() % 2 + 1;
+  if (0 % r == 0) frame = (frame + 1) % 5;
+  if (y > 360 || y < 0) vy = -vy;
+  EXPECT_EQ(p.x, x);
+  EXPECT_EQ(p.y, y);
+  EXPECT_EQ(p.vx, vx);
+  EXPECT_EQ(p.vy, vy);
+  EXPECT_EQ(p.frame, frame);
+  EXPECT_EQ(p.life, 0);  // never set, yet drawn plainly
+  if (set == 0) {
+    EXPECT_EQ(target->GetPixel(static_cast<int>(x), static_cast<int>(y)).GetColor(), FlakeColour(0, frame));
+  }
+
+  // Effect 23 goes on with the same record, moving it to the left.
+  CFader g;
+  g.Initialize(picture.get(), target.get(), 0, 0, 60, 50, 23, 1);
+  const float before = p.x;
+  ASSERT_EQ(g.Draw(), 1);
+  EXPECT_LE(p.x, before);
+  EXPECT_EQ(tessera::FaderPool(22), tessera::FaderPool(23));
+}
+
+TEST_F(FaderParticleTest, GentleFlakesOfEffect20UseTheirOwnPool) {
+  CFader f;
+  auto target = OldTarget(32, 32);
+  auto picture = Picture(32, 32);
+  const uint32_t seed = BirthSeed();
+  tessera::SeedRandom(seed);
+  f.Initialize(picture.get(), target.get(), 0, 0, 32, 32, 20, 3);
+  ASSERT_EQ(f.Draw(), 1);
+  EXPECT_EQ(tessera::FaderPool(20)->particles[0].alive, 1);
+  EXPECT_EQ(tessera::FaderPool(10)->particles[0].alive, 0);
+  // Sideways sway below one ten-thousandth per step: after many frames vx
+  // stays tiny, where effect 10's integer sway can reach whole pixels.
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(f.Draw(), 1);
+  for (int i = 0; i < 3; ++i) EXPECT_LT(std::abs(tessera::FaderPool(20)->particles[i].vx), 0.03f);
+}
+
+}  // namespace
