@@ -67,6 +67,66 @@ int RandomQuotient(int span, int range, int base) {
   return numerator / denominator;
 }
 
+// Particle image [set][frame] at (x, y): plain from life 30, translucent
+// with level = life below; nothing out of range or without the image.
+void DrawParticleImage(SURFACE* const (&images)[4][5], SURFACE* target, int x, int y, int set, int frame,
+                       int life) {
+  if (set < 0 || set > 3 || frame < 0 || frame > 4) return;
+  SURFACE* image = images[set][frame];
+  if (!image || !target) return;
+  if (life >= 30) {
+    image->Blit(target, x, y);
+    return;
+  }
+  DRAW_FX fx;
+  fx.kind = FX_TRANS;
+  fx.level = life;
+  image->Blit(target, x, y, fx);
+}
+
+// Falling flakes (effects 10 and 20, which differ only in how much the
+// flakes sway): a live flake falls, sways and animates, and below the top
+// two thirds may die; a dead one fades out by its life, then waits to be
+// born again at the top.
+int FallingFlakes(SURFACE* picture, SURFACE* target, SURFACE* const (&images)[4][5], int sets, int count,
+                  tessera::FaderParticlePool& pool, bool gentle_sway) {
+  int w, h;
+  if (!ParticleArea(picture, target, &w, &h)) return 0;
+  auto draw = [&](const tessera::FaderParticle& p) {
+    DrawParticleImage(images, target, ToPixel(p.x), ToPixel(p.y), p.set, p.frame, p.life);
+  };
+  for (int i = 0; i < count; ++i) {
+    tessera::FaderParticle& p = pool.particles[i];
+    if (p.alive) {
+      p.vy += (R() % 30 - 10) * 0.0001;
+      if (p.vy < 0) p.vy = -p.vy;
+      p.y += p.vy;
+      if (gentle_sway)
+        p.vx += (R() % 20 - 10) * 0.0001;
+      else
+        p.vx += RandomQuotient(20, 100, 10);
+      p.x += p.vx;
+      StepFrame(p, pool.calls, R() % 5 + 1);
+      draw(p);
+      if (p.y > h - h / 3 && R() % 26 == 0) p.alive = 0;
+    } else if (p.life > 0) {
+      draw(p);
+      p.life -= R() % 4;
+      if (p.life < 0) p.life = 0;
+    } else if (R() % 40 == 0) {
+      p.y = 0;
+      p.x = static_cast<float>(R() % w);
+      p.vx = 0;
+      p.vy = static_cast<float>((R() % 20 + 10) / 6);
+      p.alive = 1;
+      p.life = R() % 26 + 6;
+      p.frame = R() % 5;
+      p.set = RandomSet(sets);
+    }
+  }
+  return 1;
+}
+
 }  // namespace
 
 namespace tessera {
@@ -108,79 +168,17 @@ bool CFader::LoadParticle(char* name) {
 }
 
 void CFader::DrawPraticle(SURFACE* target, int x, int y, int set, int frame, int life) {
-  if (set < 0 || set > 3 || frame < 0 || frame > 4) return;
-  SURFACE* image = m_pParticle[set][frame];
-  if (!image || !target) return;
-  if (life >= 30) {
-    image->Blit(target, x, y);
-    return;
-  }
-  DRAW_FX fx;
-  fx.kind = FX_TRANS;
-  fx.level = life;
-  image->Blit(target, x, y, fx);
+  DrawParticleImage(m_pParticle, target, x, y, set, frame, life);
 }
-
-// Falling flakes (effects 10 and 20, which differ only in how much the
-// flakes sway): a live flake falls, sways and animates, and below the top
-// two thirds may die; a dead one fades out by its life, then waits to be
-// born again at the top.
-namespace {
-
-template <typename Draw>
-void FallingFlakes(tessera::FaderParticlePool& pool, int count, int w, int h, int sets, bool gentle_sway,
-                   Draw draw) {
-  for (int i = 0; i < count; ++i) {
-    tessera::FaderParticle& p = pool.particles[i];
-    if (p.alive) {
-      p.vy += (R() % 30 - 10) * 0.0001;
-      if (p.vy < 0) p.vy = -p.vy;
-      p.y += p.vy;
-      if (gentle_sway)
-        p.vx += (R() % 20 - 10) * 0.0001;
-      else
-        p.vx += RandomQuotient(20, 100, 10);
-      p.x += p.vx;
-      StepFrame(p, pool.calls, R() % 5 + 1);
-      draw(p);
-      if (p.y > h - h / 3 && R() % 26 == 0) p.alive = 0;
-    } else if (p.life > 0) {
-      draw(p);
-      p.life -= R() % 4;
-      if (p.life < 0) p.life = 0;
-    } else if (R() % 40 == 0) {
-      p.y = 0;
-      p.x = static_cast<float>(R() % w);
-      p.vx = 0;
-      p.vy = static_cast<float>((R() % 20 + 10) / 6);
-      p.alive = 1;
-      p.life = R() % 26 + 6;
-      p.frame = R() % 5;
-      p.set = RandomSet(sets);
-    }
-  }
-}
-
-}  // namespace
 
 int CFader::Fader10() {
-  int w, h;
-  if (!ParticleArea(m_pPicture, m_pTarget, &w, &h)) return 0;
-  FallingFlakes(*tessera::FaderPool(10), m_nCount, w, h, m_nParticleSets, false,
-                [this](const tessera::FaderParticle& p) {
-                  DrawPraticle(m_pTarget, ToPixel(p.x), ToPixel(p.y), p.set, p.frame, p.life);
-                });
-  return 1;
+  return FallingFlakes(m_pPicture, m_pTarget, m_pParticle, m_nParticleSets, m_nCount, *tessera::FaderPool(10),
+                       false);
 }
 
 int CFader::Fader20() {
-  int w, h;
-  if (!ParticleArea(m_pPicture, m_pTarget, &w, &h)) return 0;
-  FallingFlakes(*tessera::FaderPool(20), m_nCount, w, h, m_nParticleSets, true,
-                [this](const tessera::FaderParticle& p) {
-                  DrawPraticle(m_pTarget, ToPixel(p.x), ToPixel(p.y), p.set, p.frame, p.life);
-                });
-  return 1;
+  return FallingFlakes(m_pPicture, m_pTarget, m_pParticle, m_nParticleSets, m_nCount, *tessera::FaderPool(20),
+                       true);
 }
 
 // Wandering: particles scattered over the picture's area drift with
