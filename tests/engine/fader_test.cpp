@@ -15,6 +15,7 @@
 #include "engine/psd_encode.h"
 #include "engine/view_manage.h"
 #include "pack/res.h"
+#include "platform/headless/headless_message_sink.h"
 #include "platform/random.h"
 #include "public/engine.h"
 #include "support/surface_helpers.h"
@@ -372,6 +373,11 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
   EXPECT_FALSE(f.LoadParticle(nine));
   EXPECT_FALSE(f.LoadParticle(nullptr));
   EXPECT_EQ(f.m_nParticleSets, 0);
+  // Without a display manager a well-formed name loads nothing, quietly.
+  char eight[] = "abcdefgh";
+  EXPECT_TRUE(f.LoadParticle(eight));
+  EXPECT_EQ(f.m_nParticleSets, 0);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 
 // Particle images from a real pack resource.
