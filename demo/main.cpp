@@ -9,7 +9,8 @@
 // (default 90) on the headless services.  --screenshot saves the last
 // frame as PNG.  --script drives it with scripted clicks; each click, like a
 // mouse click in the window, plays the click sound and leaves a ripple.
-// The log lists the run's events, sounds and music commands.
+// The log lists the run's events, sounds and music commands.  The scene
+// fades in from black over its first 32 frames (a cross-fade).
 #include <SDL.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 
 #include "demo/demo_script.h"
 #include "demo/village_scene.h"
+#include "engine/fader.h"
 #include "engine/view_manage.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/mci.h"
@@ -140,6 +142,17 @@ int main(int argc, char** argv) {
       const bool played = sounds && sounds->Load(click.c_str()) && sounds->Play(0, 0, 0);
       log << "frame " << tick << " click " << x << " " << y << (played ? " sound" : " silent") << "\n";
     };
+    // The fade-in: the scene is drawn off screen and cross-faded over a
+    // black frame until the fader reports its end.
+    DIBSURFACE* frame = vm->GetRenderSurface();
+    DRAW_FX black;
+    black.kind = FX_FILL;
+    black.colour = 0;
+    frame->Blit(frame, 0, 0, black);
+    SURFACE* offscreen = vm->CreateSurface(800, 600, SS_DIB);
+    CFader fade_in;
+    fade_in.Initialize(offscreen, frame, 0, 0, 800, 600, 1, 0);
+    bool fading = true;
     int tick = 0;
     for (bool running = status == 0; running; ++tick) {
       for (const demo::ScriptEvent& e : script) {
@@ -156,12 +169,18 @@ int main(int argc, char** argv) {
         while (tessera::DispatchPostedMessage()) {
         }
       }
-      scene.Draw(vm->GetRenderSurface(), tick);
+      if (fading) {
+        scene.Draw(static_cast<DIBSURFACE*>(offscreen), tick);
+        fading = fade_in.Draw() != 0;
+      } else {
+        scene.Draw(frame, tick);
+      }
       vm->UpdateScreen();
       if (o.frames > 0 && tick + 1 >= o.frames) running = false;
       if (windowed && running) SDL_Delay(33);
     }
     log << "frames " << tick << "\n";
+    vm->DeleteSurface(offscreen);
     if (!o.screenshot.empty() && status == 0) {
       EnsureParent(o.screenshot);
       if (tessera::GetPresenter().SaveFramePng(o.screenshot)) {
