@@ -2,16 +2,13 @@
 // kind, the end of each transition, the particle rules against the engine's
 // generator, particle images from a real resource pack, bad arguments.
 #include <climits>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "database/schema.h"
 #include "engine/fader.h"
 #include "engine/fader_particles.h"
-#include "engine/packed_stream.h"
 #include "engine/psd_encode.h"
 #include "engine/view_manage.h"
 #include "pack/res.h"
@@ -20,6 +17,7 @@
 #include "public/engine.h"
 #include "support/surface_helpers.h"
 #include "support/test_support.h"
+#include "test_pack.h"
 
 namespace {
 
@@ -27,7 +25,6 @@ using tessera::test::EngineTest;
 using tessera::test::MakeDib;
 using tessera::test::ReferenceTransMix;
 using tessera::test::TempDir;
-using tessera::test::WriteFile;
 
 // The engine generator's formula, stepped by hand to predict the particles.
 struct Lcg {
@@ -380,14 +377,6 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 
-// Particle images from a real pack resource.
-std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-
-std::string PackImage(SURFACE* s) {
-  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(s));
-  return Le16(s->GetWidth()) + Le16(s->GetHeight()) + std::string(stream.begin(), stream.end());
-}
-
 // Each frame image is 2 x 2 of one colour: 0x0100 * (set + 1) + frame.
 uint16_t FlakeColour(int set, int frame) { return static_cast<uint16_t>(0x0100 * (set + 1) + frame); }
 
@@ -395,14 +384,8 @@ class FaderParticleTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    std::filesystem::create_directories(dir.File("game"));
-    std::filesystem::create_directories(dir.File("data"));
-    const std::string root = dir.path() + "\\";
-    const std::string game = dir.path() + "\\game\\game.mdb";
-    ASSERT_TRUE(tessera::CreateDataBaseFile(game));
-    ASSERT_TRUE(tessera::CreateDataBaseFile(root + "data\\Pack.mdb"));
-    WriteFile(dir.File("game/a.pak"), "");
-    res = std::make_unique<CRes>(game.c_str(), root.c_str());
+    tessera::test::MakeTestPack(dir, &res);
+    ASSERT_TRUE(res);
     ASSERT_EQ(AfxCreateViewManager(64, 64, nullptr), 1);
     AfxGetViewManager()->Initialize(res.get());
     // Set 0 complete, set 1 missing, set 2 with frame 0 only; set 3 frame 0
@@ -410,7 +393,7 @@ class FaderParticleTest : public EngineTest {
     for (int set : {0, 2})
       for (int frame = 0; frame < (set == 0 ? 5 : 1); ++frame) {
         auto img = MakeDib(2, 2, FlakeColour(set, frame));
-        Add("snowflak" + std::to_string(set) + std::to_string(frame), PackImage(img.get()));
+        Add("snowflak" + std::to_string(set) + std::to_string(frame), tessera::test::PackImage(img.get()));
       }
     const uint32_t argb[4] = {0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030};
     const std::vector<uint8_t> psd = tessera::EncodePsdImage(2, 2, argb, false);
@@ -421,10 +404,7 @@ class FaderParticleTest : public EngineTest {
     res.reset();
     EngineTest::TearDown();
   }
-  void Add(const std::string& id, const std::string& bytes) {
-    ASSERT_TRUE(res->AddDataToPack(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())),
-                                   static_cast<long>(bytes.size()), id.c_str(), "\\a.pak", nullptr));
-  }
+  void Add(const std::string& id, const std::string& bytes) { tessera::test::AddToPack(res.get(), id, bytes); }
 
   TempDir dir;
   std::unique_ptr<CRes> res;

@@ -17,34 +17,25 @@
 #include "pack/res.h"
 #include "public/engine.h"
 #include "support/test_support.h"
-#include "support/test_support.h"
+#include "test_pack.h"
 
 namespace {
 
+using tessera::test::AddToPack;
 using tessera::test::EngineTest;
+using tessera::test::Le16;
+using tessera::test::MakeTestPack;
+using tessera::test::PackImage;
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-
-// A pack image record of a plain surface.
-std::string PackImage(SURFACE* s) {
-  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(s));
-  return Le16(s->GetWidth()) + Le16(s->GetHeight()) + std::string(stream.begin(), stream.end());
-}
 
 class PackImagesTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    std::filesystem::create_directories(dir.File("game"));
-    std::filesystem::create_directories(dir.File("data"));
-    const std::string root = dir.path() + "\\";
-    const std::string game = dir.path() + "\\game\\game.mdb";
-    ASSERT_TRUE(tessera::CreateDataBaseFile(game));
-    ASSERT_TRUE(tessera::CreateDataBaseFile(root + "data\\Pack.mdb"));
-    WriteFile(dir.File("game/a.pak"), "");
-    res = std::make_unique<CRes>(game.c_str(), root.c_str());
+    MakeTestPack(dir, &res);
+    ASSERT_TRUE(res);
     ASSERT_EQ(AfxCreateViewManager(64, 64, nullptr), 1);
     vm = AfxGetViewManager();
     vm->Initialize(res.get());  // the manager keeps this pack
@@ -61,10 +52,7 @@ class PackImagesTest : public EngineTest {
     res.reset();
     EngineTest::TearDown();
   }
-  void Add(const char* id, const std::string& bytes) {
-    ASSERT_TRUE(res->AddDataToPack(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())),
-                                   static_cast<long>(bytes.size()), id, "\\a.pak", nullptr));
-  }
+  void Add(const char* id, const std::string& bytes) { AddToPack(res.get(), id, bytes); }
   SURFACE* Load(const char* id, SURFACE_STYLE style) {
     std::string copy = id;
     return vm->CreateSurface(copy.data(), style, false, false);
