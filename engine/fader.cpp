@@ -88,10 +88,15 @@ void CFader::Initialize(SURFACE* picture, SURFACE* target, int x, int y, int wid
   const bool region = width >= 1 && height >= 1;
   if ((effect == 1 || effect == 8) && region && target) {
     m_pSnapshot = NewPlainSurface(width, height);
-    // Only what the target really holds is copied: the snapshot's own clip
-    // rectangle is its whole self, and the part copy stops at the target's
-    // edges, so a region reaching past the target leaves those snapshot
-    // pixels as the new surface had them.
+    // The part copy stops at the target's edges, so a region reaching past
+    // the target copies only what the target holds; the rest of the
+    // snapshot is the key colour (never garbage), which the mosaic leaves
+    // alone and which the cross-fade puts back only outside the target,
+    // where the copy is clipped away.
+    DRAW_FX key;
+    key.kind = FX_FILL;
+    key.colour = COLOR_KEY;
+    m_pSnapshot->Blit(m_pSnapshot, 0, 0, key);
     target->Blit(m_pSnapshot, x, y, 0, 0, width, height);
   }
   if (effect == 7 && width >= 2) m_pDrops = new int[width / 2]();

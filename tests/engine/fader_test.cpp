@@ -316,6 +316,30 @@ TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain
   }
 }
 
+TEST_F(FaderTest, SnapshotOfARegionPastTheTargetHoldsTheKeyColourThere) {
+  auto target = OldTarget(10, 8);
+  auto picture = Picture(10, 8);
+  CFader f;
+  f.Initialize(picture.get(), target.get(), 6, -2, 8, 6, 8, 0);
+  ASSERT_NE(f.m_pSnapshot, nullptr);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const bool inside = x + 6 < 10 && y - 2 >= 0;
+      EXPECT_EQ(f.m_pSnapshot->GetPixel(x, y).GetColor(), inside ? Old(x + 6, y - 2) : COLOR_KEY) << x << "," << y;
+    }
+  // The first mosaic frame (size 2) fills only blocks with a real corner.
+  ASSERT_EQ(f.Draw(), 1);
+  ExpectPixels(
+      target.get(),
+      [&](int x, int y) -> uint16_t {
+        if (x >= 8 || y >= 6) return Old(x, y);  // past the snapshot's whole blocks
+        const int cx = x / 2 * 2, cy = y / 2 * 2;
+        const bool real = cx + 6 < 10 && cy - 2 >= 0;
+        return real ? Old(cx + 6, cy - 2) : Old(x, y);
+      },
+      "mosaic of a clipped snapshot");
+}
+
 TEST_F(FaderTest, CountersSurviveInitializeSoAFaderRunsOneTransition) {
   auto target = OldTarget(20, 20);
   auto picture = Picture(20, 20);
