@@ -40,13 +40,19 @@ void CChainManager::DeleteAll() {
 
 void CChainManager::ShowAll(SURFACE* target) {
   for (QAreaChain* chain : m_pChain) chain->ShowAreas(target);
-  AfxGetMouse()->SetTip(NeedTip());
+  // The game creates the cursor before the first frame; without one there
+  // is no tip to switch.
+  if (QMouse* mouse = AfxGetMouse()) mouse->SetTip(NeedTip());
 }
 
 bool CChainManager::NeedTip() { return tessera::NowMs() - m_dwLastRefresh > 400; }
 
 bool CChainManager::RefreshAreaChain(QAreaChain* chain) {
-  const tagPOINT pt = AfxGetMouse() ? AfxGetMouse()->m_ptMouse : tagPOINT{0, 0};
+  // Without a cursor there is no mouse position: treated like a position
+  // off the screen, nothing changes.
+  QMouse* mouse = AfxGetMouse();
+  if (!mouse) return true;
+  const tagPOINT pt = mouse->m_ptMouse;
   // A position equal to the screen's width or height still counts as inside.
   if (pt.x < 0 || pt.x > AfxGetScreenWidth() || pt.y < 0 || pt.y > AfxGetScreenHeight()) return true;
   QArea* found = chain->Search(pt.x, pt.y);

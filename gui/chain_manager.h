@@ -52,7 +52,8 @@ class CChainManager {
   // flag to NeedTip().  The mouse cursor must exist.
   void ShowAll(SURFACE* target);
   // Hit test at the mouse cursor's position from layer 2 down, with
-  // mouse-out and mouse-in callbacks; restarts the tip delay.
+  // mouse-out and mouse-in callbacks; restarts the tip delay.  A position
+  // off the screen (or no cursor at all) changes nothing else.
   void RefreshAll();
   // More than 400 ms since the last refresh.
   bool NeedTip();
