@@ -27,6 +27,10 @@ int32_t NextCursorFrame(int32_t frame, unsigned short key) {
       return frame;
   }
 }
+
+tagPOINT TipBoxPosition(int x, int y) {
+  return tagPOINT{x >= 400 ? x - 120 : x, y >= 500 ? y - 20 : y};
+}
 }  // namespace tessera
 
 QMouse::QMouse()
@@ -121,8 +125,9 @@ void QMouse::Show() {
 void QMouse::Draw() {
   SURFACE* frame = AfxGetViewManager()->GetRenderSurface();
   const int x = m_ptMouse.x, y = m_ptMouse.y;
-  // The tip box (a dialog of 120 x 40 beside the cursor) is drawn here
-  // once the dialog class exists; until then m_pTipDialog stays null.
+  // The tip box (a dialog of 120 x 40 at TipBoxPosition, showing
+  // g_szTipText when m_bTip is set) is drawn here once the dialog class
+  // exists; until then m_pTipDialog stays null.
   DRAW_FX fx;
   fx.kind = FX_TRANS;
   fx.level = 20;

@@ -67,6 +67,10 @@ constexpr UINT kSetCursorMessage = 32;
 // The frame after `frame` for the button state `key` (0, 8, 32, 128 animate
 // and wrap to 0 from any frame of 14 or more; 1, 2, 4 press; others keep).
 int32_t NextCursorFrame(int32_t frame, unsigned short key);
+// Where the tip box (120 x 40) goes for the mouse at (x, y): beside the
+// pointer, 120 pixels to the left from x = 400 on and 20 pixels up from
+// y = 500 on, so that it stays on an 800 x 600 screen.
+tagPOINT TipBoxPosition(int x, int y);
 }  // namespace tessera
 
 #endif

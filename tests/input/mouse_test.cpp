@@ -71,6 +71,21 @@ class MouseTest : public EngineTest {
     return dst->GetPixel(0, 0);
   }
 
+  // Checks every pixel of `area` on the render surface (rectangles with
+  // exclusive right and bottom): the frame colour in `frame`, the shadow
+  // colour in the rest of `shadow`, black elsewhere.
+  void ExpectPixels(tagRECT area, tagRECT frame, tagRECT shadow, unsigned short shadowColour) {
+    auto inside = [](const tagRECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
+    DIBSURFACE* f = vm_->GetRenderSurface();
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) {
+        unsigned short want = 0;
+        if (inside(frame, x, y)) want = kFrameColour;
+        else if (inside(shadow, x, y)) want = shadowColour;
+        EXPECT_EQ(f->GetPixel(x, y), want) << x << "," << y;
+      }
+  }
+
   HWND window_ = nullptr;
   CVIEWMANAGE* vm_ = nullptr;
   QMouse* mouse_ = nullptr;
@@ -130,6 +145,19 @@ TEST_F(MouseTest, FrameSequence) {
   EXPECT_EQ(mouse_->m_nFrame, 0);
 }
 
+TEST_F(MouseTest, TipBoxStaysOnTheScreen) {
+  auto at = [](int x, int y) {
+    const tagPOINT p = tessera::TipBoxPosition(x, y);
+    return std::make_pair(int(p.x), int(p.y));
+  };
+  EXPECT_EQ(at(10, 10), std::make_pair(10, 10));
+  EXPECT_EQ(at(399, 499), std::make_pair(399, 499));
+  EXPECT_EQ(at(400, 10), std::make_pair(280, 10));
+  EXPECT_EQ(at(450, 10), std::make_pair(330, 10));
+  EXPECT_EQ(at(10, 500), std::make_pair(10, 480));
+  EXPECT_EQ(at(799, 599), std::make_pair(679, 579));
+}
+
 TEST_F(MouseTest, DrawsShadowTwoPixelsLowerThenTheFrame) {
   mouse_->m_pFrame[1] = Solid(3, 2, kFrameColour);
   mouse_->m_pShadow = Solid(3, 3, kShadowColour);
@@ -144,13 +172,7 @@ TEST_F(MouseTest, DrawsShadowTwoPixelsLowerThenTheFrame) {
   const unsigned short shadow = ShadowOnBlack(kShadowColour);
   ASSERT_NE(shadow, 0);
   ASSERT_NE(shadow, kShadowColour);
-  for (int y = 18; y < 27; ++y)
-    for (int x = 8; x < 15; ++x) {
-      unsigned short want = 0;
-      if (x >= 10 && x < 13 && y >= 20 && y < 22) want = kFrameColour;
-      else if (x >= 10 && x < 13 && y >= 22 && y < 25) want = shadow;
-      EXPECT_EQ(f->GetPixel(x, y), want) << x << "," << y;
-    }
+  ExpectPixels(tagRECT{8, 18, 15, 27}, tagRECT{10, 20, 13, 22}, tagRECT{10, 22, 13, 25}, shadow);
   // The current frame is missing: only the shadow is drawn.
   ClearFrame();
   mouse_->Show();  // frame 2, no image
@@ -167,15 +189,8 @@ TEST_F(MouseTest, PressedFrameWithItsShadowAtThePointer) {
   mouse_->SetMouseKey(1);
   mouse_->Show();
   ASSERT_EQ(mouse_->m_nFrame, 15);
-  DIBSURFACE* f = vm_->GetRenderSurface();
   const unsigned short press = ShadowOnBlack(kPressColour);
-  for (int y = 8; y < 17; ++y)
-    for (int x = 28; x < 36; ++x) {
-      unsigned short want = 0;
-      if (x >= 30 && x < 32 && y >= 10 && y < 12) want = kFrameColour;
-      else if (x >= 30 && x < 34 && y >= 10 && y < 14) want = press;
-      EXPECT_EQ(f->GetPixel(x, y), want) << x << "," << y;
-    }
+  ExpectPixels(tagRECT{28, 8, 36, 17}, tagRECT{30, 10, 32, 12}, tagRECT{30, 10, 34, 14}, press);
 }
 
 TEST_F(MouseTest, OutsideTheGameAreaHandsTheCursorBack) {
