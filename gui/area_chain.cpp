@@ -90,10 +90,14 @@ QArea* QAreaChain::Search(int x, int y) {
 }
 
 void QAreaChain::ShowAreas(SURFACE* target) {
-  // The next node is read after Show: an area may add others while it draws
-  // (they are drawn in this pass), but it must not remove itself.
-  for (Node* n = m_pHead; n; n = n->next)
-    if (n->area->m_dwState == QAREA_SHOW) n->area->Show(target);
+  // Walked by position, each step from the head: an area may leave the
+  // chain while it draws (a fading sprite closes and deletes itself), which
+  // a node pointer held across Show would not survive.  The area that moves
+  // into the freed position waits for the next frame.
+  for (int i = 0; i < m_nCount; ++i) {
+    QArea* area = GetArea(i);
+    if (area->m_dwState == QAREA_SHOW) area->Show(target);
+  }
 }
 
 QArea* QAreaChain::GetArea(int index) const {

@@ -178,6 +178,37 @@ TEST_F(AreaChainTest, ShowAreasDrawsShownAreasFirstToLast) {
   EXPECT_EQ(g_log, (std::vector<std::string>{"show a", "show c"}));
 }
 
+// Closes and deletes itself the first time it is drawn.
+struct FadesOnShow : SelfDeleting {
+  using SelfDeleting::SelfDeleting;
+  void Show(SURFACE*) override { SetState(QAREA_CLOSE, nullptr); }
+};
+
+TEST_F(AreaChainTest, AnAreaMayLeaveTheChainWhileItDraws) {
+  QAreaChain chain;
+  int alive = 0;
+  Named first("first", 0, 0, 1, 1), last("last", 0, 0, 1, 1);
+  first.SetState(1, &chain);
+  (new FadesOnShow(&alive))->SetState(1, &chain);
+  last.SetState(1, &chain);
+  g_log.clear();
+  chain.ShowAreas(nullptr);
+  EXPECT_EQ(alive, 0);
+  EXPECT_EQ(chain.GetCount(), 2);
+  // The area that moved into the freed position is drawn next frame.
+  EXPECT_EQ(g_log, (std::vector<std::string>{"show first"}));
+  g_log.clear();
+  chain.ShowAreas(nullptr);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"show first", "show last"}));
+  // The only area fading: the chain empties and lets its blocks go.
+  (new FadesOnShow(&alive))->SetState(1, &chain);
+  first.SetState(4, nullptr);
+  last.SetState(4, nullptr);
+  chain.ShowAreas(nullptr);
+  EXPECT_EQ(chain.GetCount(), 0);
+  EXPECT_EQ(alive, 0);
+}
+
 TEST_F(AreaChainTest, DeleteAllClosesCompositesAndSelfDeletingAreas) {
   QAreaChain chain;
   Menu menu;
