@@ -43,6 +43,11 @@
 #include "pack/qres.h"
 
 #include "gui/draw_image.h"
+#include "gui/area.h"
+#include "gui/area_chain.h"
+#include "gui/chain_manager.h"
+
+#include "input/mouse.h"
 
 #include "sound/dx_error.h"
 #include "sound/dx_sound.h"

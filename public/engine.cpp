@@ -10,6 +10,9 @@
 #include "engine/glyph_cache.h"
 #include "engine/surface_manager.h"
 #include "engine/view_manage.h"
+#include "gui/area.h"
+#include "gui/chain_manager.h"
+#include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
 #include "platform/headless/headless_audio.h"
@@ -33,6 +36,10 @@ CMusic* g_music = nullptr;
 CRes* g_resource = nullptr;
 CPackAniDataBase* g_ani_db = nullptr;
 CPackAniDataBase* g_shared_ani_db = nullptr;
+QMouse* g_mouse = nullptr;
+QArea* g_now_area = nullptr;
+QArea* g_pre_area = nullptr;
+QArea* g_now_focus = nullptr;
 
 template <typename T>
 void Free(T*& p) {
@@ -79,6 +86,19 @@ int AfxGetScreenWidth(void) { return g_screen_width; }
 int AfxGetScreenHeight(void) { return g_screen_height; }
 QKey* AfxGetKey(void) { return &g_key; }
 
+QArea* AfxGetNowArea(void) { return g_now_area; }
+QArea* AfxGetPreArea(void) { return g_pre_area; }
+QArea* AfxGetNowFocus(void) { return g_now_focus; }
+
+void AfxSetNowFocus(QArea* area) {
+  if (!area) return;
+  g_now_focus = area;
+  area->GetFocus();
+}
+
+void AfxCreateMouse(void) { g_mouse = new (std::nothrow) QMouse(); }
+QMouse* AfxGetMouse(void) { return g_mouse; }
+
 void AfxCreateResource(const char* dataBase, const char* root) {
   // A second call replaces the first set.  The old resource pack goes
   // before the new one is made: its destructor releases the databases and
@@ -109,7 +129,7 @@ void AfxFreeEngine(void) {
   Free(g_sound_buffer);
   Free(g_sound);
   Free(g_resource);
-  // Mouse cursor, as it lands.
+  Free(g_mouse);
   Free(g_view_manager);
   Free(g_ani_db);
   Free(g_shared_ani_db);
@@ -117,6 +137,15 @@ void AfxFreeEngine(void) {
 
 namespace tessera {
 CPackAniDataBase* SharedAniDataBase() { return g_shared_ani_db; }
+
+void SetNowArea(QArea* area) { g_now_area = area; }
+void SetPreArea(QArea* area) { g_pre_area = area; }
+
+void ForgetArea(QArea* area) {
+  if (g_now_area == area) g_now_area = nullptr;
+  if (g_pre_area == area) g_pre_area = nullptr;
+  if (g_now_focus == area) g_now_focus = nullptr;
+}
 
 void ResetEngineForTests() {
   AfxFreeEngine();
@@ -133,6 +162,9 @@ void ResetEngineForTests() {
   g_screen_width = 800;
   g_screen_height = 600;
   g_key = QKey();
+  g_now_area = g_pre_area = g_now_focus = nullptr;
+  g_szTipText[0] = 0;
+  ResetChainManagerForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();

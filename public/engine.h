@@ -40,6 +40,17 @@ TESSERA_API int AfxGetScreenHeight(void);
 // messages and hands it to the focused area; the engine never writes it.
 TESSERA_API QKey* AfxGetKey(void);
 
+class QArea;
+// The engine's three area pointers: the area under the mouse now and the
+// one before the last change (kept by the chain manager), and the area
+// with the input focus.  AfxSetNowFocus stores a non-null area and then
+// calls its GetFocus (so no focus message is sent); the previously focused
+// area is not told.  Null does nothing.
+TESSERA_API QArea* AfxGetNowArea(void);
+TESSERA_API QArea* AfxGetPreArea(void);
+TESSERA_API QArea* AfxGetNowFocus(void);
+TESSERA_API void AfxSetNowFocus(QArea* area);
+
 // The sound device and its wave buffer (sound/dx_sound.h,
 // sound/dx_sound_buffer.h).  AfxCreateSound opens the device for `window`;
 // when that fails it returns false without a message (the game runs
@@ -64,6 +75,12 @@ TESSERA_API int AfxCreateViewManager(int width, int height, HWND window);
 TESSERA_API CVIEWMANAGE* AfxGetViewManager(void);
 TESSERA_API void AfxDeleteViewManager(void);
 
+class QMouse;
+// The mouse cursor (input/mouse.h).  AfxCreateMouse makes a new one; an
+// existing cursor is not freed first.
+TESSERA_API void AfxCreateMouse(void);
+TESSERA_API QMouse* AfxGetMouse(void);
+
 // Frees every engine service that exists, in the order music player, wave
 // buffer, sound device, resource pack, mouse cursor, display manager,
 // animation table, shared animation table, and clears each pointer.  The
@@ -74,6 +91,13 @@ namespace tessera {
 // The shared animation table (no entry function of its own): the sprite
 // loader consults it for identifiers the game's animation table lacks.
 CPackAniDataBase* SharedAniDataBase();
+
+// Set by the chain manager's hit testing.
+void SetNowArea(QArea* area);
+void SetPreArea(QArea* area);
+// Clears each of the three area pointers that equals `area` (an area
+// leaving its chain).
+void ForgetArea(QArea* area);
 
 // Puts every engine-wide value of this file back to its initial state
 // (frees the services as AfxFreeEngine does, releases every listed

@@ -3,6 +3,10 @@
 
 #include <string>
 
+#include "gui/area.h"
+#include "gui/area_chain.h"
+#include "gui/chain_manager.h"
+#include "input/mouse.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/random.h"
 #include "public/engine.h"
@@ -50,6 +54,38 @@ TEST_F(EntryTest, FreeEngineWithNothingCreatedDoesNothing) {
   AfxFreeEngine();
   AfxFreeEngine();
   EXPECT_EQ(AfxGetScreenWidth(), 800);
+}
+
+TEST_F(EntryTest, MouseCursorAndAreaPointers) {
+  EXPECT_EQ(AfxGetMouse(), nullptr);
+  AfxCreateMouse();
+  QMouse* first = AfxGetMouse();
+  ASSERT_NE(first, nullptr);
+  // A second cursor replaces the first without freeing it; the first is
+  // the caller's problem (here the test frees it).
+  AfxCreateMouse();
+  EXPECT_NE(AfxGetMouse(), first);
+  delete first;
+
+  EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(AfxGetPreArea(), nullptr);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
+  QArea area(0, 0, 9, 9);
+  AfxSetNowFocus(&area);
+  EXPECT_EQ(AfxGetNowFocus(), &area);
+  EXPECT_TRUE(area.m_bFocus);
+  AfxSetNowFocus(nullptr);
+  EXPECT_EQ(AfxGetNowFocus(), &area);
+
+  CChainManager* chains = AfxGetChainManager();
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetMouse(), nullptr);
+  EXPECT_EQ(AfxGetChainManager(), chains);
+  // The focus is not a service: it stays until its area leaves a chain.
+  EXPECT_EQ(AfxGetNowFocus(), &area);
+  QAreaChain chain;
+  chain.Delete(&area);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
 }
 
 TEST_F(EntryTest, RandFollowsTheClassicGeneratorAndStaysInRange) {

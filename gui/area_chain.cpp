@@ -1,0 +1,108 @@
+#include "gui/area_chain.h"
+
+#include "gui/area.h"
+#include "public/engine.h"
+
+QAreaChain::QAreaChain()
+    : m_pHead(nullptr), m_pTail(nullptr), m_nCount(0), m_pFree(nullptr), m_nBlockSize(100) {}
+
+QAreaChain::~QAreaChain() {
+  DeleteAll();
+  ReleaseBlocks();
+}
+
+QAreaChain::Node* QAreaChain::Find(QArea* area) const {
+  for (Node* n = m_pHead; n; n = n->next)
+    if (n->area == area) return n;
+  return nullptr;
+}
+
+QAreaChain::Node* QAreaChain::NewNode() {
+  if (!m_pFree) {
+    // A new block, threaded onto the free list.
+    m_Blocks.emplace_back(new Node[m_nBlockSize]);
+    Node* block = m_Blocks.back().get();
+    for (int i = 0; i < m_nBlockSize; ++i) {
+      block[i].next = i + 1 < m_nBlockSize ? &block[i + 1] : nullptr;
+      block[i].prev = nullptr;
+      block[i].area = nullptr;
+    }
+    m_pFree = block;
+  }
+  Node* n = m_pFree;
+  m_pFree = n->next;
+  return n;
+}
+
+void QAreaChain::FreeNode(Node* node) {
+  node->area = nullptr;
+  node->prev = nullptr;
+  node->next = m_pFree;
+  m_pFree = node;
+}
+
+void QAreaChain::ReleaseBlocks() {
+  m_Blocks.clear();
+  m_pFree = nullptr;
+}
+
+int QAreaChain::Add(QArea* area) {
+  if (Find(area)) return 0;
+  Node* n = NewNode();
+  n->area = area;
+  n->next = nullptr;
+  n->prev = m_pTail;
+  if (m_pTail)
+    m_pTail->next = n;
+  else
+    m_pHead = n;
+  m_pTail = n;
+  ++m_nCount;
+  return 1;
+}
+
+int QAreaChain::Delete(QArea* area) {
+  if (!area) return 0;
+  tessera::ForgetArea(area);
+  Node* n = Find(area);
+  if (!n) return 0;
+  (n->prev ? n->prev->next : m_pHead) = n->next;
+  (n->next ? n->next->prev : m_pTail) = n->prev;
+  FreeNode(n);
+  if (--m_nCount == 0) ReleaseBlocks();
+  return 0;
+}
+
+void QAreaChain::DeleteAll() {
+  while (m_pHead) {
+    QArea* area = m_pHead->area;
+    Delete(area);
+    // The area may remove further areas (its parts) or delete itself here.
+    area->SetState(QAREA_CLOSE, nullptr);
+  }
+  ReleaseBlocks();
+}
+
+QArea* QAreaChain::Search(int x, int y) {
+  for (Node* n = m_pTail; n; n = n->prev)
+    if (n->area->m_dwState == QAREA_SHOW && n->area->IsPointed(x, y)) return n->area;
+  return nullptr;
+}
+
+void QAreaChain::ShowAreas(SURFACE* target) {
+  // Walked by position, each step from the head: an area may leave the
+  // chain while it draws (a fading sprite closes and deletes itself), which
+  // a node pointer held across Show would not survive.  The area that moves
+  // into the freed position waits for the next frame.
+  for (int i = 0; i < m_nCount; ++i) {
+    QArea* area = GetArea(i);
+    if (area->m_dwState == QAREA_SHOW) area->Show(target);
+  }
+}
+
+QArea* QAreaChain::GetArea(int index) const {
+  if (index < 0) return nullptr;
+  Node* n = m_pHead;
+  for (int i = 0; n && i < index; ++i) n = n->next;
+  return n ? n->area : nullptr;
+}

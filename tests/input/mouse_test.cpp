@@ -1,0 +1,301 @@
+// QMouse: button state, the frame sequence, drawing of shadow and cursor
+// on the render surface, the hand-over outside the game area, and loading
+// the eighteen cursor images from a pack.
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "database/schema.h"
+#include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
+#include "engine/rle_surface.h"
+#include "engine/view_manage.h"
+#include "input/mouse.h"
+#include "pack/res.h"
+#include "platform/headless/headless_message_sink.h"
+#include "platform/input_services.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::EngineTest;
+using tessera::test::TempDir;
+
+constexpr unsigned short kFrameColour = 0x03E0;   // green
+constexpr unsigned short kShadowColour = 0x7C00;  // red
+constexpr unsigned short kPressColour = 0x001F;   // blue
+
+class MouseTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    AfxSetScreenWidth(64);
+    AfxSetScreenHeight(48);
+    window_ = tessera::CreateWindowRecord(64, 48);
+    ASSERT_EQ(AfxCreateViewManager(64, 48, window_), 1);
+    vm_ = AfxGetViewManager();
+    AfxCreateMouse();
+    mouse_ = AfxGetMouse();
+    ASSERT_NE(mouse_, nullptr);
+  }
+  void TearDown() override {
+    EngineTest::TearDown();
+    tessera::DestroyWindowRecord(window_);
+  }
+  void PutCursor(int x, int y) {
+    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor = tagPOINT{x, y};
+  }
+  SURFACE* Solid(int w, int h, unsigned short colour) {
+    SURFACE* s = vm_->CreateSurface(w, h, SS_DIB);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) s->SetPixel(x, y, colour);
+    return s;
+  }
+  void ClearFrame() {
+    DIBSURFACE* f = vm_->GetRenderSurface();
+    for (int y = 0; y < f->GetHeight(); ++y)
+      for (int x = 0; x < f->GetWidth(); ++x) f->SetPixel(x, y, 0);
+  }
+  // The pixel a translucent blit at level 20 of `colour` leaves on black,
+  // from the surface's own effect blit on a fresh black surface.
+  unsigned short ShadowOnBlack(unsigned short colour) {
+    std::unique_ptr<SURFACE> src(Solid(1, 1, colour)), dst(Solid(1, 1, 0));
+    DRAW_FX fx;
+    fx.kind = FX_TRANS;
+    fx.level = 20;
+    src->Blit(dst.get(), 0, 0, fx);
+    return dst->GetPixel(0, 0);
+  }
+
+  // Checks every pixel of `area` on the render surface (rectangles with
+  // exclusive right and bottom): the frame colour in `frame`, the shadow
+  // colour in the rest of `shadow`, black elsewhere.
+  void ExpectPixels(tagRECT area, tagRECT frame, tagRECT shadow, unsigned short shadowColour) {
+    auto inside = [](const tagRECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
+    DIBSURFACE* f = vm_->GetRenderSurface();
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) {
+        unsigned short want = 0;
+        if (inside(frame, x, y)) want = kFrameColour;
+        else if (inside(shadow, x, y)) want = shadowColour;
+        EXPECT_EQ(f->GetPixel(x, y), want) << x << "," << y;
+      }
+  }
+
+  HWND window_ = nullptr;
+  CVIEWMANAGE* vm_ = nullptr;
+  QMouse* mouse_ = nullptr;
+};
+
+TEST_F(MouseTest, DefaultsAndButtonState) {
+  EXPECT_EQ(mouse_->m_ptMouse.x, 0);
+  EXPECT_EQ(mouse_->m_ptMouse.y, 0);
+  EXPECT_EQ(mouse_->GetMouseKey(), 0);
+  EXPECT_FALSE(mouse_->IsKeep());
+  EXPECT_EQ(mouse_->m_nFrame, 0);
+  for (SURFACE* s : mouse_->m_pFrame) EXPECT_EQ(s, nullptr);
+  EXPECT_FALSE(mouse_->m_bTip);
+
+  mouse_->SetMouseKey(1);
+  EXPECT_EQ(mouse_->GetMouseKey(), 1);
+  EXPECT_FALSE(mouse_->IsKeep());
+  mouse_->SetMouseKey(1);
+  EXPECT_TRUE(mouse_->IsKeep());
+  mouse_->SetMouseKey(0);
+  EXPECT_FALSE(mouse_->IsKeep());
+  EXPECT_EQ(mouse_->GetMouseKey(), 0);
+  // Repeating 0 from the start is a held state too.
+  mouse_->SetMouseKey(0);
+  EXPECT_TRUE(mouse_->IsKeep());
+
+  mouse_->SetMousePos(33, 44);
+  EXPECT_EQ(mouse_->m_ptMouse.x, 33);
+  EXPECT_EQ(mouse_->m_ptMouse.y, 44);
+  mouse_->SetTip(true);
+  EXPECT_TRUE(mouse_->m_bTip);
+}
+
+TEST_F(MouseTest, FrameSequence) {
+  using tessera::NextCursorFrame;
+  for (unsigned short key : {0, 8, 32, 128}) {
+    EXPECT_EQ(NextCursorFrame(0, key), 1);
+    EXPECT_EQ(NextCursorFrame(13, key), 14);
+    EXPECT_EQ(NextCursorFrame(14, key), 0);
+    // From the pressed frame the animation starts again at 0.
+    EXPECT_EQ(NextCursorFrame(15, key), 0);
+  }
+  for (unsigned short key : {1, 2, 4}) EXPECT_EQ(NextCursorFrame(3, key), 15);
+  for (unsigned short key : {3, 16, 64, 256}) EXPECT_EQ(NextCursorFrame(7, key), 7);
+
+  // Show steps the frame once per call.
+  PutCursor(5, 5);
+  for (int i = 1; i <= 16; ++i) {
+    mouse_->Show();
+    EXPECT_EQ(mouse_->m_nFrame, i % 15) << i;
+  }
+  mouse_->SetMouseKey(2);
+  mouse_->Show();
+  EXPECT_EQ(mouse_->m_nFrame, 15);
+  mouse_->SetMouseKey(0);
+  mouse_->Show();
+  EXPECT_EQ(mouse_->m_nFrame, 0);
+}
+
+TEST_F(MouseTest, TipBoxStaysOnTheScreen) {
+  auto at = [](int x, int y) {
+    const tagPOINT p = tessera::TipBoxPosition(x, y);
+    return std::make_pair(int(p.x), int(p.y));
+  };
+  EXPECT_EQ(at(10, 10), std::make_pair(10, 10));
+  EXPECT_EQ(at(399, 499), std::make_pair(399, 499));
+  EXPECT_EQ(at(400, 10), std::make_pair(280, 10));
+  EXPECT_EQ(at(450, 10), std::make_pair(330, 10));
+  EXPECT_EQ(at(10, 500), std::make_pair(10, 480));
+  EXPECT_EQ(at(799, 599), std::make_pair(679, 579));
+}
+
+TEST_F(MouseTest, DrawsShadowTwoPixelsLowerThenTheFrame) {
+  mouse_->m_pFrame[1] = Solid(3, 2, kFrameColour);
+  mouse_->m_pShadow = Solid(3, 3, kShadowColour);
+  mouse_->m_pPressShadow = Solid(3, 3, kPressColour);
+  ClearFrame();
+  PutCursor(10, 20);
+  mouse_->Show();  // frame 0 -> 1
+  ASSERT_EQ(mouse_->m_nFrame, 1);
+  EXPECT_EQ(mouse_->m_ptMouse.x, 10);
+  EXPECT_EQ(mouse_->m_ptMouse.y, 20);
+  DIBSURFACE* f = vm_->GetRenderSurface();
+  const unsigned short shadow = ShadowOnBlack(kShadowColour);
+  ASSERT_NE(shadow, 0);
+  ASSERT_NE(shadow, kShadowColour);
+  ExpectPixels(tagRECT{8, 18, 15, 27}, tagRECT{10, 20, 13, 22}, tagRECT{10, 22, 13, 25}, shadow);
+  // The current frame is missing: only the shadow is drawn.
+  ClearFrame();
+  mouse_->Show();  // frame 2, no image
+  EXPECT_EQ(f->GetPixel(10, 20), 0);
+  EXPECT_EQ(f->GetPixel(10, 22), shadow);
+}
+
+TEST_F(MouseTest, PressedFrameWithItsShadowAtThePointer) {
+  mouse_->m_pFrame[15] = Solid(2, 2, kFrameColour);
+  mouse_->m_pShadow = Solid(4, 4, kShadowColour);
+  mouse_->m_pPressShadow = Solid(4, 4, kPressColour);
+  ClearFrame();
+  PutCursor(30, 10);
+  mouse_->SetMouseKey(1);
+  mouse_->Show();
+  ASSERT_EQ(mouse_->m_nFrame, 15);
+  const unsigned short press = ShadowOnBlack(kPressColour);
+  ExpectPixels(tagRECT{28, 8, 36, 17}, tagRECT{30, 10, 32, 12}, tagRECT{30, 10, 34, 14}, press);
+}
+
+TEST_F(MouseTest, OutsideTheGameAreaHandsTheCursorBack) {
+  mouse_->m_pFrame[1] = Solid(2, 2, kFrameColour);
+  mouse_->m_pShadow = Solid(2, 2, kShadowColour);
+  DIBSURFACE* f = vm_->GetRenderSurface();
+  const tagPOINT outside[] = {{-1, 10}, {64, 10}, {10, -1}, {10, 48}};
+  for (const tagPOINT& p : outside) {
+    ClearFrame();
+    window_->received.clear();
+    PutCursor(p.x, p.y);
+    mouse_->Show();
+    EXPECT_EQ(mouse_->m_ptMouse.x, p.x);
+    EXPECT_EQ(mouse_->m_ptMouse.y, p.y);
+    ASSERT_EQ(window_->received.size(), 1u);
+    EXPECT_EQ(window_->received[0].message, 32u);
+    EXPECT_EQ(window_->received[0].wparam, 0u);
+    EXPECT_EQ(window_->received[0].lparam, 0);
+    EXPECT_EQ(mouse_->m_nFrame, 0);
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 64; ++x) ASSERT_EQ(f->GetPixel(x, y), 0) << x << "," << y;
+  }
+  // The last pixel inside: drawn, no message.
+  window_->received.clear();
+  PutCursor(63, 47);
+  mouse_->Show();
+  EXPECT_TRUE(window_->received.empty());
+  EXPECT_EQ(f->GetPixel(63, 47), kFrameColour);
+}
+
+TEST_F(MouseTest, ShortOrNullBaseIsRefused) {
+  mouse_->m_pShadow = Solid(2, 2, kShadowColour);
+  SURFACE* kept = mouse_->m_pShadow;
+  mouse_->LoadCursorA(nullptr);
+  mouse_->LoadCursorA("MOUSE00");
+  ASSERT_EQ(tessera::HeadlessMessages().size(), 2u);
+  for (const auto& m : tessera::HeadlessMessages())
+    EXPECT_TRUE(std::regex_match(m.text, std::regex("Null ID to loadCursor!\n.*mouse\\.cpp [0-9]+"))) << m.text;
+  EXPECT_EQ(mouse_->m_pShadow, kept);
+}
+
+std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+
+// Cursor images from a real pack: every identifier with its style; missing
+// ones give null and replace what was there.
+TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("game"));
+  std::filesystem::create_directories(dir.File("data"));
+  const std::string root = dir.path() + "\\";
+  const std::string game = dir.path() + "\\game\\game.mdb";
+  ASSERT_TRUE(tessera::CreateDataBaseFile(game));
+  ASSERT_TRUE(tessera::CreateDataBaseFile(root + "data\\Pack.mdb"));
+  tessera::test::WriteFile(dir.File("game/a.pak"), "");
+  CRes res(game.c_str(), root.c_str());
+  vm_->Initialize(&res);
+  // Image n is (n + 1) pixels wide, so each slot shows which one it holds.
+  const std::string base = "CURSORAB";
+  for (int n : {0, 7, 14, 15, 16, 17}) {
+    std::unique_ptr<SURFACE> pic(Solid(n + 1, 2, static_cast<unsigned short>(n)));
+    const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(pic.get()));
+    std::string bytes = Le16(n + 1) + Le16(2) + std::string(stream.begin(), stream.end());
+    char id[16];
+    snprintf(id, sizeof(id), "%s%02d", base.c_str(), n);
+    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<long>(bytes.size()),
+                                  id, "\\a.pak", nullptr));
+  }
+  mouse_->m_pFrame[3] = Solid(1, 1, 0);  // replaced by null: no image 03
+  mouse_->LoadCursorA(base.c_str());
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+  for (int n = 0; n < 16; ++n) {
+    SURFACE* s = mouse_->m_pFrame[n];
+    if (n == 0 || n == 7 || n == 14 || n == 15) {
+      ASSERT_NE(s, nullptr) << n;
+      EXPECT_EQ(s->GetWidth(), n + 1);
+      EXPECT_NE(dynamic_cast<RLESURFACE*>(s), nullptr) << n;
+    } else {
+      EXPECT_EQ(s, nullptr) << n;
+    }
+  }
+  ASSERT_NE(mouse_->m_pShadow, nullptr);
+  ASSERT_NE(mouse_->m_pPressShadow, nullptr);
+  EXPECT_EQ(mouse_->m_pShadow->GetWidth(), 17);
+  EXPECT_EQ(mouse_->m_pPressShadow->GetWidth(), 18);
+  EXPECT_NE(dynamic_cast<DIBSURFACE*>(mouse_->m_pShadow), nullptr);
+  EXPECT_NE(dynamic_cast<DIBSURFACE*>(mouse_->m_pPressShadow), nullptr);
+  // Loading again replaces every slot (the old surfaces are freed).
+  mouse_->LoadCursorA(base.c_str());
+  EXPECT_EQ(mouse_->m_pShadow->GetWidth(), 17);
+  AfxFreeEngine();
+}
+
+TEST_F(MouseTest, CreatedAndFreedByTheEngine) {
+  QMouse* first = AfxGetMouse();
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetMouse(), nullptr);
+  EXPECT_NE(first, nullptr);
+  // Freed after the resource pack, before the display manager: a cursor
+  // holding surfaces goes cleanly with the engine.
+  ASSERT_EQ(AfxCreateViewManager(64, 48, window_), 1);
+  AfxCreateMouse();
+  AfxGetMouse()->m_pShadow = AfxGetViewManager()->CreateSurface(4, 4, SS_DIB);
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetMouse(), nullptr);
+  EXPECT_EQ(AfxGetViewManager(), nullptr);
+}
+
+}  // namespace
