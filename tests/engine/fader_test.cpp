@@ -17,7 +17,7 @@
 #include "public/engine.h"
 #include "support/surface_helpers.h"
 #include "support/test_support.h"
-#include "test_pack.h"
+#include "support/test_pack.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
+#include "support/test_pack.h"
 #include "support/test_support.h"
 
 namespace {
@@ -232,31 +233,21 @@ TEST_F(MouseTest, ShortOrNullBaseIsRefused) {
   EXPECT_EQ(mouse_->m_pShadow, kept);
 }
 
-std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-
 // Cursor images from a real pack: every identifier with its style; missing
 // ones give null and replace what was there.
 TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
   TempDir dir;
-  std::filesystem::create_directories(dir.File("game"));
-  std::filesystem::create_directories(dir.File("data"));
-  const std::string root = dir.path() + "\\";
-  const std::string game = dir.path() + "\\game\\game.mdb";
-  ASSERT_TRUE(tessera::CreateDataBaseFile(game));
-  ASSERT_TRUE(tessera::CreateDataBaseFile(root + "data\\Pack.mdb"));
-  tessera::test::WriteFile(dir.File("game/a.pak"), "");
-  CRes res(game.c_str(), root.c_str());
+  std::unique_ptr<CRes> pack;
+  tessera::test::MakeTestPack(dir, &pack);
+  CRes& res = *pack;
   vm_->Initialize(&res);
   // Image n is (n + 1) pixels wide, so each slot shows which one it holds.
   const std::string base = "CURSORAB";
   for (int n : {0, 7, 14, 15, 16, 17}) {
     std::unique_ptr<SURFACE> pic(Solid(n + 1, 2, static_cast<unsigned short>(n)));
-    const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(pic.get()));
-    std::string bytes = Le16(n + 1) + Le16(2) + std::string(stream.begin(), stream.end());
     char id[16];
     snprintf(id, sizeof(id), "%s%02d", base.c_str(), n);
-    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<long>(bytes.size()),
-                                  id, "\\a.pak", nullptr));
+    tessera::test::AddToPack(&res, id, tessera::test::PackImage(pic.get()));
   }
   mouse_->m_pFrame[3] = Solid(1, 1, 0);  // replaced by null: no image 03
   mouse_->LoadCursorA(base.c_str());

@@ -1,8 +1,8 @@
 // A real resource pack for the suites that load images by identifier: a
 // game database and a shared pack database in a temporary folder, one empty
 // pack file "\a.pak", and pack image records made from plain surfaces.
-#ifndef TESSERA_TESTS_ENGINE_TEST_PACK_H
-#define TESSERA_TESTS_ENGINE_TEST_PACK_H
+#ifndef TESSERA_TESTS_SUPPORT_TEST_PACK_H
+#define TESSERA_TESTS_SUPPORT_TEST_PACK_H
 
 #include <gtest/gtest.h>
 
