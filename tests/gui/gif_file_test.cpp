@@ -50,6 +50,10 @@ void WriteGif(const std::string& path, int sw, int sh, const std::vector<uint8_t
       const uint8_t g[4] = {f.control_packed, static_cast<uint8_t>(f.delay & 0xFF), static_cast<uint8_t>(f.delay >> 8), f.transparent};
       ASSERT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, g), GIF_OK);
     }
+    // giflib keeps a copy of the previous local table and drops it without
+    // freeing when the next image has none.
+    GifFreeMapObject(gif->Image.ColorMap);
+    gif->Image.ColorMap = nullptr;
     ColorMapObject* lmap = f.local.empty() ? nullptr : MakeMap(f.local);
     ASSERT_EQ(EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlace, lmap), GIF_OK);
     GifFreeMapObject(lmap);
