@@ -303,6 +303,26 @@ TEST(GifFileTest, HandMadeFiles) {
     EXPECT_FALSE(decoded);
   }
   {
+    // A frame placed past the logical screen is read as it is: placing it
+    // is the painter's business.  A frame of 65535 x 65535 is refused
+    // without asking for its 4 GB.
+    std::string far = Image(5, 1, 0, 2, kwk);
+    far[1] = far[3] = '\xF0';
+    far[2] = far[4] = '\xFF';
+    std::string huge = Image(5, 1, 0, 2, kwk);
+    huge[5] = huge[6] = huge[7] = huge[8] = '\xFF';
+    const std::string g = HandGif(far + huge);
+    QGifFile gif;
+    ASSERT_EQ(gif.Open(g.data(), static_cast<long>(g.size())), 1);
+    EXPECT_EQ(gif.m_nFrameCount, 2);
+    stGifFrame* f = gif.GetNextFrame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->m_wLeft, 0xFFF0);
+    EXPECT_EQ(f->m_wTop, 0xFFF0);
+    EXPECT_EQ(f->m_pPixels[4], 1);
+    EXPECT_EQ(gif.GetNextFrame(), nullptr);
+  }
+  {
     // Short data leaves the rest of the frame at index 0.
     const std::string g = HandGif(Image(5, 2, 0, 2, PackCodes({{4, 3}, {3, 3}, {3, 3}})));
     QGifFile gif;
