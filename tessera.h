@@ -43,6 +43,7 @@
 #include "pack/qres.h"
 
 #include "gui/draw_image.h"
+#include "gui/gif_file.h"
 #include "gui/area.h"
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"

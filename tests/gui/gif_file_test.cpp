@@ -1,0 +1,410 @@
+// The GIF reader against files written by giflib and ImageMagick (both
+// independent of the reader) and against hand-made LZW streams.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gui/gif_file.h"
+#include "gui/gif_lzw.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::test::TempDir;
+
+struct SampleFrame {
+  int left, top, width, height;
+  bool interlace;
+  std::vector<uint8_t> local;   // RGB triples, empty for none
+  bool control;
+  uint8_t control_packed;
+  uint16_t delay;
+  uint8_t transparent;
+  std::vector<uint8_t> pixels;  // top-to-bottom rows
+};
+
+ColorMapObject* MakeMap(const std::vector<uint8_t>& rgb) {
+  const int n = static_cast<int>(rgb.size() / 3);
+  std::vector<GifColorType> colors(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) colors[static_cast<size_t>(i)] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+  return GifMakeMapObject(n, colors.data());
+}
+
+// Writes a GIF with giflib; interlaced frames are handed over in the
+// standard's pass order, as giflib expects.
+void WriteGif(const std::string& path, int sw, int sh, const std::vector<uint8_t>& global, const std::vector<SampleFrame>& frames) {
+  int err = 0;
+  GifFileType* gif = EGifOpenFileName(path.c_str(), false, &err);
+  ASSERT_NE(gif, nullptr);
+  bool any_control = false;
+  for (const auto& f : frames) any_control |= f.control;
+  EGifSetGifVersion(gif, any_control);
+  ColorMapObject* gmap = global.empty() ? nullptr : MakeMap(global);
+  ASSERT_EQ(EGifPutScreenDesc(gif, sw, sh, 8, 0, gmap), GIF_OK);
+  GifFreeMapObject(gmap);
+  for (const auto& f : frames) {
+    if (f.control) {
+      const uint8_t g[4] = {f.control_packed, static_cast<uint8_t>(f.delay & 0xFF), static_cast<uint8_t>(f.delay >> 8), f.transparent};
+      ASSERT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, g), GIF_OK);
+    }
+    // giflib keeps a copy of the previous local table and drops it without
+    // freeing when the next image has none.
+    GifFreeMapObject(gif->Image.ColorMap);
+    gif->Image.ColorMap = nullptr;
+    ColorMapObject* lmap = f.local.empty() ? nullptr : MakeMap(f.local);
+    ASSERT_EQ(EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlace, lmap), GIF_OK);
+    GifFreeMapObject(lmap);
+    std::vector<int> order;
+    if (f.interlace) {
+      const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+      for (int p = 0; p < 4; p++)
+        for (int y = start[p]; y < f.height; y += step[p]) order.push_back(y);
+    } else {
+      for (int y = 0; y < f.height; y++) order.push_back(y);
+    }
+    for (int y : order) {
+      std::vector<GifPixelType> row(f.pixels.begin() + y * f.width, f.pixels.begin() + (y + 1) * f.width);
+      ASSERT_EQ(EGifPutLine(gif, row.data(), f.width), GIF_OK);
+    }
+  }
+  ASSERT_EQ(EGifCloseFile(gif, &err), GIF_OK);
+}
+
+std::vector<uint8_t> RandomBytes(size_t n, int range, unsigned seed) {
+  std::vector<uint8_t> v(n);
+  uint32_t s = seed * 2654435761u + 1;
+  for (auto& b : v) {
+    s = s * 1103515245u + 12345u;
+    b = static_cast<uint8_t>((s >> 16) % static_cast<uint32_t>(range));
+  }
+  return v;
+}
+
+std::vector<SampleFrame> ThreeFrames() {
+  std::vector<SampleFrame> frames(3);
+  // A full-screen frame of random indices: long runs of new codes fill the
+  // table and make the code width grow to 12 bits.
+  frames[0] = {0, 0, 160, 120, false, {}, false, 0, 0, 0, RandomBytes(160 * 120, 256, 1)};
+  // A small offset frame with its own 4-colour table and control data.
+  frames[1] = {17, 9, 31, 7, false, RandomBytes(12, 256, 2), true, (2 << 2) | 2 | 1, 10, 3, RandomBytes(31 * 7, 4, 3)};
+  // Interlaced, with a height that is not a multiple of 8, and few colours
+  // so that strings get long.
+  frames[2] = {5, 100, 40, 13, true, {}, true, 1 << 2, 0xABCD, 0, RandomBytes(40 * 13, 3, 4)};
+  return frames;
+}
+
+void ExpectFrame(const stGifFrame* got, const SampleFrame& want) {
+  ASSERT_NE(got, nullptr);
+  EXPECT_EQ(got->m_wLeft, want.left);
+  EXPECT_EQ(got->m_wTop, want.top);
+  EXPECT_EQ(got->m_wWidth, want.width);
+  EXPECT_EQ(got->m_wHeight, want.height);
+  EXPECT_EQ(got->m_bInterlace, want.interlace);
+  EXPECT_EQ(got->m_bLocalTable, !want.local.empty());
+  if (!want.local.empty()) {
+    ASSERT_EQ(got->m_nLocalColors * 3, static_cast<int>(want.local.size()));
+    EXPECT_EQ(std::vector<uint8_t>(got->m_pLocalTable, got->m_pLocalTable + want.local.size()), want.local);
+  }
+  EXPECT_EQ(got->m_Control.m_bPresent, want.control);
+  if (want.control) {
+    EXPECT_EQ(got->m_Control.m_nDisposal, (want.control_packed >> 2) & 7);
+    EXPECT_EQ(got->m_Control.m_bUserInput, (want.control_packed & 2) != 0);
+    EXPECT_EQ(got->m_Control.m_bTransparent, (want.control_packed & 1) != 0);
+    EXPECT_EQ(got->m_Control.m_wDelay, want.delay);
+    EXPECT_EQ(got->m_Control.m_byTransparent, want.transparent);
+  }
+  ASSERT_NE(got->m_pPixels, nullptr);
+  const std::vector<uint8_t> pixels(got->m_pPixels, got->m_pPixels + want.width * want.height);
+  EXPECT_EQ(pixels, want.pixels);
+}
+
+TEST(GifFileTest, ReadsGiflibFramesInAllThreeModes) {
+  TempDir dir;
+  const std::string path = dir.File("three.gif");
+  const std::vector<uint8_t> global = RandomBytes(256 * 3, 256, 9);
+  const auto frames = ThreeFrames();
+  WriteGif(path, 200, 150, global, frames);
+
+  QGifFile all;
+  ASSERT_EQ(all.Open(path.c_str(), true), 1);
+  EXPECT_STREQ(all.m_szVersion, "89a");
+  EXPECT_EQ(all.m_wScreenWidth, 200);
+  EXPECT_EQ(all.m_wScreenHeight, 150);
+  EXPECT_TRUE(all.m_bGlobalTable);
+  EXPECT_EQ(all.m_nGlobalColors, 256);
+  EXPECT_EQ(all.m_nColorResolution, 8);
+  EXPECT_EQ(std::vector<uint8_t>(&all.m_GlobalTable[0][0], &all.m_GlobalTable[0][0] + 768), global);
+  EXPECT_EQ(all.m_nFrameCount, 3);
+  EXPECT_TRUE(all.m_bAllLoaded);
+  // The frames repeat after the last one.
+  for (int round = 0; round < 2; round++)
+    for (const auto& f : frames) ExpectFrame(all.GetNextFrame(), f);
+
+  QGifFile stream;
+  ASSERT_EQ(stream.Open(path.c_str(), false), 1);
+  EXPECT_EQ(stream.m_nFrameCount, 3);
+  EXPECT_FALSE(stream.m_bAllLoaded);
+  for (int round = 0; round < 2; round++)
+    for (const auto& f : frames) ExpectFrame(stream.GetNextFrame(), f);
+
+  const std::string bytes = tessera::test::ReadFile(path);
+  QGifFile memory;
+  ASSERT_EQ(memory.Open(bytes.data(), static_cast<long>(bytes.size())), 1);
+  EXPECT_EQ(memory.m_nFrameCount, 3);
+  for (int round = 0; round < 2; round++)
+    for (const auto& f : frames) ExpectFrame(memory.GetNextFrame(), f);
+  memory.Close();
+  EXPECT_EQ(memory.GetNextFrame(), nullptr);
+}
+
+TEST(GifFileTest, AcceptsVersionsUpTo89a) {
+  TempDir dir;
+  const std::string path = dir.File("v.gif");
+  std::vector<SampleFrame> one = {{0, 0, 4, 2, false, {}, false, 0, 0, 0, {0, 1, 2, 3, 3, 2, 1, 0}}};
+  WriteGif(path, 4, 2, RandomBytes(12, 256, 5), one);
+  std::string bytes = tessera::test::ReadFile(path);
+  ASSERT_EQ(bytes.substr(0, 6), "GIF87a");
+  for (const char* v : {"87a", "89a", "88z", "90a", "9"}) {
+    std::string b = bytes;
+    b.replace(3, 3, std::string(v) + std::string(3 - std::string(v).size(), '\0'));
+    QGifFile gif;
+    const bool ok = std::string(v) <= "89a";
+    EXPECT_EQ(gif.Open(b.data(), static_cast<long>(b.size())), ok ? 1 : 0) << v;
+    if (ok) ExpectFrame(gif.GetNextFrame(), one[0]);
+  }
+  std::string bad = bytes;
+  bad[0] = 'g';
+  QGifFile gif;
+  EXPECT_EQ(gif.Open(bad.data(), static_cast<long>(bad.size())), 0);
+  EXPECT_EQ(gif.Open(nullptr, 10L), 0);
+  EXPECT_EQ(gif.Open(bytes.data(), 0L), 0);
+  EXPECT_EQ(gif.Open(dir.File("missing.gif").c_str(), true), 0);
+}
+
+// Packs codes least-significant bit first; each pair is (code, bits).
+std::string PackCodes(const std::vector<std::pair<int, int>>& codes) {
+  std::string out;
+  uint32_t acc = 0;
+  int n = 0;
+  for (auto [code, bits] : codes) {
+    acc |= static_cast<uint32_t>(code) << n;
+    n += bits;
+    while (n >= 8) {
+      out += static_cast<char>(acc & 0xFF);
+      acc >>= 8;
+      n -= 8;
+    }
+  }
+  if (n > 0) out += static_cast<char>(acc & 0xFF);
+  return out;
+}
+
+// A GIF89a with a 4-colour global table around the given blocks.
+std::string HandGif(const std::string& blocks) {
+  std::string g = "GIF89a";
+  g += std::string("\x05\x00\x01\x00\x81\x00\x00", 7);
+  g += std::string("\x00\x00\x00\xFF\xFF\xFF\xFF\x00\xFF\x00\xFF\x00", 12);
+  return g + blocks + "\x3B";
+}
+
+std::string Image(int w, int h, uint8_t packed, int code_size, const std::string& data) {
+  std::string s = "\x2C";
+  s += std::string(4, '\0');
+  s += static_cast<char>(w & 0xFF);
+  s += static_cast<char>(w >> 8);
+  s += static_cast<char>(h & 0xFF);
+  s += static_cast<char>(h >> 8);
+  s += static_cast<char>(packed);
+  s += static_cast<char>(code_size);
+  for (size_t i = 0; i < data.size(); i += 255) {
+    const std::string part = data.substr(i, 255);
+    s += static_cast<char>(part.size());
+    s += part;
+  }
+  s += '\0';
+  return s;
+}
+
+std::vector<uint8_t> Decode(const std::string& data, int code_size, size_t out_size, bool* ok) {
+  std::vector<uint8_t> out(out_size, 0xEE);
+  size_t written = 0;
+  *ok = tessera::DecodeGifLzw(code_size, reinterpret_cast<const uint8_t*>(data.data()), data.size(), out.data(), out.size(), &written);
+  out.resize(written);
+  return out;
+}
+
+TEST(GifLzwTest, HandMadeCodeStreams) {
+  bool ok = false;
+  // Clear, 1, then the code being defined (6 = "1 1"), then 6 again; the
+  // entry 7 makes the next free code 8, so the end code takes 4 bits.
+  const std::string kwk = PackCodes({{4, 3}, {1, 3}, {6, 3}, {6, 3}, {5, 4}});
+  EXPECT_EQ(Decode(kwk, 2, 5, &ok), std::vector<uint8_t>(5, 1));
+  EXPECT_TRUE(ok);
+  // One pixel too many for the output.
+  Decode(kwk, 2, 4, &ok);
+  EXPECT_FALSE(ok);
+  // A code past the table (7 while 6 is the next free one).
+  Decode(PackCodes({{4, 3}, {1, 3}, {7, 3}, {5, 3}}), 2, 10, &ok);
+  EXPECT_FALSE(ok);
+  // A first code that is not a colour index, at the start and after a clear.
+  Decode(PackCodes({{6, 3}, {5, 3}}), 2, 10, &ok);
+  EXPECT_FALSE(ok);
+  Decode(PackCodes({{4, 3}, {2, 3}, {4, 3}, {6, 3}}), 2, 10, &ok);
+  EXPECT_FALSE(ok);
+  // A clear drops the added entries and the widened code size: 0 1 2 add
+  // entries 6 and 7 (the width becomes 4 for the clear), then after the
+  // clear 6 is the code being defined again and 3 bits suffice.
+  const auto out = Decode(PackCodes({{4, 3}, {0, 3}, {1, 3}, {2, 3}, {4, 4}, {3, 3}, {6, 3}, {5, 3}}), 2, 10, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(out, (std::vector<uint8_t>{0, 1, 2, 3, 3, 3}));
+  // Running out of data ends the image without failing.
+  EXPECT_EQ(Decode(PackCodes({{4, 3}, {2, 3}}), 2, 10, &ok), std::vector<uint8_t>{2});
+  EXPECT_TRUE(ok);
+  // Code sizes outside 1..8.
+  Decode(kwk, 0, 10, &ok);
+  EXPECT_FALSE(ok);
+  Decode(kwk, 9, 10, &ok);
+  EXPECT_FALSE(ok);
+}
+
+TEST(GifFileTest, HandMadeFiles) {
+  const std::string kwk = PackCodes({{4, 3}, {1, 3}, {6, 3}, {6, 3}, {5, 4}});
+  const std::string control = std::string("\x21\xF9\x04\x05\x0A\x00\x02\x00", 8);
+  {
+    // Comment, application, plain-text and stray zero bytes pass; the
+    // control data reaches the image.
+    const std::string g = HandGif(std::string("\x21\xFE\x02hi\x00\x00\x21\xFF\x01x\x00\x21\x01\x00", 15) + control + Image(5, 1, 0, 2, kwk));
+    QGifFile gif;
+    ASSERT_EQ(gif.Open(g.data(), static_cast<long>(g.size())), 1);
+    stGifFrame* f = gif.GetNextFrame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + 5), std::vector<uint8_t>(5, 1));
+    EXPECT_TRUE(f->m_Control.m_bPresent);
+    EXPECT_TRUE(f->m_Control.m_bTransparent);
+    EXPECT_EQ(f->m_Control.m_nDisposal, 1);
+    EXPECT_EQ(f->m_Control.m_wDelay, 10);
+    EXPECT_EQ(f->m_Control.m_byTransparent, 2);
+  }
+  // Labels other than 0x01, 0xF9, 0xFE, 0xFF fail; so does a file without
+  // an image, an unknown block, and an image larger than its data allows.
+  for (const std::string& blocks : {std::string("\x21\x02\x00", 3) + Image(5, 1, 0, 2, kwk), std::string("\x21\x00\x00", 3) + Image(5, 1, 0, 2, kwk),
+                                    std::string(), std::string("\x42") + Image(5, 1, 0, 2, kwk), Image(4, 1, 0, 2, kwk), Image(0, 0, 0, 2, kwk),
+                                    Image(5, 1, 0, 12, kwk)}) {
+    const std::string g = HandGif(blocks);
+    QGifFile gif;
+    const int streaming = gif.Open(g.data(), static_cast<long>(g.size()));
+    const bool decoded = streaming && gif.GetNextFrame() != nullptr;
+    TempDir dir;
+    tessera::test::WriteFile(dir.File("h.gif"), g);
+    EXPECT_EQ(gif.Open(dir.File("h.gif").c_str(), true), 0);
+    EXPECT_FALSE(decoded);
+  }
+  {
+    // A frame placed past the logical screen is read as it is: placing it
+    // is the painter's business.  A frame of 65535 x 65535 is refused
+    // without asking for its 4 GB.
+    std::string far = Image(5, 1, 0, 2, kwk);
+    far[1] = far[3] = '\xF0';
+    far[2] = far[4] = '\xFF';
+    std::string huge = Image(5, 1, 0, 2, kwk);
+    huge[5] = huge[6] = huge[7] = huge[8] = '\xFF';
+    const std::string g = HandGif(far + huge);
+    QGifFile gif;
+    ASSERT_EQ(gif.Open(g.data(), static_cast<long>(g.size())), 1);
+    EXPECT_EQ(gif.m_nFrameCount, 2);
+    stGifFrame* f = gif.GetNextFrame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->m_wLeft, 0xFFF0);
+    EXPECT_EQ(f->m_wTop, 0xFFF0);
+    EXPECT_EQ(f->m_pPixels[4], 1);
+    EXPECT_EQ(gif.GetNextFrame(), nullptr);
+  }
+  {
+    // Short data leaves the rest of the frame at index 0.
+    const std::string g = HandGif(Image(5, 2, 0, 2, PackCodes({{4, 3}, {3, 3}, {3, 3}})));
+    QGifFile gif;
+    ASSERT_EQ(gif.Open(g.data(), static_cast<long>(g.size())), 1);
+    stGifFrame* f = gif.GetNextFrame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + 10), (std::vector<uint8_t>{3, 3, 0, 0, 0, 0, 0, 0, 0, 0}));
+  }
+}
+
+TEST(GifFileTest, EveryTruncationFails) {
+  TempDir dir;
+  const std::string path = dir.File("t.gif");
+  auto frames = ThreeFrames();
+  frames[0] = {0, 0, 20, 10, false, {}, false, 0, 0, 0, RandomBytes(200, 256, 7)};
+  WriteGif(path, 200, 150, RandomBytes(768, 256, 8), frames);
+  const std::string bytes = tessera::test::ReadFile(path);
+  for (size_t n = 0; n < bytes.size(); n++) {
+    // A heap copy of exactly n bytes, so that an overread shows under ASan.
+    std::vector<char> cut(bytes.begin(), bytes.begin() + static_cast<long>(n));
+    QGifFile gif;
+    EXPECT_EQ(gif.Open(cut.data(), static_cast<long>(n)), 0) << n;
+  }
+  const std::string cut_path = dir.File("cut.gif");
+  tessera::test::WriteFile(cut_path, bytes.substr(0, bytes.size() - 1));
+  QGifFile gif;
+  EXPECT_EQ(gif.Open(cut_path.c_str(), true), 0);
+  EXPECT_EQ(gif.Open(cut_path.c_str(), false), 0);
+}
+
+TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
+  TempDir dir;
+  const std::string path = dir.File("im.gif");
+  // Three frames of different sizes and places, one with a transparent
+  // area, interlaced.
+  const std::string cmd = "convert -size 60x40 xc:red -page 60x40+0+0 \\( -size 30x20 gradient:blue-yellow -repage +10+5 \\) "
+                          "\\( -size 25x15 xc:none -fill green -draw 'circle 12,7 12,2' -repage +30+20 \\) -set delay 7 "
+                          "-interlace GIF -loop 0 '" + path + "' 2>/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+
+  int err = 0;
+  GifFileType* ref = DGifOpenFileName(path.c_str(), &err);
+  ASSERT_NE(ref, nullptr);
+  ASSERT_EQ(DGifSlurp(ref), GIF_OK);
+  ASSERT_EQ(ref->ImageCount, 3);
+
+  QGifFile gif;
+  ASSERT_EQ(gif.Open(path.c_str(), true), 1);
+  EXPECT_EQ(gif.m_wScreenWidth, ref->SWidth);
+  EXPECT_EQ(gif.m_wScreenHeight, ref->SHeight);
+  ASSERT_EQ(gif.m_nFrameCount, ref->ImageCount);
+  bool any_interlaced = false, any_transparent = false;
+  for (int i = 0; i < ref->ImageCount; i++) {
+    const SavedImage& img = ref->SavedImages[i];
+    stGifFrame* f = gif.GetNextFrame();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->m_wLeft, img.ImageDesc.Left);
+    EXPECT_EQ(f->m_wTop, img.ImageDesc.Top);
+    ASSERT_EQ(f->m_wWidth, img.ImageDesc.Width);
+    ASSERT_EQ(f->m_wHeight, img.ImageDesc.Height);
+    any_interlaced |= f->m_bInterlace;
+    // giflib's slurp hands out interlaced images in top-to-bottom rows too.
+    const std::vector<uint8_t> want(img.RasterBits, img.RasterBits + img.ImageDesc.Width * img.ImageDesc.Height);
+    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + want.size()), want) << "frame " << i;
+    GraphicsControlBlock gcb;
+    if (DGifSavedExtensionToGCB(ref, i, &gcb) == GIF_OK) {
+      EXPECT_TRUE(f->m_Control.m_bPresent);
+      EXPECT_EQ(f->m_Control.m_wDelay, gcb.DelayTime);
+      if (gcb.TransparentColor >= 0) {
+        any_transparent = true;
+        EXPECT_TRUE(f->m_Control.m_bTransparent);
+        EXPECT_EQ(f->m_Control.m_byTransparent, gcb.TransparentColor);
+      }
+    }
+    if (img.ImageDesc.ColorMap) {
+      ASSERT_EQ(f->m_nLocalColors, img.ImageDesc.ColorMap->ColorCount);
+      for (int c = 0; c < f->m_nLocalColors; c++) EXPECT_EQ(f->m_pLocalTable[3 * c], img.ImageDesc.ColorMap->Colors[c].Red);
+    }
+  }
+  EXPECT_TRUE(any_interlaced);
+  EXPECT_TRUE(any_transparent);
+  DGifCloseFile(ref, &err);
+}
+
+}  // namespace
