@@ -4,10 +4,11 @@
 // The labels are defined by a sweep per wave: wave n visits every cell whose
 // label (as a signed byte) is n, in index order, and labels its neighbours.
 // Sweeping the whole grid for each of up to 127 waves is wasteful, so the
-// finder keeps the cells of the current wave in a list instead.  Within a wave
-// the list is sorted by index before it is expanded, which visits the cells
-// in exactly the sweep's order; the labels (including the half-labelled wave
-// in which the target is met) and therefore every traced path are the same.
+// finder keeps the cells of the current wave in a list instead, in index
+// order, and expands only those: the cells are visited in exactly the sweep's
+// order, so the labels (including the half-labelled wave in which the target
+// is met) and therefore every traced path are the same.  The lists stay in
+// index order without sorting (see Expand).
 #include "gui/map/path_finder.h"
 
 #include <algorithm>
@@ -62,7 +63,7 @@ void CPathFinder::SetMapData(int columns, int rows, unsigned char* cells) {
   free(m_pWave);
   m_pWave = nullptr;
   m_Front.clear();
-  m_Next.clear();
+  for (auto& list : m_Next) list.clear();
   if (columns >= 1 && rows >= 1)
     m_pWave = static_cast<unsigned char*>(calloc(static_cast<size_t>(columns) * static_cast<size_t>(rows), 1));
 }
@@ -105,7 +106,7 @@ int CPathFinder::Visit(int j, int n) {
   if ((label == 0 || label > n) && m_pMapData[j] == 0) {
     // A label above n can only be n + 1, given earlier in this wave: the
     // cell is listed already.
-    if (label == 0) m_Next.push_back(j);
+    if (label == 0) m_Next[j < m_nRowStart ? 0 : j < m_nRowStart + m_nColumns ? 1 : 2].push_back(j);
     m_pWave[j] = static_cast<unsigned char>(n + 1);
   } else if (m_pWave[j] == kTargetMark) {
     m_pWave[j] = static_cast<unsigned char>(n + 1);
@@ -115,7 +116,7 @@ int CPathFinder::Visit(int j, int n) {
 }
 
 int CPathFinder::Expand(int n) {
-  m_Next.clear();
+  for (auto& list : m_Next) list.clear();
   // No signed byte equals a wave number above 127: that sweep finds nothing,
   // labels nothing, and the wave has died out.
   if (n > 127) {
@@ -125,8 +126,10 @@ int CPathFinder::Expand(int n) {
   const int c = m_nColumns;
   const int total = m_nColumns * m_nRows;
   for (int i : m_Front) {
-    const bool first_column = i % c == 0;
-    const bool last_column = i % c == c - 1;
+    const int column = i % c;
+    m_nRowStart = i - column;
+    const bool first_column = column == 0;
+    const bool last_column = column == c - 1;
     const int around[8] = {i - c - 1, i - 1, i + c - 1, i - c, i + c, i - c + 1, i + c + 1, i + 1};
     for (int k = 0; k < 8; ++k) {
       if (k < 3 && first_column) continue;
@@ -136,8 +139,16 @@ int CPathFinder::Expand(int n) {
       if (Visit(j, n)) return 1;
     }
   }
-  std::sort(m_Next.begin(), m_Next.end());
-  m_Front.swap(m_Next);
+  // The cells newly labelled from the row above their parent come out in
+  // rising index order, as do those from the parent's row and from the row
+  // below: the parents are visited in rising order, and a cell a later parent
+  // could label out of order was one an earlier parent had already tested
+  // with the same result.  Merging the three lists orders the next wave
+  // without a sort.
+  m_Merge.resize(m_Next[0].size() + m_Next[1].size());
+  std::merge(m_Next[0].begin(), m_Next[0].end(), m_Next[1].begin(), m_Next[1].end(), m_Merge.begin());
+  m_Front.resize(m_Merge.size() + m_Next[2].size());
+  std::merge(m_Merge.begin(), m_Merge.end(), m_Next[2].begin(), m_Next[2].end(), m_Front.begin());
   return m_Front.empty() ? 1 : 0;
 }
 

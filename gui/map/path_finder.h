@@ -74,10 +74,12 @@ class CPathFinder {
   int Visit(int j, int n);
 
   // The cells labelled in the current wave (in index order) and those
-  // labelled in the next one.  Expanding only these cells, in index order,
+  // labelled for the next one.  Expanding only these cells, in index order,
   // gives exactly the labels of a sweep over the whole grid per wave.
   std::vector<int> m_Front;
-  std::vector<int> m_Next;
+  std::vector<int> m_Next[3];  // labelled from the row above, the same row, the row below
+  std::vector<int> m_Merge;
+  int m_nRowStart = 0;         // index of the first cell in the expanded cell's row
 };
 
 namespace tessera {
