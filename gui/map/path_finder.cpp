@@ -125,9 +125,11 @@ int CPathFinder::Expand(int n) {
   }
   const int c = m_nColumns;
   const int total = m_nColumns * m_nRows;
+  // The list rises, so the row is followed by stepping, not by dividing.
+  m_nRowStart = 0;
   for (int i : m_Front) {
-    const int column = i % c;
-    m_nRowStart = i - column;
+    while (i >= m_nRowStart + c) m_nRowStart += c;
+    const int column = i - m_nRowStart;
     const bool first_column = column == 0;
     const bool last_column = column == c - 1;
     const int around[8] = {i - c - 1, i - 1, i + c - 1, i - c, i + c, i - c + 1, i + c + 1, i + 1};
