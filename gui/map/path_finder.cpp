@@ -101,12 +101,12 @@ int CPathFinder::FindPath(const tagPOINT& from, const tagPOINT& to) {
 }
 
 // Visits neighbour j from a cell of wave n: 1 when it is the target.
-int CPathFinder::Visit(int j, int n) {
+int CPathFinder::Visit(int j, int n, std::vector<int>& labelled) {
   const int label = Label(m_pWave[j]);
   if ((label == 0 || label > n) && m_pMapData[j] == 0) {
     // A label above n can only be n + 1, given earlier in this wave: the
     // cell is listed already.
-    if (label == 0) m_Next[j < m_nRowStart ? 0 : j < m_nRowStart + m_nColumns ? 1 : 2].push_back(j);
+    if (label == 0) labelled.push_back(j);
     m_pWave[j] = static_cast<unsigned char>(n + 1);
   } else if (m_pWave[j] == kTargetMark) {
     m_pWave[j] = static_cast<unsigned char>(n + 1);
@@ -126,19 +126,22 @@ int CPathFinder::Expand(int n) {
   const int c = m_nColumns;
   const int total = m_nColumns * m_nRows;
   // The list rises, so the row is followed by stepping, not by dividing.
-  m_nRowStart = 0;
+  int row_start = 0;
   for (int i : m_Front) {
-    while (i >= m_nRowStart + c) m_nRowStart += c;
-    const int column = i - m_nRowStart;
+    while (i >= row_start + c) row_start += c;
+    const int column = i - row_start;
     const bool first_column = column == 0;
     const bool last_column = column == c - 1;
+    // The sweep's visiting order; each neighbour's row says which list a
+    // newly labelled cell joins (0 above, 1 same row, 2 below).
     const int around[8] = {i - c - 1, i - 1, i + c - 1, i - c, i + c, i - c + 1, i + c + 1, i + 1};
+    static const int kRow[8] = {0, 1, 2, 0, 2, 0, 2, 1};
     for (int k = 0; k < 8; ++k) {
       if (k < 3 && first_column) continue;
       if (k >= 5 && last_column) continue;
       const int j = around[k];
       if (j < 0 || j >= total) continue;
-      if (Visit(j, n)) return 1;
+      if (Visit(j, n, m_Next[kRow[k]])) return 1;
     }
   }
   // The cells newly labelled from the row above their parent come out in

@@ -71,7 +71,7 @@ class CPathFinder {
 
  private:
   void Reset();
-  int Visit(int j, int n);
+  int Visit(int j, int n, std::vector<int>& labelled);
 
   // The cells labelled in the current wave (in index order) and those
   // labelled for the next one.  Expanding only these cells, in index order,
@@ -79,7 +79,6 @@ class CPathFinder {
   std::vector<int> m_Front;
   std::vector<int> m_Next[3];  // labelled from the row above, the same row, the row below
   std::vector<int> m_Merge;
-  int m_nRowStart = 0;         // index of the first cell in the expanded cell's row
 };
 
 namespace tessera {
