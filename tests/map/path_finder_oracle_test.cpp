@@ -22,7 +22,7 @@ struct Grid {
 };
 
 // Grids of several shapes: small squares, wide and tall strips (long
-// distances, so the 127-wave limit is met), each with a random density of
+// distances, so the 127-wave limit is met), now and then a large one, each with a random density of
 // blocked cells and a few cells with other non-zero bytes.
 Grid RandomGrid(TestRandom& rnd, int shape) {
   Grid g;
@@ -31,6 +31,11 @@ Grid RandomGrid(TestRandom& rnd, int shape) {
     case 1: g.columns = rnd.Range(10, 45); g.rows = rnd.Range(10, 45); break;
     case 2: g.columns = rnd.Range(100, 260); g.rows = rnd.Range(1, 3); break;
     default: g.columns = rnd.Range(1, 3); g.rows = rnd.Range(100, 260); break;
+  }
+  if (shape % 50 == 49) {
+    // Now and then a map-sized grid, where waves span many rows.
+    g.columns = rnd.Range(100, 200);
+    g.rows = rnd.Range(100, 200);
   }
   g.cells.assign(static_cast<size_t>(g.columns) * g.rows, 0);
   const int blocked = rnd.Range(0, 55);
