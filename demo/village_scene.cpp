@@ -54,7 +54,7 @@ bool VillageScene::Load(CVIEWMANAGE* vm, std::string* error) {
       {&lamp_, "lamp000000", SS_DLE},      {&banner_, "banner0000", SS_PSDALPHA},
       {&flag_, "flag000000", SS_DOUBLEALPHA},
   };
-  static char ids[8][11];
+  char ids[8][11];  // the frame identifiers, used while loading
   for (int f = 0; f < 4; ++f) {
     std::snprintf(ids[f], sizeof ids[f], "hero%06d", f);
     std::snprintf(ids[4 + f], sizeof ids[4 + f], "elder%05d", f);
@@ -76,7 +76,6 @@ bool VillageScene::Load(CVIEWMANAGE* vm, std::string* error) {
 }
 
 VillageScene::~VillageScene() {
-  sign_ = nullptr;
   for (SURFACE* s : loaded_) vm_->DeleteSurface(s);
 }
 
