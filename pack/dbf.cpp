@@ -52,9 +52,12 @@ void DBF::OpenTable(const char* name) {
   // The header must be consistent with itself and with the file: every
   // field descriptor inside the header, every field inside the record, every
   // counted record inside the file.  A header that lies is refused.
+  // The size is taken after the header: another process may be appending,
+  // and since an append writes the record before it raises the count, a
+  // size read after the count always covers every counted record.
   unsigned char head[32];
-  int64_t size = m_fp.Size();
   bool good = m_fp.ReadAt(0, head, 32) == 32;
+  int64_t size = m_fp.Size();
   int64_t count = good ? Le32(head + 4) : 0;
   int header_len = good ? Le16(head + 8) : 0;
   int rec_len = good ? Le16(head + 10) : 0;
