@@ -1,7 +1,7 @@
 // Host service: the millisecond clock behind every engine timer.
 //
-// The engine reads one millisecond counter (what the original platform calls
-// timeGetTime / GetTickCount).  Games get the system's monotonic clock; tests
+// The engine reads one millisecond counter (what Windows calls timeGetTime /
+// GetTickCount).  Games get the system's monotonic clock; tests
 // install a ManualClock (platform/headless/manual_clock.h) and move it by
 // hand.  Engine timers use 0 for "not started", so a clock never reads 0
 // after it has been installed.

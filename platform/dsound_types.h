@@ -4,8 +4,8 @@
 // The sound effects talk to the mixer in its own units and codes: result
 // codes (0 success, negative failure), buffer capability flags, play flags,
 // status bits, volume and pan in hundredths of a decibel.  These are the
-// values the original mixer interface used, so that game code written
-// against it keeps its meaning.  tessera::AudioDevice (platform/
+// values DirectSound uses, so that game code written against that
+// interface keeps its meaning.  tessera::AudioDevice (platform/
 // audio_device.h) is the service behind them.
 #ifndef TESSERA_PLATFORM_DSOUND_TYPES_H
 #define TESSERA_PLATFORM_DSOUND_TYPES_H

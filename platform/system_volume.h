@@ -7,7 +7,7 @@
 // only kept (there is no CD line).  A volume word holds the left channel in
 // its low 16 bits and the right channel in its high 16 bits, 0xFFFF being
 // full volume; all start at 0xFFFFFFFF.  Each device reports its support
-// flags the way the original platform's capability queries did, and tests
+// flags as Windows' volume capability queries do, and tests
 // can take the volume control away or make a call fail.
 #ifndef TESSERA_PLATFORM_SYSTEM_VOLUME_H
 #define TESSERA_PLATFORM_SYSTEM_VOLUME_H
