@@ -19,6 +19,7 @@
 #include <gif_lib.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -106,19 +107,24 @@ SDL_Surface* SdlFrom(const std::vector<uint16_t>& px, int w, int h) {
 
 // ---------------------------------------------------------------- 200 sprites
 
+// The sprites share their four frames, as sprites loaded through the
+// surface cache (load flag 32) do, and as the SDL sprites share theirs.
 struct TesseraSprites {
   CVIEWMANAGE vm{8, 8, nullptr};  // the factory for the run-length frames
+  std::vector<std::unique_ptr<SURFACE>> images;
   std::vector<std::unique_ptr<QSprite>> sprites;
   std::unique_ptr<DIBSURFACE> frame = Dib(Background(), kW, kH);
 
   TesseraSprites() {
+    for (int f = 0; f < kFrames; ++f)
+      images.emplace_back(tessera::EncodeRuns(&vm, Dib(FigureFrame(f), kSpriteW, kSpriteH).get(), SS_RLE));
     auto places = Places();
     for (int i = 0; i < kSprites; ++i) {
       auto s = std::make_unique<QSprite>(places[i].first, places[i].second, places[i].first + kSpriteW - 1,
                                          places[i].second + kSpriteH - 1, false, false);
       for (int f = 0; f < kFrames; ++f) {
         auto cell = std::make_unique<QAniCell>();
-        cell->m_pImage = tessera::EncodeRuns(&vm, Dib(FigureFrame(f), kSpriteW, kSpriteH).get(), SS_RLE);
+        cell->m_pImage = images[static_cast<size_t>(f)].get();
         s->m_Frames.push_back(std::move(cell));
       }
       DRAW_FX fx;
@@ -128,6 +134,11 @@ struct TesseraSprites {
       s->SetNowp(i % kFrames);
       sprites.push_back(std::move(s));
     }
+  }
+  ~TesseraSprites() {
+    // The images are this object's, not the sprites'.
+    for (auto& s : sprites)
+      for (auto& cell : s->m_Frames) cell->m_pImage = nullptr;
   }
   void Round() {
     for (auto& s : sprites) s->Show(frame.get());
@@ -143,7 +154,7 @@ struct SdlSprites {
   SdlSprites() {
     for (int f = 0; f < kFrames; ++f) {
       SDL_Surface* s = SdlFrom(FigureFrame(f), kSpriteW, kSpriteH);
-      SDL_SetColorKey(s, SDL_TRUE, COLOR_KEY & 0x7FFF);
+      SDL_SetColorKey(s, SDL_TRUE, COLOR_KEY);
       SDL_SetSurfaceRLE(s, 1);
       frames.push_back(s);
     }
@@ -168,7 +179,14 @@ bool SpritesMatch() {
   for (int r = 0; r < kFrames + 1; ++r) {
     t.Round();
     s.Round();
-    if (Rows(t.frame.get()) != Rows(s.frame)) return false;
+    const auto a = Rows(t.frame.get()), b = Rows(s.frame);
+    if (a != b) {
+      size_t n = 0, first = 0;
+      for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && n++ == 0) first = i;
+      std::fprintf(stderr, "round %d: %zu differ, first at %zu: %04x vs %04x\n", r, n, first, a[first], b[first]);
+      return false;
+    }
   }
   return true;
 }
