@@ -47,6 +47,11 @@
 #include "gui/area.h"
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"
+#include "gui/ani_cell.h"
+#include "gui/sprite.h"
+#include "gui/fader_sprite.h"
+#include "gui/fader_text.h"
+#include "gui/gif_sprite.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"
