@@ -47,6 +47,8 @@
 #include "gui/area.h"
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"
+#include "gui/window.h"
+#include "gui/dialog.h"
 #include "gui/button.h"
 #include "gui/button_menu.h"
 #include "gui/answer_selector.h"
