@@ -1,5 +1,6 @@
 // QList: paging at both ends and past them, rows for a page, deleted
 // records, long texts, parts and moving, the background refresh.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,32 @@ TEST_F(ListTest, RowsOfAPageAndPagesPastTheEnds) {
   l->Refresh(false, true);
   EXPECT_EQ(l->m_RowMenu.GetCount(), 0);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+// Rows share the image reads of one rebuild; their looks are still each
+// their own and the same as a button made alone.
+TEST_F(ListTest, RowLooksMatchAButtonMadeAlone) {
+  PutImage("LISTROWAA1", 100, 20, 0x0456);
+  auto l = Make(2, 3);
+  l->DeleteItem(1);
+  l->Refresh(false, true);
+  QButton alone;
+  alone.Create(tagRECT{15, 20, 114, 40}, "r0", "", "LISTROWAA", true);
+  alone.SetFontSize(16);
+  for (int look = 0; look < 4; ++look) {
+    SURFACE* row = l->m_RowMenu.GetItem(0)->m_pImage[look];
+    ASSERT_EQ(row == nullptr, alone.m_pImage[look] == nullptr) << look;
+    for (int y = 0; row && y < 20; ++y)
+      for (int x = 0; x < 100; ++x)
+        ASSERT_EQ(row->GetPixel(x, y).GetColor(), alone.m_pImage[look]->GetPixel(x, y).GetColor()) << look;
+  }
+  std::set<SURFACE*> looks;
+  for (unsigned i = 0; i < 3; ++i)
+    for (SURFACE* s : l->m_RowMenu.GetItem(i)->m_pImage)
+      if (s) {
+        EXPECT_TRUE(looks.insert(s).second);
+      }
+  EXPECT_EQ(looks.size(), 9u);
 }
 
 TEST_F(ListTest, DeletedRecordsAndLongTexts) {
