@@ -318,11 +318,14 @@ TEST_F(ResTest, CorruptOrMissingDatabasesMakeLookUpsFail) {
   WriteFile(dir_.File("game/bad.mdb"), std::string(2048, '\x42'));
   CRes res((dir_.path() + "\\game\\bad.mdb").c_str(), (dir_.path() + "\\nowhere\\").c_str());
   EXPECT_EQ(Loaded(res, "any"), "<none>");
-  EXPECT_FALSE(Add(res, "x", "any", "\\a.pak"));
-  // The bytes went in before the index refused them: an orphan, which
-  // the pack tool's verify reports.
-  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "x");
   EXPECT_TRUE(HeadlessMessages().empty());
+  EXPECT_FALSE(Add(res, "x", "any", "\\a.pak"));
+  // The row could not be recorded, which is found out before a byte is
+  // written: the pack is as it was.
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not record any: the game database is not open\n "), 0u)
+      << HeadlessMessages()[0].text;
 }
 
 TEST_F(ResTest, DestructorReleasesDatabasesAndTables) {
