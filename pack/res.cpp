@@ -91,6 +91,10 @@ bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const
   }
   pack* p = tessera::NamedPackForAppend(*this, packName);
   if (!p) return false;
+  if (p->bReadOnly) {
+    ErrorBox("Read-only file %s.\n %s %ld", p->szName, __FILE__, (long)__LINE__);
+    return false;
+  }
   // Whether the row can be recorded is checked before a byte is written,
   // so that a refused add leaves no unreferenced bytes in the pack.
   std::string why = tessera::WhyResRowCannotBeRecorded(m_pResDb, id, packName);
