@@ -5,6 +5,7 @@
 // appends to the pack) and loads it again.  Nothing may read or write
 // outside its buffers, hang, or leave a resource reported as added that
 // loads back different.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -38,15 +39,14 @@ std::string Loaded(QRES& res, const char* id) {
   return out;
 }
 
+void Run(const std::string& table, const std::string& index);
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char tmpl[] = "/tmp/fuzz-qres-XXXXXX";
   if (!::mkdtemp(tmpl)) std::abort();
   g_dir = tmpl;
-  // Pack names in the seeds are relative ("p.pak"): they are opened in the
-  // scratch folder.
-  if (::chdir(g_dir.c_str()) != 0) std::abort();
   std::atexit([] {
     for (const char* f : {"t.dbf", "t.idx", "p.pak"}) std::remove((g_dir + "/" + f).c_str());
     ::rmdir(g_dir.c_str());
@@ -65,6 +65,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       !tessera::fuzz::WriteScratch(index, data + 2 + n, size - 2 - n) ||
       !tessera::fuzz::WriteScratch(pack, reinterpret_cast<const uint8_t*>(pack_bytes.data()), pack_bytes.size()))
     return 0;
+  // Pack names in the seeds are relative ("p.pak"): they are opened in the
+  // scratch folder, and the fuzzer's own folder is restored after the run
+  // (it writes its corpus by relative paths).
+  int home = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (home < 0 || ::chdir(g_dir.c_str()) != 0) std::abort();
+  Run(table, index);
+  if (::fchdir(home) != 0) std::abort();
+  ::close(home);
+  return 0;
+}
+
+namespace {
+void Run(const std::string& table, const std::string& index) {
   QRES res(table.c_str(), index.c_str());
   if (res.m_pDbf) res.m_pDbf->m_pfnError = Quiet;
   if (res.m_pIdx) res.m_pIdx->m_pfnError = Quiet;
@@ -77,5 +90,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // under this identifier, but whatever it finds must load.
     Loaded(res, "NEW0000001");
   }
-  return 0;
 }
+}  // namespace
