@@ -12,6 +12,9 @@ namespace {
 // twenty statement shapes in all.
 constexpr size_t kCacheSize = 24;
 
+// How long a statement waits for another connection's transaction.
+constexpr int kBusyTimeoutMs = 5000;
+
 bool OnlySpaceLeft(const char* tail) {
   for (; tail && *tail; ++tail)
     if (!std::isspace(static_cast<unsigned char>(*tail)) && *tail != ';') return false;
@@ -73,6 +76,11 @@ std::shared_ptr<DbConnection> DbConnection::Open(const std::string& native_path)
     sqlite3_close_v2(db);
     return nullptr;
   }
+  // Another process (a tool building the data, a second writer) may hold
+  // the file in a transaction: every statement waits for it, the first one
+  // included, so a busy database is waited for and never taken for a file
+  // that is not a database.
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
   // Opening reads nothing yet; reading the schema tells an SQLite file
   // from anything else.
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
@@ -80,10 +88,10 @@ std::shared_ptr<DbConnection> DbConnection::Open(const std::string& native_path)
     sqlite3_close_v2(db);
     return nullptr;
   }
-  // Another process (a tool building the data) may hold the file briefly.
-  sqlite3_busy_timeout(db, 2000);
   return std::shared_ptr<DbConnection>(new DbConnection(db));
 }
+
+bool DbConnection::ReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
 DbConnection::~DbConnection() {
   for (CachedStatement& c : cache_) sqlite3_finalize(c.stmt);

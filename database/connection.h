@@ -24,9 +24,11 @@ namespace tessera {
 
 class DbConnection {
  public:
-  // Opens an existing SQLite file for reading and writing; never creates
-  // one.  Null when the file is missing, unreadable or not an SQLite
-  // database (a query is run to find out).
+  // Opens an existing SQLite file for reading and writing (read-only when
+  // the file cannot be written); never creates one.  Null when the file is
+  // missing, unreadable or not an SQLite database (a query is run to find
+  // out).  Every statement, that first query included, waits up to five
+  // seconds for a transaction another process holds.
   static std::shared_ptr<DbConnection> Open(const std::string& native_path);
 
   ~DbConnection();
@@ -42,6 +44,8 @@ class DbConnection {
   bool Query(std::string_view sql, RecordsetPtr& out);
 
   sqlite3* handle() const { return db_; }
+  // Whether writes are refused (the file or its folder is read-only).
+  bool ReadOnly() const;
 
  private:
   explicit DbConnection(sqlite3* db) : db_(db) {}

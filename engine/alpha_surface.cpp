@@ -62,8 +62,8 @@ void ALPHASURFACE::FillRect(int left, int top, int right, int bottom, const PIXE
 }
 
 void ALPHASURFACE::AlphaBlit(SURFACE* dst, int x, int y, int plane) {
-  if (!m_pData || !dst || !dst->GetBitmap()) return;
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   tessera::BlitRect r;
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
@@ -77,8 +77,8 @@ void ALPHASURFACE::AlphaBlit(SURFACE* dst, int x, int y, int plane) {
 void ALPHASURFACE::Blit(SURFACE* dst, int x, int y) { AlphaBlit(dst, x, y, 0); }
 
 void ALPHASURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h) {
-  if (!m_pData || !dst || !dst->GetBitmap()) return;
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   tessera::BlitRect r;
   if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r)) return;
   PIXEL** srows = BlockRows(m_pData);

@@ -40,7 +40,8 @@ PIXEL DIBSURFACE::GetPixel(int x, int y) {
 }
 
 void DIBSURFACE::Blit(SURFACE* dst, int x, int y) {
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   BlitRect r;
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
@@ -50,7 +51,8 @@ void DIBSURFACE::Blit(SURFACE* dst, int x, int y) {
 }
 
 void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h) {
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   BlitRect r;
   if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
@@ -109,7 +111,8 @@ void DIBSURFACE::RectFill(int x, int y, int w, int h, PIXEL colour) {
 }
 
 void DIBSURFACE::TransBlit(SURFACE* dst, int x, int y, int level) {
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   BlitRect r;
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   // Only the lower limit is applied: a level above 32 acts as 32, while a
@@ -123,7 +126,8 @@ void DIBSURFACE::TransBlit(SURFACE* dst, int x, int y, int level) {
 }
 
 void DIBSURFACE::MosaicBlit(SURFACE* dst, int x, int y, int n) {
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   BlitRect r;
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
@@ -142,7 +146,8 @@ void DIBSURFACE::MosaicBlit(SURFACE* dst, int x, int y, int n) {
 }
 
 void DIBSURFACE::MirrorBlit(SURFACE* dst, int x, int y) {
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   BlitRect r;
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
@@ -169,7 +174,8 @@ void DIBSURFACE::MaskBlit(SURFACE* dst, int x, int y) {
   if (!mask || !mask->GetBitmap()) return;
   const bool with_pixels = mask->GetStyle() == SS_RLE;
   if (!with_pixels && mask->GetStyle() != SS_RLEMASK) return;
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   const PixelBlockHeader* dh = BlockHeader(dblock);
   BlitRect r;
   if (!tessera::ClipWholeBlit(*dh, m_nWidth, m_nHeight, x, y, &r)) return;

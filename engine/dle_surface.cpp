@@ -148,8 +148,8 @@ void DLESURFACE::FillRect(const PIXEL& colour) {
 // Each segment is cut to the visible columns [skip_x, skip_x + w) on its
 // own, so segments out of order (damaged data) are drawn where they say.
 void DLESURFACE::Blit(SURFACE* dst, int x, int y) {
-  if (!m_pData || !dst || !dst->GetBitmap()) return;
-  void* dblock = dst->GetBitmap();
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   tessera::BlitRect r;
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, BlockHeader(m_pData)->height, x, y, &r)) return;
   PIXEL** drows = tessera::BlockRows(dblock);

@@ -54,16 +54,12 @@ struct PlainDecoder {
   }
 };
 
-bool HasPlainLayout(SURFACE* s) {
-  const SURFACE_STYLE style = s->GetStyle();
-  return style == SS_DIB || style == SS_ALPHA || style == SS_DOUBLEALPHA;
-}
-
 }  // namespace
 
 bool DecodePackedStream(const uint8_t* data, size_t size, SURFACE* dst) {
-  if (!dst || !dst->GetBitmap() || !HasPlainLayout(dst)) return false;
-  void* block = dst->GetBitmap();
+  // Only a block of the plain layout takes the pixels; other kinds refuse.
+  void* block = PlainBlock(dst);
+  if (!block) return false;
   const PixelBlockHeader* h = BlockHeader(block);
   PIXEL** rows = BlockRows(block);
   // The key fill of the clip rectangle, kept inside the surface.

@@ -259,9 +259,8 @@ PIXEL RLESURFACE::GetPixel(int x, int y) {
 // it), so an unclipped row places every run as it is.
 template <class RunOp>
 void RLESURFACE::DrawRuns(SURFACE* dst, int x, int y, RunOp op) {
-  if (!m_pData || !dst) return;
-  void* dblock = dst->GetBitmap();
-  if (!dblock) return;
+  void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+  if (!dblock || !m_pData) return;
   tessera::BlitRect r;
   if (!tessera::ClipWholeBlit(*tessera::BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   PIXEL** drows = tessera::BlockRows(dblock);

@@ -39,8 +39,8 @@ inline unsigned MixWeight(unsigned p, unsigned q, unsigned f) {
 }  // namespace
 
 void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind) {
-  void* sblock = src->GetBitmap();
-  void* dblock = dst->GetBitmap();
+  void* sblock = PlainBlock(src);
+  void* dblock = SupportedBlock(dst, __FILE__, __LINE__);
   if (!sblock || !dblock) return;
   const int w = src->GetWidth(), h = src->GetHeight();
   if (w < 2 || h < 2) return;  // no pixel has a neighbour to spare

@@ -4,6 +4,7 @@
 
 #include "engine/blend_table.h"
 #include "engine/pixel_block.h"
+#include "public/error_report.h"
 
 SURFACE::SURFACE(int width, int height) : m_nWidth(width), m_nHeight(height) { InitBlendTable(); }
 
@@ -19,7 +20,10 @@ void SURFACE::SetAttachedSurface(SURFACE* surface, SURFACE_FLAG flag) {
 void SURFACE::DrawTextA(int, int, PIXEL, char*) {}
 
 void SURFACE::GetClipper(tagRECT& rect) {
-  const PixelBlockHeader* h = tessera::BlockHeader(m_pData);
+  rect.left = rect.top = rect.right = rect.bottom = 0;
+  const void* block = tessera::SupportedBlock(this, __FILE__, __LINE__, tessera::BlockUse::kClip);
+  if (!block) return;
+  const PixelBlockHeader* h = static_cast<const PixelBlockHeader*>(block);
   rect.left = h->clip_left;
   rect.top = h->clip_top;
   rect.right = h->clip_right;
@@ -27,9 +31,43 @@ void SURFACE::GetClipper(tagRECT& rect) {
 }
 
 void SURFACE::SetClipper(const tagRECT& rect) {
-  PixelBlockHeader* h = tessera::BlockHeader(m_pData);
+  void* block = tessera::SupportedBlock(this, __FILE__, __LINE__, tessera::BlockUse::kClip);
+  if (!block) return;
+  PixelBlockHeader* h = tessera::BlockHeader(block);
   h->clip_left = rect.left;
   h->clip_top = rect.top;
   h->clip_right = rect.right;
   h->clip_bottom = rect.bottom;
 }
+
+namespace tessera {
+
+namespace {
+bool HasLayout(SURFACE* s, BlockUse use) {
+  switch (s->GetStyle()) {
+    case SS_DIB:
+    case SS_ALPHA:
+    case SS_PSDALPHA:
+    case SS_DOUBLEALPHA:
+    case SS_ALPHAONLY:
+      return true;
+    case SS_DLE:
+      return use == BlockUse::kClip;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+void* PlainBlock(SURFACE* s, BlockUse use) {
+  if (!s || !s->GetBitmap() || !HasLayout(s, use)) return nullptr;
+  return s->GetBitmap();
+}
+
+void* SupportedBlock(SURFACE* s, const char* file, int line, BlockUse use) {
+  if (!s || !s->GetBitmap()) return nullptr;
+  if (!HasLayout(s, use)) DebugOut("the function doesn't support.", file, line);
+  return PlainBlock(s, use);
+}
+
+}  // namespace tessera

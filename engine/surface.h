@@ -88,7 +88,10 @@ class SURFACE {
   void SetData(void* data) { m_pData = data; }
   // Reads / writes the clip rectangle of the data block (right and bottom
   // exclusive).  SetClipper takes the rectangle as given: the caller keeps it
-  // inside the surface.
+  // inside the surface.  A null or uninitialised block reads as an empty
+  // rectangle and takes no write; the run-length kinds, whose blocks have
+  // no clip rectangle, end the process through DebugOut ("the function
+  // doesn't support.") rather than overwrite their row tables.
   void GetClipper(tagRECT& rect);
   void SetClipper(const tagRECT& rect);
 
@@ -103,6 +106,28 @@ class SURFACE {
 };
 
 namespace tessera {
+
+// What a caller wants of a surface's block: pixels to draw into (the plain
+// layout: plain, alpha and double-alpha kinds), or only the clip rectangle
+// (those and the packed alpha kind, whose block starts with the same seven
+// header fields).
+enum class BlockUse { kPixels, kClip };
+
+// The block of `s` when it has the layout `use` needs, or null: for a null
+// surface, one not initialised, and a kind whose block is laid out
+// otherwise (the run-length kinds; the packed alpha kind for pixels).
+// Every entry point that draws into a destination or reads or writes a clip
+// rectangle takes the block through this, never through GetBitmap alone.
+void* PlainBlock(SURFACE* s, BlockUse use = BlockUse::kPixels);
+
+// PlainBlock for an entry point, with the engine's rules for what it gets:
+// a null or uninitialised surface gives null and nothing is done (the same
+// quiet refusal everywhere); a surface of a kind that cannot serve is an
+// unsupported operation and, as every unsupported surface operation, ends
+// the process through DebugOut("the function doesn't support.", file,
+// line) before anything is written.
+void* SupportedBlock(SURFACE* s, const char* file, int line, BlockUse use = BlockUse::kPixels);
+
 // The rotated blit shared by the plain and alpha kinds (FX_ROTATE and
 // FX_ROTATECOPY): draws `src` rotated by `angle` about its centre placed at
 // (x + w/2, y + h/2) onto `dst`.  `kind` is FX_ROTATE or FX_ROTATECOPY.

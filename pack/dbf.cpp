@@ -50,8 +50,7 @@ void DBF::OpenTable(const char* name) {
   }
 
   // The header must be consistent with itself and with the file: every
-  // field descriptor inside the header, every field inside the record, every
-  // counted record inside the file.  A header that lies is refused.
+  // field descriptor inside the header and every field inside the record.
   // The size is taken after the header: another process may be appending,
   // and since an append writes the record before it raises the count, a
   // size read after the count always covers every counted record.
@@ -61,24 +60,45 @@ void DBF::OpenTable(const char* name) {
   int64_t count = good ? Le32(head + 4) : 0;
   int header_len = good ? Le16(head + 8) : 0;
   int rec_len = good ? Le16(head + 10) : 0;
-  int fields = header_len / 32 - 1;
-  good = good && header_len >= 64 && header_len <= size && rec_len >= 1 && fields >= 1 &&
-         header_len + count * rec_len <= size;
+  // Descriptor slots the header length allows (the terminator byte is lost
+  // in the division).  33 bytes -- the 32-byte head and the terminator --
+  // is a table without fields.
+  int slots = header_len / 32 - 1;
+  good = good && header_len >= 33 && header_len <= size && rec_len >= 1;
+  std::vector<unsigned char> area;
+  int fields = 0;
+  if (good && slots > 0) {
+    area.resize(static_cast<size_t>(slots) * 32);
+    good = m_fp.ReadAt(32, area.data(), area.size()) == static_cast<long>(area.size());
+    // The list ends at the terminator where one stands before the counted
+    // end: what follows it (Visual FoxPro's 263-byte container path) is not
+    // a field.
+    fields = slots;
+    for (int i = 0; good && i < slots; ++i)
+      if (area[static_cast<size_t>(i) * 32] == 0x0D) {
+        fields = i;
+        break;
+      }
+  }
+  // A count past the end of the file (an append cut off, a copy cut short)
+  // is held to the whole records that are there.
+  if (good) {
+    int64_t present = (size - header_len) / rec_len;
+    if (count > present) count = present;
+  }
   tessera::DbfField* table = nullptr;
   if (good) {
-    table = new (std::nothrow) tessera::DbfField[fields];
+    // One entry more than needed, so that a table without fields still has
+    // a field table and counts as open.
+    table = new (std::nothrow) tessera::DbfField[fields + 1];
     if (!table) {
       m_pfnError("No enough memory to create Field struct array!\n %s %ld", __FILE__, (long)__LINE__);
       m_fp.Close();
       return;
     }
     int offset = 1;
-    for (int i = 0; i < fields && good; ++i) {
-      unsigned char d[32];
-      if (m_fp.ReadAt(32 + 32 * i, d, 32) != 32) {
-        good = false;
-        break;
-      }
+    for (int i = 0; i < fields; ++i) {
+      const unsigned char* d = area.data() + static_cast<size_t>(i) * 32;
       std::memcpy(table[i].name, d, 10);
       table[i].name[10] = 0;
       table[i].type = static_cast<char>(d[11]);
@@ -234,9 +254,19 @@ bool DBF::Write(const char* field, ...) {
   }
   if (m_nRecNo < 0) return false;
   int64_t at = m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen + f.offset;
-  if (!m_fp.WriteAt(at, t.text, static_cast<size_t>(f.length))) return false;
+  if (!m_fp.WriteAt(at, t.text, static_cast<size_t>(f.length))) {
+    ReportWriteFailure((long)__LINE__);
+    return false;
+  }
   DbfFlush();
   return true;
+}
+
+void DBF::ReportWriteFailure(long line) {
+  if (m_fp.ReadOnly())
+    m_pfnError("Read-only file %s.\n %s %ld", m_fp.Path().c_str(), __FILE__, line);
+  else
+    m_pfnError("Failed to write file %s.\n %s %ld", m_fp.Path().c_str(), __FILE__, line);
 }
 
 bool DBF::Locate(const char* field, int step, ...) {
@@ -304,6 +334,7 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
     }
     const char* record = run.data() + static_cast<size_t>(m_nRecNo - run_first) * static_cast<size_t>(m_nRecLen);
     if (m_bDelete && record[0] == '*') {
+      if (step == 0) return false;
       m_nRecNo += step;
       continue;
     }
@@ -313,6 +344,8 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
     if (const void* lf = std::memchr(text, '\n', text_len)) text_len = static_cast<size_t>(static_cast<const char*>(lf) - text);
     if (const void* nul = std::memchr(text, 0, text_len)) text_len = static_cast<size_t>(static_cast<const char*>(nul) - text);
     if (text_len >= k && std::memcmp(text, want.text, k) == 0) return true;
+    // A step of 0 would look at the same record for ever.
+    if (step == 0) return false;
     m_nRecNo += step;
   }
 }
@@ -383,23 +416,60 @@ long DBF::RecCount() {
   return m_nRecCount;
 }
 
-void DBF::AppendBlank() {
-  if (!m_pFields) return;
-  while (!m_fp.LockByte(tessera::kDbfLockBase)) {
-    struct timespec wait = {0, 100000};
-    nanosleep(&wait, nullptr);
+namespace {
+// Takes the append lock without blocking, retried until it is granted.  The
+// wait grows from 0.1 ms to 2 ms so that a long holder costs little.
+void TakeAppendLock(tessera::RawFile& file) {
+  for (long wait = 100000; !file.LockByte(tessera::kDbfLockBase);) {
+    struct timespec pause = {0, wait};
+    nanosleep(&pause, nullptr);
+    if (wait < 2000000) wait *= 2;
   }
+}
+}  // namespace
+
+void DBF::AppendBlank() { AppendRecord(); }
+
+bool DBF::AppendRecord() {
+  if (!m_pFields) return false;
+  if (m_fp.ReadOnly()) {
+    ReportWriteFailure((long)__LINE__);
+    return false;
+  }
+  const bool own_lock = append_depth_ == 0;
+  if (own_lock) TakeAppendLock(m_fp);
   long n = RecCount();
+  const int64_t at = m_nHeaderLen + static_cast<int64_t>(n) * m_nRecLen;
+  // The byte the record goes over (the end-of-file mark, when there is one)
+  // is kept so that a failed append can put the file back as it was.
+  const int64_t old_size = m_fp.Size();
+  char old_byte = 0;
+  bool had_byte = old_size > at && m_fp.ReadAt(at, &old_byte, 1) == 1;
   std::string blank(static_cast<size_t>(m_nRecLen), ' ');
-  m_fp.WriteAt(m_nHeaderLen + static_cast<int64_t>(n) * m_nRecLen, blank.data(), blank.size());
+  // The record first, then the count: the count never covers a record that
+  // is not in the file.
+  bool ok = m_fp.WriteAt(at, blank.data(), blank.size());
   uint32_t count = static_cast<uint32_t>(n + 1);
   unsigned char b[4] = {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
                         static_cast<unsigned char>(count >> 16), static_cast<unsigned char>(count >> 24)};
-  m_fp.WriteAt(4, b, 4);
-  m_nRecNo = n;
-  m_nRecCount = n + 1;
-  m_fp.UnlockByte(tessera::kDbfLockBase);
+  ok = ok && m_fp.WriteAt(4, b, 4);
+  if (!ok) {
+    // Put the count back (it may have been written) and the file's end.
+    uint32_t was = static_cast<uint32_t>(n);
+    unsigned char c[4] = {static_cast<unsigned char>(was), static_cast<unsigned char>(was >> 8),
+                          static_cast<unsigned char>(was >> 16), static_cast<unsigned char>(was >> 24)};
+    m_fp.WriteAt(4, c, 4);
+    if (old_size >= 0) m_fp.Truncate(std::max<int64_t>(old_size, at));
+    if (had_byte) m_fp.WriteAt(at, &old_byte, 1);
+    m_nRecCount = n;
+  } else {
+    m_nRecNo = n;
+    m_nRecCount = n + 1;
+  }
+  if (own_lock) m_fp.UnlockByte(tessera::kDbfLockBase);
+  if (!ok) ReportWriteFailure((long)__LINE__);
   DbfFlush();
+  return ok;
 }
 
 bool DBF::LockRecord() {
@@ -465,7 +535,22 @@ bool DbfDeleted(DBF& table) {
 bool DbfSetDeleted(DBF& table, bool deleted) {
   if (!DbfUsable(table) || table.m_nRecNo < 0 || table.m_nRecNo >= table.RecCount()) return false;
   char flag = deleted ? '*' : ' ';
-  return table.m_fp.WriteAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1);
+  if (table.m_fp.WriteAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1))
+    return true;
+  table.ReportWriteFailure((long)__LINE__);
+  return false;
+}
+
+bool DbfAppendBlank(DBF& table) { return table.AppendRecord(); }
+
+DbfAppendGuard::DbfAppendGuard(DBF& table) : table_(table) {
+  if (!DbfUsable(table) || table.m_fp.ReadOnly()) return;
+  if (table.append_depth_++ == 0) TakeAppendLock(table.m_fp);
+  held_ = true;
+}
+
+DbfAppendGuard::~DbfAppendGuard() {
+  if (held_ && --table_.append_depth_ == 0) table_.m_fp.UnlockByte(kDbfLockBase);
 }
 
 }  // namespace tessera

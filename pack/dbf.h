@@ -12,9 +12,37 @@
 // padded with spaces, 'N'/'F' right-aligned "%<len>.<dec>lf", 'L' "T"/"F",
 // 'D' YYYYMMDD.
 //
-// A file whose header lies (lengths past the file, fields past the header,
-// records past the end) is refused like a missing one: the object keeps no
-// field table and every operation fails.
+// Which tables open:
+//  * dBase III and IV, FoxPro and Visual FoxPro tables.  The field list ends
+//    at its terminator byte (0x0D) when one stands before the end the header
+//    length gives: Visual FoxPro keeps a 263-byte area there (the path of
+//    its database container), which is not taken for fields.
+//  * A table with no fields at all (a 33-byte header, one-byte records of
+//    the deletion flag alone) opens with zero fields and its records.
+//  * A table whose record count runs past the end of the file (an append
+//    that died between raising the count and writing the record, by another
+//    program, or a copy cut short) opens and serves every whole record; the
+//    count is held to the records that are really there.
+//  * Field types the engine cannot write -- memo ('M'), binary ('B', 'G',
+//    'P'), Visual FoxPro's integer, currency, date-time and null-flag fields
+//    ('I', 'Y', 'T', '0') and any other -- open and read as their raw bytes
+//    (Read(char*, ...) gives them as they stand in the record); writing into
+//    them is refused with "Type error,not Number field!/n %s %ld".
+// A file whose header lies otherwise (lengths past the file, fields past the
+// record) is refused like a missing one: the object keeps no field table and
+// every operation fails.
+//
+// A file that may be read but not written (a read-only install) opens
+// read-only; every write then fails with "Read-only file %s.\n %s %ld".
+// A write that does not reach the file whole (a full disk) reports "Failed
+// to write file %s.\n %s %ld"; a failed append leaves the record count and
+// the current record as they were.
+//
+// Appends from several processes: AppendBlank takes the append lock for
+// itself, unless the caller holds it through a tessera::DbfAppendGuard.  A
+// caller that appends a record, fills it and adds its key to an index
+// (AppendBlank, Write, IdxInsert) holds one guard across all three, so that
+// no other process sees or indexes the record half-made.
 #ifndef TESSERA_PACK_DBF_H
 #define TESSERA_PACK_DBF_H
 
@@ -24,6 +52,13 @@
 #include "pack/raw_file.h"
 
 class IDX;
+class DBF;
+
+namespace tessera {
+class DbfAppendGuard;
+bool DbfAppendBlank(DBF& table);
+bool DbfSetDeleted(DBF& table, bool deleted);
+}  // namespace tessera
 
 class DBF {
  public:
@@ -54,7 +89,8 @@ class DBF {
 
   // Searches record by record, in physical order, from the current record
   // (included) in steps of `step`, for a record whose field starts with the
-  // value (typed as for Write).
+  // value (typed as for Write).  A step of 0 looks at the current record
+  // only: it never moves, so it cannot search further.
   bool Locate(const char* field, int step, ...);
 
   bool Skip(long n);
@@ -64,6 +100,9 @@ class DBF {
   bool Bof();
   long RecNo();
   long RecCount();
+  // Appends a record of spaces and makes it current.  When it cannot be
+  // written the count and the current record stay as they were and the
+  // failure is reported (tessera::DbfAppendBlank tells the caller).
   void AppendBlank();
   bool LockRecord();
   bool UnLockRecord();
@@ -92,6 +131,13 @@ class DBF {
   void OpenTable(const char* name);
   bool ReadField(char* buffer, int field);
   bool LocateV(const char* field, int step, va_list args);
+  bool AppendRecord();
+  void ReportWriteFailure(long line);
+  friend class tessera::DbfAppendGuard;
+  friend bool tessera::DbfAppendBlank(DBF& table);
+  friend bool tessera::DbfSetDeleted(DBF& table, bool deleted);
+  // Guards now held on this table (see tessera::DbfAppendGuard).
+  int append_depth_ = 0;
 };
 
 namespace tessera {
@@ -107,6 +153,31 @@ bool DbfDeleted(DBF& table);
 
 // Sets or clears the current record's deletion flag.
 bool DbfSetDeleted(DBF& table, bool deleted);
+
+// AppendBlank that says whether the record was appended.
+bool DbfAppendBlank(DBF& table);
+
+// Holds a table's append lock for the life of the object.  Guards nest:
+// the lock is taken by the outermost guard (waiting while another process
+// holds it) and released when that guard goes, and AppendBlank takes no lock
+// of its own while a guard on its table is held.  Typical use:
+//
+//   { DbfAppendGuard guard(table);
+//     table.AppendBlank(); table.Write("ID", id); table.IdxInsert(); }
+//
+// A table that did not open or is read-only takes no lock (Held() false).
+class DbfAppendGuard {
+ public:
+  explicit DbfAppendGuard(DBF& table);
+  ~DbfAppendGuard();
+  DbfAppendGuard(const DbfAppendGuard&) = delete;
+  DbfAppendGuard& operator=(const DbfAppendGuard&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  DBF& table_;
+  bool held_ = false;
+};
 
 }  // namespace tessera
 

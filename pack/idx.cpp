@@ -68,10 +68,18 @@ void IDX::OpenIndex(const char* name) {
   // The key must fit the current-key buffer, the root must be a block of
   // the used file, and the used file must be there.
   good = good && key_len >= 1 && key_len <= tessera::kIdxMaxKeyLen && root >= kBlock && root % kBlock == 0 &&
-         end % kBlock == 0 && root < end && end <= size;
+         end % kBlock == 0 && root < end;
   if (!good) {
     m_fp.Close();
     m_pfnError("Bad index header %s!\n %s %ld", path.c_str(), __FILE__, (long)__LINE__);
+    return;
+  }
+  // A root or a used end past the end of the file (a file cut short): the
+  // first walk to the top fails, and that is what is reported.  The index is
+  // not used.
+  if (root + kBlock > size || end > size) {
+    m_fp.Close();
+    m_pfnError("Go top error during IDX opening!\n%s %ld", __FILE__, (long)__LINE__);
     return;
   }
   m_nRoot = root;
@@ -329,6 +337,19 @@ bool IDX::Bp_Inst(long node, unsigned char** entry, unsigned char** separator) {
   return InsertInto(node, *entry, *separator, 0) == 1;
 }
 
+bool IDX::RoomToGrow(int blocks) {
+  const int64_t size = m_fp.Size();
+  const int64_t want = m_nEnd + static_cast<int64_t>(blocks) * kBlock;
+  if (size < 0) return false;
+  if (size >= want) return true;
+  std::string zeros(static_cast<size_t>(want - size), '\0');
+  bool ok = m_fp.WriteAt(size, zeros.data(), zeros.size());
+  // Back to the size it had: the blocks are written for real when the
+  // nodes go there.
+  m_fp.Truncate(size);
+  return ok;
+}
+
 bool IDX::WriteHeaderField(int offset, long value) {
   unsigned char b[4];
   PutLe32(b, value);
@@ -336,6 +357,10 @@ bool IDX::WriteHeaderField(int offset, long value) {
 }
 
 bool IDX::InsertEntry(unsigned char* entry) {
+  if (m_fp.ReadOnly()) {
+    m_pfnError("Read-only file %s!\n %s %ld", m_fp.Path().c_str(), __FILE__, (long)__LINE__);
+    return false;
+  }
   // Another process may have grown the tree since the last look.
   Flush();
   unsigned char separator[tessera::kIdxMaxKeyLen + 4];
@@ -369,6 +394,15 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   if (m_Node.m_nCount < max) {
     BlockInsert(position, reinterpret_cast<char*>(entry));
     return BlockWrite(node) ? 0 : -1;
+  }
+
+  // A split adds a block at the end of the file, and so may each node above
+  // it, and a new root: depth + 2 blocks at most.  Whether the file can
+  // grow by that much (a full disk, a file-size limit) is tried before
+  // anything is written, so that a failed insert leaves the tree as it was.
+  if (!RoomToGrow(depth + 2)) {
+    m_pfnError("Failed to write file %s!\n %s %ld", m_fp.Path().c_str(), __FILE__, (long)__LINE__);
+    return -1;
   }
 
   // Split: the node keeps the first c - h entries, a new node at the end of

@@ -12,6 +12,21 @@
 // is checked (inside the file, on a block boundary, a possible entry count)
 // and every descent is bounded by the number of blocks, so a damaged file
 // ends a walk with -1 rather than a crash or an endless loop.
+//
+// The index file takes no lock of its own.  When a table and its index are
+// shared between processes, every writer holds the table's append lock --
+// a tessera::DbfAppendGuard on the table (pack/dbf.h) -- across
+// AppendBlank, the writes into the new record and IdxInsert: the guard is
+// re-entrant and AppendBlank takes no second lock under it, so the record
+// and its key appear together for every other writer, and two inserts
+// never split the same node at once.  Readers re-read the header (Flush)
+// before each Seek, so they see what the writers added.
+//
+// A file that may be read but not written opens read-only: navigation works
+// and Insert fails with "Read-only file %s!\n %s %ld".  An insert that
+// would split nodes first makes sure the file can grow by every block the
+// split may need; on a full disk it reports "Failed to write file %s!\n %s
+// %ld" and leaves the tree as it was.
 #ifndef TESSERA_PACK_IDX_H
 #define TESSERA_PACK_IDX_H
 
@@ -89,6 +104,8 @@ class IDX {
   // Recursive insertion; -1 for a damaged path, 0 no split, 1 split.
   int InsertInto(long node, unsigned char* entry, unsigned char* separator, int depth);
   bool WriteHeaderField(int offset, long value);
+  // Whether the file can grow to `blocks` blocks past the used end.
+  bool RoomToGrow(int blocks);
 };
 
 namespace tessera {

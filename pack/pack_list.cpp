@@ -1,5 +1,6 @@
 #include "pack/pack_list.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,11 @@ bool RegisterPack(pack*& first, pack*& last, const char* name, const std::string
   }
   std::memset(node, 0, sizeof *node);
   node->fp = path.empty() ? nullptr : OpenFile(path, "rb+");
+  if (!node->fp && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    // Read-only install: the pack is read; adding to it fails.
+    node->fp = OpenFile(path, "rb");
+    node->bReadOnly = node->fp != nullptr;
+  }
   if (!node->fp) {
     ErrorBox("Not found file %s.\n %s %ld", path.c_str(), __FILE__, (long)__LINE__);
     delete node;
@@ -76,9 +82,48 @@ std::string ResolvePackPath(const char* database, const char* root, const char* 
   return path;
 }
 
-bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end) {
+PackAppendLock::PackAppendLock(pack* p) {
+  if (!p || !p->fp || p->bReadOnly) return;
+  int fd = ::fileno(p->fp);
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kPackLockOffset;
+  lock.l_len = 1;
+  int rc;
+  do {
+    rc = ::fcntl(fd, F_OFD_SETLKW, &lock);
+  } while (rc != 0 && errno == EINTR);
+  if (rc == 0) fd_ = fd;
+}
+
+PackAppendLock::~PackAppendLock() {
+  if (fd_ < 0) return;
+  struct flock lock = {};
+  lock.l_type = F_UNLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = kPackLockOffset;
+  lock.l_len = 1;
+  ::fcntl(fd_, F_OFD_SETLK, &lock);
+}
+
+bool UndoAppend(pack* p, int32_t start) {
+  if (!p || !p->fp || p->bReadOnly || start < 0) return false;
+  std::fflush(p->fp);
+  if (::ftruncate(::fileno(p->fp), start) != 0) return false;
+  p->nKnownSize = start;
+  return true;
+}
+
+bool SyncPack(pack* p) { return p && p->fp && std::fflush(p->fp) == 0 && ::fdatasync(::fileno(p->fp)) == 0; }
+
+bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end, bool sync) {
   if (!p || !p->fp || length < 0 || (length > 0 && !data)) {
     ErrorBox("Failed to write file,%s %ld", __FILE__, (long)__LINE__);
+    return false;
+  }
+  if (p->bReadOnly) {
+    ErrorBox("Read-only file %s.\n %s %ld", p->szName, __FILE__, (long)__LINE__);
     return false;
   }
   if (std::fseek(p->fp, 0, SEEK_END) != 0) {
@@ -92,7 +137,9 @@ bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& star
     return false;
   }
   size_t written = length > 0 ? std::fwrite(data, 1, static_cast<size_t>(length), p->fp) : 0;
-  bool flushed = std::fflush(p->fp) == 0;
+  // Durable before the range is recorded: a crash after the row's commit
+  // must not leave a row over bytes that never reached the disk.
+  bool flushed = std::fflush(p->fp) == 0 && (!sync || ::fdatasync(::fileno(p->fp)) == 0);
   if (written < static_cast<size_t>(length) || !flushed) {
     ErrorBox("Failed to write file,%s %ld", __FILE__, (long)__LINE__);
     // The next append starts afresh rather than on a stream stuck in error.

@@ -30,6 +30,9 @@ struct pack {
   // whose range ends within it needs no fstat to check the range; past it,
   // the file is looked at again, since another program may have appended.
   long long nKnownSize;
+  // The file could be opened for reading only (a read-only install): loads
+  // work, appends fail with "Read-only file %s.".
+  bool bReadOnly;
 };
 
 namespace tessera {
@@ -37,10 +40,11 @@ namespace tessera {
 // The newest registered pack whose name equals `name` exactly, or null.
 pack* FindPack(pack* last, const char* name);
 
-// Opens `path` ("rb+") and appends a node named `name` after `last`.  False
-// when `name` is registered already (nothing changes), when it does not fit
-// a node's name, or when the file cannot be opened ("Not found file %s."
-// with the path).
+// Opens `path` ("rb+", or "rb" when the file may not be written) and
+// appends a node named `name` after `last`.  False when `name` is
+// registered already (nothing changes), when it does not fit a node's name,
+// or when the file cannot be opened or is not a regular file ("Not found
+// file %s." with the path).
 bool RegisterPack(pack*& first, pack*& last, const char* name, const std::string& path);
 
 // Closes and frees every pack, newest first; both pointers end up null.
@@ -53,13 +57,51 @@ void FreePacks(pack*& first, pack*& last);
 // result would exceed 1,023 bytes.
 std::string ResolvePackPath(const char* database, const char* root, const char* name);
 
-// Appends `length` bytes at the end of `p` and flushes them, so that they
-// are in the file before anyone records their range.  `start` and `end` get
-// the range written.  A short write reports "Failed to write file,%s %ld"
-// and goes on with the range that was written.  False (nothing written)
-// when `length` is negative, `data` is null with a length, or the pack
-// would grow beyond the 32-bit offsets of the index.
-bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end);
+// Appends `length` bytes at the end of `p`, flushes them and syncs them to
+// the disk (fdatasync), so that they are in the file, durably, before
+// anyone records their range.  `start` and `end` get the range written.  A
+// short write (a full disk) reports "Failed to write file,%s %ld" and goes
+// on with the range that was written: callers that must not record a cut
+// resource compare end - start with what they asked for.  False (nothing
+// written) when `length` is negative, `data` is null with a length, the
+// pack is read-only ("Read-only file %s.\n %s %ld" with the pack's name)
+// or the pack would grow beyond the 32-bit offsets of the index.  With
+// `sync` false the bytes are flushed only; the caller syncs before it
+// records (SyncPack).
+//
+// Appends from several processes: hold a PackAppendLock on the pack across
+// the append and the recording of its range.
+bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end, bool sync = true);
+
+// Syncs what was appended without a sync (AppendToPack with `sync` false,
+// for a batch of appends that is synced once before its rows are recorded).
+bool SyncPack(pack* p);
+
+// Cuts the pack back to `start`, the start of an append whose range could
+// not be recorded, so that no unreferenced bytes stay behind.  Only under
+// the PackAppendLock that was held for that append.
+bool UndoAppend(pack* p, int32_t start);
+
+// Holds the append lock of one pack file for the life of the object,
+// waiting while another process (or another open of the file in this one)
+// holds it.  The lock is the byte at offset 0x7FFFFFFF: the index's offsets
+// are 32-bit signed, so no pack holds data there and no read or write is
+// ever blocked by it.  Finding the end of the pack, writing the bytes and
+// recording their range all happen under it, so two writers never take the
+// same end or record ranges out of order.  A read-only pack takes no lock.
+class PackAppendLock {
+ public:
+  explicit PackAppendLock(pack* p);
+  ~PackAppendLock();
+  PackAppendLock(const PackAppendLock&) = delete;
+  PackAppendLock& operator=(const PackAppendLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+constexpr long long kPackLockOffset = 0x7FFFFFFF;
 
 // Reads [start, end) of `p` into a new buffer of end - start + 1 bytes with
 // a zero byte after the data, freeing the caller's old `buffer` first, and
@@ -90,17 +132,12 @@ pack* SeekOrRegisterPack(Owner& owner, const char* name) {
 }
 
 // What both packs' AddDataToPack does first: finds (or registers) pack
-// `packName` and appends the bytes; "Not found Pack!" when the pack cannot
-// be opened.
+// `packName`; "Not found Pack!" and null when the pack cannot be opened.
 template <class Owner>
-bool AppendToNamedPack(Owner& owner, const char* packName, const unsigned char* data, long length, int32_t& start,
-                       int32_t& end) {
+pack* NamedPackForAppend(Owner& owner, const char* packName) {
   pack* p = SeekOrRegisterPack(owner, packName);
-  if (!p) {
-    ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
-    return false;
-  }
-  return AppendToPack(p, data, length, start, end);
+  if (!p) ErrorBox("Not found Pack!\n %s %ld", __FILE__, (long)__LINE__);
+  return p;
 }
 
 // What both packs' AddFileToPack does: the whole file handed to the

@@ -40,11 +40,18 @@ QRES::QRES(const char* table, const char* index) : m_pFirst(nullptr), m_pLast(nu
   m_pDbf = new (std::nothrow) DBF(table, 1);
   m_pIdx = new (std::nothrow) IDX(index, 1);
   // A table or index that did not open has reported that already; it is
-  // not ordered.
-  bool opened = m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx) &&
-                IndexTableFields(*m_pDbf);
-  if (!opened || !m_pDbf->SetOrderTo(m_pIdx, "ID"))
-    ErrorBox("Could not set order.\n %s %ld", __FILE__, (long)__LINE__);
+  // not ordered.  Ordering comes before the check of the field types, so a
+  // table without ID reports "Not found field ID" as ordering does, then
+  // "Could not set order."; a table whose fields are there but of other
+  // types is not ordered either (its link is undone), with the same final
+  // message.
+  bool opened = m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx);
+  bool ordered = opened && m_pDbf->SetOrderTo(m_pIdx, "ID") && IndexTableFields(*m_pDbf);
+  if (opened && !ordered) {
+    m_pDbf->m_pIdx = nullptr;
+    m_pIdx->m_pDbf = nullptr;
+  }
+  if (!ordered) ErrorBox("Could not set order.\n %s %ld", __FILE__, (long)__LINE__);
 }
 
 QRES::~QRES() {
@@ -72,17 +79,36 @@ bool QRES::AddFileToPack(const char* file, const char* id, const char* packName,
 
 bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
   if (Empty(id) || Empty(packName) || !Usable()) return false;
-  int32_t start = 0, end = 0;
-  if (!tessera::AppendToNamedPack(*this, packName, data, length, start, end)) return false;
-  bool fresh = false;
-  if (!m_pDbf->Seek(id)) {
-    m_pDbf->AppendBlank();
-    fresh = true;
+  pack* p = tessera::NamedPackForAppend(*this, packName);
+  if (!p) return false;
+  // The row must be writable before a byte goes into the pack.
+  if (m_pDbf->m_fp.ReadOnly() || m_pIdx->m_fp.ReadOnly()) {
+    ErrorBox("Read-only file %s.\n %s %ld", (m_pDbf->m_fp.ReadOnly() ? m_pDbf->m_fp : m_pIdx->m_fp).Path().c_str(),
+             __FILE__, (long)__LINE__);
+    return false;
   }
-  m_pDbf->Write("ID", id);
-  m_pDbf->Write("PACKNAME", packName);
-  m_pDbf->Write("START", static_cast<double>(start));
-  m_pDbf->Write("END", static_cast<double>(end));
+  // One step for other processes: the table's append lock across the look-
+  // up, the append, the writes and the index insert (so that no one adds
+  // the same identifier twice or sees a record without its key), and the
+  // pack's lock across finding its end, writing and recording.
+  tessera::DbfAppendGuard guard(*m_pDbf);
+  tessera::PackAppendLock lock(p);
+  bool fresh = !m_pDbf->Seek(id);
+  int32_t start = 0, end = 0;
+  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
+  if (fresh && !tessera::DbfAppendBlank(*m_pDbf)) {
+    tessera::UndoAppend(p, start);
+    return false;
+  }
+  bool written = m_pDbf->Write("ID", id) && m_pDbf->Write("PACKNAME", packName) &&
+                 m_pDbf->Write("START", static_cast<double>(start)) && m_pDbf->Write("END", static_cast<double>(end));
+  if (!written) {
+    // A new record that could not be filled is marked deleted (it is not in
+    // the index, so no look-up finds it); the bytes go.
+    if (fresh) tessera::DbfSetDeleted(*m_pDbf, true);
+    tessera::UndoAppend(p, start);
+    return false;
+  }
   if (fresh && !m_pDbf->IdxInsert()) {
     ErrorBox("Resource idx insert error!\n %s %ld", __FILE__, (long)__LINE__);
     return false;

@@ -40,7 +40,12 @@ class QRES {
   bool AddFileToPack(const char* file, const char* id, const char* packName, const char* text);
   // Appends `length` bytes and records the range: an existing identifier's
   // record is overwritten (the old bytes stay in the pack), a new one is
-  // appended to the table and its key added to the index.
+  // appended to the table and its key added to the index.  The table's
+  // append lock (DbfAppendGuard) is held across the look-up, AppendBlank,
+  // the writes and IdxInsert, and the pack's lock across the append and the
+  // record, so several processes may add to one table-file pack.  A record
+  // that cannot be written (read-only table or index, a full disk) leaves
+  // the pack as it was.
   bool AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char* text);
   // The zero-terminated `text`, without its zero.
   bool AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2);

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tessera {
@@ -22,27 +23,40 @@ class RawFile {
   RawFile(const RawFile&) = delete;
   RawFile& operator=(const RawFile&) = delete;
 
-  // Opens an existing file for reading and writing (an engine path: see
-  // NativePath).  Never creates the file.
+  // Opens an existing regular file for reading and writing (an engine
+  // path: see NativePath).  Never creates the file.  A file that may be read
+  // but not written (a read-only install) opens read-only: reads work and
+  // every write fails, so callers can say why with ReadOnly().
   bool Open(std::string_view engine_path);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
+  bool ReadOnly() const { return read_only_; }
+  // The native path the file was opened under.
+  const std::string& Path() const { return path_; }
 
   // Reads up to `size` bytes at `offset`; the number read (less at the end
   // of the file), or -1 on an error.
   long ReadAt(int64_t offset, void* buffer, size_t size) const;
-  // Writes all `size` bytes at `offset`.
-  bool WriteAt(int64_t offset, const void* buffer, size_t size);
+  // Writes all `size` bytes at `offset`.  False when not all of them
+  // reached the file (a full disk, a file-size limit, a read-only file);
+  // `written`, when given, gets how many did.
+  bool WriteAt(int64_t offset, const void* buffer, size_t size, size_t* written = nullptr);
+  // Cuts the file to `size` bytes.
+  bool Truncate(int64_t size);
+  // Makes what was written durable (fdatasync).
+  bool Sync();
   // Current size in bytes, or -1.
   int64_t Size() const;
 
   // Locks or unlocks one byte for writing, without waiting.  True when the
-  // lock was granted (or released).
+  // lock was granted (or released).  A read-only file takes no write lock.
   bool LockByte(int64_t offset);
   bool UnlockByte(int64_t offset);
 
  private:
   int fd_ = -1;
+  bool read_only_ = false;
+  std::string path_;
 };
 
 }  // namespace tessera

@@ -14,6 +14,13 @@ CPackResDataBase* CRes::m_pResDb = nullptr;
 CPackResDataBase* CRes::m_pSharedResDb = nullptr;
 
 namespace tessera {
+std::string WhyResRowCannotBeRecorded(CPackResDataBase* table, const char*, const char*) {
+  CDataBase* db = table ? table->m_pDataBase : nullptr;
+  if (!db || !db->IsConnected() || !db->m_pConnection) return "the game database is not open";
+  if (db->m_pConnection->ReadOnly()) return std::string("the game database is read-only: ") + db->GetFilename();
+  return std::string();
+}
+
 std::string SharedPackDataBasePath(const char* root) {
   char path[1100];
   std::snprintf(path, sizeof path, "%sdata\\Pack.mdb", root ? root : "");
@@ -82,13 +89,36 @@ bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const
              packName, __FILE__, (long)__LINE__);
     return false;
   }
+  pack* p = tessera::NamedPackForAppend(*this, packName);
+  if (!p) return false;
+  if (p->bReadOnly) {
+    ErrorBox("Read-only file %s.\n %s %ld", p->szName, __FILE__, (long)__LINE__);
+    return false;
+  }
+  // Whether the row can be recorded is checked before a byte is written,
+  // so that a refused add leaves no unreferenced bytes in the pack.
+  std::string why = tessera::WhyResRowCannotBeRecorded(m_pResDb, id, packName);
+  if (!why.empty()) {
+    ErrorBox("Can not record %s: %s\n %s %ld", id, why.c_str(), __FILE__, (long)__LINE__);
+    return false;
+  }
+  // Find the end, write, record: one step under the pack's lock, so that a
+  // second writer (another process) neither takes the same end nor sees a
+  // range before its bytes.
+  tessera::PackAppendLock lock(p);
   int32_t start = 0, end = 0;
-  if (!tessera::AppendToNamedPack(*this, packName, data, length, start, end)) return false;
+  if (!tessera::AppendToPack(p, data, length, start, end)) return false;
   std::strcpy(info.szID, id);
   std::strcpy(info.szPackName, packName);
   info.nStart = start;
   info.nEnd = end;
-  return m_pResDb && m_pResDb->AddRes(info);
+  if (!m_pResDb->AddRes(info)) {
+    // Nothing refers to the new bytes; nobody appended after them (the lock
+    // is held), so the pack goes back to its old end.
+    tessera::UndoAppend(p, start);
+    return false;
+  }
+  return true;
 }
 
 bool CRes::AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2) {

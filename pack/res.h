@@ -41,8 +41,15 @@ class CRes {
   // last argument is not used.
   bool AddFileToPack(const char* file, const char* id, const char* packName, const char* text);
   // Appends `length` bytes to pack `packName` as resource `id`, recording
-  // the range once the bytes are in the file.  An identifier that exists
-  // gets the new range; the old bytes stay in the pack, unreferenced.
+  // the range once the bytes are in the file and synced.  An identifier
+  // that exists gets the new range; the old bytes stay in the pack,
+  // unreferenced.  Finding the end, writing and recording hold the pack's
+  // append lock (PackAppendLock), so several processes may add to one pack.
+  // A row that could not be recorded (checked before writing: no database,
+  // a read-only one; or an insert that fails) leaves the pack as it was.
+  // A short write (a full disk) reports "Failed to write file,%s %ld" and
+  // records the range written, as the engine does: a caller that must not
+  // keep a cut resource compares the row's range with its length.
   bool AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char* text);
   // Appends the zero-terminated `text` without its zero.
   bool AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2);
@@ -76,6 +83,10 @@ class CRes {
 };
 
 namespace tessera {
+// Why a RESTABLE row for `id` in `packName` cannot be written through
+// `table` (no database, a read-only database), or empty when it can.
+std::string WhyResRowCannotBeRecorded(CPackResDataBase* table, const char* id, const char* packName);
+
 // "<root>data\Pack.mdb": the shared pack database under the engine folder.
 std::string SharedPackDataBasePath(const char* root);
 }  // namespace tessera

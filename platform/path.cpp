@@ -1,6 +1,7 @@
 #include "platform/path.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -61,7 +62,17 @@ std::string NativePath(std::string_view engine_path) {
 }
 
 std::FILE* OpenFile(std::string_view engine_path, const char* mode) {
-  return std::fopen(NativePath(engine_path).c_str(), mode);
+  std::FILE* f = std::fopen(NativePath(engine_path).c_str(), mode);
+  // A folder (or a device, a pipe) opens for reading on Linux, and its
+  // "size" is nonsense: every reader expects a file, so only regular files
+  // pass.
+  struct stat st;
+  if (f && (::fstat(::fileno(f), &st) != 0 || !S_ISREG(st.st_mode))) {
+    std::fclose(f);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return f;
 }
 
 size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/"); }

@@ -18,7 +18,9 @@ namespace tessera {
 // kept as written, so that creating a new file works.
 std::string NativePath(std::string_view engine_path);
 
-// fopen on the native form of the path.
+// fopen on the native form of the path.  Only regular files open: a
+// folder, a device or a pipe gives null (errno EISDIR), so no reader ever
+// takes a folder for a file.
 std::FILE* OpenFile(std::string_view engine_path, const char* mode);
 
 // Index of the last path separator ('\' or '/'), or npos.

@@ -51,6 +51,11 @@ void Free(T*& p) {
 }  // namespace
 
 bool AfxCreateSound(void* window) {
+  // A second call replaces the device: the old buffers, then the old
+  // device, go first (in the order AfxFreeEngine frees them), so nothing
+  // leaks and no buffer outlives its device.
+  Free(g_sound_buffer);
+  Free(g_sound);
   g_sound = new (std::nothrow) CDXSound();
   if (!g_sound) return false;
   if (!g_sound->Create(window)) {

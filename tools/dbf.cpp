@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/dbf_values.h"
 #include "common/tool_common.h"
 #include "pack/dbf.h"
 #include "pack/dbf_create.h"
@@ -22,13 +24,20 @@ const char kProgram[] = "tessera-dbf";
 const char kHelp[] =
     "usage: tessera-dbf COMMAND ARGS\n"
     "\n"
-    "  create TABLE FIELDS           new empty table; FIELDS is a list like\n"
+    "  create TABLE FIELDS [--force] new empty table; FIELDS is a list like\n"
     "                                ID:C:10,PRICE:N:10:2,DONE:L,DAY:D\n"
-    "                                (types C, D, N, F, L; D and L need no length)\n"
-    "  append TABLE NAME=VALUE...    append one record and set its fields\n"
+    "                                (types C, D, N, F, L; D and L need no length);\n"
+    "                                an existing TABLE is replaced only with --force\n"
+    "  append TABLE NAME=VALUE...    append one record and set its fields; every\n"
+    "                                value is checked against its field first (C\n"
+    "                                text that fits, N/F a number that fits, L T/F,\n"
+    "                                D YYYYMMDD) and nothing is added when one fails\n"
     "  delete TABLE RECORD           mark record RECORD (from 0) deleted\n"
     "  dump TABLE                    the header, the fields and every record;\n"
-    "                                deleted records are marked '*'\n"
+    "                                deleted records are marked '*', fields the\n"
+    "                                engine reads raw and cannot write (memo,\n"
+    "                                binary, ...) are marked 'raw', and their\n"
+    "                                bytes outside printable ASCII shown as \\xNN\n"
     "  index TABLE FIELD INDEX       create INDEX keyed on FIELD from the table\n"
     "  rebuild TABLE FIELD INDEX     the same, replacing an existing index\n"
     "  keys INDEX                    every key in key order with its record (from 0)\n"
@@ -55,8 +64,21 @@ std::unique_ptr<DBF> OpenTable(const std::string& path) {
   return table;
 }
 
-int Create(const std::vector<std::string>& a) {
+int Create(std::vector<std::string> a) {
+  bool force = false;
+  for (size_t i = 1; i < a.size();) {
+    if (a[i] == "--force") {
+      force = true;
+      a.erase(a.begin() + static_cast<long>(i));
+    } else {
+      ++i;
+    }
+  }
   if (a.size() != 3) return tessera::tools::Fail(kProgram, "create needs TABLE FIELDS");
+  std::error_code ec;
+  if (std::filesystem::exists(a[1], ec) && !force)
+    return tessera::tools::Fail(kProgram, a[1] + " exists; use --force to replace it");
+  if (std::filesystem::is_directory(a[1], ec)) return tessera::tools::Fail(kProgram, a[1] + " is a folder");
   std::vector<tessera::DbfField> fields;
   std::string error;
   if (!tessera::ParseDbfFields(a[2], fields, error) || !tessera::CreateDbf(a[1], fields, error))
@@ -69,30 +91,38 @@ int Append(const std::vector<std::string>& a) {
   auto table = OpenTable(a[1]);
   if (!table) return 1;
   // Check every assignment before the record is added.
-  std::vector<std::pair<std::string, std::string>> values;
+  std::vector<std::pair<std::string, tessera::tools::DbfValue>> values;
   for (size_t i = 2; i < a.size(); ++i) {
     size_t eq = a[i].find('=');
     if (eq == std::string::npos) return tessera::tools::Fail(kProgram, "bad assignment " + a[i]);
     std::string name = a[i].substr(0, eq);
-    bool known = false;
-    for (int f = 0; f < table->m_nFieldCount; ++f) known |= name == table->m_pFields[f].name;
-    if (!known) return tessera::tools::Fail(kProgram, "no field " + name);
-    values.emplace_back(name, a[i].substr(eq + 1));
+    // The table writes into the first field of the name.
+    const tessera::DbfField* field = nullptr;
+    for (int f = 0; f < table->m_nFieldCount && !field; ++f)
+      if (name == table->m_pFields[f].name) field = &table->m_pFields[f];
+    if (!field) return tessera::tools::Fail(kProgram, "no field " + name);
+    tessera::tools::DbfValue value;
+    std::string why = tessera::tools::ParseDbfValue(*field, a[i].substr(eq + 1), value);
+    if (!why.empty()) return tessera::tools::Fail(kProgram, why);
+    values.emplace_back(name, value);
   }
-  table->AppendBlank();
+  // The record and its values as one step for other writers.
+  tessera::DbfAppendGuard guard(*table);
+  if (!tessera::DbfAppendBlank(*table)) return 1;
   for (const auto& [name, value] : values) {
-    // The table writes into the first field of the name: take its type.
-    char type = 0;
-    for (int f = 0; f < table->m_nFieldCount && !type; ++f)
-      if (name == table->m_pFields[f].name) type = table->m_pFields[f].type ? table->m_pFields[f].type : '?';
     bool ok;
-    if (type == 'N' || type == 'F')
-      ok = table->Write(name.c_str(), std::atof(value.c_str()));
-    else if (type == 'L')
-      ok = table->Write(name.c_str(), static_cast<int>(value == "T" || value == "t" || value == "1"));
+    if (value.type == 'N' || value.type == 'F')
+      ok = table->Write(name.c_str(), value.number);
+    else if (value.type == 'L')
+      ok = table->Write(name.c_str(), static_cast<int>(value.logical));
     else
-      ok = table->Write(name.c_str(), value.c_str());
-    if (!ok) return 1;
+      ok = table->Write(name.c_str(), value.text.c_str());
+    if (!ok) {
+      // A record half-filled is not left as if it were whole.
+      tessera::DbfSetDeleted(*table, true);
+      return tessera::tools::Fail(kProgram, "record " + std::to_string(table->RecNo()) +
+                                                " could not be filled and is marked deleted");
+    }
   }
   std::printf("%ld\n", table->RecNo());
   return 0;
@@ -102,8 +132,12 @@ int Delete(const std::vector<std::string>& a) {
   if (a.size() != 3) return tessera::tools::Fail(kProgram, "delete needs TABLE RECORD");
   auto table = OpenTable(a[1]);
   if (!table) return 1;
-  table->m_nRecNo = std::atol(a[2].c_str());
-  if (!tessera::DbfSetDeleted(*table, true)) return tessera::tools::Fail(kProgram, "no record " + a[2]);
+  long record = 0;
+  if (!tessera::tools::ParseRecordNumber(a[2], table->RecCount(), record))
+    return tessera::tools::Fail(kProgram, "no record " + a[2] + " (records are 0 to " +
+                                              std::to_string(table->RecCount() - 1) + ")");
+  table->m_nRecNo = record;
+  if (!tessera::DbfSetDeleted(*table, true)) return 1;
   return 0;
 }
 
@@ -116,14 +150,33 @@ int Dump(const std::vector<std::string>& a) {
               table->m_nRecLen, table->m_nFieldCount);
   for (int f = 0; f < table->m_nFieldCount; ++f) {
     const tessera::DbfField& d = table->m_pFields[f];
-    std::printf("  %-10s %c %3d %2d\n", d.name, d.type, static_cast<int>(d.length), static_cast<int>(d.decimals));
+    bool raw = !tessera::tools::WritableDbfType(d.type);
+    std::printf("  %-10s %c %3d %2d%s\n", d.name, d.type >= 0x20 && d.type < 0x7F ? d.type : '?',
+                static_cast<int>(d.length), static_cast<int>(d.decimals), raw ? " raw" : "");
   }
   std::vector<char> text(256);
   for (table->m_nRecNo = 0; table->m_nRecNo < count; ++table->m_nRecNo) {
     std::printf("%6ld %c", table->m_nRecNo, tessera::DbfDeleted(*table) ? '*' : ' ');
     for (int f = 0; f < table->m_nFieldCount; ++f) {
-      table->Read(text.data(), table->m_pFields[f].name);
-      std::printf("|%s", text.data());
+      const tessera::DbfField& d = table->m_pFields[f];
+      if (tessera::tools::WritableDbfType(d.type)) {
+        table->Read(text.data(), d.name);
+        std::printf("|%s", text.data());
+        continue;
+      }
+      // Raw fields: the bytes exactly as stored (binary ones included, a
+      // line feed does not end them), the unprintable ones escaped.
+      std::fill(text.begin(), text.end(), 0);
+      table->m_fp.ReadAt(table->m_nHeaderLen + static_cast<int64_t>(table->m_nRecNo) * table->m_nRecLen + d.offset,
+                         text.data(), static_cast<size_t>(d.length));
+      std::printf("|");
+      for (int k = 0; k < d.length; ++k) {
+        unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(k)]);
+        if (c >= 0x20 && c < 0x7F && c != '\\')
+          std::putchar(c);
+        else
+          std::printf("\\x%02X", c);
+      }
     }
     std::printf("|\n");
   }

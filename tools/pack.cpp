@@ -15,10 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "common/gbk_text.h"
 #include "common/tool_common.h"
 #include "database/database.h"
 #include "database/pack_res_database.h"
 #include "database/schema.h"
+#include "pack/pack_batch.h"
 #include "pack/pack_list.h"
 #include "pack/res.h"
 #include "platform/path.h"
@@ -56,7 +58,8 @@ const char kHelp[] =
     "  extract DATABASE ID OUT     Write resource ID (looked up as the engine\n"
     "                              does, shared database included) to OUT.\n"
     "  verify DATABASE [--strict]  Check that every row's range lies inside its\n"
-    "                              pack file (dangling rows fail), and report\n"
+    "                              pack file (dangling rows fail) and that no two\n"
+    "                              rows share bytes (overlaps fail), and report\n"
     "                              pack bytes no row references (orphans: left\n"
     "                              by a re-added identifier or an interrupted\n"
     "                              add; with --strict they fail too).\n"
@@ -100,7 +103,6 @@ bool ParseOptions(const std::vector<std::string>& in, Options& out, std::string&
   return true;
 }
 
-std::string Gbk(const std::string& utf8) { return tessera::Utf8ToGbk(utf8); }
 std::string Shown(const std::string& gbk) { return tessera::GbkToUtf8(gbk); }
 
 bool FileExists(const std::string& engine_path) {
@@ -148,20 +150,28 @@ int CreatePack(const Options& o) {
   return 0;
 }
 
-bool AddOne(CRes& res, const std::string& file, const std::string& id, const std::string& pack) {
-  if (!res.AddFileToPack(file.c_str(), id.c_str(), pack.c_str(), nullptr)) {
-    std::fprintf(stderr, "%s: could not add %s as %s\n", kProgram, file.c_str(), Shown(id).c_str());
+// Adds the files as one step (see pack/pack_batch.h): every byte is
+// appended, synced and recorded, or nothing is, and "added" is printed only
+// for what is stored.  A short write (a full disk) cuts the pack back and
+// records no row.
+bool AddAll(CRes& res, const std::vector<tessera::PackBatchItem>& items, const std::string& pack) {
+  std::vector<tessera::PackBatchRange> ranges;
+  std::string error;
+  if (!tessera::AddFilesToPack(res, pack, items, ranges, error)) {
+    std::fprintf(stderr, "%s: nothing added to %s: %s\n", kProgram, pack.c_str(), error.c_str());
     return false;
   }
-  std::printf("added %s as %s\n", file.c_str(), Shown(id).c_str());
+  for (const tessera::PackBatchItem& item : items) std::printf("added %s as %s\n", item.file.c_str(), Shown(item.id).c_str());
   return true;
 }
 
 int Add(const Options& o) {
   if (o.args.size() != 5) return Fail(kProgram, "add needs DATABASE PACK ID FILE");
+  std::string id;
+  if (!tessera::tools::ToGbkExactly(o.args[3], id)) return Fail(kProgram, "identifier " + o.args[3] + " has characters GBK cannot hold");
   Resource r(o, o.args[1]);
   if (!r.ok(o.args[1])) return Fail(kProgram, o.args[1] + ": not a database");
-  return AddOne(r.res, o.args[4], Gbk(o.args[3]), o.args[2]) ? 0 : 1;
+  return AddAll(r.res, {{o.args[4], id}}, o.args[2]) ? 0 : 1;
 }
 
 int AddDir(const Options& o) {
@@ -181,11 +191,12 @@ int AddDir(const Options& o) {
     std::string id;
     if (o.has_prefix) {
       std::string number = std::to_string(i);
-      std::string p = Gbk(o.prefix);
+      std::string p;
+      if (!tessera::tools::ToGbkExactly(o.prefix, p)) return Fail(kProgram, "prefix has characters GBK cannot hold");
       if (p.size() + number.size() > 10) return Fail(kProgram, "prefix too long for " + std::to_string(files.size()) + " files");
       id = p + std::string(10 - p.size() - number.size(), '0') + number;
-    } else {
-      id = Gbk(files[i].stem().string());
+    } else if (!tessera::tools::ToGbkExactly(files[i].stem().string(), id)) {
+      return Fail(kProgram, files[i].string() + ": name has characters GBK cannot hold; use --prefix");
     }
     if (id.empty() || id.size() > 10)
       return Fail(kProgram, files[i].string() + ": identifier '" + Shown(id) + "' is not 1 to 10 bytes; use --prefix");
@@ -195,9 +206,9 @@ int AddDir(const Options& o) {
   }
   Resource r(o, o.args[1]);
   if (!r.ok(o.args[1])) return Fail(kProgram, o.args[1] + ": not a database");
-  for (size_t i = 0; i < files.size(); ++i)
-    if (!AddOne(r.res, files[i].string(), ids[i], o.args[2])) return 1;
-  return 0;
+  std::vector<tessera::PackBatchItem> items;
+  for (size_t i = 0; i < files.size(); ++i) items.push_back({files[i].string(), ids[i]});
+  return AddAll(r.res, items, o.args[2]) ? 0 : 1;
 }
 
 struct Row {
@@ -242,7 +253,9 @@ int Extract(const Options& o) {
   Resource r(o, o.args[1]);
   if (!r.ok(o.args[1])) return Fail(kProgram, o.args[1] + ": not a database");
   unsigned char* buffer = nullptr;
-  int n = r.res.LoadData(buffer, Gbk(o.args[2]).c_str());
+  std::string id;
+  if (!tessera::tools::ToGbkExactly(o.args[2], id)) return Fail(kProgram, "identifier " + o.args[2] + " has characters GBK cannot hold");
+  int n = r.res.LoadData(buffer, id.c_str());
   if (n == 0) return Fail(kProgram, "no resource " + o.args[2]);
   std::FILE* out = std::fopen(o.args[3].c_str(), "wb");
   bool ok = out && std::fwrite(buffer, 1, static_cast<size_t>(n - 1), out) == static_cast<size_t>(n - 1);
@@ -258,9 +271,14 @@ int Verify(const Options& o) {
   std::vector<Row> rows;
   if (!ReadRows(o.args[1], rows)) return Fail(kProgram, o.args[1] + ": not a database with RESTABLE");
 
+  struct Range {
+    long long start, end;
+    std::string id;
+    bool operator<(const Range& o) const { return start != o.start ? start < o.start : end < o.end; }
+  };
   struct PackFile {
     long long size = -1;
-    std::vector<std::pair<long long, long long>> ranges;
+    std::vector<Range> ranges;
   };
   std::map<std::string, PackFile> packs;  // by resolved path
   int dangling = 0;
@@ -283,10 +301,11 @@ int Verify(const Options& o) {
                   tessera::NativePath(path).c_str(), p.size);
       ++dangling;
     } else {
-      p.ranges.push_back({r.start, r.end});
+      p.ranges.push_back({r.start, r.end, r.id});
     }
   }
   long long orphan_bytes = 0;
+  int overlaps = 0;
   for (auto& entry : packs) {
     const std::string& path = entry.first;
     PackFile& p = entry.second;
@@ -297,15 +316,25 @@ int Verify(const Options& o) {
       std::printf("orphan bytes [%lld, %lld) in %s\n", from, to, tessera::NativePath(path).c_str());
       orphan_bytes += to - from;
     };
-    for (const auto& [start, end] : p.ranges) {
-      if (start > covered) report(covered, start);
-      covered = std::max(covered, end);
+    // Rows that share bytes: two resources cannot both be right (two
+    // writers that took the same end, a row edited by hand).  Empty ranges
+    // hold no bytes and overlap nothing.
+    const Range* reach = nullptr;  // the row reaching furthest so far
+    for (const Range& r : p.ranges) {
+      if (r.start > covered) report(covered, r.start);
+      if (reach && r.end > r.start && r.start < reach->end) {
+        std::printf("overlap %s [%lld, %lld) and %s [%lld, %lld) in %s\n", Shown(reach->id).c_str(), reach->start,
+                    reach->end, Shown(r.id).c_str(), r.start, r.end, tessera::NativePath(path).c_str());
+        ++overlaps;
+      }
+      if (r.end > r.start && (!reach || r.end > reach->end)) reach = &r;
+      covered = std::max(covered, r.end);
     }
     if (covered < p.size) report(covered, p.size);
   }
-  std::printf("%zu rows, %zu pack files, %d dangling rows, %lld orphan bytes\n", rows.size(), packs.size(), dangling,
-              orphan_bytes);
-  return dangling > 0 || (o.strict && orphan_bytes > 0) ? 1 : 0;
+  std::printf("%zu rows, %zu pack files, %d dangling rows, %d overlapping rows, %lld orphan bytes\n", rows.size(),
+              packs.size(), dangling, overlaps, orphan_bytes);
+  return dangling > 0 || overlaps > 0 || (o.strict && orphan_bytes > 0) ? 1 : 0;
 }
 
 }  // namespace

@@ -75,6 +75,70 @@ TEST_F(DbfToolTest, CreatesDumpsIndexesAndChecks) {
   EXPECT_EQ(Run("check " + Q("t.dbf") + " QTY " + Q("t.idx")).status, 1);
 }
 
+TEST_F(DbfToolTest, ValuesAreCheckedAgainstTheirFieldsBeforeAnythingIsAdded) {
+  ASSERT_EQ(Run("create " + Q("v.dbf") + " NAME:C:6,QTY:N:10,PRICE:N:6:2,OK:L,DAY:D").status, 0);
+  const struct {
+    const char* assignment;
+    const char* error;  // empty: accepted
+  } cases[] = {
+      {"QTY=1e300", "QTY: 1e300 does not fit 10 characters with 0 decimals"},
+      {"QTY=abc", "QTY: \"abc\" is not a number"},
+      {"QTY=12x", "QTY: \"12x\" is not a number"},
+      {"QTY=inf", "QTY: \"inf\" is not a number"},
+      {"QTY=", "QTY: \"\" is not a number"},
+      {"PRICE=1234.5", "PRICE: 1234.5 does not fit 6 characters with 2 decimals"},
+      {"OK=maybe", "OK: \"maybe\" is not T or F (Y/N, true/false, yes/no, 1/0)"},
+      {"NAME=toolong", "NAME: \"toolong\" is 7 bytes; the field holds 6"},
+      {"NAME=\xF0\x9F\x98\x80", "NAME: \"\xF0\x9F\x98\x80\" has characters GBK cannot hold"},
+      {"DAY=20260230", "DAY: \"20260230\" is not a date YYYYMMDD"},
+      {"DAY=2026-1-1", "DAY: \"2026-1-1\" is not a date YYYYMMDD"},
+      {"QTY=-42", ""},
+      {"PRICE=99.999", ""},  // rounds to 100.00, which fits
+      {"OK=yes", ""},
+      {"OK=N", ""},
+      {"NAME=\xE4\xB8\xAD\xE6\x96\x87", ""},  // two GBK characters, four bytes
+      {"DAY=20240229", ""},
+  };
+  int stored = 0;
+  for (const auto& c : cases) {
+    Result r = Run("append " + Q("v.dbf") + " '" + c.assignment + "'");
+    if (*c.error) {
+      EXPECT_EQ(r.status, 1) << c.assignment;
+      EXPECT_EQ(r.err, std::string("tessera-dbf: ") + c.error + "\n") << c.assignment;
+    } else {
+      EXPECT_EQ(r.status, 0) << c.assignment << r.err;
+      EXPECT_EQ(r.out, std::to_string(stored++) + "\n");
+    }
+  }
+  Result dump = Run("dump " + Q("v.dbf"));
+  EXPECT_EQ(dump.out.substr(dump.out.find("     0")),
+            "     0  |      |       -42|      | |        |\n"
+            "     1  |      |          |100.00| |        |\n"
+            "     2  |      |          |      |T|        |\n"
+            "     3  |      |          |      |F|        |\n"
+            "     4  |\xD6\xD0\xCE\xC4  |          |      | |        |\n"
+            "     5  |      |          |      | |20240229|\n");
+}
+
+TEST_F(DbfToolTest, CreateReplacesOnlyWithForceAndDeleteTakesOnlyRecordNumbers) {
+  ASSERT_EQ(Run("create " + Q("t.dbf") + " ID:C:4").status, 0);
+  ASSERT_EQ(Run("append " + Q("t.dbf") + " ID=a").status, 0);
+  ASSERT_EQ(Run("append " + Q("t.dbf") + " ID=b").status, 0);
+  Result r = Run("create " + Q("t.dbf") + " ID:C:4");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "tessera-dbf: " + dir_.File("t.dbf") + " exists; use --force to replace it\n");
+  EXPECT_NE(ReadFile(dir_.File("t.dbf")).find("a   "), std::string::npos) << "the table is kept";
+  for (const char* bad : {"abc", "-1", "2", "1x", ""}) {
+    r = Run("delete " + Q("t.dbf") + " '" + bad + "'");
+    EXPECT_EQ(r.status, 1) << bad;
+    EXPECT_EQ(r.err, std::string("tessera-dbf: no record ") + bad + " (records are 0 to 1)\n") << bad;
+  }
+  EXPECT_EQ(Run("dump " + Q("t.dbf")).out.find('*'), std::string::npos) << "nothing deleted";
+  EXPECT_EQ(Run("delete " + Q("t.dbf") + " 1").status, 0);
+  EXPECT_EQ(Run("create " + Q("t.dbf") + " ID:C:4 --force").status, 0);
+  EXPECT_EQ(Run("dump " + Q("t.dbf")).out.substr(0, 10), "records 0,");
+}
+
 }  // namespace
 }  // namespace tessera::test
 

@@ -8,6 +8,8 @@
 
 #include "database/database.h"
 #include "pack/res.h"
+#include "child_process.h"
+#include "database/pack_res_database.h"
 #include "support/test_support.h"
 
 namespace {
@@ -70,7 +72,7 @@ TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {
 
   Result ok = Run("verify " + Q(db));
   EXPECT_EQ(ok.status, 0);
-  EXPECT_NE(ok.out.find("3 rows, 1 pack files, 0 dangling rows, 0 orphan bytes"), std::string::npos) << ok.out;
+  EXPECT_NE(ok.out.find("3 rows, 1 pack files, 0 dangling rows, 0 overlapping rows, 0 orphan bytes"), std::string::npos) << ok.out;
 
   // The library reads what the tool wrote.
   {
@@ -120,6 +122,80 @@ TEST_F(PackToolTest, RefusesIdentifiersItCannotStoreBeforeWritingAnything) {
   EXPECT_EQ(Run("add " + Q(db) + " '\\none.pak' x " + Q(dir_.File("src/a_very_long_name.bmp"))).status, 1);
   EXPECT_EQ(Run("list " + Q(db)).out, "img0000000\t\\p.pak\t0\t1\t1\n");
   EXPECT_EQ(Run("list " + Q(dir_.File("src/a_very_long_name.bmp"))).status, 1);
+}
+
+TEST_F(PackToolTest, AFullDiskAddsNothingAndSaysSo) {
+  std::string db = dir_.File("game.mdb");
+  ASSERT_EQ(Run("create-db " + Q(db)).status, 0);
+  ASSERT_EQ(Run("create-pack " + Q(db) + " '\\p.pak'").status, 0);
+  std::filesystem::create_directories(dir_.File("src"));
+  WriteFile(dir_.File("src/a.bin"), std::string(100000, 'a'));
+  WriteFile(dir_.File("src/b.bin"), std::string(150000, 'b'));
+  WriteFile(dir_.File("src/c.bin"), std::string(100000, 'c'));
+  WriteFile(dir_.File("one.bin"), std::string(300000, '1'));
+  // No file may pass 200,000 bytes: a fits, b does not.
+  Result dir_run, one_run;
+  int code = tessera::test::RunUnderFileSizeLimit(200000, [&] {
+    dir_run = Run("add-dir " + Q(db) + " '\\p.pak' " + Q(dir_.File("src")));
+    one_run = Run("add " + Q(db) + " '\\p.pak' one " + Q(dir_.File("one.bin")));
+    return dir_run.status * 10 + one_run.status;
+  });
+  EXPECT_EQ(code, 11);
+  // The output of the last run (the child's copies of the results are
+  // gone with it): "added" is never printed, the reason is.
+  Result last = {0, ReadFile(dir_.File("stdout.txt")), ReadFile(dir_.File("stderr.txt"))};
+  EXPECT_EQ(last.out, "");
+  EXPECT_NE(last.err.find("tessera-pack: nothing added to \\p.pak: "), std::string::npos) << last.err;
+  EXPECT_NE(last.err.find("one.bin: only 200000 of 300000 bytes reached \\p.pak (disk full?)"), std::string::npos)
+      << last.err;
+  // No row, no stray bytes: the pack is cut back.
+  EXPECT_EQ(Run("list " + Q(db)).out, "");
+  EXPECT_EQ(ReadFile(dir_.File("p.pak")), "");
+  Result verify = Run("verify --strict " + Q(db));
+  EXPECT_EQ(verify.status, 0) << verify.out;
+  // With room, the same adds work.
+  EXPECT_EQ(Run("add-dir " + Q(db) + " '\\p.pak' " + Q(dir_.File("src"))).status, 0);
+  EXPECT_EQ(Run("list " + Q(db)).out,
+            "a\t\\p.pak\t0\t100000\t100000\nb\t\\p.pak\t100000\t250000\t150000\nc\t\\p.pak\t250000\t350000\t100000\n");
+}
+
+TEST_F(PackToolTest, VerifyReportsRowsThatShareBytes) {
+  std::string db = dir_.File("game.mdb");
+  ASSERT_EQ(Run("create-db " + Q(db)).status, 0);
+  WriteFile(dir_.File("p.pak"), std::string(100, 'x'));
+  {
+    CDataBase conn;
+    ASSERT_TRUE(conn.ConnectAccess(db.c_str()));
+    for (const char* row : {"('a','\\p.pak',0,40)", "('b','\\p.pak',30,60)", "('c','\\p.pak',60,100)",
+                            "('e','\\p.pak',50,50)"})
+      ASSERT_TRUE(conn.ExecuteCommand((std::string("INSERT INTO [RESTABLE] VALUES ") + row).c_str()));
+  }
+  Result r = Run("verify " + Q(db));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("overlap a [0, 40) and b [30, 60) in " + dir_.File("p.pak")), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("overlap b"), std::string::npos) << "b and c only touch; e is empty";
+  EXPECT_NE(r.out.find("4 rows, 1 pack files, 0 dangling rows, 1 overlapping rows, 0 orphan bytes"), std::string::npos)
+      << r.out;
+}
+
+TEST_F(PackToolTest, IdentifiersGbkCannotHoldAndFoldersAreRefused) {
+  std::string db = dir_.File("game.mdb");
+  ASSERT_EQ(Run("create-db " + Q(db)).status, 0);
+  ASSERT_EQ(Run("create-pack " + Q(db) + " '\\p.pak'").status, 0);
+  WriteFile(dir_.File("f.bin"), "data");
+  // U+1F600 has no GBK form: it would become '?' and could name another
+  // resource.
+  Result r = Run("add " + Q(db) + " '\\p.pak' 'a\xF0\x9F\x98\x80' " + Q(dir_.File("f.bin")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("has characters GBK cannot hold"), std::string::npos) << r.err;
+  EXPECT_EQ(Run("extract " + Q(db) + " 'a\xF0\x9F\x98\x80' " + Q(dir_.File("out"))).status, 1);
+  // A GBK identifier is fine.
+  EXPECT_EQ(Run("add " + Q(db) + " '\\p.pak' '\xE4\xB8\xAD' " + Q(dir_.File("f.bin"))).status, 0);
+  std::filesystem::create_directories(dir_.File("folder"));
+  r = Run("add " + Q(db) + " '\\p.pak' x " + Q(dir_.File("folder")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(dir_.File("folder") + ": not a regular file"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir_.File("p.pak")), "data");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // database <tmp>/data/Pack.mdb under the engine folder <tmp>/.
 #include "pack/res.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -14,6 +16,7 @@
 #include "platform/headless/headless_message_sink.h"
 #include "public/engine.h"
 #include "support/test_support.h"
+#include "child_process.h"
 
 namespace {
 
@@ -241,17 +244,89 @@ TEST_F(ResTest, PacksChangedByOtherProgramsWhileOpen) {
 }
 
 TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  // "*/dev/full" with an empty engine folder names /dev/full, where every
-  // write fails for want of space.
-  CRes res(game_.c_str(), "");
-  ASSERT_TRUE(res.RegistPack("full", "*/dev/full"));
-  EXPECT_TRUE(Add(res, "lost bytes", "short", "full"));
-  ASSERT_EQ(HeadlessMessages().size(), 1u);
-  EXPECT_EQ(HeadlessMessages()[0].text.find("Failed to write file,"), 0u);
+  // A pack of 200,000 bytes on a "disk" where no file may pass 260,000:
+  // 60,000 of the 100,000 bytes added reach it.  The databases stay below
+  // the limit.
+  WriteFile(dir_.File("game/a.pak"), std::string(200000, 'o'));
+  int code = tessera::test::RunUnderFileSizeLimit(260000, [&] {
+    CRes res(game_.c_str(), root_.c_str());
+    if (!Add(res, std::string(100000, 'n'), "short", "\\a.pak")) return 1;
+    if (HeadlessMessages().size() != 1 || HeadlessMessages()[0].text.find("Failed to write file,") != 0) return 2;
+    return 0;
+  });
+  ASSERT_EQ(code, 0);
+  CRes res(game_.c_str(), root_.c_str());
   stPackResInfo row;
   ASSERT_TRUE(CRes::m_pResDb->GetResInfo("short", row));
-  EXPECT_EQ(row.nStart, row.nEnd);
+  EXPECT_EQ(row.nStart, 200000);
+  EXPECT_EQ(row.nEnd, 260000);
+  EXPECT_EQ(Loaded(res, "short"), std::string(60000, 'n'));
+}
+
+TEST_F(ResTest, ADatabaseInAnotherProcesssTransactionIsWaitedFor) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Holds the game database in an exclusive transaction for a while, then
+    // adds a row and commits.
+    CDataBase db;
+    bool ok = db.ConnectAccess(game_.c_str()) && db.ExecuteCommand("BEGIN EXCLUSIVE") &&
+              db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('late','\\a.pak',0,0)");
+    char c = ok ? 'y' : 'n';
+    if (::write(ready[1], &c, 1) != 1) ::_exit(2);
+    ::usleep(400000);
+    ::_exit(ok && db.ExecuteCommand("COMMIT") ? 0 : 1);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  // Opening runs a first query while the other transaction holds the file:
+  // it waits instead of taking the file for something else.
+  EXPECT_TRUE(AfxInitDataBase(game_.c_str()));
+  CPackResDataBase table(game_.c_str());
+  stPackResInfo row;
+  EXPECT_TRUE(table.GetResInfo("late", row));
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  AfxReleaseDataBase(game_.c_str());
+}
+
+TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
+  {
+    CRes res(game_.c_str(), root_.c_str());
+    ASSERT_TRUE(Add(res, "kept", "r1", "\\a.pak"));
+  }
+  for (const char* f : {"game/a.pak", "game/game.mdb", "data/Pack.mdb"})
+    ASSERT_EQ(::chmod(dir_.File(f).c_str(), 0444), 0);
+  for (const char* d : {"", "game", "data"}) ASSERT_EQ(::chmod(dir_.File(d).c_str(), 0555), 0);
+  int code = tessera::test::RunWithoutWriteRights([&] {
+    CRes res(game_.c_str(), root_.c_str());
+    if (Loaded(res, "r1") != "kept") return 1;
+    if (!HeadlessMessages().empty()) return 2;
+    if (Add(res, "more", "r2", "\\a.pak")) return 3;
+    if (HeadlessMessages().size() != 1 || HeadlessMessages()[0].text.find("Read-only file \\a.pak.\n") != 0) return 4;
+    return 0;
+  });
+  for (const char* d : {"", "game", "data"}) ::chmod(dir_.File(d).c_str(), 0755);
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "kept");
+}
+
+TEST_F(ResTest, FoldersAreNotFiles) {
+  std::filesystem::create_directories(dir_.File("game/dir.pak"));
+  std::filesystem::create_directories(dir_.File("src"));
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_FALSE(res.AddFileToPack(dir_.File("src").c_str(), "x", "\\a.pak", nullptr));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not open file " + dir_.File("src") + "\n"), 0u);
+  EXPECT_FALSE(res.RegistPack("dir", "\\dir.pak"));
+  EXPECT_EQ(HeadlessMessages().back().text.find("Not found file "), 0u);
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
 }
 
 TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
@@ -318,11 +393,14 @@ TEST_F(ResTest, CorruptOrMissingDatabasesMakeLookUpsFail) {
   WriteFile(dir_.File("game/bad.mdb"), std::string(2048, '\x42'));
   CRes res((dir_.path() + "\\game\\bad.mdb").c_str(), (dir_.path() + "\\nowhere\\").c_str());
   EXPECT_EQ(Loaded(res, "any"), "<none>");
-  EXPECT_FALSE(Add(res, "x", "any", "\\a.pak"));
-  // The bytes went in before the index refused them: an orphan, which
-  // the pack tool's verify reports.
-  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "x");
   EXPECT_TRUE(HeadlessMessages().empty());
+  EXPECT_FALSE(Add(res, "x", "any", "\\a.pak"));
+  // The row could not be recorded, which is found out before a byte is
+  // written: the pack is as it was.
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not record any: the game database is not open\n "), 0u)
+      << HeadlessMessages()[0].text;
 }
 
 TEST_F(ResTest, DestructorReleasesDatabasesAndTables) {

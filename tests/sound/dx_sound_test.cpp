@@ -373,6 +373,18 @@ TEST_F(SoundCreateTest, CreateLinksBufferAndFreeReleasesBuffersBeforeDevice) {
   EXPECT_EQ(AfxGetSoundBuffer(), nullptr);
 }
 
+TEST_F(SoundCreateTest, CreatingTwiceReleasesTheFirstDeviceAndItsBuffers) {
+  ASSERT_TRUE(AfxCreateSound(nullptr));
+  TempDir dir;
+  WriteFile(dir.File("c.wav"), MakeClickWave());
+  ASSERT_EQ(AfxGetSoundBuffer()->Load(dir.File("c.wav").c_str()), 1);
+  ClearHeadlessAudioLog();
+  ASSERT_TRUE(AfxCreateSound(nullptr));
+  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 Release", "Release", "DirectSoundCreate", "SetCooperativeLevel 1"}));
+  EXPECT_EQ(AfxGetSoundBuffer()->m_pSound, AfxGetSound());
+  EXPECT_EQ(AfxGetSoundBuffer()->m_nCurrent, -1);
+}
+
 TEST_F(SoundCreateTest, BufferWithoutDeviceCannotLoadOrPlay) {
   TempDir dir;
   WriteFile(dir.File("c.wav"), MakeClickWave());

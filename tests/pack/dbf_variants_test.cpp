@@ -1,0 +1,244 @@
+// Tables in the layouts other programs write -- dBase III and IV, FoxPro,
+// Visual FoxPro with its container path after the field list, a table with
+// no fields -- read field by field and compared with python3-dbfread, an
+// independent reader, over the same file.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "pack/dbf.h"
+#include "table_fixture.h"
+
+namespace tessera::test {
+namespace {
+
+struct FieldSpec {
+  const char* name;
+  char type;
+  int length;
+  int decimals;
+};
+
+// A table file as another program would write it: `version` byte, the
+// fields, the terminator, `after_terminator` bytes (Visual FoxPro's 263),
+// then the records (flag byte included) and the end mark.
+std::string TableBytes(unsigned char version, const std::vector<FieldSpec>& fields,
+                       const std::vector<std::string>& records, int after_terminator = 0) {
+  int record_len = 1;
+  for (const FieldSpec& f : fields) record_len += f.length;
+  const int header_len = 32 + 32 * static_cast<int>(fields.size()) + 1 + after_terminator;
+  std::string b(static_cast<size_t>(header_len), '\0');
+  b[0] = static_cast<char>(version);
+  b[1] = 124;
+  b[2] = 5;
+  b[3] = 17;
+  const uint32_t n = static_cast<uint32_t>(records.size());
+  for (int i = 0; i < 4; ++i) b[4 + static_cast<size_t>(i)] = static_cast<char>(n >> (8 * i));
+  b[8] = static_cast<char>(header_len & 0xFF);
+  b[9] = static_cast<char>(header_len >> 8);
+  b[10] = static_cast<char>(record_len & 0xFF);
+  b[11] = static_cast<char>(record_len >> 8);
+  b[29] = 0x7A;  // GBK
+  int displacement = 1;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    char* d = &b[32 + 32 * i];
+    std::memcpy(d, fields[i].name, std::strlen(fields[i].name));
+    d[11] = fields[i].type;
+    // Visual FoxPro keeps each field's place in the record here.
+    d[12] = static_cast<char>(displacement);
+    d[16] = static_cast<char>(fields[i].length);
+    d[17] = static_cast<char>(fields[i].decimals);
+    if (fields[i].type == '0') d[18] = 0x01;  // a system field
+    displacement += fields[i].length;
+  }
+  b[32 + 32 * fields.size()] = 0x0D;
+  for (const std::string& r : records) {
+    EXPECT_EQ(r.size(), static_cast<size_t>(record_len)) << "record built wrong";
+    b += r;
+  }
+  b += '\x1A';
+  return b;
+}
+
+std::string Le(uint64_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
+  return s;
+}
+
+std::string Hex(const char* bytes, size_t n) {
+  static const char digits[] = "0123456789abcdef";
+  std::string s;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    s += digits[c >> 4];
+    s += digits[c & 15];
+  }
+  return s;
+}
+
+const char* DbfreadPython() {
+  static const char* python = [] () -> const char* {
+    for (const char* p : {"/usr/bin/python3", "python3"}) {
+      std::string cmd = std::string(p) + " -c 'import dbfread' 2>/dev/null";
+      if (std::system(cmd.c_str()) == 0) return p;
+    }
+    return nullptr;
+  }();
+  return python;
+}
+
+class DbfVariantsTest : public TableTest {
+ protected:
+  // Fields, then every live record and every deleted one, each field's raw
+  // bytes in hex, as dbfread sees the file.
+  std::string Dbfread(const std::string& path) {
+    std::string script =
+        "import sys, dbfread\n"
+        "t = dbfread.DBF(sys.argv[1], raw=True, ignore_missing_memofile=True)\n"
+        "print('FIELDS', *['%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields])\n"
+        "for r in t: print('REC', *[v.hex() for v in r.values()])\n"
+        "for r in t.deleted: print('DEL', *[v.hex() for v in r.values()])\n";
+    WriteFile(dir_.File("read.py"), script);
+    std::string cmd = std::string(DbfreadPython()) + " '" + dir_.File("read.py") + "' '" + path + "' 2>&1";
+    std::string out;
+    if (std::FILE* p = ::popen(cmd.c_str(), "r")) {
+      char chunk[4096];
+      for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, p)) > 0;) out.append(chunk, n);
+      ::pclose(p);
+    }
+    return out;
+  }
+
+  // The same from this library's reader, through Read.
+  std::string Ours(const std::string& path) {
+    DBF t(path.c_str(), 1);
+    if (!DbfUsable(t)) return "<refused: " + LastMessage() + ">";
+    std::string out = "FIELDS";
+    for (int f = 0; f < t.m_nFieldCount; ++f) {
+      const DbfField& d = t.m_pFields[f];
+      out += " " + std::string(d.name) + ":" + d.type + ":" + std::to_string(d.length) + ":" +
+             std::to_string(d.decimals);
+    }
+    out += "\n";
+    std::string live, deleted;
+    for (t.m_nRecNo = 0; t.m_nRecNo < t.RecCount(); ++t.m_nRecNo) {
+      std::string line = DbfDeleted(t) ? "DEL" : "REC";
+      for (int f = 0; f < t.m_nFieldCount; ++f) {
+        char buffer[300];
+        std::memset(buffer, 0x55, sizeof buffer);
+        if (!t.Read(buffer, t.m_pFields[f].name)) return "<read failed>";
+        line += " " + Hex(buffer, static_cast<size_t>(t.m_pFields[f].length));
+      }
+      (line[0] == 'R' ? live : deleted) += line + "\n";
+    }
+    return out + live + deleted;
+  }
+
+  void Compare(const std::string& name, const std::string& bytes) {
+    std::string path = dir_.File(name);
+    WriteFile(path, bytes);
+    std::string theirs = Dbfread(path);
+    ASSERT_EQ(theirs.compare(0, 6, "FIELDS"), 0) << name << ": dbfread says " << theirs;
+    EXPECT_EQ(Ours(path), theirs) << name;
+  }
+
+  void SetUp() override {
+    TableTest::SetUp();
+    if (!DbfreadPython()) GTEST_SKIP() << "python3-dbfread is not installed";
+  }
+};
+
+TEST_F(DbfVariantsTest, DbaseThreeAndFour) {
+  std::vector<FieldSpec> plain = {{"NAME", 'C', 8, 0}, {"QTY", 'N', 6, 2}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}};
+  std::vector<std::string> rows = {" apple     1.50T20240229", "*pear     -2.25F19991231",
+                                   " \xD6\xD0\xCE\xC4    100.00?        "};
+  Compare("dbase3.dbf", TableBytes(0x03, plain, rows));
+  // dBase IV: 'F' numbers; with a memo file (0x8B), memo fields hold the
+  // block number as ten characters.
+  std::vector<FieldSpec> four = {{"ID", 'C', 4, 0}, {"RATE", 'F', 8, 3}, {"NOTES", 'M', 10, 0}};
+  Compare("dbase4.dbf", TableBytes(0x8B, four, {" a1     1.125         1", " b2   -20.500          "}));
+  Compare("dbase3m.dbf", TableBytes(0x83, four, {" c3     0.000        17"}));
+}
+
+TEST_F(DbfVariantsTest, FoxProAndVisualFoxPro) {
+  std::vector<FieldSpec> fox = {{"CODE", 'C', 5, 0}, {"AMOUNT", 'N', 10, 2}, {"MEMO", 'M', 10, 0},
+                                {"PIC", 'G', 10, 0}};
+  Compare("foxpro.dbf", TableBytes(0xF5, fox, {" ab   1234567.89         3         4", "*zz        -0.01          "
+                                                                                       "          "}));
+  // Visual FoxPro: binary integers, currency, date-times, doubles, 4-byte
+  // memo pointers and the hidden null-flags field, and 263 bytes after the
+  // terminator that are not fields.
+  std::vector<FieldSpec> vfp = {{"ID", 'I', 4, 0},    {"NAME", 'C', 6, 0}, {"PRICE", 'Y', 8, 4},
+                                {"WHEN", 'T', 8, 0},  {"RATIO", 'B', 8, 2}, {"NOTE", 'M', 4, 0},
+                                {"_NullFlags", '0', 1, 0}};
+  auto row = [&](char flag, uint32_t id, const char* name, int64_t price, uint32_t day, uint32_t ms, uint64_t ratio,
+                 uint32_t memo) {
+    std::string r(1, flag);
+    r += Le(id, 4);
+    r += std::string(name) + std::string(6 - std::strlen(name), ' ');
+    r += Le(static_cast<uint64_t>(price), 8);
+    r += Le(day, 4) + Le(ms, 4);
+    r += Le(ratio, 8);
+    r += Le(memo, 4);
+    r += '\0';
+    return r;
+  };
+  std::vector<std::string> rows = {row(' ', 1, "tea", 12345, 2460000, 3600000, 0x3FF8000000000000ull, 8),
+                                   row(' ', 0xFFFFFF01u, "cake", -5000, 2451545, 0, 0, 0),
+                                   row('*', 7, "gone", 1, 1, 1, 1, 1)};
+  std::string bytes = TableBytes(0x30, vfp, rows, 263);
+  std::string path = dir_.File("vfp.dbf");
+  Compare("vfp.dbf", bytes);
+  DBF t(path.c_str(), 1);
+  ASSERT_TRUE(DbfUsable(t));
+  EXPECT_EQ(t.m_nFieldCount, 7);
+  EXPECT_EQ(t.m_nHeaderLen, 32 + 7 * 32 + 1 + 263);
+  char name[7];
+  t.m_nRecNo = 1;
+  ASSERT_TRUE(t.Read(name, "NAME"));
+  EXPECT_STREQ(name, "cake  ");
+  // Fields the engine cannot write are refused with its type message.
+  size_t before = MessageCount();
+  EXPECT_FALSE(t.Write("ID", 5.0));
+  EXPECT_FALSE(t.Write("NOTE", "x"));
+  EXPECT_EQ(MessageCount(), before + 2);
+  EXPECT_EQ(LastMessage().find("Type error,not Number field!/n NOTE "), 0u) << LastMessage();
+  EXPECT_TRUE(t.Write("NAME", "pie"));
+  // The same layout with the autoincrement version byte.
+  Compare("vfp31.dbf", TableBytes(0x31, vfp, rows, 263));
+}
+
+TEST_F(DbfVariantsTest, ATableWithoutFields) {
+  std::string bytes = TableBytes(0x03, {}, {" ", "*", " "});
+  ASSERT_EQ(bytes.size(), 33u + 3 + 1);
+  Compare("empty.dbf", bytes);
+  DBF t(dir_.File("empty.dbf").c_str(), 0);
+  ASSERT_TRUE(DbfUsable(t));
+  EXPECT_EQ(t.m_nFieldCount, 0);
+  EXPECT_EQ(t.RecCount(), 3);
+  t.AppendBlank();
+  EXPECT_EQ(t.RecCount(), 4);
+  EXPECT_EQ(ReadFile(dir_.File("empty.dbf")).size(), 33u + 4);
+  char buffer[4];
+  EXPECT_FALSE(t.Read(buffer, "ANY"));
+}
+
+#ifdef TESSERA_DBF_TOOL_PATH
+TEST_F(DbfVariantsTest, DumpMarksFieldsReadRaw) {
+  std::vector<FieldSpec> fields = {{"ID", 'I', 4, 0}, {"NAME", 'C', 3, 0}, {"NOTE", 'M', 10, 0}};
+  std::string path = dir_.File("marks.dbf");
+  WriteFile(path, TableBytes(0x30, fields, {" " + Le(0x0A0B0C41, 4) + "abc         9"}, 263));
+  ToolResult r = RunTool(TESSERA_DBF_TOOL_PATH, "dump '" + path + "'", dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "records 1, header 392 bytes, record 18 bytes, 3 fields\n"
+            "  ID         I   4  0 raw\n"
+            "  NAME       C   3  0\n"
+            "  NOTE       M  10  0 raw\n"
+            "     0  |A\\x0C\\x0B\\x0A|abc|         9|\n");
+}
+#endif
+
+}  // namespace
+}  // namespace tessera::test
