@@ -55,8 +55,8 @@ bool InitVideoWith(const char* driver) {
 
 // Whether a local X server answers at DISPLAY (":N", ":N.S", "unix:N");
 // true for remote displays, which only SDL can try.  Asking SDL about a
-// display that is gone costs a failed start that leaves its D-Bus
-// connection behind.
+// display that is gone costs a slow failed start, and SDL's D-Bus helper
+// keeps memory from it to the end of the process.
 bool LocalXServerAnswers(const std::string& display) {
   const size_t colon = display.rfind(':');
   if (colon == std::string::npos) return true;
@@ -120,9 +120,6 @@ bool UseSdlBackend() {
     reasons += std::string(driver) + ": " + SDL_GetError();
   }
   LogWarning("no SDL display", reasons);
-  // A failed start can leave SDL's helpers (its D-Bus connection) behind;
-  // when nothing else of SDL is in use, let them go.
-  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   return false;
 }
 
