@@ -83,10 +83,11 @@ bool AddFilesToPack(CRes& res, const std::string& packName, const std::vector<Pa
   };
   if (batch_start < 0) return give_up(packName + ": cannot find the end of the pack");
 
-  std::string bytes;
+  std::string read;
   for (size_t i = 0; i < items.size(); ++i) {
     std::string why_not;
-    if (!ReadWhole(items[i].file, bytes, why_not)) return give_up(why_not);
+    if (!items[i].in_memory && !ReadWhole(items[i].file, read, why_not)) return give_up(why_not);
+    const std::string& bytes = items[i].in_memory ? items[i].bytes : read;
     PackBatchRange r;
     if (!AppendToPack(p, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<long>(bytes.size()),
                       r.start, r.end, false))

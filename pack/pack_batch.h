@@ -22,11 +22,14 @@ class CRes;
 
 namespace tessera {
 
-// One file to add and the identifier (GBK, at most 10 bytes) to record it
-// under.
+// One resource to add and the identifier (GBK, at most 10 bytes) to record
+// it under.  Its bytes are the whole of `file`, or, when `in_memory` is set,
+// `bytes` (a converted image, say); `file` then only names it in messages.
 struct PackBatchItem {
   std::string file;
   std::string id;
+  bool in_memory = false;
+  std::string bytes;
 };
 
 // Where each item went, in the order of the items (filled only on success).
