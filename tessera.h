@@ -51,6 +51,7 @@
 #include "gui/dialog.h"
 #include "gui/edit.h"
 #include "gui/loop_led.h"
+#include "gui/key_message.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"
