@@ -200,6 +200,9 @@ TEST_F(EditTest, DeletionTakesWholeCharacters) {
       {kNi + kNi, 2, true, kNi, 0},
       {kNi + kNi, 2, false, kNi, 2},
       {"x\x81\x40", 3, true, "x", 1},
+      // A lone first half at the end is one byte.
+      {"ab\xC4", 3, true, "ab", 2},
+      {"ab\xC4", 2, false, "ab", 2},
   };
   for (const auto& c : cases) {
     auto e = Make(64, c.text);
