@@ -51,7 +51,6 @@
 #include "gui/dialog.h"
 #include "gui/edit.h"
 #include "gui/loop_led.h"
-#include "gui/key_message.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"
