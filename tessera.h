@@ -61,6 +61,8 @@
 #include "gui/answer_selector.h"
 #include "gui/list_box.h"
 #include "gui/energy_gauge.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

@@ -14,6 +14,8 @@
 #include "gui/button.h"
 #include "gui/button_menu.h"
 #include "gui/chain_manager.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -175,6 +177,8 @@ void ResetEngineForTests() {
   ResetChainManagerForTests();
   ResetButtonTimersForTests();
   ResetMenuTimersForTests();
+  ResetTextInputRectForTests();
+  ResetLoopLedTimerForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
