@@ -12,6 +12,7 @@
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/chain_manager.h"
+#include "gui/map/map_manager.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -148,6 +149,7 @@ void ForgetArea(QArea* area) {
 }
 
 void ResetEngineForTests() {
+  ResetMapManagerForTests();
   AfxFreeEngine();
   AfxReleaseDataBase(nullptr);
   ResetSurfaceCacheForTests();
