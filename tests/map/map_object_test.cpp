@@ -6,6 +6,9 @@
 #include "database/event_database.h"
 #include "database/goods_database.h"
 #include "engine/surface_manager.h"
+#include "gui/area_chain.h"
+#include "gui/chain_manager.h"
+#include "gui/dialog.h"
 #include "gui/map/map_event.h"
 #include "gui/map/map_goods.h"
 #include "gui/map/map_sprite.h"
@@ -197,6 +200,28 @@ TEST_F(TimerTest, ObjectDefaults) {
   for (AREA_CALLBACK f : o.m_pfnCallBack) EXPECT_EQ(f, &DoNothing);
   EXPECT_TRUE(o.LoadSound("ignored", 3));
   EXPECT_NE(o.m_pSound, nullptr);
+}
+
+TEST_F(TimerTest, TheBubbleFollowsTheObjectsStateAndPlace) {
+  CMapObject* o = new CMapObject;
+  o->m_pBubble = new QDialog(0, 0, 128, 120, nullptr);
+  o->m_nBubbleX = 0;
+  o->m_nBubbleY = 70;
+  AfxGetChainManager()->Add(o->m_pBubble, CHAIN_MIDDLE);
+  o->Move(300, 200);
+  EXPECT_EQ(o->m_pBubble->m_rcArea.left, 300);
+  EXPECT_EQ(o->m_pBubble->m_rcArea.top, 130);
+  const struct { int state; unsigned long bubble; } steps[] = {
+      {MOS_HIDE, QAREA_HIDE}, {MOS_SHOW, QAREA_SHOW}, {MOS_HIDDEN, QAREA_HIDE}, {3, QAREA_HIDE},
+      {MOS_SHOW, QAREA_SHOW}, {7, QAREA_SHOW}};
+  for (auto& step : steps) {
+    o->SetState(enMapObjectState(step.state));
+    EXPECT_EQ(o->GetState(), step.state);
+    EXPECT_EQ(o->m_pBubble->m_dwState, step.bubble) << "state " << step.state;
+  }
+  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_MIDDLE)->GetCount(), 1);
+  delete o;  // the bubble goes with it, out of its layer
+  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_MIDDLE)->GetCount(), 0);
 }
 
 // Frames in the pack: "<base><nn>" in colour 0x0100 * n + 1.
