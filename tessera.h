@@ -49,6 +49,9 @@
 #include "gui/chain_manager.h"
 #include "gui/window.h"
 #include "gui/dialog.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
+#include "gui/key_message.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

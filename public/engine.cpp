@@ -12,6 +12,8 @@
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/chain_manager.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
 #include "gui/map/map_manager.h"
 #include "input/mouse.h"
 #include "pack/res.h"
@@ -167,6 +169,8 @@ void ResetEngineForTests() {
   g_now_area = g_pre_area = g_now_focus = nullptr;
   g_szTipText[0] = 0;
   ResetChainManagerForTests();
+  ResetTextInputRectForTests();
+  ResetLoopLedTimerForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
