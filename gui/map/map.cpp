@@ -223,7 +223,11 @@ void QMap::SetScreenRect(const tagRECT& r) {
 }
 
 void QMap::SetMapInfo(char* data, int size) {
-  char* array = static_cast<char*>(std::malloc(size > 0 ? static_cast<size_t>(size) : 1));
+  // The copy is never shorter than the map's cells: whoever reads
+  // GetCellNum() bytes (a path finder) stays inside it; cells the data does
+  // not give are 0.
+  const size_t n = static_cast<size_t>(std::max({size, m_nCellNum, 1}));
+  char* array = static_cast<char*>(std::calloc(n, 1));
   if (!array) return;
   if (size > 0 && data) std::memcpy(array, data, static_cast<size_t>(size));
   ReplaceCells(array);

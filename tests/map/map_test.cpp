@@ -441,6 +441,10 @@ TEST_F(MapTest, ReplacedCellsReachTheAttachedPathFinders) {
   map.SetMapInfo(other, 4);
   EXPECT_EQ(finder.m_pMapData, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
   EXPECT_EQ(finder.m_pMapData[2], 1);
+  // A shorter copy is padded to the cell count.
+  char part[2] = {5, 6};
+  map.SetMapInfo(part, 2);
+  EXPECT_EQ(std::string(map.GetMapInfo(), 4), std::string("\5\6\0\0", 4));
   tessera::DetachPathFinder(map, &finder);
 }
 
