@@ -74,6 +74,21 @@ SDL_Surface* Sdl(const std::vector<uint16_t>& px, int w, int h, bool keyed) {
 }
 
 struct Scene {
+  // Objects showing the same picture share one surface, as frames loaded
+  // through the surface cache do; the sprites let go of them before they
+  // are deleted here.
+  ~Scene() {
+    if (map)
+      for (CMapObject* o : map->GetObjectList()) {
+        o->m_pSprite->m_FrameList.clear();
+        o->m_pSprite->m_pCurSurface = nullptr;
+      }
+    map.reset();
+    for (SURFACE* f : frames) delete f;
+  }
+  Scene() = default;
+  Scene(Scene&&) = default;
+  std::vector<SURFACE*> frames;
   std::unique_ptr<BenchMap> map;
   std::vector<uint16_t> background;
   std::vector<std::vector<uint16_t>> figures;
@@ -90,7 +105,10 @@ Scene MakeScene(int n) {
   tessera::test::TestRandom rng(7);
   s.background.resize(static_cast<size_t>(kMapW) * kMapH);
   for (auto& p : s.background) p = Opaque(rng);
-  for (int f = 0; f < kFrames; ++f) s.figures.push_back(Figure(100 + f));
+  for (int f = 0; f < kFrames; ++f) {
+    s.figures.push_back(Figure(100 + f));
+    s.frames.push_back(Dib(s.figures.back(), kFrameW, kFrameH));
+  }
   s.map = std::make_unique<BenchMap>();
   s.map->m_nMapWidth = kMapW;
   s.map->m_nMapHeight = kMapH;
@@ -104,7 +122,7 @@ Scene MakeScene(int n) {
     o->SetDrawPoint({o->GetNowPoint().x, o->GetNowPoint().y - 1});
     o->MoveTo(rng.Range(36, 63), rng.Range(27, 48));
     const int f = rng.Range(0, kFrames - 1);
-    SURFACE* frame = Dib(s.figures[static_cast<size_t>(f)], kFrameW, kFrameH);
+    SURFACE* frame = s.frames[static_cast<size_t>(f)];
     o->m_pSprite = new CMapSprite;
     o->m_pSprite->InitSurface(&frame, 1);
     s.map->AddObject(o);
