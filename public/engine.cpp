@@ -16,6 +16,7 @@
 #include "gui/chain_manager.h"
 #include "gui/edit.h"
 #include "gui/loop_led.h"
+#include "gui/map/map_manager.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -158,6 +159,7 @@ void ForgetArea(QArea* area) {
 }
 
 void ResetEngineForTests() {
+  ResetMapManagerForTests();
   AfxFreeEngine();
   AfxReleaseDataBase(nullptr);
   ResetSurfaceCacheForTests();
