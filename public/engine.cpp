@@ -12,6 +12,7 @@
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/chain_manager.h"
+#include "gui/map/equip_pool.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -165,6 +166,7 @@ void ResetEngineForTests() {
   g_now_area = g_pre_area = g_now_focus = nullptr;
   g_szTipText[0] = 0;
   ResetChainManagerForTests();
+  CEquipPool::ReleaseAll();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
