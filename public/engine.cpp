@@ -13,6 +13,7 @@
 #include "gui/area.h"
 #include "gui/chain_manager.h"
 #include "gui/map/equip_pool.h"
+#include "gui/map/map_manager.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -149,6 +150,7 @@ void ForgetArea(QArea* area) {
 }
 
 void ResetEngineForTests() {
+  ResetMapManagerForTests();
   AfxFreeEngine();
   AfxReleaseDataBase(nullptr);
   ResetSurfaceCacheForTests();
