@@ -14,6 +14,7 @@
 #include "gui/chain_manager.h"
 #include "gui/map/equip_pool.h"
 #include "gui/map/map_manager.h"
+#include "gui/map/map_player.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -169,6 +170,7 @@ void ResetEngineForTests() {
   g_szTipText[0] = 0;
   ResetChainManagerForTests();
   CEquipPool::ReleaseAll();
+  ResetPlayerAnimationForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
