@@ -53,30 +53,33 @@ class WalkerTest : public EquipPackTest {
     map->m_nCellNum = cols * rows;
     std::string cells(static_cast<size_t>(cols) * rows, '\0');
     map->SetMapInfo(cells.data(), cols * rows);
-    return map.get();
+    last = map.get();
+    return last;
   }
-  void Block(int x, int y) { map->GetMapInfo()[y * (map->GetWidth() / map->GetUnitSize()) + x] = 1; }
+  // Blocks a cell of the last map made (even once handed to the manager).
+  void Block(int x, int y) { last->GetMapInfo()[y * (last->GetWidth() / last->GetUnitSize()) + x] = 1; }
 
   // A character on the map at (x, y), untinted, in the map's list.
   template <typename T = CountingPlayer>
   T* AddWalker(int x, int y, long id = 1) {
     auto* p = new T;
-    EXPECT_TRUE(p->Init(id, "walker", map.get(), nullptr));
+    EXPECT_TRUE(p->Init(id, "walker", last, nullptr));
     for (long part = 0; part < 6; ++part) p->GetEquip(part)->SetCurColor(PIXEL(0));
     p->QuickMove(x, y);
-    map->AddObject(p);
+    last->AddObject(p);
     return p;
   }
 
   // n frames of the map onto a scratch frame, the clock 20 ms on each.
   void Frames(int n) {
     for (int i = 0; i < n; ++i) {
-      map->Show(vm->GetRenderSurface());
+      last->Show(vm->GetRenderSurface());
       clock->Advance(20);
     }
   }
 
-  std::unique_ptr<QMap> map;
+  std::unique_ptr<QMap> map;  // until handed to the map manager
+  QMap* last = nullptr;
   ManualClock* clock = nullptr;
 };
 
