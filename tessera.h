@@ -50,6 +50,11 @@
 #include "gui/window.h"
 #include "gui/dialog.h"
 #include "gui/map/path_finder.h"
+#include "gui/map/equip_pool.h"
+#include "gui/map/player_equip.h"
+#include "gui/map/equip_list.h"
+#include "gui/map/map_player.h"
+#include "gui/map/small_map.h"
 
 #include "input/mouse.h"
 
