@@ -30,6 +30,7 @@
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_presenter.h"
+#include "platform/window_messages.h"
 #include "public/engine.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/music.h"
@@ -72,10 +73,38 @@ bool Parse(int argc, char** argv, Options* o) {
   return !o->data.empty();
 }
 
-LRESULT WindowProc(HWND, UINT message, WPARAM, LPARAM) {
+// Clicks reach the game as window messages, from the SDL window or from
+// the script alike; the frame loop handles them.
+std::vector<POINT> g_clicks;
+
+LRESULT WindowProc(HWND, UINT message, WPARAM, LPARAM lparam) {
   // The tune starts again whenever it ends by itself.
   if (message == MM_MCINOTIFY && AfxGetMusic()) AfxGetMusic()->Restart();
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK)
+    g_clicks.push_back({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
   return 0;
+}
+
+// A scripted click as the window would get it: through SDL's queue when
+// there is a window, else straight to the window procedure.
+void ScriptedClick(HWND window, bool windowed, int x, int y) {
+  if (!windowed) {
+    tessera::SendMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, x | y << 16);
+    tessera::SendMessage(window, WM_LBUTTONUP, 0, x | y << 16);
+    return;
+  }
+  SDL_Event e{};
+  e.button.windowID = SDL_GetWindowID(tessera::sdl::GetSdlWindow(window));
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.clicks = 1;
+  e.button.x = x;
+  e.button.y = y;
+  e.type = SDL_MOUSEBUTTONDOWN;
+  e.button.state = SDL_PRESSED;
+  SDL_PushEvent(&e);
+  e.type = SDL_MOUSEBUTTONUP;
+  e.button.state = SDL_RELEASED;
+  SDL_PushEvent(&e);
 }
 
 void EnsureParent(const std::string& path) {
@@ -103,7 +132,7 @@ int main(int argc, char** argv) {
   // A real window when a display is there, the headless services otherwise.
   HWND window = nullptr;
   bool windowed = false;
-  if (!o.headless && std::getenv("DISPLAY") && tessera::sdl::UseSdlBackend()) {
+  if (!o.headless && tessera::sdl::UseSdlBackend()) {
     window = tessera::sdl::CreateGameWindow("\xB4\xE5\xD7\xAF\xD1\xDD\xCA\xBE", 800, 600, WindowProc);  // 村庄演示
     if (window) {
       windowed = true;
@@ -157,18 +186,17 @@ int main(int argc, char** argv) {
     for (bool running = status == 0; running; ++tick) {
       for (const demo::ScriptEvent& e : script) {
         if (e.frame != tick) continue;
-        if (e.kind == demo::ScriptEvent::kClick) on_click(e.x, e.y, tick);
+        if (e.kind == demo::ScriptEvent::kClick) ScriptedClick(window, windowed, e.x, e.y);
         if (e.kind == demo::ScriptEvent::kQuit) running = false;
       }
       if (windowed) {
-        SDL_Event ev;
-        while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONDOWN) == 1)
-          on_click(ev.button.x, ev.button.y, tick);
         if (!tessera::sdl::PumpEvents(window)) running = false;
       } else {
         while (tessera::DispatchPostedMessage()) {
         }
       }
+      for (const POINT& p : g_clicks) on_click(p.x, p.y, tick);
+      g_clicks.clear();
       if (fading) {
         scene.Draw(static_cast<DIBSURFACE*>(offscreen), tick);
         fading = fade_in.Draw() != 0;

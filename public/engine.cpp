@@ -13,6 +13,8 @@
 #include "gui/area.h"
 #include "gui/chain_manager.h"
 #include "gui/map/equip_pool.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_player.h"
 #include "input/mouse.h"
@@ -171,6 +173,8 @@ void ResetEngineForTests() {
   ResetChainManagerForTests();
   CEquipPool::ReleaseAll();
   ResetPlayerAnimationForTests();
+  ResetTextInputRectForTests();
+  ResetLoopLedTimerForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
