@@ -14,9 +14,11 @@
 #include "gui/button.h"
 #include "gui/button_menu.h"
 #include "gui/chain_manager.h"
+#include "gui/map/equip_pool.h"
 #include "gui/edit.h"
 #include "gui/loop_led.h"
 #include "gui/map/map_manager.h"
+#include "gui/map/map_player.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -179,6 +181,8 @@ void ResetEngineForTests() {
   ResetChainManagerForTests();
   ResetButtonTimersForTests();
   ResetMenuTimersForTests();
+  CEquipPool::ReleaseAll();
+  ResetPlayerAnimationForTests();
   ResetTextInputRectForTests();
   ResetLoopLedTimerForTests();
   // The host's sound services back to their initial state: no sequencer
