@@ -1,16 +1,16 @@
-// The sample game: a village scene in an 800 x 600 window.
+// tessera-demo: the sample game, a small village to play.
 //
 //   tessera-demo --data FOLDER [--frames N] [--screenshot FILE]
 //                [--script FILE] [--headless] [--log FILE]
 //
-// FOLDER is a data set made by tessera-demo-data.  With a display the scene
-// runs in an SDL2 window with sound and music until the window is closed
-// (or for N frames); without one, or with --headless, it runs N frames
-// (default 90) on the headless services.  --screenshot saves the last
-// frame as PNG.  --script drives it with scripted clicks; each click, like a
-// mouse click in the window, plays the click sound and leaves a ripple.
-// The log lists the run's events, sounds and music commands.  The scene
-// fades in from black over its first 32 frames (a cross-fade).
+// FOLDER is a data set made by tessera-demo-data.  With a display the game
+// runs in an SDL2 window with sound and music until it is closed (or for N
+// frames); without one, or with --headless, it runs N frames (default 90)
+// on the headless services with a clock that advances 33 ms a frame, so a
+// run is the same every time.  --script plays scripted input (see
+// demo_script.h); --screenshot saves the last frame as PNG.  The log lists
+// what happened: scenes, clicks, sounds, saves, frame hashes asked for by
+// the script, the process's memory every 1,000 frames, music commands.
 #include <SDL.h>
 
 #include <cstdio>
@@ -21,17 +21,18 @@
 #include <vector>
 
 #include "demo/demo_script.h"
-#include "demo/village_scene.h"
-#include "engine/fader.h"
-#include "engine/view_manage.h"
-#include "platform/headless/headless_audio.h"
+#include "demo/game.h"
+#include "platform/headless/headless_presenter.h"
+#include "platform/headless/manual_clock.h"
+#include "platform/input_services.h"
 #include "platform/mci.h"
 #include "platform/presenter.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_presenter.h"
+#include "platform/window.h"
+#include "database/database.h"
 #include "public/engine.h"
-#include "sound/dx_sound_buffer.h"
 #include "sound/music.h"
 
 namespace {
@@ -67,20 +68,79 @@ bool Parse(int argc, char** argv, Options* o) {
         : true) {
       return false;
     }
-    if (!n.empty()) o->frames = std::atoi(n.c_str());
+    if (!n.empty()) {
+      char* end = nullptr;
+      const long frames = std::strtol(n.c_str(), &end, 10);
+      if (*end || frames < 0 || frames > 100000000) return false;
+      o->frames = static_cast<int>(frames);
+    }
   }
   return !o->data.empty();
 }
 
-LRESULT WindowProc(HWND, UINT message, WPARAM, LPARAM) {
-  // The tune starts again whenever it ends by itself.
-  if (message == MM_MCINOTIFY && AfxGetMusic()) AfxGetMusic()->Restart();
-  return 0;
+demo::Game* g_game = nullptr;
+
+LRESULT WindowProc(HWND, UINT message, WPARAM wparam, LPARAM lparam) {
+  return g_game ? g_game->OnMessage(message, wparam, lparam) : 0;
 }
 
-void EnsureParent(const std::string& path) {
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
+}
+
+bool EnsureParent(const std::string& path) {
   const std::filesystem::path p(path);
-  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
+  std::error_code ec;
+  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
+  return !ec;
+}
+
+long ResidentKb() {
+  std::FILE* f = std::fopen("/proc/self/statm", "r");
+  long pages = 0, resident = 0;
+  if (f) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * 4;
+}
+
+// Hands a scripted event to the game as the window messages a real window
+// delivers for it.
+void Deliver(HWND window, const demo::ScriptEvent& e, tessera::HeadlessInputServices* input) {
+  using tessera::SendMessage;
+  const LPARAM at = static_cast<LPARAM>(e.x | (e.y << 16));
+  switch (e.kind) {
+    case demo::ScriptEvent::kMove:
+    case demo::ScriptEvent::kClick:
+    case demo::ScriptEvent::kRightClick:
+      if (input) input->cursor = tagPOINT{e.x, e.y};
+      SendMessage(window, 0x0200, 0, at);  // WM_MOUSEMOVE
+      if (e.kind == demo::ScriptEvent::kClick) {
+        SendMessage(window, 0x0201, 1, at);  // WM_LBUTTONDOWN, MK_LBUTTON
+        SendMessage(window, 0x0202, 0, at);  // WM_LBUTTONUP
+      } else if (e.kind == demo::ScriptEvent::kRightClick) {
+        SendMessage(window, 0x0204, 2, at);  // WM_RBUTTONDOWN, MK_RBUTTON
+        SendMessage(window, 0x0205, 0, at);  // WM_RBUTTONUP
+      }
+      break;
+    case demo::ScriptEvent::kKey:
+      if (e.alt) SendMessage(window, 0x0100, 18, 0);                   // Alt down
+      SendMessage(window, e.alt ? 0x0104 : 0x0100, static_cast<WPARAM>(e.key), 0);
+      // Keys that are also characters arrive as WM_CHAR too.
+      if (!e.alt && (e.key == 13 || e.key == 8 || e.key == 27 || e.key == 9))
+        SendMessage(window, 0x0102, static_cast<WPARAM>(e.key), 0);
+      SendMessage(window, e.alt ? 0x0105 : 0x0101, static_cast<WPARAM>(e.key), 0);
+      if (e.alt) SendMessage(window, 0x0101, 18, 0);
+      break;
+    case demo::ScriptEvent::kType:
+      for (unsigned char c : e.text) SendMessage(window, 0x0102, c, 0);  // WM_CHAR, one per GBK byte
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace
@@ -97,14 +157,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tessera-demo: %s\n", error.c_str());
     return 2;
   }
-  EnsureParent(o.log);
+  if (!EnsureParent(o.log)) {
+    std::fprintf(stderr, "tessera-demo: %s: cannot create its folder\n", FullPath(o.log).c_str());
+    return 1;
+  }
   std::ofstream log(o.log);
+  if (!log) {
+    std::fprintf(stderr, "tessera-demo: %s: cannot open\n", FullPath(o.log).c_str());
+    return 1;
+  }
 
   // A real window when a display is there, the headless services otherwise.
   HWND window = nullptr;
   bool windowed = false;
   if (!o.headless && std::getenv("DISPLAY") && tessera::sdl::UseSdlBackend()) {
-    window = tessera::sdl::CreateGameWindow("\xB4\xE5\xD7\xAF\xD1\xDD\xCA\xBE", 800, 600, WindowProc);  // 村庄演示
+    window = tessera::sdl::CreateGameWindow("\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2", 800, 600, WindowProc);  // 小村故事
     if (window) {
       windowed = true;
       tessera::sdl::InstallSdlPresenter();
@@ -112,89 +179,84 @@ int main(int argc, char** argv) {
       tessera::sdl::UseSdlAudio();
     }
   }
-  if (!window) window = tessera::CreateWindowRecord(800, 600, WindowProc);
+  tessera::HeadlessInputServices* input = nullptr;
+  tessera::ManualClock* clock = nullptr;
+  if (!window) {
+    window = tessera::CreateWindowRecord(800, 600, WindowProc);
+    auto services = std::make_unique<tessera::HeadlessInputServices>();
+    input = services.get();
+    tessera::SetInputServices(std::move(services));
+    clock = tessera::InstallManualClock(1000);
+    // The pretend display is a 5-6-5 one, so full screen shows the
+    // conversion the game needs on most real displays.
+    if (auto* p = dynamic_cast<tessera::HeadlessPresenter*>(&tessera::GetPresenter())) p->SetGreenMask(0x07E0);
+  }
   if (o.frames < 0) o.frames = windowed ? 0 : 90;  // 0: until the window closes
   log << "tessera-demo: " << (windowed ? "SDL window" : "headless") << "\n";
 
-  const std::string root = o.data + "/";
-  const std::string db = root + "data\\Village.mdb";
-  AfxCreateResource(db.c_str(), root.c_str());
-  if (!AfxCreateViewManager(800, 600, window)) {
-    std::fprintf(stderr, "tessera-demo: no display manager\n");
-    return 1;
-  }
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  AfxCreateSound(window);
-  AfxCreateMusic(window);
-  const std::string click = root + "wav\\click.WAV", tune = root + "music\\village.mid";
-  if (AfxGetMusic()) AfxGetMusic()->Play(tune.c_str());
-
   int status = 0;
+  int frames_run = 0;
   {
-    demo::VillageScene scene;
-    if (!scene.Load(vm, &error)) {
-      std::fprintf(stderr, "tessera-demo: %s (did tessera-demo-data build %s?)\n", error.c_str(), o.data.c_str());
+    demo::Game game(window, o.data + "/", log);
+    g_game = &game;
+    if (!game.Start(&error)) {
+      std::fprintf(stderr, "tessera-demo: %s (did tessera-demo-data build %s?)\n", error.c_str(),
+                   FullPath(o.data).c_str());
       status = 1;
     }
-    auto on_click = [&](int x, int y, int tick) {
-      scene.Click(x, y, tick);
-      DxSoundBuffer* sounds = AfxGetSoundBuffer();
-      const bool played = sounds && sounds->Load(click.c_str()) && sounds->Play(0, 0, 0);
-      log << "frame " << tick << " click " << x << " " << y << (played ? " sound" : " silent") << "\n";
-    };
-    // The fade-in: the scene is drawn off screen and cross-faded over a
-    // black frame until the fader reports its end.
-    DIBSURFACE* frame = vm->GetRenderSurface();
-    DRAW_FX black;
-    black.kind = FX_FILL;
-    black.colour = 0;
-    frame->Blit(frame, 0, 0, black);
-    SURFACE* offscreen = vm->CreateSurface(800, 600, SS_DIB);
-    CFader fade_in;
-    fade_in.Initialize(offscreen, frame, 0, 0, 800, 600, 1, 0);
-    bool fading = true;
-    int tick = 0;
-    for (bool running = status == 0; running; ++tick) {
+    for (int tick = 0; status == 0 && !game.Finished(); ++tick) {
+      std::vector<const demo::ScriptEvent*> after;
       for (const demo::ScriptEvent& e : script) {
         if (e.frame != tick) continue;
-        if (e.kind == demo::ScriptEvent::kClick) on_click(e.x, e.y, tick);
-        if (e.kind == demo::ScriptEvent::kQuit) running = false;
+        if (e.kind == demo::ScriptEvent::kQuit) game.Quit();
+        if (e.kind == demo::ScriptEvent::kHash || e.kind == demo::ScriptEvent::kShot) {
+          after.push_back(&e);
+        } else {
+          log << "frame " << tick << " input " << (e.kind == demo::ScriptEvent::kType ? "type" : "event") << "\n";
+          Deliver(window, e, input);
+        }
       }
       if (windowed) {
-        SDL_Event ev;
-        while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONDOWN) == 1)
-          on_click(ev.button.x, ev.button.y, tick);
-        if (!tessera::sdl::PumpEvents(window)) running = false;
+        if (!tessera::sdl::PumpEvents(window)) game.Quit();
       } else {
         while (tessera::DispatchPostedMessage()) {
         }
       }
-      if (fading) {
-        scene.Draw(static_cast<DIBSURFACE*>(offscreen), tick);
-        fading = fade_in.Draw() != 0;
-      } else {
-        scene.Draw(frame, tick);
+      game.Frame();
+      frames_run = tick + 1;
+      for (const demo::ScriptEvent* e : after) {
+        if (e->kind == demo::ScriptEvent::kHash) {
+          char hex[17];
+          std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(game.FrameHash()));
+          log << "frame " << tick << " hash " << e->text << " " << hex << "\n";
+        } else if (!EnsureParent(e->text) || !tessera::GetPresenter().SaveFramePng(e->text)) {
+          std::fprintf(stderr, "tessera-demo: %s: cannot save\n", FullPath(e->text).c_str());
+        }
       }
-      vm->UpdateScreen();
-      if (o.frames > 0 && tick + 1 >= o.frames) running = false;
-      if (windowed && running) SDL_Delay(33);
+      if ((tick + 1) % 1000 == 0) log << "frame " << tick + 1 << " memory " << ResidentKb() << " kB\n";
+      if (o.frames > 0 && tick + 1 >= o.frames) game.Quit();
+      if (clock) clock->Advance(33);
+      if (windowed && !game.Finished()) SDL_Delay(33);
     }
-    log << "frames " << tick << "\n";
-    vm->DeleteSurface(offscreen);
+    log << "frames " << frames_run << "\n";
+    log << "end: map " << game.State().map << " cell " << game.State().cell_x << " " << game.State().cell_y
+        << " quest " << game.State().quest << " gold " << game.State().gold << " items " << game.State().items.size()
+        << "\n";
     if (!o.screenshot.empty() && status == 0) {
-      EnsureParent(o.screenshot);
-      if (tessera::GetPresenter().SaveFramePng(o.screenshot)) {
-        std::printf("tessera-demo: saved frame %d to %s\n", tick, o.screenshot.c_str());
+      if (EnsureParent(o.screenshot) && tessera::GetPresenter().SaveFramePng(o.screenshot)) {
+        std::printf("tessera-demo: saved frame %d to %s\n", frames_run, o.screenshot.c_str());
       } else {
-        std::fprintf(stderr, "tessera-demo: cannot save %s\n", o.screenshot.c_str());
+        std::fprintf(stderr, "tessera-demo: %s: cannot save\n", FullPath(o.screenshot).c_str());
         status = 1;
       }
     }
+    g_game = nullptr;
   }
   if (AfxGetMusic()) AfxGetMusic()->Stop();
   for (const tessera::MciCommand& c : tessera::MciCommandLog())
     log << "music: " << c.command << (c.result ? " (failed)" : "") << "\n";
   AfxFreeEngine();
+  AfxReleaseDataBase(nullptr);
   if (windowed) tessera::sdl::CloseSdlAudio();
   tessera::DestroyWindowRecord(window);
   return status;

@@ -1,6 +1,7 @@
 // tessera-demo-data: builds the sample game's data set in a folder.
 //
-//   tessera-demo-data FOLDER
+//   tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH]
+//   tessera-demo-data --tileset FILE
 //
 // Every image is painted by code and written through the library's own
 // classes: packed image streams, packed alpha images and layered images go
@@ -10,12 +11,22 @@
 //   data/Pack.mdb      the shared pack database (empty tables)
 //   data/Village.mdb   the game database: RESTABLE rows for every image
 //   data/village.pak   the pack file
-//   wav/click.WAV      the GUI click (the engine's default area sound)
-//   music/village.mid  a short tune for the music player
+//   wav/*.WAV          the GUI click (the engine's default area sound) and
+//                      the game's effects
+//   music/*.mid        a tune for the title, the village and the house
+//   maps/              the Tiled maps copied from DIR (demo/maps), imported
+//                      with `tessera-map import-tiled` into the game database
+//                      (their backgrounds into a pack, their cells into
+//                      data/NAME.map)
+//
+// --tileset paints the maps' tileset picture (demo/maps/tiles.png is made
+// by it) and writes it as PNG.
 //
 // Identifiers are ten bytes, a base name padded with digits, as the engine
 // builds them for animation frames (hero000000 .. hero000003).
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -32,6 +43,7 @@
 #include "engine/psd_encode.h"
 #include "pack/res.h"
 #include "platform/path.h"
+#include "platform/png_writer.h"
 #include "sound/midi_file.h"
 #include "sound/wave_file.h"
 
@@ -91,13 +103,148 @@ PIXEL RadialOpacity(int x, int y, int w, int h) {
   return static_cast<unsigned short>(a);
 }
 
+
+// --- the maps' tileset: 8 x 4 tiles of 32 x 32, every tile opaque (a tree
+// is painted with its grass) so that layers simply cover each other.
+enum Tile {
+  kGrass, kFlowers, kTallGrass, kPath, kWater, kShore, kSand, kStone,
+  kTree, kBush, kFence, kWell, kRoof, kRoofEdge, kWall, kDoor,
+  kFloor, kRug, kInnerWall, kTable, kChest, kBed, kWindowWall, kHearth,
+  kBlockedMark, kTileCount
+};
+constexpr int kTileSize = 32, kTileColumns = 8, kTileRows = 4;
+
+// A small deterministic noise in 0..15.
+int Noise(int x, int y, int salt) {
+  unsigned h = static_cast<unsigned>(x * 374761393 + y * 668265263 + salt * 2147483647u);
+  h = (h ^ (h >> 13)) * 1274126177u;
+  return static_cast<int>((h >> 16) & 15);
+}
+
+PIXEL TilePixel(int tile, int x, int y) {
+  const int n = Noise(x, y, tile);
+  const int cx = x - 16, cy = y - 16, d2 = cx * cx + cy * cy;
+  switch (tile) {
+    case kGrass: return Rgb(60 + n, 140 + n * 2, 50);
+    case kFlowers:
+      if ((x % 11 == 3 && y % 9 == 4) || (x % 13 == 8 && y % 7 == 2)) return n & 1 ? Rgb(250, 240, 90) : Rgb(240, 120, 160);
+      return Rgb(60 + n, 140 + n * 2, 50);
+    case kTallGrass: return (x + n) % 5 == 0 ? Rgb(40, 110, 35) : Rgb(55 + n, 125 + n, 45);
+    case kPath: return Rgb(180 + n * 2, 150 + n, 100 + n);
+    case kWater: return ((x + y * 2 + n / 4) % 16 == 0) ? Rgb(150, 200, 240) : Rgb(40, 90 + n, 170 + n * 2);
+    case kShore: return y < 8 + n / 4 ? Rgb(200, 185, 130) : Rgb(50, 110 + n, 180 + n);
+    case kSand: return Rgb(210 + n, 195 + n, 140);
+    case kStone: return ((x / 8 + y / 8) % 2) ? Rgb(140 + n, 140 + n, 150) : Rgb(120 + n, 120 + n, 130);
+    case kTree:
+      if (d2 < 196) return Rgb(30 + n * 2, 100 + n * 3, 30);
+      if (std::abs(cx) < 3 && cy > 0) return Rgb(100, 70, 40);
+      return Rgb(60 + n, 140 + n * 2, 50);
+    case kBush: return d2 < 100 + n * 4 ? Rgb(40 + n, 120 + n * 2, 40) : Rgb(60 + n, 140 + n * 2, 50);
+    case kFence:
+      if ((y > 8 && y < 13) || (y > 20 && y < 25) || (x % 16 < 4)) return Rgb(150, 110, 60);
+      return Rgb(60 + n, 140 + n * 2, 50);
+    case kWell:
+      if (d2 < 100) return Rgb(20, 40, 90);
+      if (d2 < 196) return Rgb(150 + n, 150 + n, 160);
+      return Rgb(60 + n, 140 + n * 2, 50);
+    case kRoof: return (y % 8 < 2) ? Rgb(120, 40, 30) : Rgb(180 + n, 60, 40);
+    case kRoofEdge: return y > 24 ? Rgb(90, 60, 40) : (y % 8 < 2) ? Rgb(120, 40, 30) : Rgb(180 + n, 60, 40);
+    case kWall: return (y % 10 == 0 || (x + (y / 10) * 8) % 16 == 0) ? Rgb(150, 130, 110) : Rgb(220, 205, 180 + n);
+    case kDoor:
+      if (x > 6 && x < 26 && y > 4) return x == 22 && y == 18 ? Rgb(250, 220, 80) : Rgb(110 + n, 70, 35);
+      return Rgb(220, 205, 180 + n);
+    case kFloor: return (y % 8 == 0) ? Rgb(120, 80, 45) : Rgb(170 + n, 120 + n, 70);
+    case kRug: return (x < 3 || y < 3 || x > 28 || y > 28) ? Rgb(200, 170, 60) : Rgb(150 + n, 40, 50);
+    case kInnerWall: return y > 26 ? Rgb(90, 60, 40) : Rgb(200, 190, 160 + n);
+    case kTable: return (x > 3 && x < 29 && y > 6 && y < 24) ? Rgb(140 + n, 90, 50) : Rgb(170 + n, 120 + n, 70);
+    case kChest:
+      if (x > 4 && x < 28 && y > 8 && y < 28) return y == 14 ? Rgb(230, 200, 80) : Rgb(120 + n, 70, 30);
+      return Rgb(170 + n, 120 + n, 70);
+    case kBed: return y < 10 ? Rgb(240, 240, 240) : Rgb(60, 90, 170 + n);
+    case kWindowWall:
+      if (x > 8 && x < 24 && y > 6 && y < 20) return (x == 16 || y == 13) ? Rgb(90, 60, 40) : Rgb(160, 210, 250);
+      return y > 26 ? Rgb(90, 60, 40) : Rgb(200, 190, 160 + n);
+    case kHearth:
+      if (y > 12 && x > 6 && x < 26) return (n > 8) ? Rgb(250, 160, 40) : Rgb(200, 60, 20);
+      return Rgb(110 + n, 110 + n, 115);
+    case kBlockedMark: return (x == y || x == 31 - y) ? Rgb(255, 0, 0) : Rgb(255, 255, 255);
+    default: return Rgb(0, 0, 0);
+  }
+}
+
+std::unique_ptr<DIBSURFACE> PaintTileset() {
+  return Paint(kTileSize * kTileColumns, kTileSize * kTileRows, [](int x, int y) {
+    const int tile = (y / kTileSize) * kTileColumns + x / kTileSize;
+    return tile < kTileCount ? TilePixel(tile, x % kTileSize, y % kTileSize) : Rgb(0, 0, 0);
+  });
+}
+
+// --- the title picture: the village at dusk, roofs against the sky.
+PIXEL TitlePixel(int x, int y) {
+  const int n = Noise(x, y, 7) / 4;
+  if (y < 380) {
+    // The sky, from deep blue to orange at the horizon, with stars.
+    if (y < 220 && Noise(x, y, 3) == 0 && Noise(y, x, 4) == 0 && Noise(x + y, x, 5) < 4) return Rgb(255, 255, 220);
+    const int t = y * 255 / 380;
+    const int sx = x - 600, sy = y - 370;
+    if (sx * sx + sy * sy < 2500) return Rgb(255, 200 - n, 90);  // the setting sun
+    return Rgb(30 + t * 2 / 3, 30 + t / 3, 90 - t / 4);
+  }
+  // Houses: a row of roofs and walls with lit windows.
+  const int house = x / 160, hx = x % 160;
+  const int roof_top = 380 + std::abs(hx - 80) / 2 - 20 + house % 2 * 10;
+  if (hx > 20 && hx < 140 && y > roof_top && y < 440) return Rgb(70 + n, 25, 20);
+  if (hx > 30 && hx < 130 && y >= 440 && y < 520) {
+    if ((hx - 50) % 40 < 16 && y > 460 && y < 485) return Rgb(250, 210, 100);
+    return Rgb(60 + n, 50, 45);
+  }
+  return Rgb(25 + n, 50 + n, 25);  // the dark meadow
+}
+
+// --- the mouse cursor: fifteen frames of a glinting arrow, a pressed frame
+// and two shadows.
+PIXEL CursorPixel(int x, int y, int frame, bool pressed, bool shadow) {
+  const bool inside = y < 22 && x <= y / 2 + (y < 16 ? y / 2 : 0) && x < 14 && !(y > 16 && x < (y - 16) * 2);
+  if (!inside) return COLOR_KEY;
+  if (shadow) return Rgb(0, 0, 0);
+  const bool edge = x == 0 || x == y / 2 + (y < 16 ? y / 2 : 0) || y == 21;
+  if (edge) return pressed ? Rgb(120, 40, 0) : Rgb(40, 20, 0);
+  const int glint = (x + y + frame * 2) % 30 < 4 ? 60 : 0;
+  return pressed ? Rgb(250, 160, 60) : Rgb(std::min(255, 220 + glint), std::min(255, 190 + glint), 90 + glint);
+}
+
+// --- sounds: short tones written as 16-bit mono waves.
+std::string ToneWave(const std::vector<std::pair<double, double>>& notes, double decay) {
+  const int rate = 22050;
+  std::vector<int16_t> samples;
+  for (const auto& [hz, seconds] : notes) {
+    const int count = static_cast<int>(seconds * rate);
+    for (int i = 0; i < count; ++i) {
+      const double t = static_cast<double>(i) / rate;
+      const double v = std::sin(2 * M_PI * hz * t) * std::exp(-t * decay) * 9000;
+      samples.push_back(static_cast<int16_t>(v));
+    }
+  }
+  return tessera::MakeWaveFile(1, rate, 16, samples.data(), samples.size() * 2);
+}
+
+std::vector<tessera::MidiNote> Tune(const std::vector<int>& keys, uint32_t step) {
+  std::vector<tessera::MidiNote> notes;
+  uint32_t at = 0;
+  for (int key : keys) {
+    if (key > 0) notes.push_back({at, step - step / 8, static_cast<uint8_t>(key), 90, 0});
+    at += step;
+  }
+  return notes;
+}
+
 class Builder {
  public:
   Builder(const std::string& root) : root_(root + "/"), db_(root_ + "data\\Village.mdb"), res_(nullptr) {}
 
   bool Create() {
     std::error_code ec;
-    for (const char* dir : {"data", "wav", "music"}) std::filesystem::create_directories(root_ + dir, ec);
+    for (const char* dir : {"data", "wav", "music", "maps"}) std::filesystem::create_directories(root_ + dir, ec);
     for (const std::string& path : {db_, root_ + "data\\Pack.mdb"}) {
       std::filesystem::remove(tessera::NativePath(path), ec);
       std::string error;
@@ -143,18 +290,63 @@ class Builder {
     return Add(id, tessera::EncodePsdImage(w, h, pixels.data(), true));
   }
 
+  bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::FILE* f = tessera::OpenFile(root_ + path, "wb");
+    const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (f && std::fclose(f) != 0) return Report(path + ": cannot write");
+    return ok || Report(path + ": cannot write");
+  }
+
   bool WriteSounds() {
-    const std::string click = tessera::MakeClickWave();
-    std::FILE* f = tessera::OpenFile(root_ + "wav\\click.WAV", "wb");
-    if (!f || std::fwrite(click.data(), 1, click.size(), f) != click.size()) {
-      if (f) std::fclose(f);
-      return Report("wav/click.WAV: cannot write");
+    bool ok = WriteFile("wav\\click.WAV", tessera::MakeClickWave());
+    ok &= WriteFile("wav\\pickup.WAV", ToneWave({{660, 0.08}, {880, 0.08}, {1320, 0.12}}, 12));
+    ok &= WriteFile("wav\\reward.WAV", ToneWave({{523, 0.1}, {659, 0.1}, {784, 0.1}, {1047, 0.3}}, 6));
+    ok &= WriteFile("wav\\door.WAV", ToneWave({{110, 0.06}, {80, 0.18}}, 20));
+    ok &= WriteFile("wav\\bell.WAV", ToneWave({{1568, 0.5}}, 5));
+    ok &= WriteFile("wav\\well.WAV", ToneWave({{300, 0.05}, {240, 0.05}, {200, 0.2}}, 9));
+    // Title: a slow rising line; village: a lively walk; house: a calm tune.
+    const struct {
+      const char* file;
+      std::vector<int> keys;
+      uint32_t step;
+    } tunes[] = {
+        {"music\\title.mid", {60, 64, 67, 72, 71, 67, 64, 0, 62, 65, 69, 74, 72, 0, 0, 0}, 480},
+        {"music\\village.mid", {67, 69, 71, 67, 69, 71, 72, 74, 72, 71, 69, 67, 69, 67, 64, 0}, 240},
+        {"music\\house.mid", {57, 60, 64, 60, 57, 60, 65, 60, 55, 59, 62, 59, 57, 0, 0, 0}, 360},
+    };
+    for (const auto& t : tunes)
+      if (!tessera::WriteMidiFile(root_ + t.file, Tune(t.keys, t.step))) ok &= Report(std::string(t.file) + ": cannot write");
+    return ok;
+  }
+
+  // Copies the Tiled maps (and their tileset) into maps/ and imports each
+  // .tmx with the map tool, run in the data folder so that the cell files
+  // land in data/.
+  bool ImportMaps(const std::string& maps, const std::string& tool) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path into = fs::path(tessera::NativePath(root_)) / "maps";
+    fs::create_directories(into, ec);
+    std::vector<std::string> tmx;
+    for (const auto& entry : fs::directory_iterator(maps, ec)) {
+      fs::copy_file(entry.path(), into / entry.path().filename(), fs::copy_options::overwrite_existing, ec);
+      if (ec) return Report(entry.path().string() + ": cannot copy: " + ec.message());
+      if (entry.path().extension() == ".tmx") tmx.push_back(entry.path().filename().string());
     }
-    std::fclose(f);
-    if (!tessera::WriteMidiFile(root_ + "music\\village.mid", tessera::ShortTune()))
-      return Report("music/village.mid: cannot write");
+    if (ec) return Report(maps + ": cannot read: " + ec.message());
+    if (tmx.empty()) return Report(maps + ": no .tmx map there");
+    std::sort(tmx.begin(), tmx.end());
+    const std::string tool_path = fs::absolute(tool, ec).string();
+    for (const std::string& name : tmx) {
+      const std::string command = "cd '" + tessera::NativePath(root_) + "' && '" + tool_path +
+                                  "' import-tiled 'data/Village.mdb' 'maps/" + name + "' >/dev/null";
+      if (std::system(command.c_str()) != 0) return Report("maps/" + name + ": import-tiled failed");
+      ++maps_;
+    }
     return true;
   }
+
+  int maps() const { return maps_; }
 
   int added() const { return added_; }
 
@@ -180,9 +372,10 @@ class Builder {
   std::string db_;
   std::unique_ptr<CRes> res_;
   int added_ = 0;
+  int maps_ = 0;
 };
 
-bool Build(Builder& b) {
+bool Build(Builder& b, const std::string& maps, const std::string& tool) {
   if (!b.Create()) return false;
   bool ok = true;
   // Plain images (decoded into plain surfaces, style 0).
@@ -226,24 +419,72 @@ bool Build(Builder& b) {
     const uint32_t r = (x / 8 + y / 8) % 2 ? 230 : 30;
     return 0xFFu << 24 | r << 16 | 0x40u << 8 | (255 - r);
   });
+  // The title picture, and the mouse cursor (run-length frames, plain
+  // shadows).
+  ok &= b.AddStream("title00000", Paint(800, 600, TitlePixel).get());
+  for (int f = 0; f < 18; ++f) {
+    char id[16];
+    std::snprintf(id, sizeof id, "MOUSE000%02d", f % 100);
+    const bool pressed = f == 15, shadow = f >= 16;
+    ok &= b.AddStream(id, Paint(16, 24, [&](int x, int y) { return CursorPixel(x, y, f, pressed, shadow); }).get());
+  }
   ok &= b.WriteSounds();
+  if (ok && !maps.empty()) ok &= b.ImportMaps(maps, tool);
   return ok;
+}
+
+// The folder this program was started from (the map tool is built beside
+// it).
+std::string OwnFolder() {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(".") : self.parent_path().string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const auto args = tessera::tools::Args(argc, argv);
-  if (args.size() != 1 || args[0] == "--help" || args[0] == "-h") {
-    std::printf(
-        "Usage: tessera-demo-data FOLDER\n"
-        "Builds the sample game's data set in FOLDER: databases, pack, sounds.\n");
-    return args.size() == 1 ? 0 : 2;
+  const char usage[] = "usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH] | --tileset FILE\n";
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::printf("%s"
+                "Builds the sample game's data set in FOLDER: databases, pack, sounds, and the\n"
+                "Tiled maps of DIR imported with the map tool (tessera-map beside this program).\n"
+                "--tileset paints the maps' tileset picture into FILE (PNG).\n",
+                usage);
+    return 0;
   }
-  Builder builder(args[0]);
-  const bool ok = Build(builder);
+  if (args.empty() || args[0] == "--version") {
+    if (!args.empty()) return std::printf("%s 1.0\n", kProgram), 0;
+    std::fputs(usage, stderr);
+    return 2;
+  }
+  if (args[0] == "--tileset") {
+    if (args.size() != 2) return std::fputs(usage, stderr), 2;
+    auto tiles = PaintTileset();
+    if (!tessera::WritePng555(args[1], static_cast<const uint16_t*>(tiles->GetBitmap()), tiles->GetWidth(),
+                              tiles->GetHeight(), tiles->GetWidth() * 2))
+      return Fail(kProgram, args[1] + ": cannot write");
+    return 0;
+  }
+  std::string folder, maps, tool = OwnFolder() + "/tessera-map";
+  for (size_t i = 0; i < args.size(); ++i) {
+    if ((args[i] == "--maps" || args[i] == "--map-tool") && i + 1 < args.size()) {
+      (args[i] == "--maps" ? maps : tool) = args[i + 1];
+      ++i;
+    } else if (folder.empty() && args[i][0] != '-') {
+      folder = args[i];
+    } else {
+      std::fputs(usage, stderr);
+      return 2;
+    }
+  }
+  if (folder.empty()) return std::fputs(usage, stderr), 2;
+  Builder builder(folder);
+  const bool ok = Build(builder, maps, tool);
   AfxReleaseDataBase(nullptr);
   if (!ok) return 1;
-  std::printf("%s: %d images, a click and a tune in %s\n", kProgram, builder.added(), args[0].c_str());
+  std::printf("%s: %d images, %d maps, sounds and tunes in %s\n", kProgram, builder.added(), builder.maps(),
+              folder.c_str());
   return 0;
 }

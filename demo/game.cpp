@@ -1,0 +1,260 @@
+#include "demo/game.h"
+
+#include <cstdio>
+
+#include "database/database.h"
+#include "demo/title_scene.h"
+#include "demo/world_scene.h"
+#include "engine/dib_surface.h"
+#include "engine/fader.h"
+#include "engine/view_manage.h"
+#include "gui/area.h"
+#include "gui/chain_manager.h"
+#include "input/mouse.h"
+#include "public/engine.h"
+#include "platform/mci.h"
+#include "platform/random.h"
+#include "sound/dx_sound.h"
+#include "sound/dx_sound_buffer.h"
+#include "sound/music.h"
+
+namespace demo {
+
+namespace {
+
+// Window messages the game listens to.
+constexpr UINT kMouseMove = 0x0200, kLButtonDown = 0x0201, kLButtonUp = 0x0202, kRButtonUp = 0x0205,
+               kKeyDown = 0x0100, kKeyUp = 0x0101, kChar = 0x0102, kSysKeyDown = 0x0104, kSysKeyUp = 0x0105;
+constexpr int kVkReturn = 13, kVkMenu = 18, kVkF5 = 116, kVkF9 = 120;
+
+bool IsNavigationKey(int key) { return (key >= 35 && key <= 40) || key == 46; }
+
+}  // namespace
+
+Game::Game(HWND window, std::string data, std::ostream& log) : window_(window), data_(std::move(data)), log_(log) {}
+
+Game::~Game() {
+  title_.reset();
+  world_.reset();
+  fader_.reset();
+  if (canvas_ && vm_) vm_->DeleteSurface(canvas_);
+  canvas_ = nullptr;
+  AfxGetChainManager()->DeleteAll();
+}
+
+bool Game::Start(std::string* error) {
+  const std::string db = data_ + "data\\Village.mdb";
+  AfxCreateResource(db.c_str(), data_.c_str());
+  if (!AfxInitDataBase(db.c_str()) || !(db_ = AfxGetDataBase(db.c_str()))) {
+    *error = "cannot open " + db;
+    return false;
+  }
+  if (!AfxCreateViewManager(800, 600, window_)) {
+    *error = "no display manager";
+    return false;
+  }
+  vm_ = AfxGetViewManager();
+  AfxCreateMouse();
+  AfxGetMouse()->LoadCursorA("MOUSE000");
+  if (!AfxGetMouse()->m_pFrame[0]) {
+    *error = "cannot load MOUSE00000";
+    return false;
+  }
+  AfxCreateSound(window_);
+  AfxCreateMusic(window_);
+  // A fixed seed: a scripted run plays the same every time.
+  tessera::SeedRandom(2026);
+  settings_ = LoadSettings(db_);
+  ApplyVolumes(AfxGetSound(), settings_);
+  if (settings_.full_screen) ApplyDisplayMode(vm_, true);
+  canvas_ = vm_->CreateSurface(800, 600, SS_DIB);
+
+  // The title fades in from black.
+  DRAW_FX black;
+  black.kind = FX_FILL;
+  black.colour = 0;
+  vm_->GetRenderSurface()->Blit(vm_->GetRenderSurface(), 0, 0, black);
+  title_ = std::make_unique<TitleScene>(this);
+  if (!title_->Load(error)) return false;
+  fader_ = std::make_unique<CFader>();
+  fader_->Initialize(canvas_, vm_->GetRenderSurface(), 0, 0, 800, 600, 1, 0);
+  return true;
+}
+
+void Game::ShowTitle() { next_ = Next::kTitle; }
+
+void Game::StartWorld(const GameState& state) {
+  next_ = Next::kWorld;
+  next_state_ = state;
+}
+
+void Game::SwitchScene() {
+  if (next_ == Next::kNone) return;
+  const Next next = next_;
+  next_ = Next::kNone;
+  std::string error;
+  AfxGetChainManager()->DeleteAll();
+  title_.reset();
+  world_.reset();
+  if (next == Next::kTitle) {
+    title_ = std::make_unique<TitleScene>(this);
+    if (!title_->Load(&error)) log_ << "title: " << error << "\n";
+  } else {
+    state_ = next_state_;
+    world_ = std::make_unique<WorldScene>(this);
+    if (!world_->Load(&error)) {
+      log_ << "world: " << error << "\n";
+      std::fprintf(stderr, "tessera-demo: %s\n", error.c_str());
+      finished_ = true;
+    }
+  }
+  log_ << "frame " << frame_ << " scene " << (next == Next::kTitle ? "title" : "world") << " map " << state_.map
+       << "\n";
+  fader_ = std::make_unique<CFader>();
+  fader_->Initialize(canvas_, vm_->GetRenderSurface(), 0, 0, 800, 600, 1, 0);
+}
+
+void Game::Frame() {
+  SwitchScene();
+  DIBSURFACE* frame = vm_->GetRenderSurface();
+  const bool fading = fader_ != nullptr;
+  SURFACE* canvas = fading ? canvas_ : frame;
+  if (title_) title_->Draw(canvas);
+  if (world_) world_->Draw(canvas);
+  AfxGetChainManager()->ShowAll(canvas);
+  if (fading && fader_->Draw() == 0) fader_.reset();
+  AfxGetMouse()->Show();
+  vm_->UpdateScreen();
+  ++frame_;
+}
+
+uint64_t Game::FrameHash() const {
+  DIBSURFACE* frame = vm_->GetRenderSurface();
+  const auto* p = static_cast<const uint16_t*>(frame->GetBitmap());
+  uint64_t h = 1469598103934665603ull;
+  for (int i = 0, n = frame->GetWidth() * frame->GetHeight(); i < n; ++i) {
+    h = (h ^ (p[i] & 0xFF)) * 1099511628211ull;
+    h = (h ^ (p[i] >> 8)) * 1099511628211ull;
+  }
+  return h;
+}
+
+bool Game::SaveNow() {
+  std::string error;
+  const bool ok = SaveGame(db_, 1, state_, &error);
+  log_ << "frame " << frame_ << " save " << (ok ? "ok" : error) << "\n";
+  return ok;
+}
+
+bool Game::ContinueSaved() {
+  GameState s;
+  std::string error;
+  if (!LoadGame(db_, 1, &s, &error)) {
+    log_ << "frame " << frame_ << " continue: " << error << "\n";
+    return false;
+  }
+  log_ << "frame " << frame_ << " continue: map " << s.map << " quest " << s.quest << "\n";
+  StartWorld(s);
+  return true;
+}
+
+void Game::ToggleFullScreen() {
+  settings_.full_screen = !settings_.full_screen;
+  const bool ok = ApplyDisplayMode(vm_, settings_.full_screen);
+  log_ << "frame " << frame_ << " display " << (settings_.full_screen ? "full screen" : "window")
+       << (ok ? "" : " (refused)") << "\n";
+  settings_.full_screen = vm_->IsFullScreen() != 0;
+  SaveSettings(db_, settings_);
+}
+
+void Game::PlayEffect(const char* name, int volume, int pan) {
+  DxSoundBuffer* sounds = AfxGetSoundBuffer();
+  const std::string file = data_ + "wav\\" + name + ".WAV";
+  const bool played = sounds && sounds->Load(file.c_str()) && sounds->Play(0, pan, volume);
+  log_ << "frame " << frame_ << " sound " << name << " " << volume << " " << pan << (played ? "" : " silent")
+       << "\n";
+}
+
+void Game::PlayMusic(const char* name) {
+  if (music_ == name) return;
+  music_ = name;
+  const std::string file = data_ + "music\\" + name + ".mid";
+  if (AfxGetMusic()) AfxGetMusic()->Play(file.c_str());
+}
+
+void Game::KeyDown(int key, bool alt) {
+  if (key == kVkReturn && alt) {
+    ToggleFullScreen();
+    return;
+  }
+  QArea* focus = AfxGetNowFocus();
+  if (focus && IsNavigationKey(key)) {
+    QKey* k = AfxGetKey();
+    *k = QKey{};
+    k->cVirtKey = static_cast<uint8_t>(key);
+    k->dwMessage = 256;
+    focus->InKey(k);
+    return;
+  }
+  if (world_ && key == kVkF5) world_->Key(key);
+  if (key == kVkF9) ContinueSaved();
+}
+
+LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  const int x = static_cast<int16_t>(lparam & 0xFFFF), y = static_cast<int16_t>((lparam >> 16) & 0xFFFF);
+  QMouse* mouse = AfxGetMouse();
+  switch (message) {
+    case kMouseMove:
+      if (!mouse) break;
+      mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
+      AfxGetChainManager()->RefreshAll();
+      if (QArea* a = AfxGetNowArea()) a->m_pfnHover(a);
+      break;
+    case kLButtonDown:
+      if (!mouse) break;
+      mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
+      mouse->SetMouseKey(1);
+      if (QArea* a = AfxGetNowArea()) a->m_pfnPress(a);
+      break;
+    case kLButtonUp:
+      if (!mouse) break;
+      mouse->SetMouseKey(0);
+      if (QArea* a = AfxGetNowArea()) a->m_pfnClick(a);
+      break;
+    case kRButtonUp:
+      if (QArea* a = AfxGetNowArea()) a->m_pfnEvent1(a);
+      break;
+    case kKeyDown:
+    case kSysKeyDown:
+      if (wparam == kVkMenu) alt_down_ = true;
+      KeyDown(static_cast<int>(wparam), alt_down_ || message == kSysKeyDown);
+      break;
+    case kKeyUp:
+    case kSysKeyUp:
+      if (wparam == kVkMenu) alt_down_ = false;
+      break;
+    case kChar:
+      if (QArea* focus = AfxGetNowFocus()) {
+        QKey* k = AfxGetKey();
+        *k = QKey{};
+        k->cChar = static_cast<uint8_t>(wparam);
+        k->dwMessage = 258;
+        focus->InKey(k);
+      }
+      break;
+    case AREA_MSG_GETFOCUS:
+      if (QArea* old = AfxGetNowFocus()) old->m_bFocus = false;
+      AfxSetNowFocus(reinterpret_cast<QArea*>(lparam));
+      break;
+    case AREA_MSG_LOSTFOCUS:
+      break;
+    case MM_MCINOTIFY:
+      if (AfxGetMusic()) AfxGetMusic()->Restart();
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace demo
