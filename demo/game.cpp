@@ -14,6 +14,7 @@
 #include "public/engine.h"
 #include "platform/mci.h"
 #include "platform/random.h"
+#include "platform/window_messages.h"
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/music.h"
@@ -22,10 +23,7 @@ namespace demo {
 
 namespace {
 
-// Window messages the game listens to.
-constexpr UINT kMouseMove = 0x0200, kLButtonDown = 0x0201, kLButtonUp = 0x0202, kRButtonUp = 0x0205,
-               kKeyDown = 0x0100, kKeyUp = 0x0101, kChar = 0x0102, kSysKeyDown = 0x0104, kSysKeyUp = 0x0105;
-constexpr int kVkReturn = 13, kVkMenu = 18, kVkF5 = 116, kVkF9 = 120;
+constexpr int kVkF5 = VK_F1 + 4, kVkF9 = VK_F1 + 8;
 
 bool IsNavigationKey(int key) { return (key >= 35 && key <= 40) || key == 46; }
 
@@ -183,7 +181,7 @@ void Game::PlayMusic(const char* name) {
 }
 
 void Game::KeyDown(int key, bool alt) {
-  if (key == kVkReturn && alt) {
+  if (key == VK_RETURN && alt) {
     ToggleFullScreen();
     return;
   }
@@ -204,36 +202,36 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   const int x = static_cast<int16_t>(lparam & 0xFFFF), y = static_cast<int16_t>((lparam >> 16) & 0xFFFF);
   QMouse* mouse = AfxGetMouse();
   switch (message) {
-    case kMouseMove:
+    case WM_MOUSEMOVE:
       if (!mouse) break;
       mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
       AfxGetChainManager()->RefreshAll();
       if (QArea* a = AfxGetNowArea()) a->m_pfnHover(a);
       break;
-    case kLButtonDown:
+    case WM_LBUTTONDOWN:
       if (!mouse) break;
       mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
       mouse->SetMouseKey(1);
+      log_ << "frame " << frame_ << " click " << x << " " << y << "\n";
       if (QArea* a = AfxGetNowArea()) a->m_pfnPress(a);
       break;
-    case kLButtonUp:
+    case WM_LBUTTONUP:
       if (!mouse) break;
       mouse->SetMouseKey(0);
       if (QArea* a = AfxGetNowArea()) a->m_pfnClick(a);
       break;
-    case kRButtonUp:
+    case WM_RBUTTONUP:
       if (QArea* a = AfxGetNowArea()) a->m_pfnEvent1(a);
       break;
-    case kKeyDown:
-    case kSysKeyDown:
-      if (wparam == kVkMenu) alt_down_ = true;
-      KeyDown(static_cast<int>(wparam), alt_down_ || message == kSysKeyDown);
+    case WM_KEYDOWN:
+      if (wparam == VK_MENU) alt_down_ = true;
+      KeyDown(static_cast<int>(wparam), alt_down_);
       break;
-    case kKeyUp:
-    case kSysKeyUp:
-      if (wparam == kVkMenu) alt_down_ = false;
+    case WM_KEYUP:
+      if (wparam == VK_MENU) alt_down_ = false;
       break;
-    case kChar:
+    case WM_CHAR:
+      if (alt_down_) break;  // Alt+Enter is the game's, not the text's
       if (QArea* focus = AfxGetNowFocus()) {
         QKey* k = AfxGetKey();
         *k = QKey{};

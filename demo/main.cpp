@@ -15,6 +15,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -30,7 +32,9 @@
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_presenter.h"
+#include "platform/text_encoding.h"
 #include "platform/window.h"
+#include "platform/window_messages.h"
 #include "database/database.h"
 #include "public/engine.h"
 #include "sound/music.h"
@@ -107,8 +111,8 @@ long ResidentKb() {
   return resident * 4;
 }
 
-// Hands a scripted event to the game as the window messages a real window
-// delivers for it.
+// A scripted event as the window messages a real window delivers for it,
+// sent straight to the window procedure (headless).
 void Deliver(HWND window, const demo::ScriptEvent& e, tessera::HeadlessInputServices* input) {
   using tessera::SendMessage;
   const LPARAM at = static_cast<LPARAM>(e.x | (e.y << 16));
@@ -117,27 +121,113 @@ void Deliver(HWND window, const demo::ScriptEvent& e, tessera::HeadlessInputServ
     case demo::ScriptEvent::kClick:
     case demo::ScriptEvent::kRightClick:
       if (input) input->cursor = tagPOINT{e.x, e.y};
-      SendMessage(window, 0x0200, 0, at);  // WM_MOUSEMOVE
+      SendMessage(window, WM_MOUSEMOVE, 0, at);
       if (e.kind == demo::ScriptEvent::kClick) {
-        SendMessage(window, 0x0201, 1, at);  // WM_LBUTTONDOWN, MK_LBUTTON
-        SendMessage(window, 0x0202, 0, at);  // WM_LBUTTONUP
+        SendMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessage(window, WM_LBUTTONUP, 0, at);
       } else if (e.kind == demo::ScriptEvent::kRightClick) {
-        SendMessage(window, 0x0204, 2, at);  // WM_RBUTTONDOWN, MK_RBUTTON
-        SendMessage(window, 0x0205, 0, at);  // WM_RBUTTONUP
+        SendMessage(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        SendMessage(window, WM_RBUTTONUP, 0, at);
       }
       break;
     case demo::ScriptEvent::kKey:
-      if (e.alt) SendMessage(window, 0x0100, 18, 0);                   // Alt down
-      SendMessage(window, e.alt ? 0x0104 : 0x0100, static_cast<WPARAM>(e.key), 0);
+      if (e.alt) SendMessage(window, WM_KEYDOWN, VK_MENU, 0);
+      SendMessage(window, WM_KEYDOWN, static_cast<WPARAM>(e.key), 0);
       // Keys that are also characters arrive as WM_CHAR too.
-      if (!e.alt && (e.key == 13 || e.key == 8 || e.key == 27 || e.key == 9))
-        SendMessage(window, 0x0102, static_cast<WPARAM>(e.key), 0);
-      SendMessage(window, e.alt ? 0x0105 : 0x0101, static_cast<WPARAM>(e.key), 0);
-      if (e.alt) SendMessage(window, 0x0101, 18, 0);
+      if (!e.alt && (e.key == VK_RETURN || e.key == VK_BACK || e.key == VK_ESCAPE || e.key == VK_TAB))
+        SendMessage(window, WM_CHAR, static_cast<WPARAM>(e.key), 0);
+      SendMessage(window, WM_KEYUP, static_cast<WPARAM>(e.key), 0);
+      if (e.alt) SendMessage(window, WM_KEYUP, VK_MENU, 0);
       break;
     case demo::ScriptEvent::kType:
-      for (unsigned char c : e.text) SendMessage(window, 0x0102, c, 0);  // WM_CHAR, one per GBK byte
+      for (unsigned char c : e.text) SendMessage(window, WM_CHAR, c, 0);  // one per GBK byte
       break;
+    default:
+      break;
+  }
+}
+
+// The SDL key code of a virtual-key code the script knows.
+SDL_Keycode SdlKeyOf(int vk) {
+  switch (vk) {
+    case VK_RETURN: return SDLK_RETURN;
+    case VK_ESCAPE: return SDLK_ESCAPE;
+    case VK_BACK: return SDLK_BACKSPACE;
+    case VK_TAB: return SDLK_TAB;
+    case VK_LEFT: return SDLK_LEFT;
+    case VK_UP: return SDLK_UP;
+    case VK_RIGHT: return SDLK_RIGHT;
+    case VK_DOWN: return SDLK_DOWN;
+    case VK_HOME: return SDLK_HOME;
+    case VK_END: return SDLK_END;
+    case VK_DELETE: return SDLK_DELETE;
+    case VK_F1 + 4: return SDLK_F5;
+    case VK_F1 + 8: return SDLK_F9;
+    default: return SDLK_UNKNOWN;
+  }
+}
+
+// With a real window the scripted event goes into SDL's queue, so it takes
+// the path a person's input takes.
+void PushToSdl(HWND window, const demo::ScriptEvent& e) {
+  const Uint32 id = SDL_GetWindowID(tessera::sdl::GetSdlWindow(window));
+  SDL_Event ev{};
+  switch (e.kind) {
+    case demo::ScriptEvent::kMove:
+    case demo::ScriptEvent::kClick:
+    case demo::ScriptEvent::kRightClick:
+      SDL_WarpMouseInWindow(tessera::sdl::GetSdlWindow(window), e.x, e.y);
+      ev.type = SDL_MOUSEMOTION;
+      ev.motion.windowID = id;
+      ev.motion.x = e.x;
+      ev.motion.y = e.y;
+      SDL_PushEvent(&ev);
+      if (e.kind == demo::ScriptEvent::kMove) break;
+      ev = SDL_Event{};
+      ev.button.windowID = id;
+      ev.button.button = e.kind == demo::ScriptEvent::kClick ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
+      ev.button.clicks = 1;
+      ev.button.x = e.x;
+      ev.button.y = e.y;
+      ev.type = SDL_MOUSEBUTTONDOWN;
+      ev.button.state = SDL_PRESSED;
+      SDL_PushEvent(&ev);
+      ev.type = SDL_MOUSEBUTTONUP;
+      ev.button.state = SDL_RELEASED;
+      SDL_PushEvent(&ev);
+      break;
+    case demo::ScriptEvent::kKey: {
+      auto key = [&](SDL_Keycode sym, bool down) {
+        ev = SDL_Event{};
+        ev.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        ev.key.windowID = id;
+        ev.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        ev.key.keysym.sym = sym;
+        ev.key.keysym.mod = e.alt ? KMOD_LALT : KMOD_NONE;
+        SDL_PushEvent(&ev);
+      };
+      if (e.alt) key(SDLK_LALT, true);
+      key(SdlKeyOf(e.key), true);
+      key(SdlKeyOf(e.key), false);
+      if (e.alt) key(SDLK_LALT, false);
+      break;
+    }
+    case demo::ScriptEvent::kType: {
+      // SDL carries text in pieces of at most 31 bytes of UTF-8; a
+      // character is never split.
+      const std::string utf8 = tessera::GbkToUtf8(e.text);
+      for (size_t i = 0; i < utf8.size();) {
+        size_t n = std::min<size_t>(utf8.size() - i, 31);
+        while (n > 0 && i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80) --n;
+        ev = SDL_Event{};
+        ev.type = SDL_TEXTINPUT;
+        ev.text.windowID = id;
+        std::memcpy(ev.text.text, utf8.data() + i, n);
+        SDL_PushEvent(&ev);
+        i += n;
+      }
+      break;
+    }
     default:
       break;
   }
@@ -170,7 +260,7 @@ int main(int argc, char** argv) {
   // A real window when a display is there, the headless services otherwise.
   HWND window = nullptr;
   bool windowed = false;
-  if (!o.headless && std::getenv("DISPLAY") && tessera::sdl::UseSdlBackend()) {
+  if (!o.headless && tessera::sdl::UseSdlBackend()) {
     window = tessera::sdl::CreateGameWindow("\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2", 800, 600, WindowProc);  // 小村故事
     if (window) {
       windowed = true;
@@ -213,7 +303,11 @@ int main(int argc, char** argv) {
           after.push_back(&e);
         } else {
           log << "frame " << tick << " input " << (e.kind == demo::ScriptEvent::kType ? "type" : "event") << "\n";
-          Deliver(window, e, input);
+          if (windowed) {
+            PushToSdl(window, e);
+          } else {
+            Deliver(window, e, input);
+          }
         }
       }
       if (windowed) {

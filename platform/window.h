@@ -43,6 +43,7 @@ struct HWND__ {
   bool full_screen = false;
   std::vector<tessera::WindowMessage> received;  // every message sent or posted
   tessera::WindowBackend* backend = nullptr;     // owned
+  uint32_t mouse_buttons = 0;  // MK_ button flags held, kept by the input translator
 };
 
 namespace tessera {

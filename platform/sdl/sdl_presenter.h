@@ -1,5 +1,5 @@
-// The SDL2 presenter and input services, and the translator from SDL
-// events to QKey records.
+// The SDL2 presenter and input services (the translators from SDL events
+// to QKey records and window messages are in sdl_input.h).
 //
 //   tessera::sdl::UseSdlBackend();
 //   HWND w = tessera::sdl::CreateGameWindow(title, 800, 600, proc);
@@ -12,28 +12,12 @@
 #ifndef TESSERA_PLATFORM_SDL_SDL_PRESENTER_H
 #define TESSERA_PLATFORM_SDL_SDL_PRESENTER_H
 
-#include <vector>
-
-#include "public/qkey.h"
-
-union SDL_Event;
+#include "platform/sdl/sdl_input.h"
 
 namespace tessera::sdl {
 
 void InstallSdlPresenter();
 void InstallSdlInputServices();
-
-// Appends the QKey records of one SDL event and returns how many:
-//  - text input (UTF-8, converted to GBK): one record per byte, cChar the
-//    byte, cVirtKey 0, dwMessage 258;
-//  - Enter, Backspace, Escape, Tab: cChar 13, 8, 27, 9, cVirtKey 0,
-//    dwMessage 258;
-//  - navigation keys (Page Up/Down 33/34, End 35, Home 36, arrows 37-40,
-//    Insert 45, Delete 46): cVirtKey the Windows virtual-key code, cChar 0,
-//    dwMessage 256;
-//  - Ctrl+V: cVirtKey 214 (paste), cChar 0, dwMessage 256.
-// Other events give nothing.
-int TranslateEvent(const SDL_Event& event, std::vector<QKey>& keys);
 
 }  // namespace tessera::sdl
 

@@ -1,0 +1,279 @@
+// Mouse, wheel, key and text events from a real SDL window (dummy video
+// driver) reaching the game's window procedure as window messages, and
+// UseSdlBackend refusing SDL's display-less fallbacks.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/log.h"
+#include "platform/message_sink.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/window_messages.h"
+#include "support/test_support.h"
+
+namespace {
+
+using tessera::WindowMessage;
+
+LRESULT Ignore(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+class SdlInputTest : public tessera::test::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_TRUE(tessera::sdl::UseSdlBackend());
+    window_ = tessera::sdl::CreateGameWindow("input", 320, 240, Ignore);
+    ASSERT_NE(window_, nullptr);
+    id_ = SDL_GetWindowID(tessera::sdl::GetSdlWindow(window_));
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_SetModState(KMOD_NONE);
+  }
+  void TearDown() override {
+    tessera::DestroyWindowRecord(window_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    EngineTest::TearDown();
+  }
+  // Pushes the events, pumps once, and returns what the procedure got.
+  std::vector<WindowMessage> Deliver(std::vector<SDL_Event> events) {
+    window_->received.clear();
+    for (SDL_Event& e : events) EXPECT_EQ(SDL_PushEvent(&e), 1);
+    EXPECT_TRUE(tessera::sdl::PumpEvents(window_));
+    return window_->received;
+  }
+  SDL_Event Button(Uint32 type, Uint8 button, int x, int y, Uint8 clicks = 1) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.windowID = id_;
+    e.button.button = button;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.button.clicks = clicks;
+    e.button.x = x;
+    e.button.y = y;
+    return e;
+  }
+  SDL_Event Motion(int x, int y, Uint32 state) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = id_;
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.state = state;
+    return e;
+  }
+  SDL_Event Key(Uint32 type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.windowID = id_;
+    e.key.keysym.sym = sym;
+    e.key.keysym.mod = mod;
+    e.key.repeat = repeat;
+    return e;
+  }
+
+  HWND window_ = nullptr;
+  Uint32 id_ = 0;
+};
+
+LPARAM At(int x, int y) { return static_cast<LPARAM>((x & 0xFFFF) | (y & 0xFFFF) << 16); }
+
+void ExpectMessages(const std::vector<WindowMessage>& got, const std::vector<WindowMessage>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(got[i].message, want[i].message) << "message " << i;
+    EXPECT_EQ(got[i].wparam, want[i].wparam) << "message " << i;
+    EXPECT_EQ(got[i].lparam, want[i].lparam) << "message " << i;
+  }
+}
+
+TEST_F(SdlInputTest, MouseButtonsCarryPositionAndHeldButtons) {
+  // Left down, right down while left is held, moves with both, releases;
+  // the flags are those held after each event.
+  auto got = Deliver({Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 20),
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 11, 21),
+                      Motion(300, 7, SDL_BUTTON_LMASK | SDL_BUTTON_RMASK),
+                      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 12, 22),
+                      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 13, 23),
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 2),
+                      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 2),
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X2, 3, 4),
+                      Motion(-5, 239, 0)});
+  ExpectMessages(got, {{WM_LBUTTONDOWN, MK_LBUTTON, At(10, 20)},
+                       {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, At(11, 21)},
+                       {WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, At(300, 7)},
+                       {WM_LBUTTONUP, MK_RBUTTON, At(12, 22)},
+                       {WM_RBUTTONUP, 0, At(13, 23)},
+                       {WM_MBUTTONDOWN, MK_MBUTTON, At(1, 2)},
+                       {WM_MBUTTONUP, 0, At(1, 2)},
+                       {WM_XBUTTONDOWN, MK_XBUTTON2 | XBUTTON2 << 16, At(3, 4)},
+                       {WM_MOUSEMOVE, 0, At(-5, 239)}});
+  // A position left of the window reads back negative.
+  EXPECT_EQ(GET_X_LPARAM(got.back().lparam), -5);
+  EXPECT_EQ(GET_Y_LPARAM(got.back().lparam), 239);
+}
+
+TEST_F(SdlInputTest, EverySecondClickOfARunIsADoubleClick) {
+  auto got = Deliver({Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5, 1),
+                      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 5, 1),
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5, 2),
+                      Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 5, 2),
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5, 3),
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 5, 5, 2)});
+  ASSERT_EQ(got.size(), 6u);
+  EXPECT_EQ(got[0].message, WM_LBUTTONDOWN);
+  EXPECT_EQ(got[1].message, WM_LBUTTONUP);
+  EXPECT_EQ(got[2].message, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(got[2].wparam, WPARAM{MK_LBUTTON});
+  EXPECT_EQ(got[3].message, WM_LBUTTONUP);
+  EXPECT_EQ(got[4].message, WM_LBUTTONDOWN);
+  EXPECT_EQ(got[5].message, WM_RBUTTONDBLCLK);
+}
+
+TEST_F(SdlInputTest, PositionsAreScaledToClientPixelsInAStretchedWindow) {
+  // The frame is 320 x 240 and the window has been made twice as big.
+  SDL_SetWindowSize(tessera::sdl::GetSdlWindow(window_), 640, 480);
+  SDL_SetModState(KMOD_LCTRL);
+  auto got = Deliver({Motion(639, 479, 0), Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 201)});
+  ExpectMessages(got, {{WM_MOUSEMOVE, MK_CONTROL, At(319, 239)}, {WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, At(50, 100)}});
+}
+
+TEST_F(SdlInputTest, WheelGivesNotchesOf120AtThePointer) {
+  SDL_Event up{}, left{};
+  up.type = SDL_MOUSEWHEEL;
+  up.wheel.windowID = id_;
+  up.wheel.y = 1;
+  up.wheel.preciseY = 1.0f;
+  up.wheel.mouseX = 30;
+  up.wheel.mouseY = 40;
+  left = up;
+  left.wheel.y = 0;
+  left.wheel.preciseY = 0;
+  left.wheel.x = -2;
+  left.wheel.preciseX = -2.0f;
+  left.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+  SDL_SetModState(KMOD_RSHIFT);
+  auto got = Deliver({up, left});
+  ExpectMessages(got, {{WM_MOUSEWHEEL, 120u << 16 | MK_SHIFT, At(30, 40)}, {WM_MOUSEHWHEEL, 240u << 16 | MK_SHIFT, At(30, 40)}});
+  left.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+  got = Deliver({left});
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(got[0].wparam), -240);
+}
+
+TEST_F(SdlInputTest, KeysGiveVirtualKeyCodesAndCharacters) {
+  auto got = Deliver({Key(SDL_KEYDOWN, SDLK_LEFT), Key(SDL_KEYUP, SDLK_LEFT),
+                      Key(SDL_KEYDOWN, SDLK_a), Key(SDL_KEYDOWN, SDLK_7, 0, 1),
+                      Key(SDL_KEYDOWN, SDLK_F5), Key(SDL_KEYDOWN, SDLK_RETURN),
+                      Key(SDL_KEYDOWN, SDLK_BACKSPACE), Key(SDL_KEYDOWN, SDLK_v, KMOD_LCTRL),
+                      Key(SDL_KEYDOWN, SDLK_KP_4), Key(SDL_KEYDOWN, SDLK_SLASH)});
+  const LPARAM once = 1, repeated = 0x40000001, released = static_cast<LPARAM>(0xC0000001u);
+  ExpectMessages(got, {{WM_KEYDOWN, VK_LEFT, once},
+                       {WM_KEYUP, VK_LEFT, released},
+                       {WM_KEYDOWN, 'A', once},
+                       {WM_KEYDOWN, '7', repeated},
+                       {WM_KEYDOWN, VK_F1 + 4, once},
+                       {WM_KEYDOWN, VK_RETURN, once},
+                       {WM_CHAR, 13, once},
+                       {WM_KEYDOWN, VK_BACK, once},
+                       {WM_CHAR, 8, once},
+                       {WM_KEYDOWN, 'V', once},
+                       {WM_CHAR, 22, once},
+                       {WM_KEYDOWN, VK_NUMPAD0 + 4, once},
+                       {WM_KEYDOWN, VK_OEM_2, once}});
+}
+
+TEST_F(SdlInputTest, TextArrivesAsOneCharacterMessagePerGbkByte) {
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = id_;
+  std::snprintf(text.text.text, sizeof text.text.text, "%s", "a\xE4\xB8\xAD\xE6\x96\x87");  // "a中文"
+  auto got = Deliver({text});
+  ExpectMessages(got, {{WM_CHAR, 'a', 1}, {WM_CHAR, 0xD6, 1}, {WM_CHAR, 0xD0, 1}, {WM_CHAR, 0xCE, 1}, {WM_CHAR, 0xC4, 1}});
+}
+
+TEST_F(SdlInputTest, EventsOfAnotherWindowGoToThatWindowsRecord) {
+  HWND other = tessera::sdl::CreateGameWindow("other", 100, 100, Ignore);
+  ASSERT_NE(other, nullptr);
+  SDL_Event click = Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 9, 9);
+  click.button.windowID = SDL_GetWindowID(tessera::sdl::GetSdlWindow(other));
+  SDL_Event pushed = Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 9, 9);
+  pushed.button.windowID = 0;  // names no window: the pumped one takes it
+  auto got = Deliver({click, pushed});
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].message, WM_LBUTTONUP);
+  ASSERT_EQ(other->received.size(), 1u);
+  EXPECT_EQ(other->received[0].message, WM_LBUTTONDOWN);
+  tessera::DestroyWindowRecord(other);
+}
+
+// No display: false, quietly, unless a driver was asked for by name.
+TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
+  struct Saved {
+    const char* name;
+    std::string value;
+    bool set;
+  } saved[] = {{"SDL_VIDEODRIVER", "", false}, {"DISPLAY", "", false}, {"WAYLAND_DISPLAY", "", false},
+               {"XDG_RUNTIME_DIR", "", false}};
+  for (Saved& s : saved) {
+    if (const char* v = std::getenv(s.name)) s.value = v, s.set = true;
+    unsetenv(s.name);
+  }
+  tessera::ResetLogForTests();
+  std::vector<std::string> lines;
+  tessera::SetLogLevel(tessera::LogLevel::kInfo);
+  tessera::SetLogWriter([&](tessera::LogLevel, std::string_view line) { lines.emplace_back(line); });
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(tessera::sdl::UseSdlBackend());
+  EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
+  // A display name that answers nothing: x11 fails, nothing falls back.
+  setenv("DISPLAY", ":97", 1);
+  EXPECT_FALSE(tessera::sdl::UseSdlBackend());
+  EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
+  const std::string noise = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(noise, "");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "tessera: info: no SDL display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+  EXPECT_EQ(lines[1].rfind("tessera: warning: no SDL display: x11: ", 0), 0u) << lines[1];
+  // Asked for by name, the dummy driver is taken.
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  EXPECT_TRUE(tessera::sdl::UseSdlBackend());
+  EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "dummy");
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  tessera::SetMessageSink(nullptr);
+  tessera::ResetLogForTests();
+  for (Saved& s : saved) {
+    if (s.set)
+      setenv(s.name, s.value.c_str(), 1);
+    else
+      unsetenv(s.name);
+  }
+}
+
+#if defined(TESSERA_DEMO_PATH) && defined(TESSERA_DEMO_DATA_PATH)
+// The sample game in a real SDL window on the dummy driver: a click pushed
+// into SDL's queue reaches its window procedure and is counted.
+TEST(SdlDemo, CountsAClickPushedIntoItsWindow) {
+  tessera::test::TempDir dir;
+  auto data = tessera::test::RunTool(TESSERA_DEMO_DATA_PATH, "'" + dir.File("data") + "'", dir);
+  ASSERT_EQ(data.status, 0) << data.err;
+  tessera::test::WriteFile(dir.File("script"), "3 click 120 340\n9 quit\n");
+  auto run = tessera::test::RunTool(
+      "/usr/bin/env", "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" + std::string(TESSERA_DEMO_PATH) + "' --data '" +
+                          dir.File("data") + "' --script '" + dir.File("script") + "' --frames 30 --log '" +
+                          dir.File("log") + "'",
+      dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string log = tessera::test::ReadFile(dir.File("log"));
+  EXPECT_NE(log.find("tessera-demo: SDL window\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("frame 3 click 120 340 "), std::string::npos) << log;
+  EXPECT_NE(log.find("frames 10\n"), std::string::npos) << log;
+}
+#endif
+
+}  // namespace
