@@ -47,6 +47,8 @@
 #include "gui/area.h"
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"
+#include "gui/window.h"
+#include "gui/dialog.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

@@ -1,0 +1,364 @@
+// QDialog: line breaking over GBK text, auto-size rows and frames, text
+// placement with its outline, re-layout only on new text, the picture and
+// its pulse over time, and bad input (long text, lone first halves,
+// missing images, no display manager).
+#include <cstring>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "engine/font_state.h"
+#include "gui/dialog.h"
+#include "gui_fixture.h"
+#include "platform/headless/headless_message_sink.h"
+#include "platform/headless/manual_clock.h"
+
+namespace {
+
+using tessera::test::GuiTest;
+using Lines = std::vector<std::string>;
+
+constexpr unsigned short kWhite = 0x7FFF, kRed = 0x7C00, kGrey = 0x4210;
+
+// The non-empty prefix of the 30 lines, trailing empty lines dropped.
+Lines Break(const std::string& text, int lines, int chars) {
+  char out[30][70];
+  memset(out, 'x', sizeof(out));
+  tessera::BreakDialogLines(text.c_str(), lines, chars, out);
+  Lines got;
+  for (auto& line : out) got.emplace_back(line);
+  while (!got.empty() && got.back().empty()) got.pop_back();
+  return got;
+}
+
+const std::string kNi = "\xC4\xE3";   // 你
+const std::string kHao = "\xBA\xC3";  // 好
+std::string Letters(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += static_cast<char>('a' + i % 26);
+  return s;
+}
+
+TEST(DialogLines, BreaksBetweenWholeCharactersAndAtLineFeeds) {
+  struct Case {
+    std::string text;
+    int lines, chars;
+    Lines want;
+  } const cases[] = {
+      // A first half in the last column starts the next line.
+      {Letters(13) + kNi + "b", 6, 14, {Letters(13), kNi + "b"}},
+      {Letters(14) + kNi, 6, 14, {Letters(14), kNi}},
+      // Whole characters fill the line exactly.
+      {kNi + kHao + kNi + kHao + kNi + kHao + kNi + kHao, 6, 14,
+       {kNi + kHao + kNi + kHao + kNi + kHao + kNi, kHao}},
+      {"a" + kNi + kHao + kNi + kHao + kNi + kHao + kNi, 6, 14, {"a" + kNi + kHao + kNi + kHao + kNi + kHao, kNi}},
+      // A line feed read in the next line's first column gives an empty line.
+      {Letters(14) + "\nz", 6, 14, {Letters(14), "", "z"}},
+      {"ab\ncd\n\nef", 6, 14, {"ab", "cd", "", "ef"}},
+      {"\nab", 6, 14, {"", "ab"}},
+      // Only 0xA1-0xFE count as halves: a lead byte of 0x81 is cut off.
+      {Letters(13) + "\x81\x40" + "c", 6, 14, {Letters(13) + "\x81", "\x40" "c"}},
+      // A lone first half at the end is never shown.
+      {"abc\xC4", 6, 14, {"abc"}},
+      {Letters(13) + "\xC4", 6, 14, {Letters(13)}},
+      // ... nor before a line feed, which then shows as an empty line.
+      {"ab\xC4\ncd", 6, 14, {"ab", "", "cd"}},
+      // Text beyond the last line is dropped.
+      {Letters(40), 2, 14, {Letters(14), Letters(28).substr(14)}},
+      {"", 6, 14, {}},
+      // Auto-size row 0: eight bytes.
+      {kNi + kHao + "abc" + kNi, 2, 8, {kNi + kHao + "abc", kNi}},
+      // Limits: 30 lines of 69 bytes at most, whatever is asked.
+      {std::string(69 * 31, 'q'), 100, 500, Lines(30, std::string(69, 'q'))},
+      {"abc", -1, 14, {}},
+      {"abc", 3, 0, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Break(c.text, c.lines, c.chars), c.want) << c.text;
+}
+
+TEST(DialogLines, AutoSizeRows) {
+  struct {
+    size_t length;
+    int row, lines, chars;
+  } const rows[] = {{1, 0, 2, 8},   {14, 0, 2, 8},  {15, 1, 2, 14}, {28, 1, 2, 14}, {29, 2, 3, 14},
+                    {42, 2, 3, 14}, {43, 3, 4, 14}, {56, 3, 4, 14}, {57, 4, 5, 14}, {70, 4, 5, 14},
+                    {71, 5, 6, 14}, {84, 5, 6, 14}, {85, 5, 6, 14}, {1999, 5, 6, 14}};
+  for (const auto& r : rows) {
+    const tessera::DialogAutoSize a = tessera::DialogAutoSizeFor(r.length);
+    EXPECT_EQ(a.row, r.row) << r.length;
+    EXPECT_EQ(a.lines, r.lines) << r.length;
+    EXPECT_EQ(a.lineChars, r.chars) << r.length;
+    EXPECT_EQ(a.frame, "PPlyDlg00" + std::to_string(r.row)) << r.length;
+  }
+}
+
+class DialogTest : public GuiTest {
+ protected:
+  // Text-colour pixels of the dialog's text surface.
+  std::vector<std::pair<int, int>> Dots(QDialog& d) { return Find(d.m_pTextSurface, kWhite); }
+};
+
+TEST_F(DialogTest, DefaultsAndCreate) {
+  QDialog d(10, 20, 130, 60, nullptr);
+  EXPECT_STREQ(d.m_szType, "Dlg");
+  EXPECT_EQ(d.m_dwState, QAREA_CLOSE);
+  EXPECT_TRUE(d.m_bTrans);
+  EXPECT_FALSE(d.m_bAutoSize);
+  EXPECT_TRUE(d.m_bCenter);
+  EXPECT_EQ(d.m_nLines, 6);
+  EXPECT_EQ(d.m_nLineChars, 14);
+  EXPECT_EQ(d.m_nFontSize, 12);
+  EXPECT_EQ(d.m_dwTextColor, 0xFFFFFFu);
+  EXPECT_EQ(d.m_dwEdgeColor, 0u);
+  ASSERT_NE(d.m_pBackSurface, nullptr);
+  EXPECT_EQ(d.m_pBackSurface->GetWidth(), 120);
+  EXPECT_EQ(d.m_pBackSurface->GetHeight(), 40);
+  EXPECT_EQ(Find(d.m_pBackSurface, COLOR_KEY).size(), 120u * 40u);
+  EXPECT_EQ(d.m_pFrameSurface, nullptr);
+  EXPECT_EQ(d.m_pTextSurface, nullptr);
+  EXPECT_FALSE(d.IsPointed(50, 30));
+  d.m_dwState = QAREA_SHOW;
+  EXPECT_FALSE(d.IsPointed(50, 30));
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+TEST_F(DialogTest, ImageOfTenCharactersIsBackgroundAndFrame) {
+  AddSolidImage("BUBBLE0000", 30, 12, kRed);
+  char name[] = "BUBBLE0000";
+  QDialog d(0, 0, 99, 49, name);
+  ASSERT_NE(d.m_pBackSurface, nullptr);
+  ASSERT_NE(d.m_pFrameSurface, nullptr);
+  EXPECT_NE(d.m_pBackSurface, d.m_pFrameSurface);
+  EXPECT_EQ(d.m_pBackSurface->GetWidth(), 30);
+  EXPECT_EQ(d.m_pFrameSurface->GetHeight(), 12);
+  // Another length is not an image name: a plain background.
+  char shorter[] = "BUBBLE000";
+  QDialog e(0, 0, 99, 49, shorter);
+  EXPECT_EQ(e.m_pFrameSurface, nullptr);
+  EXPECT_EQ(e.m_pBackSurface->GetWidth(), 99);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+TEST_F(DialogTest, MissingFrameImageIsReported) {
+  char name[] = "NOFRAME000";
+  QDialog d(0, 0, 99, 49, name);
+  EXPECT_EQ(d.m_pBackSurface, nullptr);
+  EXPECT_EQ(d.m_pFrameSurface, nullptr);
+  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+  EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
+                               std::regex("Failed to find image data from Pack!NOFRAME000\n .*dialog\\.cpp [0-9]+")))
+      << tessera::HeadlessMessages()[0].text;
+  // Without a background nothing is laid out or drawn.
+  d.SetContent("hello", nullptr);
+  ClearFrame(kGrey);
+  d.Show(vm_->GetRenderSurface());
+  EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
+}
+
+TEST_F(DialogTest, WithoutDisplayManagerTheBackgroundCannotBeMade) {
+  AfxDeleteViewManager();
+  QDialog d(0, 0, 99, 49, nullptr);
+  EXPECT_EQ(d.m_pBackSurface, nullptr);
+  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+  EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
+                               std::regex("Could not create surface!\n .*dialog\\.cpp [0-9]+")));
+  d.SetContent("hello", nullptr);
+  EXPECT_EQ(d.m_pTextSurface, nullptr);
+}
+
+TEST_F(DialogTest, LinesAreCentredWithTheirOutline) {
+  // 120 x 40 of text surface; two lines at font 12 (line height 13):
+  // y0 = (40 - 26) / 2 = 7.
+  QDialog d(10, 20, 130, 60, nullptr);
+  d.SetFormat(6, 14, 0xFFFFFF, 0xFF0000);
+  d.SetContent(("abcd\n" + kNi + "x").c_str(), nullptr);
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  ASSERT_NE(d.m_pTextSurface, nullptr);
+  EXPECT_EQ(d.m_pTextSurface->GetWidth(), 120);
+  EXPECT_EQ(d.m_pTextSurface->GetHeight(), 40);
+  // "abcd": width 24, x = 48; each byte half a cell.  Second line
+  // (3 bytes, width 18): x = 51; the Chinese character is a full cell.
+  const std::vector<std::pair<int, int>> want = {{48, 7}, {54, 7}, {60, 7}, {66, 7}, {51, 20}, {63, 20}};
+  EXPECT_EQ(Dots(d), want);
+  // Outline: the four neighbours of each dot, in the edge colour.
+  const auto edge = Find(d.m_pTextSurface, kRed);
+  EXPECT_EQ(edge.size(), 4u * want.size());
+  for (auto [x, y] : want)
+    for (auto [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+      EXPECT_EQ(d.m_pTextSurface->GetPixel(x + dx, y + dy).GetColor(), kRed) << x << "," << y;
+  // The rest is key colour.
+  EXPECT_EQ(Find(d.m_pTextSurface, COLOR_KEY).size(), 120u * 40u - 5 * want.size());
+  // The current font size is left as it was.
+  EXPECT_EQ(tessera::CurrentFontSize(), 12);
+
+  // Left-aligned, font 16 (line height 17): y0 = (40 - 34) / 2 = 3.
+  tessera::SetCurrentFontSize(24);
+  d.m_bCenter = false;
+  d.SetFontSize(16);
+  d.SetContent(("ab\n" + kNi).c_str(), nullptr);
+  const std::vector<std::pair<int, int>> left = {{0, 3}, {8, 3}, {0, 20}};
+  EXPECT_EQ(Dots(d), left);
+  EXPECT_EQ(tessera::CurrentFontSize(), 24);
+}
+
+TEST_F(DialogTest, ShowDrawsTheBackgroundThenTheText) {
+  AddSolidImage("BUBBLE0000", 20, 10, kRed);
+  char name[] = "BUBBLE0000";
+  QDialog d(30, 40, 50, 50, name);
+  d.SetContent("a", nullptr);
+  DIBSURFACE* f = vm_->GetRenderSurface();
+  for (bool trans : {true, false}) {
+    d.m_bTrans = trans;
+    ClearFrame(kGrey);
+    d.Show(f);
+    const unsigned short back = trans ? Trans(kRed, kGrey, 18) : kRed;
+    EXPECT_EQ(f->GetPixel(30, 40).GetColor(), back);
+    EXPECT_EQ(f->GetPixel(49, 49).GetColor(), back);
+    EXPECT_EQ(f->GetPixel(50, 49).GetColor(), kGrey);
+    EXPECT_EQ(f->GetPixel(29, 40).GetColor(), kGrey);
+    // One line in a 20 x 10 box: y0 = (10 - 13) / 2 = -1, x = (20 - 6) / 2 = 7.
+    EXPECT_EQ(f->GetPixel(37, 40).GetColor(), 0);  // the outline below the dot
+    EXPECT_EQ(Find(f, kWhite).size(), 0u);          // the dot itself is above the box
+  }
+}
+
+TEST_F(DialogTest, SameTextIsNotLaidOutAgainAndEmptyTextHides) {
+  QDialog d(0, 0, 120, 40, nullptr);
+  d.SetContent("abc", nullptr);
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  const auto first = Dots(d);
+  // A new format is used only by the next layout: the same text keeps the
+  // old lines but shows the dialog again.
+  d.SetFormat(6, 1, 0xFFFFFF, 0);
+  d.m_dwState = QAREA_HIDE;
+  d.SetContent("abc", nullptr);
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  EXPECT_STREQ(d.m_szLine[0], "abc");
+  EXPECT_EQ(Dots(d), first);
+  d.SetContent("abcd", nullptr);
+  EXPECT_STREQ(d.m_szLine[0], "a");
+  EXPECT_STREQ(d.m_szLine[3], "d");
+
+  d.SetContent("", nullptr);
+  EXPECT_EQ(d.m_dwState, QAREA_HIDE);
+  EXPECT_STREQ(d.m_szContent, "");
+  EXPECT_STREQ(d.m_szLine[0], "");
+  ClearFrame(kGrey);
+  d.Show(vm_->GetRenderSurface());
+  EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
+  // Both null: nothing at all.
+  d.m_dwState = QAREA_IDLE;
+  d.SetContent(nullptr, nullptr);
+  EXPECT_EQ(d.m_dwState, QAREA_IDLE);
+}
+
+TEST_F(DialogTest, AutoSizePicksTheFrameForTheLength) {
+  for (int row = 0; row < 6; ++row) AddSolidImage("PPlyDlg00" + std::to_string(row), 10 + row, 5, kRed);
+  QDialog d(0, 0, 150, 100, nullptr);
+  d.m_bAutoSize = true;
+  struct {
+    int length, lines, chars, frame_width;
+  } const cases[] = {{3, 2, 8, 10}, {15, 2, 14, 11}, {42, 3, 14, 12}, {84, 6, 14, 15}, {300, 6, 14, 15}};
+  for (const auto& c : cases) {
+    d.SetContent(Letters(c.length).c_str(), nullptr);
+    EXPECT_EQ(d.m_nLines, c.lines) << c.length;
+    EXPECT_EQ(d.m_nLineChars, c.chars) << c.length;
+    ASSERT_NE(d.m_pFrameSurface, nullptr) << c.length;
+    EXPECT_EQ(d.m_pFrameSurface->GetWidth(), c.frame_width) << c.length;
+    // The frame is composed into the background at (0, 0).
+    EXPECT_EQ(d.m_pBackSurface->GetPixel(c.frame_width - 1, 4).GetColor(), kRed);
+    EXPECT_EQ(d.m_pBackSurface->GetPixel(c.frame_width, 4).GetColor(), COLOR_KEY);
+  }
+  // 15 bytes: two lines of 14 and 1.
+  d.SetContent(Letters(15).c_str(), nullptr);
+  EXPECT_STREQ(d.m_szLine[0], Letters(14).c_str());
+  EXPECT_STREQ(d.m_szLine[1], "o");
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+TEST_F(DialogTest, AutoSizeWithoutFrameImagesStillShowsTheText) {
+  QDialog d(0, 0, 150, 100, nullptr);
+  d.m_bAutoSize = true;
+  d.SetContent("hi", nullptr);
+  EXPECT_EQ(d.m_pFrameSurface, nullptr);
+  EXPECT_EQ(Dots(d).size(), 2u);
+}
+
+TEST_F(DialogTest, OverlongTextIsCutAndBadBytesStayInside) {
+  QDialog d(0, 0, 150, 100, nullptr);
+  d.SetFormat(30, 69, 0xFFFFFF, 0);
+  std::string big(5000, 0);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(0xA1 + i % 90);
+  d.SetContent(big.c_str(), nullptr);
+  EXPECT_EQ(strlen(d.m_szContent), 1999u);
+  EXPECT_EQ(memcmp(d.m_szContent, big.data(), 1999), 0);
+  for (const auto& line : d.m_szLine) EXPECT_LE(strlen(line), 69u);
+  // The same long text again is recognised as the same.
+  d.SetFormat(1, 1, 0xFFFFFF, 0);
+  d.SetContent(big.c_str(), nullptr);
+  EXPECT_GT(strlen(d.m_szLine[1]), 0u);
+  // A lone first half as the whole text: shown (state 1) but empty.
+  d.SetContent("\xC4", nullptr);
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  EXPECT_STREQ(d.m_szLine[0], "");
+}
+
+TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
+  auto* clock = tessera::InstallManualClock(1000);
+  AddSolidImage("FACE000000", 40, 20, kRed);
+  QDialog d(0, 0, 100, 50, nullptr);
+  d.SetContent(nullptr, "FACE000000");
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  EXPECT_STREQ(d.m_szImage, "FACE000000");
+  ASSERT_NE(d.m_pFrameSurface, nullptr);
+  // 40 x 20 in 100 x 50: at (30, 30).
+  const auto red = Find(d.m_pBackSurface, kRed);
+  ASSERT_EQ(red.size(), 800u);
+  EXPECT_EQ(red.front(), std::make_pair(30, 30));
+  EXPECT_EQ(red.back(), std::make_pair(69, 49));
+
+  // Each step needs a frame to start the timer and one more than 50 ms
+  // later; 50 ms exactly is not enough.
+  DIBSURFACE* f = vm_->GetRenderSurface();
+  d.Show(f);
+  EXPECT_EQ(d.m_nPulseLevel, 0);
+  clock->Advance(50);
+  d.Show(f);
+  EXPECT_EQ(d.m_nPulseLevel, 0);
+  clock->Advance(1);
+  d.Show(f);
+  EXPECT_EQ(d.m_nPulseLevel, 2);
+  EXPECT_EQ(d.m_dwPulseTime, 0u);
+  std::vector<int> levels;
+  for (int i = 0; i < 38; ++i) {
+    d.Show(f);  // starts the timer
+    clock->Advance(51);
+    ClearFrame(kGrey);
+    d.Show(f);  // steps and draws
+    levels.push_back(d.m_nPulseLevel);
+    ASSERT_EQ(f->GetPixel(30, 30).GetColor(), Trans(kRed, kGrey, d.m_nPulseLevel)) << i;
+    ASSERT_EQ(f->GetPixel(29, 30).GetColor(), kGrey);
+  }
+  // Up to 32, then between 8 and 32.
+  std::vector<int> want;
+  for (int l = 4; l <= 32; l += 2) want.push_back(l);
+  for (int l = 30; l >= 8; l -= 2) want.push_back(l);
+  for (int l = 10; l <= 30; l += 2) want.push_back(l);
+  EXPECT_EQ(levels, want);
+
+  // A text switches back to text mode; an empty text with the picture
+  // again loads it again.
+  d.SetContent("ab", nullptr);
+  EXPECT_STREQ(d.m_szImage, "");
+  d.SetContent("", "FACE000000");
+  EXPECT_STREQ(d.m_szContent, "");
+  EXPECT_STREQ(d.m_szImage, "FACE000000");
+  // A missing picture stops quietly.
+  tessera::ClearHeadlessMessages();
+  d.SetContent(nullptr, "NOFACE0000");
+  EXPECT_EQ(d.m_pFrameSurface, nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+}  // namespace
