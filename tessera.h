@@ -49,6 +49,11 @@
 #include "gui/chain_manager.h"
 #include "gui/window.h"
 #include "gui/dialog.h"
+#include "gui/button.h"
+#include "gui/button_menu.h"
+#include "gui/answer_selector.h"
+#include "gui/list_box.h"
+#include "gui/energy_gauge.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

@@ -11,6 +11,8 @@
 #include "engine/surface_manager.h"
 #include "engine/view_manage.h"
 #include "gui/area.h"
+#include "gui/button.h"
+#include "gui/button_menu.h"
 #include "gui/chain_manager.h"
 #include "input/mouse.h"
 #include "pack/res.h"
@@ -165,6 +167,8 @@ void ResetEngineForTests() {
   g_now_area = g_pre_area = g_now_focus = nullptr;
   g_szTipText[0] = 0;
   ResetChainManagerForTests();
+  ResetButtonTimersForTests();
+  ResetMenuTimersForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
