@@ -54,6 +54,11 @@
 #include "gui/answer_selector.h"
 #include "gui/list_box.h"
 #include "gui/energy_gauge.h"
+#include "gui/ani_cell.h"
+#include "gui/sprite.h"
+#include "gui/fader_sprite.h"
+#include "gui/fader_text.h"
+#include "gui/gif_sprite.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

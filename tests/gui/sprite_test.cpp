@@ -1,0 +1,368 @@
+// QSprite: loading from the animation tables, the frame clock both ways,
+// auto-stop, moving and leaving the screen, the distance-scaled sound,
+// drawing and hit testing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/surface_manager.h"
+#include "gui/area_chain.h"
+#include "gui/sprite.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_message_sink.h"
+#include "platform/headless/manual_clock.h"
+#include "platform/system_volume.h"
+#include "sound/wave_file.h"
+#include "sprite_fixture.h"
+
+namespace {
+
+using tessera::test::AniRow;
+
+class SpriteTest : public tessera::test::SpriteFixture {
+ protected:
+  void SetUp() override {
+    SpriteFixture::SetUp();
+    clock_ = tessera::InstallManualClock(1000);
+  }
+  tessera::ManualClock* clock_ = nullptr;
+};
+
+TEST_F(SpriteTest, LoadsRowsImagesAndTheSharedTableFallback) {
+  AddAnimation("walker00", {{120, 1, 2, false}, {80, -3, 4, true}, {0, 5, -6, false}});
+  // "shared00" lives only in the shared table; frame 01 of "mixed000"
+  // only there too.
+  tessera::test::AniRow r{40, 7, 8, false};
+  AddAnimation("shared00", {r, r}, -1, tessera::SharedAniDataBase());
+  AddAnimation("mixed000", {r}, 2);
+  AddAnimation("mixed000", {r, {90, 9, 9, true}}, 2, tessera::SharedAniDataBase(), false);
+  AddPicture("mixed00001", 16, 12, FrameColour(1));
+
+  QSprite s(10, 20, 25, 31, false, false);
+  ASSERT_TRUE(s.LoadImages("walker00xx", 0, false));  // only 8 characters count
+  ASSERT_EQ(s.GetFrameCount(), 3);
+  const AniRow want[] = {{120, 1, 2, false}, {80, -3, 4, true}, {0, 5, -6, false}};
+  for (int i = 0; i < 3; ++i) {
+    QAniCell* f = s.GetFrame(i);
+    EXPECT_EQ(f->m_dwDelay, static_cast<uint32_t>(want[i].delay));
+    EXPECT_EQ(f->m_nX, want[i].x);
+    EXPECT_EQ(f->m_nY, want[i].y);
+    EXPECT_EQ(f->m_bAutoStop, want[i].autostop);
+    EXPECT_EQ(f->m_pImage->GetStyle(), SS_DIB);
+    EXPECT_EQ(f->m_pImage->GetPixel(5, 5).GetColor(), FrameColour(i));
+  }
+  EXPECT_EQ(s.m_pNowImage, s.GetFrame(0)->m_pImage);
+
+  ASSERT_TRUE(s.LoadImages("shared00", 2, true));
+  EXPECT_EQ(s.GetFrameCount(), 2);
+  EXPECT_EQ(s.GetFrame(1)->m_pImage->GetStyle(), SS_RLE);
+  EXPECT_TRUE(s.m_bSilent);
+
+  ASSERT_TRUE(s.LoadImages("mixed000", 32, false));
+  ASSERT_EQ(s.GetFrameCount(), 2);
+  EXPECT_EQ(s.GetFrame(1)->m_dwDelay, 90u);
+  EXPECT_TRUE(s.GetFrame(1)->m_bAutoStop);
+  EXPECT_TRUE(tessera::GetSurfaceManager().IsHaveSurface(s.GetFrame(0)->m_pImage));
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+TEST_F(SpriteTest, BadInputReportsAndKeepsGoing) {
+  AddAnimation("empty000", {{10, 0, 0, false}}, 0);
+  AddAnimation("holes000", {{10, 0, 0, false}, {10, 0, 0, false}}, 4);
+  AddAnimation("nopic000", {{10, 0, 0, false}}, 3, nullptr, true);
+  // Frame 01 of "nopic000" has a row but no picture.
+  AddAnimation("nopic000", {{10, 0, 0, false}, {10, 0, 0, false}}, 3, nullptr, false);
+
+  QSprite s(0, 0, 15, 11, false, true);
+  for (const char* id : {static_cast<const char*>(nullptr), "short"}) {
+    tessera::ClearHeadlessMessages();
+    EXPECT_FALSE(s.LoadImages(id, 0, false));
+    ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+    EXPECT_EQ(tessera::HeadlessMessages()[0].text.rfind("Error ID to Load Sprite image!\n", 0), 0u);
+    EXPECT_NE(tessera::HeadlessMessages()[0].text.find("sprite.cpp "), std::string::npos);
+  }
+  tessera::ClearHeadlessMessages();
+  EXPECT_FALSE(s.LoadImages("unknown0", 0, false));
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+
+  // A count of 0: loaded, nothing to draw, nothing stepped.
+  EXPECT_TRUE(s.LoadImages("empty000", 0, false));
+  EXPECT_EQ(s.GetFrameCount(), 0);
+  s.Show(frame_);
+  s.Next();
+  s.Prev();
+  EXPECT_TRUE(s.IsPointed(5, 5) == false);  // state 3: not shown
+  EXPECT_EQ(s.m_pNowImage, nullptr);
+
+  // Rows 02 and 03 are missing: skipped.
+  EXPECT_TRUE(s.LoadImages("holes000", 0, false));
+  EXPECT_EQ(s.GetFrameCount(), 2);
+
+  EXPECT_FALSE(s.LoadImages("nopic000", 0, false));
+  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+  EXPECT_EQ(tessera::HeadlessMessages()[0].text.rfind("Failed to find image data from Pack!\n ", 0), 0u);
+  EXPECT_EQ(s.GetFrameCount(), 1);  // frame 00 stays
+}
+
+// (time of the Show, frame index after it, frame drawn by it)
+struct Tick {
+  uint32_t at;
+  int index;
+  int drawn;
+};
+
+TEST_F(SpriteTest, FrameClockForwardsAndBackwards) {
+  AddAnimation("clock000", {{100, 0, 0, false}, {50, 0, 0, false}, {0, 0, 0, false}, {200, 0, 0, false}});
+  const std::vector<Tick> forwards = {{1000, 0, 0}, {1100, 0, 0}, {1101, 1, 0}, {1101, 1, 1},
+                                      {1152, 2, 1}, {1152, 3, 2}, {1200, 3, 3}, {1401, 0, 3}};
+  const std::vector<Tick> backwards = {{1000, 0, 0}, {1101, 3, 0}, {1101, 3, 3}, {1302, 2, 3},
+                                       {1302, 1, 2}, {1302, 1, 1}, {1353, 0, 1}, {1353, 0, 0}};
+  for (bool forward : {true, false}) {
+    QSprite s(40, 30, 55, 41, false, false);
+    ASSERT_TRUE(s.LoadImages("clock000", 0, false));
+    s.m_bForward = forward;
+    clock_->Set(1000);
+    for (const Tick& t : forward ? forwards : backwards) {
+      clock_->Set(t.at);
+      ClearFrame();
+      s.Show(frame_);
+      EXPECT_EQ(s.m_nNowp, t.index) << forward << " at " << t.at;
+      EXPECT_EQ(s.m_pNowImage, s.GetFrame(t.index)->m_pImage);
+      EXPECT_EQ(frame_->GetPixel(41, 30).GetColor(), FrameColour(t.drawn)) << forward << " at " << t.at;
+      EXPECT_EQ(frame_->GetPixel(40, 30).GetColor(), 0);  // the key column is not drawn
+    }
+  }
+}
+
+TEST_F(SpriteTest, StepSetAndStopped) {
+  AddAnimation("steps000", {{10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, false}});
+  QSprite s(0, 0, 15, 11, false, false);
+  ASSERT_TRUE(s.LoadImages("steps000", 0, false));
+  s.Prev();
+  EXPECT_EQ(s.m_nNowp, 2);
+  s.Next();
+  EXPECT_EQ(s.m_nNowp, 0);
+  s.SetNowp(3);
+  s.SetNowp(-1);
+  EXPECT_EQ(s.m_nNowp, 0);
+  s.SetNowp(1);
+  EXPECT_EQ(s.m_pNowImage, s.GetFrame(1)->m_pImage);
+
+  // Stopped: nothing drawn unless m_bShowStopped, and no time passes.
+  s.Stop();
+  EXPECT_FALSE(s.IsPlaying());
+  clock_->Advance(1000);
+  s.Show(frame_);
+  EXPECT_EQ(frame_->GetPixel(5, 5).GetColor(), 0);
+  EXPECT_EQ(s.m_nNowp, 1);
+  s.m_bShowStopped = true;
+  s.Show(frame_);
+  EXPECT_EQ(frame_->GetPixel(5, 5).GetColor(), FrameColour(1));
+  s.Play();
+  EXPECT_TRUE(s.IsPlaying());
+}
+
+TEST_F(SpriteTest, AutoStopSendsOneNotice) {
+  AddAnimation("stop0000", {{0, 0, 0, false}, {0, 0, 0, true}, {0, 0, 0, false}});
+  for (bool silent : {false, true}) {
+    window_->received.clear();
+    QSprite s(0, 0, 15, 11, false, false);
+    ASSERT_TRUE(s.LoadImages("stop0000", 0, silent));
+    for (int i = 0; i < 6; ++i) s.Show(frame_);
+    // 0 -> 1, then frame 1 stops the sprite on frame 2.
+    EXPECT_FALSE(s.IsPlaying());
+    EXPECT_EQ(s.m_nNowp, 2);
+    EXPECT_EQ(Notices(&s), silent ? 0 : 1);
+    EXPECT_EQ(window_->received.size(), silent ? 0u : 1u);
+    // Playing again runs on from frame 2 and stops at frame 1 once more.
+    s.Play();
+    for (int i = 0; i < 6; ++i) s.Show(frame_);
+    EXPECT_EQ(s.m_nNowp, 2);
+    EXPECT_EQ(Notices(&s), silent ? 0 : 2);
+  }
+}
+
+// The game may delete the sprite in its answer to the notice.
+QSprite* g_doomed = nullptr;
+LRESULT DeleteOnNotice(HWND, UINT message, WPARAM, LPARAM lparam) {
+  if (message == 1032 && reinterpret_cast<QSprite*>(lparam) == g_doomed) {
+    delete g_doomed;
+    g_doomed = nullptr;
+  }
+  return 0;
+}
+
+TEST_F(SpriteTest, TheGameMayDeleteTheSpriteInItsAnswer) {
+  AddAnimation("doom0000", {{0, 0, 0, true}, {0, -100, 0, false}});
+  tessera::SetWindowProc(window_, DeleteOnNotice);
+  QAreaChain chain;
+  g_doomed = new QSprite(0, 0, 15, 11, false, false);
+  ASSERT_TRUE(g_doomed->LoadImages("doom0000", 0, false));
+  g_doomed->m_bMove = true;  // the step also leaves the screen: two notices
+  g_doomed->SetState(QAREA_SHOW, &chain);
+  QSprite* address = g_doomed;
+  chain.ShowAreas(frame_);
+  EXPECT_EQ(g_doomed, nullptr);
+  EXPECT_EQ(chain.GetCount(), 0);
+  EXPECT_EQ(Notices(address), 2);
+}
+
+// (area, displacement, whether the step is taken)
+struct Step {
+  tagRECT rc;
+  int dx, dy;
+  bool moves;
+};
+
+TEST_F(SpriteTest, MovingStaysOnTheScreen) {
+  const std::vector<Step> steps = {
+      {{-30, 50, 1, 61}, -1, 0, false},    // right edge would reach 0
+      {{-30, 50, 1, 61}, 0, 0, true},      // right edge at 1
+      {{10, -11, 25, 0}, 0, 0, false},     // bottom edge stays at 0
+      {{10, -11, 25, 0}, 0, 1, true},      // bottom edge at 1
+      {{10, 239, 25, 250}, 0, 1, true},    // new top 240 = screen height
+      {{10, 240, 25, 251}, 0, 1, false},   // new top 241
+      {{319, 10, 334, 21}, 1, 0, true},    // new left 320
+      {{320, 10, 335, 21}, 1, 0, false},   // new left 321
+      {{100, 100, 115, 111}, 30, 40, true},
+  };
+  for (const Step& st : steps) {
+    EXPECT_EQ(tessera::StepStaysOnScreen(st.rc, st.dx, st.dy), st.moves) << st.rc.left << "," << st.rc.top << " " << st.dx << "," << st.dy;
+  }
+
+  // A sprite walking by its frames' displacements, delay 0: one frame per
+  // Show, each entered frame's displacement applied.
+  AddAnimation("walk0000", {{0, 0, 0, false}, {10, 7, -5, false}, {0, 3, -5, false}});
+  QSprite s(100, 100, 115, 111, false, false);
+  ASSERT_TRUE(s.LoadImages("walk0000", 0, false));
+  s.m_bMove = true;
+  // Frame 1 waits more than 10 ms: its timer starts at the Show after the
+  // step into it.
+  const int want[][3] = {{1, 107, 95}, {1, 107, 95}, {1, 107, 95}, {2, 110, 90}, {0, 110, 90}, {1, 117, 85}};
+  clock_->Set(2000);
+  for (const auto& w : want) {
+    s.Show(frame_);
+    clock_->Advance(6);
+    EXPECT_EQ(s.m_nNowp, w[0]);
+    EXPECT_EQ(s.m_rcArea.left, w[1]);
+    EXPECT_EQ(s.m_rcArea.top, w[2]);
+    EXPECT_EQ(s.m_rcArea.right, w[1] + 15);
+  }
+  EXPECT_EQ(Notices(&s), 0);
+
+  // At the left edge: the step is refused, the notice sent, play goes on.
+  s.Move(-14, 50);
+  s.SetNowp(0);
+  s.Show(frame_);
+  EXPECT_EQ(s.m_nNowp, 1);
+  EXPECT_EQ(s.m_rcArea.left, -7);  // dx 7 keeps it on screen
+  s.Move(-15, 50);
+  s.Show(frame_);
+  clock_->Advance(20);
+  s.Show(frame_);  // frame 2: dx 3 -> right edge 0 + 3: still on
+  EXPECT_EQ(s.m_rcArea.left, -12);
+  s.GetFrame(0)->m_nX = -4;  // right edge 3 - 4 = -1
+  s.Show(frame_);
+  EXPECT_EQ(s.m_nNowp, 0);
+  EXPECT_EQ(s.m_rcArea.left, -12);
+  EXPECT_TRUE(s.IsPlaying());
+  EXPECT_EQ(Notices(&s), 1);
+}
+
+TEST_F(SpriteTest, DistanceVolume) {
+  // Screen 320 x 240: half the diagonal is 200 pixels.
+  struct Case {
+    int cx, cy, volume;
+  } cases[] = {{160, 120, 100}, {166, 128, 95}, {190, 160, 75}, {220, 200, 50},
+               {0, 0, 0},       {320, 240, 0},  {400, 500, 0},  {-50, 120, 0}};
+  for (const Case& c : cases) {
+    QArea a(c.cx - 2, c.cy - 3, c.cx + 1, c.cy + 2);  // 4 x 6: centre (left + 2, top + 3)
+    EXPECT_EQ(tessera::DistanceVolume(a), c.volume) << c.cx << "," << c.cy;
+  }
+}
+
+TEST_F(SpriteTest, SoundOnReturnToTheFirstFrame) {
+  std::filesystem::create_directories(scratch() + "/wav");
+  tessera::test::WriteFile(scratch() + "/wav/click.WAV", tessera::MakeClickWave());
+  ASSERT_TRUE(AfxCreateSound(window_));
+  AddAnimation("sound000", {{0, 0, 0, false}, {0, 30, 40, false}});
+  // 16 x 12 at (152, 114): centre (160, 120).  After the step to frame 1
+  // the centre is (190, 160): 50 of 200 pixels from the screen's centre.
+  QSprite s(152, 114, 167, 125, false, false);
+  ASSERT_TRUE(s.LoadImages("sound000", 0, false));
+  s.m_bMove = true;
+  s.m_bSound = true;
+  tessera::ClearHeadlessAudioLog();
+  s.Show(frame_);  // to frame 1: no sound
+  auto plays = [] {
+    return std::count_if(tessera::HeadlessAudioLog().begin(), tessera::HeadlessAudioLog().end(),
+                         [](const std::string& l) { return l.find(" Play ") != std::string::npos; });
+  };
+  EXPECT_EQ(plays(), 0);
+  EXPECT_EQ(tessera::SystemVolumes().Get(tessera::VolumeDevice::kWave), 0xFFFFFFFFu);
+  s.Show(frame_);  // back to frame 0 (no displacement): sound at 75
+  EXPECT_EQ(plays(), 1);
+  const uint32_t v = 75 * 65535 / 100;
+  EXPECT_EQ(tessera::SystemVolumes().Get(tessera::VolumeDevice::kWave), v | v << 16);
+  // Without m_bSound nothing plays.
+  s.m_bSound = false;
+  s.Show(frame_);
+  s.Show(frame_);
+  EXPECT_EQ(plays(), 1);
+}
+
+TEST_F(SpriteTest, DrawingKindsAndHitTest) {
+  AddAnimation("kinds000", {{0, 0, 0, false}, {0, 0, 0, false}, {0, 0, 0, false}});
+  QAreaChain chain;
+  QSprite s(60, 40, 75, 51, true, false);
+  ASSERT_TRUE(s.LoadImages("kinds000", 2, false));
+  s.SetState(QAREA_SHOW, &chain);
+  // Run-length frames with the default effect (a fill) draw nothing ...
+  s.Show(frame_);
+  EXPECT_EQ(frame_->GetPixel(65, 45).GetColor(), 0);
+  // ... FX_TRANS at level 32 draws them as they are.
+  DRAW_FX fx;
+  fx.kind = FX_TRANS;
+  fx.level = 32;
+  EXPECT_TRUE(s.SetDrawFX(fx));
+  s.SetNowp(2);
+  ClearFrame();
+  s.Show(frame_);
+  EXPECT_EQ(frame_->GetPixel(65, 45).GetColor(), FrameColour(2));
+  // Hit test: the key column is not the sprite, the rest is.
+  EXPECT_FALSE(s.IsPointed(60, 45));
+  EXPECT_TRUE(s.IsPointed(61, 45));
+  EXPECT_FALSE(s.IsPointed(76, 45));
+  s.m_pNowImage = nullptr;
+  EXPECT_TRUE(s.IsPointed(60, 45));
+  s.m_dwLoadFlags = 2 | 8;
+  EXPECT_FALSE(s.IsPointed(61, 45));
+}
+
+TEST_F(SpriteTest, DrawPreviousBuildsUp) {
+  // Three plain frames, each a vertical bar in its own column.
+  for (int i = 0; i < 3; ++i) {
+    auto pic = tessera::test::MakeDib(6, 4, COLOR_KEY);
+    for (int y = 0; y < 4; ++y) pic->SetPixel(i * 2, y, FrameColour(i));
+    char id[16];
+    std::snprintf(id, sizeof id, "build000%02d", i);
+    tessera::test::AddToPack(AfxGetResource(), id, tessera::test::PackImage(pic.get()));
+  }
+  AddAnimation("build000", {{0, 0, 0, false}, {0, 0, 0, false}, {0, 0, 0, false}}, -1, nullptr, false);
+  QSprite s(10, 10, 15, 13, true, false);
+  ASSERT_TRUE(s.LoadImages("build000", 0, false));
+  DRAW_FX fx;
+  fx.kind = FX_TRANS;
+  fx.level = 32;
+  s.SetDrawFX(fx);
+  s.SetNowp(2);
+  s.Stop();
+  s.m_bShowStopped = true;
+  s.Show(frame_);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(frame_->GetPixel(10 + 2 * i, 11).GetColor(), FrameColour(i)) << i;
+  EXPECT_EQ(frame_->GetPixel(11, 11).GetColor(), 0);
+}
+
+}  // namespace
