@@ -14,6 +14,7 @@
 #include "gui/button.h"
 #include "gui/button_menu.h"
 #include "gui/chain_manager.h"
+#include "gui/map/map_manager.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -150,6 +151,7 @@ void ForgetArea(QArea* area) {
 }
 
 void ResetEngineForTests() {
+  ResetMapManagerForTests();
   AfxFreeEngine();
   AfxReleaseDataBase(nullptr);
   ResetSurfaceCacheForTests();
