@@ -15,6 +15,7 @@
 #include "gui/button_menu.h"
 #include "gui/chain_manager.h"
 #include "gui/map/map_manager.h"
+#include "gui/map/equip_pool.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -171,6 +172,7 @@ void ResetEngineForTests() {
   ResetChainManagerForTests();
   ResetButtonTimersForTests();
   ResetMenuTimersForTests();
+  CEquipPool::ReleaseAll();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();

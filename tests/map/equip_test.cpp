@@ -1,0 +1,207 @@
+// Equipment layers: identifiers, the shared pool and its counts, frame
+// counts cut by missing pictures, tint pictures and their colours.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/alpha_rows.h"
+#include "engine/dle_surface.h"
+#include "gui/map/equip_pool.h"
+#include "gui/map/player_equip.h"
+#include "map/equip_pictures.h"
+#include "support/surface_helpers.h"
+
+namespace {
+
+using tessera::test::EquipColour;
+using tessera::test::EquipPackTest;
+using tessera::test::MakeDib;
+using tessera::test::Pixels;
+
+TEST(EquipPictureId, DigitsInTheirPlaces) {
+  struct Case {
+    long d, kind, state, role, part, item, frame;
+    const char* id;
+  } cases[] = {
+      {1, 1, 0, 20, 3, 4, 0, "1102030400"},
+      {7, 2, 3, 99, 5, 12, 11, "7239951211"},
+      {0, 1, 1, 5, 0, 0, 3, "0110500003"},
+  };
+  for (const Case& c : cases) {
+    char id[16];
+    tessera::EquipPictureId(id, c.d, static_cast<int>(c.kind), c.state, c.role, c.part, c.item, c.frame);
+    EXPECT_STREQ(id, c.id);
+  }
+}
+
+class EquipPoolTest : public EquipPackTest {};
+
+TEST_F(EquipPoolTest, LoadsEveryDirectionAndFrameByItsIdentifier) {
+  AddEquip(7, 0, 2, 3);
+  ASSERT_TRUE(CEquipPool::CreateEquip(7, 0, 3, 2, 4));
+  long frames = -1;
+  SURFACE*** pics = CEquipPool::GetSurfaceArray(7, 0, 3, 2, frames);
+  ASSERT_NE(pics, nullptr);
+  EXPECT_EQ(frames, 4);
+  for (int d = 0; d < 8; ++d)
+    for (int f = 0; f < 4; ++f) {
+      ASSERT_NE(pics[d][f], nullptr);
+      EXPECT_EQ(pics[d][f]->GetStyle(), SS_DLE);
+      EXPECT_EQ(pics[d][f]->GetPixel(3, 3).GetColor(), EquipColour(d, 0, 2, f)) << d << " " << f;
+    }
+  // Arguments in the order role, state, item, part: swapping item and
+  // part names another entry.
+  EXPECT_EQ(CEquipPool::GetSurfaceArray(7, 0, 2, 3, frames), nullptr);
+  EXPECT_EQ(frames, 0);
+}
+
+TEST_F(EquipPoolTest, ShortestDirectionSetsTheFrameCount) {
+  AddEquip(1, 0, 0, 0, {4, 3, 4, 4, 4, 4, 4, 4});
+  CEquipPool::CreateEquip(1, 0, 0, 0, 4);
+  long frames = 0;
+  SURFACE*** pics = CEquipPool::GetSurfaceArray(1, 0, 0, 0, frames);
+  EXPECT_EQ(frames, 3);
+  EXPECT_NE(pics[7][2], nullptr);
+  // A direction with no picture at all leaves nothing to draw.
+  AddEquip(1, 0, 1, 0, {4, 4, 4, 4, 4, 4, 4, 0});
+  CEquipPool::CreateEquip(1, 0, 0, 1, 4);
+  CEquipPool::GetSurfaceArray(1, 0, 0, 1, frames);
+  EXPECT_EQ(frames, 0);
+  // Asking for fewer frames than the pack has loads only those.
+  AddEquip(1, 1, 2, 0);
+  CEquipPool::CreateEquip(1, 1, 0, 2, 2);
+  CEquipPool::GetSurfaceArray(1, 1, 0, 2, frames);
+  EXPECT_EQ(frames, 2);
+}
+
+TEST_F(EquipPoolTest, MissingPicturesGiveAnEmptyEntry) {
+  ASSERT_TRUE(CEquipPool::CreateEquip(3, 0, 0, 0, 4));
+  long frames = -1;
+  EXPECT_NE(CEquipPool::GetSurfaceArray(3, 0, 0, 0, frames), nullptr);
+  EXPECT_EQ(frames, 0);
+  CPlayerEquip layer;
+  layer.Init(3, 0, 0, PIXEL(0));
+  EXPECT_EQ(layer.GetFrameNumber(), 0);
+  EXPECT_EQ(layer.GetWidth(), 0);
+  auto target = MakeDib(16, 16, 0x1234);
+  for (long state = 0; state < 4; ++state) layer.Show(target.get(), 0, 0, state, 0, 0, false, false);
+  for (uint16_t p : Pixels(target.get())) ASSERT_EQ(p, 0x1234);
+}
+
+TEST_F(EquipPoolTest, CharactersShareEntriesAndCountThem) {
+  AddEquip(2, 0, 1, 5);
+  AddEquip(2, 1, 1, 5);
+  auto a = std::make_unique<CPlayerEquip>();
+  auto b = std::make_unique<CPlayerEquip>();
+  a->Init(2, 5, 1, PIXEL(0));
+  b->Init(2, 5, 1, PIXEL(255, 0, 0));
+  EXPECT_EQ(CEquipPool::GetEquipList().size(), 2u);  // one per state
+  EXPECT_EQ(CEquipPool::GetRefCount(2, 0, 5, 1), 2);
+  EXPECT_EQ(CEquipPool::GetRefCount(2, 1, 5, 1), 2);
+  EXPECT_EQ(a->m_pSurface[0], b->m_pSurface[0]);
+  EXPECT_EQ(a->m_pSurface[2], nullptr);
+  EXPECT_EQ(a->m_nFrameNum[1], 4);
+  // Init again gives the old pictures back before taking new ones.
+  a->Init(2, 5, 1, PIXEL(0));
+  EXPECT_EQ(CEquipPool::GetRefCount(2, 0, 5, 1), 2);
+  a.reset();
+  EXPECT_EQ(CEquipPool::GetRefCount(2, 0, 5, 1), 1);
+  long frames = 0;
+  EXPECT_NE(CEquipPool::GetSurfaceArray(2, 0, 5, 1, frames), nullptr);
+  b.reset();
+  EXPECT_EQ(CEquipPool::GetRefCount(2, 0, 5, 1), 0);
+  EXPECT_TRUE(CEquipPool::GetEquipList().empty());
+  EXPECT_FALSE(CEquipPool::DeleteEquip(2, 0, 5, 1));
+}
+
+TEST_F(EquipPoolTest, ReleaseAllEmptiesThePoolUnderLiveLayers) {
+  AddEquip(4, 0, 0, 0);
+  auto layer = std::make_unique<CPlayerEquip>();
+  layer->Init(4, 0, 0, PIXEL(0));
+  CEquipPool::CreateEquip(4, 0, 0, 0, 4);
+  CEquipPool::ReleaseAll();
+  EXPECT_TRUE(CEquipPool::GetEquipList().empty());
+  layer.reset();  // its references are gone with the pool: nothing to free twice
+  EXPECT_TRUE(CEquipPool::GetEquipList().empty());
+}
+
+TEST_F(EquipPoolTest, TintOpacityComesFromThePicturesBlue) {
+  AddEquip(5, 0, 4, 1);  // part 4: the picture's blue is 8 + 16 = 24
+  CEquipPool::CreateEquip(5, 0, 1, 4, 4);
+  long frames = 0;
+  auto*** tints = reinterpret_cast<DLESURFACE***>(CEquipPool::GetAlphaSurfaceArray(5, 0, 1, 4, frames));
+  ASSERT_NE(tints, nullptr);
+  ASSERT_EQ(frames, 4);
+  for (int d = 0; d < 8; ++d) {
+    EXPECT_EQ(tints[d][1]->GetAlphaPixel(2, 5), 32 - 24);
+    EXPECT_EQ(tints[d][1]->GetAlphaPixel(0, 5), 32);  // transparent stays so
+    EXPECT_EQ(tints[d][1]->GetAlphaPixel(2, 0), 32);
+  }
+}
+
+TEST(EquipBrightTint, WidensThenBrightens) {
+  struct Case {
+    unsigned r, g, b, rr, gg, bb;
+  } cases[] = {
+      {10, 31, 0, 20, 31, 10},  // 160, 255, 80 in 8 bits
+      {21, 22, 0, 31, 31, 10},  // 168 + 80 = 248; 176 is past 175: 255
+      {0, 0, 0, 10, 10, 10},
+  };
+  for (const Case& c : cases) {
+    const PIXEL in(static_cast<unsigned short>(c.r << 10 | c.g << 5 | c.b));
+    const PIXEL out = tessera::BrightTint(in);
+    EXPECT_EQ(out.GetRed(), c.rr);
+    EXPECT_EQ(out.GetGreen(), c.gg);
+    EXPECT_EQ(out.GetBlue(), c.bb);
+  }
+}
+
+class PlayerEquipTest : public EquipPackTest {
+ protected:
+  void SetUp() override {
+    EquipPackTest::SetUp();
+    AddEquip(6, 0, 3, 2);
+    AddEquip(6, 1, 3, 2);
+  }
+};
+
+TEST_F(PlayerEquipTest, UntintedDrawsThePictureOnly) {
+  CPlayerEquip layer;
+  layer.Init(6, 2, 3, PIXEL(0));
+  EXPECT_EQ(layer.GetWidth(), 6);
+  EXPECT_EQ(layer.GetHeight(), 8);
+  auto target = MakeDib(20, 20, 0x0421);
+  layer.Show(target.get(), 4, 5, 1, 6, 2, false, false);
+  EXPECT_EQ(target->GetPixel(4 + 2, 5 + 3).GetColor(), EquipColour(6, 1, 3, 2));
+  EXPECT_EQ(target->GetPixel(4, 5 + 3).GetColor(), 0x0421);  // transparent column
+  EXPECT_EQ(target->GetPixel(4 + 6, 5 + 3).GetColor(), 0x0421);
+}
+
+TEST_F(PlayerEquipTest, TintIsBlendedOverThePicture) {
+  const PIXEL red(255, 0, 0);
+  for (bool bright : {false, true}) {
+    CPlayerEquip layer;
+    layer.Init(6, 2, 3, red);
+    auto target = MakeDib(20, 20, 0);
+    layer.Show(target.get(), 0, 0, 0, 3, 1, false, bright);
+    const uint16_t picture = EquipColour(3, 0, 3, 1);
+    const uint16_t colour = bright ? tessera::BrightTint(red).GetColor() : red.GetColor();
+    // Part 3: blue 20, so the tint's weight is 12.
+    const uint16_t want = tessera::AlphaBlendPixel(colour, picture, 32 - 20);
+    EXPECT_EQ(target->GetPixel(1, 1).GetColor(), want) << bright;
+    EXPECT_EQ(target->GetPixel(0, 1).GetColor(), 0) << bright;
+  }
+}
+
+TEST_F(PlayerEquipTest, OutOfRangeArgumentsDrawNothing) {
+  CPlayerEquip layer;
+  layer.Init(6, 2, 3, PIXEL(0));
+  auto target = MakeDib(20, 20, 0x0421);
+  struct Case {
+    long state, direction, frame;
+  } cases[] = {{-1, 0, 0}, {4, 0, 0}, {2, 0, 0}, {3, 0, 0}, {0, 8, 0}, {0, -1, 0}, {0, 0, 4}, {0, 0, -1}};
+  for (const Case& c : cases) layer.Show(target.get(), 2, 2, c.state, c.direction, c.frame, false, false);
+  for (uint16_t p : Pixels(target.get())) ASSERT_EQ(p, 0x0421);
+}
+
+}  // namespace
