@@ -35,7 +35,10 @@
 #include <vector>
 
 #include "common/tool_common.h"
+#include <gif_lib.h>
+
 #include "database/database.h"
+#include "database/pack_ani_database.h"
 #include "database/schema.h"
 #include "engine/dib_surface.h"
 #include "engine/dle_surface.h"
@@ -238,6 +241,88 @@ std::vector<tessera::MidiNote> Tune(const std::vector<int>& keys, uint32_t step)
   return notes;
 }
 
+// --- widgets.  A plank button in four looks (normal, hover, pressed,
+// disabled), corners in the key colour.
+PIXEL PlankPixel(int x, int y, int w, int h, int look, int hue) {
+  const int r = 6;
+  const int cx = x < r ? r - x : x >= w - r ? x - (w - r - 1) : 0;
+  const int cy = y < r ? r - y : y >= h - r ? y - (h - r - 1) : 0;
+  if (cx * cx + cy * cy > r * r) return COLOR_KEY;
+  const bool edge = cx * cx + cy * cy > (r - 2) * (r - 2) || x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
+  static const int base[3][3] = {{110, 70, 35}, {50, 80, 120}, {60, 100, 60}};
+  const int* c = base[hue % 3];
+  const int lift = look == 1 ? 40 : look == 2 ? -30 : 0;
+  const int grain = (y * 3 + (x / 7) % 3) % 9;
+  if (look == 3) return edge ? Rgb(90, 90, 90) : Rgb(140 + grain, 140 + grain, 140 + grain);
+  if (edge) return look == 1 ? Rgb(250, 220, 120) : Rgb(c[0] / 2, c[1] / 2, c[2] / 2);
+  return Rgb(std::clamp(c[0] + lift + grain, 0, 255), std::clamp(c[1] + lift + grain, 0, 255),
+             std::clamp(c[2] + lift + grain, 0, 255));
+}
+
+// A panel of dark wood with a light frame (dialogs, list, windows).
+PIXEL PanelPixel(int x, int y, int w, int h) {
+  if (x < 3 || y < 3 || x >= w - 3 || y >= h - 3) return Rgb(210, 180, 110);
+  if (x < 5 || y < 5 || x >= w - 5 || y >= h - 5) return Rgb(70, 45, 25);
+  return Rgb(40 + (y % 6 == 0 ? 6 : 0), 30, 24);
+}
+
+// A speech bubble frame: a rounded white box with a tail at the bottom.
+PIXEL BubblePixel(int x, int y, int w, int h) {
+  const int tail = 8, body = h - tail, r = 8;
+  if (y >= body) {
+    const int t = y - body;
+    return (x >= 16 + t && x < 28 - t) ? Rgb(250, 250, 240) : PIXEL(COLOR_KEY);
+  }
+  const int cx = x < r ? r - x : x >= w - r ? x - (w - r - 1) : 0;
+  const int cy = y < r ? r - y : y >= body - r ? y - (body - r - 1) : 0;
+  const int d = cx * cx + cy * cy;
+  if (d > r * r) return COLOR_KEY;
+  return d > (r - 2) * (r - 2) ? Rgb(60, 60, 60) : Rgb(250, 250, 240);
+}
+
+// Bars of the life gauge: a red bar whose highlight runs along it.
+PIXEL BarPixel(int x, int y, int frame) {
+  const int shine = std::abs(x - frame * 8) < 6 ? 50 : 0;
+  return Rgb(std::min(255, 190 + shine + (y < 4 ? 40 : 0)), 30 + shine + (y < 4 ? 40 : 0), 40 + shine);
+}
+
+// A little bird in flight, four frames of flapping wings.
+PIXEL BirdPixel(int x, int y, int frame) {
+  const int cx = x - 16, cy = y - 12;
+  if (cx * cx / 4 + cy * cy < 12) return Rgb(70, 60, 90);
+  if (cx > 6 && cx < 10 && cy > -2 && cy < 1) return Rgb(240, 180, 40);
+  const int lift = (frame == 0 ? -8 : frame == 1 ? -3 : frame == 2 ? 4 : -3);
+  const int wing = std::abs(cx) < 12 ? cy - lift * (12 - std::abs(cx)) / 12 : 99;
+  if (std::abs(cx) > 2 && wing >= -1 && wing <= 1) return Rgb(50, 45, 70);
+  return COLOR_KEY;
+}
+
+// A sparkle for the one-shot effect at a click: a star that grows and fades.
+PIXEL SparklePixel(int x, int y, int frame) {
+  const int cx = std::abs(x - 16), cy = std::abs(y - 16), size = 4 + frame * 3;
+  if ((cx < 2 && cy < size) || (cy < 2 && cx < size) || (cx == cy && cx < size * 2 / 3))
+    return frame < 3 ? Rgb(255, 250, 180) : Rgb(255, 200, 90);
+  return COLOR_KEY;
+}
+
+// A pendant, an apple, a letter, as goods on the map and icons.
+PIXEL GoodsPixel(int item, int x, int y) {
+  const int cx = x - 16, cy = y - 18, d2 = cx * cx + cy * cy;
+  switch (item) {
+    case 1:  // the jade pendant on its cord
+      if (d2 < 64 && d2 > 9) return Rgb(80 + (x + y) % 3 * 20, 200, 120);
+      if (std::abs(cx) == (cy + 16) / 2 && cy < -7) return Rgb(180, 40, 40);
+      return COLOR_KEY;
+    case 2:  // an apple
+      if (d2 < 81) return cx < -2 && cy < -2 ? Rgb(255, 140, 140) : Rgb(210, 30, 30);
+      if (std::abs(cx) < 2 && cy > -13 && cy < -8) return Rgb(90, 60, 20);
+      return COLOR_KEY;
+    default:  // a letter
+      if (std::abs(cx) < 11 && std::abs(cy) < 8) return std::abs(cx) == std::abs(cy) + 3 ? Rgb(150, 150, 150) : Rgb(245, 240, 225);
+      return COLOR_KEY;
+  }
+}
+
 class Builder {
  public:
   Builder(const std::string& root) : root_(root + "/"), db_(root_ + "data\\Village.mdb"), res_(nullptr) {}
@@ -348,6 +433,73 @@ class Builder {
 
   int maps() const { return maps_; }
 
+  // A frame animation: pack images base + "00".. and their animation rows
+  // (delay in ms; the last frame stops the animation when `auto_stop`).
+  bool AddAnimation(const char* base, int frames, int delay, int w, int h, bool auto_stop,
+                    const std::function<PIXEL(int, int, int)>& paint, int dx = 0) {
+    if (!ani_) ani_ = std::make_unique<CPackAniDataBase>(db_.c_str());
+    bool ok = true;
+    for (int f = 0; f < frames; ++f) {
+      char id[16];
+      std::snprintf(id, sizeof id, "%.8s%02d", base, f % 100);
+      ok &= AddStream(id, Paint(w, h, [&](int x, int y) { return paint(x, y, f); }).get());
+      stPackAniInfo row;
+      std::snprintf(row.szID, sizeof row.szID, "%.11s", id);
+      row.nDelay = delay;
+      row.nNumber = frames;
+      row.nX = dx;
+      row.bAutoStop = auto_stop && f == frames - 1;
+      std::snprintf(row.szImageType, sizeof row.szImageType, "RLE");
+      if (!ani_->AddAni(row)) ok &= Report(std::string("cannot add the animation row ") + id);
+    }
+    return ok;
+  }
+
+  // An animated GIF (written with giflib) as a pack resource: a flag
+  // waving in `frames` frames, 100 ms each, looping.
+  bool AddGif(const char* id, int w, int h, int frames) {
+    std::string bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&bytes, [](GifFileType* g, const GifByteType* data, int n) {
+      static_cast<std::string*>(g->UserData)->append(reinterpret_cast<const char*>(data), static_cast<size_t>(n));
+      return n;
+    }, &error);
+    if (!gif) return Report(std::string(id) + ": giflib cannot start");
+    GifColorType colours[16] = {};
+    for (int i = 0; i < 8; ++i) colours[i] = {static_cast<GifByteType>(120 + i * 16), static_cast<GifByteType>(20 + i * 8), 30};
+    for (int i = 8; i < 16; ++i) colours[i] = {240, static_cast<GifByteType>(200 + (i - 8) * 6), 60};
+    colours[15] = {255, 0, 255};  // magenta: transparent on screen
+    ColorMapObject* map = GifMakeMapObject(16, colours);
+    bool ok = map && EGifPutScreenDesc(gif, w, h, 4, 0, map) == GIF_OK;
+    EGifSetGifVersion(gif, true);
+    const unsigned char loop[] = {1, 0, 0};
+    ok = ok && EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+         EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK && EGifPutExtensionBlock(gif, 3, loop) == GIF_OK &&
+         EGifPutExtensionTrailer(gif) == GIF_OK;
+    std::vector<GifPixelType> line(static_cast<size_t>(w));
+    for (int f = 0; ok && f < frames; ++f) {
+      const unsigned char gce[4] = {0, 10, 0, 0};  // no transparency, 10 hundredths
+      ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, gce) == GIF_OK &&
+           EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) == GIF_OK;
+      for (int y = 0; ok && y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          const double wave = std::sin((x * 0.25) - f * (2 * M_PI / frames)) * 4 * x / w;
+          const int top = 6 + static_cast<int>(wave), bottom = h - 10 + static_cast<int>(wave);
+          GifPixelType c = 15;
+          if (x < 3) c = 2;                                            // the pole
+          else if (y >= top && y < bottom) c = static_cast<GifPixelType>(((y - top) * 2 / std::max(1, bottom - top) ? 8 : 0) + 3 + (x + f) % 4);
+          line[static_cast<size_t>(x)] = c;
+        }
+        ok = EGifPutLine(gif, line.data(), w) == GIF_OK;
+      }
+    }
+    GifFreeMapObject(map);
+    if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;
+    if (!ok) return Report(std::string(id) + ": giflib cannot write");
+    return Add(id, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  }
+
+
   int added() const { return added_; }
 
  private:
@@ -371,6 +523,7 @@ class Builder {
   std::string root_;
   std::string db_;
   std::unique_ptr<CRes> res_;
+  std::unique_ptr<CPackAniDataBase> ani_;
   int added_ = 0;
   int maps_ = 0;
 };
@@ -428,6 +581,54 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     const bool pressed = f == 15, shadow = f >= 16;
     ok &= b.AddStream(id, Paint(16, 24, [&](int x, int y) { return CursorPixel(x, y, f, pressed, shadow); }).get());
   }
+  // Buttons: the title menu's planks, the small buttons of the game's
+  // menu bar and list rows, the answer selector's buttons.
+  auto looks = [&](const char* base, int w, int h, int hue) {
+    for (int look = 0; look < 4; ++look) {
+      char id[16];
+      std::snprintf(id, sizeof id, "%.9s%d", base, look);
+      ok &= b.AddStream(id, Paint(w, h, [=](int x, int y) { return PlankPixel(x, y, w, h, look, hue); }).get());
+    }
+  };
+  looks("BTNTITLEA", 180, 40, 0);
+  looks("BTNSMALLA", 72, 26, 1);
+  looks("LISTROWAA", 150, 22, 2);
+  looks("QSELECTXA", 120, 26, 1);
+  for (const char* base : {"QSELECTAA", "QSELECTBA", "QSELECTCA", "QSELECTDA"}) looks(base, 120, 26, 2);
+  for (const char* base : {"ANSWERAAA", "ANSWERBAA", "ANSWERCAA", "ANSWERDAA"}) looks(base, 300, 26, 0);
+  // Panels: the conversation, the answer panel, the list, the chat line.
+  ok &= b.AddStream("talkpanel0", Paint(520, 120, [](int x, int y) { return PanelPixel(x, y, 520, 120); }).get());
+  ok &= b.AddStream("answerback", Paint(320, 70, [](int x, int y) { return PanelPixel(x, y, 320, 70); }).get());
+  ok &= b.AddStream("LISTBACK00", Paint(170, 150, [](int x, int y) { return PanelPixel(x, y, 170, 150); }).get());
+  ok &= b.AddStream("hudpanel00", Paint(800, 40, [](int x, int y) { return PanelPixel(x, y, 800, 40); }).get());
+  ok &= b.AddStream("pwEditBack", Paint(400, 24, [](int x, int y) { return PanelPixel(x, y, 400, 24); }).get());
+  ok &= b.AddStream("EditCurs00", Paint(2, 14, [](int, int) { return Rgb(255, 255, 255); }).get());
+  // Speech bubble frames for texts of growing length.
+  const int bubble[6][2] = {{64, 40}, {100, 40}, {100, 54}, {100, 68}, {100, 82}, {100, 96}};
+  for (int i = 0; i < 6; ++i) {
+    char id[16];
+    std::snprintf(id, sizeof id, "PPlyDlg%03d", i);
+    const int w = bubble[i][0], h = bubble[i][1];
+    ok &= b.AddStream(id, Paint(w, h, [=](int x, int y) { return BubblePixel(x, y, w, h); }).get());
+  }
+  // The life gauge: 8 bar images, its frame behind.
+  for (int f = 0; f < 8; ++f) {
+    char id[16];
+    std::snprintf(id, sizeof id, "LIFEBAR0%02d", f);
+    ok &= b.AddStream(id, Paint(120, 12, [=](int x, int y) { return BarPixel(x, y, f); }).get());
+  }
+  ok &= b.AddStream("LIFEBACK00", Paint(122, 14, [](int x, int y) {
+                      return (x == 0 || y == 0 || x == 121 || y == 13) ? Rgb(230, 200, 120) : Rgb(40, 10, 10);
+                    }).get());
+  // Goods and their icons.
+  ok &= b.AddStream("pendant000", Paint(32, 32, [](int x, int y) { return GoodsPixel(1, x, y); }).get());
+  ok &= b.AddStream("apple00000", Paint(32, 32, [](int x, int y) { return GoodsPixel(2, x, y); }).get());
+  ok &= b.AddStream("letter0000", Paint(32, 32, [](int x, int y) { return GoodsPixel(3, x, y); }).get());
+  // Animations: birds crossing the sky, the sparkle at a click (stops by
+  // itself), and a flag as an animated GIF.
+  ok &= b.AddAnimation("birdfly0", 4, 120, 32, 24, false, BirdPixel, 3);
+  ok &= b.AddAnimation("sparkle0", 6, 60, 32, 32, true, SparklePixel);
+  ok &= b.AddGif("flaggif000", 48, 40, 8);
   ok &= b.WriteSounds();
   if (ok && !maps.empty()) ok &= b.ImportMaps(maps, tool);
   return ok;
