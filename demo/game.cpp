@@ -128,12 +128,13 @@ void Game::Frame() {
 
 uint64_t Game::FrameHash() const {
   DIBSURFACE* frame = vm_->GetRenderSurface();
-  const auto* p = static_cast<const uint16_t*>(frame->GetBitmap());
   uint64_t h = 1469598103934665603ull;
-  for (int i = 0, n = frame->GetWidth() * frame->GetHeight(); i < n; ++i) {
-    h = (h ^ (p[i] & 0xFF)) * 1099511628211ull;
-    h = (h ^ (p[i] >> 8)) * 1099511628211ull;
-  }
+  for (int y = 0; y < frame->GetHeight(); ++y)
+    for (int x = 0; x < frame->GetWidth(); ++x) {
+      const unsigned p = frame->GetPixel(x, y).GetColor();
+      h = (h ^ (p & 0xFF)) * 1099511628211ull;
+      h = (h ^ (p >> 8)) * 1099511628211ull;
+    }
   return h;
 }
 

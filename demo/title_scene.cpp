@@ -6,6 +6,8 @@
 #include "engine/dib_surface.h"
 #include "engine/view_manage.h"
 #include "gui/area.h"
+#include "gui/button.h"
+#include "gui/button_menu.h"
 #include "gui/chain_manager.h"
 #include "public/engine.h"
 
@@ -22,12 +24,20 @@ void OnEntryClick(void* area) {
 
 constexpr int kLeft = 310, kTop = 300, kWidth = 180, kHeight = 40, kGap = 52;
 
+// The game's name over the sky, outlined, and a line about the settings.
+void TextOutTitle(SURFACE* target) {
+  QArea writer;  // an area's text drawing: outlined GBK text
+  char name[] = "\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2";  // 小村故事
+  writer.TextOutA(target, 352, 200, name, 24, true, 0xFFE68C, 0x402010);
+}
+
 }  // namespace
 
 TitleScene::TitleScene(Game* game) : game_(game) { g_title = this; }
 
 TitleScene::~TitleScene() {
-  for (QArea* a : entries_) delete a;
+  main_menu_.reset();
+  settings_menu_.reset();
   if (back_) game_->View()->DeleteSurface(back_);
   if (g_title == this) g_title = nullptr;
 }
@@ -39,12 +49,26 @@ bool TitleScene::Load(std::string* error) {
     *error = std::string("cannot load ") + id;
     return false;
   }
+  // Two menus of plank buttons; each unfolds one button after another when
+  // it is shown.
+  InItem items[kEntries] = {};
   for (int e = 0; e < kEntries; ++e) {
     const int row = e < kMusic ? e : e - kMusic;
-    QArea* a = new QArea(kLeft, kTop + row * kGap, kLeft + kWidth - 1, kTop + row * kGap + kHeight - 1);
-    a->m_dwData = e;
-    a->m_pfnClick = OnEntryClick;
-    entries_.push_back(a);
+    InItem& it = items[e];
+    std::snprintf(it.szCaption, sizeof it.szCaption, "%s", Caption(e).c_str());
+    std::snprintf(it.szImage, sizeof it.szImage, "BTNTITLEA");
+    it.nID = e;
+    it.pfnClick = OnEntryClick;
+    it.rect = tagRECT{kLeft, kTop + row * kGap, kLeft + kWidth - 1, kTop + row * kGap + kHeight - 1};
+  }
+  std::snprintf(items[kNewGame].szTip, sizeof items[kNewGame].szTip, "\xB4\xD3\xCD\xB7\xBF\xAA\xCA\xBC");  // 从头开始
+  std::snprintf(items[kContinue].szTip, sizeof items[kContinue].szTip, "\xB6\xC1\xC8\xA1\xB4\xE6\xB5\xB5");  // 读取存档
+  std::snprintf(items[kFullScreen].szTip, sizeof items[kFullScreen].szTip, "Alt+Enter");
+  main_menu_ = std::make_unique<QBtMenu>(kMusic, items);
+  settings_menu_ = std::make_unique<QBtMenu>(kEntries - kMusic, items + kMusic);
+  if (main_menu_->GetCount() != kMusic || !main_menu_->GetItem(0)->m_pImage[0]) {
+    *error = "cannot load BTNTITLEA0";
+    return false;
   }
   ShowPage(false);
   game_->PlayMusic("title");
@@ -54,13 +78,20 @@ bool TitleScene::Load(std::string* error) {
 void TitleScene::ShowPage(bool settings) {
   settings_page_ = settings;
   CChainManager* chains = AfxGetChainManager();
-  for (int e = 0; e < kEntries; ++e) {
-    const bool on_page = (e >= kMusic) == settings;
-    if (on_page) {
-      chains->Add(entries_[e], CHAIN_TOP);
-    } else {
-      chains->Delete(entries_[e], CHAIN_TOP);
-    }
+  chains->Delete(settings ? main_menu_.get() : settings_menu_.get(), CHAIN_TOP);
+  chains->Add(settings ? settings_menu_.get() : main_menu_.get(), CHAIN_TOP);
+  // The mouse may now rest on a button that was not there.
+  chains->RefreshAll();
+}
+
+// The settings buttons show the values they change.
+void TitleScene::Refresh() {
+  for (int e = kMusic; e < kEntries; ++e) {
+    QButton* b = settings_menu_->GetItem(static_cast<unsigned>(e - kMusic));
+    if (!b) continue;
+    char tip[20];
+    std::snprintf(tip, sizeof tip, "%s", b->m_szTip);
+    b->ChangeImage(Caption(e).c_str(), tip, "BTNTITLEA");
   }
 }
 
@@ -104,7 +135,7 @@ void TitleScene::Choose(int entry) {
     case kEffects:
       s.effects = NextVolume(s.effects);
       ApplyVolumes(AfxGetSound(), s);
-      game_->PlayEffect("click");
+      game_->PlayEffect("bell");
       break;
     case kFullScreen: game_->ToggleFullScreen(); break;
     case kBack:
@@ -113,32 +144,16 @@ void TitleScene::Choose(int entry) {
       break;
     default: break;
   }
+  if (entry >= kMusic) Refresh();
 }
 
 void TitleScene::Draw(SURFACE* target) {
   back_->Blit(target, 0, 0);
-  DIBSURFACE* frame = static_cast<DIBSURFACE*>(target);
-  CVIEWMANAGE* vm = game_->View();
-  vm->SetFontSize(FONT_24);
-  char name[] = "\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2";  // 小村故事
-  frame->DrawTextA(352, 200, PIXEL(255, 230, 140), name);
-  vm->SetFontSize(FONT_16);
-  for (int e = 0; e < kEntries; ++e) {
-    if ((e >= kMusic) != settings_page_) continue;
-    const tagRECT& r = entries_[e]->m_rcArea;
-    const bool under = AfxGetNowArea() == entries_[e];
-    DRAW_FX fx;
-    fx.kind = FX_RECTFILL;
-    fx.width = kWidth;
-    fx.height = kHeight;
-    fx.colour = under ? PIXEL(120, 80, 40) : PIXEL(70, 45, 25);
-    frame->Blit(frame, r.left, r.top, fx);
-    std::string caption = Caption(e);
-    frame->DrawTextA(r.left + (kWidth - static_cast<int>(caption.size()) * 8) / 2, r.top + 12,
-                     PIXEL(255, 240, 200), caption.data());
+  TextOutTitle(target);
+  if (!notice_.empty() && game_->FrameNumber() - notice_frame_ < 60) {
+    QArea writer;
+    writer.TextOutA(target, 368, 520, notice_.data(), 16, true, 0xFF8080, 0x200000);
   }
-  if (!notice_.empty() && game_->FrameNumber() - notice_frame_ < 60)
-    frame->DrawTextA(360, 520, PIXEL(255, 120, 120), notice_.data());
 }
 
 }  // namespace demo

@@ -6,9 +6,8 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
-class QArea;
+class QBtMenu;
 class SURFACE;
 
 namespace demo {
@@ -35,7 +34,9 @@ class TitleScene {
 
   Game* game_;
   SURFACE* back_ = nullptr;
-  std::vector<QArea*> entries_;  // owned, kEntries of them
+  void Refresh();
+  std::unique_ptr<QBtMenu> main_menu_;      // new game, continue, settings, quit
+  std::unique_ptr<QBtMenu> settings_menu_;  // music, effects, full screen, back
   bool settings_page_ = false;
   std::string notice_;  // a line under the menu ("no saved game" ...)
   int notice_frame_ = 0;

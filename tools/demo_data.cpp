@@ -663,8 +663,10 @@ int main(int argc, char** argv) {
   if (args[0] == "--tileset") {
     if (args.size() != 2) return std::fputs(usage, stderr), 2;
     auto tiles = PaintTileset();
-    if (!tessera::WritePng555(args[1], static_cast<const uint16_t*>(tiles->GetBitmap()), tiles->GetWidth(),
-                              tiles->GetHeight(), tiles->GetWidth() * 2))
+    std::vector<uint16_t> pixels;
+    for (int y = 0; y < tiles->GetHeight(); ++y)
+      for (int x = 0; x < tiles->GetWidth(); ++x) pixels.push_back(tiles->GetPixel(x, y).GetColor());
+    if (!tessera::WritePng555(args[1], pixels.data(), tiles->GetWidth(), tiles->GetHeight(), tiles->GetWidth() * 2))
       return Fail(kProgram, args[1] + ": cannot write");
     return 0;
   }
