@@ -1,11 +1,14 @@
 #include "pack/res.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <new>
 
 #include "database/database.h"
 #include "database/pack_file_database.h"
 #include "database/pack_res_database.h"
+#include "platform/log.h"
 #include "platform/path.h"
 #include "public/error_report.h"
 
@@ -23,6 +26,14 @@ std::string SharedPackDataBasePath(const char* root) {
 
 namespace {
 
+// Why a database path does not open, for the log.
+std::string WhyClosed(const char* path) {
+  if (!path || !*path) return "no path given";
+  struct stat st;
+  if (::stat(tessera::NativePath(path).c_str(), &st) != 0) return "no such file";
+  return "not an SQLite database, or not readable and writable";
+}
+
 // Copies at most size - 1 bytes and terminates.
 void CopyText(char* dst, size_t size, const char* src) {
   std::memset(dst, 0, size);
@@ -38,8 +49,11 @@ CRes::CRes(const char* dataBase, const char* root) : m_pFirst(nullptr), m_pLast(
   std::string shared = tessera::SharedPackDataBasePath(root);
   // A database that cannot be opened leaves its table objects without a
   // database; their look-ups then fail.
-  AfxInitDataBase(db);
-  AfxInitDataBase(shared.c_str());
+  // Said once here; the look-ups that then fail say which identifier.
+  if (!AfxInitDataBase(db))
+    tessera::LogWarning(std::string("cannot open the game database ") + db, WhyClosed(db));
+  if (!AfxInitDataBase(shared.c_str()))
+    tessera::LogInfo("cannot open the shared pack database " + shared, WhyClosed(shared.c_str()));
   if (!m_pFileDb) m_pFileDb = new (std::nothrow) CPackFileDataBase(db);
   if (!m_pResDb) m_pResDb = new (std::nothrow) CPackResDataBase(db);
   if (!m_pSharedResDb) m_pSharedResDb = new (std::nothrow) CPackResDataBase(shared.c_str());
@@ -101,10 +115,23 @@ bool CRes::AddFileToPack(const char* file, const char* id, const char* packName,
 }
 
 int CRes::LoadData(unsigned char*& buffer, const char* id) {
-  if (Empty(id)) return 0;
-  stPackResInfo info;
-  if (!(m_pResDb && m_pResDb->GetResInfo(id, info)) && !(m_pSharedResDb && m_pSharedResDb->GetResInfo(id, info)))
+  if (Empty(id)) {
+    tessera::LogWarning("empty pack identifier", "nothing to look up");
     return 0;
+  }
+  stPackResInfo info;
+  if (!(m_pResDb && m_pResDb->GetResInfo(id, info)) && !(m_pSharedResDb && m_pSharedResDb->GetResInfo(id, info))) {
+    const size_t length = std::strlen(id);
+    if (length >= sizeof info.szID)
+      tessera::LogWarning(std::string("pack identifier '") + id + "'",
+                          std::to_string(length) + " bytes long; identifiers have at most " +
+                              std::to_string(sizeof info.szID - 1));
+    else
+      tessera::LogWarning(std::string("unknown pack identifier '") + id + "'",
+                          std::string("not in RESTABLE of ") + m_szDataBase + " nor of " +
+                              tessera::SharedPackDataBasePath(m_szRoot));
+    return 0;
+  }
   // Pack names may come padded with spaces; the pack is the name without.
   char name[256];
   if (std::strlen(info.szPackName) >= sizeof name) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/log.h"
 #include "platform/path.h"
 #include "sound/dx_sound.h"
 #include "sound/wave_file.h"
@@ -67,6 +68,8 @@ int DxSoundBuffer::Load(const char* file) {
   if (std::strlen(file) >= sizeof(SoundEntry::szName)) {
     // Cannot be kept under its exact name, so it could never be found
     // again: refused like a file that cannot be read.
+    tessera::LogWarning(std::string("cannot load sound ") + file,
+                        "path longer than " + std::to_string(sizeof(SoundEntry::szName) - 1) + " bytes");
     m_nCurrent = -1;
     return 0;
   }
@@ -74,6 +77,15 @@ int DxSoundBuffer::Load(const char* file) {
   if (LoadFromFile(file)) return 1;
   RemoveEntry(static_cast<size_t>(m_nCurrent));
   m_nCurrent = -1;
+  const char* why = "not a PCM wave file, or damaged";
+  if (!m_pSound || !m_pSound->m_pDirectSound) {
+    why = "no audio device is open";
+  } else if (std::FILE* f = tessera::OpenFile(file, "rb")) {
+    std::fclose(f);
+  } else {
+    why = "no such file, or not readable";
+  }
+  tessera::LogWarning(std::string("cannot load sound ") + file, why);
   return 0;
 }
 

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include <string>
+
+#include "platform/log.h"
 #include "platform/mci.h"
 
 using tessera::MciSendString;
@@ -16,8 +19,14 @@ bool CMusic::Play(const char* file) {
   char open[256];
   std::snprintf(open, sizeof open, "open %s type sequencer alias MUSIC", file);
   if (MciSendString("close all", nullptr) != 0) return false;
-  if (MciSendString(open, nullptr) != 0) return false;
-  return MciSendString("play MUSIC from 0 notify", m_hNotifyWnd) == 0;
+  MCIERROR code = MciSendString(open, nullptr);
+  if (code == 0) code = MciSendString("play MUSIC from 0 notify", m_hNotifyWnd);
+  if (code != 0) {
+    char text[128] = "";
+    tessera::MciGetErrorString(code, text, sizeof text);
+    tessera::LogWarning(std::string("cannot play music ") + file, text);
+  }
+  return code == 0;
 }
 
 bool CMusic::Stop() { return MciSendString("close all", nullptr) == 0; }

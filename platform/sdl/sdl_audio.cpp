@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/audio_device.h"
+#include "platform/log.h"
 #include "platform/mci.h"
 #include "platform/system_volume.h"
 #include "sound/midi_renderer.h"
@@ -135,14 +136,14 @@ void Callback(void*, Uint8* stream, int len) {
 std::unique_ptr<MidiPlayer> MakeMidiPlayer(const std::string& path, const std::vector<uint8_t>& bytes,
                                            MCIERROR* error) {
   if (FindSoundFont().empty()) {
-    std::fprintf(stderr, "tessera: no General MIDI sound font for %s\n", path.c_str());
+    LogWarning("no General MIDI sound font for " + path, "music stays silent");
     *error = MCIERR_SEQ_NOMIDIPRESENT;
     return nullptr;
   }
   std::string why;
   auto renderer = MidiRenderer::Create(bytes, Out().rate, &why);
   if (!renderer) {
-    std::fprintf(stderr, "tessera: cannot play %s: %s\n", path.c_str(), why.c_str());
+    LogWarning("cannot play " + path, why);
     *error = MCIERR_INVALID_FILE;
     return nullptr;
   }
@@ -155,7 +156,7 @@ bool UseSdlAudio() {
   Output& o = Out();
   if (o.device) return true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "tessera: no SDL audio: %s\n", SDL_GetError());
+    LogWarning("no sound: no SDL audio", SDL_GetError());
     return false;
   }
   SDL_AudioSpec want, have;
@@ -169,7 +170,7 @@ bool UseSdlAudio() {
   // 16-bit stereo at the rate it was given.
   const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (dev == 0) {
-    std::fprintf(stderr, "tessera: cannot open audio output: %s\n", SDL_GetError());
+    LogWarning("no sound: cannot open the audio output", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/log.h"
 #include "platform/png_writer.h"
 #include "platform/presenter.h"
 #include "platform/sdl/sdl_backend.h"
@@ -34,12 +35,12 @@ class SdlPresenter : public Presenter {
     renderer_ = SDL_CreateRenderer(sdl_window_, -1, 0);
     if (!renderer_) renderer_ = SDL_CreateRenderer(sdl_window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) {
-      std::fprintf(stderr, "tessera: no SDL renderer: %s\n", SDL_GetError());
+      LogWarning("no SDL renderer", SDL_GetError());
       return;
     }
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB1555, SDL_TEXTUREACCESS_STREAMING,
                                  width_, height_);
-    if (!texture_) std::fprintf(stderr, "tessera: no SDL texture: %s\n", SDL_GetError());
+    if (!texture_) LogWarning("no SDL texture", SDL_GetError());
   }
 
   void DetachWindow(HWND window) override {
