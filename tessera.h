@@ -51,6 +51,7 @@
 #include "gui/dialog.h"
 #include "gui/button.h"
 #include "gui/button_menu.h"
+#include "gui/check_group.h"
 #include "gui/answer_selector.h"
 #include "gui/list_box.h"
 #include "gui/energy_gauge.h"

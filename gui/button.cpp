@@ -7,6 +7,7 @@
 #include "engine/font_state.h"
 #include "engine/rle_surface.h"
 #include "engine/view_manage.h"
+#include "gui/window.h"
 #include "platform/clock.h"
 #include "public/engine.h"
 
@@ -40,15 +41,6 @@ class FontScope {
  private:
   int previous_;
 };
-
-void FreeSurface(SURFACE* s) {
-  if (!s) return;
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  if (vm)
-    vm->DeleteSurface(s);
-  else
-    delete s;
-}
 
 // A pack image as a layered image with opacity, else as a run-length image.
 SURFACE* LoadPackLook(const char* id) {
@@ -102,7 +94,7 @@ QButton::~QButton() {
 
 void QButton::FreeLooks() {
   for (SURFACE*& s : m_pImage) {
-    FreeSurface(s);
+    tessera::ReleaseViewSurface(s);
     s = nullptr;
   }
   m_pGhostCopy.reset();
@@ -159,7 +151,7 @@ SURFACE* QButton::LoadLook(const char* base, int digit, bool withCaption) {
   image->Blit(plain.get(), 0, 0);
   PrintCaption(plain.get(), 0, 0);
   static_cast<RLESURFACE*>(rle)->Initialize(plain.get());
-  FreeSurface(image);
+  tessera::ReleaseViewSurface(image);
   return rle;
 }
 

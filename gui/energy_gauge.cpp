@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/view_manage.h"
+#include "gui/window.h"
 #include "platform/clock.h"
 #include "public/engine.h"
 #include "public/error_report.h"
@@ -14,15 +15,6 @@ namespace {
 constexpr int kMaxBars = 40;
 constexpr int kFadeStart = 31;
 constexpr int kCoverLevel = 24;
-
-void FreeSurface(SURFACE*& s) {
-  if (!s) return;
-  if (CVIEWMANAGE* vm = AfxGetViewManager())
-    vm->DeleteSurface(s);
-  else
-    delete s;
-  s = nullptr;
-}
 
 SURFACE* LoadPlain(const char* id) {
   CVIEWMANAGE* vm = AfxGetViewManager();
@@ -49,6 +41,12 @@ void TransBlit(SURFACE* s, SURFACE* target, int x, int y, int level) {
 // Keeps a 64-bit result inside the 32-bit field.
 int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
+}
+
+// Releases a surface of the display manager and forgets it.
+void Release(SURFACE*& s) {
+  tessera::ReleaseViewSurface(s);
+  s = nullptr;
 }
 
 }  // namespace
@@ -82,12 +80,12 @@ QEnergy::~QEnergy() {
 }
 
 void QEnergy::FreeImages() {
-  for (SURFACE*& s : m_pAniImage) FreeSurface(s);
+  for (SURFACE*& s : m_pAniImage) Release(s);
   m_nAniFrames = 0;
-  FreeSurface(m_pTempImage);
-  FreeSurface(m_pFlashImage);
-  FreeSurface(m_pCoverImage);
-  FreeSurface(m_pBackImage);
+  Release(m_pTempImage);
+  Release(m_pFlashImage);
+  Release(m_pCoverImage);
+  Release(m_pBackImage);
 }
 
 void QEnergy::Create(int left, int top, int right, int bottom, int max, int length, int direction) {

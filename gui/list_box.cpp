@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/view_manage.h"
+#include "gui/window.h"
 #include "gui/area_chain.h"
 #include "gui/button.h"
 #include "public/engine.h"
@@ -29,21 +30,18 @@ void CopyWhole(char* out, size_t limit, const char* text) {
   out[n] = 0;
 }
 
-void FreeSurface(SURFACE*& s) {
-  if (!s) return;
-  if (CVIEWMANAGE* vm = AfxGetViewManager())
-    vm->DeleteSurface(s);
-  else
-    delete s;
-  s = nullptr;
-}
-
 SURFACE* LoadPlain(const char* id) {
   CVIEWMANAGE* vm = AfxGetViewManager();
   if (!vm) return nullptr;
   char name[64];
   snprintf(name, sizeof(name), "%s", id);
   return vm->CreateSurface(name, SS_DIB, false, false);
+}
+
+// Releases a surface of the display manager and forgets it.
+void Release(SURFACE*& s) {
+  tessera::ReleaseViewSurface(s);
+  s = nullptr;
 }
 
 }  // namespace
@@ -82,9 +80,9 @@ QList::~QList() {
     delete p;
     p = nullptr;
   }
-  FreeSurface(m_pBackImage);
-  FreeSurface(m_pBackCopy);
-  FreeSurface(m_pOverlay);
+  Release(m_pBackImage);
+  Release(m_pBackCopy);
+  Release(m_pOverlay);
   FreeRecords();
   m_RowMenu.DeleteAll();
 }
@@ -98,8 +96,8 @@ void QList::Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowIm
   m_RowMenu.m_bUnfold = unfold;
   CopyWhole(m_szRowImage, sizeof(m_szRowImage) - 1, rowImage);
   if (backImage && backImage[0]) {
-    FreeSurface(m_pBackImage);
-    FreeSurface(m_pBackCopy);
+    Release(m_pBackImage);
+    Release(m_pBackCopy);
     m_pBackImage = LoadPlain(backImage);
     m_pBackCopy = LoadPlain(backImage);
     if (!m_pBackImage || !m_pBackCopy) ErrorBox("Create ListBackImage error!\n%s %ld", __FILE__, (long)__LINE__);
