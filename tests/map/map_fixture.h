@@ -1,0 +1,97 @@
+// What the map suites share: a real resource pack and display manager, the
+// map manager over its own scene database, and helpers that write map
+// records, cell files, pictures and objects with known pixels.
+#ifndef TESSERA_TESTS_MAP_MAP_FIXTURE_H
+#define TESSERA_TESTS_MAP_MAP_FIXTURE_H
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "database/map_database.h"
+#include "database/schema.h"
+#include "engine/view_manage.h"
+#include "gui/map/map.h"
+#include "gui/map/map_manager.h"
+#include "gui/map/map_object.h"
+#include "gui/map/map_sprite.h"
+#include "pack/res.h"
+#include "public/engine.h"
+#include "support/test_pack.h"
+#include "support/test_support.h"
+
+namespace tessera::test {
+
+class MapTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    MakeTestPack(dir_, &res_);
+    ASSERT_TRUE(res_);
+    ASSERT_EQ(AfxCreateViewManager(800, 600, nullptr), 1);
+    vm_ = AfxGetViewManager();
+    vm_->Initialize(res_.get());
+    scene_ = dir_.path() + "\\game\\scene.mdb";
+    ASSERT_TRUE(CreateDataBaseFile(scene_));
+    ASSERT_TRUE(AfxGetMapManager()->Init(scene_.c_str()));
+    std::filesystem::create_directories("data");  // the cell files' folder
+  }
+  void TearDown() override {
+    ResetMapManagerForTests();
+    AfxFreeEngine();
+    res_.reset();
+    EngineTest::TearDown();
+  }
+
+  // A MAPTABLE row.
+  void AddMapRecord(const char* name, int w, int h, int unit, const char* pic) {
+    stMapInfo m;
+    std::strcpy(m.szName, name);
+    m.nWidth = w;
+    m.nHeight = h;
+    m.nUnitSize = unit;
+    std::strcpy(m.szPicInfo, pic);
+    ASSERT_TRUE(AfxGetMapManager()->GetMapDbb()->AddMap(m));
+  }
+  // data/<name>.map: the 44-byte header, then `cells`.
+  static void WriteCells(const std::string& name, const std::string& cells) {
+    WriteFile("data/" + name + ".map", std::string(44, 'H') + cells);
+  }
+  // A plain surface of w x h in one colour, made by the display manager.
+  SURFACE* Solid(int w, int h, unsigned short colour) {
+    SURFACE* s = vm_->CreateSurface(w, h, SS_DIB);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) s->SetPixel(x, y, colour);
+    return s;
+  }
+  // Stores a surface as a pack image under `id` (the surface stays the
+  // caller's).
+  void AddPicture(const std::string& id, SURFACE* s) { AddToPack(res_.get(), id, PackImage(s)); }
+
+  TempDir dir_;
+  std::unique_ptr<CRes> res_;
+  CVIEWMANAGE* vm_ = nullptr;
+  std::string scene_;
+};
+
+// An object of `w` x `h` cells on `map`, its picture's top-left `up` cells
+// above and `left` cells left of its standing cell, optionally with a
+// one-frame sprite of `colour`.
+inline CMapObject* MakeObject(QMap* map, int column, int row, int w, int h, int left, int up, SURFACE* frame) {
+  CMapObject* o = new CMapObject;
+  o->Init(0, "thing", map, nullptr);
+  const int u = map->GetUnitSize();
+  o->m_rcArea = {0, 0, w * u, h * u};
+  o->SetDrawPoint({o->GetNowPoint().x - left, o->GetNowPoint().y - up});
+  o->MoveTo(column, row);
+  if (frame) {
+    o->m_pSprite = new CMapSprite;
+    o->m_pSprite->InitSurface(&frame, 1);
+  }
+  return o;
+}
+
+}  // namespace tessera::test
+
+#endif

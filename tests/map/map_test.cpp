@@ -1,0 +1,473 @@
+// QMap: view origins, coordinates, the standing-point order against the
+// literal selection sort, drawing, hit testing, loading from the scene
+// tables and the cell file.
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "database/database.h"
+#include "engine/alpha_access.h"
+#include "engine/alpha_surface.h"
+#include "gui/area_chain.h"
+#include "gui/chain_manager.h"
+#include "gui/map/map.h"
+#include "gui/map/map_goods.h"
+#include "gui/map/map_manager.h"
+#include "gui/map/path_finder.h"
+#include "map/map_fixture.h"
+#include "support/surface_helpers.h"
+
+namespace {
+
+using tessera::test::MakeObject;
+using tessera::test::MapTest;
+using tessera::test::TestRandom;
+
+// Opens the protected parts to the tests.
+class OpenMap : public QMap {
+ public:
+  using QMap::QMap;
+  using QMap::GetMinPoint;
+  using QMap::SortObjectList;
+};
+
+void SetSize(QMap& map, int w, int h, int unit) {
+  map.m_nMapWidth = w;
+  map.m_nMapHeight = h;
+  map.m_nUnitSize = unit;
+}
+
+struct OriginCase {
+  int mapW, mapH;
+  int px, py;              // the player's standing point, map pixels
+  int left, top;           // expected view origin
+};
+
+TEST_F(MapTest, AutoScrollGivesExactOriginsOnEveryKindOfMap) {
+  const OriginCase cases[] = {
+      {3200, 2400, 1000, 900, 600, 600},   // inside
+      {3200, 2400, 0, 0, 0, 0},            // top-left corner
+      {3200, 2400, 3180, 2380, 2400, 1800},// bottom-right corner
+      {3200, 2400, 0, 1200, 0, 900},       // left edge
+      {3200, 2400, 3180, 1200, 2400, 900}, // right edge
+      {3200, 2400, 1600, 0, 1200, 0},      // top edge
+      {3200, 2400, 1600, 2380, 1200, 1800},// bottom edge
+      {3200, 2400, 400, 300, 0, 0},        // exactly at the lower clamp
+      {3200, 2400, 2800, 2100, 2400, 1800},// exactly at the upper clamp
+      {3200, 2400, 420, 320, 20, 20},
+      {640, 480, 0, 0, -160, -120},        // smaller than the view: centred
+      {640, 480, 620, 460, -160, -120},
+      {640, 480, 320, 240, -160, -120},
+      {800, 600, 780, 20, 0, 0},           // exactly the view
+      {3200, 480, 1600, 240, 1200, -120},  // wide and short
+      {3200, 480, 0, 460, 0, -120},
+      {640, 2400, 600, 2380, -160, 1800},  // narrow and tall
+  };
+  for (const OriginCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.mapW << "x" << c.mapH << " at " << c.px << "," << c.py);
+    OpenMap map;
+    SetSize(map, c.mapW, c.mapH, 20);
+    CMapObject* player = MakeObject(&map, c.px / 20, c.py / 20, 7, 7, 3, 5, nullptr);
+    map.AddObject(player);
+    map.SetMySelf(player);
+    // Wherever the view stood before, the result is the same.
+    for (int start : {0, 333, -90}) {
+      map.m_nNowLeft = start;
+      map.m_nNowTop = -start;
+      map.AutoScrollMap();
+      EXPECT_EQ(map.GetNowLeft(), c.left);
+      EXPECT_EQ(map.GetNowTop(), c.top);
+    }
+    // MoveScreen centres on a map pixel with the same clamps.
+    map.m_nNowLeft = map.m_nNowTop = 77;
+    map.MoveScreen(c.px, c.py);
+    EXPECT_EQ(map.GetNowLeft(), c.left);
+    EXPECT_EQ(map.GetNowTop(), c.top);
+    EXPECT_FALSE(map.m_bAutoScroll);
+  }
+}
+
+TEST_F(MapTest, AViewRectangleOfItsOwnScrollsByItsOwnSize) {
+  OpenMap map(tagRECT{0, 0, 640, 480});
+  EXPECT_EQ(map.GetScreenWidth(), 640);
+  SetSize(map, 3200, 2400, 20);
+  CMapObject* player = MakeObject(&map, 50, 45, 1, 1, 0, 0, nullptr);  // map pixel (1000, 900)
+  map.AddObject(player);
+  map.SetMySelf(player);
+  map.AutoScrollMap();
+  EXPECT_EQ(map.GetNowLeft(), 680);
+  EXPECT_EQ(map.GetNowTop(), 660);
+  // Without a player nothing moves.
+  map.SetMySelf(nullptr);
+  map.m_nNowLeft = 5;
+  map.AutoScrollMap();
+  EXPECT_EQ(map.GetNowLeft(), 5);
+}
+
+TEST_F(MapTest, CellsMapPixelsAndViewPixels) {
+  QMap map;
+  SetSize(map, 3200, 2400, 32);
+  CMapObject* o = MakeObject(&map, 5, 9, 3, 4, 1, 3, nullptr);
+  EXPECT_EQ(o->GetNowPoint().x, 5);
+  EXPECT_EQ(o->GetNowPoint().y, 9);
+  EXPECT_EQ(o->GetDrawPoint().x, 4);
+  EXPECT_EQ(o->GetDrawPoint().y, 6);
+  EXPECT_EQ(o->GetDrawPointOffset().x, -1);
+  EXPECT_EQ(o->GetDrawPointOffset().y, -3);
+  tagRECT a = o->GetArea();
+  EXPECT_EQ(a.left, 128);
+  EXPECT_EQ(a.top, 192);
+  EXPECT_EQ(a.right, 224);
+  EXPECT_EQ(a.bottom, 320);
+  map.m_nNowLeft = 100;
+  map.m_nNowTop = -20;
+  tagRECT r = o->GetRelativeArea();
+  EXPECT_EQ(r.left, 28);
+  EXPECT_EQ(r.top, 212);
+  EXPECT_EQ(r.right, 124);
+  EXPECT_EQ(r.bottom, 340);
+  // The standing cell's corner in view pixels: (5 * 32 - 100, 9 * 32 + 20).
+  EXPECT_EQ(o->GetRelativeTruePoint().x, 60);
+  EXPECT_EQ(o->GetRelativeTruePoint().y, 308);
+  // Moving keeps the offset and the size.
+  o->MoveTo(0, 3);
+  EXPECT_EQ(o->GetDrawPoint().x, -1);
+  EXPECT_EQ(o->GetDrawPoint().y, 0);
+  EXPECT_EQ(o->GetArea().left, -32);
+  EXPECT_EQ(o->GetArea().bottom, 128);
+  delete o;
+}
+
+// The order the map drew its objects in before the sort was made fast:
+// a selection sort that takes, again and again, the first object whose
+// point is the smallest left.
+std::vector<CMapObject*> LiteralOrder(OpenMap& map, std::vector<CMapObject*> list) {
+  std::vector<CMapObject*> out;
+  const size_t n = list.size();
+  for (size_t k = 0; k < n; ++k) {
+    tagPOINT min = {INT_MAX, INT_MAX};
+    for (CMapObject* o : list) min = map.GetMinPoint(o->GetRelativeTruePoint(), min);
+    for (size_t i = 0; i < list.size(); ++i) {
+      const tagPOINT p = list[i]->GetRelativeTruePoint();
+      if (p.x == min.x && p.y == min.y) {
+        out.push_back(list[i]);
+        list.erase(list.begin() + static_cast<long>(i));
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+TEST_F(MapTest, GetMinPointOrdersByRowThenColumn) {
+  OpenMap map;
+  EXPECT_EQ(map.GetMinPoint({5, 1}, {0, 2}).x, 5);  // earlier row wins
+  EXPECT_EQ(map.GetMinPoint({5, 2}, {0, 2}).x, 0);  // same row: further left
+  EXPECT_EQ(map.GetMinPoint({3, 2}, {3, 2}).x, 3);
+}
+
+TEST_F(MapTest, StandingPointOrderMatchesTheSelectionSortAndIsStable) {
+  TestRandom rng(15);
+  for (int round = 0; round < 40; ++round) {
+    OpenMap map;
+    SetSize(map, 640, 640, 16);
+    const int n = rng.Range(0, 120);
+    // Few distinct cells, so that many objects share a standing point;
+    // some with other picture offsets, and some moved mid-step (off the
+    // cell grid), as walking characters are.
+    for (int i = 0; i < n; ++i) {
+      CMapObject* o = MakeObject(&map, rng.Range(0, 5), rng.Range(0, 5), 1, 2, rng.Range(0, 1), rng.Range(0, 2),
+                                 nullptr);
+      o->SetId(static_cast<unsigned long>(i));
+      if (rng.Range(0, 4) == 0) o->m_rcArea.left += rng.Range(-3, 3);
+      map.AddObject(o);
+    }
+    map.m_nNowLeft = rng.Range(-50, 50);
+    for (int frame = 0; frame < 3; ++frame) {
+      const std::vector<CMapObject*> expected = LiteralOrder(map, map.GetObjectList());
+      map.SortObjectList();
+      ASSERT_EQ(map.GetObjectList(), expected) << "round " << round << " frame " << frame;
+      // Next frame: a few objects move.
+      for (CMapObject* o : map.GetObjectList())
+        if (rng.Range(0, 9) == 0) o->MoveTo(rng.Range(0, 5), rng.Range(0, 5));
+    }
+  }
+}
+
+TEST_F(MapTest, EqualPointsKeepTheirOrderOverManyFrames) {
+  OpenMap map;
+  SetSize(map, 640, 480, 32);
+  CMapObject* a = MakeObject(&map, 3, 3, 1, 1, 0, 0, nullptr);
+  CMapObject* b = MakeObject(&map, 3, 3, 1, 1, 0, 0, nullptr);
+  CMapObject* c = MakeObject(&map, 2, 3, 1, 1, 0, 0, nullptr);
+  map.AddObject(a);
+  map.AddObject(b);
+  map.AddObject(c);
+  for (int i = 0; i < 5; ++i) {
+    map.SortObjectList();
+    EXPECT_EQ(map.GetObjectList(), (std::vector<CMapObject*>{c, a, b}));
+  }
+}
+
+TEST_F(MapTest, ObjectListOperations) {
+  QMap map;
+  SetSize(map, 640, 480, 32);
+  CMapObject* a = MakeObject(&map, 1, 1, 1, 1, 0, 0, nullptr);
+  CMapObject* b = MakeObject(&map, 2, 1, 1, 1, 0, 0, nullptr);
+  a->SetId(4);
+  b->SetId(4);
+  EXPECT_TRUE(map.AddObject(a));
+  EXPECT_FALSE(map.AddObject(a));
+  EXPECT_EQ(map.GetObjectList().size(), 1u);
+  EXPECT_TRUE(map.AddObject(b));
+  EXPECT_EQ(map.FindObject(4L), a);
+  EXPECT_EQ(map.FindObject(5L), nullptr);
+  EXPECT_TRUE(map.DelObject(a));
+  EXPECT_FALSE(map.DelObject(a));
+  EXPECT_EQ(map.FindObject(4L), b);
+  delete a;
+  map.DelAllObject();
+  EXPECT_TRUE(map.GetObjectList().empty());
+  map.DelAllObject();
+}
+
+TEST_F(MapTest, NamesLongerThan32CharactersAreIgnored) {
+  QMap map;
+  map.SetName("village");
+  map.SetName(std::string(33, 'n').c_str());
+  EXPECT_STREQ(map.GetName(), "village");
+  map.SetName(std::string(32, 'n').c_str());
+  EXPECT_EQ(std::strlen(map.GetName()), 32u);
+  CMapObject o;
+  o.SetName("well");
+  o.SetName(std::string(33, 'w').c_str());
+  EXPECT_STREQ(o.GetName(), "well");
+}
+
+TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
+  OpenMap map;
+  SetSize(map, 640, 480, 32);
+  map.m_nNowLeft = 28;
+  map.m_nNowTop = 28;
+  // Area (128, 128)-(192, 192) in map pixels, (100, 100)-(164, 164) on screen.
+  CMapObject* plain = MakeObject(&map, 4, 5, 2, 2, 0, 1, nullptr);
+  map.AddObject(plain);
+  struct { int x, y; bool hit; } cases[] = {
+      {100, 120, false}, {101, 120, true}, {163, 163, true}, {164, 120, false},
+      {120, 100, false}, {120, 101, true}, {120, 164, false}, {99, 99, false},
+  };
+  for (auto& c : cases) EXPECT_EQ(plain->IsPointed(c.x, c.y), c.hit) << c.x << "," << c.y;
+  plain->SetState(MOS_HIDDEN);
+  EXPECT_FALSE(plain->IsPointed(120, 120));
+  plain->SetState(enMapObjectState(3));
+  EXPECT_EQ(plain->GetState(), 3);
+  EXPECT_FALSE(plain->IsPointed(120, 120));
+  plain->SetState(MOS_SHOW);
+
+  // A keyed frame: its key-coloured pixel is not hit.
+  SURFACE* frame = Solid(64, 64, 0x1234);
+  frame->SetPixel(10, 12, COLOR_KEY);
+  CMapObject* keyed = MakeObject(&map, 4, 5, 2, 2, 0, 1, frame);
+  map.AddObject(keyed);
+  EXPECT_FALSE(keyed->IsPointed(110, 112));
+  EXPECT_TRUE(keyed->IsPointed(111, 112));
+  // Over two overlapping objects the later one in the list is found.
+  EXPECT_EQ(map.FindObject(111, 112), keyed);
+  EXPECT_EQ(map.FindObject(110, 112), plain);
+  EXPECT_EQ(map.FindObject(300, 300), nullptr);
+
+  // An alpha frame: a fully transparent weight (32) is not hit.
+  SURFACE* alpha = vm_->CreateSurface(64, 64, SS_ALPHA);
+  static_cast<ALPHASURFACE*>(alpha)->ZeroFill();
+  static_cast<ALPHASURFACE*>(alpha)->PutAlphaPixel(5, 6, 31);
+  CMapObject* glass = MakeObject(&map, 4, 5, 2, 2, 0, 1, alpha);
+  EXPECT_TRUE(glass->IsPointed(105, 106));
+  EXPECT_FALSE(glass->IsPointed(106, 106));
+  delete glass;
+}
+
+// Reads back the target: the background part, then objects by colour.
+TEST_F(MapTest, ShowCopiesTheBackgroundAtTheOriginAndDrawsLowerObjectsLater) {
+  OpenMap map;
+  SetSize(map, 1600, 1200, 32);
+  map.m_pBackGround = vm_->CreateSurface(1600, 1200, SS_DIB);
+  for (int y = 0; y < 1200; ++y)
+    for (int x = 0; x < 1600; ++x)
+      map.m_pBackGround->SetPixel(x, y, static_cast<unsigned short>(((x * 7) ^ (y * 13)) & 0x7FFF));
+  map.EnableAutoScroll(false);
+  map.m_nNowLeft = 531;
+  map.m_nNowTop = 97;
+  // Two overlapping objects: the upper one added last, the lower first.
+  CMapObject* lower = MakeObject(&map, 20, 10, 2, 2, 0, 1, Solid(64, 64, 0x001F));
+  CMapObject* upper = MakeObject(&map, 20, 9, 2, 2, 0, 1, Solid(64, 64, 0x7C00));
+  map.AddObject(lower);
+  map.AddObject(upper);
+  auto target = tessera::test::MakeDib(800, 600, 0x0421);
+  map.Show(target.get());
+  EXPECT_EQ(map.GetObjectList(), (std::vector<CMapObject*>{upper, lower}));
+  const tagRECT lo = lower->GetRelativeArea(), up = upper->GetRelativeArea();
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      unsigned short want = map.m_pBackGround->GetPixel(x + 531, y + 97).GetColor();
+      if (x >= up.left && x < up.right && y >= up.top && y < up.bottom) want = 0x7C00;
+      if (x >= lo.left && x < lo.right && y >= lo.top && y < lo.bottom) want = 0x001F;
+      ASSERT_EQ(target->GetPixel(x, y).GetColor(), want) << x << "," << y;
+    }
+}
+
+TEST_F(MapTest, ASmallMapIsDrawnCentredAndTheRestLeftAlone) {
+  OpenMap map;
+  SetSize(map, 640, 480, 32);
+  map.m_pBackGround = Solid(640, 480, 0x2222);
+  CMapObject* player = MakeObject(&map, 3, 3, 1, 1, 0, 0, nullptr);
+  map.AddObject(player);
+  map.SetMySelf(player);
+  auto target = tessera::test::MakeDib(800, 600, 0x0421);
+  map.Show(target.get());
+  EXPECT_EQ(map.GetNowLeft(), -160);
+  for (int y = 0; y < 600; y += 7)
+    for (int x = 0; x < 800; x += 3) {
+      const bool inside = x >= 160 && x < 800 && y >= 120 && y < 600;
+      ASSERT_EQ(target->GetPixel(x, y).GetColor(), inside ? 0x2222 : 0x0421) << x << "," << y;
+    }
+}
+
+TEST_F(MapTest, NearPlayerGoodsAreDrawnOnlyWhileTheyOverlapThePlayer) {
+  OpenMap map;
+  SetSize(map, 800, 600, 32);
+  map.EnableAutoScroll(false);
+  CMapObject* player = MakeObject(&map, 10, 10, 1, 1, 0, 0, nullptr);
+  map.AddObject(player);
+  map.SetMySelf(player);
+  CMapGoods* far = new CMapGoods;
+  far->Init(1, "far", &map, nullptr);
+  far->m_nGoodsType = GT_NEAR_PLAYER;
+  far->m_rcArea = {0, 0, 32, 32};
+  far->SetDrawPoint(far->GetNowPoint());
+  far->MoveTo(2, 2);
+  SURFACE* f = Solid(32, 32, 0x03E0);
+  far->m_pSprite = new CMapSprite;
+  far->m_pSprite->InitSurface(&f, 1);
+  map.AddObject(far);
+  auto target = tessera::test::MakeDib(800, 600, 0);
+  map.Show(target.get());
+  EXPECT_EQ(target->GetPixel(70, 70).GetColor(), 0);
+  // Now the player's area overlaps it.
+  player->m_rcArea = {60, 60, 100, 100};
+  map.Show(target.get());
+  EXPECT_EQ(target->GetPixel(70, 70).GetColor(), 0x03E0);
+  // Without a player every goods object is drawn.
+  target = tessera::test::MakeDib(800, 600, 0);
+  player->m_rcArea = {320, 320, 352, 352};
+  map.SetMySelf(nullptr);
+  map.Show(target.get());
+  EXPECT_EQ(target->GetPixel(70, 70).GetColor(), 0x03E0);
+}
+
+TEST_F(MapTest, LoadMapReadsTheRecordTheCellsAndTheBackground) {
+  SURFACE* back = Solid(320, 240, 0x1357);
+  back->SetPixel(5, 6, 0x7FFF);
+  AddPicture("Bvillage00", back);
+  delete back;
+  AddMapRecord("village", 320, 240, 32, "Bvillage00");  // 10 x 7 cells
+  std::string cells;
+  for (int i = 0; i < 70; ++i) cells += static_cast<char>(i % 3);
+  WriteCells("village", cells);
+  QMap map;
+  ASSERT_TRUE(map.LoadMap("village"));
+  EXPECT_STREQ(map.GetName(), "village");
+  EXPECT_GT(map.GetId(), 0);
+  EXPECT_EQ(map.GetWidth(), 320);
+  EXPECT_EQ(map.GetCellNum(), 70);
+  EXPECT_EQ(std::string(map.GetMapInfo(), 70), cells);
+  ASSERT_NE(map.GetBackGround(), nullptr);
+  EXPECT_EQ(map.GetBackGround()->GetPixel(5, 6).GetColor(), 0x7FFF);
+  EXPECT_EQ(map.GetBackGround()->GetPixel(6, 6).GetColor(), 0x1357);
+}
+
+TEST_F(MapTest, ShortMissingAndBadCellFilesAndPictures) {
+  AddMapRecord("short", 320, 240, 32, "Bshort0000");
+  WriteCells("short", std::string(30, '\1'));
+  QMap a;
+  EXPECT_TRUE(a.LoadMap("short"));  // a picture that is not in the pack
+  EXPECT_EQ(a.GetBackGround(), nullptr);
+  EXPECT_EQ(std::string(a.GetMapInfo(), 70), std::string(30, '\1') + std::string(40, '\0'));
+
+  // A file that ends inside its header: every cell 0.
+  tessera::test::WriteFile("data/short.map", std::string(20, 'H'));
+  QMap b;
+  b.LoadMap("short");
+  EXPECT_EQ(std::string(b.GetMapInfo(), 70), std::string(70, '\0'));
+
+  AddMapRecord("nofile", 640, 480, 32, "Bnofile000");
+  QMap c;
+  EXPECT_FALSE(c.LoadMap("nofile"));
+  EXPECT_EQ(c.GetWidth(), 640);  // fields taken before the failure stay
+
+  AddMapRecord("ninechars", 64, 64, 32, "Bnine0000");
+  WriteCells("ninechars", "\1\2\3\4");
+  QMap d;
+  EXPECT_FALSE(d.LoadMap("ninechars"));
+  EXPECT_EQ(std::string(d.GetMapInfo(), 4), "\1\2\3\4");  // cells read first
+
+  QMap e;
+  EXPECT_FALSE(e.LoadMap("unknown"));
+  EXPECT_EQ(e.GetMapInfo(), nullptr);
+
+  // Rows that would divide by zero or ask for absurd sizes are refused.
+  AddMapRecord("zero", 64, 64, 0, "Bzero00000");
+  AddMapRecord("huge", 2000000000, 2000000000, 1, "Bhuge00000");
+  WriteCells("zero", "");
+  WriteCells("huge", "");
+  QMap f;
+  EXPECT_FALSE(f.LoadMap("zero"));
+  EXPECT_FALSE(f.LoadMap("huge"));
+  EXPECT_EQ(f.GetMapInfo(), nullptr);
+}
+
+TEST_F(MapTest, ReplacedCellsReachTheAttachedPathFinders) {
+  QMap map;
+  SetSize(map, 64, 64, 32);
+  char cells[4] = {0, 1, 0, 0};
+  map.m_nCellNum = 4;
+  map.SetMapInfo(cells, 4);
+  CPathFinder finder;
+  finder.SetMapData(2, 2, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
+  tessera::AttachPathFinder(map, &finder);
+  char other[4] = {0, 0, 1, 0};
+  map.SetMapInfo(other, 4);
+  EXPECT_EQ(finder.m_pMapData, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
+  EXPECT_EQ(finder.m_pMapData[2], 1);
+  tessera::DetachPathFinder(map, &finder);
+}
+
+TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
+  CMapManager* mm = AfxGetMapManager();
+  EXPECT_TRUE(mm->Init("another.mdb"));  // a database is set already
+  EXPECT_STREQ(mm->m_szDataBase, scene_.c_str());
+  EXPECT_FALSE(mm->IsRunning());
+  EXPECT_EQ(mm->FindObject(1, 1), nullptr);
+  QMap* map = new QMap;
+  SetSize(*map, 640, 480, 32);
+  CMapObject* o = MakeObject(map, 2, 2, 1, 1, 0, 0, nullptr);
+  CMapObject* kept = MakeObject(map, 3, 3, 1, 1, 0, 0, nullptr);
+  map->AddObject(o);
+  map->AddObject(kept);
+  ASSERT_TRUE(mm->CreateNewMap(map));
+  EXPECT_TRUE(mm->IsRunning());
+  EXPECT_EQ(mm->m_dwState, QAREA_SHOW);
+  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetCount(), 1);
+  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetArea(0), mm);
+  EXPECT_EQ(mm->FindObject(70, 70), o);
+  // A deleted object leaves the current map.
+  delete o;
+  EXPECT_EQ(map->GetObjectList(), std::vector<CMapObject*>{kept});
+  mm->Release();
+  EXPECT_FALSE(mm->IsRunning());
+  EXPECT_EQ(mm->GetMapDbb(), nullptr);
+  EXPECT_EQ(mm->m_szDataBase[0], 0);
+  EXPECT_EQ(AfxGetDataBase(scene_.c_str()), nullptr);
+  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetCount(), 0);
+}
+
+}  // namespace
