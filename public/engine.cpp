@@ -16,6 +16,9 @@
 #include "gui/chain_manager.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/equip_pool.h"
+#include "gui/map/equip_pool.h"
+#include "gui/map/map_manager.h"
+#include "gui/map/map_player.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -173,6 +176,7 @@ void ResetEngineForTests() {
   ResetButtonTimersForTests();
   ResetMenuTimersForTests();
   CEquipPool::ReleaseAll();
+  ResetPlayerAnimationForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();

@@ -14,6 +14,7 @@
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
 #include "gui/map/path_finder.h"
+#include "gui/map/small_map.h"
 #include "platform/path.h"
 #include "public/engine.h"
 
@@ -87,6 +88,10 @@ QMap::~QMap() {
       delete m_pBackGround;
     m_pBackGround = nullptr;
   }
+  // The mini-map is the map's; it forgets the map as it goes.
+  QSmallMap* small = m_pSmallMap;
+  m_pSmallMap = nullptr;
+  delete small;
   DelAllObject();
 }
 

@@ -9,7 +9,11 @@
 #include "database/map_database.h"
 #include "database/person_database.h"
 #include "gui/chain_manager.h"
+#include "gui/map/equip_pool.h"
 #include "gui/map/map.h"
+#include "gui/map/map_object.h"
+#include "gui/map/map_player.h"
+#include "input/mouse.h"
 #include "public/engine.h"
 
 namespace {
@@ -29,21 +33,120 @@ struct ManagerHolder {
   }
 } g_holder;
 
+// The object the mouse rests on, kept by the hover handler.
+CMapObject* g_hovered = nullptr;
+
 CMapManager* MakeManager() {
   return new CMapManager({0, 0}, {AfxGetScreenWidth(), AfxGetScreenHeight()});
+}
+
+// The object under the mouse, taken as view pixels of the current map.
+CMapObject* ObjectUnderMouse(CMapManager* m) {
+  QMouse* mouse = AfxGetMouse();
+  if (!m || !mouse) return nullptr;
+  return m->FindObject(mouse->m_ptMouse.x, mouse->m_ptMouse.y);
+}
+
+void CallObject(CMapObject* o, int slot) {
+  if (o->m_pfnCallBack[slot]) o->m_pfnCallBack[slot](o);
+}
+
+void CallMap(CMapManager* m, AREA_CALLBACK QArea::*slot) {
+  QMap* map = m->GetCurMap();
+  if (map && map->*slot) (map->*slot)(map);
+}
+
+// Click: the object's callback 5, or the player walks to the clicked cell
+// and the map hears of the click.
+void OnClick(void* area) {
+  auto* m = static_cast<CMapManager*>(area);
+  if (CMapObject* o = ObjectUnderMouse(m)) return CallObject(o, 5);
+  QMap* map = m->GetCurMap();
+  auto* player = map ? dynamic_cast<CMapPlayer*>(map->GetMySelf()) : nullptr;
+  QMouse* mouse = AfxGetMouse();
+  if (!player || !mouse) return;
+  const int unit = map->GetUnitSize();
+  if (unit <= 0) return;  // a map without cells has nowhere to walk
+  player->WalkTo((map->GetNowLeft() + mouse->m_ptMouse.x) / unit, (map->GetNowTop() + mouse->m_ptMouse.y) / unit,
+                 false);
+  CallMap(m, &QArea::m_pfnClick);
+}
+
+void OnEvent1(void* area) {
+  auto* m = static_cast<CMapManager*>(area);
+  if (CMapObject* o = ObjectUnderMouse(m)) return CallObject(o, 7);
+  CallMap(m, &QArea::m_pfnEvent1);
+}
+
+void OnEvent2(void* area) {
+  auto* m = static_cast<CMapManager*>(area);
+  if (CMapObject* o = ObjectUnderMouse(m)) return CallObject(o, 3);
+  CallMap(m, &QArea::m_pfnEvent2);
+}
+
+// A press reaches characters only; on anything else it is the map's.
+void OnPress(void* area) {
+  auto* m = static_cast<CMapManager*>(area);
+  CMapObject* o = ObjectUnderMouse(m);
+  if (o && (o->GetType() == MOT_PLAYER || o->GetType() == MOT_TALKER)) return CallObject(o, 4);
+  CallMap(m, &QArea::m_pfnPress);
+}
+
+void OnEvent4(void* area) {
+  auto* m = static_cast<CMapManager*>(area);
+  if (CMapObject* o = ObjectUnderMouse(m)) return CallObject(o, 6);
+  CallMap(m, &QArea::m_pfnEvent4);
+}
+
+// Whether the hovered object still stands on the current map: an object
+// deleted since (its map changed or released) must not be called.
+bool HoveredIsAlive(CMapManager* m) {
+  QMap* map = m->GetCurMap();
+  if (!g_hovered || !map) return false;
+  for (CMapObject* o : map->GetObjectList())
+    if (o == g_hovered) return true;
+  return false;
+}
+
+// Mouse over: enter (1) on the new object, then leave (2) on the old one.
+// Goods never take part.
+void OnMouseOver(void* area) {
+  auto* m = static_cast<CMapManager*>(area);
+  if (!m) return;
+  if (g_hovered && !HoveredIsAlive(m)) g_hovered = nullptr;
+  CMapObject* o = ObjectUnderMouse(m);
+  if (o && o->GetType() != MOT_GOODS) {
+    if (o == g_hovered) return;
+    CMapObject* old = g_hovered;
+    g_hovered = o;
+    CallObject(o, 1);
+    if (old) CallObject(old, 2);
+    return;
+  }
+  if (g_hovered) {
+    CMapObject* old = g_hovered;
+    g_hovered = nullptr;
+    CallObject(old, 2);
+  }
 }
 
 }  // namespace
 
 CMapManager::CMapManager(const tagPOINT& topLeft, const tagPOINT& bottomRight)
     : QArea(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y),
-      m_pfnMouseOver(&DoNothing),
+      m_pfnMouseOver(&OnMouseOver),
       m_pCurMap(nullptr),
       m_pGoodsDbb(nullptr),
       m_pMapDbb(nullptr),
       m_pEventDbb(nullptr),
       m_pPersonDbb(nullptr),
-      m_szDataBase{} {}
+      m_szDataBase{} {
+  m_pfnClick = &OnClick;
+  m_pfnEvent1 = &OnEvent1;
+  m_pfnEvent2 = &OnEvent2;
+  m_pfnPress = &OnPress;
+  m_pfnEvent4 = &OnEvent4;
+}
 
 CMapManager::~CMapManager() { Release(); }
 
@@ -86,11 +189,13 @@ void CMapManager::Release() {
   // there is none by then.
   QMap* map = m_pCurMap;
   m_pCurMap = nullptr;
+  g_hovered = nullptr;
   delete map;
   if (m_szDataBase[0]) {
     AfxReleaseDataBase(m_szDataBase);
     m_szDataBase[0] = 0;
   }
+  CEquipPool::ReleaseAll();
 }
 
 CMapManager* AfxGetMapManager() {
@@ -101,6 +206,8 @@ CMapManager* AfxGetMapManager() {
 namespace tessera {
 
 CMapManager* PeekMapManager() { return g_manager; }
+
+CMapObject* HoveredMapObject() { return g_hovered; }
 
 void ResetMapManagerForTests() {
   CMapManager* m = g_manager;

@@ -72,6 +72,8 @@ TESSERA_API CMapManager* AfxGetMapManager(void);
 namespace tessera {
 // The map manager if one has been made, without making one.
 CMapManager* PeekMapManager();
+// The object the hover handler last reported as entered, or null.
+CMapObject* HoveredMapObject();
 // Destroys the map manager (its map, tables and database); the next
 // AfxGetMapManager makes a new one over the screen size of then.  Tests only.
 void ResetMapManagerForTests();
