@@ -323,6 +323,69 @@ PIXEL GoodsPixel(int item, int x, int y) {
   }
 }
 
+// --- walking characters: four equipment parts (0 body, 1 shirt, 2 hair,
+// 3 hat) of role 0, item 0, in 8 directions, standing and walking, 4
+// frames each, as packed alpha pictures of the character's 7 x 7 cell box
+// (224 x 224) with the feet at the standing cell (column 3, row 5).  The
+// shirt and the hat are painted in greys: their tint pictures take the
+// game's colour, strongest where the grey is brightest.
+struct Ink {
+  PIXEL colour;
+  int opacity;  // 0..31
+};
+
+Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
+  const Ink none{PIXEL(0), 0};
+  const bool walking = state == 1;
+  const int bob = walking && frame % 2 == 1 ? -1 : 0;
+  const int swing = walking ? (frame == 1 ? 4 : frame == 3 ? -4 : 0) : 0;
+  const bool back = direction == 0 || direction == 1 || direction == 7;
+  const int side = direction >= 1 && direction <= 3 ? 1 : direction >= 5 ? -1 : 0;
+  const int fx = x - 112, fy = y - 186 - bob;  // feet at (112, 186)
+  const int hx = fx - side * 2, hy = fy + 46;   // head centre
+  switch (part) {
+    case 0: {  // skin (head, hands) and trousers and shoes
+      if (hx * hx + hy * hy <= 64) {
+        if (!back && hy == -1 && (hx == -3 + side * 2 || hx == 3 + side * 2) && !(side && hx * side < 0))
+          return {Rgb(30, 20, 20), 31};  // eyes
+        return {Rgb(240, 200, 160), 31};
+      }
+      const int leg = fy >= -14 && fy < -2 ? 1 : fy >= -2 && fy <= 0 ? 2 : 0;
+      if (leg) {
+        const int shift = (fy + 14) * swing / 14;
+        const bool left = std::abs(fx + 4 + shift) <= 2, right = std::abs(fx - 4 - shift) <= 2;
+        if (left || right) return leg == 2 ? Ink{Rgb(50, 30, 20), 31} : Ink{Rgb(70, 60, 90), 31};
+      }
+      const int hand_y = fy + 20, hand_dx = 11 + (side ? -4 : 0);
+      if (hand_y * hand_y + (fx - hand_dx + swing / 2) * (fx - hand_dx + swing / 2) <= 4 ||
+          hand_y * hand_y + (fx + hand_dx + swing / 2) * (fx + hand_dx + swing / 2) <= 4)
+        return {Rgb(240, 200, 160), 31};
+      return none;
+    }
+    case 1: {  // the shirt: torso and sleeves
+      if (fy >= -37 && fy < -14 && std::abs(fx - side) <= 8 + (fy + 37) / 8) {
+        const int shade = 24 - std::abs(fx) / 3;
+        return {Rgb(shade * 8, shade * 8, shade * 8), 31};
+      }
+      if (fy >= -36 && fy < -22 && std::abs(fx) >= 9 && std::abs(fx) <= 12) return {Rgb(150, 150, 150), 31};
+      return none;
+    }
+    case 2: {  // hair: the back of the head, or a fringe
+      const int d = hx * hx + hy * hy;
+      if (d > 81) return none;
+      if (back ? hy < 6 : hy < -3) return {Rgb(60, 40, 25), 31};
+      if (side && hx * side < -2 && hy < 3) return {Rgb(60, 40, 25), 31};
+      return none;
+    }
+    default: {  // a round hat with a brim
+      const int cy = hy + 8;
+      if (cy >= 0 && cy <= 2 && std::abs(hx) <= 13) return {Rgb(200, 200, 200), 31};
+      if (cy < 0 && cy >= -6 && std::abs(hx) <= 7 + cy / 2) return {Rgb(230, 230, 230), 31};
+      return none;
+    }
+  }
+}
+
 class Builder {
  public:
   Builder(const std::string& root) : root_(root + "/"), db_(root_ + "data\\Village.mdb"), res_(nullptr) {}
@@ -629,6 +692,22 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
   ok &= b.AddAnimation("birdfly0", 4, 120, 32, 24, false, BirdPixel, 3);
   ok &= b.AddAnimation("sparkle0", 6, 60, 32, 32, true, SparklePixel);
   ok &= b.AddGif("flaggif000", 48, 40, 8);
+  // The walking characters' equipment: "d k s rr p ii ff" (direction, kind
+  // 1 picture / 2 tint, state, role, part, item, frame).
+  for (int part = 0; part < 4; ++part)
+    for (int state = 0; state < 2; ++state)
+      for (int d = 0; d < 8; ++d)
+        for (int f = 0; f < 4; ++f)
+          for (int kind = 1; kind <= 2; ++kind) {
+            char id[16];
+            std::snprintf(id, sizeof id, "%d%d%d00%d00%02d", d, kind, state, part, f);
+            const bool tinted = part == 1 || part == 3;
+            ok &= b.AddDle(
+                id, 224, 224, [=](int x, int y) { return FigurePixel(part, d, state, f, x, y).colour; },
+                [=](int x, int y) {
+                  return kind == 2 && !tinted ? 0 : FigurePixel(part, d, state, f, x, y).opacity;
+                });
+          }
   ok &= b.WriteSounds();
   if (ok && !maps.empty()) ok &= b.ImportMaps(maps, tool);
   return ok;
