@@ -60,6 +60,8 @@
 #include "gui/fader_sprite.h"
 #include "gui/fader_text.h"
 #include "gui/gif_sprite.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

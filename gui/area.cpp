@@ -114,23 +114,22 @@ void QArea::SetState(unsigned long state, QAreaChain* chain) {
   m_dwState = static_cast<uint32_t>(state);
 }
 
-namespace {
-// Sends a focus message to the game's window, if there is one.
+namespace tessera {
 void SendFocusMessage(UINT message, QArea* area) {
   CVIEWMANAGE* vm = AfxGetViewManager();
   if (!vm || !vm->GetMainWnd()) return;
   tessera::SendMessage(vm->GetMainWnd(), message, 0, reinterpret_cast<LPARAM>(area));
 }
-}  // namespace
+}  // namespace tessera
 
 void QArea::GetFocus() {
   m_bFocus = true;
-  if (AfxGetNowFocus() != this) SendFocusMessage(AREA_MSG_GETFOCUS, this);
+  if (AfxGetNowFocus() != this) tessera::SendFocusMessage(AREA_MSG_GETFOCUS, this);
 }
 
 void QArea::LostFocus() {
   m_bFocus = false;
-  if (AfxGetNowFocus() == this) SendFocusMessage(AREA_MSG_LOSTFOCUS, this);
+  if (AfxGetNowFocus() == this) tessera::SendFocusMessage(AREA_MSG_LOSTFOCUS, this);
 }
 
 void QArea::InKey(QKey*) {}

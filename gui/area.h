@@ -136,6 +136,9 @@ class QArea {
 namespace tessera {
 // The default mouse-in handler: copies the area's tip into g_szTipText.
 void DefaultTipHandler(void* area);
+// Sends a focus message (AREA_MSG_GETFOCUS or AREA_MSG_LOSTFOCUS) with the
+// area to the display manager's window; nothing without one.
+void SendFocusMessage(UINT message, QArea* area);
 // Reduces 0x00RRGGBB to a 1-5-5-5 colour value (top five bits of each).
 unsigned short RgbTo555(unsigned long rgb);
 }  // namespace tessera

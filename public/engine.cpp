@@ -19,6 +19,8 @@
 #include "gui/map/equip_pool.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_player.h"
+#include "gui/edit.h"
+#include "gui/loop_led.h"
 #include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
@@ -177,6 +179,8 @@ void ResetEngineForTests() {
   ResetMenuTimersForTests();
   CEquipPool::ReleaseAll();
   ResetPlayerAnimationForTests();
+  ResetTextInputRectForTests();
+  ResetLoopLedTimerForTests();
   // The host's sound services back to their initial state: no sequencer
   // devices open, full system volumes, an empty headless log.
   ResetMciForTests();
