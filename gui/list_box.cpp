@@ -38,6 +38,11 @@ SURFACE* LoadPlain(const char* id) {
   return vm->CreateSurface(name, SS_DIB, false, false);
 }
 
+// Keeps a 64-bit result inside a 32-bit field.
+int32_t Clamp32(int64_t v) {
+  return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
+}
+
 // Releases a surface of the display manager and forgets it.
 void Release(SURFACE*& s) {
   tessera::ReleaseViewSurface(s);
@@ -168,8 +173,8 @@ void QList::Refresh(bool background, bool center) {
     item.pfnClick = m_pfnRowClick;
     item.rect.left = m_rcRows.left;
     item.rect.right = m_rcRows.right;
-    item.rect.top = top + i * m_nRowHeight;
-    item.rect.bottom = item.rect.top + m_nRowHeight;
+    item.rect.top = Clamp32(int64_t(top) + int64_t(i) * m_nRowHeight);
+    item.rect.bottom = Clamp32(int64_t(item.rect.top) + m_nRowHeight);
     m_RowMenu.AddItem(item, m_bRowCenter);
   }
   m_RowMenu.SetState(state, m_pAreaChain);
@@ -186,13 +191,13 @@ void QList::ToFirstPage() {
 }
 
 void QList::NextPage() {
-  const int rows = std::max(0, m_nRows);
-  m_nTop = std::max(0, std::min(m_nTop + rows, m_nCount - rows));
+  const int64_t rows = std::max(0, m_nRows);
+  m_nTop = Clamp32(std::max<int64_t>(0, std::min<int64_t>(int64_t(m_nTop) + rows, m_nCount - rows)));
   Refresh(false, m_bRowCenter);
 }
 
 void QList::PrevPage() {
-  m_nTop = std::max(0, m_nTop - std::max(0, m_nRows));
+  m_nTop = Clamp32(std::max<int64_t>(0, int64_t(m_nTop) - std::max(0, m_nRows)));
   Refresh(false, m_bRowCenter);
 }
 
