@@ -6,6 +6,7 @@
 
 #include "engine/alpha_access.h"
 #include "engine/surface.h"
+#include "gui/dialog.h"
 #include "gui/map/map.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_sprite.h"
@@ -42,6 +43,8 @@ CMapObject::~CMapObject() {
   CMapManager* manager = tessera::PeekMapManager();
   QMap* current = manager ? manager->GetCurMap() : nullptr;
   if (current) current->DelObject(this);
+  delete m_pBubble;  // leaves its chain as it goes
+  m_pBubble = nullptr;
   delete[] m_pSound;
   m_pSound = nullptr;
   DelAllEvent();
@@ -56,6 +59,7 @@ void CMapObject::Show(SURFACE* target, bool effect) {
 
 void CMapObject::Move(int x, int y) {
   if (m_pSprite) m_pSprite->Move(x, y);
+  if (m_pBubble) m_pBubble->Move(x - m_nBubbleX, y - m_nBubbleY);
 }
 
 bool CMapObject::Init(long id, const char* name, QMap* map, void*) {
@@ -97,7 +101,14 @@ CMapEvent* CMapObject::GetNextEvent() { return m_EventList.empty() ? nullptr : m
 
 std::list<CMapEvent*> CMapObject::GetActiveEventList() { return m_EventList; }
 
-void CMapObject::SetState(enMapObjectState state) { m_nState = state; }
+void CMapObject::SetState(enMapObjectState state) {
+  m_nState = state;
+  if (!m_pBubble) return;
+  if (state == MOS_SHOW)
+    m_pBubble->SetState(QAREA_SHOW, nullptr);
+  else if (state == MOS_HIDE || state == MOS_HIDDEN)
+    m_pBubble->SetState(QAREA_HIDE, nullptr);
+}
 
 bool CMapObject::LoadSound(const char*, int count) {
   if (count < 0) return false;
