@@ -10,6 +10,8 @@
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/chain_manager.h"
+#include "gui/map/map_manager.h"
+#include "gui/sprite.h"
 #include "input/mouse.h"
 #include "public/engine.h"
 #include "platform/mci.h"
@@ -117,9 +119,10 @@ void Game::Frame() {
   DIBSURFACE* frame = vm_->GetRenderSurface();
   const bool fading = fader_ != nullptr;
   SURFACE* canvas = fading ? canvas_ : frame;
+  if (world_) world_->Update();
   if (title_) title_->Draw(canvas);
-  if (world_) world_->Draw(canvas);
   AfxGetChainManager()->ShowAll(canvas);
+  if (world_) world_->DrawOver(canvas);
   if (fading && fader_->Draw() == 0) fader_.reset();
   AfxGetMouse()->Show();
   vm_->UpdateScreen();
@@ -208,6 +211,8 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
       AfxGetChainManager()->RefreshAll();
       if (QArea* a = AfxGetNowArea()) a->m_pfnHover(a);
+      // Over the map, the map manager tells the objects under the mouse.
+      if (world_ && AfxGetNowArea() == AfxGetMapManager()) AfxGetMapManager()->m_pfnMouseOver(AfxGetMapManager());
       break;
     case WM_LBUTTONDOWN:
       if (!mouse) break;
@@ -246,6 +251,9 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       AfxSetNowFocus(reinterpret_cast<QArea*>(lparam));
       break;
     case AREA_MSG_LOSTFOCUS:
+      break;
+    case SPRITE_MSG_NOTIFY:
+      if (world_) world_->OnMessage(message, lparam);
       break;
     case MM_MCINOTIFY:
       if (AfxGetMusic()) AfxGetMusic()->Restart();

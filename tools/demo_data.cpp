@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "common/particle_pictures.h"
 #include "common/tool_common.h"
 #include <gif_lib.h>
 
@@ -42,6 +43,9 @@
 #include "database/schema.h"
 #include "engine/dib_surface.h"
 #include "engine/dle_surface.h"
+#include "engine/view_manage.h"
+#include "platform/window.h"
+#include "public/engine.h"
 #include "engine/packed_stream.h"
 #include "engine/psd_encode.h"
 #include "pack/res.h"
@@ -68,44 +72,6 @@ std::unique_ptr<DIBSURFACE> Paint(int w, int h, const std::function<PIXEL(int, i
     for (int x = 0; x < w; ++x) s->SetPixel(x, y, at(x, y));
   return s;
 }
-
-PIXEL Grass(int x, int y) {
-  const int n = (x * 7 + y * 13 + (x * y) % 5) % 17;
-  return n < 3 ? Rgb(40, 120, 40) : Rgb(70, 160 + n, 60);
-}
-
-PIXEL Road(int x, int y) {
-  const int n = (x * 5 + y * 3 + (x ^ y)) % 11;
-  return Rgb(165 + n * 2, 135 + n, 90);
-}
-
-// A villager: head, hair, a robe of the given colour, legs that swing with
-// the frame number.
-PIXEL Villager(int x, int y, int frame, int r, int g, int b) {
-  const int hx = x - 24, hy = y - 14;
-  if (y < 10 && hx * hx + hy * hy < 100) return Rgb(40, 30, 20);
-  if (hx * hx + hy * hy < 100) return Rgb(240, 200, 160);
-  if (y >= 24 && y < 54 && std::abs(hx) < 6 + (y - 24) / 3) return Rgb(r + (x % 4) * 4, g, b);
-  const int swing = (frame % 2 ? 1 : -1) * (frame / 2 % 2 ? 3 : 1);
-  if (y >= 54 && y < 62 && (std::abs(hx - 5 - swing) < 3 || std::abs(hx + 5 + swing) < 3)) return Rgb(60, 40, 30);
-  return COLOR_KEY;
-}
-
-PIXEL Sign(int x, int y) {
-  if (x < 4 || y < 4 || x >= 92 || y >= 60) return Rgb(80, 50, 20);
-  if (y >= 24 && y < 40 && x >= 12 && x < 82) return Rgb(250, 230, 120);
-  if (x >= 60 && x < 84 && y >= 8 && y < 20) return Rgb(200, 40, 40);
-  return Rgb(150 + (y % 8) * 10, 100, 50);
-}
-
-// Opacity images carry the opacity (0..31) in their blue channel.
-PIXEL RadialOpacity(int x, int y, int w, int h) {
-  const double dx = (x - w / 2.0) / (w / 2.0), dy = (y - h / 2.0) / (h / 2.0);
-  const double d = std::sqrt(dx * dx + dy * dy);
-  const int a = d >= 1.0 ? 0 : static_cast<int>(31 * (1.0 - d * d));
-  return static_cast<unsigned short>(a);
-}
-
 
 // --- the maps' tileset: 8 x 4 tiles of 32 x 32, every tile opaque (a tree
 // is painted with its grass) so that layers simply cover each other.
@@ -323,6 +289,21 @@ PIXEL GoodsPixel(int item, int x, int y) {
   }
 }
 
+// A signpost, and a torch whose flame flickers in four frames.
+PIXEL SignpostPixel(int x, int y) {
+  if (x >= 14 && x < 18 && y >= 12) return Rgb(100, 70, 40);
+  if (y >= 4 && y < 14 && x >= 4 && x < 28) return (y == 8 && x > 7 && x < 24) ? Rgb(60, 40, 20) : Rgb(190, 150, 90);
+  return COLOR_KEY;
+}
+
+PIXEL TorchPixel(int x, int y, int frame) {
+  if (x >= 14 && x < 18 && y >= 14) return Rgb(90, 60, 30);
+  const int sway = (frame % 2 ? 1 : -1) * (frame / 2 + 1) / 2;
+  const int fx = x - 16 - sway, fy = y - 9, r = 6 - (frame == 3);
+  if (fx * fx + fy * fy * 2 / 3 < r * r) return fx * fx + fy * fy < 6 ? Rgb(255, 250, 180) : Rgb(250, 150 + frame * 15, 40);
+  return COLOR_KEY;
+}
+
 // --- walking characters: four equipment parts (0 body, 1 shirt, 2 hair,
 // 3 hat) of role 0, item 0, in 8 directions, standing and walking, 4
 // frames each, as packed alpha pictures of the character's 7 x 7 cell box
@@ -430,14 +411,6 @@ class Builder {
     return Add(id, tessera::EncodeDleImage(w, h, colours.data(), weights.data()));
   }
 
-  // A layered image (RGBA, 8 bits a channel) from colours and opacities.
-  bool AddLayered(const char* id, int w, int h, const std::function<uint32_t(int, int)>& rgba) {
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) pixels.push_back(rgba(x, y));
-    return Add(id, tessera::EncodePsdImage(w, h, pixels.data(), true));
-  }
-
   bool WriteFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = tessera::OpenFile(root_ + path, "wb");
     const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -452,6 +425,7 @@ class Builder {
     ok &= WriteFile("wav\\door.WAV", ToneWave({{110, 0.06}, {80, 0.18}}, 20));
     ok &= WriteFile("wav\\bell.WAV", ToneWave({{1568, 0.5}}, 5));
     ok &= WriteFile("wav\\well.WAV", ToneWave({{300, 0.05}, {240, 0.05}, {200, 0.2}}, 9));
+    ok &= WriteFile("wav\\wing.WAV", ToneWave({{180, 0.04}, {150, 0.04}}, 30));
     // Title: a slow rising line; village: a lively walk; house: a calm tune.
     const struct {
       const char* file;
@@ -495,6 +469,39 @@ class Builder {
   }
 
   int maps() const { return maps_; }
+
+  // The mini-map's picture of each imported map: its background, read back
+  // through the display manager as the game reads it, reduced to w x h.
+  bool AddSmallMaps(const std::vector<std::pair<std::string, std::string>>& maps, int w, int h) {
+    HWND window = tessera::CreateWindowRecord(800, 600);
+    AfxCreateResource(db_.c_str(), root_.c_str());
+    AfxCreateViewManager(800, 600, window);
+    CVIEWMANAGE* vm = AfxGetViewManager();
+    bool ok = vm != nullptr;
+    for (const auto& [name, id] : maps) {
+      if (!ok) break;
+      tessera::RecordsetPtr rs;
+      CDataBase* db = AfxGetDataBase(db_.c_str());
+      char picture[32] = {};
+      const std::string sql = "SELECT PICINFO FROM MAPTABLE WHERE NAME = '" + name + "'";
+      if (!db || !db->OpenSource(sql.c_str(), rs) || !rs || rs->IsEOF() || !rs->GetText(0, picture, sizeof picture)) {
+        ok = Report("map " + name + ": no MAPTABLE row after the import");
+        break;
+      }
+      SURFACE* back = vm->CreateSurface(picture, SS_DIB, false, false);
+      if (!back) {
+        ok = Report("map " + name + ": its picture " + picture + " does not load");
+        break;
+      }
+      const int bw = back->GetWidth(), bh = back->GetHeight();
+      auto small = Paint(w, h, [&](int x, int y) { return back->GetPixel(x * bw / w, y * bh / h); });
+      vm->DeleteSurface(back);
+      ok &= AddStream(id.c_str(), small.get());
+    }
+    AfxFreeEngine();
+    tessera::DestroyWindowRecord(window);
+    return ok;
+  }
 
   // A frame animation: pack images base + "00".. and their animation rows
   // (delay in ms; the last frame stops the animation when `auto_stop`).
@@ -594,47 +601,6 @@ class Builder {
 bool Build(Builder& b, const std::string& maps, const std::string& tool) {
   if (!b.Create()) return false;
   bool ok = true;
-  // Plain images (decoded into plain surfaces, style 0).
-  ok &= b.AddStream("grass00000", Paint(32, 32, Grass).get());
-  ok &= b.AddStream("road000000", Paint(32, 32, Road).get());
-  ok &= b.AddStream("sign000000", Paint(96, 64, Sign).get());
-  // Walking frames of two villagers (run-length sprites, style 1).
-  for (int f = 0; f < 4; ++f) {
-    char id[11];
-    std::snprintf(id, sizeof id, "hero%06d", f);
-    ok &= b.AddStream(id, Paint(48, 64, [f](int x, int y) { return Villager(x, y, f, 60, 90, 200); }).get());
-    std::snprintf(id, sizeof id, "elder%05d", f);
-    ok &= b.AddStream(id, Paint(48, 64, [f](int x, int y) { return Villager(x, y, f, 180, 60, 60); }).get());
-  }
-  // A ghost with an opacity companion "A..." (alpha surface, style 2): the
-  // companion's blue channel is the opacity.
-  ok &= b.AddStream("ghost00000", Paint(48, 64, [](int x, int y) {
-                      PIXEL p = Villager(x, y, 0, 200, 200, 255);
-                      return p == COLOR_KEY ? Rgb(220, 220, 255) : p;
-                    }).get());
-  ok &= b.AddStream("Ahost00000", Paint(48, 64, [](int x, int y) {
-                      return Villager(x, y, 0, 0, 0, 0) == COLOR_KEY ? PIXEL(0) : PIXEL(20);
-                    }).get());
-  // The sign's outline as a run-length mask (style 3): a rounded plate.
-  ok &= b.AddStream("plate00000", Paint(96, 64, [](int x, int y) {
-                      const int cx = x < 12 ? 12 - x : x > 83 ? x - 83 : 0;
-                      const int cy = y < 12 ? 12 - y : y > 51 ? y - 51 : 0;
-                      return cx * cx + cy * cy > 144 ? PIXEL(COLOR_KEY) : Rgb(255, 255, 255);
-                    }).get());
-  // Fog: only an opacity (style 6), coloured by the game.
-  ok &= b.AddStream("fog0000000", Paint(160, 96, [](int x, int y) { return RadialOpacity(x, y, 160, 96); }).get());
-  // A lamp glow as a packed alpha image (style 7).
-  ok &= b.AddDle("lamp000000", 64, 64, [](int x, int y) { return Rgb(255, 230 - y, 120 + x); },
-                 [](int x, int y) { return RadialOpacity(x, y, 64, 64).GetColor(); });
-  // Layered images (styles 4 and 5): a banner with soft edges.
-  ok &= b.AddLayered("banner0000", 120, 40, [](int x, int y) {
-    const int a = std::min({x, y, 119 - x, 39 - y, 8}) * 255 / 8;
-    return static_cast<uint32_t>(a) << 24 | 0xC0u << 16 | static_cast<uint32_t>(40 + y * 4) << 8 | 0x30u;
-  });
-  ok &= b.AddLayered("flag000000", 64, 48, [](int x, int y) {
-    const uint32_t r = (x / 8 + y / 8) % 2 ? 230 : 30;
-    return 0xFFu << 24 | r << 16 | 0x40u << 8 | (255 - r);
-  });
   // The title picture, and the mouse cursor (run-length frames, plain
   // shadows).
   ok &= b.AddStream("title00000", Paint(800, 600, TitlePixel).get());
@@ -692,6 +658,16 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
   ok &= b.AddAnimation("birdfly0", 4, 120, 32, 24, false, BirdPixel, 3);
   ok &= b.AddAnimation("sparkle0", 6, 60, 32, 32, true, SparklePixel);
   ok &= b.AddGif("flaggif000", 48, 40, 8);
+  // Goods pictures named by the maps' objects, and the leaves that drift
+  // over the village.
+  ok &= b.AddStream("signpost00", Paint(32, 32, SignpostPixel).get());
+  for (int f = 0; f < 4; ++f) {
+    char id[16];
+    std::snprintf(id, sizeof id, "torchani%02d", f);
+    ok &= b.AddStream(id, Paint(32, 32, [f](int x, int y) { return TorchPixel(x, y, f); }).get());
+  }
+  for (auto& p : tessera::tools::PaintParticlePictures("leaves00", tessera::tools::ParticleKind::kLeaves))
+    ok &= b.AddStream(p.id.c_str(), p.image.get());
   // The walking characters' equipment: "d k s rr p ii ff" (direction, kind
   // 1 picture / 2 tint, state, role, part, item, frame).
   for (int part = 0; part < 4; ++part)
@@ -709,7 +685,7 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
                 });
           }
   ok &= b.WriteSounds();
-  if (ok && !maps.empty()) ok &= b.ImportMaps(maps, tool);
+  if (ok && !maps.empty()) ok &= b.ImportMaps(maps, tool) && b.AddSmallMaps({{"village", "smallvil00"}, {"house", "smallhou00"}}, 169, 127);
   return ok;
 }
 
