@@ -79,6 +79,11 @@ bool DecodePngImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
     png_image_free(&image);
     return false;
   }
+  // An alpha channel that is opaque everywhere carries no transparency.
+  if (out->has_alpha) {
+    out->has_alpha = false;
+    for (size_t i = 3; i < out->rgba.size() && !out->has_alpha; i += 4) out->has_alpha = out->rgba[i] != 255;
+  }
   return true;
 }
 
@@ -120,7 +125,7 @@ bool DecodeBmpImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
   }
   out->width = width;
   out->height = static_cast<int>(h);
-  out->has_alpha = masks[3] != 0;
+  out->has_alpha = false;
   out->rgba.assign(static_cast<size_t>(width) * out->height * 4, 0);
   for (int y = 0; y < out->height; ++y) {
     const int file_row = height < 0 ? y : out->height - 1 - y;
@@ -138,6 +143,7 @@ bool DecodeBmpImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
         px[1] = MaskChannel(v, masks[1]);
         px[2] = MaskChannel(v, masks[2]);
         px[3] = masks[3] ? MaskChannel(v, masks[3]) : 255;
+        out->has_alpha = out->has_alpha || px[3] != 255;
       }
     }
   }

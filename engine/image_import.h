@@ -29,7 +29,7 @@ struct RgbaImage {
   int width = 0;
   int height = 0;
   std::vector<uint8_t> rgba;
-  bool has_alpha = false;  // the file carried transparency
+  bool has_alpha = false;  // some pixel is not fully opaque
   uint8_t* At(int x, int y) { return &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4]; }
   const uint8_t* At(int x, int y) const {
     return &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4];

@@ -26,6 +26,7 @@
 #include "platform/glyph_source.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/input_services.h"
+#include "platform/log.h"
 #include "platform/mci.h"
 #include "platform/presenter.h"
 #include "platform/system_volume.h"
@@ -186,5 +187,6 @@ void ResetEngineForTests() {
   ResetMciForTests();
   SystemVolumes().Reset();
   ResetHeadlessAudio();
+  ResetLogForTests();
 }
 }  // namespace tessera

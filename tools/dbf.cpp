@@ -34,7 +34,14 @@ const char kHelp[] =
     "  keys INDEX                    every key in key order with its record (from 0)\n"
     "  check TABLE FIELD INDEX       compare the index with the table\n"
     "\n"
-    "Exit status 0 on success, 1 on an error or a failed check.\n";
+    "  --help, --version\n"
+    "\n"
+    "Exit status 0 on success, 1 on an error or a failed check, 2 on a usage\n"
+    "error.\n";
+
+const char kUsage[] = "usage: tessera-dbf COMMAND ARGS   (tessera-dbf --help lists the commands)\n";
+
+int Usage(const std::string& message) { return tessera::tools::UsageError(kProgram, kUsage, message); }
 
 // Messages of the table and index objects go to stderr, not to a box.
 int ReportToStderr(const char* format, ...) {
@@ -56,7 +63,7 @@ std::unique_ptr<DBF> OpenTable(const std::string& path) {
 }
 
 int Create(const std::vector<std::string>& a) {
-  if (a.size() != 3) return tessera::tools::Fail(kProgram, "create needs TABLE FIELDS");
+  if (a.size() != 3) return Usage("create needs TABLE FIELDS");
   std::vector<tessera::DbfField> fields;
   std::string error;
   if (!tessera::ParseDbfFields(a[2], fields, error) || !tessera::CreateDbf(a[1], fields, error))
@@ -65,7 +72,7 @@ int Create(const std::vector<std::string>& a) {
 }
 
 int Append(const std::vector<std::string>& a) {
-  if (a.size() < 2) return tessera::tools::Fail(kProgram, "append needs TABLE NAME=VALUE...");
+  if (a.size() < 2) return Usage("append needs TABLE NAME=VALUE...");
   auto table = OpenTable(a[1]);
   if (!table) return 1;
   // Check every assignment before the record is added.
@@ -99,7 +106,7 @@ int Append(const std::vector<std::string>& a) {
 }
 
 int Delete(const std::vector<std::string>& a) {
-  if (a.size() != 3) return tessera::tools::Fail(kProgram, "delete needs TABLE RECORD");
+  if (a.size() != 3) return Usage("delete needs TABLE RECORD");
   auto table = OpenTable(a[1]);
   if (!table) return 1;
   table->m_nRecNo = std::atol(a[2].c_str());
@@ -108,7 +115,7 @@ int Delete(const std::vector<std::string>& a) {
 }
 
 int Dump(const std::vector<std::string>& a) {
-  if (a.size() != 2) return tessera::tools::Fail(kProgram, "dump needs TABLE");
+  if (a.size() != 2) return Usage("dump needs TABLE");
   auto table = OpenTable(a[1]);
   if (!table) return 1;
   long count = table->RecCount();
@@ -131,7 +138,7 @@ int Dump(const std::vector<std::string>& a) {
 }
 
 int Index(const std::vector<std::string>& a, bool replace) {
-  if (a.size() != 4) return tessera::tools::Fail(kProgram, std::string(a[0]) + " needs TABLE FIELD INDEX");
+  if (a.size() != 4) return Usage(std::string(a[0]) + " needs TABLE FIELD INDEX");
   if (!replace) {
     if (std::FILE* existing = std::fopen(a[3].c_str(), "rb")) {
       std::fclose(existing);
@@ -147,7 +154,7 @@ int Index(const std::vector<std::string>& a, bool replace) {
 }
 
 int Keys(const std::vector<std::string>& a) {
-  if (a.size() != 2) return tessera::tools::Fail(kProgram, "keys needs INDEX");
+  if (a.size() != 2) return Usage("keys needs INDEX");
   IDX index(a[1].c_str(), 1);
   if (!tessera::IdxUsable(index)) return 1;
   index.m_pfnError = ReportToStderr;
@@ -164,7 +171,7 @@ int Keys(const std::vector<std::string>& a) {
 }
 
 int Check(const std::vector<std::string>& a) {
-  if (a.size() != 4) return tessera::tools::Fail(kProgram, "check needs TABLE FIELD INDEX");
+  if (a.size() != 4) return Usage("check needs TABLE FIELD INDEX");
   auto table = OpenTable(a[1]);
   if (!table) return 1;
   IDX index(a[3].c_str(), 1);
@@ -181,10 +188,9 @@ int Check(const std::vector<std::string>& a) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> a = tessera::tools::Args(argc, argv);
-  if (a.empty() || a[0] == "--help" || a[0] == "-h") {
-    std::fputs(kHelp, a.empty() ? stderr : stdout);
-    return a.empty() ? 1 : 0;
-  }
+  if (int rc = tessera::tools::HelpOrVersion(a, kProgram, kHelp); rc >= 0) return rc;
+  if (a.empty()) return Usage("no command");
+  tessera::tools::UseToolMessages(kProgram);
   const std::string& command = a[0];
   if (command == "create") return Create(a);
   if (command == "append") return Append(a);
@@ -194,5 +200,5 @@ int main(int argc, char** argv) {
   if (command == "rebuild") return Index(a, true);
   if (command == "keys") return Keys(a);
   if (command == "check") return Check(a);
-  return tessera::tools::Fail(kProgram, "unknown command " + command + " (see --help)");
+  return Usage("unknown command " + command);
 }

@@ -740,6 +740,18 @@ int main(int argc, char** argv) {
   if (folder.empty()) return std::fputs(usage, stderr), 2;
   Builder builder(folder);
   const bool ok = Build(builder, maps, tool);
+  static const char kHelp[] =
+      "Usage: tessera-demo-data FOLDER\n"
+      "Builds the sample game's data set in FOLDER: databases, pack, sounds.\n"
+      "Options: --help, --version.  Exit status 0 done, 1 failure, 2 usage error.\n";
+  if (int rc = tessera::tools::HelpOrVersion(args, kProgram, kHelp); rc >= 0) return rc;
+  static const char kUsage[] = "usage: tessera-demo-data FOLDER\n";
+  if (args.size() != 1) return tessera::tools::UsageError(kProgram, kUsage, args.empty() ? "no FOLDER" : "one FOLDER only");
+  // An option that is not one is refused rather than made into a folder.
+  if (args[0].size() > 1 && args[0][0] == '-') return tessera::tools::UsageError(kProgram, kUsage, "unknown option " + args[0]);
+  tessera::tools::UseToolMessages(kProgram);
+  Builder builder(args[0]);
+  const bool ok = Build(builder);
   AfxReleaseDataBase(nullptr);
   if (!ok) return 1;
   std::printf("%s: %d images, %d maps, sounds and tunes in %s\n", kProgram, builder.added(), builder.maps(),

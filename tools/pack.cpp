@@ -241,6 +241,9 @@ std::string OpacityId(const std::string& id) { return "A" + id.substr(1); }
 
 int CreateDb(const Options& o) {
   if (o.args.size() != 2) return Usage("create-db needs DATABASE");
+  std::error_code ec;
+  const std::filesystem::path parent = std::filesystem::path(tessera::NativePath(o.args[1])).parent_path();
+  if (!parent.empty()) std::filesystem::create_directories(parent, ec);
   std::string error;
   if (!tessera::CreateDataBaseFile(o.args[1], &error)) return Fail(kProgram, "cannot create " + o.args[1] + ": " + error);
   std::printf("created %s\n", o.args[1].c_str());

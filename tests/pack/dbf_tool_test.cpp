@@ -19,8 +19,8 @@ TEST_F(DbfToolTest, HelpAndBadCommands) {
   EXPECT_EQ(r.status, 0);
   for (const char* word : {"create", "append", "delete", "dump", "index", "rebuild", "keys", "check"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
-  EXPECT_EQ(Run("").status, 1);
-  EXPECT_EQ(Run("frobnicate").status, 1);
+  EXPECT_EQ(Run("").status, 2);
+  EXPECT_EQ(Run("frobnicate").status, 2);
   r = Run("create " + Q("t.dbf") + " NAME:C:x");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "tessera-dbf: bad number in field \"NAME:C:x\"\n");

@@ -30,8 +30,8 @@ TEST_F(PackToolTest, HelpExplainsEveryCommand) {
   EXPECT_EQ(r.status, 0);
   for (const char* word : {"create-db", "create-shared", "create-pack", "add", "add-dir", "list", "extract", "verify"})
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
-  EXPECT_EQ(Run("").status, 1);
-  EXPECT_EQ(Run("frobnicate").status, 1);
+  EXPECT_EQ(Run("").status, 2);
+  EXPECT_EQ(Run("frobnicate").status, 2);
 }
 
 TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {

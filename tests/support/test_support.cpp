@@ -9,6 +9,7 @@
 
 #include "platform/headless/headless_message_sink.h"
 #include "platform/headless/manual_clock.h"
+#include "platform/log.h"
 #include "platform/random.h"
 #include "public/engine.h"
 
@@ -53,6 +54,22 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+LogRecorder::LogRecorder(int level) {
+  SetLogLevel(static_cast<LogLevel>(level));
+  SetLogWriter([this](LogLevel, std::string_view line) { lines_.emplace_back(line); });
+}
+
+LogRecorder::~LogRecorder() { ResetLogForTests(); }
+
+bool LogRecorder::Has(std::initializer_list<std::string> parts) const {
+  for (const std::string& line : lines_) {
+    bool all = true;
+    for (const std::string& p : parts) all = all && line.find(p) != std::string::npos;
+    if (all) return true;
+  }
+  return false;
 }
 
 ToolResult RunTool(const std::string& tool, const std::string& args, const TempDir& dir) {

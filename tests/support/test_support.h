@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,22 @@ struct ToolResult {
   std::string out, err;
 };
 ToolResult RunTool(const std::string& tool, const std::string& args, const TempDir& dir);
+
+// Collects the library's log lines while it lives (level warning and up
+// unless told otherwise); the default log comes back with its end.
+class LogRecorder {
+ public:
+  explicit LogRecorder(int level = 2);
+  ~LogRecorder();
+  LogRecorder(const LogRecorder&) = delete;
+  LogRecorder& operator=(const LogRecorder&) = delete;
+  const std::vector<std::string>& lines() const { return lines_; }
+  // True when some line contains every one of the parts.
+  bool Has(std::initializer_list<std::string> parts) const;
+
+ private:
+  std::vector<std::string> lines_;
+};
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
