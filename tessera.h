@@ -62,6 +62,7 @@
 #include "gui/gif_sprite.h"
 #include "gui/edit.h"
 #include "gui/loop_led.h"
+#include "gui/key_message.h"
 #include "gui/map/path_finder.h"
 
 #include "input/mouse.h"

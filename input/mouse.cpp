@@ -6,6 +6,7 @@
 
 #include "engine/surface.h"
 #include "engine/view_manage.h"
+#include "gui/dialog.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
@@ -29,7 +30,7 @@ int32_t NextCursorFrame(int32_t frame, unsigned short key) {
 }
 
 tagPOINT TipBoxPosition(int x, int y) {
-  return tagPOINT{x >= 400 ? x - 120 : x, y >= 500 ? y - 20 : y};
+  return tagPOINT{x >= 400 ? x - kTipBoxWidth : x, y >= 500 ? y - 20 : y};
 }
 }  // namespace tessera
 
@@ -41,8 +42,16 @@ QMouse::QMouse()
       m_pFrame{},
       m_pShadow(nullptr),
       m_pPressShadow(nullptr),
-      m_pTipDialog(nullptr),
-      m_bTip(false) {}
+      m_pTipDialog(new QDialog()),
+      m_bTip(false) {
+  m_pTipDialog->SetFormat(2, 10, 0xFFFFFF, 0);
+  m_pTipDialog->SetFontSize(12);
+  if (AfxGetViewManager()) CreateTipBox();
+}
+
+void QMouse::CreateTipBox() {
+  m_pTipDialog->Create(0, 0, tessera::kTipBoxWidth, tessera::kTipBoxHeight, nullptr);
+}
 
 QMouse::~QMouse() {
   for (SURFACE*& s : m_pFrame) {
@@ -51,6 +60,7 @@ QMouse::~QMouse() {
   }
   delete m_pShadow;
   delete m_pPressShadow;
+  delete m_pTipDialog;
 }
 
 namespace {
@@ -125,9 +135,15 @@ void QMouse::Show() {
 void QMouse::Draw() {
   SURFACE* frame = AfxGetViewManager()->GetRenderSurface();
   const int x = m_ptMouse.x, y = m_ptMouse.y;
-  // The tip box (a dialog of 120 x 40 at TipBoxPosition, showing
-  // g_szTipText when m_bTip is set) is drawn here once the dialog class
-  // exists; until then m_pTipDialog stays null.
+  if (m_bTip && m_pTipDialog) {
+    // A cursor made before the display manager gets its box's surfaces now.
+    if (!m_pTipDialog->m_pBackSurface) CreateTipBox();
+    const tagPOINT at = tessera::TipBoxPosition(x, y);
+    m_pTipDialog->Move(at.x, at.y);
+    // An empty tip hides the box; the same tip is not laid out again.
+    m_pTipDialog->SetContent(g_szTipText, nullptr);
+    m_pTipDialog->Show(frame);
+  }
   DRAW_FX fx;
   fx.kind = FX_TRANS;
   fx.level = 20;

@@ -5,8 +5,11 @@
 // each, and the tip flag the chain manager sets.  The game calls Show once
 // per frame after the GUI layers; it reads the platform's cursor position,
 // hands the cursor back to the platform outside the game area (message 32
-// to the game's window), and otherwise draws shadow and frame onto the
-// display manager's render surface.
+// to the game's window), and otherwise draws onto the display manager's
+// render surface: the tip box when the chain manager says the pointer has
+// rested (the engine's tip text in a 120 x 40 dialog, two lines of ten
+// bytes, white with a black outline, beside the pointer and kept on an
+// 800 x 600 screen), then the shadow, then the cursor frame.
 //
 //   AfxCreateMouse();
 //   AfxGetMouse()->LoadCursorA("MOUSE000");   // MOUSE00000 .. MOUSE00017
@@ -24,7 +27,7 @@ class QDialog;
 class QMouse {
  public:
   QMouse();
-  // Deletes the frames and both shadows.
+  // Deletes the frames, both shadows and the tip box.
   ~QMouse();
 
   QMouse(const QMouse&) = delete;
@@ -53,11 +56,14 @@ class QMouse {
   SURFACE* m_pFrame[16];    // owned
   SURFACE* m_pShadow;       // owned
   SURFACE* m_pPressShadow;  // owned
-  QDialog* m_pTipDialog;    // the tip box; drawn when the dialog class is there
+  QDialog* m_pTipDialog;    // the tip box, owned; in no layer
   bool m_bTip;
 
  private:
   void Draw();
+  // The tip box's surfaces need the display manager: made at construction
+  // when it exists, else on the first tip drawn.
+  void CreateTipBox();
 };
 
 namespace tessera {
@@ -67,6 +73,9 @@ constexpr UINT kSetCursorMessage = 32;
 // The frame after `frame` for the button state `key` (0, 8, 32, 128 animate
 // and wrap to 0 from any frame of 14 or more; 1, 2, 4 press; others keep).
 int32_t NextCursorFrame(int32_t frame, unsigned short key);
+// The tip box's size in pixels.
+constexpr int kTipBoxWidth = 120;
+constexpr int kTipBoxHeight = 40;
 // Where the tip box (120 x 40) goes for the mouse at (x, y): beside the
 // pointer, 120 pixels to the left from x = 400 on and 20 pixels up from
 // y = 500 on, so that it stays on an 800 x 600 screen.

@@ -12,9 +12,14 @@
 #include "engine/packed_stream.h"
 #include "engine/rle_surface.h"
 #include "engine/view_manage.h"
+#include "gui/area.h"
+#include "gui/chain_manager.h"
+#include "gui/dialog.h"
 #include "input/mouse.h"
 #include "pack/res.h"
+#include "platform/glyph_source.h"
 #include "platform/headless/headless_message_sink.h"
+#include "platform/headless/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
@@ -287,6 +292,129 @@ TEST_F(MouseTest, CreatedAndFreedByTheEngine) {
   AfxFreeEngine();
   EXPECT_EQ(AfxGetMouse(), nullptr);
   EXPECT_EQ(AfxGetViewManager(), nullptr);
+}
+
+// The tip box on a full 800 x 600 screen, with glyphs that ink only the
+// top-left pixel of each character cell.
+class DotGlyphs : public tessera::GlyphSource {
+ public:
+  bool Render(std::string_view, int, int w, int h, std::vector<uint8_t>& ink) override {
+    ink.assign(static_cast<size_t>(w) * h, 0);
+    ink[0] = 1;
+    return true;
+  }
+};
+
+class TipBoxTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    window_ = tessera::CreateWindowRecord(800, 600);
+    ASSERT_EQ(AfxCreateViewManager(800, 600, window_), 1);
+    AfxCreateMouse();
+    mouse_ = AfxGetMouse();
+    tessera::SetGlyphSource(std::make_unique<DotGlyphs>());
+  }
+  void TearDown() override {
+    EngineTest::TearDown();
+    tessera::DestroyWindowRecord(window_);
+  }
+  // Draws the cursor at (x, y) on a black frame; the white pixels.
+  std::vector<std::pair<int, int>> ShowAt(int x, int y) {
+    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor = tagPOINT{x, y};
+    DIBSURFACE* f = AfxGetViewManager()->GetRenderSurface();
+    for (int j = 0; j < 600; ++j)
+      for (int i = 0; i < 800; ++i) f->SetPixel(i, j, 0);
+    mouse_->Show();
+    std::vector<std::pair<int, int>> white;
+    for (int j = 0; j < 600; ++j)
+      for (int i = 0; i < 800; ++i)
+        if (f->GetPixel(i, j).GetColor() == 0x7FFF) white.emplace_back(i, j);
+    return white;
+  }
+  HWND window_ = nullptr;
+  QMouse* mouse_ = nullptr;
+};
+
+TEST_F(TipBoxTest, TheBoxIsATwoLineDialog) {
+  QDialog* box = mouse_->m_pTipDialog;
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->m_nLines, 2);
+  EXPECT_EQ(box->m_nLineChars, 10);
+  EXPECT_EQ(box->m_dwTextColor, 0xFFFFFFu);
+  EXPECT_EQ(box->m_dwEdgeColor, 0u);
+  EXPECT_EQ(box->m_nFontSize, 12);
+  ASSERT_NE(box->m_pBackSurface, nullptr);
+  EXPECT_EQ(box->m_pBackSurface->GetWidth(), 120);
+  EXPECT_EQ(box->m_pBackSurface->GetHeight(), 40);
+  EXPECT_EQ(box->m_pAreaChain, nullptr);
+}
+
+TEST_F(TipBoxTest, StaysOnTheScreenNearEachEdge) {
+  // "ab": one line 12 pixels wide, centred in 120 x 40: at (54, 13) of the
+  // box; the second dot 6 pixels right.
+  strcpy(g_szTipText, "ab");
+  mouse_->SetTip(true);
+  struct {
+    int x, y, box_x, box_y;
+  } const cases[] = {{10, 10, 10, 10},   {399, 10, 399, 10}, {400, 10, 280, 10}, {790, 10, 670, 10},
+                     {10, 499, 10, 499}, {10, 500, 10, 480}, {10, 590, 10, 570}, {790, 590, 670, 570}};
+  for (const auto& c : cases) {
+    const auto white = ShowAt(c.x, c.y);
+    const std::vector<std::pair<int, int>> want = {{c.box_x + 54, c.box_y + 13}, {c.box_x + 60, c.box_y + 13}};
+    EXPECT_EQ(white, want) << c.x << "," << c.y;
+  }
+}
+
+TEST_F(TipBoxTest, NothingWithoutTheFlagOrWithAnEmptyTip) {
+  strcpy(g_szTipText, "ab");
+  EXPECT_TRUE(ShowAt(100, 100).empty());
+  mouse_->SetTip(true);
+  EXPECT_EQ(ShowAt(100, 100).size(), 2u);
+  g_szTipText[0] = 0;
+  EXPECT_TRUE(ShowAt(100, 100).empty());
+  EXPECT_EQ(mouse_->m_pTipDialog->m_dwState, QAREA_HIDE);
+}
+
+TEST_F(TipBoxTest, TheCursorIsDrawnOverTheTip) {
+  strcpy(g_szTipText, "ab");
+  mouse_->SetTip(true);
+  // A 100 x 30 cursor frame covers the box's text at (154, 113).
+  mouse_->m_pFrame[1] = AfxGetViewManager()->CreateSurface(100, 30, SS_DIB);
+  for (int j = 0; j < 30; ++j)
+    for (int i = 0; i < 100; ++i) mouse_->m_pFrame[1]->SetPixel(i, j, kFrameColour);
+  EXPECT_TRUE(ShowAt(100, 100).empty());
+}
+
+TEST_F(TipBoxTest, RestingOnAnAreaShowsItsTip) {
+  auto* clock = tessera::InstallManualClock(5000);
+  QArea area(300, 200, 399, 299);
+  strcpy(area.m_szTip, "hello");
+  CChainManager* chains = AfxGetChainManager();
+  chains->Add(&area, CHAIN_TOP);
+  mouse_->SetMousePos(350, 250);
+  chains->RefreshAll();
+  DIBSURFACE* f = AfxGetViewManager()->GetRenderSurface();
+  chains->ShowAll(f);
+  EXPECT_TRUE(ShowAt(350, 250).empty());  // not rested yet
+  clock->Advance(401);
+  chains->ShowAll(f);
+  // "hello": 30 pixels wide, at (45, 13) of the box at the pointer.
+  const auto white = ShowAt(350, 250);
+  ASSERT_EQ(white.size(), 5u);
+  EXPECT_EQ(white.front(), std::make_pair(395, 263));
+}
+
+TEST_F(TipBoxTest, CursorMadeBeforeTheDisplayManagerDrawsItsTipLater) {
+  AfxFreeEngine();
+  AfxCreateMouse();
+  mouse_ = AfxGetMouse();
+  EXPECT_EQ(mouse_->m_pTipDialog->m_pBackSurface, nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+  ASSERT_EQ(AfxCreateViewManager(800, 600, window_), 1);
+  strcpy(g_szTipText, "ab");
+  mouse_->SetTip(true);
+  EXPECT_EQ(ShowAt(10, 10).size(), 2u);
 }
 
 }  // namespace
