@@ -185,20 +185,29 @@ void QList::ToLastPage() {
   Refresh(false, m_bRowCenter);
 }
 
-void QList::ToFirstPage() {
-  m_nTop = 0;
+void QList::ScrollTo(int64_t top) {
+  const int64_t last = std::max<int64_t>(0, int64_t(m_nCount) - std::max(0, m_nRows));
+  m_nTop = Clamp32(std::max<int64_t>(0, std::min(top, last)));
   Refresh(false, m_bRowCenter);
 }
 
-void QList::NextPage() {
-  const int64_t rows = std::max(0, m_nRows);
-  m_nTop = Clamp32(std::max<int64_t>(0, std::min<int64_t>(int64_t(m_nTop) + rows, m_nCount - rows)));
-  Refresh(false, m_bRowCenter);
-}
+void QList::ToFirstPage() { ScrollTo(0); }
 
-void QList::PrevPage() {
-  m_nTop = Clamp32(std::max<int64_t>(0, int64_t(m_nTop) - std::max(0, m_nRows)));
-  Refresh(false, m_bRowCenter);
+void QList::NextPage() { ScrollTo(int64_t(m_nTop) + std::max(0, m_nRows)); }
+
+void QList::PrevPage() { ScrollTo(int64_t(m_nTop) - std::max(0, m_nRows)); }
+
+void QList::InKey(QKey* key) {
+  if (!key || key->dwMessage != 256) return;
+  switch (key->cVirtKey) {
+    case 33: PrevPage(); break;
+    case 34: NextPage(); break;
+    case 35: ToLastPage(); break;
+    case 36: ToFirstPage(); break;
+    case 38: ScrollTo(int64_t(m_nTop) - 1); break;
+    case 40: ScrollTo(int64_t(m_nTop) + 1); break;
+    default: break;
+  }
 }
 
 void QList::Show(SURFACE* target) {

@@ -64,7 +64,8 @@ class QList : public QArea {
   // The first visible record becomes count - rows (not below 0); rebuilt.
   void ToLastPage();
   // Paging for scroll buttons: the first page, and one page on or back,
-  // staying between the first and the last page.  Each rebuilds the page.
+  // staying between the first and the last page (a list left past its end
+  // comes back to the last page).  Each rebuilds the page.
   void ToFirstPage();
   void NextPage();
   void PrevPage();
@@ -80,6 +81,11 @@ class QList : public QArea {
   void Move(int x, int y) override;
   // As an area's, then the parts, the row menu and the moving parts follow.
   void SetState(unsigned long state, QAreaChain* chain) override;
+  // Paging from the keyboard when the game gives the list the focus: on a
+  // key-down record (message 256) Page Up (33) and Page Down (34) turn a
+  // page, Home (36) and End (35) go to the first and the last page, Up (38)
+  // and Down (40) scroll by one record.  Other keys are ignored.
+  void InKey(QKey* key) override;
 
   AREA_CALLBACK m_pfnRowClick;  // given to every row button; null keeps theirs
   int32_t m_nRowHeight;
@@ -100,6 +106,9 @@ class QList : public QArea {
 
  private:
   Record* At(long index) const;
+  // The first visible record moved to `top`, kept between the first and
+  // the last page, and the page rebuilt.
+  void ScrollTo(int64_t top);
   void FreeRecords();
   // Records in blocks of 100, so that neither adding nor finding one walks
   // or moves the others.
