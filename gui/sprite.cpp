@@ -194,7 +194,11 @@ bool QSprite::SetDrawFX(const DRAW_FX& fx) {
 
 void QSprite::DrawImage(SURFACE* target, SURFACE* image) {
   if (!image || !target) return;
-  if (image->GetStyle() == SS_DIB)
+  // A run-length frame drawn translucently at level 32 or more gives
+  // exactly the keyed blit's pixels; the keyed blit copies instead of
+  // mixing.
+  const bool opaque_runs = image->GetStyle() == SS_RLE && m_DrawFX.kind == FX_TRANS && m_DrawFX.level >= 32;
+  if (image->GetStyle() == SS_DIB || opaque_runs)
     image->Blit(target, m_rcArea.left, m_rcArea.top);
   else
     image->Blit(target, m_rcArea.left, m_rcArea.top, m_DrawFX);

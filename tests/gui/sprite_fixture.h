@@ -77,7 +77,7 @@ class SpriteFixture : public EngineTest {
 
   // Rows base00 .. of `rows` in `table` (the game's when null), row 00
   // carrying `count` (the number of rows when negative), and, unless
-  // `pictures` is false, a 16 x 12 picture per frame in colour 0x0400 + i.
+  // `pictures` is false, a 16 x 12 picture per frame in FrameColour(i).
   void AddAnimation(const std::string& base, const std::vector<AniRow>& rows, int count = -1,
                     CPackAniDataBase* table = nullptr, bool pictures = true) {
     if (!table) table = AfxGetAniDataBase();
@@ -93,7 +93,7 @@ class SpriteFixture : public EngineTest {
       if (pictures) AddPicture(info.szID, 16, 12, FrameColour(static_cast<int>(i)));
     }
   }
-  static uint16_t FrameColour(int i) { return static_cast<uint16_t>(0x0400 + i); }
+  static uint16_t FrameColour(int i) { return static_cast<uint16_t>(0x5294 + i); }  // grey 20, blue 20 + i
 
   // The sprite notifications the game's window received for `area`.
   int Notices(const void* area) const {

@@ -331,6 +331,14 @@ TEST_F(SpriteTest, DrawingKindsAndHitTest) {
   ClearFrame();
   s.Show(frame_);
   EXPECT_EQ(frame_->GetPixel(65, 45).GetColor(), FrameColour(2));
+  // Below level 32 the frame is mixed with what lies under it.
+  fx.level = 16;
+  s.SetDrawFX(fx);
+  ClearFrame();
+  s.Show(frame_);
+  const uint16_t mixed = frame_->GetPixel(65, 45).GetColor();
+  EXPECT_NE(mixed, 0);
+  EXPECT_LT(mixed, FrameColour(2));
   // Hit test: the key column is not the sprite, the rest is.
   EXPECT_FALSE(s.IsPointed(60, 45));
   EXPECT_TRUE(s.IsPointed(61, 45));
