@@ -119,11 +119,7 @@ bool QMap::LoadMap(const char* name) {
 
   char path[64];
   std::snprintf(path, sizeof path, "data\\%s.map", info.szName);
-  std::FILE* f = tessera::OpenFile(path, "rb");
-  if (!f) return false;
-  if (std::fseek(f, kCellHeader, SEEK_SET) == 0 && m_nCellNum > 0)
-    (void)std::fread(m_pMapInfo, 1, static_cast<size_t>(m_nCellNum), f);
-  std::fclose(f);
+  if (!tessera::ReadMapCells(path, m_pMapInfo, m_nCellNum)) return false;
 
   if (std::strlen(m_szPicInfo) != 10) return false;
   CVIEWMANAGE* vm = AfxGetViewManager();
@@ -284,6 +280,16 @@ void QMap::SortObjectList() {
 }
 
 namespace tessera {
+
+bool ReadMapCells(const char* enginePath, char* cells, int count) {
+  std::FILE* f = OpenFile(enginePath, "rb");
+  if (!f) return false;
+  // A file shorter than its header or its cells leaves the rest as it was.
+  if (count > 0 && cells && std::fseek(f, kCellHeader, SEEK_SET) == 0)
+    (void)std::fread(cells, 1, static_cast<size_t>(count), f);
+  std::fclose(f);
+  return true;
+}
 
 void AttachPathFinder(QMap& map, CPathFinder* finder) {
   if (finder && std::find(map.m_PathFinders.begin(), map.m_PathFinders.end(), finder) == map.m_PathFinders.end())

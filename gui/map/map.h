@@ -53,6 +53,11 @@ void DetachPathFinder(QMap& map, CPathFinder* finder);
 // asking for more is refused by LoadMap rather than allocated.
 constexpr long long kMaxMapCells = 8192LL * 8192LL;
 
+// Reads a map cell file: skips the 44-byte header and reads up to `count`
+// cell bytes into `cells`; bytes the file does not have are left as they
+// are.  False only when the file cannot be opened.
+bool ReadMapCells(const char* enginePath, char* cells, int count);
+
 // Sets an area's rectangle and size and nothing else (SetScreenRect).
 void SetAreaRect(QArea& area, const tagRECT& r);
 }  // namespace tessera
