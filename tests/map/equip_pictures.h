@@ -10,6 +10,7 @@
 
 #include "engine/dle_surface.h"
 #include "engine/view_manage.h"
+#include "database/database.h"
 #include "gui/map/equip_pool.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
@@ -58,13 +59,35 @@ class EquipPackTest : public EngineTest {
                 int h = 8) {
     if (frames.empty()) frames.assign(8, 4);
     char id[16];
+    std::vector<std::pair<std::string, std::string>> batch;
     for (int d = 0; d < 8; ++d)
       for (int f = 0; f < frames[d]; ++f) {
         EquipPictureId(id, d, 1, state, role, part, item, f);
-        AddToPack(res.get(), id, EquipFrame(w, h, EquipColour(d, state, part, f)));
+        batch.emplace_back(id, EquipFrame(w, h, EquipColour(d, state, part, f)));
         EquipPictureId(id, d, 2, state, role, part, item, f);
-        AddToPack(res.get(), id, EquipFrame(w, h, 0x7FFF));
+        batch.emplace_back(id, EquipFrame(w, h, 0x7FFF));
       }
+    AddBatch(batch);
+  }
+  // Stores many resources at once: one append to "\a.pak" and one
+  // transaction of index rows (one CRes::AddDataToPack each would sync the
+  // pack and commit for every frame, which makes a person's hundreds of
+  // frames slow to build).
+  void AddBatch(const std::vector<std::pair<std::string, std::string>>& batch) {
+    const std::string pak = dir.File("game/a.pak");
+    std::string bytes = ReadFile(pak);
+    CDataBase* db = AfxGetDataBase((dir.path() + "\\game\\game.mdb").c_str());
+    ASSERT_NE(db, nullptr);
+    ASSERT_TRUE(db->ExecuteCommand("BEGIN"));
+    for (const auto& [id, data] : batch) {
+      const size_t start = bytes.size();
+      bytes += data;
+      const std::string sql = "INSERT INTO RESTABLE VALUES('" + id + "','\\a.pak'," + std::to_string(start) + "," +
+                              std::to_string(bytes.size()) + ")";
+      ASSERT_TRUE(db->ExecuteCommand(sql.c_str()));
+    }
+    ASSERT_TRUE(db->ExecuteCommand("COMMIT"));
+    WriteFile(pak, bytes);
   }
   // Standing and walking pictures of all six parts of a role's item.
   void AddPerson(long role, long item, int w = 6, int h = 8) {

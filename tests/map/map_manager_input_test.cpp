@@ -1,0 +1,278 @@
+// The map manager's input: a click on an object, a click on open ground
+// walking the player, the other events, enter and leave calls; and the
+// manager over a real scene database: maps loaded by record, bad records,
+// release, and its independence from AfxFreeEngine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+#include "database/map_database.h"
+#include "gui/chain_manager.h"
+#include "gui/map/map_manager.h"
+#include "gui/map/map_object.h"
+#include "input/mouse.h"
+#include "map/walker_fixture.h"
+#include "platform/headless/headless_message_sink.h"
+#include "support/surface_helpers.h"
+
+namespace {
+
+using tessera::test::CountingPlayer;
+using tessera::test::WalkerTest;
+
+std::vector<std::pair<void*, int>> g_calls;
+template <int N>
+void Record(void* p) {
+  g_calls.emplace_back(p, N);
+}
+// Map area callbacks are recorded as 100 + their slot.
+constexpr int kMap = 100;
+
+class MapManagerInputTest : public WalkerTest {
+ protected:
+  void SetUp() override {
+    WalkerTest::SetUp();
+    g_calls.clear();
+    AfxCreateMouse();
+    manager = AfxGetMapManager();
+  }
+  void TearDown() override {
+    g_calls.clear();
+    WalkerTest::TearDown();
+  }
+  // A 3200 x 2400 map under an 800 x 600 view at origin (600, 600), a
+  // player at (30, 25), and the manager running it.
+  QMap* Scene() {
+    QMap* m = MakeMap(100, 75, 32, 800, 600);
+    player = AddWalker(30, 25);
+    m->SetMySelf(player);
+    m->EnableAutoScroll(false);
+    m->m_nNowLeft = m->m_nNowTop = 600;
+    m->m_pfnClick = &Record<kMap + 0>;
+    m->m_pfnEvent1 = &Record<kMap + 1>;
+    m->m_pfnEvent2 = &Record<kMap + 2>;
+    m->m_pfnPress = &Record<kMap + 3>;
+    m->m_pfnEvent4 = &Record<kMap + 4>;
+    manager->CreateNewMap(map.release());
+    return m;
+  }
+  // A plain object whose area covers view pixels (x, y) to (x + 40, y + 40)
+  // under the origin (600, 600); its eight callbacks record their slot.
+  CMapObject* Thing(int x, int y, enMapObjectType type = MOT_OBJECT) {
+    auto* o = new CMapObject;
+    o->Init(50, "thing", manager->GetCurMap(), nullptr);
+    o->m_nType = type;
+    o->m_rcArea = {600 + x, 600 + y, 640 + x, 640 + y};
+    o->m_pfnCallBack[0] = &Record<0>;
+    o->m_pfnCallBack[1] = &Record<1>;
+    o->m_pfnCallBack[2] = &Record<2>;
+    o->m_pfnCallBack[3] = &Record<3>;
+    o->m_pfnCallBack[4] = &Record<4>;
+    o->m_pfnCallBack[5] = &Record<5>;
+    o->m_pfnCallBack[6] = &Record<6>;
+    o->m_pfnCallBack[7] = &Record<7>;
+    manager->GetCurMap()->AddObject(o);
+    return o;
+  }
+  void Mouse(int x, int y) { AfxGetMouse()->SetMousePos(x, y); }
+
+  CMapManager* manager = nullptr;
+  CountingPlayer* player = nullptr;
+};
+
+TEST_F(MapManagerInputTest, ClickOnOpenGroundWalksThePlayer) {
+  QMap* m = Scene();
+  Mouse(100, 50);
+  manager->m_pfnClick(manager);
+  EXPECT_EQ(player->m_ptTargetPoint.x, 21);
+  EXPECT_EQ(player->m_ptTargetPoint.y, 20);
+  EXPECT_EQ(player->GetPlayerState(), PS_WALK);
+  EXPECT_TRUE(m->m_bAutoScroll);  // the player's walk scrolls again
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0], std::make_pair(static_cast<void*>(m), kMap + 0));
+  // A click into a blocked cell still starts a walk, which ends in front.
+  m->EnableAutoScroll(false);
+  player->QuickMove(30, 25);
+  player->SetPlayerState(PS_STAND);
+  Block(26, 25);
+  Mouse(26 * 32 - 600 + 5, 25 * 32 - 600 + 5);
+  manager->m_pfnClick(manager);
+  for (int i = 0; i < 16 * 6; ++i) m->Show(vm->GetRenderSurface());
+  EXPECT_EQ(player->GetNowPoint().x, 27);
+  EXPECT_EQ(player->GetPlayerState(), PS_STAND);
+}
+
+TEST_F(MapManagerInputTest, ClickOnAnObjectCallsItsCallbackOnly) {
+  Scene();
+  CMapObject* o = Thing(90, 40);
+  Mouse(100, 50);
+  manager->m_pfnClick(manager);
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0], std::make_pair(static_cast<void*>(o), 5));
+  EXPECT_EQ(player->GetPlayerState(), PS_STAND);
+}
+
+TEST_F(MapManagerInputTest, EventsGoToTheObjectOrTheMap) {
+  QMap* m = Scene();
+  CMapObject* o = Thing(90, 40);
+  CMapObject* goods = Thing(300, 300, MOT_GOODS);
+  struct Case {
+    AREA_CALLBACK CMapManager::*handler;
+    int objectSlot, mapSlot;
+  } cases[] = {{&QArea::m_pfnEvent1, 7, kMap + 1},
+               {&QArea::m_pfnEvent2, 3, kMap + 2},
+               {&QArea::m_pfnPress, 4, kMap + 3},
+               {&QArea::m_pfnEvent4, 6, kMap + 4}};
+  for (const Case& c : cases) {
+    g_calls.clear();
+    Mouse(100, 50);
+    (manager->*c.handler)(manager);
+    Mouse(5, 5);
+    (manager->*c.handler)(manager);
+    ASSERT_EQ(g_calls.size(), 2u) << c.objectSlot;
+    const bool pressOnPlainObject = c.objectSlot == 4;  // presses reach characters only
+    if (pressOnPlainObject)
+      EXPECT_EQ(g_calls[0], std::make_pair(static_cast<void*>(m), c.mapSlot));
+    else
+      EXPECT_EQ(g_calls[0], std::make_pair(static_cast<void*>(o), c.objectSlot));
+    EXPECT_EQ(g_calls[1], std::make_pair(static_cast<void*>(m), c.mapSlot));
+  }
+  // A press on a character reaches it; on goods it is the map's.
+  o->m_nType = MOT_TALKER;
+  g_calls.clear();
+  Mouse(100, 50);
+  manager->m_pfnPress(manager);
+  Mouse(310, 310);
+  manager->m_pfnPress(manager);
+  ASSERT_EQ(g_calls.size(), 2u);
+  EXPECT_EQ(g_calls[0], std::make_pair(static_cast<void*>(o), 4));
+  EXPECT_EQ(g_calls[1], std::make_pair(static_cast<void*>(m), kMap + 3));
+  (void)goods;
+}
+
+TEST_F(MapManagerInputTest, EnterAndLeave) {
+  Scene();
+  CMapObject* a = Thing(10, 10);
+  CMapObject* b = Thing(100, 10);
+  CMapObject* g = Thing(200, 10, MOT_GOODS);
+  auto hover = [&](int x, int y) {
+    Mouse(x, y);
+    manager->m_pfnMouseOver(manager);
+  };
+  hover(20, 20);
+  hover(25, 25);  // still A: nothing new
+  hover(110, 20);
+  hover(210, 20);  // goods: B leaves, nobody enters
+  hover(500, 500);
+  const std::vector<std::pair<void*, int>> want = {{a, 1}, {b, 1}, {a, 2}, {b, 2}};
+  EXPECT_EQ(g_calls, want);
+  EXPECT_EQ(tessera::HoveredMapObject(), nullptr);
+  // An entered object that is deleted is forgotten, never called.
+  hover(20, 20);
+  delete a;
+  g_calls.clear();
+  hover(500, 500);
+  EXPECT_TRUE(g_calls.empty());
+  (void)g;
+}
+
+TEST_F(MapManagerInputTest, NothingWithoutAMapOrAPlayer) {
+  Mouse(100, 50);
+  using Slot = AREA_CALLBACK CMapManager::*;
+  for (Slot h : {Slot{&QArea::m_pfnClick}, Slot{&QArea::m_pfnEvent1}, Slot{&QArea::m_pfnEvent2},
+                 Slot{&QArea::m_pfnPress}, Slot{&QArea::m_pfnEvent4}, Slot{&CMapManager::m_pfnMouseOver}})
+    (manager->*h)(manager);
+  EXPECT_EQ(manager->FindObject(100, 50), nullptr);
+  QMap* m = MakeMap(10, 10);
+  m->m_pfnClick = &Record<kMap>;
+  manager->CreateNewMap(map.release());
+  manager->m_pfnClick(manager);  // no player: nothing at all
+  EXPECT_TRUE(g_calls.empty());
+}
+
+class MapManagerSceneTest : public WalkerTest {
+ protected:
+  std::string GamePath() { return dir.path() + "\\game\\game.mdb"; }
+  void AddMapRow(const char* name, const char* picture, int w = 320, int h = 256) {
+    stMapInfo info;
+    std::strcpy(info.szName, name);
+    std::strcpy(info.szExplain, "x");
+    info.nWidth = w;
+    info.nHeight = h;
+    info.nUnitSize = 32;
+    std::strcpy(info.szPicInfo, picture);
+    ASSERT_TRUE(AfxGetMapManager()->GetMapDbb()->AddMap(info));
+  }
+};
+
+TEST_F(MapManagerSceneTest, InitOnceReleaseEverything) {
+  CMapManager* m = AfxGetMapManager();
+  EXPECT_FALSE(m->Init((dir.path() + "\\nothing.mdb").c_str()));
+  EXPECT_EQ(m->GetMapDbb(), nullptr);
+  ASSERT_TRUE(m->Init(GamePath().c_str()));
+  EXPECT_TRUE(m->Init((dir.path() + "\\nothing.mdb").c_str()));
+  EXPECT_EQ(std::string(m->m_szDataBase), GamePath());
+  EXPECT_NE(m->GetPersonDbb(), nullptr);
+  MakeMap(10, 10);
+  AddWalker(3, 3);
+  m->CreateNewMap(map.release());
+  EXPECT_TRUE(m->IsRunning());
+  EXPECT_EQ(m->m_pAreaChain, AfxGetChainManager()->GetChain(CHAIN_BOTTOM));
+  EXPECT_EQ(m->m_dwState, QAREA_SHOW);
+  EXPECT_FALSE(CEquipPool::GetEquipList().empty());
+  m->Release();
+  EXPECT_FALSE(m->IsRunning());
+  EXPECT_EQ(m->FindObject(10, 10), nullptr);
+  EXPECT_EQ(m->GetMapDbb(), nullptr);
+  EXPECT_TRUE(CEquipPool::GetEquipList().empty());
+  EXPECT_EQ(m->m_szDataBase[0], 0);
+}
+
+TEST_F(MapManagerSceneTest, MapRecordsAndTheirFiles) {
+  CMapManager* m = AfxGetMapManager();
+  ASSERT_TRUE(m->Init(GamePath().c_str()));
+  auto back = tessera::test::MakeDib(320, 256, 0x0210);
+  AddBatch({{"BackPic001", tessera::test::PackImage(back.get())}});
+  AddMapRow("nofile", "BackPic001");
+  AddMapRow("village", "BackPic001");
+  std::filesystem::create_directories("data");
+  tessera::test::WriteFile("data/village.map", std::string(44, 'h') + std::string(80, '\0'));
+
+  tessera::ClearHeadlessMessages();
+  auto lost = std::make_unique<QMap>();
+  EXPECT_FALSE(lost->LoadMap("nofile"));
+  EXPECT_FALSE(lost->LoadMap("nosuchmap"));
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+
+  auto* village = new QMap(tagRECT{0, 0, 160, 120});
+  ASSERT_TRUE(village->LoadMap("village"));
+  auto* hero = new CMapPlayer;
+  ASSERT_TRUE(hero->Init(1, "hero", village, nullptr));
+  hero->QuickMove(4, 4);
+  village->AddObject(hero);
+  village->SetMySelf(hero);
+  m->CreateNewMap(village);
+  // The chain manager draws the manager, which draws the map.
+  SURFACE* frame = vm->GetRenderSurface();
+  AfxCreateMouse();
+  AfxGetChainManager()->ShowAll(frame);
+  EXPECT_EQ(frame->GetPixel(0, 0).GetColor(), 0x0210);
+  EXPECT_TRUE(hero->WalkTo(6, 4, false));
+}
+
+TEST_F(MapManagerSceneTest, FreeingTheEngineLeavesTheManager) {
+  CMapManager* m = AfxGetMapManager();
+  ASSERT_TRUE(m->Init(GamePath().c_str()));
+  MakeMap(10, 10);
+  m->CreateNewMap(map.release());
+  AfxFreeEngine();
+  EXPECT_EQ(AfxGetViewManager(), nullptr);
+  EXPECT_EQ(AfxGetMapManager(), m);
+  EXPECT_TRUE(m->IsRunning());
+  m->Release();  // with the display manager gone
+  EXPECT_FALSE(m->IsRunning());
+}
+
+}  // namespace
