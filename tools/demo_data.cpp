@@ -701,22 +701,18 @@ std::string OwnFolder() {
 
 int main(int argc, char** argv) {
   const auto args = tessera::tools::Args(argc, argv);
-  const char usage[] = "usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH] | --tileset FILE\n";
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::printf("%s"
-                "Builds the sample game's data set in FOLDER: databases, pack, sounds, and the\n"
-                "Tiled maps of DIR imported with the map tool (tessera-map beside this program).\n"
-                "--tileset paints the maps' tileset picture into FILE (PNG).\n",
-                usage);
-    return 0;
-  }
-  if (args.empty() || args[0] == "--version") {
-    if (!args.empty()) return std::printf("%s 1.0\n", kProgram), 0;
-    std::fputs(usage, stderr);
-    return 2;
-  }
-  if (args[0] == "--tileset") {
-    if (args.size() != 2) return std::fputs(usage, stderr), 2;
+  static const char kUsage[] = "usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH] | --tileset FILE\n";
+  static const char kHelp[] =
+      "Usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH]\n"
+      "       tessera-demo-data --tileset FILE\n"
+      "Builds the sample game's data set in FOLDER: databases, pack, sounds, and the\n"
+      "Tiled maps of DIR imported with the map tool (PATH, by default tessera-map\n"
+      "beside this program).  --tileset paints the maps' tileset picture into FILE\n"
+      "(PNG).  Options: --help, --version.  Exit status 0 done, 1 failure, 2 usage\n"
+      "error.\n";
+  if (int rc = tessera::tools::HelpOrVersion(args, kProgram, kHelp); rc >= 0) return rc;
+  if (!args.empty() && args[0] == "--tileset") {
+    if (args.size() != 2) return tessera::tools::UsageError(kProgram, kUsage, "--tileset needs FILE");
     auto tiles = PaintTileset();
     std::vector<uint16_t> pixels;
     for (int y = 0; y < tiles->GetHeight(); ++y)
@@ -727,31 +723,23 @@ int main(int argc, char** argv) {
   }
   std::string folder, maps, tool = OwnFolder() + "/tessera-map";
   for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--maps" || args[i] == "--map-tool") && i + 1 < args.size()) {
+    if (args[i] == "--maps" || args[i] == "--map-tool") {
+      if (i + 1 >= args.size()) return tessera::tools::UsageError(kProgram, kUsage, args[i] + " needs a value");
       (args[i] == "--maps" ? maps : tool) = args[i + 1];
       ++i;
-    } else if (folder.empty() && args[i][0] != '-') {
+    } else if (args[i].size() > 1 && args[i][0] == '-') {
+      // An option that is not one is refused rather than made into a folder.
+      return tessera::tools::UsageError(kProgram, kUsage, "unknown option " + args[i]);
+    } else if (folder.empty()) {
       folder = args[i];
     } else {
-      std::fputs(usage, stderr);
-      return 2;
+      return tessera::tools::UsageError(kProgram, kUsage, "one FOLDER only");
     }
   }
-  if (folder.empty()) return std::fputs(usage, stderr), 2;
+  if (folder.empty()) return tessera::tools::UsageError(kProgram, kUsage, "no FOLDER");
+  tessera::tools::UseToolMessages(kProgram);
   Builder builder(folder);
   const bool ok = Build(builder, maps, tool);
-  static const char kHelp[] =
-      "Usage: tessera-demo-data FOLDER\n"
-      "Builds the sample game's data set in FOLDER: databases, pack, sounds.\n"
-      "Options: --help, --version.  Exit status 0 done, 1 failure, 2 usage error.\n";
-  if (int rc = tessera::tools::HelpOrVersion(args, kProgram, kHelp); rc >= 0) return rc;
-  static const char kUsage[] = "usage: tessera-demo-data FOLDER\n";
-  if (args.size() != 1) return tessera::tools::UsageError(kProgram, kUsage, args.empty() ? "no FOLDER" : "one FOLDER only");
-  // An option that is not one is refused rather than made into a folder.
-  if (args[0].size() > 1 && args[0][0] == '-') return tessera::tools::UsageError(kProgram, kUsage, "unknown option " + args[0]);
-  tessera::tools::UseToolMessages(kProgram);
-  Builder builder(args[0]);
-  const bool ok = Build(builder);
   AfxReleaseDataBase(nullptr);
   if (!ok) return 1;
   std::printf("%s: %d images, %d maps, sounds and tunes in %s\n", kProgram, builder.added(), builder.maps(),
