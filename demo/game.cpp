@@ -40,6 +40,12 @@ Game::~Game() {
   if (canvas_ && vm_) vm_->DeleteSurface(canvas_);
   canvas_ = nullptr;
   AfxGetChainManager()->DeleteAll();
+  // The scene tables and their database go now, while the engine is whole;
+  // the map manager lives on until the process ends, out of any layer.
+  if (CMapManager* mm = tessera::PeekMapManager()) {
+    mm->Release();
+    mm->m_pAreaChain = nullptr;  // its layer goes with the chain manager first at exit
+  }
 }
 
 bool Game::Start(std::string* error) {

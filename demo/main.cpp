@@ -241,12 +241,21 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  // The engine reads a map's cells from "data\\NAME.map" under the current
+  // folder, so the game runs in its data folder; the paths the user gave
+  // are taken from where the user stands first.
+  o.data = FullPath(o.data);
+  o.log = FullPath(o.log);
+  if (!o.screenshot.empty()) o.screenshot = FullPath(o.screenshot);
+  if (!o.script.empty()) o.script = FullPath(o.script);
   std::vector<demo::ScriptEvent> script;
   std::string error;
   if (!o.script.empty() && !demo::LoadScript(o.script, &script, &error)) {
     std::fprintf(stderr, "tessera-demo: %s\n", error.c_str());
     return 2;
   }
+  for (demo::ScriptEvent& e : script)
+    if (e.kind == demo::ScriptEvent::kShot) e.text = FullPath(e.text);
   if (!EnsureParent(o.log)) {
     std::fprintf(stderr, "tessera-demo: %s: cannot create its folder\n", FullPath(o.log).c_str());
     return 1;
@@ -254,6 +263,14 @@ int main(int argc, char** argv) {
   std::ofstream log(o.log);
   if (!log) {
     std::fprintf(stderr, "tessera-demo: %s: cannot open\n", FullPath(o.log).c_str());
+    return 1;
+  }
+
+  std::error_code ec;
+  std::filesystem::current_path(o.data, ec);
+  if (ec) {
+    std::fprintf(stderr, "tessera-demo: %s: %s (did tessera-demo-data build it?)\n", o.data.c_str(),
+                 ec.message().c_str());
     return 1;
   }
 
@@ -281,7 +298,10 @@ int main(int argc, char** argv) {
     // conversion the game needs on most real displays.
     if (auto* p = dynamic_cast<tessera::HeadlessPresenter*>(&tessera::GetPresenter())) p->SetGreenMask(0x07E0);
   }
-  if (o.frames < 0) o.frames = windowed ? 0 : 90;  // 0: until the window closes
+  // 0: until the window closes or the script quits.
+  bool script_quits = false;
+  for (const demo::ScriptEvent& e : script) script_quits |= e.kind == demo::ScriptEvent::kQuit;
+  if (o.frames < 0) o.frames = windowed || script_quits ? 0 : 90;
   log << "tessera-demo: " << (windowed ? "SDL window" : "headless") << "\n";
 
   int status = 0;
