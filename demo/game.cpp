@@ -100,6 +100,7 @@ void Game::SwitchScene() {
   next_ = Next::kNone;
   std::string error;
   AfxGetChainManager()->DeleteAll();
+  g_szTipText[0] = 0;  // the tip of a button that is gone
   title_.reset();
   world_.reset();
   if (next == Next::kTitle) {
@@ -146,6 +147,8 @@ uint64_t Game::FrameHash() const {
     }
   return h;
 }
+
+std::string Game::Describe() const { return world_ ? world_->Describe() : std::string("title"); }
 
 bool Game::SaveNow() {
   std::string error;

@@ -54,6 +54,9 @@ class Game {
   // The hash of the frame last drawn (FNV-1a over its pixels).
   uint64_t FrameHash() const;
 
+  // Where the world stands ("view X Y hero X Y"), empty on the title.
+  std::string Describe() const;
+
   // The player chose "quit" (or the window is closing).
   bool Finished() const { return finished_; }
   void Quit() { finished_ = true; }

@@ -342,7 +342,7 @@ int main(int argc, char** argv) {
         if (e->kind == demo::ScriptEvent::kHash) {
           char hex[17];
           std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(game.FrameHash()));
-          log << "frame " << tick << " hash " << e->text << " " << hex << "\n";
+          log << "frame " << tick << " hash " << e->text << " " << hex << " " << game.Describe() << "\n";
         } else if (!EnsureParent(e->text) || !tessera::GetPresenter().SaveFramePng(e->text)) {
           std::fprintf(stderr, "tessera-demo: %s: cannot save\n", FullPath(e->text).c_str());
         }

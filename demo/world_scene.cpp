@@ -196,8 +196,8 @@ void WorldScene::AddCharacters() {
   // The player: a blue shirt and a straw hat.
   hero_ = new Hero;
   hero_->Init(1, "hero", map_, nullptr);
-  hero_->GetEquip(1)->SetCurColor(PIXEL(40, 90, 210));
-  hero_->GetEquip(3)->SetCurColor(PIXEL(220, 190, 90));
+  hero_->GetEquip(4)->SetCurColor(PIXEL(40, 90, 210));
+  hero_->GetEquip(0)->SetCurColor(PIXEL(220, 190, 90));
   hero_->QuickMove(s.cell_x, s.cell_y);
   tips_.emplace_back(hero_, "\xCE\xD2");  // 我
   map_->AddObject(hero_);
@@ -226,12 +226,13 @@ void WorldScene::AddCharacters() {
   for (const Spawn& p : spawns_) {
     auto* who = new CMapPlayer;
     who->Init(id++, p.name.c_str(), map_, nullptr);
-    who->GetEquip(1)->SetCurColor(Tint(p.shirt));
-    who->GetEquip(3)->SetCurColor(Tint(p.hat));
+    who->GetEquip(4)->SetCurColor(Tint(p.shirt));
+    who->GetEquip(0)->SetCurColor(Tint(p.hat));
     who->QuickMove(p.path[0].x, p.path[0].y);
-    const char* tip = p.name == "elder"   ? "\xB4\xE5\xB3\xA4"   // 村长
-                      : p.name == "smith" ? "\xCC\xFA\xBD\xB3"   // 铁匠
-                                          : "\xC5\xA9\xB7\xF2";  // 农夫
+    const char* tip = p.name == "elder"   ? "\xB4\xE5\xB3\xA4"         // 村长
+                      : p.name == "smith" ? "\xCC\xFA\xBD\xB3"         // 铁匠
+                      : p.name == "girl"  ? "\xD0\xA1\xC5\xAE\xBA\xA2"  // 小女孩
+                                          : "\xC5\xA9\xB7\xF2";        // 农夫
     tips_.emplace_back(who, tip);
     who->m_pfnCallBack[1] = OnObjectEnter;
     who->m_pfnCallBack[2] = OnObjectLeave;
@@ -302,7 +303,7 @@ void WorldScene::AddInterface() {
   const std::string small = std::string("small") + (game_->State().map == kVillage ? "vil" : "hou") + "00";
   if (mini->Init(map_, small.c_str(), tagRECT{626, 44, 795, 171})) {
     mini->AddDispObject(hero_, 3, PIXEL(255, 255, 0));
-    for (const Walker& w : walkers_) mini->AddDispObject(w.who, 2, PIXEL(255, 80, 80));
+    for (const Walker& w : walkers_) mini->AddDispObject(w.who, 2, w.who == elder_ ? PIXEL(255, 80, 80) : PIXEL(80, 220, 255));
     map_->SetSmallMap(mini);
   } else {
     delete mini;
@@ -437,8 +438,8 @@ void WorldScene::UseDoor(const Door& door) {
 
 void WorldScene::DrawOver(SURFACE* target) {
   if (flag_ && map_) {
-    // On the elder's roof: map pixels (11 * 32 + 8, 4 * 32 - 30).
-    flag_->Show(target, 11 * 32 + 8 - map_->GetNowLeft(), 4 * 32 - 30 - map_->GetNowTop(), false);
+    // Beside the elder's door: map pixels (13 * 32 + 20, 8 * 32 - 10).
+    flag_->Show(target, 13 * 32 + 20 - map_->GetNowLeft(), 8 * 32 - 10 - map_->GetNowTop(), false);
   }
   if (leaves_ && leaves_->m_pTarget == target) leaves_->Draw();
   char gold[48];
@@ -446,6 +447,15 @@ void WorldScene::DrawOver(SURFACE* target) {
   QArea writer;
   writer.TextOutA(target, 200, 12, gold, 16, true, 0xFFE080, 0x302000);
   writer.TextOutA(target, 12, 12, Id("\xC9\xFA\xC3\xFC"), 16, true, 0xFFC0C0, 0x300000);  // 生命
+}
+
+std::string WorldScene::Describe() const {
+  if (!map_ || !hero_) return "";
+  const tagPOINT me = hero_->GetNowPoint();
+  char text[80];
+  std::snprintf(text, sizeof text, "view %d %d hero %ld %ld", map_->GetNowLeft(), map_->GetNowTop(),
+                static_cast<long>(me.x), static_cast<long>(me.y));
+  return text;
 }
 
 bool WorldScene::Key(int key) {
@@ -482,7 +492,12 @@ void WorldScene::Say(const char* text, bool asks) {
   chains->Add(talk_text_.get(), CHAIN_TOP);
   talk_text_->SetContent(text, nullptr);
   if (asks && !answer_shown_) {
+    // The selector comes with its parts; the answers stay closed until
+    // the question button is clicked.
     chains->Add(answer_.get(), CHAIN_TOP);
+    answer_->m_pPanel->SetState(QAREA_HIDE, nullptr);
+    for (QButton* a : answer_->m_pAnswer)
+      if (a) a->SetState(QAREA_HIDE, nullptr);
     answer_shown_ = true;
   }
 }

@@ -48,6 +48,8 @@ class WorldScene {
   void Update();
   // What is drawn over the layers: the flag, the leaves, the gold.
   void DrawOver(SURFACE* target);
+  // "view X Y hero X Y": the view origin and the player's cell, for the log.
+  std::string Describe() const;
   // A key the interface did not take (F5 save ...); true when used.
   bool Key(int key);
   // A window message the scene listens to (the sprites' 1032).

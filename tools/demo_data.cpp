@@ -248,7 +248,7 @@ PIXEL BubblePixel(int x, int y, int w, int h) {
 
 // Bars of the life gauge: a red bar whose highlight runs along it.
 PIXEL BarPixel(int x, int y, int frame) {
-  const int shine = std::abs(x - frame * 8) < 6 ? 50 : 0;
+  const int shine = std::abs(x - frame * 4) < 6 ? 50 : 0;
   return Rgb(std::min(255, 190 + shine + (y < 4 ? 40 : 0)), 30 + shine + (y < 4 ? 40 : 0), 40 + shine);
 }
 
@@ -304,16 +304,20 @@ PIXEL TorchPixel(int x, int y, int frame) {
   return COLOR_KEY;
 }
 
-// --- walking characters: four equipment parts (0 body, 1 shirt, 2 hair,
-// 3 hat) of role 0, item 0, in 8 directions, standing and walking, 4
-// frames each, as packed alpha pictures of the character's 7 x 7 cell box
-// (224 x 224) with the feet at the standing cell (column 3, row 5).  The
-// shirt and the hat are painted in greys: their tint pictures take the
-// game's colour, strongest where the grey is brightest.
+// --- walking characters: six equipment parts of role 0, item 0, in 8
+// directions, standing and walking, 4 frames each, as packed alpha
+// pictures of the character's 7 x 7 cell box (224 x 224) with the feet at
+// the standing cell (column 3, row 5).  The parts are numbered so that the
+// engine's drawing orders put them on top of each other rightly whichever
+// way the character faces: 3 legs, 4 shirt, 5 hands, 2 belt, 1 head with
+// its hair, 0 hat.  The shirt and the hat are painted in greys: their tint
+// pictures take the game's colours, strongest where the grey is brightest.
 struct Ink {
   PIXEL colour;
   int opacity;  // 0..31
 };
+
+enum FigurePart { kHat = 0, kHead = 1, kBelt = 2, kLegs = 3, kShirt = 4, kHands = 5, kFigureParts = 6 };
 
 Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
   const Ink none{PIXEL(0), 0};
@@ -325,25 +329,31 @@ Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
   const int fx = x - 112, fy = y - 186 - bob;  // feet at (112, 186)
   const int hx = fx - side * 2, hy = fy + 46;   // head centre
   switch (part) {
-    case 0: {  // skin (head, hands) and trousers and shoes
-      if (hx * hx + hy * hy <= 64) {
-        if (!back && hy == -1 && (hx == -3 + side * 2 || hx == 3 + side * 2) && !(side && hx * side < 0))
-          return {Rgb(30, 20, 20), 31};  // eyes
-        return {Rgb(240, 200, 160), 31};
-      }
+    case kHead: {  // face, eyes and hair
+      const int d = hx * hx + hy * hy;
+      if (d > 81) return none;
+      const bool hair = back ? hy < 6 : (hy < -3 || (side && hx * side < -2 && hy < 3));
+      if (hair) return {Rgb(60, 40, 25), 31};
+      if (d > 64) return none;
+      if (!back && hy == -1 && (hx == -3 + side * 2 || hx == 3 + side * 2)) return {Rgb(30, 20, 20), 31};
+      return {Rgb(240, 200, 160), 31};
+    }
+    case kLegs: {
       const int leg = fy >= -14 && fy < -2 ? 1 : fy >= -2 && fy <= 0 ? 2 : 0;
-      if (leg) {
-        const int shift = (fy + 14) * swing / 14;
-        const bool left = std::abs(fx + 4 + shift) <= 2, right = std::abs(fx - 4 - shift) <= 2;
-        if (left || right) return leg == 2 ? Ink{Rgb(50, 30, 20), 31} : Ink{Rgb(70, 60, 90), 31};
-      }
+      if (!leg) return none;
+      const int shift = (fy + 14) * swing / 14;
+      const bool left = std::abs(fx + 4 + shift) <= 2, right = std::abs(fx - 4 - shift) <= 2;
+      if (left || right) return leg == 2 ? Ink{Rgb(50, 30, 20), 31} : Ink{Rgb(70, 60, 90), 31};
+      return none;
+    }
+    case kHands: {
       const int hand_y = fy + 20, hand_dx = 11 + (side ? -4 : 0);
       if (hand_y * hand_y + (fx - hand_dx + swing / 2) * (fx - hand_dx + swing / 2) <= 4 ||
           hand_y * hand_y + (fx + hand_dx + swing / 2) * (fx + hand_dx + swing / 2) <= 4)
         return {Rgb(240, 200, 160), 31};
       return none;
     }
-    case 1: {  // the shirt: torso and sleeves
+    case kShirt: {  // torso and sleeves
       if (fy >= -37 && fy < -14 && std::abs(fx - side) <= 8 + (fy + 37) / 8) {
         const int shade = 24 - std::abs(fx) / 3;
         return {Rgb(shade * 8, shade * 8, shade * 8), 31};
@@ -351,13 +361,9 @@ Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
       if (fy >= -36 && fy < -22 && std::abs(fx) >= 9 && std::abs(fx) <= 12) return {Rgb(150, 150, 150), 31};
       return none;
     }
-    case 2: {  // hair: the back of the head, or a fringe
-      const int d = hx * hx + hy * hy;
-      if (d > 81) return none;
-      if (back ? hy < 6 : hy < -3) return {Rgb(60, 40, 25), 31};
-      if (side && hx * side < -2 && hy < 3) return {Rgb(60, 40, 25), 31};
+    case kBelt:
+      if (fy >= -17 && fy < -14 && std::abs(fx - side) <= 10) return {fx == side ? Rgb(220, 190, 60) : Rgb(80, 50, 30), 31};
       return none;
-    }
     default: {  // a round hat with a brim
       const int cy = hy + 8;
       if (cy >= 0 && cy <= 2 && std::abs(hx) <= 13) return {Rgb(200, 200, 200), 31};
@@ -631,7 +637,11 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
   ok &= b.AddStream("LISTBACK00", Paint(170, 150, [](int x, int y) { return PanelPixel(x, y, 170, 150); }).get());
   ok &= b.AddStream("hudpanel00", Paint(800, 40, [](int x, int y) { return PanelPixel(x, y, 800, 40); }).get());
   ok &= b.AddStream("pwEditBack", Paint(400, 24, [](int x, int y) { return PanelPixel(x, y, 400, 24); }).get());
-  ok &= b.AddStream("EditCurs00", Paint(2, 14, [](int, int) { return Rgb(255, 255, 255); }).get());
+  for (int f = 0; f < 3; ++f) {  // the caret, bright to dim
+    char id[16];
+    std::snprintf(id, sizeof id, "EditCurs0%d", f);
+    ok &= b.AddStream(id, Paint(2, 14, [f](int, int) { return Rgb(255 - f * 60, 255 - f * 60, 255 - f * 40); }).get());
+  }
   // Speech bubble frames for texts of growing length.
   const int bubble[6][2] = {{64, 40}, {100, 40}, {100, 54}, {100, 68}, {100, 82}, {100, 96}};
   for (int i = 0; i < 6; ++i) {
@@ -640,8 +650,8 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     const int w = bubble[i][0], h = bubble[i][1];
     ok &= b.AddStream(id, Paint(w, h, [=](int x, int y) { return BubblePixel(x, y, w, h); }).get());
   }
-  // The life gauge: 8 bar images, its frame behind.
-  for (int f = 0; f < 8; ++f) {
+  // The life gauge: 40 bar images (the most it takes), its frame behind.
+  for (int f = 0; f < 40; ++f) {
     char id[16];
     std::snprintf(id, sizeof id, "LIFEBAR0%02d", f);
     ok &= b.AddStream(id, Paint(120, 12, [=](int x, int y) { return BarPixel(x, y, f); }).get());
@@ -670,14 +680,14 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     ok &= b.AddStream(p.id.c_str(), p.image.get());
   // The walking characters' equipment: "d k s rr p ii ff" (direction, kind
   // 1 picture / 2 tint, state, role, part, item, frame).
-  for (int part = 0; part < 4; ++part)
+  for (int part = 0; part < kFigureParts; ++part)
     for (int state = 0; state < 2; ++state)
       for (int d = 0; d < 8; ++d)
         for (int f = 0; f < 4; ++f)
           for (int kind = 1; kind <= 2; ++kind) {
             char id[16];
             std::snprintf(id, sizeof id, "%d%d%d00%d00%02d", d, kind, state, part, f);
-            const bool tinted = part == 1 || part == 3;
+            const bool tinted = part == kShirt || part == kHat;
             ok &= b.AddDle(
                 id, 224, 224, [=](int x, int y) { return FigurePixel(part, d, state, f, x, y).colour; },
                 [=](int x, int y) {
