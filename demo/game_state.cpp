@@ -12,8 +12,8 @@ namespace demo {
 namespace {
 
 // The maps' sizes in cells, for checking saved positions.
-constexpr int kMapColumns[] = {40, 16};
-constexpr int kMapRows[] = {30, 12};
+constexpr int kMapColumns[] = {40, 26};
+constexpr int kMapRows[] = {30, 19};
 
 std::string JoinItems(const std::vector<int>& items) {
   std::string out;

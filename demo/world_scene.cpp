@@ -72,6 +72,15 @@ void OnItem(void* row) {
 void OnChat(void* edit) {
   if (g_world) g_world->ChatLine(reinterpret_cast<char*>(static_cast<QEdit*>(edit)->GetText()));
 }
+// A click on the map's ground (the player already walks there).  A
+// character is hit on the pixels of its hit picture, which the engine
+// composes for one character per change of the shared walking state, so a
+// character that stands still may not have one yet: a click on the two
+// cells the elder's figure covers counts as a click on him too.
+void OnMapClick(void* map) {
+  if (g_world) g_world->ClickGround(static_cast<QMap*>(map));
+}
+
 void OnTalkPanel(void*) {
   if (g_world) g_world->CloseTalk();
 }
@@ -87,6 +96,14 @@ PIXEL Tint(int rgb) {
 }
 
 char* Id(const char* text) { return const_cast<char*>(text); }
+
+// A character's 128 x 120 bubble goes over its head: the figure stands in
+// the middle of its 224 x 224 picture box with the head's top 60 pixels
+// above the feet, and the bubble's tail ends 88 pixels down the bubble.
+void PlaceBubble(CMapObject* who) {
+  who->m_nBubbleX = -(112 - 64);
+  who->m_nBubbleY = -(186 - 60 - 88);
+}
 
 }  // namespace
 
@@ -132,6 +149,7 @@ bool WorldScene::Load(std::string* error) {
     return false;
   }
   map_->LoadGoods();
+  map_->m_pfnClick = OnMapClick;
   if (!LoadEvents(error)) return false;
   AddCharacters();
   mm->CreateNewMap(map_);
@@ -199,6 +217,7 @@ void WorldScene::AddCharacters() {
   hero_->GetEquip(4)->SetCurColor(PIXEL(40, 90, 210));
   hero_->GetEquip(0)->SetCurColor(PIXEL(220, 190, 90));
   hero_->QuickMove(s.cell_x, s.cell_y);
+  PlaceBubble(hero_);
   tips_.emplace_back(hero_, "\xCE\xD2");  // 我
   map_->AddObject(hero_);
   map_->SetMySelf(hero_);
@@ -229,6 +248,7 @@ void WorldScene::AddCharacters() {
     who->GetEquip(4)->SetCurColor(Tint(p.shirt));
     who->GetEquip(0)->SetCurColor(Tint(p.hat));
     who->QuickMove(p.path[0].x, p.path[0].y);
+    PlaceBubble(who);
     const char* tip = p.name == "elder"   ? "\xB4\xE5\xB3\xA4"         // 村长
                       : p.name == "smith" ? "\xCC\xFA\xBD\xB3"         // 铁匠
                       : p.name == "girl"  ? "\xD0\xA1\xC5\xAE\xBA\xA2"  // 小女孩
@@ -467,6 +487,15 @@ void WorldScene::OnMessage(UINT message, LPARAM lparam) {
   // A bird that would leave the screen comes round again from the left.
   if (message == SPRITE_MSG_NOTIFY && bird_ && reinterpret_cast<QSprite*>(lparam) == bird_.get())
     bird_->Move(-40, 40 + (game_->FrameNumber() * 37) % 120);
+}
+
+void WorldScene::ClickGround(QMap* map) {
+  QMouse* mouse = AfxGetMouse();
+  if (!elder_ || !mouse || map != map_) return;
+  const int unit = map_->GetUnitSize();
+  const int x = (map_->GetNowLeft() + mouse->m_ptMouse.x) / unit, y = (map_->GetNowTop() + mouse->m_ptMouse.y) / unit;
+  const tagPOINT e = elder_->GetNowPoint();
+  if (x == e.x && (y == e.y || y == e.y - 1)) ClickElder();
 }
 
 void WorldScene::ClickElder() {

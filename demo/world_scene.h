@@ -57,6 +57,7 @@ class WorldScene {
 
   // --- what the callbacks reach
   void ClickElder();
+  void ClickGround(QMap* map);
   void ClickGoods(CMapObject* goods);
   void ClickMenu(int id);
   void ClickItem(unsigned long item);

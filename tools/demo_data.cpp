@@ -79,7 +79,7 @@ enum Tile {
   kGrass, kFlowers, kTallGrass, kPath, kWater, kShore, kSand, kStone,
   kTree, kBush, kFence, kWell, kRoof, kRoofEdge, kWall, kDoor,
   kFloor, kRug, kInnerWall, kTable, kChest, kBed, kWindowWall, kHearth,
-  kBlockedMark, kTileCount
+  kBlockedMark, kVoid, kTileCount
 };
 constexpr int kTileSize = 32, kTileColumns = 8, kTileRows = 4;
 
@@ -137,6 +137,7 @@ PIXEL TilePixel(int tile, int x, int y) {
       if (y > 12 && x > 6 && x < 26) return (n > 8) ? Rgb(250, 160, 40) : Rgb(200, 60, 20);
       return Rgb(110 + n, 110 + n, 115);
     case kBlockedMark: return (x == y || x == 31 - y) ? Rgb(255, 0, 0) : Rgb(255, 255, 255);
+    case kVoid: return Rgb(12, 10, 16);
     default: return Rgb(0, 0, 0);
   }
 }
@@ -232,18 +233,20 @@ PIXEL PanelPixel(int x, int y, int w, int h) {
   return Rgb(40 + (y % 6 == 0 ? 6 : 0), 30, 24);
 }
 
-// A speech bubble frame: a rounded white box with a tail at the bottom.
+// A speech bubble frame.  A character's bubble is a 128 x 120 dialog that
+// centres its text lines both ways, so each frame is as big as the dialog
+// with a rounded white box of `w` x `h` in the middle and a tail below it.
 PIXEL BubblePixel(int x, int y, int w, int h) {
-  const int tail = 8, body = h - tail, r = 8;
-  if (y >= body) {
-    const int t = y - body;
-    return (x >= 16 + t && x < 28 - t) ? Rgb(250, 250, 240) : PIXEL(COLOR_KEY);
-  }
-  const int cx = x < r ? r - x : x >= w - r ? x - (w - r - 1) : 0;
-  const int cy = y < r ? r - y : y >= body - r ? y - (body - r - 1) : 0;
+  const int left = (128 - w) / 2, top = 60 - h / 2, r = 7;
+  const int bx = x - left, by = y - top;
+  if (by >= h && by < h + 8 && bx >= 20 + (by - h) && bx < 32 - (by - h)) return Rgb(250, 250, 240);
+  if (bx < 0 || by < 0 || bx >= w || by >= h) return COLOR_KEY;
+  const int cx = bx < r ? r - bx : bx >= w - r ? bx - (w - r - 1) : 0;
+  const int cy = by < r ? r - by : by >= h - r ? by - (h - r - 1) : 0;
   const int d = cx * cx + cy * cy;
   if (d > r * r) return COLOR_KEY;
-  return d > (r - 2) * (r - 2) ? Rgb(60, 60, 60) : Rgb(250, 250, 240);
+  return d > (r - 2) * (r - 2) || (!cx && !cy && (bx < 2 || by < 2 || bx >= w - 2 || by >= h - 2)) ? Rgb(60, 60, 60)
+                                                                                                   : Rgb(250, 250, 240);
 }
 
 // Bars of the life gauge: a red bar whose highlight runs along it.
@@ -642,13 +645,14 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     std::snprintf(id, sizeof id, "EditCurs0%d", f);
     ok &= b.AddStream(id, Paint(2, 14, [f](int, int) { return Rgb(255 - f * 60, 255 - f * 60, 255 - f * 40); }).get());
   }
-  // Speech bubble frames for texts of growing length.
-  const int bubble[6][2] = {{64, 40}, {100, 40}, {100, 54}, {100, 68}, {100, 82}, {100, 96}};
+  // Speech bubble frames for texts of growing length: 2 lines of 8
+  // characters, then 2 to 6 lines of 14, 13 pixels a line.
+  const int bubble[6][2] = {{64, 40}, {100, 40}, {100, 53}, {100, 66}, {100, 79}, {100, 92}};
   for (int i = 0; i < 6; ++i) {
     char id[16];
     std::snprintf(id, sizeof id, "PPlyDlg%03d", i);
     const int w = bubble[i][0], h = bubble[i][1];
-    ok &= b.AddStream(id, Paint(w, h, [=](int x, int y) { return BubblePixel(x, y, w, h); }).get());
+    ok &= b.AddStream(id, Paint(128, 120, [=](int x, int y) { return BubblePixel(x, y, w, h); }).get());
   }
   // The life gauge: 40 bar images (the most it takes), its frame behind.
   for (int f = 0; f < 40; ++f) {

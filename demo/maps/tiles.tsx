@@ -1,6 +1,11 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <tileset version="1.10" tiledversion="1.10.2" name="village" tilewidth="32" tileheight="32" tilecount="32" columns="8">
  <image source="tiles.png" width="256" height="128"/>
+ <tile id="25">
+  <properties>
+   <property name="blocked" type="bool" value="true"/>
+  </properties>
+ </tile>
  <tile id="4">
   <properties>
    <property name="blocked" type="bool" value="true"/>

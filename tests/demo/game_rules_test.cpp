@@ -98,7 +98,7 @@ class SaveTest : public tessera::test::EngineTest {
 TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
   GameState s = demo::NewGame();
   s.map = demo::kHouse;
-  s.cell_x = 7, s.cell_y = 10, s.quest = demo::kQuestCarrying, s.gold = 250, s.life = 64;
+  s.cell_x = 12, s.cell_y = 13, s.quest = demo::kQuestCarrying, s.gold = 250, s.life = 64;
   s.Give(demo::kItemPendant);
   std::string error;
   EXPECT_FALSE(demo::HasSave(db_, 1));
@@ -121,7 +121,7 @@ TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
   ASSERT_TRUE(demo::CreateSaveTable(db_));
   const char* rows[] = {
       "(1, 2, 3, 3, 0, 0, 100, '')",       // no such map
-      "(1, 1, 16, 3, 0, 0, 100, '')",      // off the house's 16 columns
+      "(1, 1, 26, 3, 0, 0, 100, '')",      // off the house's 26 columns
       "(1, 0, 3, 30, 0, 0, 100, '')",      // off the village's 30 rows
       "(1, 0, -1, 3, 0, 0, 100, '')",      // a negative cell
       "(1, 0, 3, 3, 4, 0, 100, '')",       // no such quest stage
