@@ -85,7 +85,8 @@ constexpr int kTileSize = 32, kTileColumns = 8, kTileRows = 4;
 
 // A small deterministic noise in 0..15.
 int Noise(int x, int y, int salt) {
-  unsigned h = static_cast<unsigned>(x * 374761393 + y * 668265263 + salt * 2147483647u);
+  unsigned h = static_cast<unsigned>(x) * 374761393u + static_cast<unsigned>(y) * 668265263u +
+               static_cast<unsigned>(salt) * 2147483647u;
   h = (h ^ (h >> 13)) * 1274126177u;
   return static_cast<int>((h >> 16) & 15);
 }
@@ -435,6 +436,10 @@ class Builder {
     ok &= WriteFile("wav\\bell.WAV", ToneWave({{1568, 0.5}}, 5));
     ok &= WriteFile("wav\\well.WAV", ToneWave({{300, 0.05}, {240, 0.05}, {200, 0.2}}, 9));
     ok &= WriteFile("wav\\wing.WAV", ToneWave({{180, 0.04}, {150, 0.04}}, 30));
+    // The edit field's typing, editing and Enter sounds.
+    ok &= WriteFile("wav\\MsgType.wav", ToneWave({{1200, 0.02}}, 60));
+    ok &= WriteFile("wav\\MsgBack.wav", ToneWave({{800, 0.03}}, 50));
+    ok &= WriteFile("wav\\MsgBell.wav", ToneWave({{988, 0.08}, {1319, 0.12}}, 15));
     // Title: a slow rising line; village: a lively walk; house: a calm tune.
     const struct {
       const char* file;
