@@ -111,8 +111,8 @@ bool DecodePackedStream(const uint8_t* data, size_t size, SURFACE* dst);
 // stream: per row, skips for transparent stretches, fills for runs of three
 // or more equal pixels and literals for the rest, then next-row; empty rows
 // become one row-skip; the image ends with end.  Counts above 4095 are
-// split.  This is what the pack tools write and what the tests and fuzz
-// corpora are made from.
+// split.  `tessera-pack add-image` writes its images with it (through
+// engine/image_import.h), and the tests and fuzz corpora are made from it.
 std::vector<uint16_t> EncodePackedStream(SURFACE* src);
 
 // The stream as the little-endian bytes a pack stores.

@@ -212,6 +212,15 @@ bool PackName(const Options& o, const std::string& db, const std::string& typed,
   return false;
 }
 
+// A pack that is added to must exist: CRes would refuse it with the
+// engine's own message, which names the engine's path.
+bool PackExists(const Options& o, const std::string& db, const std::string& name, std::string* error) {
+  const std::string path = tessera::ResolvePackPath(db.c_str(), o.root.c_str(), name.c_str());
+  if (FileExists(path)) return true;
+  *error = "no pack file " + tessera::NativePath(path) + " (create it with create-pack)";
+  return false;
+}
+
 // A CRes over the game database; ok() is false when it cannot be opened.
 struct Resource {
   explicit Resource(const Options& o, const std::string& db) : res(db.c_str(), o.root.c_str()) {}
@@ -370,6 +379,7 @@ int AddImageCommand(const Options& o) {
   const std::string id = Gbk(o.args[3]);
   std::vector<std::string> ids;
   if (!ImageIds(o, id, &ids, &error)) return Usage(error);
+  if (!PackExists(o, o.args[1], pack, &error)) return Fail(kProgram, "cannot add " + o.args[4] + ": " + error);
   // Convert before the database is touched: a bad image adds nothing.
   ImageRecords records;
   if (!ConvertImage(o, o.args[4], &records, &error)) return Fail(kProgram, error);
@@ -393,6 +403,7 @@ int Add(const Options& o) {
   if (!PackName(o, o.args[1], o.args[2], &pack, &error)) return Usage(error);
   const std::string id = Gbk(o.args[3]);
   if (!CheckId(id, &error)) return Usage(error);
+  if (!PackExists(o, o.args[1], pack, &error)) return Fail(kProgram, "cannot add " + o.args[4] + ": " + error);
   if (!std::filesystem::is_regular_file(o.args[4]))
     return Fail(kProgram, "cannot add " + o.args[4] + ": " + (FileExists(o.args[4]) ? "not a file" : "no such file"));
   Resource r(o, o.args[1]);
@@ -505,6 +516,7 @@ int AddDir(const Options& o) {
     ids.push_back(id);
     total_bytes += fs::file_size(files[i], ec);
   }
+  if (!PackExists(o, o.args[1], pack, &error)) return Fail(kProgram, "cannot add " + o.args[3] + ": " + error);
   Resource r(o, o.args[1]);
   if (!r.ok(o.args[1])) return NotADatabase(o.args[1]);
   Progress progress(files.size(), total_bytes);

@@ -3,12 +3,13 @@
 //
 // tessera::sdl::PumpEvents sends every mouse, wheel, key and text event to
 // the game's window procedure as a window message (platform/
-// window_messages.h).  A game that feeds an edit field can instead, or as
-// well, turn the same SDL events into QKey records:
+// window_messages.h); there tessera::KeyFromWindowMessage (platform/
+// key_messages.h) makes the QKey records for the focused area.  A game that
+// reads SDL events itself (say, from an SDL_AddEventWatch) gets the same
+// records straight from them:
 //
-//   SDL_Event e;                      // e.g. from an SDL_AddEventWatch
 //   std::vector<QKey> keys;
-//   tessera::sdl::TranslateEvent(e, keys);
+//   tessera::sdl::TranslateEvent(event, keys);
 //   for (const QKey& k : keys) { *AfxGetKey() = k; focused->InKey(...); }
 #ifndef TESSERA_PLATFORM_SDL_SDL_INPUT_H
 #define TESSERA_PLATFORM_SDL_SDL_INPUT_H

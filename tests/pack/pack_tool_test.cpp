@@ -117,7 +117,10 @@ TEST_F(PackToolTest, RefusesIdentifiersItCannotStoreBeforeWritingAnything) {
   ASSERT_EQ(Run("add-dir " + Q(db) + " '\\p.pak' " + Q(dir_.File("src")) + " --prefix img").status, 0);
   EXPECT_EQ(Run("list " + Q(db)).out, "img0000000\t\\p.pak\t0\t1\t1\n");
   // Adding to a pack that was never created fails, and records nothing.
-  EXPECT_EQ(Run("add " + Q(db) + " '\\none.pak' x " + Q(dir_.File("src/a_very_long_name.bmp"))).status, 1);
+  Result none = Run("add " + Q(db) + " '\\none.pak' x " + Q(dir_.File("src/a_very_long_name.bmp")));
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err, "tessera-pack: cannot add " + dir_.File("src/a_very_long_name.bmp") + ": no pack file " +
+                          dir_.path() + "/none.pak (create it with create-pack)\n");
   EXPECT_EQ(Run("list " + Q(db)).out, "img0000000\t\\p.pak\t0\t1\t1\n");
   EXPECT_EQ(Run("list " + Q(dir_.File("src/a_very_long_name.bmp"))).status, 1);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_messages.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
 #include "platform/sdl/sdl_backend.h"
@@ -195,6 +196,46 @@ TEST_F(SdlInputTest, TextArrivesAsOneCharacterMessagePerGbkByte) {
   std::snprintf(text.text.text, sizeof text.text.text, "%s", "a\xE4\xB8\xAD\xE6\x96\x87");  // "a中文"
   auto got = Deliver({text});
   ExpectMessages(got, {{WM_CHAR, 'a', 1}, {WM_CHAR, 0xD6, 1}, {WM_CHAR, 0xD0, 1}, {WM_CHAR, 0xCE, 1}, {WM_CHAR, 0xC4, 1}});
+}
+
+// A game that builds QKey records from its window messages gets exactly
+// what the SDL translator makes from the same events.
+TEST_F(SdlInputTest, KeyRecordsFromMessagesMatchTheSdlTranslator) {
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = id_;
+  std::snprintf(text.text.text, sizeof text.text.text, "%s", "x\xE4\xB8\xAD ");  // "x中 "
+  std::vector<SDL_Event> events = {text,
+                                   Key(SDL_KEYDOWN, SDLK_LEFT),
+                                   Key(SDL_KEYUP, SDLK_LEFT),
+                                   Key(SDL_KEYDOWN, SDLK_DELETE),
+                                   Key(SDL_KEYDOWN, SDLK_HOME),
+                                   Key(SDL_KEYDOWN, SDLK_END),
+                                   Key(SDL_KEYDOWN, SDLK_PAGEDOWN),
+                                   Key(SDL_KEYDOWN, SDLK_v, KMOD_RCTRL),
+                                   Key(SDL_KEYDOWN, SDLK_a, KMOD_LCTRL),
+                                   Key(SDL_KEYDOWN, SDLK_RETURN),
+                                   Key(SDL_KEYDOWN, SDLK_BACKSPACE),
+                                   Key(SDL_KEYDOWN, SDLK_ESCAPE),
+                                   Key(SDL_KEYDOWN, SDLK_TAB),
+                                   Key(SDL_KEYDOWN, SDLK_F2)};
+  std::vector<QKey> want;
+  for (const SDL_Event& e : events) tessera::sdl::TranslateEvent(e, want);
+  std::vector<QKey> got;
+  for (const WindowMessage& m : Deliver(events)) {
+    QKey k;
+    if (tessera::KeyFromWindowMessage(m.message, m.wparam, &k)) got.push_back(k);
+  }
+  ASSERT_EQ(got.size(), want.size());
+  ASSERT_EQ(want.size(), 14u);  // 4 text bytes, 5 navigation keys, paste, 4 control characters
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(got[i].cChar, want[i].cChar) << i;
+    EXPECT_EQ(got[i].cVirtKey, want[i].cVirtKey) << i;
+    EXPECT_EQ(got[i].dwMessage, want[i].dwMessage) << i;
+  }
+  QKey k;
+  EXPECT_FALSE(tessera::KeyFromWindowMessage(WM_MOUSEMOVE, 0, &k));
+  EXPECT_FALSE(tessera::KeyFromWindowMessage(WM_CHAR, 'a', nullptr));
 }
 
 TEST_F(SdlInputTest, EventsOfAnotherWindowGoToThatWindowsRecord) {
