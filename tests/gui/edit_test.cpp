@@ -95,21 +95,13 @@ class EditTest : public GuiTest {
   }
 };
 
-TEST_F(EditTest, DefaultsOfTheFullConstructor) {
+TEST_F(EditTest, FullConstructorCapsTheRoomAndAsksForTheFocusOnClick) {
   unsigned char text[] = "hi";
   QEdit e(10, 20, 106, 40, 500, nullptr, text);
-  EXPECT_STREQ(e.m_szType, "Edt");
   EXPECT_EQ(e.m_dwState, QAREA_IDLE);
   EXPECT_EQ(e.m_nMaxLen, 199);
   EXPECT_EQ(e.m_nEditWidth, 96);
   EXPECT_EQ(Text(e), "hi");
-  EXPECT_EQ(e.m_TextColor.GetColor(), 0x7FFF);
-  EXPECT_TRUE(e.m_bSingleLine);
-  EXPECT_FALSE(e.m_bPassword);
-  EXPECT_EQ(e.m_nFontSize, 12);
-  EXPECT_EQ(e.m_pfnEnter, DoNothing);
-  EXPECT_NE(e.m_pfnClick, DoNothing);
-  // The click asks the game for the focus.
   e.m_pfnClick(&e);
   EXPECT_TRUE(e.m_bFocus);
   EXPECT_EQ(g_log, std::vector<std::string>{"1027"});
@@ -208,6 +200,9 @@ TEST_F(EditTest, DeletionTakesWholeCharacters) {
       {kNi + kNi, 2, true, kNi, 0},
       {kNi + kNi, 2, false, kNi, 2},
       {"x\x81\x40", 3, true, "x", 1},
+      // A lone first half at the end is one byte.
+      {"ab\xC4", 3, true, "ab", 2},
+      {"ab\xC4", 2, false, "ab", 2},
   };
   for (const auto& c : cases) {
     auto e = Make(64, c.text);

@@ -336,20 +336,6 @@ class TipBoxTest : public EngineTest {
   QMouse* mouse_ = nullptr;
 };
 
-TEST_F(TipBoxTest, TheBoxIsATwoLineDialog) {
-  QDialog* box = mouse_->m_pTipDialog;
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->m_nLines, 2);
-  EXPECT_EQ(box->m_nLineChars, 10);
-  EXPECT_EQ(box->m_dwTextColor, 0xFFFFFFu);
-  EXPECT_EQ(box->m_dwEdgeColor, 0u);
-  EXPECT_EQ(box->m_nFontSize, 12);
-  ASSERT_NE(box->m_pBackSurface, nullptr);
-  EXPECT_EQ(box->m_pBackSurface->GetWidth(), 120);
-  EXPECT_EQ(box->m_pBackSurface->GetHeight(), 40);
-  EXPECT_EQ(box->m_pAreaChain, nullptr);
-}
-
 TEST_F(TipBoxTest, StaysOnTheScreenNearEachEdge) {
   // "ab": one line 12 pixels wide, centred in 120 x 40: at (54, 13) of the
   // box; the second dot 6 pixels right.
@@ -389,7 +375,7 @@ TEST_F(TipBoxTest, TheCursorIsDrawnOverTheTip) {
 TEST_F(TipBoxTest, RestingOnAnAreaShowsItsTip) {
   auto* clock = tessera::InstallManualClock(5000);
   QArea area(300, 200, 399, 299);
-  strcpy(area.m_szTip, "hello");
+  strcpy(area.m_szTip, "hello world!");
   CChainManager* chains = AfxGetChainManager();
   chains->Add(&area, CHAIN_TOP);
   mouse_->SetMousePos(350, 250);
@@ -399,10 +385,14 @@ TEST_F(TipBoxTest, RestingOnAnAreaShowsItsTip) {
   EXPECT_TRUE(ShowAt(350, 250).empty());  // not rested yet
   clock->Advance(401);
   chains->ShowAll(f);
-  // "hello": 30 pixels wide, at (45, 13) of the box at the pointer.
+  // Two lines of at most ten bytes, white on a black outline: "hello worl"
+  // (60 pixels, at (30, 7) of the box at the pointer) and "d!" (at (54, 20)).
   const auto white = ShowAt(350, 250);
-  ASSERT_EQ(white.size(), 5u);
-  EXPECT_EQ(white.front(), std::make_pair(395, 263));
+  ASSERT_EQ(white.size(), 12u);
+  EXPECT_EQ(white.front(), std::make_pair(380, 257));
+  EXPECT_EQ(white[9], std::make_pair(434, 257));
+  EXPECT_EQ(white[10], std::make_pair(404, 270));
+  EXPECT_EQ(white[11], std::make_pair(410, 270));
 }
 
 TEST_F(TipBoxTest, CursorMadeBeforeTheDisplayManagerDrawsItsTipLater) {
