@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "engine/dib_surface.h"
 #include "engine/font_state.h"
@@ -16,6 +19,16 @@ namespace {
 // Shared by every flashing button: only one button is under the mouse at a
 // time, so one timer is enough.
 uint32_t g_flash_timer = 0;
+
+// The images of the innermost LookImageScope, by identifier (null entries
+// remember identifiers that did not load).
+struct LookImages {
+  std::map<std::string, SURFACE*> images;
+  ~LookImages() {
+    for (auto& [id, s] : images) tessera::ReleaseViewSurface(s);
+  }
+};
+std::vector<std::unique_ptr<LookImages>> g_look_scopes;
 
 constexpr int kGhostLevel = 21;
 constexpr uint32_t kFlashMs = 200;
@@ -65,6 +78,9 @@ QButton* AsButton(void* p) { return static_cast<QButton*>(p); }
 }  // namespace
 
 namespace tessera {
+LookImageScope::LookImageScope() { g_look_scopes.push_back(std::make_unique<LookImages>()); }
+LookImageScope::~LookImageScope() { g_look_scopes.pop_back(); }
+
 uint32_t ButtonFlashTimer() { return g_flash_timer; }
 void ResetButtonTimersForTests() { g_flash_timer = 0; }
 }  // namespace tessera
@@ -137,21 +153,32 @@ void QButton::PrintCaption(SURFACE* target, int x0, int y0) {
 SURFACE* QButton::LoadLook(const char* base, int digit, bool withCaption) {
   char id[16];
   snprintf(id, sizeof(id), "%.9s%d", base, digit);
-  SURFACE* image = LoadPackLook(id);
-  if (!image || !withCaption || GetTextWidth(m_szCaption, m_nFontSize) == 0) return image;
+  const bool captioned = withCaption && GetTextWidth(m_szCaption, m_nFontSize) != 0;
+  // A captioned look only reads its image, which a scope may then share.
+  LookImages* shared = captioned && !g_look_scopes.empty() ? g_look_scopes.back().get() : nullptr;
+  SURFACE* image = nullptr;
+  if (shared) {
+    auto found = shared->images.find(id);
+    image = found != shared->images.end() ? found->second : (shared->images[id] = LoadPackLook(id));
+  } else {
+    image = LoadPackLook(id);
+  }
+  if (!image || !captioned) return image;
   CVIEWMANAGE* vm = AfxGetViewManager();
   const int w = image->GetWidth(), h = image->GetHeight();
   std::unique_ptr<SURFACE> plain(vm->CreateSurface(w, h, SS_DIB));
   SURFACE* rle = vm->CreateSurface(w, h, SS_RLE);
   if (!plain || !rle) {
+    // No memory for the printed look: the image without caption, if it is
+    // this button's own.
     delete rle;
-    return image;
+    return shared ? nullptr : image;
   }
   FillKey(plain.get());
   image->Blit(plain.get(), 0, 0);
   PrintCaption(plain.get(), 0, 0);
   static_cast<RLESURFACE*>(rle)->Initialize(plain.get());
-  tessera::ReleaseViewSurface(image);
+  if (!shared) tessera::ReleaseViewSurface(image);
   return rle;
 }
 

@@ -100,6 +100,19 @@ class QButton : public QArea {
 };
 
 namespace tessera {
+// While one of these exists, buttons that print a caption into their looks
+// read each look image from the packs once and share it (the printed looks
+// are new images, so the shared one is only read).  A list rebuilding a
+// page of rows with one image base makes one for the rebuild; nothing is
+// kept after it, so images changed in the packs are seen next time.
+class LookImageScope {
+ public:
+  LookImageScope();
+  ~LookImageScope();
+  LookImageScope(const LookImageScope&) = delete;
+  LookImageScope& operator=(const LookImageScope&) = delete;
+};
+
 // The process-wide flash timer of flashing buttons (0: not started).
 uint32_t ButtonFlashTimer();
 // Stops the flash timer.  Tests only (with the engine reset).

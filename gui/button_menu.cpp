@@ -82,6 +82,8 @@ void QBtMenu::SetContent(int count, InItem* items) {
   if (!items) return;
   m_nUnfolded = 0;
   DeleteAll();
+  // Items often share their images (a bar of one button picture).
+  tessera::LookImageScope shared_looks;
   for (int i = 0; i < count; ++i)
     if (!MakeButton(items[i], true)) break;
 }

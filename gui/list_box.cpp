@@ -156,6 +156,8 @@ void QList::Refresh(bool background, bool center) {
     return;
   }
   m_bRowCenter = center;
+  // Every row prints its caption into the same images.
+  tessera::LookImageScope shared_looks;
   const unsigned long state = m_RowMenu.m_dwState;
   m_RowMenu.SetState(QAREA_CLOSE, nullptr);
   m_RowMenu.DeleteAll();

@@ -1,6 +1,5 @@
-// QEnergy: the bar images found, the rows or columns shown for a value
-// (also out of range), the animation steps, stopping, the fade of the old
-// bar level by level, background and cover, and bad bases.
+// QEnergy: the part of the bar shown for a value (also out of range), the
+// bar images found, animation and stopping, the fade steps, back and cover.
 #include <regex>
 #include <string>
 #include <vector>
@@ -12,109 +11,78 @@
 
 namespace {
 
-using tessera::test::ReferenceTransMix;
-using tessera::test::WidgetTest;
+using tessera::test::ReferenceTransMix;  // its weight is the destination's: 32 - level
 
-// Bar image i is 10 x 69 in colour 0x0400 + i.
-unsigned short BarColour(int i) { return static_cast<unsigned short>(0x0400 + i); }
+unsigned short Bar(int i) { return static_cast<unsigned short>(0x0400 + i); }
 
-class EnergyTest : public WidgetTest {
+class EnergyTest : public tessera::test::WidgetTest {
  protected:
   void PutBars(const std::string& base, int count, int w = 10, int h = 69) {
-    for (int i = 0; i < count; ++i) {
-      char id[16];
-      snprintf(id, sizeof(id), "%s%02d", base.c_str(), i);
-      PutImage(id, w, h, BarColour(i));
-    }
+    for (int i = 0; i < count; ++i) PutImage(base + (i < 10 ? "0" : "") + std::to_string(i), w, h, Bar(i));
   }
-  // Rows (vertical) or columns (horizontal) of the shown bar that hold the
-  // bar, as a count from the far end; checks that the rest is key.
-  int ShownLength(QEnergy& e) {
+  // Pixels of the shown bar along its length, from the far end; the rest
+  // must be key, with no gap.
+  static int Shown(QEnergy& e) {
     SURFACE* s = e.m_pTempImage;
     const bool vertical = e.m_nDirection == 0;
-    const int n = vertical ? s->GetHeight() : s->GetWidth();
     int shown = 0;
-    for (int i = 0; i < n; ++i) {
-      const unsigned short c = (vertical ? s->GetPixel(3, i) : s->GetPixel(i, 3)).GetColor();
-      if (c != COLOR_KEY) {
+    for (int i = 0; i < (vertical ? s->GetHeight() : s->GetWidth()); ++i) {
+      if ((vertical ? s->GetPixel(3, i) : s->GetPixel(i, 3)).GetColor() != COLOR_KEY)
         ++shown;
-      } else {
-        EXPECT_EQ(shown, 0) << "a key pixel after the bar began, at " << i;
-      }
+      else
+        EXPECT_EQ(shown, 0) << i;
     }
     return shown;
   }
 };
 
-TEST_F(EnergyTest, BarShowsOnlyTheFilledPart) {
+TEST_F(EnergyTest, OnlyTheFilledPartShows) {
   PutBars("LIFEBARA", 2);
-  PutBars("LIFEBARH", 1, 69, 10);  // bars of a horizontal gauge
-  struct Case {
-    int direction, energy, hidden;
-  } cases[] = {
-      {0, 100, 34},  // 69 x 100 / 200
-      {0, 0, 69},   {0, 200, 0}, {0, 199, 0}, {0, 1, 68},
-      {0, 250, 0},  // above the maximum: full
-      {0, -50, 69},  // below 0: empty
-      {0, -2147483647, 69}, {0, 2147483647, 0},
-      {1, 100, 34}, {1, 50, 51},
-  };
-  for (const Case& c : cases) {
+  PutBars("LIFEBARH", 1, 69, 10);
+  for (auto [direction, energy, hidden] :
+       {std::tuple{0, 100, 34}, {0, 0, 69}, {0, 200, 0}, {0, 199, 0}, {0, 1, 68}, {0, 250, 0}, {0, -50, 69},
+        {0, -2147483647, 69}, {0, 2147483647, 0}, {1, 100, 34}, {1, 50, 51}}) {
     QEnergy e;
-    e.Create(0, 0, 9, 68, 200, 69, c.direction);
-    ASSERT_TRUE(e.LoadImages(c.direction ? "LIFEBARH" : "LIFEBARA", nullptr, nullptr));
-    e.SetEnergy(c.energy);
-    EXPECT_EQ(e.HiddenLength(), c.hidden) << c.energy;
-    e.m_dwTick = 0;
+    e.Create(0, 0, 9, 68, 200, 69, direction);
+    ASSERT_TRUE(e.LoadImages(direction ? "LIFEBARH" : "LIFEBARA", nullptr, nullptr));
+    e.SetEnergy(energy);
+    EXPECT_EQ(e.HiddenLength(), hidden) << energy;
     auto frame = Frame();
-    e.Show(frame.get());  // the next animation step draws the new value
-    EXPECT_EQ(ShownLength(e), 69 - c.hidden) << c.direction << " " << c.energy;
+    e.Show(frame.get());  // the next animation step shows the value
+    EXPECT_EQ(Shown(e), 69 - hidden) << direction << " " << energy;
   }
-  // Until the first SetEnergy the gauge is empty.
-  QEnergy fresh(0, 0, 9, 68);
+  QEnergy fresh(0, 0, 9, 68);  // empty until the first SetEnergy
   ASSERT_TRUE(fresh.LoadImages("LIFEBARA", nullptr, nullptr));
-  EXPECT_EQ(fresh.m_nLost, 200);
-  EXPECT_EQ(ShownLength(fresh), 0);
-  // A gauge without maximum shows its bar rather than dividing by zero.
+  EXPECT_EQ(Shown(fresh), 0);
   fresh.SetStandard(0, 69, 0);
   EXPECT_EQ(fresh.HiddenLength(), 0);
 }
 
-TEST_F(EnergyTest, ImagesUpToTheFirstMissingOneAndTheAnimationWraps) {
+TEST_F(EnergyTest, AnimationUpToTheFirstMissingImage) {
   PutBars("LIFEBARB", 5);
-  PutImage("LIFEBARB06", 10, 69, 0x7FFF);  // after the gap: not used
+  PutImage("LIFEBARB06", 10, 69, 0x7FFF);  // after the gap: unused
   QEnergy e(40, 40, 49, 108);
   ASSERT_TRUE(e.LoadImages("LIFEBARBXYZ", nullptr, nullptr));  // eight characters count
   EXPECT_EQ(e.m_nAniFrames, 5);
   e.SetEnergy(200);
-  std::vector<int> frames;
   auto frame = Frame();
-  for (int i = 0; i < 7; ++i) {
-    clock_->Advance(101);
+  std::vector<int> frames;
+  for (int advance : {101, 101, 101, 101, 101, 101, 100}) {
+    clock_->Advance(static_cast<uint32_t>(advance));
     e.Show(frame.get());
     frames.push_back(e.m_nAniFrame);
-    EXPECT_EQ(frame->GetPixel(40, 40).GetColor(), BarColour(e.m_nAniFrame));
+    EXPECT_EQ(frame->GetPixel(40, 40).GetColor(), Bar(e.m_nAniFrame));
   }
-  EXPECT_EQ(frames, (std::vector<int>{1, 2, 3, 4, 0, 1, 2}));
-  // Exactly the speed is not enough for a step.
-  clock_->Advance(100);
-  e.Show(frame.get());
-  EXPECT_EQ(e.m_nAniFrame, 2);
-
-  // Stopped: neither the frame nor a new value shows until Play.
-  e.Stop();
+  EXPECT_EQ(frames, (std::vector<int>{1, 2, 3, 4, 0, 1, 1}));
+  e.Stop();  // neither the frame nor a new value shows until Play
   e.SetEnergy(0);
   clock_->Advance(500);
   e.Show(frame.get());
-  EXPECT_EQ(e.m_nAniFrame, 2);
-  EXPECT_EQ(ShownLength(e), 69);
+  EXPECT_EQ(e.m_nAniFrame, 1);
+  EXPECT_EQ(Shown(e), 69);
   e.Play();
   e.Show(frame.get());
-  EXPECT_EQ(ShownLength(e), 0);
-  e.SetSpeed(1000);
-  clock_->Advance(999);
-  e.Show(frame.get());
-  EXPECT_EQ(e.m_nAniFrame, 3);
+  EXPECT_EQ(Shown(e), 0);
 }
 
 TEST_F(EnergyTest, OldBarFadesOverThirtyOneFrames) {
@@ -122,33 +90,23 @@ TEST_F(EnergyTest, OldBarFadesOverThirtyOneFrames) {
   QEnergy e(10, 10, 19, 78);
   ASSERT_TRUE(e.LoadImages("LIFEBARC", nullptr, nullptr));
   e.SetEnergy(200);
-  e.m_dwTick = 0;
   auto frame = Frame();
-  e.Show(frame.get());  // the full bar is drawn
-  e.SetEnergy(100);     // and becomes the old one
-  EXPECT_EQ(e.m_nFlash, 31);
-  e.m_dwTick = 0;       // the next call draws the new value
+  e.Show(frame.get());
+  e.SetEnergy(100);  // the full bar becomes the old one
+  e.m_dwTick = 0;
   constexpr unsigned short kBack = 0x2108;
-  std::vector<int> levels;
   for (int call = 0; call < 33; ++call) {
-    auto f = Frame(kBack);
-    e.Show(f.get());
-    levels.push_back(e.m_nFlash);
-    // Row 5 lies in the hidden part: only the fading old bar is there.
-    const unsigned short want =
-        call < 31 ? ReferenceTransMix(BarColour(0), kBack, 32 - (30 - call)) : kBack;
-    EXPECT_EQ(f->GetPixel(13, 10 + 5).GetColor(), want) << call;
-    // Row 50 is in the new bar, drawn over the old one.
-    EXPECT_EQ(f->GetPixel(13, 10 + 50).GetColor(), BarColour(0)) << call;
+    frame = Frame(kBack);
+    e.Show(frame.get());
+    const int level = call < 31 ? 30 - call : -1;
+    EXPECT_EQ(e.m_nFlash, std::max(level, 0));
+    // Row 5 is hidden now: only the old bar fades there.  Row 50 is new.
+    EXPECT_EQ(frame->GetPixel(13, 15).GetColor(), level >= 0 ? ReferenceTransMix(Bar(0), kBack, 32 - level) : kBack);
+    EXPECT_EQ(frame->GetPixel(13, 60).GetColor(), Bar(0));
   }
-  std::vector<int> expected;
-  for (int l = 30; l >= 0; --l) expected.push_back(l);
-  expected.push_back(0);
-  expected.push_back(0);
-  EXPECT_EQ(levels, expected);
 }
 
-TEST_F(EnergyTest, BackgroundUpAndLeftAndTranslucentCover) {
+TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
   PutBars("LIFEBARD", 1, 4, 4);
   PutImage("LIFEBACK00", 6, 6, 0x0003);
   PutImage("LIFECOVER0", 4, 4, 0x7C00, tagRECT{2, 0, 4, 4});
@@ -157,26 +115,14 @@ TEST_F(EnergyTest, BackgroundUpAndLeftAndTranslucentCover) {
   ASSERT_TRUE(e.LoadImages("LIFEBARD", "LIFECOVER0", "LIFEBACK00"));
   e.SetEnergy(10);
   e.m_nFlash = 0;
-  e.m_dwTick = 0;
   auto frame = Frame();
-  e.m_dwState = 1;
   e.Show(frame.get());
-  EXPECT_EQ(frame->GetPixel(19, 19).GetColor(), 0x0003);  // background at (left - 1, top - 1)
-  EXPECT_EQ(frame->GetPixel(24, 24).GetColor(), 0x0003);
-  EXPECT_EQ(frame->GetPixel(25, 25).GetColor(), 0);
-  EXPECT_EQ(frame->GetPixel(20, 20).GetColor(), ReferenceTransMix(0x7C00, BarColour(0), 32 - 24));
-  EXPECT_EQ(frame->GetPixel(22, 20).GetColor(), BarColour(0));  // the cover's key part
-  EXPECT_TRUE(e.IsPointed(23, 23));
-  EXPECT_FALSE(e.IsPointed(24, 23));
-  EXPECT_STREQ(e.m_szType, "Eng");
-  // A cover or background that does not load is simply left out.
+  for (auto [x, y, c] : {std::tuple{19, 19, 3}, {24, 24, 3}, {25, 25, 0}, {22, 20, int(Bar(0))},
+                         {20, 20, int(ReferenceTransMix(0x7C00, Bar(0), 8))}})
+    EXPECT_EQ(frame->GetPixel(x, y).GetColor(), c) << x << "," << y;
   ASSERT_TRUE(e.LoadImages("LIFEBARD", "NOSUCHCOVR", ""));
-  EXPECT_EQ(e.m_pCoverImage, nullptr);
-  EXPECT_EQ(e.m_pBackImage, nullptr);
-}
-
-TEST_F(EnergyTest, BadBaseIsReported) {
-  QEnergy e(0, 0, 9, 9);
+  EXPECT_TRUE(e.m_pCoverImage == nullptr && e.m_pBackImage == nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
   for (const char* base : {static_cast<const char*>(nullptr), "SHORT7X"}) {
     tessera::ClearHeadlessMessages();
     EXPECT_FALSE(e.LoadImages(base, nullptr, nullptr));
@@ -184,15 +130,10 @@ TEST_F(EnergyTest, BadBaseIsReported) {
     EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
                                  std::regex("Error ID to Load Sprite image!\n.*energy_gauge\\.cpp [0-9]+")));
   }
-  // No image under the base: no bar, nothing drawn, no fault.
-  tessera::ClearHeadlessMessages();
-  EXPECT_TRUE(e.LoadImages("NOSUCHBA", nullptr, nullptr));
-  EXPECT_EQ(e.m_nAniFrames, 0);
-  e.SetEnergy(5);
-  auto frame = Frame(0x0101);
+  EXPECT_TRUE(e.LoadImages("NOSUCHBA", nullptr, nullptr));  // no bar: nothing drawn
+  frame = Frame(0x0101);
   e.Show(frame.get());
-  EXPECT_EQ(frame->GetPixel(0, 0).GetColor(), 0x0101);
-  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+  EXPECT_EQ(frame->GetPixel(20, 20).GetColor(), 0x0101);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// What the widget suites share: a display manager over a real test pack,
-// the manual clock, the mouse cursor, a glyph source whose ink is one dot
-// at each character cell's top-left corner (so a caption's placement can be
-// read from single pixels), and helpers to put images into the pack and to
-// move and click the mouse through the chain manager.
+// Shared by the widget suites: a display manager over a real test pack, the
+// manual clock, the mouse cursor, and a glyph source whose ink is one dot at
+// each character cell's top-left corner, so a caption's place shows in
+// single pixels.
 #ifndef TESSERA_TESTS_GUI_WIDGET_FIXTURE_H
 #define TESSERA_TESTS_GUI_WIDGET_FIXTURE_H
 
@@ -15,13 +14,11 @@
 #include "gui/area.h"
 #include "gui/chain_manager.h"
 #include "input/mouse.h"
-#include "pack/res.h"
 #include "platform/glyph_source.h"
 #include "platform/headless/manual_clock.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
-#include "support/test_support.h"
 
 namespace tessera::test {
 
@@ -37,7 +34,6 @@ class DotGlyphs : public GlyphSource {
 class WidgetTest : public EngineTest {
  protected:
   static constexpr int kW = 320, kH = 240;
-
   void SetUp() override {
     EngineTest::SetUp();
     clock_ = InstallManualClock(5000);
@@ -53,25 +49,19 @@ class WidgetTest : public EngineTest {
     chains_ = AfxGetChainManager();
   }
   void TearDown() override {
-    // Areas made by a test are gone by now; the layers only hold pointers.
     EngineTest::TearDown();
     pack_.reset();
     DestroyWindowRecord(window_);
   }
-
-  // A plain image of w x h in `colour` under `id` in the pack; pixels
-  // inside `hole` (right and bottom exclusive) are the key colour.
+  // A w x h image in `colour` under `id`; pixels inside `hole` (right and
+  // bottom exclusive) are the key colour.
   void PutImage(const std::string& id, int w, int h, unsigned short colour, tagRECT hole = {0, 0, 0, 0}) {
     std::unique_ptr<SURFACE> s(vm_->CreateSurface(w, h, SS_DIB));
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        const bool in_hole = x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom;
-        s->SetPixel(x, y, in_hole ? COLOR_KEY : colour);
-      }
+      for (int x = 0; x < w; ++x)
+        s->SetPixel(x, y, x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom ? COLOR_KEY : colour);
     AddToPack(pack_.get(), id, PackImage(s.get()));
   }
-
-  // A frame of kW x kH filled with `colour`.
   std::unique_ptr<DIBSURFACE> Frame(unsigned short colour = 0) {
     auto f = std::make_unique<DIBSURFACE>(kW, kH);
     f->Initialize();
@@ -79,20 +69,13 @@ class WidgetTest : public EngineTest {
       for (int x = 0; x < kW; ++x) f->SetPixel(x, y, colour);
     return f;
   }
-
+  // The game's part of the mouse: a move, and the events it raises itself.
   void MoveTo(int x, int y) {
     AfxGetMouse()->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
     chains_->RefreshAll();
   }
-  // The game's part of a mouse click on whatever is under the mouse.
-  void Press() {
-    if (QArea* a = AfxGetNowArea()) a->m_pfnPress(a);
-  }
-  void Click() {
-    if (QArea* a = AfxGetNowArea()) a->m_pfnClick(a);
-  }
-  void Hover() {
-    if (QArea* a = AfxGetNowArea()) a->m_pfnHover(a);
+  void Raise(AREA_CALLBACK QArea::*slot) {
+    if (QArea* a = AfxGetNowArea()) (a->*slot)(a);
   }
 
   TempDir dir_;
