@@ -135,7 +135,7 @@ bool QSprite::LoadImages(const char* id, int flags, bool silent) {
   base[8] = 0;
   ReleaseFrames();
 
-  char row_id[16];
+  char row_id[24];  // room for any int, though counts stop at 1000
   std::snprintf(row_id, sizeof row_id, "%s00", base);
   stPackAniInfo info;
   if (!FindAniRow(row_id, &info)) return false;

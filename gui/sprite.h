@@ -18,7 +18,10 @@
 // Plain (SS_DIB) frames are drawn with the keyed blit; every other kind with
 // the effect blit and m_DrawFX, whose default kind (0, a fill) draws nothing
 // on a run-length frame -- a game showing run-length frames sets FX_TRANS
-// with level 32, which draws them exactly as the keyed blit does.
+// with level 32, which draws them exactly as the keyed blit does (and as
+// fast).  With m_bDrawPrevious the frames under the current one are drawn
+// with the effect blit whatever their kind, so such a sprite needs m_DrawFX
+// set too: kind 0 on a plain frame fills that frame's own picture.
 //
 // Message 1032 (SPRITE_MSG_NOTIFY) goes to the game's window, with the
 // sprite's address as lparam, when an auto-stop frame stops a sprite that is
