@@ -30,6 +30,10 @@
 #include "database/pack_res_database.h"
 #include "database/pack_file_database.h"
 #include "database/pack_ani_database.h"
+#include "database/map_database.h"
+#include "database/goods_database.h"
+#include "database/person_database.h"
+#include "database/event_database.h"
 
 #include "pack/pack_list.h"
 #include "pack/res.h"
@@ -64,6 +68,13 @@
 #include "gui/loop_led.h"
 #include "gui/key_message.h"
 #include "gui/map/path_finder.h"
+#include "gui/map/map_timer.h"
+#include "gui/map/map_event.h"
+#include "gui/map/map_object.h"
+#include "gui/map/map_sprite.h"
+#include "gui/map/map_goods.h"
+#include "gui/map/map.h"
+#include "gui/map/map_manager.h"
 
 #include "input/mouse.h"
 

@@ -168,7 +168,7 @@ struct Game {
     path = tessera::LastSeparator(p) == std::string::npos ? "./" + p : p;
     pack = packName;
     if (!std::filesystem::exists(tessera::NativePath(path))) {
-      error = path + ": no such database (tessera-pack create-db makes one)";
+      error = p + ": no such database (tessera-pack create-db makes one)";
       return false;
     }
     if (!AfxInitDataBase(path.c_str()) || !(db = AfxGetDataBase(path.c_str()))) {

@@ -5,16 +5,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "database/goods_database.h"
 #include "database/map_database.h"
 #include "engine/surface.h"
 #include "engine/view_manage.h"
+#include "gui/chain_manager.h"
+#include "gui/dialog.h"
+#include "gui/edit.h"
+#include "gui/window.h"
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
 #include "gui/map/path_finder.h"
 #include "gui/map/small_map.h"
+#include "platform/log.h"
 #include "platform/path.h"
 #include "public/engine.h"
 
@@ -63,7 +69,7 @@ QMap::QMap(const tagRECT& r) : QArea(r.left, r.top, r.right, r.bottom) {
   Construct({152, 568, 647, 597}, {165, 574, 594, 588}, 54);
 }
 
-void QMap::Construct(const tagRECT&, const tagRECT&, int) {
+void QMap::Construct(const tagRECT& window, const tagRECT& edit, int maxText) {
   m_nID = 0;
   std::memset(m_szName, 0, sizeof m_szName);
   m_nMapWidth = m_nMapHeight = m_nUnitSize = m_nCellNum = 0;
@@ -74,13 +80,25 @@ void QMap::Construct(const tagRECT&, const tagRECT&, int) {
   m_pSmallMap = nullptr;
   m_bMapCenter = false;
   m_bAutoScroll = true;
-  m_pChatWindow = nullptr;
-  m_pChatEdit = nullptr;
+  // The chat box: its backing window, then its edit, in the interface
+  // layer; the edit takes the focus and hands each line to MapEditOnEnter.
+  char back[] = "pwEditBack";
+  char caret[] = "EditCurs0";
+  m_pChatWindow = new QWindow(window.left, window.top, window.right, window.bottom, back, QWIN_DIB);
+  m_pChatEdit = new QEdit(edit.left, edit.top, edit.right, edit.bottom, maxText, caret, nullptr);
+  AfxGetChainManager()->Add(m_pChatWindow, CHAIN_TOP);
+  AfxGetChainManager()->Add(m_pChatEdit, CHAIN_TOP);
+  m_pChatEdit->GetFocus();
+  m_pChatEdit->m_pfnEnter = &QMap::MapEditOnEnter;
 }
 
 QMap::~QMap() {
   std::free(m_pMapInfo);
   m_pMapInfo = nullptr;
+  delete m_pChatWindow;  // each leaves its layer as it goes
+  m_pChatWindow = nullptr;
+  delete m_pChatEdit;
+  m_pChatEdit = nullptr;
   if (m_pBackGround) {
     if (CVIEWMANAGE* vm = AfxGetViewManager())
       vm->DeleteSurface(m_pBackGround);
@@ -98,7 +116,11 @@ QMap::~QMap() {
 bool QMap::LoadMap(const char* name) {
   CMapDataBase* maps = AfxGetMapManager()->GetMapDbb();
   stMapInfo info;
-  if (!maps || !name || !maps->GetMapInfo(name, info)) return false;
+  if (!maps || !name || !maps->GetMapInfo(name, info)) {
+    tessera::LogWarning(std::string("map ") + (name ? name : "(null)"),
+                        maps ? "no MAPTABLE row of that name" : "the map manager has no scene database");
+    return false;
+  }
   m_nMapWidth = info.nWidth;
   m_nMapHeight = info.nHeight;
   m_nID = info.nID;
@@ -109,9 +131,12 @@ bool QMap::LoadMap(const char* name) {
 
   // A row with no cell size, a negative size or an absurd number of cells
   // is refused before anything is allocated for it.
-  if (m_nUnitSize <= 0 || m_nMapWidth < 0 || m_nMapHeight < 0) return false;
-  const long long cells = static_cast<long long>(m_nMapHeight / m_nUnitSize) * (m_nMapWidth / m_nUnitSize);
-  if (cells > tessera::kMaxMapCells) return false;
+  const long long cells =
+      m_nUnitSize > 0 ? static_cast<long long>(m_nMapHeight / m_nUnitSize) * (m_nMapWidth / m_nUnitSize) : 0;
+  if (m_nUnitSize <= 0 || m_nMapWidth < 0 || m_nMapHeight < 0 || cells > tessera::kMaxMapCells) {
+    tessera::LogWarning(std::string("map ") + name, "its MAPTABLE row gives no usable size");
+    return false;
+  }
   m_nCellNum = static_cast<int>(cells);
   char* array = static_cast<char*>(std::calloc(static_cast<size_t>(m_nCellNum) + 1, 1));
   if (!array) return false;
@@ -119,12 +144,21 @@ bool QMap::LoadMap(const char* name) {
 
   char path[64];
   std::snprintf(path, sizeof path, "data\\%s.map", info.szName);
-  if (!tessera::ReadMapCells(path, m_pMapInfo, m_nCellNum)) return false;
+  if (!tessera::ReadMapCells(path, m_pMapInfo, m_nCellNum)) {
+    tessera::LogWarning(path, "cannot open the map cell file");
+    return false;
+  }
 
-  if (std::strlen(m_szPicInfo) != 10) return false;
+  if (std::strlen(m_szPicInfo) != 10) {
+    tessera::LogWarning(std::string("map ") + name, std::string("picture identifier \"") + m_szPicInfo +
+                                                        "\" is not 10 characters long");
+    return false;
+  }
   CVIEWMANAGE* vm = AfxGetViewManager();
   if (!vm) return false;
   SURFACE* back = vm->CreateSurface(m_szPicInfo, SS_DIB, false, false);
+  // The map loads without it (and draws no background); say why.
+  if (!back) tessera::LogWarning(std::string("map ") + name, std::string("no background picture ") + m_szPicInfo);
   if (m_pBackGround) vm->DeleteSurface(m_pBackGround);
   m_pBackGround = back;
   return true;
@@ -194,7 +228,11 @@ void QMap::SetScreenRect(const tagRECT& r) {
 }
 
 void QMap::SetMapInfo(char* data, int size) {
-  char* array = static_cast<char*>(std::malloc(size > 0 ? static_cast<size_t>(size) : 1));
+  // The copy is never shorter than the map's cells: whoever reads
+  // GetCellNum() bytes (a path finder) stays inside it; cells the data does
+  // not give are 0.
+  const size_t n = static_cast<size_t>(std::max({size, m_nCellNum, 1}));
+  char* array = static_cast<char*>(std::calloc(n, 1));
   if (!array) return;
   if (size > 0 && data) std::memcpy(array, data, static_cast<size_t>(size));
   ReplaceCells(array);
@@ -239,6 +277,21 @@ CMapObject* QMap::FindObject(int x, int y) {
   for (auto it = m_ObjectList.rbegin(); it != m_ObjectList.rend(); ++it)
     if ((*it)->IsPointed(x, y)) return *it;
   return nullptr;
+}
+
+// The last line typed into a chat box, kept for the whole process.
+static char s_szChatText[100];
+
+void QMap::MapEditOnEnter(void* edit) {
+  QEdit* e = static_cast<QEdit*>(edit);
+  if (!e) return;
+  std::strncpy(s_szChatText, reinterpret_cast<const char*>(e->GetText()), sizeof s_szChatText - 1);
+  s_szChatText[sizeof s_szChatText - 1] = 0;
+  CMapManager* manager = tessera::PeekMapManager();
+  QMap* map = manager ? manager->GetCurMap() : nullptr;
+  CMapObject* player = map ? map->GetMySelf() : nullptr;
+  if (player && player->m_pBubble) player->m_pBubble->SetContent(s_szChatText, nullptr);
+  e->ClearEdit();
 }
 
 void QMap::SetName(const char* name) {

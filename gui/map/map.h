@@ -103,7 +103,8 @@ class QMap : public QArea, public CMapTimer {
   int GetScreenWidth() { return m_rcArea.right - m_rcArea.left; }
   int GetScreenHeight() { return m_rcArea.bottom - m_rcArea.top; }
 
-  // Replaces the cells with a copy of `size` bytes (the cell count stays).
+  // Replaces the cells with a copy of `size` bytes (the cell count stays;
+  // a shorter copy is padded with 0 up to the cell count).
   void SetMapInfo(char* data, int size);
   char* GetMapInfo() { return m_pMapInfo; }
 

@@ -102,7 +102,12 @@ void CMapSprite::Show(SURFACE* target, bool effect) {
       fx.kind = FX_SECONDALPHA;
       m_pCurSurface->Blit(target, m_rcRect.left, m_rcRect.top, fx);
     } else {
-      m_pCurSurface->Blit(target, m_rcRect.left, m_rcRect.top);
+      if (m_Runs.size() != m_FrameList.size()) m_Runs.resize(m_FrameList.size());
+      tessera::OpaqueRuns& runs = m_Runs[m_nCurFrame];
+      if (target->GetBitmap() && (runs.Describes(m_pCurSurface) || runs.Build(m_pCurSurface)))
+        runs.Draw(target, m_rcRect.left, m_rcRect.top);
+      else
+        m_pCurSurface->Blit(target, m_rcRect.left, m_rcRect.top);
     }
   }
   const uint32_t now = tessera::NowMs();

@@ -9,7 +9,10 @@
 //   each frame: s.Move(x, y); s.Show(frame, false);
 //
 // Frames come from the display manager's surface cache and go back to it
-// when the sprite is destroyed.
+// when the sprite is destroyed.  They are pictures, not canvases: a plain
+// frame's opaque runs are found the first time it is drawn and drawn from
+// then on (the same pixels as the keyed blit, faster); a game that paints
+// on a frame afterwards calls ForgetRuns().
 #ifndef TESSERA_GUI_MAP_MAP_SPRITE_H
 #define TESSERA_GUI_MAP_MAP_SPRITE_H
 
@@ -17,6 +20,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gui/map/opaque_runs.h"
 #include "public/windows_types.h"
 
 class SURFACE;
@@ -52,6 +56,8 @@ class CMapSprite {
   // second-opacity blit -- then advances the frame when playing and more
   // than the delay has passed.
   void Show(SURFACE* target, bool effect);
+  // Drops what the sprite knows of its frames' pixels (see the top).
+  void ForgetRuns() { m_Runs.clear(); }
 
   std::vector<SURFACE*> m_FrameList;  // owned
   size_t m_nCurFrame;                 // index of the current frame
@@ -62,6 +68,9 @@ class CMapSprite {
   int m_nDelay;
   tagRECT m_rcRect;  // left, top: the drawing point
   uint32_t m_dwLastTime;
+
+ private:
+  std::vector<tessera::OpaqueRuns> m_Runs;  // by frame, made as frames are drawn
 };
 
 #endif

@@ -36,6 +36,15 @@ class MapTest : public EngineTest {
     ASSERT_TRUE(CreateDataBaseFile(scene_));
     ASSERT_TRUE(AfxGetMapManager()->Init(scene_.c_str()));
     std::filesystem::create_directories("data");  // the cell files' folder
+    // What every map's chat box shows: its backing picture and caret frames.
+    SURFACE* back = Solid(496, 30, 0x0010);
+    AddPicture("pwEditBack", back);
+    delete back;
+    for (const char* id : {"EditCurs00", "EditCurs01", "EditCurs02"}) {
+      SURFACE* caret = Solid(2, 14, 0x7FFF);
+      AddPicture(id, caret);
+      delete caret;
+    }
   }
   void TearDown() override {
     ResetMapManagerForTests();

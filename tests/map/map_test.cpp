@@ -10,6 +10,9 @@
 #include "engine/alpha_surface.h"
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"
+#include "gui/dialog.h"
+#include "gui/edit.h"
+#include "gui/window.h"
 #include "gui/map/map.h"
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
@@ -438,6 +441,10 @@ TEST_F(MapTest, ReplacedCellsReachTheAttachedPathFinders) {
   map.SetMapInfo(other, 4);
   EXPECT_EQ(finder.m_pMapData, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
   EXPECT_EQ(finder.m_pMapData[2], 1);
+  // A shorter copy is padded to the cell count.
+  char part[2] = {5, 6};
+  map.SetMapInfo(part, 2);
+  EXPECT_EQ(std::string(map.GetMapInfo(), 4), std::string("\5\6\0\0", 4));
   tessera::DetachPathFinder(map, &finder);
 }
 
@@ -468,6 +475,54 @@ TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
   EXPECT_EQ(mm->m_szDataBase[0], 0);
   EXPECT_EQ(AfxGetDataBase(scene_.c_str()), nullptr);
   EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetCount(), 0);
+}
+
+TEST_F(MapTest, EveryMapCarriesAChatBoxWhoseLinesBecomeThePlayersBubble) {
+  QAreaChain* top = AfxGetChainManager()->GetChain(CHAIN_TOP);
+  auto* map = new QMap;
+  ASSERT_EQ(top->GetCount(), 2);
+  EXPECT_EQ(top->GetArea(0), map->GetChatWindow());
+  EXPECT_EQ(top->GetArea(1), map->GetChatEdit());
+  EXPECT_EQ(map->GetChatWindow()->m_rcArea.left, 152);
+  EXPECT_EQ(map->GetChatWindow()->m_rcArea.top, 548);
+  ASSERT_NE(map->GetChatWindow()->m_pBackImage, nullptr);
+  QEdit* edit = map->GetChatEdit();
+  EXPECT_EQ(edit->m_rcArea.left, 165);
+  EXPECT_EQ(edit->m_rcArea.bottom, 568);
+  EXPECT_EQ(edit->m_nMaxLen, 64);
+  EXPECT_TRUE(edit->m_bFocus);
+  EXPECT_EQ(edit->m_pfnEnter, &QMap::MapEditOnEnter);
+  QMap framed(tagRECT{0, 0, 640, 480});
+  EXPECT_EQ(framed.GetChatEdit()->m_nMaxLen, 54);
+  EXPECT_EQ(framed.GetChatWindow()->m_rcArea.top, 568);
+  EXPECT_EQ(framed.GetNowLeft(), 0);
+
+  // Without a current map the line only clears the edit.
+  char hello[] = "hello";
+  edit->SetText(hello);
+  QMap::MapEditOnEnter(edit);
+  EXPECT_STREQ(reinterpret_cast<char*>(edit->GetText()), "");
+
+  SetSize(*map, 640, 480, 32);
+  CMapObject* player = MakeObject(map, 3, 3, 1, 1, 0, 0, nullptr);
+  player->m_pBubble = new QDialog(0, 0, 128, 120, nullptr);
+  AfxGetChainManager()->Add(player->m_pBubble, CHAIN_MIDDLE);
+  player->m_pBubble->SetContent("", nullptr);  // hidden
+  map->AddObject(player);
+  map->SetMySelf(player);
+  AfxGetMapManager()->CreateNewMap(map);
+  // Enter typed into the edit: the line goes to the bubble.
+  char chinese[] = "\xC4\xE3\xBA\xC3 hi";  // 你好 hi
+  edit->SetText(chinese);
+  QKey enter;
+  enter.cChar = 13;
+  edit->InKey(&enter);
+  EXPECT_STREQ(player->m_pBubble->m_szContent, chinese);
+  EXPECT_EQ(player->m_pBubble->m_dwState, QAREA_SHOW);
+  EXPECT_STREQ(reinterpret_cast<char*>(edit->GetText()), "");
+  // Deleting the map takes its chat box out of the interface layer.
+  tessera::ResetMapManagerForTests();
+  EXPECT_EQ(top->GetCount(), 2);  // the framed map's
 }
 
 }  // namespace

@@ -156,6 +156,8 @@ bool DecodeLayerData(const XMLElement* data, size_t cells, std::vector<uint32_t>
   const std::string encoding = Attr(data, "encoding");
   const std::string compression = Attr(data, "compression");
   gids.clear();
+  if (!compression.empty() && compression != "zlib" && compression != "gzip")
+    return Err(error, "layer compression \"" + compression + "\" is not supported (use zlib, gzip or none)");
   if (data->FirstChildElement("chunk")) return Err(error, "layer data in chunks (an infinite map) is not supported");
   if (encoding.empty()) {
     if (!compression.empty()) return Err(error, "compressed layer data without an encoding");
@@ -205,10 +207,8 @@ bool DecodeLayerData(const XMLElement* data, size_t cells, std::vector<uint32_t>
     std::vector<uint8_t> raw;
     if (compression.empty()) {
       raw = std::move(bytes);
-    } else if (compression == "zlib" || compression == "gzip") {
-      if (!Inflate(bytes, cells * 4, raw, error)) return false;
-    } else {
-      return Err(error, "layer compression \"" + compression + "\" is not supported (use zlib, gzip or none)");
+    } else if (!Inflate(bytes, cells * 4, raw, error)) {
+      return false;
     }
     if (raw.size() != cells * 4)
       return Err(error, "layer data holds " + std::to_string(raw.size() / 4) + " cells, the map " + std::to_string(cells));
