@@ -75,6 +75,11 @@
 #include "gui/map/map_goods.h"
 #include "gui/map/map.h"
 #include "gui/map/map_manager.h"
+#include "gui/map/equip_pool.h"
+#include "gui/map/player_equip.h"
+#include "gui/map/equip_list.h"
+#include "gui/map/map_player.h"
+#include "gui/map/small_map.h"
 
 #include "input/mouse.h"
 

@@ -10,6 +10,7 @@
 
 std::list<stEquipSurface> CEquipPool::s_EquipSurfaceList;
 SURFACE*** CEquipPool::s_pLastSurface = nullptr;
+long CEquipPool::s_nGeneration = 0;
 
 namespace {
 constexpr int kDirections = 8;
@@ -114,6 +115,7 @@ void CEquipPool::ReleaseAll() {
   for (auto& e : s_EquipSurfaceList) FreeEntry(e);
   s_EquipSurfaceList.clear();
   s_pLastSurface = nullptr;
+  ++s_nGeneration;
 }
 
 SURFACE*** CEquipPool::LoadEquipToSurface(stEquipSurface& e, int kind) {

@@ -70,6 +70,10 @@ class CEquipPool {
   static const std::list<stEquipSurface>& GetEquipList() { return s_EquipSurfaceList; }
   // The reference count of an entry, 0 when there is none.
   static long GetRefCount(long role, long state, long item, long part);
+  // Counts the ReleaseAll calls: a layer that took its pictures before the
+  // last one has nothing left to give back (and must not lower the count
+  // of a new entry under the same key).
+  static long GetGeneration() { return s_nGeneration; }
 
  protected:
   CEquipPool() = default;
@@ -87,6 +91,7 @@ class CEquipPool {
 
   static std::list<stEquipSurface> s_EquipSurfaceList;
   static SURFACE*** s_pLastSurface;
+  static long s_nGeneration;
 
  private:
   static stEquipSurface* Find(long role, long state, long item, long part);

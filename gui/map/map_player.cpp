@@ -108,10 +108,6 @@ CMapPlayer::~CMapPlayer() {
   m_pPathFinder = nullptr;
   delete m_pHitSurface;
   m_pHitSurface = nullptr;
-  // The bubble is this character's; deleting it here (and clearing the
-  // pointer) is safe whatever the base class does with it afterwards.
-  delete m_pBubble;
-  m_pBubble = nullptr;
   m_EquipList.DelAll();
 }
 
@@ -264,7 +260,6 @@ void CMapPlayer::Show(SURFACE* target, bool flag) {
   // 3: the bubble follows the picture.
   const tagRECT r = GetRelativeArea();
   Move(r.left, r.top);
-  if (m_pBubble) m_pBubble->Move(r.left - m_nBubbleX, r.top - m_nBubbleY);
 
   // 4-5: the shared animation clock.
   const uint32_t now = tessera::NowMs();

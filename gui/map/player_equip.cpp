@@ -26,9 +26,11 @@ CPlayerEquip::~CPlayerEquip() { Release(); }
 
 void CPlayerEquip::Release() {
   if (!m_bInit) return;
-  // The pool may have been emptied already (the map manager's Release):
-  // then there is nothing to give back.
-  for (long state : {1L, 0L}) CEquipPool::DeleteEquip(m_nRole, state, m_nItem, m_nPart);
+  // The pool may have been emptied since (the map manager's Release): then
+  // there is nothing to give back, and an entry made later under the same
+  // key is somebody else's.
+  if (m_nGeneration == CEquipPool::GetGeneration())
+    for (long state : {1L, 0L}) CEquipPool::DeleteEquip(m_nRole, state, m_nItem, m_nPart);
   for (int s = 0; s < 4; ++s) {
     m_pSurface[s] = m_pAlphaSurface[s] = nullptr;
     m_nFrameNum[s] = 0;
@@ -42,6 +44,7 @@ bool CPlayerEquip::Init(long role, long item, long part, const PIXEL& colour) {
   m_nItem = static_cast<int32_t>(item);
   m_nPart = static_cast<int32_t>(part);
   m_Color = colour;
+  m_nGeneration = CEquipPool::GetGeneration();
   for (long state : {1L, 0L}) {
     CEquipPool::CreateEquip(role, state, item, part, 4);
     long frames = 0;

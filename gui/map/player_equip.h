@@ -74,6 +74,7 @@ class CPlayerEquip {
  private:
   void Release();
   bool m_bInit = false;
+  long m_nGeneration = 0;  // the pool's generation when the pictures were taken
 };
 
 namespace tessera {

@@ -121,8 +121,15 @@ TEST_F(EquipPoolTest, ReleaseAllEmptiesThePoolUnderLiveLayers) {
   CEquipPool::CreateEquip(4, 0, 0, 0, 4);
   CEquipPool::ReleaseAll();
   EXPECT_TRUE(CEquipPool::GetEquipList().empty());
-  layer.reset();  // its references are gone with the pool: nothing to free twice
-  EXPECT_TRUE(CEquipPool::GetEquipList().empty());
+  // A new character takes the same pictures afresh; the old layer going
+  // must not take them from it.
+  CPlayerEquip fresh;
+  fresh.Init(4, 0, 0, PIXEL(0));
+  EXPECT_EQ(CEquipPool::GetRefCount(4, 0, 0, 0), 1);
+  layer.reset();
+  EXPECT_EQ(CEquipPool::GetRefCount(4, 0, 0, 0), 1);
+  long frames = 0;
+  EXPECT_EQ(CEquipPool::GetSurfaceArray(4, 0, 0, 0, frames), fresh.m_pSurface[0]);
 }
 
 TEST_F(EquipPoolTest, TintOpacityComesFromThePicturesBlue) {
