@@ -227,7 +227,7 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (!mouse) break;
       mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
       mouse->SetMouseKey(1);
-      log_ << "frame " << frame_ << " click " << x << " " << y << "\n";
+      log_ << "frame " << frame_ << " click " << x << " " << y << " on " << (AfxGetNowArea() ? AfxGetNowArea()->m_szType : "none") << "\n";
       if (QArea* a = AfxGetNowArea()) a->m_pfnPress(a);
       break;
     case WM_LBUTTONUP:

@@ -71,6 +71,7 @@ void OnItem(void* row) {
 }
 void OnChat(void* edit) {
   if (g_world) g_world->ChatLine(reinterpret_cast<char*>(static_cast<QEdit*>(edit)->GetText()));
+  QMap::MapEditOnEnter(edit);
 }
 // A click on the map's ground (the player already walks there).  A
 // character is hit on the pixels of its hit picture, which the engine
@@ -116,8 +117,6 @@ WorldScene::~WorldScene() {
   answer_.reset();
   talk_text_.reset();
   talk_panel_.reset();
-  chat_.reset();
-  chat_back_.reset();
   items_.reset();
   life_.reset();
   menu_.reset();
@@ -310,13 +309,12 @@ void WorldScene::AddInterface() {
   chains->Add(items_.get(), CHAIN_TOP);
   RefreshItems();
 
-  // The chat line: Enter puts the text into the player's bubble.
-  chat_back_ = std::make_unique<QWindow>(10, 568, 409, 591, Id("pwEditBack"), QWIN_RLE);
-  chains->Add(chat_back_.get(), CHAIN_TOP);
-  chat_ = std::make_unique<QEdit>(16, 573, 403, 588, 60, Id("EditCurs0"), nullptr);
-  chat_->m_pfnEnter = OnChat;
-  std::snprintf(chat_->m_szTip, sizeof chat_->m_szTip, "\xC1\xC4\xCC\xEC");  // 聊天
-  chains->Add(chat_.get(), CHAIN_TOP);
+  // The map's chat box: Enter puts the line into the player's bubble (the
+  // map does that); the scene also takes the bubble down after a while.
+  if (QEdit* chat = map_->GetChatEdit()) {
+    chat->m_pfnEnter = OnChat;
+    std::snprintf(chat->m_szTip, sizeof chat->m_szTip, "\xC1\xC4\xCC\xEC");  // 聊天
+  }
 
   // The mini-map in the top right corner (the map owns and deletes it).
   auto* mini = new QSmallMap;
@@ -330,19 +328,19 @@ void WorldScene::AddInterface() {
   }
 
   // The conversation: a panel with the text, and an answer selector.
-  talk_panel_ = std::make_unique<QWindow>(140, 440, 659, 559, Id("talkpanel0"), QWIN_RLE);
+  talk_panel_ = std::make_unique<QWindow>(140, 420, 659, 539, Id("talkpanel0"), QWIN_RLE);
   talk_panel_->m_nAlpha = 26;
   talk_panel_->m_pfnClick = OnTalkPanel;
-  talk_text_ = std::make_unique<QDialog>(150, 450, 649, 520, nullptr);
+  talk_text_ = std::make_unique<QDialog>(150, 430, 649, 500, nullptr);
   talk_text_->SetFormat(3, 60, 0xFFF0C8, 0x302010);
   talk_text_->SetFontSize(16);
   talk_text_->m_bTrans = false;
   answer_ = std::make_unique<QSelectBt>();
   std::snprintf(answer_->m_szImageBase, sizeof answer_->m_szImageBase, "QSELECTXA");
-  answer_->m_pMainButton = new QButton(tagRECT{520, 524, 639, 549}, "\xBB\xD8\xB4\xF0", "", "QSELECTXA");  // 回答
-  answer_->m_pPanel = new QWindow(330, 362, 649, 431, Id("answerback"), QWIN_RLE);
-  answer_->m_pAnswer[0] = new QButton(tagRECT{340, 368, 639, 393}, kAnswerYes, "", "ANSWERAAA");
-  answer_->m_pAnswer[1] = new QButton(tagRECT{340, 400, 639, 425}, kAnswerNo, "", "ANSWERBAA");
+  answer_->m_pMainButton = new QButton(tagRECT{520, 504, 639, 529}, "\xBB\xD8\xB4\xF0", "", "QSELECTXA");  // 回答
+  answer_->m_pPanel = new QWindow(330, 342, 649, 411, Id("answerback"), QWIN_RLE);
+  answer_->m_pAnswer[0] = new QButton(tagRECT{340, 348, 639, 373}, kAnswerYes, "", "ANSWERAAA");
+  answer_->m_pAnswer[1] = new QButton(tagRECT{340, 380, 639, 405}, kAnswerNo, "", "ANSWERBAA");
 
   // Things that only look nice: birds over the village with the sound of
   // their wings fading with the distance, the flag on the elder's roof,
@@ -605,11 +603,9 @@ void WorldScene::ClickItem(unsigned long item) {
 }
 
 void WorldScene::ChatLine(const char* text) {
-  if (!text || !*text || !hero_->m_pBubble) return;
-  hero_->m_pBubble->SetContent(text, nullptr);
+  if (!text || !*text) return;
   bubble_until_ = game_->FrameNumber() + 120;
   game_->Log() << "frame " << game_->FrameNumber() << " chat " << std::strlen(text) << " bytes\n";
-  chat_->ClearEdit();
 }
 
 }  // namespace demo

@@ -23,7 +23,6 @@ class CMapObject;
 class CMapPlayer;
 class QBtMenu;
 class QDialog;
-class QEdit;
 class QEnergy;
 class QGifSprite;
 class QList;
@@ -117,8 +116,6 @@ class WorldScene {
   std::unique_ptr<QBtMenu> menu_;
   std::unique_ptr<QEnergy> life_;
   std::unique_ptr<QList> items_;
-  std::unique_ptr<QWindow> chat_back_;
-  std::unique_ptr<QEdit> chat_;
   std::unique_ptr<QWindow> talk_panel_;
   std::unique_ptr<QDialog> talk_text_;
   std::unique_ptr<QSelectBt> answer_;

@@ -644,7 +644,7 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
   ok &= b.AddStream("answerback", Paint(320, 70, [](int x, int y) { return PanelPixel(x, y, 320, 70); }).get());
   ok &= b.AddStream("LISTBACK00", Paint(170, 150, [](int x, int y) { return PanelPixel(x, y, 170, 150); }).get());
   ok &= b.AddStream("hudpanel00", Paint(800, 40, [](int x, int y) { return PanelPixel(x, y, 800, 40); }).get());
-  ok &= b.AddStream("pwEditBack", Paint(400, 24, [](int x, int y) { return PanelPixel(x, y, 400, 24); }).get());
+  ok &= b.AddStream("pwEditBack", Paint(496, 30, [](int x, int y) { return PanelPixel(x, y, 496, 30); }).get());
   for (int f = 0; f < 3; ++f) {  // the caret, bright to dim
     char id[16];
     std::snprintf(id, sizeof id, "EditCurs0%d", f);
