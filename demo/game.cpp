@@ -250,8 +250,15 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (QArea* focus = AfxGetNowFocus()) {
         QKey* k = AfxGetKey();
         *k = QKey{};
-        k->cChar = static_cast<uint8_t>(wparam);
-        k->dwMessage = 258;
+        if (wparam == 22) {  // Ctrl+V: the edit field's paste key
+          k->cVirtKey = 214;
+          k->dwMessage = 256;
+        } else if (wparam < 32 && wparam != 8 && wparam != 9 && wparam != 13 && wparam != 27) {
+          break;  // other control characters are no text
+        } else {
+          k->cChar = static_cast<uint8_t>(wparam);
+          k->dwMessage = 258;
+        }
         focus->InKey(k);
       }
       break;
