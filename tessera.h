@@ -22,6 +22,7 @@
 #include "engine/alpha_surface.h"
 #include "engine/double_alpha_surface.h"
 #include "engine/dle_surface.h"
+#include "engine/image_import.h"
 
 #include "database/record_set.h"
 #include "database/connection.h"
@@ -108,6 +109,9 @@
 #include "platform/system_volume.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
+#include "platform/window_messages.h"
+#include "platform/key_messages.h"
+#include "platform/log.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/presenter.h"
 #include "platform/input_services.h"

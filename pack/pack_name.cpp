@@ -42,6 +42,7 @@ bool NormalizePackName(std::string_view typed, const std::string& database, cons
       return Fail(error, rest + " is outside the database's folder " + folder.string());
     rest = relative.generic_string();
   }
+  if (rest.empty()) return Fail(error, "names no file");
   if (rest.back() == '/' || rest.back() == '\\') return Fail(error, "ends in a separator: a folder, not a file");
   std::vector<std::string> parts;
   std::string part;

@@ -435,12 +435,15 @@ class Progress {
  public:
   Progress(size_t total, unsigned long long total_bytes)
       : total_(total), total_bytes_(total_bytes), bar_(isatty(STDERR_FILENO) != 0) {}
-  void Done(const std::string& file, const std::string& id, unsigned long long bytes) {
+  // `read`: the file's size (what the bar counts); `stored`: what went
+  // into the pack.
+  void Done(const std::string& file, const std::string& id, unsigned long long read, unsigned long long stored) {
     ++count_;
-    bytes_ += bytes;
+    bytes_ += read;
+    stored_ += stored;
     if (!bar_) {
       std::printf("[%zu/%zu] added %s as %s (%s)\n", count_, total_, file.c_str(), Shown(id).c_str(),
-                  Size(bytes).c_str());
+                  Size(stored).c_str());
       return;
     }
     const int width = 30;
@@ -453,11 +456,12 @@ class Progress {
   void Finish() {
     if (bar_ && count_) std::fputc('\n', stderr);
   }
-  unsigned long long bytes() const { return bytes_; }
+  unsigned long long read() const { return bytes_; }
+  unsigned long long stored() const { return stored_; }
 
  private:
   size_t total_, count_ = 0;
-  unsigned long long total_bytes_, bytes_ = 0;
+  unsigned long long total_bytes_, bytes_ = 0, stored_ = 0;
   bool bar_;
 };
 
@@ -535,10 +539,11 @@ int AddDir(const Options& o) {
       return Fail(kProgram, error + " (" + std::to_string(i) + " of " + std::to_string(files.size()) +
                                 " files added before it)");
     }
-    progress.Done(files[i].string(), ids[i], bytes);
+    progress.Done(files[i].string(), ids[i], fs::file_size(files[i], ec), bytes);
   }
   progress.Finish();
-  std::printf("added %zu files (%s) to %s", files.size(), Size(progress.bytes()).c_str(), pack.c_str());
+  std::printf("added %zu files (%s read, %s stored) to %s", files.size(), Size(progress.read()).c_str(),
+              Size(progress.stored()).c_str(), pack.c_str());
   if (skipped.empty()) {
     std::printf("\n");
   } else {

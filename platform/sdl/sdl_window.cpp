@@ -1,7 +1,12 @@
 // Real windows for HWND records, and the SDL event pump.
 #include <SDL.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -48,6 +53,35 @@ bool InitVideoWith(const char* driver) {
   return ok;
 }
 
+// Whether a local X server answers at DISPLAY (":N", ":N.S", "unix:N");
+// true for remote displays, which only SDL can try.  Asking SDL about a
+// display that is gone costs a slow failed start, and SDL's D-Bus helper
+// keeps memory from it to the end of the process.
+bool LocalXServerAnswers(const std::string& display) {
+  const size_t colon = display.rfind(':');
+  if (colon == std::string::npos) return true;
+  const std::string host = display.substr(0, colon);
+  if (!host.empty() && host != "unix") return true;
+  std::string number = display.substr(colon + 1);
+  number = number.substr(0, number.find('.'));
+  if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return false;
+  const std::string path = "/tmp/.X11-unix/X" + number;
+  // The server listens on the socket file, and on Linux often on the
+  // abstract name with the same path too.
+  for (bool abstract : {false, true}) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return true;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path + (abstract ? 1 : 0), path.c_str(), path.size());
+    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (abstract ? 1 : 0));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0;
+    ::close(fd);
+    if (ok) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool UseSdlBackend() {
@@ -73,6 +107,11 @@ bool UseSdlBackend() {
   }
   std::string reasons;
   for (const char* driver : drivers) {
+    if (std::strcmp(driver, "x11") == 0 && !LocalXServerAnswers(std::getenv("DISPLAY"))) {
+      if (!reasons.empty()) reasons += "; ";
+      reasons += std::string("x11: no X server answers at DISPLAY=") + std::getenv("DISPLAY");
+      continue;
+    }
     if (InitVideoWith(driver)) {
       InstallSdlMessageSink();
       return true;

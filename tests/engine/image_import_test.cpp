@@ -24,7 +24,6 @@ void Put32(std::string& s, size_t at, uint32_t v) {
 // A BMP with a 56-byte header: 32-bit pixels with the given masks, rows
 // top-down when the height is negative.
 std::string Bmp32(int w, int h, const std::vector<uint32_t>& words, const uint32_t masks[4]) {
-  const int rows = h < 0 ? -h : h;
   std::string s(14 + 56 + 4 * words.size(), '\0');
   s[0] = 'B';
   s[1] = 'M';
@@ -38,7 +37,6 @@ std::string Bmp32(int w, int h, const std::vector<uint32_t>& words, const uint32
   Put32(s, 30, 3);
   for (int i = 0; i < 4; ++i) Put32(s, 54 + 4 * static_cast<size_t>(i), masks[i]);
   for (size_t i = 0; i < words.size(); ++i) Put32(s, 70 + 4 * i, words[i]);
-  (void)rows;
   return s;
 }
 

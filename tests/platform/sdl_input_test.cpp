@@ -272,16 +272,26 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(tessera::sdl::UseSdlBackend());
   EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
-  // A display name that answers nothing: x11 fails, nothing falls back.
-  setenv("DISPLAY", ":97", 1);
-  EXPECT_FALSE(tessera::sdl::UseSdlBackend());
-  EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
+  // Display names that no local X server answers: refused before SDL
+  // starts, nothing falls back.
+  for (const char* display : {":97", ":97.0", "unix:97", ":x"}) {
+    setenv("DISPLAY", display, 1);
+    EXPECT_FALSE(tessera::sdl::UseSdlBackend()) << display;
+    EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
+  }
   const std::string noise = testing::internal::GetCapturedStderr();
   EXPECT_EQ(noise, "");
-  ASSERT_EQ(lines.size(), 2u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], "tessera: info: no SDL display: neither DISPLAY nor WAYLAND_DISPLAY is set");
-  EXPECT_EQ(lines[1].rfind("tessera: warning: no SDL display: x11: ", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[1], "tessera: warning: no SDL display: x11: no X server answers at DISPLAY=:97");
+  EXPECT_EQ(lines[3], "tessera: warning: no SDL display: x11: no X server answers at DISPLAY=unix:97");
   // Asked for by name, the dummy driver is taken.
+  for (Saved& s : saved) {
+    if (s.set)
+      setenv(s.name, s.value.c_str(), 1);
+    else
+      unsetenv(s.name);
+  }
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   EXPECT_TRUE(tessera::sdl::UseSdlBackend());
   EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "dummy");
