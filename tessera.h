@@ -67,7 +67,6 @@
 #include "gui/gif_sprite.h"
 #include "gui/edit.h"
 #include "gui/loop_led.h"
-#include "gui/key_message.h"
 #include "gui/map/path_finder.h"
 #include "gui/map/map_timer.h"
 #include "gui/map/map_event.h"

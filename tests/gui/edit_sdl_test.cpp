@@ -12,7 +12,7 @@
 
 #include "engine/view_manage.h"
 #include "gui/edit.h"
-#include "gui/key_message.h"
+#include "platform/key_messages.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_presenter.h"
 #include "platform/window_messages.h"
@@ -26,7 +26,7 @@ std::vector<UINT> g_focus;
 // A game's window procedure: keys to the focused area, focus requests
 // granted.
 LRESULT GameProc(HWND, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (tessera::KeyFromMessage(message, wparam, AfxGetKey())) {
+  if (tessera::KeyFromWindowMessage(message, wparam, AfxGetKey())) {
     if (AfxGetNowFocus()) AfxGetNowFocus()->InKey(AfxGetKey());
   } else if (message == AREA_MSG_GETFOCUS || message == AREA_MSG_LOSTFOCUS) {
     g_focus.push_back(message);
@@ -109,33 +109,6 @@ TEST_F(EditSdlTest, TypedChineseAndPasteReachTheFocusedEdit) {
   EXPECT_EQ(g_focus, (std::vector<UINT>{AREA_MSG_LOSTFOCUS, AREA_MSG_GETFOCUS}));
   // The caret's place goes to SDL's input method without harm.
   edit.Show(AfxGetViewManager()->GetRenderSurface());
-}
-
-TEST(KeyMessage, RecordsForEachMessage) {
-  struct {
-    UINT message;
-    WPARAM wparam;
-    bool taken;
-    uint8_t ch, vk;
-    uint32_t msg;
-  } const cases[] = {
-      {WM_CHAR, 0xC4, true, 0xC4, 0, 258}, {WM_CHAR, 'a', true, 'a', 0, 258},  {WM_CHAR, 13, true, 13, 0, 258},
-      {WM_CHAR, 8, true, 8, 0, 258},       {WM_CHAR, 22, true, 0, 214, 256},   {WM_KEYDOWN, VK_LEFT, true, 0, 37, 256},
-      {WM_KEYDOWN, VK_DELETE, true, 0, 46, 256}, {WM_KEYDOWN, VK_PRIOR, true, 0, 33, 256},
-      {WM_KEYDOWN, VK_INSERT, true, 0, 45, 256},  {WM_KEYDOWN, 'A', false, 0, 0, 0},
-      {WM_KEYDOWN, VK_RETURN, false, 0, 0, 0},    {WM_KEYDOWN, VK_SNAPSHOT, false, 0, 0, 0},
-      {WM_KEYUP, VK_LEFT, false, 0, 0, 0},        {WM_MOUSEMOVE, 0, false, 0, 0, 0},
-  };
-  for (const auto& c : cases) {
-    QKey key;
-    key.dwData[1] = 77;
-    EXPECT_EQ(tessera::KeyFromMessage(c.message, c.wparam, &key), c.taken) << c.message << " " << c.wparam;
-    EXPECT_EQ(key.cChar, c.ch) << c.message << " " << c.wparam;
-    EXPECT_EQ(key.cVirtKey, c.vk) << c.message << " " << c.wparam;
-    EXPECT_EQ(key.dwMessage, c.msg) << c.message << " " << c.wparam;
-    EXPECT_EQ(key.dwData[1], 77u);
-  }
-  EXPECT_FALSE(tessera::KeyFromMessage(WM_CHAR, 'a', nullptr));
 }
 
 }  // namespace
