@@ -20,15 +20,13 @@
 #include <string>
 #include <vector>
 
-#include "common/png_image.h"
 #include "common/tiled_map.h"
 #include "common/tool_common.h"
 #include "database/database.h"
 #include "database/event_database.h"
 #include "database/goods_database.h"
 #include "database/map_database.h"
-#include "engine/dib_surface.h"
-#include "engine/packed_stream.h"
+#include "engine/image_import.h"
 #include "gui/map/map.h"
 #include "pack/pack_list.h"
 #include "pack/res.h"
@@ -38,11 +36,11 @@
 namespace {
 
 using tessera::tools::Fail;
-using tessera::tools::RgbaImage;
+using tessera::RgbaImage;
+using tessera::tools::UsageError;
 
 const char kProgram[] = "tessera-map";
-const char kVersion[] = "tessera-map 0.1.0\n";
-const char kUsage[] = "usage: tessera-map COMMAND GAME.mdb ... (see tessera-map --help)\n";
+const char kUsage[] = "usage: tessera-map COMMAND GAME.mdb ... (see tessera-map --help)";
 
 const char kHelp[] =
     "Usage: tessera-map COMMAND GAME.mdb ARGUMENTS [OPTIONS]\n"
@@ -63,8 +61,9 @@ const char kHelp[] =
     "        events; the map property \"explain\" fills EXPLAIN.  NAME defaults\n"
     "        to the file name without extension.  Importing again replaces the\n"
     "        map, its goods and its events.\n"
-    "  create GAME.mdb NAME PICTURE.png [--unit N]\n"
-    "        A new map as big as the picture, cells of N pixels (32), all free.\n"
+    "  create GAME.mdb NAME PICTURE [--unit N]\n"
+    "        A new map as big as the picture (PNG or BMP), cells of N pixels\n"
+    "        (32), all free.\n"
     "  info GAME.mdb NAME\n"
     "        The map's row, its cell file, its goods and events.\n"
     "  cells GAME.mdb NAME [--set X,Y=V]... [--fill X,Y,W,H=V]...\n"
@@ -101,10 +100,7 @@ const std::set<std::string> kValueOptions = {"--name",  "--pack",   "--unit",  "
                                              "--at",    "--size",   "--stand", "--frames", "--type",  "--alpha",
                                              "--shadow"};
 
-int Usage(const std::string& why) {
-  std::fprintf(stderr, "%s: %s\n%s", kProgram, why.c_str(), kUsage);
-  return 2;
-}
+int Usage(const std::string& why) { return UsageError(kProgram, kUsage, why); }
 
 std::string Gbk(const std::string& utf8) { return tessera::Utf8ToGbk(utf8); }
 std::string Shown(const std::string& gbk) { return tessera::GbkToUtf8(gbk); }
@@ -147,6 +143,18 @@ bool ParseList(const std::string& text, size_t count, std::vector<long>& out) {
     start = comma + 1;
   }
   return true;
+}
+
+bool ReadWhole(const std::string& path, std::string& out) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char buf[65536];
+  size_t n;
+  out.clear();
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
 }
 
 // ------------------------------------------------------------ game database
@@ -269,35 +277,11 @@ struct CellFile {
   }
 };
 
-// A plain picture as a pack image record: width, height, packed stream.
-// Key-coloured pixels are transparent.
-std::vector<uint8_t> PackImage(int w, int h, const std::vector<uint16_t>& pixels) {
-  DIBSURFACE s(w, h);
-  s.Initialize();
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) s.SetPixel(x, y, pixels[static_cast<size_t>(y) * w + x]);
-  std::vector<uint8_t> out = {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(h),
-                              static_cast<uint8_t>(h >> 8)};
-  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(&s));
-  out.insert(out.end(), stream.begin(), stream.end());
-  return out;
-}
-
-std::vector<uint16_t> ToPixels(const RgbaImage& img, bool keyed) {
-  std::vector<uint16_t> px(static_cast<size_t>(img.width) * img.height);
-  for (size_t i = 0; i < px.size(); ++i) {
-    const uint8_t* p = &img.rgba[4 * i];
-    px[i] = keyed && p[3] < 128 ? COLOR_KEY : tessera::tools::Rgb555(p[0], p[1], p[2]);
-  }
-  return px;
-}
-
 // ------------------------------------------------------------ storing a map
 
 struct GoodsPlan {
   stGoodsInfo info;                         // all but MAPID and, for own frames, PICINFO
-  std::vector<std::vector<uint16_t>> frames;  // own frames to store, or none
-  int frame_w = 0, frame_h = 0;
+  std::vector<RgbaImage> frames;  // own frames to store, or none
   int share = -1;  // index of earlier goods whose stored frames these use
 };
 
@@ -306,7 +290,7 @@ struct MapPlan {
   std::string explain;
   int width = 0, height = 0, unit = 0;
   int goodsnum = -1;  // -1: the number of goods
-  std::vector<uint16_t> background;
+  RgbaImage background;
   std::vector<uint8_t> cells;
   std::vector<GoodsPlan> goods;
   std::vector<stEventInfo> events;  // SCENEID filled in
@@ -347,7 +331,8 @@ int StoreMap(Game& game, MapPlan& plan) {
     const std::string key = Base36(id, 3);
     const std::string picture = "B" + key + "000000";
     std::strcpy(m.szPicInfo, picture.c_str());
-    AddResource(res, picture, PackImage(plan.width, plan.height, plan.background), game.pack);
+    AddResource(res, picture, tessera::PackImageRecord(plan.background, tessera::ImportStyle::kPlain, tessera::kNoKeyColour),
+                game.pack);
 
     if (plan.replace) {
       if (!goods.DelGoodsInMap(id) || !events.DelEventInScene(id)) throw Failure{"cannot remove the map's old goods and events"};
@@ -367,7 +352,10 @@ int StoreMap(Game& game, MapPlan& plan) {
         for (size_t f = 0; f < g.frames.size(); ++f) {
           char digits[3];
           std::snprintf(digits, sizeof digits, "%02d", static_cast<int>(f));
-          AddResource(res, base + digits, PackImage(g.frame_w, g.frame_h, g.frames[f]), game.pack);
+          // Pixels less than half opaque are transparent (the key colour).
+          AddResource(res, base + digits,
+                      tessera::PackImageRecord(g.frames[f], tessera::ImportStyle::kKeyed, tessera::kNoKeyColour),
+                      game.pack);
         }
       }
       if (!goods.AddGoods(g.info)) throw Failure{"cannot write goods \"" + Shown(g.info.szName) + "\""};
@@ -471,9 +459,7 @@ void PlanObjects(const tessera::tools::TiledMap& tm, MapPlan& plan) {
               const uint32_t fgid = static_cast<uint32_t>(ts->firstgid + id) | (o.gid & ~tessera::tools::kGidMask);
               RgbaImage frame;
               if (!tessera::tools::TilePixels(tm, fgid, frame, error)) throw Failure{error};
-              g.frames.push_back(ToPixels(frame, true));
-              g.frame_w = frame.width;
-              g.frame_h = frame.height;
+              g.frames.push_back(std::move(frame));
             }
             framesOf[o.gid] = plan.goods.size();
           }
@@ -515,18 +501,8 @@ int ImportTiled(Game& game, const Options& o) {
   if (o.args.size() != 3) return Usage("import-tiled needs GAME.mdb MAP.tmx");
   const std::string tmx = o.args[2];
   std::string text;
-  auto load = [](const std::string& path, std::string& out) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buf[65536];
-    size_t n;
-    out.clear();
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-  };
-  if (!load(tmx, text)) return Fail(kProgram, tmx + ": cannot read: " + std::strerror(errno));
+  auto load = [](const std::string& path, std::string& out) { return ReadWhole(path, out); };
+  if (!ReadWhole(tmx, text)) return Fail(kProgram, tmx + ": cannot read: " + std::strerror(errno));
   const std::string folder = std::filesystem::path(tmx).has_parent_path()
                                  ? std::filesystem::path(tmx).parent_path().string() + "/"
                                  : std::string();
@@ -566,12 +542,14 @@ int Create(Game& game, const Options& o) {
   if (CMapDataBase(game.path.c_str()).GetMapInfo(plan.name.c_str(), existing))
     return Fail(kProgram, "map " + o.args[2] + " exists already (ID " + std::to_string(existing.nID) + ")");
   RgbaImage picture;
-  if (!tessera::tools::ReadPng(o.args[3], picture, error)) return Fail(kProgram, o.args[3] + ": " + error);
-  if (picture.width > 65535 || picture.height > 65535) return Fail(kProgram, o.args[3] + ": picture too large");
+  std::string bytes;
+  if (!ReadWhole(o.args[3], bytes)) return Fail(kProgram, o.args[3] + ": cannot read: " + std::strerror(errno));
+  if (!tessera::DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &picture, &error))
+    return Fail(kProgram, o.args[3] + ": " + error);
   plan.unit = static_cast<int>(unit);
   plan.width = picture.width;
   plan.height = picture.height;
-  plan.background = ToPixels(picture, false);
+  plan.background = std::move(picture);
   plan.cells.assign(static_cast<size_t>(plan.width / plan.unit) * (plan.height / plan.unit), 0);
   plan.replace = false;
   return StoreMap(game, plan);
@@ -744,17 +722,9 @@ int Goods(Game& game, const Options& o) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> raw = tessera::tools::Args(argc, argv);
+  if (int rc = tessera::tools::HelpOrVersion(raw, kProgram, kHelp); rc >= 0) return rc;
   if (raw.empty()) return Usage("no command");
-  for (const std::string& a : raw) {
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    }
-    if (a == "--version") {
-      std::fputs(kVersion, stdout);
-      return 0;
-    }
-  }
+  tessera::tools::UseToolMessages(kProgram);
   Options o;
   for (size_t i = 0; i < raw.size(); ++i) {
     const std::string& a = raw[i];

@@ -314,6 +314,7 @@ TEST_F(TiledImportTest, DamagedAndUnsupportedMapsAreRefusedWithNothingWritten) {
   const struct { std::string xml, why; } cases[] = {
       {good.substr(0, good.size() / 2), "not XML"},
       {replace("orthogonal", "isometric"), "orientation \"isometric\""},
+      {replace("width=\"5\" height=\"4\" tilewidth", "width=\"1001\" height=\"4\" tilewidth"), "too large"},
       {replace("infinite=\"0\"", "infinite=\"1\""), "infinite"},
       {replace("tileheight=\"8\" infinite", "tileheight=\"16\" infinite"), "square"},
       {shortCsv, "cells"},
@@ -401,7 +402,8 @@ TEST_F(TiledImportTest, CreateCellsAndGoodsCommands) {
   EXPECT_NE(r.out.find("well\tpicture Gwell000 x3\tat 1,0\tsize 2,2\tstands 1,1"), std::string::npos) << r.out;
   r = Tool("goods " + db + " field add bad --at 1,1");  // no picture: the table's own message
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("MSGBOX"), std::string::npos);
+  EXPECT_NE(r.err.find("tessera-map: \xE5\x9B\xBE\xE7\x89\x87\xE4\xBF\xA1\xE6\x81\xAF"), std::string::npos)  // 图片信息
+      << r.err;
   r = Tool("info " + db + " field");
   EXPECT_NE(r.out.find("cells of 16: 4 x 3"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("12 of 12 cell bytes, 1 blocked, 2 other"), std::string::npos) << r.out;

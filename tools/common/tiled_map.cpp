@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -246,8 +247,8 @@ bool ReadTileset(const XMLElement* ts, const std::string& folder, int firstgid, 
   const std::string source = Attr(image, "source");
   if (source.empty()) return Err(error, what + "embedded image data is not supported");
   out.image = Resolve(folder, source);
-  if (!IntAttr(image, "width", 0, 0, kMaxPictureSide, out.imagewidth, error) ||
-      !IntAttr(image, "height", 0, 0, kMaxPictureSide, out.imageheight, error))
+  if (!IntAttr(image, "width", 0, 0, kMaxImportWidth, out.imagewidth, error) ||
+      !IntAttr(image, "height", 0, 0, kMaxImportWidth, out.imageheight, error))
     return Err(error, what + error);
   if (out.columns == 0 && out.imagewidth > 0)
     out.columns = (out.imagewidth - 2 * out.margin + out.spacing) / (out.tilewidth + out.spacing);
@@ -433,7 +434,7 @@ bool ParseTmx(const std::string& text, const std::string& folder, const TiledFil
     return Err(error, "the map has more cells than " + std::to_string(limits.max_cells));
   const long long pw = static_cast<long long>(map.width) * map.tilewidth;
   const long long ph = static_cast<long long>(map.height) * map.tileheight;
-  if (pw > limits.max_side || ph > limits.max_side || pw * ph > limits.max_pixels)
+  if (pw > limits.max_width || ph > limits.max_height || pw * ph > limits.max_pixels)
     return Err(error, "the map's picture of " + std::to_string(pw) + " x " + std::to_string(ph) + " pixels is too large");
   const std::string bg = Attr(root, "backgroundcolor");
   if (!bg.empty()) {
@@ -455,7 +456,17 @@ bool ParseTmx(const std::string& text, const std::string& folder, const TiledFil
 
 bool LoadTilesetImages(TiledMap& map, std::string& error) {
   for (TiledTileset& ts : map.tilesets) {
-    if (!ReadPng(ts.image, ts.pixels, error)) return Err(error, "tileset \"" + ts.name + "\": " + ts.image + ": " + error);
+    std::string bytes;
+    if (std::FILE* f = std::fopen(ts.image.c_str(), "rb")) {
+      char buf[65536];
+      size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+      std::fclose(f);
+    } else {
+      return Err(error, "tileset \"" + ts.name + "\": " + ts.image + ": cannot be read");
+    }
+    if (!DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &ts.pixels, &error))
+      return Err(error, "tileset \"" + ts.name + "\": " + ts.image + ": " + error);
     const int rows = (ts.tilecount + ts.columns - 1) / ts.columns;
     const long long right = ts.margin + static_cast<long long>(ts.columns) * (ts.tilewidth + ts.spacing) - ts.spacing;
     const long long bottom = ts.margin + static_cast<long long>(rows) * (ts.tileheight + ts.spacing) - ts.spacing;
@@ -497,7 +508,7 @@ bool TilePixels(const TiledMap& map, uint32_t gid, RgbaImage& out, std::string& 
   return true;
 }
 
-bool RenderBackground(const TiledMap& map, std::vector<uint16_t>& pixels, std::string& error) {
+bool RenderBackground(const TiledMap& map, RgbaImage& picture, std::string& error) {
   const int W = map.PixelWidth(), H = map.PixelHeight();
   std::vector<uint8_t> rgb(static_cast<size_t>(W) * H * 3);
   for (size_t i = 0; i < rgb.size(); i += 3) std::memcpy(&rgb[i], map.background, 3);
@@ -528,8 +539,14 @@ bool RenderBackground(const TiledMap& map, std::vector<uint16_t>& pixels, std::s
           }
       }
   }
-  pixels.resize(static_cast<size_t>(W) * H);
-  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = Rgb555(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+  picture.width = W;
+  picture.height = H;
+  picture.has_alpha = false;
+  picture.rgba.resize(static_cast<size_t>(W) * H * 4);
+  for (size_t i = 0, n = static_cast<size_t>(W) * H; i < n; ++i) {
+    std::memcpy(&picture.rgba[4 * i], &rgb[3 * i], 3);
+    picture.rgba[4 * i + 3] = 255;
+  }
   return true;
 }
 

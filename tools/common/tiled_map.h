@@ -24,10 +24,11 @@
 #include <string>
 #include <vector>
 
-#include "common/png_image.h"
+#include "engine/image_import.h"
 
 namespace tessera::tools {
 
+using tessera::RgbaImage;
 using TiledProperties = std::map<std::string, std::string>;
 
 struct TiledTile {
@@ -86,8 +87,10 @@ using TiledFileLoader = std::function<bool(const std::string& path, std::string&
 // Limits of what is read: cells of the map and pixels of its picture.
 struct TiledLimits {
   long long max_cells = 8192LL * 8192LL;
-  long long max_pixels = kMaxPicturePixels;
-  int max_side = 65535;  // a pack picture stores its sides in 16 bits
+  long long max_pixels = static_cast<long long>(kMaxImportWidth) * kMaxImportHeight;
+  // The largest picture a pack image record holds.
+  int max_width = kMaxImportWidth;
+  int max_height = kMaxImportHeight;
 };
 
 // Parses .tmx text.  `folder` is the map file's folder (ending in '/', or
@@ -96,7 +99,8 @@ struct TiledLimits {
 bool ParseTmx(const std::string& text, const std::string& folder, const TiledFileLoader& load, TiledMap& map,
               std::string& error, const TiledLimits& limits = TiledLimits());
 
-// Reads every tileset's PNG and checks that its grid of tiles fits in it.
+// Reads every tileset's picture (PNG, or BMP) and checks that its grid of
+// tiles fits in it.
 bool LoadTilesetImages(TiledMap& map, std::string& error);
 
 // The tileset holding a gid (flip bits ignored) and the tile's local id;
@@ -107,9 +111,9 @@ const TiledTileset* FindTileset(const TiledMap& map, uint32_t gid, int* local);
 bool TilePixels(const TiledMap& map, uint32_t gid, RgbaImage& out, std::string& error);
 
 // The visible tile layers but "blocked", drawn in order with their opacity
-// over the map's background colour (black without one), as 1-5-5-5 pixels
+// over the map's background colour (black without one): an opaque picture
 // of PixelWidth() x PixelHeight().  Needs LoadTilesetImages.
-bool RenderBackground(const TiledMap& map, std::vector<uint16_t>& pixels, std::string& error);
+bool RenderBackground(const TiledMap& map, RgbaImage& picture, std::string& error);
 
 // One byte per cell, row-major: 1 where blocked (see the top of this file).
 std::vector<uint8_t> BlockedCells(const TiledMap& map);
