@@ -11,6 +11,17 @@
 //   mm->CreateNewMap(map);                    // layer 0, shown
 //   ...
 //   mm->Release();                            // map, tables, database
+//
+// Mouse input: the game raises the manager's area callbacks as it does for
+// any area (click 0, events 1 and 2, press 3, event 4) and calls
+// m_pfnMouseOver(manager) when the mouse moves.  Each finds the object under
+// the mouse cursor's position (view pixels): a click on an object calls the
+// object's callback 5 (a character's BeClicked), a click on open ground
+// walks the map's player to that cell and then calls the map's own click
+// callback; events 1, 2, 4 go to the object's callbacks 7, 3, 6, a press to
+// callback 4 of characters only, and otherwise to the map's own callbacks.
+// Moving onto an object calls its callback 1 (enter), then the previous
+// object's callback 2 (leave); goods take no part.
 #ifndef TESSERA_GUI_MAP_MAP_MANAGER_H
 #define TESSERA_GUI_MAP_MAP_MANAGER_H
 

@@ -20,6 +20,10 @@
 // Directions, clockwise from up: 0 up, 1 up-right, 2 right, 3 down-right,
 // 4 down, 5 down-left, 6 left, 7 up-left.
 //
+// A character keeps a pointer to the map it was made for (its path finder
+// follows that map's cells): delete it before that map, or let the map
+// delete it.
+//
 // All characters animate in step: one frame counter, its last advance and
 // the last state composed into a hit picture are shared by the process.
 #ifndef TESSERA_GUI_MAP_MAP_PLAYER_H

@@ -240,8 +240,8 @@ TEST_F(MapManagerSceneTest, MapRecordsAndTheirFiles) {
   std::filesystem::create_directories("data");
   tessera::test::WriteFile("data/village.map", std::string(44, 'h') + std::string(80, '\0'));
 
-  tessera::ClearHeadlessMessages();
   auto lost = std::make_unique<QMap>();
+  tessera::ClearHeadlessMessages();  // the chat box has no pictures here
   EXPECT_FALSE(lost->LoadMap("nofile"));
   EXPECT_FALSE(lost->LoadMap("nosuchmap"));
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
