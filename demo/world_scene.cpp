@@ -489,7 +489,9 @@ void WorldScene::OnMessage(UINT message, LPARAM lparam) {
 
 void WorldScene::ClickGround(QMap* map) {
   QMouse* mouse = AfxGetMouse();
-  if (!elder_ || !mouse || map != map_) return;
+  if (!mouse || map != map_) return;
+  pending_ = Pending::kNone;  // a walk somewhere else: what was planned on arrival is off
+  if (!elder_) return;
   const int unit = map_->GetUnitSize();
   const int x = (map_->GetNowLeft() + mouse->m_ptMouse.x) / unit, y = (map_->GetNowTop() + mouse->m_ptMouse.y) / unit;
   const tagPOINT e = elder_->GetNowPoint();
