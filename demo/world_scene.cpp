@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 
 #include "database/database.h"
 #include "database/event_database.h"
 #include "demo/game.h"
+#include "demo/map_events.h"
 #include "demo/quest.h"
 #include "engine/dib_surface.h"
 #include "engine/fader.h"
@@ -177,32 +177,19 @@ bool WorldScene::LoadEvents(std::string* error) {
     *error = "cannot read the map's events";
     return false;
   }
-  const int columns = map_->GetWidth() / map_->GetUnitSize();
+  const int columns = map_->GetWidth() / map_->GetUnitSize(), rows = map_->GetHeight() / map_->GetUnitSize();
   for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
-    char text[128];
+    char text[128] = {};
     int32_t cell = -1;
-    if (!rs->GetText(0, text, sizeof text) || !rs->GetInt32(1, cell) || cell < 0) continue;
-    std::istringstream words(text);
-    std::string kind;
-    words >> kind;
-    if (kind == "door") {
-      std::string target;
-      Door d{};
-      d.cell = {cell % columns, cell / columns};
-      if (!(words >> target >> d.to_cell.x >> d.to_cell.y)) continue;
-      d.to_map = target == "house" ? kHouse : kVillage;
-      doors_.push_back(d);
-    } else if (kind == "spawn") {
-      Spawn sp;
-      std::string shirt, hat, at;
-      if (!(words >> sp.name >> shirt >> hat)) continue;
-      sp.shirt = static_cast<int>(std::strtol(shirt.c_str(), nullptr, 16));
-      sp.hat = static_cast<int>(std::strtol(hat.c_str(), nullptr, 16));
-      while (words >> at) {
-        tagPOINT p{};
-        if (std::sscanf(at.c_str(), "%d,%d", &p.x, &p.y) == 2) sp.path.push_back(p);
-      }
-      if (!sp.path.empty()) spawns_.push_back(sp);
+    MapEvent e;
+    if (!rs->GetText(0, text, sizeof text) || !rs->GetInt32(1, cell) || !ParseMapEvent(text, cell, columns, rows, &e)) {
+      game_->Log() << "map " << map_->GetName() << ": event '" << text << "' ignored\n";
+      continue;
+    }
+    if (e.kind == MapEvent::kDoor) {
+      doors_.push_back({e.cell, e.name == "house" ? kHouse : kVillage, e.to});
+    } else {
+      spawns_.push_back({e.name, e.shirt, e.hat, e.path});
     }
   }
   return true;
