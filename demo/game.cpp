@@ -14,6 +14,7 @@
 #include "gui/sprite.h"
 #include "input/mouse.h"
 #include "public/engine.h"
+#include "platform/key_messages.h"
 #include "platform/mci.h"
 #include "platform/random.h"
 #include "platform/window_messages.h"
@@ -26,8 +27,6 @@ namespace demo {
 namespace {
 
 constexpr int kVkF5 = VK_F1 + 4, kVkF9 = VK_F1 + 8;
-
-bool IsNavigationKey(int key) { return (key >= 35 && key <= 40) || key == 46; }
 
 }  // namespace
 
@@ -193,18 +192,20 @@ void Game::PlayMusic(const char* name) {
   if (AfxGetMusic()) AfxGetMusic()->Play(file.c_str());
 }
 
+// A keystroke for the focused area, as the engine's key record; false when
+// the message is no key record or no area has the focus.
+bool Game::HandKey(UINT message, WPARAM wparam) {
+  QKey key;
+  QArea* focus = AfxGetNowFocus();
+  if (!focus || !tessera::KeyFromWindowMessage(message, wparam, &key)) return false;
+  *AfxGetKey() = key;
+  focus->InKey(AfxGetKey());
+  return true;
+}
+
 void Game::KeyDown(int key, bool alt) {
   if (key == VK_RETURN && alt) {
     ToggleFullScreen();
-    return;
-  }
-  QArea* focus = AfxGetNowFocus();
-  if (focus && IsNavigationKey(key)) {
-    QKey* k = AfxGetKey();
-    *k = QKey{};
-    k->cVirtKey = static_cast<uint8_t>(key);
-    k->dwMessage = 256;
-    focus->InKey(k);
     return;
   }
   if (world_ && key == kVkF5) world_->Key(key);
@@ -240,27 +241,15 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_KEYDOWN:
       if (wparam == VK_MENU) alt_down_ = true;
-      KeyDown(static_cast<int>(wparam), alt_down_);
+      // Navigation keys go to the focused edit field; the rest are the game's.
+      if (!HandKey(message, wparam)) KeyDown(static_cast<int>(wparam), alt_down_);
       break;
     case WM_KEYUP:
       if (wparam == VK_MENU) alt_down_ = false;
       break;
     case WM_CHAR:
       if (alt_down_) break;  // Alt+Enter is the game's, not the text's
-      if (QArea* focus = AfxGetNowFocus()) {
-        QKey* k = AfxGetKey();
-        *k = QKey{};
-        if (wparam == 22) {  // Ctrl+V: the edit field's paste key
-          k->cVirtKey = 214;
-          k->dwMessage = 256;
-        } else if (wparam < 32 && wparam != 8 && wparam != 9 && wparam != 13 && wparam != 27) {
-          break;  // other control characters are no text
-        } else {
-          k->cChar = static_cast<uint8_t>(wparam);
-          k->dwMessage = 258;
-        }
-        focus->InKey(k);
-      }
+      HandKey(message, wparam);
       break;
     case AREA_MSG_GETFOCUS:
       if (QArea* old = AfxGetNowFocus()) old->m_bFocus = false;

@@ -86,6 +86,7 @@ class Game {
 
  private:
   void KeyDown(int key, bool alt);
+  bool HandKey(UINT message, WPARAM wparam);
   void SwitchScene();
 
   HWND window_;
