@@ -1,38 +1,42 @@
-// The sample game: a village scene in an 800 x 600 window.
+// tessera-demo: the sample game, a small village to play.
 //
 //   tessera-demo --data FOLDER [--frames N] [--screenshot FILE]
 //                [--script FILE] [--headless] [--log FILE]
 //
-// FOLDER is a data set made by tessera-demo-data.  With a display the scene
-// runs in an SDL2 window with sound and music until the window is closed
-// (or for N frames); without one, or with --headless, it runs N frames
-// (default 90) on the headless services.  --screenshot saves the last
-// frame as PNG.  --script drives it with scripted clicks; each click, like a
-// mouse click in the window, plays the click sound and leaves a ripple.
-// The log lists the run's events, sounds and music commands.  The scene
-// fades in from black over its first 32 frames (a cross-fade).
+// FOLDER is a data set made by tessera-demo-data.  With a display the game
+// runs in an SDL2 window with sound and music until it is closed (or for N
+// frames); without one, or with --headless, it runs N frames (default 90)
+// on the headless services with a clock that advances 33 ms a frame, so a
+// run is the same every time.  --script plays scripted input (see
+// demo_script.h); --screenshot saves the last frame as PNG.  The log lists
+// what happened: scenes, clicks, sounds, saves, frame hashes asked for by
+// the script, the process's memory every 1,000 frames, music commands.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "demo/demo_script.h"
-#include "demo/village_scene.h"
-#include "engine/fader.h"
-#include "engine/view_manage.h"
-#include "platform/headless/headless_audio.h"
+#include "demo/game.h"
+#include "platform/headless/headless_presenter.h"
+#include "platform/headless/manual_clock.h"
+#include "platform/input_services.h"
 #include "platform/mci.h"
 #include "platform/presenter.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_presenter.h"
+#include "platform/text_encoding.h"
+#include "platform/window.h"
 #include "platform/window_messages.h"
+#include "database/database.h"
 #include "public/engine.h"
-#include "sound/dx_sound_buffer.h"
 #include "sound/music.h"
 
 namespace {
@@ -68,48 +72,165 @@ bool Parse(int argc, char** argv, Options* o) {
         : true) {
       return false;
     }
-    if (!n.empty()) o->frames = std::atoi(n.c_str());
+    if (!n.empty()) {
+      char* end = nullptr;
+      const long frames = std::strtol(n.c_str(), &end, 10);
+      if (*end || frames < 0 || frames > 100000000) return false;
+      o->frames = static_cast<int>(frames);
+    }
   }
   return !o->data.empty();
 }
 
-// Clicks reach the game as window messages, from the SDL window or from
-// the script alike; the frame loop handles them.
-std::vector<POINT> g_clicks;
+demo::Game* g_game = nullptr;
 
-LRESULT WindowProc(HWND, UINT message, WPARAM, LPARAM lparam) {
-  // The tune starts again whenever it ends by itself.
-  if (message == MM_MCINOTIFY && AfxGetMusic()) AfxGetMusic()->Restart();
-  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK)
-    g_clicks.push_back({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
-  return 0;
+LRESULT WindowProc(HWND, UINT message, WPARAM wparam, LPARAM lparam) {
+  return g_game ? g_game->OnMessage(message, wparam, lparam) : 0;
 }
 
-// A scripted click as the window would get it: through SDL's queue when
-// there is a window, else straight to the window procedure.
-void ScriptedClick(HWND window, bool windowed, int x, int y) {
-  if (!windowed) {
-    tessera::SendMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, x | y << 16);
-    tessera::SendMessage(window, WM_LBUTTONUP, 0, x | y << 16);
-    return;
-  }
-  SDL_Event e{};
-  e.button.windowID = SDL_GetWindowID(tessera::sdl::GetSdlWindow(window));
-  e.button.button = SDL_BUTTON_LEFT;
-  e.button.clicks = 1;
-  e.button.x = x;
-  e.button.y = y;
-  e.type = SDL_MOUSEBUTTONDOWN;
-  e.button.state = SDL_PRESSED;
-  SDL_PushEvent(&e);
-  e.type = SDL_MOUSEBUTTONUP;
-  e.button.state = SDL_RELEASED;
-  SDL_PushEvent(&e);
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
 }
 
-void EnsureParent(const std::string& path) {
+bool EnsureParent(const std::string& path) {
   const std::filesystem::path p(path);
-  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
+  std::error_code ec;
+  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
+  return !ec;
+}
+
+long ResidentKb() {
+  std::FILE* f = std::fopen("/proc/self/statm", "r");
+  long pages = 0, resident = 0;
+  if (f) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * 4;
+}
+
+// A scripted event as the window messages a real window delivers for it,
+// sent straight to the window procedure (headless).
+void Deliver(HWND window, const demo::ScriptEvent& e, tessera::HeadlessInputServices* input) {
+  using tessera::SendMessage;
+  const LPARAM at = static_cast<LPARAM>(e.x | (e.y << 16));
+  switch (e.kind) {
+    case demo::ScriptEvent::kMove:
+    case demo::ScriptEvent::kClick:
+    case demo::ScriptEvent::kRightClick:
+      if (input) input->cursor = tagPOINT{e.x, e.y};
+      SendMessage(window, WM_MOUSEMOVE, 0, at);
+      if (e.kind == demo::ScriptEvent::kClick) {
+        SendMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessage(window, WM_LBUTTONUP, 0, at);
+      } else if (e.kind == demo::ScriptEvent::kRightClick) {
+        SendMessage(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        SendMessage(window, WM_RBUTTONUP, 0, at);
+      }
+      break;
+    case demo::ScriptEvent::kKey:
+      if (e.alt) SendMessage(window, WM_KEYDOWN, VK_MENU, 0);
+      SendMessage(window, WM_KEYDOWN, static_cast<WPARAM>(e.key), 0);
+      // Keys that are also characters arrive as WM_CHAR too.
+      if (!e.alt && (e.key == VK_RETURN || e.key == VK_BACK || e.key == VK_ESCAPE || e.key == VK_TAB))
+        SendMessage(window, WM_CHAR, static_cast<WPARAM>(e.key), 0);
+      SendMessage(window, WM_KEYUP, static_cast<WPARAM>(e.key), 0);
+      if (e.alt) SendMessage(window, WM_KEYUP, VK_MENU, 0);
+      break;
+    case demo::ScriptEvent::kType:
+      for (unsigned char c : e.text) SendMessage(window, WM_CHAR, c, 0);  // one per GBK byte
+      break;
+    default:
+      break;
+  }
+}
+
+// The SDL key code of a virtual-key code the script knows.
+SDL_Keycode SdlKeyOf(int vk) {
+  switch (vk) {
+    case VK_RETURN: return SDLK_RETURN;
+    case VK_ESCAPE: return SDLK_ESCAPE;
+    case VK_BACK: return SDLK_BACKSPACE;
+    case VK_TAB: return SDLK_TAB;
+    case VK_LEFT: return SDLK_LEFT;
+    case VK_UP: return SDLK_UP;
+    case VK_RIGHT: return SDLK_RIGHT;
+    case VK_DOWN: return SDLK_DOWN;
+    case VK_HOME: return SDLK_HOME;
+    case VK_END: return SDLK_END;
+    case VK_DELETE: return SDLK_DELETE;
+    case VK_F1 + 4: return SDLK_F5;
+    case VK_F1 + 8: return SDLK_F9;
+    default: return SDLK_UNKNOWN;
+  }
+}
+
+// With a real window the scripted event goes into SDL's queue, so it takes
+// the path a person's input takes.
+void PushToSdl(HWND window, const demo::ScriptEvent& e) {
+  const Uint32 id = SDL_GetWindowID(tessera::sdl::GetSdlWindow(window));
+  SDL_Event ev{};
+  switch (e.kind) {
+    case demo::ScriptEvent::kMove:
+    case demo::ScriptEvent::kClick:
+    case demo::ScriptEvent::kRightClick:
+      SDL_WarpMouseInWindow(tessera::sdl::GetSdlWindow(window), e.x, e.y);
+      ev.type = SDL_MOUSEMOTION;
+      ev.motion.windowID = id;
+      ev.motion.x = e.x;
+      ev.motion.y = e.y;
+      SDL_PushEvent(&ev);
+      if (e.kind == demo::ScriptEvent::kMove) break;
+      ev = SDL_Event{};
+      ev.button.windowID = id;
+      ev.button.button = e.kind == demo::ScriptEvent::kClick ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT;
+      ev.button.clicks = 1;
+      ev.button.x = e.x;
+      ev.button.y = e.y;
+      ev.type = SDL_MOUSEBUTTONDOWN;
+      ev.button.state = SDL_PRESSED;
+      SDL_PushEvent(&ev);
+      ev.type = SDL_MOUSEBUTTONUP;
+      ev.button.state = SDL_RELEASED;
+      SDL_PushEvent(&ev);
+      break;
+    case demo::ScriptEvent::kKey: {
+      auto key = [&](SDL_Keycode sym, bool down) {
+        ev = SDL_Event{};
+        ev.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        ev.key.windowID = id;
+        ev.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        ev.key.keysym.sym = sym;
+        ev.key.keysym.mod = e.alt ? KMOD_LALT : KMOD_NONE;
+        SDL_PushEvent(&ev);
+      };
+      if (e.alt) key(SDLK_LALT, true);
+      key(SdlKeyOf(e.key), true);
+      key(SdlKeyOf(e.key), false);
+      if (e.alt) key(SDLK_LALT, false);
+      break;
+    }
+    case demo::ScriptEvent::kType: {
+      // SDL carries text in pieces of at most 31 bytes of UTF-8; a
+      // character is never split.
+      const std::string utf8 = tessera::GbkToUtf8(e.text);
+      for (size_t i = 0; i < utf8.size();) {
+        size_t n = std::min<size_t>(utf8.size() - i, 31);
+        while (n > 0 && i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80) --n;
+        ev = SDL_Event{};
+        ev.type = SDL_TEXTINPUT;
+        ev.text.windowID = id;
+        std::memcpy(ev.text.text, utf8.data() + i, n);
+        SDL_PushEvent(&ev);
+        i += n;
+      }
+      break;
+    }
+    default:
+      break;
+  }
 }
 
 }  // namespace
@@ -120,20 +241,44 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  // The engine reads a map's cells from "data\\NAME.map" under the current
+  // folder, so the game runs in its data folder; the paths the user gave
+  // are taken from where the user stands first.
+  o.data = FullPath(o.data);
+  o.log = FullPath(o.log);
+  if (!o.screenshot.empty()) o.screenshot = FullPath(o.screenshot);
+  if (!o.script.empty()) o.script = FullPath(o.script);
   std::vector<demo::ScriptEvent> script;
   std::string error;
   if (!o.script.empty() && !demo::LoadScript(o.script, &script, &error)) {
     std::fprintf(stderr, "tessera-demo: %s\n", error.c_str());
     return 2;
   }
-  EnsureParent(o.log);
+  for (demo::ScriptEvent& e : script)
+    if (e.kind == demo::ScriptEvent::kShot) e.text = FullPath(e.text);
+  if (!EnsureParent(o.log)) {
+    std::fprintf(stderr, "tessera-demo: %s: cannot create its folder\n", FullPath(o.log).c_str());
+    return 1;
+  }
   std::ofstream log(o.log);
+  if (!log) {
+    std::fprintf(stderr, "tessera-demo: %s: cannot open\n", FullPath(o.log).c_str());
+    return 1;
+  }
+
+  std::error_code ec;
+  std::filesystem::current_path(o.data, ec);
+  if (ec) {
+    std::fprintf(stderr, "tessera-demo: %s: %s (did tessera-demo-data build it?)\n", o.data.c_str(),
+                 ec.message().c_str());
+    return 1;
+  }
 
   // A real window when a display is there, the headless services otherwise.
   HWND window = nullptr;
   bool windowed = false;
   if (!o.headless && tessera::sdl::UseSdlBackend()) {
-    window = tessera::sdl::CreateGameWindow("\xB4\xE5\xD7\xAF\xD1\xDD\xCA\xBE", 800, 600, WindowProc);  // 村庄演示
+    window = tessera::sdl::CreateGameWindow("\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2", 800, 600, WindowProc);  // 小村故事
     if (window) {
       windowed = true;
       tessera::sdl::InstallSdlPresenter();
@@ -141,88 +286,91 @@ int main(int argc, char** argv) {
       tessera::sdl::UseSdlAudio();
     }
   }
-  if (!window) window = tessera::CreateWindowRecord(800, 600, WindowProc);
-  if (o.frames < 0) o.frames = windowed ? 0 : 90;  // 0: until the window closes
+  tessera::HeadlessInputServices* input = nullptr;
+  tessera::ManualClock* clock = nullptr;
+  if (!window) {
+    window = tessera::CreateWindowRecord(800, 600, WindowProc);
+    auto services = std::make_unique<tessera::HeadlessInputServices>();
+    input = services.get();
+    tessera::SetInputServices(std::move(services));
+    clock = tessera::InstallManualClock(1000);
+    // The pretend display is a 5-6-5 one, so full screen shows the
+    // conversion the game needs on most real displays.
+    if (auto* p = dynamic_cast<tessera::HeadlessPresenter*>(&tessera::GetPresenter())) p->SetGreenMask(0x07E0);
+  }
+  // 0: until the window closes or the script quits.
+  bool script_quits = false;
+  for (const demo::ScriptEvent& e : script) script_quits |= e.kind == demo::ScriptEvent::kQuit;
+  if (o.frames < 0) o.frames = windowed || script_quits ? 0 : 90;
   log << "tessera-demo: " << (windowed ? "SDL window" : "headless") << "\n";
 
-  const std::string root = o.data + "/";
-  const std::string db = root + "data\\Village.mdb";
-  AfxCreateResource(db.c_str(), root.c_str());
-  if (!AfxCreateViewManager(800, 600, window)) {
-    std::fprintf(stderr, "tessera-demo: no display manager\n");
-    return 1;
-  }
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  AfxCreateSound(window);
-  AfxCreateMusic(window);
-  const std::string click = root + "wav\\click.WAV", tune = root + "music\\village.mid";
-  if (AfxGetMusic()) AfxGetMusic()->Play(tune.c_str());
-
   int status = 0;
+  int frames_run = 0;
   {
-    demo::VillageScene scene;
-    if (!scene.Load(vm, &error)) {
-      std::fprintf(stderr, "tessera-demo: %s (did tessera-demo-data build %s?)\n", error.c_str(), o.data.c_str());
+    demo::Game game(window, o.data + "/", log);
+    g_game = &game;
+    if (!game.Start(&error)) {
+      std::fprintf(stderr, "tessera-demo: %s (did tessera-demo-data build %s?)\n", error.c_str(),
+                   FullPath(o.data).c_str());
       status = 1;
     }
-    auto on_click = [&](int x, int y, int tick) {
-      scene.Click(x, y, tick);
-      DxSoundBuffer* sounds = AfxGetSoundBuffer();
-      const bool played = sounds && sounds->Load(click.c_str()) && sounds->Play(0, 0, 0);
-      log << "frame " << tick << " click " << x << " " << y << (played ? " sound" : " silent") << "\n";
-    };
-    // The fade-in: the scene is drawn off screen and cross-faded over a
-    // black frame until the fader reports its end.
-    DIBSURFACE* frame = vm->GetRenderSurface();
-    DRAW_FX black;
-    black.kind = FX_FILL;
-    black.colour = 0;
-    frame->Blit(frame, 0, 0, black);
-    SURFACE* offscreen = vm->CreateSurface(800, 600, SS_DIB);
-    CFader fade_in;
-    fade_in.Initialize(offscreen, frame, 0, 0, 800, 600, 1, 0);
-    bool fading = true;
-    int tick = 0;
-    for (bool running = status == 0; running; ++tick) {
+    for (int tick = 0; status == 0 && !game.Finished(); ++tick) {
+      std::vector<const demo::ScriptEvent*> after;
       for (const demo::ScriptEvent& e : script) {
         if (e.frame != tick) continue;
-        if (e.kind == demo::ScriptEvent::kClick) ScriptedClick(window, windowed, e.x, e.y);
-        if (e.kind == demo::ScriptEvent::kQuit) running = false;
+        if (e.kind == demo::ScriptEvent::kQuit) game.Quit();
+        if (e.kind == demo::ScriptEvent::kHash || e.kind == demo::ScriptEvent::kShot) {
+          after.push_back(&e);
+        } else {
+          log << "frame " << tick << " input " << (e.kind == demo::ScriptEvent::kType ? "type" : "event") << "\n";
+          if (windowed) {
+            PushToSdl(window, e);
+          } else {
+            Deliver(window, e, input);
+          }
+        }
       }
       if (windowed) {
-        if (!tessera::sdl::PumpEvents(window)) running = false;
+        if (!tessera::sdl::PumpEvents(window)) game.Quit();
       } else {
         while (tessera::DispatchPostedMessage()) {
         }
       }
-      for (const POINT& p : g_clicks) on_click(p.x, p.y, tick);
-      g_clicks.clear();
-      if (fading) {
-        scene.Draw(static_cast<DIBSURFACE*>(offscreen), tick);
-        fading = fade_in.Draw() != 0;
-      } else {
-        scene.Draw(frame, tick);
+      game.Frame();
+      frames_run = tick + 1;
+      for (const demo::ScriptEvent* e : after) {
+        if (e->kind == demo::ScriptEvent::kHash) {
+          char hex[17];
+          std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(game.FrameHash()));
+          log << "frame " << tick << " hash " << e->text << " " << hex << " " << game.Describe() << "\n";
+        } else if (!EnsureParent(e->text) || !tessera::GetPresenter().SaveFramePng(e->text)) {
+          std::fprintf(stderr, "tessera-demo: %s: cannot save\n", FullPath(e->text).c_str());
+        }
       }
-      vm->UpdateScreen();
-      if (o.frames > 0 && tick + 1 >= o.frames) running = false;
-      if (windowed && running) SDL_Delay(33);
+      if ((tick + 1) % 1000 == 0) log << "frame " << tick + 1 << " memory " << ResidentKb() << " kB\n";
+      if (o.frames > 0 && tick + 1 >= o.frames) game.Quit();
+      if (clock) clock->Advance(33);
+      if (windowed && !game.Finished()) SDL_Delay(33);
     }
-    log << "frames " << tick << "\n";
-    vm->DeleteSurface(offscreen);
+    log << "frames " << frames_run << "\n";
+    log << "end: map " << game.State().map << " cell " << game.State().cell_x << " " << game.State().cell_y
+        << " quest " << game.State().quest << " gold " << game.State().gold << " items " << game.State().items.size()
+        << "\n";
     if (!o.screenshot.empty() && status == 0) {
-      EnsureParent(o.screenshot);
-      if (tessera::GetPresenter().SaveFramePng(o.screenshot)) {
-        std::printf("tessera-demo: saved frame %d to %s\n", tick, o.screenshot.c_str());
+      if (EnsureParent(o.screenshot) && tessera::GetPresenter().SaveFramePng(o.screenshot)) {
+        std::printf("tessera-demo: saved frame %d to %s\n", frames_run, o.screenshot.c_str());
       } else {
-        std::fprintf(stderr, "tessera-demo: cannot save %s\n", o.screenshot.c_str());
+        std::fprintf(stderr, "tessera-demo: %s: cannot save\n", FullPath(o.screenshot).c_str());
         status = 1;
       }
     }
+    g_game = nullptr;
   }
   if (AfxGetMusic()) AfxGetMusic()->Stop();
   for (const tessera::MciCommand& c : tessera::MciCommandLog())
     log << "music: " << c.command << (c.result ? " (failed)" : "") << "\n";
   AfxFreeEngine();
+  AfxReleaseDataBase(nullptr);
   if (windowed) tessera::sdl::CloseSdlAudio();
   tessera::DestroyWindowRecord(window);
   return status;

@@ -1,0 +1,223 @@
+// The sample game's own rules: the quest, saved games and settings in the
+// game database, and the script format its tests are written in.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "database/database.h"
+#include "database/schema.h"
+#include "demo/demo_script.h"
+#include "demo/game_state.h"
+#include "demo/quest.h"
+#include "demo/settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+using demo::GameState;
+
+// --- the quest --------------------------------------------------------
+
+// Every path through the quest, step by step: the stage after each step,
+// the gold, and whether the pendant is carried.
+TEST(Quest, PlaysThroughEveryPath) {
+  struct Step {
+    char what;  // t talk, y answer yes, n answer no, p pick up
+    int stage;
+    int gold;
+    bool carries;
+    bool result;  // pick up: taken; talk: asks a question
+  };
+  const std::vector<std::vector<Step>> paths = {
+      // Accept at once, fetch, hand back; the pendant leaves the bag.
+      {{'t', 0, 0, false, true}, {'y', 1, 0, false, false}, {'p', 2, 0, true, true}, {'t', 3, 100, false, false}},
+      // Refuse, then ask again and accept.
+      {{'t', 0, 0, false, true}, {'n', 0, 0, false, false}, {'t', 0, 0, false, true}, {'y', 1, 0, false, false}},
+      // Nothing to pick up before the elder asked; a reminder before the
+      // pendant is found; no second reward.
+      {{'p', 0, 0, false, false}, {'t', 0, 0, false, true}, {'y', 1, 0, false, false}, {'t', 1, 0, false, false},
+       {'p', 2, 0, true, true}, {'p', 2, 0, true, false}, {'t', 3, 100, false, false}, {'t', 3, 100, false, false}},
+  };
+  for (size_t n = 0; n < paths.size(); ++n) {
+    GameState s = demo::NewGame();
+    const size_t bag = s.items.size();
+    for (size_t i = 0; i < paths[n].size(); ++i) {
+      const Step& step = paths[n][i];
+      bool result = false;
+      if (step.what == 't') result = demo::TalkToElder(&s).asks;
+      if (step.what == 'y') demo::AnswerElder(&s, 0);
+      if (step.what == 'n') demo::AnswerElder(&s, 1);
+      if (step.what == 'p') result = demo::PickUpPendant(&s);
+      SCOPED_TRACE("path " + std::to_string(n) + " step " + std::to_string(i));
+      EXPECT_EQ(s.quest, step.stage);
+      EXPECT_EQ(s.gold, step.gold);
+      EXPECT_EQ(s.Carries(demo::kItemPendant), step.carries);
+      if (step.what == 't' || step.what == 'p') {
+        EXPECT_EQ(result, step.result);
+      }
+    }
+    EXPECT_EQ(s.items.size(), bag + (s.Carries(demo::kItemPendant) ? 1 : 0));
+  }
+}
+
+TEST(Quest, ThePendantLiesOnTheFloorOnlyWhileAccepted) {
+  GameState s;
+  for (int stage = demo::kQuestNotAsked; stage <= demo::kQuestDone; ++stage) {
+    s.quest = stage;
+    EXPECT_EQ(demo::PendantOnFloor(s), stage == demo::kQuestAccepted) << stage;
+  }
+}
+
+TEST(Quest, AStageOfCarryingWithoutThePendantGoesBackToTheSearch) {
+  GameState s;
+  s.quest = demo::kQuestCarrying;  // as an edited save might say
+  const demo::ElderTalk t = demo::TalkToElder(&s);
+  EXPECT_EQ(t.reward, 0);
+  EXPECT_EQ(s.quest, demo::kQuestAccepted);
+  EXPECT_EQ(s.gold, 0);
+  EXPECT_TRUE(demo::PendantOnFloor(s));
+}
+
+// --- saves and settings in the game database ---------------------------
+
+class SaveTest : public tessera::test::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    path_ = scratch() + "/game.mdb";
+    ASSERT_TRUE(tessera::CreateDataBaseFile(path_));
+    ASSERT_TRUE(AfxInitDataBase(path_.c_str()));
+    db_ = AfxGetDataBase(path_.c_str());
+    ASSERT_NE(db_, nullptr);
+  }
+  std::string path_;
+  CDataBase* db_ = nullptr;
+};
+
+TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
+  GameState s = demo::NewGame();
+  s.map = demo::kHouse;
+  s.cell_x = 12, s.cell_y = 13, s.quest = demo::kQuestCarrying, s.gold = 250, s.life = 64;
+  s.Give(demo::kItemPendant);
+  std::string error;
+  EXPECT_FALSE(demo::HasSave(db_, 1));
+  ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error)) << error;
+  GameState back;
+  ASSERT_TRUE(demo::LoadGame(db_, 1, &back, &error)) << error;
+  EXPECT_TRUE(back == s);
+  // Saving again replaces the slot; other slots stay empty.
+  s.gold = 7;
+  s.items.clear();
+  ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error));
+  ASSERT_TRUE(demo::LoadGame(db_, 1, &back, &error));
+  EXPECT_TRUE(back == s);
+  EXPECT_FALSE(demo::HasSave(db_, 2));
+}
+
+// A row no save of the game could have written is refused whole, and the
+// game in memory stays as it was.
+TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
+  ASSERT_TRUE(demo::CreateSaveTable(db_));
+  const char* rows[] = {
+      "(1, 2, 3, 3, 0, 0, 100, '')",       // no such map
+      "(1, 1, 26, 3, 0, 0, 100, '')",      // off the house's 26 columns
+      "(1, 0, 3, 30, 0, 0, 100, '')",      // off the village's 30 rows
+      "(1, 0, -1, 3, 0, 0, 100, '')",      // a negative cell
+      "(1, 0, 3, 3, 4, 0, 100, '')",       // no such quest stage
+      "(1, 0, 3, 3, 0, -5, 100, '')",      // negative gold
+      "(1, 0, 3, 3, 0, 0, 101, '')",       // life past the gauge
+      "(1, 0, 3, 3, 0, 0, 100, '1,9')",    // no such item
+      "(1, 0, 3, 3, 0, 0, 100, '1,,2')",   // an empty item
+      "(1, 0, 3, 3, 0, 0, 100, '1,x')",    // not a number
+      "(1, 0, 3, 3, 0, 0, NULL, '')",      // a missing value
+      "(1, 0, 3, 3, 'two', 0, 100, '')",   // text for a number
+  };
+  for (const char* row : rows) {
+    ASSERT_TRUE(db_->ExecuteCommand((std::string("INSERT OR REPLACE INTO SAVETABLE VALUES ") + row).c_str()));
+    GameState s = demo::NewGame();
+    const GameState before = s;
+    std::string error;
+    EXPECT_FALSE(demo::LoadGame(db_, 1, &s, &error)) << row;
+    EXPECT_EQ(error, "the saved game is damaged") << row;
+    EXPECT_TRUE(s == before) << row;
+  }
+}
+
+TEST_F(SaveTest, WithoutTheTableThereIsNoSave) {
+  GameState s;
+  std::string error;
+  EXPECT_FALSE(demo::LoadGame(db_, 1, &s, &error));
+  EXPECT_EQ(error, "no saved game");
+  EXPECT_FALSE(demo::LoadGame(nullptr, 1, &s, &error));
+}
+
+TEST_F(SaveTest, SettingsKeepTheirValuesAndRefuseOutOfRangeOnes) {
+  EXPECT_EQ(demo::LoadSettings(db_).music, 80);  // defaults without a row
+  demo::Settings s;
+  s.music = 30, s.effects = 100, s.full_screen = true;
+  ASSERT_TRUE(demo::SaveSettings(db_, s));
+  demo::Settings back = demo::LoadSettings(db_);
+  EXPECT_EQ(back.music, 30);
+  EXPECT_EQ(back.effects, 100);
+  EXPECT_TRUE(back.full_screen);
+  ASSERT_TRUE(db_->ExecuteCommand("UPDATE SETTINGTABLE SET MUSIC = 130"));
+  back = demo::LoadSettings(db_);
+  EXPECT_EQ(back.music, 80);  // the whole row falls back to the defaults
+  EXPECT_FALSE(back.full_screen);
+}
+
+TEST(Settings, VolumeStepsWrapFromFullToSilent) {
+  const int from[] = {0, 10, 80, 90, 95, 100};
+  const int to[] = {10, 20, 90, 100, 100, 0};
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(demo::NextVolume(from[i]), to[i]) << from[i];
+}
+
+// --- the script format ---------------------------------------------------
+
+TEST(Script, ReadsEveryKindOfEvent) {
+  std::vector<demo::ScriptEvent> events;
+  std::string error;
+  ASSERT_TRUE(demo::ParseScript(
+      "# a tour\n\n3 click 120 300\r\n4 rclick 1 2\n5 move 7 8\n6 key alt+enter\n7 key f5\n"
+      "8 type \xE4\xBD\xA0\xE5\xA5\xBD hi there\n9 hash village\n10 shot a.png\n11 quit\n",
+      "s", &events, &error))
+      << error;
+  ASSERT_EQ(events.size(), 9u);
+  EXPECT_EQ(events[0].kind, demo::ScriptEvent::kClick);
+  EXPECT_EQ(events[0].x, 120);
+  EXPECT_EQ(events[0].y, 300);
+  EXPECT_EQ(events[1].kind, demo::ScriptEvent::kRightClick);
+  EXPECT_EQ(events[2].kind, demo::ScriptEvent::kMove);
+  EXPECT_EQ(events[3].key, 13);
+  EXPECT_TRUE(events[3].alt);
+  EXPECT_EQ(events[4].key, 116);
+  EXPECT_FALSE(events[4].alt);
+  EXPECT_EQ(events[5].text, "\xC4\xE3\xBA\xC3 hi there");  // 你好 in GBK, the rest of the line
+  EXPECT_EQ(events[6].text, "village");
+  EXPECT_EQ(events[7].kind, demo::ScriptEvent::kShot);
+  EXPECT_EQ(events[8].kind, demo::ScriptEvent::kQuit);
+  EXPECT_EQ(events[8].frame, 11);
+}
+
+TEST(Script, NamesTheLineOfAMistake) {
+  const char* bad[] = {"3 jump\n", "x click 1 2\n", "3 click 1\n", "3 click 1 2 3\n", "-1 quit\n",
+                       "3 key space\n", "3 type\n", "3 hash\n", "3 click -4 2\n", "3x quit\n"};
+  for (const char* text : bad) {
+    std::vector<demo::ScriptEvent> events;
+    std::string error;
+    EXPECT_FALSE(demo::ParseScript(std::string("1 quit\n") + text, "tour", &events, &error)) << text;
+    EXPECT_EQ(error.rfind("tour:2: expected", 0), 0u) << error;
+  }
+}
+
+TEST(Script, AMissingFileIsNamedInFull) {
+  std::vector<demo::ScriptEvent> events;
+  std::string error;
+  EXPECT_FALSE(demo::LoadScript("no/such/script.txt", &events, &error));
+  ASSERT_FALSE(error.empty());
+  EXPECT_EQ(error.front(), '/') << error;  // the full path, not the one typed
+  EXPECT_NE(error.find("/no/such/script.txt: cannot open"), std::string::npos) << error;
+}
+
+}  // namespace

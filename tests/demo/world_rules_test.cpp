@@ -1,0 +1,142 @@
+// The sample game's world: the words of its map events, and its settings
+// applied through the engine's sound device and display manager.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "demo/map_events.h"
+#include "demo/settings.h"
+#include "engine/dib_surface.h"
+#include "engine/view_manage.h"
+#include "platform/headless/headless_presenter.h"
+#include "platform/presenter.h"
+#include "platform/system_volume.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "sound/dx_sound.h"
+#include "support/test_support.h"
+
+namespace {
+
+using demo::MapEvent;
+
+// --- map events ---------------------------------------------------------
+
+TEST(MapEvents, ReadsDoorsAndSpawnsOnTheirCells) {
+  MapEvent e;
+  ASSERT_TRUE(demo::ParseMapEvent("door house 12 13", 8 * 40 + 11, 40, 30, &e));
+  EXPECT_EQ(e.kind, MapEvent::kDoor);
+  EXPECT_EQ(e.cell.x, 11);
+  EXPECT_EQ(e.cell.y, 8);
+  EXPECT_EQ(e.name, "house");
+  EXPECT_EQ(e.to.x, 12);
+  EXPECT_EQ(e.to.y, 13);
+
+  ASSERT_TRUE(demo::ParseMapEvent("  spawn smith 404040 c0C0c0 23,10 23,13 39,29 ", 10 * 40 + 23, 40, 30, &e));
+  EXPECT_EQ(e.kind, MapEvent::kSpawn);
+  EXPECT_EQ(e.name, "smith");
+  EXPECT_EQ(e.shirt, 0x404040);
+  EXPECT_EQ(e.hat, 0xC0C0C0);
+  ASSERT_EQ(e.path.size(), 3u);
+  EXPECT_EQ(e.path[2].x, 39);  // the last column and row are on the map
+  EXPECT_EQ(e.path[2].y, 29);
+}
+
+TEST(MapEvents, RefusesWhatIsNotADoorOrASpawnAndLeavesTheOutputAlone) {
+  struct Case {
+    const char* text;
+    long cell;
+  } bad[] = {
+      {"", 0},
+      {"chest 3 4", 0},                             // another kind of event
+      {"door house 12", 0},                         // a word short
+      {"door house 12 13 14", 0},                   // a word too many
+      {"door house -1 3", 0},                       // a negative cell
+      {"door house 1x 3", 0},                       // not a number
+      {"door house 12 13", 40 * 30},                // the event's cell off the map
+      {"door house 12 13", -1},
+      {"spawn elder A04040 604020", 0},             // no cell to stand on
+      {"spawn elder A0404 604020 1,1", 0},          // five hex digits
+      {"spawn elder A04040 60402G 1,1", 0},         // not hex
+      {"spawn elder A04040 604020 40,1", 0},        // a column off the map
+      {"spawn elder A04040 604020 1,30", 0},        // a row off the map
+      {"spawn elder A04040 604020 1;1", 0},         // no comma
+      {"spawn elder A04040 604020 1,1 2,", 0},      // half a cell
+  };
+  for (const Case& c : bad) {
+    MapEvent e;
+    e.name = "untouched";
+    EXPECT_FALSE(demo::ParseMapEvent(c.text, c.cell, 40, 30, &e)) << c.text;
+    EXPECT_EQ(e.name, "untouched") << c.text;
+  }
+  MapEvent e;
+  EXPECT_FALSE(demo::ParseMapEvent("door house 1 1", 0, 0, 30, &e));  // a map without columns
+}
+
+// --- settings through the engine's services --------------------------------
+
+class SettingsServicesTest : public tessera::test::EngineTest {};
+
+TEST_F(SettingsServicesTest, VolumesGoToTheMidiAndWaveSystemVolumes) {
+  CDXSound sound;
+  ASSERT_EQ(sound.Create(nullptr), 1);
+  demo::Settings s;
+  s.music = 30;
+  s.effects = 100;
+  EXPECT_TRUE(demo::ApplyVolumes(&sound, s));
+  const unsigned long music = 30u * 65535u / 100u;
+  EXPECT_EQ(sound.GetMIDIVolume(), music | (music << 16));  // both sides alike
+  EXPECT_EQ(sound.GetDIGIVolume(), 0xFFFFFFFFul);
+  s.music = 0;
+  EXPECT_TRUE(demo::ApplyVolumes(&sound, s));
+  EXPECT_EQ(sound.GetMIDIVolume(), 0ul);
+  // A device without volume control changes nothing and is no failure.
+  tessera::SystemVolumes().SetSupport(tessera::VolumeDevice::kMidi, 0);
+  s.music = 70;
+  EXPECT_TRUE(demo::ApplyVolumes(&sound, s));
+  EXPECT_EQ(sound.GetMIDIVolume(), 0ul);
+  // A device whose capabilities cannot be read counts as one without volume
+  // control: the wave volume stays.
+  tessera::SystemVolumes().FailNextCall(tessera::VolumeDevice::kWave, 2);  // a bad device
+  s.effects = 10;
+  EXPECT_TRUE(demo::ApplyVolumes(&sound, s));
+  EXPECT_EQ(sound.GetDIGIVolume(), 0xFFFFFFFFul);
+  EXPECT_TRUE(demo::ApplyVolumes(nullptr, s));  // no device: nothing to set
+}
+
+// Full screen on a 5-6-5 display shows the frame converted, and back in the
+// window the frame goes to the window again.
+TEST_F(SettingsServicesTest, FullScreenSwitchesThroughTheDisplayManagerOnA565Display) {
+  auto owned = std::make_unique<tessera::HeadlessPresenter>();
+  tessera::HeadlessPresenter* presenter = owned.get();
+  presenter->SetGreenMask(0x07E0);
+  tessera::SetPresenter(std::move(owned));
+  HWND window = tessera::CreateWindowRecord(800, 600);
+  ASSERT_EQ(AfxCreateViewManager(800, 600, window), 1);
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  DIBSURFACE* frame = vm->GetRenderSurface();
+  // Pure red, green and blue, white, and a colour with a 5-bit green of 21.
+  const unsigned short in[] = {0x7C00, 0x03E0, 0x001F, 0x7FFF, 0x02A0};
+  const unsigned short out[] = {0xF800, 0x07C0, 0x001F, 0xFFDF, 0x0540};
+  for (int i = 0; i < 5; ++i) frame->SetPixel(10 + i, 20, PIXEL(in[i]));
+
+  EXPECT_TRUE(demo::ApplyDisplayMode(vm, true));
+  EXPECT_NE(vm->IsFullScreen(), 0);
+  ASSERT_EQ(vm->UpdateScreen(), 1);
+  ASSERT_EQ(presenter->Screen().size(), 800u * 600u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(presenter->Screen()[20 * 800 + 10 + i], out[i]) << i;
+  EXPECT_TRUE(demo::ApplyDisplayMode(vm, true));  // already there: nothing changes
+  EXPECT_NE(vm->IsFullScreen(), 0);
+
+  EXPECT_TRUE(demo::ApplyDisplayMode(vm, false));
+  EXPECT_EQ(vm->IsFullScreen(), 0);
+  frame = vm->GetRenderSurface();
+  frame->SetPixel(0, 0, PIXEL(0x1234));
+  ASSERT_EQ(vm->UpdateScreen(), 1);
+  EXPECT_EQ(presenter->WindowPicture()[0], 0x1234);
+  AfxFreeEngine();
+  tessera::DestroyWindowRecord(window);
+}
+
+}  // namespace
