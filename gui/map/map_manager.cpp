@@ -31,12 +31,18 @@ struct ManagerHolder {
     g_manager = nullptr;
     delete m;
   }
-} g_holder;
+};
 
 // The object the mouse rests on, kept by the hover handler.
 CMapObject* g_hovered = nullptr;
 
 CMapManager* MakeManager() {
+  // Statics are destroyed in the reverse order of their construction.  The
+  // manager takes itself out of the chain manager's bottom layer when it is
+  // deleted, so the chain manager must be built before the holder: then the
+  // holder (and the manager with it) goes first at exit.
+  AfxGetChainManager();
+  static ManagerHolder holder;
   return new CMapManager({0, 0}, {AfxGetScreenWidth(), AfxGetScreenHeight()});
 }
 

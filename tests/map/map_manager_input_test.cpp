@@ -4,6 +4,7 @@
 // release, and its independence from AfxFreeEngine.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -273,6 +274,20 @@ TEST_F(MapManagerSceneTest, FreeingTheEngineLeavesTheManager) {
   EXPECT_TRUE(m->IsRunning());
   m->Release();  // with the display manager gone
   EXPECT_FALSE(m->IsRunning());
+}
+
+// A game may simply return from main with its map installed: the manager
+// must leave the chain manager's layer before that is destroyed.
+TEST_F(MapManagerSceneTest, ExitingWithAMapInstalledEndsCleanly) {
+  EXPECT_EXIT(
+      {
+        CMapManager* m = AfxGetMapManager();
+        if (!m->Init(GamePath().c_str())) std::_Exit(3);
+        MakeMap(10, 10);
+        m->CreateNewMap(map.release());
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
