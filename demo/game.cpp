@@ -40,11 +40,8 @@ Game::~Game() {
   canvas_ = nullptr;
   AfxGetChainManager()->DeleteAll();
   // The scene tables and their database go now, while the engine is whole;
-  // the map manager lives on until the process ends, out of any layer.
-  if (CMapManager* mm = tessera::PeekMapManager()) {
-    mm->Release();
-    mm->m_pAreaChain = nullptr;  // its layer goes with the chain manager first at exit
-  }
+  // the map manager itself lives on until the process ends.
+  if (CMapManager* mm = tessera::PeekMapManager()) mm->Release();
 }
 
 bool Game::Start(std::string* error) {
