@@ -24,6 +24,12 @@ int DIBSURFACE::Initialize() {
   int32_t w = std::max(m_nWidth, 0), h = std::max(m_nHeight, 0);
   m_pData = tessera::AllocatePixelBlock(w, h, 2 * tessera::PlainStride(w));
   if (!m_pData) DebugOut("Can't create bitmap", __FILE__, __LINE__);
+  // A new surface is all key colour, padding included: drawn before
+  // anything is put on it, it shows nothing and never stale memory, so
+  // every result is deterministic.
+  if (!m_pData) return 1;
+  PIXEL** rows = BlockRows(m_pData);
+  for (int32_t y = 0; y < h; ++y) tessera::FillRow(rows[y], tessera::PlainStride(w), COLOR_KEY);
   return 1;
 }
 
@@ -90,7 +96,7 @@ void DIBSURFACE::WholeFill(PIXEL colour) {
   bottom = std::min(bottom, hd->height);
   if (left >= right) return;
   PIXEL** rows = BlockRows(m_pData);
-  for (int y = top; y < bottom; ++y) std::fill(rows[y] + left, rows[y] + right, colour);
+  for (int y = top; y < bottom; ++y) tessera::FillRow(rows[y] + left, right - left, colour);
 }
 
 // Fills (x, y, w, h) by making it the clip rectangle for one WholeFill; the
@@ -139,7 +145,7 @@ void DIBSURFACE::MosaicBlit(SURFACE* dst, int x, int y, int n) {
       if (p == COLOR_KEY) continue;
       for (int j = 0; j < n; ++j) {
         PIXEL* row = drows[r.y + by * n + j] + r.x + bx * n;
-        std::fill(row, row + n, p);
+        tessera::FillRow(row, n, p);
       }
     }
   }
