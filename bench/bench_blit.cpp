@@ -6,10 +6,13 @@
 #include <pixman.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "engine/cpu_features.h"
 #include "engine/dib_surface.h"
 #include "engine/pixel_block.h"
 #include "support/test_support.h"
@@ -55,12 +58,46 @@ std::unique_ptr<DIBSURFACE> DibFrom(const std::vector<uint16_t>& px, int w, int 
   return s;
 }
 
-SDL_Surface* SdlFrom(const std::vector<uint16_t>& px, int w, int h, bool keyed) {
+enum SdlMode { kSdlPlain, kSdlKey, kSdlRle };
+
+SDL_Surface* SdlFrom(const std::vector<uint16_t>& px, int w, int h, SdlMode mode) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 16, SDL_PIXELFORMAT_RGB555);
   for (int y = 0; y < h; ++y)
     std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * w], w * 2);
-  if (keyed) SDL_SetColorKey(s, SDL_TRUE, COLOR_KEY & 0x7FFF);
+  if (mode != kSdlPlain) SDL_SetColorKey(s, SDL_TRUE, COLOR_KEY);
+  if (mode == kSdlRle) SDL_SetSurfaceRLE(s, 1);
   return s;
+}
+
+std::vector<uint16_t> SdlPixels(SDL_Surface* s) {
+  std::vector<uint16_t> px(static_cast<size_t>(s->w) * s->h);
+  SDL_LockSurface(s);
+  for (int y = 0; y < s->h; ++y)
+    std::memcpy(&px[static_cast<size_t>(y) * s->w], static_cast<char*>(s->pixels) + y * s->pitch, s->w * 2);
+  SDL_UnlockSurface(s);
+  return px;
+}
+
+std::vector<uint16_t> DibPixels(SURFACE* s, int w, int h) {
+  std::vector<uint16_t> px(static_cast<size_t>(w) * h);
+  PIXEL** rows = tessera::BlockRows(s->GetBitmap());
+  for (int y = 0; y < h; ++y) std::memcpy(&px[static_cast<size_t>(y) * w], static_cast<void*>(rows[y]), w * 2);
+  return px;
+}
+
+// Pixels that differ: exactly (tolerance 0), or by more than `tolerance`
+// in some 5-bit channel; bit 15 is not compared (SDL's 555 has no mark).
+long Mismatches(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b, int tolerance) {
+  long bad = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const int x = a[i] & 0x7FFF, y = b[i] & 0x7FFF;
+    for (int shift : {0, 5, 10})
+      if (std::abs(((x >> shift) & 31) - ((y >> shift) & 31)) > tolerance) {
+        ++bad;
+        break;
+      }
+  }
+  return bad;
 }
 
 // Sprite positions spread over the frame, some hanging over its edges.
@@ -77,45 +114,72 @@ int64_t FrameBytes(Pattern p) {
 
 // ---------------------------------------------------------------- keyed and translucent
 
-void TesseraBlit(benchmark::State& state, Pattern p, bool trans) {
+// One frame's blits: the whole frame, or every sprite in place.
+void TesseraFrame(DIBSURFACE* src, DIBSURFACE* dst, Pattern p, bool trans) {
+  DRAW_FX fx;
+  fx.kind = FX_TRANS;
+  fx.level = 16;
+  if (p == kSprite) {
+    for (auto [x, y] : SpritePlaces()) trans ? src->Blit(dst, x, y, fx) : src->Blit(dst, x, y);
+  } else {
+    trans ? src->Blit(dst, 0, 0, fx) : src->Blit(dst, 0, 0);
+  }
+}
+
+void SdlFrame(SDL_Surface* src, SDL_Surface* dst, Pattern p) {
+  if (p == kSprite) {
+    for (auto [x, y] : SpritePlaces()) {
+      SDL_Rect r{x, y, 0, 0};
+      SDL_BlitSurface(src, nullptr, dst, &r);
+    }
+  } else {
+    SDL_BlitSurface(src, nullptr, dst, nullptr);
+  }
+}
+
+// The picture Tessera draws in one frame onto the standard destination.
+std::vector<uint16_t> TesseraPicture(Pattern p, bool trans) {
+  const int w = p == kSprite ? kSpriteW : kW, h = p == kSprite ? kSpriteH : kH;
+  auto src = DibFrom(MakeImage(w, h, p, 1), w, h);
+  auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
+  TesseraFrame(src.get(), dst.get(), p, trans);
+  return DibPixels(dst.get(), kW, kH);
+}
+
+void TesseraBlit(benchmark::State& state, Pattern p, bool trans, bool avx2 = true) {
   const bool sprite = p == kSprite;
   const int w = sprite ? kSpriteW : kW, h = sprite ? kSpriteH : kH;
   auto src = DibFrom(MakeImage(w, h, p, 1), w, h);
   auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
-  const auto places = SpritePlaces();
-  DRAW_FX fx;
-  fx.kind = FX_TRANS;
-  fx.level = 16;
+  tessera::ForceNoAvx2ForTests(!avx2);
   for (auto _ : state) {
-    if (sprite) {
-      for (auto [x, y] : places) trans ? src->Blit(dst.get(), x, y, fx) : src->Blit(dst.get(), x, y);
-    } else {
-      trans ? src->Blit(dst.get(), 0, 0, fx) : src->Blit(dst.get(), 0, 0);
-    }
+    TesseraFrame(src.get(), dst.get(), p, trans);
     benchmark::ClobberMemory();
   }
+  tessera::ForceNoAvx2ForTests(false);
   state.SetBytesProcessed(state.iterations() * FrameBytes(p));
 }
 
-void SdlBlit(benchmark::State& state, Pattern p, bool trans) {
+void SdlBlit(benchmark::State& state, Pattern p, bool trans, SdlMode mode) {
   const bool sprite = p == kSprite;
   const int w = sprite ? kSpriteW : kW, h = sprite ? kSpriteH : kH;
-  SDL_Surface* src = SdlFrom(MakeImage(w, h, p, 1), w, h, true);
-  SDL_Surface* dst = SdlFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH, false);
-  if (trans) SDL_SetSurfaceAlphaMod(src, 128);
-  const auto places = SpritePlaces();
-  for (auto _ : state) {
-    if (sprite) {
-      for (auto [x, y] : places) {
-        SDL_Rect r{x, y, 0, 0};
-        SDL_BlitSurface(src, nullptr, dst, &r);
-      }
-    } else {
-      SDL_BlitSurface(src, nullptr, dst, nullptr);
-    }
-    benchmark::ClobberMemory();
+  SDL_Surface* src = SdlFrom(MakeImage(w, h, p, 1), w, h, mode);
+  SDL_Surface* dst = SdlFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH, kSdlPlain);
+  if (trans) {
+    SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
+    SDL_SetSurfaceAlphaMod(src, 128);
   }
-  state.SetBytesProcessed(state.iterations() * FrameBytes(p));
+  SdlFrame(src, dst, p);
+  const long bad = Mismatches(SdlPixels(dst), TesseraPicture(p, trans), trans ? 1 : 0);
+  if (bad) {
+    state.SkipWithError(("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
+  } else {
+    for (auto _ : state) {
+      SdlFrame(src, dst, p);
+      benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * FrameBytes(p));
+  }
   SDL_FreeSurface(src);
   SDL_FreeSurface(dst);
 }
@@ -136,12 +200,18 @@ void MemcpyBlit(benchmark::State& state, Pattern p) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-#define BLIT_CASE(CASE, P, TRANS)                                                        \
-  void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                 \
-  void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS); }                        \
-  void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                          \
-  BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);     \
-  BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2")->Unit(benchmark::kMicrosecond);           \
+// Each case: Tessera (AVX2 where the processor has it, and the SSE2 loops
+// alone), SDL keyed, SDL keyed with RLE acceleration, memcpy of the bytes.
+#define BLIT_CASE(CASE, P, TRANS)                                                                       \
+  void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                                \
+  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, false); }                            \
+  void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlKey); }                              \
+  void CASE##_sdl2_rle(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlRle); }                          \
+  void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                                         \
+  BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);                    \
+  BENCHMARK(CASE##_sse2)->Name(#CASE "/tessera-sse2-only")->Unit(benchmark::kMicrosecond);             \
+  BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2-key-0xFC1F")->Unit(benchmark::kMicrosecond);               \
+  BENCHMARK(CASE##_sdl2_rle)->Name(#CASE "/sdl2-key-0xFC1F-RLEACCEL")->Unit(benchmark::kMicrosecond);  \
   BENCHMARK(CASE##_memcpy)->Name(#CASE "/memcpy")->Unit(benchmark::kMicrosecond);
 
 BLIT_CASE(KeyedOpaqueFrame, kOpaque, false)
@@ -163,8 +233,8 @@ void PartCopy_tessera(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * FrameBytes(kOpaque));
 }
 void PartCopy_sdl2(benchmark::State& state) {
-  SDL_Surface* src = SdlFrom(MakeImage(kW, kH, kOpaque, 1), kW, kH, false);
-  SDL_Surface* dst = SdlFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH, false);
+  SDL_Surface* src = SdlFrom(MakeImage(kW, kH, kOpaque, 1), kW, kH, kSdlPlain);
+  SDL_Surface* dst = SdlFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH, kSdlPlain);
   for (auto _ : state) {
     SDL_Rect r{0, 0, kW, kH};
     SDL_BlitSurface(src, &r, dst, nullptr);
@@ -178,6 +248,44 @@ void PartCopy_memcpy(benchmark::State& state) { MemcpyBlit(state, kOpaque); }
 BENCHMARK(PartCopy_tessera)->Name("PartCopyFrame/tessera")->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartCopy_sdl2)->Name("PartCopyFrame/sdl2")->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartCopy_memcpy)->Name("PartCopyFrame/memcpy")->Unit(benchmark::kMicrosecond);
+
+// ---------------------------------------------------------------- fill
+
+// FX_FILL of a whole frame against SDL_FillRect and memcpy of the bytes.
+void Fill_tessera(benchmark::State& state) {
+  auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
+  DRAW_FX fx;
+  fx.kind = FX_FILL;
+  fx.colour = 0x2A55;
+  for (auto _ : state) {
+    dst->Blit(dst.get(), 0, 0, fx);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * FrameBytes(kOpaque));
+}
+void Fill_sdl2(benchmark::State& state) {
+  SDL_Surface* dst = SdlFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH, kSdlPlain);
+  auto ours = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
+  DRAW_FX fx;
+  fx.kind = FX_FILL;
+  fx.colour = 0x2A55;
+  ours->Blit(ours.get(), 0, 0, fx);
+  SDL_FillRect(dst, nullptr, 0x2A55);
+  if (const long bad = Mismatches(SdlPixels(dst), DibPixels(ours.get(), kW, kH), 0)) {
+    state.SkipWithError(("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
+  } else {
+    for (auto _ : state) {
+      SDL_FillRect(dst, nullptr, 0x2A55);
+      benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * FrameBytes(kOpaque));
+  }
+  SDL_FreeSurface(dst);
+}
+void Fill_memcpy(benchmark::State& state) { MemcpyBlit(state, kOpaque); }
+BENCHMARK(Fill_tessera)->Name("FillFrame/tessera")->Unit(benchmark::kMicrosecond);
+BENCHMARK(Fill_sdl2)->Name("FillFrame/sdl2-FillRect")->Unit(benchmark::kMicrosecond);
+BENCHMARK(Fill_memcpy)->Name("FillFrame/memcpy")->Unit(benchmark::kMicrosecond);
 
 // ---------------------------------------------------------------- rotation
 
