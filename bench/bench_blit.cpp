@@ -1,21 +1,15 @@
 // The plain surface's inner loops -- keyed blit, translucent blit, part
-// copy, fill, rotation -- on 800 x 600 frames, beside SDL2 doing the same
-// work on RGB555 surfaces, pixman for the rotation, and memcpy of the same
-// bytes.  SDL runs in the configurations an SDL user would pick: colour key
-// 0xFC1F (the key the images hold), with and without SDL_RLEACCEL, and
-// SDL_BLENDMODE_BLEND with alpha modulation 128 for the half-translucent
-// blits.  Before timing, each peer's picture is checked against Tessera's: a
-// keyed blit must give the same bits; a blend the same pixels within one
-// step per 5-bit channel (SDL rounds its 8-bit alpha differently from the
-// 5-bit weights); a mismatch stops the case with an error, which
-// bench/ratios.py reports as a failure.
+// copy, rotation -- on 800 x 600 frames, beside SDL2 doing the same work on
+// RGB555 surfaces, pixman for the rotation, and memcpy of the same bytes.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/cpu_features.h"
@@ -208,16 +202,16 @@ void MemcpyBlit(benchmark::State& state, Pattern p) {
 
 // Each case: Tessera (AVX2 where the processor has it, and the SSE2 loops
 // alone), SDL keyed, SDL keyed with RLE acceleration, memcpy of the bytes.
-#define BLIT_CASE(CASE, P, TRANS)                                                                   \
-  void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                            \
-  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, false); }                        \
-  void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlKey); }                          \
-  void CASE##_sdl2_rle(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlRle); }                      \
-  void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                                     \
-  BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);                \
-  BENCHMARK(CASE##_sse2)->Name(#CASE "/tessera-sse2-only")->Unit(benchmark::kMicrosecond);         \
-  BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2-key-0xFC1F")->Unit(benchmark::kMicrosecond);           \
-  BENCHMARK(CASE##_sdl2_rle)->Name(#CASE "/sdl2-key-0xFC1F-RLEACCEL")->Unit(benchmark::kMicrosecond); \
+#define BLIT_CASE(CASE, P, TRANS)                                                                       \
+  void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                                \
+  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, false); }                            \
+  void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlKey); }                              \
+  void CASE##_sdl2_rle(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlRle); }                          \
+  void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                                         \
+  BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);                    \
+  BENCHMARK(CASE##_sse2)->Name(#CASE "/tessera-sse2-only")->Unit(benchmark::kMicrosecond);             \
+  BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2-key-0xFC1F")->Unit(benchmark::kMicrosecond);               \
+  BENCHMARK(CASE##_sdl2_rle)->Name(#CASE "/sdl2-key-0xFC1F-RLEACCEL")->Unit(benchmark::kMicrosecond);  \
   BENCHMARK(CASE##_memcpy)->Name(#CASE "/memcpy")->Unit(benchmark::kMicrosecond);
 
 BLIT_CASE(KeyedOpaqueFrame, kOpaque, false)
@@ -254,6 +248,44 @@ void PartCopy_memcpy(benchmark::State& state) { MemcpyBlit(state, kOpaque); }
 BENCHMARK(PartCopy_tessera)->Name("PartCopyFrame/tessera")->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartCopy_sdl2)->Name("PartCopyFrame/sdl2")->Unit(benchmark::kMicrosecond);
 BENCHMARK(PartCopy_memcpy)->Name("PartCopyFrame/memcpy")->Unit(benchmark::kMicrosecond);
+
+// ---------------------------------------------------------------- fill
+
+// FX_FILL of a whole frame against SDL_FillRect and memcpy of the bytes.
+void Fill_tessera(benchmark::State& state) {
+  auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
+  DRAW_FX fx;
+  fx.kind = FX_FILL;
+  fx.colour = 0x2A55;
+  for (auto _ : state) {
+    dst->Blit(dst.get(), 0, 0, fx);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * FrameBytes(kOpaque));
+}
+void Fill_sdl2(benchmark::State& state) {
+  SDL_Surface* dst = SdlFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH, kSdlPlain);
+  auto ours = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
+  DRAW_FX fx;
+  fx.kind = FX_FILL;
+  fx.colour = 0x2A55;
+  ours->Blit(ours.get(), 0, 0, fx);
+  SDL_FillRect(dst, nullptr, 0x2A55);
+  if (const long bad = Mismatches(SdlPixels(dst), DibPixels(ours.get(), kW, kH), 0)) {
+    state.SkipWithError(("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
+  } else {
+    for (auto _ : state) {
+      SDL_FillRect(dst, nullptr, 0x2A55);
+      benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * FrameBytes(kOpaque));
+  }
+  SDL_FreeSurface(dst);
+}
+void Fill_memcpy(benchmark::State& state) { MemcpyBlit(state, kOpaque); }
+BENCHMARK(Fill_tessera)->Name("FillFrame/tessera")->Unit(benchmark::kMicrosecond);
+BENCHMARK(Fill_sdl2)->Name("FillFrame/sdl2-FillRect")->Unit(benchmark::kMicrosecond);
+BENCHMARK(Fill_memcpy)->Name("FillFrame/memcpy")->Unit(benchmark::kMicrosecond);
 
 // ---------------------------------------------------------------- rotation
 

@@ -31,6 +31,9 @@ inline uint16_t AlphaBlendPixel(uint16_t s, uint16_t d, unsigned t) {
 // Blends n source pixels over dst with the weights.  `src` may be
 // unaligned (packed alpha rows store colours at any byte offset).
 void AlphaBlendRow(PIXEL* dst, const void* src, const uint8_t* weights, int n);
+// The same, one pixel at a time by AlphaBlendPixel: the reference the fast
+// paths are checked against.
+void AlphaBlendRowReference(PIXEL* dst, const void* src, const uint8_t* weights, int n);
 
 }  // namespace tessera
 

@@ -22,6 +22,10 @@ int ALPHASURFACE::Initialize() {
   const long long pitch = 3LL * w + (w & 1);
   if (pitch <= INT32_MAX) m_pData = tessera::AllocatePixelBlock(w, h, static_cast<int32_t>(pitch));
   if (!m_pData) DebugOut("Can't create Alhpa Channel bitmap", __FILE__, __LINE__);
+  // A new surface is colour 0 at weight 32 (fully transparent) everywhere:
+  // drawn before anything is put on it, it shows nothing and never stale
+  // memory.
+  if (m_pData) tessera::ZeroFillAlphaBlock(m_pData, tessera::AlphaPlanes(this));
   return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/cpu_features.h"
 
+#include "engine/simd.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
@@ -20,7 +22,8 @@ bool ProcessorHasMmx() {
   if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
   return (edx >> 23) & 1;
 #else
-  // Other processors: the pixel loops are portable C++ there.
+  // Other processors: the test only gates the display manager's fast
+  // blits, which are the plain per-pixel rules there, so they are allowed.
   return true;
 #endif
 }
@@ -28,7 +31,7 @@ bool ProcessorHasMmx() {
 void ForceNoMmxForTests(bool force) { g_force_no_mmx = force; }
 
 bool UseAvx2() {
-#if defined(__x86_64__) || defined(__i386__)
+#if TESSERA_AVX2
   static const bool has = __builtin_cpu_supports("avx2");
   return has && !g_force_no_avx2;
 #else

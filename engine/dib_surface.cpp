@@ -8,6 +8,7 @@
 #include "engine/pixel_block.h"
 #include "engine/pixel_rows.h"
 #include "engine/rle_layout.h"
+#include "engine/run_rows.h"
 #include "public/error_report.h"
 
 using tessera::BlitRect;
@@ -24,6 +25,12 @@ int DIBSURFACE::Initialize() {
   int32_t w = std::max(m_nWidth, 0), h = std::max(m_nHeight, 0);
   m_pData = tessera::AllocatePixelBlock(w, h, 2 * tessera::PlainStride(w));
   if (!m_pData) DebugOut("Can't create bitmap", __FILE__, __LINE__);
+  // A new surface is all key colour, padding included: drawn before
+  // anything is put on it, it shows nothing and never stale memory, so
+  // every result is deterministic.
+  if (!m_pData) return 1;
+  PIXEL** rows = BlockRows(m_pData);
+  for (int32_t y = 0; y < h; ++y) tessera::FillRow(rows[y], tessera::PlainStride(w), COLOR_KEY);
   return 1;
 }
 
@@ -57,9 +64,16 @@ void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h
   if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
-  // memmove: a surface may copy a part of itself onto itself.
-  for (int j = 0; j < r.h; ++j)
-    std::memmove(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, static_cast<size_t>(r.w) * 2);
+  // memmove when a surface copies a part of itself onto itself.  Between
+  // two surfaces the rows cannot overlap, and the inline run copy saves a
+  // library call per row: tile parts are rows of a few dozen pixels, where
+  // the call costs more than the copy.
+  if (dblock == m_pData) {
+    for (int j = 0; j < r.h; ++j)
+      std::memmove(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, static_cast<size_t>(r.w) * 2);
+    return;
+  }
+  for (int j = 0; j < r.h; ++j) tessera::CopyRun(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, r.w);
 }
 
 void DIBSURFACE::Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) {
@@ -90,7 +104,7 @@ void DIBSURFACE::WholeFill(PIXEL colour) {
   bottom = std::min(bottom, hd->height);
   if (left >= right) return;
   PIXEL** rows = BlockRows(m_pData);
-  for (int y = top; y < bottom; ++y) std::fill(rows[y] + left, rows[y] + right, colour);
+  for (int y = top; y < bottom; ++y) tessera::FillRow(rows[y] + left, right - left, colour);
 }
 
 // Fills (x, y, w, h) by making it the clip rectangle for one WholeFill; the
@@ -139,7 +153,7 @@ void DIBSURFACE::MosaicBlit(SURFACE* dst, int x, int y, int n) {
       if (p == COLOR_KEY) continue;
       for (int j = 0; j < n; ++j) {
         PIXEL* row = drows[r.y + by * n + j] + r.x + bx * n;
-        std::fill(row, row + n, p);
+        tessera::FillRow(row, n, p);
       }
     }
   }

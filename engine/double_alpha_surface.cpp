@@ -17,6 +17,10 @@ int DOUBLEALPHASURFACE::Initialize() {
   const int32_t w = std::max(m_nWidth, 0), h = std::max(m_nHeight, 0);
   if (4LL * w <= INT32_MAX) m_pData = tessera::AllocatePixelBlock(w, h, 4 * w);
   if (!m_pData) DebugOut("Can't create Alhpa Channel bitmap", __FILE__, __LINE__);
+  // A new surface is colour 0 at weight 32 (fully transparent) everywhere:
+  // drawn before anything is put on it, it shows nothing and never stale
+  // memory.
+  if (m_pData) tessera::ZeroFillAlphaBlock(m_pData, tessera::AlphaPlanes(this));
   PixelBlockHeader* hd = tessera::BlockHeader(m_pData);
   hd->clip_left = hd->clip_top = hd->clip_right = hd->clip_bottom = 0;
   return 1;

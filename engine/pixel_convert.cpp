@@ -1,17 +1,17 @@
 #include "engine/pixel_convert.h"
 
 #include "engine/cpu_features.h"
+#include "engine/simd.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if TESSERA_SSE2
 #include <immintrin.h>
-#define TESSERA_X86 1
 #endif
 
 namespace tessera {
 
 namespace {
 
-#if TESSERA_X86
+#if TESSERA_AVX2
 // 16 pixels per step where the processor has AVX2 (chosen at run time).
 __attribute__((target("avx2"))) size_t ConvertAvx2(uint16_t* dst, const uint16_t* src, size_t n) {
   const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFFE0));
@@ -33,8 +33,10 @@ __attribute__((target("avx2"))) size_t ConvertAvx2(uint16_t* dst, const uint16_t
 
 void ConvertRow555To565(uint16_t* dst, const uint16_t* src, size_t n) {
   size_t i = 0;
-#if TESSERA_X86
+#if TESSERA_AVX2
   if (UseAvx2()) i = ConvertAvx2(dst, src, n);
+#endif
+#if TESSERA_SSE2
   const __m128i high = _mm_set1_epi16(static_cast<short>(0xFFE0));
   const __m128i blue = _mm_set1_epi16(0x001F);
   for (; i + 8 <= n; i += 8) {

@@ -1,12 +1,19 @@
 #include "engine/pixel_rows.h"
 
-#include "engine/cpu_features.h"
+#include <cstring>
 
+#include "engine/cpu_features.h"
+#include "engine/simd.h"
+
+#if TESSERA_SSE2
 #include <immintrin.h>
+#endif
 
 namespace tessera {
 
 namespace {
+
+#if TESSERA_AVX2
 
 // The keyed copy with 256-bit registers, for processors that have AVX2:
 // the same rule, 32 pixels a step in two registers.
@@ -31,12 +38,90 @@ __attribute__((target("avx2"))) int KeyedCopyAvx2(uint16_t* d, const uint16_t* s
   return i;
 }
 
+// The translucent mix with 256-bit registers: sixteen pixels a step, whole
+// steps only; returns how many pixels it did.
+__attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s, int n, int a, bool keyed) {
+  const __m256i av = _mm256_set1_epi16(static_cast<short>(a));
+  const __m256i rmask = _mm256_set1_epi16(static_cast<short>(0xFC00));
+  const __m256i gmask = _mm256_set1_epi16(0x03E0);
+  const __m256i bmask = _mm256_set1_epi16(0x001F);
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const __m256i key = keyed ? _mm256_srai_epi16(sv, 15) : _mm256_setzero_si256();
+    if (keyed && _mm256_movemask_epi8(key) == -1) continue;
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    const __m256i red = _mm256_and_si256(
+        _mm256_add_epi16(sv, _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(dv, 5), _mm256_srli_epi16(sv, 5)), av)),
+        rmask);
+    const __m256i sg = _mm256_and_si256(sv, gmask);
+    const __m256i green = _mm256_and_si256(
+        _mm256_add_epi16(
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, gmask), sg), av), 5), sg),
+        gmask);
+    const __m256i sb = _mm256_and_si256(sv, bmask);
+    const __m256i blue = _mm256_and_si256(
+        _mm256_add_epi16(
+            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, bmask), sb), av), 5), sb),
+        bmask);
+    const __m256i out = _mm256_or_si256(red, _mm256_or_si256(green, blue));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(out, dv, key));
+  }
+  return i;
+}
+#endif
+
 }  // namespace
 
-void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n) {
+void FillRow(PIXEL* dst, int n, uint16_t colour) {
+  auto* d = reinterpret_cast<uint16_t*>(dst);
+  int i = 0;
+#if TESSERA_SSE2
+  const __m128i v = _mm_set1_epi16(static_cast<short>(colour));
+  if (n >= 8) {
+    for (; i + 32 <= n; i += 32) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 16), v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 24), v);
+    }
+    for (; i + 8 <= n; i += 8) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+    // The last eight overlap the ones before: same value, one store.
+    if (i < n) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 8), v);
+    return;
+  }
+#else
+  // Four pixels a store through a 64-bit pattern.
+  const uint64_t four = colour * 0x0001000100010001ULL;
+  for (; i + 4 <= n; i += 4) std::memcpy(d + i, &four, 8);
+#endif
+  for (; i < n; ++i) d[i] = colour;
+}
+
+void KeyedCopyRowReference(PIXEL* dst, const PIXEL* src, int n) {
   auto* d = reinterpret_cast<uint16_t*>(dst);
   auto* s = reinterpret_cast<const uint16_t*>(src);
-  int i = UseAvx2() ? KeyedCopyAvx2(d, s, n) : 0;
+  for (int i = 0; i < n; ++i)
+    if (!(s[i] & 0x8000)) d[i] = s[i];
+}
+
+void TransMixRowReference(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
+  auto* d = reinterpret_cast<uint16_t*>(dst);
+  auto* s = reinterpret_cast<const uint16_t*>(src);
+  for (int i = 0; i < n; ++i)
+    if (!keyed || !(s[i] & 0x8000)) d[i] = TransMixPixel(s[i], d[i], static_cast<unsigned>(a));
+}
+
+void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n) {
+#if !TESSERA_SSE2
+  KeyedCopyRowReference(dst, src, n);
+#else
+  auto* d = reinterpret_cast<uint16_t*>(dst);
+  auto* s = reinterpret_cast<const uint16_t*>(src);
+  int i = 0;
+#if TESSERA_AVX2
+  if (UseAvx2()) i = KeyedCopyAvx2(d, s, n);
+#endif
   // Blocks of 32 pixels: a block with no marked pixel is stored without
   // reading the destination (opaque images copy at memory speed), a block of
   // marked pixels only is skipped, anything else is merged.  Whole blocks
@@ -68,11 +153,14 @@ void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n) {
     const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, sv)));
   }
-  for (; i < n; ++i)
-    if (!(s[i] & 0x8000)) d[i] = s[i];
+  KeyedCopyRowReference(dst + i, src + i, n - i);
+#endif
 }
 
 void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
+#if !TESSERA_SSE2
+  TransMixRowReference(dst, src, n, a, keyed);
+#else
   auto* d = reinterpret_cast<uint16_t*>(dst);
   auto* s = reinterpret_cast<const uint16_t*>(src);
   const __m128i av = _mm_set1_epi16(static_cast<short>(a));
@@ -80,6 +168,9 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
   const __m128i gmask = _mm_set1_epi16(0x03E0);
   const __m128i bmask = _mm_set1_epi16(0x001F);
   int i = 0;
+#if TESSERA_AVX2
+  if (UseAvx2()) i = TransMixAvx2(d, s, n, a, keyed);
+#endif
   for (; i + 8 <= n; i += 8) {
     __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     __m128i key = keyed ? _mm_srai_epi16(sv, 15) : _mm_setzero_si128();
@@ -100,8 +191,8 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
     out = _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, out));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
   }
-  for (; i < n; ++i)
-    if (!keyed || !(s[i] & 0x8000)) d[i] = TransMixPixel(s[i], d[i], static_cast<unsigned>(a));
+  TransMixRowReference(dst + i, src + i, n - i, a, keyed);
+#endif
 }
 
 }  // namespace tessera

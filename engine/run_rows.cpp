@@ -1,12 +1,17 @@
 #include "engine/run_rows.h"
 
+#include "engine/pixel_rows.h"
+#include "engine/simd.h"
+
+#if TESSERA_SSE2
 #include <emmintrin.h>
-
-
+#endif
 
 namespace tessera {
 
 namespace {
+
+#if TESSERA_SSE2
 
 inline __m128i Mix8(__m128i sv, __m128i dv, __m128i av) {
   const __m128i gmask = _mm_set1_epi16(0x03E0);
@@ -23,9 +28,14 @@ inline __m128i Mix8(__m128i sv, __m128i dv, __m128i av) {
   return _mm_or_si128(red, _mm_or_si128(green, blue));
 }
 
+#endif
+
 }  // namespace
 
 void MixRun(uint16_t* dst, const uint16_t* src, int n, int a) {
+#if !TESSERA_SSE2
+  for (int i = 0; i < n; ++i) dst[i] = TransMixPixel(src[i], dst[i], static_cast<unsigned>(a));
+#else
   const __m128i av = _mm_set1_epi16(static_cast<short>(a));
   if (n >= 8) {
     // The last 8 pixels are mixed from the destination as it was, then the
@@ -49,6 +59,7 @@ void MixRun(uint16_t* dst, const uint16_t* src, int n, int a) {
                   Mix8(_mm_load_si128(reinterpret_cast<const __m128i*>(s8)),
                        _mm_load_si128(reinterpret_cast<const __m128i*>(d8)), av));
   CopyRun(dst, d8, n);
+#endif
 }
 
 }  // namespace tessera

@@ -1,12 +1,13 @@
 // Kernels for the short runs of the run-length blits.  Sprite runs are a
 // few to a few dozen pixels long, so a call per run must cost little: both
-// kernels cover a run with 8-pixel SSE2 steps whose last step overlaps the
+// kernels cover a run with 8-pixel steps whose last step overlaps the
 // previous one (copy), or is computed from the untouched destination first
-// (mix), and handle runs shorter than 8 pixels without a scalar loop.
+// (mix), and handle runs shorter than 8 pixels without a per-pixel loop.
+// The copy moves 16-byte blocks through std::memcpy with a constant size,
+// which every compiler turns into one vector load and store (SSE2 on x86,
+// NEON on ARM), so this header needs no intrinsics.
 #ifndef TESSERA_ENGINE_RUN_ROWS_H
 #define TESSERA_ENGINE_RUN_ROWS_H
-
-#include <emmintrin.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -22,10 +23,15 @@ inline void CopyRun(void* dst, const void* src, int n) {
   auto* s = static_cast<const uint8_t*>(src);
   const size_t bytes = 2 * static_cast<size_t>(n > 0 ? n : 0);
   if (bytes >= 16) {
-    for (size_t i = 0; i + 16 < bytes; i += 16)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + bytes - 16),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + bytes - 16)));
+    struct Block {
+      uint8_t b[16];
+    } blk;
+    for (size_t i = 0; i + 16 < bytes; i += 16) {
+      std::memcpy(&blk, s + i, 16);
+      std::memcpy(d + i, &blk, 16);
+    }
+    std::memcpy(&blk, s + bytes - 16, 16);
+    std::memcpy(d + bytes - 16, &blk, 16);
     return;
   }
   // Two overlapping moves of 8, 4 or 2 bytes cover any length below 16.

@@ -58,6 +58,7 @@ int QAreaChain::Add(QArea* area) {
     m_pHead = n;
   m_pTail = n;
   ++m_nCount;
+  ++m_nChanges;
   return 1;
 }
 
@@ -69,6 +70,7 @@ int QAreaChain::Delete(QArea* area) {
   (n->prev ? n->prev->next : m_pHead) = n->next;
   (n->next ? n->next->prev : m_pTail) = n->prev;
   FreeNode(n);
+  ++m_nChanges;
   if (--m_nCount == 0) ReleaseBlocks();
   return 0;
 }
@@ -90,13 +92,23 @@ QArea* QAreaChain::Search(int x, int y) {
 }
 
 void QAreaChain::ShowAreas(SURFACE* target) {
-  // Walked by position, each step from the head: an area may leave the
-  // chain while it draws (a fading sprite closes and deletes itself), which
-  // a node pointer held across Show would not survive.  The area that moves
-  // into the freed position waits for the next frame.
-  for (int i = 0; i < m_nCount; ++i) {
-    QArea* area = GetArea(i);
+  // Drawn by position: an area may leave the chain while it draws (a fading
+  // sprite closes and deletes itself), or remove or add others, so the node
+  // held across Show may be gone.  While the chain is unchanged the walk
+  // steps to the next node; after any change it finds position i + 1 from
+  // the head, so the area that moves into a freed position waits for the
+  // next frame either way.  A frame with no changes costs one pass.
+  Node* n = m_pHead;
+  for (int i = 0; i < m_nCount && n; ++i) {
+    const uint32_t before = m_nChanges;
+    QArea* area = n->area;
     if (area->m_dwState == QAREA_SHOW) area->Show(target);
+    if (m_nChanges == before) {
+      n = n->next;
+    } else {
+      n = m_pHead;
+      for (int k = 0; n && k <= i; ++k) n = n->next;
+    }
   }
 }
 

@@ -62,6 +62,9 @@ class QAreaChain {
   std::vector<std::unique_ptr<Node[]>> m_Blocks;
   Node* m_pFree;
   int32_t m_nBlockSize;
+  // Counts every link and unlink, so that ShowAreas can tell whether the
+  // node it stands on is still where it was.
+  uint32_t m_nChanges = 0;
 };
 
 #endif

@@ -7,7 +7,9 @@
 #include "engine/pixel_block.h"
 #include "engine/surface.h"
 
-#if defined(__SSE2__)
+#include "engine/simd.h"
+
+#if TESSERA_SSE2
 #include <emmintrin.h>
 #endif
 
@@ -21,7 +23,7 @@ namespace {
 // destination are different pictures, so the overlap writes the same
 // values twice).
 inline void CopyRun(PIXEL* dst, const PIXEL* src, int n) {
-#if defined(__SSE2__)
+#if TESSERA_SSE2
   if (n >= 8) {
     int i = 0;
     for (; i + 8 <= n; i += 8)

@@ -7,6 +7,7 @@
 #include "engine/alpha_access.h"
 #include "engine/alpha_rows.h"
 #include "engine/blend_table.h"
+#include "engine/cpu_features.h"
 #include "engine/packed_stream.h"
 #include "sprite_images.h"
 
@@ -192,24 +193,33 @@ TEST(AlphaSurface, BlitsMatchTheScalarReference) {
   }
 }
 
+// Every length around the 8- and 16-pixel steps, with and without the AVX2
+// loop; weights come in stretches of all 0, all 32 or mixed so that the
+// whole-group shortcuts are taken too.
 TEST(AlphaSurface, RowKernelMatchesThePixelRuleAtEveryLength) {
   TestRandom rnd(21);
-  for (int n = 0; n < 70; ++n) {
-    std::vector<uint8_t> bytes(2 * n + 1);
-    std::vector<uint8_t> weights(n);
-    Words dst(n), expect(n);
-    for (int i = 0; i < n; ++i) {
-      const int mode = rnd.Range(0, 2);
-      weights[i] = mode == 0 ? 0 : mode == 1 ? 32 : static_cast<uint8_t>(rnd.Range(0, 40));
-      dst[i] = static_cast<uint16_t>(rnd.Next());
+  for (bool avx2 : {false, true}) {
+    tessera::ForceNoAvx2ForTests(!avx2);
+    for (int n = 0; n < 70; ++n) {
+      std::vector<uint8_t> bytes(2 * n + 1);
+      std::vector<uint8_t> weights(n);
+      Words dst(n), expect(n);
+      int mode = 0;
+      for (int i = 0; i < n; ++i) {
+        if (i % 16 == 0) mode = rnd.Range(0, 3);
+        const int pick = mode == 3 ? rnd.Range(0, 2) : mode;
+        weights[i] = pick == 0 ? 0 : pick == 1 ? 32 : static_cast<uint8_t>(rnd.Range(0, 40));
+        dst[i] = static_cast<uint16_t>(rnd.Next());
+      }
+      for (auto& b : bytes) b = static_cast<uint8_t>(rnd.Next());
+      for (int i = 0; i < n; ++i)
+        expect[i] = ScalarBlend(static_cast<uint16_t>(bytes[1 + 2 * i] | bytes[2 + 2 * i] << 8), dst[i], weights[i]);
+      // the source at an odd address, as packed alpha rows have it
+      AlphaBlendRow(reinterpret_cast<PIXEL*>(dst.data()), bytes.data() + 1, weights.data(), n);
+      ASSERT_EQ(dst, expect) << n << (avx2 ? " avx2" : "");
     }
-    for (auto& b : bytes) b = static_cast<uint8_t>(rnd.Next());
-    for (int i = 0; i < n; ++i)
-      expect[i] = ScalarBlend(static_cast<uint16_t>(bytes[1 + 2 * i] | bytes[2 + 2 * i] << 8), dst[i], weights[i]);
-    // the source at an odd address, as packed alpha rows have it
-    AlphaBlendRow(reinterpret_cast<PIXEL*>(dst.data()), bytes.data() + 1, weights.data(), n);
-    ASSERT_EQ(dst, expect) << n;
   }
+  tessera::ForceNoAvx2ForTests(false);
 }
 
 TEST(AlphaSurface, RotationOfAnAlphaSource) {

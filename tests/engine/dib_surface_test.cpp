@@ -391,7 +391,8 @@ TEST_P(DibKernelTest, RowKernelsMatchThePerPixelRules) {
       }
       for (auto& v : d) v = static_cast<uint16_t>(rng.Next());
       const int a = rng.Range(0, 40);
-      std::vector<uint16_t> keyed = d, trans = d, all = d;
+      std::vector<uint16_t> keyed = d, trans = d, all = d, fill = d;
+      tessera::FillRow(reinterpret_cast<PIXEL*>(fill.data() + 1), n, s[0]);
       tessera::KeyedCopyRow(reinterpret_cast<PIXEL*>(keyed.data() + 1), reinterpret_cast<PIXEL*>(s.data() + 2), n);
       tessera::TransMixRow(reinterpret_cast<PIXEL*>(trans.data() + 1), reinterpret_cast<PIXEL*>(s.data() + 2), n, a);
       tessera::TransMixRow(reinterpret_cast<PIXEL*>(all.data() + 1), reinterpret_cast<PIXEL*>(s.data() + 2), n, a,
@@ -402,6 +403,7 @@ TEST_P(DibKernelTest, RowKernelsMatchThePerPixelRules) {
         ASSERT_EQ(keyed[i], in && !(sp & 0x8000) ? sp : dp) << n << " " << i;
         ASSERT_EQ(trans[i], in && !(sp & 0x8000) ? ReferenceTransMix(sp, dp, a) : dp) << n << " " << i;
         ASSERT_EQ(all[i], in ? ReferenceTransMix(sp, dp, a) : dp) << n << " " << i;
+        ASSERT_EQ(fill[i], in ? s[0] : dp) << n << " " << i;
       }
     }
   }

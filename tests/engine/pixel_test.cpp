@@ -1,8 +1,13 @@
 // PIXEL, the blend table, the block layout.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
+#include "engine/alpha_surface.h"
 #include "engine/blend_table.h"
 #include "engine/dib_surface.h"
+#include "engine/double_alpha_surface.h"
 #include "engine/pixel.h"
 #include "engine/pixel_block.h"
 
@@ -82,6 +87,59 @@ TEST(SurfaceTest, FieldsClipperAndAttachment) {
   // Base text drawing does nothing on kinds without text.
   char text[] = "x";
   static_cast<SURFACE&>(mask).SURFACE::DrawTextA(0, 0, 0, text);
+}
+
+// A new surface of each kind reads the same whatever its memory held
+// before: the block of a just-freed surface full of another colour is what
+// malloc hands back first, so stale pixels would show here.  Drawn onto a
+// picture, the new surface changes nothing.
+TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
+  struct Kind {
+    const char* name;
+    std::unique_ptr<SURFACE> (*make)();
+    uint16_t colour;  // every pixel, padding of plain rows included
+    char weight;      // alpha kinds: the stored weight (32 = nothing drawn)
+  };
+  const Kind kinds[] = {
+      {"dib", [] { return std::unique_ptr<SURFACE>(new DIBSURFACE(13, 7)); }, COLOR_KEY, 0},
+      {"alpha", [] { return std::unique_ptr<SURFACE>(new ALPHASURFACE(13, 7)); }, 0, 32},
+      {"double alpha", [] { return std::unique_ptr<SURFACE>(new DOUBLEALPHASURFACE(13, 7)); }, 0, 32},
+  };
+  for (const Kind& k : kinds) {
+    {
+      auto old = k.make();
+      old->Initialize();
+      void* block = old->GetBitmap();
+      const auto* h = tessera::BlockHeader(block);
+      for (int y = 0; y < h->height; ++y)
+        std::memset(tessera::BlockRows(block)[y], 0x35, static_cast<size_t>(h->pitch));
+    }
+    auto s = k.make();
+    s->Initialize();
+    void* block = s->GetBitmap();
+    const auto* h = tessera::BlockHeader(block);
+    const int row_pixels = k.weight ? 13 : tessera::PlainStride(13);
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < row_pixels; ++x) ASSERT_EQ(tessera::BlockRows(block)[y][x], k.colour) << k.name;
+    if (k.weight) {
+      auto* a = static_cast<ALPHASURFACE*>(s.get());
+      for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x) ASSERT_EQ(a->GetAlphaPixel(x, y), k.weight) << k.name;
+      if (dynamic_cast<DOUBLEALPHASURFACE*>(a))
+        for (int y = 0; y < 7; ++y)
+          for (int x = 0; x < 13; ++x) ASSERT_EQ(static_cast<DOUBLEALPHASURFACE*>(a)->GetSecondAlphaPixel(x, y), 32);
+    }
+    EXPECT_EQ(h->width, 13);
+    DIBSURFACE dst(16, 8);
+    dst.Initialize();
+    DRAW_FX fill;
+    fill.kind = FX_FILL;
+    fill.colour = 0x1234;
+    dst.Blit(&dst, 0, 0, fill);
+    s->Blit(&dst, 1, 1);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 16; ++x) ASSERT_EQ(dst.GetPixel(x, y), 0x1234) << k.name << " " << x << "," << y;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // QAreaChain: order, duplicates, removal anywhere in the list, hit testing
 // from the top, drawing from the bottom, and DeleteAll with composite and
 // self-deleting areas.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,38 @@ TEST_F(AreaChainTest, AnAreaMayLeaveTheChainWhileItDraws) {
   chain.ShowAreas(nullptr);
   EXPECT_EQ(chain.GetCount(), 0);
   EXPECT_EQ(alive, 0);
+}
+
+// Removes the first area of its chain and appends another when it draws.
+struct Reshuffles : Named {
+  Reshuffles(Named* gone, Named* added) : Named("x", 0, 0, 1, 1), gone_(gone), added_(added) {}
+  void Show(SURFACE* target) override {
+    Named::Show(target);
+    if (gone_) gone_->SetState(QAREA_HIDE, nullptr), m_pAreaChain->Delete(gone_), gone_ = nullptr;
+    if (added_) added_->SetState(QAREA_SHOW, m_pAreaChain), added_ = nullptr;
+  }
+  Named *gone_, *added_;
+};
+
+// Changes made by an area while it draws count by position: the area that
+// moves into the next position after an earlier one leaves is skipped this
+// frame, one appended is drawn.  200 areas draw in one frame.
+TEST_F(AreaChainTest, ChangesWhileDrawingFollowPositions) {
+  QAreaChain chain;
+  Named a("a", 0, 0, 1, 1), b("b", 0, 0, 1, 1), c("c", 0, 0, 1, 1), d("d", 0, 0, 1, 1);
+  Reshuffles x(&a, &d);
+  for (QArea* area : std::vector<QArea*>{&a, &x, &b, &c}) area->SetState(QAREA_SHOW, &chain);
+  g_log.clear();
+  chain.ShowAreas(nullptr);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"show a", "show x", "a state 2", "d state 1", "show c", "show d"}));
+  std::vector<std::unique_ptr<Named>> many;
+  for (int i = 0; i < 200; ++i) {
+    many.push_back(std::make_unique<Named>("m", 0, 0, 1, 1));
+    many.back()->SetState(QAREA_SHOW, &chain);
+  }
+  g_log.clear();
+  chain.ShowAreas(nullptr);
+  EXPECT_EQ(g_log.size(), 4u + 200u);
 }
 
 TEST_F(AreaChainTest, DeleteAllClosesCompositesAndSelfDeletingAreas) {
