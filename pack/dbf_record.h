@@ -12,6 +12,10 @@
 //   r.Set("ID", "K000000001"); r.Set("START", 0.0); r.SetLogical("OK", true);
 //   tessera::DbfAppendRecord(table, r);           // one record
 //   tessera::DbfAppendRecords(table, records);    // many, one lock, one write
+//
+// With an index to keep, hold a DbfAppendGuard across the append and
+// IdxInsert, as with AppendBlank: the guard's lock is the one the append
+// would take.
 #ifndef TESSERA_PACK_DBF_RECORD_H
 #define TESSERA_PACK_DBF_RECORD_H
 

@@ -47,7 +47,9 @@ IDX::IDX(const char* name, int exclusive)
       m_pDbf(nullptr),
       m_nField(-1),
       m_pfnError(tessera::ReportErrorBox) {
-  // As for tables, both modes open for reading and writing.
+  // Both modes open for reading and writing, and the index takes no lock
+  // of its own: its writers are serialised by the table's append lock, or
+  // by opening the table exclusively (pack/dbf.h).
   (void)exclusive;
   OpenIndex(name ? name : "");
 }
