@@ -227,12 +227,11 @@ void DBF::DToNF(double value, char* text, int field) {
     return;
   }
   const tessera::DbfField& f = m_pFields[field];
-  char format[32];
-  std::snprintf(format, sizeof format, "%%%d.%dlf", static_cast<int>(f.length), static_cast<int>(f.decimals));
-  // Huge values print hundreds of digits; format into room enough, then cut
-  // at the field length.
+  // "%<length>.<decimals>lf", with the width and precision passed as
+  // values.  Huge values print hundreds of digits; format into room enough,
+  // then cut at the field length.
   char wide[512];
-  std::snprintf(wide, sizeof wide, format, value);
+  std::snprintf(wide, sizeof wide, "%*.*f", static_cast<int>(f.length), static_cast<int>(f.decimals), value);
   wide[f.length] = 0;
   std::strcpy(text, wide);
 }
@@ -462,8 +461,11 @@ bool DBF::AppendRecords(const char* records, long count) {
   long n = exclusive_ ? m_nRecCount : RecCount();
   const int64_t at = m_nHeaderLen + static_cast<int64_t>(n) * m_nRecLen;
   // The byte the records go over (the end-of-file mark, when there is one)
-  // is kept so that a failed append can put the file back as it was.
-  const int64_t old_size = exclusive_ ? size_ : m_fp.Size();
+  // is kept so that a failed append can put the file back as it was.  The
+  // size is known without asking when this handle made the last append (the
+  // count is still the one it left): appends are what change the size.
+  const bool size_known = exclusive_ || (appended_count_ >= 0 && n == appended_count_);
+  const int64_t old_size = size_known ? size_ : m_fp.Size();
   char old_byte = 0;
   bool had_byte = old_size > at && m_fp.ReadAt(at, &old_byte, 1) == 1;
   std::string blank;
@@ -488,11 +490,13 @@ bool DBF::AppendRecords(const char* records, long count) {
     if (old_size >= 0) m_fp.Truncate(std::max<int64_t>(old_size, at));
     if (had_byte) m_fp.WriteAt(at, &old_byte, 1);
     m_nRecCount = n;
-    if (exclusive_) size_ = m_fp.Size();
+    size_ = m_fp.Size();
+    appended_count_ = -1;
   } else {
     m_nRecNo = n + count - 1;
     m_nRecCount = n + count;
-    if (exclusive_) size_ = std::max<int64_t>(old_size, at + static_cast<int64_t>(bytes));
+    size_ = std::max<int64_t>(old_size, at + static_cast<int64_t>(bytes));
+    appended_count_ = m_nRecCount;
   }
   if (own_lock) m_fp.UnlockByte(tessera::kDbfLockBase);
   if (!ok) ReportWriteFailure((long)__LINE__);

@@ -162,6 +162,9 @@ class DBF {
   // take no lock and the count and size need not be read back.
   bool exclusive_ = false;
   int64_t size_ = 0;  // the file's size, kept while exclusive_
+  // The count this handle's last append left (-1 none): while the header
+  // still holds it, nobody has appended since and size_ is the file's size.
+  long appended_count_ = -1;
 };
 
 namespace tessera {
