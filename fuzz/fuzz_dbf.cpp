@@ -7,6 +7,7 @@
 
 #include "fuzz/fuzz_file.h"
 #include "pack/dbf.h"
+#include "pack/dbf_record.h"
 #include "platform/headless/headless_message_sink.h"
 
 namespace {
@@ -81,6 +82,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       table.LockRecord();
       table.UnLockRecord();
+      // The same fields filled in memory and appended whole, alone and in
+      // a batch, through whatever header the input gives.
+      tessera::DbfRecord record(table);
+      for (int f = 0; f < table.m_nFieldCount && f < 4; ++f) {
+        const char* name = table.m_pFields[f].name;
+        record.Set(name, "fuzz");
+        record.Set(name, 12.5);
+        record.SetLogical(name, true);
+      }
+      tessera::DbfAppendRecord(table, record);
+      tessera::DbfAppendRecords(table, {record, record});
     }
   }
   tessera::ClearHeadlessMessages();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "pack/dbf_record.h"
 #include "pack/idx.h"
 
 namespace {
@@ -35,10 +36,40 @@ DBF::DBF(const char* name, int exclusive)
       m_pIdx(nullptr),
       m_pFields(nullptr),
       m_pfnError(tessera::ReportErrorBox) {
-  // Both modes open the file for reading and writing; the platform has no
-  // share modes, and the original's default stream was deny-none as well.
-  (void)exclusive;
   OpenTable(name ? name : "");
+  if (m_pFields && !HoldFile(exclusive != 0)) {
+    delete[] m_pFields;
+    m_pFields = nullptr;
+    m_nFieldCount = 0;
+    m_fp.Close();
+  }
+}
+
+// Every handle holds a lock on the byte just below the append lock for as
+// long as it is open: a plain open a shared (read) lock, an exclusive open
+// a write lock over the whole file, from 0 to any length.  So an exclusive
+// open is refused while any other handle is open on the table, and every
+// open is refused while an exclusive one lasts -- the caller is told at
+// once rather than made to wait for a holder that may keep the table all
+// day.  A read-only file is opened shared whatever the flag: nothing is
+// appended through it.
+bool DBF::HoldFile(bool exclusive) {
+  constexpr int64_t kOpenByte = tessera::kDbfLockBase - 1;
+  exclusive_ = exclusive && !m_fp.ReadOnly();
+  if (exclusive_) {
+    if (m_fp.LockRange(0, 0, false)) {
+      size_ = m_fp.Size();
+      return true;
+    }
+    exclusive_ = false;
+    m_pfnError("Table %s is in use; it cannot be opened exclusively.\n %s %ld", m_fp.Path().c_str(), __FILE__,
+               (long)__LINE__);
+    return false;
+  }
+  if (m_fp.LockRange(kOpenByte, 1, true)) return true;
+  m_pfnError("Table %s is opened exclusively by another user.\n %s %ld", m_fp.Path().c_str(), __FILE__,
+             (long)__LINE__);
+  return false;
 }
 
 void DBF::OpenTable(const char* name) {
@@ -196,12 +227,11 @@ void DBF::DToNF(double value, char* text, int field) {
     return;
   }
   const tessera::DbfField& f = m_pFields[field];
-  char format[32];
-  std::snprintf(format, sizeof format, "%%%d.%dlf", static_cast<int>(f.length), static_cast<int>(f.decimals));
-  // Huge values print hundreds of digits; format into room enough, then cut
-  // at the field length.
+  // "%<length>.<decimals>lf", with the width and precision passed as
+  // values.  Huge values print hundreds of digits; format into room enough,
+  // then cut at the field length.
   char wide[512];
-  std::snprintf(wide, sizeof wide, format, value);
+  std::snprintf(wide, sizeof wide, "%*.*f", static_cast<int>(f.length), static_cast<int>(f.decimals), value);
   wide[f.length] = 0;
   std::strcpy(text, wide);
 }
@@ -219,28 +249,16 @@ bool DBF::Write(const char* field, ...) {
   va_start(args, field);
   switch (f.type) {
     case 'C':
-    case 'D': {
-      const char* value = va_arg(args, const char*);
-      size_t len = value ? strnlen(value, static_cast<size_t>(f.length)) : 0;
-      std::memset(t.text, ' ', static_cast<size_t>(f.length));
-      if (len) std::memcpy(t.text, value, len);
+    case 'D':
+      tessera::DbfFormatText(f, va_arg(args, const char*), t.text);
       break;
-    }
     case 'N':
-    case 'F': {
-      double value = va_arg(args, double);
-      DToNF(value, t.text, no);
-      // A cut value is still written over the whole field.
-      size_t len = std::strlen(t.text);
-      std::memset(t.text + len, ' ', static_cast<size_t>(f.length) - len);
+    case 'F':
+      tessera::DbfFormatNumber(*this, no, va_arg(args, double), t.text);
       break;
-    }
-    case 'L': {
-      int value = va_arg(args, int);
-      std::memset(t.text, ' ', static_cast<size_t>(f.length));
-      if (f.length > 0) t.text[0] = value ? 'T' : 'F';
+    case 'L':
+      tessera::DbfFormatLogical(f, va_arg(args, int) != 0, t.text);
       break;
-    }
     default:
       va_end(args);
       // The message has room for two values: the field name and the line.
@@ -428,30 +446,40 @@ void TakeAppendLock(tessera::RawFile& file) {
 }
 }  // namespace
 
-void DBF::AppendBlank() { AppendRecord(); }
+void DBF::AppendBlank() { AppendRecords(nullptr, 1); }
 
-bool DBF::AppendRecord() {
-  if (!m_pFields) return false;
+bool DBF::AppendRecords(const char* records, long count) {
+  if (!m_pFields || count < 1) return false;
   if (m_fp.ReadOnly()) {
     ReportWriteFailure((long)__LINE__);
     return false;
   }
-  const bool own_lock = append_depth_ == 0;
+  const size_t bytes = static_cast<size_t>(count) * static_cast<size_t>(m_nRecLen);
+  const bool own_lock = append_depth_ == 0 && !exclusive_;
   if (own_lock) TakeAppendLock(m_fp);
-  long n = RecCount();
+  // An exclusive open is the only writer: its count and size are current.
+  long n = exclusive_ ? m_nRecCount : RecCount();
   const int64_t at = m_nHeaderLen + static_cast<int64_t>(n) * m_nRecLen;
-  // The byte the record goes over (the end-of-file mark, when there is one)
-  // is kept so that a failed append can put the file back as it was.
-  const int64_t old_size = m_fp.Size();
+  // The byte the records go over (the end-of-file mark, when there is one)
+  // is kept so that a failed append can put the file back as it was.  The
+  // size is known without asking when this handle made the last append (the
+  // count is still the one it left): appends are what change the size.
+  const bool size_known = exclusive_ || (appended_count_ >= 0 && n == appended_count_);
+  const int64_t old_size = size_known ? size_ : m_fp.Size();
   char old_byte = 0;
   bool had_byte = old_size > at && m_fp.ReadAt(at, &old_byte, 1) == 1;
-  std::string blank(static_cast<size_t>(m_nRecLen), ' ');
-  // The record first, then the count: the count never covers a record that
-  // is not in the file.
-  bool ok = m_fp.WriteAt(at, blank.data(), blank.size());
-  uint32_t count = static_cast<uint32_t>(n + 1);
-  unsigned char b[4] = {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
-                        static_cast<unsigned char>(count >> 16), static_cast<unsigned char>(count >> 24)};
+  std::string blank;
+  if (!records) {
+    blank.assign(bytes, ' ');
+    records = blank.data();
+  }
+  // The records first, then the count: the count never covers a record
+  // that is not in the file.
+  bool ok = static_cast<uint64_t>(n) + static_cast<uint64_t>(count) <= 0xFFFFFFFFu;
+  ok = ok && m_fp.WriteAt(at, records, bytes);
+  uint32_t total = static_cast<uint32_t>(n + count);
+  unsigned char b[4] = {static_cast<unsigned char>(total), static_cast<unsigned char>(total >> 8),
+                        static_cast<unsigned char>(total >> 16), static_cast<unsigned char>(total >> 24)};
   ok = ok && m_fp.WriteAt(4, b, 4);
   if (!ok) {
     // Put the count back (it may have been written) and the file's end.
@@ -462,9 +490,13 @@ bool DBF::AppendRecord() {
     if (old_size >= 0) m_fp.Truncate(std::max<int64_t>(old_size, at));
     if (had_byte) m_fp.WriteAt(at, &old_byte, 1);
     m_nRecCount = n;
+    size_ = m_fp.Size();
+    appended_count_ = -1;
   } else {
-    m_nRecNo = n;
-    m_nRecCount = n + 1;
+    m_nRecNo = n + count - 1;
+    m_nRecCount = n + count;
+    size_ = std::max<int64_t>(old_size, at + static_cast<int64_t>(bytes));
+    appended_count_ = m_nRecCount;
   }
   if (own_lock) m_fp.UnlockByte(tessera::kDbfLockBase);
   if (!ok) ReportWriteFailure((long)__LINE__);
@@ -472,13 +504,17 @@ bool DBF::AppendRecord() {
   return ok;
 }
 
+// An exclusive open holds the whole file: every record is locked for it
+// already, and unlocking one would open a gap in that lock.
 bool DBF::LockRecord() {
   if (!m_pFields) return false;
+  if (exclusive_) return true;
   return m_fp.LockByte(tessera::kDbfLockBase + m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen);
 }
 
 bool DBF::UnLockRecord() {
   if (!m_pFields) return false;
+  if (exclusive_) return true;
   return m_fp.UnlockByte(tessera::kDbfLockBase + m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen);
 }
 
@@ -541,16 +577,21 @@ bool DbfSetDeleted(DBF& table, bool deleted) {
   return false;
 }
 
-bool DbfAppendBlank(DBF& table) { return table.AppendRecord(); }
+bool DbfAppendBlank(DBF& table) { return table.AppendRecords(nullptr, 1); }
+
+bool DbfAppendBytes(DBF& table, const char* records, long count) {
+  return records && table.AppendRecords(records, count);
+}
 
 DbfAppendGuard::DbfAppendGuard(DBF& table) : table_(table) {
   if (!DbfUsable(table) || table.m_fp.ReadOnly()) return;
-  if (table.append_depth_++ == 0) TakeAppendLock(table.m_fp);
+  // An exclusive open holds every lock already.
+  if (table.append_depth_++ == 0 && !table.exclusive_) TakeAppendLock(table.m_fp);
   held_ = true;
 }
 
 DbfAppendGuard::~DbfAppendGuard() {
-  if (held_ && --table_.append_depth_ == 0) table_.m_fp.UnlockByte(kDbfLockBase);
+  if (held_ && --table_.append_depth_ == 0 && !table_.exclusive_) table_.m_fp.UnlockByte(kDbfLockBase);
 }
 
 }  // namespace tessera

@@ -38,6 +38,16 @@
 // to write file %s.\n %s %ld"; a failed append leaves the record count and
 // the current record as they were.
 //
+// Opening: a plain open (exclusive 0) shares the table with other plain
+// opens, in this process or others.  An exclusive open (non-zero) locks
+// the whole file for the object's life: it is refused, with "Table %s is
+// in use; it cannot be opened exclusively.\n %s %ld", while any other
+// handle is open on the table, and while it lasts every other open is
+// refused with "Table %s is opened exclusively by another user.\n %s %ld".
+// Being the only writer, an exclusive table appends without taking the
+// append lock or reading the count back, and LockRecord / UnLockRecord
+// succeed at once.  A read-only file always opens shared.
+//
 // Appends from several processes: AppendBlank takes the append lock for
 // itself, unless the caller holds it through a tessera::DbfAppendGuard.  A
 // caller that appends a record, fills it and adds its key to an index
@@ -56,7 +66,9 @@ class DBF;
 
 namespace tessera {
 class DbfAppendGuard;
+class DbfRecord;
 bool DbfAppendBlank(DBF& table);
+bool DbfAppendBytes(DBF& table, const char* records, long count);
 bool DbfSetDeleted(DBF& table, bool deleted);
 }  // namespace tessera
 
@@ -131,13 +143,28 @@ class DBF {
   void OpenTable(const char* name);
   bool ReadField(char* buffer, int field);
   bool LocateV(const char* field, int step, va_list args);
-  bool AppendRecord();
+  // Appends `count` whole records (`records` null: blank ones) under the
+  // append lock -- or none, under a guard or an exclusive open -- with one
+  // write of the records and one of the count.
+  bool AppendRecords(const char* records, long count);
   void ReportWriteFailure(long line);
+  // Takes the whole-file lock of an exclusive open, or the shared hold of a
+  // plain one; false when another handle's hold refuses it.
+  bool HoldFile(bool exclusive);
   friend class tessera::DbfAppendGuard;
+  friend class tessera::DbfRecord;
+  friend bool tessera::DbfAppendBytes(DBF& table, const char* records, long count);
   friend bool tessera::DbfAppendBlank(DBF& table);
   friend bool tessera::DbfSetDeleted(DBF& table, bool deleted);
   // Guards now held on this table (see tessera::DbfAppendGuard).
   int append_depth_ = 0;
+  // Opened exclusive: the whole file is locked for this object, so appends
+  // take no lock and the count and size need not be read back.
+  bool exclusive_ = false;
+  int64_t size_ = 0;  // the file's size, kept while exclusive_
+  // The count this handle's last append left (-1 none): while the header
+  // still holds it, nobody has appended since and size_ is the file's size.
+  long appended_count_ = -1;
 };
 
 namespace tessera {
@@ -156,6 +183,13 @@ bool DbfSetDeleted(DBF& table, bool deleted);
 
 // AppendBlank that says whether the record was appended.
 bool DbfAppendBlank(DBF& table);
+
+// Appends `count` whole records laid out as the file holds them (record
+// length bytes each, deletion flag first) under one append lock, with one
+// write of the records and one of the count.  The last becomes current.  A
+// failure leaves the count, the file and the current record as they were.
+// tessera::DbfRecord (pack/dbf_record.h) builds such records.
+bool DbfAppendBytes(DBF& table, const char* records, long count);
 
 // Holds a table's append lock for the life of the object.  Guards nest:
 // the lock is taken by the outermost guard (waiting while another process

@@ -47,7 +47,9 @@ IDX::IDX(const char* name, int exclusive)
       m_pDbf(nullptr),
       m_nField(-1),
       m_pfnError(tessera::ReportErrorBox) {
-  // As for tables, both modes open for reading and writing.
+  // Both modes open for reading and writing, and the index takes no lock
+  // of its own: its writers are serialised by the table's append lock, or
+  // by opening the table exclusively (pack/dbf.h).
   (void)exclusive;
   OpenIndex(name ? name : "");
 }
@@ -375,17 +377,24 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   int position = LowerBound(entry, m_nKeyLen);
   if (!leaf) {
     if (m_Node.m_nCount == 0) return -1;
+    bool grown = false;
     if (position == m_Node.m_nCount) {
-      // The greatest key of a subtree stays its entry's key.
+      // The greatest key of a subtree stays its entry's key.  The node is
+      // written once, after the descent: with the new key when the child
+      // did not split, with the split's entries when it did.
       position = m_Node.m_nCount - 1;
       std::memcpy(EntryAt(position), entry, key_len);
-      if (!BlockWrite(node)) return -1;
+      grown = true;
     }
+    // Writers hold the table's append lock, so the node cannot change
+    // while the child is worked on: a copy saves reading it again.
+    const tessera::IdxNode here = m_Node;
     int split = InsertInto(PointerAt(position), entry, separator, depth + 1);
-    if (split <= 0) return split;
+    if (split < 0) return split;
+    m_Node = here;
+    if (split == 0) return grown && !BlockWrite(node) ? -1 : 0;
     // The child kept its offset and the lower half: its entry takes the
     // separator's key, and the new right half goes just after it.
-    if (!BlockRead(node)) return -1;
     std::memcpy(EntryAt(position), separator, key_len);
     ++position;
   }
@@ -406,9 +415,14 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   }
 
   // Split: the node keeps the first c - h entries, a new node at the end of
-  // the file takes the last h.
+  // the file takes the last h.  At the right edge -- the last node of its
+  // level, the entry going after its last -- the node keeps every entry
+  // and the new node starts with the entry alone: keys added in ascending
+  // order (record numbers, IDs handed out in turn) then fill every node
+  // instead of leaving each half empty for keys that will never come.
   const int count = m_Node.m_nCount;
-  const int moved = count / 2;
+  const bool right_edge = position == count && m_Node.m_nRight == -1;
+  const int moved = right_edge ? 0 : count / 2;
   const int kept = count - moved;
   const long fresh = m_nEnd;
   tessera::IdxNode upper;

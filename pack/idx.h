@@ -8,6 +8,12 @@
 // node, whose key is the greatest key under that child.  Leaves on one level
 // are chained both ways, so a walk in key order runs along them.
 //
+// Splits move the upper half of a full node into a new node at the end of
+// the file, except at the right edge of a level (the last node, the new key
+// going after all of its keys): there the node stays full and the new node
+// starts with the new key, so keys that arrive in ascending order leave
+// full nodes behind them.
+//
 // Navigation returns 0-based record numbers, -1 for none.  Every node read
 // is checked (inside the file, on a block boundary, a possible entry count)
 // and every descent is bounded by the number of blocks, so a damaged file
@@ -19,7 +25,8 @@
 // AppendBlank, the writes into the new record and IdxInsert: the guard is
 // re-entrant and AppendBlank takes no second lock under it, so the record
 // and its key appear together for every other writer, and two inserts
-// never split the same node at once.  Readers re-read the header (Flush)
+// never split the same node at once.  A table opened exclusively needs no
+// guard: no other handle can open it.  Readers re-read the header (Flush)
 // before each Seek, so they see what the writers added.
 //
 // A file that may be read but not written opens read-only: navigation works

@@ -15,8 +15,9 @@ bool CreateIdx(std::string_view path, int key_length, std::string& error);
 
 // Replaces the index at `path` by one keyed on `field` of `table` (the key
 // length is the field's length), holding every record of the table, deleted
-// ones included, inserted in physical order.  The table keeps its current
-// record and its controlling index.
+// ones included; equal keys stand in record order.  Built bottom-up from the
+// sorted keys, with full nodes, and written in one go.  The table keeps its
+// current record and its controlling index.
 bool RebuildIdx(DBF& table, std::string_view path, const char* field, std::string& error);
 
 }  // namespace tessera

@@ -37,8 +37,8 @@ bool IndexTableFields(const DBF& table) {
 QRES::QRES(char* table, char* index) : QRES(static_cast<const char*>(table), static_cast<const char*>(index)) {}
 
 QRES::QRES(const char* table, const char* index) : m_pFirst(nullptr), m_pLast(nullptr), m_pDbf(nullptr), m_pIdx(nullptr) {
-  m_pDbf = new (std::nothrow) DBF(table, 1);
-  m_pIdx = new (std::nothrow) IDX(index, 1);
+  m_pDbf = new (std::nothrow) DBF(table, 0);
+  m_pIdx = new (std::nothrow) IDX(index, 0);
   // A table or index that did not open has reported that already; it is
   // not ordered.  Ordering comes before the check of the field types, so a
   // table without ID reports "Not found field ID" as ordering does, then

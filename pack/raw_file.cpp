@@ -94,13 +94,13 @@ int64_t RawFile::Size() const {
 }
 
 namespace {
-bool SetLock(int fd, int64_t offset, short type) {
+bool SetLock(int fd, int64_t offset, short type, int64_t length = 1) {
   if (fd < 0) return false;
   struct flock lock = {};
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = offset;
-  lock.l_len = 1;
+  lock.l_len = length;
   lock.l_pid = 0;  // must be 0 for open-file-description locks
   return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
@@ -108,5 +108,9 @@ bool SetLock(int fd, int64_t offset, short type) {
 
 bool RawFile::LockByte(int64_t offset) { return !read_only_ && SetLock(fd_, offset, F_WRLCK); }
 bool RawFile::UnlockByte(int64_t offset) { return SetLock(fd_, offset, F_UNLCK); }
+bool RawFile::LockRange(int64_t offset, int64_t length, bool shared) {
+  if (!shared && read_only_) return false;
+  return SetLock(fd_, offset, shared ? F_RDLCK : F_WRLCK, length);
+}
 
 }  // namespace tessera

@@ -52,6 +52,10 @@ class RawFile {
   // lock was granted (or released).  A read-only file takes no write lock.
   bool LockByte(int64_t offset);
   bool UnlockByte(int64_t offset);
+  // Locks `length` bytes from `offset` (0: to the end of any file) for
+  // writing or, `shared`, for reading, without waiting; another handle's
+  // write lock refuses both, its read lock refuses a write lock.
+  bool LockRange(int64_t offset, int64_t length, bool shared);
 
  private:
   int fd_ = -1;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "pack/dbf.h"
+#include "pack/dbf_record.h"
 #include "pack/idx.h"
 #include "table_fixture.h"
 
@@ -150,8 +151,9 @@ TEST_F(IdxTest, SplitLayoutAfterThirtySixthInsert) {
     EXPECT_EQ(TreeReader::U32(bytes, 8), 2048u);
     auto count = [&](size_t node) { return static_cast<unsigned char>(bytes[node + 2]); };
     // A new key at position 18, the count the old node keeps, opens the
-    // new node.
-    int in_old = newkey < 18 ? 19 : 18;
+    // new node.  After the last key of the last leaf, the leaf stays full
+    // and the new one starts with the key alone.
+    int in_old = newkey == 35 ? 35 : newkey < 18 ? 19 : 18;
     EXPECT_EQ(count(512), in_old);
     EXPECT_EQ(count(1024), 36 - in_old);
     EXPECT_EQ(bytes[512], 2);   // plain leaf now
@@ -337,31 +339,114 @@ TEST_F(IdxTest, TypedInsertFormsNumberKeys) {
   EXPECT_EQ(x.Seek("  12.2"), 6);
 }
 
-TEST_F(IdxTest, RebuildFromTable) {
-  std::string table = MakeTable("b.dbf", "NAME:C:6,V:N:4");
-  {
-    DBF t(table.c_str(), 1);
-    TestRandom random(5);
-    for (int i = 0; i < 500; ++i) {
-      t.AppendBlank();
-      std::string name = std::to_string(random.Range(0, 99999));
-      t.Write("NAME", name.c_str());
-    }
+// Node sizes along each level of a tree, from the root down.
+std::vector<std::vector<int>> LevelCounts(const std::string& bytes) {
+  std::vector<std::vector<int>> levels;
+  uint32_t node = TreeReader::U32(bytes, 0);
+  for (;;) {
+    std::vector<int> counts;
+    // Leftmost node of the level, then along the sibling chain.
+    for (uint32_t at = node; at != 0xFFFFFFFFu && counts.size() < 100000; at = TreeReader::U32(bytes, at + 8))
+      counts.push_back(static_cast<unsigned char>(bytes[at + 2]) | (static_cast<unsigned char>(bytes[at + 3]) << 8));
+    levels.push_back(counts);
+    if (bytes[node] >= 2) break;
+    node = TreeReader::Be32(bytes, node + 12 + static_cast<unsigned char>(bytes[12]));
   }
-  std::string index = dir_.File("b.idx");
+  return levels;
+}
+
+TEST_F(IdxTest, AscendingInsertsFillEveryNodeButTheLastOfEachLevel) {
+  // Six-byte keys: 50 entries a node.
+  std::string path = MakeIndex("asc.idx", 6);
+  IDX x(path.c_str(), 1);
+  for (int i = 0; i < 3000; ++i) {
+    char k[8];
+    std::snprintf(k, sizeof k, "%06d", i);
+    ASSERT_TRUE(IdxInsertKey(x, i + 1, k));
+  }
+  std::string bytes = ReadFile(path);
+  TreeReader r(bytes);
+  ASSERT_EQ(r.fault, "");
+  ASSERT_EQ(r.entries.size(), 3000u);
+  auto levels = LevelCounts(bytes);
+  ASSERT_EQ(levels.size(), 3u);
+  EXPECT_EQ(levels[0], std::vector<int>({2}));
+  EXPECT_EQ(levels[1], std::vector<int>({50, 10}));
+  EXPECT_EQ(levels[2], std::vector<int>(60, 50));
+  EXPECT_EQ(bytes.size(), 64u * 512u);
+  // Keys inside the full nodes still split them in halves.
+  ASSERT_TRUE(IdxInsertKey(x, 9999, "000100"));
+  TreeReader after(ReadFile(path));
+  ASSERT_EQ(after.fault, "");
+  EXPECT_EQ(after.entries[100].second, 9999u);
+  EXPECT_EQ(LevelCounts(ReadFile(path))[2][2], 26);
+}
+
+TEST_F(IdxTest, RebuildFromTable) {
+  for (int n : {0, 1, 35, 36, 500, 3000}) {
+    SCOPED_TRACE(n);
+    std::string table = MakeTable("b" + std::to_string(n) + ".dbf", "V:N:4,NAME:C:10");
+    {
+      DBF t(table.c_str(), 1);
+      TestRandom random(static_cast<uint64_t>(n) + 5);
+      std::vector<DbfRecord> rows;
+      for (int i = 0; i < n; ++i) {
+        // Few distinct names: many equal keys.
+        DbfRecord row(t);
+        row.Set("NAME", std::to_string(random.Range(0, n / 4 + 1)));
+        rows.push_back(row);
+      }
+      ASSERT_TRUE(DbfAppendRecords(t, rows));
+    }
+    std::string index = dir_.File("b" + std::to_string(n) + ".idx");
+    DBF t(table.c_str(), 1);
+    t.m_nRecNo = n / 2;
+    std::string error;
+    ASSERT_TRUE(RebuildIdx(t, index, "NAME", error)) << error;
+    EXPECT_EQ(t.m_nRecNo, n / 2);
+    EXPECT_EQ(t.m_pIdx, nullptr);
+    std::string bytes = ReadFile(index);
+    TreeReader r(bytes);
+    ASSERT_EQ(r.fault, "");
+    // Sorted by key, equal keys in record order.
+    std::vector<std::pair<std::string, uint32_t>> want;
+    for (long rec = 0; rec < n; ++rec) {
+      t.m_nRecNo = rec;
+      char name[11];
+      ASSERT_TRUE(t.Read(name, "NAME"));
+      want.emplace_back(name, static_cast<uint32_t>(rec + 1));
+    }
+    std::stable_sort(want.begin(), want.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    ASSERT_EQ(r.entries, want);
+    // Full nodes: 35 ten-byte entries each, the last of a level holds the rest.
+    for (const auto& level : LevelCounts(bytes)) {
+      for (size_t i = 0; i + 1 < level.size(); ++i) EXPECT_EQ(level[i], 35);
+      EXPECT_GE(level.back(), n ? 1 : 0);
+    }
+    IDX x(index.c_str(), 1);
+    ASSERT_TRUE(IdxUsable(x));
+    if (n == 0) {
+      EXPECT_EQ(bytes, ReadFile(MakeIndex("empty.idx", 10)));
+      continue;
+    }
+    // The walk, a seek for every key, and inserts into the rebuilt tree.
+    EXPECT_EQ(x.GoTop(), static_cast<long>(want[0].second) - 1);
+    for (size_t i = 1; i < want.size(); ++i) ASSERT_EQ(x.Skip(), static_cast<long>(want[i].second) - 1);
+    EXPECT_EQ(x.Skip(), -1);
+    for (size_t i = 0; i < want.size(); i += 7) {
+      auto first = std::find_if(want.begin(), want.end(), [&](const auto& e) { return e.first == want[i].first; });
+      ASSERT_EQ(x.Seek(want[i].first.c_str()), static_cast<long>(first->second) - 1);
+    }
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(IdxInsertKey(x, static_cast<long>(n + i + 1), std::to_string(i * 37 % 101)));
+    TreeReader more(ReadFile(index));
+    ASSERT_EQ(more.fault, "");
+    EXPECT_EQ(more.entries.size(), want.size() + 100);
+  }
+  std::string table = dir_.File("b500.dbf");
   DBF t(table.c_str(), 1);
   std::string error;
-  ASSERT_TRUE(RebuildIdx(t, index, "NAME", error)) << error;
-  TreeReader r(ReadFile(index));
-  ASSERT_EQ(r.fault, "");
-  ASSERT_EQ(r.entries.size(), 500u);
-  for (const auto& e : r.entries) {
-    t.m_nRecNo = static_cast<long>(e.second) - 1;
-    char name[7];
-    ASSERT_TRUE(t.Read(name, "NAME"));
-    EXPECT_EQ(e.first, name);
-  }
-  EXPECT_FALSE(RebuildIdx(t, index, "NOPE", error));
+  EXPECT_FALSE(RebuildIdx(t, dir_.File("x.idx"), "NOPE", error));
+  EXPECT_EQ(error, "no field NOPE");
 }
 
 // Damaged files end in -1 or a refused open; never a crash or a loop.

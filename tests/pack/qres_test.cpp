@@ -57,7 +57,7 @@ TEST_F(QresTest, AddAndLoadRoundTrip) {
   EXPECT_EQ(ReadFile(pack_), std::string("\x01\x02\x00\x03\x04hello", 10));
 
   // The table and index on disk: two records, START/END, keys in order.
-  DBF t(table_.c_str(), 1);
+  DBF t(table_.c_str(), 0);
   IDX x(index_.c_str(), 1);
   ASSERT_EQ(t.RecCount(), 2);
   long start = -1, end = -1;

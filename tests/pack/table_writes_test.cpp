@@ -88,7 +88,7 @@ TEST_F(TableWritesTest, ACountPastTheEndServesEveryWholeRecord) {
   t.AppendBlank();
   EXPECT_EQ(t.RecNo(), 3);
   EXPECT_TRUE(t.Write("NAME", "rec3"));
-  DBF again(path.c_str(), 1);
+  DBF again(path.c_str(), 0);
   EXPECT_EQ(again.RecCount(), 4);
   EXPECT_EQ(NameOf(again, 3), "rec3");
 }
