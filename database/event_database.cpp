@@ -69,15 +69,11 @@ bool CEventDataBase::AddEvent(const stEventInfo& info) {
 }
 
 bool CEventDataBase::DelEvent(int id) {
-  if (!m_pDataBase) return false;
-  std::snprintf(m_szSQL, sizeof m_szSQL, "DELETE FROM [EVENTTABLE] WHERE [ID] = %d", id);
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "EVENTTABLE", "ID", id);
 }
 
 bool CEventDataBase::DelAllEvent() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [EVENTTABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "EVENTTABLE");
 }
 
 long CEventDataBase::GetEventNumInScene(long sceneId) {
@@ -101,7 +97,5 @@ bool CEventDataBase::GetEventInScene(stEventInfo* out) {
 }
 
 bool CEventDataBase::DelEventInScene(long sceneId) {
-  if (!m_pDataBase) return false;
-  std::snprintf(m_szSQL, sizeof m_szSQL, "DELETE FROM [EVENTTABLE] WHERE [SCENEID] = %d", static_cast<int>(sceneId));
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "EVENTTABLE", "SCENEID", static_cast<int>(sceneId));
 }

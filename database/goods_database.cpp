@@ -98,23 +98,15 @@ bool CGoodsDataBase::AddGoods(const stGoodsInfo& info) {
 }
 
 bool CGoodsDataBase::DelGoods(int id) {
-  if (!m_pDataBase) return false;
-  std::snprintf(m_szSQL, sizeof m_szSQL, "DELETE FROM [GOODSTABLE] WHERE [ID] = %d", id);
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "GOODSTABLE", "ID", id);
 }
 
 bool CGoodsDataBase::DelGoods(const char* name) {
-  if (!m_pDataBase || !name) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "DELETE FROM [GOODSTABLE] WHERE [NAME] = '%s'",
-                          SqlQuote(name).c_str()))
-    return false;
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "GOODSTABLE", "NAME", name);
 }
 
 bool CGoodsDataBase::DelAllGoods() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [GOODSTABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "GOODSTABLE");
 }
 
 long CGoodsDataBase::GetGoodsNumInMap(int mapId) {
@@ -148,7 +140,5 @@ bool CGoodsDataBase::GetGoodsInMap(int mapId, stGoodsInfo* out) {
 }
 
 bool CGoodsDataBase::DelGoodsInMap(int mapId) {
-  if (!m_pDataBase) return false;
-  std::snprintf(m_szSQL, sizeof m_szSQL, "DELETE FROM [GOODSTABLE] WHERE [MAPID] = %d", mapId);
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "GOODSTABLE", "MAPID", mapId);
 }

@@ -123,21 +123,13 @@ bool CMapDataBase::AddMap(const stMapInfo& info) {
 }
 
 bool CMapDataBase::DelMap(int id) {
-  if (!m_pDataBase) return false;
-  std::snprintf(m_szSQL, sizeof m_szSQL, "DELETE FROM [MAPTABLE] WHERE [ID] = %d", id);
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "MAPTABLE", "ID", id);
 }
 
 bool CMapDataBase::DelMap(const char* name) {
-  if (!m_pDataBase || !name) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "DELETE FROM [MAPTABLE] WHERE [NAME] = '%s'",
-                          SqlQuote(name).c_str()))
-    return false;
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "MAPTABLE", "NAME", name);
 }
 
 bool CMapDataBase::DelAllMap() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [MAPTABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "MAPTABLE");
 }

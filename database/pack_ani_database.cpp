@@ -84,16 +84,11 @@ bool CPackAniDataBase::GetAniInfo(const char* id, stPackAniInfo& info) {
 }
 
 bool CPackAniDataBase::DelAni(const char* id) {
-  if (!m_pDataBase || !id) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "DELETE FROM [ANITABLE] WHERE [ID] = '%s'", SqlQuote(id).c_str()))
-    return false;
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "ANITABLE", "ID", id);
 }
 
 bool CPackAniDataBase::DelAllAni() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [ANITABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "ANITABLE");
 }
 
 long CPackAniDataBase::GetNumFromID(const char* id) {

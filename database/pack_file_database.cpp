@@ -110,16 +110,11 @@ bool CPackFileDataBase::GetFileInfo(const char* id, stPackFileInfo& info) {
 }
 
 bool CPackFileDataBase::DelFile(const char* id) {
-  if (!m_pDataBase || !id) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "DELETE FROM [FILETABLE] WHERE [ID] = '%s'", SqlQuote(id).c_str()))
-    return false;
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "FILETABLE", "ID", id);
 }
 
 bool CPackFileDataBase::DelAllFile() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [FILETABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "FILETABLE");
 }
 
 bool CPackFileDataBase::EnablePacked(const char* id, bool packed) {

@@ -75,14 +75,9 @@ bool CPackResDataBase::GetResInfo(const char* id, stPackResInfo& info) {
 }
 
 bool CPackResDataBase::DelRes(const char* id) {
-  if (!m_pDataBase || !id) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "DELETE FROM [RESTABLE] WHERE [ID] = '%s'", SqlQuote(id).c_str()))
-    return false;
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "RESTABLE", "ID", id);
 }
 
 bool CPackResDataBase::DelAllRes() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [RESTABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "RESTABLE");
 }

@@ -127,23 +127,15 @@ bool CPersonDataBase::AddPerson(const stPersonInfo& info) {
 }
 
 bool CPersonDataBase::DelPerson(int id) {
-  if (!m_pDataBase) return false;
-  std::snprintf(m_szSQL, sizeof m_szSQL, "DELETE FROM [PERSONTABLE] WHERE [ID] = %d", id);
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "PERSONTABLE", "ID", id);
 }
 
 bool CPersonDataBase::DelPerson(const char* name) {
-  if (!m_pDataBase || !name) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "DELETE FROM [PERSONTABLE] WHERE [NAME] = '%s'",
-                          SqlQuote(name).c_str()))
-    return false;
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "PERSONTABLE", "NAME", name);
 }
 
 bool CPersonDataBase::DelAllPerson() {
-  if (!m_pDataBase) return false;
-  std::strcpy(m_szSQL, "DELETE FROM [PERSONTABLE]");
-  return m_pDataBase->ExecuteCommand(m_szSQL);
+  return tessera::DeleteAllRows(m_pDataBase, m_szSQL, "PERSONTABLE");
 }
 
 long CPersonDataBase::GetAllNum() {

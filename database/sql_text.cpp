@@ -36,4 +36,23 @@ long CountRows(CDataBase* db, const char* sql) {
   return db->GetRecordCount(rs);
 }
 
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, const char* value) {
+  if (!db || !value) return false;
+  if (!FormatSql(sql, size, "DELETE FROM [%s] WHERE [%s] = '%s'", table, column, SqlQuote(value).c_str()))
+    return false;
+  return db->ExecuteCommand(sql);
+}
+
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, int value) {
+  if (!db) return false;
+  std::snprintf(sql, size, "DELETE FROM [%s] WHERE [%s] = %d", table, column, value);
+  return db->ExecuteCommand(sql);
+}
+
+bool DeleteAllRows(CDataBase* db, char* sql, size_t size, const char* table) {
+  if (!db) return false;
+  std::snprintf(sql, size, "DELETE FROM [%s]", table);
+  return db->ExecuteCommand(sql);
+}
+
 }  // namespace tessera

@@ -27,6 +27,23 @@ bool FormatSql(char* buffer, size_t size, const char* format, ...) __attribute__
 // Runs a query and counts its rows; -1 when it could not run.
 long CountRows(CDataBase* db, const char* sql);
 
+// The deletes every table has: the rows of [table] whose [column] holds the
+// text `value` (quoted) or the number, or every row.  The statement is
+// written into `sql` (the table's buffer, which keeps its last statement)
+// and run on `db`.  False without a database or a text value, when the
+// statement does not fit, or when it fails.
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, const char* value);
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, int value);
+bool DeleteAllRows(CDataBase* db, char* sql, size_t size, const char* table);
+template <size_t N, typename Value>
+bool DeleteRows(CDataBase* db, char (&sql)[N], const char* table, const char* column, Value value) {
+  return DeleteRows(db, sql, N, table, column, value);
+}
+template <size_t N>
+bool DeleteAllRows(CDataBase* db, char (&sql)[N], const char* table) {
+  return DeleteAllRows(db, sql, N, table);
+}
+
 // Whether a fixed-size text field holds a terminating zero.
 template <size_t N>
 bool Terminated(const char (&field)[N]) {

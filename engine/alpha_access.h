@@ -12,13 +12,12 @@
 
 #include "engine/pixel_block.h"
 #include "engine/surface.h"
+#include "engine/surface_kinds.h"
 
 namespace tessera {
 
 inline bool HasAlphaPlane(SURFACE* surface) {
-  const SURFACE_STYLE s = surface->GetStyle();
-  return (s == SS_ALPHA || s == SS_DOUBLEALPHA || s == SS_PSDALPHA || s == SS_ALPHAONLY) &&
-         surface->GetBitmap() != nullptr;
+  return IsAlphaKind(surface->GetStyle()) && surface->GetBitmap() != nullptr;
 }
 
 // The first weight plane of row y (the caller keeps y inside the surface).

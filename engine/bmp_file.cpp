@@ -3,19 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace tessera {
 
 namespace {
-
-uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-void Put32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-void Put16(std::string& s, uint16_t v) {
-  s.push_back(static_cast<char>(v & 0xFF));
-  s.push_back(static_cast<char>(v >> 8));
-}
 
 // Larger images than this are refused before anything is allocated.
 constexpr int64_t kMaxPixels = int64_t{1} << 26;
@@ -64,16 +56,16 @@ std::string EncodeBmp(const uint16_t* pixels, int32_t w, int32_t h) {
   std::string s;
   s.reserve(total);
   s += "BM";
-  Put32(s, static_cast<uint32_t>(total));
-  Put16(s, 0);
-  Put16(s, 0);
-  Put32(s, 54);
-  Put32(s, 40);
-  Put32(s, static_cast<uint32_t>(w));
-  Put32(s, static_cast<uint32_t>(h));
-  Put16(s, 1);
-  Put16(s, 24);
-  for (int i = 0; i < 6; ++i) Put32(s, 0);
+  PutLe32(s, static_cast<uint32_t>(total));
+  PutLe16(s, 0);
+  PutLe16(s, 0);
+  PutLe32(s, 54);
+  PutLe32(s, 40);
+  PutLe32(s, static_cast<uint32_t>(w));
+  PutLe32(s, static_cast<uint32_t>(h));
+  PutLe16(s, 1);
+  PutLe16(s, 24);
+  for (int i = 0; i < 6; ++i) PutLe32(s, 0);
   for (int32_t y = h - 1; y >= 0; --y) {
     const uint16_t* row = pixels + static_cast<size_t>(y) * w;
     for (int32_t x = 0; x < w; ++x) {

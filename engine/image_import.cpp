@@ -8,15 +8,11 @@
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
 #include "engine/pixel.h"
+#include "platform/byte_order.h"
 
 namespace tessera {
 
 namespace {
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool SizeFits(long long w, long long h, std::string* error) {
   if (w < 1 || h < 1 || w > kMaxImportWidth || h > kMaxImportHeight) {

@@ -29,6 +29,7 @@
 
 #include "engine/pixel.h"
 #include "engine/run_rows.h"
+#include "platform/byte_order.h"
 
 class SURFACE;
 
@@ -47,7 +48,7 @@ constexpr int kPackMaxCount = 4095;
 
 inline uint16_t PackWord(unsigned op, unsigned n) { return static_cast<uint16_t>(op << 12 | (n & 0xFFF)); }
 
-inline uint16_t LoadLittle16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint16_t LoadLittle16(const uint8_t* p) { return Le16(p); }
 
 // Copies n little-endian words from possibly unaligned bytes into pixels.
 inline void CopyLittleWords(PIXEL* dst, const uint8_t* src, size_t n) {

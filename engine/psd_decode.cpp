@@ -1,13 +1,10 @@
 #include "engine/psd_decode.h"
 
+#include "platform/byte_order.h"
+
 namespace tessera {
 
 namespace {
-
-uint32_t Be32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-}
-uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
 // The format's own limit on either side.
 constexpr uint32_t kMaxSide = 30000;

@@ -4,6 +4,7 @@
 
 #include "engine/blend_table.h"
 #include "engine/pixel_block.h"
+#include "engine/surface_kinds.h"
 #include "public/error_report.h"
 
 SURFACE::SURFACE(int width, int height) : m_nWidth(width), m_nHeight(height) { InitBlendTable(); }
@@ -43,19 +44,10 @@ void SURFACE::SetClipper(const tagRECT& rect) {
 namespace tessera {
 
 namespace {
+// A run-length kind has no rows to hand out; the packed alpha kind keeps a
+// clip rectangle in the block header but no plain rows.
 bool HasLayout(SURFACE* s, BlockUse use) {
-  switch (s->GetStyle()) {
-    case SS_DIB:
-    case SS_ALPHA:
-    case SS_PSDALPHA:
-    case SS_DOUBLEALPHA:
-    case SS_ALPHAONLY:
-      return true;
-    case SS_DLE:
-      return use == BlockUse::kClip;
-    default:
-      return false;
-  }
+  return HasPlainRows(s->GetStyle()) || (s->GetStyle() == SS_DLE && use == BlockUse::kClip);
 }
 }  // namespace
 

@@ -13,6 +13,18 @@ class CVIEWMANAGE;
 
 namespace tessera {
 
+// The kinds whose object is an ALPHASURFACE underneath: colour rows with one
+// opacity plane after each (two for the double-alpha kind).  A layered
+// image and an image-opacity alpha are alpha surfaces too.
+inline bool IsAlphaKind(SURFACE_STYLE s) {
+  return s == SS_ALPHA || s == SS_PSDALPHA || s == SS_DOUBLEALPHA || s == SS_ALPHAONLY;
+}
+
+// The kinds whose colours are plain rows of a pixel block (a plain surface
+// and every alpha kind), so that the block's rows and clip can be used
+// directly.
+inline bool HasPlainRows(SURFACE_STYLE s) { return s == SS_DIB || IsAlphaKind(s); }
+
 // PutAlphaPixel on an alpha or double-alpha surface (opacity 0-31); other
 // kinds are left alone.
 void PutAlpha(SURFACE* s, int x, int y, char opacity);

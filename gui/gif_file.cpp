@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gui/gif_lzw.h"
+#include "platform/byte_order.h"
 #include "platform/path.h"
 
 namespace tessera {
@@ -68,8 +69,6 @@ bool GifStream::Seek(long position) {
 }
 
 namespace {
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // Passes over data sub-blocks up to and including the empty one.
 bool SkipSubBlocks(GifStream& in) {

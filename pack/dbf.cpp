@@ -11,16 +11,15 @@
 
 #include "pack/dbf_record.h"
 #include "pack/idx.h"
+#include "platform/byte_order.h"
 
 namespace {
 
 // Bytes Locate reads at a time.
 constexpr size_t kLocateRun = 32768;
 
-uint32_t Le32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+using tessera::Le16;
+using tessera::Le32;
 
 }  // namespace
 

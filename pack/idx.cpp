@@ -6,14 +6,14 @@
 #include <string>
 
 #include "pack/dbf.h"
+#include "platform/byte_order.h"
 
 namespace {
 
 constexpr long kBlock = 512;
 
-int32_t Le32(const unsigned char* p) {
-  return static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
-}
+// Offsets are stored as signed 32-bit values.
+int32_t Le32(const unsigned char* p) { return static_cast<int32_t>(tessera::Le32(p)); }
 void PutLe32(unsigned char* p, long v) {
   uint32_t u = static_cast<uint32_t>(v);
   p[0] = static_cast<unsigned char>(u);
@@ -153,7 +153,7 @@ void IDX::BlockWriteRecno(long pointer, unsigned char* entry) {
 
 long IDX::PointerAt(int position) {
   const unsigned char* p = EntryAt(position) + m_nKeyLen;
-  return static_cast<long>((static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]);
+  return static_cast<long>(tessera::Be32(p));
 }
 
 long IDX::TakeEntry(int position) {

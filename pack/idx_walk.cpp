@@ -4,13 +4,14 @@
 
 #include "pack/dbf.h"
 #include "pack/idx.h"
+#include "platform/byte_order.h"
 
 namespace tessera {
 
 namespace {
 uint32_t CurrentPointer(IDX& index) {
   const unsigned char* p = index.m_Node.m_Keys + (index.m_nCurKey - 1) * index.m_nEntryLen + index.m_nKeyLen;
-  return (static_cast<uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+  return Be32(p);
 }
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/glyph_source.h"
+#include "platform/service_slot.h"
 #include "platform/text_encoding.h"
 
 namespace tessera {
@@ -151,10 +152,7 @@ class FreeTypeGlyphSource : public GlyphSource {
   bool failed_ = false;
 };
 
-std::unique_ptr<GlyphSource>& Installed() {
-  static std::unique_ptr<GlyphSource> source;
-  return source;
-}
+using GlyphSlot = ServiceSlot<GlyphSource, FreeTypeGlyphSource>;
 
 }  // namespace
 
@@ -162,11 +160,8 @@ std::unique_ptr<GlyphSource> MakeFreeTypeGlyphSource() {
   return std::make_unique<FreeTypeGlyphSource>();
 }
 
-void SetGlyphSource(std::unique_ptr<GlyphSource> source) { Installed() = std::move(source); }
+void SetGlyphSource(std::unique_ptr<GlyphSource> source) { GlyphSlot::Set(std::move(source)); }
 
-GlyphSource& GetGlyphSource() {
-  if (!Installed()) Installed() = MakeFreeTypeGlyphSource();
-  return *Installed();
-}
+GlyphSource& GetGlyphSource() { return GlyphSlot::Get(); }
 
 }  // namespace tessera

@@ -1,20 +1,16 @@
 #include "platform/input_services.h"
 
+#include "platform/service_slot.h"
+
 namespace tessera {
 
 namespace {
-std::unique_ptr<InputServices>& Installed() {
-  static std::unique_ptr<InputServices> services;
-  return services;
-}
+using InputSlot = ServiceSlot<InputServices, HeadlessInputServices>;
 }  // namespace
 
-void SetInputServices(std::unique_ptr<InputServices> services) { Installed() = std::move(services); }
+void SetInputServices(std::unique_ptr<InputServices> services) { InputSlot::Set(std::move(services)); }
 
-InputServices& GetInputServices() {
-  if (!Installed()) Installed() = std::make_unique<HeadlessInputServices>();
-  return *Installed();
-}
+InputServices& GetInputServices() { return InputSlot::Get(); }
 
 bool GetCursorClientPos(HWND window, tagPOINT& point) {
   return GetInputServices().GetCursorClientPos(window, point);

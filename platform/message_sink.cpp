@@ -1,22 +1,17 @@
 #include "platform/message_sink.h"
 
 #include "platform/headless/headless_message_sink.h"
+#include "platform/service_slot.h"
 
 namespace tessera {
 
 namespace {
-std::unique_ptr<MessageSink>& Slot() {
-  static std::unique_ptr<MessageSink> sink;
-  return sink;
-}
+using SinkSlot = ServiceSlot<MessageSink, HeadlessMessageSink>;
 }  // namespace
 
-void SetMessageSink(std::unique_ptr<MessageSink> sink) { Slot() = std::move(sink); }
+void SetMessageSink(std::unique_ptr<MessageSink> sink) { SinkSlot::Set(std::move(sink)); }
 
-MessageSink& GetMessageSink() {
-  if (!Slot()) Slot() = std::make_unique<HeadlessMessageSink>();
-  return *Slot();
-}
+MessageSink& GetMessageSink() { return SinkSlot::Get(); }
 
 void ShowMessage(std::string_view caption_gbk, std::string_view text_gbk, MessageIcon icon) {
   GetMessageSink().Show(caption_gbk, text_gbk, icon);

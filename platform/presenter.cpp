@@ -1,21 +1,16 @@
 #include "platform/presenter.h"
 
 #include "platform/headless/headless_presenter.h"
+#include "platform/service_slot.h"
 
 namespace tessera {
 
 namespace {
-std::unique_ptr<Presenter>& Installed() {
-  static std::unique_ptr<Presenter> presenter;
-  return presenter;
-}
+using PresenterSlot = ServiceSlot<Presenter, HeadlessPresenter>;
 }  // namespace
 
-void SetPresenter(std::unique_ptr<Presenter> presenter) { Installed() = std::move(presenter); }
+void SetPresenter(std::unique_ptr<Presenter> presenter) { PresenterSlot::Set(std::move(presenter)); }
 
-Presenter& GetPresenter() {
-  if (!Installed()) Installed() = std::make_unique<HeadlessPresenter>();
-  return *Installed();
-}
+Presenter& GetPresenter() { return PresenterSlot::Get(); }
 
 }  // namespace tessera

@@ -4,16 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/path.h"
 
 namespace tessera {
 
 namespace {
-
-uint32_t Be32(const uint8_t* p) {
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-uint16_t Be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
 
 // Reads a variable-length number of at most 4 bytes at *pos (< end).
 bool VarLen(const uint8_t* b, size_t end, size_t* pos, uint32_t* value) {

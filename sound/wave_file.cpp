@@ -6,40 +6,28 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/path.h"
 
 namespace tessera {
 
-namespace {
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void Put16(std::string& s, uint32_t v) {
-  s += char(v & 0xFF);
-  s += char((v >> 8) & 0xFF);
-}
-void Put32(std::string& s, uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
-}  // namespace
-
 bool FindWaveChunks(const uint8_t* image, size_t size, WaveChunks* out) {
   *out = WaveChunks();
-  if (!image || size < 12) return false;
+  const ByteView view(image, size);
+  if (!view.Has(0, 12)) return false;
   if (std::memcmp(image, "RIFF", 4) != 0 || std::memcmp(image + 8, "WAVE", 4) != 0) return false;
   const uint32_t riff_length = Le32(image + 4);
   if (riff_length <= 4) return false;
   const uint64_t end = 8 + uint64_t(riff_length);
   uint64_t pos = 12;
   while (pos < end) {
-    if (pos + 8 > size) return false;  // the chunk header is not in the image
+    uint32_t n = 0;
+    if (!view.Le32(pos + 4, &n)) return false;  // the chunk header is not in the image
     const uint8_t* header = image + pos;
-    const uint32_t n = Le32(header + 4);
     const uint64_t body = pos + 8;
     if (std::memcmp(header, "fmt ", 4) == 0) {
       if (!out->format) {
-        if (n < 14 || body + 14 > size) return false;
+        if (n < 14 || !view.Has(body, 14)) return false;
         out->format = image + body;
         out->format_bytes = n;
         if (out->data && out->length) return true;
@@ -70,18 +58,18 @@ std::string MakeWaveFile(uint16_t channels, uint32_t rate, uint16_t bits, const 
   std::string s;
   s.reserve(44 + bytes + 1);
   s += "RIFF";
-  Put32(s, uint32_t(36 + bytes + (bytes & 1)));
+  PutLe32(s, uint32_t(36 + bytes + (bytes & 1)));
   s += "WAVE";
   s += "fmt ";
-  Put32(s, 16);
-  Put16(s, WAVE_FORMAT_PCM);
-  Put16(s, channels);
-  Put32(s, rate);
-  Put32(s, rate * align);
-  Put16(s, align);
-  Put16(s, bits);
+  PutLe32(s, 16);
+  PutLe16(s, WAVE_FORMAT_PCM);
+  PutLe16(s, channels);
+  PutLe32(s, rate);
+  PutLe32(s, rate * align);
+  PutLe16(s, align);
+  PutLe16(s, bits);
   s += "data";
-  Put32(s, uint32_t(bytes));
+  PutLe32(s, uint32_t(bytes));
   if (bytes) s.append(static_cast<const char*>(samples), bytes);
   if (bytes & 1) s += '\0';
   return s;

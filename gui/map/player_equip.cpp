@@ -2,6 +2,7 @@
 
 #include "engine/alpha_surface.h"
 #include "engine/dle_surface.h"
+#include "engine/surface_kinds.h"
 #include "gui/map/equip_pool.h"
 
 namespace tessera {
@@ -87,8 +88,7 @@ bool CPlayerEquip::ChangeEquipColor(SURFACE* tint, SURFACE* picture, PIXEL colou
   if (bright) colour = tessera::BrightTint(colour);
   if (tint->GetStyle() == SS_DLE)
     static_cast<DLESURFACE*>(tint)->FillRect(colour);
-  else if (tint->GetStyle() == SS_ALPHA || tint->GetStyle() == SS_PSDALPHA || tint->GetStyle() == SS_DOUBLEALPHA ||
-           tint->GetStyle() == SS_ALPHAONLY)
+  else if (tessera::IsAlphaKind(tint->GetStyle()))
     static_cast<ALPHASURFACE*>(tint)->FillRect(0, 0, 0, 0, colour);
   picture->Blit(target, static_cast<int>(x), static_cast<int>(y));
   tint->Blit(target, static_cast<int>(x), static_cast<int>(y));

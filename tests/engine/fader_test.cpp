@@ -71,54 +71,57 @@ bool In(int x, int y, int rx, int ry, int rw, int rh) { return x >= rx && x < rx
 
 class FaderTest : public EngineTest {};
 
-TEST_F(FaderTest, CrossFadeRestoresTheOldRegionEveryFrameAndEndsOnTheFullPicture) {
-  auto target = OldTarget(40, 30);
-  auto picture = Picture(20, 12);
-  CFader f;
-  f.Initialize(picture.get(), target.get(), 6, 5, 20, 12, 1, 0);
-  ASSERT_NE(f.m_pSnapshot, nullptr);
-  std::vector<int> results;
-  for (int call = 0; call < 32; ++call) {
-    results.push_back(f.Draw());
-    if (call == 0 || call == 16) {
-      // Level `call` over the old pixels, not over the previous frame.
-      const int a = 32 - call;
+// The whole-region transitions frame by frame: after a given number of
+// calls each region pixel (col, row) is an expected mix of the picture and
+// the old pixel under it, the outside stays old, and run to its end (the
+// last call answers 0) the region holds exactly the picture.
+using Frame = std::function<uint16_t(int col, int row, uint16_t old)>;
+
+TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
+  const auto open_if = [](std::function<bool(int, int)> open) {
+    return [open](int col, int row, uint16_t old) { return open(col, row) ? Pic(col, row) : old; };
+  };
+  struct {
+    int effect, tw, th, pw, ph, x, y, w, h, calls;
+    std::vector<std::pair<int, Frame>> frames;  // after this many calls
+  } const cases[] = {
+      // Cross-fade: level n over the old pixels, never over the last frame.
+      {1, 40, 30, 20, 12, 6, 5, 20, 12, 32,
+       {{1, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 32); }},
+        {17, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 16); }}}},
+      // Roll-down: row k stretched over the rest, k = 0, 4, 8, then 12 > 10.
+      {2, 40, 30, 24, 20, 8, 4, 24, 10, 4,
+       {{1, [](int c, int, uint16_t) { return Pic(c, 0); }},
+        {3, [](int c, int r, uint16_t) { return Pic(c, r < 8 ? r : 8); }}}},
+      // Horizontal blinds open whole bands of 20 only; rows 40-49 come at the end.
+      {4, 64, 64, 40, 50, 8, 4, 40, 50, 22,
+       {{6, open_if([](int, int r) { return r < 40 && r % 20 < 5; })},
+        {21, open_if([](int, int r) { return r < 40; })}}},
+      // Vertical blinds: column bands.
+      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, open_if([](int c, int) { return c < 40 && c % 20 < 3; })}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.effect);
+    auto target = OldTarget(c.tw, c.th);
+    auto picture = Picture(c.pw, c.ph);
+    CFader f;
+    f.Initialize(picture.get(), target.get(), c.x, c.y, c.w, c.h, c.effect, 0);
+    int calls = 0;
+    for (const auto& [after, frame] : c.frames) {
+      for (; calls < after; ++calls) ASSERT_EQ(f.Draw(), 1) << calls;
       ExpectPixels(
           target.get(),
-          [&](int x, int y) {
-            return In(x, y, 6, 5, 20, 12) ? ReferenceTransMix(Pic(x - 6, y - 5), Old(x, y), a) : Old(x, y);
+          [&, &frame = frame](int x, int y) {
+            return In(x, y, c.x, c.y, c.w, c.h) ? frame(x - c.x, y - c.y, Old(x, y)) : Old(x, y);
           },
-          "cross-fade frame");
+          "frame");
     }
-  }
-  for (int i = 0; i < 31; ++i) EXPECT_EQ(results[i], 1) << i;
-  EXPECT_EQ(results[31], 0);
-  ExpectPixels(
-      target.get(), [&](int x, int y) { return In(x, y, 6, 5, 20, 12) ? Pic(x - 6, y - 5) : Old(x, y); },
-      "cross-fade end");
-  EXPECT_EQ(f.m_nLevel, 32);
-}
-
-TEST_F(FaderTest, RollDownStretchesRowKOverTheRestOfTheRegion) {
-  auto target = OldTarget(40, 30);
-  auto picture = Picture(24, 20);
-  CFader f;
-  f.Initialize(picture.get(), target.get(), 8, 4, 24, 10, 2, 0);
-  for (int k : {0, 4, 8}) {
-    ASSERT_EQ(f.Draw(), 1) << k;
+    while (++calls < c.calls) ASSERT_EQ(f.Draw(), 1) << calls;
+    EXPECT_EQ(f.Draw(), 0);
     ExpectPixels(
-        target.get(),
-        [&](int x, int y) {
-          if (!In(x, y, 8, 4, 24, 10)) return Old(x, y);
-          const int row = y - 4;
-          return Pic(x - 8, row < k ? row : k);
-        },
-        "roll-down frame");
+        target.get(), [&](int x, int y) { return In(x, y, c.x, c.y, c.w, c.h) ? Pic(x - c.x, y - c.y) : Old(x, y); },
+        "end");
   }
-  EXPECT_EQ(f.Draw(), 0);  // counter 12 > 10
-  ExpectPixels(
-      target.get(), [&](int x, int y) { return In(x, y, 8, 4, 24, 10) ? Pic(x - 8, y - 4) : Old(x, y); },
-      "roll-down end");
 }
 
 TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
@@ -143,50 +146,6 @@ TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
   EXPECT_EQ(f.Draw(), 0);  // starts with counter 32: nothing drawn
   EXPECT_EQ(target->GetPixel(10, 10).GetColor(), 0x0001);
   EXPECT_EQ(target->GetPixel(3, 2).GetColor(), 0x7FFF);
-}
-
-TEST_F(FaderTest, HorizontalBlindsOpenWholeBandsOnlyAndTheRestComesAtTheEnd) {
-  auto target = OldTarget(64, 64);
-  auto picture = Picture(40, 50);
-  CFader f;
-  f.Initialize(picture.get(), target.get(), 8, 4, 40, 50, 4, 0);
-  for (int i = 0; i < 6; ++i) ASSERT_EQ(f.Draw(), 1);  // counters 0 to 5
-  auto open_rows = [&](int n) {
-    return [&, n](int x, int y) -> uint16_t {
-      const int row = y - 4;
-      const bool open = In(x, y, 8, 4, 40, 50) && row < 40 && row % 20 < n;
-      return open ? Pic(x - 8, row) : Old(x, y);
-    };
-  };
-  ExpectPixels(target.get(), open_rows(5), "blinds after 6 calls");
-  for (int i = 6; i <= 20; ++i) ASSERT_EQ(f.Draw(), 1) << i;
-  ExpectPixels(target.get(), open_rows(20), "blinds, two whole bands");  // rows 40-49 still old
-  EXPECT_EQ(f.Draw(), 0);                                               // counter 21
-  ExpectPixels(
-      target.get(), [&](int x, int y) { return In(x, y, 8, 4, 40, 50) ? Pic(x - 8, y - 4) : Old(x, y); },
-      "blinds end");
-}
-
-TEST_F(FaderTest, VerticalBlindsOpenColumnBands) {
-  auto target = OldTarget(64, 40);
-  auto picture = Picture(50, 30);
-  CFader f;
-  f.Initialize(picture.get(), target.get(), 3, 2, 50, 30, 5, 0);
-  for (int i = 0; i < 4; ++i) ASSERT_EQ(f.Draw(), 1);  // counters 0 to 3
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) {
-        const int col = x - 3;
-        const bool open = In(x, y, 3, 2, 50, 30) && col < 40 && col % 20 < 3;
-        return open ? Pic(col, y - 2) : Old(x, y);
-      },
-      "vertical blinds after 4 calls");
-  int calls = 4;
-  while (f.Draw()) ++calls;
-  EXPECT_EQ(calls, 21);
-  ExpectPixels(
-      target.get(), [&](int x, int y) { return In(x, y, 3, 2, 50, 30) ? Pic(x - 3, y - 2) : Old(x, y); },
-      "vertical blinds end");
 }
 
 TEST_F(FaderTest, InterlacedSlideMovesEvenRowsFromTheLeftAndOddRowsFromTheRight) {

@@ -304,34 +304,4 @@ TEST_F(ViewManageDeathTest, AProcessorWithoutMmxIsFatal) {
               "properly!");
 }
 
-TEST(CpuFeatures, ThisProcessorHasMmx) { EXPECT_TRUE(tessera::ProcessorHasMmx()); }
-
-TEST_F(ViewManageTest, FontSizesAndFontFiles) {
-  CVIEWMANAGE* vm = Create(32, 32);
-  EXPECT_EQ(vm->GetFontSize(), 12);
-  vm->SetFontSize(FONT_24);
-  EXPECT_EQ(vm->GetFontSize(), 24);
-  vm->SetFontSize(static_cast<FONTSIZE>(20));
-  EXPECT_EQ(vm->GetFontSize(), 0);
-
-  tessera::test::TempDir dir;
-  const std::string folder = dir.path() + "/";
-  std::filesystem::create_directory(dir.File("data"));
-  tessera::test::WriteFile(dir.File("data/hzk16"), std::string("\x01\x02\x03\0", 4));
-  EXPECT_EQ(vm->LoadFont(FONT_16, folder.c_str()), 1);
-  size_t length = 0;
-  const unsigned char* data = tessera::FontFileData(16, &length);
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(length, 4u);
-  EXPECT_EQ(data[2], 3);
-  // Loaded once: a second call does not read the (now missing) file.
-  std::filesystem::remove(dir.File("data/hzk16"));
-  EXPECT_EQ(vm->LoadFont(FONT_16, folder.c_str()), 1);
-  EXPECT_EQ(vm->LoadFont(FONT_12, folder.c_str()), 0);
-  EXPECT_EQ(vm->LoadFont(static_cast<FONTSIZE>(20), folder.c_str()), 1);
-  vm->FreeFont(FONT_16);
-  EXPECT_EQ(tessera::FontFileData(16, nullptr), nullptr);
-  EXPECT_EQ(vm->LoadFont(FONT_16, folder.c_str()), 0);
-}
-
 }  // namespace

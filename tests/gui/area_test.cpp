@@ -58,33 +58,6 @@ class AreaTest : public EngineTest {
   HWND window_ = nullptr;
 };
 
-TEST_F(AreaTest, ConstructorsAndACreateDefaults) {
-  QArea bare;
-  EXPECT_EQ(bare.m_dwData, -1);
-  EXPECT_STREQ(bare.m_szType, "Ara");
-  EXPECT_EQ(bare.m_pAreaChain, nullptr);
-  EXPECT_EQ(bare.m_pParentArea, nullptr);
-
-  QArea a(10, 20, 59, 39);
-  EXPECT_EQ(a.m_rcArea.left, 10);
-  EXPECT_EQ(a.m_rcArea.bottom, 39);
-  EXPECT_EQ(a.m_nWidth, 50);
-  EXPECT_EQ(a.m_nHeight, 20);
-  EXPECT_TRUE(a.m_bMovable);
-  EXPECT_EQ(a.m_dwState, 3u);
-  EXPECT_FALSE(a.m_bFocus);
-  EXPECT_EQ(a.m_pTarget, &a);
-  EXPECT_STREQ(a.m_szTip, "");
-  EXPECT_STREQ(a.m_szSound, "wav\\click.WAV");
-  EXPECT_EQ(a.m_dwData, -1);
-  AREA_CALLBACK slots[] = {a.m_pfnClick, a.m_pfnEvent1, a.m_pfnEvent2, a.m_pfnPress,
-                           a.m_pfnEvent4, a.m_pfnHover, a.m_pfnMouseOut};
-  for (AREA_CALLBACK f : slots) EXPECT_EQ(f, &DoNothing);
-  EXPECT_NE(a.m_pfnMouseIn, &DoNothing);
-  EXPECT_NE(a.m_pfnMouseIn, nullptr);
-  EXPECT_TRUE(tessera::HeadlessMessages().empty());
-}
-
 TEST_F(AreaTest, ACreateAcceptsZeroSizeAndRefusesNegative) {
   QArea a(10, 10, 9, 9);
   EXPECT_EQ(a.m_nWidth, 0);

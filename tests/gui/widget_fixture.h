@@ -19,17 +19,9 @@
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
+#include "gui_fixture.h"  // DotGlyphs
 
 namespace tessera::test {
-
-class DotGlyphs : public GlyphSource {
- public:
-  bool Render(std::string_view, int, int w, int h, std::vector<uint8_t>& ink) override {
-    ink.assign(static_cast<size_t>(w) * h, 0);
-    ink[0] = 1;
-    return true;
-  }
-};
 
 class WidgetTest : public EngineTest {
  protected:

@@ -191,17 +191,6 @@ TEST_F(TimerTest, EventsDispatchToTheFirstHookWithTheRecordsId) {
   EXPECT_EQ(door.GetNextEvent(), nullptr);
 }
 
-TEST_F(TimerTest, ObjectDefaults) {
-  CMapObject o;
-  EXPECT_EQ(o.GetNowPoint().x, 10);
-  EXPECT_EQ(o.GetNowPoint().y, 10);
-  EXPECT_EQ(o.GetState(), MOS_SHOW);
-  EXPECT_EQ(o.GetType(), MOT_OBJECT);
-  for (AREA_CALLBACK f : o.m_pfnCallBack) EXPECT_EQ(f, &DoNothing);
-  EXPECT_TRUE(o.LoadSound("ignored", 3));
-  EXPECT_NE(o.m_pSound, nullptr);
-}
-
 TEST_F(TimerTest, TheBubbleFollowsTheObjectsStateAndPlace) {
   CMapObject* o = new CMapObject;
   o->m_pBubble = new QDialog(0, 0, 128, 120, nullptr);

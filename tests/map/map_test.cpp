@@ -197,21 +197,6 @@ TEST_F(MapTest, StandingPointOrderMatchesTheSelectionSortAndIsStable) {
   }
 }
 
-TEST_F(MapTest, EqualPointsKeepTheirOrderOverManyFrames) {
-  OpenMap map;
-  SetSize(map, 640, 480, 32);
-  CMapObject* a = MakeObject(&map, 3, 3, 1, 1, 0, 0, nullptr);
-  CMapObject* b = MakeObject(&map, 3, 3, 1, 1, 0, 0, nullptr);
-  CMapObject* c = MakeObject(&map, 2, 3, 1, 1, 0, 0, nullptr);
-  map.AddObject(a);
-  map.AddObject(b);
-  map.AddObject(c);
-  for (int i = 0; i < 5; ++i) {
-    map.SortObjectList();
-    EXPECT_EQ(map.GetObjectList(), (std::vector<CMapObject*>{c, a, b}));
-  }
-}
-
 TEST_F(MapTest, ObjectListOperations) {
   QMap map;
   SetSize(map, 640, 480, 32);

@@ -193,15 +193,6 @@ TEST_F(ResTest, OverlongIdentifiersAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(Loaded(res, "tenchars10"), "data");
 }
 
-TEST_F(ResTest, IdentifiersWithQuotesAreStoredFaithfully) {
-  CRes res(game_.c_str(), root_.c_str());
-  ASSERT_TRUE(Add(res, "q1", "it's", "\\a.pak"));
-  ASSERT_TRUE(Add(res, "q2", "' OR ''='", "\\a.pak"));
-  EXPECT_EQ(Loaded(res, "it's"), "q1");
-  EXPECT_EQ(Loaded(res, "' OR ''='"), "q2");
-  EXPECT_EQ(Loaded(res, "x"), "<none>");
-}
-
 TEST_F(ResTest, BadRangesGiveNothingAndSayWhy) {
   WriteFile(dir_.File("game/a.pak"), "0123456789");
   PutRow(game_, "past", "\\a.pak", 5, 11);

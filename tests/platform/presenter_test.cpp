@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <png.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -97,24 +98,6 @@ TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
   tessera::DestroyWindowRecord(window);
 }
 
-TEST(HeadlessInput, ServicesKeepWhatTheyWereGiven) {
-  tessera::SetInputServices(nullptr);
-  auto& in = static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices());
-  std::string text;
-  EXPECT_FALSE(in.GetClipboardText(text));
-  EXPECT_TRUE(in.SetClipboardText("\xD6\xD0"));
-  EXPECT_TRUE(in.GetClipboardText(text));
-  EXPECT_EQ(text, "\xD6\xD0");
-  in.cursor = {-5, 700};
-  tagPOINT p{0, 0};
-  EXPECT_TRUE(tessera::GetCursorClientPos(nullptr, p));
-  EXPECT_EQ(p.x, -5);
-  EXPECT_EQ(p.y, 700);
-  in.SetTextInputRect(nullptr, tagRECT{1, 2, 3, 4});
-  EXPECT_EQ(in.text_input_rect.bottom, 4);
-  tessera::SetInputServices(nullptr);
-}
-
 SDL_Event KeyDown(SDL_Keycode sym, Uint16 mod = 0) {
   SDL_Event e{};
   e.type = SDL_KEYDOWN;
@@ -124,42 +107,31 @@ SDL_Event KeyDown(SDL_Keycode sym, Uint16 mod = 0) {
 }
 
 TEST(SdlKeys, TranslatesTextNavigationAndPaste) {
-  std::vector<QKey> keys;
-  SDL_Event text{};
+  SDL_Event text{}, up{};
   text.type = SDL_TEXTINPUT;
   std::snprintf(text.text.text, sizeof text.text.text, "%s", "a\xE4\xB8\xAD");  // "a中" in UTF-8
-  EXPECT_EQ(tessera::sdl::TranslateEvent(text, keys), 3);
-  ASSERT_EQ(keys.size(), 3u);
-  EXPECT_EQ(keys[0].cChar, 'a');
-  EXPECT_EQ(keys[1].cChar, 0xD6);  // 中 in GBK
-  EXPECT_EQ(keys[2].cChar, 0xD0);
-  for (const QKey& k : keys) {
-    EXPECT_EQ(k.cVirtKey, 0);
-    EXPECT_EQ(k.dwMessage, 258u);
-  }
-  keys.clear();
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_LEFT), keys), 1);
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_DELETE), keys), 1);
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_HOME), keys), 1);
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_v, KMOD_LCTRL), keys), 1);
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_RETURN), keys), 1);
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_BACKSPACE), keys), 1);
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_v), keys), 0);  // the text event carries it
-  EXPECT_EQ(tessera::sdl::TranslateEvent(KeyDown(SDLK_F5), keys), 0);
-  ASSERT_EQ(keys.size(), 6u);
-  EXPECT_EQ(keys[0].cVirtKey, 37);
-  EXPECT_EQ(keys[0].cChar, 0);
-  EXPECT_EQ(keys[0].dwMessage, 256u);
-  EXPECT_EQ(keys[1].cVirtKey, 46);
-  EXPECT_EQ(keys[2].cVirtKey, 36);
-  EXPECT_EQ(keys[3].cVirtKey, 214);
-  EXPECT_EQ(keys[3].dwMessage, 256u);
-  EXPECT_EQ(keys[4].cChar, 13);
-  EXPECT_EQ(keys[4].dwMessage, 258u);
-  EXPECT_EQ(keys[5].cChar, 8);
-  SDL_Event up{};
   up.type = SDL_KEYUP;
-  EXPECT_EQ(tessera::sdl::TranslateEvent(up, keys), 0);
+  // Each event and the key records it gives: {virtual key, character, message}.
+  using Keys = std::vector<std::array<unsigned, 3>>;
+  const std::pair<SDL_Event, Keys> cases[] = {
+      {text, {{0, 'a', 258}, {0, 0xD6, 258}, {0, 0xD0, 258}}},  // 中 in GBK
+      {KeyDown(SDLK_LEFT), {{37, 0, 256}}},
+      {KeyDown(SDLK_DELETE), {{46, 0, 256}}},
+      {KeyDown(SDLK_HOME), {{36, 0, 256}}},
+      {KeyDown(SDLK_v, KMOD_LCTRL), {{214, 0, 256}}},
+      {KeyDown(SDLK_RETURN), {{0, 13, 258}}},
+      {KeyDown(SDLK_BACKSPACE), {{0, 8, 258}}},
+      {KeyDown(SDLK_v), {}},  // the text event carries it
+      {KeyDown(SDLK_F5), {}},
+      {up, {}},
+  };
+  for (const auto& [event, want] : cases) {
+    std::vector<QKey> keys;
+    EXPECT_EQ(tessera::sdl::TranslateEvent(event, keys), static_cast<int>(want.size())) << event.type;
+    Keys got;
+    for (const QKey& k : keys) got.push_back({k.cVirtKey, k.cChar, static_cast<unsigned>(k.dwMessage)});
+    EXPECT_EQ(got, want) << event.type << " " << event.key.keysym.sym;
+  }
 }
 
 // The SDL presenter for real, on SDL's dummy video driver.
