@@ -1,4 +1,5 @@
 #include "engine/cpu_features.h"
+#include "platform/test_hooks.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>

@@ -5,7 +5,9 @@
 // `AfxGetScreenWidth` and a program can look them up by that name.
 #ifndef TESSERA_PUBLIC_EXPORT_H
 #define TESSERA_PUBLIC_EXPORT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #define TESSERA_API extern "C" __attribute__((visibility("default")))
 
+#pragma GCC visibility pop
 #endif
