@@ -1,6 +1,8 @@
 // Tessera: a 2D tile-based role-playing game engine.
 //
-// The umbrella header: every public class and entry function.
+// The umbrella header: every game-facing class, entry function and
+// host-service interface (the SDL backend is <tessera/sdl.h>; test support
+// is under <tessera/testing/>).
 //   #include <tessera/tessera.h>
 #ifndef TESSERA_TESSERA_H
 #define TESSERA_TESSERA_H
@@ -16,7 +18,6 @@
 #include "engine/pixel.h"
 #include "engine/surface.h"
 #include "engine/dib_surface.h"
-#include "engine/packed_stream.h"
 #include "engine/rle_surface.h"
 #include "engine/rle_mask_surface.h"
 #include "engine/alpha_surface.h"
@@ -87,8 +88,8 @@
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/midi_file.h"
-#include "sound/midi_renderer.h"
-#include "sound/mixer.h"
+#include "platform/midi_renderer.h"
+#include "platform/mixer.h"
 #include "sound/music.h"
 #include "sound/wave_file.h"
 
@@ -111,14 +112,9 @@
 #include "platform/window_messages.h"
 #include "platform/key_messages.h"
 #include "platform/log.h"
-#include "platform/headless/headless_audio.h"
 #include "platform/presenter.h"
 #include "platform/input_services.h"
 #include "platform/glyph_source.h"
 #include "platform/png_writer.h"
-#include "platform/headless/headless_message_sink.h"
-#include "platform/headless/headless_midi.h"
-#include "platform/headless/manual_clock.h"
-#include "platform/headless/headless_presenter.h"
 
 #endif

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sound/mixer.h"
+#include "platform/mixer.h"
 #include "support/test_support.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include "engine/view_manage.h"
 #include "gui/gif_sprite.h"
 #include "gui/sprite.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "support/test_support.h"
 
 namespace {

@@ -20,6 +20,7 @@
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_support.h"
+#include "testing/engine_reset.h"
 
 namespace {
 

@@ -34,6 +34,7 @@
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
+#include "testing/engine_reset.h"
 
 namespace {
 

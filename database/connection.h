@@ -9,6 +9,7 @@
 // same as running the text as written.
 #ifndef TESSERA_DATABASE_CONNECTION_H
 #define TESSERA_DATABASE_CONNECTION_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <memory>
 #include <string>
@@ -72,4 +73,5 @@ bool SplitSqlLiterals(std::string_view sql, std::string& shape, std::vector<std:
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

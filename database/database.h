@@ -12,6 +12,7 @@
 // of one path share one CDataBase, and the first release ends it for both.
 #ifndef TESSERA_DATABASE_DATABASE_H
 #define TESSERA_DATABASE_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <memory>
 
@@ -70,4 +71,5 @@ namespace tessera {
 size_t DataBaseListSize();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 //   events.GetEventInScene(list.data());
 #ifndef TESSERA_DATABASE_EVENT_DATABASE_H
 #define TESSERA_DATABASE_EVENT_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -52,4 +53,5 @@ class CEventDataBase {
   char m_szSQL[512];
 };
 
+#pragma GCC visibility pop
 #endif

@@ -7,6 +7,7 @@
 //   goods.GetGoodsInMap(mapId, all.data());
 #ifndef TESSERA_DATABASE_GOODS_DATABASE_H
 #define TESSERA_DATABASE_GOODS_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -67,4 +68,5 @@ class CGoodsDataBase {
   long m_nLastCount = -1;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -7,6 +7,7 @@
 //   if (maps.GetMapInfo("village", m)) ...    // m.nWidth, m.szPicInfo ...
 #ifndef TESSERA_DATABASE_MAP_DATABASE_H
 #define TESSERA_DATABASE_MAP_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -53,4 +54,5 @@ class CMapDataBase {
   CDataBase* m_pDataBase;
 };
 
+#pragma GCC visibility pop
 #endif

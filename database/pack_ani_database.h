@@ -3,6 +3,7 @@
 // digits ("00" up); frame "00" carries n in NUMBER.
 #ifndef TESSERA_DATABASE_PACK_ANI_DATABASE_H
 #define TESSERA_DATABASE_PACK_ANI_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -52,4 +53,5 @@ class CPackAniDataBase {
   bool m_bBrowsing;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -3,6 +3,7 @@
 // game program and the tools.
 #ifndef TESSERA_DATABASE_PACK_FILE_DATABASE_H
 #define TESSERA_DATABASE_PACK_FILE_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -48,4 +49,5 @@ class CPackFileDataBase {
   bool m_bBrowsing;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -2,6 +2,7 @@
 // that holds its bytes and their range in it.
 #ifndef TESSERA_DATABASE_PACK_RES_DATABASE_H
 #define TESSERA_DATABASE_PACK_RES_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -36,4 +37,5 @@ class CPackResDataBase {
   CDataBase* m_pDataBase;
 };
 
+#pragma GCC visibility pop
 #endif

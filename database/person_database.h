@@ -7,6 +7,7 @@
 //        ok = persons.GetAllNextPerson(p)) ...
 #ifndef TESSERA_DATABASE_PERSON_DATABASE_H
 #define TESSERA_DATABASE_PERSON_DATABASE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -68,4 +69,5 @@ class CPersonDataBase {
   tessera::RecordsetPtr m_pRecordset;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -7,6 +7,7 @@
 // table object share the one they iterate.
 #ifndef TESSERA_DATABASE_RECORD_SET_H
 #define TESSERA_DATABASE_RECORD_SET_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -68,4 +69,5 @@ using RecordsetPtr = std::shared_ptr<RecordSet>;
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -7,6 +7,7 @@
 // engine's order.
 #ifndef TESSERA_DATABASE_SCHEMA_H
 #define TESSERA_DATABASE_SCHEMA_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 
@@ -23,4 +24,5 @@ bool CreateDataBaseFile(const std::string& path, std::string* error = nullptr);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

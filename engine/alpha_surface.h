@@ -9,6 +9,7 @@
 // 0..31 as t = 32 - a, except that a = 31 (opaque) stores 0.
 #ifndef TESSERA_ENGINE_ALPHA_SURFACE_H
 #define TESSERA_ENGINE_ALPHA_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "engine/surface.h"
 
@@ -51,4 +52,5 @@ class ALPHASURFACE : public SURFACE {
   bool Inside(int x, int y) const;
 };
 
+#pragma GCC visibility pop
 #endif

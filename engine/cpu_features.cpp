@@ -1,4 +1,5 @@
 #include "engine/cpu_features.h"
+#include "platform/test_hooks.h"
 
 #include "engine/simd.h"
 

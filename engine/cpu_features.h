@@ -7,15 +7,10 @@
 namespace tessera {
 
 bool ProcessorHasMmx();
-// While set, ProcessorHasMmx answers false.  Tests only.
-void ForceNoMmxForTests(bool force);
 
 // Whether the pixel loops may use their 256-bit (AVX2) versions: the
 // processor has AVX2 and tests have not turned them off.
 bool UseAvx2();
-// While set, UseAvx2 answers false, so that tests reach the SSE2 versions
-// too.  Tests only.
-void ForceNoAvx2ForTests(bool force);
 
 }  // namespace tessera
 

@@ -7,6 +7,7 @@
 // (plain or alpha surface), clipped to the destination's clip rectangle.
 #ifndef TESSERA_ENGINE_DIB_SURFACE_H
 #define TESSERA_ENGINE_DIB_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "engine/surface.h"
 
@@ -39,4 +40,5 @@ class DIBSURFACE : public SURFACE {
   void MaskBlit(SURFACE* dst, int x, int y);
 };
 
+#pragma GCC visibility pop
 #endif

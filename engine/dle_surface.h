@@ -13,6 +13,7 @@
 // each row is its own malloc'ed copy of the row data, or null when empty.
 #ifndef TESSERA_ENGINE_DLE_SURFACE_H
 #define TESSERA_ENGINE_DLE_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -83,4 +84,5 @@ std::vector<uint8_t> EncodeDleImage(int w, int h, const uint16_t* colours, const
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

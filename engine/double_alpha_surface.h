@@ -8,6 +8,7 @@
 // owner sets a clip rectangle.
 #ifndef TESSERA_ENGINE_DOUBLE_ALPHA_SURFACE_H
 #define TESSERA_ENGINE_DOUBLE_ALPHA_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "engine/alpha_surface.h"
 
@@ -28,4 +29,5 @@ class DOUBLEALPHASURFACE : public ALPHASURFACE {
   using ALPHASURFACE::Blit;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -23,6 +23,7 @@
 // (engine/fader_particles.h).
 #ifndef TESSERA_ENGINE_FADER_H
 #define TESSERA_ENGINE_FADER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "engine/surface.h"
 
@@ -94,4 +95,5 @@ class CFader {
   int Fader23();
 };
 
+#pragma GCC visibility pop
 #endif

@@ -19,6 +19,7 @@
 #include "engine/view_manage.h"
 #include "platform/random.h"
 #include "public/engine.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

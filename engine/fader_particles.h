@@ -11,6 +11,7 @@
 // the first call of the process).
 #ifndef TESSERA_ENGINE_FADER_PARTICLES_H
 #define TESSERA_ENGINE_FADER_PARTICLES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -38,9 +39,7 @@ struct FaderParticlePool {
 // any other number.
 FaderParticlePool* FaderPool(int effect);
 
-// Zeroes every pool, as at the start of the process.  Tests only.
-void ResetFaderParticlesForTests();
-
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/path.h"
+#include "platform/test_hooks.h"
 
 namespace tessera {
 

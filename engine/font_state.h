@@ -20,9 +20,6 @@ void FreeFontFile(int size);
 // The loaded buffer of a size and its length (null, 0 when not loaded).
 const unsigned char* FontFileData(int size, size_t* length);
 
-// Frees the buffers and sets the size back to 12.  Tests only.
-void ResetFontStateForTests();
-
 }  // namespace tessera
 
 #endif

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/glyph_source.h"
+#include "platform/test_hooks.h"
 
 namespace tessera {
 

@@ -6,6 +6,7 @@
 // unloaded, when a static object's destructor frees every pixel array.
 #ifndef TESSERA_ENGINE_GLYPH_CACHE_H
 #define TESSERA_ENGINE_GLYPH_CACHE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <map>
@@ -44,9 +45,7 @@ const stGlyph* FindGlyph(stGlyphFont& font, int code, std::string_view gbk);
 size_t GlyphFontCount();
 size_t GlyphRenderCount();
 
-// Frees every glyph and entry.  Tests only.
-void ResetGlyphCacheForTests();
-
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

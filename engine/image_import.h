@@ -16,6 +16,7 @@
 // come back from a pack unchanged.
 #ifndef TESSERA_ENGINE_IMAGE_IMPORT_H
 #define TESSERA_ENGINE_IMAGE_IMPORT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -81,4 +82,5 @@ bool DecodePackImageToRgba(const uint8_t* data, size_t size, RgbaImage* out);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 // green 0, blue 31) marks transparent pixels in images, fills and hit tests.
 #ifndef TESSERA_ENGINE_PIXEL_H
 #define TESSERA_ENGINE_PIXEL_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -40,4 +41,5 @@ class PIXEL {
 
 static_assert(sizeof(PIXEL) == 2, "PIXEL rows are read as arrays of 16-bit words");
 
+#pragma GCC visibility pop
 #endif

@@ -5,6 +5,7 @@
 // the first header word, then the headers and terminators of all rows.
 #ifndef TESSERA_ENGINE_RLE_MASK_SURFACE_H
 #define TESSERA_ENGINE_RLE_MASK_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "engine/surface.h"
 
@@ -41,4 +42,5 @@ class RLEMASKSURFACE : public SURFACE {
   const unsigned short* RowHeaders(int y) const;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 // each row's run list (header word, its pixels, ..., terminator 0).
 #ifndef TESSERA_ENGINE_RLE_SURFACE_H
 #define TESSERA_ENGINE_RLE_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -62,4 +63,5 @@ class RLESURFACE : public SURFACE {
   void DrawRuns(SURFACE* dst, int x, int y, RunOp op);
 };
 
+#pragma GCC visibility pop
 #endif

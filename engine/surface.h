@@ -8,6 +8,7 @@
 // copies share one block, which only one of them may free.
 #ifndef TESSERA_ENGINE_SURFACE_H
 #define TESSERA_ENGINE_SURFACE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "engine/pixel.h"
 #include "public/windows_types.h"
@@ -134,4 +135,5 @@ void* SupportedBlock(SURFACE* s, const char* file, int line, BlockUse use = Bloc
 void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -4,6 +4,7 @@
 
 #include "engine/view_manage.h"
 #include "public/engine.h"
+#include "platform/test_hooks.h"
 
 namespace {
 constexpr size_t kMaxName = 128;

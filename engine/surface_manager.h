@@ -8,6 +8,7 @@
 // cached flag and for DeleteSurface.
 #ifndef TESSERA_ENGINE_SURFACE_MANAGER_H
 #define TESSERA_ENGINE_SURFACE_MANAGER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <list>
 #include <string>
@@ -61,8 +62,7 @@ class CSurfaceManager {
 namespace tessera {
 // The display manager's process-wide cache.
 CSurfaceManager& GetSurfaceManager();
-// Destroys every cached surface and empties the cache.  Tests only.
-void ResetSurfaceCacheForTests();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -15,6 +15,7 @@
 //   vm->UpdateScreen();                                // once per frame
 #ifndef TESSERA_ENGINE_VIEW_MANAGE_H
 #define TESSERA_ENGINE_VIEW_MANAGE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -119,4 +120,5 @@ class CVIEWMANAGE {
   bool LoadOpacityFromPack(SURFACE* alpha, char* id);
 };
 
+#pragma GCC visibility pop
 #endif

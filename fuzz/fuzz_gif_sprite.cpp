@@ -5,7 +5,7 @@
 
 #include "engine/dib_surface.h"
 #include "gui/gif_sprite.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static tessera::ManualClock* clock = tessera::InstallManualClock(1000);

@@ -6,6 +6,7 @@
 // takes the file's delay value and never marks a frame auto-stop.
 #ifndef TESSERA_GUI_ANI_CELL_H
 #define TESSERA_GUI_ANI_CELL_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -19,4 +20,5 @@ struct QAniCell {
   bool m_bAutoStop = false;     // playing stops when this frame ends
 };
 
+#pragma GCC visibility pop
 #endif

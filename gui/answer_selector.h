@@ -19,6 +19,7 @@
 //   after a choice:  sel->GetAnswer() is 0 .. 3
 #ifndef TESSERA_GUI_ANSWER_SELECTOR_H
 #define TESSERA_GUI_ANSWER_SELECTOR_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -59,4 +60,5 @@ class QSelectBt : public QArea {
   int32_t m_nAnswer = -1;
 };
 
+#pragma GCC visibility pop
 #endif

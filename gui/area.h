@@ -15,6 +15,7 @@
 // Every callback is called with its own area as the argument.
 #ifndef TESSERA_GUI_AREA_H
 #define TESSERA_GUI_AREA_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -143,4 +144,5 @@ void SendFocusMessage(UINT message, QArea* area);
 unsigned short RgbTo555(unsigned long rgb);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -1,6 +1,7 @@
 #include "gui/area_chain.h"
 
 #include "gui/area.h"
+#include "gui/area_pointers.h"
 #include "public/engine.h"
 
 QAreaChain::QAreaChain()

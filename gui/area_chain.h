@@ -7,6 +7,7 @@
 // allocating; when the chain empties, every block is released.
 #ifndef TESSERA_GUI_AREA_CHAIN_H
 #define TESSERA_GUI_AREA_CHAIN_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -67,4 +68,5 @@ class QAreaChain {
   uint32_t m_nChanges = 0;
 };
 
+#pragma GCC visibility pop
 #endif

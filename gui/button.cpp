@@ -13,6 +13,7 @@
 #include "gui/window.h"
 #include "platform/clock.h"
 #include "public/engine.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 // device exists; empty m_szSound to keep a button silent.
 #ifndef TESSERA_GUI_BUTTON_H
 #define TESSERA_GUI_BUTTON_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -115,8 +116,7 @@ class LookImageScope {
 
 // The process-wide flash timer of flashing buttons (0: not started).
 uint32_t ButtonFlashTimer();
-// Stops the flash timer.  Tests only (with the engine reset).
-void ResetButtonTimersForTests();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -6,6 +6,7 @@
 #include "gui/area_chain.h"
 #include "gui/button.h"
 #include "platform/clock.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

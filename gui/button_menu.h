@@ -18,6 +18,7 @@
 //   in OnSave(void* p):  static_cast<QButton*>(p)->m_dwData == 1
 #ifndef TESSERA_GUI_BUTTON_MENU_H
 #define TESSERA_GUI_BUTTON_MENU_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <vector>
@@ -89,8 +90,7 @@ namespace tessera {
 // unfolding timer (0: not started).
 uint32_t MenuUnfoldDelay();
 uint32_t MenuUnfoldTimer();
-// Back to 10 ms and a stopped timer.  Tests only (with the engine reset).
-void ResetMenuTimersForTests();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

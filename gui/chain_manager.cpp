@@ -2,8 +2,10 @@
 
 #include "gui/area.h"
 #include "gui/area_chain.h"
+#include "gui/area_pointers.h"
 #include "input/mouse.h"
 #include "platform/clock.h"
+#include "platform/test_hooks.h"
 #include "public/engine.h"
 
 CChainManager::CChainManager() {
@@ -87,8 +89,14 @@ void ResetChainManagerForTests() {
   CChainManager* manager = AfxGetChainManager();
   // QAreaChain::Delete compares pointers only, so areas that are gone
   // already are never reached.
-  for (QAreaChain* chain : manager->m_pChain)
+  for (int layer = CHAIN_BOTTOM; layer <= CHAIN_TOP; ++layer) {
+    QAreaChain* chain = manager->GetChain(layer);
     while (chain->GetCount() > 0) chain->Delete(chain->GetArea(0));
-  manager->m_dwLastRefresh = NowMs();
+  }
+  // With every layer empty and no area remembered, a refresh finds nothing,
+  // tells no area, and only restarts the tip delay.
+  SetNowArea(nullptr);
+  SetPreArea(nullptr);
+  manager->RefreshAll();
 }
 }  // namespace tessera

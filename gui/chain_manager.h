@@ -12,6 +12,7 @@
 //   each frame:     chains->ShowAll(frame); mouse->Show(); vm->UpdateScreen();
 #ifndef TESSERA_GUI_CHAIN_MANAGER_H
 #define TESSERA_GUI_CHAIN_MANAGER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -20,12 +21,6 @@
 class QArea;
 class QAreaChain;
 class SURFACE;
-
-namespace tessera {
-// Empties the three layers without touching the areas (a test may have
-// destroyed them already) and restarts the tip delay.  Tests only.
-void ResetChainManagerForTests();
-}  // namespace tessera
 
 enum enChainLayer : int32_t {
   CHAIN_BOTTOM = 0,  // the scene
@@ -62,7 +57,6 @@ class CChainManager {
   QAreaChain* GetChain(int layer);
 
  private:
-  friend void tessera::ResetChainManagerForTests();
   bool RefreshAreaChain(QAreaChain* chain);
 
   QAreaChain* m_pChain[3];
@@ -73,4 +67,5 @@ class CChainManager {
 // process ends.
 TESSERA_API CChainManager* AfxGetChainManager(void);
 
+#pragma GCC visibility pop
 #endif

@@ -14,6 +14,7 @@
 //   later:  sound->m_nActive is the chosen item
 #ifndef TESSERA_GUI_CHECK_GROUP_H
 #define TESSERA_GUI_CHECK_GROUP_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <vector>
@@ -65,4 +66,5 @@ class QCheck : public QArea {
   std::vector<QWindow*> m_Items;  // owned, in order of adding
 };
 
+#pragma GCC visibility pop
 #endif

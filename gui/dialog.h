@@ -17,6 +17,7 @@
 //   bubble->SetContent("", nullptr);                   // hidden
 #ifndef TESSERA_GUI_DIALOG_H
 #define TESSERA_GUI_DIALOG_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -99,4 +100,5 @@ DialogAutoSize DialogAutoSizeFor(size_t length);
 void BreakDialogLines(const char* text, int lines, int lineChars, char out[30][70]);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -6,6 +6,7 @@
 // a row-skip operation moves down n rows and leaves the column where it is.
 #ifndef TESSERA_GUI_DRAW_IMAGE_H
 #define TESSERA_GUI_DRAW_IMAGE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 class SURFACE;
 class QRES;
@@ -42,4 +43,5 @@ bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* pack
 // pixels.  Returns the number of cells written.
 int PartitionBmp(const char* source, const char* cellTemplate, const char* prefix);
 
+#pragma GCC visibility pop
 #endif

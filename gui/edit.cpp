@@ -13,6 +13,7 @@
 #include "platform/input_services.h"
 #include "public/engine.h"
 #include "sound/dx_sound_buffer.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

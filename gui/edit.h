@@ -21,6 +21,7 @@
 // 0x40-0xFE; every other byte is one character.
 #ifndef TESSERA_GUI_EDIT_H
 #define TESSERA_GUI_EDIT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -96,10 +97,5 @@ class QEdit : public QArea {
   bool m_bDropSecond = false;
 };
 
-namespace tessera {
-// Forgets the rectangle last given to the input method, so that the next
-// focused field tells it again.  Tests only.
-void ResetTextInputRectForTests();
-}  // namespace tessera
-
+#pragma GCC visibility pop
 #endif

@@ -13,6 +13,7 @@
 //   AfxGetChainManager()->Add(life, CHAIN_TOP);
 #ifndef TESSERA_GUI_ENERGY_GAUGE_H
 #define TESSERA_GUI_ENERGY_GAUGE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -74,4 +75,5 @@ class QEnergy : public QArea {
   void FreeImages();
 };
 
+#pragma GCC visibility pop
 #endif

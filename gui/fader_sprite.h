@@ -16,6 +16,7 @@
 // The sprite lends its frames and must outlive the fader.
 #ifndef TESSERA_GUI_FADER_SPRITE_H
 #define TESSERA_GUI_FADER_SPRITE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -54,4 +55,5 @@ class QFaderSprite : public QArea {
   void Draw(SURFACE* target, SURFACE* image);
 };
 
+#pragma GCC visibility pop
 #endif

@@ -21,6 +21,7 @@
 //   other  stay in place at level 1 until the life ends.
 #ifndef TESSERA_GUI_FADER_TEXT_H
 #define TESSERA_GUI_FADER_TEXT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -49,4 +50,5 @@ class QFaderText : public QArea {
   int32_t m_nMode;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -2,6 +2,7 @@
 // bytes in memory, the block parser, and the frame records it hands out.
 #ifndef TESSERA_GUI_GIF_FILE_H
 #define TESSERA_GUI_GIF_FILE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -128,4 +129,5 @@ class QGifFile {
   int m_nNextFrame;  // load-all cursor
 };
 
+#pragma GCC visibility pop
 #endif

@@ -21,6 +21,7 @@
 // nothing, the game calls one of the two positioned Show operations.
 #ifndef TESSERA_GUI_GIF_SPRITE_H
 #define TESSERA_GUI_GIF_SPRITE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -101,4 +102,5 @@ namespace tessera {
 constexpr uint64_t kGifSpriteMaxPixels = uint64_t{1} << 26;
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -21,6 +21,7 @@
 //   in downButton's click:  list->NextPage();
 #ifndef TESSERA_GUI_LIST_BOX_H
 #define TESSERA_GUI_LIST_BOX_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -117,4 +118,5 @@ class QList : public QArea {
   int32_t m_nCount = 0;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -5,6 +5,7 @@
 
 #include "gui/edit.h"
 #include "platform/clock.h"
+#include "platform/test_hooks.h"
 
 namespace {
 // The step timer shared by every marquee: 0 = not started.

@@ -8,6 +8,7 @@
 //   AfxGetChainManager()->Add(news, CHAIN_TOP);     // steps in ShowAll
 #ifndef TESSERA_GUI_LOOP_LED_H
 #define TESSERA_GUI_LOOP_LED_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -43,9 +44,5 @@ class QLoopLED : public QArea {
   void Step();
 };
 
-namespace tessera {
-// Restarts the step timer shared by every marquee.  Tests only.
-void ResetLoopLedTimerForTests();
-}  // namespace tessera
-
+#pragma GCC visibility pop
 #endif

@@ -30,6 +30,7 @@
 // procedure may delete or reverse the sprite in its answer.
 #ifndef TESSERA_GUI_SPRITE_H
 #define TESSERA_GUI_SPRITE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -141,4 +142,5 @@ void ReleaseFrameImage(SURFACE* image);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -13,6 +13,7 @@
 //   delete panel;   // leaves its layer, releases the image
 #ifndef TESSERA_GUI_WINDOW_H
 #define TESSERA_GUI_WINDOW_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -71,4 +72,5 @@ namespace tessera {
 void ReleaseViewSurface(SURFACE* surface);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

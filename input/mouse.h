@@ -16,6 +16,7 @@
 //   each frame:  chains->ShowAll(frame); AfxGetMouse()->Show();
 #ifndef TESSERA_INPUT_MOUSE_H
 #define TESSERA_INPUT_MOUSE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -82,4 +83,5 @@ constexpr int kTipBoxHeight = 40;
 tagPOINT TipBoxPosition(int x, int y);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

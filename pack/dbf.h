@@ -55,6 +55,7 @@
 // no other process sees or indexes the record half-made.
 #ifndef TESSERA_PACK_DBF_H
 #define TESSERA_PACK_DBF_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdarg>
 
@@ -215,4 +216,5 @@ class DbfAppendGuard {
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

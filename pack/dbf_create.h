@@ -7,6 +7,7 @@
 // byte 0x1A after the header.
 #ifndef TESSERA_PACK_DBF_CREATE_H
 #define TESSERA_PACK_DBF_CREATE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 #include <string_view>
@@ -39,4 +40,5 @@ bool CreateDbf(std::string_view path, const std::vector<DbfField>& fields, std::
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

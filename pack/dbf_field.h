@@ -2,6 +2,7 @@
 // the printf-style error reporter that table and index objects share.
 #ifndef TESSERA_PACK_DBF_FIELD_H
 #define TESSERA_PACK_DBF_FIELD_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -24,4 +25,5 @@ int ReportErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2))
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -36,6 +36,7 @@
 // %ld" and leaves the tree as it was.
 #ifndef TESSERA_PACK_IDX_H
 #define TESSERA_PACK_IDX_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <string_view>
@@ -129,4 +130,5 @@ bool IdxInsertKey(IDX& index, long record, std::string_view key);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

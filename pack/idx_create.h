@@ -1,6 +1,7 @@
 // Creating an empty index file and rebuilding an index from its table.
 #ifndef TESSERA_PACK_IDX_CREATE_H
 #define TESSERA_PACK_IDX_CREATE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 #include <string_view>
@@ -22,4 +23,5 @@ bool RebuildIdx(DBF& table, std::string_view path, const char* field, std::strin
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

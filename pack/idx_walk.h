@@ -1,6 +1,7 @@
 // Walking an index in key order, and checking an index against its table.
 #ifndef TESSERA_PACK_IDX_WALK_H
 #define TESSERA_PACK_IDX_WALK_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <functional>
@@ -28,4 +29,5 @@ std::vector<std::string> CheckIdxAgainstTable(DBF& table, IDX& index, const char
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

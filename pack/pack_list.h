@@ -13,6 +13,7 @@
 // pointers, so that both share one implementation.
 #ifndef TESSERA_PACK_PACK_LIST_H
 #define TESSERA_PACK_PACK_LIST_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <cstdio>
@@ -154,4 +155,5 @@ bool AddWholeFileToPack(Owner& owner, const char* file, const char* id, const ch
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -11,6 +11,7 @@
 // identifiers should fill the field.
 #ifndef TESSERA_PACK_QRES_H
 #define TESSERA_PACK_QRES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 #include <string_view>
@@ -78,4 +79,5 @@ bool CreatePackFile(std::string_view path, std::string& error);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 // even inside one process, as record locks must.
 #ifndef TESSERA_PACK_RAW_FILE_H
 #define TESSERA_PACK_RAW_FILE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -65,4 +66,5 @@ class RawFile {
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -11,6 +11,7 @@
 // back to the next LoadData, which frees it first.
 #ifndef TESSERA_PACK_RES_H
 #define TESSERA_PACK_RES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 
@@ -91,4 +92,5 @@ std::string WhyResRowCannotBeRecorded(CPackResDataBase* table, const char* id, c
 std::string SharedPackDataBasePath(const char* root);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -9,9 +9,10 @@
 // Two backends provide it: the headless device (platform/headless/
 // headless_audio.h, the default: logs every call, can fail on request) and
 // the SDL2 device (platform/sdl/sdl_audio.h: real output through our own
-// mixer, sound/mixer.h).  A game installs the SDL one when it starts.
+// mixer, platform/mixer.h).  A game installs the SDL one when it starts.
 #ifndef TESSERA_PLATFORM_AUDIO_DEVICE_H
 #define TESSERA_PLATFORM_AUDIO_DEVICE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <functional>
 #include <memory>
@@ -19,7 +20,7 @@
 #include <vector>
 
 #include "platform/dsound_types.h"
-#include "sound/mixer.h"
+#include "platform/mixer.h"
 
 namespace tessera {
 
@@ -66,7 +67,7 @@ HRESULT CheckBufferDesc(const DSBUFFERDESC* desc);
 // The capabilities of the software mixer, as both backends report them.
 void SoftwareMixerCaps(DSCAPS* caps);
 
-// A buffer held in memory and mixed by sound/mixer.h: the implementation
+// A buffer held in memory and mixed by platform/mixer.h: the implementation
 // both backends share.  `lock` (may be null) is the mutex of the thread
 // that mixes; every change of the voice is made under it.
 class SoftwareBuffer : public AudioBuffer {
@@ -108,4 +109,5 @@ class SoftwareBuffer : public AudioBuffer {
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -2,11 +2,12 @@
 //
 // The engine reads one millisecond counter (what Windows calls timeGetTime /
 // GetTickCount).  Games get the system's monotonic clock; tests
-// install a ManualClock (platform/headless/manual_clock.h) and move it by
+// install a ManualClock (testing/manual_clock.h) and move it by
 // hand.  Engine timers use 0 for "not started", so a clock never reads 0
 // after it has been installed.
 #ifndef TESSERA_PLATFORM_CLOCK_H
 #define TESSERA_PLATFORM_CLOCK_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -28,4 +29,5 @@ uint32_t NowMs();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

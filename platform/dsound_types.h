@@ -9,6 +9,7 @@
 // audio_device.h) is the service behind them.
 #ifndef TESSERA_PLATFORM_DSOUND_TYPES_H
 #define TESSERA_PLATFORM_DSOUND_TYPES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -127,4 +128,5 @@ struct DSCAPS {
 #define DSCAPS_SECONDARY8BIT 0x00000400
 #define DSCAPS_SECONDARY16BIT 0x00000800
 
+#pragma GCC visibility pop
 #endif

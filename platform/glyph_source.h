@@ -9,6 +9,7 @@
 // install a simpler source.
 #ifndef TESSERA_PLATFORM_GLYPH_SOURCE_H
 #define TESSERA_PLATFORM_GLYPH_SOURCE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -39,4 +40,5 @@ std::unique_ptr<GlyphSource> MakeFreeTypeGlyphSource();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

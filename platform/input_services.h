@@ -6,6 +6,7 @@
 // SDL backend (platform/sdl/) asks SDL.
 #ifndef TESSERA_PLATFORM_INPUT_SERVICES_H
 #define TESSERA_PLATFORM_INPUT_SERVICES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <memory>
 #include <string>
@@ -61,4 +62,5 @@ bool GetCursorClientPos(HWND window, tagPOINT& point);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -19,6 +19,7 @@
 // Every other message (key up, other keys, mouse) gives no record: false.
 #ifndef TESSERA_PLATFORM_KEY_MESSAGES_H
 #define TESSERA_PLATFORM_KEY_MESSAGES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "public/qkey.h"
 #include "public/windows_types.h"
@@ -29,4 +30,5 @@ bool KeyFromWindowMessage(UINT message, WPARAM wparam, QKey* key);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/text_encoding.h"
+#include "platform/test_hooks.h"
 
 namespace tessera {
 

@@ -20,6 +20,7 @@
 // to UTF-8 for the terminal.
 #ifndef TESSERA_PLATFORM_LOG_H
 #define TESSERA_PLATFORM_LOG_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <functional>
 #include <string_view>
@@ -46,9 +47,7 @@ inline void LogInfo(std::string_view what, std::string_view why) { Log(LogLevel:
 // The level's word in a line: "debug", "info", "warning", "error".
 const char* LogLevelName(LogLevel level);
 
-// Back to the defaults (level kWarning, stderr).  For tests.
-void ResetLogForTests();
-
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -9,6 +9,7 @@
 #include "platform/path.h"
 #include "platform/window.h"
 #include "sound/midi_file.h"
+#include "platform/test_hooks.h"
 
 namespace tessera {
 

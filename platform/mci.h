@@ -25,6 +25,7 @@
 // messages on the game's thread.
 #ifndef TESSERA_PLATFORM_MCI_H
 #define TESSERA_PLATFORM_MCI_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <functional>
@@ -97,9 +98,7 @@ typedef std::function<std::unique_ptr<MidiPlayer>(const std::string& path,
 // Installs a backend; an empty factory reinstalls the headless one.
 void SetMidiPlayerFactory(MidiPlayerFactory factory);
 
-// Closes every device and empties the command log.  Tests only.
-void ResetMciForTests();
-
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -6,6 +6,7 @@
 // default sink is the headless one, which never blocks.
 #ifndef TESSERA_PLATFORM_MESSAGE_SINK_H
 #define TESSERA_PLATFORM_MESSAGE_SINK_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <memory>
 #include <string_view>
@@ -30,4 +31,5 @@ void ShowMessage(std::string_view caption_gbk, std::string_view text_gbk, Messag
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -7,6 +7,7 @@
 // ASCII letter case (the first match in directory order wins).
 #ifndef TESSERA_PLATFORM_PATH_H
 #define TESSERA_PLATFORM_PATH_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdio>
 #include <string>
@@ -28,4 +29,5 @@ size_t LastSeparator(std::string_view path);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

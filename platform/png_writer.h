@@ -2,6 +2,7 @@
 // headless presenter's frames.
 #ifndef TESSERA_PLATFORM_PNG_WRITER_H
 #define TESSERA_PLATFORM_PNG_WRITER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <string>
@@ -19,4 +20,5 @@ bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

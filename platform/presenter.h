@@ -12,6 +12,7 @@
 // default; the SDL one (platform/sdl/) shows real windows.
 #ifndef TESSERA_PLATFORM_PRESENTER_H
 #define TESSERA_PLATFORM_PRESENTER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <memory>
@@ -86,4 +87,5 @@ Presenter& GetPresenter();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

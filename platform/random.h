@@ -6,6 +6,7 @@
 // so a seeded run is reproducible on every platform.
 #ifndef TESSERA_PLATFORM_RANDOM_H
 #define TESSERA_PLATFORM_RANDOM_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -20,4 +21,5 @@ int NextRandom();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -11,6 +11,7 @@
 // can take the volume control away or make a call fail.
 #ifndef TESSERA_PLATFORM_SYSTEM_VOLUME_H
 #define TESSERA_PLATFORM_SYSTEM_VOLUME_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <atomic>
 #include <cstdint>
@@ -63,4 +64,5 @@ SystemVolumeStore& SystemVolumes();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

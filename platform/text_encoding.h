@@ -2,6 +2,7 @@
 // glyph look-up, clipboard, text input).  Inside, text stays GBK bytes.
 #ifndef TESSERA_PLATFORM_TEXT_ENCODING_H
 #define TESSERA_PLATFORM_TEXT_ENCODING_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 #include <string_view>
@@ -15,4 +16,5 @@ std::string Utf8ToGbk(std::string_view utf8);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 // (the SDL one) may attach a real window to the record.
 #ifndef TESSERA_PLATFORM_WINDOW_H
 #define TESSERA_PLATFORM_WINDOW_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
 #include <vector>
@@ -68,4 +69,5 @@ bool DispatchPostedMessage();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -24,6 +24,7 @@
 // Names are guarded so that a game that also defines them keeps its own.
 #ifndef TESSERA_PLATFORM_WINDOW_MESSAGES_H
 #define TESSERA_PLATFORM_WINDOW_MESSAGES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "public/windows_types.h"
 
@@ -113,4 +114,5 @@
 #define GET_WHEEL_DELTA_WPARAM(wp) (static_cast<short>(((wp) >> 16) & 0xFFFF))
 #endif
 
+#pragma GCC visibility pop
 #endif

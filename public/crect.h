@@ -2,6 +2,7 @@
 // edges are inclusive is the user's to say (UpdateScreen: all four).
 #ifndef TESSERA_PUBLIC_CRECT_H
 #define TESSERA_PUBLIC_CRECT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "public/windows_types.h"
 
@@ -14,4 +15,5 @@ class CRect : public tagRECT {
   int Height() const { return bottom - top; }
 };
 
+#pragma GCC visibility pop
 #endif

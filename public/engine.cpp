@@ -2,32 +2,11 @@
 
 #include <new>
 
-#include "database/database.h"
 #include "database/pack_ani_database.h"
-#include "engine/cpu_features.h"
-#include "engine/fader_particles.h"
-#include "engine/font_state.h"
-#include "engine/glyph_cache.h"
-#include "engine/surface_manager.h"
 #include "engine/view_manage.h"
-#include "gui/area.h"
-#include "gui/button.h"
-#include "gui/button_menu.h"
-#include "gui/chain_manager.h"
-#include "gui/map/map_manager.h"
-#include "gui/map/equip_pool.h"
-#include "gui/edit.h"
-#include "gui/loop_led.h"
-#include "gui/map/map_player.h"
 #include "input/mouse.h"
 #include "pack/res.h"
-#include "platform/glyph_source.h"
-#include "platform/headless/headless_audio.h"
-#include "platform/input_services.h"
-#include "platform/log.h"
-#include "platform/mci.h"
-#include "platform/presenter.h"
-#include "platform/system_volume.h"
+#include "platform/test_hooks.h"
 #include "public/error_report.h"
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
@@ -45,9 +24,6 @@ CRes* g_resource = nullptr;
 CPackAniDataBase* g_ani_db = nullptr;
 CPackAniDataBase* g_shared_ani_db = nullptr;
 QMouse* g_mouse = nullptr;
-QArea* g_now_area = nullptr;
-QArea* g_pre_area = nullptr;
-QArea* g_now_focus = nullptr;
 
 template <typename T>
 void Free(T*& p) {
@@ -99,16 +75,6 @@ int AfxGetScreenWidth(void) { return g_screen_width; }
 int AfxGetScreenHeight(void) { return g_screen_height; }
 QKey* AfxGetKey(void) { return &g_key; }
 
-QArea* AfxGetNowArea(void) { return g_now_area; }
-QArea* AfxGetPreArea(void) { return g_pre_area; }
-QArea* AfxGetNowFocus(void) { return g_now_focus; }
-
-void AfxSetNowFocus(QArea* area) {
-  if (!area) return;
-  g_now_focus = area;
-  area->GetFocus();
-}
-
 void AfxCreateMouse(void) { g_mouse = new (std::nothrow) QMouse(); }
 QMouse* AfxGetMouse(void) { return g_mouse; }
 
@@ -151,45 +117,10 @@ void AfxFreeEngine(void) {
 namespace tessera {
 CPackAniDataBase* SharedAniDataBase() { return g_shared_ani_db; }
 
-void SetNowArea(QArea* area) { g_now_area = area; }
-void SetPreArea(QArea* area) { g_pre_area = area; }
-
-void ForgetArea(QArea* area) {
-  if (g_now_area == area) g_now_area = nullptr;
-  if (g_pre_area == area) g_pre_area = nullptr;
-  if (g_now_focus == area) g_now_focus = nullptr;
-}
-
-void ResetEngineForTests() {
-  ResetMapManagerForTests();
+void ResetEntryStateForTests() {
   AfxFreeEngine();
-  AfxReleaseDataBase(nullptr);
-  ResetSurfaceCacheForTests();
-  ResetGlyphCacheForTests();
-  ResetFontStateForTests();
-  ResetFaderParticlesForTests();
-  ForceNoMmxForTests(false);
-  ForceNoAvx2ForTests(false);
-  SetPresenter(nullptr);
-  SetInputServices(nullptr);
-  SetGlyphSource(nullptr);
   g_screen_width = 800;
   g_screen_height = 600;
   g_key = QKey();
-  g_now_area = g_pre_area = g_now_focus = nullptr;
-  g_szTipText[0] = 0;
-  ResetChainManagerForTests();
-  ResetButtonTimersForTests();
-  ResetMenuTimersForTests();
-  CEquipPool::ReleaseAll();
-  ResetPlayerAnimationForTests();
-  ResetTextInputRectForTests();
-  ResetLoopLedTimerForTests();
-  // The host's sound services back to their initial state: no sequencer
-  // devices open, full system volumes, an empty headless log.
-  ResetMciForTests();
-  SystemVolumes().Reset();
-  ResetHeadlessAudio();
-  ResetLogForTests();
 }
 }  // namespace tessera

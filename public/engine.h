@@ -6,6 +6,7 @@
 // mouse, sound and music in any order; AfxFreeEngine frees them all.
 #ifndef TESSERA_PUBLIC_ENGINE_H
 #define TESSERA_PUBLIC_ENGINE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "public/export.h"
 #include "public/qkey.h"
@@ -91,18 +92,7 @@ namespace tessera {
 // The shared animation table (no entry function of its own): the sprite
 // loader consults it for identifiers the game's animation table lacks.
 CPackAniDataBase* SharedAniDataBase();
-
-// Set by the chain manager's hit testing.
-void SetNowArea(QArea* area);
-void SetPreArea(QArea* area);
-// Clears each of the three area pointers that equals `area` (an area
-// leaving its chain).
-void ForgetArea(QArea* area);
-
-// Puts every engine-wide value of this file back to its initial state
-// (frees the services as AfxFreeEngine does, releases every listed
-// database, screen 800 x 600).  Tests only.
-void ResetEngineForTests();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -6,6 +6,7 @@
 // ErrOut.txt, shows a box and ends the process with exit code 0.
 #ifndef TESSERA_PUBLIC_ERROR_REPORT_H
 #define TESSERA_PUBLIC_ERROR_REPORT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "public/export.h"
 
@@ -21,4 +22,5 @@ TESSERA_API void ErrorBox(const char* format, ...)
 // first: destructors and atexit handlers do not run.
 TESSERA_API void DebugOut(const char* message, const char* file, int line) __attribute__((noreturn));
 
+#pragma GCC visibility pop
 #endif

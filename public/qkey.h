@@ -1,6 +1,7 @@
 // QKey: one keyboard event as the game hands it to the focused area.
 #ifndef TESSERA_PUBLIC_QKEY_H
 #define TESSERA_PUBLIC_QKEY_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -11,4 +12,5 @@ struct QKey {
   uint32_t dwData[3] = {0, 0, 0};  // the game's own; the library never reads them
 };
 
+#pragma GCC visibility pop
 #endif

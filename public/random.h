@@ -1,6 +1,7 @@
 // The engine's random numbers.
 #ifndef TESSERA_PUBLIC_RANDOM_H
 #define TESSERA_PUBLIC_RANDOM_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "public/export.h"
 
@@ -11,4 +12,5 @@ TESSERA_API void InitRand(void);
 // 0..32767.  The caller gives high >= low.
 TESSERA_API int Rand(int low, int high);
 
+#pragma GCC visibility pop
 #endif

@@ -5,6 +5,7 @@
 // engine's file formats and arithmetic rely on.
 #ifndef TESSERA_PUBLIC_WINDOWS_TYPES_H
 #define TESSERA_PUBLIC_WINDOWS_TYPES_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -44,4 +45,5 @@ typedef tagPOINT POINT;
 // (platform/window.h).  Null means "no window".
 typedef struct HWND__* HWND;
 
+#pragma GCC visibility pop
 #endif

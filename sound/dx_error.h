@@ -6,6 +6,7 @@
 // DSErrorName gives the name DSError builds, for callers that want it.
 #ifndef TESSERA_SOUND_DX_ERROR_H
 #define TESSERA_SOUND_DX_ERROR_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "platform/dsound_types.h"
 #include "public/export.h"
@@ -28,4 +29,5 @@ const char* DSErrorName(HRESULT code);
 const char* DDErrorName(HRESULT code);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 // the engine's own master volumes (platform/system_volume.h).
 #ifndef TESSERA_SOUND_DX_SOUND_H
 #define TESSERA_SOUND_DX_SOUND_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <memory>
 
@@ -48,4 +49,5 @@ class CDXSound {
   DSCAPS m_Caps;
 };
 
+#pragma GCC visibility pop
 #endif

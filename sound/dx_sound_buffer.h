@@ -12,6 +12,7 @@
 // destroyed).  The device must outlive every buffer that uses it.
 #ifndef TESSERA_SOUND_DX_SOUND_BUFFER_H
 #define TESSERA_SOUND_DX_SOUND_BUFFER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdio>
@@ -69,4 +70,5 @@ class DxSoundBuffer {
   void RemoveEntry(size_t index);
 };
 
+#pragma GCC visibility pop
 #endif

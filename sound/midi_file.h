@@ -2,6 +2,7 @@
 // and a small writer.
 #ifndef TESSERA_SOUND_MIDI_FILE_H
 #define TESSERA_SOUND_MIDI_FILE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -42,4 +43,5 @@ std::vector<MidiNote> ShortTune();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

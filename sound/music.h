@@ -9,6 +9,7 @@
 // no-operations.  Freeing the player neither stops nor closes the device.
 #ifndef TESSERA_SOUND_MUSIC_H
 #define TESSERA_SOUND_MUSIC_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -39,4 +40,5 @@ class CMusic {
   int32_t m_bMute;
 };
 
+#pragma GCC visibility pop
 #endif

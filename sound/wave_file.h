@@ -9,6 +9,7 @@
 // samples, which is the layout the sound effects rely on.
 #ifndef TESSERA_SOUND_WAVE_FILE_H
 #define TESSERA_SOUND_WAVE_FILE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -55,4 +56,5 @@ std::string MakeClickWave(uint32_t rate = 22050);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -8,6 +8,7 @@
 // new character has).
 #ifndef TESSERA_GUI_MAP_EQUIP_LIST_H
 #define TESSERA_GUI_MAP_EQUIP_LIST_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <list>
 
@@ -53,4 +54,5 @@ class CEquipList {
   std::list<CPlayerEquip*> m_EquipList;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -25,6 +25,7 @@
 //   CEquipPool::DeleteEquip(role, 0, item, part);
 #ifndef TESSERA_GUI_MAP_EQUIP_POOL_H
 #define TESSERA_GUI_MAP_EQUIP_POOL_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <list>
@@ -104,4 +105,5 @@ namespace tessera {
 void EquipPictureId(char* id, long direction, int kind, long state, long role, long part, long item, long frame);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -25,6 +25,7 @@
 // byte per cell, row-major.  A shorter file leaves the remaining cells 0.
 #ifndef TESSERA_GUI_MAP_MAP_H
 #define TESSERA_GUI_MAP_MAP_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <vector>
@@ -183,4 +184,5 @@ class QMap : public QArea, public CMapTimer {
   std::vector<CPathFinder*> m_PathFinders;
 };
 
+#pragma GCC visibility pop
 #endif

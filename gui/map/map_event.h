@@ -11,6 +11,7 @@
 //   door->GetNextEvent()->OnEvent(door, player);   // door->BeEvent(player, type)
 #ifndef TESSERA_GUI_MAP_MAP_EVENT_H
 #define TESSERA_GUI_MAP_MAP_EVENT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -46,4 +47,5 @@ class CMapEvent {
   void* m_pEventInfo;
 };
 
+#pragma GCC visibility pop
 #endif

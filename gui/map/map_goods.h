@@ -8,6 +8,7 @@
 //   map->AddObject(goods);
 #ifndef TESSERA_GUI_MAP_MAP_GOODS_H
 #define TESSERA_GUI_MAP_MAP_GOODS_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -39,4 +40,5 @@ class CMapGoods : public CMapObject {
   enGoodsType m_nGoodsType;
 };
 
+#pragma GCC visibility pop
 #endif

@@ -15,6 +15,7 @@
 #include "gui/map/map_player.h"
 #include "input/mouse.h"
 #include "public/engine.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 // object's callback 2 (leave); goods take no part.
 #ifndef TESSERA_GUI_MAP_MAP_MANAGER_H
 #define TESSERA_GUI_MAP_MAP_MANAGER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "gui/area.h"
 #include "public/export.h"
@@ -85,9 +86,7 @@ namespace tessera {
 CMapManager* PeekMapManager();
 // The object the hover handler last reported as entered, or null.
 CMapObject* HoveredMapObject();
-// Destroys the map manager (its map, tables and database); the next
-// AfxGetMapManager makes a new one over the screen size of then.  Tests only.
-void ResetMapManagerForTests();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

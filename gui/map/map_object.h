@@ -23,6 +23,7 @@
 // pixels = map pixels - the map's view origin (see QMap).
 #ifndef TESSERA_GUI_MAP_MAP_OBJECT_H
 #define TESSERA_GUI_MAP_MAP_OBJECT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <list>
@@ -150,4 +151,5 @@ class CMapObject : public CMapTimer {
   AREA_CALLBACK m_pfnCallBack[8];
 };
 
+#pragma GCC visibility pop
 #endif

@@ -14,6 +14,7 @@
 #include "platform/message_sink.h"
 #include "platform/random.h"
 #include "public/engine.h"
+#include "platform/test_hooks.h"
 
 namespace tessera {
 const char* const kChatterLines[8] = {

@@ -28,6 +28,7 @@
 // the last state composed into a hit picture are shared by the process.
 #ifndef TESSERA_GUI_MAP_MAP_PLAYER_H
 #define TESSERA_GUI_MAP_MAP_PLAYER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -141,9 +142,7 @@ namespace tessera {
 extern const char* const kChatterLines[8];
 // The shared animation frame counter.
 long SharedPlayerFrame();
-// Resets the shared animation state (frame 0, not started, no state
-// composed).  Tests only.
-void ResetPlayerAnimationForTests();
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -15,6 +15,7 @@
 // on a frame afterwards calls ForgetRuns().
 #ifndef TESSERA_GUI_MAP_MAP_SPRITE_H
 #define TESSERA_GUI_MAP_MAP_SPRITE_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -73,4 +74,5 @@ class CMapSprite {
   std::vector<tessera::OpaqueRuns> m_Runs;  // by frame, made as frames are drawn
 };
 
+#pragma GCC visibility pop
 #endif

@@ -16,6 +16,7 @@
 // after 49.7 days does not disturb a running timer.
 #ifndef TESSERA_GUI_MAP_MAP_TIMER_H
 #define TESSERA_GUI_MAP_MAP_TIMER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <list>
@@ -47,4 +48,5 @@ class CMapTimer {
   std::list<stMapTimer> m_TimerList;
 };
 
+#pragma GCC visibility pop
 #endif

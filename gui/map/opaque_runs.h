@@ -8,6 +8,7 @@
 // (SURFACE::Blit(dst, x, y)) of the same picture, clipped the same way.
 #ifndef TESSERA_GUI_MAP_OPAQUE_RUNS_H
 #define TESSERA_GUI_MAP_OPAQUE_RUNS_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <vector>
@@ -39,4 +40,5 @@ class OpaqueRuns {
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -23,6 +23,7 @@
 // 128, which reads as negative, and its traced path holds the target alone.
 #ifndef TESSERA_GUI_MAP_PATH_FINDER_H
 #define TESSERA_GUI_MAP_PATH_FINDER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <vector>
@@ -89,4 +90,5 @@ void ReplacePathFinderCells(CPathFinder& finder, unsigned char* cells);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

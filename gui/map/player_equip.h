@@ -14,6 +14,7 @@
 //   coat->Show(frame, x, y, state, direction, animFrame, false, false);
 #ifndef TESSERA_GUI_MAP_PLAYER_EQUIP_H
 #define TESSERA_GUI_MAP_PLAYER_EQUIP_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -82,4 +83,5 @@ namespace tessera {
 PIXEL BrightTint(PIXEL colour);
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -13,6 +13,7 @@
 // each product divided with truncation.
 #ifndef TESSERA_GUI_MAP_SMALL_MAP_H
 #define TESSERA_GUI_MAP_SMALL_MAP_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <list>
@@ -73,4 +74,5 @@ class QSmallMap : public QArea {
   void ReleaseSurfaces();
 };
 
+#pragma GCC visibility pop
 #endif

@@ -18,6 +18,7 @@
 // A call that fails is logged like any other, with " -> 0x%08X" appended.
 #ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H
 #define TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H
+#pragma GCC visibility push(default)  // test controls: reached by tessera_testing
 
 #include <memory>
 #include <string>
@@ -50,4 +51,5 @@ void MixHeadlessAudio(int16_t* out, size_t frames, uint32_t rate);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -6,6 +6,7 @@
 // follows the whole message.
 #ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_MESSAGE_SINK_H
 #define TESSERA_PLATFORM_HEADLESS_HEADLESS_MESSAGE_SINK_H
+#pragma GCC visibility push(default)  // test controls: reached by tessera_testing
 
 #include <string>
 #include <vector>
@@ -33,4 +34,5 @@ void ClearHeadlessMessages();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

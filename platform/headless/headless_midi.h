@@ -3,6 +3,7 @@
 // simulate the end of a piece.  It is the default MIDI backend.
 #ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_MIDI_H
 #define TESSERA_PLATFORM_HEADLESS_HEADLESS_MIDI_H
+#pragma GCC visibility push(default)  // test controls: reached by tessera_testing
 
 #include <memory>
 #include <string>
@@ -40,4 +41,5 @@ void ResetHeadlessMidi();
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -6,6 +6,7 @@
 // records the steps it was asked to run, and saves the last frame as PNG.
 #ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_PRESENTER_H
 #define TESSERA_PLATFORM_HEADLESS_HEADLESS_PRESENTER_H
+#pragma GCC visibility push(default)  // test controls: reached by tessera_testing
 
 #include <set>
 #include <string>
@@ -92,4 +93,5 @@ class HeadlessPresenter : public Presenter {
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -11,8 +11,8 @@
 #include "platform/log.h"
 #include "platform/mci.h"
 #include "platform/system_volume.h"
-#include "sound/midi_renderer.h"
-#include "sound/mixer.h"
+#include "platform/midi_renderer.h"
+#include "platform/mixer.h"
 
 namespace tessera::sdl {
 

@@ -6,13 +6,14 @@
 //   tessera::sdl::CloseSdlAudio();      // before SDL_Quit
 //
 // One SDL output stream (44.1 kHz, stereo, 16-bit) carries everything: the
-// audio thread mixes every sound buffer with sound/mixer.h under the system
+// audio thread mixes every sound buffer with platform/mixer.h under the system
 // wave volume and adds the music, rendered by FluidSynth (sound/
 // midi_renderer.h) under the system MIDI volume.  The end of a piece is
 // flagged on the audio thread and posted to the game's window by
 // tessera::PollMciNotifications, which tessera::sdl::PumpEvents calls.
 #ifndef TESSERA_PLATFORM_SDL_SDL_AUDIO_H
 #define TESSERA_PLATFORM_SDL_SDL_AUDIO_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 
@@ -33,4 +34,5 @@ uint32_t SdlAudioRate();
 
 }  // namespace tessera::sdl
 
+#pragma GCC visibility pop
 #endif

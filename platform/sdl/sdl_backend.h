@@ -8,6 +8,7 @@
 // headless services are the default.
 #ifndef TESSERA_PLATFORM_SDL_SDL_BACKEND_H
 #define TESSERA_PLATFORM_SDL_SDL_BACKEND_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string_view>
 
@@ -45,4 +46,5 @@ bool PumpEvents(HWND window);
 
 }  // namespace tessera::sdl
 
+#pragma GCC visibility pop
 #endif

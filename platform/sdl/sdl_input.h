@@ -13,6 +13,7 @@
 //   for (const QKey& k : keys) { *AfxGetKey() = k; focused->InKey(...); }
 #ifndef TESSERA_PLATFORM_SDL_SDL_INPUT_H
 #define TESSERA_PLATFORM_SDL_SDL_INPUT_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstdint>
 #include <vector>
@@ -49,4 +50,5 @@ int TranslateToMessages(HWND window, const SDL_Event& event, std::vector<WindowM
 
 }  // namespace tessera::sdl
 
+#pragma GCC visibility pop
 #endif

@@ -11,6 +11,7 @@
 // streaming texture as the back buffer, so the display manager converts.
 #ifndef TESSERA_PLATFORM_SDL_SDL_PRESENTER_H
 #define TESSERA_PLATFORM_SDL_SDL_PRESENTER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include "platform/sdl/sdl_input.h"
 
@@ -21,4 +22,5 @@ void InstallSdlInputServices();
 
 }  // namespace tessera::sdl
 
+#pragma GCC visibility pop
 #endif

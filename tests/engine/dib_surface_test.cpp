@@ -8,6 +8,7 @@
 #include "engine/dib_surface.h"
 #include "engine/pixel_rows.h"
 #include "engine/rle_layout.h"
+#include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
 
 namespace {

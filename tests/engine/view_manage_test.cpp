@@ -12,6 +12,7 @@
 #include "engine/pixel_convert.h"
 #include "engine/view_manage.h"
 #include "platform/headless/headless_presenter.h"
+#include "platform/test_hooks.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_support.h"

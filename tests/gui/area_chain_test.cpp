@@ -7,6 +7,7 @@
 
 #include "gui/area.h"
 #include "gui/area_chain.h"
+#include "gui/area_pointers.h"
 #include "public/engine.h"
 #include "support/test_support.h"
 

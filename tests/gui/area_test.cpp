@@ -10,6 +10,7 @@
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/area_chain.h"
+#include "gui/area_pointers.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/window.h"

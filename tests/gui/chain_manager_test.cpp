@@ -8,7 +8,7 @@
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"
 #include "input/mouse.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "engine/view_manage.h"

@@ -12,7 +12,7 @@
 #include "gui/dialog.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 
 namespace {
 

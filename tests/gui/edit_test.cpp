@@ -13,7 +13,7 @@
 #include "gui/edit.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_audio.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"

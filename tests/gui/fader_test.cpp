@@ -11,7 +11,7 @@
 #include "gui/fader_text.h"
 #include "gui/sprite.h"
 #include "platform/glyph_source.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "sprite_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "gif_samples.h"
 #include "gui/gif_sprite.h"
 #include "platform/headless/headless_message_sink.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "sprite_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "gui/edit.h"
 #include "gui/loop_led.h"
 #include "gui_fixture.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "gui/sprite.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/system_volume.h"
 #include "sound/wave_file.h"
 #include "sprite_fixture.h"

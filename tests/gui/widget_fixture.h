@@ -15,7 +15,7 @@
 #include "gui/chain_manager.h"
 #include "input/mouse.h"
 #include "platform/glyph_source.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_pack.h"

@@ -19,7 +19,7 @@
 #include "pack/res.h"
 #include "platform/glyph_source.h"
 #include "platform/headless/headless_message_sink.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"

@@ -17,6 +17,7 @@
 #include "gui/map/map_object.h"
 #include "gui/map/map_sprite.h"
 #include "pack/res.h"
+#include "platform/test_hooks.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
 #include "support/test_support.h"

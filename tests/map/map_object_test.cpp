@@ -14,7 +14,7 @@
 #include "gui/map/map_sprite.h"
 #include "gui/map/map_timer.h"
 #include "map/map_fixture.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "support/surface_helpers.h"
 
 namespace {

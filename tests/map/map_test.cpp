@@ -18,6 +18,7 @@
 #include "gui/map/map_manager.h"
 #include "gui/map/path_finder.h"
 #include "map/map_fixture.h"
+#include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
 
 namespace {

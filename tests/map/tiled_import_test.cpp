@@ -16,6 +16,7 @@
 #include "database/map_database.h"
 #include "gui/map/map_goods.h"
 #include "map/map_fixture.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

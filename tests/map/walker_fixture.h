@@ -15,7 +15,7 @@
 #include "gui/map/player_equip.h"
 #include "map/equip_pictures.h"
 #include "platform/clock.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 
 namespace tessera::test {
 

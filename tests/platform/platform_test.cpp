@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "platform/clock.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/path.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"

@@ -14,6 +14,7 @@
 #include "platform/message_sink.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/test_hooks.h"
 #include "platform/window_messages.h"
 #include "support/test_support.h"
 

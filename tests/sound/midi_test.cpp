@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sound/midi_file.h"
-#include "sound/midi_renderer.h"
+#include "platform/midi_renderer.h"
 #include "support/test_support.h"
 
 namespace tessera::test {

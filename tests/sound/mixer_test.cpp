@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "sound/mixer.h"
+#include "platform/mixer.h"
 #include "support/test_support.h"
 
 namespace tessera::test {

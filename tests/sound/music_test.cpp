@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "platform/headless/headless_midi.h"
-#include "platform/headless/manual_clock.h"
+#include "platform/test_hooks.h"
+#include "testing/manual_clock.h"
 #include "platform/mci.h"
 #include "platform/window.h"
 #include "public/engine.h"

@@ -12,7 +12,7 @@
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/midi_file.h"
-#include "sound/midi_renderer.h"
+#include "platform/midi_renderer.h"
 #include "sound/music.h"
 #include "sound/wave_file.h"
 #include "support/test_support.h"

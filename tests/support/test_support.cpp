@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "platform/headless/headless_message_sink.h"
-#include "platform/headless/manual_clock.h"
+#include "platform/test_hooks.h"
+#include "testing/engine_reset.h"
+#include "testing/manual_clock.h"
 #include "platform/log.h"
 #include "platform/random.h"
 #include "public/engine.h"

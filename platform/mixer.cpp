@@ -1,4 +1,4 @@
-#include "sound/mixer.h"
+#include "platform/mixer.h"
 
 #include <algorithm>
 #include <cmath>

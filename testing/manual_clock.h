@@ -2,8 +2,9 @@
 //
 //   auto* clock = tessera::InstallManualClock();   // reads 1000
 //   clock->Advance(400);                            // now 1400
-#ifndef TESSERA_PLATFORM_HEADLESS_MANUAL_CLOCK_H
-#define TESSERA_PLATFORM_HEADLESS_MANUAL_CLOCK_H
+#ifndef TESSERA_TESTING_MANUAL_CLOCK_H
+#define TESSERA_TESTING_MANUAL_CLOCK_H
+#pragma GCC visibility push(default)  // test support: exported
 
 #include "platform/clock.h"
 
@@ -26,4 +27,5 @@ ManualClock* InstallManualClock(uint32_t start = 1000);
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -1,4 +1,4 @@
-#include "sound/midi_renderer.h"
+#include "platform/midi_renderer.h"
 
 #include <fluidsynth.h>
 

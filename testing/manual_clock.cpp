@@ -1,4 +1,4 @@
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 
 #include <memory>
 

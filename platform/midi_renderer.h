@@ -12,8 +12,9 @@
 //
 // Not thread-safe: a caller that renders on an audio thread locks around
 // every call.
-#ifndef TESSERA_SOUND_MIDI_RENDERER_H
-#define TESSERA_SOUND_MIDI_RENDERER_H
+#ifndef TESSERA_PLATFORM_MIDI_RENDERER_H
+#define TESSERA_PLATFORM_MIDI_RENDERER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -68,4 +69,5 @@ class MidiRenderer {
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

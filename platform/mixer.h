@@ -20,8 +20,9 @@
 // a 32-bit fractional position; at equal rates the samples pass unchanged.
 // The mixer is used by the SDL audio backend's callback and by tests and
 // benchmarks directly; it has no notion of time or devices.
-#ifndef TESSERA_SOUND_MIXER_H
-#define TESSERA_SOUND_MIXER_H
+#ifndef TESSERA_PLATFORM_MIXER_H
+#define TESSERA_PLATFORM_MIXER_H
+#pragma GCC visibility push(default)  // game-facing: exported
 
 #include <cstddef>
 #include <cstdint>
@@ -70,4 +71,5 @@ void FinishMix(const int32_t* acc, int16_t* out, size_t frames, int32_t master_l
 
 }  // namespace tessera
 
+#pragma GCC visibility pop
 #endif

@@ -1,0 +1,47 @@
+#include "testing/engine_reset.h"
+
+#include "database/database.h"
+#include "gui/chain_manager.h"
+#include "gui/map/equip_pool.h"
+#include "platform/glyph_source.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/input_services.h"
+#include "platform/presenter.h"
+#include "platform/system_volume.h"
+#include "platform/test_hooks.h"
+#include "public/engine.h"
+
+namespace tessera {
+
+void ResetEngineForTests() {
+  // The map manager first: its map holds sprites and surfaces that the
+  // services freed next would otherwise outlive.
+  ResetMapManagerForTests();
+  ResetEntryStateForTests();
+  AfxReleaseDataBase(nullptr);
+  ResetSurfaceCacheForTests();
+  ResetGlyphCacheForTests();
+  ResetFontStateForTests();
+  ResetFaderParticlesForTests();
+  ForceNoMmxForTests(false);
+  ForceNoAvx2ForTests(false);
+  SetPresenter(nullptr);
+  SetInputServices(nullptr);
+  SetGlyphSource(nullptr);
+  ResetAreaPointersForTests();
+  ResetChainManagerForTests();
+  ResetButtonTimersForTests();
+  ResetMenuTimersForTests();
+  CEquipPool::ReleaseAll();
+  ResetPlayerAnimationForTests();
+  ResetTextInputRectForTests();
+  ResetLoopLedTimerForTests();
+  // The host's sound services back to their initial state: no sequencer
+  // devices open, full system volumes, an empty headless log.
+  ResetMciForTests();
+  SystemVolumes().Reset();
+  ResetHeadlessAudio();
+  ResetLogForTests();
+}
+
+}  // namespace tessera

@@ -1,0 +1,26 @@
+// Tessera's test support: what a game's own tests (and the engine's) use to
+// run the engine deterministically without a display.
+//
+//   #include <tessera/tessera.h>
+//   #include <tessera/testing/testing.h>   // link with tessera-testing
+//
+//   tessera::ResetEngineForTests();                 // a fresh process's state
+//   auto* clock = tessera::InstallManualClock();     // reads 1000
+//   ... drive the game ...
+//   clock->Advance(400);
+//   EXPECT_EQ(tessera::HeadlessMessages().size(), 0u);   // no message box
+//
+// The headless backends' test controls (the record of message boxes, the
+// headless presenter's failure injection and saved frames, the headless
+// audio and sequencer logs and failures) come with it.
+#ifndef TESSERA_TESTING_TESTING_H
+#define TESSERA_TESTING_TESTING_H
+
+#include "testing/engine_reset.h"
+#include "testing/manual_clock.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/headless_message_sink.h"
+#include "platform/headless/headless_midi.h"
+#include "platform/headless/headless_presenter.h"
+
+#endif
