@@ -16,6 +16,7 @@
 #include "engine/dib_surface.h"
 #include "engine/pixel_block.h"
 #include "support/test_support.h"
+#include "platform/test_hooks.h"
 
 namespace {
 

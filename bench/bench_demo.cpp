@@ -21,7 +21,7 @@
 
 #include "demo/game.h"
 #include "engine/view_manage.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "platform/window_messages.h"

@@ -25,7 +25,7 @@
 #include "demo/demo_script.h"
 #include "demo/game.h"
 #include "platform/headless/headless_presenter.h"
-#include "platform/headless/manual_clock.h"
+#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/mci.h"
 #include "platform/presenter.h"

@@ -10,6 +10,7 @@
 #include "engine/cpu_features.h"
 #include "engine/packed_stream.h"
 #include "sprite_images.h"
+#include "platform/test_hooks.h"
 
 namespace tessera::test {
 namespace {

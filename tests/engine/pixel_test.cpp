@@ -112,7 +112,7 @@ TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
       void* block = old->GetBitmap();
       const auto* h = tessera::BlockHeader(block);
       for (int y = 0; y < h->height; ++y)
-        std::memset(tessera::BlockRows(block)[y], 0x35, static_cast<size_t>(h->pitch));
+        std::memset(static_cast<void*>(tessera::BlockRows(block)[y]), 0x35, static_cast<size_t>(h->pitch));
     }
     auto s = k.make();
     s->Initialize();
@@ -125,9 +125,10 @@ TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
       auto* a = static_cast<ALPHASURFACE*>(s.get());
       for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 13; ++x) ASSERT_EQ(a->GetAlphaPixel(x, y), k.weight) << k.name;
-      if (dynamic_cast<DOUBLEALPHASURFACE*>(a))
+      if (auto* d = dynamic_cast<DOUBLEALPHASURFACE*>(a)) {
         for (int y = 0; y < 7; ++y)
-          for (int x = 0; x < 13; ++x) ASSERT_EQ(static_cast<DOUBLEALPHASURFACE*>(a)->GetSecondAlphaPixel(x, y), 32);
+          for (int x = 0; x < 13; ++x) ASSERT_EQ(d->GetSecondAlphaPixel(x, y), 32);
+      }
     }
     EXPECT_EQ(h->width, 13);
     DIBSURFACE dst(16, 8);
