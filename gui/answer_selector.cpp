@@ -45,13 +45,8 @@ QSelectBt::~QSelectBt() {
 bool QSelectBt::IsPointed(int, int) { return false; }
 
 void QSelectBt::SetState(unsigned long state, QAreaChain* chain) {
-  if (chain) m_pAreaChain = chain;
+  QArea::SetState(state, chain);
   if (!m_pAreaChain) return;
-  if (state == QAREA_SHOW)
-    m_pAreaChain->Add(this);
-  else if (state == QAREA_CLOSE)
-    m_pAreaChain->Delete(this);
-  m_dwState = static_cast<uint32_t>(state);
   SetPartState(m_pMainButton, state, m_pAreaChain);
   SetPartState(m_pPanel, state, m_pAreaChain);
   for (QButton* a : m_pAnswer) SetPartState(a, state, m_pAreaChain);

@@ -231,13 +231,8 @@ void QList::Move(int x, int y) {
 }
 
 void QList::SetState(unsigned long state, QAreaChain* chain) {
-  if (chain) m_pAreaChain = chain;
+  QArea::SetState(state, chain);
   if (!m_pAreaChain) return;
-  if (state == QAREA_SHOW)
-    m_pAreaChain->Add(this);
-  else if (state == QAREA_CLOSE)
-    m_pAreaChain->Delete(this);
-  m_dwState = static_cast<uint32_t>(state);
   for (QArea* p : m_pPart)
     if (p) p->SetState(state, m_pAreaChain);
   m_RowMenu.SetState(state, m_pAreaChain);
