@@ -1,7 +1,9 @@
 // What a saved game holds, and its place in the game database.
 //
 // The game keeps its own table beside the engine's, SAVETABLE in
-// data\Village.mdb: one row per save slot.  A row that cannot describe a
+// data\Village.mdb: one row per save slot.  A table written before the
+// game remembered picked-up goods gains the PICKED column the first time
+// it is opened; its saves load with nothing picked.  A row that cannot describe a
 // game (an unknown map or quest stage, a cell off the map, an unknown item)
 // is refused as damaged rather than half-loaded, and the state in memory is
 // left as it was.
@@ -37,10 +39,16 @@ struct GameState {
   int gold = 0;
   int life = 100;  // 0 .. 100, the gauge
   std::vector<int> items;
+  // Goods picked up from the floor, as "MAP:NAME" (NAME is the goods'
+  // record name), so a picked-up apple stays gone when the player comes
+  // back.  The pendant is not listed: the quest stage says where it is.
+  std::vector<std::string> picked;
 
   bool Carries(int item) const;
   void Give(int item);
   void Take(int item);
+  bool Picked(int map_id, const std::string& name) const;
+  void MarkPicked(int map_id, const std::string& name);
   bool operator==(const GameState& o) const;
 };
 

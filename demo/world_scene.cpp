@@ -211,7 +211,7 @@ void WorldScene::AddCharacters() {
   last_cell_y_ = s.cell_y;
 
   // The goods: the pendant shows only while the quest wants it there;
-  // the apple is picked up like it.
+  // other goods stay gone once picked up.
   for (CMapObject* o : map_->GetObjectList()) {
     if (o->GetType() != MOT_GOODS) continue;
     o->m_pfnCallBack[5] = OnGoods;
@@ -222,6 +222,7 @@ void WorldScene::AddCharacters() {
       if (!PendantOnFloor(s)) o->SetState(MOS_HIDE);
     } else if (std::strcmp(o->GetName(), "apple") == 0) {
       tips_.emplace_back(o, ItemName(kItemApple));
+      if (s.Picked(s.map, o->GetName())) o->SetState(MOS_HIDE);
     } else {
       tips_.emplace_back(o, "\xB4\xE5\xC2\xB7\xC5\xC6");  // 村路牌
     }
@@ -552,6 +553,7 @@ void WorldScene::PickUp(CMapObject* goods) {
     taken = PickUpPendant(&s);
   } else if (std::strcmp(goods->GetName(), "apple") == 0) {
     s.Give(kItemApple);
+    s.MarkPicked(s.map, goods->GetName());
     taken = true;
   }
   if (!taken) return;

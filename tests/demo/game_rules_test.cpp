@@ -100,6 +100,11 @@ TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
   s.map = demo::kHouse;
   s.cell_x = 12, s.cell_y = 13, s.quest = demo::kQuestCarrying, s.gold = 250, s.life = 64;
   s.Give(demo::kItemPendant);
+  s.MarkPicked(demo::kVillage, "apple");
+  s.MarkPicked(demo::kHouse, "apple_2");
+  s.MarkPicked(demo::kHouse, "apple_2");  // once only
+  s.MarkPicked(demo::kHouse, "it's");     // not a goods name: ignored
+  EXPECT_EQ(s.picked, (std::vector<std::string>{"0:apple", "1:apple_2"}));
   std::string error;
   EXPECT_FALSE(demo::HasSave(db_, 1));
   ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error)) << error;
@@ -109,6 +114,7 @@ TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
   // Saving again replaces the slot; other slots stay empty.
   s.gold = 7;
   s.items.clear();
+  s.picked.clear();
   ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error));
   ASSERT_TRUE(demo::LoadGame(db_, 1, &back, &error));
   EXPECT_TRUE(back == s);
@@ -120,18 +126,21 @@ TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
 TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
   ASSERT_TRUE(demo::CreateSaveTable(db_));
   const char* rows[] = {
-      "(1, 2, 3, 3, 0, 0, 100, '')",       // no such map
-      "(1, 1, 26, 3, 0, 0, 100, '')",      // off the house's 26 columns
-      "(1, 0, 3, 30, 0, 0, 100, '')",      // off the village's 30 rows
-      "(1, 0, -1, 3, 0, 0, 100, '')",      // a negative cell
-      "(1, 0, 3, 3, 4, 0, 100, '')",       // no such quest stage
-      "(1, 0, 3, 3, 0, -5, 100, '')",      // negative gold
-      "(1, 0, 3, 3, 0, 0, 101, '')",       // life past the gauge
-      "(1, 0, 3, 3, 0, 0, 100, '1,9')",    // no such item
-      "(1, 0, 3, 3, 0, 0, 100, '1,,2')",   // an empty item
-      "(1, 0, 3, 3, 0, 0, 100, '1,x')",    // not a number
-      "(1, 0, 3, 3, 0, 0, NULL, '')",      // a missing value
-      "(1, 0, 3, 3, 'two', 0, 100, '')",   // text for a number
+      "(1, 2, 3, 3, 0, 0, 100, '', '')",   // no such map
+      "(1, 1, 26, 3, 0, 0, 100, '', '')",  // off the house's 26 columns
+      "(1, 0, 3, 30, 0, 0, 100, '', '')",  // off the village's 30 rows
+      "(1, 0, -1, 3, 0, 0, 100, '', '')",  // a negative cell
+      "(1, 0, 3, 3, 4, 0, 100, '', '')",   // no such quest stage
+      "(1, 0, 3, 3, 0, -5, 100, '', '')",  // negative gold
+      "(1, 0, 3, 3, 0, 0, 101, '', '')",   // life past the gauge
+      "(1, 0, 3, 3, 0, 0, 100, '1,9', '')", // no such item
+      "(1, 0, 3, 3, 0, 0, 100, '1,,2', '')", // an empty item
+      "(1, 0, 3, 3, 0, 0, 100, '1,x', '')", // not a number
+      "(1, 0, 3, 3, 0, 0, NULL, '', '')",  // a missing value
+      "(1, 0, 3, 3, 'two', 0, 100, '', '')", // text for a number
+      "(1, 0, 3, 3, 0, 0, 100, '', '2:apple')", // goods on no such map
+      "(1, 0, 3, 3, 0, 0, 100, '', '0:')", // goods without a name
+      "(1, 0, 3, 3, 0, 0, 100, '', '0:a b')", // not a goods name
   };
   for (const char* row : rows) {
     ASSERT_TRUE(db_->ExecuteCommand((std::string("INSERT OR REPLACE INTO SAVETABLE VALUES ") + row).c_str()));
@@ -142,6 +151,25 @@ TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
     EXPECT_EQ(error, "the saved game is damaged") << row;
     EXPECT_TRUE(s == before) << row;
   }
+}
+
+// A table written before picked goods were remembered gains the column
+// when opened, and its saves load with nothing picked.
+TEST_F(SaveTest, AnOlderSaveTableGainsThePickedColumn) {
+  ASSERT_TRUE(db_->ExecuteCommand(
+      "CREATE TABLE SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, CELLX INTEGER, CELLY INTEGER, "
+      "QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, ITEMS TEXT)"));
+  ASSERT_TRUE(db_->ExecuteCommand("INSERT INTO SAVETABLE VALUES (1, 0, 3, 3, 0, 9, 100, '2')"));
+  GameState s;
+  std::string error;
+  ASSERT_TRUE(demo::LoadGame(db_, 1, &s, &error)) << error;
+  EXPECT_EQ(s.gold, 9);
+  EXPECT_TRUE(s.picked.empty());
+  s.MarkPicked(demo::kVillage, "apple");
+  ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error)) << error;
+  GameState back;
+  ASSERT_TRUE(demo::LoadGame(db_, 1, &back, &error)) << error;
+  EXPECT_TRUE(back == s);
 }
 
 TEST_F(SaveTest, WithoutTheTableThereIsNoSave) {
