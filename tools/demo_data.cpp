@@ -387,7 +387,7 @@ class Builder {
     for (const std::string& path : {db_, root_ + "data\\Pack.mdb"}) {
       std::filesystem::remove(tessera::NativePath(path), ec);
       std::string error;
-      if (!tessera::CreateDataBaseFile(path, &error)) return Report(path + ": " + error);
+      if (!tessera::CreateDataBaseFile(path, &error)) return Report(error);  // names the file
     }
     const std::string pack = tessera::NativePath(root_ + "data\\village.pak");
     if (std::FILE* f = std::fopen(pack.c_str(), "wb")) {
@@ -424,8 +424,8 @@ class Builder {
   bool WriteFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = tessera::OpenFile(root_ + path, "wb");
     const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0) return Report(path + ": cannot write");
-    return ok || Report(path + ": cannot write");
+    if (f && std::fclose(f) != 0) return Report(tessera::NativePath(root_ + path) + ": cannot write");
+    return ok || Report(tessera::NativePath(root_ + path) + ": cannot write");
   }
 
   bool WriteSounds() {
@@ -451,7 +451,7 @@ class Builder {
         {"music\\house.mid", {57, 60, 64, 60, 57, 60, 65, 60, 55, 59, 62, 59, 57, 0, 0, 0}, 360},
     };
     for (const auto& t : tunes)
-      if (!tessera::WriteMidiFile(root_ + t.file, Tune(t.keys, t.step))) ok &= Report(std::string(t.file) + ": cannot write");
+      if (!tessera::WriteMidiFile(root_ + t.file, Tune(t.keys, t.step))) ok &= Report(tessera::NativePath(root_ + t.file) + ": cannot write");
     return ok;
   }
 
