@@ -1,9 +1,9 @@
 // The plain surface's inner loops -- keyed blit, translucent blit, part
-// copy, rotation -- on 800 x 600 frames, beside SDL2 doing the same work on
-// RGB555 surfaces, pixman for the rotation, and memcpy of the same bytes.
+// copy, fill -- on 800 x 600 frames, beside SDL2 doing the same work on
+// RGB555 surfaces and memcpy of the same bytes.  (Rotation has its own
+// program, bench_rotation, with pixman as the peer.)
 #include <SDL.h>
 #include <benchmark/benchmark.h>
-#include <pixman.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -287,66 +287,6 @@ void Fill_memcpy(benchmark::State& state) { MemcpyBlit(state, kOpaque); }
 BENCHMARK(Fill_tessera)->Name("FillFrame/tessera")->Unit(benchmark::kMicrosecond);
 BENCHMARK(Fill_sdl2)->Name("FillFrame/sdl2-FillRect")->Unit(benchmark::kMicrosecond);
 BENCHMARK(Fill_memcpy)->Name("FillFrame/memcpy")->Unit(benchmark::kMicrosecond);
-
-// ---------------------------------------------------------------- rotation
-
-// A 256 x 256 image rotated by 0.5 rad about its centre into the frame,
-// bilinear filtered.  SDL2 has no rotation; pixman's bilinear transformed
-// composite on x1r5g5b5 images is the peer.
-constexpr int kRot = 256;
-constexpr float kAngle = 0.5f;
-
-void Rotate_tessera(benchmark::State& state) {
-  auto src = DibFrom(MakeImage(kRot, kRot, kOpaque, 1), kRot, kRot);
-  auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
-  DRAW_FX fx;
-  fx.kind = FX_ROTATE;
-  fx.angle = kAngle;
-  for (auto _ : state) {
-    src->Blit(dst.get(), 272, 172, fx);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * kRot * kRot);
-}
-
-void Rotate_pixman(benchmark::State& state) {
-  auto spx = MakeImage(kRot, kRot, kOpaque, 1);
-  auto dpx = MakeImage(kW, kH, kOpaque, 2);
-  pixman_image_t* src = pixman_image_create_bits(PIXMAN_x1r5g5b5, kRot, kRot,
-                                                 reinterpret_cast<uint32_t*>(spx.data()), kRot * 2);
-  pixman_image_t* dst = pixman_image_create_bits(PIXMAN_x1r5g5b5, kW, kH,
-                                                 reinterpret_cast<uint32_t*>(dpx.data()), kW * 2);
-  // Destination -> source: translate to the centre, rotate back, translate.
-  pixman_transform_t t;
-  pixman_transform_init_identity(&t);
-  pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(-kRot / 2), pixman_int_to_fixed(-kRot / 2));
-  pixman_transform_rotate(&t, nullptr, pixman_double_to_fixed(std::cos(kAngle)),
-                          pixman_double_to_fixed(std::sin(kAngle)));
-  pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(kRot / 2), pixman_int_to_fixed(kRot / 2));
-  pixman_image_set_transform(src, &t);
-  pixman_image_set_filter(src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-  const int box = static_cast<int>(kRot * (std::fabs(std::cos(kAngle)) + std::fabs(std::sin(kAngle))));
-  for (auto _ : state) {
-    pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, (kRot - box) / 2, (kRot - box) / 2, 0, 0,
-                             400 - box / 2, 300 - box / 2, box, box);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * kRot * kRot);
-  pixman_image_unref(src);
-  pixman_image_unref(dst);
-}
-
-void Rotate_memcpy(benchmark::State& state) {
-  std::vector<uint16_t> a(kRot * kRot), b(kRot * kRot);
-  for (auto _ : state) {
-    std::memcpy(b.data(), a.data(), a.size() * 2);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations() * kRot * kRot);
-}
-BENCHMARK(Rotate_tessera)->Name("Rotate256/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Rotate_pixman)->Name("Rotate256/pixman")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Rotate_memcpy)->Name("Rotate256/memcpy")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

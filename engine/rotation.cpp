@@ -20,20 +20,49 @@ namespace tessera {
 
 namespace {
 
-// Mixes two 5-5-5 colours with weight f/32 on the second; equal colours are
-// taken as they are (keeping their bit 15).
-inline uint16_t MixColour(uint16_t p, uint16_t q, unsigned f) {
-  if (p == q) return p;
-  const unsigned a = 32 - f;
-  unsigned r = BlendChannel(a, (p >> 10) & 31, (q >> 10) & 31);
-  unsigned g = BlendChannel(a, (p >> 5) & 31, (q >> 5) & 31);
-  unsigned b = BlendChannel(a, p & 31, q & 31);
-  return static_cast<uint16_t>(r << 10 | g << 5 | b);
-}
-
+// Mixes two alpha weights (0..32) with weight f/32 on the second.
 inline unsigned MixWeight(unsigned p, unsigned q, unsigned f) {
   if (p == q) return p;
   return BlendChannel(32 - f, p, q);
+}
+
+// Mixes two 5-5-5 colours with weight f/32 on the second, every channel by
+// the blend table's rule; equal colours are taken as they are (keeping
+// their bit 15).  All three channels mix at once: a colour is spread over
+// 32 bits as blue 0-4, red 10-14, green 21-25, so each channel has ten bits
+// of room -- its (32 - f) * p + f * q + 16 is at most 1008 and never
+// carries into its neighbour.  Shifting the sum down by five and masking
+// gives every channel's (a*p + (32-a)*q + 16) >> 5, the blend table's
+// value, with two multiplies instead of six table reads.
+constexpr uint32_t kSpreadMask = 0x03E07C1F;
+constexpr uint32_t kSpreadHalf = 16u | 16u << 10 | 16u << 21;
+
+inline uint32_t Spread(uint16_t c) { return (c | static_cast<uint32_t>(c) << 16) & kSpreadMask; }
+
+inline uint16_t MixColour(uint16_t p, uint16_t q, unsigned f) {
+  const uint32_t m = ((Spread(p) * (32 - f) + Spread(q) * f + kSpreadHalf) >> 5) & kSpreadMask;
+  // Equal colours mix to themselves; only their bit 15 needs carrying over.
+  const uint16_t keep = static_cast<uint16_t>(p & 0x8000 & -static_cast<unsigned>(p == q));
+  return static_cast<uint16_t>((m & 0x7C1F) | ((m >> 16) & 0x03E0) | keep);
+}
+
+// floor(a / b) and ceil(a / b) for b > 0.
+inline int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+// Narrows [*first, *last] to the steps k for which start + k * step lies in
+// [0, limit): the pixels of a row whose source point has a neighbour to
+// spare.  Exact in integers, so the row loop needs no test of its own.
+inline void KeepInside(int64_t start, int64_t step, int64_t limit, int64_t* first, int64_t* last) {
+  if (step > 0) {
+    *first = std::max(*first, CeilDiv(-start, step));
+    *last = std::min(*last, FloorDiv(limit - 1 - start, step));
+  } else if (step < 0) {
+    *first = std::max(*first, CeilDiv(start - limit + 1, -step));
+    *last = std::min(*last, FloorDiv(start, -step));
+  } else if (start < 0 || start >= limit) {
+    *last = *first - 1;
+  }
 }
 
 }  // namespace
@@ -86,22 +115,34 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
 
   for (int ry = top; ry <= bottom; ++ry) {
     const float dx = left - first_x, dy = ry - first_y;
-    int64_t u = static_cast<int64_t>((dx * c - dy * s) * 65536.0f);
-    int64_t v = static_cast<int64_t>((dx * s + dy * c) * 65536.0f);
-    PIXEL* drow = drows[ry];
-    for (int rx = left; rx <= right; ++rx, u += step_u, v += step_v) {
-      if (u < 0 || v < 0 || u >= max_u || v >= max_v) continue;
+    const int64_t u0 = static_cast<int64_t>((dx * c - dy * s) * 65536.0f);
+    const int64_t v0 = static_cast<int64_t>((dx * s + dy * c) * 65536.0f);
+    // Only the pixels whose source point lies inside are visited.
+    int64_t first = 0, last = right - left;
+    KeepInside(u0, step_u, max_u, &first, &last);
+    KeepInside(v0, step_v, max_v, &first, &last);
+    if (first > last) continue;
+    int64_t u = u0 + first * step_u, v = v0 + first * step_v;
+    uint16_t* drow = reinterpret_cast<uint16_t*>(drows[ry]);
+    const int from = left + static_cast<int>(first), to = left + static_cast<int>(last);
+    if (!src_alpha) {
+      // A plain source writes its colour and nothing else: after a
+      // rotate-copy onto an alpha destination its plane stays cleared.
+      for (int rx = from; rx <= to; ++rx, u += step_u, v += step_v) {
+        const int iu = static_cast<int>(u >> 16), iv = static_cast<int>(v >> 16);
+        const unsigned fu = (u >> 11) & 31, fv = (v >> 11) & 31;
+        const uint16_t* r0 = reinterpret_cast<const uint16_t*>(srows[iv]) + iu;
+        const uint16_t* r1 = reinterpret_cast<const uint16_t*>(srows[iv + 1]) + iu;
+        drow[rx] = MixColour(MixColour(r0[0], r0[1], fu), MixColour(r1[0], r1[1], fu), fv);
+      }
+      continue;
+    }
+    for (int rx = from; rx <= to; ++rx, u += step_u, v += step_v) {
       const int iu = static_cast<int>(u >> 16), iv = static_cast<int>(v >> 16);
       const unsigned fu = (u >> 11) & 31, fv = (v >> 11) & 31;
       const uint16_t* r0 = reinterpret_cast<const uint16_t*>(srows[iv]) + iu;
       const uint16_t* r1 = reinterpret_cast<const uint16_t*>(srows[iv + 1]) + iu;
       const uint16_t colour = MixColour(MixColour(r0[0], r0[1], fu), MixColour(r1[0], r1[1], fu), fv);
-      if (!src_alpha) {
-        // A plain source writes its colour and nothing else: after a
-        // rotate-copy onto an alpha destination its plane stays cleared.
-        drow[rx] = colour;
-        continue;
-      }
       // Stored weights above 32 (damaged data) count as 32, which also
       // keeps the blend table's index in range.
       const uint8_t* w0 = AlphaRow(sblock, iv) + iu;
