@@ -87,16 +87,6 @@ TEST_F(MapManagerInputTest, ClickOnOpenGroundWalksThePlayer) {
   EXPECT_EQ(player->GetPlayerState(), PS_WALK);
   EXPECT_TRUE(m->m_bAutoScroll);  // the player's walk scrolls again
   EXPECT_EQ(g_calls, (std::vector<std::pair<void*, int>>{{m, kMap + 0}}));
-  // A click into a blocked cell still starts a walk, which ends in front.
-  m->EnableAutoScroll(false);
-  player->QuickMove(30, 25);
-  player->SetPlayerState(PS_STAND);
-  Block(26, 25);
-  Mouse(26 * 32 - 600 + 5, 25 * 32 - 600 + 5);
-  manager->m_pfnClick(manager);
-  for (int i = 0; i < 16 * 6; ++i) m->Show(vm->GetRenderSurface());
-  EXPECT_EQ(player->GetNowPoint().x, 27);
-  EXPECT_EQ(player->GetPlayerState(), PS_STAND);
 }
 
 // Over an object its own slot is called (a click there walks nobody);

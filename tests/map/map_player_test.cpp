@@ -43,6 +43,11 @@ TEST_F(MapPlayerTest, InitLaysOutThePictureBox) {
   CMapPlayer other;
   other.Init(2, "other", map.get(), nullptr);
   EXPECT_EQ(other.GetEquip(4)->GetCurColor().GetColor(), PIXEL(128, 0, 128).GetColor());
+  // A speech bubble of its own, sized to its text, in the middle layer.
+  ASSERT_NE(p->m_pBubble, nullptr);
+  EXPECT_TRUE(p->m_pBubble->m_bAutoSize);
+  EXPECT_TRUE(p->m_pBubble->m_bTrans);
+  EXPECT_EQ(p->m_pBubble->m_pAreaChain, AfxGetChainManager()->GetChain(CHAIN_MIDDLE));
 }
 
 // The eight neighbours: the direction each faces, 2 pixels a call, the
@@ -271,19 +276,6 @@ TEST_F(MapPlayerTest, HitTestUsesTheComposedPicture) {
   p->GetHitSurface()->SetPixel(4, 4, COLOR_KEY);
   EXPECT_FALSE(p->IsPointed(r.left + 4, r.top + 4));
   EXPECT_EQ(map->FindObject(r.left + 2, r.top + 2), p);
-}
-
-TEST_F(MapPlayerTest, SpeechBubbleFollowsTheCharacter) {
-  MakeMap(20, 20);
-  auto* p = AddWalker(5, 5);
-  ASSERT_NE(p->m_pBubble, nullptr);
-  EXPECT_TRUE(p->m_pBubble->m_bAutoSize);
-  EXPECT_TRUE(p->m_pBubble->m_bTrans);
-  EXPECT_EQ(p->m_pBubble->m_pAreaChain, AfxGetChainManager()->GetChain(CHAIN_MIDDLE));
-  ASSERT_TRUE(p->WalkTo(7, 5, false));
-  Frames(5);
-  const tagRECT r = p->GetRelativeArea();
-  EXPECT_EQ(Xy({p->m_pBubble->m_rcArea.left, p->m_pBubble->m_rcArea.top}), Cell(r.left, r.top - 70));
 }
 
 // Clicked, only a talker (type 4) answers with a line the clock picks,
