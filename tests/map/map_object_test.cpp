@@ -313,14 +313,16 @@ TEST_F(SpriteTest, GoodsComeFromTheRecordsOfTheirMap) {
   delete g;
 
   CGoodsDataBase* goods = AfxGetMapManager()->GetGoodsDbb();
-  for (int scene : {1, 0}) {
+  for (int scene : {1, 0, 0}) {  // one elsewhere, two here
     r.nMapID = map.GetId() + scene;
+    std::snprintf(r.szName, sizeof r.szName, "well%d", r.nDrawY);
     ASSERT_TRUE(goods->AddGoods(r));
+    ++r.nDrawY;
   }
-  EXPECT_EQ(map.GetAllGoodsNum(), 1);
+  EXPECT_EQ(map.GetAllGoodsNum(), 2);
   map.LoadGoods();
-  ASSERT_EQ(map.GetObjectList().size(), 1u);
-  EXPECT_EQ(Ltrb(map.GetObjectList()[0]->GetArea()), (std::array<int, 4>{128, 192, 224, 320}));
+  ASSERT_EQ(map.GetObjectList().size(), 2u);
+  EXPECT_EQ(map.GetObjectList()[1]->GetNowPoint().y, 11);
 }
 
 }  // namespace

@@ -119,6 +119,8 @@ TEST_F(MapPlayerTest, WalkPositionsAfterExactFrameCounts) {
     EXPECT_EQ(p->GetArea().left, left0 + s.left) << s.frames;
     EXPECT_EQ(p->GetDirection(), 2);
     EXPECT_EQ(p->arrivals, 0);
+    const tagRECT r = p->GetRelativeArea();  // the speech bubble follows, 70 above
+    EXPECT_EQ(Xy({p->m_pBubble->m_rcArea.left, p->m_pBubble->m_rcArea.top}), Cell(r.left, r.top - 70));
   }
   Frames(15);
   EXPECT_EQ(p->GetNowPoint().x, 8);
