@@ -1,23 +1,18 @@
 // The map manager's input: a click on an object, a click on open ground
 // walking the player, the other events, enter and leave calls; and the
-// manager over a real scene database: maps loaded by record, bad records,
-// release, and its independence from AfxFreeEngine.
+// manager's release, its independence from AfxFreeEngine and a clean exit.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <utility>
 #include <vector>
 
-#include "database/map_database.h"
 #include "gui/chain_manager.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
 #include "input/mouse.h"
 #include "map/walker_fixture.h"
-#include "platform/headless/headless_message_sink.h"
-#include "support/surface_helpers.h"
 
 namespace {
 
@@ -169,15 +164,6 @@ TEST_F(MapManagerInputTest, NothingWithoutAMapOrAPlayer) {
 class MapManagerSceneTest : public WalkerTest {
  protected:
   std::string GamePath() { return dir.path() + "\\game\\game.mdb"; }
-  void AddMapRow(const char* name) {
-    stMapInfo info;
-    std::strcpy(info.szName, name);
-    info.nWidth = 320;
-    info.nHeight = 256;
-    info.nUnitSize = 32;
-    std::strcpy(info.szPicInfo, "BackPic001");
-    ASSERT_TRUE(AfxGetMapManager()->GetMapDbb()->AddMap(info));
-  }
 };
 
 // A failed Init leaves no tables; Release gives the equipment pictures back.
@@ -194,38 +180,6 @@ TEST_F(MapManagerSceneTest, InitOnceReleaseEverything) {
   m->Release();
   EXPECT_EQ(m->FindObject(10, 10), nullptr);
   EXPECT_TRUE(CEquipPool::GetEquipList().empty());
-}
-
-TEST_F(MapManagerSceneTest, MapRecordsAndTheirFiles) {
-  CMapManager* m = AfxGetMapManager();
-  ASSERT_TRUE(m->Init(GamePath().c_str()));
-  auto back = tessera::test::MakeDib(320, 256, 0x0210);
-  AddBatch({{"BackPic001", tessera::test::PackImage(back.get())}});
-  AddMapRow("nofile");
-  AddMapRow("village");
-  std::filesystem::create_directories("data");
-  tessera::test::WriteFile("data/village.map", std::string(44, 'h') + std::string(80, '\0'));
-
-  auto lost = std::make_unique<QMap>();
-  tessera::ClearHeadlessMessages();  // the chat box has no pictures here
-  EXPECT_FALSE(lost->LoadMap("nofile"));
-  EXPECT_FALSE(lost->LoadMap("nosuchmap"));
-  EXPECT_TRUE(tessera::HeadlessMessages().empty());
-
-  auto* village = new QMap(tagRECT{0, 0, 160, 120});
-  ASSERT_TRUE(village->LoadMap("village"));
-  auto* hero = new CMapPlayer;
-  ASSERT_TRUE(hero->Init(1, "hero", village, nullptr));
-  hero->QuickMove(4, 4);
-  village->AddObject(hero);
-  village->SetMySelf(hero);
-  m->CreateNewMap(village);
-  // The chain manager draws the manager, which draws the map.
-  SURFACE* frame = vm->GetRenderSurface();
-  AfxCreateMouse();
-  AfxGetChainManager()->ShowAll(frame);
-  EXPECT_EQ(frame->GetPixel(0, 0).GetColor(), 0x0210);
-  EXPECT_TRUE(hero->WalkTo(6, 4, false));
 }
 
 TEST_F(MapManagerSceneTest, FreeingTheEngineLeavesTheManager) {

@@ -16,7 +16,9 @@
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/path_finder.h"
+#include "input/mouse.h"
 #include "map/map_fixture.h"
+#include "platform/headless/headless_message_sink.h"
 #include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
 
@@ -326,6 +328,7 @@ TEST_F(MapTest, LoadMapReadsTheRecordTheCellsAndTheBackground) {
 // Short, missing and bad cell files and records: what is read stays, the
 // rest is zero, never a read past the file or a division by zero.
 TEST_F(MapTest, ShortMissingAndBadCellFilesAndPictures) {
+  tessera::ClearHeadlessMessages();
   AddMapRecord("short", 320, 240, 32, "Bshort0000");
   WriteCells("short", std::string(30, '\1'));
   QMap a;
@@ -363,6 +366,7 @@ TEST_F(MapTest, ShortMissingAndBadCellFilesAndPictures) {
   EXPECT_FALSE(f.LoadMap("zero"));
   EXPECT_FALSE(f.LoadMap("huge"));
   EXPECT_EQ(f.GetMapInfo(), nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());  // a game's own failures: no message box
 }
 
 // New cells reach an attached path finder (else it reads freed memory);
@@ -395,10 +399,15 @@ TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
   CMapObject* kept = MakeObject(map, 3, 3, 1, 1, 0, 0, nullptr);
   map->AddObject(o);
   map->AddObject(kept);
+  map->m_pBackGround = Solid(640, 480, 0x0210);
   ASSERT_TRUE(mm->CreateNewMap(map));
   EXPECT_TRUE(mm->IsRunning());
   EXPECT_EQ(mm->m_dwState, QAREA_SHOW);
   EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetArea(0), mm);
+  // The chain manager draws the manager, which draws the map.
+  AfxCreateMouse();
+  AfxGetChainManager()->ShowAll(vm_->GetRenderSurface());
+  EXPECT_EQ(vm_->GetRenderSurface()->GetPixel(0, 0).GetColor(), 0x0210);
   EXPECT_EQ(mm->FindObject(70, 70), o);
   // A deleted object leaves the current map.
   delete o;
