@@ -278,6 +278,8 @@ TEST_F(MapPlayerTest, HitTestUsesTheComposedPicture) {
   p->GetHitSurface()->SetPixel(4, 4, COLOR_KEY);
   EXPECT_FALSE(p->IsPointed(r.left + 4, r.top + 4));
   EXPECT_EQ(map->FindObject(r.left + 2, r.top + 2), p);
+  p->SetState(MOS_HIDDEN);  // a character of its own hit test: hidden, never hit
+  EXPECT_FALSE(p->IsPointed(r.left + 2, r.top + 2));
 }
 
 // Clicked, only a talker (type 4) answers with a line the clock picks,

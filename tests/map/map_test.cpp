@@ -202,7 +202,8 @@ TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   CMapObject* plain = MakeObject(&map, 4, 5, 2, 2, 0, 1, nullptr);
   map.AddObject(plain);
   const struct { int x, y; bool hit; } cases[] = {
-      {100, 120, false}, {101, 120, true}, {163, 163, true}, {164, 120, false}, {120, 100, false}, {120, 164, false}};
+      {100, 120, false}, {101, 120, true},  {163, 163, true},
+      {164, 120, false}, {120, 100, false}, {120, 101, true}, {120, 164, false}};
   for (auto& c : cases) EXPECT_EQ(plain->IsPointed(c.x, c.y), c.hit) << c.x << "," << c.y;
   for (int state : {static_cast<int>(MOS_HIDDEN), 3}) {  // only a shown object is hit
     plain->SetState(enMapObjectState(state));

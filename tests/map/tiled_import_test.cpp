@@ -363,6 +363,7 @@ TEST_F(TiledImportTest, AFailureAfterTheRowsAreWrittenRollsThemBack) {
 }
 
 TEST_F(TiledImportTest, CommandLineConventions) {
+  EXPECT_EQ(Tool("--help").status, 0);
   auto v = Tool("--version");
   EXPECT_EQ(v.status, 0);
   EXPECT_NE(v.out.find("tessera-map"), std::string::npos);
