@@ -1,4 +1,5 @@
 // A character's layer list: the role rule, removal by part, reordering.
+// (Drawing first to last is checked through the character, map_player_test.)
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,7 +8,6 @@
 #include "gui/map/map_player.h"
 #include "gui/map/player_equip.h"
 #include "map/equip_pictures.h"
-#include "support/surface_helpers.h"
 
 namespace {
 
@@ -63,21 +63,6 @@ TEST_F(EquipListTest, SortEquipReordersOnlyWhenEveryLayerIsNamed) {
   long twice[6] = {1, 1, 0, 2, 9, 9};
   list.SortEquip(twice);
   EXPECT_EQ(Parts(list), (std::vector<long>{2, 0, 1, 1}));
-}
-
-TEST_F(EquipListTest, ShowDrawsFirstToLast) {
-  AddEquip(0, 0, 1, 0);
-  AddEquip(0, 0, 2, 0);
-  CEquipList list;
-  list.AddEquip(Layer(0, 1));
-  list.AddEquip(Layer(0, 2));
-  auto target = tessera::test::MakeDib(10, 10, 0);
-  list.Show(target.get(), 0, 0, 0, 5, 1, false, false);
-  EXPECT_EQ(target->GetPixel(3, 3).GetColor(), tessera::test::EquipColour(5, 0, 2, 1));
-  long order[6] = {2, 1, 0, 3, 4, 5};
-  list.SortEquip(order);
-  list.Show(target.get(), 0, 0, 0, 5, 1, false, false);
-  EXPECT_EQ(target->GetPixel(3, 3).GetColor(), tessera::test::EquipColour(5, 0, 1, 1));
 }
 
 }  // namespace

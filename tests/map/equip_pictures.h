@@ -89,11 +89,6 @@ class EquipPackTest : public EngineTest {
     ASSERT_TRUE(db->ExecuteCommand("COMMIT"));
     WriteFile(pak, bytes);
   }
-  // Standing and walking pictures of all six parts of a role's item.
-  void AddPerson(long role, long item, int w = 6, int h = 8) {
-    for (long part = 0; part < 6; ++part)
-      for (long state = 0; state < 2; ++state) AddEquip(role, state, part, item, {}, w, h);
-  }
 
   TempDir dir;
   std::unique_ptr<CRes> res;

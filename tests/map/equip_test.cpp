@@ -172,31 +172,26 @@ class PlayerEquipTest : public EquipPackTest {
   }
 };
 
-TEST_F(PlayerEquipTest, UntintedDrawsThePictureOnly) {
-  CPlayerEquip layer;
-  layer.Init(6, 2, 3, PIXEL(0));
-  EXPECT_EQ(layer.GetWidth(), 6);
-  EXPECT_EQ(layer.GetHeight(), 8);
-  auto target = MakeDib(20, 20, 0x0421);
-  layer.Show(target.get(), 4, 5, 1, 6, 2, false, false);
-  EXPECT_EQ(target->GetPixel(4 + 2, 5 + 3).GetColor(), EquipColour(6, 1, 3, 2));
-  EXPECT_EQ(target->GetPixel(4, 5 + 3).GetColor(), 0x0421);  // transparent column
-  EXPECT_EQ(target->GetPixel(4 + 6, 5 + 3).GetColor(), 0x0421);
-}
-
+// Untinted: the picture alone; tinted: the tint blended over it with the
+// weight the tint picture's blue gives (part 3: blue 20, weight 12), the
+// bright tint widened first.  Transparent pixels stay untouched.
 TEST_F(PlayerEquipTest, TintIsBlendedOverThePicture) {
   const PIXEL red(255, 0, 0);
-  for (bool bright : {false, true}) {
+  const uint16_t picture = EquipColour(3, 0, 3, 1);
+  const struct { PIXEL tint; bool bright; uint16_t want; } cases[] = {
+      {PIXEL(0), false, picture},
+      {red, false, tessera::AlphaBlendPixel(red.GetColor(), picture, 32 - 20)},
+      {red, true, tessera::AlphaBlendPixel(tessera::BrightTint(red).GetColor(), picture, 32 - 20)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tint.GetColor() + c.bright);
     CPlayerEquip layer;
-    layer.Init(6, 2, 3, red);
-    auto target = MakeDib(20, 20, 0);
-    layer.Show(target.get(), 0, 0, 0, 3, 1, false, bright);
-    const uint16_t picture = EquipColour(3, 0, 3, 1);
-    const uint16_t colour = bright ? tessera::BrightTint(red).GetColor() : red.GetColor();
-    // Part 3: blue 20, so the tint's weight is 12.
-    const uint16_t want = tessera::AlphaBlendPixel(colour, picture, 32 - 20);
-    EXPECT_EQ(target->GetPixel(1, 1).GetColor(), want) << bright;
-    EXPECT_EQ(target->GetPixel(0, 1).GetColor(), 0) << bright;
+    layer.Init(6, 2, 3, c.tint);
+    EXPECT_EQ(std::make_pair(layer.GetWidth(), layer.GetHeight()), std::make_pair(6L, 8L));
+    auto target = MakeDib(20, 20, 0x0421);
+    layer.Show(target.get(), 4, 5, 0, 3, 1, false, c.bright);
+    EXPECT_EQ(target->GetPixel(4 + 1, 5 + 1).GetColor(), c.want);
+    EXPECT_EQ(target->GetPixel(4, 5 + 1).GetColor(), 0x0421);  // transparent column
+    EXPECT_EQ(target->GetPixel(4 + 6, 5 + 1).GetColor(), 0x0421);
   }
 }
 

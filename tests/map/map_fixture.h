@@ -4,10 +4,12 @@
 #ifndef TESSERA_TESTS_MAP_MAP_FIXTURE_H
 #define TESSERA_TESTS_MAP_MAP_FIXTURE_H
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "database/map_database.h"
 #include "database/schema.h"
@@ -23,6 +25,10 @@
 #include "support/test_support.h"
 
 namespace tessera::test {
+
+// Rectangles and points as values, so that one EXPECT_EQ checks every part.
+inline std::array<int, 4> Ltrb(const tagRECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+inline std::pair<int, int> Xy(const tagPOINT& p) { return {p.x, p.y}; }
 
 class MapTest : public EngineTest {
  protected:

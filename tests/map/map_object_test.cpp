@@ -19,7 +19,9 @@
 
 namespace {
 
+using tessera::test::Ltrb;
 using tessera::test::MapTest;
+using tessera::test::Xy;
 
 class RecordingTimer : public CMapTimer {
  public:
@@ -43,21 +45,27 @@ class TimerTest : public tessera::test::EngineTest {
   tessera::ManualClock* clock = nullptr;
 };
 
-TEST_F(TimerTest, FiresOnceWhenItsPeriodHasPassed) {
-  RecordingTimer t;
-  t.SetTimer(1, 500);
-  clock->Set(1499);
-  t.Run();
-  EXPECT_TRUE(t.fired.empty());
-  clock->Set(1500);
-  t.Run();
-  t.Run();
-  EXPECT_EQ(t.fired, std::vector<long>{1});
-  clock->Set(1999);
-  t.Run();
-  clock->Set(2000);
-  t.Run();
-  EXPECT_EQ(t.fired, (std::vector<long>{1, 1}));
+// Fires once its whole period has passed, once per period, also when the
+// millisecond clock wraps in between.
+TEST_F(TimerTest, FiresOnceItsPeriodHasPassedAcrossTheClocksWrap) {
+  const struct {
+    uint32_t set, period;
+    std::vector<std::pair<uint32_t, size_t>> runs;  // clock, firings so far
+  } cases[] = {
+      {1000, 500, {{1499, 0}, {1500, 1}, {1500, 1}, {1999, 1}, {2000, 2}}},
+      {0xFFFFFF00u, 0x200, {{0x000000FFu, 0}, {0x00000100u, 1}, {0x00000100u, 1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.set);
+    RecordingTimer t;
+    clock->Set(c.set);
+    t.SetTimer(2, c.period);
+    for (auto [now, fired] : c.runs) {
+      clock->Set(now);
+      t.Run();
+      EXPECT_EQ(t.fired, std::vector<long>(fired, 2)) << now;
+    }
+  }
 }
 
 TEST_F(TimerTest, SettingAgainKeepsOneEntryAndRestartsIt) {
@@ -79,12 +87,8 @@ TEST_F(TimerTest, OneTimerPerRunTheEarliestAddedFirst) {
   t.SetTimer(7, 100);
   t.SetTimer(3, 50);
   clock->Advance(200);
-  t.Run();
-  EXPECT_EQ(t.fired, std::vector<long>{7});
-  t.Run();
+  for (int i = 0; i < 3; ++i) t.Run();
   EXPECT_EQ(t.fired, (std::vector<long>{7, 3}));
-  t.Run();
-  EXPECT_EQ(t.fired.size(), 2u);
   // Period 0 fires on every Run that reaches it.
   t.SetTimer(9, 0);
   t.Run();
@@ -94,20 +98,6 @@ TEST_F(TimerTest, OneTimerPerRunTheEarliestAddedFirst) {
   EXPECT_FALSE(t.KillTimer(9));
   t.KillAllTimer();
   EXPECT_TRUE(t.m_TimerList.empty());
-}
-
-TEST_F(TimerTest, TheClocksWrapAroundIsHarmless) {
-  RecordingTimer t;
-  clock->Set(0xFFFFFF00u);
-  t.SetTimer(2, 0x200);
-  clock->Set(0x000000FFu);  // wrapped: 0x1FF ms later
-  t.Run();
-  EXPECT_TRUE(t.fired.empty());
-  clock->Set(0x00000100u);  // exactly 0x200 ms later
-  t.Run();
-  EXPECT_EQ(t.fired, std::vector<long>{2});
-  t.Run();
-  EXPECT_EQ(t.fired.size(), 1u);
 }
 
 TEST_F(TimerTest, TheLastFiringIsReadAfterTheCallback) {
@@ -160,10 +150,7 @@ TEST_F(TimerTest, EventsDispatchToTheFirstHookWithTheRecordsId) {
   CountedEvent* eb = new CountedEvent(&deaths);
   ea->SetEventInfo(&a);
   eb->SetEventInfo(&b);
-  EXPECT_EQ(ea->GetType(), 12);
-  EXPECT_EQ(ea->GetMapId(), 3);
-  EXPECT_EQ(ea->GetEventId(), 77);
-  EXPECT_EQ(door.GetNextEvent(), nullptr);
+  EXPECT_EQ((std::array<long, 3>{ea->GetType(), ea->GetMapId(), ea->GetEventId()}), (std::array<long, 3>{12, 3, 77}));
   EXPECT_TRUE(door.AddEvent(ea));
   EXPECT_FALSE(door.AddEvent(ea));
   EXPECT_TRUE(door.AddEvent(eb));
@@ -175,8 +162,7 @@ TEST_F(TimerTest, EventsDispatchToTheFirstHookWithTheRecordsId) {
   EXPECT_TRUE(ea->OnEvent(&door, &player));
   EXPECT_FALSE(door.GetNextEvent()->OnEvent(&door, &player));
   ASSERT_EQ(door.calls.size(), 2u);
-  EXPECT_EQ(door.calls[0].first, &player);
-  EXPECT_EQ(door.calls[0].second, 12);
+  EXPECT_EQ(door.calls[0], std::make_pair(static_cast<CMapObject*>(&player), enMapEvent(12)));
   EXPECT_EQ(door.calls[1].second, 13);
   EXPECT_TRUE(player.calls.empty());
 
@@ -185,7 +171,6 @@ TEST_F(TimerTest, EventsDispatchToTheFirstHookWithTheRecordsId) {
   EXPECT_EQ(deaths, 1);
   EXPECT_EQ(a.nID, 12);
   EXPECT_FALSE(door.DelEvent(ea));
-  EXPECT_EQ(door.GetNextEvent(), eb);
   door.DelAllEvent();
   EXPECT_EQ(deaths, 2);
   EXPECT_EQ(door.GetNextEvent(), nullptr);
@@ -208,7 +193,6 @@ TEST_F(TimerTest, TheBubbleFollowsTheObjectsStateAndPlace) {
     EXPECT_EQ(o->GetState(), step.state);
     EXPECT_EQ(o->m_pBubble->m_dwState, step.bubble) << "state " << step.state;
   }
-  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_MIDDLE)->GetCount(), 1);
   delete o;  // the bubble goes with it, out of its layer
   EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_MIDDLE)->GetCount(), 0);
 }
@@ -225,47 +209,34 @@ class SpriteTest : public MapTest {
       delete s;
     }
   }
-  static unsigned short Colour(CMapSprite& s) { return s.GetCurSurface()->GetPixel(0, 0).GetColor(); }
+  static unsigned short Colour(SURFACE* s) { return s->GetPixel(0, 0).GetColor(); }
 };
 
+// Frame n is the base with characters 9 and 10 replaced by n; a shorter
+// base names one picture for every frame; a missing frame stops loading.
 TEST_F(SpriteTest, FrameIdentifiersReplaceTheNinthAndTenthCharacters) {
   AddFrames("fountain", 12);
-  CMapSprite three;
-  ASSERT_TRUE(three.LoadImageA("fountain", 3, 0));
-  ASSERT_EQ(three.m_FrameList.size(), 3u);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(three.m_FrameList[i]->GetPixel(0, 0).GetColor(), 0x0100 * i + 1);
-  EXPECT_EQ(three.m_FrameList[0]->GetStyle(), SS_DIB);
-  EXPECT_EQ(three.GetCurSurface(), three.m_FrameList[0]);
-  // Longer bases lose their ninth and tenth characters.
   CMapSprite twelve;
   ASSERT_TRUE(twelve.LoadImageA("fountainXY", 12, 0));
-  EXPECT_EQ(twelve.m_FrameList[11]->GetPixel(0, 0).GetColor(), 0x0100 * 11 + 1);
+  ASSERT_EQ(twelve.m_FrameList.size(), 12u);
+  for (int i : {0, 1, 11}) EXPECT_EQ(Colour(twelve.m_FrameList[i]), 0x0100 * i + 1) << i;
+  EXPECT_EQ(twelve.m_FrameList[0]->GetStyle(), SS_DIB);
+  EXPECT_EQ(twelve.GetCurSurface(), twelve.m_FrameList[0]);
   EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), "fountain11"), 1);
-  // A frame that is missing stops the loading; those before it stay.
   CMapSprite missing;
   EXPECT_FALSE(missing.LoadImageA("fountain", 14, 0));
   EXPECT_EQ(missing.m_FrameList.size(), 12u);
-}
 
-TEST_F(SpriteTest, AShortBaseIsUsedUnchangedForEveryFrame) {
   SURFACE* s = Solid(4, 4, 0x7777);
   AddPicture("well", s);
   delete s;
-  CMapSprite sprite;
-  ASSERT_TRUE(sprite.LoadImageA("well", 3, 0));
-  EXPECT_EQ(sprite.m_FrameList.size(), 3u);
-  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), "well"), 3);
-}
-
-TEST_F(SpriteTest, FramesGoBackToTheCacheWithTheSprite) {
-  AddFrames("lanterns", 2);
   {
-    CMapSprite a, b;
-    ASSERT_TRUE(a.LoadImageA("lanterns", 2, 0));
-    ASSERT_TRUE(b.LoadImageA("lanterns", 2, 0));
-    EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), "lanterns00"), 2);
+    CMapSprite well;
+    ASSERT_TRUE(well.LoadImageA("well", 3, 0));
+    EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), "well"), 3);
   }
-  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), "lanterns00"), 0);
+  // Frames go back to the cache with the sprite.
+  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), "well"), 0);
 }
 
 TEST_F(SpriteTest, AOnceSpriteShowsEachFrameLongerThanItsDelayThenStays) {
@@ -276,7 +247,6 @@ TEST_F(SpriteTest, AOnceSpriteShowsEachFrameLongerThanItsDelayThenStays) {
   s.Play(false);
   s.Move(2, 3);
   auto target = tessera::test::MakeDib(16, 16, 0);
-  std::vector<unsigned short> drawn;
   // Times of the calls, and the frame each one should draw.
   const uint32_t times[] = {1000, 1050, 1100, 1101, 1150, 1201, 1202, 1500, 1600};
   const unsigned short want[] = {1, 0x101, 0x101, 0x101, 0x201, 0x201, 0x201, 0x201, 0x201};
@@ -291,13 +261,11 @@ TEST_F(SpriteTest, AOnceSpriteShowsEachFrameLongerThanItsDelayThenStays) {
   // Looping goes back to the first frame.
   s.SetBegin();
   s.Play(true);
-  clock->Set(2000);
-  s.Show(target.get(), false);
-  clock->Set(2200);
-  s.Show(target.get(), false);
-  clock->Set(2400);
-  s.Show(target.get(), false);
-  EXPECT_EQ(Colour(s), 1);
+  for (uint32_t t : {2000, 2200, 2400}) {
+    clock->Set(t);
+    s.Show(target.get(), false);
+  }
+  EXPECT_EQ(Colour(s.GetCurSurface()), 1);
   // Hidden sprites draw nothing.
   s.SetShow(false);
   auto clean = tessera::test::MakeDib(16, 16, 0);
@@ -305,12 +273,14 @@ TEST_F(SpriteTest, AOnceSpriteShowsEachFrameLongerThanItsDelayThenStays) {
   EXPECT_EQ(clean->GetPixel(2, 3).GetColor(), 0);
 }
 
-TEST_F(SpriteTest, GoodsTakeTheirAreaAndCellsFromTheRecord) {
+// A goods record gives the id, area, cells and looping sprite; the map
+// loads one object per record of its own scene only.
+TEST_F(SpriteTest, GoodsComeFromTheRecordsOfTheirMap) {
   AddFrames("Gwell000", 2);
+  AddMapRecord("forest", 640, 480, 32, "Bforest000");
+  WriteCells("forest", "");
   QMap map;
-  map.m_nUnitSize = 32;
-  map.m_nMapWidth = 640;
-  map.m_nMapHeight = 480;
+  map.LoadMap("forest");
   stGoodsInfo r;
   r.nID = 31;
   std::strcpy(r.szName, "well");
@@ -325,65 +295,34 @@ TEST_F(SpriteTest, GoodsTakeTheirAreaAndCellsFromTheRecord) {
   r.nPicNum = 2;
   r.nType = 1;
   CMapGoods* g = new CMapGoods;
-  EXPECT_EQ(g->GetType(), MOT_GOODS);
   ASSERT_TRUE(g->Init(99, "ignored-name-is-kept", &map, &r));
+  EXPECT_EQ(g->GetType(), MOT_GOODS);
   EXPECT_EQ(g->GetId(), 31u);
   EXPECT_STREQ(g->GetName(), "ignored-name-is-kept");
-  const tagRECT a = g->GetArea();
-  EXPECT_EQ(a.left, 128);
-  EXPECT_EQ(a.top, 192);
-  EXPECT_EQ(a.right, 224);
-  EXPECT_EQ(a.bottom, 320);
-  EXPECT_EQ(g->GetNowPoint().x, 5);
-  EXPECT_EQ(g->GetNowPoint().y, 9);
-  EXPECT_EQ(g->GetDrawPoint().x, 4);
-  EXPECT_EQ(g->GetDrawPoint().y, 6);
+  EXPECT_EQ(Ltrb(g->GetArea()), (std::array<int, 4>{128, 192, 224, 320}));
+  EXPECT_EQ(Xy(g->GetNowPoint()), std::make_pair(5, 9));
+  EXPECT_EQ(Xy(g->GetDrawPoint()), std::make_pair(4, 6));
   EXPECT_EQ(g->GetGoodsType(), GT_NEAR_PLAYER);
   EXPECT_STREQ(g->GetShadowinfo(), "Gshadow0");
   ASSERT_NE(g->GetSprite(), nullptr);
   EXPECT_EQ(g->GetSprite()->m_FrameList.size(), 2u);
   EXPECT_TRUE(g->GetSprite()->m_bLoop);
   EXPECT_EQ(g->GetSprite()->m_nDelay, 100);
-  // The sprite stands at the area's corner (map pixels until drawn).
-  EXPECT_EQ(g->GetSprite()->m_rcRect.left, 128);
-  // The standing point sorts it: the corner of cell (5, 9).
-  EXPECT_EQ(g->GetRelativeTruePoint().x, 160);
-  EXPECT_EQ(g->GetRelativeTruePoint().y, 288);
-  map.AddObject(g);
-}
+  EXPECT_EQ(g->GetSprite()->m_rcRect.left, 128);  // map pixels until drawn
+  EXPECT_EQ(Xy(g->GetRelativeTruePoint()), std::make_pair(160, 288));
+  delete g;
 
-TEST_F(SpriteTest, LoadGoodsMakesOneObjectPerRecordOfTheMap) {
-  AddFrames("Gtree000", 1);
-  AddMapRecord("forest", 320, 320, 32, "Bforest000");
-  WriteCells("forest", "");
-  QMap map;
-  map.LoadMap("forest");
   CGoodsDataBase* goods = AfxGetMapManager()->GetGoodsDbb();
-  stGoodsInfo r;
-  std::strcpy(r.szPicInfo, "Gtree000");
-  std::strcpy(r.szShadowInfo, "none");
-  r.nPicNum = 1;
-  r.nWidth = r.nHeight = 1;
-  for (int i = 0; i < 3; ++i) {
-    std::snprintf(r.szName, sizeof r.szName, "tree%d", i);
-    r.nMapID = map.GetId();
-    r.nDrawX = r.nTrueX = i;
-    r.nDrawY = r.nTrueY = 2 * i;
+  for (int scene : {1, 0, 0}) {  // one elsewhere, two here
+    r.nMapID = map.GetId() + scene;
+    std::snprintf(r.szName, sizeof r.szName, "well%d", r.nDrawY);
     ASSERT_TRUE(goods->AddGoods(r));
+    ++r.nDrawY;
   }
-  std::strcpy(r.szName, "elsewhere");
-  r.nMapID = map.GetId() + 1;
-  ASSERT_TRUE(goods->AddGoods(r));
-  EXPECT_EQ(map.GetAllGoodsNum(), 3);
+  EXPECT_EQ(map.GetAllGoodsNum(), 2);
   map.LoadGoods();
-  ASSERT_EQ(map.GetObjectList().size(), 3u);
-  for (int i = 0; i < 3; ++i) {
-    CMapObject* o = map.GetObjectList()[i];
-    EXPECT_EQ(o->GetType(), MOT_GOODS);
-    EXPECT_EQ(o->GetNowPoint().y, 2 * i);
-    EXPECT_EQ(o->GetArea().top, 64 * i);
-    EXPECT_EQ(std::string(o->GetName()), "tree" + std::to_string(i));
-  }
+  ASSERT_EQ(map.GetObjectList().size(), 2u);
+  EXPECT_EQ(map.GetObjectList()[1]->GetNowPoint().y, 11);
 }
 
 }  // namespace

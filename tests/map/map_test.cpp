@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "database/database.h"
-#include "engine/alpha_access.h"
 #include "engine/alpha_surface.h"
 #include "gui/area_chain.h"
 #include "gui/chain_manager.h"
@@ -17,15 +16,19 @@
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/path_finder.h"
+#include "input/mouse.h"
 #include "map/map_fixture.h"
+#include "platform/headless/headless_message_sink.h"
 #include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
 
 namespace {
 
+using tessera::test::Ltrb;
 using tessera::test::MakeObject;
 using tessera::test::MapTest;
 using tessera::test::TestRandom;
+using tessera::test::Xy;
 
 // Opens the protected parts to the tests.
 class OpenMap : public QMap {
@@ -41,68 +44,42 @@ void SetSize(QMap& map, int w, int h, int unit) {
   map.m_nUnitSize = unit;
 }
 
-struct OriginCase {
-  int mapW, mapH;
-  int px, py;              // the player's standing point, map pixels
-  int left, top;           // expected view origin
-};
-
-TEST_F(MapTest, AutoScrollGivesExactOriginsOnEveryKindOfMap) {
-  const OriginCase cases[] = {
-      {3200, 2400, 1000, 900, 600, 600},   // inside
-      {3200, 2400, 0, 0, 0, 0},            // top-left corner
-      {3200, 2400, 3180, 2380, 2400, 1800},// bottom-right corner
-      {3200, 2400, 0, 1200, 0, 900},       // left edge
-      {3200, 2400, 3180, 1200, 2400, 900}, // right edge
-      {3200, 2400, 1600, 0, 1200, 0},      // top edge
-      {3200, 2400, 1600, 2380, 1200, 1800},// bottom edge
-      {3200, 2400, 400, 300, 0, 0},        // exactly at the lower clamp
-      {3200, 2400, 2800, 2100, 2400, 1800},// exactly at the upper clamp
-      {3200, 2400, 420, 320, 20, 20},
-      {640, 480, 0, 0, -160, -120},        // smaller than the view: centred
-      {640, 480, 620, 460, -160, -120},
-      {640, 480, 320, 240, -160, -120},
-      {800, 600, 780, 20, 0, 0},           // exactly the view
-      {3200, 480, 1600, 240, 1200, -120},  // wide and short
-      {3200, 480, 0, 460, 0, -120},
-      {640, 2400, 600, 2380, -160, 1800},  // narrow and tall
+// Both clamps, the centring of a map smaller than the view, each axis on
+// its own, the view's own size; whatever the origin was before.
+TEST_F(MapTest, AutoScrollAndMoveScreenGiveExactOrigins) {
+  const struct { int mapW, mapH, px, py, left, top, viewW = 800, viewH = 600; } cases[] = {
+      {3200, 2400, 1000, 900, 600, 600},    // inside
+      {3200, 2400, 1000, 900, 680, 660, 640, 480},  // a view of another size: its own half
+      {3200, 2400, 0, 0, 0, 0},             // top-left corner
+      {3200, 2400, 3180, 2380, 2400, 1800}, // bottom-right corner
+      {3200, 2400, 400, 300, 0, 0},         // exactly at the lower clamp
+      {3200, 2400, 420, 320, 20, 20},       // just past it
+      {3200, 2400, 2800, 2100, 2400, 1800}, // exactly at the upper clamp
+      {640, 480, 620, 460, -160, -120},     // smaller than the view: centred
+      {800, 600, 780, 20, 0, 0},            // exactly the view
+      {3200, 480, 1600, 240, 1200, -120},   // wide and short
+      {640, 2400, 600, 2380, -160, 1800},   // narrow and tall
   };
-  for (const OriginCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.mapW << "x" << c.mapH << " at " << c.px << "," << c.py);
-    OpenMap map;
+    OpenMap map(tagRECT{0, 0, c.viewW, c.viewH});
     SetSize(map, c.mapW, c.mapH, 20);
     CMapObject* player = MakeObject(&map, c.px / 20, c.py / 20, 7, 7, 3, 5, nullptr);
     map.AddObject(player);
     map.SetMySelf(player);
-    // Wherever the view stood before, the result is the same.
     for (int start : {0, 333, -90}) {
       map.m_nNowLeft = start;
       map.m_nNowTop = -start;
       map.AutoScrollMap();
-      EXPECT_EQ(map.GetNowLeft(), c.left);
-      EXPECT_EQ(map.GetNowTop(), c.top);
+      EXPECT_EQ(std::make_pair(map.GetNowLeft(), map.GetNowTop()), std::make_pair(c.left, c.top));
     }
-    // MoveScreen centres on a map pixel with the same clamps.
     map.m_nNowLeft = map.m_nNowTop = 77;
     map.MoveScreen(c.px, c.py);
-    EXPECT_EQ(map.GetNowLeft(), c.left);
-    EXPECT_EQ(map.GetNowTop(), c.top);
+    EXPECT_EQ(std::make_pair(map.GetNowLeft(), map.GetNowTop()), std::make_pair(c.left, c.top));
     EXPECT_FALSE(map.m_bAutoScroll);
   }
-}
-
-TEST_F(MapTest, AViewRectangleOfItsOwnScrollsByItsOwnSize) {
-  OpenMap map(tagRECT{0, 0, 640, 480});
-  EXPECT_EQ(map.GetScreenWidth(), 640);
-  SetSize(map, 3200, 2400, 20);
-  CMapObject* player = MakeObject(&map, 50, 45, 1, 1, 0, 0, nullptr);  // map pixel (1000, 900)
-  map.AddObject(player);
-  map.SetMySelf(player);
-  map.AutoScrollMap();
-  EXPECT_EQ(map.GetNowLeft(), 680);
-  EXPECT_EQ(map.GetNowTop(), 660);
   // Without a player nothing moves.
-  map.SetMySelf(nullptr);
+  OpenMap map;
   map.m_nNowLeft = 5;
   map.AutoScrollMap();
   EXPECT_EQ(map.GetNowLeft(), 5);
@@ -112,33 +89,19 @@ TEST_F(MapTest, CellsMapPixelsAndViewPixels) {
   QMap map;
   SetSize(map, 3200, 2400, 32);
   CMapObject* o = MakeObject(&map, 5, 9, 3, 4, 1, 3, nullptr);
-  EXPECT_EQ(o->GetNowPoint().x, 5);
-  EXPECT_EQ(o->GetNowPoint().y, 9);
-  EXPECT_EQ(o->GetDrawPoint().x, 4);
-  EXPECT_EQ(o->GetDrawPoint().y, 6);
-  EXPECT_EQ(o->GetDrawPointOffset().x, -1);
-  EXPECT_EQ(o->GetDrawPointOffset().y, -3);
-  tagRECT a = o->GetArea();
-  EXPECT_EQ(a.left, 128);
-  EXPECT_EQ(a.top, 192);
-  EXPECT_EQ(a.right, 224);
-  EXPECT_EQ(a.bottom, 320);
+  EXPECT_EQ(Xy(o->GetNowPoint()), std::make_pair(5, 9));
+  EXPECT_EQ(Xy(o->GetDrawPoint()), std::make_pair(4, 6));
+  EXPECT_EQ(Xy(o->GetDrawPointOffset()), std::make_pair(-1, -3));
+  EXPECT_EQ(Ltrb(o->GetArea()), (std::array<int, 4>{128, 192, 224, 320}));
   map.m_nNowLeft = 100;
   map.m_nNowTop = -20;
-  tagRECT r = o->GetRelativeArea();
-  EXPECT_EQ(r.left, 28);
-  EXPECT_EQ(r.top, 212);
-  EXPECT_EQ(r.right, 124);
-  EXPECT_EQ(r.bottom, 340);
+  EXPECT_EQ(Ltrb(o->GetRelativeArea()), (std::array<int, 4>{28, 212, 124, 340}));
   // The standing cell's corner in view pixels: (5 * 32 - 100, 9 * 32 + 20).
-  EXPECT_EQ(o->GetRelativeTruePoint().x, 60);
-  EXPECT_EQ(o->GetRelativeTruePoint().y, 308);
+  EXPECT_EQ(Xy(o->GetRelativeTruePoint()), std::make_pair(60, 308));
   // Moving keeps the offset and the size.
   o->MoveTo(0, 3);
-  EXPECT_EQ(o->GetDrawPoint().x, -1);
-  EXPECT_EQ(o->GetDrawPoint().y, 0);
-  EXPECT_EQ(o->GetArea().left, -32);
-  EXPECT_EQ(o->GetArea().bottom, 128);
+  EXPECT_EQ(Xy(o->GetDrawPoint()), std::make_pair(-1, 0));
+  EXPECT_EQ(Ltrb(o->GetArea()), (std::array<int, 4>{-32, 0, 64, 128}));
   delete o;
 }
 
@@ -163,11 +126,11 @@ std::vector<CMapObject*> LiteralOrder(OpenMap& map, std::vector<CMapObject*> lis
   return out;
 }
 
+// The literal sort above trusts GetMinPoint, so it is pinned down here.
 TEST_F(MapTest, GetMinPointOrdersByRowThenColumn) {
   OpenMap map;
   EXPECT_EQ(map.GetMinPoint({5, 1}, {0, 2}).x, 5);  // earlier row wins
   EXPECT_EQ(map.GetMinPoint({5, 2}, {0, 2}).x, 0);  // same row: further left
-  EXPECT_EQ(map.GetMinPoint({3, 2}, {3, 2}).x, 3);
 }
 
 TEST_F(MapTest, StandingPointOrderMatchesTheSelectionSortAndIsStable) {
@@ -198,7 +161,9 @@ TEST_F(MapTest, StandingPointOrderMatchesTheSelectionSortAndIsStable) {
   }
 }
 
-TEST_F(MapTest, ObjectListOperations) {
+// Added once only; ids found first-added first; deleted ones gone; names
+// past 32 characters refused.
+TEST_F(MapTest, ObjectListAndNames) {
   QMap map;
   SetSize(map, 640, 480, 32);
   CMapObject* a = MakeObject(&map, 1, 1, 1, 1, 0, 0, nullptr);
@@ -207,8 +172,8 @@ TEST_F(MapTest, ObjectListOperations) {
   b->SetId(4);
   EXPECT_TRUE(map.AddObject(a));
   EXPECT_FALSE(map.AddObject(a));
-  EXPECT_EQ(map.GetObjectList().size(), 1u);
   EXPECT_TRUE(map.AddObject(b));
+  EXPECT_EQ(map.GetObjectList().size(), 2u);
   EXPECT_EQ(map.FindObject(4L), a);
   EXPECT_EQ(map.FindObject(5L), nullptr);
   EXPECT_TRUE(map.DelObject(a));
@@ -217,11 +182,7 @@ TEST_F(MapTest, ObjectListOperations) {
   delete a;
   map.DelAllObject();
   EXPECT_TRUE(map.GetObjectList().empty());
-  map.DelAllObject();
-}
 
-TEST_F(MapTest, NamesLongerThan32CharactersAreIgnored) {
-  QMap map;
   map.SetName("village");
   map.SetName(std::string(33, 'n').c_str());
   EXPECT_STREQ(map.GetName(), "village");
@@ -236,21 +197,18 @@ TEST_F(MapTest, NamesLongerThan32CharactersAreIgnored) {
 TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   OpenMap map;
   SetSize(map, 640, 480, 32);
-  map.m_nNowLeft = 28;
-  map.m_nNowTop = 28;
+  map.m_nNowLeft = map.m_nNowTop = 28;
   // Area (128, 128)-(192, 192) in map pixels, (100, 100)-(164, 164) on screen.
   CMapObject* plain = MakeObject(&map, 4, 5, 2, 2, 0, 1, nullptr);
   map.AddObject(plain);
-  struct { int x, y; bool hit; } cases[] = {
-      {100, 120, false}, {101, 120, true}, {163, 163, true}, {164, 120, false},
-      {120, 100, false}, {120, 101, true}, {120, 164, false}, {99, 99, false},
-  };
+  const struct { int x, y; bool hit; } cases[] = {
+      {100, 120, false}, {101, 120, true},  {163, 163, true},
+      {164, 120, false}, {120, 100, false}, {120, 101, true}, {120, 164, false}};
   for (auto& c : cases) EXPECT_EQ(plain->IsPointed(c.x, c.y), c.hit) << c.x << "," << c.y;
-  plain->SetState(MOS_HIDDEN);
-  EXPECT_FALSE(plain->IsPointed(120, 120));
-  plain->SetState(enMapObjectState(3));
-  EXPECT_EQ(plain->GetState(), 3);
-  EXPECT_FALSE(plain->IsPointed(120, 120));
+  for (int state : {static_cast<int>(MOS_HIDDEN), 3}) {  // only a shown object is hit
+    plain->SetState(enMapObjectState(state));
+    EXPECT_FALSE(plain->IsPointed(120, 120)) << state;
+  }
   plain->SetState(MOS_SHOW);
 
   // A keyed frame: its key-coloured pixel is not hit.
@@ -275,7 +233,8 @@ TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   delete glass;
 }
 
-// Reads back the target: the background part, then objects by colour.
+// Every pixel of the frame: the background part at the origin, then the
+// objects, the lower one drawn later whatever the list order was.
 TEST_F(MapTest, ShowCopiesTheBackgroundAtTheOriginAndDrawsLowerObjectsLater) {
   OpenMap map;
   SetSize(map, 1600, 1200, 32);
@@ -286,14 +245,12 @@ TEST_F(MapTest, ShowCopiesTheBackgroundAtTheOriginAndDrawsLowerObjectsLater) {
   map.EnableAutoScroll(false);
   map.m_nNowLeft = 531;
   map.m_nNowTop = 97;
-  // Two overlapping objects: the upper one added last, the lower first.
   CMapObject* lower = MakeObject(&map, 20, 10, 2, 2, 0, 1, Solid(64, 64, 0x001F));
   CMapObject* upper = MakeObject(&map, 20, 9, 2, 2, 0, 1, Solid(64, 64, 0x7C00));
   map.AddObject(lower);
   map.AddObject(upper);
   auto target = tessera::test::MakeDib(800, 600, 0x0421);
   map.Show(target.get());
-  EXPECT_EQ(map.GetObjectList(), (std::vector<CMapObject*>{upper, lower}));
   const tagRECT lo = lower->GetRelativeArea(), up = upper->GetRelativeArea();
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 800; ++x) {
@@ -304,6 +261,8 @@ TEST_F(MapTest, ShowCopiesTheBackgroundAtTheOriginAndDrawsLowerObjectsLater) {
     }
 }
 
+// A map smaller than the view: drawn at the centring offset, the frame
+// outside it untouched (no read before the background's start).
 TEST_F(MapTest, ASmallMapIsDrawnCentredAndTheRestLeftAlone) {
   OpenMap map;
   SetSize(map, 640, 480, 32);
@@ -313,10 +272,9 @@ TEST_F(MapTest, ASmallMapIsDrawnCentredAndTheRestLeftAlone) {
   map.SetMySelf(player);
   auto target = tessera::test::MakeDib(800, 600, 0x0421);
   map.Show(target.get());
-  EXPECT_EQ(map.GetNowLeft(), -160);
   for (int y = 0; y < 600; y += 7)
     for (int x = 0; x < 800; x += 3) {
-      const bool inside = x >= 160 && x < 800 && y >= 120 && y < 600;
+      const bool inside = x >= 160 && y >= 120;
       ASSERT_EQ(target->GetPixel(x, y).GetColor(), inside ? 0x2222 : 0x0421) << x << "," << y;
     }
 }
@@ -328,29 +286,23 @@ TEST_F(MapTest, NearPlayerGoodsAreDrawnOnlyWhileTheyOverlapThePlayer) {
   CMapObject* player = MakeObject(&map, 10, 10, 1, 1, 0, 0, nullptr);
   map.AddObject(player);
   map.SetMySelf(player);
-  CMapGoods* far = new CMapGoods;
-  far->Init(1, "far", &map, nullptr);
-  far->m_nGoodsType = GT_NEAR_PLAYER;
-  far->m_rcArea = {0, 0, 32, 32};
-  far->SetDrawPoint(far->GetNowPoint());
-  far->MoveTo(2, 2);
+  CMapGoods* near = new CMapGoods;
+  near->Init(1, "near", &map, nullptr);
+  near->m_nGoodsType = GT_NEAR_PLAYER;
+  near->m_rcArea = {64, 64, 96, 96};
   SURFACE* f = Solid(32, 32, 0x03E0);
-  far->m_pSprite = new CMapSprite;
-  far->m_pSprite->InitSurface(&f, 1);
-  map.AddObject(far);
-  auto target = tessera::test::MakeDib(800, 600, 0);
-  map.Show(target.get());
-  EXPECT_EQ(target->GetPixel(70, 70).GetColor(), 0);
-  // Now the player's area overlaps it.
-  player->m_rcArea = {60, 60, 100, 100};
-  map.Show(target.get());
-  EXPECT_EQ(target->GetPixel(70, 70).GetColor(), 0x03E0);
-  // Without a player every goods object is drawn.
-  target = tessera::test::MakeDib(800, 600, 0);
-  player->m_rcArea = {320, 320, 352, 352};
-  map.SetMySelf(nullptr);
-  map.Show(target.get());
-  EXPECT_EQ(target->GetPixel(70, 70).GetColor(), 0x03E0);
+  near->m_pSprite = new CMapSprite;
+  near->m_pSprite->InitSurface(&f, 1);
+  map.AddObject(near);
+  const struct { tagRECT playerArea; bool hasPlayer; unsigned short want; } steps[] = {
+      {{320, 320, 352, 352}, true, 0}, {{60, 60, 100, 100}, true, 0x03E0}, {{320, 320, 352, 352}, false, 0x03E0}};
+  for (const auto& s : steps) {
+    player->m_rcArea = s.playerArea;
+    map.SetMySelf(s.hasPlayer ? player : nullptr);
+    auto target = tessera::test::MakeDib(800, 600, 0);
+    map.Show(target.get());
+    EXPECT_EQ(target->GetPixel(70, 70).GetColor(), s.want) << s.playerArea.left << " " << s.hasPlayer;
+  }
 }
 
 TEST_F(MapTest, LoadMapReadsTheRecordTheCellsAndTheBackground) {
@@ -374,7 +326,10 @@ TEST_F(MapTest, LoadMapReadsTheRecordTheCellsAndTheBackground) {
   EXPECT_EQ(map.GetBackGround()->GetPixel(6, 6).GetColor(), 0x1357);
 }
 
+// Short, missing and bad cell files and records: what is read stays, the
+// rest is zero, never a read past the file or a division by zero.
 TEST_F(MapTest, ShortMissingAndBadCellFilesAndPictures) {
+  tessera::ClearHeadlessMessages();
   AddMapRecord("short", 320, 240, 32, "Bshort0000");
   WriteCells("short", std::string(30, '\1'));
   QMap a;
@@ -412,8 +367,11 @@ TEST_F(MapTest, ShortMissingAndBadCellFilesAndPictures) {
   EXPECT_FALSE(f.LoadMap("zero"));
   EXPECT_FALSE(f.LoadMap("huge"));
   EXPECT_EQ(f.GetMapInfo(), nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());  // a game's own failures: no message box
 }
 
+// New cells reach an attached path finder (else it reads freed memory);
+// a shorter copy is padded to the cell count.
 TEST_F(MapTest, ReplacedCellsReachTheAttachedPathFinders) {
   QMap map;
   SetSize(map, 64, 64, 32);
@@ -423,20 +381,16 @@ TEST_F(MapTest, ReplacedCellsReachTheAttachedPathFinders) {
   CPathFinder finder;
   finder.SetMapData(2, 2, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
   tessera::AttachPathFinder(map, &finder);
-  char other[4] = {0, 0, 1, 0};
-  map.SetMapInfo(other, 4);
-  EXPECT_EQ(finder.m_pMapData, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
-  EXPECT_EQ(finder.m_pMapData[2], 1);
-  // A shorter copy is padded to the cell count.
   char part[2] = {5, 6};
   map.SetMapInfo(part, 2);
+  EXPECT_EQ(finder.m_pMapData, reinterpret_cast<unsigned char*>(map.GetMapInfo()));
   EXPECT_EQ(std::string(map.GetMapInfo(), 4), std::string("\5\6\0\0", 4));
   tessera::DetachPathFinder(map, &finder);
 }
 
 TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
   CMapManager* mm = AfxGetMapManager();
-  EXPECT_TRUE(mm->Init("another.mdb"));  // a database is set already
+  EXPECT_TRUE(mm->Init("another.mdb"));  // a database is set already: kept
   EXPECT_STREQ(mm->m_szDataBase, scene_.c_str());
   EXPECT_FALSE(mm->IsRunning());
   EXPECT_EQ(mm->FindObject(1, 1), nullptr);
@@ -446,11 +400,15 @@ TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
   CMapObject* kept = MakeObject(map, 3, 3, 1, 1, 0, 0, nullptr);
   map->AddObject(o);
   map->AddObject(kept);
+  map->m_pBackGround = Solid(640, 480, 0x0210);
   ASSERT_TRUE(mm->CreateNewMap(map));
   EXPECT_TRUE(mm->IsRunning());
   EXPECT_EQ(mm->m_dwState, QAREA_SHOW);
-  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetCount(), 1);
   EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetArea(0), mm);
+  // The chain manager draws the manager, which draws the map.
+  AfxCreateMouse();
+  AfxGetChainManager()->ShowAll(vm_->GetRenderSurface());
+  EXPECT_EQ(vm_->GetRenderSurface()->GetPixel(0, 0).GetColor(), 0x0210);
   EXPECT_EQ(mm->FindObject(70, 70), o);
   // A deleted object leaves the current map.
   delete o;
@@ -469,19 +427,15 @@ TEST_F(MapTest, EveryMapCarriesAChatBoxWhoseLinesBecomeThePlayersBubble) {
   ASSERT_EQ(top->GetCount(), 2);
   EXPECT_EQ(top->GetArea(0), map->GetChatWindow());
   EXPECT_EQ(top->GetArea(1), map->GetChatEdit());
-  EXPECT_EQ(map->GetChatWindow()->m_rcArea.left, 152);
   EXPECT_EQ(map->GetChatWindow()->m_rcArea.top, 548);
   ASSERT_NE(map->GetChatWindow()->m_pBackImage, nullptr);
   QEdit* edit = map->GetChatEdit();
   EXPECT_EQ(edit->m_rcArea.left, 165);
-  EXPECT_EQ(edit->m_rcArea.bottom, 568);
   EXPECT_EQ(edit->m_nMaxLen, 64);
   EXPECT_TRUE(edit->m_bFocus);
-  EXPECT_EQ(edit->m_pfnEnter, &QMap::MapEditOnEnter);
-  QMap framed(tagRECT{0, 0, 640, 480});
+  QMap framed(tagRECT{0, 0, 640, 480});  // a framed view: a shorter line
   EXPECT_EQ(framed.GetChatEdit()->m_nMaxLen, 54);
   EXPECT_EQ(framed.GetChatWindow()->m_rcArea.top, 568);
-  EXPECT_EQ(framed.GetNowLeft(), 0);
 
   // Without a current map the line only clears the edit.
   char hello[] = "hello";

@@ -14,6 +14,7 @@
 #include "gui/map/map_player.h"
 #include "gui/map/player_equip.h"
 #include "map/equip_pictures.h"
+#include "map/map_fixture.h"
 #include "platform/clock.h"
 #include "testing/manual_clock.h"
 

@@ -1,6 +1,7 @@
 // The particle pictures a data-set builder stores for CFader's overlays:
-// twenty distinct pictures per kind that LoadParticle finds in a pack and
-// the falling-flake overlay draws.
+// twenty distinct keyed pictures per kind, named as LoadParticle looks them
+// up ("<8 characters><set><frame>"; the loading and drawing themselves are
+// the fader suite's).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,11 +9,7 @@
 #include <vector>
 
 #include "common/particle_pictures.h"
-#include "engine/fader.h"
-#include "engine/view_manage.h"
-#include "public/engine.h"
 #include "support/surface_helpers.h"
-#include "support/test_pack.h"
 #include "support/test_support.h"
 
 namespace {
@@ -44,32 +41,6 @@ TEST_F(ParticlePicturesTest, TwentyDistinctPicturesPerKind) {
   }
   EXPECT_TRUE(PaintParticlePictures("short", ParticleKind::kSnow).empty());
   EXPECT_TRUE(PaintParticlePictures("too_long_", ParticleKind::kSnow).empty());
-}
-
-TEST_F(ParticlePicturesTest, TheFaderLoadsAndDrawsThem) {
-  tessera::test::TempDir dir;
-  std::unique_ptr<CRes> res;
-  tessera::test::MakeTestPack(dir, &res);
-  for (const auto& p : PaintParticlePictures("snowflak", ParticleKind::kSnow))
-    tessera::test::AddToPack(res.get(), p.id, tessera::test::PackImage(p.image.get()));
-  ASSERT_EQ(AfxCreateViewManager(160, 120, nullptr), 1);
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  vm->Initialize(res.get());
-
-  CFader snow;
-  char name[] = "snowflak";
-  ASSERT_TRUE(snow.LoadParticle(name));
-  EXPECT_EQ(snow.m_nParticleSets, 4);
-  for (auto& set : snow.m_pParticle)
-    for (SURFACE* frame : set) ASSERT_NE(frame, nullptr);
-
-  auto picture = tessera::test::MakeDib(160, 120, 0);
-  auto target = tessera::test::MakeDib(160, 120, 0);
-  snow.Initialize(picture.get(), target.get(), 0, 0, 160, 120, 10, 60);
-  for (int i = 0; i < 10; ++i) snow.Draw();
-  size_t lit = 0;
-  for (uint16_t v : tessera::test::Pixels(target.get())) lit += v != 0;
-  EXPECT_GT(lit, 100u);
 }
 
 }  // namespace
