@@ -141,6 +141,8 @@ TEST_F(DataBaseTest, StatementsRecordSetsAndCounts) {
   // Only one statement per call: a second one after it fails the call, so
   // nothing of it runs.
   EXPECT_FALSE(db.ExecuteCommand("DELETE FROM [RESTABLE] WHERE [ID] = 'r0'; DELETE FROM [RESTABLE]"));
+  // Unterminated text is an error, not a different statement.
+  EXPECT_FALSE(db.ExecuteCommand("DELETE FROM [RESTABLE] WHERE [ID] = 'r0's'"));
   ASSERT_TRUE(db.OpenSource("SELECT [ID] FROM [RESTABLE]", rs));
   EXPECT_EQ(db.GetRecordCount(rs), 3);
 }
@@ -162,11 +164,6 @@ TEST_F(DataBaseTest, RecordSetsOutliveTheirDatabase) {
   EXPECT_EQ(sy, 6);
   EXPECT_EQ(stop, 1);
   EXPECT_STREQ(type, "bmp");
-  rs->MoveNext();
-  EXPECT_TRUE(rs->IsEOF());
-  EXPECT_EQ(rs->GetCollect(0), nullptr);
-  rs->MoveFirst();
-  EXPECT_FALSE(rs->IsEOF());
 }
 
 TEST_F(DataBaseTest, CopiesShareTheConnection) {
@@ -182,29 +179,6 @@ TEST_F(DataBaseTest, CopiesShareTheConnection) {
   tessera::RecordsetPtr rs;
   ASSERT_TRUE(assigned.OpenSource("SELECT [ID] FROM [RESTABLE] WHERE [ID] = 'x'", rs));
   EXPECT_EQ(assigned.GetRecordCount(rs), 1);
-}
-
-TEST_F(DataBaseTest, QuotedValuesAndGbkTextRoundTrip) {
-  CDataBase db;
-  ASSERT_TRUE(db.ConnectAccess(path_.c_str()));
-  // The same statement shape with different values, values holding doubled
-  // quotes, and GBK bytes (one of them with a backslash as trail byte).
-  ASSERT_TRUE(db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('it''s','\xD6\xD0\xCE\xC4\x5C.pak',1,2)"));
-  ASSERT_TRUE(db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('plain','p',3,4)"));
-  tessera::RecordsetPtr rs;
-  ASSERT_TRUE(db.OpenSource("SELECT * FROM [RESTABLE] WHERE [ID] = 'it''s'", rs));
-  ASSERT_EQ(db.GetRecordCount(rs), 1);
-  char name[257];
-  ASSERT_TRUE(rs->GetText(1, name, sizeof name));
-  EXPECT_STREQ(name, "\xD6\xD0\xCE\xC4\x5C.pak");
-  ASSERT_TRUE(db.OpenSource("SELECT * FROM [RESTABLE] WHERE [ID] = 'plain'", rs));
-  int32_t end = 0;
-  ASSERT_TRUE(rs->GetInt32(3, end));
-  EXPECT_EQ(end, 4);
-  // Unterminated text is an error, not a different statement.
-  EXPECT_FALSE(db.ExecuteCommand("DELETE FROM [RESTABLE] WHERE [ID] = 'it's'"));
-  ASSERT_TRUE(db.OpenSource("SELECT [ID] FROM [RESTABLE]", rs));
-  EXPECT_EQ(db.GetRecordCount(rs), 2);
 }
 
 TEST(SqlLiterals, SplitsQuotedValuesAndRefusesWhatItCannotCache) {
