@@ -226,24 +226,5 @@ TEST_F(TableWritesTest, FoldersGivenAsFilesAreRefused) {
   EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"), "Not found file " + dir_.File("folder.idx") + "!\n ");
 }
 
-TEST_F(TableWritesTest, IndexOpeningGivesTheEnginesMessages) {
-  std::string index = MakeIndex("cut.idx", 10);
-  std::string bytes = ReadFile(index);
-  WriteFile(index, bytes.substr(0, 512));  // the root leaf is gone
-  IDX x(index.c_str(), 1);
-  EXPECT_FALSE(IdxUsable(x));
-  EXPECT_EQ(LastMessage().find("Go top error during IDX opening!\n"), 0u) << LastMessage();
-  // A table without ID: ordering reports the missing field, then the pack.
-  std::string table = MakeTable("noid.dbf", "NAME:C:10,PACKNAME:C:20,START:N:10,END:N:10");
-  std::string good_index = MakeIndex("good.idx", 10);
-  size_t before = MessageCount();
-  QRES res(table.c_str(), good_index.c_str());
-  ASSERT_EQ(MessageCount(), before + 2);
-  EXPECT_EQ(WithoutSite(HeadlessMessages()[before].text, "dbf.cpp"), "Not found field ID\n ");
-  EXPECT_EQ(WithoutSite(HeadlessMessages()[before + 1].text, "qres.cpp"), "Could not set order.\n ");
-  unsigned char data[] = "x";
-  EXPECT_FALSE(res.AddDataToPack(data, "A", "p.pak", nullptr));
-}
-
 }  // namespace
 }  // namespace tessera::test
