@@ -1,11 +1,9 @@
 // The host services every backend shares: paths, windows and messages,
-// clock, text conversion.
+// text conversion.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/clock.h"
-#include "testing/manual_clock.h"
 #include "platform/path.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
@@ -76,17 +74,6 @@ TEST(WindowTest, PostedMessagesWaitForDispatchAndDieWithTheirWindow) {
   EXPECT_EQ(a->received[0].wparam, 1u);
   EXPECT_EQ(a->received[1].wparam, 3u);
   tessera::DestroyWindowRecord(a);
-}
-
-TEST(ClockTest, ManualClockMovesOnlyWhenTold) {
-  tessera::ManualClock* clock = tessera::InstallManualClock(1000);
-  EXPECT_EQ(tessera::NowMs(), 1000u);
-  clock->Advance(400);
-  EXPECT_EQ(tessera::NowMs(), 1400u);
-  clock->Set(5000);
-  EXPECT_EQ(tessera::NowMs(), 5000u);
-  tessera::SetClock(nullptr);  // back to the system clock, never 0
-  EXPECT_GE(tessera::NowMs(), 1000u);
 }
 
 TEST(TextEncodingTest, GbkRoundTripsAndBadBytesBecomeQuestionMarks) {
