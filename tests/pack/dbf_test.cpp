@@ -287,20 +287,6 @@ TEST_F(DbfTest, LocateOverManyRecords) {
   EXPECT_EQ(t.RecNo(), 2998);
 }
 
-TEST_F(DbfTest, RecordsAppendedByAnotherHandleAreSeen) {
-  std::string path = Filled(2);
-  DBF reader(path.c_str(), 0);
-  DBF writer(path.c_str(), 0);
-  writer.AppendBlank();
-  writer.Write("NAME", "late");
-  EXPECT_EQ(reader.m_nRecCount, 2);
-  EXPECT_EQ(reader.RecCount(), 3);
-  reader.m_nRecNo = 2;
-  char buffer[11];
-  EXPECT_TRUE(reader.Read(buffer, "NAME"));
-  EXPECT_STREQ(buffer, "late      ");
-}
-
 TEST_F(DbfTest, RecordLocksExcludeOtherHandles) {
   std::string path = Filled(3);
   DBF a(path.c_str(), 0);

@@ -39,9 +39,6 @@ class QresTest : public TableTest {
 TEST_F(QresTest, AddAndLoadRoundTrip) {
   {
     QRES res(table_.c_str(), index_.c_str());
-    EXPECT_EQ(res.m_pFirst, nullptr);
-    ASSERT_NE(res.m_pDbf, nullptr);
-    EXPECT_EQ(res.m_pDbf->m_pIdx, res.m_pIdx);
     unsigned char data[] = {1, 2, 0, 3, 4};
     ASSERT_TRUE(res.AddDataToPack(data, 5, "IMG0000001", pack_.c_str(), nullptr));
     unsigned char text[] = "hello";
