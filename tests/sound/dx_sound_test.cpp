@@ -39,6 +39,8 @@ class SoundTest : public EngineTest {
     for (size_t i = 0; i < n; ++i) s += char(r.Next() & 0xFF);
     return s;
   }
+  // An eight-byte mono wave `name` in the temporary folder: its path.
+  std::string Short(const std::string& name) { return Put(name, MakeWaveFile(1, 22050, 16, Samples(8, 1).data(), 8)); }
   std::string BufferBytes(int number) {
     SoftwareBuffer* b = HeadlessAudioBuffer(number);
     if (!b) return "<released>";
@@ -190,9 +192,7 @@ TEST_F(SoundTest, DataPastTheEndFailsAfterTheBufferWasMade) {
 }
 
 TEST_F(SoundTest, PlaySetsPanVolumeFrequencyThenPlays) {
-  const std::string s = Samples(8, 1);
-  const std::string path = Put("p.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
-  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  ASSERT_EQ(buffer_->Load(Short("p.wav").c_str()), 1);
   ClearHeadlessAudioLog();
   EXPECT_EQ(buffer_->Play(DSBPLAY_LOOPING, -300, -200), 1);
   EXPECT_EQ(HeadlessAudioLog(),
@@ -213,9 +213,7 @@ TEST_F(SoundTest, PlaySetsPanVolumeFrequencyThenPlays) {
 }
 
 TEST_F(SoundTest, SoundOffPlaysNothingButSucceeds) {
-  const std::string s = Samples(8, 1);
-  const std::string path = Put("p.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
-  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  ASSERT_EQ(buffer_->Load(Short("p.wav").c_str()), 1);
   sound_->SoundOnOff(1);
   ClearHeadlessAudioLog();
   EXPECT_EQ(buffer_->Play(0, 0, 0), 1);
@@ -266,11 +264,7 @@ TEST_F(SoundTest, StopRewindsEveryBufferAndPlayDoesNot) {
 }
 
 TEST_F(SoundTest, SetVolumeAndPanReachEveryBufferIgnoringFailures) {
-  const std::string s = Samples(8, 1);
-  for (const char* n : {"a.wav", "b.wav", "c.wav"}) {
-    const std::string p = Put(n, MakeWaveFile(1, 22050, 16, s.data(), 8));
-    ASSERT_EQ(buffer_->Load(p.c_str()), 1);
-  }
+  for (const char* n : {"a.wav", "b.wav", "c.wav"}) ASSERT_EQ(buffer_->Load(Short(n).c_str()), 1);
   FailHeadlessAudioCall("SetVolume", DSERR_GENERIC);
   ClearHeadlessAudioLog();
   buffer_->SetVolume(-1500);
@@ -284,9 +278,7 @@ TEST_F(SoundTest, SetVolumeAndPanReachEveryBufferIgnoringFailures) {
 }
 
 TEST_F(SoundTest, LostBuffersAreDroppedAtTheNextLookUpAndReloaded) {
-  const std::string s = Samples(8, 1);
-  const std::string a = Put("a.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
-  const std::string b = Put("b.wav", MakeWaveFile(1, 22050, 16, s.data(), 8));
+  const std::string a = Short("a.wav"), b = Short("b.wav");
   ASSERT_EQ(buffer_->Load(a.c_str()), 1);
   ASSERT_EQ(buffer_->Load(b.c_str()), 1);
   HeadlessAudioBuffer(1)->MarkLost();
