@@ -9,6 +9,7 @@
 
 #include "child_process.h"
 #include "pack/dbf.h"
+#include "pack/dbf_record.h"
 #include "pack/idx.h"
 #include "pack/idx_walk.h"
 #include "pack/qres.h"
@@ -198,10 +199,12 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
       if (res.AddDataToPack(more, "RES0000002", pack.c_str(), nullptr)) return 3;
       if (LastMessage().find("Read-only file " + table + ".\n") != 0) return 4;
     }
-    DBF t(table.c_str(), 0);
+    DBF t(table.c_str(), 1);  // exclusive asked: a read-only file opens shared
     if (!DbfUsable(t) || t.RecCount() != 1) return 5;
     if (t.Write("ID", "changed") || LastMessage().find("Read-only file " + table + ".\n") != 0) return 6;
-    if (DbfAppendBlank(t) || t.RecCount() != 1) return 7;
+    ClearHeadlessMessages();
+    if (DbfAppendBlank(t) || DbfAppendRecords(t, {DbfRecord(t), DbfRecord(t)}) || t.RecCount() != 1) return 7;
+    if (MessageCount() != 2 || LastMessage().find("Read-only file " + table + ".\n") != 0) return 11;
     DbfAppendGuard guard(t);
     if (guard.Held()) return 8;
     IDX x(index.c_str(), 0);
