@@ -25,7 +25,7 @@ class DataBaseTest : public tessera::test::EngineTest {
   std::string path_;
 };
 
-TEST_F(DataBaseTest, InitTwiceSharesOneEntryAndOneReleaseEndsItForAll) {
+TEST_F(DataBaseTest, InitTwiceSharesOneEntryByPathAndOneReleaseEndsItForAll) {
   ASSERT_TRUE(AfxInitDataBase(path_.c_str()));
   CDataBase* db = AfxGetDataBase(path_.c_str());
   ASSERT_NE(db, nullptr);
@@ -34,6 +34,12 @@ TEST_F(DataBaseTest, InitTwiceSharesOneEntryAndOneReleaseEndsItForAll) {
   EXPECT_TRUE(AfxInitDataBase(path_.c_str()));
   EXPECT_EQ(tessera::DataBaseListSize(), 1u);
   EXPECT_EQ(AfxGetDataBase(path_.c_str()), db);
+  // Paths are keys byte for byte: no case folding, no separator folding.
+  std::string upper = path_;
+  upper.replace(upper.size() - 8, 8, "GAME.MDB");
+  EXPECT_EQ(AfxGetDataBase(upper.c_str()), nullptr);
+  EXPECT_EQ(AfxGetDataBase((dir_.path() + "/game.mdb").c_str()), nullptr);
+  EXPECT_EQ(AfxGetDataBase(nullptr), nullptr);
 
   // No reference count: the first release ends it for both owners.
   AfxReleaseDataBase(path_.c_str());
@@ -41,16 +47,6 @@ TEST_F(DataBaseTest, InitTwiceSharesOneEntryAndOneReleaseEndsItForAll) {
   EXPECT_EQ(tessera::DataBaseListSize(), 0u);
   AfxReleaseDataBase(path_.c_str());  // not listed: nothing happens
   EXPECT_EQ(tessera::DataBaseListSize(), 0u);
-}
-
-TEST_F(DataBaseTest, PathsAreKeysByteForByte) {
-  ASSERT_TRUE(AfxInitDataBase(path_.c_str()));
-  std::string upper = path_;
-  upper.replace(upper.size() - 8, 8, "GAME.MDB");
-  std::string slashed = dir_.path() + "/game.mdb";
-  EXPECT_EQ(AfxGetDataBase(upper.c_str()), nullptr);
-  EXPECT_EQ(AfxGetDataBase(slashed.c_str()), nullptr);
-  EXPECT_EQ(AfxGetDataBase(nullptr), nullptr);
 }
 
 TEST_F(DataBaseTest, FailedConnectsStayListedUnderAnEmptyPath) {

@@ -449,11 +449,8 @@ TEST_F(PackToolTest, PackNamesAreOrdinaryPathsOrTheEnginesForms) {
       {"'\\z.pak'", "data/z.pak"},
       {"'*data\\s.pak' --root root", "root/data/s.pak"},
       {"'" + abs + "/w.pak'", "data/w.pak"},
-      {"../up.pak", ""},
-      {"'sub/../../up.pak'", ""},
       {"art", ""},
-      {"art/", ""},
-      {"''", ""},
+      {"art/", ""},  // the name rules themselves have their own table
       {"'" + std::filesystem::absolute("elsewhere.pak").string() + "'", ""},
       {"'*../up.pak' --root root", ""},
   };
@@ -468,7 +465,7 @@ TEST_F(PackToolTest, PackNamesAreOrdinaryPathsOrTheEnginesForms) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists("datagame"));
-  EXPECT_FALSE(std::filesystem::exists("up.pak"));
+  EXPECT_FALSE(std::filesystem::exists("up.pak"));  // not even through the root
   // The row records the engine's form, which the engine finds again.
   WriteFile("f", "bytes");
   ASSERT_EQ(Run("add data/Game.mdb sub/x.pak f f").status, 0);
