@@ -1,9 +1,10 @@
 // The host services every backend shares: paths, windows and messages,
-// text conversion.
+// the system clock, text conversion.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/clock.h"
 #include "platform/path.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
@@ -74,6 +75,12 @@ TEST(WindowTest, PostedMessagesWaitForDispatchAndDieWithTheirWindow) {
   EXPECT_EQ(a->received[0].wparam, 1u);
   EXPECT_EQ(a->received[1].wparam, 3u);
   tessera::DestroyWindowRecord(a);
+}
+
+// The system clock starts at 1000: 0 is the engine's "timer not started".
+TEST(ClockTest, SystemClockIsNeverZero) {
+  tessera::SetClock(nullptr);
+  EXPECT_GE(tessera::NowMs(), 1000u);
 }
 
 TEST(TextEncodingTest, GbkRoundTripsAndBadBytesBecomeQuestionMarks) {
