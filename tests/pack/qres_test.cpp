@@ -39,9 +39,6 @@ class QresTest : public TableTest {
 TEST_F(QresTest, AddAndLoadRoundTrip) {
   {
     QRES res(table_.c_str(), index_.c_str());
-    EXPECT_EQ(res.m_pFirst, nullptr);
-    ASSERT_NE(res.m_pDbf, nullptr);
-    EXPECT_EQ(res.m_pDbf->m_pIdx, res.m_pIdx);
     unsigned char data[] = {1, 2, 0, 3, 4};
     ASSERT_TRUE(res.AddDataToPack(data, 5, "IMG0000001", pack_.c_str(), nullptr));
     unsigned char text[] = "hello";
@@ -170,25 +167,23 @@ TEST_F(QresTest, FailuresAndMessages) {
   EXPECT_NE(LastMessage().find("pack_list.cpp "), std::string::npos);
 }
 
-TEST_F(QresTest, UnopenableTableOrIndex) {
-  QRES res(dir_.File("none.dbf").c_str(), index_.c_str());
-  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
-  unsigned char data[] = "abc";
-  EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
-  EXPECT_EQ(Loaded(res, "ID"), "<none>");
-  EXPECT_EQ(ReadFile(pack_), "");
-}
-
-TEST_F(QresTest, TableWithOtherFieldTypesIsNotUsed) {
+// A table that cannot be opened, or whose START is not a number: no order,
+// nothing added, nothing written.
+TEST_F(QresTest, UnusableTables) {
   std::vector<DbfField> fields = {MakeDbfField("ID", 'C', 10), MakeDbfField("PACKNAME", 'C', 20),
                                   MakeDbfField("START", 'C', 10), MakeDbfField("END", 'N', 10)};
   std::string error;
   ASSERT_TRUE(CreateDbf(table_, fields, error));
-  QRES res(table_.c_str(), index_.c_str());
-  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
-  unsigned char data[] = "abc";
-  EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
-  EXPECT_EQ(res.m_pDbf->RecCount(), 0);
+  for (const std::string& table : {dir_.File("none.dbf"), table_}) {
+    SCOPED_TRACE(table);
+    QRES res(table.c_str(), index_.c_str());
+    EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
+    unsigned char data[] = "abc";
+    EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
+    EXPECT_EQ(Loaded(res, "ID"), "<none>");
+  }
+  EXPECT_EQ(ReadFile(pack_), "");
+  EXPECT_EQ(DBF(table_.c_str(), 0).RecCount(), 0);
 }
 
 TEST_F(QresTest, AssignmentSharesThePointers) {

@@ -1,11 +1,10 @@
 // The host services every backend shares: paths, windows and messages,
-// clock, text conversion.
+// the system clock, text conversion.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/clock.h"
-#include "testing/manual_clock.h"
 #include "platform/path.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
@@ -78,14 +77,9 @@ TEST(WindowTest, PostedMessagesWaitForDispatchAndDieWithTheirWindow) {
   tessera::DestroyWindowRecord(a);
 }
 
-TEST(ClockTest, ManualClockMovesOnlyWhenTold) {
-  tessera::ManualClock* clock = tessera::InstallManualClock(1000);
-  EXPECT_EQ(tessera::NowMs(), 1000u);
-  clock->Advance(400);
-  EXPECT_EQ(tessera::NowMs(), 1400u);
-  clock->Set(5000);
-  EXPECT_EQ(tessera::NowMs(), 5000u);
-  tessera::SetClock(nullptr);  // back to the system clock, never 0
+// The system clock starts at 1000: 0 is the engine's "timer not started".
+TEST(ClockTest, SystemClockIsNeverZero) {
+  tessera::SetClock(nullptr);
   EXPECT_GE(tessera::NowMs(), 1000u);
 }
 

@@ -1,9 +1,8 @@
 // Presenters: PNG frames from the headless one, the SDL one on SDL's dummy
-// video driver, the SDL event translator and the input services.
+// video driver, and the input services.
 #include <SDL.h>
 #include <png.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -96,42 +95,6 @@ TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
   EXPECT_EQ(img[5], (Rgb{0, 251, 0}));  // green 31 -> 62 of 63 -> 251 widened
   AfxFreeEngine();
   tessera::DestroyWindowRecord(window);
-}
-
-SDL_Event KeyDown(SDL_Keycode sym, Uint16 mod = 0) {
-  SDL_Event e{};
-  e.type = SDL_KEYDOWN;
-  e.key.keysym.sym = sym;
-  e.key.keysym.mod = mod;
-  return e;
-}
-
-TEST(SdlKeys, TranslatesTextNavigationAndPaste) {
-  SDL_Event text{}, up{};
-  text.type = SDL_TEXTINPUT;
-  std::snprintf(text.text.text, sizeof text.text.text, "%s", "a\xE4\xB8\xAD");  // "a中" in UTF-8
-  up.type = SDL_KEYUP;
-  // Each event and the key records it gives: {virtual key, character, message}.
-  using Keys = std::vector<std::array<unsigned, 3>>;
-  const std::pair<SDL_Event, Keys> cases[] = {
-      {text, {{0, 'a', 258}, {0, 0xD6, 258}, {0, 0xD0, 258}}},  // 中 in GBK
-      {KeyDown(SDLK_LEFT), {{37, 0, 256}}},
-      {KeyDown(SDLK_DELETE), {{46, 0, 256}}},
-      {KeyDown(SDLK_HOME), {{36, 0, 256}}},
-      {KeyDown(SDLK_v, KMOD_LCTRL), {{214, 0, 256}}},
-      {KeyDown(SDLK_RETURN), {{0, 13, 258}}},
-      {KeyDown(SDLK_BACKSPACE), {{0, 8, 258}}},
-      {KeyDown(SDLK_v), {}},  // the text event carries it
-      {KeyDown(SDLK_F5), {}},
-      {up, {}},
-  };
-  for (const auto& [event, want] : cases) {
-    std::vector<QKey> keys;
-    EXPECT_EQ(tessera::sdl::TranslateEvent(event, keys), static_cast<int>(want.size())) << event.type;
-    Keys got;
-    for (const QKey& k : keys) got.push_back({k.cVirtKey, k.cChar, static_cast<unsigned>(k.dwMessage)});
-    EXPECT_EQ(got, want) << event.type << " " << event.key.keysym.sym;
-  }
 }
 
 // The SDL presenter for real, on SDL's dummy video driver.

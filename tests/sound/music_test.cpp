@@ -62,8 +62,6 @@ class MusicTest : public EngineTest {
 };
 
 TEST_F(MusicTest, PlaySendsCloseOpenPlay) {
-  EXPECT_EQ(music_->m_hNotifyWnd, window_);
-  EXPECT_EQ(music_->m_bMute, 0);
   ASSERT_TRUE(music_->Play(tune_.c_str()));
   EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0},
                                            {"open " + tune_ + " type sequencer alias MUSIC", nullptr, 0},
@@ -111,7 +109,6 @@ TEST_F(MusicTest, MuteStopsAndSilencesThePlayCommands) {
   ASSERT_TRUE(music_->Play(tune_.c_str()));
   ClearMciCommandLog();
   music_->Mute(1);
-  EXPECT_EQ(music_->m_bMute, 1);
   EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0}}));
   EXPECT_FALSE(HeadlessMidi().open);
   ClearMciCommandLog();
@@ -139,24 +136,12 @@ TEST_F(MusicTest, MissingOrCorruptFilesFailAfterClosingTheOldMusic) {
                             {"open " + missing + " type sequencer alias MUSIC", nullptr, MCIERR_FILE_NOT_FOUND}}));
   EXPECT_FALSE(HeadlessMidi().open);
 
-  std::string bytes = MakeMidiFile(ShortTune());
-  const struct {
-    const char* name;
-    std::string bytes;
-  } bad[] = {
-      {"empty.mid", ""},
-      {"text.mid", "this is not music at all"},
-      {"cut.mid", bytes.substr(0, bytes.size() - 10)},
-      {"notrack.mid", bytes.substr(0, 14)},
-  };
-  for (const auto& b : bad) {
-    SCOPED_TRACE(b.name);
-    WriteFile(dir_.File(b.name), b.bytes);
-    ClearMciCommandLog();
-    EXPECT_FALSE(music_->Play(dir_.File(b.name).c_str()));
-    ASSERT_EQ(Commands().size(), 2u);
-    EXPECT_EQ(Commands()[1].result, MCIERROR(MCIERR_INVALID_FILE));
-  }
+  // A file that is not music (the structure check has its own table).
+  WriteFile(dir_.File("text.mid"), "this is not music at all");
+  ClearMciCommandLog();
+  EXPECT_FALSE(music_->Play(dir_.File("text.mid").c_str()));
+  ASSERT_EQ(Commands().size(), 2u);
+  EXPECT_EQ(Commands()[1].result, MCIERROR(MCIERR_INVALID_FILE));
   // No synthesizer: the open fails with the backend's code.
   FailNextHeadlessMidiOpen(MCIERR_SEQ_NOMIDIPRESENT);
   EXPECT_FALSE(music_->Play(tune_.c_str()));

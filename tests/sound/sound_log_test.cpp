@@ -35,6 +35,8 @@ TEST_F(SoundLogTest, NoDeviceIsSaidAndSoundsThenCannotLoad) {
   DxSoundBuffer orphan;
   EXPECT_EQ(orphan.Load(wave.c_str()), 0);
   EXPECT_EQ(log.lines().back(), "tessera: warning: cannot load sound " + wave + ": no audio device is open");
+  EXPECT_EQ(orphan.Play(0, 0, 0), 0);
+  EXPECT_EQ(orphan.Stop(), 0);
 }
 
 TEST_F(SoundLogTest, MissingAndDamagedWaveFilesAreNamed) {
