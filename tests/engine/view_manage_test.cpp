@@ -57,12 +57,7 @@ TEST_F(ViewManageTest, RenderSurfaceRowsArePitchTwiceTheWidth) {
   CVIEWMANAGE* vm = Create(640, 480);
   DIBSURFACE* frame = vm->GetRenderSurface();
   ASSERT_NE(frame, nullptr);
-  const PixelBlockHeader* h = tessera::BlockHeader(frame->GetBitmap());
-  EXPECT_EQ(h->width, 640);
-  EXPECT_EQ(h->height, 480);
-  EXPECT_EQ(h->pitch, 1280);
-  EXPECT_EQ(h->clip_right, 640);
-  EXPECT_EQ(h->clip_bottom, 480);
+  EXPECT_EQ(tessera::BlockHeader(frame->GetBitmap())->pitch, 1280);
   PIXEL** rows = tessera::BlockRows(frame->GetBitmap());
   EXPECT_EQ(reinterpret_cast<char*>(rows[479]) - reinterpret_cast<char*>(rows[0]), 479 * 1280);
   EXPECT_EQ(vm->IsFullScreen(), 0);
@@ -78,7 +73,9 @@ TEST_F(ViewManageTest, SecondCreateKeepsTheFirst) {
   AfxDeleteViewManager();
   EXPECT_EQ(AfxGetViewManager(), nullptr);
   AfxDeleteViewManager();  // nothing to delete
-  Create(320, 200);
+  // Without a window there is nothing to present to.
+  EXPECT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
+  EXPECT_EQ(AfxGetViewManager()->UpdateScreen(), 0);
   AfxFreeEngine();
   EXPECT_EQ(AfxGetViewManager(), nullptr);
 }
@@ -116,11 +113,6 @@ TEST_F(ViewManageTest, WindowedUpdateOfARectangleCopiesItsInclusiveArea) {
   EXPECT_EQ(presenter->WindowPicture()[47 * 64 + 63], 0x1234);
   EXPECT_EQ(vm->UpdateScreen(CRect(5, 5, 2, 2)), 1);
   EXPECT_EQ(presenter->LastCopy().right, 0);
-}
-
-TEST_F(ViewManageTest, WindowedUpdateWithoutAWindowFails) {
-  EXPECT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
-  EXPECT_EQ(AfxGetViewManager()->UpdateScreen(), 0);
 }
 
 TEST_F(ViewManageTest, FullScreenSetUpRunsEveryStepInOrder) {

@@ -135,19 +135,6 @@ TEST_F(MouseTest, FrameSequence) {
   EXPECT_EQ(mouse_->m_nFrame, 0);
 }
 
-TEST_F(MouseTest, TipBoxStaysOnTheScreen) {
-  auto at = [](int x, int y) {
-    const tagPOINT p = tessera::TipBoxPosition(x, y);
-    return std::make_pair(int(p.x), int(p.y));
-  };
-  EXPECT_EQ(at(10, 10), std::make_pair(10, 10));
-  EXPECT_EQ(at(399, 499), std::make_pair(399, 499));
-  EXPECT_EQ(at(400, 10), std::make_pair(280, 10));
-  EXPECT_EQ(at(450, 10), std::make_pair(330, 10));
-  EXPECT_EQ(at(10, 500), std::make_pair(10, 480));
-  EXPECT_EQ(at(799, 599), std::make_pair(679, 579));
-}
-
 TEST_F(MouseTest, DrawsShadowTwoPixelsLowerThenTheFrame) {
   mouse_->m_pFrame[1] = Solid(3, 2, kFrameColour);
   mouse_->m_pShadow = Solid(3, 3, kShadowColour);
@@ -263,15 +250,9 @@ TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
   AfxFreeEngine();
 }
 
-TEST_F(MouseTest, CreatedAndFreedByTheEngine) {
-  QMouse* first = AfxGetMouse();
-  AfxFreeEngine();
-  EXPECT_EQ(AfxGetMouse(), nullptr);
-  EXPECT_NE(first, nullptr);
-  // Freed after the resource pack, before the display manager: a cursor
-  // holding surfaces goes cleanly with the engine.
-  ASSERT_EQ(AfxCreateViewManager(64, 48, window_), 1);
-  AfxCreateMouse();
+// Freed after the resource pack, before the display manager: a cursor
+// holding surfaces goes cleanly with the engine (the sanitizers see it).
+TEST_F(MouseTest, FreedWithTheEngineBeforeTheDisplayManager) {
   AfxGetMouse()->m_pShadow = AfxGetViewManager()->CreateSurface(4, 4, SS_DIB);
   AfxFreeEngine();
   EXPECT_EQ(AfxGetMouse(), nullptr);
