@@ -337,15 +337,4 @@ TEST_P(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
 INSTANTIATE_TEST_SUITE_P(Avx2, DibKernelTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Avx2" : "Sse2"; });
 
-using DibDeathTest = tessera::test::EngineTest;
-
-TEST(DibDeathTest, ASurfaceThatCannotGetMemoryEndsTheProcess) {
-  EXPECT_EXIT(
-      {
-        DIBSURFACE s(1 << 20, 1 << 20);
-        s.Initialize();
-      },
-      testing::ExitedWithCode(0), "MSGBOX \\[Error\\] Can't create bitmap");
-}
-
 }  // namespace

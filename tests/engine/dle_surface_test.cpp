@@ -160,15 +160,5 @@ TEST(DleSurface, DamagedImagesGiveNothing) {
   EXPECT_NE(e, nullptr);
 }
 
-TEST(DleSurfaceDeath, UnsupportedBlitsEndTheProcess) {
-  Bytes img = SampleImage();
-  std::unique_ptr<DLESURFACE> d(LoadDleSurface(img.data(), img.size()));
-  auto dst = MakeDib(4, 4, 0);
-  DRAW_FX fx;
-  EXPECT_EXIT(d->Blit(dst.get(), 0, 0, fx), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] the function doesn't support\\.1");
-  EXPECT_EXIT(d->Blit(dst.get(), 0, 0, 0, 0, 1, 1), ::testing::ExitedWithCode(0),
-              "MSGBOX \\[Error\\] the function doesn't support\\.3");
-}
-
 }  // namespace
 }  // namespace tessera::test

@@ -64,17 +64,5 @@ TEST(RleMaskSurface, HeadersEqualTheRunSurfacesAndAnswerEveryPixel) {
   }
 }
 
-TEST(RleMaskSurfaceDeath, EveryDrawingOperationEndsTheProcess) {
-  auto src = MakeDib(2, 2, 0);
-  RLEMASKSURFACE mask(2, 2);
-  mask.Initialize(src.get());
-  DRAW_FX fx;
-  EXPECT_EXIT(mask.Blit(src.get(), 0, 0), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] the function doesn't support\\.4");
-  EXPECT_EXIT(mask.SetPixel(0, 0, 0), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] the function doesn't support\\.5");
-  EXPECT_EXIT(mask.Blit(src.get(), 0, 0, 0, 0, 1, 1), ::testing::ExitedWithCode(0),
-              "MSGBOX \\[Error\\] the function doesn't support\\.6");
-  EXPECT_EXIT(mask.Blit(src.get(), 0, 0, fx), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] the function doesn't support\\.7");
-}
-
 }  // namespace
 }  // namespace tessera::test
