@@ -223,6 +223,7 @@ TEST(DibMaskBlitTest, DrawsWhatTheMaskRunsCover) {
   RLEMASKSURFACE mask(6, 3);
   ASSERT_EQ(mask.Initialize(shape.get()), 1);
   src->SetAttachedSurface(&mask, SF_MASK);
+  EXPECT_EQ(src->GetFlag(), SF_MASK);
   auto dst = MakeDib(8, 4, 0x7777);
   DRAW_FX fx = Fx(FX_MASK);
   src->Blit(dst.get(), 1, 1, fx);
