@@ -73,7 +73,7 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   // The weights sit right after the row's colours.
   EXPECT_EQ(reinterpret_cast<uint8_t*>(BlockRows(five.GetBitmap())[1])[10 + 3], 16);
   // SetPixel ignores the clip rectangle; outside reads the key and 32.
-  SetClip(&five, 1, 1, 2, 2);
+  five.SetClipper(tagRECT{1, 1, 2, 2});
   five.SetPixel(4, 1, 0x1234);
   EXPECT_EQ(five.GetPixel(4, 1), 0x1234);
   EXPECT_EQ(five.GetPixel(5, 1), COLOR_KEY);

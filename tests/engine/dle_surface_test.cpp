@@ -87,7 +87,6 @@ TEST(DleSurface, BlitsWeightZeroAsACopyAndClipsSegments) {
   EXPECT_EQ(clip.right, 8);
   EXPECT_EQ(clip.bottom, 3);
   auto dst = MakeDib(10, 3, 0x0001);
-  SetClip(dst.get(), 0, 0, 10, 3);
   d->Blit(dst.get(), -2, 0);  // the segment of row 2 starts left of the clip
   // Row 1: (3,2) at columns 1, 2 with weights 5 and 6 over 0x0001, (6,1)
   // at column 4 with weight 0.  0x0111 (green 8, blue 17) at weight 5:
