@@ -63,10 +63,6 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   EXPECT_EQ(five.GetStyle(), SS_ALPHA);
   EXPECT_EQ(BlockHeader(five.GetBitmap())->pitch, 16);
   EXPECT_EQ(BlockHeader(four.GetBitmap())->pitch, 12);
-  tagRECT clip;
-  five.GetClipper(clip);
-  EXPECT_EQ(clip.right, 5);
-  EXPECT_EQ(clip.bottom, 2);
   EXPECT_EQ(reinterpret_cast<char*>(BlockRows(five.GetBitmap())[1]) - reinterpret_cast<char*>(BlockRows(five.GetBitmap())[0]), 16);
   five.PutAlphaPixel(1, 1, 31);
   EXPECT_EQ(five.GetAlphaPixel(1, 1), 0);
@@ -76,17 +72,12 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   EXPECT_EQ(five.GetAlphaPixel(3, 1), 16);
   // The weights sit right after the row's colours.
   EXPECT_EQ(reinterpret_cast<uint8_t*>(BlockRows(five.GetBitmap())[1])[10 + 3], 16);
+  // SetPixel ignores the clip rectangle; outside reads the key and 32.
+  five.SetClipper(tagRECT{1, 1, 2, 2});
   five.SetPixel(4, 1, 0x1234);
   EXPECT_EQ(five.GetPixel(4, 1), 0x1234);
   EXPECT_EQ(five.GetPixel(5, 1), COLOR_KEY);
   EXPECT_EQ(five.GetAlphaPixel(-1, 0), 32);
-}
-
-TEST(AlphaSurface, SetPixelIgnoresTheClipRectangle) {
-  auto a = MakeAlpha(4, 4, 0, 31);
-  SetClip(a.get(), 1, 1, 2, 2);
-  a->SetPixel(3, 3, 0x0042);
-  EXPECT_EQ(a->GetPixel(3, 3), 0x0042);
 }
 
 TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
@@ -107,26 +98,21 @@ TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
   EXPECT_EQ(dst->GetPixel(3, 0), 0x0421);  // 0 copies without bit 15
 }
 
-TEST(AlphaSurface, WholeWeightsCopyOrKeep) {
+// ZeroFill clears colours to 0 and weights to 32: the surface then draws
+// nothing.  (Whole weights 0 and 32 are in the random sweep below.)
+TEST(AlphaSurface, ZeroFillLeavesNothingToDraw) {
   TestRandom rnd(1);
   auto src = MakeAlpha(37, 5, 0, 31);
   FillRandom(src.get(), rnd, 30);
-  auto dst = MakeDib(37, 5, 0);
-  src->Blit(dst.get(), 0, 0);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 37; ++x) ASSERT_EQ(dst->GetPixel(x, y), src->GetPixel(x, y) & 0x7FFF);
-  const Words before = Pixels(dst.get());
-  auto clear = MakeAlpha(37, 5, 0x7FFF, 0);
-  clear->Blit(dst.get(), 0, 0);
-  EXPECT_EQ(Pixels(dst.get()), before);
   src->ZeroFill();
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 37; ++x) {
       ASSERT_EQ(src->GetPixel(x, y), 0);
       ASSERT_EQ(src->GetAlphaPixel(x, y), 32);
     }
+  auto dst = MakeDib(37, 5, 0x1234);
   src->Blit(dst.get(), -3, 2);
-  EXPECT_EQ(Pixels(dst.get()), before);
+  EXPECT_EQ(Pixels(dst.get()), Words(37 * 5, 0x1234));
 }
 
 TEST(AlphaSurface, FillRectKeepsAnEvenWidthAndTheWeights) {
@@ -272,13 +258,9 @@ TEST(AlphaSurface, RotationOfAnAlphaSource) {
   auto over = MakeAlpha(12, 12, 0x0000, 9);
   fx.kind = FX_ROTATE;
   src.Blit(over.get(), 2, 2, fx);
-  bool changed = false;
   for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 12; ++x) {
-      ASSERT_EQ(over->GetAlphaPixel(x, y), 23);
-      changed = changed || over->GetPixel(x, y) != 0;
-    }
-  EXPECT_TRUE(changed);
+    for (int x = 0; x < 12; ++x) ASSERT_EQ(over->GetAlphaPixel(x, y), 23);
+  EXPECT_NE(Pixels(over.get()), Words(144, 0));
   fx.kind = FX_ROTATECOPY;
 
   // A plain source rotate-copied onto an alpha destination writes colours
@@ -308,11 +290,6 @@ TEST(AlphaSurface, DecodesAPackedStreamIntoItsColourPlane) {
   EXPECT_EQ(a->GetPixel(0, 0), COLOR_KEY);
   EXPECT_EQ(a->GetPixel(1, 0), 0x0123);
   EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);  // the weights are left alone
-}
-
-TEST(AlphaSurfaceDeath, NoMemoryEndsTheProcess) {
-  ALPHASURFACE huge(100000, 100000);
-  EXPECT_EXIT(huge.Initialize(), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] Can't create Alhpa Channel bitmap");
 }
 
 }  // namespace

@@ -70,10 +70,5 @@ TEST(DoubleAlphaSurface, SecondPlaneBlitAndTheOtherKinds) {
   EXPECT_EQ(part->GetPixel(3, 0), 0);
 }
 
-TEST(DoubleAlphaSurfaceDeath, NoMemoryEndsTheProcess) {
-  DOUBLEALPHASURFACE huge(100000, 100000);
-  EXPECT_EXIT(huge.Initialize(), ::testing::ExitedWithCode(0), "MSGBOX \\[Error\\] Can't create Alhpa Channel bitmap");
-}
-
 }  // namespace
 }  // namespace tessera::test

@@ -66,29 +66,6 @@ TEST(PixelBlockTest, ImpossibleSizesAreRefused) {
   EXPECT_EQ(tessera::AllocatePixelBlock(1 << 20, 1 << 20, 1 << 21), nullptr);
 }
 
-TEST(SurfaceTest, FieldsClipperAndAttachment) {
-  DIBSURFACE s(10, 6), mask(10, 6);
-  s.Initialize();
-  EXPECT_EQ(s.GetStyle(), SS_DIB);
-  EXPECT_EQ(s.GetFlag(), SF_NONE);
-  EXPECT_EQ(s.GetAttachedSurface(), nullptr);
-  EXPECT_EQ(s.GetOwner(), nullptr);
-  s.SetAttachedSurface(&mask, SF_MASK);
-  EXPECT_EQ(s.GetAttachedSurface(), &mask);
-  EXPECT_EQ(s.GetFlag(), SF_MASK);
-  tagRECT r{1, 2, 7, 5};
-  s.SetClipper(r);
-  tagRECT back{};
-  s.GetClipper(back);
-  EXPECT_EQ(back.left, 1);
-  EXPECT_EQ(back.top, 2);
-  EXPECT_EQ(back.right, 7);
-  EXPECT_EQ(back.bottom, 5);
-  // Base text drawing does nothing on kinds without text.
-  char text[] = "x";
-  static_cast<SURFACE&>(mask).SURFACE::DrawTextA(0, 0, 0, text);
-}
-
 // A new surface of each kind reads the same whatever its memory held
 // before: the block of a just-freed surface full of another colour is what
 // malloc hands back first, so stale pixels would show here.  Drawn onto a

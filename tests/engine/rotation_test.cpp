@@ -121,24 +121,14 @@ TEST(RotationTest, QuarterTurnTurnsTheImage) {
   EXPECT_EQ(bright_rows, 1);
 }
 
-TEST(RotationTest, ClipsToTheDestinationAndTinySourcesDrawNothing) {
+// A source one pixel wide has no 2 x 2 cell to mix; a place far outside
+// draws nothing.  (Clipping is in the sweep above.)
+TEST(RotationTest, TinyOrFarSourcesDrawNothing) {
   TestRandom rng(9);
   auto src = MakeDib(30, 30);
   FillRandom(src.get(), rng, 0);
   auto dst = MakeDib(20, 20, 0x7777);
-  tagRECT clip{5, 5, 15, 15};
-  dst->SetClipper(clip);
   DRAW_FX fx = Rotate(0.7f);
-  src->Blit(dst.get(), -5, -5, fx);
-  int inside = 0;
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 20; ++x) {
-      if (x < 5 || x >= 15 || y < 5 || y >= 15)
-        ASSERT_EQ(dst->GetPixel(x, y), 0x7777) << x << "," << y;
-      else
-        inside += dst->GetPixel(x, y) != 0x7777;
-    }
-  EXPECT_GT(inside, 50);
   auto one = MakeDib(1, 5, 0x1111);
   auto before = Pixels(dst.get());
   one->Blit(dst.get(), 8, 8, fx);

@@ -1,6 +1,6 @@
 // Test images for the run-length, alpha and packed-alpha suites: random
 // sprites with a chosen share of opaque pixels, pixels read one by one, and
-// clip rectangles.
+// random destinations.
 #ifndef TESSERA_TESTS_ENGINE_SPRITE_IMAGES_H
 #define TESSERA_TESTS_ENGINE_SPRITE_IMAGES_H
 
@@ -44,22 +44,13 @@ inline std::vector<uint16_t> ReadPixels(SURFACE* s) {
   return out;
 }
 
-inline void SetClip(SURFACE* s, int l, int t, int r, int b) {
-  tagRECT rc;
-  rc.left = l;
-  rc.top = t;
-  rc.right = r;
-  rc.bottom = b;
-  s->SetClipper(rc);
-}
-
 // A destination of random size (up to max_w x max_h) and pixels, with a
 // random clip rectangle inside it (possibly empty).
 inline std::unique_ptr<DIBSURFACE> RandomTarget(TestRandom& rnd, int max_w, int max_h) {
   auto d = MakeDib(rnd.Range(1, max_w), rnd.Range(1, max_h), 0);
   FillRandom(d.get(), rnd, 30);
   const int cl = rnd.Range(0, d->GetWidth() - 1), ct = rnd.Range(0, d->GetHeight() - 1);
-  SetClip(d.get(), cl, ct, rnd.Range(cl, d->GetWidth()), rnd.Range(ct, d->GetHeight()));
+  d->SetClipper(tagRECT{cl, ct, rnd.Range(cl, d->GetWidth()), rnd.Range(ct, d->GetHeight())});
   return d;
 }
 

@@ -50,12 +50,6 @@ TEST_F(EntryTest, TheInputRecordIsOneZeroedRecordTheEngineNeverWrites) {
   EXPECT_EQ(AfxGetKey()->dwMessage, 258u);
 }
 
-TEST_F(EntryTest, FreeEngineWithNothingCreatedDoesNothing) {
-  AfxFreeEngine();
-  AfxFreeEngine();
-  EXPECT_EQ(AfxGetScreenWidth(), 800);
-}
-
 TEST_F(EntryTest, MouseCursorAndAreaPointers) {
   EXPECT_EQ(AfxGetMouse(), nullptr);
   AfxCreateMouse();
@@ -124,27 +118,21 @@ TEST_F(EntryTest, InitRandSeedsFromTheCalendarTime) {
   EXPECT_EQ(a, b);
 }
 
-TEST_F(EntryTest, ErrorBoxFormatsAndShowsWithTheStopIconAndCaption) {
+// ErrorBox formats, shows with the stop icon and its caption, cuts text
+// at its 1024-byte buffer, and prints the box as a UTF-8 line on stderr.
+TEST_F(EntryTest, ErrorBoxFormatsShowsAndPrints) {
+  testing::internal::CaptureStderr();
   ErrorBox("Not found file %s.\n %s %ld", "map01", "res.cpp", 42L);
+  ErrorBox("\xB2\xBB\xC4\xDC");  // 不能
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "MSGBOX [错误！！！] Not found file map01.\n res.cpp 42\nMSGBOX [错误！！！] 不能\n");
+  ErrorBox("%s", std::string(5000, 'x').c_str());
   const auto& log = tessera::HeadlessMessages();
-  ASSERT_EQ(log.size(), 1u);
+  ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0].caption, kErrorCaption);
   EXPECT_EQ(log[0].text, "Not found file map01.\n res.cpp 42");
   EXPECT_EQ(log[0].icon, tessera::MessageIcon::kStop);
-}
-
-TEST_F(EntryTest, ErrorBoxCutsOverlongTextAtItsBuffer) {
-  std::string big(5000, 'x');
-  ErrorBox("%s", big.c_str());
-  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
-  EXPECT_EQ(tessera::HeadlessMessages()[0].text.size(), 1023u);
-}
-
-TEST_F(EntryTest, ErrorBoxPrintsAUtf8LineOnStderr) {
-  testing::internal::CaptureStderr();
-  ErrorBox("\xB2\xBB\xC4\xDC");  // 不能
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err, "MSGBOX [错误！！！] 不能\n");
+  EXPECT_EQ(log[2].text.size(), 1023u);
 }
 
 using EntryDeathTest = EntryTest;
