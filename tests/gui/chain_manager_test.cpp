@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gui/area_chain.h"
-#include "widget_fixture.h"
+#include "gui_fixture.h"
 
 namespace {
 
@@ -31,10 +31,10 @@ struct Named : QArea {
   AREA_CALLBACK chained_in;
 };
 
-class ChainManagerTest : public tessera::test::WidgetTest {
+class ChainManagerTest : public tessera::test::GuiTest {
  protected:
   void SetUp() override {
-    WidgetTest::SetUp();
+    GuiTest::SetUp();
     g_events.clear();
   }
 };

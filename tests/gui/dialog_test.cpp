@@ -11,6 +11,7 @@
 #include "engine/font_state.h"
 #include "gui/dialog.h"
 #include "gui_fixture.h"
+#include "support/surface_helpers.h"
 #include "platform/headless/headless_message_sink.h"
 #include "testing/manual_clock.h"
 
@@ -112,7 +113,7 @@ TEST_F(DialogTest, PlainBackgroundAndNeverPointed) {
 }
 
 TEST_F(DialogTest, ImageOfTenCharactersIsBackgroundAndFrame) {
-  AddSolidImage("BUBBLE0000", 30, 12, kRed);
+  PutImage("BUBBLE0000", 30, 12, kRed);
   char name[] = "BUBBLE0000";
   QDialog d(0, 0, 99, 49, name);
   ASSERT_NE(d.m_pBackSurface, nullptr);
@@ -139,7 +140,7 @@ TEST_F(DialogTest, MissingFrameImageIsReported) {
       << tessera::HeadlessMessages()[0].text;
   // Without a background nothing is laid out or drawn.
   d.SetContent("hello", nullptr);
-  ClearFrame(kGrey);
+  Frame(kGrey);
   d.Show(vm_->GetRenderSurface());
   EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
 }
@@ -191,16 +192,16 @@ TEST_F(DialogTest, LinesAreCentredWithTheirOutline) {
 }
 
 TEST_F(DialogTest, ShowDrawsTheBackgroundThenTheText) {
-  AddSolidImage("BUBBLE0000", 20, 10, kRed);
+  PutImage("BUBBLE0000", 20, 10, kRed);
   char name[] = "BUBBLE0000";
   QDialog d(30, 40, 50, 50, name);
   d.SetContent("a", nullptr);
   DIBSURFACE* f = vm_->GetRenderSurface();
   for (bool trans : {true, false}) {
     d.m_bTrans = trans;
-    ClearFrame(kGrey);
+    Frame(kGrey);
     d.Show(f);
-    const unsigned short back = trans ? Trans(kRed, kGrey, 18) : kRed;
+    const unsigned short back = trans ? tessera::test::ReferenceTransMix(kRed, kGrey, 14) : kRed;
     EXPECT_EQ(f->GetPixel(30, 40).GetColor(), back);
     EXPECT_EQ(f->GetPixel(49, 49).GetColor(), back);
     EXPECT_EQ(f->GetPixel(50, 49).GetColor(), kGrey);
@@ -232,7 +233,7 @@ TEST_F(DialogTest, SameTextIsNotLaidOutAgainAndEmptyTextHides) {
   EXPECT_EQ(d.m_dwState, QAREA_HIDE);
   EXPECT_STREQ(d.m_szContent, "");
   EXPECT_STREQ(d.m_szLine[0], "");
-  ClearFrame(kGrey);
+  Frame(kGrey);
   d.Show(vm_->GetRenderSurface());
   EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
   // Both null: nothing at all.
@@ -242,7 +243,7 @@ TEST_F(DialogTest, SameTextIsNotLaidOutAgainAndEmptyTextHides) {
 }
 
 TEST_F(DialogTest, AutoSizePicksTheFrameForTheLength) {
-  for (int row = 0; row < 6; ++row) AddSolidImage("PPlyDlg00" + std::to_string(row), 10 + row, 5, kRed);
+  for (int row = 0; row < 6; ++row) PutImage("PPlyDlg00" + std::to_string(row), 10 + row, 5, kRed);
   QDialog d(0, 0, 150, 100, nullptr);
   d.m_bAutoSize = true;
   struct {
@@ -293,8 +294,8 @@ TEST_F(DialogTest, OverlongTextIsCutAndBadBytesStayInside) {
 }
 
 TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
-  auto* clock = tessera::InstallManualClock(1000);
-  AddSolidImage("FACE000000", 40, 20, kRed);
+  auto* clock = clock_;
+  PutImage("FACE000000", 40, 20, kRed);
   QDialog d(0, 0, 100, 50, nullptr);
   d.SetContent(nullptr, "FACE000000");
   EXPECT_EQ(d.m_dwState, QAREA_SHOW);
@@ -322,10 +323,10 @@ TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
   for (int i = 0; i < 38; ++i) {
     d.Show(f);  // starts the timer
     clock->Advance(51);
-    ClearFrame(kGrey);
+    Frame(kGrey);
     d.Show(f);  // steps and draws
     levels.push_back(d.m_nPulseLevel);
-    ASSERT_EQ(f->GetPixel(30, 30).GetColor(), Trans(kRed, kGrey, d.m_nPulseLevel)) << i;
+    ASSERT_EQ(f->GetPixel(30, 30).GetColor(), tessera::test::ReferenceTransMix(kRed, kGrey, 32 - d.m_nPulseLevel)) << i;
     ASSERT_EQ(f->GetPixel(29, 30).GetColor(), kGrey);
   }
   // Up to 32, then between 8 and 32.

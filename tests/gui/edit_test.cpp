@@ -352,7 +352,7 @@ TEST_F(EditDrawTest, LongTextScrollsToKeepTheCaretInView) {
   auto e = Make(64, text);  // 96 wide at font 12: 16 bytes
   e->m_TextColor = PIXEL(kRed);
   e->m_nCaret = 30;
-  ClearFrame();
+  Frame();
   e->Show(vm_->GetRenderSurface());
   // y = 20 + (20 - 12) / 2 - 3 = 21; bytes 14..29 at 6-pixel steps.
   const auto dots = Dots(kRed);
@@ -364,14 +364,14 @@ TEST_F(EditDrawTest, LongTextScrollsToKeepTheCaretInView) {
 
   // Caret at 0: the start is shown.
   e->m_nCaret = 0;
-  ClearFrame();
+  Frame();
   e->Show(vm_->GetRenderSurface());
   EXPECT_EQ(Dots(kRed).front(), std::make_pair(10, 21));
   // A short text is shown from its start whatever the caret.
   auto s = Make(64, "hij");
   s->m_TextColor = PIXEL(kRed);
   s->m_nCaret = 3;
-  ClearFrame();
+  Frame();
   s->Show(vm_->GetRenderSurface());
   EXPECT_EQ(Dots(kRed), (std::vector<std::pair<int, int>>{{10, 21}, {16, 22}, {22, 23}}));
 }
@@ -382,7 +382,7 @@ TEST_F(EditDrawTest, NoCharacterIsCutAtEitherEdge) {
   auto e = Make(64, std::string(15, 'h') + kNi);
   e->m_TextColor = PIXEL(kRed);
   e->m_nCaret = 17;
-  ClearFrame();
+  Frame();
   e->Show(vm_->GetRenderSurface());
   EXPECT_EQ(Dots(kRed).size(), 15u);  // 14 letters and the character
   // A character straddling the right edge (bytes 15..16 of a view of
@@ -390,14 +390,14 @@ TEST_F(EditDrawTest, NoCharacterIsCutAtEitherEdge) {
   auto f = Make(64, std::string(15, 'h') + kNi + "h");
   f->m_TextColor = PIXEL(kRed);
   f->m_nCaret = 0;
-  ClearFrame();
+  Frame();
   f->Show(vm_->GetRenderSurface());
   EXPECT_EQ(Dots(kRed).size(), 15u);  // 15 letters, not the half character
   // The view starting on a second half moves on by one.
   auto g = Make(64, "h" + kNi + std::string(16, 'h'));
   g->m_TextColor = PIXEL(kRed);
   g->m_nCaret = 18;  // s = 2, the second half of the character: 3..18 shown
-  ClearFrame();
+  Frame();
   g->Show(vm_->GetRenderSurface());
   const auto dots = Dots(kRed);
   EXPECT_EQ(dots.size(), 16u);
@@ -405,21 +405,21 @@ TEST_F(EditDrawTest, NoCharacterIsCutAtEitherEdge) {
 }
 
 TEST_F(EditDrawTest, CaretBlinksAndTheInputMethodFollowsIt) {
-  for (int i = 0; i < 3; ++i) AddSolidImage("EditCurs0" + std::to_string(i), 2, 12, static_cast<unsigned short>(0x0100 * (i + 1)));
+  for (int i = 0; i < 3; ++i) PutImage("EditCurs0" + std::to_string(i), 2, 12, static_cast<unsigned short>(0x0100 * (i + 1)));
   std::string text(30, 'h');
   char cursor[] = "EditCurs0xyz";
-  auto* clock = tessera::InstallManualClock(1000);
+  auto* clock = clock_;
   QEdit e(10, 20, 106, 40, 64, cursor, reinterpret_cast<unsigned char*>(text.data()));
   ASSERT_NE(e.m_pCursor[2], nullptr);
   e.m_nCaret = 30;
   // Without the focus: no caret.
-  ClearFrame();
+  Frame();
   e.Show(vm_->GetRenderSurface());
   EXPECT_TRUE(Find(vm_->GetRenderSurface(), 0x0100).empty());
   AfxSetNowFocus(&e);
   std::vector<int> frames;
   for (int i = 0; i < 6; ++i) {
-    ClearFrame();
+    Frame();
     e.Show(vm_->GetRenderSurface());
     frames.push_back(e.m_nCursorFrame);
     const unsigned short colour = static_cast<unsigned short>(0x0100 * (e.m_nCursorFrame + 1));
@@ -443,7 +443,7 @@ TEST_F(EditDrawTest, PasswordShowsOneStarPerByte) {
   auto e = Make(64, "h" + kNi);
   e->m_bPassword = true;
   e->m_TextColor = PIXEL(kRed);
-  ClearFrame();
+  Frame();
   e->Show(vm_->GetRenderSurface());
   EXPECT_TRUE(Dots(kRed).empty());
   // '*' is 42: row 2.  Three stars, drawn twice (one pixel down-right).
@@ -458,7 +458,7 @@ TEST_F(EditDrawTest, SeveralLinesWrapWithoutCuttingCharacters) {
   e->m_TextColor = PIXEL(kRed);
   e->m_nCaret = 11;
   AfxSetNowFocus(e.get());
-  ClearFrame();
+  Frame();
   e->Show(vm_->GetRenderSurface());
   const auto dots = Dots(kRed);
   // Line 1 (y 21): 7 letters; line 2 (y 33): the character and two letters.

@@ -16,7 +16,6 @@ class LoopLedTest : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
-    clock_ = tessera::InstallManualClock(1000);
     edit_ = std::make_unique<QEdit>(0, 0, 99, 19, 199, nullptr, nullptr);
   }
   // One marquee step: a frame that starts the shared timer, then one 201 ms
@@ -27,7 +26,6 @@ class LoopLedTest : public GuiTest {
     led.Show(nullptr);
   }
   std::string Shown() { return reinterpret_cast<char*>(edit_->GetText()); }
-  tessera::ManualClock* clock_ = nullptr;
   std::unique_ptr<QEdit> edit_;
 };
 
