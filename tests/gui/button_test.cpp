@@ -117,6 +117,8 @@ TEST_F(ButtonTest, LooksFollowTheEvents) {
     Raise(s.slot);
     EXPECT_EQ(b.m_nImage, s.look);
   }
+  // Leaving resets the look and the tip; disabled, nothing changes the
+  // grey look and the button is not hit.
   b.m_nImage = 2;
   MoveTo(200, 200);
   EXPECT_EQ(b.m_nImage, 0);
@@ -189,20 +191,16 @@ TEST_F(ButtonTest, GhostIsTranslucentWithAnOpaqueCaption) {
   EXPECT_EQ(frame->GetPixel(80, 12).GetColor(), ReferenceTransMix(0x0C63, kBack, 11));
 }
 
+// Press plays the area's click sound (the sound rules are the area's).
 TEST_F(ButtonTest, PressPlaysTheClickSound) {
   std::filesystem::create_directories("wav");
   const std::string samples(16, '\0');
   ASSERT_TRUE(tessera::WriteWaveFile("wav\\click.WAV", 1, 22050, 16, samples.data(), samples.size()));
   QButton b(tagRECT{0, 0, 59, 19}, "", "", "NOSUCHIMG");
-  QButton::OnPress(&b);  // no sound device: silent
   ASSERT_TRUE(AfxCreateSound(nullptr));
   tessera::ClearHeadlessAudioLog();
   QButton::OnPress(&b);
   EXPECT_EQ(tessera::HeadlessAudioLog().back().find("Play"), 3u);
-  b.m_szSound[0] = 0;
-  tessera::ClearHeadlessAudioLog();
-  QButton::OnPress(&b);
-  EXPECT_TRUE(tessera::HeadlessAudioLog().empty());
 }
 
 }  // namespace
