@@ -84,19 +84,14 @@ TEST_F(FaderTest, FaderSpriteKeptWithoutAutoDeleteAndLeavingTheScreen) {
   // the next one a millisecond later.  The step to frame 1 moves the
   // one-pixel area from y 60 to 10; the step to frame 2 would put its
   // bottom at -40, so the fader closes there (kept: no auto-delete).
-  chain.ShowAreas(frame_);
-  EXPECT_EQ(fader.m_nNowp, 0);
-  clock_->Advance(1);
-  chain.ShowAreas(frame_);
-  EXPECT_EQ(fader.m_nNowp, 1);
+  for (int i = 0; i < 4; ++i) {
+    chain.ShowAreas(frame_);
+    EXPECT_EQ(fader.m_nNowp, i == 0 ? 0 : i < 3 ? 1 : fader.m_nNowp) << i;
+    clock_->Advance(i % 2 ? 0 : 1);
+  }
   EXPECT_EQ(fader.m_rcArea.top, 10);
   // Drawn with the earlier frame under it: both at the new place.
   EXPECT_EQ(frame_->GetPixel(11, 10).GetColor(), FrameColour(1));
-  chain.ShowAreas(frame_);
-  EXPECT_EQ(fader.m_nNowp, 1);
-  clock_->Advance(1);
-  chain.ShowAreas(frame_);
-  EXPECT_EQ(fader.m_rcArea.top, 10);
   EXPECT_FALSE(fader.m_bPlaying);
   EXPECT_EQ(fader.m_dwState, static_cast<uint32_t>(QAREA_CLOSE));
   EXPECT_EQ(chain.GetCount(), 0);
@@ -160,18 +155,11 @@ TEST_F(FaderTest, FaderTextPictureAndMotion) {
   text->SetState(QAREA_SHOW, &chain);
   // Mode 0: frames 1-29 fade in (level frame + 1), 30-49 sink one pixel
   // on even frames, 50-57 rest, then rise 9 pixels a frame.
-  struct Mark {
-    int frame, level, y;
-  } marks[] = {{1, 2, 50}, {29, 30, 50}, {30, 30, 51}, {31, 30, 51}, {49, 30, 60}, {57, 30, 60}, {58, 28, 51}, {60, 24, 33}};
   int shown = 0;
-  for (const Mark& m : marks) {
-    while (shown < m.frame) {
-      chain.ShowAreas(frame_);
-      ++shown;
-    }
-    EXPECT_EQ(text->m_nFrame, m.frame);
-    EXPECT_EQ(text->m_nLevel, m.level) << m.frame;
-    EXPECT_EQ(text->m_nY, m.y) << m.frame;
+  for (auto [frame, level, y] : {std::tuple{1, 2, 50}, {29, 30, 50}, {30, 30, 51}, {31, 30, 51}, {49, 30, 60},
+                                 {57, 30, 60}, {58, 28, 51}, {60, 24, 33}}) {
+    for (; shown < frame; ++shown) chain.ShowAreas(frame_);
+    EXPECT_EQ(std::vector<int>({text->m_nFrame, text->m_nLevel, text->m_nY}), std::vector<int>({frame, level, y}));
   }
   // Drawn centred: x - 16 + 2 is the first text column, at level 24 over
   // black.
