@@ -34,27 +34,21 @@ std::vector<SampleFrame> ThreeFrames() {
 
 void ExpectFrame(const stGifFrame* got, const SampleFrame& want) {
   ASSERT_NE(got, nullptr);
-  EXPECT_EQ(got->m_wLeft, want.left);
-  EXPECT_EQ(got->m_wTop, want.top);
-  EXPECT_EQ(got->m_wWidth, want.width);
-  EXPECT_EQ(got->m_wHeight, want.height);
-  EXPECT_EQ(got->m_bInterlace, want.interlace);
-  EXPECT_EQ(got->m_bLocalTable, !want.local.empty());
+  ASSERT_NE(got->m_pPixels, nullptr);
+  const auto& c = got->m_Control;
+  EXPECT_EQ(std::vector<int>({got->m_wLeft, got->m_wTop, got->m_wWidth, got->m_wHeight, got->m_bInterlace,
+                              got->m_bLocalTable, got->m_nLocalColors * 3, c.m_bPresent}),
+            std::vector<int>({want.left, want.top, want.width, want.height, want.interlace, !want.local.empty(),
+                              static_cast<int>(want.local.size()), want.control}));
   if (!want.local.empty()) {
-    ASSERT_EQ(got->m_nLocalColors * 3, static_cast<int>(want.local.size()));
     EXPECT_EQ(std::vector<uint8_t>(got->m_pLocalTable, got->m_pLocalTable + want.local.size()), want.local);
   }
-  EXPECT_EQ(got->m_Control.m_bPresent, want.control);
   if (want.control) {
-    EXPECT_EQ(got->m_Control.m_nDisposal, (want.control_packed >> 2) & 7);
-    EXPECT_EQ(got->m_Control.m_bUserInput, (want.control_packed & 2) != 0);
-    EXPECT_EQ(got->m_Control.m_bTransparent, (want.control_packed & 1) != 0);
-    EXPECT_EQ(got->m_Control.m_wDelay, want.delay);
-    EXPECT_EQ(got->m_Control.m_byTransparent, want.transparent);
+    EXPECT_EQ(std::vector<int>({c.m_nDisposal, c.m_bUserInput, c.m_bTransparent, c.m_wDelay, c.m_byTransparent}),
+              std::vector<int>({(want.control_packed >> 2) & 7, (want.control_packed & 2) != 0,
+                                (want.control_packed & 1) != 0, want.delay, want.transparent}));
   }
-  ASSERT_NE(got->m_pPixels, nullptr);
-  const std::vector<uint8_t> pixels(got->m_pPixels, got->m_pPixels + want.width * want.height);
-  EXPECT_EQ(pixels, want.pixels);
+  EXPECT_EQ(std::vector<uint8_t>(got->m_pPixels, got->m_pPixels + want.width * want.height), want.pixels);
 }
 
 TEST(GifFileTest, ReadsGiflibFramesInAllThreeModes) {
