@@ -1,6 +1,6 @@
 // QAreaChain: order, duplicates, removal anywhere in the list, hit testing
-// from the top, drawing from the bottom, and DeleteAll with composite and
-// self-deleting areas.
+// from the top, drawing from the bottom while areas leave and join, and
+// DeleteAll with composite and self-deleting areas.
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,15 +11,13 @@
 #include "public/engine.h"
 #include "support/test_support.h"
 
-using tessera::test::EngineTest;
-
 namespace {
 
 std::vector<std::string> g_log;
 
 // An area that logs its drawing and its state changes under a name.
 struct Named : QArea {
-  Named(const char* n, int l, int t, int r, int b) : QArea(l, t, r, b), name(n) {}
+  Named(const char* n, int l = 0, int t = 0, int r = 1, int b = 1) : QArea(l, t, r, b), name(n) {}
   void Show(SURFACE* target) override {
     g_log.push_back("show " + name);
     QArea::Show(target);
@@ -31,7 +29,7 @@ struct Named : QArea {
   std::string name;
 };
 
-// A round area: IsPointed is overridden, and Search must ask it.
+// A round area: Search must ask the area's own IsPointed.
 struct Round : QArea {
   using QArea::QArea;
   bool IsPointed(int x, int y) override {
@@ -43,7 +41,7 @@ struct Round : QArea {
 
 // A menu that brings its buttons along: closing it closes them.
 struct Menu : Named {
-  Menu() : Named("menu", 0, 0, 99, 99), a("a", 0, 0, 9, 9), b("b", 10, 0, 19, 9) {}
+  Menu() : Named("menu", 0, 0, 99, 99), a("a"), b("b") {}
   void SetState(unsigned long state, QAreaChain* chain) override {
     Named::SetState(state, chain);
     a.SetState(state, m_pAreaChain);
@@ -52,10 +50,14 @@ struct Menu : Named {
   Named a, b;
 };
 
-// Deletes itself when closed, as the fading widgets do.
+// Deletes itself when closed (as the fading widgets do), or when first
+// drawn if `on_show`.
 struct SelfDeleting : QArea {
-  explicit SelfDeleting(int* alive) : QArea(0, 0, 1, 1), alive_(alive) { ++*alive_; }
+  SelfDeleting(int* alive, bool on_show) : QArea(0, 0, 1, 1), alive_(alive), on_show_(on_show) { ++*alive_; }
   ~SelfDeleting() override { --*alive_; }
+  void Show(SURFACE*) override {
+    if (on_show_) SetState(QAREA_CLOSE, nullptr);
+  }
   void SetState(unsigned long state, QAreaChain* chain) override {
     QArea::SetState(state, chain);
     if (state == QAREA_CLOSE && !closing_) {
@@ -64,156 +66,12 @@ struct SelfDeleting : QArea {
     }
   }
   int* alive_;
-  bool closing_ = false;
+  bool on_show_, closing_ = false;
 };
 
-class AreaChainTest : public EngineTest {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    g_log.clear();
-  }
-  static std::vector<QArea*> Contents(const QAreaChain& c) {
-    std::vector<QArea*> v;
-    for (int i = 0; i < c.GetCount(); ++i) v.push_back(c.GetArea(i));
-    return v;
-  }
-};
-
-TEST_F(AreaChainTest, AddKeepsOrderAndRefusesDuplicates) {
-  QAreaChain chain;
-  QArea a(0, 0, 1, 1), b(0, 0, 1, 1), c(0, 0, 1, 1);
-  EXPECT_EQ(chain.Add(&a), 1);
-  EXPECT_EQ(chain.Add(&b), 1);
-  EXPECT_EQ(chain.Add(&a), 0);
-  EXPECT_EQ(chain.Add(&c), 1);
-  EXPECT_EQ(Contents(chain), (std::vector<QArea*>{&a, &b, &c}));
-  EXPECT_EQ(chain.GetArea(3), nullptr);
-  EXPECT_EQ(chain.GetArea(-1), nullptr);
-
-  // Removing the middle, the head and the tail.
-  EXPECT_EQ(chain.Delete(&b), 0);
-  EXPECT_EQ(Contents(chain), (std::vector<QArea*>{&a, &c}));
-  chain.Add(&b);
-  EXPECT_EQ(chain.Delete(&a), 0);
-  EXPECT_EQ(Contents(chain), (std::vector<QArea*>{&c, &b}));
-  chain.Delete(&b);
-  EXPECT_EQ(Contents(chain), (std::vector<QArea*>{&c}));
-  chain.Delete(&c);
-  EXPECT_EQ(chain.GetCount(), 0);
-  // Empty again, and usable again.
-  chain.Add(&b);
-  chain.Add(&a);
-  EXPECT_EQ(Contents(chain), (std::vector<QArea*>{&b, &a}));
-  chain.Delete(nullptr);
-  EXPECT_EQ(chain.GetCount(), 2);
-  chain.Delete(&b);
-  chain.Delete(&a);
-}
-
-TEST_F(AreaChainTest, ManyAreasAcrossNodeBlocks) {
-  QAreaChain chain;
-  std::vector<std::unique_ptr<QArea>> areas;
-  for (int i = 0; i < 250; ++i) {
-    areas.emplace_back(new QArea(i, 0, i, 0));
-    areas.back()->SetState(QAREA_SHOW, &chain);
-  }
-  EXPECT_EQ(chain.GetCount(), 250);
-  // Remove every even one; the odd ones keep their order.
-  for (int i = 0; i < 250; i += 2) areas[i]->SetState(QAREA_CLOSE, nullptr);
-  ASSERT_EQ(chain.GetCount(), 125);
-  for (int i = 0; i < 125; ++i) EXPECT_EQ(chain.GetArea(i), areas[2 * i + 1].get());
-  // Freed nodes are reused: add them back at the top.
-  for (int i = 0; i < 250; i += 2) areas[i]->SetState(QAREA_SHOW, nullptr);
-  EXPECT_EQ(chain.GetCount(), 250);
-  EXPECT_EQ(chain.GetArea(125), areas[0].get());
-  EXPECT_EQ(chain.Search(0, 0), areas[0].get());
-  EXPECT_EQ(chain.Search(249, 0), areas[249].get());
-  areas.clear();  // each destructor leaves the chain
-  EXPECT_EQ(chain.GetCount(), 0);
-}
-
-TEST_F(AreaChainTest, DeleteClearsTheEnginePointersEvenWhenAbsent) {
-  QAreaChain chain;
-  QArea a(0, 0, 1, 1), other(0, 0, 1, 1);
-  AfxSetNowFocus(&a);
-  tessera::SetNowArea(&a);
-  tessera::SetPreArea(&other);
-  EXPECT_EQ(chain.Delete(&a), 0);  // not in the chain
-  EXPECT_EQ(AfxGetNowFocus(), nullptr);
-  EXPECT_EQ(AfxGetNowArea(), nullptr);
-  EXPECT_EQ(AfxGetPreArea(), &other);
-}
-
-TEST_F(AreaChainTest, SearchFromTheTopAmongShownAreas) {
-  QAreaChain chain;
-  Named low("low", 0, 0, 49, 49), high("high", 20, 20, 69, 69);
-  low.SetState(1, &chain);
-  high.SetState(1, &chain);
-  EXPECT_EQ(chain.Search(30, 30), &high);  // added later: on top
-  EXPECT_EQ(chain.Search(10, 10), &low);
-  EXPECT_EQ(chain.Search(60, 60), &high);
-  EXPECT_EQ(chain.Search(70, 70), nullptr);
-  for (unsigned long s : {2ul, 3ul}) {
-    high.SetState(s, nullptr);
-    EXPECT_EQ(chain.GetCount(), 2);
-    EXPECT_EQ(chain.Search(30, 30), &low) << s;
-    EXPECT_EQ(chain.Search(60, 60), nullptr) << s;
-  }
-  // The area's own IsPointed decides: a round area misses at its corner.
-  Round round(100, 100, 120, 120);
-  round.SetState(1, &chain);
-  EXPECT_EQ(chain.Search(110, 110), &round);
-  EXPECT_EQ(chain.Search(100, 100), nullptr);
-}
-
-TEST_F(AreaChainTest, ShowAreasDrawsShownAreasFirstToLast) {
-  QAreaChain chain;
-  Named a("a", 0, 0, 1, 1), b("b", 0, 0, 1, 1), c("c", 0, 0, 1, 1);
-  a.SetState(1, &chain);
-  b.SetState(1, &chain);
-  c.SetState(1, &chain);
-  b.SetState(2, nullptr);
-  a.SetState(1, nullptr);  // already in: stays first
-  g_log.clear();
-  chain.ShowAreas(nullptr);
-  EXPECT_EQ(g_log, (std::vector<std::string>{"show a", "show c"}));
-}
-
-// Closes and deletes itself the first time it is drawn.
-struct FadesOnShow : SelfDeleting {
-  using SelfDeleting::SelfDeleting;
-  void Show(SURFACE*) override { SetState(QAREA_CLOSE, nullptr); }
-};
-
-TEST_F(AreaChainTest, AnAreaMayLeaveTheChainWhileItDraws) {
-  QAreaChain chain;
-  int alive = 0;
-  Named first("first", 0, 0, 1, 1), last("last", 0, 0, 1, 1);
-  first.SetState(1, &chain);
-  (new FadesOnShow(&alive))->SetState(1, &chain);
-  last.SetState(1, &chain);
-  g_log.clear();
-  chain.ShowAreas(nullptr);
-  EXPECT_EQ(alive, 0);
-  EXPECT_EQ(chain.GetCount(), 2);
-  // The area that moved into the freed position is drawn next frame.
-  EXPECT_EQ(g_log, (std::vector<std::string>{"show first"}));
-  g_log.clear();
-  chain.ShowAreas(nullptr);
-  EXPECT_EQ(g_log, (std::vector<std::string>{"show first", "show last"}));
-  // The only area fading: the chain empties and lets its blocks go.
-  (new FadesOnShow(&alive))->SetState(1, &chain);
-  first.SetState(4, nullptr);
-  last.SetState(4, nullptr);
-  chain.ShowAreas(nullptr);
-  EXPECT_EQ(chain.GetCount(), 0);
-  EXPECT_EQ(alive, 0);
-}
-
-// Removes the first area of its chain and appends another when it draws.
+// Removes an area of its chain and appends another when it draws.
 struct Reshuffles : Named {
-  Reshuffles(Named* gone, Named* added) : Named("x", 0, 0, 1, 1), gone_(gone), added_(added) {}
+  Reshuffles(Named* gone, Named* added) : Named("x"), gone_(gone), added_(added) {}
   void Show(SURFACE* target) override {
     Named::Show(target);
     if (gone_) gone_->SetState(QAREA_HIDE, nullptr), m_pAreaChain->Delete(gone_), gone_ = nullptr;
@@ -222,49 +80,160 @@ struct Reshuffles : Named {
   Named *gone_, *added_;
 };
 
-// Changes made by an area while it draws count by position: the area that
-// moves into the next position after an earlier one leaves is skipped this
-// frame, one appended is drawn.  200 areas draw in one frame.
-TEST_F(AreaChainTest, ChangesWhileDrawingFollowPositions) {
-  QAreaChain chain;
-  Named a("a", 0, 0, 1, 1), b("b", 0, 0, 1, 1), c("c", 0, 0, 1, 1), d("d", 0, 0, 1, 1);
-  Reshuffles x(&a, &d);
-  for (QArea* area : std::vector<QArea*>{&a, &x, &b, &c}) area->SetState(QAREA_SHOW, &chain);
-  g_log.clear();
-  chain.ShowAreas(nullptr);
-  EXPECT_EQ(g_log, (std::vector<std::string>{"show a", "show x", "a state 2", "d state 1", "show c", "show d"}));
-  std::vector<std::unique_ptr<Named>> many;
-  for (int i = 0; i < 200; ++i) {
-    many.push_back(std::make_unique<Named>("m", 0, 0, 1, 1));
-    many.back()->SetState(QAREA_SHOW, &chain);
+class AreaChainTest : public tessera::test::EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    g_log.clear();
   }
-  g_log.clear();
-  chain.ShowAreas(nullptr);
-  EXPECT_EQ(g_log.size(), 4u + 200u);
+  std::vector<QArea*> Contents() const {
+    std::vector<QArea*> v;
+    for (int i = 0; i < chain_.GetCount(); ++i) v.push_back(chain_.GetArea(i));
+    return v;
+  }
+  std::vector<std::string> Drawn() {
+    g_log.clear();
+    chain_.ShowAreas(nullptr);
+    return g_log;
+  }
+  QAreaChain chain_;
+};
+
+using Areas = std::vector<QArea*>;
+
+TEST_F(AreaChainTest, AddKeepsOrderRefusesDuplicatesAndDeletesAnywhere) {
+  QArea a(0, 0, 1, 1), b(0, 0, 1, 1), c(0, 0, 1, 1);
+  EXPECT_EQ(chain_.Add(&a), 1);
+  EXPECT_EQ(chain_.Add(&b), 1);
+  EXPECT_EQ(chain_.Add(&a), 0);
+  EXPECT_EQ(chain_.Add(&c), 1);
+  EXPECT_EQ(Contents(), (Areas{&a, &b, &c}));
+  EXPECT_EQ(chain_.GetArea(3), nullptr);
+  EXPECT_EQ(chain_.GetArea(-1), nullptr);
+  EXPECT_EQ(chain_.Delete(&b), 0);  // middle
+  EXPECT_EQ(Contents(), (Areas{&a, &c}));
+  chain_.Add(&b);
+  chain_.Delete(&a);  // head
+  EXPECT_EQ(Contents(), (Areas{&c, &b}));
+  chain_.Delete(&b);  // tail
+  chain_.Delete(&c);
+  chain_.Delete(nullptr);
+  chain_.Add(&b);  // usable again once empty
+  chain_.Add(&a);
+  EXPECT_EQ(Contents(), (Areas{&b, &a}));
+  chain_.Delete(&b);
+  chain_.Delete(&a);
 }
 
-TEST_F(AreaChainTest, DeleteAllClosesCompositesAndSelfDeletingAreas) {
-  QAreaChain chain;
-  Menu menu;
-  menu.SetState(1, &chain);
+// 250 areas span several node blocks; freed nodes are reused at the top.
+TEST_F(AreaChainTest, ManyAreasAcrossNodeBlocks) {
+  std::vector<std::unique_ptr<QArea>> areas;
+  for (int i = 0; i < 250; ++i) {
+    areas.emplace_back(new QArea(i, 0, i, 0));
+    areas.back()->SetState(QAREA_SHOW, &chain_);
+  }
+  for (int i = 0; i < 250; i += 2) areas[i]->SetState(QAREA_CLOSE, nullptr);
+  ASSERT_EQ(chain_.GetCount(), 125);
+  for (int i = 0; i < 125; ++i) EXPECT_EQ(chain_.GetArea(i), areas[2 * i + 1].get());
+  for (int i = 0; i < 250; i += 2) areas[i]->SetState(QAREA_SHOW, nullptr);
+  EXPECT_EQ(chain_.GetCount(), 250);
+  EXPECT_EQ(chain_.GetArea(125), areas[0].get());
+  EXPECT_EQ(chain_.Search(0, 0), areas[0].get());
+  EXPECT_EQ(chain_.Search(249, 0), areas[249].get());
+  areas.clear();  // each destructor leaves the chain
+  EXPECT_EQ(chain_.GetCount(), 0);
+}
+
+TEST_F(AreaChainTest, DeleteClearsTheEnginePointersEvenWhenAbsent) {
+  QArea a(0, 0, 1, 1), other(0, 0, 1, 1);
+  AfxSetNowFocus(&a);
+  tessera::SetNowArea(&a);
+  tessera::SetPreArea(&other);
+  EXPECT_EQ(chain_.Delete(&a), 0);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
+  EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(AfxGetPreArea(), &other);
+}
+
+TEST_F(AreaChainTest, SearchFromTheTopAmongShownAreas) {
+  Named low("low", 0, 0, 49, 49), high("high", 20, 20, 69, 69);
+  low.SetState(1, &chain_);
+  high.SetState(1, &chain_);
+  EXPECT_EQ(chain_.Search(30, 30), &high);  // added later: on top
+  EXPECT_EQ(chain_.Search(10, 10), &low);
+  EXPECT_EQ(chain_.Search(70, 70), nullptr);
+  for (unsigned long s : {2ul, 3ul}) {
+    high.SetState(s, nullptr);
+    EXPECT_EQ(chain_.Search(30, 30), &low) << s;
+    EXPECT_EQ(chain_.Search(60, 60), nullptr) << s;
+  }
+  Round round(100, 100, 120, 120);
+  round.SetState(1, &chain_);
+  EXPECT_EQ(chain_.Search(110, 110), &round);
+  EXPECT_EQ(chain_.Search(100, 100), nullptr);  // its corner
+}
+
+TEST_F(AreaChainTest, ShowAreasDrawsShownAreasFirstToLast) {
+  Named a("a"), b("b"), c("c");
+  for (Named* n : {&a, &b, &c}) n->SetState(1, &chain_);
+  b.SetState(2, nullptr);
+  a.SetState(1, nullptr);  // already in: stays first
+  EXPECT_EQ(Drawn(), (std::vector<std::string>{"show a", "show c"}));
+}
+
+// An area leaving while it draws: the one moving into its position is
+// drawn next frame; the only area leaving empties the chain.
+TEST_F(AreaChainTest, AnAreaMayLeaveTheChainWhileItDraws) {
   int alive = 0;
-  SelfDeleting* fade = new SelfDeleting(&alive);
-  fade->SetState(1, &chain);
+  Named first("first"), last("last");
+  first.SetState(1, &chain_);
+  (new SelfDeleting(&alive, true))->SetState(1, &chain_);
+  last.SetState(1, &chain_);
+  EXPECT_EQ(Drawn(), (std::vector<std::string>{"show first"}));
+  EXPECT_EQ(alive, 0);
+  EXPECT_EQ(chain_.GetCount(), 2);
+  EXPECT_EQ(Drawn(), (std::vector<std::string>{"show first", "show last"}));
+  (new SelfDeleting(&alive, true))->SetState(1, &chain_);
+  first.SetState(4, nullptr);
+  last.SetState(4, nullptr);
+  chain_.ShowAreas(nullptr);
+  EXPECT_EQ(chain_.GetCount(), 0);
+  EXPECT_EQ(alive, 0);
+}
+
+// Changes made while drawing count by position: the area moving into the
+// next position after an earlier one leaves is skipped this frame, one
+// appended is drawn.  200 more areas draw in one frame.
+TEST_F(AreaChainTest, ChangesWhileDrawingFollowPositions) {
+  Named a("a"), b("b"), c("c"), d("d");
+  Reshuffles x(&a, &d);
+  for (QArea* area : Areas{&a, &x, &b, &c}) area->SetState(QAREA_SHOW, &chain_);
+  EXPECT_EQ(Drawn(), (std::vector<std::string>{"show a", "show x", "a state 2", "d state 1", "show c", "show d"}));
+  std::vector<std::unique_ptr<Named>> many;
+  for (int i = 0; i < 200; ++i) {
+    many.push_back(std::make_unique<Named>("m"));
+    many.back()->SetState(QAREA_SHOW, &chain_);
+  }
+  EXPECT_EQ(Drawn().size(), 4u + 200u);
+}
+
+// The menu is closed first and takes its buttons along; they are not
+// closed a second time since they had already left the chain.
+TEST_F(AreaChainTest, DeleteAllClosesCompositesAndSelfDeletingAreas) {
+  Menu menu;
+  menu.SetState(1, &chain_);
+  int alive = 0;
+  (new SelfDeleting(&alive, false))->SetState(1, &chain_);
   QArea plain(0, 0, 1, 1);
-  plain.SetState(1, &chain);
-  ASSERT_EQ(chain.GetCount(), 5);  // menu, a, b, fade, plain
+  plain.SetState(1, &chain_);
+  ASSERT_EQ(chain_.GetCount(), 5);
   AfxSetNowFocus(&menu.b);
   g_log.clear();
-  chain.DeleteAll();
-  EXPECT_EQ(chain.GetCount(), 0);
+  chain_.DeleteAll();
+  EXPECT_EQ(chain_.GetCount(), 0);
   EXPECT_EQ(alive, 0);
-  EXPECT_EQ(menu.m_dwState, 4u);
-  EXPECT_EQ(menu.a.m_dwState, 4u);
-  EXPECT_EQ(menu.b.m_dwState, 4u);
   EXPECT_EQ(plain.m_dwState, 4u);
   EXPECT_EQ(AfxGetNowFocus(), nullptr);
-  // The menu is closed first and takes its buttons along; they are not
-  // closed a second time since they had already left the chain.
   EXPECT_EQ(g_log, (std::vector<std::string>{"menu state 4", "a state 4", "b state 4"}));
 }
 

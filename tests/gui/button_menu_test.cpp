@@ -12,16 +12,16 @@
 #include "gui/check_group.h"
 #include "gui/window.h"
 #include "platform/headless/headless_message_sink.h"
-#include "widget_fixture.h"
+#include "gui_fixture.h"
 
 namespace {
 
 void Clicked(void*) {}
 
-class MenuTest : public tessera::test::WidgetTest {
+class MenuTest : public tessera::test::GuiTest {
  protected:
   void SetUp() override {
-    WidgetTest::SetUp();
+    GuiTest::SetUp();
     for (int d = 0; d < 4; ++d) PutImage("MENUITEMA" + std::to_string(d), 60, 20, static_cast<unsigned short>(0x100 + d));
     for (int i = 0; i < 3; ++i) {
       memset(&items_[i], 0, sizeof(InItem));
@@ -72,10 +72,10 @@ TEST_F(MenuTest, ButtonsAreBuiltFromTheRecords) {
 TEST_F(MenuTest, ItemsUnfoldOneAfterAnother) {
   QBtMenu menu(3, items_);
   chains_->Add(&menu, CHAIN_TOP);
-  auto frame = Frame();
+  DIBSURFACE* frame = Frame();
   std::vector<std::vector<int>> seen;
   for (int f = 0; f < 8; ++f) {  // 60 frames per second
-    chains_->ShowAll(frame.get());
+    chains_->ShowAll(frame);
     seen.push_back(Looks(menu));
     clock_->Advance(f % 3 == 2 ? 16 : 17);
   }
@@ -93,14 +93,14 @@ TEST_F(MenuTest, ItemsUnfoldOneAfterAnother) {
 TEST_F(MenuTest, StepsWaitForMoreThanTheDelay) {
   QBtMenu menu(1, items_);
   chains_->Add(&menu, CHAIN_TOP);
-  auto frame = Frame();
+  DIBSURFACE* frame = Frame();
   const struct {
     int advance, look;
     unsigned delay;
   } steps[] = {{0, -1, 10}, {10, -1, 10}, {1, 1, 10}, {10, 1, 10}, {1, 0, 5}};
   for (const auto& s : steps) {
     clock_->Advance(static_cast<uint32_t>(s.advance));
-    chains_->ShowAll(frame.get());
+    chains_->ShowAll(frame);
     EXPECT_EQ(menu.GetItem(0)->m_nImage, s.look);
     EXPECT_EQ(tessera::MenuUnfoldDelay(), s.delay);
   }
@@ -159,8 +159,8 @@ TEST_F(MenuTest, CheckGroupHasOneActiveItem) {
   EXPECT_EQ(checked(), (std::vector<bool>{false, false, false}));
   EXPECT_EQ(group.m_nActive, 2);
   group.SetActiveCheck(0);
-  auto frame = Frame();
-  chains_->ShowAll(frame.get());
+  DIBSURFACE* frame = Frame();
+  chains_->ShowAll(frame);
   EXPECT_EQ(frame->GetPixel(100, 20).GetColor(), 0x7C00);
   EXPECT_EQ(frame->GetPixel(100, 80).GetColor(), 0);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
@@ -199,8 +199,8 @@ TEST_F(MenuTest, SelectorOpensAndTakesTheChosenAnswer) {
   EXPECT_EQ(states(), (std::vector<uint32_t>{1, 2, 2, 2}));
   EXPECT_EQ(sel->GetAnswer(), 2);
   EXPECT_STREQ(sel->m_pMainButton->m_szTip, "\xC7\xEB\xD1\xA1\xD4\xF1\xB4\xF0\xB0\xB8");  // 请选择答案
-  auto frame = Frame();
-  chains_->ShowAll(frame.get());
+  DIBSURFACE* frame = Frame();
+  chains_->ShowAll(frame);
   EXPECT_EQ(frame->GetPixel(10, 200).GetColor(), 'C');  // from "ANSWERBCA0"
   EXPECT_EQ(frame->GetPixel(95, 170).GetColor(), 0);
   QButton stray(tagRECT{0, 0, 9, 9}, "", "", "NOSUCHIMG");  // not one of the four: A

@@ -11,7 +11,7 @@
 #include "platform/headless/headless_message_sink.h"
 #include "sound/wave_file.h"
 #include "support/surface_helpers.h"
-#include "widget_fixture.h"
+#include "gui_fixture.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ using tessera::test::ReferenceTransMix;  // its weight is the destination's: 32 
 
 constexpr unsigned short kLook[4] = {0x001F, 0x03E0, 0x7C00, 0x3DEF};
 
-class ButtonTest : public tessera::test::WidgetTest {
+class ButtonTest : public tessera::test::GuiTest {
  protected:
   // Look d of "BTNTESTAA": 60 + d pixels wide, 20 high, in kLook[d].
   void PutLooks(std::initializer_list<int> digits) {
@@ -117,6 +117,8 @@ TEST_F(ButtonTest, LooksFollowTheEvents) {
     Raise(s.slot);
     EXPECT_EQ(b.m_nImage, s.look);
   }
+  // Leaving resets the look and the tip; disabled, nothing changes the
+  // grey look and the button is not hit.
   b.m_nImage = 2;
   MoveTo(200, 200);
   EXPECT_EQ(b.m_nImage, 0);
@@ -177,32 +179,28 @@ TEST_F(ButtonTest, GhostIsTranslucentWithAnOpaqueCaption) {
   QButton b(tagRECT{10, 10, 109, 29}, "AB", "", "BTNTESTAA");
   b.m_bGhost = true;
   constexpr unsigned short kBack = 0x4210;
-  auto frame = Frame(kBack);
-  b.Show(frame.get());
+  DIBSURFACE* frame = Frame(kBack);
+  b.Show(frame);
   EXPECT_EQ(frame->GetPixel(12, 12).GetColor(), ReferenceTransMix(kLook[0], kBack, 11));
   EXPECT_EQ(frame->GetPixel(53, 13).GetColor(), 0);  // caption dot
   EXPECT_EQ(frame->GetPixel(54, 14).GetColor(), 0x7FFF);
   EXPECT_EQ(frame->GetPixel(75, 12).GetColor(), kBack);
   b.ChangeImage("AB", "", "BTNOTHERA");  // new images are picked up
   b.m_nImage = 2;
-  b.Show(frame.get());
+  b.Show(frame);
   EXPECT_EQ(frame->GetPixel(80, 12).GetColor(), ReferenceTransMix(0x0C63, kBack, 11));
 }
 
+// Press plays the area's click sound (the sound rules are the area's).
 TEST_F(ButtonTest, PressPlaysTheClickSound) {
   std::filesystem::create_directories("wav");
   const std::string samples(16, '\0');
   ASSERT_TRUE(tessera::WriteWaveFile("wav\\click.WAV", 1, 22050, 16, samples.data(), samples.size()));
   QButton b(tagRECT{0, 0, 59, 19}, "", "", "NOSUCHIMG");
-  QButton::OnPress(&b);  // no sound device: silent
   ASSERT_TRUE(AfxCreateSound(nullptr));
   tessera::ClearHeadlessAudioLog();
   QButton::OnPress(&b);
   EXPECT_EQ(tessera::HeadlessAudioLog().back().find("Play"), 3u);
-  b.m_szSound[0] = 0;
-  tessera::ClearHeadlessAudioLog();
-  QButton::OnPress(&b);
-  EXPECT_TRUE(tessera::HeadlessAudioLog().empty());
 }
 
 }  // namespace

@@ -4,24 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "gui/area.h"
 #include "gui/area_chain.h"
-#include "gui/chain_manager.h"
-#include "input/mouse.h"
-#include "testing/manual_clock.h"
-#include "platform/window.h"
-#include "public/engine.h"
-#include "engine/view_manage.h"
-#include "support/test_support.h"
-
-using tessera::test::EngineTest;
+#include "gui_fixture.h"
 
 namespace {
 
 std::vector<std::string> g_events;
 
 struct Named : QArea {
-  Named(const char* n, int l, int t, int r, int b) : QArea(l, t, r, b), name(n) {
+  Named(const char* n, int l = 0, int t = 0, int r = 9, int b = 9) : QArea(l, t, r, b), name(n) {
     m_pfnMouseOut = MouseOut;
     chained_in = m_pfnMouseIn;
     m_pfnMouseIn = MouseIn;
@@ -40,26 +31,18 @@ struct Named : QArea {
   AREA_CALLBACK chained_in;
 };
 
-class ChainManagerTest : public EngineTest {
+class ChainManagerTest : public tessera::test::GuiTest {
  protected:
   void SetUp() override {
-    EngineTest::SetUp();
+    GuiTest::SetUp();
     g_events.clear();
-    clock_ = tessera::InstallManualClock(5000);
-    AfxCreateMouse();
-    chains_ = AfxGetChainManager();
   }
-  void MoveTo(int x, int y) {
-    AfxGetMouse()->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
-    chains_->RefreshAll();
-  }
-  tessera::ManualClock* clock_ = nullptr;
-  CChainManager* chains_ = nullptr;
 };
 
+using Events = std::vector<std::string>;
+
 TEST_F(ChainManagerTest, AddAndDeleteByLayer) {
-  EXPECT_EQ(AfxGetChainManager(), chains_);
-  Named a("a", 0, 0, 9, 9);
+  Named a("a");
   for (int layer : {-1, 3}) {
     EXPECT_FALSE(chains_->Add(&a, static_cast<enChainLayer>(layer)));
     EXPECT_EQ(a.m_dwState, 3u);
@@ -68,21 +51,19 @@ TEST_F(ChainManagerTest, AddAndDeleteByLayer) {
   EXPECT_TRUE(chains_->Add(&a, CHAIN_MIDDLE));
   EXPECT_EQ(a.m_dwState, 1u);
   EXPECT_EQ(a.m_pAreaChain, chains_->GetChain(1));
-  EXPECT_EQ(chains_->GetChain(1)->GetCount(), 1);
   EXPECT_EQ(chains_->GetChain(0)->GetCount(), 0);
   EXPECT_EQ(chains_->GetChain(3), nullptr);
-
-  EXPECT_TRUE(chains_->Delete(&a, static_cast<enChainLayer>(7)));
-  EXPECT_EQ(a.m_dwState, 1u);
+  EXPECT_TRUE(chains_->Delete(&a, static_cast<enChainLayer>(7)));  // no such layer: kept
   EXPECT_EQ(chains_->GetChain(1)->GetCount(), 1);
   EXPECT_TRUE(chains_->Delete(&a, CHAIN_MIDDLE));
   EXPECT_EQ(a.m_dwState, 4u);
   EXPECT_EQ(chains_->GetChain(1)->GetCount(), 0);
 }
 
-TEST_F(ChainManagerTest, ShowAllDrawsBottomLayerFirstAndSetsTheTipFlag) {
-  Named top("top", 0, 0, 9, 9), scene("scene", 0, 0, 9, 9), bubble("bubble", 0, 0, 9, 9),
-      hidden("hidden", 0, 0, 9, 9);
+// Bottom layer first; the tip shows more than 400 ms after the last
+// refresh (any refresh, also off the screen), across the clock's wrap.
+TEST_F(ChainManagerTest, ShowAllOrderAndTheTipDelay) {
+  Named top("top"), scene("scene"), bubble("bubble"), hidden("hidden");
   chains_->Add(&top, CHAIN_TOP);
   chains_->Add(&bubble, CHAIN_MIDDLE);
   chains_->Add(&scene, CHAIN_BOTTOM);
@@ -90,126 +71,91 @@ TEST_F(ChainManagerTest, ShowAllDrawsBottomLayerFirstAndSetsTheTipFlag) {
   hidden.SetState(QAREA_HIDE, nullptr);
   MoveTo(100, 100);
   chains_->ShowAll(nullptr);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"show scene", "show bubble", "show top"}));
+  EXPECT_EQ(g_events, (Events{"show scene", "show bubble", "show top"}));
   EXPECT_FALSE(AfxGetMouse()->m_bTip);
-  clock_->Advance(401);
-  chains_->ShowAll(nullptr);
-  EXPECT_TRUE(AfxGetMouse()->m_bTip);
-}
-
-TEST_F(ChainManagerTest, TipDelayIs400Milliseconds) {
-  MoveTo(1, 1);
-  EXPECT_FALSE(chains_->NeedTip());
   clock_->Advance(400);
   EXPECT_FALSE(chains_->NeedTip());
   clock_->Advance(1);
-  EXPECT_TRUE(chains_->NeedTip());
-  // Any refresh restarts it, also one off the screen.
+  chains_->ShowAll(nullptr);
+  EXPECT_TRUE(AfxGetMouse()->m_bTip);
   MoveTo(-1, 0);
   EXPECT_FALSE(chains_->NeedTip());
-  // The unsigned difference survives the clock's wrap.
   clock_->Set(0xFFFFFF00u);
   MoveTo(2, 2);
   clock_->Set(0x00000092u);
   EXPECT_TRUE(chains_->NeedTip());  // 0x192 = 402 ms later
 }
 
-TEST_F(ChainManagerTest, TopLayerCoversLowerLayersWhateverTheOrderOfAdding) {
-  Named ui("ui", 0, 0, 49, 49), scene("scene", 0, 0, 199, 199);
-  chains_->Add(&ui, CHAIN_TOP);
-  chains_->Add(&scene, CHAIN_BOTTOM);  // added later, still underneath
-  MoveTo(10, 10);
-  EXPECT_EQ(AfxGetNowArea(), &ui);
-  MoveTo(100, 10);
-  EXPECT_EQ(AfxGetNowArea(), &scene);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"in ui", "out ui", "in scene"}));
-}
-
 TEST_F(ChainManagerTest, MouseInAndOutSequence) {
   Named a("a", 0, 0, 49, 49), b("b", 50, 0, 99, 49);
-  // The callbacks get the area itself, not its target.
-  a.m_pTarget = &b;
+  a.m_pTarget = &b;  // the callbacks get the area itself, not its target
   chains_->Add(&a, CHAIN_TOP);
   chains_->Add(&b, CHAIN_TOP);
   strcpy(a.m_szTip, "tip of a");
   strcpy(b.m_szTip, "tip of b");
-
   MoveTo(10, 10);
   EXPECT_EQ(AfxGetNowArea(), &a);
   EXPECT_EQ(AfxGetPreArea(), &a);
   EXPECT_STREQ(g_szTipText, "tip of a");
-  // Within the same area: nothing further.
-  MoveTo(20, 20);
-  MoveTo(49, 49);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"in a"}));
-  // From a to b: a's mouse-out before b's mouse-in.
-  MoveTo(50, 0);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"in a", "out a", "in b"}));
+  MoveTo(49, 49);  // within the same area: nothing further
+  MoveTo(50, 0);   // a's mouse-out before b's mouse-in
   EXPECT_EQ(AfxGetNowArea(), &b);
   EXPECT_EQ(AfxGetPreArea(), &b);
   EXPECT_STREQ(g_szTipText, "tip of b");
-  // Onto empty screen: b's mouse-out, both pointers cleared.
-  MoveTo(300, 300);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"in a", "out a", "in b", "out b"}));
+  MoveTo(300, 200);  // empty screen: b's mouse-out, both pointers cleared
   EXPECT_EQ(AfxGetNowArea(), nullptr);
   EXPECT_EQ(AfxGetPreArea(), nullptr);
-  // Empty again: no second mouse-out.
-  MoveTo(301, 300);
-  EXPECT_EQ(g_events.size(), 4u);
-  // A hidden area is not found.
+  MoveTo(301, 200);  // no second mouse-out
   b.SetState(QAREA_HIDE, nullptr);
-  MoveTo(60, 10);
-  EXPECT_EQ(g_events.size(), 4u);
+  MoveTo(60, 10);  // a hidden area is not found
   EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(g_events, (Events{"in a", "out a", "in b", "out b"}));
+  // The top layer covers lower layers whatever the order of adding.
+  Named scene("scene", 0, 0, 199, 199);
+  chains_->Add(&scene, CHAIN_BOTTOM);
+  MoveTo(10, 10);
+  EXPECT_EQ(AfxGetNowArea(), &a);
 }
 
+// The screen's own edges are inside; off the screen the area under the
+// mouse stays and no mouse-out is raised.
 TEST_F(ChainManagerTest, ScreenEdgesAreInsideAndOffScreenChangesNothing) {
-  AfxSetScreenWidth(640);
-  AfxSetScreenHeight(480);
-  Named corner("corner", 600, 440, 700, 500);
+  Named corner("corner", 300, 200, 400, 300);
   chains_->Add(&corner, CHAIN_BOTTOM);
-  MoveTo(640, 480);
+  MoveTo(320, 240);
   EXPECT_EQ(AfxGetNowArea(), &corner);
-  // Off the screen: the area stays the one under the mouse, and no
-  // mouse-out is raised, even though nothing is there.
-  for (const tagPOINT& p : {tagPOINT{641, 450}, tagPOINT{620, 481}, tagPOINT{-1, 0}, tagPOINT{0, -1}}) {
+  for (const tagPOINT& p : {tagPOINT{321, 210}, tagPOINT{310, 241}, tagPOINT{-1, 0}, tagPOINT{0, -1}}) {
     MoveTo(p.x, p.y);
     EXPECT_EQ(AfxGetNowArea(), &corner);
     EXPECT_EQ(AfxGetPreArea(), &corner);
   }
-  EXPECT_EQ(g_events, (std::vector<std::string>{"in corner"}));
+  EXPECT_EQ(g_events, (Events{"in corner"}));
 }
 
+// Removing the area under the mouse and in focus clears the pointers
+// without a focus message, and the next refresh has nobody to tell.
 TEST_F(ChainManagerTest, RemovingTheAreaUnderTheMouseOrInFocus) {
-  HWND window = tessera::CreateWindowRecord(64, 48);
-  ASSERT_EQ(AfxCreateViewManager(64, 48, window), 1);
   {
     Named a("a", 0, 0, 49, 49);
     chains_->Add(&a, CHAIN_TOP);
     MoveTo(5, 5);
     AfxSetNowFocus(&a);
-    EXPECT_EQ(AfxGetNowFocus(), &a);
     chains_->Delete(&a, CHAIN_TOP);
     EXPECT_EQ(AfxGetNowFocus(), nullptr);
     EXPECT_EQ(AfxGetNowArea(), nullptr);
     EXPECT_EQ(AfxGetPreArea(), nullptr);
-    // No focus message was sent.
-    EXPECT_TRUE(window->received.empty());
+    EXPECT_TRUE(window_->received.empty());
   }
-  // The area is gone; the next refresh has nobody to tell.
   MoveTo(6, 6);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"in a"}));
-  AfxFreeEngine();
-  tessera::DestroyWindowRecord(window);
+  EXPECT_EQ(g_events, (Events{"in a"}));
 }
 
 TEST_F(ChainManagerTest, DeleteAllEmptiesEveryLayer) {
-  Named a("a", 0, 0, 9, 9), b("b", 0, 0, 9, 9), c("c", 0, 0, 9, 9);
+  Named a("a"), b("b"), c("c");
   chains_->Add(&a, CHAIN_BOTTOM);
   chains_->Add(&b, CHAIN_MIDDLE);
   chains_->Add(&c, CHAIN_TOP);
   MoveTo(1, 1);
-  EXPECT_EQ(AfxGetNowArea(), &c);
   chains_->DeleteAll();
   for (int layer = 0; layer < 3; ++layer) EXPECT_EQ(chains_->GetChain(layer)->GetCount(), 0);
   for (Named* n : {&a, &b, &c}) EXPECT_EQ(n->m_dwState, 4u);
@@ -225,9 +171,8 @@ TEST_F(ChainManagerTest, NoCursorMeansNoHitTest) {
   AfxFreeEngine();
   chains_->RefreshAll();
   EXPECT_EQ(AfxGetNowArea(), nullptr);
-  EXPECT_TRUE(g_events.empty());
-  chains_->ShowAll(nullptr);  // no cursor to tell: no crash
-  EXPECT_EQ(g_events, (std::vector<std::string>{"show a"}));
+  chains_->ShowAll(nullptr);  // no cursor to tell
+  EXPECT_EQ(g_events, (Events{"show a"}));
 }
 
 }  // namespace

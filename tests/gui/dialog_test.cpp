@@ -11,6 +11,7 @@
 #include "engine/font_state.h"
 #include "gui/dialog.h"
 #include "gui_fixture.h"
+#include "support/surface_helpers.h"
 #include "platform/headless/headless_message_sink.h"
 #include "testing/manual_clock.h"
 
@@ -99,60 +100,48 @@ class DialogTest : public GuiTest {
   std::vector<std::pair<int, int>> Dots(QDialog& d) { return Find(d.m_pTextSurface, kWhite); }
 };
 
-TEST_F(DialogTest, PlainBackgroundAndNeverPointed) {
+// Without an image: a plain key-coloured background of the rectangle's
+// size, closed, never pointed.  A name of exactly ten characters is
+// background and frame; another length is no image name.
+TEST_F(DialogTest, BackgroundFromTheImageOrPlain) {
   QDialog d(10, 20, 130, 60, nullptr);
   EXPECT_EQ(d.m_dwState, QAREA_CLOSE);
   ASSERT_NE(d.m_pBackSurface, nullptr);
-  EXPECT_EQ(d.m_pBackSurface->GetWidth(), 120);
   EXPECT_EQ(d.m_pBackSurface->GetHeight(), 40);
   EXPECT_EQ(Find(d.m_pBackSurface, COLOR_KEY).size(), 120u * 40u);
   d.m_dwState = QAREA_SHOW;
   EXPECT_FALSE(d.IsPointed(50, 30));
+  PutImage("BUBBLE0000", 30, 12, kRed);
+  char name[] = "BUBBLE0000", shorter[] = "BUBBLE000";
+  QDialog e(0, 0, 99, 49, name), f(0, 0, 99, 49, shorter);
+  ASSERT_NE(e.m_pFrameSurface, nullptr);
+  EXPECT_NE(e.m_pBackSurface, e.m_pFrameSurface);
+  EXPECT_EQ(e.m_pBackSurface->GetWidth(), 30);
+  EXPECT_EQ(f.m_pFrameSurface, nullptr);
+  EXPECT_EQ(f.m_pBackSurface->GetWidth(), 99);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 
-TEST_F(DialogTest, ImageOfTenCharactersIsBackgroundAndFrame) {
-  AddSolidImage("BUBBLE0000", 30, 12, kRed);
-  char name[] = "BUBBLE0000";
-  QDialog d(0, 0, 99, 49, name);
-  ASSERT_NE(d.m_pBackSurface, nullptr);
-  ASSERT_NE(d.m_pFrameSurface, nullptr);
-  EXPECT_NE(d.m_pBackSurface, d.m_pFrameSurface);
-  EXPECT_EQ(d.m_pBackSurface->GetWidth(), 30);
-  EXPECT_EQ(d.m_pFrameSurface->GetHeight(), 12);
-  // Another length is not an image name: a plain background.
-  char shorter[] = "BUBBLE000";
-  QDialog e(0, 0, 99, 49, shorter);
-  EXPECT_EQ(e.m_pFrameSurface, nullptr);
-  EXPECT_EQ(e.m_pBackSurface->GetWidth(), 99);
-  EXPECT_TRUE(tessera::HeadlessMessages().empty());
-}
-
-TEST_F(DialogTest, MissingFrameImageIsReported) {
+// A missing frame image or no display manager: reported, no background,
+// and then nothing is laid out or drawn.
+TEST_F(DialogTest, NoBackgroundIsReportedAndNothingIsDrawn) {
   char name[] = "NOFRAME000";
   QDialog d(0, 0, 99, 49, name);
   EXPECT_EQ(d.m_pBackSurface, nullptr);
-  EXPECT_EQ(d.m_pFrameSurface, nullptr);
   ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
   EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
                                std::regex("Failed to find image data from Pack!NOFRAME000\n .*dialog\\.cpp [0-9]+")))
       << tessera::HeadlessMessages()[0].text;
-  // Without a background nothing is laid out or drawn.
   d.SetContent("hello", nullptr);
-  ClearFrame(kGrey);
-  d.Show(vm_->GetRenderSurface());
+  d.Show(Frame(kGrey));
   EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
-}
-
-TEST_F(DialogTest, WithoutDisplayManagerTheBackgroundCannotBeMade) {
   AfxDeleteViewManager();
-  QDialog d(0, 0, 99, 49, nullptr);
-  EXPECT_EQ(d.m_pBackSurface, nullptr);
-  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
-  EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
+  QDialog e(0, 0, 99, 49, nullptr);
+  EXPECT_EQ(e.m_pBackSurface, nullptr);
+  EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages().back().text,
                                std::regex("Could not create surface!\n .*dialog\\.cpp [0-9]+")));
-  d.SetContent("hello", nullptr);
-  EXPECT_EQ(d.m_pTextSurface, nullptr);
+  e.SetContent("hello", nullptr);
+  EXPECT_EQ(e.m_pTextSurface, nullptr);
 }
 
 TEST_F(DialogTest, LinesAreCentredWithTheirOutline) {
@@ -163,8 +152,6 @@ TEST_F(DialogTest, LinesAreCentredWithTheirOutline) {
   d.SetContent(("abcd\n" + kNi + "x").c_str(), nullptr);
   EXPECT_EQ(d.m_dwState, QAREA_SHOW);
   ASSERT_NE(d.m_pTextSurface, nullptr);
-  EXPECT_EQ(d.m_pTextSurface->GetWidth(), 120);
-  EXPECT_EQ(d.m_pTextSurface->GetHeight(), 40);
   // "abcd": width 24, x = 48; each byte half a cell.  Second line
   // (3 bytes, width 18): x = 51; the Chinese character is a full cell.
   const std::vector<std::pair<int, int>> want = {{48, 7}, {54, 7}, {60, 7}, {66, 7}, {51, 20}, {63, 20}};
@@ -191,16 +178,15 @@ TEST_F(DialogTest, LinesAreCentredWithTheirOutline) {
 }
 
 TEST_F(DialogTest, ShowDrawsTheBackgroundThenTheText) {
-  AddSolidImage("BUBBLE0000", 20, 10, kRed);
+  PutImage("BUBBLE0000", 20, 10, kRed);
   char name[] = "BUBBLE0000";
   QDialog d(30, 40, 50, 50, name);
   d.SetContent("a", nullptr);
-  DIBSURFACE* f = vm_->GetRenderSurface();
   for (bool trans : {true, false}) {
     d.m_bTrans = trans;
-    ClearFrame(kGrey);
+    DIBSURFACE* f = Frame(kGrey);
     d.Show(f);
-    const unsigned short back = trans ? Trans(kRed, kGrey, 18) : kRed;
+    const unsigned short back = trans ? tessera::test::ReferenceTransMix(kRed, kGrey, 14) : kRed;
     EXPECT_EQ(f->GetPixel(30, 40).GetColor(), back);
     EXPECT_EQ(f->GetPixel(49, 49).GetColor(), back);
     EXPECT_EQ(f->GetPixel(50, 49).GetColor(), kGrey);
@@ -232,8 +218,7 @@ TEST_F(DialogTest, SameTextIsNotLaidOutAgainAndEmptyTextHides) {
   EXPECT_EQ(d.m_dwState, QAREA_HIDE);
   EXPECT_STREQ(d.m_szContent, "");
   EXPECT_STREQ(d.m_szLine[0], "");
-  ClearFrame(kGrey);
-  d.Show(vm_->GetRenderSurface());
+  d.Show(Frame(kGrey));
   EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
   // Both null: nothing at all.
   d.m_dwState = QAREA_IDLE;
@@ -241,36 +226,31 @@ TEST_F(DialogTest, SameTextIsNotLaidOutAgainAndEmptyTextHides) {
   EXPECT_EQ(d.m_dwState, QAREA_IDLE);
 }
 
+// Auto-size picks the lines, their width and the frame (composed into the
+// background at (0, 0)) for the length; without frame images the text
+// still shows.
 TEST_F(DialogTest, AutoSizePicksTheFrameForTheLength) {
-  for (int row = 0; row < 6; ++row) AddSolidImage("PPlyDlg00" + std::to_string(row), 10 + row, 5, kRed);
+  QDialog bare(0, 0, 150, 100, nullptr);
+  bare.m_bAutoSize = true;
+  bare.SetContent("hi", nullptr);
+  EXPECT_EQ(bare.m_pFrameSurface, nullptr);
+  EXPECT_EQ(Dots(bare).size(), 2u);
+  for (int row = 0; row < 6; ++row) PutImage("PPlyDlg00" + std::to_string(row), 10 + row, 5, kRed);
   QDialog d(0, 0, 150, 100, nullptr);
   d.m_bAutoSize = true;
-  struct {
-    int length, lines, chars, frame_width;
-  } const cases[] = {{3, 2, 8, 10}, {15, 2, 14, 11}, {42, 3, 14, 12}, {84, 6, 14, 15}, {300, 6, 14, 15}};
-  for (const auto& c : cases) {
-    d.SetContent(Letters(c.length).c_str(), nullptr);
-    EXPECT_EQ(d.m_nLines, c.lines) << c.length;
-    EXPECT_EQ(d.m_nLineChars, c.chars) << c.length;
-    ASSERT_NE(d.m_pFrameSurface, nullptr) << c.length;
-    EXPECT_EQ(d.m_pFrameSurface->GetWidth(), c.frame_width) << c.length;
-    // The frame is composed into the background at (0, 0).
-    EXPECT_EQ(d.m_pBackSurface->GetPixel(c.frame_width - 1, 4).GetColor(), kRed);
-    EXPECT_EQ(d.m_pBackSurface->GetPixel(c.frame_width, 4).GetColor(), COLOR_KEY);
+  for (auto [length, lines, chars, width] : {std::tuple{3, 2, 8, 10}, {15, 2, 14, 11}, {42, 3, 14, 12}, {300, 6, 14, 15}}) {
+    SCOPED_TRACE(length);
+    d.SetContent(Letters(length).c_str(), nullptr);
+    EXPECT_EQ(d.m_nLines, lines);
+    EXPECT_EQ(d.m_nLineChars, chars);
+    ASSERT_NE(d.m_pFrameSurface, nullptr);
+    EXPECT_EQ(d.m_pFrameSurface->GetWidth(), width);
+    EXPECT_EQ(d.m_pBackSurface->GetPixel(width - 1, 4).GetColor(), kRed);
+    EXPECT_EQ(d.m_pBackSurface->GetPixel(width, 4).GetColor(), COLOR_KEY);
   }
-  // 15 bytes: two lines of 14 and 1.
-  d.SetContent(Letters(15).c_str(), nullptr);
-  EXPECT_STREQ(d.m_szLine[0], Letters(14).c_str());
+  d.SetContent(Letters(15).c_str(), nullptr);  // two lines of 14 and 1
   EXPECT_STREQ(d.m_szLine[1], "o");
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
-}
-
-TEST_F(DialogTest, AutoSizeWithoutFrameImagesStillShowsTheText) {
-  QDialog d(0, 0, 150, 100, nullptr);
-  d.m_bAutoSize = true;
-  d.SetContent("hi", nullptr);
-  EXPECT_EQ(d.m_pFrameSurface, nullptr);
-  EXPECT_EQ(Dots(d).size(), 2u);
 }
 
 TEST_F(DialogTest, OverlongTextIsCutAndBadBytesStayInside) {
@@ -293,8 +273,7 @@ TEST_F(DialogTest, OverlongTextIsCutAndBadBytesStayInside) {
 }
 
 TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
-  auto* clock = tessera::InstallManualClock(1000);
-  AddSolidImage("FACE000000", 40, 20, kRed);
+  PutImage("FACE000000", 40, 20, kRed);
   QDialog d(0, 0, 100, 50, nullptr);
   d.SetContent(nullptr, "FACE000000");
   EXPECT_EQ(d.m_dwState, QAREA_SHOW);
@@ -307,30 +286,21 @@ TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
   EXPECT_EQ(red.back(), std::make_pair(69, 49));
 
   // Each step needs a frame to start the timer and one more than 50 ms
-  // later; 50 ms exactly is not enough.
+  // later (50 exactly is not enough); drawn at the level over what lies
+  // below.
   DIBSURFACE* f = vm_->GetRenderSurface();
-  d.Show(f);
-  EXPECT_EQ(d.m_nPulseLevel, 0);
-  clock->Advance(50);
-  d.Show(f);
-  EXPECT_EQ(d.m_nPulseLevel, 0);
-  clock->Advance(1);
-  d.Show(f);
-  EXPECT_EQ(d.m_nPulseLevel, 2);
-  EXPECT_EQ(d.m_dwPulseTime, 0u);
   std::vector<int> levels;
-  for (int i = 0; i < 38; ++i) {
+  for (int i = 0; i < 40; ++i) {
     d.Show(f);  // starts the timer
-    clock->Advance(51);
-    ClearFrame(kGrey);
-    d.Show(f);  // steps and draws
+    clock_->Advance(i == 0 ? 50 : 51);
+    d.Show(Frame(kGrey));  // steps and draws
     levels.push_back(d.m_nPulseLevel);
-    ASSERT_EQ(f->GetPixel(30, 30).GetColor(), Trans(kRed, kGrey, d.m_nPulseLevel)) << i;
+    ASSERT_EQ(f->GetPixel(30, 30).GetColor(), tessera::test::ReferenceTransMix(kRed, kGrey, 32 - d.m_nPulseLevel)) << i;
     ASSERT_EQ(f->GetPixel(29, 30).GetColor(), kGrey);
   }
   // Up to 32, then between 8 and 32.
-  std::vector<int> want;
-  for (int l = 4; l <= 32; l += 2) want.push_back(l);
+  std::vector<int> want = {0};
+  for (int l = 2; l <= 32; l += 2) want.push_back(l);
   for (int l = 30; l >= 8; l -= 2) want.push_back(l);
   for (int l = 10; l <= 30; l += 2) want.push_back(l);
   EXPECT_EQ(levels, want);

@@ -9,7 +9,7 @@
 #include "gui/draw_image.h"
 #include "pack/qres.h"
 #include "platform/headless/headless_message_sink.h"
-#include "support/test_support.h"
+#include "support/surface_helpers.h"
 
 namespace tessera::test {
 namespace {
@@ -22,14 +22,6 @@ std::vector<unsigned short> Stream(int w, int h, std::vector<unsigned short> ops
 }
 
 unsigned short Op(unsigned op, unsigned n) { return PackWord(op, n); }
-
-std::unique_ptr<DIBSURFACE> Surface(int w, int h, unsigned short fill) {
-  auto s = std::make_unique<DIBSURFACE>(w, h);
-  s->Initialize();
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) s->SetPixel(x, y, fill);
-  return s;
-}
 
 class DrawImageTest : public EngineTest {};
 
@@ -55,28 +47,18 @@ TEST_F(DrawImageTest, ImagePointedRunsAndBounds) {
   // row skip 2 keeps the column: row 3 starts its run at column 3.
   auto s = Stream(20, 6, {Op(kPackSkip, 10), Op(kPackLiteral, 5), 1, 2, 3, 4, 5, Op(kPackNextRow, 0), Op(kPackFill, 3), 7,
                           Op(kPackRowSkip, 2), Op(kPackLiteral, 1), 9, Op(kPackEnd, 0)});
-  for (int x = 10; x <= 15; ++x) EXPECT_TRUE(ImagePointed(s.data(), 0, x, 0)) << x;
-  EXPECT_FALSE(ImagePointed(s.data(), 0, 9, 0));
-  EXPECT_FALSE(ImagePointed(s.data(), 0, 16, 0));
-  EXPECT_TRUE(ImagePointed(s.data(), 0, 0, 1));
-  EXPECT_TRUE(ImagePointed(s.data(), 0, 3, 1));
-  EXPECT_FALSE(ImagePointed(s.data(), 0, 4, 1));
-  EXPECT_FALSE(ImagePointed(s.data(), 0, 0, 3));
-  EXPECT_TRUE(ImagePointed(s.data(), 0, 3, 3));
-  EXPECT_TRUE(ImagePointed(s.data(), 0, 4, 3));
-  EXPECT_FALSE(ImagePointed(s.data(), 0, 10, 2));
-  // Width and height themselves are accepted, beyond them not.
   auto edge = Stream(4, 1, {Op(kPackSkip, 2), Op(kPackFill, 2), 1, Op(kPackNextRow, 0), Op(kPackFill, 1), 1, Op(kPackEnd, 0)});
-  EXPECT_TRUE(ImagePointed(edge.data(), 0, 4, 0));
-  EXPECT_TRUE(ImagePointed(edge.data(), 0, 1, 1));
-  EXPECT_FALSE(ImagePointed(edge.data(), 0, 5, 0));
-  EXPECT_FALSE(ImagePointed(edge.data(), 0, 0, 2));
-  EXPECT_FALSE(ImagePointed(edge.data(), 0, -1, 0));
+  // Width and height themselves are accepted, beyond them not.
+  for (auto [image, x, y, hit] : {std::tuple{&s, 10, 0, true}, {&s, 15, 0, true}, {&s, 9, 0, false}, {&s, 16, 0, false},
+                                  {&s, 3, 1, true}, {&s, 4, 1, false}, {&s, 0, 3, false}, {&s, 4, 3, true},
+                                  {&s, 10, 2, false}, {&edge, 4, 0, true}, {&edge, 1, 1, true}, {&edge, 5, 0, false},
+                                  {&edge, 0, 2, false}, {&edge, -1, 0, false}})
+    EXPECT_EQ(ImagePointed(image->data(), 0, x, y), hit) << x << "," << y;
   EXPECT_FALSE(ImagePointed(nullptr, 0, 0, 0));
 }
 
 TEST_F(DrawImageTest, BurrowCutsHolesAndPaintsInsideTheShape) {
-  auto surface = Surface(6, 3, 0x1111);
+  auto surface = MakeDib(6, 3, 0x1111);
   surface->SetPixel(2, 0, COLOR_KEY);  // a transparent spot
   surface->SetPixel(3, 1, COLOR_KEY);
   // At (1, 0): row 0 literal [0, 0x2222, 0x3333]; row 1 fill 0 x2 then fill
@@ -84,45 +66,37 @@ TEST_F(DrawImageTest, BurrowCutsHolesAndPaintsInsideTheShape) {
   auto s = Stream(6, 2, {Op(kPackLiteral, 3), 0, 0x2222, 0x3333, Op(kPackNextRow, 0), Op(kPackFill, 1), 0,
                          Op(kPackFill, 3), 0x4444, Op(kPackEnd, 0)});
   ASSERT_TRUE(Burrow(surface.get(), s.data(), 1, 0));
-  std::vector<unsigned short> row0, row1, row2;
-  for (int x = 0; x < 6; ++x) {
-    row0.push_back(surface->GetPixel(x, 0));
-    row1.push_back(surface->GetPixel(x, 1));
-    row2.push_back(surface->GetPixel(x, 2));
-  }
   // Black holes the opaque pixel at 1; 0x2222 does not paint the
-  // transparent spot at 2; 0x3333 paints 3.
-  EXPECT_EQ(row0, (std::vector<unsigned short>{0x1111, COLOR_KEY, COLOR_KEY, 0x3333, 0x1111, 0x1111}));
-  // Next row returns to the stamp's left edge (column 1).
-  EXPECT_EQ(row1, (std::vector<unsigned short>{0x1111, COLOR_KEY, 0x4444, COLOR_KEY, 0x4444, 0x1111}));
-  EXPECT_EQ(row2, std::vector<unsigned short>(6, 0x1111));
+  // transparent spot at 2; 0x3333 paints 3.  Next row returns to the
+  // stamp's left edge (column 1).
+  const unsigned short K = COLOR_KEY;
+  EXPECT_EQ(Pixels(surface.get()), (std::vector<uint16_t>{0x1111, K, K, 0x3333, 0x1111, 0x1111,  //
+                                                           0x1111, K, 0x4444, K, 0x4444, 0x1111,  //
+                                                           0x1111, 0x1111, 0x1111, 0x1111, 0x1111, 0x1111}));
 
   // A zero pixel over a transparent spot leaves the key.
   auto zero = Stream(1, 1, {Op(kPackLiteral, 1), 0, Op(kPackEnd, 0)});
   ASSERT_TRUE(Burrow(surface.get(), zero.data(), 2, 0));
   EXPECT_EQ(surface->GetPixel(2, 0), COLOR_KEY);
 
-  EXPECT_FALSE(Burrow(surface.get(), s.data(), 6, 0));
-  EXPECT_FALSE(Burrow(surface.get(), s.data(), -1, 0));
-  EXPECT_FALSE(Burrow(surface.get(), s.data(), 0, 4));
-  EXPECT_TRUE(Burrow(surface.get(), s.data(), 5, 3));  // y = height accepted; nothing inside
+  // Outside the surface refused; y = height accepted with nothing inside.
+  for (auto [x, y, ok] : {std::tuple{6, 0, false}, {-1, 0, false}, {0, 4, false}, {5, 3, true}})
+    EXPECT_EQ(Burrow(surface.get(), s.data(), x, y), ok) << x << "," << y;
   EXPECT_FALSE(Burrow(nullptr, s.data(), 0, 0));
   EXPECT_FALSE(Burrow(surface.get(), nullptr, 0, 0));
 }
 
 TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
-  auto target = Surface(6, 1, 0x0010);  // blue 16: half weight
+  auto target = MakeDib(6, 1, 0x0010);  // blue 16: half weight
   target->SetPixel(5, 0, 0x001F);        // blue 31
-  auto red = Surface(6, 1, 0x7FFF);      // white: 31, 31, 31
-  auto green = Surface(6, 1, 0x03E0);    // pure green
-  auto blue = Surface(6, 1, 0x001E);
-  auto other = Surface(6, 1, 0xFC00);    // mark bit and red 31: red reads 63
+  auto red = MakeDib(6, 1, 0x7FFF);      // white: 31, 31, 31
+  auto green = MakeDib(6, 1, 0x03E0);    // pure green
+  auto blue = MakeDib(6, 1, 0x001E);
+  auto other = MakeDib(6, 1, 0xFC00);    // mark bit and red 31: red reads 63
   auto mark = Stream(6, 1, {Op(kPackLiteral, 5), 0x7C00, 0x03E0, 0x001F, 0x7FE0, 0x1234, Op(kPackFill, 1), 0x5555,
                             Op(kPackEnd, 0)});
   ASSERT_TRUE(MarkMix(target.get(), mark.data(), red.get(), green.get(), blue.get(), other.get()));
-  std::vector<unsigned short> got;
-  for (int x = 0; x < 6; ++x) got.push_back(target->GetPixel(x, 0));
-  std::vector<unsigned short> want = {
+  const std::vector<uint16_t> want = {
       15 << 10 | 15 << 5 | 15,  // red surface, white, halved
       15 << 5,                  // green surface
       15,                       // blue surface: 30 * 16 / 32
@@ -130,7 +104,7 @@ TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
       15 << 10 | 15 << 5 | 15,  // any other literal: white
       31 << 10,                 // fill of another colour: other, 63 * 31 / 32 = 61, held to 31
   };
-  EXPECT_EQ(got, want);
+  EXPECT_EQ(Pixels(target.get()), want);
   EXPECT_FALSE(MarkMix(target.get(), mark.data(), red.get(), green.get(), blue.get(), nullptr));
   EXPECT_FALSE(MarkMix(nullptr, mark.data(), red.get(), green.get(), blue.get(), other.get()));
 }
@@ -216,11 +190,8 @@ TEST_F(DrawImageTest, AddBmpToPackStoresADecodableStream) {
   DIBSURFACE decoded(w, h);
   decoded.Initialize();
   ASSERT_TRUE(DecodePackedStream(buffer + 4, static_cast<size_t>(n - 1 - 4), &decoded));
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      unsigned short want = pixels[static_cast<size_t>(y * w + x)];
-      EXPECT_EQ(decoded.GetPixel(x, y), want == K ? COLOR_KEY : want) << x << "," << y;
-    }
+  for (uint16_t& p : pixels) p = p == K ? COLOR_KEY : p;  // magenta read as the key
+  EXPECT_EQ(Pixels(&decoded), pixels);
   // The stream hits where the picture is opaque.
   std::vector<unsigned short> words(static_cast<size_t>(n - 1) / 2);
   std::memcpy(words.data(), buffer, words.size() * 2);

@@ -7,7 +7,7 @@
 #include "gui/energy_gauge.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/surface_helpers.h"
-#include "widget_fixture.h"
+#include "gui_fixture.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using tessera::test::ReferenceTransMix;  // its weight is the destination's: 32 
 
 unsigned short Bar(int i) { return static_cast<unsigned short>(0x0400 + i); }
 
-class EnergyTest : public tessera::test::WidgetTest {
+class EnergyTest : public tessera::test::GuiTest {
  protected:
   void PutBars(const std::string& base, int count, int w = 10, int h = 69) {
     for (int i = 0; i < count; ++i) PutImage(base + (i < 10 ? "0" : "") + std::to_string(i), w, h, Bar(i));
@@ -47,8 +47,8 @@ TEST_F(EnergyTest, OnlyTheFilledPartShows) {
     ASSERT_TRUE(e.LoadImages(direction ? "LIFEBARH" : "LIFEBARA", nullptr, nullptr));
     e.SetEnergy(energy);
     EXPECT_EQ(e.HiddenLength(), hidden) << energy;
-    auto frame = Frame();
-    e.Show(frame.get());  // the next animation step shows the value
+    DIBSURFACE* frame = Frame();
+    e.Show(frame);  // the next animation step shows the value
     EXPECT_EQ(Shown(e), 69 - hidden) << direction << " " << energy;
   }
   QEnergy fresh(0, 0, 9, 68);  // empty until the first SetEnergy
@@ -65,11 +65,11 @@ TEST_F(EnergyTest, AnimationUpToTheFirstMissingImage) {
   ASSERT_TRUE(e.LoadImages("LIFEBARBXYZ", nullptr, nullptr));  // eight characters count
   EXPECT_EQ(e.m_nAniFrames, 5);
   e.SetEnergy(200);
-  auto frame = Frame();
+  DIBSURFACE* frame = Frame();
   std::vector<int> frames;
   for (int advance : {101, 101, 101, 101, 101, 101, 100}) {
     clock_->Advance(static_cast<uint32_t>(advance));
-    e.Show(frame.get());
+    e.Show(frame);
     frames.push_back(e.m_nAniFrame);
     EXPECT_EQ(frame->GetPixel(40, 40).GetColor(), Bar(e.m_nAniFrame));
   }
@@ -77,11 +77,11 @@ TEST_F(EnergyTest, AnimationUpToTheFirstMissingImage) {
   e.Stop();  // neither the frame nor a new value shows until Play
   e.SetEnergy(0);
   clock_->Advance(500);
-  e.Show(frame.get());
+  e.Show(frame);
   EXPECT_EQ(e.m_nAniFrame, 1);
   EXPECT_EQ(Shown(e), 69);
   e.Play();
-  e.Show(frame.get());
+  e.Show(frame);
   EXPECT_EQ(Shown(e), 0);
 }
 
@@ -90,14 +90,14 @@ TEST_F(EnergyTest, OldBarFadesOverThirtyOneFrames) {
   QEnergy e(10, 10, 19, 78);
   ASSERT_TRUE(e.LoadImages("LIFEBARC", nullptr, nullptr));
   e.SetEnergy(200);
-  auto frame = Frame();
-  e.Show(frame.get());
+  DIBSURFACE* frame = Frame();
+  e.Show(frame);
   e.SetEnergy(100);  // the full bar becomes the old one
   e.m_dwTick = 0;
   constexpr unsigned short kBack = 0x2108;
   for (int call = 0; call < 33; ++call) {
     frame = Frame(kBack);
-    e.Show(frame.get());
+    e.Show(frame);
     const int level = call < 31 ? 30 - call : -1;
     EXPECT_EQ(e.m_nFlash, std::max(level, 0));
     // Row 5 is hidden now: only the old bar fades there.  Row 50 is new.
@@ -115,8 +115,8 @@ TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
   ASSERT_TRUE(e.LoadImages("LIFEBARD", "LIFECOVER0", "LIFEBACK00"));
   e.SetEnergy(10);
   e.m_nFlash = 0;
-  auto frame = Frame();
-  e.Show(frame.get());
+  DIBSURFACE* frame = Frame();
+  e.Show(frame);
   for (auto [x, y, c] : {std::tuple{19, 19, 3}, {24, 24, 3}, {25, 25, 0}, {22, 20, int(Bar(0))},
                          {20, 20, int(ReferenceTransMix(0x7C00, Bar(0), 8))}})
     EXPECT_EQ(frame->GetPixel(x, y).GetColor(), c) << x << "," << y;
@@ -132,7 +132,7 @@ TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
   }
   EXPECT_TRUE(e.LoadImages("NOSUCHBA", nullptr, nullptr));  // no bar: nothing drawn
   frame = Frame(0x0101);
-  e.Show(frame.get());
+  e.Show(frame);
   EXPECT_EQ(frame->GetPixel(20, 20).GetColor(), 0x0101);
 }
 

@@ -1,7 +1,8 @@
-// What the widget suites share: a headless window of 160 x 120 with a
-// display manager over a real test pack, a glyph source that inks only the
-// top-left pixel of each character cell (so every character's origin can
-// be found on a surface), and small surface helpers.
+// What the widget suites share: a display manager of 320 x 240 on a
+// headless window over a real test pack, the manual clock, the mouse cursor
+// and the chain manager, and a glyph source that inks only the top-left
+// pixel of each character cell, so every character's origin shows as one
+// pixel.
 #ifndef TESSERA_TESTS_GUI_GUI_FIXTURE_H
 #define TESSERA_TESTS_GUI_GUI_FIXTURE_H
 
@@ -12,12 +13,16 @@
 
 #include "engine/dib_surface.h"
 #include "engine/view_manage.h"
+#include "gui/area.h"
+#include "gui/chain_manager.h"
+#include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
 #include "support/test_support.h"
+#include "testing/manual_clock.h"
 
 namespace tessera::test {
 
@@ -32,40 +37,41 @@ class DotGlyphs : public GlyphSource {
 
 class GuiTest : public EngineTest {
  protected:
-  static constexpr int kW = 160, kH = 120;
+  static constexpr int kW = 320, kH = 240;
   void SetUp() override {
     EngineTest::SetUp();
+    clock_ = InstallManualClock(5000);
+    SetGlyphSource(std::make_unique<DotGlyphs>());
     AfxSetScreenWidth(kW);
     AfxSetScreenHeight(kH);
     window_ = CreateWindowRecord(kW, kH, proc_);
     ASSERT_EQ(AfxCreateViewManager(kW, kH, window_), 1);
     vm_ = AfxGetViewManager();
-    MakeTestPack(pack_dir_, &res_);
-    vm_->Initialize(res_.get());
-    SetGlyphSource(std::make_unique<DotGlyphs>());
+    MakeTestPack(pack_dir_, &pack_);
+    vm_->Initialize(pack_.get());
+    AfxCreateMouse();
+    chains_ = AfxGetChainManager();
   }
   void TearDown() override {
     EngineTest::TearDown();
-    res_.reset();
+    pack_.reset();
     DestroyWindowRecord(window_);
   }
-  // A plain surface filled with one colour.
-  SURFACE* Solid(int w, int h, unsigned short colour) {
-    SURFACE* s = vm_->CreateSurface(w, h, SS_DIB);
+  // A w x h pack image in `colour` under `id`; pixels inside `hole` (right
+  // and bottom exclusive) are the key colour.
+  void PutImage(const std::string& id, int w, int h, unsigned short colour, tagRECT hole = {0, 0, 0, 0}) {
+    std::unique_ptr<SURFACE> s(vm_->CreateSurface(w, h, SS_DIB));
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) s->SetPixel(x, y, colour);
-    return s;
+      for (int x = 0; x < w; ++x)
+        s->SetPixel(x, y, x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom ? COLOR_KEY : colour);
+    AddToPack(pack_.get(), id, PackImage(s.get()));
   }
-  // Stores the surface in the pack under `id` as a plain pack image.
-  void AddImage(const std::string& id, SURFACE* s) { AddToPack(res_.get(), id, PackImage(s)); }
-  void AddSolidImage(const std::string& id, int w, int h, unsigned short colour) {
-    std::unique_ptr<SURFACE> s(Solid(w, h, colour));
-    AddImage(id, s.get());
-  }
-  void ClearFrame(unsigned short colour = 0) {
+  // The render surface, filled with `colour`.
+  DIBSURFACE* Frame(unsigned short colour = 0) {
     DIBSURFACE* f = vm_->GetRenderSurface();
-    for (int y = 0; y < f->GetHeight(); ++y)
-      for (int x = 0; x < f->GetWidth(); ++x) f->SetPixel(x, y, colour);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) f->SetPixel(x, y, colour);
+    return f;
   }
   // (x, y) of every pixel of `s` that holds `colour`, row by row.
   static std::vector<std::pair<int, int>> Find(SURFACE* s, unsigned short colour) {
@@ -75,22 +81,22 @@ class GuiTest : public EngineTest {
         if (s->GetPixel(x, y).GetColor() == colour) out.emplace_back(x, y);
     return out;
   }
-  // What a translucent blit of `src` at `level` leaves on `dst`, from the
-  // surfaces' own effect blit of one pixel.
-  unsigned short Trans(unsigned short src, unsigned short dst, int level) {
-    std::unique_ptr<SURFACE> a(Solid(1, 1, src)), b(Solid(1, 1, dst));
-    DRAW_FX fx;
-    fx.kind = FX_TRANS;
-    fx.level = level;
-    a->Blit(b.get(), 0, 0, fx);
-    return b->GetPixel(0, 0).GetColor();
+  // The game's part of the mouse: a move, and the events it raises itself.
+  void MoveTo(int x, int y) {
+    AfxGetMouse()->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
+    chains_->RefreshAll();
+  }
+  void Raise(AREA_CALLBACK QArea::*slot) {
+    if (QArea* a = AfxGetNowArea()) (a->*slot)(a);
   }
 
   WindowProc proc_ = nullptr;  // set before SetUp to record messages
   HWND window_ = nullptr;
+  ManualClock* clock_ = nullptr;
   CVIEWMANAGE* vm_ = nullptr;
+  CChainManager* chains_ = nullptr;
   TempDir pack_dir_;
-  std::unique_ptr<CRes> res_;
+  std::unique_ptr<CRes> pack_;
 };
 
 }  // namespace tessera::test

@@ -8,14 +8,14 @@
 #include "gui/button.h"
 #include "gui/list_box.h"
 #include "platform/headless/headless_message_sink.h"
-#include "widget_fixture.h"
+#include "gui_fixture.h"
 
 namespace {
 
-class ListTest : public tessera::test::WidgetTest {
+class ListTest : public tessera::test::GuiTest {
  protected:
   void SetUp() override {
-    WidgetTest::SetUp();
+    GuiTest::SetUp();
     PutImage("LISTROWAA0", 100, 20, 0x0123);
     PutImage("LISTBACK00", 120, 140, 0x0042);
   }
@@ -199,14 +199,14 @@ TEST_F(ListTest, BackgroundRefreshAndAMissingBackground) {
   l->Refresh(true, false);
   for (auto [x, y, c] : {std::tuple{50, 50, 0x0042}, {5, 6, 0x0042}, {6, 6, 0x7000}, {9, 9, 0x0042}})
     EXPECT_EQ(l->m_pBackImage->GetPixel(x, y).GetColor(), c);
-  auto frame = Frame();
-  l->Show(frame.get());
+  DIBSURFACE* frame = Frame();
+  l->Show(frame);
   EXPECT_EQ(frame->GetPixel(16, 16).GetColor(), 0x7000);
   auto bare = Make(2, 2, "NOLISTBACK");
   ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
   EXPECT_EQ(tessera::HeadlessMessages()[0].text.rfind("Create ListBackImage error!\n", 0), 0u);
   bare->Refresh(true, true);  // nothing to refresh or draw, no fault
-  bare->Show(frame.get());
+  bare->Show(frame);
 }
 
 }  // namespace
