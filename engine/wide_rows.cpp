@@ -3,6 +3,8 @@
 #if TESSERA_AVX2
 #include <immintrin.h>
 
+#include <cstring>
+
 #define TESSERA_WIDE __attribute__((target("avx512f,avx512bw")))
 
 namespace tessera {
@@ -42,6 +44,14 @@ TESSERA_WIDE inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
 
 inline uint16_t* At(PIXEL* const* rows, int j, int x) { return reinterpret_cast<uint16_t*>(rows[j] + x); }
 
+// Whether rows [0, h) follow each other exactly w pixels apart from
+// column x, so that the rectangle is one block of memory.
+inline bool OneBlock(PIXEL* const* rows, int x, int w, int h) {
+  for (int j = 1; j < h; ++j)
+    if (rows[j] + x != rows[j - 1] + x + w) return false;
+  return true;
+}
+
 }  // namespace
 
 TESSERA_WIDE void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h) {
@@ -49,6 +59,13 @@ TESSERA_WIDE void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const*
 }
 
 TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h) {
+  // A whole picture onto a whole frame of its width (a full-screen
+  // backdrop) is one block: the C library's copy moves it with the
+  // processor's copy strings, faster than any loop of rows.
+  if (OneBlock(srows, sx, w, h) && OneBlock(drows, dx, w, h)) {
+    std::memcpy(At(drows, 0, dx), At(srows, 0, sx), 2 * static_cast<size_t>(w) * static_cast<size_t>(h));
+    return;
+  }
   for (int j = 0; j < h; ++j) {
     // A part of a wide picture (a map's view of its background) jumps from
     // row to row, which the processor's own prefetching does not follow:

@@ -79,7 +79,7 @@ class WideCopyTest : public tessera::test::EngineTest, public ::testing::WithPar
 
 TEST_P(WideCopyTest, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
   TestRandom rng(11);
-  const int sizes[][2] = {{1, 1}, {31, 5}, {32, 7}, {33, 4}, {64, 9}, {65, 6}, {100, 40}, {400, 8}};
+  const int sizes[][2] = {{1, 1}, {31, 5}, {32, 7}, {33, 4}, {64, 9}, {65, 6}, {100, 40}, {400, 8}, {kFrameW, kFrameH}};
   for (const auto& size : sizes) {
     const int w = size[0], h = size[1];
     auto image = RunImage(w, h, rng);
@@ -87,9 +87,10 @@ TEST_P(WideCopyTest, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
     ASSERT_EQ(rle.Initialize(image.get()), 1);
     tessera::OpaqueRuns runs;
     ASSERT_TRUE(runs.Build(image.get()));
-    // Inside, over the left, right, top and bottom edges, over a corner,
-    // and wholly outside.
-    const int places[][2] = {{3, 2},  {-w / 2, 1}, {kFrameW - w / 2, 4}, {5, -h / 2}, {2, kFrameH - h / 2},
+    // At the origin (a frame-sized image is then one block), inside, over
+    // the left, right, top and bottom edges, over a corner, and wholly
+    // outside.
+    const int places[][2] = {{0, 0}, {3, 2},  {-w / 2, 1}, {kFrameW - w / 2, 4}, {5, -h / 2}, {2, kFrameH - h / 2},
                              {-7, -3}, {kFrameW - 1, kFrameH - 1}, {-w, 0}, {kFrameW, 0}};
     for (const auto& at : places) {
       const int x = at[0], y = at[1];
