@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "gui/gif_file.h"
+#include "bench_support.h"
 
 namespace {
+
+using tessera::bench::MemoryReader;
+using tessera::bench::ReadFromMemory;
+using tessera::bench::WriteToString;
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr int kFrames = 10;
-
-int WriteToString(GifFileType* gif, const GifByteType* bytes, int n) {
-  static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
-  return n;
-}
 
 // Smooth gradients with a little noise, moving from frame to frame: the
 // kind of picture an animated sprite holds, neither flat nor random.
@@ -51,20 +51,6 @@ const std::string& Sample() {
     return out;
   }();
   return bytes;
-}
-
-struct MemoryReader {
-  const std::string* bytes;
-  size_t pos;
-};
-
-int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
-  auto* r = static_cast<MemoryReader*>(gif->UserData);
-  const size_t left = r->bytes->size() - r->pos;
-  const size_t k = static_cast<size_t>(n) < left ? static_cast<size_t>(n) : left;
-  std::memcpy(out, r->bytes->data() + r->pos, k);
-  r->pos += k;
-  return static_cast<int>(k);
 }
 
 void GifDecodeTessera(benchmark::State& state) {

@@ -23,6 +23,7 @@
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_support.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -48,15 +49,10 @@ std::string MixedText(size_t n, unsigned seed, bool feeds = true) {
 }
 
 SURFACE* Solid(CVIEWMANAGE* vm, int w, int h, unsigned short colour, bool keyed_corner) {
-  SURFACE* s = vm->CreateSurface(w, h, SS_DIB);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      s->SetPixel(x, y, keyed_corner && x + y < 6 ? COLOR_KEY : colour);
-  return s;
+  return tessera::bench::SolidSurface(vm, w, h, colour, [&](int x, int y) { return keyed_corner && x + y < 6; });
 }
 
 struct Scene {
-  HWND window = nullptr;
   CVIEWMANAGE* vm = nullptr;
   std::unique_ptr<QDialog> dialog;
   std::unique_ptr<QEdit> edit;
@@ -68,10 +64,7 @@ struct Scene {
 void MakeScene(Scene& s) {
   tessera::ResetEngineForTests();
   tessera::InstallManualClock(1000);
-  static HWND window = tessera::CreateWindowRecord(kW, kH);
-  s.window = window;
-  AfxCreateViewManager(kW, kH, window);
-  s.vm = AfxGetViewManager();
+  s.vm = tessera::bench::MakeViewManager();
   DIBSURFACE* frame = s.vm->GetRenderSurface();
   tessera::test::TestRandom rng(5);
   for (int y = 0; y < kH; ++y)
@@ -144,27 +137,9 @@ void GuiFrame_tessera(benchmark::State& state) {
   tessera::ResetEngineForTests();
 }
 
-void FrameMemcpy(benchmark::State& state) {
-  std::vector<uint16_t> src(static_cast<size_t>(kW) * kH), dst(src.size());
-  tessera::test::TestRandom rng(5);
-  for (uint16_t& p : src) p = static_cast<uint16_t>(rng.Next());
-  std::memcpy(dst.data(), src.data(), src.size() * 2);
-  if (dst != src) {
-    state.SkipWithError("memcpy did not copy");
-    return;
-  }
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), src.size() * 2);
-    benchmark::DoNotOptimize(dst.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * kW * kH * 2);
-}
-
 void Layout_tessera(benchmark::State& state) {
   tessera::ResetEngineForTests();
-  static HWND window = tessera::CreateWindowRecord(kW, kH);
-  AfxCreateViewManager(kW, kH, window);
+  tessera::bench::MakeViewManager();
   // Two texts of 2,000 bytes that differ, so every call lays out again;
   // without line feeds 30 lines of 69 bytes take all that is kept (1,999).
   const std::string a = MixedText(2000, 3, false), b = MixedText(2000, 4, false);
@@ -191,8 +166,8 @@ void Layout_tessera(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(GuiFrame_tessera)->Name("GuiFrame/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(FrameMemcpy)->Name("GuiFrame/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("GuiFrame/memcpy")->Unit(benchmark::kMicrosecond);
 BENCHMARK(Layout_tessera)->Name("Layout2000/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(FrameMemcpy)->Name("Layout2000/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("Layout2000/memcpy")->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

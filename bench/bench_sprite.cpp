@@ -33,8 +33,13 @@
 #include "gui/sprite.h"
 #include "testing/manual_clock.h"
 #include "support/test_support.h"
+#include "bench_support.h"
 
 namespace {
+
+using tessera::bench::MemoryReader;
+using tessera::bench::ReadFromMemory;
+using tessera::bench::WriteToString;
 
 constexpr int kW = 800, kH = 600;
 constexpr int kSpriteW = 64, kSpriteH = 96, kSprites = 200, kFrames = 4;
@@ -225,11 +230,6 @@ BENCHMARK(Sprites_sdl2)->Name("Sprites200/sdl2")->Unit(benchmark::kMicrosecond);
 
 constexpr int kGifW = 160, kGifH = 120, kGifFrames = 10;
 
-int WriteToString(GifFileType* gif, const GifByteType* bytes, int n) {
-  static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
-  return n;
-}
-
 // A spinning dot on a gradient: frame 0 whole, the later ones the changed
 // part only with a transparent index, as animation tools write them.
 const std::string& GifSample() {
@@ -272,20 +272,6 @@ const std::string& GifSample() {
     return out;
   }();
   return bytes;
-}
-
-struct MemoryReader {
-  const std::string* bytes;
-  size_t pos;
-};
-
-int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
-  auto* r = static_cast<MemoryReader*>(gif->UserData);
-  const size_t left = r->bytes->size() - r->pos;
-  const size_t k = static_cast<size_t>(n) < left ? static_cast<size_t>(n) : left;
-  std::memcpy(out, r->bytes->data() + r->pos, k);
-  r->pos += k;
-  return static_cast<int>(k);
 }
 
 // One round with giflib: decode, compose each frame in 16-bit colour over

@@ -35,6 +35,7 @@
 #include "platform/window.h"
 #include "public/engine.h"
 #include "testing/engine_reset.h"
+#include "bench_support.h"
 
 namespace {
 
@@ -77,10 +78,8 @@ class Engine {
   // A plain surface in `colour` whose lower-right triangle beyond `cut`
   // pixels from the corner is key, so that hit tests meet holes.
   std::unique_ptr<SURFACE> Solid(int w, int h, unsigned short colour, int cut = 0) {
-    std::unique_ptr<SURFACE> s(vm_->CreateSurface(w, h, SS_DIB));
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) s->SetPixel(x, y, (cut && x + y > w + h - cut) ? COLOR_KEY : colour);
-    return s;
+    return std::unique_ptr<SURFACE>(
+        tessera::bench::SolidSurface(vm_, w, h, colour, [&](int x, int y) { return cut && x + y > w + h - cut; }));
   }
   SURFACE* Rle(SURFACE* plain) {
     SURFACE* r = vm_->CreateSurface(plain->GetWidth(), plain->GetHeight(), SS_RLE);
@@ -107,22 +106,6 @@ class Engine {
   std::unique_ptr<CRes> res_;
   HWND window_ = nullptr;
 };
-
-void Frame_memcpy(benchmark::State& state) {
-  std::vector<uint16_t> src(static_cast<size_t>(kW) * kH), dst(src.size());
-  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i * 2654435761u >> 17);
-  std::memcpy(dst.data(), src.data(), src.size() * 2);
-  if (dst != src) {
-    state.SkipWithError("memcpy copy differs");
-    return;
-  }
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), src.size() * 2);
-    benchmark::DoNotOptimize(dst.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * kW * kH * 2);
-}
 
 // 200 buttons of 40 x 24 on a grid, layer by layer; each look a run-length
 // image with a transparent corner.
@@ -252,14 +235,14 @@ void GaugeFade_tessera(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(Buttons200_tessera)->Name("Buttons200/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Frame_memcpy)->Name("Buttons200/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("Buttons200/memcpy")->Unit(benchmark::kMicrosecond);
 BENCHMARK(GhostButton_tessera)->Name("GhostButton/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Frame_memcpy)->Name("GhostButton/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("GhostButton/memcpy")->Unit(benchmark::kMicrosecond);
 BENCHMARK(ListPage100_tessera)->Name("ListPage100/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Frame_memcpy)->Name("ListPage100/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("ListPage100/memcpy")->Unit(benchmark::kMicrosecond);
 BENCHMARK(ListPage10000_tessera)->Name("ListPage10000/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Frame_memcpy)->Name("ListPage10000/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("ListPage10000/memcpy")->Unit(benchmark::kMicrosecond);
 BENCHMARK(GaugeFade_tessera)->Name("GaugeFade/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(Frame_memcpy)->Name("GaugeFade/memcpy")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("GaugeFade/memcpy")->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

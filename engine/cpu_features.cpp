@@ -40,6 +40,16 @@ bool UseAvx2() {
 #endif
 }
 
+bool UseAvx512() {
+#if TESSERA_AVX2
+  // The compiler's check includes the system's support of the registers.
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  return has && !g_force_no_avx2;
+#else
+  return false;
+#endif
+}
+
 void ForceNoAvx2ForTests(bool force) { g_force_no_avx2 = force; }
 
 }  // namespace tessera

@@ -12,6 +12,12 @@ bool ProcessorHasMmx();
 // processor has AVX2 and tests have not turned them off.
 bool UseAvx2();
 
+// Whether the 512-bit copy loops (engine/wide_rows.h) run: the processor
+// has AVX-512BW and the system keeps its registers, and the vector paths
+// are not turned off for a test (ForceNoAvx2ForTests turns off both wide
+// kinds, so the 128-bit loops are tested too).
+bool UseAvx512();
+
 }  // namespace tessera
 
 #endif

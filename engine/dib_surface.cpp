@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "engine/blit_clip.h"
+#include "engine/cpu_features.h"
 #include "engine/pixel_block.h"
 #include "engine/pixel_rows.h"
 #include "engine/rle_layout.h"
 #include "engine/run_rows.h"
+#include "engine/wide_rows.h"
 #include "public/error_report.h"
 
 using tessera::BlitRect;
@@ -53,6 +55,12 @@ void DIBSURFACE::Blit(SURFACE* dst, int x, int y) {
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
+#if TESSERA_AVX2
+  if (tessera::UseAvx512()) {
+    tessera::KeyedCopyRectAvx512(drows + r.y, r.x, srows + r.skip_y, r.skip_x, r.w, r.h);
+    return;
+  }
+#endif
   for (int j = 0; j < r.h; ++j)
     tessera::KeyedCopyRow(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, r.w);
 }
@@ -73,6 +81,12 @@ void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h
       std::memmove(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, static_cast<size_t>(r.w) * 2);
     return;
   }
+#if TESSERA_AVX2
+  if (tessera::UseAvx512()) {
+    tessera::CopyRectAvx512(drows + r.y, r.x, srows + r.skip_y, r.skip_x, r.w, r.h);
+    return;
+  }
+#endif
   for (int j = 0; j < r.h; ++j) tessera::CopyRun(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, r.w);
 }
 

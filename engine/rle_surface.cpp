@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "engine/blit_clip.h"
+#include "engine/cpu_features.h"
 #include "engine/packed_stream.h"
 #include "engine/pixel_block.h"
 #include "engine/rle_encoder.h"
 #include "engine/rle_layout.h"
 #include "engine/run_rows.h"
+#include "engine/wide_rows.h"
 #include "public/error_report.h"
 
 using tessera::RleRowTable;
@@ -296,7 +298,25 @@ void RLESURFACE::DrawRuns(SURFACE* dst, int x, int y, RunOp op) {
   }
 }
 
-void RLESURFACE::Blit(SURFACE* dst, int x, int y) { DrawRuns(dst, x, y, tessera::CopyRun); }
+void RLESURFACE::Blit(SURFACE* dst, int x, int y) {
+#if TESSERA_AVX2
+  // The same walk in one function with 512-bit run moves.
+  if (tessera::UseAvx512()) {
+    void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
+    if (!dblock || !m_pData) return;
+    tessera::BlitRect r;
+    if (!tessera::ClipWholeBlit(*tessera::BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
+    PIXEL** drows = tessera::BlockRows(dblock) + r.y;
+    uint16_t** rows = RleRowTable(m_pData) + r.skip_y;
+    if (r.w == m_nWidth)
+      tessera::DrawRunRowsAvx512(drows, r.x, rows, r.h);
+    else
+      tessera::DrawRunRowsClippedAvx512(drows, r.x, rows, r.h, r.skip_x, r.skip_x + r.w);
+    return;
+  }
+#endif
+  DrawRuns(dst, x, y, tessera::CopyRun);
+}
 
 void RLESURFACE::TransBlit(SURFACE* dst, int x, int y, int level) {
   const int a = std::max(32 - level, 0);

@@ -110,8 +110,11 @@ void CMapSprite::Show(SURFACE* target, bool effect) {
         m_pCurSurface->Blit(target, m_rcRect.left, m_rcRect.top);
     }
   }
+  // The clock is read only for a playing sprite: a map shows hundreds of
+  // still ones a frame.
+  if (!m_bPlay) return;
   const uint32_t now = tessera::NowMs();
-  if (m_bPlay && now - m_dwLastTime > static_cast<uint32_t>(m_nDelay)) {
+  if (now - m_dwLastTime > static_cast<uint32_t>(m_nDelay)) {
     if (m_nCurFrame + 1 < m_FrameList.size()) {
       ++m_nCurFrame;
     } else if (m_bLoop) {

@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "engine/blit_clip.h"
+#include "engine/cpu_features.h"
 #include "engine/pixel_block.h"
 #include "engine/surface.h"
 
 #include "engine/simd.h"
+#include "engine/wide_rows.h"
 
 #if TESSERA_SSE2
 #include <emmintrin.h>
@@ -81,6 +83,13 @@ void OpaqueRuns::Draw(SURFACE* dst, int x, int y) const {
   PIXEL** srows = BlockRows(block_);
   PIXEL** drows = BlockRows(dblock);
   const int left = r.skip_x, right = r.skip_x + r.w;  // visible source columns
+#if TESSERA_AVX2
+  if (UseAvx512()) {
+    CopySpansAvx512(drows + r.y, r.x, srows + r.skip_y, first_.data() + r.skip_y, starts_.data(), lengths_.data(),
+                    r.h, left, right);
+    return;
+  }
+#endif
   const bool whole = r.w == width_;                     // no run needs cutting
   for (int j = 0; j < r.h; ++j) {
     const int sy = r.skip_y + j;

@@ -1,5 +1,11 @@
 // The SDL2 presenter: a renderer on the game's window, a streaming texture
 // for windowed frames and a 5-6-5 one for the full-screen back buffer.
+//
+// Screenshots read the texture back when one is asked for (through a render
+// target of the texture's size, a 1:1 copy with blending off, so every
+// pixel comes back exactly), so presenting a frame copies it once, into the
+// texture.  A renderer without render targets keeps a copy of every frame
+// instead, as the only way to have its pixels later.
 #include <SDL.h>
 
 #include <algorithm>
@@ -26,6 +32,7 @@ class SdlPresenter : public Presenter {
 
   void AttachWindow(HWND window, int width, int height) override {
     Destroy();
+    keep_copies_ = true;
     hwnd_ = window;
     sdl_window_ = GetSdlWindow(window);
     width_ = std::max(width, 0);
@@ -40,7 +47,15 @@ class SdlPresenter : public Presenter {
     }
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB1555, SDL_TEXTUREACCESS_STREAMING,
                                  width_, height_);
-    if (!texture_) LogWarning("no SDL texture", SDL_GetError());
+    if (!texture_) {
+      LogWarning("no SDL texture", SDL_GetError());
+      return;
+    }
+    keep_copies_ = !SDL_RenderTargetSupported(renderer_);
+    // The window shows black until the game draws: a screenshot before then
+    // gives black too.
+    SDL_UpdateTexture(texture_, nullptr, frame_.data(), 2 * width_);
+    if (!keep_copies_) frame_ = std::vector<uint16_t>();
   }
 
   void DetachWindow(HWND window) override {
@@ -59,7 +74,7 @@ class SdlPresenter : public Presenter {
       SDL_Rect r{x0, y0, x1 - x0, y1 - y0};
       // The texture ignores bit 15 (no blending), so pixels show as they are.
       if (SDL_UpdateTexture(texture_, &r, first, pitch) != 0) return false;
-      for (int row = y0; row < y1; ++row)
+      for (int row = y0; keep_copies_ && row < y1; ++row)
         std::memcpy(&frame_[static_cast<size_t>(row) * width_ + x0],
                     reinterpret_cast<const char*>(frame) + static_cast<long>(row) * pitch + 2 * x0,
                     2 * static_cast<size_t>(x1 - x0));
@@ -96,8 +111,13 @@ class SdlPresenter : public Presenter {
         if (back_) SDL_DestroyTexture(back_);
         back_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
                                   kScreenW, kScreenH);
-        back_copy_.assign(static_cast<size_t>(kScreenW) * kScreenH, 0);
-        return back_ != nullptr;
+        if (!back_) return false;
+        {
+          const std::vector<uint16_t> black(static_cast<size_t>(kScreenW) * kScreenH, 0);
+          SDL_UpdateTexture(back_, nullptr, black.data(), 2 * kScreenW);
+          back_copy_.assign(keep_copies_ ? black.size() : 0, 0);
+        }
+        return true;
       case DisplayStep::kInputMethod: {
         SDL_Rect r{0, 0, 0, 0};
         SDL_SetTextInputRect(&r);
@@ -122,8 +142,9 @@ class SdlPresenter : public Presenter {
 
   void UnlockBack() override {
     if (!locked_) return;
-    // Keep what was written, for screenshots (the texture cannot be read).
-    for (int y = 0; y < kScreenH; ++y)
+    // Without render targets the texture cannot be read back: keep what was
+    // written, for screenshots.
+    for (int y = 0; keep_copies_ && !back_copy_.empty() && y < kScreenH; ++y)
       std::memcpy(&back_copy_[static_cast<size_t>(y) * kScreenW],
                   static_cast<char*>(locked_pixels_) + static_cast<long>(y) * locked_pitch_, 2 * kScreenW);
     SDL_UnlockTexture(back_);
@@ -167,12 +188,43 @@ class SdlPresenter : public Presenter {
   }
 
   bool SaveFramePng(const std::string& native_path) override {
-    if (last_full_screen_ && !back_copy_.empty())
-      return WritePng565(native_path, back_copy_.data(), kScreenW, kScreenH, 2 * kScreenW);
-    return WritePng555(native_path, frame_.data(), width_, height_, 2 * width_);
+    if (last_full_screen_ && back_) {
+      if (keep_copies_) return WritePng565(native_path, back_copy_.data(), kScreenW, kScreenH, 2 * kScreenW);
+      std::vector<uint16_t> px;
+      return ReadBack(back_, kScreenW, kScreenH, true, px) &&
+             WritePng565(native_path, px.data(), kScreenW, kScreenH, 2 * kScreenW);
+    }
+    if (keep_copies_ || !texture_) return WritePng555(native_path, frame_.data(), width_, height_, 2 * width_);
+    std::vector<uint16_t> px;
+    return ReadBack(texture_, width_, height_, false, px) &&
+           WritePng555(native_path, px.data(), width_, height_, 2 * width_);
   }
 
  private:
+  // The w x h pixels of `texture` as 5-6-5 (wide_green) or 1-5-5-5 with
+  // bit 15 clear.  Drawn 1:1 into an 8-bit-per-channel target: each 5- or
+  // 6-bit channel comes back as its value in the top bits of a byte.
+  bool ReadBack(SDL_Texture* texture, int w, int h, bool wide_green, std::vector<uint16_t>& out) {
+    if (!renderer_ || w <= 0 || h <= 0) return false;
+    SDL_Texture* target = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
+    if (!target) return false;
+    std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
+    const bool ok = SDL_SetRenderTarget(renderer_, target) == 0 &&
+                    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE) == 0 &&
+                    SDL_RenderCopy(renderer_, texture, nullptr, nullptr) == 0 &&
+                    SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), 4 * w) == 0;
+    SDL_SetRenderTarget(renderer_, nullptr);
+    SDL_DestroyTexture(target);
+    if (!ok) return false;
+    out.resize(argb.size());
+    for (size_t i = 0; i < argb.size(); ++i) {
+      const uint32_t r = (argb[i] >> 16) & 0xFF, g = (argb[i] >> 8) & 0xFF, b = argb[i] & 0xFF;
+      out[i] = static_cast<uint16_t>(wide_green ? (r >> 3) << 11 | (g >> 2) << 5 | b >> 3
+                                                : (r >> 3) << 10 | (g >> 3) << 5 | b >> 3);
+    }
+    return true;
+  }
+
   void Destroy() {
     if (back_) SDL_DestroyTexture(back_);
     if (texture_) SDL_DestroyTexture(texture_);
@@ -189,8 +241,11 @@ class SdlPresenter : public Presenter {
   SDL_Texture* texture_ = nullptr;
   SDL_Texture* back_ = nullptr;
   int width_ = 0, height_ = 0;
-  std::vector<uint16_t> frame_;      // what the window shows (1-5-5-5)
-  std::vector<uint16_t> back_copy_;  // the last full-screen frame (5-6-5)
+  // Copies of what the window and the screen show (1-5-5-5, 5-6-5), kept
+  // only when the renderer cannot read its textures back.
+  std::vector<uint16_t> frame_;
+  std::vector<uint16_t> back_copy_;
+  bool keep_copies_ = true;
   bool locked_ = false, last_full_screen_ = false;
   void* locked_pixels_ = nullptr;
   int locked_pitch_ = 0;

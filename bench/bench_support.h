@@ -1,0 +1,84 @@
+// What several benchmark programs share: GIF bytes written to and read
+// from memory through giflib's callbacks, the memcpy of one 800 x 600
+// 16-bit frame that the GUI cases are measured against, and the engine's
+// display manager on a headless window.
+#ifndef TESSERA_BENCH_BENCH_SUPPORT_H
+#define TESSERA_BENCH_BENCH_SUPPORT_H
+
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/view_manage.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "support/test_support.h"
+
+namespace tessera::bench {
+
+constexpr int kFrameW = 800, kFrameH = 600;
+
+// giflib's output callback: appends to the std::string in UserData.
+inline int WriteToString(GifFileType* gif, const GifByteType* bytes, int n) {
+  static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+  return n;
+}
+
+// giflib's input callback over bytes in memory (a MemoryReader in UserData).
+struct MemoryReader {
+  const std::string* bytes;
+  size_t pos;
+};
+
+inline int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
+  auto* r = static_cast<MemoryReader*>(gif->UserData);
+  const size_t left = r->bytes->size() - r->pos;
+  const size_t k = static_cast<size_t>(n) < left ? static_cast<size_t>(n) : left;
+  std::memcpy(out, r->bytes->data() + r->pos, k);
+  r->pos += k;
+  return static_cast<int>(k);
+}
+
+// memcpy of one 800 x 600 16-bit frame of random pixels, checked to copy.
+inline void FrameMemcpy(benchmark::State& state) {
+  std::vector<uint16_t> src(static_cast<size_t>(kFrameW) * kFrameH), dst(src.size());
+  tessera::test::TestRandom rng(5);
+  for (uint16_t& p : src) p = static_cast<uint16_t>(rng.Next());
+  std::memcpy(dst.data(), src.data(), src.size() * 2);
+  if (dst != src) {
+    state.SkipWithError("memcpy did not copy");
+    return;
+  }
+  for (auto _ : state) {
+    std::memcpy(dst.data(), src.data(), src.size() * 2);
+    benchmark::DoNotOptimize(dst.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * kFrameW * kFrameH * 2);
+}
+
+// The display manager on an 800 x 600 headless window made once for the
+// program; returns it.
+inline CVIEWMANAGE* MakeViewManager() {
+  static HWND window = tessera::CreateWindowRecord(kFrameW, kFrameH);
+  AfxCreateViewManager(kFrameW, kFrameH, window);
+  return AfxGetViewManager();
+}
+
+// A w x h plain surface of the display manager in `colour`, key colour
+// where keyed(x, y).
+template <class Keyed>
+SURFACE* SolidSurface(CVIEWMANAGE* vm, int w, int h, unsigned short colour, Keyed keyed) {
+  SURFACE* s = vm->CreateSurface(w, h, SS_DIB);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) s->SetPixel(x, y, keyed(x, y) ? COLOR_KEY : colour);
+  return s;
+}
+
+}  // namespace tessera::bench
+
+#endif

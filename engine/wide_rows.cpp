@@ -1,0 +1,136 @@
+#include "engine/wide_rows.h"
+
+#if TESSERA_AVX2
+#include <immintrin.h>
+
+#include <cstring>
+
+#define TESSERA_WIDE __attribute__((target("avx512f,avx512bw")))
+
+namespace tessera {
+
+namespace {
+
+// The lowest n of 32 lanes (0 <= n <= 32).
+TESSERA_WIDE inline __mmask32 Lanes(int n) {
+  return n >= 32 ? static_cast<__mmask32>(0xFFFFFFFFu) : static_cast<__mmask32>((1u << n) - 1u);
+}
+
+// A run of up to 32 pixels is one masked move; a longer one whole
+// registers, the last one overlapping the one before (the buffers differ,
+// so the overlap writes the same values again).
+TESSERA_WIDE inline void Move(uint16_t* d, const uint16_t* s, int n) {
+  if (n <= 32) {
+    const __mmask32 m = Lanes(n);
+    _mm512_mask_storeu_epi16(d, m, _mm512_maskz_loadu_epi16(m, s));
+    return;
+  }
+  for (int i = 0; i + 32 < n; i += 32) _mm512_storeu_si512(d + i, _mm512_loadu_si512(s + i));
+  _mm512_storeu_si512(d + n - 32, _mm512_loadu_si512(s + n - 32));
+}
+
+TESSERA_WIDE inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
+  int i = 0;
+  for (; i + 32 <= n; i += 32) {
+    const __m512i v = _mm512_loadu_si512(s + i);
+    _mm512_mask_storeu_epi16(d + i, static_cast<__mmask32>(~_mm512_movepi16_mask(v)), v);
+  }
+  if (i < n) {
+    const __mmask32 m = Lanes(n - i);
+    const __m512i v = _mm512_maskz_loadu_epi16(m, s + i);
+    _mm512_mask_storeu_epi16(d + i, static_cast<__mmask32>(m & ~_mm512_movepi16_mask(v)), v);
+  }
+}
+
+inline uint16_t* At(PIXEL* const* rows, int j, int x) { return reinterpret_cast<uint16_t*>(rows[j] + x); }
+
+// Whether rows [0, h) follow each other exactly w pixels apart from
+// column x, so that the rectangle is one block of memory.
+inline bool OneBlock(PIXEL* const* rows, int x, int w, int h) {
+  for (int j = 1; j < h; ++j)
+    if (rows[j] + x != rows[j - 1] + x + w) return false;
+  return true;
+}
+
+}  // namespace
+
+TESSERA_WIDE void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h) {
+  for (int j = 0; j < h; ++j) KeyedMove(At(drows, j, dx), At(srows, j, sx), w);
+}
+
+TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h) {
+  // A whole picture onto a whole frame of its width (a full-screen
+  // backdrop) is one block: the C library's copy moves it with the
+  // processor's copy strings, faster than any loop of rows.
+  if (OneBlock(srows, sx, w, h) && OneBlock(drows, dx, w, h)) {
+    std::memcpy(At(drows, 0, dx), At(srows, 0, sx), 2 * static_cast<size_t>(w) * static_cast<size_t>(h));
+    return;
+  }
+  for (int j = 0; j < h; ++j) {
+    // A part of a wide picture (a map's view of its background) jumps from
+    // row to row, which the processor's own prefetching does not follow:
+    // ask for the row eight ahead while this one is copied.
+    if (j + 8 < h) {
+      const char* next = reinterpret_cast<const char*>(At(srows, j + 8, sx));
+      for (int b = 0; b < 2 * w; b += 64) _mm_prefetch(next + b, _MM_HINT_T0);
+    }
+    Move(At(drows, j, dx), At(srows, j, sx), w);
+  }
+}
+
+TESSERA_WIDE void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, const uint32_t* first,
+                                  const uint16_t* starts, const uint16_t* lengths, int h, int lo, int hi) {
+  for (int j = 0; j < h; ++j) {
+    uint16_t* d = At(drows, j, dx);  // where source column lo lands
+    const uint16_t* s = At(srows, j, 0);
+    const uint32_t end = first[j + 1];
+    for (uint32_t k = first[j]; k < end; ++k) {
+      const int a = starts[k] > lo ? starts[k] : lo;
+      if (a >= hi) break;
+      const int b = starts[k] + lengths[k] < hi ? starts[k] + lengths[k] : hi;
+      if (a < b) Move(d + (a - lo), s + a, b - a);
+    }
+  }
+}
+
+TESSERA_WIDE void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h) {
+  for (int j = 0; j < h; ++j) {
+    uint16_t* d = At(drows, j, dx);
+    const uint16_t* p = runs[j];
+    // The run lists of the rows ahead (a look's data is read once a frame,
+    // from far caches).
+    if (j + 2 < h) {
+      _mm_prefetch(reinterpret_cast<const char*>(runs[j + 2]), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char*>(runs[j + 2]) + 64, _MM_HINT_T0);
+    }
+    for (uint16_t hd; (hd = *p) != 0;) {
+      const int count = hd & 0xFF;
+      d += hd >> 8;
+      Move(d, p + 1, count);  // a count of 0 moves nothing
+      d += count;
+      p += 1 + count;
+    }
+  }
+}
+
+TESSERA_WIDE void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h, int lo,
+                                           int hi) {
+  for (int j = 0; j < h; ++j) {
+    uint16_t* d = At(drows, j, dx);
+    const uint16_t* p = runs[j];
+    int pos = 0;
+    for (uint16_t hd; (hd = *p) != 0;) {
+      const int count = hd & 0xFF;
+      pos += hd >> 8;
+      if (pos >= hi) break;
+      const int a = pos > lo ? pos : lo, b = pos + count < hi ? pos + count : hi;
+      if (a < b) Move(d + (a - lo), p + 1 + (a - pos), b - a);
+      pos += count;
+      p += 1 + count;
+    }
+  }
+}
+
+}  // namespace tessera
+
+#endif
