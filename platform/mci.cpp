@@ -197,7 +197,6 @@ void ResetMciForTests() {
   S().devices.clear();
   S().log.clear();
   S().next_id = 1;
-  ResetHeadlessMidi();
 }
 
 }  // namespace tessera

@@ -201,29 +201,29 @@ TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
   // GetFocus of an area that is not focused asks for it: 1027, (0, area).
   a.GetFocus();
   EXPECT_TRUE(a.m_bFocus);
-  ASSERT_EQ(window->received.size(), 1u);
-  EXPECT_EQ(window->received[0].message, 1027u);
-  EXPECT_EQ(window->received[0].wparam, 0u);
-  EXPECT_EQ(window->received[0].lparam, reinterpret_cast<LPARAM>(&a));
+  ASSERT_EQ(tessera::ReceivedMessages(window).size(), 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(window)[0].message, 1027u);
+  EXPECT_EQ(tessera::ReceivedMessages(window)[0].wparam, 0u);
+  EXPECT_EQ(tessera::ReceivedMessages(window)[0].lparam, reinterpret_cast<LPARAM>(&a));
   ASSERT_EQ(g_focus_log.size(), 1u);
   EXPECT_EQ(g_focus_log[0].area, reinterpret_cast<LPARAM>(&a));
 
   // LostFocus of an area that is not focused: no message.
   a.LostFocus();
   EXPECT_FALSE(a.m_bFocus);
-  EXPECT_EQ(window->received.size(), 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(window).size(), 1u);
 
   // Focusing through the engine stores first, so GetFocus sends nothing.
   AfxSetNowFocus(&a);
   EXPECT_EQ(AfxGetNowFocus(), &a);
   EXPECT_TRUE(a.m_bFocus);
-  EXPECT_EQ(window->received.size(), 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(window).size(), 1u);
 
   // The focused area giving up: 1026 with its address.
   a.LostFocus();
-  ASSERT_EQ(window->received.size(), 2u);
-  EXPECT_EQ(window->received[1].message, 1026u);
-  EXPECT_EQ(window->received[1].lparam, reinterpret_cast<LPARAM>(&a));
+  ASSERT_EQ(tessera::ReceivedMessages(window).size(), 2u);
+  EXPECT_EQ(tessera::ReceivedMessages(window)[1].message, 1026u);
+  EXPECT_EQ(tessera::ReceivedMessages(window)[1].lparam, reinterpret_cast<LPARAM>(&a));
   // The engine pointer is the game's to change.
   EXPECT_EQ(AfxGetNowFocus(), &a);
 
@@ -233,7 +233,7 @@ TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
   EXPECT_EQ(AfxGetNowFocus(), &b);
   AfxSetNowFocus(nullptr);
   EXPECT_EQ(AfxGetNowFocus(), &b);
-  EXPECT_EQ(window->received.size(), 2u);
+  EXPECT_EQ(tessera::ReceivedMessages(window).size(), 2u);
 }
 
 TEST_F(AreaTest, FocusWithoutAWindowSendsNothing) {

@@ -194,7 +194,7 @@ TEST_F(ChainManagerTest, RemovingTheAreaUnderTheMouseOrInFocus) {
     EXPECT_EQ(AfxGetNowArea(), nullptr);
     EXPECT_EQ(AfxGetPreArea(), nullptr);
     // No focus message was sent.
-    EXPECT_TRUE(window->received.empty());
+    EXPECT_TRUE(tessera::ReceivedMessages(window).empty());
   }
   // The area is gone; the next refresh has nobody to tell.
   MoveTo(6, 6);

@@ -291,9 +291,9 @@ TEST_F(EditTest, EnterHandsTheFocusBackThenCommits) {
   // the commit.
   EXPECT_EQ(g_log, (std::vector<std::string>{"1026", "1027", "enter"}));
   EXPECT_EQ(Text(*e), "hello");
-  ASSERT_EQ(window_->received.size(), 2u);
-  EXPECT_EQ(window_->received[0].lparam, reinterpret_cast<LPARAM>(e.get()));
-  EXPECT_EQ(window_->received[1].lparam, reinterpret_cast<LPARAM>(e.get()));
+  ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 2u);
+  EXPECT_EQ(tessera::ReceivedMessages(window_)[0].lparam, reinterpret_cast<LPARAM>(e.get()));
+  EXPECT_EQ(tessera::ReceivedMessages(window_)[1].lparam, reinterpret_cast<LPARAM>(e.get()));
 
   // Another target answers instead.
   QArea send(0, 0, 9, 9);
