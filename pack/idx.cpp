@@ -44,7 +44,6 @@ IDX::IDX(const char* name, int exclusive)
       m_nEntryLen(4),
       m_szKey(),
       m_nCurKey(0),
-      m_pDbf(nullptr),
       m_nField(-1),
       m_pfnError(tessera::ReportErrorBox) {
   // Both modes open for reading and writing, and the index takes no lock
@@ -92,9 +91,8 @@ void IDX::OpenIndex(const char* name) {
   if (GoTop() == -1) m_pfnError("Go top error during IDX opening!\n%s %ld", __FILE__, (long)__LINE__);
 }
 
-IDX::~IDX() {
-  if (m_pDbf && m_pDbf->m_pIdx == this) m_pDbf->m_pIdx = nullptr;
-}
+// The link to the table clears its own end (pack/index_link.h).
+IDX::~IDX() = default;
 
 void IDX::Flush() {
   if (!tessera::IdxUsable(*this)) return;

@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "platform/headless/headless_midi.h"
+#include "platform/midi_file_check.h"
 #include "platform/path.h"
 #include "platform/window.h"
-#include "sound/midi_file.h"
 #include "platform/test_hooks.h"
 
 namespace tessera {
