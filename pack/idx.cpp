@@ -187,7 +187,7 @@ bool IDX::BlockSearch(int& position, char* key) {
 
 void IDX::BlockInsert(int position, char* entry) {
   int count = m_Node.m_nCount;
-  std::memmove(EntryAt(position + 1), EntryAt(position), static_cast<size_t>((count - position) * m_nEntryLen));
+  std::memmove(EntryAt(position + 1), EntryAt(position), static_cast<size_t>(count - position) * static_cast<size_t>(m_nEntryLen));
   std::memcpy(EntryAt(position), entry, static_cast<size_t>(m_nEntryLen));
   m_Node.m_nCount = count + 1;
 }
@@ -428,8 +428,9 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   upper.m_nCount = moved;
   upper.m_nLeft = node;
   upper.m_nRight = m_Node.m_nRight;
-  std::memcpy(upper.m_Keys, EntryAt(kept), static_cast<size_t>(moved * m_nEntryLen));
-  std::memset(EntryAt(kept), 0, static_cast<size_t>(moved * m_nEntryLen));
+  const size_t moved_bytes = static_cast<size_t>(moved) * static_cast<size_t>(m_nEntryLen);
+  std::memcpy(upper.m_Keys, EntryAt(kept), moved_bytes);
+  std::memset(EntryAt(kept), 0, moved_bytes);
   m_Node.m_nAttr = leaf ? 2 : 0;
   m_Node.m_nCount = kept;
   m_Node.m_nRight = fresh;
