@@ -62,6 +62,10 @@ int ToPixel(float v) {
 }
 
 // (rand() % span - span / 2) / (rand() % range + base), numerator first.
+// A particle's starting speed: whole pixels per frame, the random value
+// divided by 6 and rounded toward zero.
+int WholeSpeed(int random_value) { return random_value / 6; }
+
 int RandomQuotient(int span, int range, int base) {
   const int numerator = R() % span - span / 2;
   const int denominator = R() % range + base;
@@ -93,6 +97,7 @@ int FallingFlakes(SURFACE* picture, SURFACE* target, SURFACE* const (&images)[4]
                   tessera::FaderParticlePool& pool, bool gentle_sway) {
   int w, h;
   if (!ParticleArea(picture, target, &w, &h)) return 0;
+  const int lowest_third = h - h / 3;  // whole pixels
   auto draw = [&](const tessera::FaderParticle& p) {
     DrawParticleImage(images, target, ToPixel(p.x), ToPixel(p.y), p.set, p.frame, p.life);
   };
@@ -109,7 +114,7 @@ int FallingFlakes(SURFACE* picture, SURFACE* target, SURFACE* const (&images)[4]
       p.x += p.vx;
       StepFrame(p, pool.calls, R() % 5 + 1);
       draw(p);
-      if (p.y > h - h / 3 && R() % 26 == 0) p.alive = 0;
+      if (p.y > static_cast<float>(lowest_third) && R() % 26 == 0) p.alive = 0;
     } else if (p.life > 0) {
       draw(p);
       p.life -= R() % 4;
@@ -118,7 +123,7 @@ int FallingFlakes(SURFACE* picture, SURFACE* target, SURFACE* const (&images)[4]
       p.y = 0;
       p.x = static_cast<float>(R() % w);
       p.vx = 0;
-      p.vy = static_cast<float>((R() % 20 + 10) / 6);
+      p.vy = static_cast<float>(WholeSpeed(R() % 20 + 10));
       p.alive = 1;
       p.life = R() % 26 + 6;
       p.frame = R() % 5;
@@ -194,8 +199,8 @@ int CFader::Fader21() {
       tessera::FaderParticle& p = pool.particles[i];
       p.y = static_cast<float>(R() % h);
       p.x = static_cast<float>(R() % w);
-      p.vx = static_cast<float>((R() % 20 - 10) / 6);
-      p.vy = static_cast<float>((R() % 20 - 10) / 6);
+      p.vx = static_cast<float>(WholeSpeed(R() % 20 - 10));
+      p.vy = static_cast<float>(WholeSpeed(R() % 20 - 10));
       p.life = R() % 26 + 6;
       p.frame = R() % 5;
       p.set = RandomSet(m_nParticleSets);
@@ -238,8 +243,8 @@ int CFader::Fader22(int fromLeft) {
       tessera::FaderParticle& p = pool.particles[i];
       p.y = static_cast<float>(R() % h);
       p.x = fromLeft ? 0.0f : static_cast<float>(w);
-      p.vx = static_cast<float>((R() % 40) / 6);
-      p.vy = static_cast<float>((R() % 20 - 10) / 6);
+      p.vx = static_cast<float>(WholeSpeed(R() % 40));
+      p.vy = static_cast<float>(WholeSpeed(R() % 20 - 10));
       p.frame = R() % 5;
       p.set = RandomSet(m_nParticleSets);
     }

@@ -37,6 +37,8 @@ inline size_t AlignUp(size_t n, size_t a) { return (n + a - 1) / a * a; }
 
 // Bytes the header and row table take before the first row.
 inline size_t RowsOffset(int32_t height) {
+  // The row table is an array of row pointers, hence the pointer's size.
+  // NOLINTNEXTLINE(bugprone-sizeof-expression)
   return AlignUp(kRowTableOffset + sizeof(PIXEL*) * static_cast<size_t>(height), 16);
 }
 

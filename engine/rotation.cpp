@@ -77,8 +77,10 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
 
   // Corners of the rotated rectangle around the centre; the first corner is
   // where source pixel (0, 0) lands.
-  const float cx = static_cast<float>(static_cast<long long>(x) + w / 2);
-  const float cy = static_cast<float>(static_cast<long long>(y) + h / 2);
+  // The centre is a whole pixel (half the size rounded down).
+  const long long centre_x = static_cast<long long>(x) + w / 2;
+  const long long centre_y = static_cast<long long>(y) + h / 2;
+  const float cx = static_cast<float>(centre_x), cy = static_cast<float>(centre_y);
   const float ax = w * c / 2, ay = -w * s / 2;  // half of the u edge
   const float bx = h * s / 2, by = h * c / 2;   // half of the v edge
   const float px[4] = {cx - ax - bx, cx + ax - bx, cx - ax + bx, cx + ax + bx};

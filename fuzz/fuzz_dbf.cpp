@@ -8,7 +8,7 @@
 #include "fuzz/fuzz_file.h"
 #include "pack/dbf.h"
 #include "pack/dbf_record.h"
-#include "platform/headless/headless_message_sink.h"
+#include "testing/headless_controls.h"
 
 namespace {
 int Quiet(const char*, ...) { return 0; }

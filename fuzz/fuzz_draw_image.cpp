@@ -12,7 +12,7 @@
 #include "engine/dib_surface.h"
 #include "fuzz/fuzz_file.h"
 #include "gui/draw_image.h"
-#include "platform/headless/headless_message_sink.h"
+#include "testing/headless_controls.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "pack/dbf_create.h"
 #include "pack/idx.h"
 #include "pack/idx_walk.h"
-#include "platform/headless/headless_message_sink.h"
+#include "testing/headless_controls.h"
 
 namespace {
 int Quiet(const char*, ...) { return 0; }

@@ -15,6 +15,7 @@
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
+#include "testing/headless_controls.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ CVIEWMANAGE* Engine() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CVIEWMANAGE* vm = Engine();
-  vm->GetMainWnd()->received.clear();  // focus messages of the last run
+  tessera::ReceivedMessages(vm->GetMainWnd()).clear();  // focus messages of the last run
   SURFACE* frame = vm->GetRenderSurface();
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const uint8_t b0 = size > 0 ? data[0] : 0, b1 = size > 1 ? data[1] : 0;

@@ -5,7 +5,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "platform/headless/headless_audio.h"
+#include "testing/headless_controls.h"
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"

@@ -5,6 +5,7 @@
 
 #include "gui/area_chain.h"
 #include "gui/button.h"
+#include "gui/move_parts.h"
 #include "platform/clock.h"
 #include "platform/test_hooks.h"
 
@@ -132,10 +133,7 @@ void QBtMenu::Show(SURFACE*) {
 
 void QBtMenu::Move(int x, int y) {
   QArea::Move(x, y);
-  if (m_Buttons.empty()) return;
-  const tagRECT& first = m_Buttons.front()->m_rcArea;
-  const int dx = x - first.left, dy = y - first.top;
-  for (QButton* b : m_Buttons) b->Move(b->m_rcArea.left + dx, b->m_rcArea.top + dy);
+  tessera::MovePartsTo(m_Buttons, x, y);
 }
 
 bool QBtMenu::IsPointed(int, int) { return false; }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "gui/area_chain.h"
+#include "gui/move_parts.h"
 #include "gui/window.h"
 
 QCheck::QCheck(int itemWidth, int itemHeight, const char* checkImage)
@@ -59,10 +60,7 @@ void QCheck::DeleteAll() {
 
 void QCheck::Move(int x, int y) {
   QArea::Move(x, y);
-  if (m_Items.empty()) return;
-  const tagRECT& first = m_Items.front()->m_rcArea;
-  const int dx = x - first.left, dy = y - first.top;
-  for (QWindow* w : m_Items) w->Move(w->m_rcArea.left + dx, w->m_rcArea.top + dy);
+  tessera::MovePartsTo(m_Items, x, y);
 }
 
 bool QCheck::IsPointed(int, int) { return false; }

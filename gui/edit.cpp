@@ -167,7 +167,8 @@ void QEdit::Insert(unsigned char b) {
       return;
     }
   }
-  memmove(m_szText + m_nCaret + 1, m_szText + m_nCaret, static_cast<size_t>(length - m_nCaret + 1));
+  const int tail = length - m_nCaret + 1;  // the bytes from the caret on, terminator included
+  memmove(m_szText + m_nCaret + 1, m_szText + m_nCaret, static_cast<size_t>(tail));
   m_szText[m_nCaret] = static_cast<char>(b);
   ++m_nCaret;
 }
@@ -176,14 +177,16 @@ void QEdit::DeleteForward() {
   const int n = Length(), c = m_nCaret;
   if (c < 0 || c >= n) return;
   const int count = (c + 1 <= n - 1 && IsFirstAlphabetInCharacter(0, c + 1)) ? 2 : 1;
-  memmove(m_szText + c, m_szText + c + count, static_cast<size_t>(n - c - count + 1));
+  const int tail = n - c - count + 1;  // the bytes after the deleted ones, terminator included
+  memmove(m_szText + c, m_szText + c + count, static_cast<size_t>(tail));
 }
 
 void QEdit::DeleteBackward() {
   const int n = Length(), c = m_nCaret;
   if (c < 1 || c > n) return;
   const int count = IsFirstAlphabetInCharacter(0, c - 1) ? 2 : 1;
-  memmove(m_szText + c - count, m_szText + c, static_cast<size_t>(n - c + 1));
+  const int tail = n - c + 1;  // the bytes from the caret on, terminator included
+  memmove(m_szText + c - count, m_szText + c, static_cast<size_t>(tail));
   m_nCaret = c - count;
 }
 

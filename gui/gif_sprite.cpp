@@ -1,6 +1,7 @@
 #include "gui/gif_sprite.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -49,7 +50,7 @@ SURFACE* GreyCopy(SURFACE* frame) {
       const uint16_t p = frame->GetPixel(x, y).GetColor();
       if (p == COLOR_KEY) continue;
       const int r = ((p >> 10) & 31) * 8, g = ((p >> 5) & 31) * 8, b = (p & 31) * 8;
-      const int v = static_cast<int>(0.59 * g + 0.3 * r + 0.11 * b + 0.5);
+      const int v = static_cast<int>(std::lround(0.59 * g + 0.3 * r + 0.11 * b));
       const auto c = static_cast<unsigned char>(v);
       grey->SetPixel(x, y, PIXEL(c, c, c));
     }

@@ -24,7 +24,10 @@ bool StepStaysOnScreen(const tagRECT& area, int dx, int dy) {
 }
 
 int DistanceVolume(const QArea& area) {
-  const double cx = area.m_rcArea.left + area.m_nWidth / 2, cy = area.m_rcArea.top + area.m_nHeight / 2;
+  // The area's centre in whole pixels (half the size rounded down).
+  const int centre_x = area.m_rcArea.left + area.m_nWidth / 2;
+  const int centre_y = area.m_rcArea.top + area.m_nHeight / 2;
+  const double cx = centre_x, cy = centre_y;
   const double w = AfxGetScreenWidth(), h = AfxGetScreenHeight();
   const double d = std::hypot(cx - w / 2, cy - h / 2);
   const double half_diagonal = std::hypot(w, h) / 2;

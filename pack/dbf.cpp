@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -32,7 +33,6 @@ DBF::DBF(const char* name, int exclusive)
       m_nHeaderLen(0),
       m_nRecLen(0),
       m_nFieldCount(0),
-      m_pIdx(nullptr),
       m_pFields(nullptr),
       m_pfnError(tessera::ReportErrorBox) {
   OpenTable(name ? name : "");
@@ -153,7 +153,6 @@ void DBF::OpenTable(const char* name) {
 }
 
 DBF::~DBF() {
-  if (m_pIdx && m_pIdx->m_pDbf == this) m_pIdx->m_pDbf = nullptr;
   delete[] m_pFields;
 }
 
@@ -519,8 +518,13 @@ bool DBF::UnLockRecord() {
 
 bool DBF::SetOrderTo(IDX* index, const char* field) {
   if (!index) return false;
-  m_pIdx = index;
-  index->m_pDbf = this;
+  // The table tells the index; from then on each side clears only its own
+  // end of the link.
+  auto link = std::make_shared<tessera::IndexLink>();
+  link->table = this;
+  link->index = index;
+  m_pIdx.Join(link);
+  index->m_pDbf.Join(link);
   int no = FieldNo(field);
   index->m_nField = no;
   if (no < 0) {

@@ -60,6 +60,7 @@
 #include <cstdarg>
 
 #include "pack/dbf_field.h"
+#include "pack/index_link.h"
 #include "pack/raw_file.h"
 
 class IDX;
@@ -132,7 +133,7 @@ class DBF {
   int m_nHeaderLen;
   int m_nRecLen;
   int m_nFieldCount;
-  IDX* m_pIdx;
+  tessera::TableLinkEnd m_pIdx;  // the ordering index, or null (pack/index_link.h)
   tessera::DbfField* m_pFields;
   tessera::ErrorReporter m_pfnError;
 

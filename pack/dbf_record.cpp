@@ -16,7 +16,8 @@ void DbfFormatNumber(DBF& table, int field, double value, char* out) {
   // A cut value is still written over the whole field.
   size_t len = std::strlen(text);
   const size_t length = static_cast<size_t>(table.m_pFields[field].length);
-  std::memcpy(out, text, len);
+  // A field is padded with spaces, never terminated.
+  std::memcpy(out, text, len);  // NOLINT(bugprone-not-null-terminated-result)
   std::memset(out + len, ' ', length - len);
 }
 

@@ -44,7 +44,6 @@ IDX::IDX(const char* name, int exclusive)
       m_nEntryLen(4),
       m_szKey(),
       m_nCurKey(0),
-      m_pDbf(nullptr),
       m_nField(-1),
       m_pfnError(tessera::ReportErrorBox) {
   // Both modes open for reading and writing, and the index takes no lock
@@ -92,9 +91,8 @@ void IDX::OpenIndex(const char* name) {
   if (GoTop() == -1) m_pfnError("Go top error during IDX opening!\n%s %ld", __FILE__, (long)__LINE__);
 }
 
-IDX::~IDX() {
-  if (m_pDbf && m_pDbf->m_pIdx == this) m_pDbf->m_pIdx = nullptr;
-}
+// The link to the table clears its own end (pack/index_link.h).
+IDX::~IDX() = default;
 
 void IDX::Flush() {
   if (!tessera::IdxUsable(*this)) return;
@@ -189,7 +187,7 @@ bool IDX::BlockSearch(int& position, char* key) {
 
 void IDX::BlockInsert(int position, char* entry) {
   int count = m_Node.m_nCount;
-  std::memmove(EntryAt(position + 1), EntryAt(position), static_cast<size_t>((count - position) * m_nEntryLen));
+  std::memmove(EntryAt(position + 1), EntryAt(position), static_cast<size_t>(count - position) * static_cast<size_t>(m_nEntryLen));
   std::memcpy(EntryAt(position), entry, static_cast<size_t>(m_nEntryLen));
   m_Node.m_nCount = count + 1;
 }
@@ -430,8 +428,9 @@ int IDX::InsertInto(long node, unsigned char* entry, unsigned char* separator, i
   upper.m_nCount = moved;
   upper.m_nLeft = node;
   upper.m_nRight = m_Node.m_nRight;
-  std::memcpy(upper.m_Keys, EntryAt(kept), static_cast<size_t>(moved * m_nEntryLen));
-  std::memset(EntryAt(kept), 0, static_cast<size_t>(moved * m_nEntryLen));
+  const size_t moved_bytes = static_cast<size_t>(moved) * static_cast<size_t>(m_nEntryLen);
+  std::memcpy(upper.m_Keys, EntryAt(kept), moved_bytes);
+  std::memset(EntryAt(kept), 0, moved_bytes);
   m_Node.m_nAttr = leaf ? 2 : 0;
   m_Node.m_nCount = kept;
   m_Node.m_nRight = fresh;

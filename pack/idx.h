@@ -42,6 +42,7 @@
 #include <string_view>
 
 #include "pack/dbf_field.h"
+#include "pack/index_link.h"
 #include "pack/raw_file.h"
 
 class DBF;
@@ -87,7 +88,7 @@ class IDX {
   tessera::IdxNode m_Node;
   char m_szKey[32];
   int m_nCurKey;
-  DBF* m_pDbf;
+  tessera::IndexLinkEnd m_pDbf;  // the table it orders, or null (pack/index_link.h)
   int m_nField;
   tessera::ErrorReporter m_pfnError;
 

@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "platform/headless/headless_midi.h"
+#include "platform/midi_file_check.h"
 #include "platform/path.h"
 #include "platform/window.h"
-#include "sound/midi_file.h"
 #include "platform/test_hooks.h"
 
 namespace tessera {
@@ -197,7 +197,6 @@ void ResetMciForTests() {
   S().devices.clear();
   S().log.clear();
   S().next_id = 1;
-  ResetHeadlessMidi();
 }
 
 }  // namespace tessera

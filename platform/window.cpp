@@ -2,6 +2,8 @@
 
 #include <deque>
 
+#include "platform/test_probes.h"
+
 namespace tessera {
 
 namespace {
@@ -29,6 +31,7 @@ void DestroyWindowRecord(HWND window) {
   auto& q = Queue();
   for (auto it = q.begin(); it != q.end();)
     it = it->window == window ? q.erase(it) : it + 1;
+  if (Probes().window_destroyed) Probes().window_destroyed(window);
   delete window->backend;
   delete window;
 }
@@ -39,7 +42,7 @@ void SetWindowProc(HWND window, WindowProc proc) {
 
 LRESULT SendMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!window) return 0;
-  window->received.push_back({message, wparam, lparam});
+  if (Probes().window_message) Probes().window_message(window, {message, wparam, lparam});
   return window->proc ? window->proc(window, message, wparam, lparam) : 0;
 }
 

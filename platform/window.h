@@ -3,15 +3,15 @@
 // An HWND points at a window record owned by the platform layer.  The game
 // creates one, installs its window procedure, and the engine talks to the
 // game through synchronous messages: SendMessage calls the procedure at once
-// (it may re-enter the engine) and returns its result.  Every record keeps a
-// log of the messages it received, which headless tests read.  A backend
-// (the SDL one) may attach a real window to the record.
+// (it may re-enter the engine) and returns its result.  A backend (the SDL
+// one) may attach a real window to the record.  (The test-support library
+// records the messages each window receives: ReceivedMessages in
+// testing/headless_controls.h.)
 #ifndef TESSERA_PLATFORM_WINDOW_H
 #define TESSERA_PLATFORM_WINDOW_H
 #pragma GCC visibility push(default)  // game-facing: exported
 
 #include <string>
-#include <vector>
 
 #include "public/windows_types.h"
 
@@ -42,7 +42,6 @@ struct HWND__ {
   int32_t client_width = 0;      // size of the drawing area in pixels
   int32_t client_height = 0;
   bool full_screen = false;
-  std::vector<tessera::WindowMessage> received;  // every message sent or posted
   tessera::WindowBackend* backend = nullptr;     // owned
   uint32_t mouse_buttons = 0;  // MK_ button flags held, kept by the input translator
 };
@@ -56,12 +55,11 @@ void DestroyWindowRecord(HWND window);
 
 void SetWindowProc(HWND window, WindowProc proc);
 
-// Logs the message on the record and calls its procedure synchronously;
+// Calls the window's procedure synchronously;
 // returns the procedure's result (0 when there is none or window is null).
 LRESULT SendMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Queues the message for the game's loop, which takes it with PeekMessage.
-// It is logged when it is taken and delivered.
 void PostMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Delivers the oldest posted message of any window through SendMessage;
 // false when none is queued.

@@ -1,5 +1,5 @@
-// Standard MIDI files: the structure check the sequencer opens them with,
-// and a small writer.
+// Standard MIDI files: a small writer, and (from platform/midi_file_check.h)
+// the structure check the sequencer opens them with.
 #ifndef TESSERA_SOUND_MIDI_FILE_H
 #define TESSERA_SOUND_MIDI_FILE_H
 #pragma GCC visibility push(default)  // game-facing: exported
@@ -10,17 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tessera {
+#include "platform/midi_file_check.h"
 
-// True when `bytes` is a well-formed standard MIDI file: an "MThd" chunk of
-// at least 6 bytes (format 0, 1 or 2, at least one track, a non-zero time
-// division), then as many "MTrk" chunks as it announces (other chunks are
-// skipped), each inside the file and made of complete events: variable-
-// length deltas of at most 4 bytes, channel messages with data bytes below
-// 0x80 (running status allowed after a channel message), system-exclusive
-// and meta events whose lengths stay inside the chunk.  Reads nothing
-// outside the buffer.
-bool CheckMidiFile(const uint8_t* bytes, size_t size);
+namespace tessera {
 
 struct MidiNote {
   uint32_t start;   // in ticks

@@ -4,16 +4,17 @@
 #include "gui/chain_manager.h"
 #include "gui/map/equip_pool.h"
 #include "platform/glyph_source.h"
-#include "platform/headless/headless_audio.h"
 #include "platform/input_services.h"
 #include "platform/presenter.h"
 #include "platform/system_volume.h"
 #include "platform/test_hooks.h"
 #include "public/engine.h"
+#include "testing/headless_controls.h"
 
 namespace tessera {
 
 void ResetEngineForTests() {
+  InstallHeadlessControls();
   // The map manager first: its map holds sprites and surfaces that the
   // services freed next would otherwise outlive.
   ResetMapManagerForTests();
@@ -41,6 +42,7 @@ void ResetEngineForTests() {
   ResetMciForTests();
   SystemVolumes().Reset();
   ResetHeadlessAudio();
+  ResetHeadlessMidi();
   ResetLogForTests();
 }
 

@@ -14,7 +14,8 @@ namespace tessera {
 // the chain manager's layers and the shared equipment pictures, restores
 // the default host services (presenter, input services, glyph source,
 // log), closes the sequencer devices, puts the system volumes back to full,
-// empties the headless audio log and sets the screen back to 800 x 600.
+// empties the headless audio log, forgets requested headless failures and
+// sets the screen back to 800 x 600.
 void ResetEngineForTests();
 
 }  // namespace tessera

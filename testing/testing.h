@@ -10,17 +10,16 @@
 //   clock->Advance(400);
 //   EXPECT_EQ(tessera::HeadlessMessages().size(), 0u);   // no message box
 //
-// The headless backends' test controls (the record of message boxes, the
-// headless presenter's failure injection and saved frames, the headless
-// audio and sequencer logs and failures) come with it.
+// The headless backends' test controls (the record of message boxes and of
+// the messages each window received, the headless audio and sequencer logs
+// and failures) come with it, and a headless presenter that fails on
+// request (TestPresenter).
 #ifndef TESSERA_TESTING_TESTING_H
 #define TESSERA_TESTING_TESTING_H
 
 #include "testing/engine_reset.h"
+#include "testing/headless_controls.h"
 #include "testing/manual_clock.h"
-#include "platform/headless/headless_audio.h"
-#include "platform/headless/headless_message_sink.h"
-#include "platform/headless/headless_midi.h"
-#include "platform/headless/headless_presenter.h"
+#include "testing/test_presenter.h"
 
 #endif

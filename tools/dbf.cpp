@@ -64,8 +64,13 @@ int ReportToStderr(const char* format, ...) {
 }
 
 // Opens a table quietly; null (with a message) when it does not open.
-std::unique_ptr<DBF> OpenTable(const std::string& path) {
-  auto table = std::make_unique<DBF>(path.c_str(), 1);
+// Commands that change the table open it exclusively, so that no game
+// writes it meanwhile; commands that only read it (dump, check) share it, so
+// that they work while a game has it open.
+enum class Access { kShared = 0, kExclusive = 1 };
+
+std::unique_ptr<DBF> OpenTable(const std::string& path, Access access = Access::kExclusive) {
+  auto table = std::make_unique<DBF>(path.c_str(), static_cast<int>(access));
   if (!tessera::DbfUsable(*table)) return nullptr;
   table->m_pfnError = ReportToStderr;
   return table;
@@ -150,7 +155,7 @@ int Delete(const std::vector<std::string>& a) {
 
 int Dump(const std::vector<std::string>& a) {
   if (a.size() != 2) return Usage("dump needs TABLE");
-  auto table = OpenTable(a[1]);
+  auto table = OpenTable(a[1], Access::kShared);
   if (!table) return 1;
   long count = table->RecCount();
   std::printf("records %ld, header %d bytes, record %d bytes, %d fields\n", count, table->m_nHeaderLen,
@@ -208,7 +213,7 @@ int Index(const std::vector<std::string>& a, bool replace) {
 
 int Keys(const std::vector<std::string>& a) {
   if (a.size() != 2) return Usage("keys needs INDEX");
-  IDX index(a[1].c_str(), 1);
+  IDX index(a[1].c_str(), 0);
   if (!tessera::IdxUsable(index)) return 1;
   index.m_pfnError = ReportToStderr;
   std::string error;
@@ -225,9 +230,9 @@ int Keys(const std::vector<std::string>& a) {
 
 int Check(const std::vector<std::string>& a) {
   if (a.size() != 4) return Usage("check needs TABLE FIELD INDEX");
-  auto table = OpenTable(a[1]);
+  auto table = OpenTable(a[1], Access::kShared);
   if (!table) return 1;
-  IDX index(a[3].c_str(), 1);
+  IDX index(a[3].c_str(), 0);
   if (!tessera::IdxUsable(index)) return 1;
   index.m_pfnError = ReportToStderr;
   std::vector<std::string> faults = tessera::CheckIdxAgainstTable(*table, index, a[2].c_str());

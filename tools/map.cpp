@@ -237,7 +237,7 @@ std::string CellHeader(int columns, int rows, int unit) {
   std::memcpy(&h[0], "TESSERA MAP\0", 12);
   const int32_t fields[4] = {1, columns, rows, unit};
   for (int i = 0; i < 4; ++i)
-    for (int b = 0; b < 4; ++b) h[static_cast<size_t>(12 + 4 * i + b)] = static_cast<char>(static_cast<uint32_t>(fields[i]) >> (8 * b));
+    for (int b = 0; b < 4; ++b) h[12 + 4 * static_cast<size_t>(i) + b] = static_cast<char>(static_cast<uint32_t>(fields[i]) >> (8 * b));
   return h;
 }
 

@@ -725,8 +725,11 @@ int Verify(const Options& o) {
     if (p.size < 0) continue;
     std::sort(ranges.begin(), ranges.end());
     long long covered = 0;  // every byte below this is referenced
+    // Named outside the lambda: a structured binding cannot be captured
+    // before C++20.
+    const std::string native = tessera::NativePath(path);
     auto report = [&](long long from, long long to) {
-      std::printf("orphan bytes [%lld, %lld) in %s\n", from, to, tessera::NativePath(path).c_str());
+      std::printf("orphan bytes [%lld, %lld) in %s\n", from, to, native.c_str());
       orphan_bytes += to - from;
     };
     // Rows that share bytes: two resources cannot both be right (two

@@ -201,14 +201,13 @@ int CPathFinder::NextStep(tagPOINT& out) {
   // the grid.
   const int sx = Sign(m_ptTarget.x - cur.x);
   const int sy = Sign(m_ptTarget.y - cur.y);
-  if (cell(cur.x + sx, cur.y + sy) == 0) {
+  const bool diagonal_free = cell(cur.x + sx, cur.y + sy) == 0;
+  if (!diagonal_free && sx != 0 && cell(cur.x + sx, cur.y) == 0) {
     cur.x += sx;
-    cur.y += sy;
-  } else if (sx != 0 && cell(cur.x + sx, cur.y) == 0) {
-    cur.x += sx;
-  } else if (sy != 0 && cell(cur.x, cur.y + sy) == 0) {
+  } else if (!diagonal_free && sy != 0 && cell(cur.x, cur.y + sy) == 0) {
     cur.y += sy;
   } else {
+    // The diagonal step: free, or blocked with no straight step either.
     cur.x += sx;
     cur.y += sy;
   }

@@ -3,8 +3,9 @@
 // tests run without a sound card.
 //
 // Buffers are real SoftwareBuffers (their samples, format, volume, pan,
-// loop flag and position are kept), numbered #1, #2, ... in creation order
-// since the last reset.  The log has one line per call:
+// loop flag and position are kept).  While the test-support library
+// listens (testing/headless_controls.h), they are numbered #1, #2, ... in
+// creation order since its last reset, and it logs one line per call:
 //
 //   DirectSoundCreate
 //   SetCooperativeLevel 1
@@ -18,36 +19,15 @@
 // A call that fails is logged like any other, with " -> 0x%08X" appended.
 #ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H
 #define TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H
-#pragma GCC visibility push(default)  // test controls: reached by tessera_testing
+#pragma GCC visibility push(default)  // reached by tessera_sdl
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "platform/audio_device.h"
 
 namespace tessera {
 
 HRESULT CreateHeadlessAudioDevice(std::unique_ptr<AudioDevice>* device);
-
-const std::vector<std::string>& HeadlessAudioLog();
-void ClearHeadlessAudioLog();
-
-// The next `times` calls named `call` (the log line's first word without
-// the buffer number: "DirectSoundCreate", "SetVolume", "Lock", ...) fail
-// with `code`.
-void FailHeadlessAudioCall(const std::string& call, HRESULT code, int times = 1);
-
-// Empties the log, forgets requested failures and restarts the numbering.
-void ResetHeadlessAudio();
-
-// A live buffer by its number, or null once it has been released.
-SoftwareBuffer* HeadlessAudioBuffer(int number);
-
-// Mixes every live headless buffer into `frames` stereo frames at `rate`
-// (what the SDL backend would send to the sound card at that moment),
-// advancing their positions; the system wave volume applies.
-void MixHeadlessAudio(int16_t* out, size_t frames, uint32_t rate);
 
 }  // namespace tessera
 

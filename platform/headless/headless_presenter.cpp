@@ -41,8 +41,6 @@ bool HeadlessPresenter::CopyToWindow(HWND window, const uint16_t* frame, int pit
 }
 
 bool HeadlessPresenter::RunStep(DisplayStep step, HWND window) {
-  steps_.push_back(step);
-  if (failing_.count(step)) return false;
   switch (step) {
     case DisplayStep::kCreateDisplay: display_ = true; break;
     case DisplayStep::kWindowTopmost:
@@ -66,7 +64,7 @@ bool HeadlessPresenter::RunStep(DisplayStep step, HWND window) {
 }
 
 bool HeadlessPresenter::LockBack(void** pixels, int* pitch) {
-  if (!back_exists_ || lock_fails_ || locked_) return false;
+  if (!back_exists_ || locked_) return false;
   locked_ = true;
   *pixels = back_.data();
   *pitch = back_pitch_;
@@ -74,7 +72,7 @@ bool HeadlessPresenter::LockBack(void** pixels, int* pitch) {
 }
 
 bool HeadlessPresenter::BlitBackToPrimary() {
-  if (!back_exists_ || !primary_ || blit_fails_) return false;
+  if (!back_exists_ || !primary_) return false;
   for (int y = 0; y < kScreenH; ++y)
     std::memcpy(&screen_[static_cast<size_t>(y) * kScreenW], &back_[static_cast<size_t>(y) * back_pitch_],
                 kScreenW * 2);
@@ -83,23 +81,12 @@ bool HeadlessPresenter::BlitBackToPrimary() {
   return true;
 }
 
-bool HeadlessPresenter::RestoreBack() {
-  if (back_restorable_) back_lost_ = false;
-  return !back_lost_;
-}
-
-bool HeadlessPresenter::RestorePrimary() {
-  if (primary_restorable_) primary_lost_ = false;
-  return !primary_lost_;
-}
-
 void HeadlessPresenter::ReleaseDisplay() {
   back_exists_ = primary_ = display_ = false;
   back_.clear();
 }
 
 void HeadlessPresenter::RestoreWindow(HWND window, int width, int height) {
-  ++restores_;
   if (window) {
     window->client_width = width;
     window->client_height = height;

@@ -105,7 +105,7 @@ class SdlPresenter : public Presenter {
       case DisplayStep::kPrimarySurface: return renderer_ != nullptr;
       case DisplayStep::kCreateClipper:
       case DisplayStep::kClipperWindow:
-      case DisplayStep::kAttachClipper: return true;  // SDL clips to the window itself
+      case DisplayStep::kAttachClipper:  // SDL clips to the window itself
       case DisplayStep::kPixelFormat: return true;
       case DisplayStep::kBackSurface:
         if (back_) SDL_DestroyTexture(back_);

@@ -20,7 +20,7 @@
 namespace {
 
 using tessera::DisplayStep;
-using tessera::HeadlessPresenter;
+using HeadlessPresenter = tessera::TestPresenter;  // fails on request
 using tessera::test::EngineTest;
 using tessera::test::TestRandom;
 

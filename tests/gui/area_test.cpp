@@ -135,7 +135,7 @@ TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
   EXPECT_FALSE(a.m_bFocus);
   window_ = tessera::CreateWindowRecord(64, 48);
   ASSERT_EQ(AfxCreateViewManager(64, 48, window_), 1);
-  const auto& got = window_->received;
+  const auto& got = tessera::ReceivedMessages(window_);
 
   a.GetFocus();  // not focused: asks with 1027, (0, area)
   EXPECT_TRUE(a.m_bFocus);

@@ -144,7 +144,7 @@ TEST_F(ChainManagerTest, RemovingTheAreaUnderTheMouseOrInFocus) {
     EXPECT_EQ(AfxGetNowFocus(), nullptr);
     EXPECT_EQ(AfxGetNowArea(), nullptr);
     EXPECT_EQ(AfxGetPreArea(), nullptr);
-    EXPECT_TRUE(window_->received.empty());
+    EXPECT_TRUE(tessera::ReceivedMessages(window_).empty());
   }
   MoveTo(6, 6);
   EXPECT_EQ(g_events, (Events{"in a"}));

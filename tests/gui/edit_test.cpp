@@ -253,9 +253,9 @@ TEST_F(EditTest, EnterHandsTheFocusBackThenCommits) {
   Type(*e, "\r");
   EXPECT_EQ(g_log, (Strings{"1026", "1027", "enter"}));
   EXPECT_EQ(Text(*e), "hello");
-  ASSERT_EQ(window_->received.size(), 2u);
-  EXPECT_EQ(window_->received[0].lparam, reinterpret_cast<LPARAM>(e.get()));
-  EXPECT_EQ(window_->received[1].lparam, reinterpret_cast<LPARAM>(e.get()));
+  ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 2u);
+  EXPECT_EQ(tessera::ReceivedMessages(window_)[0].lparam, reinterpret_cast<LPARAM>(e.get()));
+  EXPECT_EQ(tessera::ReceivedMessages(window_)[1].lparam, reinterpret_cast<LPARAM>(e.get()));
   QArea send(0, 0, 9, 9);
   send.m_pfnClick = LogTargetClick;
   e->m_pTarget = &send;

@@ -98,7 +98,7 @@ class SpriteFixture : public EngineTest {
   // The sprite notifications the game's window received for `area`.
   int Notices(const void* area) const {
     int n = 0;
-    for (const WindowMessage& m : window_->received)
+    for (const WindowMessage& m : tessera::ReceivedMessages(window_))
       if (m.message == 1032 && m.lparam == reinterpret_cast<LPARAM>(area)) ++n;
     return n;
   }

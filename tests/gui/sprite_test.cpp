@@ -161,7 +161,7 @@ TEST_F(SpriteTest, StepSetAndStopped) {
 TEST_F(SpriteTest, AutoStopSendsOneNotice) {
   AddAnimation("stop0000", {{0, 0, 0, false}, {0, 0, 0, true}, {0, 0, 0, false}});
   for (bool silent : {false, true}) {
-    window_->received.clear();
+    tessera::ReceivedMessages(window_).clear();
     QSprite s(0, 0, 15, 11, false, false);
     ASSERT_TRUE(s.LoadImages("stop0000", 0, silent));
     for (int i = 0; i < 6; ++i) s.Show(frame_);
@@ -169,7 +169,7 @@ TEST_F(SpriteTest, AutoStopSendsOneNotice) {
     EXPECT_FALSE(s.IsPlaying());
     EXPECT_EQ(s.m_nNowp, 2);
     EXPECT_EQ(Notices(&s), silent ? 0 : 1);
-    EXPECT_EQ(window_->received.size(), silent ? 0u : 1u);
+    EXPECT_EQ(tessera::ReceivedMessages(window_).size(), silent ? 0u : 1u);
     // Playing again runs on from frame 2 and stops at frame 1 once more.
     s.Play();
     for (int i = 0; i < 6; ++i) s.Show(frame_);

@@ -176,24 +176,24 @@ TEST_F(MouseTest, OutsideTheGameAreaHandsTheCursorBack) {
   const tagPOINT outside[] = {{-1, 10}, {64, 10}, {10, -1}, {10, 48}};
   for (const tagPOINT& p : outside) {
     ClearFrame();
-    window_->received.clear();
+    tessera::ReceivedMessages(window_).clear();
     PutCursor(p.x, p.y);
     mouse_->Show();
     EXPECT_EQ(mouse_->m_ptMouse.x, p.x);
     EXPECT_EQ(mouse_->m_ptMouse.y, p.y);
-    ASSERT_EQ(window_->received.size(), 1u);
-    EXPECT_EQ(window_->received[0].message, 32u);
-    EXPECT_EQ(window_->received[0].wparam, 0u);
-    EXPECT_EQ(window_->received[0].lparam, 0);
+    ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 1u);
+    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].message, 32u);
+    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].wparam, 0u);
+    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].lparam, 0);
     EXPECT_EQ(mouse_->m_nFrame, 0);
     for (int y = 0; y < 48; ++y)
       for (int x = 0; x < 64; ++x) ASSERT_EQ(f->GetPixel(x, y), 0) << x << "," << y;
   }
   // The last pixel inside: drawn, no message.
-  window_->received.clear();
+  tessera::ReceivedMessages(window_).clear();
   PutCursor(63, 47);
   mouse_->Show();
-  EXPECT_TRUE(window_->received.empty());
+  EXPECT_TRUE(tessera::ReceivedMessages(window_).empty());
   EXPECT_EQ(f->GetPixel(63, 47), kFrameColour);
 }
 

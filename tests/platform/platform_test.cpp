@@ -52,10 +52,10 @@ TEST(WindowTest, SendMessageIsSynchronousLoggedAndReentrant) {
   w->user_data = &count;
   EXPECT_EQ(tessera::SendMessage(w, 1027, 5, 9), 10270);
   EXPECT_EQ(count, 2);
-  ASSERT_EQ(w->received.size(), 2u);
-  EXPECT_EQ(w->received[0].message, 1027u);
-  EXPECT_EQ(w->received[1].message, 1026u);
-  EXPECT_EQ(w->received[1].wparam, 6u);
+  ASSERT_EQ(tessera::ReceivedMessages(w).size(), 2u);
+  EXPECT_EQ(tessera::ReceivedMessages(w)[0].message, 1027u);
+  EXPECT_EQ(tessera::ReceivedMessages(w)[1].message, 1026u);
+  EXPECT_EQ(tessera::ReceivedMessages(w)[1].wparam, 6u);
   EXPECT_EQ(tessera::SendMessage(nullptr, 1, 2, 3), 0);
   tessera::DestroyWindowRecord(w);
 }
@@ -66,14 +66,14 @@ TEST(WindowTest, PostedMessagesWaitForDispatchAndDieWithTheirWindow) {
   tessera::PostMessage(a, 1032, 1, 0);
   tessera::PostMessage(b, 1032, 2, 0);
   tessera::PostMessage(a, 1032, 3, 0);
-  EXPECT_TRUE(a->received.empty());
+  EXPECT_TRUE(tessera::ReceivedMessages(a).empty());
   tessera::DestroyWindowRecord(b);
   EXPECT_TRUE(tessera::DispatchPostedMessage());
   EXPECT_TRUE(tessera::DispatchPostedMessage());
   EXPECT_FALSE(tessera::DispatchPostedMessage());
-  ASSERT_EQ(a->received.size(), 2u);
-  EXPECT_EQ(a->received[0].wparam, 1u);
-  EXPECT_EQ(a->received[1].wparam, 3u);
+  ASSERT_EQ(tessera::ReceivedMessages(a).size(), 2u);
+  EXPECT_EQ(tessera::ReceivedMessages(a)[0].wparam, 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(a)[1].wparam, 3u);
   tessera::DestroyWindowRecord(a);
 }
 

@@ -44,10 +44,10 @@ class SdlInputTest : public tessera::test::EngineTest {
   }
   // Pushes the events, pumps once, and returns what the procedure got.
   std::vector<WindowMessage> Deliver(std::vector<SDL_Event> events) {
-    window_->received.clear();
+    tessera::ReceivedMessages(window_).clear();
     for (SDL_Event& e : events) EXPECT_EQ(SDL_PushEvent(&e), 1);
     EXPECT_TRUE(tessera::sdl::PumpEvents(window_));
-    return window_->received;
+    return tessera::ReceivedMessages(window_);
   }
   SDL_Event Button(Uint32 type, Uint8 button, int x, int y, Uint8 clicks = 1) {
     SDL_Event e{};
@@ -242,8 +242,8 @@ TEST_F(SdlInputTest, EventsOfAnotherWindowGoToThatWindowsRecord) {
   auto got = Deliver({click, pushed});
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].message, WM_LBUTTONUP);
-  ASSERT_EQ(other->received.size(), 1u);
-  EXPECT_EQ(other->received[0].message, WM_LBUTTONDOWN);
+  ASSERT_EQ(tessera::ReceivedMessages(other).size(), 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(other)[0].message, WM_LBUTTONDOWN);
   tessera::DestroyWindowRecord(other);
 }
 

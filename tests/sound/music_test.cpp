@@ -168,10 +168,10 @@ TEST_F(MusicTest, EndOfPieceNotifiesTheWindowOnlyWhenItEndsByItself) {
   ASSERT_TRUE(music_->Play(tune_.c_str()));
   EXPECT_EQ(SimulateEndOfPiece(), 1);
   ASSERT_TRUE(DispatchPostedMessage());
-  ASSERT_EQ(window_->received.size(), 1u);
-  EXPECT_EQ(window_->received[0].message, UINT(MM_MCINOTIFY));
-  EXPECT_EQ(window_->received[0].wparam, WPARAM(MCI_NOTIFY_SUCCESSFUL));
-  EXPECT_NE(window_->received[0].lparam, 0);  // the device id
+  ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(window_)[0].message, UINT(MM_MCINOTIFY));
+  EXPECT_EQ(tessera::ReceivedMessages(window_)[0].wparam, WPARAM(MCI_NOTIFY_SUCCESSFUL));
+  EXPECT_NE(tessera::ReceivedMessages(window_)[0].lparam, 0);  // the device id
   EXPECT_FALSE(HeadlessMidi().playing);
 
   // Restart plays the open piece again.
@@ -184,7 +184,7 @@ TEST_F(MusicTest, EndOfPieceNotifiesTheWindowOnlyWhenItEndsByItself) {
   ASSERT_TRUE(music_->Stop());
   EXPECT_EQ(SimulateEndOfPiece(), 0);
   EXPECT_FALSE(DispatchPostedMessage());
-  EXPECT_EQ(window_->received.size(), 1u);
+  EXPECT_EQ(tessera::ReceivedMessages(window_).size(), 1u);
 }
 
 TEST_F(MusicTest, PlayerIsReplacedAndFreedWithoutClosingTheDevice) {

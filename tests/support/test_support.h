@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+// The headless controls (message boxes, window messages, audio and
+// sequencer records), which nearly every suite reads.
+#include "testing/testing.h"
+
 namespace tessera::test {
 
 // A fresh folder under the system's temporary folder, removed with its
