@@ -28,6 +28,12 @@ void AlphaBlendSolidScalar(uint16_t* d, uint16_t colour, const uint8_t* weights,
   for (int i = 0; i < n; ++i) d[i] = AlphaBlendPixel(colour, d[i], weights[i]);
 }
 
+void LayersScalar(uint16_t* d, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
+  for (int l = 0; l < layers; ++l)
+    for (int i = 0; i < n; ++i)
+      d[i] = AlphaBlendPixel(colours[static_cast<size_t>(l) * n + i], d[i], weights[static_cast<size_t>(l) * n + i]);
+}
+
 // The vector blends compute each truncated product floor(c * w / 32) with
 // one unsigned high multiply: the channel is moved so that its value times
 // 2^11 is the 16-bit operand (blue by a left shift, green and red masked in
@@ -106,6 +112,17 @@ void RowSse2(uint16_t* d, const uint8_t* s, uint16_t colour, const uint8_t* weig
 }
 
 void BlendSse2(uint16_t* d, const uint8_t* s, const uint8_t* weights, int n) { RowSse2<false>(d, s, 0, weights, n); }
+
+void LayersSse2(uint16_t* d, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
+  for (int i = 0; i + 8 <= n; i += 8) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    for (int l = 0; l < layers; ++l) {
+      const size_t at = static_cast<size_t>(l) * n + i;
+      v = Blend8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(colours + at)), v, LoadWeights8(weights + at));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+  }
+}
 void SolidSse2(uint16_t* d, uint16_t colour, const uint8_t* weights, int n) {
   RowSse2<true>(d, nullptr, colour, weights, n);
 }
@@ -168,6 +185,18 @@ __attribute__((target("avx2"))) void RowAvx2(uint16_t* d, const uint8_t* s, uint
 }
 
 void BlendAvx2(uint16_t* d, const uint8_t* s, const uint8_t* weights, int n) { RowAvx2<false>(d, s, 0, weights, n); }
+
+__attribute__((target("avx2"))) void LayersAvx2(uint16_t* d, const uint16_t* colours, const uint8_t* weights,
+                                                int layers, int n) {
+  for (int i = 0; i + 16 <= n; i += 16) {
+    __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    for (int l = 0; l < layers; ++l) {
+      const size_t at = static_cast<size_t>(l) * n + i;
+      v = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at)), v, LoadWeights16(weights + at));
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v);
+  }
+}
 void SolidAvx2(uint16_t* d, uint16_t colour, const uint8_t* weights, int n) {
   RowAvx2<true>(d, nullptr, colour, weights, n);
 }
@@ -178,12 +207,12 @@ void SolidAvx2(uint16_t* d, uint16_t colour, const uint8_t* weights, int n) {
 
 AlphaRowKernels PickAlphaRowKernels() {
 #if TESSERA_AVX2
-  if (UseAvx2()) return {&BlendAvx2, &SolidAvx2};
+  if (UseAvx2()) return {&BlendAvx2, &SolidAvx2, &LayersAvx2};
 #endif
 #if TESSERA_SSE2
-  return {&BlendSse2, &SolidSse2};
+  return {&BlendSse2, &SolidSse2, &LayersSse2};
 #else
-  return {&AlphaBlendRowScalar, &AlphaBlendSolidScalar};
+  return {&AlphaBlendRowScalar, &AlphaBlendSolidScalar, &LayersScalar};
 #endif
 }
 
@@ -201,6 +230,14 @@ void AlphaBlendSolidRow(PIXEL* dst, uint16_t colour, const uint8_t* weights, int
 
 void AlphaBlendSolidRowReference(PIXEL* dst, uint16_t colour, const uint8_t* weights, int n) {
   AlphaBlendSolidScalar(reinterpret_cast<uint16_t*>(dst), colour, weights, n);
+}
+
+void AlphaBlendLayers(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
+  PickAlphaRowKernels().layers(reinterpret_cast<uint16_t*>(dst), colours, weights, layers, n);
+}
+
+void AlphaBlendLayersReference(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
+  LayersScalar(reinterpret_cast<uint16_t*>(dst), colours, weights, layers, n);
 }
 
 }  // namespace tessera

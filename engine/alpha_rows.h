@@ -45,12 +45,20 @@ void AlphaBlendRowReference(PIXEL* dst, const void* src, const uint8_t* weights,
 void AlphaBlendSolidRow(PIXEL* dst, uint16_t colour, const uint8_t* weights, int n);
 void AlphaBlendSolidRowReference(PIXEL* dst, uint16_t colour, const uint8_t* weights, int n);
 
-// The two kernels of the path chosen now (AVX2, SSE2 or the plain rule),
-// for blits that make many short calls: picked once per blit instead of
-// once per row.
+// Blends `layers` rows of n colours and weights over dst one after
+// another (layer l at colours + l * n, weights + l * n): AlphaBlendRow
+// once per layer, with the pixels kept in registers between layers.  n
+// must be a multiple of 16 (callers pad with weight 32).
+void AlphaBlendLayers(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n);
+void AlphaBlendLayersReference(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n);
+
+// The kernels of the path chosen now (AVX2, SSE2 or the plain rule), for
+// blits that make many short calls: picked once per blit instead of once
+// per row.
 struct AlphaRowKernels {
   void (*blend)(uint16_t* dst, const uint8_t* src, const uint8_t* weights, int n);
   void (*solid)(uint16_t* dst, uint16_t colour, const uint8_t* weights, int n);
+  void (*layers)(uint16_t* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n);
 };
 AlphaRowKernels PickAlphaRowKernels();
 

@@ -39,6 +39,8 @@ void StoreLittle16(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+uint64_t g_next_version = 0;
+
 }  // namespace
 
 DLESURFACE::DLESURFACE(int width, int height) : SURFACE(width, height) {
@@ -49,9 +51,17 @@ DLESURFACE::DLESURFACE(int width, int height) : SURFACE(width, height) {
     BlockHeader(m_pData)->width = width;
     BlockHeader(m_pData)->height = h;
   }
+  Touch();
 }
 
 DLESURFACE::~DLESURFACE() { FreeRows(); }
+
+void DLESURFACE::Touch() { m_nVersion = ++g_next_version; }
+
+const uint8_t* DLESURFACE::GetRowData(int y) const {
+  if (!m_pData || y < 0 || y >= BlockHeader(m_pData)->height) return nullptr;
+  return RowTable(m_pData)[y];
+}
 
 void DLESURFACE::FreeRows() {
   if (!m_pData) return;
@@ -77,6 +87,7 @@ int DLESURFACE::Initialize(unsigned char* rows) {
 int DLESURFACE::Initialize(const uint8_t* rows, size_t size) {
   if (!m_pData) return 0;
   FreeRows();
+  Touch();
   // First every row is checked and the data measured, then copied into one
   // allocation in row order.
   const int height = BlockHeader(m_pData)->height;
@@ -138,10 +149,12 @@ void DLESURFACE::SetPixel(int x, int y, PIXEL colour) {
   if (!seg) return;
   ApplyFill();
   StoreLittle16(seg + 4 + 2 * i, colour);
+  Touch();
 }
 
 void* DLESURFACE::GetBitmap() {
   ApplyFill();
+  Touch();
   return m_pData;
 }
 
@@ -153,7 +166,10 @@ unsigned char DLESURFACE::GetAlphaPixel(int x, int y) {
 
 void DLESURFACE::PutAlphaPixel(int x, int y, unsigned char weight) {
   int i;
-  if (uint8_t* seg = FindSegment(x, y, &i)) seg[4 + 2 * LoadLittle16(seg + 2) + i] = weight;
+  if (uint8_t* seg = FindSegment(x, y, &i)) {
+    seg[4 + 2 * LoadLittle16(seg + 2) + i] = weight;
+    Touch();
+  }
 }
 
 void DLESURFACE::FillRect(const PIXEL& colour) {

@@ -69,6 +69,20 @@ class DLESURFACE : public SURFACE {
 
   bool IsBuilt() const { return m_nBuilt != 0; }
 
+  // For code that draws from the picture's segments without copying them
+  // (the walking characters' composed layers): row y's data (null when
+  // empty or outside), and whether a fill is pending and its colour.
+  const uint8_t* GetRowData(int y) const;
+  bool GetPendingFill(uint16_t* colour) const {
+    *colour = m_FillColour;
+    return m_bFillPending;
+  }
+  // A number that changes whenever the segments, colours or weights may
+  // have changed (every Initialize, SetPixel, PutAlphaPixel and GetBitmap,
+  // which hands the rows out) and is never given to another surface: what
+  // the picture draws is a function of it and the pending fill.
+  uint64_t GetVersion() const { return m_nVersion; }
+
  protected:
   int m_nBuilt = 0;
 
@@ -77,7 +91,10 @@ class DLESURFACE : public SURFACE {
   // Writes a pending FillRect colour into every segment pixel.
   void ApplyFill();
 
+  void Touch();
+
   uint8_t* m_pRowData = nullptr;  // every row's data, one allocation
+  uint64_t m_nVersion = 0;
   bool m_bFillPending = false;
   uint16_t m_FillColour = 0;
   // The segment of row y that covers column x: its byte address and the
