@@ -116,6 +116,32 @@ TEST_P(RowKernelPaths, SolidColourThroughEveryWeight) {
   }
 }
 
+// Layers blended in registers one after another: the same as blending
+// each layer's row in turn by the per-pixel rule.
+TEST_P(RowKernelPaths, LayersInTurnEqualOneRowAfterAnother) {
+  TestRandom rnd(35);
+  for (int round = 0; round < 200; ++round) {
+    const int layers = rnd.Range(0, 9), n = 16 * rnd.Range(1, 4);
+    Words colours = RandomWords(rnd, static_cast<size_t>(layers) * n);
+    Bytes weights;
+    for (int l = 0; l < layers; ++l) {
+      const Bytes row = StretchWeights(rnd, n);
+      weights.insert(weights.end(), row.begin(), row.end());
+    }
+    const Words dst = RandomWords(rnd, static_cast<size_t>(n));
+    Words fast = dst, slow = dst, picked = dst;
+    AlphaBlendLayers(reinterpret_cast<PIXEL*>(fast.data()), colours.data(), weights.data(), layers, n);
+    PickAlphaRowKernels().layers(picked.data(), colours.data(), weights.data(), layers, n);
+    for (int l = 0; l < layers; ++l) {
+      const Bytes src = OddSource(Words(colours.begin() + l * n, colours.begin() + (l + 1) * n));
+      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), src.data() + 1, &weights[static_cast<size_t>(l) * n],
+                             n);
+    }
+    ASSERT_EQ(fast, slow) << "round " << round;
+    ASSERT_EQ(picked, slow) << "round " << round;
+  }
+}
+
 TEST_P(RowKernelPaths, TranslucentRowsAtEveryLevel) {
   TestRandom rnd(34);
   for (int a = 0; a <= 32; ++a)
