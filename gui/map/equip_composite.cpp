@@ -50,8 +50,21 @@ struct RimRow {
   int32_t offset = 0;  // into rim_colours / rim_weights
 };
 
+// The rim pixels of the whole picture side by side (row by row, each row's
+// rim runs in order), cut into groups of kGroup pixels, each group with the
+// layers that blend any of its pixels, laid out as RimRow's.
+constexpr int kGroup = 64;
+struct RimGroup {
+  int32_t stages = 0;
+  int32_t offset = 0;  // into group_colours / group_weights
+};
+
 struct Composed {
   int w = 0, h = 0;
+  int32_t rim_total = 0;
+  std::vector<RimGroup> groups;
+  std::vector<uint16_t> group_colours;
+  std::vector<uint8_t> group_weights;
   std::vector<int32_t> row_begin;  // h + 1 indices into runs
   std::vector<Run> runs;
   std::vector<uint16_t> colours;
@@ -200,6 +213,34 @@ std::unique_ptr<Composed> Compose(const std::vector<Op>& ops) {
     }
     c->rims.push_back(rim);
   }
+  // The whole picture's rims, for drawing it unclipped.
+  std::vector<size_t> rim_pixels;
+  for (const Run& run : c->runs)
+    if (run.stages > 0) {
+      // The run's row: runs are stored row by row.
+      const size_t y = static_cast<size_t>(std::upper_bound(c->row_begin.begin(), c->row_begin.end(),
+                                                            static_cast<int32_t>(&run - c->runs.data())) -
+                                           c->row_begin.begin() - 1);
+      for (int x = run.x; x < run.x + run.n; ++x) rim_pixels.push_back(y * c->w + x);
+    }
+  c->rim_total = static_cast<int32_t>(rim_pixels.size());
+  for (size_t g = 0; g < rim_pixels.size(); g += kGroup) {
+    RimGroup group;
+    group.offset = static_cast<int32_t>(c->group_colours.size());
+    const size_t count = std::min<size_t>(kGroup, rim_pixels.size() - g);
+    for (size_t i = 0; i < k; ++i) {
+      bool used = false;
+      for (size_t j = 0; j < count && !used; ++j) used = wt[rim_pixels[g + j] * k + i] < 32;
+      if (!used) continue;
+      ++group.stages;
+      for (size_t j = 0; j < kGroup; ++j) {
+        const bool real = j < count;
+        c->group_colours.push_back(real ? col[rim_pixels[g + j] * k + i] : 0);
+        c->group_weights.push_back(real ? wt[rim_pixels[g + j] * k + i] : 32);
+      }
+    }
+    c->groups.push_back(group);
+  }
   return c;
 }
 
@@ -209,6 +250,40 @@ void Draw(const Composed& c, void* dblock, int x, int y) {
   PIXEL** rows = BlockRows(dblock);
   const AlphaRowKernels kernels = PickAlphaRowKernels();
   const int lo = r.skip_x, hi = r.skip_x + r.w;
+  // The whole picture visible: every rim pixel is gathered, the groups are
+  // blended layer by layer, and the pixels put back; the constant runs
+  // are copied.
+  if (r.w == c.w && r.h == c.h) {
+    static std::vector<uint16_t> all;
+    all.resize(static_cast<size_t>(c.groups.size()) * kGroup);
+    size_t m = 0;
+    for (int sy = 0; sy < c.h; ++sy) {
+      uint16_t* d = reinterpret_cast<uint16_t*>(rows[r.y + sy] + r.x);
+      for (int32_t i = c.row_begin[sy]; i < c.row_begin[sy + 1]; ++i) {
+        const Run& run = c.runs[i];
+        if (run.stages == 0) {
+          CopyRun(d + run.x, &c.colours[run.offset], run.n);
+        } else {
+          CopyRun(&all[m], d + run.x, run.n);
+          m += run.n;
+        }
+      }
+    }
+    for (size_t g = 0; g < c.groups.size(); ++g)
+      kernels.layers(&all[g * kGroup], &c.group_colours[c.groups[g].offset], &c.group_weights[c.groups[g].offset],
+                     c.groups[g].stages, kGroup);
+    m = 0;
+    for (int sy = 0; sy < c.h; ++sy) {
+      uint16_t* d = reinterpret_cast<uint16_t*>(rows[r.y + sy] + r.x);
+      for (int32_t i = c.row_begin[sy]; i < c.row_begin[sy + 1]; ++i) {
+        const Run& run = c.runs[i];
+        if (run.stages == 0) continue;
+        CopyRun(d + run.x, &all[m], run.n);
+        m += run.n;
+      }
+    }
+    return;
+  }
   // Whole rows: the rim pixels are gathered, blended layer by layer in
   // steps of sixteen, and put back.
   const bool whole_rows = lo == 0 && hi == c.w;

@@ -122,6 +122,14 @@ TEST(EquipComposite, SamePixelsAsTheLayersOneByOne) {
       l.list.Show(fast.get(), x, y, 0, 2, 0, false, bright);
       ShowLayerByLayer(l, slow.get(), x, y, 2, bright);
       ASSERT_EQ(Pixels(fast.get()), Pixels(slow.get())) << "round " << round << " frame " << frame;
+      // Wholly inside the target: the path that gathers every rim pixel.
+      auto big = MakeDib(100, 80, 0);
+      FillRandom(big.get(), rnd, 30);
+      auto big_slow = CopyOf(big.get());
+      const int bx = rnd.Range(0, 55), by = rnd.Range(0, 45);
+      l.list.Show(big.get(), bx, by, 0, 2, 0, false, bright);
+      ShowLayerByLayer(l, big_slow.get(), bx, by, 2, bright);
+      ASSERT_EQ(Pixels(big.get()), Pixels(big_slow.get())) << "round " << round << " frame " << frame;
       // A picture changed between frames draws as changed.
       DLESURFACE* p = l.pictures[rnd.Range(0, static_cast<int>(l.pictures.size()) - 1)].get();
       const int px = rnd.Range(0, p->GetWidth() - 1), py = rnd.Range(0, p->GetHeight() - 1);
