@@ -86,13 +86,15 @@ struct Scene {
   std::map<int, QMap*> maps;
 };
 
+bool g_world_made = false;
+
 Scene& World() {
   static Scene s;
   if (s.vm) return s;
+  g_world_made = true;
   char tmpl[] = "/tmp/tessera-bench-walkers-XXXXXX";
   if (!::mkdtemp(tmpl)) std::abort();
   s.top = tmpl;
-  std::atexit([] { std::filesystem::remove_all(World().top); });
   std::filesystem::create_directories(s.top + "/game");
   std::filesystem::create_directories(s.top + "/data");
   const std::string game = s.top + "\\game\\game.mdb", root = s.top + "\\";
@@ -355,4 +357,21 @@ BENCHMARK(Memcpy)->Name("Walkers200/memcpy");
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  // The scene's pack and the engine go while the database registry still
+  // exists: static objects are destroyed in no order this program chooses.
+  if (!g_world_made) return 0;
+  Scene& s = World();
+  for (auto& [n, m] : s.maps) delete m;  // its characters give their pictures back to the pool
+  CEquipPool::ReleaseAll();
+  for (auto& [key, picture] : Pictures().pics) SDL_FreeSurface(picture);
+  s.res.reset();
+  AfxFreeEngine();
+  AfxReleaseDataBase(nullptr);
+  std::filesystem::remove_all(s.top);
+  return 0;
+}

@@ -39,6 +39,8 @@ void StoreLittle16(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+uint64_t g_next_version = 0;
+
 }  // namespace
 
 DLESURFACE::DLESURFACE(int width, int height) : SURFACE(width, height) {
@@ -49,16 +51,24 @@ DLESURFACE::DLESURFACE(int width, int height) : SURFACE(width, height) {
     BlockHeader(m_pData)->width = width;
     BlockHeader(m_pData)->height = h;
   }
+  Touch();
 }
 
 DLESURFACE::~DLESURFACE() { FreeRows(); }
 
+void DLESURFACE::Touch() { m_nVersion = ++g_next_version; }
+
+const uint8_t* DLESURFACE::GetRowData(int y) const {
+  if (!m_pData || y < 0 || y >= BlockHeader(m_pData)->height) return nullptr;
+  return RowTable(m_pData)[y];
+}
+
 void DLESURFACE::FreeRows() {
   if (!m_pData) return;
-  for (int y = 0; y < BlockHeader(m_pData)->height; ++y) {
-    std::free(RowTable(m_pData)[y]);
-    RowTable(m_pData)[y] = nullptr;
-  }
+  for (int y = 0; y < BlockHeader(m_pData)->height; ++y) RowTable(m_pData)[y] = nullptr;
+  std::free(m_pRowData);
+  m_pRowData = nullptr;
+  m_bFillPending = false;
 }
 
 int DLESURFACE::Initialize() { return 0; }
@@ -77,17 +87,33 @@ int DLESURFACE::Initialize(unsigned char* rows) {
 int DLESURFACE::Initialize(const uint8_t* rows, size_t size) {
   if (!m_pData) return 0;
   FreeRows();
-  size_t i = 0;
-  for (int y = 0; y < BlockHeader(m_pData)->height; ++y) {
-    if (!rows || size - i < 2) return FreeRows(), 0;
+  Touch();
+  // First every row is checked and the data measured, then copied into one
+  // allocation in row order.
+  const int height = BlockHeader(m_pData)->height;
+  size_t i = 0, total = 0;
+  for (int y = 0; y < height; ++y) {
+    if (!rows || size - i < 2) return 0;
     const uint16_t count = LoadLittle16(rows + i);
     i += 2;
     if (count == kEmptyRow || count == 0) continue;
-    if (size - i < count || !RowIsWellFormed(rows + i, count)) return FreeRows(), 0;
-    uint8_t* copy = static_cast<uint8_t*>(std::malloc(count));
-    if (!copy) return FreeRows(), 0;
-    std::memcpy(copy, rows + i, count);
-    RowTable(m_pData)[y] = copy;
+    if (size - i < count || !RowIsWellFormed(rows + i, count)) return 0;
+    total += count;
+    i += count;
+  }
+  if (total > 0) {
+    m_pRowData = static_cast<uint8_t*>(std::malloc(total));
+    if (!m_pRowData) return 0;
+  }
+  uint8_t* out = m_pRowData;
+  i = 0;
+  for (int y = 0; y < height; ++y) {
+    const uint16_t count = LoadLittle16(rows + i);
+    i += 2;
+    if (count == kEmptyRow || count == 0) continue;
+    std::memcpy(out, rows + i, count);
+    RowTable(m_pData)[y] = out;
+    out += count;
     i += count;
   }
   m_nBuilt = 1;
@@ -113,12 +139,23 @@ uint8_t* DLESURFACE::FindSegment(int x, int y, int* index) {
 PIXEL DLESURFACE::GetPixel(int x, int y) {
   int i;
   const uint8_t* seg = FindSegment(x, y, &i);
-  return seg ? PIXEL(LoadLittle16(seg + 4 + 2 * i)) : PIXEL(0);
+  if (!seg) return PIXEL(0);
+  return m_bFillPending ? PIXEL(m_FillColour) : PIXEL(LoadLittle16(seg + 4 + 2 * i));
 }
 
 void DLESURFACE::SetPixel(int x, int y, PIXEL colour) {
   int i;
-  if (uint8_t* seg = FindSegment(x, y, &i)) StoreLittle16(seg + 4 + 2 * i, colour);
+  uint8_t* seg = FindSegment(x, y, &i);
+  if (!seg) return;
+  ApplyFill();
+  StoreLittle16(seg + 4 + 2 * i, colour);
+  Touch();
+}
+
+void* DLESURFACE::GetBitmap() {
+  ApplyFill();
+  Touch();
+  return m_pData;
 }
 
 unsigned char DLESURFACE::GetAlphaPixel(int x, int y) {
@@ -129,11 +166,22 @@ unsigned char DLESURFACE::GetAlphaPixel(int x, int y) {
 
 void DLESURFACE::PutAlphaPixel(int x, int y, unsigned char weight) {
   int i;
-  if (uint8_t* seg = FindSegment(x, y, &i)) seg[4 + 2 * LoadLittle16(seg + 2) + i] = weight;
+  if (uint8_t* seg = FindSegment(x, y, &i)) {
+    seg[4 + 2 * LoadLittle16(seg + 2) + i] = weight;
+    Touch();
+  }
 }
 
 void DLESURFACE::FillRect(const PIXEL& colour) {
   if (!m_pData) return;
+  m_bFillPending = true;
+  m_FillColour = colour;
+}
+
+void DLESURFACE::ApplyFill() {
+  if (!m_bFillPending || !m_pData) return;
+  m_bFillPending = false;
+  const uint16_t colour = m_FillColour;
   for (int y = 0; y < BlockHeader(m_pData)->height; ++y) {
     uint8_t* p = RowTable(m_pData)[y];
     if (!p) continue;
@@ -154,14 +202,25 @@ void DLESURFACE::Blit(SURFACE* dst, int x, int y) {
   if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, BlockHeader(m_pData)->height, x, y, &r)) return;
   PIXEL** drows = tessera::BlockRows(dblock);
   const int lo = r.skip_x, hi = r.skip_x + r.w;
+  // The kernel is chosen once for the whole picture: equipment layers are
+  // a few dozen pixels wide, so a blit is many short calls.
+  const tessera::AlphaRowKernels kernels = tessera::PickAlphaRowKernels();
+  const bool solid = m_bFillPending;
+  const uint16_t colour = m_FillColour;
   for (int j = 0; j < r.h; ++j) {
     const uint8_t* p = RowTable(m_pData)[r.skip_y + j];
     if (!p) continue;
-    PIXEL* d = drows[r.y + j] + r.x;
+    uint16_t* d = reinterpret_cast<uint16_t*>(drows[r.y + j] + r.x);
     for (int start; (start = LoadLittle16(p)) != kRowEnd;) {
       const int n = LoadLittle16(p + 2);
       const int a = std::max(start, lo), b = std::min(start + n, hi);
-      if (a < b) tessera::AlphaBlendRow(d + (a - lo), p + 4 + 2 * (a - start), p + 4 + 2 * n + (a - start), b - a);
+      if (a < b) {
+        const uint8_t* weights = p + 4 + 2 * n + (a - start);
+        if (solid)
+          kernels.solid(d + (a - lo), colour, weights, b - a);
+        else
+          kernels.blend(d + (a - lo), p + 4 + 2 * (a - start), weights, b - a);
+      }
       p += 4 + 3 * static_cast<size_t>(n);
     }
   }

@@ -10,7 +10,9 @@
 // -- ended by the 16-bit value 0xFEFE in place of a segment start.
 //
 // The block has the plain header (width, height; pitch 0) and a row table;
-// each row is its own malloc'ed copy of the row data, or null when empty.
+// each row points at its copy of the row data, or is null when empty.  The
+// copies lie one after the other in a single allocation the surface owns,
+// so a blit walks the picture's rows through memory in order.
 #ifndef TESSERA_ENGINE_DLE_SURFACE_H
 #define TESSERA_ENGINE_DLE_SURFACE_H
 #pragma GCC visibility push(default)  // game-facing: exported
@@ -49,7 +51,14 @@ class DLESURFACE : public SURFACE {
   // Changes the stored weight of a segment pixel; nothing elsewhere.
   void PutAlphaPixel(int x, int y, unsigned char weight);
   // Every segment pixel of every row takes the colour; weights unchanged.
+  // A tint picture is filled with a new colour before each draw, so the
+  // fill is only noted here and carried out when the colours are next read
+  // or changed one by one (GetBitmap, SetPixel); until then GetPixel
+  // answers the colour and the blit blends the one colour through the
+  // weights -- the same pixels, without rewriting the rows each time.
   void FillRect(const PIXEL& colour);
+  // The block, with any pending fill written into the rows first.
+  void* GetBitmap() override;
 
   // Packed alpha blit, clipped to the destination's clip rectangle.
   void Blit(SURFACE* dst, int x, int y) override;
@@ -60,11 +69,34 @@ class DLESURFACE : public SURFACE {
 
   bool IsBuilt() const { return m_nBuilt != 0; }
 
+  // For code that draws from the picture's segments without copying them
+  // (the walking characters' composed layers): row y's data (null when
+  // empty or outside), and whether a fill is pending and its colour.
+  const uint8_t* GetRowData(int y) const;
+  bool GetPendingFill(uint16_t* colour) const {
+    *colour = m_FillColour;
+    return m_bFillPending;
+  }
+  // A number that changes whenever the segments, colours or weights may
+  // have changed (every Initialize, SetPixel, PutAlphaPixel and GetBitmap,
+  // which hands the rows out) and is never given to another surface: what
+  // the picture draws is a function of it and the pending fill.
+  uint64_t GetVersion() const { return m_nVersion; }
+
  protected:
   int m_nBuilt = 0;
 
  private:
   void FreeRows();
+  // Writes a pending FillRect colour into every segment pixel.
+  void ApplyFill();
+
+  void Touch();
+
+  uint8_t* m_pRowData = nullptr;  // every row's data, one allocation
+  uint64_t m_nVersion = 0;
+  bool m_bFillPending = false;
+  uint16_t m_FillColour = 0;
   // The segment of row y that covers column x: its byte address and the
   // pixel's index in it; null when none does.
   uint8_t* FindSegment(int x, int y, int* index);
