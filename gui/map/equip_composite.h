@@ -33,8 +33,9 @@ namespace tessera {
 bool ShowComposedEquip(const std::list<CPlayerEquip*>& layers, SURFACE* target, long x, long y, long state,
                        long direction, long frame, bool bright);
 
-// Empties the cache (the tests' resets; entries of freed pictures are
-// otherwise only dropped when the cache is full).
+// Empties the cache.  A map empties it as it goes (its characters' looks
+// go with it), and so do the tests' resets; otherwise entries are dropped
+// only when the cache is full.
 void ClearComposedEquipCache();
 // Number of composed pictures in the cache.
 size_t ComposedEquipCacheSize();

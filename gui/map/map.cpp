@@ -14,6 +14,7 @@
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
 #include "gui/edit.h"
+#include "gui/map/equip_composite.h"
 #include "gui/window.h"
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
@@ -93,6 +94,9 @@ void QMap::Construct(const tagRECT& window, const tagRECT& edit, int maxText) {
 }
 
 QMap::~QMap() {
+  // The characters' composed looks belong to the scene that ends here; a
+  // game that goes from map to map keeps only the current scene's.
+  tessera::ClearComposedEquipCache();
   std::free(m_pMapInfo);
   m_pMapInfo = nullptr;
   delete m_pChatWindow;  // each leaves its layer as it goes
