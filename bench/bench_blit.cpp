@@ -16,8 +16,8 @@
 #include "engine/dib_surface.h"
 #include "engine/pixel_block.h"
 #include "engine/rle_surface.h"
-#include "support/test_support.h"
 #include "platform/test_hooks.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -56,7 +56,8 @@ std::unique_ptr<DIBSURFACE> DibFrom(const std::vector<uint16_t>& px, int w, int 
   auto s = std::make_unique<DIBSURFACE>(w, h);
   s->Initialize();
   PIXEL** rows = tessera::BlockRows(s->GetBitmap());
-  for (int y = 0; y < h; ++y) std::memcpy(static_cast<void*>(rows[y]), &px[static_cast<size_t>(y) * w], w * 2);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(static_cast<void*>(rows[y]), &px[static_cast<size_t>(y) * w], w * 2);
   return s;
 }
 
@@ -65,7 +66,8 @@ enum SdlMode { kSdlPlain, kSdlKey, kSdlRle };
 SDL_Surface* SdlFrom(const std::vector<uint16_t>& px, int w, int h, SdlMode mode) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 16, SDL_PIXELFORMAT_RGB555);
   for (int y = 0; y < h; ++y)
-    std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * w], w * 2);
+    std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * w],
+                w * 2);
   if (mode != kSdlPlain) SDL_SetColorKey(s, SDL_TRUE, COLOR_KEY);
   if (mode == kSdlRle) SDL_SetSurfaceRLE(s, 1);
   return s;
@@ -75,7 +77,8 @@ std::vector<uint16_t> SdlPixels(SDL_Surface* s) {
   std::vector<uint16_t> px(static_cast<size_t>(s->w) * s->h);
   SDL_LockSurface(s);
   for (int y = 0; y < s->h; ++y)
-    std::memcpy(&px[static_cast<size_t>(y) * s->w], static_cast<char*>(s->pixels) + y * s->pitch, s->w * 2);
+    std::memcpy(&px[static_cast<size_t>(y) * s->w], static_cast<char*>(s->pixels) + y * s->pitch,
+                s->w * 2);
   SDL_UnlockSurface(s);
   return px;
 }
@@ -83,7 +86,8 @@ std::vector<uint16_t> SdlPixels(SDL_Surface* s) {
 std::vector<uint16_t> DibPixels(SURFACE* s, int w, int h) {
   std::vector<uint16_t> px(static_cast<size_t>(w) * h);
   PIXEL** rows = tessera::BlockRows(s->GetBitmap());
-  for (int y = 0; y < h; ++y) std::memcpy(&px[static_cast<size_t>(y) * w], static_cast<void*>(rows[y]), w * 2);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(&px[static_cast<size_t>(y) * w], static_cast<void*>(rows[y]), w * 2);
   return px;
 }
 
@@ -106,7 +110,8 @@ long Mismatches(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b, 
 std::vector<std::pair<int, int>> SpritePlaces() {
   tessera::test::TestRandom rng(99);
   std::vector<std::pair<int, int>> at;
-  for (int i = 0; i < kSprites; ++i) at.emplace_back(rng.Range(-32, kW - 32), rng.Range(-48, kH - 48));
+  for (int i = 0; i < kSprites; ++i)
+    at.emplace_back(rng.Range(-32, kW - 32), rng.Range(-48, kH - 48));
   return at;
 }
 
@@ -174,7 +179,8 @@ void SdlBlit(benchmark::State& state, Pattern p, bool trans, SdlMode mode) {
   SdlFrame(src, dst, p);
   const long bad = Mismatches(SdlPixels(dst), TesseraPicture(p, trans), trans ? 1 : 0);
   if (bad) {
-    state.SkipWithError(("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
+    state.SkipWithError(
+        ("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
   } else {
     for (auto _ : state) {
       SdlFrame(src, dst, p);
@@ -193,7 +199,8 @@ void MemcpyBlit(benchmark::State& state, Pattern p) {
     if (p == kSprite) {
       for (int i = 0; i < kSprites; ++i)
         for (int y = 0; y < kSpriteH; ++y)
-          std::memcpy(&b[(static_cast<size_t>(i % 6) * kSpriteH + y) * kW], &a[static_cast<size_t>(y) * kW], kSpriteW * 2);
+          std::memcpy(&b[(static_cast<size_t>(i % 6) * kSpriteH + y) * kW],
+                      &a[static_cast<size_t>(y) * kW], kSpriteW * 2);
     } else {
       std::memcpy(b.data(), a.data(), static_cast<size_t>(bytes));
     }
@@ -204,16 +211,18 @@ void MemcpyBlit(benchmark::State& state, Pattern p) {
 
 // Each case: Tessera (AVX2 where the processor has it, and the SSE2 loops
 // alone), SDL keyed, SDL keyed with RLE acceleration, memcpy of the bytes.
-#define BLIT_CASE(CASE, P, TRANS)                                                                       \
-  void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                                \
-  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, false); }                            \
-  void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlKey); }                              \
-  void CASE##_sdl2_rle(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlRle); }                          \
-  void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                                         \
-  BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);                    \
-  BENCHMARK(CASE##_sse2)->Name(#CASE "/tessera-sse2-only")->Unit(benchmark::kMicrosecond);             \
-  BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2-key-0xFC1F")->Unit(benchmark::kMicrosecond);               \
-  BENCHMARK(CASE##_sdl2_rle)->Name(#CASE "/sdl2-key-0xFC1F-RLEACCEL")->Unit(benchmark::kMicrosecond);  \
+#define BLIT_CASE(CASE, P, TRANS)                                                          \
+  void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                   \
+  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, false); }               \
+  void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlKey); }                 \
+  void CASE##_sdl2_rle(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlRle); }             \
+  void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                            \
+  BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);        \
+  BENCHMARK(CASE##_sse2)->Name(#CASE "/tessera-sse2-only")->Unit(benchmark::kMicrosecond); \
+  BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2-key-0xFC1F")->Unit(benchmark::kMicrosecond);   \
+  BENCHMARK(CASE##_sdl2_rle)                                                               \
+      ->Name(#CASE "/sdl2-key-0xFC1F-RLEACCEL")                                            \
+      ->Unit(benchmark::kMicrosecond);                                                     \
   BENCHMARK(CASE##_memcpy)->Name(#CASE "/memcpy")->Unit(benchmark::kMicrosecond);
 
 BLIT_CASE(KeyedOpaqueFrame, kOpaque, false)
@@ -239,8 +248,11 @@ void RleSprites_tessera(benchmark::State& state) {
   auto src = RleSprite();
   auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
   for (auto [x, y] : SpritePlaces()) src->Blit(dst.get(), x, y);
-  if (const long bad = Mismatches(DibPixels(dst.get(), kW, kH), TesseraPicture(kSprite, false), 0)) {
-    state.SkipWithError(("run-length picture differs from the keyed one: " + std::to_string(bad) + " pixels").c_str());
+  if (const long bad =
+          Mismatches(DibPixels(dst.get(), kW, kH), TesseraPicture(kSprite, false), 0)) {
+    state.SkipWithError(
+        ("run-length picture differs from the keyed one: " + std::to_string(bad) + " pixels")
+            .c_str());
     return;
   }
   for (auto _ : state) {
@@ -251,7 +263,9 @@ void RleSprites_tessera(benchmark::State& state) {
 }
 void RleSprites_sdl2_rle(benchmark::State& s) { SdlBlit(s, kSprite, false, kSdlRle); }
 BENCHMARK(RleSprites_tessera)->Name("RleSprites200/tessera")->Unit(benchmark::kMicrosecond);
-BENCHMARK(RleSprites_sdl2_rle)->Name("RleSprites200/sdl2-key-0xFC1F-RLEACCEL")->Unit(benchmark::kMicrosecond);
+BENCHMARK(RleSprites_sdl2_rle)
+    ->Name("RleSprites200/sdl2-key-0xFC1F-RLEACCEL")
+    ->Unit(benchmark::kMicrosecond);
 
 // ---------------------------------------------------------------- part copy
 
@@ -304,7 +318,8 @@ void Fill_sdl2(benchmark::State& state) {
   ours->Blit(ours.get(), 0, 0, fx);
   SDL_FillRect(dst, nullptr, 0x2A55);
   if (const long bad = Mismatches(SdlPixels(dst), DibPixels(ours.get(), kW, kH), 0)) {
-    state.SkipWithError(("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
+    state.SkipWithError(
+        ("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
   } else {
     for (auto _ : state) {
       SDL_FillRect(dst, nullptr, 0x2A55);

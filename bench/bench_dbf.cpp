@@ -163,7 +163,8 @@ std::vector<std::pair<std::string, long>> SqliteIndexRows(Db& d) {
   std::vector<std::pair<std::string, long>> rows;
   sqlite3_stmt* s = d.Prepare("SELECT k, rec FROM t ORDER BY k");
   while (sqlite3_step(s) == SQLITE_ROW)
-    rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), sqlite3_column_int(s, 1));
+    rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                      sqlite3_column_int(s, 1));
   sqlite3_finalize(s);
   return rows;
 }
@@ -213,12 +214,30 @@ void IdxInsertAscending_batch(benchmark::State& s) { InsertSqlite(s, true, Mode:
 void IdxInsertRandom_tessera(benchmark::State& s) { InsertTessera(s, false); }
 void IdxInsertRandom_wal(benchmark::State& s) { InsertSqlite(s, false, Mode::kWal); }
 void IdxInsertRandom_batch(benchmark::State& s) { InsertSqlite(s, false, Mode::kBatch); }
-BENCHMARK(IdxInsertAscending_tessera)->Name("IdxInsertAscending/tessera")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(IdxInsertAscending_wal)->Name("IdxInsertAscending/sqlite_wal")->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(IdxInsertAscending_batch)->Name("IdxInsertAscending/sqlite_batch")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(IdxInsertRandom_tessera)->Name("IdxInsertRandom/tessera")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(IdxInsertRandom_wal)->Name("IdxInsertRandom/sqlite_wal")->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(IdxInsertRandom_batch)->Name("IdxInsertRandom/sqlite_batch")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(IdxInsertAscending_tessera)
+    ->Name("IdxInsertAscending/tessera")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(IdxInsertAscending_wal)
+    ->Name("IdxInsertAscending/sqlite_wal")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(IdxInsertAscending_batch)
+    ->Name("IdxInsertAscending/sqlite_batch")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(IdxInsertRandom_tessera)
+    ->Name("IdxInsertRandom/tessera")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(IdxInsertRandom_wal)
+    ->Name("IdxInsertRandom/sqlite_wal")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK(IdxInsertRandom_batch)
+    ->Name("IdxInsertRandom/sqlite_batch")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // ---------------------------------------------------------------- lookups
 
@@ -307,8 +326,9 @@ const std::string& FullTable() {
   static const std::string path = [] {
     std::string p = Scratch() + "/full.dbf";
     std::string error;
-    std::vector<tessera::DbfField> fields = {tessera::MakeDbfField("ID", 'C', 10), tessera::MakeDbfField("NAME", 'C', 20),
-                                             tessera::MakeDbfField("START", 'N', 10), tessera::MakeDbfField("END", 'N', 10)};
+    std::vector<tessera::DbfField> fields = {
+        tessera::MakeDbfField("ID", 'C', 10), tessera::MakeDbfField("NAME", 'C', 20),
+        tessera::MakeDbfField("START", 'N', 10), tessera::MakeDbfField("END", 'N', 10)};
     if (!tessera::CreateDbf(p, fields, error)) std::abort();
     DBF t(p.c_str(), 1);
     for (int i = 0; i < kKeys; ++i) {
@@ -352,7 +372,8 @@ void DbfLocate_tessera(benchmark::State& state) {
   std::string want = "name" + std::to_string(kKeys - 1);
   for (auto _ : state) {
     t.m_nRecNo = 0;
-    if (!t.Locate("NAME", 1, want.c_str()) || t.RecNo() != kKeys - 1) state.SkipWithError("not found");
+    if (!t.Locate("NAME", 1, want.c_str()) || t.RecNo() != kKeys - 1)
+      state.SkipWithError("not found");
   }
   state.SetItemsProcessed(state.iterations() * kKeys);
 }
@@ -363,7 +384,8 @@ void DbfLocate_sqlite(benchmark::State& state) {
   std::string want = "name" + std::to_string(kKeys - 1);
   for (auto _ : state) {
     sqlite3_bind_text(s, 1, want.data(), static_cast<int>(want.size()), SQLITE_TRANSIENT);
-    if (sqlite3_step(s) != SQLITE_ROW || sqlite3_column_int(s, 0) != kKeys) state.SkipWithError("not found");
+    if (sqlite3_step(s) != SQLITE_ROW || sqlite3_column_int(s, 0) != kKeys)
+      state.SkipWithError("not found");
     sqlite3_reset(s);
   }
   sqlite3_finalize(s);
@@ -381,7 +403,8 @@ void IdxRebuild_tessera(benchmark::State& state) {
   if (!tessera::RebuildIdx(t, path, "ID", error)) return state.SkipWithError(error.c_str());
   // Same rows as SQLite's index over the same keys (ID i is record i + 1).
   auto mine = IndexRows(path);
-  if (mine != SqliteIndexRows(FullDb())) return state.SkipWithError("the two sides hold different rows");
+  if (mine != SqliteIndexRows(FullDb()))
+    return state.SkipWithError("the two sides hold different rows");
   for (auto _ : state)
     if (!tessera::RebuildIdx(t, path, "ID", error)) state.SkipWithError(error.c_str());
   state.SetItemsProcessed(state.iterations() * kKeys);
@@ -401,8 +424,9 @@ BENCHMARK(IdxRebuild_sqlite)->Name("IdxRebuild/sqlite_batch")->Unit(benchmark::k
 // ---------------------------------------------------------------- appends
 
 std::string FreshTable() {
-  std::vector<tessera::DbfField> fields = {tessera::MakeDbfField("ID", 'C', 10), tessera::MakeDbfField("NAME", 'C', 20),
-                                           tessera::MakeDbfField("START", 'N', 10), tessera::MakeDbfField("END", 'N', 10)};
+  std::vector<tessera::DbfField> fields = {
+      tessera::MakeDbfField("ID", 'C', 10), tessera::MakeDbfField("NAME", 'C', 20),
+      tessera::MakeDbfField("START", 'N', 10), tessera::MakeDbfField("END", 'N', 10)};
   std::string path = Scratch() + "/append.dbf";
   std::string error;
   if (!tessera::CreateDbf(path, fields, error)) std::abort();
@@ -470,7 +494,8 @@ std::vector<std::string> TableRows(const std::string& path) {
     t.Read(end, "END");
     std::string n = name;
     while (!n.empty() && n.back() == ' ') n.pop_back();
-    rows.push_back(std::string(id) + "|" + n + "|" + std::to_string(start) + "|" + std::to_string(end));
+    rows.push_back(std::string(id) + "|" + n + "|" + std::to_string(start) + "|" +
+                   std::to_string(end));
   }
   return rows;
 }
@@ -481,7 +506,8 @@ std::vector<std::string> SqliteRows(Db& d) {
   while (sqlite3_step(s) == SQLITE_ROW)
     rows.push_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) + "|" +
                    reinterpret_cast<const char*>(sqlite3_column_text(s, 1)) + "|" +
-                   std::to_string(sqlite3_column_int(s, 2)) + "|" + std::to_string(sqlite3_column_int(s, 3)));
+                   std::to_string(sqlite3_column_int(s, 2)) + "|" +
+                   std::to_string(sqlite3_column_int(s, 3)));
   sqlite3_finalize(s);
   return rows;
 }
@@ -521,15 +547,42 @@ void DbfAppendBatch_tessera(benchmark::State& s) { AppendCase(s, Append::kBatch)
 void Append_wal(benchmark::State& s) { AppendSqliteCase(s, Mode::kWal); }
 void Append_wal_exclusive(benchmark::State& s) { AppendSqliteCase(s, Mode::kWalExclusive); }
 void Append_batch(benchmark::State& s) { AppendSqliteCase(s, Mode::kBatch); }
-BENCHMARK(DbfAppendWrite_tessera)->Name("DbfAppendWrite/tessera")->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(Append_wal)->Name("DbfAppendWrite/sqlite_wal")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(DbfAppendRecord_tessera)->Name("DbfAppendRecord/tessera")->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(Append_wal)->Name("DbfAppendRecord/sqlite_wal")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(DbfAppendExclusive_tessera)->Name("DbfAppendExclusive/tessera")->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(Append_wal)->Name("DbfAppendExclusive/sqlite_wal")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(Append_wal_exclusive)->Name("DbfAppendExclusive/sqlite_excl")->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(DbfAppendBatch_tessera)->Name("DbfAppendBatch/tessera")->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK(Append_batch)->Name("DbfAppendBatch/sqlite_batch")->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(DbfAppendWrite_tessera)
+    ->Name("DbfAppendWrite/tessera")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(Append_wal)
+    ->Name("DbfAppendWrite/sqlite_wal")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(DbfAppendRecord_tessera)
+    ->Name("DbfAppendRecord/tessera")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(Append_wal)
+    ->Name("DbfAppendRecord/sqlite_wal")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(DbfAppendExclusive_tessera)
+    ->Name("DbfAppendExclusive/tessera")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(Append_wal)
+    ->Name("DbfAppendExclusive/sqlite_wal")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(Append_wal_exclusive)
+    ->Name("DbfAppendExclusive/sqlite_excl")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(DbfAppendBatch_tessera)
+    ->Name("DbfAppendBatch/tessera")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+BENCHMARK(Append_batch)
+    ->Name("DbfAppendBatch/sqlite_batch")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 }  // namespace
 

@@ -19,14 +19,14 @@
 #include <sstream>
 #include <vector>
 
+#include "database/database.h"
 #include "demo/game.h"
 #include "engine/view_manage.h"
-#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "platform/window_messages.h"
 #include "public/engine.h"
-#include "database/database.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -69,8 +69,8 @@ DemoRun* Start() {
   char pattern[] = "/tmp/tessera-bench-demo-XXXXXX";
   if (!mkdtemp(pattern)) return run;
   run->folder = pattern;
-  const std::string command = std::string("'") + TESSERA_DEMO_DATA_TOOL + "' '" + run->folder + "' --maps '" +
-                              TESSERA_DEMO_MAPS + "' >/dev/null";
+  const std::string command = std::string("'") + TESSERA_DEMO_DATA_TOOL + "' '" + run->folder +
+                              "' --maps '" + TESSERA_DEMO_MAPS + "' >/dev/null";
   if (std::system(command.c_str()) != 0) return run;
   std::filesystem::current_path(run->folder);
   run->window = tessera::CreateWindowRecord(kW, kH, Proc);

@@ -37,7 +37,8 @@ std::unique_ptr<DIBSURFACE> Dib(const std::vector<uint16_t>& px) {
 SDL_Surface* Sdl(const std::vector<uint16_t>& px) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 16, SDL_PIXELFORMAT_RGB555);
   for (int y = 0; y < kH; ++y)
-    std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * kW], kW * 2);
+    std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * kW],
+                kW * 2);
   return s;
 }
 

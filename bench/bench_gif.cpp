@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/gif_file.h"
 #include "bench_support.h"
+#include "gui/gif_file.h"
 
 namespace {
 
@@ -30,7 +30,10 @@ const std::string& Sample() {
     int err = 0;
     GifFileType* gif = EGifOpen(&out, WriteToString, &err);
     std::vector<GifColorType> colors(256);
-    for (int i = 0; i < 256; i++) colors[static_cast<size_t>(i)] = {static_cast<GifByteType>(i), static_cast<GifByteType>(255 - i), static_cast<GifByteType>(i * 7)};
+    for (int i = 0; i < 256; i++)
+      colors[static_cast<size_t>(i)] = {static_cast<GifByteType>(i),
+                                        static_cast<GifByteType>(255 - i),
+                                        static_cast<GifByteType>(i * 7)};
     ColorMapObject* map = GifMakeMapObject(256, colors.data());
     EGifPutScreenDesc(gif, kWidth, kHeight, 8, 0, map);
     GifFreeMapObject(map);
@@ -42,7 +45,8 @@ const std::string& Sample() {
         for (int x = 0; x < kWidth; x++) {
           seed = seed * 1103515245u + 12345u;
           const int noise = ((seed >> 16) & 7) == 0 ? static_cast<int>((seed >> 20) & 3) : 0;
-          row[static_cast<size_t>(x)] = static_cast<GifPixelType>(((x + 2 * f) / 3 + y / 5 + noise) & 0xFF);
+          row[static_cast<size_t>(x)] =
+              static_cast<GifPixelType>(((x + 2 * f) / 3 + y / 5 + noise) & 0xFF);
         }
         EGifPutLine(gif, row.data(), kWidth);
       }
@@ -57,11 +61,14 @@ void GifDecodeTessera(benchmark::State& state) {
   const std::string& bytes = Sample();
   for (auto _ : state) {
     QGifFile gif;
-    if (!gif.Open(bytes.data(), static_cast<long>(bytes.size()))) state.SkipWithError("open failed");
+    if (!gif.Open(bytes.data(), static_cast<long>(bytes.size())))
+      state.SkipWithError("open failed");
     for (int f = 0; f < kFrames; f++) {
       stGifFrame* frame = gif.GetNextFrame();
-      if (!frame) state.SkipWithError("decode failed");
-      else benchmark::DoNotOptimize(frame->m_pPixels[kWidth * kHeight - 1]);
+      if (!frame)
+        state.SkipWithError("decode failed");
+      else
+        benchmark::DoNotOptimize(frame->m_pPixels[kWidth * kHeight - 1]);
     }
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight * kFrames);
@@ -73,8 +80,10 @@ void GifDecodeGiflib(benchmark::State& state) {
     MemoryReader reader{&bytes, 0};
     int err = 0;
     GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &err);
-    if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount != kFrames) state.SkipWithError("slurp failed");
-    else benchmark::DoNotOptimize(gif->SavedImages[kFrames - 1].RasterBits[kWidth * kHeight - 1]);
+    if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount != kFrames)
+      state.SkipWithError("slurp failed");
+    else
+      benchmark::DoNotOptimize(gif->SavedImages[kFrames - 1].RasterBits[kWidth * kHeight - 1]);
     DGifCloseFile(gif, &err);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * kWidth * kHeight * kFrames);

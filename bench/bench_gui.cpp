@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/dib_surface.h"
 #include "engine/view_manage.h"
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
 #include "gui/edit.h"
 #include "input/mouse.h"
-#include "testing/engine_reset.h"
-#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_support.h"
-#include "bench_support.h"
+#include "testing/engine_reset.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -33,12 +33,12 @@ constexpr int kW = 800, kH = 600;
 // feeds now and then when `feeds`, `n` bytes.
 std::string MixedText(size_t n, unsigned seed, bool feeds = true) {
   static const char* const kParts[] = {
-      "\xC4\xE3\xBA\xC3",             // 你好
-      "village ",                     //
-      "\xCA\xC0\xBD\xE7\xA3\xAC",     // 世界，
-      "quest 42 ",                    //
+      "\xC4\xE3\xBA\xC3",                  // 你好
+      "village ",                          //
+      "\xCA\xC0\xBD\xE7\xA3\xAC",          // 世界，
+      "quest 42 ",                         //
       "\xD5\xE2\xCA\xC7\xD2\xBB\xB8\xF6",  // 这是一个
-      "\xB2\xE2\xCA\xD4\xA1\xA3",     // 测试。
+      "\xB2\xE2\xCA\xD4\xA1\xA3",          // 测试。
       "\n",
   };
   tessera::test::TestRandom rng(seed);
@@ -49,7 +49,8 @@ std::string MixedText(size_t n, unsigned seed, bool feeds = true) {
 }
 
 SURFACE* Solid(CVIEWMANAGE* vm, int w, int h, unsigned short colour, bool keyed_corner) {
-  return tessera::bench::SolidSurface(vm, w, h, colour, [&](int x, int y) { return keyed_corner && x + y < 6; });
+  return tessera::bench::SolidSurface(vm, w, h, colour,
+                                      [&](int x, int y) { return keyed_corner && x + y < 6; });
 }
 
 struct Scene {
@@ -68,10 +69,12 @@ void MakeScene(Scene& s) {
   DIBSURFACE* frame = s.vm->GetRenderSurface();
   tessera::test::TestRandom rng(5);
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) frame->SetPixel(x, y, static_cast<unsigned short>(rng.Next() & 0x7FFF));
+    for (int x = 0; x < kW; ++x)
+      frame->SetPixel(x, y, static_cast<unsigned short>(rng.Next() & 0x7FFF));
   s.background = std::vector<uint16_t>(static_cast<size_t>(kW) * kH);
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) s.background[static_cast<size_t>(y) * kW + x] = frame->GetPixel(x, y).GetColor();
+    for (int x = 0; x < kW; ++x)
+      s.background[static_cast<size_t>(y) * kW + x] = frame->GetPixel(x, y).GetColor();
 
   // A six-line speech bubble with a frame composed into its background.
   s.dialog = std::make_unique<QDialog>(100, 100, 300, 200, nullptr);
@@ -95,7 +98,8 @@ void MakeScene(Scene& s) {
   QMouse* mouse = AfxGetMouse();
   for (int i = 0; i < 16; ++i) mouse->m_pFrame[i] = Solid(s.vm, 24, 24, 0x7C00, true);
   mouse->m_pShadow = Solid(s.vm, 24, 24, 0, true);
-  static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor = tagPOINT{500, 550};
+  static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor =
+      tagPOINT{500, 550};
   strcpy(g_szTipText, "\xCC\xE1\xCA\xBE tip");  // 提示 tip
   AfxGetChainManager()->RefreshAll();
   static_cast<tessera::ManualClock&>(tessera::GetClock()).Advance(1000);
@@ -112,7 +116,8 @@ size_t ChangedPixels(Scene& s) {
   DIBSURFACE* frame = s.vm->GetRenderSurface();
   size_t n = 0;
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) n += frame->GetPixel(x, y).GetColor() != s.background[static_cast<size_t>(y) * kW + x];
+    for (int x = 0; x < kW; ++x)
+      n += frame->GetPixel(x, y).GetColor() != s.background[static_cast<size_t>(y) * kW + x];
   return n;
 }
 

@@ -30,8 +30,8 @@ constexpr int kFrameW = 48, kFrameH = 64, kFrames = 8;
 
 class BenchMap : public QMap {
  public:
-  using QMap::SortObjectList;
   using QMap::GetMinPoint;
+  using QMap::SortObjectList;
 };
 
 uint16_t Opaque(tessera::test::TestRandom& rng) {
@@ -45,7 +45,8 @@ std::vector<uint16_t> Figure(uint64_t seed) {
   std::vector<uint16_t> px(kFrameW * kFrameH);
   for (int y = 0; y < kFrameH; ++y)
     for (int x = 0; x < kFrameW; ++x) {
-      const double dx = (x - kFrameW / 2.0) / (kFrameW / 2.0), dy = (y - kFrameH / 2.0) / (kFrameH / 2.0);
+      const double dx = (x - kFrameW / 2.0) / (kFrameW / 2.0),
+                   dy = (y - kFrameH / 2.0) / (kFrameH / 2.0);
       px[static_cast<size_t>(y) * kFrameW + x] = dx * dx + dy * dy > 1.0 ? COLOR_KEY : Opaque(rng);
     }
   return px;
@@ -55,7 +56,8 @@ DIBSURFACE* Dib(const std::vector<uint16_t>& px, int w, int h) {
   auto* s = new DIBSURFACE(w, h);
   s->Initialize();
   PIXEL** rows = tessera::BlockRows(s->GetBitmap());
-  for (int y = 0; y < h; ++y) std::memcpy(static_cast<void*>(rows[y]), &px[static_cast<size_t>(y) * w], w * 2);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(static_cast<void*>(rows[y]), &px[static_cast<size_t>(y) * w], w * 2);
   return s;
 }
 
@@ -64,7 +66,8 @@ SDL_Surface* Sdl(const std::vector<uint16_t>& px, int w, int h, bool keyed) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       uint16_t v = px[static_cast<size_t>(y) * w + x];
-      reinterpret_cast<uint16_t*>(static_cast<char*>(s->pixels) + y * s->pitch)[x] = keyed && v == COLOR_KEY ? COLOR_KEY & 0x7FFF : v;
+      reinterpret_cast<uint16_t*>(static_cast<char*>(s->pixels) + y * s->pitch)[x] =
+          keyed && v == COLOR_KEY ? COLOR_KEY & 0x7FFF : v;
     }
   if (keyed) {
     SDL_SetColorKey(s, SDL_TRUE, COLOR_KEY & 0x7FFF);
@@ -133,12 +136,13 @@ Scene MakeScene(int n) {
   return s;
 }
 
-void SdlFrame(SDL_Surface* bg, const std::vector<SDL_Surface*>& frames, std::vector<Scene::Item>& items,
-              SDL_Surface* target) {
+void SdlFrame(SDL_Surface* bg, const std::vector<SDL_Surface*>& frames,
+              std::vector<Scene::Item>& items, SDL_Surface* target) {
   SDL_Rect from{1200, 900, kW, kH}, to{0, 0, 0, 0};
   SDL_BlitSurface(bg, &from, target, &to);
-  std::stable_sort(items.begin(), items.end(),
-                   [](const Scene::Item& a, const Scene::Item& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+  std::stable_sort(items.begin(), items.end(), [](const Scene::Item& a, const Scene::Item& b) {
+    return a.y != b.y ? a.y < b.y : a.x < b.x;
+  });
   for (const Scene::Item& it : items) {
     SDL_Rect at{it.left, it.top, 0, 0};
     SDL_BlitSurface(frames[static_cast<size_t>(it.frame)], nullptr, target, &at);
@@ -159,7 +163,8 @@ void MapFrame_tessera(benchmark::State& state) {
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x)
       if (target->GetPixel(x, y).GetColor() !=
-          reinterpret_cast<uint16_t*>(static_cast<char*>(sdlTarget->pixels) + y * sdlTarget->pitch)[x]) {
+          reinterpret_cast<uint16_t*>(static_cast<char*>(sdlTarget->pixels) +
+                                      y * sdlTarget->pitch)[x]) {
         state.SkipWithError("the map frame differs from SDL2's");
         return;
       }
@@ -234,10 +239,13 @@ void Sort(benchmark::State& state, bool quadratic) {
 void Sort_tessera(benchmark::State& state) { Sort(state, false); }
 void Sort_quadratic(benchmark::State& state) { Sort(state, true); }
 
-#define MAP_SIZES(n)                                                                                 \
-  BENCHMARK(MapFrame_tessera)->Name("MapFrame" #n "/tessera")->Arg(n)->Unit(benchmark::kMicrosecond); \
-  BENCHMARK(MapFrame_sdl2)->Name("MapFrame" #n "/sdl2")->Arg(n)->Unit(benchmark::kMicrosecond);       \
-  BENCHMARK(Sort_tessera)->Name("Sort" #n "/tessera")->Arg(n)->Unit(benchmark::kMicrosecond);         \
+#define MAP_SIZES(n)                                                                            \
+  BENCHMARK(MapFrame_tessera)                                                                   \
+      ->Name("MapFrame" #n "/tessera")                                                          \
+      ->Arg(n)                                                                                  \
+      ->Unit(benchmark::kMicrosecond);                                                          \
+  BENCHMARK(MapFrame_sdl2)->Name("MapFrame" #n "/sdl2")->Arg(n)->Unit(benchmark::kMicrosecond); \
+  BENCHMARK(Sort_tessera)->Name("Sort" #n "/tessera")->Arg(n)->Unit(benchmark::kMicrosecond);   \
   BENCHMARK(Sort_quadratic)->Name("Sort" #n "/quadratic")->Arg(n)->Unit(benchmark::kMicrosecond);
 MAP_SIZES(10)
 MAP_SIZES(100)

@@ -86,8 +86,8 @@ void Mix32Sdl(benchmark::State& state) {
       size_t& p = pos[size_t(i)];
       if (p + out.size() > s.size()) p = 0;  // loop, in whole blocks
       SDL_MixAudioFormat(reinterpret_cast<Uint8*>(out.data()),
-                         reinterpret_cast<const Uint8*>(s.data() + p), AUDIO_S16SYS,
-                         Uint32(bytes), SDL_MIX_MAXVOLUME - (i % 20) * 4);
+                         reinterpret_cast<const Uint8*>(s.data() + p), AUDIO_S16SYS, Uint32(bytes),
+                         SDL_MIX_MAXVOLUME - (i % 20) * 4);
       p += out.size();
     }
     benchmark::DoNotOptimize(out.data());

@@ -49,8 +49,8 @@ struct DataSet {
 
 std::string g_top;
 
-void Fill(const std::string& db_path, const std::string& pack_path, const std::string& pack_name, char tag,
-          int rows) {
+void Fill(const std::string& db_path, const std::string& pack_path, const std::string& pack_name,
+          char tag, int rows) {
   // The pack: kResources resources of 1 KiB, then kResources of 64 KiB.
   std::vector<long> small_at, large_at;
   std::FILE* pack = std::fopen(pack_path.c_str(), "wb");
@@ -72,7 +72,8 @@ void Fill(const std::string& db_path, const std::string& pack_path, const std::s
   sqlite3_prepare_v2(db, "INSERT INTO [RESTABLE] VALUES (?,?,?,?)", -1, &insert, nullptr);
   for (int i = 0; i < rows; ++i) {
     std::string id = Id(tag, i);
-    long start = SizeOf(i) == 1024 ? small_at[(i / 2) % kResources] : large_at[(i / 2) % kResources];
+    long start =
+        SizeOf(i) == 1024 ? small_at[(i / 2) % kResources] : large_at[(i / 2) % kResources];
     sqlite3_bind_text(insert, 1, id.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(insert, 2, pack_name.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int64(insert, 3, start);
@@ -236,7 +237,8 @@ void AddSqlite(benchmark::State& state) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(d.game.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO [RESTABLE] VALUES (?,'\\add2.pak',?,?)", -1, &insert, nullptr);
+  sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO [RESTABLE] VALUES (?,'\\add2.pak',?,?)", -1,
+                     &insert, nullptr);
   std::vector<unsigned char> data(1024, 'x');
   static int next = 0;
   for (auto _ : state) {
@@ -277,8 +279,12 @@ void Register() {
   }
   // Each append is a committed transaction on disk, so one pass of 1,000
   // takes seconds: one iteration is enough.
-  benchmark::RegisterBenchmark("Add1000_1K/tessera", AddTessera)->Unit(benchmark::kMillisecond)->Iterations(1);
-  benchmark::RegisterBenchmark("Add1000_1K/sqlite", AddSqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
+  benchmark::RegisterBenchmark("Add1000_1K/tessera", AddTessera)
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(1);
+  benchmark::RegisterBenchmark("Add1000_1K/sqlite", AddSqlite)
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(1);
 }
 
 }  // namespace

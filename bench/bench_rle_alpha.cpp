@@ -50,7 +50,8 @@ std::unique_ptr<DIBSURFACE> DibFrom(const Image& px, int w, int h) {
   auto s = std::make_unique<DIBSURFACE>(w, h);
   s->Initialize();
   for (int y = 0; y < h; ++y)
-    std::memcpy(static_cast<void*>(tessera::BlockRows(s->GetBitmap())[y]), &px[static_cast<size_t>(y) * w], w * 2);
+    std::memcpy(static_cast<void*>(tessera::BlockRows(s->GetBitmap())[y]),
+                &px[static_cast<size_t>(y) * w], w * 2);
   return s;
 }
 
@@ -70,10 +71,18 @@ std::vector<std::pair<int, int>> Places(bool clipped) {
     int x = rng.Range(0, kW - kSpriteW), y = rng.Range(0, kH - kSpriteH);
     if (clipped) {
       switch (i % 4) {
-        case 0: x = rng.Range(-kSpriteW + 8, -8); break;
-        case 1: x = rng.Range(kW - kSpriteW + 8, kW - 8); break;
-        case 2: y = rng.Range(-kSpriteH + 8, -8); break;
-        default: y = rng.Range(kH - kSpriteH + 8, kH - 8); break;
+        case 0:
+          x = rng.Range(-kSpriteW + 8, -8);
+          break;
+        case 1:
+          x = rng.Range(kW - kSpriteW + 8, kW - 8);
+          break;
+        case 2:
+          y = rng.Range(-kSpriteH + 8, -8);
+          break;
+        default:
+          y = rng.Range(kH - kSpriteH + 8, kH - 8);
+          break;
       }
     }
     at.emplace_back(x, y);
@@ -112,7 +121,8 @@ void RleTessera(benchmark::State& state, bool clipped, int level) {
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * OpaqueBytes());
-  state.counters["opaque_share"] = static_cast<double>(OpaqueBytes()) / (2.0 * kSprites * kSpriteW * kSpriteH);
+  state.counters["opaque_share"] =
+      static_cast<double>(OpaqueBytes()) / (2.0 * kSprites * kSpriteW * kSpriteH);
 }
 
 SDL_Surface* Sdl555(const Image& px, int w, int h) {
@@ -160,18 +170,18 @@ void RlePixman(benchmark::State& state, bool clipped, int level) {
     bits.push_back(std::move(px));
   }
   for (auto& b : bits)
-    sprites.push_back(pixman_image_create_bits(PIXMAN_a1r5g5b5, kSpriteW, kSpriteH,
-                                               reinterpret_cast<uint32_t*>(b.data()), kSpriteW * 2));
+    sprites.push_back(pixman_image_create_bits(
+        PIXMAN_a1r5g5b5, kSpriteW, kSpriteH, reinterpret_cast<uint32_t*>(b.data()), kSpriteW * 2));
   Image frame = Background();
-  pixman_image_t* dst =
-      pixman_image_create_bits(PIXMAN_x1r5g5b5, kW, kH, reinterpret_cast<uint32_t*>(frame.data()), kW * 2);
+  pixman_image_t* dst = pixman_image_create_bits(PIXMAN_x1r5g5b5, kW, kH,
+                                                 reinterpret_cast<uint32_t*>(frame.data()), kW * 2);
   pixman_color_t c = {0, 0, 0, static_cast<uint16_t>(level * 65535 / 32)};
   pixman_image_t* mask = level < 32 ? pixman_image_create_solid_fill(&c) : nullptr;
   const auto at = Places(clipped);
   for (auto _ : state) {
     for (int i = 0; i < kSprites; ++i)
-      pixman_image_composite32(PIXMAN_OP_OVER, sprites[i % kKinds], mask, dst, 0, 0, 0, 0, at[i].first,
-                               at[i].second, kSpriteW, kSpriteH);
+      pixman_image_composite32(PIXMAN_OP_OVER, sprites[i % kKinds], mask, dst, 0, 0, 0, 0,
+                               at[i].first, at[i].second, kSpriteW, kSpriteH);
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * OpaqueBytes());
@@ -193,7 +203,8 @@ BENCHMARK_CAPTURE(RleTessera, RleSprites_tessera, false, 32)->Name("RleSprites/t
 BENCHMARK_CAPTURE(RleSdl, RleSprites_sdl2, false, 32)->Name("RleSprites/sdl2");
 BENCHMARK_CAPTURE(RlePixman, RleSprites_pixman, false, 32)->Name("RleSprites/pixman");
 BENCHMARK_CAPTURE(MemcpyBytes, RleSprites_memcpy, OpaqueBytes())->Name("RleSprites/memcpy");
-BENCHMARK_CAPTURE(RleTessera, RleSpritesClipped_tessera, true, 32)->Name("RleSpritesClipped/tessera");
+BENCHMARK_CAPTURE(RleTessera, RleSpritesClipped_tessera, true, 32)
+    ->Name("RleSpritesClipped/tessera");
 BENCHMARK_CAPTURE(RleSdl, RleSpritesClipped_sdl2, true, 32)->Name("RleSpritesClipped/sdl2");
 BENCHMARK_CAPTURE(RlePixman, RleSpritesClipped_pixman, true, 32)->Name("RleSpritesClipped/pixman");
 BENCHMARK_CAPTURE(RleTessera, RleTrans_tessera, false, 16)->Name("RleTrans/tessera");
@@ -251,7 +262,8 @@ std::vector<uint32_t> Argb(Weights kind) {
 
 void AlphaSdl(benchmark::State& state, Weights kind) {
   auto px = Argb(kind);
-  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), kW, kH, 32, kW * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* src =
+      SDL_CreateRGBSurfaceWithFormatFrom(px.data(), kW, kH, 32, kW * 4, SDL_PIXELFORMAT_ARGB8888);
   SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
   SDL_Surface* dst = Sdl555(Background(), kW, kH);
   for (auto _ : state) {
@@ -273,8 +285,8 @@ void AlphaPixman(benchmark::State& state, Weights kind) {
   }
   pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kW, kH, px.data(), kW * 4);
   Image frame = Background();
-  pixman_image_t* dst =
-      pixman_image_create_bits(PIXMAN_x1r5g5b5, kW, kH, reinterpret_cast<uint32_t*>(frame.data()), kW * 2);
+  pixman_image_t* dst = pixman_image_create_bits(PIXMAN_x1r5g5b5, kW, kH,
+                                                 reinterpret_cast<uint32_t*>(frame.data()), kW * 2);
   for (auto _ : state) {
     pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kW, kH);
     benchmark::ClobberMemory();
@@ -291,7 +303,8 @@ BENCHMARK_CAPTURE(MemcpyBytes, AlphaMixed_memcpy, int64_t{kW} * kH * 2)->Name("A
 BENCHMARK_CAPTURE(AlphaTessera, AlphaAllZero_tessera, kAllZero)->Name("AlphaAllZero/tessera");
 BENCHMARK_CAPTURE(AlphaSdl, AlphaAllZero_sdl2, kAllZero)->Name("AlphaAllZero/sdl2");
 BENCHMARK_CAPTURE(AlphaPixman, AlphaAllZero_pixman, kAllZero)->Name("AlphaAllZero/pixman");
-BENCHMARK_CAPTURE(MemcpyBytes, AlphaAllZero_memcpy, int64_t{kW} * kH * 2)->Name("AlphaAllZero/memcpy");
+BENCHMARK_CAPTURE(MemcpyBytes, AlphaAllZero_memcpy, int64_t{kW} * kH * 2)
+    ->Name("AlphaAllZero/memcpy");
 BENCHMARK_CAPTURE(AlphaTessera, AlphaAll32_tessera, kAll32)->Name("AlphaAll32/tessera");
 BENCHMARK_CAPTURE(AlphaSdl, AlphaAll32_sdl2, kAll32)->Name("AlphaAll32/sdl2");
 BENCHMARK_CAPTURE(AlphaPixman, AlphaAll32_pixman, kAll32)->Name("AlphaAll32/pixman");
@@ -342,8 +355,8 @@ void EncodeSdl(benchmark::State& state) {
   SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, 1, 1, 16, SDL_PIXELFORMAT_RGB555);
   for (auto _ : state) {
     for (int i = 0; i < kSprites; ++i) {
-      SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px[i % kKinds].data(), kSpriteW, kSpriteH, 16,
-                                                          kSpriteW * 2, SDL_PIXELFORMAT_RGB555);
+      SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px[i % kKinds].data(), kSpriteW, kSpriteH,
+                                                          16, kSpriteW * 2, SDL_PIXELFORMAT_RGB555);
       SDL_SetColorKey(s, SDL_TRUE, kSdlKey);
       SDL_SetSurfaceRLE(s, 1);
       SDL_BlitSurface(s, nullptr, dst, nullptr);
@@ -356,7 +369,8 @@ void EncodeSdl(benchmark::State& state) {
 
 BENCHMARK(EncodeTessera)->Name("RleEncode/tessera");
 BENCHMARK(EncodeSdl)->Name("RleEncode/sdl2");
-BENCHMARK_CAPTURE(MemcpyBytes, RleEncode_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)->Name("RleEncode/memcpy");
+BENCHMARK_CAPTURE(MemcpyBytes, RleEncode_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)
+    ->Name("RleEncode/memcpy");
 
 std::vector<std::vector<uint8_t>> SpriteStreams() {
   std::vector<std::vector<uint8_t>> out;
@@ -384,16 +398,19 @@ void StreamToDib(benchmark::State& state) {
   auto dst = DibFrom(Image(static_cast<size_t>(kSpriteW) * kSpriteH), kSpriteW, kSpriteH);
   for (auto _ : state) {
     for (int i = 0; i < kSprites; ++i)
-      tessera::DecodePackedStream(streams[i % kKinds].data(), streams[i % kKinds].size(), dst.get());
+      tessera::DecodePackedStream(streams[i % kKinds].data(), streams[i % kKinds].size(),
+                                  dst.get());
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * int64_t{kSprites} * kSpriteW * kSpriteH * 2);
 }
 
 BENCHMARK(StreamToRle)->Name("StreamToRle/tessera");
-BENCHMARK_CAPTURE(MemcpyBytes, StreamToRle_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)->Name("StreamToRle/memcpy");
+BENCHMARK_CAPTURE(MemcpyBytes, StreamToRle_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)
+    ->Name("StreamToRle/memcpy");
 BENCHMARK(StreamToDib)->Name("StreamToDib/tessera");
-BENCHMARK_CAPTURE(MemcpyBytes, StreamToDib_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)->Name("StreamToDib/memcpy");
+BENCHMARK_CAPTURE(MemcpyBytes, StreamToDib_memcpy, int64_t{kSprites} * kSpriteW * kSpriteH * 2)
+    ->Name("StreamToDib/memcpy");
 
 }  // namespace
 

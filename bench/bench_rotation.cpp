@@ -41,7 +41,9 @@ unsigned Ramp(int t) {
   return static_cast<unsigned>(phase <= 10 ? 3 * phase : 3 * (20 - phase));
 }
 
-uint16_t Gradient(int x, int y) { return static_cast<uint16_t>(Ramp(x) << 10 | Ramp(y) << 5 | Ramp(x + y + 5)); }
+uint16_t Gradient(int x, int y) {
+  return static_cast<uint16_t>(Ramp(x) << 10 | Ramp(y) << 5 | Ramp(x + y + 5));
+}
 
 std::unique_ptr<DIBSURFACE> Dib(int w, int h, uint16_t (*paint)(int, int)) {
   auto s = std::make_unique<DIBSURFACE>(w, h);
@@ -82,7 +84,8 @@ struct Mapping {
   }
   pixman_transform_t Transform() const {
     pixman_transform_t t;
-    const double tx = -c * (0.5 + fx) + s * (0.5 + fy) + 0.5, ty = -s * (0.5 + fx) - c * (0.5 + fy) + 0.5;
+    const double tx = -c * (0.5 + fx) + s * (0.5 + fy) + 0.5,
+                 ty = -s * (0.5 + fx) - c * (0.5 + fy) + 0.5;
     const double m[3][3] = {{c, -s, tx}, {s, c, ty}, {0, 0, 1}};
     for (int i = 0; i < 3; ++i)
       for (int j = 0; j < 3; ++j) t.matrix[i][j] = pixman_double_to_fixed(m[i][j]);
@@ -125,7 +128,8 @@ struct PixmanRotation {
       reinterpret_cast<uint16_t*>(image)[y * w + x] = c;
     } else {
       auto wide = [](unsigned v) { return v << 3 | v >> 2; };
-      image[y * w + x] = 0xFF000000u | wide(c >> 10 & 31) << 16 | wide(c >> 5 & 31) << 8 | wide(c & 31);
+      image[y * w + x] =
+          0xFF000000u | wide(c >> 10 & 31) << 16 | wide(c >> 5 & 31) << 8 | wide(c & 31);
     }
   }
   // The pixel as 5-5-5, or -1 where pixman left it partly covered.
@@ -136,8 +140,8 @@ struct PixmanRotation {
     return static_cast<int>((p >> 19 & 31) << 10 | (p >> 11 & 31) << 5 | (p >> 3 & 31));
   }
   void Run() {
-    pixman_image_composite32(PIXMAN_OP_OVER, src_image, nullptr, dst_image, map.left, map.top, 0, 0, map.left,
-                             map.top, map.right - map.left + 1, map.bottom - map.top + 1);
+    pixman_image_composite32(PIXMAN_OP_OVER, src_image, nullptr, dst_image, map.left, map.top, 0, 0,
+                             map.left, map.top, map.right - map.left + 1, map.bottom - map.top + 1);
   }
 };
 
@@ -181,8 +185,9 @@ void Rotate_pixman(benchmark::State& state, pixman_format_code_t format) {
   PixmanRotation peer(format);
   const long bad = Mismatches(peer);
   if (bad != 0) {
-    state.SkipWithError(bad < 0 ? "too few pixels to compare"
-                                : ("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
+    state.SkipWithError(
+        bad < 0 ? "too few pixels to compare"
+                : ("different picture from Tessera's: " + std::to_string(bad) + " pixels").c_str());
     return;
   }
   for (auto _ : state) {

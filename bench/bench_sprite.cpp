@@ -25,15 +25,15 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/dib_surface.h"
 #include "engine/pixel_block.h"
 #include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
 #include "gui/gif_sprite.h"
 #include "gui/sprite.h"
-#include "testing/manual_clock.h"
 #include "support/test_support.h"
-#include "bench_support.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -58,8 +58,11 @@ std::vector<uint16_t> FigureFrame(int f) {
       const double dx = (x - 32) / 26.0, dy = (y - 40) / 38.0;
       const int swing = (f % 2 ? 1 : -1) * (f / 2 ? 6 : 2);
       const bool body = dx * dx + dy * dy <= 1.0;
-      const bool leg = y >= 70 && (std::abs(x - 24 - swing * (y - 70) / 26) < 5 || std::abs(x - 40 + swing * (y - 70) / 26) < 5);
-      if (body || leg) px[static_cast<size_t>(y) * kSpriteW + x] = static_cast<uint16_t>((x * 37 + y * 11 + f * 5) & 0x7FFF);
+      const bool leg = y >= 70 && (std::abs(x - 24 - swing * (y - 70) / 26) < 5 ||
+                                   std::abs(x - 40 + swing * (y - 70) / 26) < 5);
+      if (body || leg)
+        px[static_cast<size_t>(y) * kSpriteW + x] =
+            static_cast<uint16_t>((x * 37 + y * 11 + f * 5) & 0x7FFF);
     }
   return px;
 }
@@ -68,14 +71,18 @@ std::unique_ptr<DIBSURFACE> Dib(const std::vector<uint16_t>& px, int w, int h) {
   auto s = std::make_unique<DIBSURFACE>(w, h);
   s->Initialize();
   PIXEL** rows = tessera::BlockRows(s->GetBitmap());
-  for (int y = 0; y < h; ++y) std::memcpy(static_cast<void*>(rows[y]), &px[static_cast<size_t>(y) * w], static_cast<size_t>(w) * 2);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(static_cast<void*>(rows[y]), &px[static_cast<size_t>(y) * w],
+                static_cast<size_t>(w) * 2);
   return s;
 }
 
 std::vector<uint16_t> Background() {
   std::vector<uint16_t> px(static_cast<size_t>(kW) * kH);
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) px[static_cast<size_t>(y) * kW + x] = static_cast<uint16_t>(((x / 8) * 3 + (y / 8) * 5) & 0x3DEF);
+    for (int x = 0; x < kW; ++x)
+      px[static_cast<size_t>(y) * kW + x] =
+          static_cast<uint16_t>(((x / 8) * 3 + (y / 8) * 5) & 0x3DEF);
   return px;
 }
 
@@ -83,7 +90,8 @@ std::vector<uint16_t> Background() {
 std::vector<std::pair<int, int>> Places() {
   tessera::test::TestRandom rng(7);
   std::vector<std::pair<int, int>> at;
-  for (int i = 0; i < kSprites; ++i) at.emplace_back(rng.Range(-32, kW - 32), rng.Range(-48, kH - 48));
+  for (int i = 0; i < kSprites; ++i)
+    at.emplace_back(rng.Range(-32, kW - 32), rng.Range(-48, kH - 48));
   return at;
 }
 
@@ -97,7 +105,8 @@ std::vector<uint16_t> Rows(SURFACE* s) {
 std::vector<uint16_t> Rows(SDL_Surface* s) {
   std::vector<uint16_t> out;
   for (int y = 0; y < s->h; ++y) {
-    const auto* row = reinterpret_cast<const uint16_t*>(static_cast<const char*>(s->pixels) + y * s->pitch);
+    const auto* row =
+        reinterpret_cast<const uint16_t*>(static_cast<const char*>(s->pixels) + y * s->pitch);
     out.insert(out.end(), row, row + s->w);
   }
   return out;
@@ -106,7 +115,8 @@ std::vector<uint16_t> Rows(SDL_Surface* s) {
 SDL_Surface* SdlFrom(const std::vector<uint16_t>& px, int w, int h) {
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 16, SDL_PIXELFORMAT_RGB555);
   for (int y = 0; y < h; ++y)
-    std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * w], static_cast<size_t>(w) * 2);
+    std::memcpy(static_cast<char*>(s->pixels) + y * s->pitch, &px[static_cast<size_t>(y) * w],
+                static_cast<size_t>(w) * 2);
   return s;
 }
 
@@ -122,10 +132,12 @@ struct TesseraSprites {
 
   TesseraSprites() {
     for (int f = 0; f < kFrames; ++f)
-      images.emplace_back(tessera::EncodeRuns(&vm, Dib(FigureFrame(f), kSpriteW, kSpriteH).get(), SS_RLE));
+      images.emplace_back(
+          tessera::EncodeRuns(&vm, Dib(FigureFrame(f), kSpriteW, kSpriteH).get(), SS_RLE));
     auto places = Places();
     for (int i = 0; i < kSprites; ++i) {
-      auto s = std::make_unique<QSprite>(places[i].first, places[i].second, places[i].first + kSpriteW - 1,
+      auto s = std::make_unique<QSprite>(places[i].first, places[i].second,
+                                         places[i].first + kSpriteW - 1,
                                          places[i].second + kSpriteH - 1, false, false);
       for (int f = 0; f < kFrames; ++f) {
         auto cell = std::make_unique<QAniCell>();
@@ -189,7 +201,8 @@ bool SpritesMatch() {
       size_t n = 0, first = 0;
       for (size_t i = 0; i < a.size(); ++i)
         if (a[i] != b[i] && n++ == 0) first = i;
-      std::fprintf(stderr, "round %d: %zu differ, first at %zu: %04x vs %04x\n", r, n, first, a[first], b[first]);
+      std::fprintf(stderr, "round %d: %zu differ, first at %zu: %04x vs %04x\n", r, n, first,
+                   a[first], b[first]);
       return false;
     }
   }
@@ -239,7 +252,9 @@ const std::string& GifSample() {
     GifFileType* gif = EGifOpen(&out, WriteToString, &err);
     std::vector<GifColorType> colors(256);
     for (int i = 0; i < 256; i++)
-      colors[static_cast<size_t>(i)] = {static_cast<GifByteType>(i), static_cast<GifByteType>(200 - i / 2), static_cast<GifByteType>(i * 3)};
+      colors[static_cast<size_t>(i)] = {static_cast<GifByteType>(i),
+                                        static_cast<GifByteType>(200 - i / 2),
+                                        static_cast<GifByteType>(i * 3)};
     colors[255] = {255, 0, 255};  // magenta: the key colour
     ColorMapObject* map = GifMakeMapObject(256, colors.data());
     EGifSetGifVersion(gif, true);
@@ -253,10 +268,12 @@ const std::string& GifSample() {
       GifByteType ext[4];
       EGifGCBToExtension(&gcb, ext);
       EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
-      const int x0 = f == 0 ? 0 : 40, y0 = f == 0 ? 0 : 30, w = f == 0 ? kGifW : 80, h = f == 0 ? kGifH : 60;
+      const int x0 = f == 0 ? 0 : 40, y0 = f == 0 ? 0 : 30, w = f == 0 ? kGifW : 80,
+                h = f == 0 ? kGifH : 60;
       EGifPutImageDesc(gif, x0, y0, w, h, false, nullptr);
       const double a = f * 2 * 3.14159265 / kGifFrames;
-      const int cx = 80 + static_cast<int>(25 * std::cos(a)), cy = 60 + static_cast<int>(20 * std::sin(a));
+      const int cx = 80 + static_cast<int>(25 * std::cos(a)),
+                cy = 60 + static_cast<int>(20 * std::sin(a));
       for (int y = y0; y < y0 + h; y++) {
         for (int x = x0; x < x0 + w; x++) {
           const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
@@ -290,9 +307,10 @@ bool GiflibRound(DIBSURFACE* target, std::vector<uint16_t>& canvas, Each each) {
   uint16_t palette[256];
   for (int i = 0; i < 256; ++i) {
     const GifColorType c = gif->SColorMap->Colors[i];
-    palette[i] = c.Red == 255 && c.Green == 0 && c.Blue == 255
-                     ? COLOR_KEY
-                     : static_cast<uint16_t>((c.Red >> 3) << 10 | (c.Green >> 3) << 5 | (c.Blue >> 3));
+    palette[i] =
+        c.Red == 255 && c.Green == 0 && c.Blue == 255
+            ? COLOR_KEY
+            : static_cast<uint16_t>((c.Red >> 3) << 10 | (c.Green >> 3) << 5 | (c.Blue >> 3));
   }
   PIXEL** rows = tessera::BlockRows(target->GetBitmap());
   for (int i = 0; i < gif->ImageCount; ++i) {
@@ -324,7 +342,8 @@ bool GifMatches() {
   auto ours = Dib(Background(), kW, kH), theirs = Dib(Background(), kW, kH);
   std::vector<uint16_t> canvas(static_cast<size_t>(kGifW) * kGifH, COLOR_KEY);
   std::vector<std::vector<uint16_t>> want;
-  if (!GiflibRound(theirs.get(), canvas, [&](int) { want.push_back(Rows(theirs.get())); })) return false;
+  if (!GiflibRound(theirs.get(), canvas, [&](int) { want.push_back(Rows(theirs.get())); }))
+    return false;
   // A frame's timer starts at the Show after the step into it, so with
   // time passing between Shows every second Show steps: two Shows per
   // frame, each drawing the frame current after it.
@@ -332,7 +351,8 @@ bool GifMatches() {
     Clock()->Advance(100);
     sprite.Show(ours.get(), 10, 10, false);
     const int now = sprite.m_nNowp;
-    if (now != (k + 1) / 2 % kGifFrames || Rows(ours.get()) != want[static_cast<size_t>(now)]) return false;
+    if (now != (k + 1) / 2 % kGifFrames || Rows(ours.get()) != want[static_cast<size_t>(now)])
+      return false;
   }
   return true;
 }

@@ -24,7 +24,8 @@ constexpr int kFrameW = 800, kFrameH = 600;
 
 // giflib's output callback: appends to the std::string in UserData.
 inline int WriteToString(GifFileType* gif, const GifByteType* bytes, int n) {
-  static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
+  static_cast<std::string*>(gif->UserData)
+      ->append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(n));
   return n;
 }
 

@@ -13,8 +13,8 @@
 #include "engine/font_state.h"
 #include "engine/glyph_cache.h"
 #include "engine/packed_stream.h"
-#include "engine/surface_kinds.h"
 #include "engine/pixel_block.h"
+#include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/window.h"
@@ -44,7 +44,8 @@ CVIEWMANAGE* FullScreen(uint32_t green_mask) {
   vm->SwitchDisplayMode(DM_FULLSCREEN);
   tessera::test::TestRandom rng(3);
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) vm->GetRenderSurface()->SetPixel(x, y, static_cast<unsigned short>(rng.Next()));
+    for (int x = 0; x < kW; ++x)
+      vm->GetRenderSurface()->SetPixel(x, y, static_cast<unsigned short>(rng.Next()));
   return vm;
 }
 
@@ -161,7 +162,8 @@ void PackImage_memcpy(benchmark::State& state) {
     auto* s = new DIBSURFACE(kW, kH);
     s->Initialize();
     PIXEL** rows = tessera::BlockRows(s->GetBitmap());
-    for (int y = 0; y < kH; ++y) std::memcpy(static_cast<void*>(rows[y]), &raw[static_cast<size_t>(y) * kW], kW * 2);
+    for (int y = 0; y < kH; ++y)
+      std::memcpy(static_cast<void*>(rows[y]), &raw[static_cast<size_t>(y) * kW], kW * 2);
     benchmark::DoNotOptimize(s);
     delete s;
   }

@@ -59,7 +59,8 @@ class Pacer : public CMapPlayer {
 // A layer picture: an ellipse, opaque inside, graded over its last three
 // pixels, transparent outside; colours vary so the tint strength (the
 // blue channel) varies too.
-void LayerImage(int part, int d, int state, int f, bool tint, std::vector<uint16_t>& c, std::vector<uint8_t>& t) {
+void LayerImage(int part, int d, int state, int f, bool tint, std::vector<uint16_t>& c,
+                std::vector<uint8_t>& t) {
   c.assign(kLayerW * kLayerH, 0);
   t.assign(kLayerW * kLayerH, 32);
   const double cx = kLayerW / 2.0, cy = kLayerH / 2.0;
@@ -73,8 +74,8 @@ void LayerImage(int part, int d, int state, int f, bool tint, std::vector<uint16
       const size_t i = static_cast<size_t>(y) * kLayerW + x;
       t[i] = edge >= 3.0 ? 0 : static_cast<uint8_t>(32 - static_cast<int>(edge / 3.0 * 31) - 1);
       c[i] = tint ? 0x7FFF
-                  : static_cast<uint16_t>(((x + part * 5 + d) & 31) << 10 | ((y + f * 3 + state) & 31) << 5 |
-                                          ((x + y) % 24 + 4));
+                  : static_cast<uint16_t>(((x + part * 5 + d) & 31) << 10 |
+                                          ((y + f * 3 + state) & 31) << 5 | ((x + y) % 24 + 4));
     }
 }
 
@@ -98,7 +99,8 @@ Scene& World() {
   std::filesystem::create_directories(s.top + "/game");
   std::filesystem::create_directories(s.top + "/data");
   const std::string game = s.top + "\\game\\game.mdb", root = s.top + "\\";
-  if (!tessera::CreateDataBaseFile(game) || !tessera::CreateDataBaseFile(root + "data\\Pack.mdb")) std::abort();
+  if (!tessera::CreateDataBaseFile(game) || !tessera::CreateDataBaseFile(root + "data\\Pack.mdb"))
+    std::abort();
   // Every layer frame straight into one pack and one transaction of rows.
   std::string pak;
   std::vector<std::pair<std::string, std::pair<size_t, size_t>>> rows;
@@ -117,13 +119,14 @@ Scene& World() {
             pak.append(bytes.begin(), bytes.end());
           }
   std::FILE* out = std::fopen((s.top + "/game/a.pak").c_str(), "wb");
-  if (!out || std::fwrite(pak.data(), 1, pak.size(), out) != pak.size() || std::fclose(out) != 0) std::abort();
+  if (!out || std::fwrite(pak.data(), 1, pak.size(), out) != pak.size() || std::fclose(out) != 0)
+    std::abort();
   s.res = std::make_unique<CRes>(game.c_str(), root.c_str());
   CDataBase* db = AfxGetDataBase(game.c_str());
   if (!db || !db->ExecuteCommand("BEGIN")) std::abort();
   for (const auto& [name, range] : rows) {
-    const std::string sql = "INSERT INTO RESTABLE VALUES('" + name + "','\\a.pak'," + std::to_string(range.first) +
-                            "," + std::to_string(range.second) + ")";
+    const std::string sql = "INSERT INTO RESTABLE VALUES('" + name + "','\\a.pak'," +
+                            std::to_string(range.first) + "," + std::to_string(range.second) + ")";
     if (!db->ExecuteCommand(sql.c_str())) std::abort();
   }
   if (!db->ExecuteCommand("COMMIT")) std::abort();
@@ -150,7 +153,8 @@ QMap* SceneWith(int n) {
   m->SetMapInfo(cells.data(), kCols * kRows);
   SURFACE* bg = s.vm->CreateSurface(1600, 1200, SS_DIB);
   PIXEL** rowp = tessera::BlockRows(bg->GetBitmap());
-  for (int y = 0; y < 1200; ++y) std::memcpy(static_cast<void*>(rowp[y]), &s.background[static_cast<size_t>(y) * 1600], 3200);
+  for (int y = 0; y < 1200; ++y)
+    std::memcpy(static_cast<void*>(rowp[y]), &s.background[static_cast<size_t>(y) * 1600], 3200);
   m->m_pBackGround = bg;
   m->EnableAutoScroll(false);
   m->m_nNowLeft = 400;
@@ -177,7 +181,8 @@ QMap* SceneWith(int n) {
 // ---------------------------------------------------------------- SDL2
 
 SDL_Surface* Argb(DLESURFACE* s, PIXEL tint) {
-  SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s->GetWidth(), s->GetHeight(), 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s->GetWidth(), s->GetHeight(), 32,
+                                                    SDL_PIXELFORMAT_ARGB8888);
   for (int y = 0; y < s->GetHeight(); ++y) {
     auto* row = reinterpret_cast<uint32_t*>(static_cast<char*>(out->pixels) + y * out->pitch);
     for (int x = 0; x < s->GetWidth(); ++x) {
@@ -195,7 +200,8 @@ SDL_Surface* Argb(DLESURFACE* s, PIXEL tint) {
 // with its colour baked in (the SDL way to tint without a slow modulated
 // blit), for the three colours in use.
 struct SdlPictures {
-  std::map<long, SDL_Surface*> pics;  // key: ((part * 2 + state) * 8 + d) * 4 + f, times 4, + colour slot
+  std::map<long, SDL_Surface*>
+      pics;  // key: ((part * 2 + state) * 8 + d) * 4 + f, times 4, + colour slot
   SDL_Surface* Get(long part, long state, long d, long f, int slot) {
     const long key = ((((part * 2 + state) * 8 + d) * 4 + f) * 4) + slot;
     auto it = pics.find(key);
@@ -258,7 +264,8 @@ struct SdlFrame {
 SdlFrame MakeSdlFrame(QMap* m) {
   Scene& s = World();
   SdlFrame f;
-  f.bg = SDL_CreateRGBSurfaceWithFormatFrom(s.background.data(), 1600, 1200, 16, 3200, SDL_PIXELFORMAT_RGB555);
+  f.bg = SDL_CreateRGBSurfaceWithFormatFrom(s.background.data(), 1600, 1200, 16, 3200,
+                                            SDL_PIXELFORMAT_RGB555);
   SDL_SetSurfaceBlendMode(f.bg, SDL_BLENDMODE_NONE);
   f.frame = SDL_CreateRGBSurfaceWithFormat(0, kW, kH, 16, SDL_PIXELFORMAT_RGB555);
   f.view = {m->GetNowLeft(), m->GetNowTop(), kW, kH};
@@ -278,13 +285,18 @@ bool SamePixels(const SdlFrame& sdl, SURFACE* ours, std::string& why) {
       for (int x = 0; x < b.s->w; ++x) {
         const int fx = b.x + x, fy = b.y + y;
         if (fx < 0 || fy < 0 || fx >= kW || fy >= kH) continue;
-        const uint32_t a = reinterpret_cast<const uint32_t*>(static_cast<char*>(b.s->pixels) + y * b.s->pitch)[x] >> 24;
+        const uint32_t a = reinterpret_cast<const uint32_t*>(static_cast<char*>(b.s->pixels) +
+                                                             y * b.s->pitch)[x] >>
+                           24;
         uint8_t& k = soft[static_cast<size_t>(fy) * kW + fx];
-        if (a == 255) k = 0;
-        else if (a > 0 && k < 255) ++k;
+        if (a == 255)
+          k = 0;
+        else if (a > 0 && k < 255)
+          ++k;
       }
   for (int y = 0; y < kH; ++y) {
-    const auto* row = reinterpret_cast<const uint16_t*>(static_cast<char*>(sdl.frame->pixels) + y * sdl.frame->pitch);
+    const auto* row = reinterpret_cast<const uint16_t*>(static_cast<char*>(sdl.frame->pixels) +
+                                                        y * sdl.frame->pitch);
     for (int x = 0; x < kW; ++x) {
       const uint16_t p = row[x] & 0x7FFF, q = ours->GetPixel(x, y).GetColor() & 0x7FFF;
       const int allowed = soft[static_cast<size_t>(y) * kW + x];
@@ -292,7 +304,8 @@ bool SamePixels(const SdlFrame& sdl, SURFACE* ours, std::string& why) {
         const int d = static_cast<int>((p >> shift) & 31) - static_cast<int>((q >> shift) & 31);
         if (d > allowed || d < -allowed) {
           char buf[128];
-          std::snprintf(buf, sizeof buf, "pixel (%d, %d): sdl %04x, tessera %04x, %d translucent layers", x, y, p, q,
+          std::snprintf(buf, sizeof buf,
+                        "pixel (%d, %d): sdl %04x, tessera %04x, %d translucent layers", x, y, p, q,
                         allowed);
           why = buf;
           return false;
@@ -311,7 +324,8 @@ void Tessera(benchmark::State& state, int n) {
   SdlFrame sdl = MakeSdlFrame(m);
   sdl.Draw();
   std::string why;
-  if (!SamePixels(sdl, frame, why)) state.SkipWithError(("pixels differ from SDL2: " + why).c_str());
+  if (!SamePixels(sdl, frame, why))
+    state.SkipWithError(("pixels differ from SDL2: " + why).c_str());
   SDL_FreeSurface(sdl.frame);
   SDL_FreeSurface(sdl.bg);
   for (auto _ : state) {

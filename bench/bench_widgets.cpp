@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "database/schema.h"
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
@@ -35,7 +36,6 @@
 #include "platform/window.h"
 #include "public/engine.h"
 #include "testing/engine_reset.h"
-#include "bench_support.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ class Engine {
   // A plain surface in `colour` whose lower-right triangle beyond `cut`
   // pixels from the corner is key, so that hit tests meet holes.
   std::unique_ptr<SURFACE> Solid(int w, int h, unsigned short colour, int cut = 0) {
-    return std::unique_ptr<SURFACE>(
-        tessera::bench::SolidSurface(vm_, w, h, colour, [&](int x, int y) { return cut && x + y > w + h - cut; }));
+    return std::unique_ptr<SURFACE>(tessera::bench::SolidSurface(
+        vm_, w, h, colour, [&](int x, int y) { return cut && x + y > w + h - cut; }));
   }
   SURFACE* Rle(SURFACE* plain) {
     SURFACE* r = vm_->CreateSurface(plain->GetWidth(), plain->GetHeight(), SS_RLE);
@@ -88,15 +88,16 @@ class Engine {
   }
   void Put(const std::string& id, SURFACE* s) {
     const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(s));
-    std::string bytes = {char(s->GetWidth() & 0xFF), char(s->GetWidth() >> 8), char(s->GetHeight() & 0xFF),
-                         char(s->GetHeight() >> 8)};
+    std::string bytes = {char(s->GetWidth() & 0xFF), char(s->GetWidth() >> 8),
+                         char(s->GetHeight() & 0xFF), char(s->GetHeight() >> 8)};
     bytes.append(stream.begin(), stream.end());
-    res_->AddDataToPack(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<long>(bytes.size()), id.c_str(),
-                        "\\a.pak", nullptr);
+    res_->AddDataToPack(reinterpret_cast<unsigned char*>(bytes.data()),
+                        static_cast<long>(bytes.size()), id.c_str(), "\\a.pak", nullptr);
   }
   void SetMouse(int x, int y) {
     AfxGetMouse()->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
-    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor = tagPOINT{x, y};
+    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor =
+        tagPOINT{x, y};
   }
 
   CVIEWMANAGE* vm_ = nullptr;
@@ -118,7 +119,8 @@ void Buttons200_tessera(benchmark::State& state) {
     const int x = 10 + (i % 16) * 48, y = 10 + (i / 16) * 44 + (i % 3) * 6;
     b->Create(tagRECT{x, y, x + 39, y + 23}, "", "", nullptr);
     for (int look = 0; look < 4; ++look) {
-      auto plain = e.Solid(40, 24, static_cast<unsigned short>(0x0400 * (i % 3) + look * 0x21 + 1), 10);
+      auto plain =
+          e.Solid(40, 24, static_cast<unsigned short>(0x0400 * (i % 3) + look * 0x21 + 1), 10);
       b->m_pImage[look] = e.Rle(plain.get());
     }
     chains->Add(b.get(), static_cast<enChainLayer>(i % 3));
@@ -132,7 +134,8 @@ void Buttons200_tessera(benchmark::State& state) {
   frame->Blit(direct.get(), 0, 0, 0, 0, kW, kH);
   for (int layer = 0; layer < 3; ++layer)
     for (size_t i = static_cast<size_t>(layer); i < buttons.size(); i += 3)
-      buttons[i]->m_pImage[0]->Blit(direct.get(), buttons[i]->m_rcArea.left, buttons[i]->m_rcArea.top);
+      buttons[i]->m_pImage[0]->Blit(direct.get(), buttons[i]->m_rcArea.left,
+                                    buttons[i]->m_rcArea.top);
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x)
       if (direct->GetPixel(x, y).GetColor() != frame->GetPixel(x, y).GetColor()) {
@@ -175,11 +178,14 @@ void GhostButton_tessera(benchmark::State& state) {
 // One page change: the rows of the next page built from the pack.
 void ListPage(benchmark::State& state, int records) {
   Engine e;
-  for (int look = 0; look < 4; ++look) e.Put("LISTROWAA" + std::to_string(look), e.Solid(180, 24, 0x0210, 6).get());
-  QList list(tagRECT{100, 100, 299, 399}, tagRECT{110, 110, 289, 0}, QPoint{0, 0}, "LISTROWAA", "", false);
+  for (int look = 0; look < 4; ++look)
+    e.Put("LISTROWAA" + std::to_string(look), e.Solid(180, 24, 0x0210, 6).get());
+  QList list(tagRECT{100, 100, 299, 399}, tagRECT{110, 110, 289, 0}, QPoint{0, 0}, "LISTROWAA", "",
+             false);
   list.m_nRows = 10;
   list.m_nRowHeight = 26;
-  for (int i = 0; i < records; ++i) list.Add(("Item " + std::to_string(i)).c_str(), "", static_cast<unsigned long>(i));
+  for (int i = 0; i < records; ++i)
+    list.Add(("Item " + std::to_string(i)).c_str(), "", static_cast<unsigned long>(i));
   AfxGetChainManager()->Add(&list, CHAIN_TOP);
   // The last page shows what it should.
   list.ToLastPage();

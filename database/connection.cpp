@@ -23,7 +23,8 @@ bool OnlySpaceLeft(const char* tail) {
 
 }  // namespace
 
-bool SplitSqlLiterals(std::string_view sql, std::string& shape, std::vector<std::string>& literals) {
+bool SplitSqlLiterals(std::string_view sql, std::string& shape,
+                      std::vector<std::string>& literals) {
   shape.clear();
   literals.clear();
   shape.reserve(sql.size());
@@ -71,7 +72,8 @@ bool SplitSqlLiterals(std::string_view sql, std::string& shape, std::vector<std:
 std::shared_ptr<DbConnection> DbConnection::Open(const std::string& native_path) {
   if (native_path.empty()) return nullptr;
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(native_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(native_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db);
     return nullptr;
@@ -101,7 +103,9 @@ DbConnection::~DbConnection() {
 sqlite3_stmt* DbConnection::PrepareAsWritten(std::string_view sql) {
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK || !stmt) {
+  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, &tail) !=
+          SQLITE_OK ||
+      !stmt) {
     sqlite3_finalize(stmt);
     return nullptr;
   }
@@ -113,7 +117,8 @@ sqlite3_stmt* DbConnection::PrepareAsWritten(std::string_view sql) {
   return stmt;
 }
 
-sqlite3_stmt* DbConnection::Prepare(std::string_view sql, std::vector<std::string>& literals, bool& cached) {
+sqlite3_stmt* DbConnection::Prepare(std::string_view sql, std::vector<std::string>& literals,
+                                    bool& cached) {
   std::string shape;
   cached = SplitSqlLiterals(sql, shape, literals);
   if (!cached) {
@@ -154,8 +159,8 @@ sqlite3_stmt* DbConnection::Prepare(std::string_view sql, std::vector<std::strin
     cache_.insert(cache_.begin(), CachedStatement{std::move(shape), stmt});
   }
   for (size_t i = 0; i < literals.size(); ++i) {
-    if (sqlite3_bind_text(stmt, static_cast<int>(i) + 1, literals[i].data(), static_cast<int>(literals[i].size()),
-                          SQLITE_STATIC) != SQLITE_OK) {
+    if (sqlite3_bind_text(stmt, static_cast<int>(i) + 1, literals[i].data(),
+                          static_cast<int>(literals[i].size()), SQLITE_STATIC) != SQLITE_OK) {
       Finish(stmt, true);
       return nullptr;
     }
@@ -210,7 +215,8 @@ bool DbConnection::Query(std::string_view sql, RecordsetPtr& out) {
           v.kind = FieldValue::kText;
           const void* bytes = sqlite3_column_blob(stmt, c);
           int n = sqlite3_column_bytes(stmt, c);
-          if (bytes && n > 0) v.text.assign(static_cast<const char*>(bytes), static_cast<size_t>(n));
+          if (bytes && n > 0)
+            v.text.assign(static_cast<const char*>(bytes), static_cast<size_t>(n));
           break;
         }
         default:

@@ -48,7 +48,8 @@ CDataBase::~CDataBase() = default;
 
 bool CDataBase::ConnectAccess(const char* path) {
   if (!path || std::strlen(path) >= sizeof m_szFilename) return false;
-  std::shared_ptr<tessera::DbConnection> connection = tessera::DbConnection::Open(tessera::NativePath(path));
+  std::shared_ptr<tessera::DbConnection> connection =
+      tessera::DbConnection::Open(tessera::NativePath(path));
   if (!connection) return false;
   m_pConnection = std::move(connection);
   std::memset(m_szFilename, 0, sizeof m_szFilename);
@@ -81,7 +82,8 @@ long CDataBase::GetRecordCount(const tessera::RecordsetPtr& rs) {
 
 bool AfxInitDataBase(const char* path) {
   if (!path || TooLong(path)) return false;
-  if (CDataBase* db = AfxGetDataBase(path)) return db->IsConnected() ? true : db->ConnectAccess(path);
+  if (CDataBase* db = AfxGetDataBase(path))
+    return db->IsConnected() ? true : db->ConnectAccess(path);
   CDataBase* db = new CDataBase;
   List().entries.push_back(db);
   return db->ConnectAccess(path);

@@ -12,8 +12,9 @@ using tessera::SqlQuote;
 
 bool ReadRow(const tessera::RecordSet& rs, stEventInfo& info) {
   stEventInfo row;
-  if (!rs.GetInt32(0, row.nID) || !rs.GetInt32(1, row.nSceneID) || !rs.GetInt32(2, row.nEventType) ||
-      !rs.GetInt32(3, row.nFilePos) || !rs.GetText(4, row.szExplain, sizeof row.szExplain))
+  if (!rs.GetInt32(0, row.nID) || !rs.GetInt32(1, row.nSceneID) ||
+      !rs.GetInt32(2, row.nEventType) || !rs.GetInt32(3, row.nFilePos) ||
+      !rs.GetText(4, row.szExplain, sizeof row.szExplain))
     return false;
   info = row;
   return true;
@@ -50,7 +51,8 @@ bool CEventDataBase::SetEventInfo(int id, const stEventInfo& info) {
     return tessera::TableMessageF("CEventDataBase::SetEventInfo() Error",
                                   "\xC3\xBB\xD3\xD0\xD5\xE2\xB8\xF6\xCA\xC2\xBC\xFE id = %d", id);
   if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "UPDATE [EVENTTABLE] SET [SCENEID] = %d, [EVENTTYPE] = %d, [FILEPOS] = %d, [EXPLAIN] = '%s' "
+                          "UPDATE [EVENTTABLE] SET [SCENEID] = %d, [EVENTTYPE] = %d, [FILEPOS] = "
+                          "%d, [EXPLAIN] = '%s' "
                           "WHERE [ID] = %d",
                           info.nSceneID, info.nEventType, info.nFilePos,
                           SqlQuote(tessera::ExplainText(info.szExplain).c_str()).c_str(), id))
@@ -61,7 +63,8 @@ bool CEventDataBase::SetEventInfo(int id, const stEventInfo& info) {
 bool CEventDataBase::AddEvent(const stEventInfo& info) {
   if (!m_pDataBase) return false;
   if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "INSERT INTO [EVENTTABLE] ([SCENEID],[EVENTTYPE],[FILEPOS],[EXPLAIN]) VALUES(%d,%d,%d,'%s')",
+                          "INSERT INTO [EVENTTABLE] ([SCENEID],[EVENTTYPE],[FILEPOS],[EXPLAIN]) "
+                          "VALUES(%d,%d,%d,'%s')",
                           info.nSceneID, info.nEventType, info.nFilePos,
                           SqlQuote(tessera::ExplainText(info.szExplain).c_str()).c_str()))
     return false;
@@ -97,5 +100,6 @@ bool CEventDataBase::GetEventInScene(stEventInfo* out) {
 }
 
 bool CEventDataBase::DelEventInScene(long sceneId) {
-  return tessera::DeleteRows(m_pDataBase, m_szSQL, "EVENTTABLE", "SCENEID", static_cast<int>(sceneId));
+  return tessera::DeleteRows(m_pDataBase, m_szSQL, "EVENTTABLE", "SCENEID",
+                             static_cast<int>(sceneId));
 }

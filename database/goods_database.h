@@ -16,21 +16,21 @@ class CDataBase;
 // One GOODSTABLE row.  Zero-filled when constructed.  Sizes and positions
 // are in map cells (see CMapGoods::SetInfo).
 struct stGoodsInfo {
-  int32_t nID = 0;   // assigned by the database
+  int32_t nID = 0;  // assigned by the database
   int32_t nMapID = 0;
   char szName[32] = {};
   char szExplain[100] = {};
   int32_t nWidth = 0;
   int32_t nHeight = 0;
-  int32_t nDrawX = 0;   // the standing cell
+  int32_t nDrawX = 0;  // the standing cell
   int32_t nDrawY = 0;
-  int32_t nTrueX = 0;   // the cell of the picture's top-left corner
+  int32_t nTrueX = 0;  // the cell of the picture's top-left corner
   int32_t nTrueY = 0;
-  char szPicInfo[32] = {};     // base identifier of the frames
+  char szPicInfo[32] = {};  // base identifier of the frames
   char szShadowInfo[32] = {};
-  int32_t nPicNum = 0;   // number of frames
-  int32_t nType = 0;     // 1: drawn only while it overlaps the player
-  int32_t nUseAlpha = 0; // 0 plain frames, 1 layered images, 2 double alpha
+  int32_t nPicNum = 0;    // number of frames
+  int32_t nType = 0;      // 1: drawn only while it overlaps the player
+  int32_t nUseAlpha = 0;  // 0 plain frames, 1 layered images, 2 double alpha
 };
 
 class CGoodsDataBase {

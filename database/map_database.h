@@ -11,14 +11,13 @@
 
 #include <cstdint>
 
-
 class CDataBase;
 
 // One MAPTABLE row.  Zero-filled when constructed.  Texts hold at most one
 // byte less than their field, the terminating zero included.
 struct stMapInfo {
-  int32_t nID = 0;          // assigned by the database
-  char szName[32] = {};     // the map loads by it; its cell file is data\<name>.map
+  int32_t nID = 0;       // assigned by the database
+  char szName[32] = {};  // the map loads by it; its cell file is data\<name>.map
   char szExplain[100] = {};
   int32_t nWidth = 0;       // pixels
   int32_t nHeight = 0;      // pixels

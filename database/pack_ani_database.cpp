@@ -31,7 +31,8 @@ bool ReadRow(const tessera::RecordSet& rs, stPackAniInfo& info) {
 
 using tessera::SqlQuote;
 
-CPackAniDataBase::CPackAniDataBase(const char* path) : m_pDataBase(AfxGetDataBase(path)), m_bBrowsing(false) {
+CPackAniDataBase::CPackAniDataBase(const char* path)
+    : m_pDataBase(AfxGetDataBase(path)), m_bBrowsing(false) {
   std::memset(m_szSQL, 0, sizeof m_szSQL);
 }
 
@@ -45,11 +46,12 @@ bool CPackAniDataBase::AddAni(const stPackAniInfo& info) {
                           SqlQuote(info.szID).c_str()))
     return false;
   if (tessera::CountRows(m_pDataBase, m_szSQL) > 0) return SetAniInfo(info.szID, info);
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "INSERT INTO [ANITABLE] ([ID],[DELAY],[NUMBER],[X],[Y],[SX],[SY],[AUTOSTOP],[IMAGETYPE]) "
-                          "VALUES ('%s',%d,%d,%d,%d,%d,%d,%d,'%s')",
-                          SqlQuote(info.szID).c_str(), info.nDelay, info.nNumber, info.nX, info.nY, info.nSX,
-                          info.nSY, static_cast<int>(info.bAutoStop), SqlQuote(info.szImageType).c_str()))
+  if (!tessera::FormatSql(
+          m_szSQL, sizeof m_szSQL,
+          "INSERT INTO [ANITABLE] ([ID],[DELAY],[NUMBER],[X],[Y],[SX],[SY],[AUTOSTOP],[IMAGETYPE]) "
+          "VALUES ('%s',%d,%d,%d,%d,%d,%d,%d,'%s')",
+          SqlQuote(info.szID).c_str(), info.nDelay, info.nNumber, info.nX, info.nY, info.nSX,
+          info.nSY, static_cast<int>(info.bAutoStop), SqlQuote(info.szImageType).c_str()))
     return false;
   return m_pDataBase->ExecuteCommand(m_szSQL);
 }
@@ -61,11 +63,13 @@ bool CPackAniDataBase::SetAniInfo(const char* id, const stPackAniInfo& info) {
                           SqlQuote(id).c_str()))
     return false;
   if (tessera::CountRows(m_pDataBase, m_szSQL) == 0) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "UPDATE [ANITABLE] SET [DELAY] = %d, [NUMBER] = %d, [X] = %d, [Y] = %d, [SX] = %d, "
-                          "[SY] = %d, [AUTOSTOP] = %d, [IMAGETYPE] = '%s' WHERE [ID] = '%s'",
-                          info.nDelay, info.nNumber, info.nX, info.nY, info.nSX, info.nSY,
-                          static_cast<int>(info.bAutoStop), SqlQuote(info.szImageType).c_str(), SqlQuote(id).c_str()))
+  if (!tessera::FormatSql(
+          m_szSQL, sizeof m_szSQL,
+          "UPDATE [ANITABLE] SET [DELAY] = %d, [NUMBER] = %d, [X] = %d, [Y] = %d, [SX] = %d, "
+          "[SY] = %d, [AUTOSTOP] = %d, [IMAGETYPE] = '%s' WHERE [ID] = '%s'",
+          info.nDelay, info.nNumber, info.nX, info.nY, info.nSX, info.nSY,
+          static_cast<int>(info.bAutoStop), SqlQuote(info.szImageType).c_str(),
+          SqlQuote(id).c_str()))
     return false;
   return m_pDataBase->ExecuteCommand(m_szSQL);
 }
@@ -92,10 +96,11 @@ bool CPackAniDataBase::DelAllAni() {
 }
 
 long CPackAniDataBase::GetNumFromID(const char* id) {
-  bool ok = tessera::Empty(id)
-                ? tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT * FROM [ANITABLE] order by [ID]")
-                : tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT * FROM [ANITABLE] WHERE [ID] = '%s'",
-                                     SqlQuote(id).c_str());
+  bool ok =
+      tessera::Empty(id)
+          ? tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT * FROM [ANITABLE] order by [ID]")
+          : tessera::FormatSql(m_szSQL, sizeof m_szSQL,
+                               "SELECT * FROM [ANITABLE] WHERE [ID] = '%s'", SqlQuote(id).c_str());
   return ok ? tessera::OpenIteration(m_pDataBase, m_szSQL, m_pRecordset, m_bBrowsing) : 0;
 }
 

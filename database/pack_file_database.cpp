@@ -17,21 +17,24 @@ bool ReadRow(const tessera::RecordSet& rs, stPackFileInfo& info) {
   stPackFileInfo row;
   if (!rs.GetText(0, row.szID, sizeof row.szID) || !rs.GetText(1, row.szType, sizeof row.szType) ||
       !rs.GetText(2, row.szPackName, sizeof row.szPackName) || !rs.GetUInt8(3, row.bPacked) ||
-      !rs.GetText(4, row.szPath, sizeof row.szPath) || !rs.GetText(5, row.szExplain, sizeof row.szExplain))
+      !rs.GetText(4, row.szPath, sizeof row.szPath) ||
+      !rs.GetText(5, row.szExplain, sizeof row.szExplain))
     return false;
   info = row;
   return true;
 }
 
 bool FieldsTerminated(const stPackFileInfo& info) {
-  return tessera::Terminated(info.szID) && tessera::Terminated(info.szType) && tessera::Terminated(info.szPackName) &&
-         tessera::Terminated(info.szPath) && tessera::Terminated(info.szExplain);
+  return tessera::Terminated(info.szID) && tessera::Terminated(info.szType) &&
+         tessera::Terminated(info.szPackName) && tessera::Terminated(info.szPath) &&
+         tessera::Terminated(info.szExplain);
 }
 
 // The remaining checks of AddFile and SetFileInfo, after the identifier's.
 bool ValidateRest(const stPackFileInfo& info) {
   if (tessera::Empty(info.szType)) return tessera::TableMessage(tessera::kTypeEmpty, kCaption);
-  if (tessera::Empty(info.szPackName)) return tessera::TableMessage(tessera::kPackNameEmpty, kCaption);
+  if (tessera::Empty(info.szPackName))
+    return tessera::TableMessage(tessera::kPackNameEmpty, kCaption);
   if (tessera::Empty(info.szPath)) return tessera::TableMessage(tessera::kPathEmpty, kCaption);
   return true;
 }
@@ -44,7 +47,8 @@ const char* Explain(const stPackFileInfo& info) {
 
 using tessera::SqlQuote;
 
-CPackFileDataBase::CPackFileDataBase(const char* path) : m_pDataBase(AfxGetDataBase(path)), m_bBrowsing(false) {
+CPackFileDataBase::CPackFileDataBase(const char* path)
+    : m_pDataBase(AfxGetDataBase(path)), m_bBrowsing(false) {
   std::memset(m_szSQL, 0, sizeof m_szSQL);
 }
 
@@ -60,9 +64,11 @@ bool CPackFileDataBase::AddFile(const stPackFileInfo& info) {
   if (tessera::CountRows(m_pDataBase, m_szSQL) > 0) return false;
   if (!tessera::FormatSql(
           m_szSQL, sizeof m_szSQL,
-          "INSERT INTO [FILETABLE] ([ID],[TYPE],[PACKNAME],[PACKED],[PATH],[EXPLAIN]) VALUES ('%s','%s','%s',%d,'%s','%s')",
-          SqlQuote(info.szID).c_str(), SqlQuote(info.szType).c_str(), SqlQuote(info.szPackName).c_str(),
-          static_cast<int>(info.bPacked), SqlQuote(info.szPath).c_str(), SqlQuote(Explain(info)).c_str()))
+          "INSERT INTO [FILETABLE] ([ID],[TYPE],[PACKNAME],[PACKED],[PATH],[EXPLAIN]) VALUES "
+          "('%s','%s','%s',%d,'%s','%s')",
+          SqlQuote(info.szID).c_str(), SqlQuote(info.szType).c_str(),
+          SqlQuote(info.szPackName).c_str(), static_cast<int>(info.bPacked),
+          SqlQuote(info.szPath).c_str(), SqlQuote(Explain(info)).c_str()))
     return false;
   return m_pDataBase->ExecuteCommand(m_szSQL);
 }
@@ -73,22 +79,24 @@ bool CPackFileDataBase::SetFileInfo(const char* id, const stPackFileInfo& info) 
   if (!ValidateRest(info) || !m_pDataBase) return false;
   if (std::strcmp(info.szID, id) != 0) {
     // A renaming: the new identifier must be free.
-    if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT [ID] FROM [FILETABLE] WHERE [ID] = '%s'",
+    if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
+                            "SELECT [ID] FROM [FILETABLE] WHERE [ID] = '%s'",
                             SqlQuote(info.szID).c_str()))
       return false;
     if (tessera::CountRows(m_pDataBase, m_szSQL) > 0) return false;
   } else {
-    if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT [ID] FROM [FILETABLE] WHERE [ID] = '%s'",
-                            SqlQuote(id).c_str()))
+    if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
+                            "SELECT [ID] FROM [FILETABLE] WHERE [ID] = '%s'", SqlQuote(id).c_str()))
       return false;
     if (tessera::CountRows(m_pDataBase, m_szSQL) == 0) return false;
   }
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "UPDATE [FILETABLE] SET [ID] = '%s', [TYPE] = '%s', [PACKNAME] = '%s', [PACKED] = %d, "
-                          "[PATH] = '%s', [EXPLAIN] = '%s' WHERE [ID] = '%s'",
-                          SqlQuote(info.szID).c_str(), SqlQuote(info.szType).c_str(),
-                          SqlQuote(info.szPackName).c_str(), static_cast<int>(info.bPacked),
-                          SqlQuote(info.szPath).c_str(), SqlQuote(Explain(info)).c_str(), SqlQuote(id).c_str()))
+  if (!tessera::FormatSql(
+          m_szSQL, sizeof m_szSQL,
+          "UPDATE [FILETABLE] SET [ID] = '%s', [TYPE] = '%s', [PACKNAME] = '%s', [PACKED] = %d, "
+          "[PATH] = '%s', [EXPLAIN] = '%s' WHERE [ID] = '%s'",
+          SqlQuote(info.szID).c_str(), SqlQuote(info.szType).c_str(),
+          SqlQuote(info.szPackName).c_str(), static_cast<int>(info.bPacked),
+          SqlQuote(info.szPath).c_str(), SqlQuote(Explain(info)).c_str(), SqlQuote(id).c_str()))
     return false;
   return m_pDataBase->ExecuteCommand(m_szSQL);
 }
@@ -101,8 +109,9 @@ bool CPackFileDataBase::GetFileInfo(const char* id, stPackFileInfo& info) {
     return false;
   tessera::RecordsetPtr rs;
   if (!m_pDataBase->OpenSource(m_szSQL, rs) || m_pDataBase->GetRecordCount(rs) == 0) return false;
-  if (!rs->GetText(1, row.szType, sizeof row.szType) || !rs->GetText(2, row.szPackName, sizeof row.szPackName) ||
-      !rs->GetUInt8(3, row.bPacked) || !rs->GetText(4, row.szPath, sizeof row.szPath) ||
+  if (!rs->GetText(1, row.szType, sizeof row.szType) ||
+      !rs->GetText(2, row.szPackName, sizeof row.szPackName) || !rs->GetUInt8(3, row.bPacked) ||
+      !rs->GetText(4, row.szPath, sizeof row.szPath) ||
       !rs->GetText(5, row.szExplain, sizeof row.szExplain))
     return false;
   info = row;
@@ -134,13 +143,15 @@ long CPackFileDataBase::GetSourceNum(const char* packName, int packed) {
     std::string name = SqlQuote(packName);
     if (packed == 1)
       ok = tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                              "SELECT * FROM [FILETABLE] WHERE [PACKNAME] = '%s' AND [PACKED] = 1", name.c_str());
+                              "SELECT * FROM [FILETABLE] WHERE [PACKNAME] = '%s' AND [PACKED] = 1",
+                              name.c_str());
     else if (packed == 0)
       ok = tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                              "SELECT * FROM [FILETABLE] WHERE [PACKNAME] = '%s' AND [PACKED] = 0", name.c_str());
-    else
-      ok = tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT * FROM [FILETABLE] WHERE [PACKNAME] = '%s'",
+                              "SELECT * FROM [FILETABLE] WHERE [PACKNAME] = '%s' AND [PACKED] = 0",
                               name.c_str());
+    else
+      ok = tessera::FormatSql(m_szSQL, sizeof m_szSQL,
+                              "SELECT * FROM [FILETABLE] WHERE [PACKNAME] = '%s'", name.c_str());
   } else {
     const char* sql = packed == 1   ? "SELECT * FROM [FILETABLE] WHERE [PACKED] = 1"
                       : packed == 0 ? "SELECT * FROM [FILETABLE] WHERE [PACKED] = 0"

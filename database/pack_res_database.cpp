@@ -22,7 +22,8 @@ CPackResDataBase::~CPackResDataBase() = default;
 bool CPackResDataBase::AddRes(const stPackResInfo& info) {
   if (!tessera::Terminated(info.szID) || !tessera::Terminated(info.szPackName)) return false;
   if (tessera::Empty(info.szID)) return tessera::TableMessage(tessera::kIdEmpty, kCaption);
-  if (tessera::Empty(info.szPackName)) return tessera::TableMessage(tessera::kPackNameEmpty, kCaption);
+  if (tessera::Empty(info.szPackName))
+    return tessera::TableMessage(tessera::kPackNameEmpty, kCaption);
   if (!m_pDataBase) return false;
 
   if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT [ID] FROM [RESTABLE] WHERE [ID] = '%s'",
@@ -32,9 +33,10 @@ bool CPackResDataBase::AddRes(const stPackResInfo& info) {
     SetResInfo(info.szID, info);
     return true;
   }
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "INSERT INTO [RESTABLE] ([ID],[PACKNAME],[START],[END]) VALUES ('%s','%s',%d,%d)",
-                          SqlQuote(info.szID).c_str(), SqlQuote(info.szPackName).c_str(), info.nStart, info.nEnd))
+  if (!tessera::FormatSql(
+          m_szSQL, sizeof m_szSQL,
+          "INSERT INTO [RESTABLE] ([ID],[PACKNAME],[START],[END]) VALUES ('%s','%s',%d,%d)",
+          SqlQuote(info.szID).c_str(), SqlQuote(info.szPackName).c_str(), info.nStart, info.nEnd))
     return false;
   return m_pDataBase->ExecuteCommand(m_szSQL);
 }
@@ -42,16 +44,18 @@ bool CPackResDataBase::AddRes(const stPackResInfo& info) {
 bool CPackResDataBase::SetResInfo(const char* id, const stPackResInfo& info) {
   if (tessera::Empty(id)) return tessera::TableMessage(tessera::kIdEmpty, kCaption);
   if (!tessera::Terminated(info.szPackName)) return false;
-  if (tessera::Empty(info.szPackName)) return tessera::TableMessage(tessera::kPackNameEmpty, kCaption);
+  if (tessera::Empty(info.szPackName))
+    return tessera::TableMessage(tessera::kPackNameEmpty, kCaption);
   if (!m_pDataBase) return false;
 
   if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL, "SELECT [ID] FROM [RESTABLE] WHERE [ID] = '%s'",
                           SqlQuote(id).c_str()))
     return false;
   if (tessera::CountRows(m_pDataBase, m_szSQL) == 0) return false;
-  if (!tessera::FormatSql(m_szSQL, sizeof m_szSQL,
-                          "UPDATE [RESTABLE] SET [PACKNAME] = '%s', [START] = %d, [END] = %d WHERE [ID] = '%s'",
-                          SqlQuote(info.szPackName).c_str(), info.nStart, info.nEnd, SqlQuote(id).c_str()))
+  if (!tessera::FormatSql(
+          m_szSQL, sizeof m_szSQL,
+          "UPDATE [RESTABLE] SET [PACKNAME] = '%s', [START] = %d, [END] = %d WHERE [ID] = '%s'",
+          SqlQuote(info.szPackName).c_str(), info.nStart, info.nEnd, SqlQuote(id).c_str()))
     return false;
   return m_pDataBase->ExecuteCommand(m_szSQL);
 }

@@ -31,7 +31,8 @@ bool ToInteger(const FieldValue& v, int64_t& out) {
     case FieldValue::kReal:
       // Only a value without a fractional part converts; the range check of
       // the caller then applies.
-      if (!std::isfinite(v.real) || v.real != std::floor(v.real) || std::fabs(v.real) > 9.0e18) return false;
+      if (!std::isfinite(v.real) || v.real != std::floor(v.real) || std::fabs(v.real) > 9.0e18)
+        return false;
       out = static_cast<int64_t>(v.real);
       return true;
     case FieldValue::kText: {
@@ -59,7 +60,8 @@ bool RecordSet::GetInt32(int column, int32_t& out) const {
   const FieldValue* v = GetCollect(column);
   int64_t n = 0;
   if (!v || !ToInteger(*v, n)) return false;
-  if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max()) return false;
+  if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max())
+    return false;
   out = static_cast<int32_t>(n);
   return true;
 }

@@ -41,7 +41,8 @@ std::string ExplainText(const char (&explain)[N]) {
 
 // A not-found message: formatted into 64 bytes as the tables do (a longer
 // text is cut there), then shown with the caption.  Always false.
-inline bool TableMessageF(const char* caption, const char* format, ...) __attribute__((format(printf, 2, 3)));
+inline bool TableMessageF(const char* caption, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
 inline bool TableMessageF(const char* caption, const char* format, ...) {
   char text[64];
   va_list args;

@@ -20,7 +20,8 @@ bool CreateDataBaseFile(const std::string& path, std::string* error) {
   if (::stat(native.c_str(), &st) == 0) return fail(native + ": file exists already");
 
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  int rc =
+      sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (rc != SQLITE_OK) {
     std::string why = native + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);

@@ -36,14 +36,17 @@ long CountRows(CDataBase* db, const char* sql) {
   return db->GetRecordCount(rs);
 }
 
-bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, const char* value) {
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column,
+                const char* value) {
   if (!db || !value) return false;
-  if (!FormatSql(sql, size, "DELETE FROM [%s] WHERE [%s] = '%s'", table, column, SqlQuote(value).c_str()))
+  if (!FormatSql(sql, size, "DELETE FROM [%s] WHERE [%s] = '%s'", table, column,
+                 SqlQuote(value).c_str()))
     return false;
   return db->ExecuteCommand(sql);
 }
 
-bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, int value) {
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column,
+                int value) {
   if (!db) return false;
   std::snprintf(sql, size, "DELETE FROM [%s] WHERE [%s] = %d", table, column, value);
   return db->ExecuteCommand(sql);

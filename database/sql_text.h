@@ -22,7 +22,8 @@ std::string SqlQuote(const char* text);
 
 // Formats into `buffer` of `size` bytes.  False (and an empty buffer) when
 // the result does not fit.
-bool FormatSql(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+bool FormatSql(char* buffer, size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
 
 // Runs a query and counts its rows; -1 when it could not run.
 long CountRows(CDataBase* db, const char* sql);
@@ -32,8 +33,10 @@ long CountRows(CDataBase* db, const char* sql);
 // written into `sql` (the table's buffer, which keeps its last statement)
 // and run on `db`.  False without a database or a text value, when the
 // statement does not fit, or when it fails.
-bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, const char* value);
-bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column, int value);
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column,
+                const char* value);
+bool DeleteRows(CDataBase* db, char* sql, size_t size, const char* table, const char* column,
+                int value);
 bool DeleteAllRows(CDataBase* db, char* sql, size_t size, const char* table);
 template <size_t N, typename Value>
 bool DeleteRows(CDataBase* db, char (&sql)[N], const char* table, const char* column, Value value) {

@@ -13,9 +13,9 @@ bool KeyByName(const std::string& name, int* key, bool* alt) {
     const char* name;
     int key;
   } kKeys[] = {
-      {"enter", 13}, {"escape", 27}, {"backspace", 8}, {"tab", 9},    {"left", 37},  {"up", 38},
-      {"right", 39}, {"down", 40},   {"home", 36},     {"end", 35},   {"delete", 46}, {"f5", 116},
-      {"f9", 120},
+      {"enter", 13},  {"escape", 27}, {"backspace", 8}, {"tab", 9},   {"left", 37},
+      {"up", 38},     {"right", 39},  {"down", 40},     {"home", 36}, {"end", 35},
+      {"delete", 46}, {"f5", 116},    {"f9", 120},
   };
   std::string base = name;
   *alt = base.rfind("alt+", 0) == 0;
@@ -49,8 +49,11 @@ bool ParseScript(const std::string& text, const std::string& name, std::vector<S
     bool rest_allowed = false;
     if (!ok) {
     } else if (kind == "click" || kind == "rclick" || kind == "move") {
-      e.kind = kind == "click" ? ScriptEvent::kClick : kind == "rclick" ? ScriptEvent::kRightClick : ScriptEvent::kMove;
-      ok = static_cast<bool>(words >> e.x >> e.y) && e.x >= 0 && e.y >= 0 && e.x < 65536 && e.y < 65536;
+      e.kind = kind == "click"    ? ScriptEvent::kClick
+               : kind == "rclick" ? ScriptEvent::kRightClick
+                                  : ScriptEvent::kMove;
+      ok = static_cast<bool>(words >> e.x >> e.y) && e.x >= 0 && e.y >= 0 && e.x < 65536 &&
+           e.y < 65536;
     } else if (kind == "key") {
       e.kind = ScriptEvent::kKey;
       std::string key;

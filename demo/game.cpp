@@ -13,11 +13,11 @@
 #include "gui/map/map_manager.h"
 #include "gui/sprite.h"
 #include "input/mouse.h"
-#include "public/engine.h"
 #include "platform/key_messages.h"
 #include "platform/mci.h"
 #include "platform/random.h"
 #include "platform/window_messages.h"
+#include "public/engine.h"
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/music.h"
@@ -30,7 +30,8 @@ constexpr int kVkF5 = VK_F1 + 4, kVkF9 = VK_F1 + 8;
 
 }  // namespace
 
-Game::Game(HWND window, std::string data, std::ostream& log) : window_(window), data_(std::move(data)), log_(log) {}
+Game::Game(HWND window, std::string data, std::ostream& log)
+    : window_(window), data_(std::move(data)), log_(log) {}
 
 Game::~Game() {
   title_.reset();
@@ -111,8 +112,8 @@ void Game::SwitchScene() {
       finished_ = true;
     }
   }
-  log_ << "frame " << frame_ << " scene " << (next == Next::kTitle ? "title" : "world") << " map " << state_.map
-       << "\n";
+  log_ << "frame " << frame_ << " scene " << (next == Next::kTitle ? "title" : "world") << " map "
+       << state_.map << "\n";
   fader_ = std::make_unique<CFader>();
   fader_->Initialize(canvas_, vm_->GetRenderSurface(), 0, 0, 800, 600, 1, 0);
 }
@@ -178,8 +179,8 @@ void Game::PlayEffect(const char* name, int volume, int pan) {
   DxSoundBuffer* sounds = AfxGetSoundBuffer();
   const std::string file = data_ + "wav\\" + name + ".WAV";
   const bool played = sounds && sounds->Load(file.c_str()) && sounds->Play(0, pan, volume);
-  log_ << "frame " << frame_ << " sound " << name << " " << volume << " " << pan << (played ? "" : " silent")
-       << "\n";
+  log_ << "frame " << frame_ << " sound " << name << " " << volume << " " << pan
+       << (played ? "" : " silent") << "\n";
 }
 
 void Game::PlayMusic(const char* name) {
@@ -210,7 +211,8 @@ void Game::KeyDown(int key, bool alt) {
 }
 
 LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  const int x = static_cast<int16_t>(lparam & 0xFFFF), y = static_cast<int16_t>((lparam >> 16) & 0xFFFF);
+  const int x = static_cast<int16_t>(lparam & 0xFFFF),
+            y = static_cast<int16_t>((lparam >> 16) & 0xFFFF);
   QMouse* mouse = AfxGetMouse();
   switch (message) {
     case WM_MOUSEMOVE:
@@ -219,13 +221,15 @@ LRESULT Game::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       AfxGetChainManager()->RefreshAll();
       if (QArea* a = AfxGetNowArea()) a->m_pfnHover(a);
       // Over the map, the map manager tells the objects under the mouse.
-      if (world_ && AfxGetNowArea() == AfxGetMapManager()) AfxGetMapManager()->m_pfnMouseOver(AfxGetMapManager());
+      if (world_ && AfxGetNowArea() == AfxGetMapManager())
+        AfxGetMapManager()->m_pfnMouseOver(AfxGetMapManager());
       break;
     case WM_LBUTTONDOWN:
       if (!mouse) break;
       mouse->SetMousePos(static_cast<unsigned long>(x), static_cast<unsigned long>(y));
       mouse->SetMouseKey(1);
-      log_ << "frame " << frame_ << " click " << x << " " << y << " on " << (AfxGetNowArea() ? AfxGetNowArea()->m_szType : "none") << "\n";
+      log_ << "frame " << frame_ << " click " << x << " " << y << " on "
+           << (AfxGetNowArea() ? AfxGetNowArea()->m_szType : "none") << "\n";
       if (QArea* a = AfxGetNowArea()) a->m_pfnPress(a);
       break;
     case WM_LBUTTONUP:

@@ -27,7 +27,8 @@ bool SplitItems(const std::string& text, std::vector<int>* items) {
   std::istringstream in(text);
   std::string word;
   while (std::getline(in, word, ',')) {
-    if (word.empty() || word.size() > 3 || word.find_first_not_of("0123456789") != std::string::npos)
+    if (word.empty() || word.size() > 3 ||
+        word.find_first_not_of("0123456789") != std::string::npos)
       return false;
     const int item = std::stoi(word);
     if (!ItemName(item)) return false;
@@ -40,7 +41,8 @@ bool SplitItems(const std::string& text, std::vector<int>* items) {
 // and underscores (what the map tool accepts as a goods name).
 bool ValidPickedKey(const std::string& key) {
   const size_t colon = key.find(':');
-  if (colon != 1 || (key[0] != '0' + kVillage && key[0] != '0' + kHouse) || key.size() == 2) return false;
+  if (colon != 1 || (key[0] != '0' + kVillage && key[0] != '0' + kHouse) || key.size() == 2)
+    return false;
   for (size_t i = 2; i < key.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(key[i]);
     if (!std::isalnum(c) && c != '_') return false;
@@ -65,12 +67,15 @@ bool SplitPicked(const std::string& text, std::vector<std::string>* picked) {
   return true;
 }
 
-std::string PickedKey(int map_id, const std::string& name) { return std::to_string(map_id) + ":" + name; }
+std::string PickedKey(int map_id, const std::string& name) {
+  return std::to_string(map_id) + ":" + name;
+}
 
 bool HasColumn(CDataBase* db, const char* column) {
   tessera::RecordsetPtr rs;
   const std::string sql =
-      std::string("SELECT COUNT(*) FROM pragma_table_info('SAVETABLE') WHERE name = '") + column + "'";
+      std::string("SELECT COUNT(*) FROM pragma_table_info('SAVETABLE') WHERE name = '") + column +
+      "'";
   int32_t n = 0;
   return db->OpenSource(sql.c_str(), rs) && rs && !rs->IsEOF() && rs->GetInt32(0, n) && n > 0;
 }
@@ -79,14 +84,20 @@ bool HasColumn(CDataBase* db, const char* column) {
 
 const char* ItemName(int item) {
   switch (item) {
-    case kItemPendant: return "\xD3\xF1\xC5\xE5";  // 玉佩
-    case kItemApple: return "\xC6\xBB\xB9\xFB";    // 苹果
-    case kItemLetter: return "\xD0\xC5";           // 信
-    default: return nullptr;
+    case kItemPendant:
+      return "\xD3\xF1\xC5\xE5";  // 玉佩
+    case kItemApple:
+      return "\xC6\xBB\xB9\xFB";  // 苹果
+    case kItemLetter:
+      return "\xD0\xC5";  // 信
+    default:
+      return nullptr;
   }
 }
 
-bool GameState::Carries(int item) const { return std::find(items.begin(), items.end(), item) != items.end(); }
+bool GameState::Carries(int item) const {
+  return std::find(items.begin(), items.end(), item) != items.end();
+}
 
 void GameState::Give(int item) { items.push_back(item); }
 
@@ -100,12 +111,13 @@ bool GameState::Picked(int map_id, const std::string& name) const {
 }
 
 void GameState::MarkPicked(int map_id, const std::string& name) {
-  if (!Picked(map_id, name) && ValidPickedKey(PickedKey(map_id, name))) picked.push_back(PickedKey(map_id, name));
+  if (!Picked(map_id, name) && ValidPickedKey(PickedKey(map_id, name)))
+    picked.push_back(PickedKey(map_id, name));
 }
 
 bool GameState::operator==(const GameState& o) const {
-  return map == o.map && cell_x == o.cell_x && cell_y == o.cell_y && quest == o.quest && gold == o.gold &&
-         life == o.life && items == o.items && picked == o.picked;
+  return map == o.map && cell_x == o.cell_x && cell_y == o.cell_y && quest == o.quest &&
+         gold == o.gold && life == o.life && items == o.items && picked == o.picked;
 }
 
 GameState NewGame() {
@@ -118,11 +130,13 @@ GameState NewGame() {
 }
 
 bool CreateSaveTable(CDataBase* db) {
-  if (!db || !db->ExecuteCommand("CREATE TABLE IF NOT EXISTS SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, "
-                                 "CELLX INTEGER, CELLY INTEGER, QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, "
-                                 "ITEMS TEXT, PICKED TEXT DEFAULT '')"))
+  if (!db || !db->ExecuteCommand(
+                 "CREATE TABLE IF NOT EXISTS SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, "
+                 "CELLX INTEGER, CELLY INTEGER, QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, "
+                 "ITEMS TEXT, PICKED TEXT DEFAULT '')"))
     return false;
-  return HasColumn(db, "PICKED") || db->ExecuteCommand("ALTER TABLE SAVETABLE ADD COLUMN PICKED TEXT DEFAULT ''");
+  return HasColumn(db, "PICKED") ||
+         db->ExecuteCommand("ALTER TABLE SAVETABLE ADD COLUMN PICKED TEXT DEFAULT ''");
 }
 
 bool SaveGame(CDataBase* db, int slot, const GameState& s, std::string* error) {
@@ -137,11 +151,11 @@ bool SaveGame(CDataBase* db, int slot, const GameState& s, std::string* error) {
       *error = "the save was not written";
       return false;
     }
-  const std::string sql = "INSERT OR REPLACE INTO SAVETABLE VALUES (" + std::to_string(slot) + ", " +
-                          std::to_string(s.map) + ", " + std::to_string(s.cell_x) + ", " +
+  const std::string sql = "INSERT OR REPLACE INTO SAVETABLE VALUES (" + std::to_string(slot) +
+                          ", " + std::to_string(s.map) + ", " + std::to_string(s.cell_x) + ", " +
                           std::to_string(s.cell_y) + ", " + std::to_string(s.quest) + ", " +
-                          std::to_string(s.gold) + ", " + std::to_string(s.life) + ", '" + JoinItems(s.items) +
-                          "', '" + JoinPicked(s.picked) + "')";
+                          std::to_string(s.gold) + ", " + std::to_string(s.life) + ", '" +
+                          JoinItems(s.items) + "', '" + JoinPicked(s.picked) + "')";
   if (!db->ExecuteCommand(sql.c_str())) {
     *error = "the save was not written";
     return false;
@@ -172,9 +186,10 @@ bool LoadGame(CDataBase* db, int slot, GameState* state, std::string* error) {
   if (!rs->GetText(7, picked, sizeof picked)) picked[0] = 0;
   s.map = v[0], s.cell_x = v[1], s.cell_y = v[2], s.quest = v[3], s.gold = v[4], s.life = v[5];
   const bool ok = (s.map == kVillage || s.map == kHouse) && s.cell_x >= 0 && s.cell_y >= 0 &&
-                  s.cell_x < kMapColumns[s.map] && s.cell_y < kMapRows[s.map] && s.quest >= kQuestNotAsked &&
-                  s.quest <= kQuestDone && s.gold >= 0 && s.life >= 0 && s.life <= 100 &&
-                  SplitItems(items, &s.items) && SplitPicked(picked, &s.picked);
+                  s.cell_x < kMapColumns[s.map] && s.cell_y < kMapRows[s.map] &&
+                  s.quest >= kQuestNotAsked && s.quest <= kQuestDone && s.gold >= 0 &&
+                  s.life >= 0 && s.life <= 100 && SplitItems(items, &s.items) &&
+                  SplitPicked(picked, &s.picked);
   if (!ok) {
     *error = "the saved game is damaged";
     return false;

@@ -13,19 +13,19 @@
 // the script, the process's memory every 1,000 frames, music commands.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "database/database.h"
 #include "demo/demo_script.h"
 #include "demo/game.h"
 #include "platform/headless/headless_presenter.h"
-#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/mci.h"
 #include "platform/presenter.h"
@@ -35,9 +35,9 @@
 #include "platform/text_encoding.h"
 #include "platform/window.h"
 #include "platform/window_messages.h"
-#include "database/database.h"
 #include "public/engine.h"
 #include "sound/music.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -63,13 +63,13 @@ bool Parse(int argc, char** argv, Options* o) {
       return true;
     };
     std::string n;
-    if (a == "--data" ? !value(&o->data)
+    if (a == "--data"         ? !value(&o->data)
         : a == "--screenshot" ? !value(&o->screenshot)
-        : a == "--script" ? !value(&o->script)
-        : a == "--log" ? !value(&o->log)
-        : a == "--frames" ? !value(&n)
-        : a == "--headless" ? (o->headless = true, false)
-        : true) {
+        : a == "--script"     ? !value(&o->script)
+        : a == "--log"        ? !value(&o->log)
+        : a == "--frames"     ? !value(&n)
+        : a == "--headless"   ? (o->headless = true, false)
+                              : true) {
       return false;
     }
     if (!n.empty()) {
@@ -134,7 +134,8 @@ void Deliver(HWND window, const demo::ScriptEvent& e, tessera::HeadlessInputServ
       if (e.alt) SendMessage(window, WM_KEYDOWN, VK_MENU, 0);
       SendMessage(window, WM_KEYDOWN, static_cast<WPARAM>(e.key), 0);
       // Keys that are also characters arrive as WM_CHAR too.
-      if (!e.alt && (e.key == VK_RETURN || e.key == VK_BACK || e.key == VK_ESCAPE || e.key == VK_TAB))
+      if (!e.alt &&
+          (e.key == VK_RETURN || e.key == VK_BACK || e.key == VK_ESCAPE || e.key == VK_TAB))
         SendMessage(window, WM_CHAR, static_cast<WPARAM>(e.key), 0);
       SendMessage(window, WM_KEYUP, static_cast<WPARAM>(e.key), 0);
       if (e.alt) SendMessage(window, WM_KEYUP, VK_MENU, 0);
@@ -150,20 +151,34 @@ void Deliver(HWND window, const demo::ScriptEvent& e, tessera::HeadlessInputServ
 // The SDL key code of a virtual-key code the script knows.
 SDL_Keycode SdlKeyOf(int vk) {
   switch (vk) {
-    case VK_RETURN: return SDLK_RETURN;
-    case VK_ESCAPE: return SDLK_ESCAPE;
-    case VK_BACK: return SDLK_BACKSPACE;
-    case VK_TAB: return SDLK_TAB;
-    case VK_LEFT: return SDLK_LEFT;
-    case VK_UP: return SDLK_UP;
-    case VK_RIGHT: return SDLK_RIGHT;
-    case VK_DOWN: return SDLK_DOWN;
-    case VK_HOME: return SDLK_HOME;
-    case VK_END: return SDLK_END;
-    case VK_DELETE: return SDLK_DELETE;
-    case VK_F1 + 4: return SDLK_F5;
-    case VK_F1 + 8: return SDLK_F9;
-    default: return SDLK_UNKNOWN;
+    case VK_RETURN:
+      return SDLK_RETURN;
+    case VK_ESCAPE:
+      return SDLK_ESCAPE;
+    case VK_BACK:
+      return SDLK_BACKSPACE;
+    case VK_TAB:
+      return SDLK_TAB;
+    case VK_LEFT:
+      return SDLK_LEFT;
+    case VK_UP:
+      return SDLK_UP;
+    case VK_RIGHT:
+      return SDLK_RIGHT;
+    case VK_DOWN:
+      return SDLK_DOWN;
+    case VK_HOME:
+      return SDLK_HOME;
+    case VK_END:
+      return SDLK_END;
+    case VK_DELETE:
+      return SDLK_DELETE;
+    case VK_F1 + 4:
+      return SDLK_F5;
+    case VK_F1 + 8:
+      return SDLK_F9;
+    default:
+      return SDLK_UNKNOWN;
   }
 }
 
@@ -218,7 +233,9 @@ void PushToSdl(HWND window, const demo::ScriptEvent& e) {
       const std::string utf8 = tessera::GbkToUtf8(e.text);
       for (size_t i = 0; i < utf8.size();) {
         size_t n = std::min<size_t>(utf8.size() - i, 31);
-        while (n > 0 && i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80) --n;
+        while (n > 0 && i + n < utf8.size() &&
+               (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80)
+          --n;
         ev = SDL_Event{};
         ev.type = SDL_TEXTINPUT;
         ev.text.windowID = id;
@@ -278,7 +295,8 @@ int main(int argc, char** argv) {
   HWND window = nullptr;
   bool windowed = false;
   if (!o.headless && tessera::sdl::UseSdlBackend()) {
-    window = tessera::sdl::CreateGameWindow("\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2", 800, 600, WindowProc);  // 小村故事
+    window = tessera::sdl::CreateGameWindow("\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2", 800, 600,
+                                            WindowProc);  // 小村故事
     if (window) {
       windowed = true;
       tessera::sdl::InstallSdlPresenter();
@@ -296,7 +314,8 @@ int main(int argc, char** argv) {
     clock = tessera::InstallManualClock(1000);
     // The pretend display is a 5-6-5 one, so full screen shows the
     // conversion the game needs on most real displays.
-    if (auto* p = dynamic_cast<tessera::HeadlessPresenter*>(&tessera::GetPresenter())) p->SetGreenMask(0x07E0);
+    if (auto* p = dynamic_cast<tessera::HeadlessPresenter*>(&tessera::GetPresenter()))
+      p->SetGreenMask(0x07E0);
   }
   // 0: until the window closes or the script quits.
   bool script_quits = false;
@@ -322,7 +341,8 @@ int main(int argc, char** argv) {
         if (e.kind == demo::ScriptEvent::kHash || e.kind == demo::ScriptEvent::kShot) {
           after.push_back(&e);
         } else {
-          log << "frame " << tick << " input " << (e.kind == demo::ScriptEvent::kType ? "type" : "event") << "\n";
+          log << "frame " << tick << " input "
+              << (e.kind == demo::ScriptEvent::kType ? "type" : "event") << "\n";
           if (windowed) {
             PushToSdl(window, e);
           } else {
@@ -341,21 +361,24 @@ int main(int argc, char** argv) {
       for (const demo::ScriptEvent* e : after) {
         if (e->kind == demo::ScriptEvent::kHash) {
           char hex[17];
-          std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(game.FrameHash()));
-          log << "frame " << tick << " hash " << e->text << " " << hex << " " << game.Describe() << "\n";
+          std::snprintf(hex, sizeof hex, "%016llx",
+                        static_cast<unsigned long long>(game.FrameHash()));
+          log << "frame " << tick << " hash " << e->text << " " << hex << " " << game.Describe()
+              << "\n";
         } else if (!EnsureParent(e->text) || !tessera::GetPresenter().SaveFramePng(e->text)) {
           std::fprintf(stderr, "tessera-demo: %s: cannot save\n", FullPath(e->text).c_str());
         }
       }
-      if ((tick + 1) % 1000 == 0) log << "frame " << tick + 1 << " memory " << ResidentKb() << " kB\n";
+      if ((tick + 1) % 1000 == 0)
+        log << "frame " << tick + 1 << " memory " << ResidentKb() << " kB\n";
       if (o.frames > 0 && tick + 1 >= o.frames) game.Quit();
       if (clock) clock->Advance(33);
       if (windowed && !game.Finished()) SDL_Delay(33);
     }
     log << "frames " << frames_run << "\n";
-    log << "end: map " << game.State().map << " cell " << game.State().cell_x << " " << game.State().cell_y
-        << " quest " << game.State().quest << " gold " << game.State().gold << " items " << game.State().items.size()
-        << "\n";
+    log << "end: map " << game.State().map << " cell " << game.State().cell_x << " "
+        << game.State().cell_y << " quest " << game.State().quest << " gold " << game.State().gold
+        << " items " << game.State().items.size() << "\n";
     if (!o.screenshot.empty() && status == 0) {
       if (EnsureParent(o.screenshot) && tessera::GetPresenter().SaveFramePng(o.screenshot)) {
         std::printf("tessera-demo: saved frame %d to %s\n", frames_run, o.screenshot.c_str());

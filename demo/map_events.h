@@ -18,10 +18,10 @@ namespace demo {
 
 struct MapEvent {
   enum Kind { kDoor, kSpawn } kind = kDoor;
-  tagPOINT cell{0, 0};       // the event's cell
-  std::string name;          // door: the map it leads to; spawn: who
-  tagPOINT to{0, 0};         // door: the cell the player arrives on
-  int shirt = 0, hat = 0;    // spawn: 0xRRGGBB
+  tagPOINT cell{0, 0};         // the event's cell
+  std::string name;            // door: the map it leads to; spawn: who
+  tagPOINT to{0, 0};           // door: the cell the player arrives on
+  int shirt = 0, hat = 0;      // spawn: 0xRRGGBB
   std::vector<tagPOINT> path;  // spawn: at least one cell
 };
 

@@ -26,7 +26,7 @@ constexpr int kLeft = 310, kTop = 300, kWidth = 180, kHeight = 40, kGap = 52;
 
 // The game's name over the sky, outlined, and a line about the settings.
 void TextOutTitle(SURFACE* target) {
-  QArea writer;  // an area's text drawing: outlined GBK text
+  QArea writer;                                      // an area's text drawing: outlined GBK text
   char name[] = "\xD0\xA1\xB4\xE5\xB9\xCA\xCA\xC2";  // 小村故事
   writer.TextOutA(target, 352, 200, name, 24, true, 0xFFE68C, 0x402010);
 }
@@ -59,10 +59,13 @@ bool TitleScene::Load(std::string* error) {
     std::snprintf(it.szImage, sizeof it.szImage, "BTNTITLEA");
     it.nID = e;
     it.pfnClick = OnEntryClick;
-    it.rect = tagRECT{kLeft, kTop + row * kGap, kLeft + kWidth - 1, kTop + row * kGap + kHeight - 1};
+    it.rect =
+        tagRECT{kLeft, kTop + row * kGap, kLeft + kWidth - 1, kTop + row * kGap + kHeight - 1};
   }
-  std::snprintf(items[kNewGame].szTip, sizeof items[kNewGame].szTip, "\xB4\xD3\xCD\xB7\xBF\xAA\xCA\xBC");  // 从头开始
-  std::snprintf(items[kContinue].szTip, sizeof items[kContinue].szTip, "\xB6\xC1\xC8\xA1\xB4\xE6\xB5\xB5");  // 读取存档
+  std::snprintf(items[kNewGame].szTip, sizeof items[kNewGame].szTip,
+                "\xB4\xD3\xCD\xB7\xBF\xAA\xCA\xBC");  // 从头开始
+  std::snprintf(items[kContinue].szTip, sizeof items[kContinue].szTip,
+                "\xB6\xC1\xC8\xA1\xB4\xE6\xB5\xB5");  // 读取存档
   std::snprintf(items[kFullScreen].szTip, sizeof items[kFullScreen].szTip, "Alt+Enter");
   main_menu_ = std::make_unique<QBtMenu>(kMusic, items);
   settings_menu_ = std::make_unique<QBtMenu>(kEntries - kMusic, items + kMusic);
@@ -99,10 +102,14 @@ std::string TitleScene::Caption(int entry) const {
   const Settings& s = game_->Config();
   char line[64];
   switch (entry) {
-    case kNewGame: return "\xD0\xC2\xD3\xCE\xCF\xB7";  // 新游戏
-    case kContinue: return "\xBC\xCC\xD0\xF8";         // 继续
-    case kSettings: return "\xC9\xE8\xD6\xC3";         // 设置
-    case kQuit: return "\xCD\xCB\xB3\xF6";             // 退出
+    case kNewGame:
+      return "\xD0\xC2\xD3\xCE\xCF\xB7";  // 新游戏
+    case kContinue:
+      return "\xBC\xCC\xD0\xF8";  // 继续
+    case kSettings:
+      return "\xC9\xE8\xD6\xC3";  // 设置
+    case kQuit:
+      return "\xCD\xCB\xB3\xF6";  // 退出
     case kMusic:
       std::snprintf(line, sizeof line, "\xD2\xF4\xC0\xD6 %d%%", s.music);  // 音乐
       return line;
@@ -110,8 +117,10 @@ std::string TitleScene::Caption(int entry) const {
       std::snprintf(line, sizeof line, "\xD2\xF4\xD0\xA7 %d%%", s.effects);  // 音效
       return line;
     case kFullScreen:
-      return s.full_screen ? "\xC8\xAB\xC6\xC1 \xBF\xAA" : "\xC8\xAB\xC6\xC1 \xB9\xD8";  // 全屏 开 / 关
-    default: return "\xB7\xB5\xBB\xD8";  // 返回
+      return s.full_screen ? "\xC8\xAB\xC6\xC1 \xBF\xAA"
+                           : "\xC8\xAB\xC6\xC1 \xB9\xD8";  // 全屏 开 / 关
+    default:
+      return "\xB7\xB5\xBB\xD8";  // 返回
   }
 }
 
@@ -119,15 +128,21 @@ void TitleScene::Choose(int entry) {
   Settings& s = game_->Config();
   game_->Log() << "frame " << game_->FrameNumber() << " title: entry " << entry << "\n";
   switch (entry) {
-    case kNewGame: game_->StartWorld(NewGame()); break;
+    case kNewGame:
+      game_->StartWorld(NewGame());
+      break;
     case kContinue:
       if (!game_->ContinueSaved()) {
         notice_ = "\xC3\xBB\xD3\xD0\xB4\xE6\xB5\xB5";  // 没有存档
         notice_frame_ = game_->FrameNumber();
       }
       break;
-    case kSettings: ShowPage(true); break;
-    case kQuit: game_->Quit(); break;
+    case kSettings:
+      ShowPage(true);
+      break;
+    case kQuit:
+      game_->Quit();
+      break;
     case kMusic:
       s.music = NextVolume(s.music);
       ApplyVolumes(AfxGetSound(), s);
@@ -137,12 +152,15 @@ void TitleScene::Choose(int entry) {
       ApplyVolumes(AfxGetSound(), s);
       game_->PlayEffect("bell");
       break;
-    case kFullScreen: game_->ToggleFullScreen(); break;
+    case kFullScreen:
+      game_->ToggleFullScreen();
+      break;
     case kBack:
       SaveSettings(game_->Database(), s);
       ShowPage(false);
       break;
-    default: break;
+    default:
+      break;
   }
   if (entry >= kMusic) Refresh();
 }

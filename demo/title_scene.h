@@ -23,7 +23,17 @@ class TitleScene {
   // The picture behind the menu (the chain manager draws the menu after).
   void Draw(SURFACE* target);
 
-  enum Entry { kNewGame, kContinue, kSettings, kQuit, kMusic, kEffects, kFullScreen, kBack, kEntries };
+  enum Entry {
+    kNewGame,
+    kContinue,
+    kSettings,
+    kQuit,
+    kMusic,
+    kEffects,
+    kFullScreen,
+    kBack,
+    kEntries
+  };
   // What a menu entry does (a click on it, or the script's key).
   void Choose(int entry);
   bool InSettings() const { return settings_page_; }

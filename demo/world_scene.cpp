@@ -1,9 +1,9 @@
 #include "demo/world_scene.h"
 
-#include <cstdio>
-#include <cmath>
-#include <cstdlib>
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "database/database.h"
@@ -87,7 +87,9 @@ void OnTalkPanel(void*) {
 }
 // Tips for the things on the map: their names.
 void OnObjectEnter(void* object) {
-  if (g_world) std::snprintf(g_szTipText, sizeof g_szTipText, "%s", g_world->TipOf(static_cast<CMapObject*>(object)));
+  if (g_world)
+    std::snprintf(g_szTipText, sizeof g_szTipText, "%s",
+                  g_world->TipOf(static_cast<CMapObject*>(object)));
 }
 void OnObjectLeave(void*) { g_szTipText[0] = 0; }
 
@@ -144,7 +146,8 @@ bool WorldScene::Load(std::string* error) {
   }
   map_ = new QMap;
   if (!map_->LoadMap(kMapNames[s.map])) {
-    *error = std::string("cannot load the map ") + kMapNames[s.map] + " (no MAPTABLE row, cell file or picture)";
+    *error = std::string("cannot load the map ") + kMapNames[s.map] +
+             " (no MAPTABLE row, cell file or picture)";
     return false;
   }
   map_->LoadGoods();
@@ -156,8 +159,9 @@ bool WorldScene::Load(std::string* error) {
   AddInterface();
   game_->PlayMusic(kMapNames[s.map]);
   game_->Log() << "frame " << game_->FrameNumber() << " map " << kMapNames[s.map] << " "
-               << map_->GetWidth() / map_->GetUnitSize() << "x" << map_->GetHeight() / map_->GetUnitSize()
-               << " objects " << map_->GetObjectList().size() << " doors " << doors_.size() << "\n";
+               << map_->GetWidth() / map_->GetUnitSize() << "x"
+               << map_->GetHeight() / map_->GetUnitSize() << " objects "
+               << map_->GetObjectList().size() << " doors " << doors_.size() << "\n";
   return true;
 }
 
@@ -171,18 +175,21 @@ bool WorldScene::Load(std::string* error) {
 bool WorldScene::LoadEvents(std::string* error) {
   tessera::RecordsetPtr rs;
   char sql[128];
-  std::snprintf(sql, sizeof sql, "SELECT EXPLAIN, FILEPOS FROM EVENTTABLE WHERE SCENEID = %ld", map_->GetId());
+  std::snprintf(sql, sizeof sql, "SELECT EXPLAIN, FILEPOS FROM EVENTTABLE WHERE SCENEID = %ld",
+                map_->GetId());
   CDataBase* db = game_->Database();
   if (!db || !db->OpenSource(sql, rs) || !rs) {
     *error = "cannot read the map's events";
     return false;
   }
-  const int columns = map_->GetWidth() / map_->GetUnitSize(), rows = map_->GetHeight() / map_->GetUnitSize();
+  const int columns = map_->GetWidth() / map_->GetUnitSize(),
+            rows = map_->GetHeight() / map_->GetUnitSize();
   for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
     char text[128] = {};
     int32_t cell = -1;
     MapEvent e;
-    if (!rs->GetText(0, text, sizeof text) || !rs->GetInt32(1, cell) || !ParseMapEvent(text, cell, columns, rows, &e)) {
+    if (!rs->GetText(0, text, sizeof text) || !rs->GetInt32(1, cell) ||
+        !ParseMapEvent(text, cell, columns, rows, &e)) {
       game_->Log() << "map " << map_->GetName() << ": event '" << text << "' ignored\n";
       continue;
     }
@@ -236,15 +243,16 @@ void WorldScene::AddCharacters() {
     who->GetEquip(0)->SetCurColor(Tint(p.hat));
     who->QuickMove(p.path[0].x, p.path[0].y);
     PlaceBubble(who);
-    const char* tip = p.name == "elder"   ? "\xB4\xE5\xB3\xA4"         // 村长
-                      : p.name == "smith" ? "\xCC\xFA\xBD\xB3"         // 铁匠
+    const char* tip = p.name == "elder"   ? "\xB4\xE5\xB3\xA4"          // 村长
+                      : p.name == "smith" ? "\xCC\xFA\xBD\xB3"          // 铁匠
                       : p.name == "girl"  ? "\xD0\xA1\xC5\xAE\xBA\xA2"  // 小女孩
-                                          : "\xC5\xA9\xB7\xF2";        // 农夫
+                                          : "\xC5\xA9\xB7\xF2";          // 农夫
     tips_.emplace_back(who, tip);
     who->m_pfnCallBack[1] = OnObjectEnter;
     who->m_pfnCallBack[2] = OnObjectLeave;
     map_->AddObject(who);
-    walkers_.push_back({who, p.path, p.path.size() > 1 ? 1u : 0u, 20 * static_cast<int>(walkers_.size())});
+    walkers_.push_back(
+        {who, p.path, p.path.size() > 1 ? 1u : 0u, 20 * static_cast<int>(walkers_.size())});
     if (p.name == "elder") {
       // The elder talks about the quest.
       elder_ = who;
@@ -267,8 +275,9 @@ void WorldScene::AddInterface() {
   bar_->m_nAlpha = 24;
   chains->Add(bar_.get(), CHAIN_TOP);
   InItem items[3] = {};
-  const char* captions[] = {"\xB1\xA3\xB4\xE6", "\xB6\xC1\xC8\xA1", "\xB1\xEA\xCC\xE2"};  // 保存 读取 标题
-  const char* tips[] = {"F5", "F9", "\xB7\xB5\xBB\xD8\xB1\xEA\xCC\xE2"};                    // 返回标题
+  const char* captions[] = {"\xB1\xA3\xB4\xE6", "\xB6\xC1\xC8\xA1",
+                            "\xB1\xEA\xCC\xE2"};                          // 保存 读取 标题
+  const char* tips[] = {"F5", "F9", "\xB7\xB5\xBB\xD8\xB1\xEA\xCC\xE2"};  // 返回标题
   for (int i = 0; i < 3; ++i) {
     std::snprintf(items[i].szCaption, sizeof items[i].szCaption, "%s", captions[i]);
     std::snprintf(items[i].szTip, sizeof items[i].szTip, "%s", tips[i]);
@@ -289,8 +298,8 @@ void WorldScene::AddInterface() {
   chains->Add(life_.get(), CHAIN_TOP);
 
   // The list of carried items, under the mini-map.
-  items_ = std::make_unique<QList>(tagRECT{626, 200, 795, 349}, tagRECT{636, 212, 785, 0}, QPoint{0, 0},
-                                   "LISTROWAA", "LISTBACK00", false);
+  items_ = std::make_unique<QList>(tagRECT{626, 200, 795, 349}, tagRECT{636, 212, 785, 0},
+                                   QPoint{0, 0}, "LISTROWAA", "LISTBACK00", false);
   items_->m_nRows = 5;
   items_->m_nRowHeight = 26;
   items_->m_pfnRowClick = OnItem;
@@ -306,10 +315,12 @@ void WorldScene::AddInterface() {
 
   // The mini-map in the top right corner (the map owns and deletes it).
   auto* mini = new QSmallMap;
-  const std::string small = std::string("small") + (game_->State().map == kVillage ? "vil" : "hou") + "00";
+  const std::string small =
+      std::string("small") + (game_->State().map == kVillage ? "vil" : "hou") + "00";
   if (mini->Init(map_, small.c_str(), tagRECT{626, 44, 795, 171})) {
     mini->AddDispObject(hero_, 3, PIXEL(255, 255, 0));
-    for (const Walker& w : walkers_) mini->AddDispObject(w.who, 2, w.who == elder_ ? PIXEL(255, 80, 80) : PIXEL(80, 220, 255));
+    for (const Walker& w : walkers_)
+      mini->AddDispObject(w.who, 2, w.who == elder_ ? PIXEL(255, 80, 80) : PIXEL(80, 220, 255));
     map_->SetSmallMap(mini);
   } else {
     delete mini;
@@ -325,7 +336,8 @@ void WorldScene::AddInterface() {
   talk_text_->m_bTrans = false;
   answer_ = std::make_unique<QSelectBt>();
   std::snprintf(answer_->m_szImageBase, sizeof answer_->m_szImageBase, "QSELECTXA");
-  answer_->m_pMainButton = new QButton(tagRECT{520, 504, 639, 529}, "\xBB\xD8\xB4\xF0", "", "QSELECTXA");  // 回答
+  answer_->m_pMainButton =
+      new QButton(tagRECT{520, 504, 639, 529}, "\xBB\xD8\xB4\xF0", "", "QSELECTXA");  // 回答
   answer_->m_pPanel = new QWindow(330, 342, 649, 411, Id("answerback"), QWIN_RLE);
   answer_->m_pAnswer[0] = new QButton(tagRECT{340, 348, 639, 373}, kAnswerYes, "", "ANSWERAAA");
   answer_->m_pAnswer[1] = new QButton(tagRECT{340, 380, 639, 405}, kAnswerNo, "", "ANSWERBAA");
@@ -359,7 +371,8 @@ void WorldScene::AddInterface() {
 void WorldScene::RefreshItems() {
   items_->DeleteAll();
   for (int item : game_->State().items)
-    items_->Add(ItemName(item), item == kItemApple ? "\xB3\xD4" : "", static_cast<unsigned long>(item));  // 吃
+    items_->Add(ItemName(item), item == kItemApple ? "\xB3\xD4" : "",
+                static_cast<unsigned long>(item));  // 吃
   items_->m_nTop = 0;
   items_->Refresh(false, true);
 }
@@ -385,7 +398,8 @@ void WorldScene::Update() {
       --w.wait;
       continue;
     }
-    if (w.who == elder_ && (talk_panel_->m_dwState == QAREA_SHOW || pending_ == Pending::kTalk)) continue;
+    if (w.who == elder_ && (talk_panel_->m_dwState == QAREA_SHOW || pending_ == Pending::kTalk))
+      continue;
     const tagPOINT at = w.who->GetNowPoint();
     const tagPOINT to = w.path[w.next];
     if (at.x == to.x && at.y == to.y) {
@@ -400,7 +414,8 @@ void WorldScene::Update() {
     const tagPOINT me = hero_->GetNowPoint(), smith = smith_->GetNowPoint();
     const int dx = smith.x - me.x, dy = smith.y - me.y;
     const int distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-    game_->PlayEffect("bell", std::max(-10000, -distance * 120), std::max(-10000, std::min(10000, dx * 300)));
+    game_->PlayEffect("bell", std::max(-10000, -distance * 120),
+                      std::max(-10000, std::min(10000, dx * 300)));
   }
   // The player's cell, the life spent walking.
   const tagPOINT me = hero_->GetNowPoint();
@@ -481,7 +496,8 @@ void WorldScene::ClickGround(QMap* map) {
   pending_ = Pending::kNone;  // a walk somewhere else: what was planned on arrival is off
   if (!elder_) return;
   const int unit = map_->GetUnitSize();
-  const int x = (map_->GetNowLeft() + mouse->m_ptMouse.x) / unit, y = (map_->GetNowTop() + mouse->m_ptMouse.y) / unit;
+  const int x = (map_->GetNowLeft() + mouse->m_ptMouse.x) / unit,
+            y = (map_->GetNowTop() + mouse->m_ptMouse.y) / unit;
   const tagPOINT e = elder_->GetNowPoint();
   if (x == e.x && (y == e.y || y == e.y - 1)) ClickElder();
 }
@@ -529,8 +545,8 @@ void WorldScene::Reward(int gold) {
   const tagRECT r = hero_->GetRelativeArea();
   char text[32];
   std::snprintf(text, sizeof text, "+%d\xBD\xF0\xB1\xD2", gold);  // 金币
-  AfxGetChainManager()->Add(new QFaderText(text, (r.left + r.right) / 2, r.top + 120, 0xFFE040, 0, 24, 100),
-                            CHAIN_TOP);
+  AfxGetChainManager()->Add(
+      new QFaderText(text, (r.left + r.right) / 2, r.top + 120, 0xFFE040, 0, 24, 100), CHAIN_TOP);
   game_->PlayEffect("reward");
   game_->Log() << "frame " << game_->FrameNumber() << " reward " << gold << "\n";
   RefreshItems();

@@ -67,10 +67,10 @@ class WorldScene {
 
  private:
   struct Walker {
-    CMapPlayer* who;                  // owned by the map
-    std::vector<tagPOINT> path;       // the cells it walks between
+    CMapPlayer* who;             // owned by the map
+    std::vector<tagPOINT> path;  // the cells it walks between
     size_t next = 0;
-    int wait = 0;                     // frames to stand before walking on
+    int wait = 0;  // frames to stand before walking on
   };
   struct Door {
     tagPOINT cell;
@@ -95,13 +95,13 @@ class WorldScene {
   int Distance(tagPOINT cell) const;  // in cells, from the player
 
   Game* game_;
-  QMap* map_ = nullptr;            // owned by the map manager while shown
-  CMapPlayer* hero_ = nullptr;     // owned by the map
-  CMapPlayer* elder_ = nullptr;    // owned by the map (village only)
+  QMap* map_ = nullptr;          // owned by the map manager while shown
+  CMapPlayer* hero_ = nullptr;   // owned by the map
+  CMapPlayer* elder_ = nullptr;  // owned by the map (village only)
   std::vector<Walker> walkers_;
   std::vector<Door> doors_;
   std::vector<Spawn> spawns_;
-  CMapPlayer* smith_ = nullptr;    // his hammer rings
+  CMapPlayer* smith_ = nullptr;                            // his hammer rings
   std::vector<std::pair<CMapObject*, std::string>> tips_;  // names shown under the mouse
   enum class Pending { kNone, kTalk, kPickUp } pending_ = Pending::kNone;
   CMapObject* pending_goods_ = nullptr;

@@ -22,7 +22,8 @@ inline bool HasAlphaPlane(SURFACE* surface) {
 
 // The first weight plane of row y (the caller keeps y inside the surface).
 inline uint8_t* AlphaRow(void* block, int y) {
-  return reinterpret_cast<uint8_t*>(BlockRows(block)[y]) + 2 * static_cast<size_t>(BlockHeader(block)->width);
+  return reinterpret_cast<uint8_t*>(BlockRows(block)[y]) +
+         2 * static_cast<size_t>(BlockHeader(block)->width);
 }
 
 // Number of weight planes of an alpha-kind surface: 2 for a double-alpha

@@ -31,7 +31,8 @@ void AlphaBlendSolidScalar(uint16_t* d, uint16_t colour, const uint8_t* weights,
 void LayersScalar(uint16_t* d, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
   for (int l = 0; l < layers; ++l)
     for (int i = 0; i < n; ++i)
-      d[i] = AlphaBlendPixel(colours[static_cast<size_t>(l) * n + i], d[i], weights[static_cast<size_t>(l) * n + i]);
+      d[i] = AlphaBlendPixel(colours[static_cast<size_t>(l) * n + i], d[i],
+                             weights[static_cast<size_t>(l) * n + i]);
 }
 
 // The vector blends compute each truncated product floor(c * w / 32) with
@@ -62,7 +63,8 @@ inline __m128i Blend8(__m128i sv, __m128i dv, __m128i tv) {
 
 // Eight weights, limited to 32.
 inline __m128i LoadWeights8(const uint8_t* t) {
-  const __m128i tv = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t)), _mm_setzero_si128());
+  const __m128i tv =
+      _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(t)), _mm_setzero_si128());
   return _mm_min_epi16(tv, _mm_set1_epi16(32));
 }
 
@@ -86,14 +88,16 @@ void RowSse2(uint16_t* d, const uint8_t* s, uint16_t colour, const uint8_t* weig
     if (!kSolid) CopyRun(s8, s, n);
     CopyRun(d8, d, n);
     std::memcpy(t8, weights, static_cast<size_t>(n));
-    const __m128i out = Blend8(kSolid ? solid : _mm_load_si128(reinterpret_cast<const __m128i*>(s8)),
-                               _mm_load_si128(reinterpret_cast<const __m128i*>(d8)), LoadWeights8(t8));
+    const __m128i out =
+        Blend8(kSolid ? solid : _mm_load_si128(reinterpret_cast<const __m128i*>(s8)),
+               _mm_load_si128(reinterpret_cast<const __m128i*>(d8)), LoadWeights8(t8));
     _mm_store_si128(reinterpret_cast<__m128i*>(d8), out);
     CopyRun(d, d8, n);
     return;
   }
   const __m128i tail = Blend8(Source8<kSolid>(s, n - 8, solid),
-                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + n - 8)), LoadWeights8(weights + n - 8));
+                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + n - 8)),
+                              LoadWeights8(weights + n - 8));
   const __m128i zero = _mm_setzero_si128();
   const __m128i k32 = _mm_set1_epi16(32);
   const __m128i low15 = _mm_set1_epi16(0x7FFF);
@@ -111,14 +115,17 @@ void RowSse2(uint16_t* d, const uint8_t* s, uint16_t colour, const uint8_t* weig
   _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 8), tail);
 }
 
-void BlendSse2(uint16_t* d, const uint8_t* s, const uint8_t* weights, int n) { RowSse2<false>(d, s, 0, weights, n); }
+void BlendSse2(uint16_t* d, const uint8_t* s, const uint8_t* weights, int n) {
+  RowSse2<false>(d, s, 0, weights, n);
+}
 
 void LayersSse2(uint16_t* d, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
   for (int i = 0; i + 8 <= n; i += 8) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     for (int l = 0; l < layers; ++l) {
       const size_t at = static_cast<size_t>(l) * n + i;
-      v = Blend8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(colours + at)), v, LoadWeights8(weights + at));
+      v = Blend8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(colours + at)), v,
+                 LoadWeights8(weights + at));
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
   }
@@ -138,18 +145,21 @@ __attribute__((target("avx2"))) inline __m256i Blend16(__m256i sv, __m256i dv, _
   const __m256i wv = _mm256_sub_epi16(k32, tv);
   const __m256i b = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(sv, 11), wv),
                                      _mm256_mulhi_epu16(_mm256_slli_epi16(dv, 11), tv));
-  const __m256i g = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(sv, gmask), _mm256_slli_epi16(wv, 6)),
-                                     _mm256_mulhi_epu16(_mm256_and_si256(dv, gmask), _mm256_slli_epi16(tv, 6)));
-  const __m256i r = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(sv, rmask), _mm256_slli_epi16(wv, 1)),
-                                     _mm256_mulhi_epu16(_mm256_and_si256(dv, rmask), _mm256_slli_epi16(tv, 1)));
+  const __m256i g =
+      _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(sv, gmask), _mm256_slli_epi16(wv, 6)),
+                       _mm256_mulhi_epu16(_mm256_and_si256(dv, gmask), _mm256_slli_epi16(tv, 6)));
+  const __m256i r =
+      _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(sv, rmask), _mm256_slli_epi16(wv, 1)),
+                       _mm256_mulhi_epu16(_mm256_and_si256(dv, rmask), _mm256_slli_epi16(tv, 1)));
   const __m256i out =
       _mm256_or_si256(_mm256_slli_epi16(r, 10), _mm256_or_si256(_mm256_slli_epi16(g, 5), b));
   return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi16(tv, k32));
 }
 
 __attribute__((target("avx2"))) inline __m256i LoadWeights16(const uint8_t* t) {
-  return _mm256_min_epu16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t))),
-                          _mm256_set1_epi16(32));
+  return _mm256_min_epu16(
+      _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t))),
+      _mm256_set1_epi16(32));
 }
 
 template <bool kSolid>
@@ -160,13 +170,13 @@ __attribute__((target("avx2"))) inline __m256i Source16(const uint8_t* s, int i,
 // Rows of sixteen pixels or more, as RowSse2 does it with 256-bit steps;
 // shorter rows go to RowSse2.
 template <bool kSolid>
-__attribute__((target("avx2"))) void RowAvx2(uint16_t* d, const uint8_t* s, uint16_t colour, const uint8_t* weights,
-                                             int n) {
+__attribute__((target("avx2"))) void RowAvx2(uint16_t* d, const uint8_t* s, uint16_t colour,
+                                             const uint8_t* weights, int n) {
   if (n < 16) return RowSse2<kSolid>(d, s, colour, weights, n);
   const __m256i solid = _mm256_set1_epi16(static_cast<short>(colour));
-  const __m256i tail =
-      Blend16(Source16<kSolid>(s, n - 16, solid), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + n - 16)),
-              LoadWeights16(weights + n - 16));
+  const __m256i tail = Blend16(Source16<kSolid>(s, n - 16, solid),
+                               _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + n - 16)),
+                               LoadWeights16(weights + n - 16));
   const __m256i k32 = _mm256_set1_epi16(32);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i low15 = _mm256_set1_epi16(0x7FFF);
@@ -184,31 +194,36 @@ __attribute__((target("avx2"))) void RowAvx2(uint16_t* d, const uint8_t* s, uint
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 16), tail);
 }
 
-void BlendAvx2(uint16_t* d, const uint8_t* s, const uint8_t* weights, int n) { RowAvx2<false>(d, s, 0, weights, n); }
+void BlendAvx2(uint16_t* d, const uint8_t* s, const uint8_t* weights, int n) {
+  RowAvx2<false>(d, s, 0, weights, n);
+}
 
 // Each step's pixels go through every layer in turn, a chain of dependent
 // blends; four steps (then two) are taken side by side so that their
 // chains overlap.
-__attribute__((target("avx2"))) void LayersAvx2(uint16_t* d, const uint16_t* colours, const uint8_t* weights,
-                                                int layers, int n) {
+__attribute__((target("avx2"))) void LayersAvx2(uint16_t* d, const uint16_t* colours,
+                                                const uint8_t* weights, int layers, int n) {
   int i = 0;
   for (; i + 64 <= n; i += 64) {
     __m256i v[4];
-    for (int k = 0; k < 4; ++k) v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i + 16 * k));
+    for (int k = 0; k < 4; ++k)
+      v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i + 16 * k));
     for (int l = 0; l < layers; ++l) {
       const size_t at = static_cast<size_t>(l) * n + i;
       for (int k = 0; k < 4; ++k)
-        v[k] = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at + 16 * k)), v[k],
-                       LoadWeights16(weights + at + 16 * k));
+        v[k] = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at + 16 * k)),
+                       v[k], LoadWeights16(weights + at + 16 * k));
     }
-    for (int k = 0; k < 4; ++k) _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i + 16 * k), v[k]);
+    for (int k = 0; k < 4; ++k)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i + 16 * k), v[k]);
   }
   for (; i + 32 <= n; i += 32) {
     __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
     __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i + 16));
     for (int l = 0; l < layers; ++l) {
       const size_t at = static_cast<size_t>(l) * n + i;
-      v0 = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at)), v0, LoadWeights16(weights + at));
+      v0 = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at)), v0,
+                   LoadWeights16(weights + at));
       v1 = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at + 16)), v1,
                    LoadWeights16(weights + at + 16));
     }
@@ -219,7 +234,8 @@ __attribute__((target("avx2"))) void LayersAvx2(uint16_t* d, const uint16_t* col
     __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
     for (int l = 0; l < layers; ++l) {
       const size_t at = static_cast<size_t>(l) * n + i;
-      v = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at)), v, LoadWeights16(weights + at));
+      v = Blend16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(colours + at)), v,
+                  LoadWeights16(weights + at));
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v);
   }
@@ -244,11 +260,13 @@ AlphaRowKernels PickAlphaRowKernels() {
 }
 
 void AlphaBlendRow(PIXEL* dst, const void* src, const uint8_t* weights, int n) {
-  PickAlphaRowKernels().blend(reinterpret_cast<uint16_t*>(dst), static_cast<const uint8_t*>(src), weights, n);
+  PickAlphaRowKernels().blend(reinterpret_cast<uint16_t*>(dst), static_cast<const uint8_t*>(src),
+                              weights, n);
 }
 
 void AlphaBlendRowReference(PIXEL* dst, const void* src, const uint8_t* weights, int n) {
-  AlphaBlendRowScalar(reinterpret_cast<uint16_t*>(dst), static_cast<const uint8_t*>(src), weights, n);
+  AlphaBlendRowScalar(reinterpret_cast<uint16_t*>(dst), static_cast<const uint8_t*>(src), weights,
+                      n);
 }
 
 void AlphaBlendSolidRow(PIXEL* dst, uint16_t colour, const uint8_t* weights, int n) {
@@ -259,11 +277,13 @@ void AlphaBlendSolidRowReference(PIXEL* dst, uint16_t colour, const uint8_t* wei
   AlphaBlendSolidScalar(reinterpret_cast<uint16_t*>(dst), colour, weights, n);
 }
 
-void AlphaBlendLayers(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
+void AlphaBlendLayers(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers,
+                      int n) {
   PickAlphaRowKernels().layers(reinterpret_cast<uint16_t*>(dst), colours, weights, layers, n);
 }
 
-void AlphaBlendLayersReference(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n) {
+void AlphaBlendLayersReference(PIXEL* dst, const uint16_t* colours, const uint8_t* weights,
+                               int layers, int n) {
   LayersScalar(reinterpret_cast<uint16_t*>(dst), colours, weights, layers, n);
 }
 

@@ -49,8 +49,10 @@ void AlphaBlendSolidRowReference(PIXEL* dst, uint16_t colour, const uint8_t* wei
 // another (layer l at colours + l * n, weights + l * n): AlphaBlendRow
 // once per layer, with the pixels kept in registers between layers.  n
 // must be a multiple of 16 (callers pad with weight 32).
-void AlphaBlendLayers(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n);
-void AlphaBlendLayersReference(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers, int n);
+void AlphaBlendLayers(PIXEL* dst, const uint16_t* colours, const uint8_t* weights, int layers,
+                      int n);
+void AlphaBlendLayersReference(PIXEL* dst, const uint16_t* colours, const uint8_t* weights,
+                               int layers, int n);
 
 // The kernels of the path chosen now (AVX2, SSE2 or the plain rule), for
 // blits that make many short calls: picked once per blit instead of once

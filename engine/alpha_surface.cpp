@@ -30,14 +30,17 @@ int ALPHASURFACE::Initialize() {
 }
 
 bool ALPHASURFACE::Inside(int x, int y) const {
-  return m_pData && x >= 0 && y >= 0 && x < BlockHeader(m_pData)->width && y < BlockHeader(m_pData)->height;
+  return m_pData && x >= 0 && y >= 0 && x < BlockHeader(m_pData)->width &&
+         y < BlockHeader(m_pData)->height;
 }
 
 void ALPHASURFACE::SetPixel(int x, int y, PIXEL colour) {
   if (Inside(x, y)) BlockRows(m_pData)[y][x] = colour;
 }
 
-PIXEL ALPHASURFACE::GetPixel(int x, int y) { return Inside(x, y) ? BlockRows(m_pData)[y][x] : PIXEL(COLOR_KEY); }
+PIXEL ALPHASURFACE::GetPixel(int x, int y) {
+  return Inside(x, y) ? BlockRows(m_pData)[y][x] : PIXEL(COLOR_KEY);
+}
 
 void ALPHASURFACE::PutAlphaPixel(int x, int y, char a) {
   if (Inside(x, y)) AlphaRow(m_pData, y)[x] = static_cast<uint8_t>(a == 31 ? 0 : 32 - a);
@@ -62,7 +65,8 @@ void ALPHASURFACE::FillRect(int left, int top, int right, int bottom, const PIXE
   if (span < 2) return;
   const long long x0 = std::max(left, 0), x1 = std::min<long long>(left + (span & ~1LL), h->width);
   const int y0 = std::max(top, 0), y1 = std::min(bottom, h->height);
-  for (int y = y0; y < y1 && x0 < x1; ++y) std::fill(BlockRows(m_pData)[y] + x0, BlockRows(m_pData)[y] + x1, colour);
+  for (int y = y0; y < y1 && x0 < x1; ++y)
+    std::fill(BlockRows(m_pData)[y] + x0, BlockRows(m_pData)[y] + x1, colour);
 }
 
 void ALPHASURFACE::AlphaBlit(SURFACE* dst, int x, int y, int plane) {
@@ -84,7 +88,8 @@ void ALPHASURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int
   void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
   if (!dblock || !m_pData) return;
   tessera::BlitRect r;
-  if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r)) return;
+  if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r))
+    return;
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
   for (int j = 0; j < r.h; ++j)

@@ -47,8 +47,8 @@ inline bool ClipWholeBlit(const PixelBlockHeader& dst, int src_w, int src_h, int
 // rectangle is cut by the clip rectangle and the source rectangle by the
 // source size.  False when nothing is left.  64-bit arithmetic throughout,
 // so extreme arguments cannot overflow.
-inline bool ClipPartBlit(const PixelBlockHeader& dst, int src_w, int src_h, int sx, int sy, int dx, int dy,
-                         int w, int h, BlitRect* out) {
+inline bool ClipPartBlit(const PixelBlockHeader& dst, int src_w, int src_h, int sx, int sy, int dx,
+                         int dy, int w, int h, BlitRect* out) {
   long long sx0 = sx, sy0 = sy, dx0 = dx, dy0 = dy;
   if (sx0 < 0) {
     dx0 -= sx0;

@@ -1,7 +1,7 @@
 #include "engine/cpu_features.h"
-#include "platform/test_hooks.h"
 
 #include "engine/simd.h"
+#include "platform/test_hooks.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -12,7 +12,7 @@ namespace tessera {
 namespace {
 bool g_force_no_mmx = false;
 bool g_force_no_avx2 = false;
-}
+}  // namespace
 
 bool ProcessorHasMmx() {
   if (g_force_no_mmx) return false;

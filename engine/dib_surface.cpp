@@ -69,7 +69,8 @@ void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h
   void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
   if (!dblock || !m_pData) return;
   BlitRect r;
-  if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r)) return;
+  if (!tessera::ClipPartBlit(*BlockHeader(dblock), m_nWidth, m_nHeight, sx, sy, dx, dy, w, h, &r))
+    return;
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
   // memmove when a surface copies a part of itself onto itself.  Between
@@ -78,7 +79,8 @@ void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h
   // the call costs more than the copy.
   if (dblock == m_pData) {
     for (int j = 0; j < r.h; ++j)
-      std::memmove(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, static_cast<size_t>(r.w) * 2);
+      std::memmove(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x,
+                   static_cast<size_t>(r.w) * 2);
     return;
   }
 #if TESSERA_AVX2
@@ -87,22 +89,36 @@ void DIBSURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int h
     return;
   }
 #endif
-  for (int j = 0; j < r.h; ++j) tessera::CopyRun(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, r.w);
+  for (int j = 0; j < r.h; ++j)
+    tessera::CopyRun(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, r.w);
 }
 
 void DIBSURFACE::Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) {
   switch (fx.kind) {
-    case FX_FILL: WholeFill(fx.colour); break;
-    case FX_TRANS: TransBlit(dst, x, y, fx.level); break;
+    case FX_FILL:
+      WholeFill(fx.colour);
+      break;
+    case FX_TRANS:
+      TransBlit(dst, x, y, fx.level);
+      break;
     case FX_MOSAIC:
       if (fx.size >= 1) MosaicBlit(dst, x, y, fx.size);
       break;
-    case FX_MIRROR: MirrorBlit(dst, x, y); break;
-    case FX_MASK: MaskBlit(dst, x, y); break;
+    case FX_MIRROR:
+      MirrorBlit(dst, x, y);
+      break;
+    case FX_MASK:
+      MaskBlit(dst, x, y);
+      break;
     case FX_ROTATE:
-    case FX_ROTATECOPY: tessera::RotateBlit(this, dst, x, y, fx.angle, fx.kind); break;
-    case FX_RECTFILL: RectFill(x, y, fx.width, fx.height, fx.colour); break;
-    default: break;
+    case FX_ROTATECOPY:
+      tessera::RotateBlit(this, dst, x, y, fx.angle, fx.kind);
+      break;
+    case FX_RECTFILL:
+      RectFill(x, y, fx.width, fx.height, fx.colour);
+      break;
+    default:
+      break;
   }
 }
 
@@ -129,8 +145,10 @@ void DIBSURFACE::RectFill(int x, int y, int w, int h, PIXEL colour) {
   PixelBlockHeader* hd = BlockHeader(m_pData);
   hd->clip_left = x;
   hd->clip_top = y;
-  hd->clip_right = static_cast<int32_t>(std::min<long long>(static_cast<long long>(x) + w, hd->width));
-  hd->clip_bottom = static_cast<int32_t>(std::min<long long>(static_cast<long long>(y) + h, hd->height));
+  hd->clip_right =
+      static_cast<int32_t>(std::min<long long>(static_cast<long long>(x) + w, hd->width));
+  hd->clip_bottom =
+      static_cast<int32_t>(std::min<long long>(static_cast<long long>(y) + h, hd->height));
   WholeFill(colour);
   hd->clip_left = 0;
   hd->clip_top = 0;

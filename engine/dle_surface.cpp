@@ -121,7 +121,8 @@ int DLESURFACE::Initialize(const uint8_t* rows, size_t size) {
 }
 
 uint8_t* DLESURFACE::FindSegment(int x, int y, int* index) {
-  if (!m_pData || x < 0 || y < 0 || x >= m_nWidth || y >= BlockHeader(m_pData)->height) return nullptr;
+  if (!m_pData || x < 0 || y < 0 || x >= m_nWidth || y >= BlockHeader(m_pData)->height)
+    return nullptr;
   uint8_t* p = RowTable(m_pData)[y];
   if (!p) return nullptr;
   for (uint16_t start; (start = LoadLittle16(p)) != kRowEnd;) {
@@ -199,7 +200,9 @@ void DLESURFACE::Blit(SURFACE* dst, int x, int y) {
   void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
   if (!dblock || !m_pData) return;
   tessera::BlitRect r;
-  if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, BlockHeader(m_pData)->height, x, y, &r)) return;
+  if (!tessera::ClipWholeBlit(*BlockHeader(dblock), m_nWidth, BlockHeader(m_pData)->height, x, y,
+                              &r))
+    return;
   PIXEL** drows = tessera::BlockRows(dblock);
   const int lo = r.skip_x, hi = r.skip_x + r.w;
   // The kernel is chosen once for the whole picture: equipment layers are
@@ -226,7 +229,9 @@ void DLESURFACE::Blit(SURFACE* dst, int x, int y) {
   }
 }
 
-void DLESURFACE::Blit(SURFACE*, int, int, DRAW_FX&) { DebugOut("the function doesn't support.1", __FILE__, __LINE__); }
+void DLESURFACE::Blit(SURFACE*, int, int, DRAW_FX&) {
+  DebugOut("the function doesn't support.1", __FILE__, __LINE__);
+}
 
 void DLESURFACE::Blit(SURFACE*, int, int, int, int, int, int) {
   DebugOut("the function doesn't support.3", __FILE__, __LINE__);

@@ -69,8 +69,8 @@ CFader::~CFader() {
     }
 }
 
-void CFader::Initialize(SURFACE* picture, SURFACE* target, int x, int y, int width, int height, int effect,
-                        int count) {
+void CFader::Initialize(SURFACE* picture, SURFACE* target, int x, int y, int width, int height,
+                        int effect, int count) {
   m_pPicture = picture;
   m_pTarget = target;
   m_nX = x;
@@ -106,20 +106,34 @@ int CFader::Draw() {
   if (!m_pPicture || !m_pTarget) return 0;
   if (m_nEffect >= 1 && m_nEffect <= 8 && (m_nWidth < 1 || m_nHeight < 1)) return 0;
   switch (m_nEffect) {
-    case 1: return Fader1();
-    case 2: return Fader2();
-    case 3: return Fader3();
-    case 4: return Fader4();
-    case 5: return Fader5();
-    case 6: return Fader6();
-    case 7: return Fader7();
-    case 8: return Fader8();
-    case 10: return Fader10();
-    case 20: return Fader20();
-    case 21: return Fader21();
-    case 22: return Fader22(1);
-    case 23: return Fader23();
-    default: return 0;
+    case 1:
+      return Fader1();
+    case 2:
+      return Fader2();
+    case 3:
+      return Fader3();
+    case 4:
+      return Fader4();
+    case 5:
+      return Fader5();
+    case 6:
+      return Fader6();
+    case 7:
+      return Fader7();
+    case 8:
+      return Fader8();
+    case 10:
+      return Fader10();
+    case 20:
+      return Fader20();
+    case 21:
+      return Fader21();
+    case 22:
+      return Fader22(1);
+    case 23:
+      return Fader23();
+    default:
+      return 0;
   }
 }
 
@@ -192,8 +206,10 @@ int CFader::Fader5() {
 int CFader::Fader6() {
   m_nCounter += 20;
   for (int i = 0; i < m_nHeight / 2; ++i) {
-    CopyBlock(m_pPicture, m_pTarget, 0, 2 * i, m_nX - m_nWidth + m_nCounter, m_nY + 2 * i, m_nWidth, 1);
-    CopyBlock(m_pPicture, m_pTarget, 0, 2 * i + 1, m_nX + m_nWidth - m_nCounter, m_nY + 2 * i + 1, m_nWidth, 1);
+    CopyBlock(m_pPicture, m_pTarget, 0, 2 * i, m_nX - m_nWidth + m_nCounter, m_nY + 2 * i, m_nWidth,
+              1);
+    CopyBlock(m_pPicture, m_pTarget, 0, 2 * i + 1, m_nX + m_nWidth - m_nCounter, m_nY + 2 * i + 1,
+              m_nWidth, 1);
   }
   if (m_nCounter > m_nWidth) {
     CopyBlock(m_pPicture, m_pTarget, 0, 0, m_nX, m_nY, m_nWidth, m_nHeight);

@@ -40,8 +40,8 @@ class CFader {
   // directly when none exists); effect 7 gets a zeroed drop per 2-pixel
   // column.  A repeated call replaces the snapshot and the drops but keeps
   // the step counters.
-  void Initialize(SURFACE* picture, SURFACE* target, int x, int y, int width, int height, int effect,
-                  int count);
+  void Initialize(SURFACE* picture, SURFACE* target, int x, int y, int width, int height,
+                  int effect, int count);
   // One frame of the effect: non-zero while it goes on, 0 at its end.
   // Effect numbers without an effect (0, 9, 11 to 19, above 23 and
   // negative ones) return 0 and draw nothing, and so does every effect
@@ -63,16 +63,16 @@ class CFader {
   int m_nWidth;
   int m_nHeight;
   int m_nEffect;
-  int m_nLevel;         // step counter of effect 1
-  int m_nCount;         // particles of effects 10 and 20 to 23, 0 to 100
-  int m_nCounter;       // step counter of effects 2 to 8
-  int* m_pDrops;        // effect 7: how far each 2-pixel column has dropped (owned)
-  int m_nParticleSets;  // particle image sets loaded
+  int m_nLevel;                // step counter of effect 1
+  int m_nCount;                // particles of effects 10 and 20 to 23, 0 to 100
+  int m_nCounter;              // step counter of effects 2 to 8
+  int* m_pDrops;               // effect 7: how far each 2-pixel column has dropped (owned)
+  int m_nParticleSets;         // particle image sets loaded
   SURFACE* m_pParticle[4][5];  // particle images [set][frame] (owned)
-  SURFACE* m_pPicture;   // the new picture (not owned)
-  SURFACE* m_pTarget;    // the surface being changed (not owned)
-  SURFACE* m_pSnapshot;  // effects 1 and 8: the target's region before (owned)
-  int m_nMosaicPhase;    // effect 8: 0 coarsening the old picture, 1 sharpening the new
+  SURFACE* m_pPicture;         // the new picture (not owned)
+  SURFACE* m_pTarget;          // the surface being changed (not owned)
+  SURFACE* m_pSnapshot;        // effects 1 and 8: the target's region before (owned)
+  int m_nMosaicPhase;          // effect 8: 0 coarsening the old picture, 1 sharpening the new
 
  protected:
   // Draws particle image [set][frame] at (x, y): plainly (keyed) with

@@ -10,16 +10,17 @@
 // in the particle's single-precision field.  Every random number comes from
 // the engine's generator, in the order the rules list them, so a seeded run
 // draws the same particles on every platform.
+#include "engine/fader_particles.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "engine/fader.h"
-#include "engine/fader_particles.h"
 #include "engine/view_manage.h"
 #include "platform/random.h"
-#include "public/engine.h"
 #include "platform/test_hooks.h"
+#include "public/engine.h"
 
 namespace {
 
@@ -74,8 +75,8 @@ int RandomQuotient(int span, int range, int base) {
 
 // Particle image [set][frame] at (x, y): plain from life 30, translucent
 // with level = life below; nothing out of range or without the image.
-void DrawParticleImage(SURFACE* const (&images)[4][5], SURFACE* target, int x, int y, int set, int frame,
-                       int life) {
+void DrawParticleImage(SURFACE* const (&images)[4][5], SURFACE* target, int x, int y, int set,
+                       int frame, int life) {
   if (set < 0 || set > 3 || frame < 0 || frame > 4) return;
   SURFACE* image = images[set][frame];
   if (!image || !target) return;
@@ -93,8 +94,8 @@ void DrawParticleImage(SURFACE* const (&images)[4][5], SURFACE* target, int x, i
 // flakes sway): a live flake falls, sways and animates, and below the top
 // two thirds may die; a dead one fades out by its life, then waits to be
 // born again at the top.
-int FallingFlakes(SURFACE* picture, SURFACE* target, SURFACE* const (&images)[4][5], int sets, int count,
-                  tessera::FaderParticlePool& pool, bool gentle_sway) {
+int FallingFlakes(SURFACE* picture, SURFACE* target, SURFACE* const (&images)[4][5], int sets,
+                  int count, tessera::FaderParticlePool& pool, bool gentle_sway) {
   int w, h;
   if (!ParticleArea(picture, target, &w, &h)) return 0;
   const int lowest_third = h - h / 3;  // whole pixels
@@ -139,12 +140,17 @@ namespace tessera {
 
 FaderParticlePool* FaderPool(int effect) {
   switch (effect) {
-    case 10: return &g_pools[0];
-    case 20: return &g_pools[1];
-    case 21: return &g_pools[2];
+    case 10:
+      return &g_pools[0];
+    case 20:
+      return &g_pools[1];
+    case 21:
+      return &g_pools[2];
     case 22:
-    case 23: return &g_pools[3];
-    default: return nullptr;
+    case 23:
+      return &g_pools[3];
+    default:
+      return nullptr;
   }
 }
 
@@ -178,13 +184,13 @@ void CFader::DrawPraticle(SURFACE* target, int x, int y, int set, int frame, int
 }
 
 int CFader::Fader10() {
-  return FallingFlakes(m_pPicture, m_pTarget, m_pParticle, m_nParticleSets, m_nCount, *tessera::FaderPool(10),
-                       false);
+  return FallingFlakes(m_pPicture, m_pTarget, m_pParticle, m_nParticleSets, m_nCount,
+                       *tessera::FaderPool(10), false);
 }
 
 int CFader::Fader20() {
-  return FallingFlakes(m_pPicture, m_pTarget, m_pParticle, m_nParticleSets, m_nCount, *tessera::FaderPool(20),
-                       true);
+  return FallingFlakes(m_pPicture, m_pTarget, m_pParticle, m_nParticleSets, m_nCount,
+                       *tessera::FaderPool(20), true);
 }
 
 // Wandering: particles scattered over the picture's area drift with

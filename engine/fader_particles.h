@@ -18,11 +18,11 @@
 namespace tessera {
 
 struct FaderParticle {
-  float x, y;    // position on the target (drawn truncated to integers)
-  float vx, vy;  // velocity in pixels per frame
-  int32_t set;   // image set, 0 to 3
-  int32_t life;  // drawing level: 30 and above plain, below translucent
-  int32_t frame; // image frame, 0 to 4
+  float x, y;     // position on the target (drawn truncated to integers)
+  float vx, vy;   // velocity in pixels per frame
+  int32_t set;    // image set, 0 to 3
+  int32_t life;   // drawing level: 30 and above plain, below translucent
+  int32_t frame;  // image frame, 0 to 4
   int32_t alive;
 };
 static_assert(sizeof(FaderParticle) == 32, "eight 32-bit fields");

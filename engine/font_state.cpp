@@ -21,10 +21,14 @@ FontBuffer g_fonts[3];  // 12, 16, 24
 
 FontBuffer* Slot(int size) {
   switch (size) {
-    case 12: return &g_fonts[0];
-    case 16: return &g_fonts[1];
-    case 24: return &g_fonts[2];
-    default: return nullptr;
+    case 12:
+      return &g_fonts[0];
+    case 16:
+      return &g_fonts[1];
+    case 24:
+      return &g_fonts[2];
+    default:
+      return nullptr;
   }
 }
 
@@ -43,7 +47,8 @@ int LoadFontFile(int size, const char* folder) {
   long length = -1;
   if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
   std::rewind(f);
-  unsigned char* data = length >= 0 ? static_cast<unsigned char*>(std::malloc(length + 1)) : nullptr;
+  unsigned char* data =
+      length >= 0 ? static_cast<unsigned char*>(std::malloc(length + 1)) : nullptr;
   if (!data || std::fread(data, 1, static_cast<size_t>(length), f) != static_cast<size_t>(length)) {
     std::free(data);
     std::fclose(f);

@@ -17,8 +17,8 @@
 // One cached character: width x height values, row after row, each either
 // the text colour (low 16 bits) or COLOR_KEY for background.
 struct stGlyph {
-  int width = 0;   // 12, 16 or 24
-  int height = 0;  // 18, 24 or 36
+  int width = 0;               // 12, 16 or 24
+  int height = 0;              // 18, 24 or 36
   uint32_t* pixels = nullptr;  // malloc'ed, owned by the cache
 };
 

@@ -16,8 +16,9 @@ namespace {
 
 bool SizeFits(long long w, long long h, std::string* error) {
   if (w < 1 || h < 1 || w > kMaxImportWidth || h > kMaxImportHeight) {
-    *error = "image of " + std::to_string(w) + " x " + std::to_string(h) + " pixels; a pack image holds 1 x 1 to " +
-             std::to_string(kMaxImportWidth) + " x " + std::to_string(kMaxImportHeight);
+    *error = "image of " + std::to_string(w) + " x " + std::to_string(h) +
+             " pixels; a pack image holds 1 x 1 to " + std::to_string(kMaxImportWidth) + " x " +
+             std::to_string(kMaxImportHeight);
     return false;
   }
   return true;
@@ -78,7 +79,8 @@ bool DecodePngImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
   // An alpha channel that is opaque everywhere carries no transparency.
   if (out->has_alpha) {
     out->has_alpha = false;
-    for (size_t i = 3; i < out->rgba.size() && !out->has_alpha; i += 4) out->has_alpha = out->rgba[i] != 255;
+    for (size_t i = 3; i < out->rgba.size() && !out->has_alpha; i += 4)
+      out->has_alpha = out->rgba[i] != 255;
   }
   return true;
 }
@@ -89,7 +91,8 @@ bool DecodeBmpImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
     return false;
   }
   const uint32_t offset = Le32(data + 10), header = Le32(data + 14);
-  const int32_t width = static_cast<int32_t>(Le32(data + 18)), height = static_cast<int32_t>(Le32(data + 22));
+  const int32_t width = static_cast<int32_t>(Le32(data + 18)),
+                height = static_cast<int32_t>(Le32(data + 22));
   const unsigned bits = data[28] | data[29] << 8;
   const uint32_t compression = Le32(data + 30);
   if (header < 40 || header > size - 14) {
@@ -97,7 +100,8 @@ bool DecodeBmpImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
     return false;
   }
   if (bits != 24 && bits != 32) {
-    *error = "BMP of " + std::to_string(bits) + " bits per pixel is not supported (save it as 24-bit, or as PNG)";
+    *error = "BMP of " + std::to_string(bits) +
+             " bits per pixel is not supported (save it as 24-bit, or as PNG)";
     return false;
   }
   uint32_t masks[4] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
@@ -114,7 +118,8 @@ bool DecodeBmpImage(const uint8_t* data, size_t size, RgbaImage* out, std::strin
   }
   const long long h = height < 0 ? -static_cast<long long>(height) : height;
   if (!SizeFits(width, h, error)) return false;
-  const size_t stride = bits == 24 ? (3 * static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3) : 4 * static_cast<size_t>(width);
+  const size_t stride = bits == 24 ? (3 * static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3)
+                                   : 4 * static_cast<size_t>(width);
   if (offset > size || (size - offset) / stride < static_cast<size_t>(h)) {
     *error = "BMP pixel data shorter than its rows";
     return false;
@@ -155,7 +160,8 @@ bool DecodeImageFile(const uint8_t* data, size_t size, RgbaImage* out, std::stri
 }
 
 bool WriteRgbaPng(const std::string& native_path, const RgbaImage& img) {
-  if (img.width < 1 || img.height < 1 || img.rgba.size() != static_cast<size_t>(img.width) * img.height * 4)
+  if (img.width < 1 || img.height < 1 ||
+      img.rgba.size() != static_cast<size_t>(img.width) * img.height * 4)
     return false;
   png_image image;
   std::memset(&image, 0, sizeof image);
@@ -182,7 +188,8 @@ std::vector<uint8_t> PackImageRecord(const RgbaImage& image, ImportStyle style, 
       const uint8_t* p = image.At(x, y);
       bool transparent = false;
       if (style == ImportStyle::kKeyed) {
-        const uint32_t rgb = static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
+        const uint32_t rgb =
+            static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2];
         transparent = p[3] < 128 || (key_rgb != kNoKeyColour && rgb == key_rgb);
       }
       // A converted colour never has bit 15, so it never reads as the key.
@@ -195,7 +202,8 @@ std::vector<uint8_t> OpacityRecord(const RgbaImage& opacity) {
   std::vector<uint16_t> pixels(static_cast<size_t>(opacity.width) * opacity.height);
   for (int y = 0; y < opacity.height; ++y)
     for (int x = 0; x < opacity.width; ++x)
-      pixels[static_cast<size_t>(y) * opacity.width + x] = static_cast<uint16_t>(opacity.At(x, y)[3] >> 3);
+      pixels[static_cast<size_t>(y) * opacity.width + x] =
+          static_cast<uint16_t>(opacity.At(x, y)[3] >> 3);
   return RecordOf(opacity.width, opacity.height, pixels);
 }
 
@@ -215,7 +223,8 @@ struct BufferWriter {
   int w, h;
   long long x = 0, y = 0;
   void Put(uint16_t c) {
-    if (x >= 0 && x < w && y >= 0 && y < h) px[static_cast<size_t>(y) * w + static_cast<size_t>(x)] = c;
+    if (x >= 0 && x < w && y >= 0 && y < h)
+      px[static_cast<size_t>(y) * w + static_cast<size_t>(x)] = c;
     ++x;
   }
   void Skip(int n) { x += n; }

@@ -31,7 +31,9 @@ struct RgbaImage {
   int height = 0;
   std::vector<uint8_t> rgba;
   bool has_alpha = false;  // some pixel is not fully opaque
-  uint8_t* At(int x, int y) { return &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4]; }
+  uint8_t* At(int x, int y) {
+    return &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4];
+  }
   const uint8_t* At(int x, int y) const {
     return &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + x) * 4];
   }

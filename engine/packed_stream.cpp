@@ -14,8 +14,10 @@ size_t PackedStreamLength(const unsigned short* stream) {
     const unsigned short word = stream[i++];
     const unsigned op = word >> 12;
     if (op == kPackEnd) return i * 2;
-    if (op == kPackLiteral) i += word & 0xFFF;
-    else if (op == kPackFill) i += 1;
+    if (op == kPackLiteral)
+      i += word & 0xFFF;
+    else if (op == kPackFill)
+      i += 1;
   }
 }
 
@@ -65,7 +67,8 @@ bool DecodePackedStream(const uint8_t* data, size_t size, SURFACE* dst) {
   // The key fill of the clip rectangle, kept inside the surface.
   const int left = std::max(h->clip_left, 0), right = std::min(h->clip_right, h->width);
   const int top = std::max(h->clip_top, 0), bottom = std::min(h->clip_bottom, h->height);
-  for (int y = top; y < bottom && left < right; ++y) std::fill(rows[y] + left, rows[y] + right, PIXEL(COLOR_KEY));
+  for (int y = top; y < bottom && left < right; ++y)
+    std::fill(rows[y] + left, rows[y] + right, PIXEL(COLOR_KEY));
   PlainDecoder decoder{rows, std::max(h->width, 0), std::max(h->height, 0)};
   return WalkPackedStream(data, size, decoder);
 }

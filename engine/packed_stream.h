@@ -46,7 +46,9 @@ enum PackedStreamOp : unsigned {
 
 constexpr int kPackMaxCount = 4095;
 
-inline uint16_t PackWord(unsigned op, unsigned n) { return static_cast<uint16_t>(op << 12 | (n & 0xFFF)); }
+inline uint16_t PackWord(unsigned op, unsigned n) {
+  return static_cast<uint16_t>(op << 12 | (n & 0xFFF));
+}
 
 inline uint16_t LoadLittle16(const uint8_t* p) { return Le16(p); }
 
@@ -75,7 +77,9 @@ bool WalkPackedStream(const uint8_t* data, size_t size, Visitor& v) {
     i += 2;
     const int n = word & 0xFFF;
     switch (word >> 12) {
-      case kPackSkip: v.Skip(n); break;
+      case kPackSkip:
+        v.Skip(n);
+        break;
       case kPackLiteral:
         if ((size - i) / 2 < static_cast<size_t>(n)) return false;
         v.Literal(data + i, n);
@@ -86,10 +90,16 @@ bool WalkPackedStream(const uint8_t* data, size_t size, Visitor& v) {
         v.Fill(LoadLittle16(data + i), n);
         i += 2;
         break;
-      case kPackRowSkip: v.RowSkip(n); break;
-      case kPackNextRow: v.NextRow(); break;
-      case kPackEnd: return true;
-      default: break;  // unknown operations are passed over
+      case kPackRowSkip:
+        v.RowSkip(n);
+        break;
+      case kPackNextRow:
+        v.NextRow();
+        break;
+      case kPackEnd:
+        return true;
+      default:
+        break;  // unknown operations are passed over
     }
   }
   return false;

@@ -40,7 +40,8 @@ __attribute__((target("avx2"))) int KeyedCopyAvx2(uint16_t* d, const uint16_t* s
 
 // The translucent mix with 256-bit registers: sixteen pixels a step, whole
 // steps only; returns how many pixels it did.
-__attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s, int n, int a, bool keyed) {
+__attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s, int n, int a,
+                                                 bool keyed) {
   const __m256i av = _mm256_set1_epi16(static_cast<short>(a));
   const __m256i rmask = _mm256_set1_epi16(static_cast<short>(0xFC00));
   const __m256i gmask = _mm256_set1_epi16(0x03E0);
@@ -52,17 +53,23 @@ __attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s,
     if (keyed && _mm256_movemask_epi8(key) == -1) continue;
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
     const __m256i red = _mm256_and_si256(
-        _mm256_add_epi16(sv, _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(dv, 5), _mm256_srli_epi16(sv, 5)), av)),
+        _mm256_add_epi16(
+            sv, _mm256_mullo_epi16(
+                    _mm256_sub_epi16(_mm256_srli_epi16(dv, 5), _mm256_srli_epi16(sv, 5)), av)),
         rmask);
     const __m256i sg = _mm256_and_si256(sv, gmask);
     const __m256i green = _mm256_and_si256(
         _mm256_add_epi16(
-            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, gmask), sg), av), 5), sg),
+            _mm256_srli_epi16(
+                _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, gmask), sg), av), 5),
+            sg),
         gmask);
     const __m256i sb = _mm256_and_si256(sv, bmask);
     const __m256i blue = _mm256_and_si256(
         _mm256_add_epi16(
-            _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, bmask), sb), av), 5), sb),
+            _mm256_srli_epi16(
+                _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, bmask), sb), av), 5),
+            sb),
         bmask);
     const __m256i out = _mm256_or_si256(red, _mm256_or_si256(green, blue));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(out, dv, key));
@@ -136,14 +143,16 @@ void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n) {
     const __m128i any = _mm_or_si128(_mm_or_si128(key[0], key[1]), _mm_or_si128(key[2], key[3]));
     const __m128i all = _mm_and_si128(_mm_and_si128(key[0], key[1]), _mm_and_si128(key[2], key[3]));
     if (_mm_movemask_epi8(any) == 0) {
-      for (int k = 0; k < 4; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8 * k), sv[k]);
+      for (int k = 0; k < 4; ++k)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8 * k), sv[k]);
       continue;
     }
     if (_mm_movemask_epi8(all) == 0xFFFF) continue;
     for (int k = 0; k < 4; ++k) {
       __m128i* at = reinterpret_cast<__m128i*>(d + i + 8 * k);
       const __m128i dv = _mm_loadu_si128(at);
-      _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(key[k], dv), _mm_andnot_si128(key[k], sv[k])));
+      _mm_storeu_si128(at,
+                       _mm_or_si128(_mm_and_si128(key[k], dv), _mm_andnot_si128(key[k], sv[k])));
     }
   }
   // Branch-free merge of the remaining groups of eight.
@@ -151,7 +160,8 @@ void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     const __m128i key = _mm_srai_epi16(sv, 15);
     const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, sv)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                     _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, sv)));
   }
   KeyedCopyRowReference(dst + i, src + i, n - i);
 #endif
@@ -177,15 +187,20 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
     if (keyed && _mm_movemask_epi8(key) == 0xFFFF) continue;
     __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     __m128i red = _mm_and_si128(
-        _mm_add_epi16(sv, _mm_mullo_epi16(_mm_sub_epi16(_mm_srli_epi16(dv, 5), _mm_srli_epi16(sv, 5)), av)),
+        _mm_add_epi16(
+            sv, _mm_mullo_epi16(_mm_sub_epi16(_mm_srli_epi16(dv, 5), _mm_srli_epi16(sv, 5)), av)),
         rmask);
     __m128i sg = _mm_and_si128(sv, gmask);
     __m128i green = _mm_and_si128(
-        _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, gmask), sg), av), 5), sg),
+        _mm_add_epi16(
+            _mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, gmask), sg), av), 5),
+            sg),
         gmask);
     __m128i sb = _mm_and_si128(sv, bmask);
     __m128i blue = _mm_and_si128(
-        _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, bmask), sb), av), 5), sb),
+        _mm_add_epi16(
+            _mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, bmask), sb), av), 5),
+            sb),
         bmask);
     __m128i out = _mm_or_si128(red, _mm_or_si128(green, blue));
     out = _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, out));

@@ -38,7 +38,8 @@ void TransMixRowReference(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed
 
 // The translucent mix of one pixel pair (no key test).
 inline uint16_t TransMixPixel(uint16_t s, uint16_t d, unsigned a) {
-  uint16_t red = static_cast<uint16_t>((s + static_cast<uint16_t>((d >> 5) - (s >> 5)) * a) & 0xFC00);
+  uint16_t red =
+      static_cast<uint16_t>((s + static_cast<uint16_t>((d >> 5) - (s >> 5)) * a) & 0xFC00);
   uint16_t g = static_cast<uint16_t>(((d & 0x03E0) - (s & 0x03E0)) * a);
   uint16_t green = static_cast<uint16_t>(((g >> 5) + (s & 0x03E0)) & 0x03E0);
   uint16_t b = static_cast<uint16_t>(((d & 0x001F) - (s & 0x001F)) * a);

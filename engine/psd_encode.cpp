@@ -31,7 +31,8 @@ void PackRow(const uint8_t* row, int w, std::vector<uint8_t>& out) {
     }
     int lit = 0;
     while (i + lit < w && lit < 128) {
-      if (i + lit + 2 < w && row[i + lit] == row[i + lit + 1] && row[i + lit] == row[i + lit + 2]) break;
+      if (i + lit + 2 < w && row[i + lit] == row[i + lit + 1] && row[i + lit] == row[i + lit + 2])
+        break;
       ++lit;
     }
     out.push_back(static_cast<uint8_t>(lit - 1));

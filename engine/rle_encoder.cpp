@@ -51,8 +51,8 @@ void EncodeRunRow(const uint16_t* row, int width, bool with_pixels, std::vector<
   out->push_back(0);
 }
 
-void EncodeRunImage(SURFACE* src, int width, int height, bool with_pixels, std::vector<uint16_t>* out,
-                    std::vector<size_t>* row_starts) {
+void EncodeRunImage(SURFACE* src, int width, int height, bool with_pixels,
+                    std::vector<uint16_t>* out, std::vector<size_t>* row_starts) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   std::vector<uint16_t> line(static_cast<size_t>(width));
@@ -64,7 +64,8 @@ void EncodeRunImage(SURFACE* src, int width, int height, bool with_pixels, std::
   for (int y = 0; y < height; ++y) {
     if (plain) {
       const int n = y < src_h ? std::min(width, src_w) : 0;
-      if (n > 0) std::copy_n(reinterpret_cast<const uint16_t*>(BlockRows(block)[y]), n, line.begin());
+      if (n > 0)
+        std::copy_n(reinterpret_cast<const uint16_t*>(BlockRows(block)[y]), n, line.begin());
       std::fill(line.begin() + n, line.end(), COLOR_KEY);
     } else {
       for (int x = 0; x < width; ++x) line[x] = src->GetPixel(x, y);

@@ -26,8 +26,8 @@ void EncodeRunRow(const uint16_t* row, int width, bool with_pixels, std::vector<
 // Encodes every row of `src` over width x height (pixels outside `src` read
 // as COLOR_KEY).  row_starts receives each row's first word index.  A plain
 // surface is read row by row, any other kind through GetPixel.
-void EncodeRunImage(SURFACE* src, int width, int height, bool with_pixels, std::vector<uint16_t>* out,
-                    std::vector<size_t>* row_starts);
+void EncodeRunImage(SURFACE* src, int width, int height, bool with_pixels,
+                    std::vector<uint16_t>* out, std::vector<size_t>* row_starts);
 
 }  // namespace tessera
 

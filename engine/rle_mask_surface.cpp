@@ -9,7 +9,9 @@
 #include "engine/rle_layout.h"
 #include "public/error_report.h"
 
-RLEMASKSURFACE::RLEMASKSURFACE(int width, int height) : SURFACE(width, height) { m_Style = SS_RLEMASK; }
+RLEMASKSURFACE::RLEMASKSURFACE(int width, int height) : SURFACE(width, height) {
+  m_Style = SS_RLEMASK;
+}
 
 int RLEMASKSURFACE::Initialize() { return 1; }
 
@@ -65,9 +67,13 @@ PIXEL RLEMASKSURFACE::GetPixel(int x, int y) {
   return COLOR_KEY;
 }
 
-void RLEMASKSURFACE::Blit(SURFACE*, int, int) { DebugOut("the function doesn't support.4", __FILE__, __LINE__); }
+void RLEMASKSURFACE::Blit(SURFACE*, int, int) {
+  DebugOut("the function doesn't support.4", __FILE__, __LINE__);
+}
 
-void RLEMASKSURFACE::SetPixel(int, int, PIXEL) { DebugOut("the function doesn't support.5", __FILE__, __LINE__); }
+void RLEMASKSURFACE::SetPixel(int, int, PIXEL) {
+  DebugOut("the function doesn't support.5", __FILE__, __LINE__);
+}
 
 void RLEMASKSURFACE::Blit(SURFACE*, int, int, int, int, int, int) {
   DebugOut("the function doesn't support.6", __FILE__, __LINE__);

@@ -23,7 +23,8 @@ namespace {
 // One block: header, row table, `words` run words.  Null when the size does
 // not fit or malloc fails.
 void* AllocateRleBlock(int width, int height, uint64_t words) {
-  const uint64_t table = tessera::kRleTableOffset + sizeof(uint16_t*) * static_cast<uint64_t>(height);
+  const uint64_t table =
+      tessera::kRleTableOffset + sizeof(uint16_t*) * static_cast<uint64_t>(height);
   if (words > (std::numeric_limits<size_t>::max() - table) / 2) return nullptr;
   void* block = std::malloc(static_cast<size_t>(table + 2 * words));
   if (!block) return nullptr;
@@ -47,11 +48,11 @@ struct StreamRunBuilder {
   long long width, height;
   uint16_t* out = nullptr;  // the working buffer, cap words
   uint64_t cap = 0;
-  bool failed = false;      // the buffer could not grow
-  uint64_t words = 0;       // words produced so far
+  bool failed = false;  // the buffer could not grow
+  uint64_t words = 0;   // words produced so far
   long long row = 0;
-  long long pos = 0;   // row position after the written headers
-  unsigned gap = 0;    // pending gap, low 8 bits
+  long long pos = 0;  // row position after the written headers
+  unsigned gap = 0;   // pending gap, low 8 bits
   bool in_run = false;
   uint64_t header = 0;      // index of the open run's header word
   long long run_start = 0;  // position of the open run's first pixel
@@ -70,7 +71,8 @@ struct StreamRunBuilder {
     const uint64_t need = words + more;
     if (need <= cap) return true;
     const uint64_t grown = std::max<uint64_t>({need, cap * 2, 1024});
-    void* p = grown < (uint64_t{1} << 40) ? std::realloc(out, static_cast<size_t>(grown) * 2) : nullptr;
+    void* p =
+        grown < (uint64_t{1} << 40) ? std::realloc(out, static_cast<size_t>(grown) * 2) : nullptr;
     if (!p) {
       failed = true;
       return false;
@@ -147,7 +149,8 @@ struct StreamRunBuilder {
   }
   void Literal(const uint8_t* w, int n) {
     AddPixels(n, [w](uint16_t* dst, int first, int k) {
-      tessera::CopyLittleWords(reinterpret_cast<PIXEL*>(dst), w + 2 * first, static_cast<size_t>(k));
+      tessera::CopyLittleWords(reinterpret_cast<PIXEL*>(dst), w + 2 * first,
+                               static_cast<size_t>(k));
     });
   }
   void Fill(uint16_t colour, int n) {
@@ -236,7 +239,9 @@ int RLESURFACE::GetFirstLinePos() const {
   return h;
 }
 
-void RLESURFACE::SetPixel(int, int, PIXEL) { DebugOut("the function doesn't support.2", __FILE__, __LINE__); }
+void RLESURFACE::SetPixel(int, int, PIXEL) {
+  DebugOut("the function doesn't support.2", __FILE__, __LINE__);
+}
 
 void RLESURFACE::Blit(SURFACE*, int, int, int, int, int, int) {
   DebugOut("the function doesn't support.3", __FILE__, __LINE__);
@@ -305,7 +310,8 @@ void RLESURFACE::Blit(SURFACE* dst, int x, int y) {
     void* dblock = tessera::SupportedBlock(dst, __FILE__, __LINE__);
     if (!dblock || !m_pData) return;
     tessera::BlitRect r;
-    if (!tessera::ClipWholeBlit(*tessera::BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r)) return;
+    if (!tessera::ClipWholeBlit(*tessera::BlockHeader(dblock), m_nWidth, m_nHeight, x, y, &r))
+      return;
     PIXEL** drows = tessera::BlockRows(dblock) + r.y;
     uint16_t** rows = RleRowTable(m_pData) + r.skip_y;
     if (r.w == m_nWidth)

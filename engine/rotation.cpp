@@ -113,7 +113,8 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
   PIXEL** drows = BlockRows(dblock);
   const int32_t step_u = static_cast<int32_t>(c * 65536.0f);
   const int32_t step_v = static_cast<int32_t>(s * 65536.0f);
-  const int64_t max_u = static_cast<int64_t>(w - 1) << 16, max_v = static_cast<int64_t>(h - 1) << 16;
+  const int64_t max_u = static_cast<int64_t>(w - 1) << 16, max_v = static_cast<int64_t>(h - 1)
+                                                                   << 16;
 
   for (int ry = top; ry <= bottom; ++ry) {
     const float dx = left - first_x, dy = ry - first_y;
@@ -144,7 +145,8 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
       const unsigned fu = (u >> 11) & 31, fv = (v >> 11) & 31;
       const uint16_t* r0 = reinterpret_cast<const uint16_t*>(srows[iv]) + iu;
       const uint16_t* r1 = reinterpret_cast<const uint16_t*>(srows[iv + 1]) + iu;
-      const uint16_t colour = MixColour(MixColour(r0[0], r0[1], fu), MixColour(r1[0], r1[1], fu), fv);
+      const uint16_t colour =
+          MixColour(MixColour(r0[0], r0[1], fu), MixColour(r1[0], r1[1], fu), fv);
       // Stored weights above 32 (damaged data) count as 32, which also
       // keeps the blend table's index in range.
       const uint8_t* w0 = AlphaRow(sblock, iv) + iu;
@@ -160,9 +162,10 @@ void RotateBlit(SURFACE* src, SURFACE* dst, int x, int y, float angle, int kind)
         // destination.
         const uint16_t d = drow[rx];
         const unsigned a = 32 - std::min(t, 32u);
-        drow[rx] = static_cast<uint16_t>(BlendChannel(a, (colour >> 10) & 31, (d >> 10) & 31) << 10 |
-                                         BlendChannel(a, (colour >> 5) & 31, (d >> 5) & 31) << 5 |
-                                         BlendChannel(a, colour & 31, d & 31));
+        drow[rx] =
+            static_cast<uint16_t>(BlendChannel(a, (colour >> 10) & 31, (d >> 10) & 31) << 10 |
+                                  BlendChannel(a, (colour >> 5) & 31, (d >> 5) & 31) << 5 |
+                                  BlendChannel(a, colour & 31, d & 31));
       }
     }
   }

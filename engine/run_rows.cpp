@@ -18,14 +18,19 @@ inline __m128i Mix8(__m128i sv, __m128i dv, __m128i av) {
   const __m128i gmask = _mm_set1_epi16(0x03E0);
   const __m128i bmask = _mm_set1_epi16(0x001F);
   __m128i red = _mm_and_si128(
-      _mm_add_epi16(sv, _mm_mullo_epi16(_mm_sub_epi16(_mm_srli_epi16(dv, 5), _mm_srli_epi16(sv, 5)), av)),
+      _mm_add_epi16(
+          sv, _mm_mullo_epi16(_mm_sub_epi16(_mm_srli_epi16(dv, 5), _mm_srli_epi16(sv, 5)), av)),
       _mm_set1_epi16(static_cast<short>(0xFC00)));
   __m128i sg = _mm_and_si128(sv, gmask);
   __m128i green = _mm_and_si128(
-      _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, gmask), sg), av), 5), sg), gmask);
+      _mm_add_epi16(
+          _mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, gmask), sg), av), 5), sg),
+      gmask);
   __m128i sb = _mm_and_si128(sv, bmask);
   __m128i blue = _mm_and_si128(
-      _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, bmask), sb), av), 5), sb), bmask);
+      _mm_add_epi16(
+          _mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, bmask), sb), av), 5), sb),
+      bmask);
   return _mm_or_si128(red, _mm_or_si128(green, blue));
 }
 
@@ -38,25 +43,32 @@ __attribute__((target("avx2"))) inline __m256i Mix16(__m256i sv, __m256i dv, __m
   const __m256i gmask = _mm256_set1_epi16(0x03E0);
   const __m256i bmask = _mm256_set1_epi16(0x001F);
   const __m256i red = _mm256_and_si256(
-      _mm256_add_epi16(sv, _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(dv, 5), _mm256_srli_epi16(sv, 5)), av)),
+      _mm256_add_epi16(
+          sv, _mm256_mullo_epi16(
+                  _mm256_sub_epi16(_mm256_srli_epi16(dv, 5), _mm256_srli_epi16(sv, 5)), av)),
       _mm256_set1_epi16(static_cast<short>(0xFC00)));
   const __m256i sg = _mm256_and_si256(sv, gmask);
   const __m256i green = _mm256_and_si256(
-      _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, gmask), sg), av), 5),
-                       sg),
+      _mm256_add_epi16(
+          _mm256_srli_epi16(
+              _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, gmask), sg), av), 5),
+          sg),
       gmask);
   const __m256i sb = _mm256_and_si256(sv, bmask);
   const __m256i blue = _mm256_and_si256(
-      _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, bmask), sb), av), 5),
-                       sb),
+      _mm256_add_epi16(
+          _mm256_srli_epi16(
+              _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, bmask), sb), av), 5),
+          sb),
       bmask);
   return _mm256_or_si256(red, _mm256_or_si256(green, blue));
 }
 
 __attribute__((target("avx2"))) void MixRunAvx2(uint16_t* dst, const uint16_t* src, int n, int a) {
   const __m256i av = _mm256_set1_epi16(static_cast<short>(a));
-  const __m256i tail = Mix16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + n - 16)),
-                             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + n - 16)), av);
+  const __m256i tail =
+      Mix16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + n - 16)),
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + n - 16)), av);
   for (int i = 0; i + 16 < n; i += 16) {
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));

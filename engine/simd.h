@@ -22,7 +22,8 @@
 #define TESSERA_SSE2 0
 #endif
 
-#if TESSERA_SSE2 && (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#if TESSERA_SSE2 && (defined(__x86_64__) || defined(__i386__)) && \
+    (defined(__GNUC__) || defined(__clang__))
 #define TESSERA_AVX2 1
 #else
 #define TESSERA_AVX2 0

@@ -32,12 +32,23 @@ SURFACE* EncodeRuns(CVIEWMANAGE* vm, SURFACE* plain, SURFACE_STYLE style) {
 SURFACE* CVIEWMANAGE::CreateSurface(int width, int height, SURFACE_STYLE style) {
   SURFACE* s = nullptr;
   switch (style) {
-    case SS_DIB: s = new DIBSURFACE(width, height); break;
-    case SS_RLE: s = new RLESURFACE(width, height); break;
-    case SS_ALPHA: s = new ALPHASURFACE(width, height); break;
-    case SS_RLEMASK: s = new RLEMASKSURFACE(width, height); break;
-    case SS_DOUBLEALPHA: s = new DOUBLEALPHASURFACE(width, height); break;
-    default: return nullptr;
+    case SS_DIB:
+      s = new DIBSURFACE(width, height);
+      break;
+    case SS_RLE:
+      s = new RLESURFACE(width, height);
+      break;
+    case SS_ALPHA:
+      s = new ALPHASURFACE(width, height);
+      break;
+    case SS_RLEMASK:
+      s = new RLEMASKSURFACE(width, height);
+      break;
+    case SS_DOUBLEALPHA:
+      s = new DOUBLEALPHASURFACE(width, height);
+      break;
+    default:
+      return nullptr;
   }
   if (!s->Initialize()) DebugOut("Can't create surface", __FILE__, __LINE__);
   s->SetOwner(this);

@@ -37,7 +37,8 @@ SURFACE* EncodeRuns(CVIEWMANAGE* vm, SURFACE* plain, SURFACE_STYLE style);
 // (16-bit width 1-8000, 16-bit height 1-6000, packed image stream), made
 // through the manager's factory.  Null for other styles, sizes out of range
 // or a stream that runs past the record.
-SURFACE* DecodePackImageRecord(CVIEWMANAGE* vm, const uint8_t* data, size_t size, SURFACE_STYLE style);
+SURFACE* DecodePackImageRecord(CVIEWMANAGE* vm, const uint8_t* data, size_t size,
+                               SURFACE_STYLE style);
 
 }  // namespace tessera
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "engine/view_manage.h"
-#include "public/engine.h"
 #include "platform/test_hooks.h"
+#include "public/engine.h"
 
 namespace {
 constexpr size_t kMaxName = 128;

@@ -59,7 +59,8 @@ int CVIEWMANAGE::Initialize(CRes* res) {
   PixelBlockHeader* hd = tessera::BlockHeader(block);
   *hd = PixelBlockHeader{w, h, 2 * w, 0, 0, w, h};
   PIXEL** rows = tessera::BlockRows(block);
-  for (int y = 0; y < h; ++y) rows[y] = reinterpret_cast<PIXEL*>(m_pSection + static_cast<size_t>(y) * w);
+  for (int y = 0; y < h; ++y)
+    rows[y] = reinterpret_cast<PIXEL*>(m_pSection + static_cast<size_t>(y) * w);
   m_pRenderSurface = new DIBSURFACE(w, h);
   m_pRenderSurface->SetData(block);
   if (m_hWnd) {
@@ -109,7 +110,8 @@ int CVIEWMANAGE::UpdateScreen(const CRect& r) {
   // Right and bottom are inclusive.  (64-bit, then clamped: extreme edges
   // must not overflow.)
   auto extent = [](int32_t from, int32_t to) {
-    return static_cast<int>(std::clamp<long long>(static_cast<long long>(to) - from + 1, 0, INT_MAX));
+    return static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(to) - from + 1, 0, INT_MAX));
   };
   return GetPresenter().CopyToWindow(m_hWnd, m_pSection, 2 * m_nWidth, m_nWidth, m_nHeight, r.left,
                                      r.top, extent(r.left, r.right), extent(r.top, r.bottom))
@@ -183,11 +185,20 @@ int CVIEWMANAGE::SetFullScreenMode() {
       continue;  // the window placement and the input method may fail quietly
     }
     switch (s.step) {
-      case DisplayStep::kCreateDisplay: m_bDisplay = true; break;
-      case DisplayStep::kPrimarySurface: m_bPrimary = true; break;
-      case DisplayStep::kPixelFormat: m_bIs555 = p.GreenMask() == 0x03E0 ? 1 : 0; break;
-      case DisplayStep::kBackSurface: m_bBack = true; break;
-      default: break;
+      case DisplayStep::kCreateDisplay:
+        m_bDisplay = true;
+        break;
+      case DisplayStep::kPrimarySurface:
+        m_bPrimary = true;
+        break;
+      case DisplayStep::kPixelFormat:
+        m_bIs555 = p.GreenMask() == 0x03E0 ? 1 : 0;
+        break;
+      case DisplayStep::kBackSurface:
+        m_bBack = true;
+        break;
+      default:
+        break;
     }
   }
   return 1;
@@ -211,7 +222,8 @@ int CVIEWMANAGE::SwitchDisplayMode(DISPLAY_MODE mode) {
     case DM_WINDOW:
       m_bFullScreen = 0;
       return RestoreDisplayMode();
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

@@ -57,7 +57,8 @@ SURFACE* PackedAlpha(CVIEWMANAGE* vm, const Resource& r) {
 
 namespace tessera {
 
-SURFACE* DecodePackImageRecord(CVIEWMANAGE* vm, const uint8_t* data, size_t size, SURFACE_STYLE style) {
+SURFACE* DecodePackImageRecord(CVIEWMANAGE* vm, const uint8_t* data, size_t size,
+                               SURFACE_STYLE style) {
   int w = 0, h = 0;
   if (!RecordSize(data, size, &w, &h)) return nullptr;
   const uint8_t* stream = data + 4;
@@ -89,7 +90,8 @@ SURFACE* DecodePackImageRecord(CVIEWMANAGE* vm, const uint8_t* data, size_t size
       }
       return mask;
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 
@@ -131,7 +133,8 @@ SURFACE* CVIEWMANAGE::LoadPackImage(char* id, SURFACE_STYLE style) {
       }
       return s;
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 

@@ -42,7 +42,9 @@ TESSERA_WIDE inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
   }
 }
 
-inline uint16_t* At(PIXEL* const* rows, int j, int x) { return reinterpret_cast<uint16_t*>(rows[j] + x); }
+inline uint16_t* At(PIXEL* const* rows, int j, int x) {
+  return reinterpret_cast<uint16_t*>(rows[j] + x);
+}
 
 // Whether rows [0, h) follow each other exactly w pixels apart from
 // column x, so that the rectangle is one block of memory.
@@ -54,16 +56,19 @@ inline bool OneBlock(PIXEL* const* rows, int x, int w, int h) {
 
 }  // namespace
 
-TESSERA_WIDE void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h) {
+TESSERA_WIDE void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx,
+                                      int w, int h) {
   for (int j = 0; j < h; ++j) KeyedMove(At(drows, j, dx), At(srows, j, sx), w);
 }
 
-TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h) {
+TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w,
+                                 int h) {
   // A whole picture onto a whole frame of its width (a full-screen
   // backdrop) is one block: the C library's copy moves it with the
   // processor's copy strings, faster than any loop of rows.
   if (OneBlock(srows, sx, w, h) && OneBlock(drows, dx, w, h)) {
-    std::memcpy(At(drows, 0, dx), At(srows, 0, sx), 2 * static_cast<size_t>(w) * static_cast<size_t>(h));
+    std::memcpy(At(drows, 0, dx), At(srows, 0, sx),
+                2 * static_cast<size_t>(w) * static_cast<size_t>(h));
     return;
   }
   for (int j = 0; j < h; ++j) {
@@ -78,8 +83,9 @@ TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srow
   }
 }
 
-TESSERA_WIDE void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, const uint32_t* first,
-                                  const uint16_t* starts, const uint16_t* lengths, int h, int lo, int hi) {
+TESSERA_WIDE void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows,
+                                  const uint32_t* first, const uint16_t* starts,
+                                  const uint16_t* lengths, int h, int lo, int hi) {
   for (int j = 0; j < h; ++j) {
     uint16_t* d = At(drows, j, dx);  // where source column lo lands
     const uint16_t* s = At(srows, j, 0);
@@ -113,8 +119,8 @@ TESSERA_WIDE void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const
   }
 }
 
-TESSERA_WIDE void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h, int lo,
-                                           int hi) {
+TESSERA_WIDE void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
+                                           int h, int lo, int hi) {
   for (int j = 0; j < h; ++j) {
     uint16_t* d = At(drows, j, dx);
     const uint16_t* p = runs[j];

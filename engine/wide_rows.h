@@ -42,7 +42,8 @@ void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h
 
 // The same, only the columns [lo, hi) of each row, column lo placed at
 // drows[j] + dx.
-void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h, int lo, int hi);
+void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h, int lo,
+                              int hi);
 
 // Copies spans of h source rows: row j's spans are k = first[j] ..
 // first[j + 1] - 1, each starts[k] columns in and lengths[k] long, sorted by

@@ -36,7 +36,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 bool Reset(const std::string& path, const std::string& bytes) {
-  return tessera::fuzz::WriteScratch(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return tessera::fuzz::WriteScratch(path, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                     bytes.size());
 }
 
 }  // namespace
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_index = g_dir + "/t.idx";
   g_pack = g_dir + "/p.pak";
   std::atexit([] {
-    for (const std::string& f : {g_table, g_index, g_pack, g_dir + "/in.bmp"}) std::remove(f.c_str());
+    for (const std::string& f : {g_table, g_index, g_pack, g_dir + "/in.bmp"})
+      std::remove(f.c_str());
     ::rmdir(g_dir.c_str());
   });
   tessera::SetMessageSink(std::make_unique<SilentSink>());

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!d) return 0;
   volatile unsigned sum = 0;
   for (int y = 0; y < d->GetHeight() && y < 256; y += 3)
-    for (int x = 0; x < d->GetWidth() && x < 256; x += 3) sum = sum + d->GetPixel(x, y) + d->GetAlphaPixel(x, y);
+    for (int x = 0; x < d->GetWidth() && x < 256; x += 3)
+      sum = sum + d->GetPixel(x, y) + d->GetAlphaPixel(x, y);
   d->PutAlphaPixel(1, 1, 7);
   d->SetPixel(2, 1, 0x1234);
   DIBSURFACE dst(80, 60);

@@ -29,7 +29,8 @@ void Streams(const uint8_t* data, size_t size) {
   }
   for (int i = 0; i < 5; ++i)
     for (int y = 0; y < 12; ++y)
-      for (int x = 0; x < 16 + i; ++x) surfaces[i]->SetPixel(x, y, static_cast<unsigned short>(x * 31 + y * 7 + i));
+      for (int x = 0; x < 16 + i; ++x)
+        surfaces[i]->SetPixel(x, y, static_cast<unsigned short>(x * 31 + y * 7 + i));
   for (int y = -1; y < 4; ++y)
     for (int x = -1; x < 6; ++x) ImagePointed(stream.data(), 0, x, y);
   Burrow(surfaces[0], stream.data(), 3, 2);
@@ -42,8 +43,8 @@ void Bitmaps(const uint8_t* data, size_t size) {
   static const std::string cell = [] {
     // An 8 x 4 template, 24 bits, rows of 24 bytes.
     std::string b(54 + 24 * 4, '\0');
-    const unsigned char head[] = {'B', 'M', 150, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
-                                  8,   0,   0,   0, 4, 0, 0, 0, 1, 0, 24, 0};
+    const unsigned char head[] = {'B', 'M', 150, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                                  0,   0,   0,   8, 0, 0, 0, 4, 0, 0, 0,  1, 0, 24, 0};
     std::memcpy(&b[0], head, sizeof head);
     std::string path = tessera::fuzz::ScratchPath(".bmp") + ".cell";
     tessera::fuzz::WriteScratch(path, reinterpret_cast<const uint8_t*>(b.data()), b.size());

@@ -16,7 +16,8 @@ namespace tessera::fuzz {
 inline const std::string& ScratchPath(const char* extension) {
   static const std::string path = [extension] {
     const char* dir = std::getenv("TMPDIR");
-    std::string p = std::string(dir && *dir ? dir : "/tmp") + "/tessera-fuzz-" + std::to_string(::getpid()) + extension;
+    std::string p = std::string(dir && *dir ? dir : "/tmp") + "/tessera-fuzz-" +
+                    std::to_string(::getpid()) + extension;
     return p;
   }();
   return path;

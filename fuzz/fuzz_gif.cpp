@@ -15,7 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (int i = 0; i <= gif.m_nFrameCount; i++) {
         stGifFrame* f = gif.GetNextFrame();
         if (!f) break;
-        volatile uint8_t sink = f->m_wWidth && f->m_wHeight ? f->m_pPixels[static_cast<size_t>(f->m_wWidth) * f->m_wHeight - 1] : 0;
+        volatile uint8_t sink =
+            f->m_wWidth && f->m_wHeight
+                ? f->m_pPixels[static_cast<size_t>(f->m_wWidth) * f->m_wHeight - 1]
+                : 0;
         (void)sink;
       }
     }

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   // Large logical screens only cost time and memory (every frame is a
   // surface of that size); the sprite's own limit is checked by the tests.
-  if (size >= 10 && static_cast<long>(data[6] | data[7] << 8) * (data[8] | data[9] << 8) > 65536) return 0;
+  if (size >= 10 && static_cast<long>(data[6] | data[7] << 8) * (data[8] | data[9] << 8) > 65536)
+    return 0;
   QGifSprite sprite(0, 0, 63, 47);
   if (sprite.LoadFromData(reinterpret_cast<const char*>(data), static_cast<long>(size))) {
     for (int i = 0; i <= sprite.GetFrameCount(); ++i) {

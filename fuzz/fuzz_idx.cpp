@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (tessera::IdxUsable(index)) {
       std::string error;
       long n = 0;
-      tessera::WalkIdx(index, [&](std::string_view, uint32_t) { return ++n < 5000; }, error);
+      tessera::WalkIdx(
+          index, [&](std::string_view, uint32_t) { return ++n < 5000; }, error);
       index.GoTop();
       for (int i = 0; i < 100 && index.Skip() != -1; ++i) {
       }
@@ -68,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       tessera::IdxInsertKey(index, 1, "kappa");
       tessera::IdxInsertKey(index, 2, "");
-      tessera::WalkIdx(index, [](std::string_view, uint32_t) { return true; }, error);
+      tessera::WalkIdx(
+          index, [](std::string_view, uint32_t) { return true; }, error);
     }
   }
   tessera::ClearHeadlessMessages();

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static CVIEWMANAGE* vm = new CVIEWMANAGE(8, 8, nullptr);
   // Large images only cost time (every pixel is filled first); the size
   // limits themselves are checked by the unit tests.
-  if (size >= 4 && static_cast<long>(data[0] | data[1] << 8) * (data[2] | data[3] << 8) > 65536) return 0;
+  if (size >= 4 && static_cast<long>(data[0] | data[1] << 8) * (data[2] | data[3] << 8) > 65536)
+    return 0;
   for (SURFACE_STYLE style : {SS_DIB, SS_RLE, SS_RLEMASK}) {
     SURFACE* s = tessera::DecodePackImageRecord(vm, data, size, style);
     if (s) {

@@ -149,7 +149,8 @@ void WriteSeed(const std::string& out_dir, const std::string& name, int variant)
   // The scene tables play no part here: dropped, the seed stays a few KB.
   sqlite3_open(db_path.c_str(), &raw);
   sqlite3_exec(raw,
-               "DROP TABLE [MAPTABLE]; DROP TABLE [GOODSTABLE]; DROP TABLE [PERSONTABLE]; DROP TABLE [EVENTTABLE];"
+               "DROP TABLE [MAPTABLE]; DROP TABLE [GOODSTABLE]; DROP TABLE [PERSONTABLE]; DROP "
+               "TABLE [EVENTTABLE];"
                "VACUUM",
                nullptr, nullptr, nullptr);
   sqlite3_close(raw);
@@ -190,7 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (n > size - 4) return 0;
   std::string db_path = g_dir + "/game.mdb";
   std::remove((db_path + "-journal").c_str());
-  if (!WriteAll(db_path, data + 4, n) || !WriteAll(g_dir + "/p.pak", data + 4 + n, size - 4 - n)) return 0;
+  if (!WriteAll(db_path, data + 4, n) || !WriteAll(g_dir + "/p.pak", data + 4 + n, size - 4 - n))
+    return 0;
   Exercise(db_path);
   AfxReleaseDataBase(nullptr);
   return 0;

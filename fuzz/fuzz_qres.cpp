@@ -34,7 +34,8 @@ int Quiet(const char*, ...) { return 0; }
 std::string Loaded(QRES& res, const char* id) {
   unsigned char* buffer = nullptr;
   int n = res.LoadData(buffer, id);
-  std::string out = n > 0 ? std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(n - 1)) : "<none>";
+  std::string out =
+      n > 0 ? std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(n - 1)) : "<none>";
   delete[] buffer;
   return out;
 }
@@ -63,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string pack_bytes(300, 'P');
   if (!tessera::fuzz::WriteScratch(table, data + 2, n) ||
       !tessera::fuzz::WriteScratch(index, data + 2 + n, size - 2 - n) ||
-      !tessera::fuzz::WriteScratch(pack, reinterpret_cast<const uint8_t*>(pack_bytes.data()), pack_bytes.size()))
+      !tessera::fuzz::WriteScratch(pack, reinterpret_cast<const uint8_t*>(pack_bytes.data()),
+                                   pack_bytes.size()))
     return 0;
   // Pack names in the seeds are relative ("p.pak"): they are opened in the
   // scratch folder, and the fuzzer's own folder is restored after the run

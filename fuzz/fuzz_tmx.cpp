@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // External tilesets: one stand-in file, so their parsing is reached too.
   auto load = [](const std::string& path, std::string& out) {
     if (path != "ext.tsx") return false;
-    out = "<tileset name=\"e\" tilewidth=\"4\" tileheight=\"4\" tilecount=\"4\" columns=\"2\">"
-          "<image source=\"e.png\" width=\"8\" height=\"8\"/></tileset>";
+    out =
+        "<tileset name=\"e\" tilewidth=\"4\" tileheight=\"4\" tilecount=\"4\" columns=\"2\">"
+        "<image source=\"e.png\" width=\"8\" height=\"8\"/></tileset>";
     return true;
   };
   TiledLimits limits;

@@ -1,14 +1,15 @@
 // Wave files: the chunk walk and the format read, then the whole load
 // through the sound cache on the headless mixer.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
-#include "testing/headless_controls.h"
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"
+#include "testing/headless_controls.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tessera::WaveChunks chunks;

@@ -17,7 +17,7 @@ struct QAniCell {
   uint32_t m_dwDelay = 0;       // milliseconds the frame stays
   int32_t m_nX = 0;             // displacement applied when the frame is entered
   int32_t m_nY = 0;
-  bool m_bAutoStop = false;     // playing stops when this frame ends
+  bool m_bAutoStop = false;  // playing stops when this frame ends
 };
 
 #pragma GCC visibility pop

@@ -24,7 +24,8 @@ void ReleaseMouseKey() {
 
 }  // namespace
 
-QSelectBt::QSelectBt() : m_pMainButton(nullptr), m_pAnswer{}, m_pPanel(nullptr), m_szImageBase{}, m_pChain(nullptr) {
+QSelectBt::QSelectBt()
+    : m_pMainButton(nullptr), m_pAnswer{}, m_pPanel(nullptr), m_szImageBase{}, m_pChain(nullptr) {
   memcpy(m_szType, "SBt", 4);
   ACreate(-1, -1, -1, -1);
   m_dwState = QAREA_CLOSE;

@@ -52,7 +52,9 @@ QArea::QArea() {
   m_pParentArea = nullptr;
 }
 
-QArea::QArea(int left, int top, int right, int bottom) : QArea() { ACreate(left, top, right, bottom); }
+QArea::QArea(int left, int top, int right, int bottom) : QArea() {
+  ACreate(left, top, right, bottom);
+}
 
 QArea::~QArea() { SetState(QAREA_CLOSE, nullptr); }
 
@@ -100,8 +102,8 @@ void QArea::Resize(int left, int top, int right, int bottom) {
 }
 
 bool QArea::IsPointed(int x, int y) {
-  return m_dwState == QAREA_SHOW && x >= m_rcArea.left && x <= m_rcArea.right && y >= m_rcArea.top &&
-         y <= m_rcArea.bottom;
+  return m_dwState == QAREA_SHOW && x >= m_rcArea.left && x <= m_rcArea.right &&
+         y >= m_rcArea.top && y <= m_rcArea.bottom;
 }
 
 void QArea::SetState(unsigned long state, QAreaChain* chain) {
@@ -142,7 +144,8 @@ void QArea::SetParentArea(QArea* parent) { m_pParentArea = parent; }
 
 int QArea::GetTextWidth(const char* text, int fontSize) {
   if (!text) return 0;
-  return static_cast<int>(static_cast<unsigned>(strlen(text)) * static_cast<unsigned>(fontSize) / 2);
+  return static_cast<int>(static_cast<unsigned>(strlen(text)) * static_cast<unsigned>(fontSize) /
+                          2);
 }
 
 void QArea::PlaySoundA(CDXSound* device, DxSoundBuffer* buffer) {

@@ -111,27 +111,27 @@ class QArea {
   void TextOutA(SURFACE* target, int x, int y, char* text, int fontSize, bool outline,
                 unsigned long color, unsigned long outlineColor);
 
-  AREA_CALLBACK m_pfnClick;    // 0: clicked (an edit field's Enter on its target)
-  AREA_CALLBACK m_pfnEvent1;   // 1: the game's
-  AREA_CALLBACK m_pfnEvent2;   // 2: the game's
-  AREA_CALLBACK m_pfnPress;    // 3: a mouse button went down on the area
-  AREA_CALLBACK m_pfnEvent4;   // 4: the game's
-  AREA_CALLBACK m_pfnHover;    // 5: the pointer rests or moves on the area
-  AREA_CALLBACK m_pfnMouseIn;  // 6: became the area under the mouse
-  AREA_CALLBACK m_pfnMouseOut; // 7: stopped being the area under the mouse
-  tagRECT m_rcArea;            // screen pixels, all edges inclusive
-  int32_t m_nWidth;            // right - left + 1
-  int32_t m_nHeight;           // bottom - top + 1
+  AREA_CALLBACK m_pfnClick;     // 0: clicked (an edit field's Enter on its target)
+  AREA_CALLBACK m_pfnEvent1;    // 1: the game's
+  AREA_CALLBACK m_pfnEvent2;    // 2: the game's
+  AREA_CALLBACK m_pfnPress;     // 3: a mouse button went down on the area
+  AREA_CALLBACK m_pfnEvent4;    // 4: the game's
+  AREA_CALLBACK m_pfnHover;     // 5: the pointer rests or moves on the area
+  AREA_CALLBACK m_pfnMouseIn;   // 6: became the area under the mouse
+  AREA_CALLBACK m_pfnMouseOut;  // 7: stopped being the area under the mouse
+  tagRECT m_rcArea;             // screen pixels, all edges inclusive
+  int32_t m_nWidth;             // right - left + 1
+  int32_t m_nHeight;            // bottom - top + 1
   bool m_bMovable;
   uint32_t m_dwState;
   bool m_bFocus;
   char m_szTip[20];
   char m_szSound[20];
-  QArea* m_pTarget;            // whose click answers this area's commit
-  intptr_t m_dwData;           // the owning widget's word; -1 for a free area
-  char m_szType[4];            // class tag, "Ara" here
+  QArea* m_pTarget;   // whose click answers this area's commit
+  intptr_t m_dwData;  // the owning widget's word; -1 for a free area
+  char m_szType[4];   // class tag, "Ara" here
   QAreaChain* m_pAreaChain;
-  QArea* m_pParentArea;        // kept for the game only
+  QArea* m_pParentArea;  // kept for the game only
 };
 
 namespace tessera {

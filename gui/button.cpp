@@ -12,8 +12,8 @@
 #include "engine/view_manage.h"
 #include "gui/window.h"
 #include "platform/clock.h"
-#include "public/engine.h"
 #include "platform/test_hooks.h"
+#include "public/engine.h"
 
 namespace {
 
@@ -100,7 +100,8 @@ QButton::QButton()
   memcpy(m_szType, "Btn", 4);
 }
 
-QButton::QButton(tagRECT rect, const char* caption, const char* tip, const char* imageBase) : QButton() {
+QButton::QButton(tagRECT rect, const char* caption, const char* tip, const char* imageBase)
+    : QButton() {
   Create(rect, caption, tip, imageBase, true);
 }
 
@@ -185,7 +186,8 @@ SURFACE* QButton::LoadLook(const char* base, int digit, bool withCaption) {
 
 void QButton::ChangeImage(const char* caption, const char* tip, const char* imageBase) {
   // Copies first: the arguments may be this button's own fields.
-  if (caption && strlen(caption) < kCaptionLimit) memmove(m_szCaption, caption, strlen(caption) + 1);
+  if (caption && strlen(caption) < kCaptionLimit)
+    memmove(m_szCaption, caption, strlen(caption) + 1);
   if (tip && strlen(tip) < sizeof(m_szTip)) memmove(m_szTip, tip, strlen(tip) + 1);
   if (!imageBase || strlen(imageBase) < 9) return;
   char base[10];
@@ -250,7 +252,8 @@ void QButton::Show(SURFACE* target) {
 
 bool QButton::IsPointed(int x, int y) {
   if (!m_bEnable || m_dwState != QAREA_SHOW || m_nImage == LOOK_HIDDEN) return false;
-  if (x < m_rcArea.left || x > m_rcArea.right || y < m_rcArea.top || y > m_rcArea.bottom) return false;
+  if (x < m_rcArea.left || x > m_rcArea.right || y < m_rcArea.top || y > m_rcArea.bottom)
+    return false;
   SURFACE* look = (m_nImage >= 0 && m_nImage <= 3) ? m_pImage[m_nImage] : nullptr;
   if (!look) return true;
   // Kinds with an opacity or mask plane are hit in the whole rectangle.

@@ -31,7 +31,13 @@ class QBtMenu;
 class QButton : public QArea {
  public:
   // Looks of m_nImage.
-  enum : int32_t { LOOK_HIDDEN = -1, LOOK_NORMAL = 0, LOOK_HOVER = 1, LOOK_PRESSED = 2, LOOK_DISABLED = 3 };
+  enum : int32_t {
+    LOOK_HIDDEN = -1,
+    LOOK_NORMAL = 0,
+    LOOK_HOVER = 1,
+    LOOK_PRESSED = 2,
+    LOOK_DISABLED = 3
+  };
 
   // Enabled, not flashing, no looks; Create completes it.
   QButton();
@@ -80,8 +86,8 @@ class QButton : public QArea {
   bool m_bCenterCaption;  // else the caption starts 5 pixels from the left
   bool m_bGhost;          // translucent look (level 21), opaque caption
   char m_szCaption[107];
-  int32_t m_nImage;       // current look, or -1 (a menu item not unfolded yet)
-  SURFACE* m_pImage[4];   // owned
+  int32_t m_nImage;      // current look, or -1 (a menu item not unfolded yet)
+  SURFACE* m_pImage[4];  // owned
   int32_t m_nFontSize;
   char m_szImageBase[10];
 
@@ -89,8 +95,8 @@ class QButton : public QArea {
   friend class QBtMenu;
   // Create with the caption font size already chosen, so a menu's item is
   // loaded once instead of once per font size.
-  void Create(tagRECT rect, const char* caption, const char* tip, const char* imageBase, bool centerCaption,
-              int fontSize);
+  void Create(tagRECT rect, const char* caption, const char* tip, const char* imageBase,
+              bool centerCaption, int fontSize);
   void FreeLooks();
   SURFACE* LoadLook(const char* base, int digit, bool withCaption);
   void PrintCaption(SURFACE* target, int x0, int y0);

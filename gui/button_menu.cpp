@@ -38,7 +38,8 @@ void ResetMenuTimersForTests() {
 }
 }  // namespace tessera
 
-QBtMenu::QBtMenu() : m_bUnfold(true), m_nFontSize(12), m_bGhost(false), m_bFlash(true), m_nUnfolded(0) {
+QBtMenu::QBtMenu()
+    : m_bUnfold(true), m_nFontSize(12), m_bGhost(false), m_bFlash(true), m_nUnfolded(0) {
   memcpy(m_szType, "Bmu", 4);
   ACreate(-1, -1, -1, -1);
   m_dwState = QAREA_CLOSE;
@@ -102,7 +103,9 @@ void QBtMenu::DeleteAll() {
   for (QButton* b : buttons) delete b;
 }
 
-QButton* QBtMenu::GetItem(unsigned index) { return index < m_Buttons.size() ? m_Buttons[index] : nullptr; }
+QButton* QBtMenu::GetItem(unsigned index) {
+  return index < m_Buttons.size() ? m_Buttons[index] : nullptr;
+}
 
 void QBtMenu::SetBtMouseStand(bool on) {
   for (QButton* b : m_Buttons) b->m_pfnHover = on ? QButton::OnHover : DoNothing;
@@ -159,6 +162,7 @@ void QBtMenu::SetState(unsigned long state, QAreaChain* chain) {
       for (QButton* b : m_Buttons) b->SetState(QAREA_CLOSE, m_pAreaChain);
       m_pAreaChain->Delete(this);
       break;
-    default: break;
+    default:
+      break;
   }
 }

@@ -29,12 +29,12 @@ class QButton;
 
 // One menu item as the game describes it.
 struct InItem {
-  char szCaption[106];      // NUL-terminated
-  char szTip[106];          // NUL-terminated; the button keeps at most 19 bytes
-  int32_t nID;              // stored in the button's m_dwData
-  char szImage[12];         // image base: nine characters and a NUL
-  AREA_CALLBACK pfnClick;   // the button's click callback; null keeps its own
-  tagRECT rect;             // the button's rectangle, edges inclusive
+  char szCaption[106];     // NUL-terminated
+  char szTip[106];         // NUL-terminated; the button keeps at most 19 bytes
+  int32_t nID;             // stored in the button's m_dwData
+  char szImage[12];        // image base: nine characters and a NUL
+  AREA_CALLBACK pfnClick;  // the button's click callback; null keeps its own
+  tagRECT rect;            // the button's rectangle, edges inclusive
 };
 
 class QBtMenu : public QArea {

@@ -56,7 +56,8 @@ bool CChainManager::RefreshAreaChain(QAreaChain* chain) {
   if (!mouse) return true;
   const tagPOINT pt = mouse->m_ptMouse;
   // A position equal to the screen's width or height still counts as inside.
-  if (pt.x < 0 || pt.x > AfxGetScreenWidth() || pt.y < 0 || pt.y > AfxGetScreenHeight()) return true;
+  if (pt.x < 0 || pt.x > AfxGetScreenWidth() || pt.y < 0 || pt.y > AfxGetScreenHeight())
+    return true;
   QArea* found = chain->Search(pt.x, pt.y);
   if (!found) return false;
   tessera::SetNowArea(found);

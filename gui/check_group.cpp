@@ -23,8 +23,8 @@ QCheck::~QCheck() {
 void QCheck::AddItem(int x, int y) {
   char image[sizeof(m_szCheckImage)];
   memcpy(image, m_szCheckImage, sizeof(image));
-  QWindow* item = new (std::nothrow)
-      QWindow(x, y, x + m_nItemWidth, y + m_nItemHeight, m_Items.empty() ? image : nullptr, QWIN_DIB);
+  QWindow* item = new (std::nothrow) QWindow(x, y, x + m_nItemWidth, y + m_nItemHeight,
+                                             m_Items.empty() ? image : nullptr, QWIN_DIB);
   if (!item) return;
   item->m_dwData = reinterpret_cast<intptr_t>(this);
   item->m_pfnClick = OnItemClick;
@@ -82,7 +82,8 @@ void QCheck::SetState(unsigned long state, QAreaChain* chain) {
       for (QWindow* w : m_Items) w->SetState(QAREA_CLOSE, m_pAreaChain);
       m_pAreaChain->Delete(this);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

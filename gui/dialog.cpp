@@ -147,7 +147,8 @@ void QDialog::Create(int left, int top, int right, int bottom, char* image) {
   FillKey(m_pBackSurface);
 }
 
-void QDialog::SetFormat(int lines, int lineChars, unsigned long textColor, unsigned long edgeColor) {
+void QDialog::SetFormat(int lines, int lineChars, unsigned long textColor,
+                        unsigned long edgeColor) {
   m_nLines = lines;
   m_nLineChars = lineChars;
   m_dwTextColor = static_cast<uint32_t>(textColor);

@@ -60,23 +60,23 @@ class QDialog : public QArea {
   // Always false: a dialog never takes the mouse from what lies below.
   bool IsPointed(int x, int y) override;
 
-  bool m_bTrans;              // translucent background in text mode
-  bool m_bAutoSize;           // lines, width and frame follow the text
-  char m_szContent[2000];     // the text last laid out
-  char m_szImage[30];         // the picture's name; non-empty: picture mode
-  bool m_bCenter;             // centre each line
-  int32_t m_nLines;           // lines laid out
-  int32_t m_nLineChars;       // bytes per line
+  bool m_bTrans;           // translucent background in text mode
+  bool m_bAutoSize;        // lines, width and frame follow the text
+  char m_szContent[2000];  // the text last laid out
+  char m_szImage[30];      // the picture's name; non-empty: picture mode
+  bool m_bCenter;          // centre each line
+  int32_t m_nLines;        // lines laid out
+  int32_t m_nLineChars;    // bytes per line
   int32_t m_nFontSize;
-  uint32_t m_dwTextColor;     // 0x00RRGGBB
-  uint32_t m_dwEdgeColor;     // 0x00RRGGBB
-  char m_szLine[30][70];      // the laid-out lines
-  SURFACE* m_pBackSurface;    // owned
-  SURFACE* m_pFrameSurface;   // owned
-  uint32_t m_dwPulseTime;     // last pulse step, 0 = not started
+  uint32_t m_dwTextColor;    // 0x00RRGGBB
+  uint32_t m_dwEdgeColor;    // 0x00RRGGBB
+  char m_szLine[30][70];     // the laid-out lines
+  SURFACE* m_pBackSurface;   // owned
+  SURFACE* m_pFrameSurface;  // owned
+  uint32_t m_dwPulseTime;    // last pulse step, 0 = not started
   int32_t m_nPulseLevel;
   bool m_bPulseUp;
-  SURFACE* m_pTextSurface;    // owned, made by the first layout
+  SURFACE* m_pTextSurface;  // owned, made by the first layout
 
  private:
   void FreeSurfaces();

@@ -8,8 +8,8 @@
 #include "engine/bmp_file.h"
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
-#include "pack/qres.h"
 #include "engine/surface.h"
+#include "pack/qres.h"
 #include "platform/path.h"
 #include "public/error_report.h"
 
@@ -67,7 +67,8 @@ void Color16To15(unsigned short* stream) {
     ++w;
     if (op == tessera::kPackEnd) return;
     unsigned count = op == tessera::kPackLiteral ? n : op == tessera::kPackFill ? 1 : 0;
-    for (unsigned i = 0; i < count; ++i, ++w) *w = static_cast<unsigned short>((*w & 0x1F) | ((*w >> 1) & 0x7FE0));
+    for (unsigned i = 0; i < count; ++i, ++w)
+      *w = static_cast<unsigned short>((*w & 0x1F) | ((*w >> 1) & 0x7FE0));
   }
 }
 
@@ -97,7 +98,8 @@ bool ImagePointed(unsigned short* stream, int, int x, int y) {
 }
 
 bool Burrow(SURFACE* surface, unsigned short* stream, int x, int y) {
-  if (!surface || !stream || x < 0 || y < 0 || x >= surface->GetWidth() || y > surface->GetHeight()) return false;
+  if (!surface || !stream || x < 0 || y < 0 || x >= surface->GetWidth() || y > surface->GetHeight())
+    return false;
   WalkCovered(stream, x, y, [surface](int px, int py, uint16_t p, bool) {
     if (p == 0) {
       surface->SetPixel(px, py, COLOR_KEY);
@@ -108,7 +110,8 @@ bool Burrow(SURFACE* surface, unsigned short* stream, int x, int y) {
   return true;
 }
 
-bool MarkMix(SURFACE* target, unsigned short* mark, SURFACE* red, SURFACE* green, SURFACE* blue, SURFACE* other) {
+bool MarkMix(SURFACE* target, unsigned short* mark, SURFACE* red, SURFACE* green, SURFACE* blue,
+             SURFACE* other) {
   if (!target || !mark || !red || !green || !blue || !other) return false;
   WalkCovered(mark, 0, 0, [&](int px, int py, uint16_t p, bool literal) {
     const unsigned a = target->GetPixel(px, py) & 0x1F;
@@ -138,7 +141,8 @@ bool AddBmpToPack(const char* path, QRES* pack, char* id, char* packName, char* 
                       static_cast<const char*>(text));
 }
 
-bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* packName, const char* text) {
+bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* packName,
+                  const char* text) {
   std::FILE* f = path ? tessera::OpenFile(path, "rb") : nullptr;
   if (!f) {
     ErrorBox("Open bmp file failed! %s %ld", __FILE__, (long)__LINE__);
@@ -154,7 +158,8 @@ bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* pack
   for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
   std::fclose(f);
   tessera::BmpImage image;
-  if (tessera::DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image) != tessera::BmpResult::kOk)
+  if (tessera::DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image) !=
+      tessera::BmpResult::kOk)
     return false;
   // The stream's header holds the size in 16 bits.
   if (image.width > 0xFFFF || image.height > 0xFFFF) return false;
@@ -165,10 +170,12 @@ bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* pack
   picture.Initialize();
   for (int y = 0; y < image.height; ++y)
     for (int x = 0; x < image.width; ++x) {
-      uint16_t p = image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) + static_cast<size_t>(x)];
+      uint16_t p = image.pixels[static_cast<size_t>(y) * static_cast<size_t>(image.width) +
+                                static_cast<size_t>(x)];
       picture.SetPixel(x, y, p == 0x7C1F ? COLOR_KEY : p);
     }
-  std::vector<uint16_t> words = {static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height)};
+  std::vector<uint16_t> words = {static_cast<uint16_t>(image.width),
+                                 static_cast<uint16_t>(image.height)};
   std::vector<uint16_t> ops = tessera::EncodePackedStream(&picture);
   words.insert(words.end(), ops.begin(), ops.end());
   std::vector<uint8_t> stream = tessera::PackedStreamBytes(words);
@@ -185,7 +192,8 @@ struct BmpBytes {
   size_t stride = 0;
 
   static uint32_t U32(const std::string& b, size_t at) {
-    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 | static_cast<uint8_t>(b[at + 2]) << 16 |
+    return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
+           static_cast<uint8_t>(b[at + 2]) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(b[at + 3])) << 24;
   }
   // "BM", an information header, 24 bits, bottom-up rows that are all in
@@ -202,9 +210,11 @@ struct BmpBytes {
     width = static_cast<int32_t>(U32(bytes, 18));
     height = static_cast<int32_t>(U32(bytes, 22));
     int bits = static_cast<uint8_t>(bytes[28]) | static_cast<uint8_t>(bytes[29]) << 8;
-    if (bits != 24 || width <= 0 || height <= 0 || width > 1 << 16 || height > 1 << 16) return false;
+    if (bits != 24 || width <= 0 || height <= 0 || width > 1 << 16 || height > 1 << 16)
+      return false;
     stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
-    return data >= 54 && data <= bytes.size() && (bytes.size() - data) / stride >= static_cast<size_t>(height);
+    return data >= 54 && data <= bytes.size() &&
+           (bytes.size() - data) / stride >= static_cast<size_t>(height);
   }
   // Offset of row `row` counted from the top.
   size_t Row(int row) const { return data + static_cast<size_t>(height - 1 - row) * stride; }
@@ -230,8 +240,8 @@ int PartitionBmp(const char* source, const char* cellTemplate, const char* prefi
   for (int cy = 0; cy < down; ++cy) {
     for (int cx = 0; cx < across; ++cx) {
       for (int r = 0; r < cell.height; ++r)
-        out.replace(cell.Row(r), row_bytes, src.bytes, src.Row(cy * cell.height + r) + static_cast<size_t>(cx) * row_bytes,
-                    row_bytes);
+        out.replace(cell.Row(r), row_bytes, src.bytes,
+                    src.Row(cy * cell.height + r) + static_cast<size_t>(cx) * row_bytes, row_bytes);
       char name[1200];
       std::snprintf(name, sizeof name, "%sC%05d.BMP", prefix ? prefix : "", written % 100000);
       std::FILE* f = tessera::OpenFile(name, "wb");

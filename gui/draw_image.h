@@ -28,14 +28,16 @@ bool Burrow(SURFACE* surface, unsigned short* stream, int x, int y);
 // Mixes material surfaces into `target` under a colour-coded mark stream:
 // for each marked pixel the material (red, green, blue or other surface by
 // the mark's colour) is weighted by the target's blue channel (out of 32).
-bool MarkMix(SURFACE* target, unsigned short* mark, SURFACE* red, SURFACE* green, SURFACE* blue, SURFACE* other);
+bool MarkMix(SURFACE* target, unsigned short* mark, SURFACE* red, SURFACE* green, SURFACE* blue,
+             SURFACE* other);
 
 // Packs the 24-bit bitmap file `path` as a packed image stream (5-5-5
 // pixels, 0x7C1F and 0xFC1F transparent) with its width and height header
 // into `pack`, with the pack's AddDataToPack and the three names: the
 // identifier, the pack name and the unused text.
 bool AddBmpToPack(const char* path, QRES* pack, char* id, char* packName, char* text);
-bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* packName, const char* text);
+bool AddBmpToPack(const char* path, QRES* pack, const char* id, const char* packName,
+                  const char* text);
 
 // Cuts the 24-bit bitmap `source` into cells the size of the bitmap
 // `cellTemplate`, row by row from the top; cell k becomes the file

@@ -11,9 +11,9 @@
 #include "gui/area_chain.h"
 #include "platform/clock.h"
 #include "platform/input_services.h"
+#include "platform/test_hooks.h"
 #include "public/engine.h"
 #include "sound/dx_sound_buffer.h"
-#include "platform/test_hooks.h"
 
 namespace {
 
@@ -73,7 +73,8 @@ QEdit::QEdit()
   memcpy(m_szType, "Edt", 4);
 }
 
-QEdit::QEdit(int left, int top, int right, int bottom, int maxLen, char* cursorImage, unsigned char* text)
+QEdit::QEdit(int left, int top, int right, int bottom, int maxLen, char* cursorImage,
+             unsigned char* text)
     : QEdit() {
   m_nMaxLen = std::min(maxLen, kTextBytes);
   Create(left, top, right, bottom, maxLen, cursorImage, text);
@@ -88,7 +89,8 @@ QEdit::~QEdit() {
   }
 }
 
-void QEdit::Create(int left, int top, int right, int bottom, int, char* cursorImage, unsigned char* text) {
+void QEdit::Create(int left, int top, int right, int bottom, int, char* cursorImage,
+                   unsigned char* text) {
   ACreate(left, top, right, bottom);
   m_nEditWidth = right - left;
   if (text) {
@@ -224,7 +226,8 @@ void QEdit::InKey(QKey* key) {
       m_nCaret = 0;
       return;
     case kLeft:
-      if (m_nCaret > 0) m_nCaret = std::max(0, m_nCaret - (IsFirstAlphabetInCharacter(0, m_nCaret - 1) ? 2 : 1));
+      if (m_nCaret > 0)
+        m_nCaret = std::max(0, m_nCaret - (IsFirstAlphabetInCharacter(0, m_nCaret - 1) ? 2 : 1));
       return;
     case kRight:
       if (m_nCaret >= length) return;
@@ -300,7 +303,8 @@ QEdit::Layout QEdit::Measure(int f) const {
     int n = std::min(k, length - start);
     if (start + n < length && self->IsFirstAlphabetInCharacter(0, start + n)) --n;
     if (n <= 0) n = std::min(2, length - start);  // a field narrower than one character
-    if (caret < start + n || start + n >= length) return Layout{0, length, (caret - start) * half, line};
+    if (caret < start + n || start + n >= length)
+      return Layout{0, length, (caret - start) * half, line};
     start += n;
     ++line;
   }
@@ -308,7 +312,8 @@ QEdit::Layout QEdit::Measure(int f) const {
 
 void QEdit::Show(SURFACE* target) {
   m_szText[kTextBytes] = 0;
-  const int y = m_rcArea.top + (m_rcArea.bottom - m_rcArea.top - tessera::CurrentFontSize()) / 2 - 3;
+  const int y =
+      m_rcArea.top + (m_rcArea.bottom - m_rcArea.top - tessera::CurrentFontSize()) / 2 - 3;
   const uint32_t now = tessera::NowMs();
   if (m_dwCursorTime == 0) m_dwCursorTime = now;
   if (now - m_dwCursorTime > 100) {
@@ -355,7 +360,8 @@ void QEdit::Show(SURFACE* target) {
   // Told only when it changes (one rectangle for every field: the focus
   // may move from field to field).
   tagRECT& last = g_input_rect;
-  if (rect.left != last.left || rect.top != last.top || rect.right != last.right || rect.bottom != last.bottom) {
+  if (rect.left != last.left || rect.top != last.top || rect.right != last.right ||
+      rect.bottom != last.bottom) {
     last = rect;
     CVIEWMANAGE* vm = AfxGetViewManager();
     tessera::GetInputServices().SetTextInputRect(vm ? vm->GetMainWnd() : nullptr, rect);

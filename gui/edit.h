@@ -36,14 +36,16 @@ class QEdit : public QArea {
   QEdit();
   // The defaults with room min(maxLen, 199), then Create; the click
   // callback becomes the focus request.  State 3.
-  QEdit(int left, int top, int right, int bottom, int maxLen, char* cursorImage, unsigned char* text);
+  QEdit(int left, int top, int right, int bottom, int maxLen, char* cursorImage,
+        unsigned char* text);
   // Leaves its chain (handing the focus back), then frees the caret frames.
   ~QEdit() override;
 
   // ACreate; the edit width; a non-null text copied (at most 199 bytes);
   // caret frames cursorImage[0..8] + "0", "1", "2" when the name is not
   // empty.  The room is left as it is.
-  void Create(int left, int top, int right, int bottom, int maxLen, char* cursorImage, unsigned char* text);
+  void Create(int left, int top, int right, int bottom, int maxLen, char* cursorImage,
+              unsigned char* text);
   // Copies at most m_nMaxLen bytes; caret 0.
   void SetText(char* text);
   unsigned char* GetText();
@@ -69,11 +71,11 @@ class QEdit : public QArea {
   AREA_CALLBACK m_pfnEnter;  // called with the edit on Enter
   SURFACE* m_pCursor[3];     // caret frames, owned
   int32_t m_nCursorFrame;
-  int32_t m_nCaret;          // byte index 0..length
-  int32_t m_nMaxLen;         // room; the text keeps at most m_nMaxLen - 1 bytes when typed
-  uint32_t m_dwCursorTime;   // last caret frame change, 0 = not started
+  int32_t m_nCaret;         // byte index 0..length
+  int32_t m_nMaxLen;        // room; the text keeps at most m_nMaxLen - 1 bytes when typed
+  uint32_t m_dwCursorTime;  // last caret frame change, 0 = not started
   int32_t m_nFontSize;
-  int32_t m_nEditWidth;      // right - left
+  int32_t m_nEditWidth;  // right - left
 
  private:
   // The room in bytes, kept within the buffer whatever m_nMaxLen holds.
@@ -85,10 +87,10 @@ class QEdit : public QArea {
   void Paste();
   // Where the text is drawn (x of the caret relative to left, its line).
   struct Layout {
-    int first;       // first byte shown (single line)
-    int count;       // bytes shown (single line)
-    int caretX;      // caret offset from left in pixels
-    int caretLine;   // line of the caret (several lines)
+    int first;      // first byte shown (single line)
+    int count;      // bytes shown (single line)
+    int caretX;     // caret offset from left in pixels
+    int caretLine;  // line of the caret (several lines)
   };
   Layout Measure(int f) const;
 

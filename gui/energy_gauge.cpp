@@ -150,7 +150,8 @@ void QEnergy::DrawBar() {
 void QEnergy::SetEnergy(int energy) {
   if (m_pFlashImage && m_pTempImage) {
     FillKey(m_pFlashImage);
-    m_pTempImage->Blit(m_pFlashImage, 0, 0, 0, 0, m_pTempImage->GetWidth(), m_pTempImage->GetHeight());
+    m_pTempImage->Blit(m_pFlashImage, 0, 0, 0, 0, m_pTempImage->GetWidth(),
+                       m_pTempImage->GetHeight());
   }
   m_nLost = Clamp32(int64_t(m_nMax) - energy);
   m_nFlash = kFadeStart;

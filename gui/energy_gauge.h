@@ -54,9 +54,9 @@ class QEnergy : public QArea {
   // maximum, kept between 0 and the length (0 with no maximum).
   int HiddenLength() const;
 
-  int32_t m_nLost;       // maximum - energy
+  int32_t m_nLost;  // maximum - energy
   int32_t m_nMax;
-  int32_t m_nAniFrame;   // current bar image
+  int32_t m_nAniFrame;  // current bar image
   bool m_bPlaying;
   int32_t m_nAniFrames;  // bar images loaded, 0 .. 40
   int32_t m_nLength;     // bar length in pixels

@@ -37,9 +37,9 @@ class QFaderSprite : public QArea {
   void SetState(unsigned long state, QAreaChain* chain) override;
   bool IsPointed(int, int) override { return false; }
 
-  QSprite* m_pSprite;     // the frames' owner, not owned
+  QSprite* m_pSprite;  // the frames' owner, not owned
   int32_t m_nNowp;
-  int32_t m_nFrames;      // the sprite's frame count at construction
+  int32_t m_nFrames;  // the sprite's frame count at construction
   bool m_bAutoDelete;
   SURFACE* m_pNowImage;
   bool m_bMove;

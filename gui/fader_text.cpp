@@ -4,7 +4,8 @@
 #include "engine/view_manage.h"
 #include "public/engine.h"
 
-QFaderText::QFaderText(char* text, int x, int y, unsigned long color, int mode, int fontSize, int life)
+QFaderText::QFaderText(char* text, int x, int y, unsigned long color, int mode, int fontSize,
+                       int life)
     : m_pTextImage(nullptr),
       m_nX(x),
       m_nY(y),

@@ -42,10 +42,10 @@ class QFaderText : public QArea {
   SURFACE* m_pTextImage;  // owned
   int32_t m_nX;           // centre of the text's top edge
   int32_t m_nY;
-  int32_t m_nFrame;       // frames shown so far
-  int32_t m_nLife;        // frames before it closes
-  int32_t m_nLevel;       // opacity 0-32, starts at 1
-  int32_t m_nTextWidth;   // bytes x font size / 2
+  int32_t m_nFrame;      // frames shown so far
+  int32_t m_nLife;       // frames before it closes
+  int32_t m_nLevel;      // opacity 0-32, starts at 1
+  int32_t m_nTextWidth;  // bytes x font size / 2
   int32_t m_nFontSize;
   int32_t m_nMode;
 };

@@ -92,7 +92,9 @@ bool ReadSubBlocks(GifStream& in, std::vector<uint8_t>* out) {
   }
 }
 
-bool KnownExtension(uint8_t label) { return label == 0x01 || label == 0xF9 || label == 0xFE || label == 0xFF; }
+bool KnownExtension(uint8_t label) {
+  return label == 0x01 || label == 0xF9 || label == 0xFE || label == 0xFF;
+}
 
 }  // namespace
 
@@ -182,7 +184,8 @@ int QGifFile::ReadHeader() {
   m_byBackground = h[11];
   m_byAspect = h[12];
   std::memset(m_GlobalTable, 0, sizeof m_GlobalTable);
-  if (m_bGlobalTable && !m_Stream.Read(m_GlobalTable, static_cast<size_t>(m_nGlobalColors) * 3)) return 0;
+  if (m_bGlobalTable && !m_Stream.Read(m_GlobalTable, static_cast<size_t>(m_nGlobalColors) * 3))
+    return 0;
 
   m_lFirstBlock = m_Stream.Tell();
   if (m_lFirstBlock < 0) return 0;
@@ -278,8 +281,11 @@ std::unique_ptr<stGifFrame> QGifFile::ReadImage() {
   frame->m_pPixels = static_cast<uint8_t*>(std::calloc(pixels ? pixels : 1, 1));
   if (!frame->m_pPixels) return nullptr;
   size_t written = 0;
-  if (!tessera::DecodeGifLzw(code_size, data.data(), data.size(), frame->m_pPixels, pixels, &written)) return nullptr;
-  if (frame->m_bInterlace) tessera::DeinterlaceGifRows(frame->m_pPixels, frame->m_wWidth, frame->m_wHeight);
+  if (!tessera::DecodeGifLzw(code_size, data.data(), data.size(), frame->m_pPixels, pixels,
+                             &written))
+    return nullptr;
+  if (frame->m_bInterlace)
+    tessera::DeinterlaceGifRows(frame->m_pPixels, frame->m_wWidth, frame->m_wHeight);
   return frame;
 }
 

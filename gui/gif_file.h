@@ -51,10 +51,10 @@ constexpr size_t kGifMaxFramePixels = size_t{1} << 26;
 // The graphic control data that precedes an image.
 struct stGifControl {
   bool m_bPresent = false;
-  int m_nDisposal = 0;       // bits 2-4 of the packed byte
-  bool m_bUserInput = false;  // bit 1
+  int m_nDisposal = 0;          // bits 2-4 of the packed byte
+  bool m_bUserInput = false;    // bit 1
   bool m_bTransparent = false;  // bit 0
-  uint16_t m_wDelay = 0;     // as stored (hundredths in the file's terms)
+  uint16_t m_wDelay = 0;        // as stored (hundredths in the file's terms)
   uint8_t m_byTransparent = 0;
 };
 

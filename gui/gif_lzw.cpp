@@ -10,7 +10,8 @@ constexpr int kMaxCodes = 4096;
 constexpr int kMaxBits = 12;
 }  // namespace
 
-bool DecodeGifLzw(int code_size, const uint8_t* data, size_t size, uint8_t* out, size_t out_size, size_t* written) {
+bool DecodeGifLzw(int code_size, const uint8_t* data, size_t size, uint8_t* out, size_t out_size,
+                  size_t* written) {
   *written = 0;
   if (code_size < 1 || code_size > 8) return false;
 
@@ -129,7 +130,8 @@ void DeinterlaceGifRows(uint8_t* pixels, int width, int height) {
   int stored = 0;
   for (int pass = 0; pass < 4; pass++) {
     for (int y = kStart[pass]; y < height; y += kStep[pass]) {
-      std::memcpy(pixels + row * static_cast<size_t>(y), copy.data() + row * static_cast<size_t>(stored), row);
+      std::memcpy(pixels + row * static_cast<size_t>(y),
+                  copy.data() + row * static_cast<size_t>(stored), row);
       stored++;
     }
   }

@@ -15,7 +15,8 @@ namespace tessera {
 // size outside 1..8, a first code after a clear that is not a colour index,
 // a code past the table, or output beyond `out_size`.  `*written` receives
 // the number of indices produced (also on failure).
-bool DecodeGifLzw(int code_size, const uint8_t* data, size_t size, uint8_t* out, size_t out_size, size_t* written);
+bool DecodeGifLzw(int code_size, const uint8_t* data, size_t size, uint8_t* out, size_t out_size,
+                  size_t* written);
 
 // Reorders an interlaced image (rows stored in the four passes 0, 8, 16 ...;
 // 4, 12 ...; 2, 6 ...; 1, 3 ...) to top-to-bottom rows.

@@ -64,7 +64,9 @@ QGifSprite::QGifSprite()
   std::memcpy(m_szType, "GIF", 4);
 }
 
-QGifSprite::QGifSprite(int left, int top, int right, int bottom) : QGifSprite() { Create(left, top, right, bottom); }
+QGifSprite::QGifSprite(int left, int top, int right, int bottom) : QGifSprite() {
+  Create(left, top, right, bottom);
+}
 
 QGifSprite::~QGifSprite() {
   SetState(QAREA_CLOSE, nullptr);
@@ -124,7 +126,8 @@ bool QGifSprite::BuildFrames() {
   const int w = m_GifFile.m_wScreenWidth, h = m_GifFile.m_wScreenHeight;
   const int count = m_GifFile.m_nFrameCount;
   if (w < 1 || h < 1 || count < 1 ||
-      static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(count) > tessera::kGifSpriteMaxPixels)
+      static_cast<uint64_t>(w) * static_cast<uint64_t>(h) * static_cast<uint64_t>(count) >
+          tessera::kGifSpriteMaxPixels)
     return false;
   SURFACE* previous = nullptr;
   for (int i = 0; i < count; ++i) {
@@ -224,7 +227,8 @@ void QGifSprite::Show(SURFACE* target, int x, int y, bool gray) {
   if (image && target) image->Blit(target, x, y);
 }
 
-void QGifSprite::Show(SURFACE* target, int srcX, int srcY, int dstX, int dstY, int width, int height, bool gray) {
+void QGifSprite::Show(SURFACE* target, int srcX, int srcY, int dstX, int dstY, int width,
+                      int height, bool gray) {
   if (gray) {
     if (m_pGrayImage && target) m_pGrayImage->Blit(target, srcX, srcY, dstX, dstY, width, height);
     return;

@@ -70,7 +70,8 @@ class QGifSprite : public QArea {
   virtual void Show(SURFACE* target, int x, int y, bool gray);
   // The same, drawing the part (srcX, srcY, width, height) of the picture
   // at (dstX, dstY) as an opaque copy.
-  virtual void Show(SURFACE* target, int srcX, int srcY, int dstX, int dstY, int width, int height, bool gray);
+  virtual void Show(SURFACE* target, int srcX, int srcY, int dstX, int dstY, int width, int height,
+                    bool gray);
 
   // Paints one frame record (stGifFrame*) of the embedded reader onto
   // `surface` at the frame's position (see the top of the file).

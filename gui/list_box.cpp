@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "engine/view_manage.h"
-#include "gui/window.h"
 #include "gui/area_chain.h"
 #include "gui/button.h"
+#include "gui/window.h"
 #include "public/engine.h"
 #include "public/error_report.h"
 
@@ -70,7 +70,8 @@ QList::QList()
   memcpy(m_szType, "Lst", 4);
 }
 
-QList::QList(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage, const char* backImage, bool unfold)
+QList::QList(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage,
+             const char* backImage, bool unfold)
     : QList() {
   Create(area, rows, overlay, rowImage, backImage, unfold);
 }
@@ -92,8 +93,8 @@ QList::~QList() {
   m_RowMenu.DeleteAll();
 }
 
-void QList::Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage, const char* backImage,
-                   bool unfold) {
+void QList::Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage,
+                   const char* backImage, bool unfold) {
   ACreate(area.left, area.top, area.right, area.bottom);
   m_rcRows = rows;
   m_RowMenu.Move(rows.left, rows.top);
@@ -105,7 +106,8 @@ void QList::Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowIm
     Release(m_pBackCopy);
     m_pBackImage = LoadPlain(backImage);
     m_pBackCopy = LoadPlain(backImage);
-    if (!m_pBackImage || !m_pBackCopy) ErrorBox("Create ListBackImage error!\n%s %ld", __FILE__, (long)__LINE__);
+    if (!m_pBackImage || !m_pBackCopy)
+      ErrorBox("Create ListBackImage error!\n%s %ld", __FILE__, (long)__LINE__);
   }
 }
 
@@ -202,13 +204,26 @@ void QList::PrevPage() { ScrollTo(int64_t(m_nTop) - std::max(0, m_nRows)); }
 void QList::InKey(QKey* key) {
   if (!key || key->dwMessage != 256) return;
   switch (key->cVirtKey) {
-    case 33: PrevPage(); break;
-    case 34: NextPage(); break;
-    case 35: ToLastPage(); break;
-    case 36: ToFirstPage(); break;
-    case 38: ScrollTo(int64_t(m_nTop) - 1); break;
-    case 40: ScrollTo(int64_t(m_nTop) + 1); break;
-    default: break;
+    case 33:
+      PrevPage();
+      break;
+    case 34:
+      NextPage();
+      break;
+    case 35:
+      ToLastPage();
+      break;
+    case 36:
+      ToFirstPage();
+      break;
+    case 38:
+      ScrollTo(int64_t(m_nTop) - 1);
+      break;
+    case 40:
+      ScrollTo(int64_t(m_nTop) + 1);
+      break;
+    default:
+      break;
   }
 }
 

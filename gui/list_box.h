@@ -42,7 +42,8 @@ class QList : public QArea {
   };
 
   QList();
-  QList(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage, const char* backImage, bool unfold);
+  QList(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage, const char* backImage,
+        bool unfold);
   // State 4, then the eleven parts, the pictures, the records and the rows go.
   ~QList() override;
 
@@ -50,8 +51,8 @@ class QList : public QArea {
   // menu's unfold flag and the row image base; with a background name the
   // background and its untouched copy (plain images).  A background that
   // does not load reports "Create ListBackImage error!\n%s %ld".
-  void Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage, const char* backImage,
-              bool unfold);
+  void Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowImage,
+              const char* backImage, bool unfold);
   // Appends a record.  A caption is kept to 105 bytes and a tip to 13,
   // never splitting a double-byte character.  True.
   bool Add(const char* caption, const char* tip, unsigned long data);
@@ -91,18 +92,18 @@ class QList : public QArea {
   AREA_CALLBACK m_pfnRowClick;  // given to every row button; null keeps theirs
   int32_t m_nRowHeight;
   int32_t m_nRows;
-  int32_t m_nTop;               // first visible record
-  QArea* m_pPart[9];            // follow the state; owned
-  QArea* m_pMovePart[2];        // follow the state and move; owned
-  SURFACE* m_pOverlay;          // composed onto the background by Refresh(true); owned
-  SURFACE* m_pBackImage;        // owned
+  int32_t m_nTop;         // first visible record
+  QArea* m_pPart[9];      // follow the state; owned
+  QArea* m_pMovePart[2];  // follow the state and move; owned
+  SURFACE* m_pOverlay;    // composed onto the background by Refresh(true); owned
+  SURFACE* m_pBackImage;  // owned
   QBtMenu m_RowMenu;
   bool m_bRowCenter;
   bool m_bRowGhost;
   int32_t m_nRowFontSize;
   char m_szRowImage[12];
-  tagRECT m_rcRows;             // left and right of every row; the first row's top
-  SURFACE* m_pBackCopy;         // owned
+  tagRECT m_rcRows;      // left and right of every row; the first row's top
+  SURFACE* m_pBackCopy;  // owned
   QPoint m_ptOverlay;
 
  private:

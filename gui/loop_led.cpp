@@ -55,7 +55,8 @@ void QLoopLED::Step() {
   m_szRing[0] = 0;
   for (Slot& slot : m_Slot) {
     if (slot.count != -1 && slot.count < 2) continue;
-    const size_t n = std::min(strnlen(slot.text, sizeof(slot.text) - 1), sizeof(m_szRing) - 1 - length);
+    const size_t n =
+        std::min(strnlen(slot.text, sizeof(slot.text) - 1), sizeof(m_szRing) - 1 - length);
     memcpy(m_szRing + length, slot.text, n);
     length += n;
     m_szRing[length] = 0;

@@ -34,7 +34,7 @@ class QLoopLED : public QArea {
   // One step when the shared step timer allows it.
   void Show(SURFACE* target) override;
 
-  QEdit* m_pEdit;     // not owned
+  QEdit* m_pEdit;  // not owned
   Slot m_Slot[8];
   char m_szView[140];
   char m_szRing[1120];

@@ -20,7 +20,8 @@ namespace tessera {
 bool StepStaysOnScreen(const tagRECT& area, int dx, int dy) {
   // 64-bit sums: displacements from a table must not wrap the edges.
   return int64_t(area.right) + dx > 0 && int64_t(area.bottom) + dy > 0 &&
-         int64_t(area.left) + dx <= AfxGetScreenWidth() && int64_t(area.top) + dy <= AfxGetScreenHeight();
+         int64_t(area.left) + dx <= AfxGetScreenWidth() &&
+         int64_t(area.top) + dy <= AfxGetScreenHeight();
 }
 
 int DistanceVolume(const QArea& area) {
@@ -95,11 +96,12 @@ QSprite::QSprite()
   // The system wave volume is the device's digital volume; it can be read
   // before (or without) a device.
   CDXSound* sound = AfxGetSound();
-  m_nSaveVolume = static_cast<uint32_t>(sound ? sound->GetDIGIVolume()
-                                              : tessera::SystemVolumes().Get(tessera::VolumeDevice::kWave));
+  m_nSaveVolume = static_cast<uint32_t>(
+      sound ? sound->GetDIGIVolume() : tessera::SystemVolumes().Get(tessera::VolumeDevice::kWave));
 }
 
-QSprite::QSprite(int left, int top, int right, int bottom, bool drawPrevious, bool showStopped) : QSprite() {
+QSprite::QSprite(int left, int top, int right, int bottom, bool drawPrevious, bool showStopped)
+    : QSprite() {
   Create(left, top, right, bottom, drawPrevious);
   m_bShowStopped = showStopped;
 }
@@ -200,7 +202,8 @@ void QSprite::DrawImage(SURFACE* target, SURFACE* image) {
   // A run-length frame drawn translucently at level 32 or more gives
   // exactly the keyed blit's pixels; the keyed blit copies instead of
   // mixing.
-  const bool opaque_runs = image->GetStyle() == SS_RLE && m_DrawFX.kind == FX_TRANS && m_DrawFX.level >= 32;
+  const bool opaque_runs =
+      image->GetStyle() == SS_RLE && m_DrawFX.kind == FX_TRANS && m_DrawFX.level >= 32;
   if (image->GetStyle() == SS_DIB || opaque_runs)
     image->Blit(target, m_rcArea.left, m_rcArea.top);
   else

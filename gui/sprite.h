@@ -112,7 +112,8 @@ class QSprite : public QArea {
   bool m_bDrawPrevious;    // draw the frames before the current one under it
   uint32_t m_dwFrameTime;  // when the current frame started, 0 = not started
   int32_t m_nNowp;
-  bool m_bSound;           // play the area's sound, scaled by distance, on each return to frame 0 while moving
+  bool m_bSound;  // play the area's sound, scaled by distance, on each return to frame 0 while
+                  // moving
   DRAW_FX m_DrawFX;
 
  private:

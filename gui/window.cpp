@@ -99,7 +99,8 @@ void QWindow::Resize(int left, int top, int right, int bottom) {
 }
 
 bool QWindow::IsPointed(int x, int y) {
-  if (x < m_rcArea.left || x > m_rcArea.right || y < m_rcArea.top || y > m_rcArea.bottom) return false;
+  if (x < m_rcArea.left || x > m_rcArea.right || y < m_rcArea.top || y > m_rcArea.bottom)
+    return false;
   if (!m_pBackImage) return true;
   return m_pBackImage->GetPixel(x - m_rcArea.left, y - m_rcArea.top).GetColor() != COLOR_KEY;
 }

@@ -57,8 +57,8 @@ class QWindow : public QArea {
   // pixel of the image; a window without image is hit everywhere inside.
   bool IsPointed(int x, int y) override;
 
-  int32_t m_nAlpha;        // 0..32; above 28 the keyed blit
-  SURFACE* m_pBackImage;   // released through the display manager
+  int32_t m_nAlpha;       // 0..32; above 28 the keyed blit
+  SURFACE* m_pBackImage;  // released through the display manager
 
  private:
   void FitImage();

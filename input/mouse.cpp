@@ -94,7 +94,8 @@ void QMouse::LoadCursorA(const char* base) {
     SURFACE** slot;
     int number;
     SURFACE_STYLE style;
-  } const rest[] = {{&m_pFrame[15], 15, SS_RLE}, {&m_pShadow, 16, SS_DIB}, {&m_pPressShadow, 17, SS_DIB}};
+  } const rest[] = {
+      {&m_pFrame[15], 15, SS_RLE}, {&m_pShadow, 16, SS_DIB}, {&m_pPressShadow, 17, SS_DIB}};
   for (const auto& r : rest) {
     char digits[16];
     snprintf(digits, sizeof(digits), "%-2d", r.number);

@@ -61,13 +61,13 @@ bool DBF::HoldFile(bool exclusive) {
       return true;
     }
     exclusive_ = false;
-    m_pfnError("Table %s is in use; it cannot be opened exclusively.\n %s %ld", m_fp.Path().c_str(), __FILE__,
-               (long)__LINE__);
+    m_pfnError("Table %s is in use; it cannot be opened exclusively.\n %s %ld", m_fp.Path().c_str(),
+               __FILE__, (long)__LINE__);
     return false;
   }
   if (m_fp.LockRange(kOpenByte, 1, true)) return true;
-  m_pfnError("Table %s is opened exclusively by another user.\n %s %ld", m_fp.Path().c_str(), __FILE__,
-             (long)__LINE__);
+  m_pfnError("Table %s is opened exclusively by another user.\n %s %ld", m_fp.Path().c_str(),
+             __FILE__, (long)__LINE__);
   return false;
 }
 
@@ -122,7 +122,8 @@ void DBF::OpenTable(const char* name) {
     // a field table and counts as open.
     table = new (std::nothrow) tessera::DbfField[fields + 1];
     if (!table) {
-      m_pfnError("No enough memory to create Field struct array!\n %s %ld", __FILE__, (long)__LINE__);
+      m_pfnError("No enough memory to create Field struct array!\n %s %ld", __FILE__,
+                 (long)__LINE__);
       m_fp.Close();
       return;
     }
@@ -152,9 +153,7 @@ void DBF::OpenTable(const char* name) {
   m_nRecCount = static_cast<long>(count);
 }
 
-DBF::~DBF() {
-  delete[] m_pFields;
-}
+DBF::~DBF() { delete[] m_pFields; }
 
 int DBF::FieldNo(const char* name) {
   if (!name) return -1;
@@ -213,7 +212,9 @@ bool ReadAs(DBF& table, T& value, const char* field, Convert convert) {
 bool DBF::Read(bool& value, const char* field) {
   return ReadAs(*this, value, field, [](const char* text) { return text[0] == 'T'; });
 }
-bool DBF::Read(unsigned char& value, const char* field) { return ReadAs(*this, value, field, std::atoi); }
+bool DBF::Read(unsigned char& value, const char* field) {
+  return ReadAs(*this, value, field, std::atoi);
+}
 bool DBF::Read(int& value, const char* field) { return ReadAs(*this, value, field, std::atoi); }
 bool DBF::Read(long& value, const char* field) { return ReadAs(*this, value, field, std::atol); }
 bool DBF::Read(float& value, const char* field) { return ReadAs(*this, value, field, std::atof); }
@@ -229,7 +230,8 @@ void DBF::DToNF(double value, char* text, int field) {
   // values.  Huge values print hundreds of digits; format into room enough,
   // then cut at the field length.
   char wide[512];
-  std::snprintf(wide, sizeof wide, "%*.*f", static_cast<int>(f.length), static_cast<int>(f.decimals), value);
+  std::snprintf(wide, sizeof wide, "%*.*f", static_cast<int>(f.length),
+                static_cast<int>(f.decimals), value);
   wide[f.length] = 0;
   std::strcpy(text, wide);
 }
@@ -328,7 +330,8 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
   // Records are read a run at a time (the flag and the field of each), in
   // the direction of the search: one read per run instead of one per record.
   long n = RecCount();
-  std::vector<char> run(kLocateRun > static_cast<size_t>(m_nRecLen) ? kLocateRun : static_cast<size_t>(m_nRecLen));
+  std::vector<char> run(
+      kLocateRun > static_cast<size_t>(m_nRecLen) ? kLocateRun : static_cast<size_t>(m_nRecLen));
   const long per_run = static_cast<long>(run.size()) / m_nRecLen;
   long run_first = 0, run_count = 0;
   for (;;) {
@@ -344,11 +347,14 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
       run_first = step >= 0 ? m_nRecNo : std::max(0L, m_nRecNo - per_run + 1);
       run_count = std::min(per_run, n - run_first);
       size_t bytes = static_cast<size_t>(run_count) * static_cast<size_t>(m_nRecLen);
-      long got = m_fp.ReadAt(m_nHeaderLen + static_cast<int64_t>(run_first) * m_nRecLen, run.data(), bytes);
+      long got = m_fp.ReadAt(m_nHeaderLen + static_cast<int64_t>(run_first) * m_nRecLen, run.data(),
+                             bytes);
       if (got < 0) got = 0;
-      if (static_cast<size_t>(got) < bytes) std::memset(run.data() + got, 0, bytes - static_cast<size_t>(got));
+      if (static_cast<size_t>(got) < bytes)
+        std::memset(run.data() + got, 0, bytes - static_cast<size_t>(got));
     }
-    const char* record = run.data() + static_cast<size_t>(m_nRecNo - run_first) * static_cast<size_t>(m_nRecLen);
+    const char* record =
+        run.data() + static_cast<size_t>(m_nRecNo - run_first) * static_cast<size_t>(m_nRecLen);
     if (m_bDelete && record[0] == '*') {
       if (step == 0) return false;
       m_nRecNo += step;
@@ -357,8 +363,10 @@ bool DBF::LocateV(const char* field, int step, va_list args) {
     // The field's text as Read gives it: cut at a line feed.
     const char* text = record + f.offset;
     size_t text_len = static_cast<size_t>(f.length);
-    if (const void* lf = std::memchr(text, '\n', text_len)) text_len = static_cast<size_t>(static_cast<const char*>(lf) - text);
-    if (const void* nul = std::memchr(text, 0, text_len)) text_len = static_cast<size_t>(static_cast<const char*>(nul) - text);
+    if (const void* lf = std::memchr(text, '\n', text_len))
+      text_len = static_cast<size_t>(static_cast<const char*>(lf) - text);
+    if (const void* nul = std::memchr(text, 0, text_len))
+      text_len = static_cast<size_t>(static_cast<const char*>(nul) - text);
     if (text_len >= k && std::memcmp(text, want.text, k) == 0) return true;
     // A step of 0 would look at the same record for ever.
     if (step == 0) return false;
@@ -477,13 +485,15 @@ bool DBF::AppendRecords(const char* records, long count) {
   ok = ok && m_fp.WriteAt(at, records, bytes);
   uint32_t total = static_cast<uint32_t>(n + count);
   unsigned char b[4] = {static_cast<unsigned char>(total), static_cast<unsigned char>(total >> 8),
-                        static_cast<unsigned char>(total >> 16), static_cast<unsigned char>(total >> 24)};
+                        static_cast<unsigned char>(total >> 16),
+                        static_cast<unsigned char>(total >> 24)};
   ok = ok && m_fp.WriteAt(4, b, 4);
   if (!ok) {
     // Put the count back (it may have been written) and the file's end.
     uint32_t was = static_cast<uint32_t>(n);
     unsigned char c[4] = {static_cast<unsigned char>(was), static_cast<unsigned char>(was >> 8),
-                          static_cast<unsigned char>(was >> 16), static_cast<unsigned char>(was >> 24)};
+                          static_cast<unsigned char>(was >> 16),
+                          static_cast<unsigned char>(was >> 24)};
     m_fp.WriteAt(4, c, 4);
     if (old_size >= 0) m_fp.Truncate(std::max<int64_t>(old_size, at));
     if (had_byte) m_fp.WriteAt(at, &old_byte, 1);
@@ -507,13 +517,15 @@ bool DBF::AppendRecords(const char* records, long count) {
 bool DBF::LockRecord() {
   if (!m_pFields) return false;
   if (exclusive_) return true;
-  return m_fp.LockByte(tessera::kDbfLockBase + m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen);
+  return m_fp.LockByte(tessera::kDbfLockBase + m_nHeaderLen +
+                       static_cast<int64_t>(m_nRecNo) * m_nRecLen);
 }
 
 bool DBF::UnLockRecord() {
   if (!m_pFields) return false;
   if (exclusive_) return true;
-  return m_fp.UnlockByte(tessera::kDbfLockBase + m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen);
+  return m_fp.UnlockByte(tessera::kDbfLockBase + m_nHeaderLen +
+                         static_cast<int64_t>(m_nRecNo) * m_nRecLen);
 }
 
 bool DBF::SetOrderTo(IDX* index, const char* field) {
@@ -555,7 +567,8 @@ bool DBF::IdxInsert() {
   long n = m_fp.ReadAt(m_nHeaderLen + static_cast<int64_t>(m_nRecNo) * m_nRecLen + f.offset, t.text,
                        static_cast<size_t>(f.length));
   if (n != f.length) return false;
-  return tessera::IdxInsertKey(*m_pIdx, m_nRecNo + 1, std::string_view(t.text, static_cast<size_t>(n)));
+  return tessera::IdxInsertKey(*m_pIdx, m_nRecNo + 1,
+                               std::string_view(t.text, static_cast<size_t>(n)));
 }
 
 void DBF::DeleteOn() { m_bDelete = 1; }
@@ -566,7 +579,8 @@ namespace tessera {
 bool DbfDeleted(DBF& table) {
   char flag = 0;
   if (!DbfUsable(table) || table.m_nRecNo < 0) return false;
-  if (table.m_fp.ReadAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1) != 1)
+  if (table.m_fp.ReadAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen,
+                        &flag, 1) != 1)
     return false;
   return flag == '*';
 }
@@ -574,7 +588,8 @@ bool DbfDeleted(DBF& table) {
 bool DbfSetDeleted(DBF& table, bool deleted) {
   if (!DbfUsable(table) || table.m_nRecNo < 0 || table.m_nRecNo >= table.RecCount()) return false;
   char flag = deleted ? '*' : ' ';
-  if (table.m_fp.WriteAt(table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1))
+  if (table.m_fp.WriteAt(
+          table.m_nHeaderLen + static_cast<int64_t>(table.m_nRecNo) * table.m_nRecLen, &flag, 1))
     return true;
   table.ReportWriteFailure((long)__LINE__);
   return false;
@@ -594,7 +609,8 @@ DbfAppendGuard::DbfAppendGuard(DBF& table) : table_(table) {
 }
 
 DbfAppendGuard::~DbfAppendGuard() {
-  if (held_ && --table_.append_depth_ == 0 && !table_.exclusive_) table_.m_fp.UnlockByte(kDbfLockBase);
+  if (held_ && --table_.append_depth_ == 0 && !table_.exclusive_)
+    table_.m_fp.UnlockByte(kDbfLockBase);
 }
 
 }  // namespace tessera

@@ -23,11 +23,13 @@ std::string CheckDbfField(const DbfField& f) {
   size_t n = strnlen(f.name, sizeof f.name);
   if (n == 0 || n > 10) return "field names are 1 to 10 characters";
   for (size_t i = 0; i < n; ++i)
-    if (f.name[i] == ' ' || static_cast<unsigned char>(f.name[i]) < 0x21) return std::string("bad character in field name ") + f.name;
+    if (f.name[i] == ' ' || static_cast<unsigned char>(f.name[i]) < 0x21)
+      return std::string("bad character in field name ") + f.name;
   std::string name = f.name;
   switch (f.type) {
     case 'C':
-      if (f.length < 1 || f.length > 254) return "character field " + name + " needs a length of 1 to 254";
+      if (f.length < 1 || f.length > 254)
+        return "character field " + name + " needs a length of 1 to 254";
       if (f.decimals != 0) return "character field " + name + " has no decimals";
       return "";
     case 'D':
@@ -38,7 +40,8 @@ std::string CheckDbfField(const DbfField& f) {
       return "";
     case 'N':
     case 'F':
-      if (f.length < 1 || f.length > 20) return "number field " + name + " needs a length of 1 to 20";
+      if (f.length < 1 || f.length > 20)
+        return "number field " + name + " needs a length of 1 to 20";
       if (f.decimals < 0 || (f.decimals > 0 && f.decimals > f.length - 2))
         return "number field " + name + " has too many decimals";
       return "";
@@ -53,7 +56,8 @@ std::vector<std::string> Split(std::string_view text, char sep) {
   size_t start = 0;
   for (;;) {
     size_t at = text.find(sep, start);
-    parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    parts.emplace_back(
+        text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
     if (at == std::string_view::npos) return parts;
     start = at + 1;
   }
@@ -81,7 +85,8 @@ bool ParseDbfFields(std::string_view list, std::vector<DbfField>& fields, std::s
     char type = p[1][0];
     int length = type == 'D' ? 8 : type == 'L' ? 1 : 0;
     int decimals = 0;
-    if ((p.size() >= 3 && !ParseNumber(p[2], length)) || (p.size() == 4 && !ParseNumber(p[3], decimals))) {
+    if ((p.size() >= 3 && !ParseNumber(p[2], length)) ||
+        (p.size() == 4 && !ParseNumber(p[3], decimals))) {
       error = "bad number in field \"" + item + "\"";
       return false;
     }

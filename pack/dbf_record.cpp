@@ -69,7 +69,8 @@ bool DbfRecord::SetLogical(const char* field, bool value) {
 }
 
 bool DbfAppendRecord(DBF& table, const DbfRecord& record) {
-  if (!DbfUsable(table) || record.Bytes().size() != static_cast<size_t>(table.m_nRecLen)) return false;
+  if (!DbfUsable(table) || record.Bytes().size() != static_cast<size_t>(table.m_nRecLen))
+    return false;
   return DbfAppendBytes(table, record.Bytes().data(), 1);
 }
 

@@ -43,11 +43,13 @@ class DbfRecord {
   // field %s\n %s %ld", a value of the wrong kind for the field (a text for
   // a number, a number for a text) "Type error,not Number field!/n %s %ld";
   // both leave the record unchanged and return false.
-  bool Set(const char* field, const char* text);         // 'C', 'D'
+  bool Set(const char* field, const char* text);  // 'C', 'D'
   bool Set(const char* field, const std::string& text) { return Set(field, text.c_str()); }
-  bool Set(const char* field, double value);             // 'N', 'F'
-  bool SetLogical(const char* field, bool value);        // 'L'
-  void SetDeleted(bool deleted) { if (!bytes_.empty()) bytes_[0] = deleted ? '*' : ' '; }
+  bool Set(const char* field, double value);       // 'N', 'F'
+  bool SetLogical(const char* field, bool value);  // 'L'
+  void SetDeleted(bool deleted) {
+    if (!bytes_.empty()) bytes_[0] = deleted ? '*' : ' ';
+  }
   // Back to blank, to fill the next record.
   void Clear() { bytes_.assign(bytes_.size(), ' '); }
 

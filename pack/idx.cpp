@@ -68,8 +68,8 @@ void IDX::OpenIndex(const char* name) {
   int key_len = good ? static_cast<signed char>(head[12]) : 0;
   // The key must fit the current-key buffer, the root must be a block of
   // the used file, and the used file must be there.
-  good = good && key_len >= 1 && key_len <= tessera::kIdxMaxKeyLen && root >= kBlock && root % kBlock == 0 &&
-         end % kBlock == 0 && root < end;
+  good = good && key_len >= 1 && key_len <= tessera::kIdxMaxKeyLen && root >= kBlock &&
+         root % kBlock == 0 && end % kBlock == 0 && root < end;
   if (!good) {
     m_fp.Close();
     m_pfnError("Bad index header %s!\n %s %ld", path.c_str(), __FILE__, (long)__LINE__);
@@ -88,7 +88,8 @@ void IDX::OpenIndex(const char* name) {
   m_nKeyLen = key_len;
   m_nBlocks = static_cast<int>(end / kBlock - 1);
   m_nEntryLen = key_len + 4;
-  if (GoTop() == -1) m_pfnError("Go top error during IDX opening!\n%s %ld", __FILE__, (long)__LINE__);
+  if (GoTop() == -1)
+    m_pfnError("Go top error during IDX opening!\n%s %ld", __FILE__, (long)__LINE__);
 }
 
 // The link to the table clears its own end (pack/index_link.h).
@@ -187,7 +188,8 @@ bool IDX::BlockSearch(int& position, char* key) {
 
 void IDX::BlockInsert(int position, char* entry) {
   int count = m_Node.m_nCount;
-  std::memmove(EntryAt(position + 1), EntryAt(position), static_cast<size_t>(count - position) * static_cast<size_t>(m_nEntryLen));
+  std::memmove(EntryAt(position + 1), EntryAt(position),
+               static_cast<size_t>(count - position) * static_cast<size_t>(m_nEntryLen));
   std::memcpy(EntryAt(position), entry, static_cast<size_t>(m_nEntryLen));
   m_Node.m_nCount = count + 1;
 }
@@ -274,12 +276,14 @@ long IDX::Seek(const char* key) {
     ++depth;
   }
   if (position == m_Node.m_nCount) return -1;
-  if (length > m_nKeyLen || std::memcmp(EntryAt(position), k, static_cast<size_t>(length)) != 0) return -1;
+  if (length > m_nKeyLen || std::memcmp(EntryAt(position), k, static_cast<size_t>(length)) != 0)
+    return -1;
   return TakeEntry(position);
 }
 
 bool IDX::Insert(long record, ...) {
-  if (!tessera::IdxUsable(*this) || !m_pDbf || m_nField < 0 || m_nField >= m_pDbf->m_nFieldCount) return false;
+  if (!tessera::IdxUsable(*this) || !m_pDbf || m_nField < 0 || m_nField >= m_pDbf->m_nFieldCount)
+    return false;
   const tessera::DbfField& field = m_pDbf->m_pFields[m_nField];
   char text[512];
   va_list args;
@@ -296,7 +300,8 @@ bool IDX::Insert(long record, ...) {
       const char* value = va_arg(args, const char*);
       if (!value || std::strlen(value) != 8) {
         va_end(args);
-        m_pfnError("Data field value error :%s!/n %s %ld", value ? value : "", __FILE__, (long)__LINE__);
+        m_pfnError("Data field value error :%s!/n %s %ld", value ? value : "", __FILE__,
+                   (long)__LINE__);
         return false;
       }
       std::strcpy(text, value);
@@ -311,7 +316,8 @@ bool IDX::Insert(long record, ...) {
       size_t n = value ? std::strlen(value) : 0;
       if (n != 1) {
         va_end(args);
-        m_pfnError("Logic field value error:%s!/n %s %ld", value ? value : "", __FILE__, (long)__LINE__);
+        m_pfnError("Logic field value error:%s!/n %s %ld", value ? value : "", __FILE__,
+                   (long)__LINE__);
         return false;
       }
       if (value[0] == 'T' || value[0] == 't') {

@@ -53,10 +53,10 @@ bool IdxInsertKey(IDX& index, long record, std::string_view key);
 
 // The one node an index holds in memory.
 struct IdxNode {
-  uint16_t m_nAttr = 0;          // 0 index, 1 root index, 2 leaf, 3 root leaf
-  int m_nCount = 0;              // entries
-  long m_nLeft = -1;             // left sibling's offset, -1 for none
-  long m_nRight = -1;            // right sibling's offset, -1 for none
+  uint16_t m_nAttr = 0;            // 0 index, 1 root index, 2 leaf, 3 root leaf
+  int m_nCount = 0;                // entries
+  long m_nLeft = -1;               // left sibling's offset, -1 for none
+  long m_nRight = -1;              // right sibling's offset, -1 for none
   unsigned char m_Keys[500] = {};  // entries: key bytes, big-endian pointer
 };
 }  // namespace tessera

@@ -46,7 +46,8 @@ void PutLe32(std::string& file, size_t at, int64_t v) {
   for (int i = 0; i < 4; ++i) file[at + static_cast<size_t>(i)] = static_cast<char>(u >> (8 * i));
 }
 void PutBe32(std::string& file, size_t at, uint32_t u) {
-  for (int i = 0; i < 4; ++i) file[at + static_cast<size_t>(i)] = static_cast<char>(u >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i)
+    file[at + static_cast<size_t>(i)] = static_cast<char>(u >> (24 - 8 * i));
 }
 
 // One entry of a level under construction: the greatest key under it and
@@ -95,21 +96,24 @@ bool RebuildIdx(DBF& table, std::string_view path, const char* field, std::strin
     for (long first = 0; first < count; first += per_run) {
       long n = std::min(per_run, count - first);
       run.resize(static_cast<size_t>(n) * rec_len);
-      long got = table.m_fp.ReadAt(table.m_nHeaderLen + static_cast<int64_t>(first) * table.m_nRecLen, &run[0],
-                                   run.size());
+      long got = table.m_fp.ReadAt(
+          table.m_nHeaderLen + static_cast<int64_t>(first) * table.m_nRecLen, &run[0], run.size());
       if (got != static_cast<long>(run.size())) {
         error = "cannot read the table";
         return false;
       }
       for (long r = 0; r < n; ++r)
-        std::memcpy(&keys[static_cast<size_t>(first + r) * klen], &run[static_cast<size_t>(r) * rec_len + field_at], klen);
+        std::memcpy(&keys[static_cast<size_t>(first + r) * klen],
+                    &run[static_cast<size_t>(r) * rec_len + field_at], klen);
     }
   }
   std::vector<Entry> level(static_cast<size_t>(count));
   for (long r = 0; r < count; ++r)
-    level[static_cast<size_t>(r)] = {&keys[static_cast<size_t>(r) * klen], static_cast<uint32_t>(r + 1)};
-  std::stable_sort(level.begin(), level.end(),
-                   [klen](const Entry& a, const Entry& b) { return std::memcmp(a.key, b.key, klen) < 0; });
+    level[static_cast<size_t>(r)] = {&keys[static_cast<size_t>(r) * klen],
+                                     static_cast<uint32_t>(r + 1)};
+  std::stable_sort(level.begin(), level.end(), [klen](const Entry& a, const Entry& b) {
+    return std::memcmp(a.key, b.key, klen) < 0;
+  });
 
   const size_t per_node = 500 / (klen + 4);
   std::string file(kBlock, '\0');

@@ -25,7 +25,8 @@ bool WalkIdx(IDX& index, const std::function<bool(std::string_view key, uint32_t
 // out of order, pointers outside the table, keys that differ from the
 // record's field, records listed twice or missing.  Empty when the index
 // is good.  At most `limit` faults are listed.
-std::vector<std::string> CheckIdxAgainstTable(DBF& table, IDX& index, const char* field, size_t limit = 20);
+std::vector<std::string> CheckIdxAgainstTable(DBF& table, IDX& index, const char* field,
+                                              size_t limit = 20);
 
 }  // namespace tessera
 

@@ -21,7 +21,8 @@ namespace {
 bool ReadWhole(const std::string& file, std::string& bytes, std::string& error) {
   std::FILE* in = OpenFile(file, "rb");
   if (!in) {
-    error = file + ": " + (errno == EISDIR ? std::string("not a regular file") : std::strerror(errno));
+    error =
+        file + ": " + (errno == EISDIR ? std::string("not a regular file") : std::strerror(errno));
     return false;
   }
   struct stat st;
@@ -35,7 +36,8 @@ bool ReadWhole(const std::string& file, std::string& bytes, std::string& error) 
   bool failed = std::ferror(in) != 0;
   std::fclose(in);
   if (failed || got != bytes.size()) {
-    error = file + ": read " + std::to_string(got) + " of " + std::to_string(bytes.size()) + " bytes";
+    error =
+        file + ": read " + std::to_string(got) + " of " + std::to_string(bytes.size()) + " bytes";
     return false;
   }
   return true;
@@ -44,7 +46,8 @@ bool ReadWhole(const std::string& file, std::string& bytes, std::string& error) 
 }  // namespace
 
 bool AddFilesToPack(CRes& res, const std::string& packName, const std::vector<PackBatchItem>& items,
-                    std::vector<PackBatchRange>& ranges, std::string& error, const PackBatchProgress& progress) {
+                    std::vector<PackBatchRange>& ranges, std::string& error,
+                    const PackBatchProgress& progress) {
   ranges.clear();
   error.clear();
   for (const PackBatchItem& item : items)
@@ -89,13 +92,13 @@ bool AddFilesToPack(CRes& res, const std::string& packName, const std::vector<Pa
     if (!items[i].in_memory && !ReadWhole(items[i].file, read, why_not)) return give_up(why_not);
     const std::string& bytes = items[i].in_memory ? items[i].bytes : read;
     PackBatchRange r;
-    if (!AppendToPack(p, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<long>(bytes.size()),
-                      r.start, r.end, false))
+    if (!AppendToPack(p, reinterpret_cast<const unsigned char*>(bytes.data()),
+                      static_cast<long>(bytes.size()), r.start, r.end, false))
       return give_up(items[i].file + ": cannot be appended to " + packName);
     const long long stored = static_cast<long long>(r.end) - r.start;
     if (stored != static_cast<long long>(bytes.size()))
-      return give_up(items[i].file + ": only " + std::to_string(stored) + " of " + std::to_string(bytes.size()) +
-                     " bytes reached " + packName + " (disk full?)");
+      return give_up(items[i].file + ": only " + std::to_string(stored) + " of " +
+                     std::to_string(bytes.size()) + " bytes reached " + packName + " (disk full?)");
     ranges.push_back(r);
     if (progress) progress(i + 1, items.size());
   }
@@ -103,7 +106,8 @@ bool AddFilesToPack(CRes& res, const std::string& packName, const std::vector<Pa
 
   // Every row in one transaction, taken at once (IMMEDIATE) so that it
   // cannot deadlock against another writer's upgrade.
-  if (!db->ExecuteCommand("BEGIN IMMEDIATE")) return give_up("the game database is busy or cannot be written");
+  if (!db->ExecuteCommand("BEGIN IMMEDIATE"))
+    return give_up("the game database is busy or cannot be written");
   for (size_t i = 0; i < items.size(); ++i) {
     stPackResInfo info;
     std::memcpy(info.szID, items[i].id.data(), items[i].id.size());

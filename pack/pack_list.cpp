@@ -115,9 +115,12 @@ bool UndoAppend(pack* p, int32_t start) {
   return true;
 }
 
-bool SyncPack(pack* p) { return p && p->fp && std::fflush(p->fp) == 0 && ::fdatasync(::fileno(p->fp)) == 0; }
+bool SyncPack(pack* p) {
+  return p && p->fp && std::fflush(p->fp) == 0 && ::fdatasync(::fileno(p->fp)) == 0;
+}
 
-bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end, bool sync) {
+bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end,
+                  bool sync) {
   if (!p || !p->fp || length < 0 || (length > 0 && !data)) {
     ErrorBox("Failed to write file,%s %ld", __FILE__, (long)__LINE__);
     return false;
@@ -194,7 +197,8 @@ int ReadPackRange(pack* p, int32_t start, int32_t end, unsigned char*& buffer, c
   // seeks to the end itself.
   size_t done = 0;
   while (done < length) {
-    ssize_t n = ::pread(fd, buffer + done, length - done, static_cast<off_t>(start) + static_cast<off_t>(done));
+    ssize_t n = ::pread(fd, buffer + done, length - done,
+                        static_cast<off_t>(start) + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<size_t>(n);

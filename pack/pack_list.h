@@ -72,7 +72,8 @@ std::string ResolvePackPath(const char* database, const char* root, const char* 
 //
 // Appends from several processes: hold a PackAppendLock on the pack across
 // the append and the recording of its range.
-bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end, bool sync = true);
+bool AppendToPack(pack* p, const unsigned char* data, long length, int32_t& start, int32_t& end,
+                  bool sync = true);
 
 // Syncs what was appended without a sync (AppendToPack with `sync` false,
 // for a batch of appends that is synced once before its rows are recorded).
@@ -144,7 +145,8 @@ pack* NamedPackForAppend(Owner& owner, const char* packName) {
 // What both packs' AddFileToPack does: the whole file handed to the
 // owner's AddDataToPack.
 template <class Owner>
-bool AddWholeFileToPack(Owner& owner, const char* file, const char* id, const char* packName, const char* text) {
+bool AddWholeFileToPack(Owner& owner, const char* file, const char* id, const char* packName,
+                        const char* text) {
   long size = 0;
   unsigned char* buffer = ReadFileForPack(file, size);
   if (!buffer) return false;

@@ -43,13 +43,15 @@ bool NormalizePackName(std::string_view typed, const std::string& database, cons
     rest = relative.generic_string();
   }
   if (rest.empty()) return Fail(error, "names no file");
-  if (rest.back() == '/' || rest.back() == '\\') return Fail(error, "ends in a separator: a folder, not a file");
+  if (rest.back() == '/' || rest.back() == '\\')
+    return Fail(error, "ends in a separator: a folder, not a file");
   std::vector<std::string> parts;
   std::string part;
   for (size_t i = 0; i <= rest.size(); ++i) {
     if (i == rest.size() || rest[i] == '/' || rest[i] == '\\') {
       if (part == "..")
-        return Fail(error, std::string("'..' would leave the ") + (prefix == "*" ? "engine folder" : "database's folder"));
+        return Fail(error, std::string("'..' would leave the ") +
+                               (prefix == "*" ? "engine folder" : "database's folder"));
       if (!part.empty() && part != ".") parts.push_back(part);
       part.clear();
     } else {

@@ -34,9 +34,11 @@ bool IndexTableFields(const DBF& table) {
 }
 }  // namespace
 
-QRES::QRES(char* table, char* index) : QRES(static_cast<const char*>(table), static_cast<const char*>(index)) {}
+QRES::QRES(char* table, char* index)
+    : QRES(static_cast<const char*>(table), static_cast<const char*>(index)) {}
 
-QRES::QRES(const char* table, const char* index) : m_pFirst(nullptr), m_pLast(nullptr), m_pDbf(nullptr), m_pIdx(nullptr) {
+QRES::QRES(const char* table, const char* index)
+    : m_pFirst(nullptr), m_pLast(nullptr), m_pDbf(nullptr), m_pIdx(nullptr) {
   m_pDbf = new (std::nothrow) DBF(table, 0);
   m_pIdx = new (std::nothrow) IDX(index, 0);
   // A table or index that did not open has reported that already; it is
@@ -63,7 +65,8 @@ QRES::~QRES() {
 bool QRES::Usable() const {
   // A table or index that did not open leaves the object without an index
   // to search; every operation then fails instead of touching them.
-  return m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx) && m_pDbf->m_pIdx == m_pIdx;
+  return m_pDbf && m_pIdx && tessera::DbfUsable(*m_pDbf) && tessera::IdxUsable(*m_pIdx) &&
+         m_pDbf->m_pIdx == m_pIdx;
 }
 
 bool QRES::RegistPack(const char* name, const char* path) {
@@ -77,14 +80,16 @@ bool QRES::AddFileToPack(const char* file, const char* id, const char* packName,
   return tessera::AddWholeFileToPack(*this, file, id, packName, text);
 }
 
-bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
+bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName,
+                         const char*) {
   if (Empty(id) || Empty(packName) || !Usable()) return false;
   pack* p = tessera::NamedPackForAppend(*this, packName);
   if (!p) return false;
   // The row must be writable before a byte goes into the pack.
   if (m_pDbf->m_fp.ReadOnly() || m_pIdx->m_fp.ReadOnly()) {
-    ErrorBox("Read-only file %s.\n %s %ld", (m_pDbf->m_fp.ReadOnly() ? m_pDbf->m_fp : m_pIdx->m_fp).Path().c_str(),
-             __FILE__, (long)__LINE__);
+    ErrorBox("Read-only file %s.\n %s %ld",
+             (m_pDbf->m_fp.ReadOnly() ? m_pDbf->m_fp : m_pIdx->m_fp).Path().c_str(), __FILE__,
+             (long)__LINE__);
     return false;
   }
   // One step for other processes: the table's append lock across the look-
@@ -101,7 +106,8 @@ bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const
     return false;
   }
   bool written = m_pDbf->Write("ID", id) && m_pDbf->Write("PACKNAME", packName) &&
-                 m_pDbf->Write("START", static_cast<double>(start)) && m_pDbf->Write("END", static_cast<double>(end));
+                 m_pDbf->Write("START", static_cast<double>(start)) &&
+                 m_pDbf->Write("END", static_cast<double>(end));
   if (!written) {
     // A new record that could not be filled is marked deleted (it is not in
     // the index, so no look-up finds it); the bytes go.
@@ -116,7 +122,8 @@ bool QRES::AddDataToPack(unsigned char* data, long length, const char* id, const
   return true;
 }
 
-bool QRES::AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2) {
+bool QRES::AddDataToPack(unsigned char* text, const char* id, const char* packName,
+                         const char* text2) {
   long length = text ? static_cast<long>(std::strlen(reinterpret_cast<const char*>(text))) : 0;
   return AddDataToPack(text, length, id, packName, text2);
 }
@@ -130,7 +137,9 @@ int QRES::LoadData(unsigned char*& buffer, const char* id) {
   if (no < 0) return 0;
   std::vector<char> name(static_cast<size_t>(m_pDbf->m_pFields[no].length) + 1);
   long start = 0, end = 0;
-  if (!m_pDbf->Read(name.data(), "PACKNAME") || !m_pDbf->Read(start, "START") || !m_pDbf->Read(end, "END")) return 0;
+  if (!m_pDbf->Read(name.data(), "PACKNAME") || !m_pDbf->Read(start, "START") ||
+      !m_pDbf->Read(end, "END"))
+    return 0;
   // A padded 'C' field: the pack is the name without its trailing spaces.
   for (size_t n = std::strlen(name.data()); n > 0 && name[n - 1] == ' '; --n) name[n - 1] = 0;
   pack* p = SeekPack(name.data());
@@ -152,7 +161,8 @@ namespace tessera {
 
 bool CreateQresFiles(std::string_view table, std::string_view index, int id_length, int name_length,
                      std::string& error) {
-  std::vector<DbfField> fields = {MakeDbfField("ID", 'C', id_length), MakeDbfField("PACKNAME", 'C', name_length),
+  std::vector<DbfField> fields = {MakeDbfField("ID", 'C', id_length),
+                                  MakeDbfField("PACKNAME", 'C', name_length),
                                   MakeDbfField("START", 'N', 10), MakeDbfField("END", 'N', 10)};
   return CreateDbf(table, fields, error) && CreateIdx(index, id_length, error);
 }

@@ -47,7 +47,8 @@ class QRES {
   // record, so several processes may add to one table-file pack.  A record
   // that cannot be written (read-only table or index, a full disk) leaves
   // the pack as it was.
-  bool AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char* text);
+  bool AddDataToPack(unsigned char* data, long length, const char* id, const char* packName,
+                     const char* text);
   // The zero-terminated `text`, without its zero.
   bool AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2);
   // Loads resource `id` into a new[] buffer with a zero byte after the

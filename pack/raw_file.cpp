@@ -50,7 +50,8 @@ long RawFile::ReadAt(int64_t offset, void* buffer, size_t size) const {
   if (fd_ < 0 || offset < 0) return -1;
   size_t done = 0;
   while (done < size) {
-    ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done, offset + static_cast<int64_t>(done));
+    ssize_t n = ::pread(fd_, static_cast<char*>(buffer) + done, size - done,
+                        offset + static_cast<int64_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -65,12 +66,15 @@ bool RawFile::WriteAt(int64_t offset, const void* buffer, size_t size, size_t* w
   size_t done = 0;
   bool ok = fd_ >= 0 && offset >= 0 && !read_only_;
   while (ok && done < size) {
-    ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done, size - done, offset + static_cast<int64_t>(done));
+    ssize_t n = ::pwrite(fd_, static_cast<const char*>(buffer) + done, size - done,
+                         offset + static_cast<int64_t>(done));
     if (n < 0 && errno == EINTR) continue;
     // A full disk or a file-size limit ends the write part-way (or with
     // nothing written at all, ENOSPC / EFBIG).
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<size_t>(n);
   }
   if (written) *written = done;
   return ok;

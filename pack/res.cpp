@@ -20,7 +20,8 @@ namespace tessera {
 std::string WhyResRowCannotBeRecorded(CPackResDataBase* table, const char*, const char*) {
   CDataBase* db = table ? table->m_pDataBase : nullptr;
   if (!db || !db->IsConnected() || !db->m_pConnection) return "the game database is not open";
-  if (db->m_pConnection->ReadOnly()) return std::string("the game database is read-only: ") + db->GetFilename();
+  if (db->m_pConnection->ReadOnly())
+    return std::string("the game database is read-only: ") + db->GetFilename();
   return std::string();
 }
 
@@ -82,25 +83,27 @@ CRes::~CRes() {
 
 bool CRes::RegistPack(const char* name, const char* file) {
   if (!name || !file || tessera::FindPack(m_pLast, name)) return false;
-  return tessera::RegisterPack(m_pFirst, m_pLast, name, tessera::ResolvePackPath(m_szDataBase, m_szRoot, file));
+  return tessera::RegisterPack(m_pFirst, m_pLast, name,
+                               tessera::ResolvePackPath(m_szDataBase, m_szRoot, file));
 }
 
 pack* CRes::SeekPack(const char* name) { return tessera::SeekOrRegisterPack(*this, name); }
 
-bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char*) {
+bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const char* packName,
+                         const char*) {
   if (Empty(id) || Empty(packName)) return false;
   stPackResInfo info;
   // The index keeps identifiers of at most 10 bytes and pack names of at
   // most 255; anything longer would be recorded under another name, so it
   // is refused before a byte is written.
   if (std::strlen(id) >= sizeof info.szID) {
-    ErrorBox("Pack id is longer than %d bytes: %s\n %s %ld", static_cast<int>(sizeof info.szID) - 1, id, __FILE__,
-             (long)__LINE__);
+    ErrorBox("Pack id is longer than %d bytes: %s\n %s %ld", static_cast<int>(sizeof info.szID) - 1,
+             id, __FILE__, (long)__LINE__);
     return false;
   }
   if (std::strlen(packName) >= sizeof(pack::szName)) {
-    ErrorBox("Pack name is longer than %d bytes: %s\n %s %ld", static_cast<int>(sizeof(pack::szName)) - 1,
-             packName, __FILE__, (long)__LINE__);
+    ErrorBox("Pack name is longer than %d bytes: %s\n %s %ld",
+             static_cast<int>(sizeof(pack::szName)) - 1, packName, __FILE__, (long)__LINE__);
     return false;
   }
   pack* p = tessera::NamedPackForAppend(*this, packName);
@@ -135,7 +138,8 @@ bool CRes::AddDataToPack(unsigned char* data, long length, const char* id, const
   return true;
 }
 
-bool CRes::AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2) {
+bool CRes::AddDataToPack(unsigned char* text, const char* id, const char* packName,
+                         const char* text2) {
   long length = text ? static_cast<long>(std::strlen(reinterpret_cast<const char*>(text))) : 0;
   return AddDataToPack(text, length, id, packName, text2);
 }
@@ -150,7 +154,8 @@ int CRes::LoadData(unsigned char*& buffer, const char* id) {
     return 0;
   }
   stPackResInfo info;
-  if (!(m_pResDb && m_pResDb->GetResInfo(id, info)) && !(m_pSharedResDb && m_pSharedResDb->GetResInfo(id, info))) {
+  if (!(m_pResDb && m_pResDb->GetResInfo(id, info)) &&
+      !(m_pSharedResDb && m_pSharedResDb->GetResInfo(id, info))) {
     const size_t length = std::strlen(id);
     if (length >= sizeof info.szID)
       tessera::LogWarning(std::string("pack identifier '") + id + "'",
@@ -178,7 +183,9 @@ int CRes::LoadData(unsigned char*& buffer, const char* id) {
   return tessera::ReadPackRange(p, info.nStart, info.nEnd, buffer, id);
 }
 
-int CRes::LoadData(unsigned char*& buffer, char* id) { return LoadData(buffer, static_cast<const char*>(id)); }
+int CRes::LoadData(unsigned char*& buffer, char* id) {
+  return LoadData(buffer, static_cast<const char*>(id));
+}
 
 bool CRes::ImageLoad(unsigned char*& buffer, const char* id) { return LoadData(buffer, id) != 0; }
 bool CRes::ImageLoad(unsigned char*& buffer, char* id) { return LoadData(buffer, id) != 0; }

@@ -51,7 +51,8 @@ class CRes {
   // A short write (a full disk) reports "Failed to write file,%s %ld" and
   // records the range written, as the engine does: a caller that must not
   // keep a cut resource compares the row's range with its length.
-  bool AddDataToPack(unsigned char* data, long length, const char* id, const char* packName, const char* text);
+  bool AddDataToPack(unsigned char* data, long length, const char* id, const char* packName,
+                     const char* text);
   // Appends the zero-terminated `text` without its zero.
   bool AddDataToPack(unsigned char* text, const char* id, const char* packName, const char* text2);
 
@@ -86,7 +87,8 @@ class CRes {
 namespace tessera {
 // Why a RESTABLE row for `id` in `packName` cannot be written through
 // `table` (no database, a read-only database), or empty when it can.
-std::string WhyResRowCannotBeRecorded(CPackResDataBase* table, const char* id, const char* packName);
+std::string WhyResRowCannotBeRecorded(CPackResDataBase* table, const char* id,
+                                      const char* packName);
 
 // "<root>data\Pack.mdb": the shared pack database under the engine folder.
 std::string SharedPackDataBasePath(const char* root);

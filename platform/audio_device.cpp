@@ -32,8 +32,8 @@ HRESULT CheckBufferDesc(const DSBUFFERDESC* desc) {
   const WAVEFORMATEX& f = *desc->lpwfxFormat;
   if (f.wFormatTag != WAVE_FORMAT_PCM || (f.nChannels != 1 && f.nChannels != 2) ||
       (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) ||
-      f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8 ||
-      f.nSamplesPerSec < DSBFREQUENCY_MIN || f.nSamplesPerSec > DSBFREQUENCY_MAX)
+      f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8 || f.nSamplesPerSec < DSBFREQUENCY_MIN ||
+      f.nSamplesPerSec > DSBFREQUENCY_MAX)
     return DSERR_BADFORMAT;
   return DS_OK;
 }

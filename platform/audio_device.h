@@ -47,7 +47,8 @@ class AudioDevice {
   virtual ~AudioDevice() = default;  // releases the device
   virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
   virtual HRESULT GetCaps(DSCAPS* caps) = 0;
-  virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, std::unique_ptr<AudioBuffer>* buffer) = 0;
+  virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc,
+                                    std::unique_ptr<AudioBuffer>* buffer) = 0;
 };
 
 // Opens the installed backend's default device (the mixer's

@@ -8,7 +8,9 @@ namespace {
 using InputSlot = ServiceSlot<InputServices, HeadlessInputServices>;
 }  // namespace
 
-void SetInputServices(std::unique_ptr<InputServices> services) { InputSlot::Set(std::move(services)); }
+void SetInputServices(std::unique_ptr<InputServices> services) {
+  InputSlot::Set(std::move(services));
+}
 
 InputServices& GetInputServices() { return InputSlot::Get(); }
 

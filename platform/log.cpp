@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/text_encoding.h"
 #include "platform/test_hooks.h"
+#include "platform/text_encoding.h"
 
 namespace tessera {
 
@@ -28,11 +28,16 @@ void SetLogWriter(LogWriter writer) { State().writer = std::move(writer); }
 
 const char* LogLevelName(LogLevel level) {
   switch (level) {
-    case LogLevel::kDebug: return "debug";
-    case LogLevel::kInfo: return "info";
-    case LogLevel::kWarning: return "warning";
-    case LogLevel::kError: return "error";
-    default: return "off";
+    case LogLevel::kDebug:
+      return "debug";
+    case LogLevel::kInfo:
+      return "info";
+    case LogLevel::kWarning:
+      return "warning";
+    case LogLevel::kError:
+      return "error";
+    default:
+      return "off";
   }
 }
 

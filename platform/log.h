@@ -41,8 +41,12 @@ void SetLogWriter(LogWriter writer);
 
 // Writes "tessera: <level>: <what>: <why>" when the level passes.
 void Log(LogLevel level, std::string_view what, std::string_view why);
-inline void LogWarning(std::string_view what, std::string_view why) { Log(LogLevel::kWarning, what, why); }
-inline void LogInfo(std::string_view what, std::string_view why) { Log(LogLevel::kInfo, what, why); }
+inline void LogWarning(std::string_view what, std::string_view why) {
+  Log(LogLevel::kWarning, what, why);
+}
+inline void LogInfo(std::string_view what, std::string_view why) {
+  Log(LogLevel::kInfo, what, why);
+}
 
 // The level's word in a line: "debug", "info", "warning", "error".
 const char* LogLevelName(LogLevel level);

@@ -8,8 +8,8 @@
 #include "platform/headless/headless_midi.h"
 #include "platform/midi_file_check.h"
 #include "platform/path.h"
-#include "platform/window.h"
 #include "platform/test_hooks.h"
+#include "platform/window.h"
 
 namespace tessera {
 
@@ -76,7 +76,8 @@ MCIERROR Open(const std::string& rest) {
   std::vector<uint8_t> bytes;
   uint8_t chunk[65536];
   size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
   const bool read_error = std::ferror(f) != 0;
   std::fclose(f);
   if (read_error || !CheckMidiFile(bytes.data(), bytes.size())) return MCIERR_INVALID_FILE;
@@ -145,7 +146,8 @@ const struct {
 } kErrorTexts[] = {
     {MCIERR_UNRECOGNIZED_KEYWORD, "The specified command contains an unrecognized keyword."},
     {MCIERR_UNRECOGNIZED_COMMAND, "The specified command is not a recognized command."},
-    {MCIERR_HARDWARE, "The sequencer could not be started; check the synthesizer and its sound font."},
+    {MCIERR_HARDWARE,
+     "The sequencer could not be started; check the synthesizer and its sound font."},
     {MCIERR_INVALID_DEVICE_NAME, "The specified device is not open or is not recognized."},
     {MCIERR_MISSING_COMMAND_STRING, "No command was specified."},
     {MCIERR_FILE_NOT_FOUND, "The specified file cannot be found."},

@@ -91,9 +91,8 @@ class MidiPlayer {
 
 // Makes the player for a checked MIDI file: `path` is the native path,
 // `bytes` the file's contents.  Returns null with *error set when it cannot.
-typedef std::function<std::unique_ptr<MidiPlayer>(const std::string& path,
-                                                  const std::vector<uint8_t>& bytes,
-                                                  MCIERROR* error)>
+typedef std::function<std::unique_ptr<MidiPlayer>(
+    const std::string& path, const std::vector<uint8_t>& bytes, MCIERROR* error)>
     MidiPlayerFactory;
 // Installs a backend; an empty factory reinstalls the headless one.
 void SetMidiPlayerFactory(MidiPlayerFactory factory);

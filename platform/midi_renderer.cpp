@@ -1,11 +1,11 @@
 #include "platform/midi_renderer.h"
 
 #include <fluidsynth.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
-#include <sys/stat.h>
 
 namespace tessera {
 
@@ -32,14 +32,15 @@ void QuietFluidLog() {
 std::string FindSoundFont() {
   if (const char* env = std::getenv("TESSERA_SOUNDFONT"))
     if (Exists(env)) return env;
-  for (const char* path : {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
-                           "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
+  for (const char* path :
+       {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/sounds/sf2/default-GM.sf2",
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
     if (Exists(path)) return path;
   return "";
 }
 
-std::unique_ptr<MidiRenderer> MidiRenderer::Create(const std::vector<uint8_t>& midi,
-                                                   uint32_t rate, std::string* error) {
+std::unique_ptr<MidiRenderer> MidiRenderer::Create(const std::vector<uint8_t>& midi, uint32_t rate,
+                                                   std::string* error) {
   QuietFluidLog();
   std::unique_ptr<MidiRenderer> r(new MidiRenderer());
   r->midi_ = midi;

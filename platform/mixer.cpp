@@ -40,8 +40,7 @@ inline int32_t Sample(const uint8_t* data, uint32_t f, int c) {
 inline int32_t Scale(int32_t s, int32_t g) { return (s * g + 32768) >> 16; }
 
 template <int Bits, int Channels>
-void MixOne(MixVoice& v, int32_t* acc, size_t frames, uint32_t out_rate, int32_t gl,
-            int32_t gr) {
+void MixOne(MixVoice& v, int32_t* acc, size_t frames, uint32_t out_rate, int32_t gl, int32_t gr) {
   const uint32_t n = v.Frames();
   if (n == 0) {
     v.playing = false;
@@ -111,11 +110,16 @@ void AccumulateVoices(MixVoice* const* voices, size_t count, int32_t* acc, size_
     const int64_t g = VolumeGainQ16(v.volume);
     const int32_t gl = int32_t((g * pl + 32768) >> 16);
     const int32_t gr = int32_t((g * pr + 32768) >> 16);
-    if (v.bits == 16 && v.channels == 1) MixOne<16, 1>(v, acc, frames, out_rate, gl, gr);
-    else if (v.bits == 16 && v.channels == 2) MixOne<16, 2>(v, acc, frames, out_rate, gl, gr);
-    else if (v.bits == 8 && v.channels == 1) MixOne<8, 1>(v, acc, frames, out_rate, gl, gr);
-    else if (v.bits == 8 && v.channels == 2) MixOne<8, 2>(v, acc, frames, out_rate, gl, gr);
-    else v.playing = false;  // a format the mixer cannot play is never heard
+    if (v.bits == 16 && v.channels == 1)
+      MixOne<16, 1>(v, acc, frames, out_rate, gl, gr);
+    else if (v.bits == 16 && v.channels == 2)
+      MixOne<16, 2>(v, acc, frames, out_rate, gl, gr);
+    else if (v.bits == 8 && v.channels == 1)
+      MixOne<8, 1>(v, acc, frames, out_rate, gl, gr);
+    else if (v.bits == 8 && v.channels == 2)
+      MixOne<8, 2>(v, acc, frames, out_rate, gl, gr);
+    else
+      v.playing = false;  // a format the mixer cannot play is never heard
   }
 }
 

@@ -9,8 +9,8 @@ namespace tessera {
 
 namespace {
 
-bool WritePng(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes,
-              bool rgb565) {
+bool WritePng(const std::string& path, const uint16_t* pixels, int width, int height,
+              int pitch_bytes, bool rgb565) {
   if (width <= 0 || height <= 0 || !pixels) return false;
   const std::string tmp = path + ".tmp";
   std::FILE* f = std::fopen(tmp.c_str(), "wb");
@@ -26,8 +26,8 @@ bool WritePng(const std::string& path, const uint16_t* pixels, int width, int he
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < height; ++y) {
-      const uint16_t* src =
-          reinterpret_cast<const uint16_t*>(reinterpret_cast<const char*>(pixels) + static_cast<size_t>(y) * pitch_bytes);
+      const uint16_t* src = reinterpret_cast<const uint16_t*>(
+          reinterpret_cast<const char*>(pixels) + static_cast<size_t>(y) * pitch_bytes);
       for (int x = 0; x < width; ++x) {
         const unsigned p = src[x];
         const unsigned r = rgb565 ? p >> 11 : (p >> 10) & 31, b = p & 31;
@@ -50,11 +50,13 @@ bool WritePng(const std::string& path, const uint16_t* pixels, int width, int he
 
 }  // namespace
 
-bool WritePng555(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes) {
+bool WritePng555(const std::string& path, const uint16_t* pixels, int width, int height,
+                 int pitch_bytes) {
   return WritePng(path, pixels, width, height, pitch_bytes, false);
 }
 
-bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height, int pitch_bytes) {
+bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height,
+                 int pitch_bytes) {
   return WritePng(path, pixels, width, height, pitch_bytes, true);
 }
 

@@ -9,7 +9,9 @@ namespace {
 using PresenterSlot = ServiceSlot<Presenter, HeadlessPresenter>;
 }  // namespace
 
-void SetPresenter(std::unique_ptr<Presenter> presenter) { PresenterSlot::Set(std::move(presenter)); }
+void SetPresenter(std::unique_ptr<Presenter> presenter) {
+  PresenterSlot::Set(std::move(presenter));
+}
 
 Presenter& GetPresenter() { return PresenterSlot::Get(); }
 

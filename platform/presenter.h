@@ -24,18 +24,18 @@ namespace tessera {
 
 // The set-up steps of full-screen presentation, in their order.
 enum class DisplayStep {
-  kCreateDisplay = 1,     // the display object
-  kExclusiveLevel,        // exclusive full-screen cooperation for the window
-  kDisplayMode,           // 800 x 600, 16 bits per pixel
-  kWindowTopmost,         // window on top of all at (0, 0), 800 x 600
-  kPrimarySurface,        // the visible surface
+  kCreateDisplay = 1,  // the display object
+  kExclusiveLevel,     // exclusive full-screen cooperation for the window
+  kDisplayMode,        // 800 x 600, 16 bits per pixel
+  kWindowTopmost,      // window on top of all at (0, 0), 800 x 600
+  kPrimarySurface,     // the visible surface
   kCreateClipper,
-  kClipperWindow,         // bind the clipper to the window
-  kAttachClipper,         // attach the clipper to the primary surface
-  kPixelFormat,           // read the primary surface's pixel format
-  kBackSurface,           // the 800 x 600 back buffer
-  kInputMethod,           // composition window of the input method at (0, 0)
-  kNormalLevel,           // back to normal cooperation (leaving full screen)
+  kClipperWindow,  // bind the clipper to the window
+  kAttachClipper,  // attach the clipper to the primary surface
+  kPixelFormat,    // read the primary surface's pixel format
+  kBackSurface,    // the 800 x 600 back buffer
+  kInputMethod,    // composition window of the input method at (0, 0)
+  kNormalLevel,    // back to normal cooperation (leaving full screen)
 };
 
 class Presenter {
@@ -50,8 +50,8 @@ class Presenter {
   // frame_w x frame_h, `pitch` bytes from row to row -- to the same place of
   // the window.  The rectangle may reach outside the frame; only the part
   // inside is copied.  False when the platform refuses.
-  virtual bool CopyToWindow(HWND window, const uint16_t* frame, int pitch, int frame_w,
-                            int frame_h, int x, int y, int w, int h) = 0;
+  virtual bool CopyToWindow(HWND window, const uint16_t* frame, int pitch, int frame_w, int frame_h,
+                            int x, int y, int w, int h) = 0;
 
   // Full screen.  Runs one set-up step; false when it fails.
   virtual bool RunStep(DisplayStep step, HWND window) = 0;

@@ -29,8 +29,7 @@ void DestroyWindowRecord(HWND window) {
   if (!window) return;
   // Drop messages still queued for it: they can no longer be delivered.
   auto& q = Queue();
-  for (auto it = q.begin(); it != q.end();)
-    it = it->window == window ? q.erase(it) : it + 1;
+  for (auto it = q.begin(); it != q.end();) it = it->window == window ? q.erase(it) : it + 1;
   if (Probes().window_destroyed) Probes().window_destroyed(window);
   delete window->backend;
   delete window;

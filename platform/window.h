@@ -38,12 +38,12 @@ class WindowBackend {
 struct HWND__ {
   tessera::WindowProc proc = nullptr;
   void* user_data = nullptr;
-  std::string title;             // GBK
-  int32_t client_width = 0;      // size of the drawing area in pixels
+  std::string title;         // GBK
+  int32_t client_width = 0;  // size of the drawing area in pixels
   int32_t client_height = 0;
   bool full_screen = false;
-  tessera::WindowBackend* backend = nullptr;     // owned
-  uint32_t mouse_buttons = 0;  // MK_ button flags held, kept by the input translator
+  tessera::WindowBackend* backend = nullptr;  // owned
+  uint32_t mouse_buttons = 0;                 // MK_ button flags held, kept by the input translator
 };
 
 namespace tessera {

@@ -93,21 +93,21 @@
 #define VK_F1 0x70
 #define VK_NUMLOCK 0x90
 #define VK_SCROLL 0x91
-#define VK_OEM_1 0xBA       // ;
-#define VK_OEM_PLUS 0xBB    // =
+#define VK_OEM_1 0xBA     // ;
+#define VK_OEM_PLUS 0xBB  // =
 #define VK_OEM_COMMA 0xBC
 #define VK_OEM_MINUS 0xBD
 #define VK_OEM_PERIOD 0xBE
-#define VK_OEM_2 0xBF       // /
-#define VK_OEM_3 0xC0       // `
-#define VK_OEM_4 0xDB       // [
-#define VK_OEM_5 0xDC       // backslash
-#define VK_OEM_6 0xDD       // ]
-#define VK_OEM_7 0xDE       // '
+#define VK_OEM_2 0xBF  // /
+#define VK_OEM_3 0xC0  // `
+#define VK_OEM_4 0xDB  // [
+#define VK_OEM_5 0xDC  // backslash
+#define VK_OEM_6 0xDD  // ]
+#define VK_OEM_7 0xDE  // '
 #endif
 
 #ifndef GET_X_LPARAM
-#define GET_X_LPARAM(lp) (static_cast<int>(static_cast<short>((lp) & 0xFFFF)))
+#define GET_X_LPARAM(lp) (static_cast<int>(static_cast<short>((lp)&0xFFFF)))
 #define GET_Y_LPARAM(lp) (static_cast<int>(static_cast<short>(((lp) >> 16) & 0xFFFF)))
 #endif
 #ifndef GET_WHEEL_DELTA_WPARAM

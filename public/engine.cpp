@@ -47,7 +47,8 @@ bool AfxCreateSound(void* window) {
   }
   g_sound_buffer = new (std::nothrow) DxSoundBuffer();
   if (!g_sound_buffer) {
-    ErrorBox("\xB2\xBB\xC4\xDC\xB3\xF5\xCA\xBC\xBB\xAF\xD2\xF4\xD0\xA7\xCA\xFD\xBE\xDD\xC7\xF8\xA3\xA1");  // 不能初始化音效数据区！
+    ErrorBox(
+        "\xB2\xBB\xC4\xDC\xB3\xF5\xCA\xBC\xBB\xAF\xD2\xF4\xD0\xA7\xCA\xFD\xBE\xDD\xC7\xF8\xA3\xA1");  // 不能初始化音效数据区！
     return false;
   }
   g_sound_buffer->Initialize(g_sound);
@@ -61,7 +62,8 @@ bool AfxCreateMusic(void* window) {
   delete g_music;
   g_music = new (std::nothrow) CMusic(window);
   if (!g_music) {
-    ErrorBox("\xB2\xBB\xC4\xDC\xB3\xF5\xCA\xBC\xBB\xAF\xD2\xF4\xC0\xD6\xA3\xA1");  // 不能初始化音乐！
+    ErrorBox(
+        "\xB2\xBB\xC4\xDC\xB3\xF5\xCA\xBC\xBB\xAF\xD2\xF4\xC0\xD6\xA3\xA1");  // 不能初始化音乐！
     return false;
   }
   return true;
@@ -87,7 +89,8 @@ void AfxCreateResource(const char* dataBase, const char* root) {
   Free(g_shared_ani_db);
   g_resource = new (std::nothrow) CRes(dataBase, root);
   g_ani_db = new (std::nothrow) CPackAniDataBase(dataBase);
-  g_shared_ani_db = new (std::nothrow) CPackAniDataBase(tessera::SharedPackDataBasePath(root).c_str());
+  g_shared_ani_db =
+      new (std::nothrow) CPackAniDataBase(tessera::SharedPackDataBasePath(root).c_str());
 }
 
 CRes* AfxGetResource(void) { return g_resource; }

@@ -25,7 +25,8 @@ int CDXSound::Create(void* window) {
   // The error's name is worked out but not shown: a game without sound
   // simply plays no effects.
   DSError(hr, static_cast<HWND>(window));
-  tessera::LogWarning("no sound effects", std::string("no audio device is open (") + tessera::DSErrorName(hr) + ")");
+  tessera::LogWarning("no sound effects",
+                      std::string("no audio device is open (") + tessera::DSErrorName(hr) + ")");
   m_pDirectSound.reset();
   m_bNoDevice = 1;
   m_bSoundOff = 1;

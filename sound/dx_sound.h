@@ -43,8 +43,8 @@ class CDXSound {
   unsigned long GetDIGIVolume();
   unsigned long GetCDVolume();
 
-  int32_t m_bNoDevice;   // 1 while no usable device is open
-  int32_t m_bSoundOff;   // non-zero: DxSoundBuffer::Play does nothing and succeeds
+  int32_t m_bNoDevice;  // 1 while no usable device is open
+  int32_t m_bSoundOff;  // non-zero: DxSoundBuffer::Play does nothing and succeeds
   std::unique_ptr<tessera::AudioDevice> m_pDirectSound;
   DSCAPS m_Caps;
 };

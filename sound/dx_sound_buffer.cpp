@@ -68,8 +68,9 @@ int DxSoundBuffer::Load(const char* file) {
   if (std::strlen(file) >= sizeof(SoundEntry::szName)) {
     // Cannot be kept under its exact name, so it could never be found
     // again: refused like a file that cannot be read.
-    tessera::LogWarning(std::string("cannot load sound ") + file,
-                        "path longer than " + std::to_string(sizeof(SoundEntry::szName) - 1) + " bytes");
+    tessera::LogWarning(
+        std::string("cannot load sound ") + file,
+        "path longer than " + std::to_string(sizeof(SoundEntry::szName) - 1) + " bytes");
     m_nCurrent = -1;
     return 0;
   }
@@ -183,8 +184,7 @@ int DxSoundBuffer::ReadData(std::FILE* file, unsigned long offset) {
 }
 
 int DxSoundBuffer::Play(unsigned long flags, int pan, int volume) {
-  if (m_nCurrent < 0 || m_nCurrent >= static_cast<int32_t>(m_Sounds.size()) || !m_pSound)
-    return 0;
+  if (m_nCurrent < 0 || m_nCurrent >= static_cast<int32_t>(m_Sounds.size()) || !m_pSound) return 0;
   tessera::AudioBuffer* buffer = m_Sounds[size_t(m_nCurrent)]->pBuffer;
   if (!buffer) return 0;
   if (m_pSound->m_bSoundOff) return 1;

@@ -40,7 +40,8 @@ std::string MakeMidiFile(const std::vector<MidiNote>& notes, uint16_t ticks_per_
   for (const MidiNote& n : notes) {
     const uint8_t ch = n.channel & 0x0F;
     channel_used[ch] = true;
-    events.push_back({n.start, 1, {uint8_t(0x90 | ch), uint8_t(n.key & 0x7F), uint8_t(n.velocity & 0x7F)}});
+    events.push_back(
+        {n.start, 1, {uint8_t(0x90 | ch), uint8_t(n.key & 0x7F), uint8_t(n.velocity & 0x7F)}});
     events.push_back({n.start + n.length, 0, {uint8_t(0x80 | ch), uint8_t(n.key & 0x7F), 0}});
   }
   std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {

@@ -27,8 +27,7 @@ struct MidiNote {
 std::string MakeMidiFile(const std::vector<MidiNote>& notes, uint16_t ticks_per_quarter = 480,
                          uint32_t tempo = 500000, uint8_t program = 0);
 bool WriteMidiFile(std::string_view path, const std::vector<MidiNote>& notes,
-                   uint16_t ticks_per_quarter = 480, uint32_t tempo = 500000,
-                   uint8_t program = 0);
+                   uint16_t ticks_per_quarter = 480, uint32_t tempo = 500000, uint8_t program = 0);
 
 // A short tune (two bars, about 2 seconds, piano) for demos and tests.
 std::vector<MidiNote> ShortTune();

@@ -1,7 +1,6 @@
 #include "sound/music.h"
 
 #include <cstdio>
-
 #include <string>
 
 #include "platform/log.h"

@@ -65,8 +65,10 @@ void AudioBufferSeen(int number, SoftwareBuffer* buffer) {
 
 void MidiPlayerSeen(HeadlessMidiPlayer* player, bool open) {
   auto& live = R().midi_players;
-  if (open) live.push_back(player);
-  else live.erase(std::remove(live.begin(), live.end(), player), live.end());
+  if (open)
+    live.push_back(player);
+  else
+    live.erase(std::remove(live.begin(), live.end(), player), live.end());
 }
 
 MCIERROR TakeFailure(MCIERROR& failure) { return std::exchange(failure, 0); }

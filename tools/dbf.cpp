@@ -1,5 +1,7 @@
 // tessera-dbf: create, fill, dump and check dBase tables and their index
 // files.
+#include "pack/dbf.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +13,6 @@
 
 #include "common/dbf_values.h"
 #include "common/tool_common.h"
-#include "pack/dbf.h"
 #include "pack/dbf_create.h"
 #include "pack/idx.h"
 #include "pack/idx_create.h"
@@ -50,7 +51,9 @@ const char kHelp[] =
 
 const char kUsage[] = "usage: tessera-dbf COMMAND ARGS   (tessera-dbf --help lists the commands)\n";
 
-int Usage(const std::string& message) { return tessera::tools::UsageError(kProgram, kUsage, message); }
+int Usage(const std::string& message) {
+  return tessera::tools::UsageError(kProgram, kUsage, message);
+}
 
 // Messages of the table and index objects go to stderr, not to a box.
 int ReportToStderr(const char* format, ...) {
@@ -90,7 +93,8 @@ int Create(std::vector<std::string> a) {
   std::error_code ec;
   if (std::filesystem::exists(a[1], ec) && !force)
     return tessera::tools::Fail(kProgram, a[1] + " exists; use --force to replace it");
-  if (std::filesystem::is_directory(a[1], ec)) return tessera::tools::Fail(kProgram, a[1] + " is a folder");
+  if (std::filesystem::is_directory(a[1], ec))
+    return tessera::tools::Fail(kProgram, a[1] + " is a folder");
   std::vector<tessera::DbfField> fields;
   std::string error;
   if (!tessera::ParseDbfFields(a[2], fields, error) || !tessera::CreateDbf(a[1], fields, error))
@@ -158,8 +162,8 @@ int Dump(const std::vector<std::string>& a) {
   auto table = OpenTable(a[1], Access::kShared);
   if (!table) return 1;
   long count = table->RecCount();
-  std::printf("records %ld, header %d bytes, record %d bytes, %d fields\n", count, table->m_nHeaderLen,
-              table->m_nRecLen, table->m_nFieldCount);
+  std::printf("records %ld, header %d bytes, record %d bytes, %d fields\n", count,
+              table->m_nHeaderLen, table->m_nRecLen, table->m_nFieldCount);
   for (int f = 0; f < table->m_nFieldCount; ++f) {
     const tessera::DbfField& d = table->m_pFields[f];
     bool raw = !tessera::tools::WritableDbfType(d.type);
@@ -179,8 +183,9 @@ int Dump(const std::vector<std::string>& a) {
       // Raw fields: the bytes exactly as stored (binary ones included, a
       // line feed does not end them), the unprintable ones escaped.
       std::fill(text.begin(), text.end(), 0);
-      table->m_fp.ReadAt(table->m_nHeaderLen + static_cast<int64_t>(table->m_nRecNo) * table->m_nRecLen + d.offset,
-                         text.data(), static_cast<size_t>(d.length));
+      table->m_fp.ReadAt(
+          table->m_nHeaderLen + static_cast<int64_t>(table->m_nRecNo) * table->m_nRecLen + d.offset,
+          text.data(), static_cast<size_t>(d.length));
       std::printf("|");
       for (int k = 0; k < d.length; ++k) {
         unsigned char c = static_cast<unsigned char>(text[static_cast<size_t>(k)]);
@@ -206,7 +211,8 @@ int Index(const std::vector<std::string>& a, bool replace) {
   auto table = OpenTable(a[1]);
   if (!table) return 1;
   std::string error;
-  if (!tessera::RebuildIdx(*table, a[3], a[2].c_str(), error)) return tessera::tools::Fail(kProgram, error);
+  if (!tessera::RebuildIdx(*table, a[3], a[2].c_str(), error))
+    return tessera::tools::Fail(kProgram, error);
   std::printf("%ld keys\n", table->RecCount());
   return 0;
 }
@@ -220,7 +226,8 @@ int Keys(const std::vector<std::string>& a) {
   bool ok = tessera::WalkIdx(
       index,
       [](std::string_view key, uint32_t pointer) {
-        std::printf("%.*s\t%ld\n", static_cast<int>(key.size()), key.data(), static_cast<long>(pointer) - 1);
+        std::printf("%.*s\t%ld\n", static_cast<int>(key.size()), key.data(),
+                    static_cast<long>(pointer) - 1);
         return true;
       },
       error);

@@ -24,10 +24,12 @@
 //
 // Identifiers are ten bytes, a base name padded with digits, as the engine
 // builds them for animation frames (hero000000 .. hero000003).
+#include <gif_lib.h>
+
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -36,21 +38,19 @@
 
 #include "common/particle_pictures.h"
 #include "common/tool_common.h"
-#include <gif_lib.h>
-
 #include "database/database.h"
 #include "database/pack_ani_database.h"
 #include "database/schema.h"
 #include "engine/dib_surface.h"
 #include "engine/dle_surface.h"
-#include "engine/view_manage.h"
-#include "platform/window.h"
-#include "public/engine.h"
 #include "engine/packed_stream.h"
 #include "engine/psd_encode.h"
+#include "engine/view_manage.h"
 #include "pack/res.h"
 #include "platform/path.h"
 #include "platform/png_writer.h"
+#include "platform/window.h"
+#include "public/engine.h"
 #include "sound/midi_file.h"
 #include "sound/wave_file.h"
 
@@ -61,7 +61,8 @@ const char kProgram[] = "tessera-demo-data";
 const char kPack[] = "\\village.pak";
 
 PIXEL Rgb(int r, int g, int b) {
-  return PIXEL(static_cast<unsigned char>(r), static_cast<unsigned char>(g), static_cast<unsigned char>(b));
+  return PIXEL(static_cast<unsigned char>(r), static_cast<unsigned char>(g),
+               static_cast<unsigned char>(b));
 }
 
 // A w x h image painted pixel by pixel.
@@ -76,10 +77,33 @@ std::unique_ptr<DIBSURFACE> Paint(int w, int h, const std::function<PIXEL(int, i
 // --- the maps' tileset: 8 x 4 tiles of 32 x 32, every tile opaque (a tree
 // is painted with its grass) so that layers simply cover each other.
 enum Tile {
-  kGrass, kFlowers, kTallGrass, kPath, kWater, kShore, kSand, kStone,
-  kTree, kBush, kFence, kWell, kRoof, kRoofEdge, kWall, kDoor,
-  kFloor, kRug, kInnerWall, kTable, kChest, kBed, kWindowWall, kHearth,
-  kBlockedMark, kVoid, kTileCount
+  kGrass,
+  kFlowers,
+  kTallGrass,
+  kPath,
+  kWater,
+  kShore,
+  kSand,
+  kStone,
+  kTree,
+  kBush,
+  kFence,
+  kWell,
+  kRoof,
+  kRoofEdge,
+  kWall,
+  kDoor,
+  kFloor,
+  kRug,
+  kInnerWall,
+  kTable,
+  kChest,
+  kBed,
+  kWindowWall,
+  kHearth,
+  kBlockedMark,
+  kVoid,
+  kTileCount
 };
 constexpr int kTileSize = 32, kTileColumns = 8, kTileRows = 4;
 
@@ -95,21 +119,30 @@ PIXEL TilePixel(int tile, int x, int y) {
   const int n = Noise(x, y, tile);
   const int cx = x - 16, cy = y - 16, d2 = cx * cx + cy * cy;
   switch (tile) {
-    case kGrass: return Rgb(60 + n, 140 + n * 2, 50);
-    case kFlowers:
-      if ((x % 11 == 3 && y % 9 == 4) || (x % 13 == 8 && y % 7 == 2)) return n & 1 ? Rgb(250, 240, 90) : Rgb(240, 120, 160);
+    case kGrass:
       return Rgb(60 + n, 140 + n * 2, 50);
-    case kTallGrass: return (x + n) % 5 == 0 ? Rgb(40, 110, 35) : Rgb(55 + n, 125 + n, 45);
-    case kPath: return Rgb(180 + n * 2, 150 + n, 100 + n);
-    case kWater: return ((x + y * 2 + n / 4) % 16 == 0) ? Rgb(150, 200, 240) : Rgb(40, 90 + n, 170 + n * 2);
-    case kShore: return y < 8 + n / 4 ? Rgb(200, 185, 130) : Rgb(50, 110 + n, 180 + n);
-    case kSand: return Rgb(210 + n, 195 + n, 140);
-    case kStone: return ((x / 8 + y / 8) % 2) ? Rgb(140 + n, 140 + n, 150) : Rgb(120 + n, 120 + n, 130);
+    case kFlowers:
+      if ((x % 11 == 3 && y % 9 == 4) || (x % 13 == 8 && y % 7 == 2))
+        return n & 1 ? Rgb(250, 240, 90) : Rgb(240, 120, 160);
+      return Rgb(60 + n, 140 + n * 2, 50);
+    case kTallGrass:
+      return (x + n) % 5 == 0 ? Rgb(40, 110, 35) : Rgb(55 + n, 125 + n, 45);
+    case kPath:
+      return Rgb(180 + n * 2, 150 + n, 100 + n);
+    case kWater:
+      return ((x + y * 2 + n / 4) % 16 == 0) ? Rgb(150, 200, 240) : Rgb(40, 90 + n, 170 + n * 2);
+    case kShore:
+      return y < 8 + n / 4 ? Rgb(200, 185, 130) : Rgb(50, 110 + n, 180 + n);
+    case kSand:
+      return Rgb(210 + n, 195 + n, 140);
+    case kStone:
+      return ((x / 8 + y / 8) % 2) ? Rgb(140 + n, 140 + n, 150) : Rgb(120 + n, 120 + n, 130);
     case kTree:
       if (d2 < 196) return Rgb(30 + n * 2, 100 + n * 3, 30);
       if (std::abs(cx) < 3 && cy > 0) return Rgb(100, 70, 40);
       return Rgb(60 + n, 140 + n * 2, 50);
-    case kBush: return d2 < 100 + n * 4 ? Rgb(40 + n, 120 + n * 2, 40) : Rgb(60 + n, 140 + n * 2, 50);
+    case kBush:
+      return d2 < 100 + n * 4 ? Rgb(40 + n, 120 + n * 2, 40) : Rgb(60 + n, 140 + n * 2, 50);
     case kFence:
       if ((y > 8 && y < 13) || (y > 20 && y < 25) || (x % 16 < 4)) return Rgb(150, 110, 60);
       return Rgb(60 + n, 140 + n * 2, 50);
@@ -117,29 +150,45 @@ PIXEL TilePixel(int tile, int x, int y) {
       if (d2 < 100) return Rgb(20, 40, 90);
       if (d2 < 196) return Rgb(150 + n, 150 + n, 160);
       return Rgb(60 + n, 140 + n * 2, 50);
-    case kRoof: return (y % 8 < 2) ? Rgb(120, 40, 30) : Rgb(180 + n, 60, 40);
-    case kRoofEdge: return y > 24 ? Rgb(90, 60, 40) : (y % 8 < 2) ? Rgb(120, 40, 30) : Rgb(180 + n, 60, 40);
-    case kWall: return (y % 10 == 0 || (x + (y / 10) * 8) % 16 == 0) ? Rgb(150, 130, 110) : Rgb(220, 205, 180 + n);
+    case kRoof:
+      return (y % 8 < 2) ? Rgb(120, 40, 30) : Rgb(180 + n, 60, 40);
+    case kRoofEdge:
+      return y > 24 ? Rgb(90, 60, 40) : (y % 8 < 2) ? Rgb(120, 40, 30) : Rgb(180 + n, 60, 40);
+    case kWall:
+      return (y % 10 == 0 || (x + (y / 10) * 8) % 16 == 0) ? Rgb(150, 130, 110)
+                                                           : Rgb(220, 205, 180 + n);
     case kDoor:
-      if (x > 6 && x < 26 && y > 4) return x == 22 && y == 18 ? Rgb(250, 220, 80) : Rgb(110 + n, 70, 35);
+      if (x > 6 && x < 26 && y > 4)
+        return x == 22 && y == 18 ? Rgb(250, 220, 80) : Rgb(110 + n, 70, 35);
       return Rgb(220, 205, 180 + n);
-    case kFloor: return (y % 8 == 0) ? Rgb(120, 80, 45) : Rgb(170 + n, 120 + n, 70);
-    case kRug: return (x < 3 || y < 3 || x > 28 || y > 28) ? Rgb(200, 170, 60) : Rgb(150 + n, 40, 50);
-    case kInnerWall: return y > 26 ? Rgb(90, 60, 40) : Rgb(200, 190, 160 + n);
-    case kTable: return (x > 3 && x < 29 && y > 6 && y < 24) ? Rgb(140 + n, 90, 50) : Rgb(170 + n, 120 + n, 70);
+    case kFloor:
+      return (y % 8 == 0) ? Rgb(120, 80, 45) : Rgb(170 + n, 120 + n, 70);
+    case kRug:
+      return (x < 3 || y < 3 || x > 28 || y > 28) ? Rgb(200, 170, 60) : Rgb(150 + n, 40, 50);
+    case kInnerWall:
+      return y > 26 ? Rgb(90, 60, 40) : Rgb(200, 190, 160 + n);
+    case kTable:
+      return (x > 3 && x < 29 && y > 6 && y < 24) ? Rgb(140 + n, 90, 50)
+                                                  : Rgb(170 + n, 120 + n, 70);
     case kChest:
-      if (x > 4 && x < 28 && y > 8 && y < 28) return y == 14 ? Rgb(230, 200, 80) : Rgb(120 + n, 70, 30);
+      if (x > 4 && x < 28 && y > 8 && y < 28)
+        return y == 14 ? Rgb(230, 200, 80) : Rgb(120 + n, 70, 30);
       return Rgb(170 + n, 120 + n, 70);
-    case kBed: return y < 10 ? Rgb(240, 240, 240) : Rgb(60, 90, 170 + n);
+    case kBed:
+      return y < 10 ? Rgb(240, 240, 240) : Rgb(60, 90, 170 + n);
     case kWindowWall:
-      if (x > 8 && x < 24 && y > 6 && y < 20) return (x == 16 || y == 13) ? Rgb(90, 60, 40) : Rgb(160, 210, 250);
+      if (x > 8 && x < 24 && y > 6 && y < 20)
+        return (x == 16 || y == 13) ? Rgb(90, 60, 40) : Rgb(160, 210, 250);
       return y > 26 ? Rgb(90, 60, 40) : Rgb(200, 190, 160 + n);
     case kHearth:
       if (y > 12 && x > 6 && x < 26) return (n > 8) ? Rgb(250, 160, 40) : Rgb(200, 60, 20);
       return Rgb(110 + n, 110 + n, 115);
-    case kBlockedMark: return (x == y || x == 31 - y) ? Rgb(255, 0, 0) : Rgb(255, 255, 255);
-    case kVoid: return Rgb(12, 10, 16);
-    default: return Rgb(0, 0, 0);
+    case kBlockedMark:
+      return (x == y || x == 31 - y) ? Rgb(255, 0, 0) : Rgb(255, 255, 255);
+    case kVoid:
+      return Rgb(12, 10, 16);
+    default:
+      return Rgb(0, 0, 0);
   }
 }
 
@@ -155,7 +204,8 @@ PIXEL TitlePixel(int x, int y) {
   const int n = Noise(x, y, 7) / 4;
   if (y < 380) {
     // The sky, from deep blue to orange at the horizon, with stars.
-    if (y < 220 && Noise(x, y, 3) == 0 && Noise(y, x, 4) == 0 && Noise(x + y, x, 5) < 4) return Rgb(255, 255, 220);
+    if (y < 220 && Noise(x, y, 3) == 0 && Noise(y, x, 4) == 0 && Noise(x + y, x, 5) < 4)
+      return Rgb(255, 255, 220);
     const int t = y * 255 / 380;
     const int sx = x - 600, sy = y - 370;
     if (sx * sx + sy * sy < 2500) return Rgb(255, 200 - n, 90);  // the setting sun
@@ -175,13 +225,15 @@ PIXEL TitlePixel(int x, int y) {
 // --- the mouse cursor: fifteen frames of a glinting arrow, a pressed frame
 // and two shadows.
 PIXEL CursorPixel(int x, int y, int frame, bool pressed, bool shadow) {
-  const bool inside = y < 22 && x <= y / 2 + (y < 16 ? y / 2 : 0) && x < 14 && !(y > 16 && x < (y - 16) * 2);
+  const bool inside =
+      y < 22 && x <= y / 2 + (y < 16 ? y / 2 : 0) && x < 14 && !(y > 16 && x < (y - 16) * 2);
   if (!inside) return COLOR_KEY;
   if (shadow) return Rgb(0, 0, 0);
   const bool edge = x == 0 || x == y / 2 + (y < 16 ? y / 2 : 0) || y == 21;
   if (edge) return pressed ? Rgb(120, 40, 0) : Rgb(40, 20, 0);
   const int glint = (x + y + frame * 2) % 30 < 4 ? 60 : 0;
-  return pressed ? Rgb(250, 160, 60) : Rgb(std::min(255, 220 + glint), std::min(255, 190 + glint), 90 + glint);
+  return pressed ? Rgb(250, 160, 60)
+                 : Rgb(std::min(255, 220 + glint), std::min(255, 190 + glint), 90 + glint);
 }
 
 // --- sounds: short tones written as 16-bit mono waves.
@@ -216,7 +268,8 @@ PIXEL PlankPixel(int x, int y, int w, int h, int look, int hue) {
   const int cx = x < r ? r - x : x >= w - r ? x - (w - r - 1) : 0;
   const int cy = y < r ? r - y : y >= h - r ? y - (h - r - 1) : 0;
   if (cx * cx + cy * cy > r * r) return COLOR_KEY;
-  const bool edge = cx * cx + cy * cy > (r - 2) * (r - 2) || x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
+  const bool edge =
+      cx * cx + cy * cy > (r - 2) * (r - 2) || x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
   static const int base[3][3] = {{110, 70, 35}, {50, 80, 120}, {60, 100, 60}};
   const int* c = base[hue % 3];
   const int lift = look == 1 ? 40 : look == 2 ? -30 : 0;
@@ -246,14 +299,16 @@ PIXEL BubblePixel(int x, int y, int w, int h) {
   const int cy = by < r ? r - by : by >= h - r ? by - (h - r - 1) : 0;
   const int d = cx * cx + cy * cy;
   if (d > r * r) return COLOR_KEY;
-  return d > (r - 2) * (r - 2) || (!cx && !cy && (bx < 2 || by < 2 || bx >= w - 2 || by >= h - 2)) ? Rgb(60, 60, 60)
-                                                                                                   : Rgb(250, 250, 240);
+  return d > (r - 2) * (r - 2) || (!cx && !cy && (bx < 2 || by < 2 || bx >= w - 2 || by >= h - 2))
+             ? Rgb(60, 60, 60)
+             : Rgb(250, 250, 240);
 }
 
 // Bars of the life gauge: a red bar whose highlight runs along it.
 PIXEL BarPixel(int x, int y, int frame) {
   const int shine = std::abs(x - frame * 4) < 6 ? 50 : 0;
-  return Rgb(std::min(255, 190 + shine + (y < 4 ? 40 : 0)), 30 + shine + (y < 4 ? 40 : 0), 40 + shine);
+  return Rgb(std::min(255, 190 + shine + (y < 4 ? 40 : 0)), 30 + shine + (y < 4 ? 40 : 0),
+             40 + shine);
 }
 
 // A little bird in flight, four frames of flapping wings.
@@ -288,7 +343,8 @@ PIXEL GoodsPixel(int item, int x, int y) {
       if (std::abs(cx) < 2 && cy > -13 && cy < -8) return Rgb(90, 60, 20);
       return COLOR_KEY;
     default:  // a letter
-      if (std::abs(cx) < 11 && std::abs(cy) < 8) return std::abs(cx) == std::abs(cy) + 3 ? Rgb(150, 150, 150) : Rgb(245, 240, 225);
+      if (std::abs(cx) < 11 && std::abs(cy) < 8)
+        return std::abs(cx) == std::abs(cy) + 3 ? Rgb(150, 150, 150) : Rgb(245, 240, 225);
       return COLOR_KEY;
   }
 }
@@ -296,7 +352,8 @@ PIXEL GoodsPixel(int item, int x, int y) {
 // A signpost, and a torch whose flame flickers in four frames.
 PIXEL SignpostPixel(int x, int y) {
   if (x >= 14 && x < 18 && y >= 12) return Rgb(100, 70, 40);
-  if (y >= 4 && y < 14 && x >= 4 && x < 28) return (y == 8 && x > 7 && x < 24) ? Rgb(60, 40, 20) : Rgb(190, 150, 90);
+  if (y >= 4 && y < 14 && x >= 4 && x < 28)
+    return (y == 8 && x > 7 && x < 24) ? Rgb(60, 40, 20) : Rgb(190, 150, 90);
   return COLOR_KEY;
 }
 
@@ -304,7 +361,8 @@ PIXEL TorchPixel(int x, int y, int frame) {
   if (x >= 14 && x < 18 && y >= 14) return Rgb(90, 60, 30);
   const int sway = (frame % 2 ? 1 : -1) * (frame / 2 + 1) / 2;
   const int fx = x - 16 - sway, fy = y - 9, r = 6 - (frame == 3);
-  if (fx * fx + fy * fy * 2 / 3 < r * r) return fx * fx + fy * fy < 6 ? Rgb(255, 250, 180) : Rgb(250, 150 + frame * 15, 40);
+  if (fx * fx + fy * fy * 2 / 3 < r * r)
+    return fx * fx + fy * fy < 6 ? Rgb(255, 250, 180) : Rgb(250, 150 + frame * 15, 40);
   return COLOR_KEY;
 }
 
@@ -321,7 +379,15 @@ struct Ink {
   int opacity;  // 0..31
 };
 
-enum FigurePart { kHat = 0, kHead = 1, kBelt = 2, kLegs = 3, kShirt = 4, kHands = 5, kFigureParts = 6 };
+enum FigurePart {
+  kHat = 0,
+  kHead = 1,
+  kBelt = 2,
+  kLegs = 3,
+  kShirt = 4,
+  kHands = 5,
+  kFigureParts = 6
+};
 
 Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
   const Ink none{PIXEL(0), 0};
@@ -331,7 +397,7 @@ Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
   const bool back = direction == 0 || direction == 1 || direction == 7;
   const int side = direction >= 1 && direction <= 3 ? 1 : direction >= 5 ? -1 : 0;
   const int fx = x - 112, fy = y - 186 - bob;  // feet at (112, 186)
-  const int hx = fx - side * 2, hy = fy + 46;   // head centre
+  const int hx = fx - side * 2, hy = fy + 46;  // head centre
   switch (part) {
     case kHead: {  // face, eyes and hair
       const int d = hx * hx + hy * hy;
@@ -339,7 +405,8 @@ Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
       const bool hair = back ? hy < 6 : (hy < -3 || (side && hx * side < -2 && hy < 3));
       if (hair) return {Rgb(60, 40, 25), 31};
       if (d > 64) return none;
-      if (!back && hy == -1 && (hx == -3 + side * 2 || hx == 3 + side * 2)) return {Rgb(30, 20, 20), 31};
+      if (!back && hy == -1 && (hx == -3 + side * 2 || hx == 3 + side * 2))
+        return {Rgb(30, 20, 20), 31};
       return {Rgb(240, 200, 160), 31};
     }
     case kLegs: {
@@ -362,11 +429,13 @@ Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
         const int shade = 24 - std::abs(fx) / 3;
         return {Rgb(shade * 8, shade * 8, shade * 8), 31};
       }
-      if (fy >= -36 && fy < -22 && std::abs(fx) >= 9 && std::abs(fx) <= 12) return {Rgb(150, 150, 150), 31};
+      if (fy >= -36 && fy < -22 && std::abs(fx) >= 9 && std::abs(fx) <= 12)
+        return {Rgb(150, 150, 150), 31};
       return none;
     }
     case kBelt:
-      if (fy >= -17 && fy < -14 && std::abs(fx - side) <= 10) return {fx == side ? Rgb(220, 190, 60) : Rgb(80, 50, 30), 31};
+      if (fy >= -17 && fy < -14 && std::abs(fx - side) <= 10)
+        return {fx == side ? Rgb(220, 190, 60) : Rgb(80, 50, 30), 31};
       return none;
     default: {  // a round hat with a brim
       const int cy = hy + 8;
@@ -379,11 +448,13 @@ Ink FigurePixel(int part, int direction, int state, int frame, int x, int y) {
 
 class Builder {
  public:
-  Builder(const std::string& root) : root_(root + "/"), db_(root_ + "data\\Village.mdb"), res_(nullptr) {}
+  Builder(const std::string& root)
+      : root_(root + "/"), db_(root_ + "data\\Village.mdb"), res_(nullptr) {}
 
   bool Create() {
     std::error_code ec;
-    for (const char* dir : {"data", "wav", "music", "maps"}) std::filesystem::create_directories(root_ + dir, ec);
+    for (const char* dir : {"data", "wav", "music", "maps"})
+      std::filesystem::create_directories(root_ + dir, ec);
     for (const std::string& path : {db_, root_ + "data\\Pack.mdb"}) {
       std::filesystem::remove(tessera::NativePath(path), ec);
       std::string error;
@@ -402,7 +473,8 @@ class Builder {
   // A plain image as a pack image record: width, height, packed stream.
   bool AddStream(const char* id, SURFACE* image) {
     std::vector<uint8_t> bytes = Header(image->GetWidth(), image->GetHeight());
-    const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(image));
+    const std::vector<uint8_t> stream =
+        tessera::PackedStreamBytes(tessera::EncodePackedStream(image));
     bytes.insert(bytes.end(), stream.begin(), stream.end());
     return Add(id, bytes);
   }
@@ -424,14 +496,16 @@ class Builder {
   bool WriteFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = tessera::OpenFile(root_ + path, "wb");
     const bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (f && std::fclose(f) != 0) return Report(tessera::NativePath(root_ + path) + ": cannot write");
+    if (f && std::fclose(f) != 0)
+      return Report(tessera::NativePath(root_ + path) + ": cannot write");
     return ok || Report(tessera::NativePath(root_ + path) + ": cannot write");
   }
 
   bool WriteSounds() {
     bool ok = WriteFile("wav\\click.WAV", tessera::MakeClickWave());
     ok &= WriteFile("wav\\pickup.WAV", ToneWave({{660, 0.08}, {880, 0.08}, {1320, 0.12}}, 12));
-    ok &= WriteFile("wav\\reward.WAV", ToneWave({{523, 0.1}, {659, 0.1}, {784, 0.1}, {1047, 0.3}}, 6));
+    ok &= WriteFile("wav\\reward.WAV",
+                    ToneWave({{523, 0.1}, {659, 0.1}, {784, 0.1}, {1047, 0.3}}, 6));
     ok &= WriteFile("wav\\door.WAV", ToneWave({{110, 0.06}, {80, 0.18}}, 20));
     ok &= WriteFile("wav\\bell.WAV", ToneWave({{1568, 0.5}}, 5));
     ok &= WriteFile("wav\\well.WAV", ToneWave({{300, 0.05}, {240, 0.05}, {200, 0.2}}, 9));
@@ -447,11 +521,14 @@ class Builder {
       uint32_t step;
     } tunes[] = {
         {"music\\title.mid", {60, 64, 67, 72, 71, 67, 64, 0, 62, 65, 69, 74, 72, 0, 0, 0}, 480},
-        {"music\\village.mid", {67, 69, 71, 67, 69, 71, 72, 74, 72, 71, 69, 67, 69, 67, 64, 0}, 240},
+        {"music\\village.mid",
+         {67, 69, 71, 67, 69, 71, 72, 74, 72, 71, 69, 67, 69, 67, 64, 0},
+         240},
         {"music\\house.mid", {57, 60, 64, 60, 57, 60, 65, 60, 55, 59, 62, 59, 57, 0, 0, 0}, 360},
     };
     for (const auto& t : tunes)
-      if (!tessera::WriteMidiFile(root_ + t.file, Tune(t.keys, t.step))) ok &= Report(tessera::NativePath(root_ + t.file) + ": cannot write");
+      if (!tessera::WriteMidiFile(root_ + t.file, Tune(t.keys, t.step)))
+        ok &= Report(tessera::NativePath(root_ + t.file) + ": cannot write");
     return ok;
   }
 
@@ -465,7 +542,8 @@ class Builder {
     fs::create_directories(into, ec);
     std::vector<std::string> tmx;
     for (const auto& entry : fs::directory_iterator(maps, ec)) {
-      fs::copy_file(entry.path(), into / entry.path().filename(), fs::copy_options::overwrite_existing, ec);
+      fs::copy_file(entry.path(), into / entry.path().filename(),
+                    fs::copy_options::overwrite_existing, ec);
       if (ec) return Report(entry.path().string() + ": cannot copy: " + ec.message());
       if (entry.path().extension() == ".tmx") tmx.push_back(entry.path().filename().string());
     }
@@ -475,8 +553,10 @@ class Builder {
     const std::string tool_path = fs::absolute(tool, ec).string();
     for (const std::string& name : tmx) {
       const std::string command = "cd '" + tessera::NativePath(root_) + "' && '" + tool_path +
-                                  "' import-tiled 'data/Village.mdb' 'maps/" + name + "' >/dev/null";
-      if (std::system(command.c_str()) != 0) return Report("maps/" + name + ": import-tiled failed");
+                                  "' import-tiled 'data/Village.mdb' 'maps/" + name +
+                                  "' >/dev/null";
+      if (std::system(command.c_str()) != 0)
+        return Report("maps/" + name + ": import-tiled failed");
       ++maps_;
     }
     return true;
@@ -498,7 +578,8 @@ class Builder {
       CDataBase* db = AfxGetDataBase(db_.c_str());
       char picture[32] = {};
       const std::string sql = "SELECT PICINFO FROM MAPTABLE WHERE NAME = '" + name + "'";
-      if (!db || !db->OpenSource(sql.c_str(), rs) || !rs || rs->IsEOF() || !rs->GetText(0, picture, sizeof picture)) {
+      if (!db || !db->OpenSource(sql.c_str(), rs) || !rs || rs->IsEOF() ||
+          !rs->GetText(0, picture, sizeof picture)) {
         ok = Report("map " + name + ": no MAPTABLE row after the import");
         break;
       }
@@ -508,7 +589,8 @@ class Builder {
         break;
       }
       const int bw = back->GetWidth(), bh = back->GetHeight();
-      auto small = Paint(w, h, [&](int x, int y) { return back->GetPixel(x * bw / w, y * bh / h); });
+      auto small =
+          Paint(w, h, [&](int x, int y) { return back->GetPixel(x * bw / w, y * bh / h); });
       vm->DeleteSurface(back);
       ok &= AddStream(id.c_str(), small.get());
     }
@@ -544,22 +626,29 @@ class Builder {
   bool AddGif(const char* id, int w, int h, int frames) {
     std::string bytes;
     int error = 0;
-    GifFileType* gif = EGifOpen(&bytes, [](GifFileType* g, const GifByteType* data, int n) {
-      static_cast<std::string*>(g->UserData)->append(reinterpret_cast<const char*>(data), static_cast<size_t>(n));
-      return n;
-    }, &error);
+    GifFileType* gif = EGifOpen(
+        &bytes,
+        [](GifFileType* g, const GifByteType* data, int n) {
+          static_cast<std::string*>(g->UserData)
+              ->append(reinterpret_cast<const char*>(data), static_cast<size_t>(n));
+          return n;
+        },
+        &error);
     if (!gif) return Report(std::string(id) + ": giflib cannot start");
     GifColorType colours[16] = {};
-    for (int i = 0; i < 8; ++i) colours[i] = {static_cast<GifByteType>(120 + i * 16), static_cast<GifByteType>(20 + i * 8), 30};
-    for (int i = 8; i < 16; ++i) colours[i] = {240, static_cast<GifByteType>(200 + (i - 8) * 6), 60};
+    for (int i = 0; i < 8; ++i)
+      colours[i] = {static_cast<GifByteType>(120 + i * 16), static_cast<GifByteType>(20 + i * 8),
+                    30};
+    for (int i = 8; i < 16; ++i)
+      colours[i] = {240, static_cast<GifByteType>(200 + (i - 8) * 6), 60};
     colours[15] = {255, 0, 255};  // magenta: transparent on screen
     ColorMapObject* map = GifMakeMapObject(16, colours);
     bool ok = map && EGifPutScreenDesc(gif, w, h, 4, 0, map) == GIF_OK;
     EGifSetGifVersion(gif, true);
     const unsigned char loop[] = {1, 0, 0};
     ok = ok && EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-         EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK && EGifPutExtensionBlock(gif, 3, loop) == GIF_OK &&
-         EGifPutExtensionTrailer(gif) == GIF_OK;
+         EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK &&
+         EGifPutExtensionBlock(gif, 3, loop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
     std::vector<GifPixelType> line(static_cast<size_t>(w));
     for (int f = 0; ok && f < frames; ++f) {
       const unsigned char gce[4] = {0, 10, 0, 0};  // no transparency, 10 hundredths
@@ -570,8 +659,11 @@ class Builder {
           const double wave = std::sin((x * 0.25) - f * (2 * M_PI / frames)) * 4 * x / w;
           const int top = 6 + static_cast<int>(wave), bottom = h - 10 + static_cast<int>(wave);
           GifPixelType c = 15;
-          if (x < 3) c = 2;                                            // the pole
-          else if (y >= top && y < bottom) c = static_cast<GifPixelType>(((y - top) * 2 / std::max(1, bottom - top) ? 8 : 0) + 3 + (x + f) % 4);
+          if (x < 3)
+            c = 2;  // the pole
+          else if (y >= top && y < bottom)
+            c = static_cast<GifPixelType>(((y - top) * 2 / std::max(1, bottom - top) ? 8 : 0) + 3 +
+                                          (x + f) % 4);
           line[static_cast<size_t>(x)] = c;
         }
         ok = EGifPutLine(gif, line.data(), w) == GIF_OK;
@@ -582,7 +674,6 @@ class Builder {
     if (!ok) return Report(std::string(id) + ": giflib cannot write");
     return Add(id, std::vector<uint8_t>(bytes.begin(), bytes.end()));
   }
-
 
   int added() const { return added_; }
 
@@ -622,7 +713,9 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     char id[16];
     std::snprintf(id, sizeof id, "MOUSE000%02d", f % 100);
     const bool pressed = f == 15, shadow = f >= 16;
-    ok &= b.AddStream(id, Paint(16, 24, [&](int x, int y) { return CursorPixel(x, y, f, pressed, shadow); }).get());
+    ok &= b.AddStream(id, Paint(16, 24, [&](int x, int y) {
+                            return CursorPixel(x, y, f, pressed, shadow);
+                          }).get());
   }
   // Buttons: the title menu's planks, the small buttons of the game's
   // menu bar and list rows, the answer selector's buttons.
@@ -630,25 +723,35 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     for (int look = 0; look < 4; ++look) {
       char id[16];
       std::snprintf(id, sizeof id, "%.9s%d", base, look);
-      ok &= b.AddStream(id, Paint(w, h, [=](int x, int y) { return PlankPixel(x, y, w, h, look, hue); }).get());
+      ok &= b.AddStream(
+          id, Paint(w, h, [=](int x, int y) { return PlankPixel(x, y, w, h, look, hue); }).get());
     }
   };
   looks("BTNTITLEA", 180, 40, 0);
   looks("BTNSMALLA", 72, 26, 1);
   looks("LISTROWAA", 150, 22, 2);
   looks("QSELECTXA", 120, 26, 1);
-  for (const char* base : {"QSELECTAA", "QSELECTBA", "QSELECTCA", "QSELECTDA"}) looks(base, 120, 26, 2);
-  for (const char* base : {"ANSWERAAA", "ANSWERBAA", "ANSWERCAA", "ANSWERDAA"}) looks(base, 300, 26, 0);
+  for (const char* base : {"QSELECTAA", "QSELECTBA", "QSELECTCA", "QSELECTDA"})
+    looks(base, 120, 26, 2);
+  for (const char* base : {"ANSWERAAA", "ANSWERBAA", "ANSWERCAA", "ANSWERDAA"})
+    looks(base, 300, 26, 0);
   // Panels: the conversation, the answer panel, the list, the chat line.
-  ok &= b.AddStream("talkpanel0", Paint(520, 120, [](int x, int y) { return PanelPixel(x, y, 520, 120); }).get());
-  ok &= b.AddStream("answerback", Paint(320, 70, [](int x, int y) { return PanelPixel(x, y, 320, 70); }).get());
-  ok &= b.AddStream("LISTBACK00", Paint(170, 150, [](int x, int y) { return PanelPixel(x, y, 170, 150); }).get());
-  ok &= b.AddStream("hudpanel00", Paint(800, 40, [](int x, int y) { return PanelPixel(x, y, 800, 40); }).get());
-  ok &= b.AddStream("pwEditBack", Paint(496, 30, [](int x, int y) { return PanelPixel(x, y, 496, 30); }).get());
+  ok &= b.AddStream("talkpanel0",
+                    Paint(520, 120, [](int x, int y) { return PanelPixel(x, y, 520, 120); }).get());
+  ok &= b.AddStream("answerback",
+                    Paint(320, 70, [](int x, int y) { return PanelPixel(x, y, 320, 70); }).get());
+  ok &= b.AddStream("LISTBACK00",
+                    Paint(170, 150, [](int x, int y) { return PanelPixel(x, y, 170, 150); }).get());
+  ok &= b.AddStream("hudpanel00",
+                    Paint(800, 40, [](int x, int y) { return PanelPixel(x, y, 800, 40); }).get());
+  ok &= b.AddStream("pwEditBack",
+                    Paint(496, 30, [](int x, int y) { return PanelPixel(x, y, 496, 30); }).get());
   for (int f = 0; f < 3; ++f) {  // the caret, bright to dim
     char id[16];
     std::snprintf(id, sizeof id, "EditCurs0%d", f);
-    ok &= b.AddStream(id, Paint(2, 14, [f](int, int) { return Rgb(255 - f * 60, 255 - f * 60, 255 - f * 40); }).get());
+    ok &= b.AddStream(id, Paint(2, 14, [f](int, int) {
+                            return Rgb(255 - f * 60, 255 - f * 60, 255 - f * 40);
+                          }).get());
   }
   // Speech bubble frames for texts of growing length: 2 lines of 8
   // characters, then 2 to 6 lines of 14, 13 pixels a line.
@@ -657,7 +760,8 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     char id[16];
     std::snprintf(id, sizeof id, "PPlyDlg%03d", i);
     const int w = bubble[i][0], h = bubble[i][1];
-    ok &= b.AddStream(id, Paint(128, 120, [=](int x, int y) { return BubblePixel(x, y, w, h); }).get());
+    ok &= b.AddStream(id,
+                      Paint(128, 120, [=](int x, int y) { return BubblePixel(x, y, w, h); }).get());
   }
   // The life gauge: 40 bar images (the most it takes), its frame behind.
   for (int f = 0; f < 40; ++f) {
@@ -666,12 +770,17 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     ok &= b.AddStream(id, Paint(120, 12, [=](int x, int y) { return BarPixel(x, y, f); }).get());
   }
   ok &= b.AddStream("LIFEBACK00", Paint(122, 14, [](int x, int y) {
-                      return (x == 0 || y == 0 || x == 121 || y == 13) ? Rgb(230, 200, 120) : Rgb(40, 10, 10);
-                    }).get());
+                                    return (x == 0 || y == 0 || x == 121 || y == 13)
+                                               ? Rgb(230, 200, 120)
+                                               : Rgb(40, 10, 10);
+                                  }).get());
   // Goods and their icons.
-  ok &= b.AddStream("pendant000", Paint(32, 32, [](int x, int y) { return GoodsPixel(1, x, y); }).get());
-  ok &= b.AddStream("apple00000", Paint(32, 32, [](int x, int y) { return GoodsPixel(2, x, y); }).get());
-  ok &= b.AddStream("letter0000", Paint(32, 32, [](int x, int y) { return GoodsPixel(3, x, y); }).get());
+  ok &= b.AddStream("pendant000",
+                    Paint(32, 32, [](int x, int y) { return GoodsPixel(1, x, y); }).get());
+  ok &= b.AddStream("apple00000",
+                    Paint(32, 32, [](int x, int y) { return GoodsPixel(2, x, y); }).get());
+  ok &= b.AddStream("letter0000",
+                    Paint(32, 32, [](int x, int y) { return GoodsPixel(3, x, y); }).get());
   // Animations: birds crossing the sky, the sparkle at a click (stops by
   // itself), and a flag as an animated GIF.
   ok &= b.AddAnimation("birdfly0", 4, 120, 32, 24, false, BirdPixel, 3);
@@ -685,7 +794,8 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
     std::snprintf(id, sizeof id, "torchani%02d", f);
     ok &= b.AddStream(id, Paint(32, 32, [f](int x, int y) { return TorchPixel(x, y, f); }).get());
   }
-  for (auto& p : tessera::tools::PaintParticlePictures("leaves00", tessera::tools::ParticleKind::kLeaves))
+  for (auto& p :
+       tessera::tools::PaintParticlePictures("leaves00", tessera::tools::ParticleKind::kLeaves))
     ok &= b.AddStream(p.id.c_str(), p.image.get());
   // The walking characters' equipment: "d k s rr p ii ff" (direction, kind
   // 1 picture / 2 tint, state, role, part, item, frame).
@@ -698,13 +808,16 @@ bool Build(Builder& b, const std::string& maps, const std::string& tool) {
             std::snprintf(id, sizeof id, "%d%d%d00%d00%02d", d, kind, state, part, f);
             const bool tinted = part == kShirt || part == kHat;
             ok &= b.AddDle(
-                id, 224, 224, [=](int x, int y) { return FigurePixel(part, d, state, f, x, y).colour; },
+                id, 224, 224,
+                [=](int x, int y) { return FigurePixel(part, d, state, f, x, y).colour; },
                 [=](int x, int y) {
                   return kind == 2 && !tinted ? 0 : FigurePixel(part, d, state, f, x, y).opacity;
                 });
           }
   ok &= b.WriteSounds();
-  if (ok && !maps.empty()) ok &= b.ImportMaps(maps, tool) && b.AddSmallMaps({{"village", "smallvil00"}, {"house", "smallhou00"}}, 169, 127);
+  if (ok && !maps.empty())
+    ok &= b.ImportMaps(maps, tool) &&
+          b.AddSmallMaps({{"village", "smallvil00"}, {"house", "smallhou00"}}, 169, 127);
   return ok;
 }
 
@@ -720,7 +833,8 @@ std::string OwnFolder() {
 
 int main(int argc, char** argv) {
   const auto args = tessera::tools::Args(argc, argv);
-  static const char kUsage[] = "usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH] | --tileset FILE\n";
+  static const char kUsage[] =
+      "usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH] | --tileset FILE\n";
   static const char kHelp[] =
       "Usage: tessera-demo-data FOLDER [--maps DIR] [--map-tool PATH]\n"
       "       tessera-demo-data --tileset FILE\n"
@@ -731,19 +845,23 @@ int main(int argc, char** argv) {
       "error.\n";
   if (int rc = tessera::tools::HelpOrVersion(args, kProgram, kHelp); rc >= 0) return rc;
   if (!args.empty() && args[0] == "--tileset") {
-    if (args.size() != 2) return tessera::tools::UsageError(kProgram, kUsage, "--tileset needs FILE");
+    if (args.size() != 2)
+      return tessera::tools::UsageError(kProgram, kUsage, "--tileset needs FILE");
     auto tiles = PaintTileset();
     std::vector<uint16_t> pixels;
     for (int y = 0; y < tiles->GetHeight(); ++y)
-      for (int x = 0; x < tiles->GetWidth(); ++x) pixels.push_back(tiles->GetPixel(x, y).GetColor());
-    if (!tessera::WritePng555(args[1], pixels.data(), tiles->GetWidth(), tiles->GetHeight(), tiles->GetWidth() * 2))
+      for (int x = 0; x < tiles->GetWidth(); ++x)
+        pixels.push_back(tiles->GetPixel(x, y).GetColor());
+    if (!tessera::WritePng555(args[1], pixels.data(), tiles->GetWidth(), tiles->GetHeight(),
+                              tiles->GetWidth() * 2))
       return Fail(kProgram, args[1] + ": cannot write");
     return 0;
   }
   std::string folder, maps, tool = OwnFolder() + "/tessera-map";
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--maps" || args[i] == "--map-tool") {
-      if (i + 1 >= args.size()) return tessera::tools::UsageError(kProgram, kUsage, args[i] + " needs a value");
+      if (i + 1 >= args.size())
+        return tessera::tools::UsageError(kProgram, kUsage, args[i] + " needs a value");
       (args[i] == "--maps" ? maps : tool) = args[i + 1];
       ++i;
     } else if (args[i].size() > 1 && args[i][0] == '-') {
@@ -761,7 +879,7 @@ int main(int argc, char** argv) {
   const bool ok = Build(builder, maps, tool);
   AfxReleaseDataBase(nullptr);
   if (!ok) return 1;
-  std::printf("%s: %d images, %d maps, sounds and tunes in %s\n", kProgram, builder.added(), builder.maps(),
-              folder.c_str());
+  std::printf("%s: %d images, %d maps, sounds and tunes in %s\n", kProgram, builder.added(),
+              builder.maps(), folder.c_str());
   return 0;
 }

@@ -7,6 +7,8 @@
 // a command that fails leaves the database as it was and the cell file
 // untouched.  Pack bytes appended before a failure stay in the pack,
 // unreferenced (tessera-pack verify lists them).
+#include "gui/map/map.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,7 +29,6 @@
 #include "database/goods_database.h"
 #include "database/map_database.h"
 #include "engine/image_import.h"
-#include "gui/map/map.h"
 #include "pack/pack_list.h"
 #include "pack/res.h"
 #include "platform/path.h"
@@ -35,8 +36,8 @@
 
 namespace {
 
-using tessera::tools::Fail;
 using tessera::RgbaImage;
+using tessera::tools::Fail;
 using tessera::tools::UsageError;
 
 const char kProgram[] = "tessera-map";
@@ -96,9 +97,9 @@ struct Options {
   bool Has(const std::string& key) const { return values.count(key) != 0; }
 };
 
-const std::set<std::string> kValueOptions = {"--name",  "--pack",   "--unit",  "--set",   "--fill",   "--picture",
-                                             "--at",    "--size",   "--stand", "--frames", "--type",  "--alpha",
-                                             "--shadow"};
+const std::set<std::string> kValueOptions = {
+    "--name", "--pack",  "--unit",   "--set",  "--fill",  "--picture", "--at",
+    "--size", "--stand", "--frames", "--type", "--alpha", "--shadow"};
 
 int Usage(const std::string& why) { return UsageError(kProgram, kUsage, why); }
 
@@ -137,7 +138,9 @@ bool ParseList(const std::string& text, size_t count, std::vector<long>& out) {
     size_t comma = text.find(',', start);
     if ((comma == std::string::npos) != (i + 1 == count)) return false;
     long v;
-    if (!ParseInt(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), -1000000, 1000000, v))
+    if (!ParseInt(
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
+            -1000000, 1000000, v))
       return false;
     out.push_back(v);
     start = comma + 1;
@@ -228,7 +231,9 @@ struct Transaction {
   }
 };
 
-std::string CellPath(const std::string& gbkName) { return tessera::NativePath("data\\" + gbkName + ".map"); }
+std::string CellPath(const std::string& gbkName) {
+  return tessera::NativePath("data\\" + gbkName + ".map");
+}
 
 // The cell file's header, which the engine skips: a mark, a version, the
 // grid and the cell size (little-endian), zero-padded to 44 bytes.
@@ -237,7 +242,9 @@ std::string CellHeader(int columns, int rows, int unit) {
   std::memcpy(&h[0], "TESSERA MAP\0", 12);
   const int32_t fields[4] = {1, columns, rows, unit};
   for (int i = 0; i < 4; ++i)
-    for (int b = 0; b < 4; ++b) h[12 + 4 * static_cast<size_t>(i) + b] = static_cast<char>(static_cast<uint32_t>(fields[i]) >> (8 * b));
+    for (int b = 0; b < 4; ++b)
+      h[12 + 4 * static_cast<size_t>(i) + b] =
+          static_cast<char>(static_cast<uint32_t>(fields[i]) >> (8 * b));
   return h;
 }
 
@@ -247,8 +254,8 @@ struct CellFile {
   ~CellFile() {
     if (!temp_path.empty()) std::remove(temp_path.c_str());
   }
-  bool Write(const std::string& path, const std::vector<uint8_t>& cells, int columns, int rows, int unit,
-             std::string& error) {
+  bool Write(const std::string& path, const std::vector<uint8_t>& cells, int columns, int rows,
+             int unit, std::string& error) {
     final_path = path;
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
@@ -280,9 +287,9 @@ struct CellFile {
 // ------------------------------------------------------------ storing a map
 
 struct GoodsPlan {
-  stGoodsInfo info;                         // all but MAPID and, for own frames, PICINFO
+  stGoodsInfo info;               // all but MAPID and, for own frames, PICINFO
   std::vector<RgbaImage> frames;  // own frames to store, or none
-  int share = -1;  // index of earlier goods whose stored frames these use
+  int share = -1;                 // index of earlier goods whose stored frames these use
 };
 
 struct MapPlan {
@@ -297,8 +304,10 @@ struct MapPlan {
   bool replace = true;
 };
 
-void AddResource(CRes* res, const std::string& id, std::vector<uint8_t> bytes, const std::string& pack) {
-  if (!res->AddDataToPack(bytes.data(), static_cast<long>(bytes.size()), id.c_str(), pack.c_str(), nullptr))
+void AddResource(CRes* res, const std::string& id, std::vector<uint8_t> bytes,
+                 const std::string& pack) {
+  if (!res->AddDataToPack(bytes.data(), static_cast<long>(bytes.size()), id.c_str(), pack.c_str(),
+                          nullptr))
     throw Failure{"cannot store picture " + id + " in pack " + pack};
 }
 
@@ -327,15 +336,19 @@ int StoreMap(Game& game, MapPlan& plan) {
     stMapInfo stored;
     if (!maps.GetMapInfo(m.szName, stored)) throw Failure{"the MAPTABLE row cannot be read back"};
     const int id = stored.nID;
-    if (id <= 0 || id >= 36 * 36 * 36) throw Failure{"map ID " + std::to_string(id) + " does not fit a picture identifier"};
+    if (id <= 0 || id >= 36 * 36 * 36)
+      throw Failure{"map ID " + std::to_string(id) + " does not fit a picture identifier"};
     const std::string key = Base36(id, 3);
     const std::string picture = "B" + key + "000000";
     std::strcpy(m.szPicInfo, picture.c_str());
-    AddResource(res, picture, tessera::PackImageRecord(plan.background, tessera::ImportStyle::kPlain, tessera::kNoKeyColour),
+    AddResource(res, picture,
+                tessera::PackImageRecord(plan.background, tessera::ImportStyle::kPlain,
+                                         tessera::kNoKeyColour),
                 game.pack);
 
     if (plan.replace) {
-      if (!goods.DelGoodsInMap(id) || !events.DelEventInScene(id)) throw Failure{"cannot remove the map's old goods and events"};
+      if (!goods.DelGoodsInMap(id) || !events.DelEventInScene(id))
+        throw Failure{"cannot remove the map's old goods and events"};
     }
     int own = 0;
     for (GoodsPlan& g : plan.goods) {
@@ -354,26 +367,32 @@ int StoreMap(Game& game, MapPlan& plan) {
           std::snprintf(digits, sizeof digits, "%02d", static_cast<int>(f));
           // Pixels less than half opaque are transparent (the key colour).
           AddResource(res, base + digits,
-                      tessera::PackImageRecord(g.frames[f], tessera::ImportStyle::kKeyed, tessera::kNoKeyColour),
+                      tessera::PackImageRecord(g.frames[f], tessera::ImportStyle::kKeyed,
+                                               tessera::kNoKeyColour),
                       game.pack);
         }
       }
-      if (!goods.AddGoods(g.info)) throw Failure{"cannot write goods \"" + Shown(g.info.szName) + "\""};
+      if (!goods.AddGoods(g.info))
+        throw Failure{"cannot write goods \"" + Shown(g.info.szName) + "\""};
     }
     for (stEventInfo& e : plan.events) {
       e.nSceneID = id;
       if (!events.AddEvent(e)) throw Failure{"cannot write an event"};
     }
     if (!maps.SetMapInfo(m.szName, m)) throw Failure{"cannot write the MAPTABLE row"};
-    if (!cellFile.Write(CellPath(plan.name), plan.cells, columns, rows, plan.unit, error)) throw Failure{error};
+    if (!cellFile.Write(CellPath(plan.name), plan.cells, columns, rows, plan.unit, error))
+      throw Failure{error};
     if (!tx.Commit()) throw Failure{"cannot commit to " + game.path};
-    if (!cellFile.Install(error)) throw Failure{"the database is written but the cell file is not: " + error};
+    if (!cellFile.Install(error))
+      throw Failure{"the database is written but the cell file is not: " + error};
     int blocked = 0;
     for (uint8_t c : plan.cells) blocked += c == 1;
-    std::printf("map %s (ID %d): %d x %d pixels, %d x %d cells of %d, %d blocked; picture %s in %s; %zu goods, %zu events; cells in %s\n",
-                Shown(plan.name).c_str(), id, plan.width, plan.height, columns, rows, plan.unit, blocked,
-                picture.c_str(), game.pack.c_str(), plan.goods.size(), plan.events.size(),
-                CellPath(plan.name).c_str());
+    std::printf(
+        "map %s (ID %d): %d x %d pixels, %d x %d cells of %d, %d blocked; picture %s in %s; %zu "
+        "goods, %zu events; cells in %s\n",
+        Shown(plan.name).c_str(), id, plan.width, plan.height, columns, rows, plan.unit, blocked,
+        picture.c_str(), game.pack.c_str(), plan.goods.size(), plan.events.size(),
+        CellPath(plan.name).c_str());
     return 0;
   } catch (const Failure& f) {
     return Fail(kProgram, "map " + Shown(plan.name) + ": " + f.message + "; nothing was changed");
@@ -394,20 +413,24 @@ bool CheckName(const std::string& gbk, std::string& error) {
 
 // ------------------------------------------------------------ import-tiled
 
-long PropertyInt(const tessera::tools::TiledProperties& p, const char* key, long fallback, long lo, long hi) {
+long PropertyInt(const tessera::tools::TiledProperties& p, const char* key, long fallback, long lo,
+                 long hi) {
   auto it = p.find(key);
   if (it == p.end()) return fallback;
   long v;
-  if (!ParseInt(it->second, lo, hi, v)) throw Failure{std::string("property ") + key + "=\"" + it->second + "\" is not a number"};
+  if (!ParseInt(it->second, lo, hi, v))
+    throw Failure{std::string("property ") + key + "=\"" + it->second + "\" is not a number"};
   return v;
 }
 
-std::string PropertyGbk(const tessera::tools::TiledProperties& p, const char* key, const std::string& fallback,
-                        size_t max) {
+std::string PropertyGbk(const tessera::tools::TiledProperties& p, const char* key,
+                        const std::string& fallback, size_t max) {
   auto it = p.find(key);
   if (it == p.end()) return fallback;
   std::string v = Gbk(it->second);
-  if (v.size() > max) throw Failure{std::string("property ") + key + " is longer than " + std::to_string(max) + " bytes"};
+  if (v.size() > max)
+    throw Failure{std::string("property ") + key + " is longer than " + std::to_string(max) +
+                  " bytes"};
   return v;
 }
 
@@ -416,22 +439,28 @@ void PlanObjects(const tessera::tools::TiledMap& tm, MapPlan& plan) {
   std::map<std::string, int> names;
   std::map<uint32_t, size_t> framesOf;  // gid -> goods already holding its frames
   for (const tessera::tools::TiledObject& o : tm.objects) {
-    const std::string what = "object " + std::to_string(o.id) + (o.name.empty() ? "" : " \"" + o.name + "\"") + ": ";
+    const std::string what =
+        "object " + std::to_string(o.id) + (o.name.empty() ? "" : " \"" + o.name + "\"") + ": ";
     try {
       if (o.type == "event") {
         stEventInfo e;
-        e.nEventType = static_cast<int32_t>(PropertyInt(o.properties, "eventtype", 0, INT32_MIN, INT32_MAX));
+        e.nEventType =
+            static_cast<int32_t>(PropertyInt(o.properties, "eventtype", 0, INT32_MIN, INT32_MAX));
         const long col = std::lround(std::floor(o.x / u)), row = std::lround(std::floor(o.y / u));
-        long cell = (col >= 0 && row >= 0 && col < plan.width / u && row < plan.height / u) ? row * (plan.width / u) + col : -1;
-        e.nFilePos = static_cast<int32_t>(PropertyInt(o.properties, "filepos", cell, INT32_MIN, INT32_MAX));
+        long cell = (col >= 0 && row >= 0 && col < plan.width / u && row < plan.height / u)
+                        ? row * (plan.width / u) + col
+                        : -1;
+        e.nFilePos =
+            static_cast<int32_t>(PropertyInt(o.properties, "filepos", cell, INT32_MIN, INT32_MAX));
         const std::string explain = Gbk(o.name);
         std::strncpy(e.szExplain, explain.c_str(), sizeof e.szExplain - 1);
         plan.events.push_back(e);
         continue;
       }
       if (o.gid == 0 && o.type != "goods") {
-        std::fprintf(stderr, "%s: warning: %sneither a tile object nor of type goods or event: skipped\n", kProgram,
-                     what.c_str());
+        std::fprintf(stderr,
+                     "%s: warning: %sneither a tile object nor of type goods or event: skipped\n",
+                     kProgram, what.c_str());
         continue;
       }
       GoodsPlan g;
@@ -441,7 +470,8 @@ void PlanObjects(const tessera::tools::TiledMap& tm, MapPlan& plan) {
         std::string error;
         if (!tessera::tools::TilePixels(tm, o.gid, tile, error)) throw Failure{error};
         if (std::fabs(w - tile.width) > 0.01 || std::fabs(h - tile.height) > 0.01)
-          throw Failure{"a tile object scaled to " + std::to_string(w) + " x " + std::to_string(h) + " is not supported"};
+          throw Failure{"a tile object scaled to " + std::to_string(w) + " x " + std::to_string(h) +
+                        " is not supported"};
         top = o.y - h;  // tile objects stand on their bottom-left corner
         if (!o.properties.count("picture")) {
           auto seen = framesOf.find(o.gid);
@@ -456,7 +486,8 @@ void PlanObjects(const tessera::tools::TiledMap& tm, MapPlan& plan) {
             if (t != ts->tiles.end() && !t->second.frames.empty()) ids = t->second.frames;
             if (ids.size() > 100) throw Failure{"an animation of more than 100 frames"};
             for (int id : ids) {
-              const uint32_t fgid = static_cast<uint32_t>(ts->firstgid + id) | (o.gid & ~tessera::tools::kGidMask);
+              const uint32_t fgid =
+                  static_cast<uint32_t>(ts->firstgid + id) | (o.gid & ~tessera::tools::kGidMask);
               RgbaImage frame;
               if (!tessera::tools::TilePixels(tm, fgid, frame, error)) throw Failure{error};
               g.frames.push_back(std::move(frame));
@@ -477,9 +508,13 @@ void PlanObjects(const tessera::tools::TiledMap& tm, MapPlan& plan) {
       g.info.nTrueY = static_cast<int32_t>(std::lround(top / u));
       g.info.nWidth = std::max(1, static_cast<int>(std::ceil(w / u - 0.01)));
       g.info.nHeight = std::max(1, static_cast<int>(std::ceil(h / u - 0.01)));
-      g.info.nDrawX = g.info.nTrueX + static_cast<int32_t>(PropertyInt(o.properties, "standx", (g.info.nWidth - 1) / 2, -1000, 1000));
-      g.info.nDrawY = g.info.nTrueY + static_cast<int32_t>(PropertyInt(o.properties, "standy", g.info.nHeight - 1, -1000, 1000));
-      g.info.nType = static_cast<int32_t>(PropertyInt(o.properties, "goodstype", 0, INT32_MIN, INT32_MAX));
+      g.info.nDrawX =
+          g.info.nTrueX + static_cast<int32_t>(PropertyInt(o.properties, "standx",
+                                                           (g.info.nWidth - 1) / 2, -1000, 1000));
+      g.info.nDrawY = g.info.nTrueY + static_cast<int32_t>(PropertyInt(
+                                          o.properties, "standy", g.info.nHeight - 1, -1000, 1000));
+      g.info.nType =
+          static_cast<int32_t>(PropertyInt(o.properties, "goodstype", 0, INT32_MIN, INT32_MAX));
       g.info.nUseAlpha = static_cast<int32_t>(PropertyInt(o.properties, "alpha", 0, 0, 2));
       std::strcpy(g.info.szShadowInfo, PropertyGbk(o.properties, "shadow", "none", 31).c_str());
       std::string explain = PropertyGbk(o.properties, "explain", "", 99);
@@ -508,7 +543,8 @@ int ImportTiled(Game& game, const Options& o) {
                                  : std::string();
   tessera::tools::TiledMap tm;
   std::string error;
-  if (!tessera::tools::ParseTmx(text, folder, load, tm, error) || !tessera::tools::LoadTilesetImages(tm, error))
+  if (!tessera::tools::ParseTmx(text, folder, load, tm, error) ||
+      !tessera::tools::LoadTilesetImages(tm, error))
     return Fail(kProgram, tmx + ": " + error);
   MapPlan plan;
   plan.name = Gbk(o.Value("--name", std::filesystem::path(tmx).stem().string()));
@@ -516,7 +552,8 @@ int ImportTiled(Game& game, const Options& o) {
   plan.unit = tm.tilewidth;
   plan.width = tm.PixelWidth();
   plan.height = tm.PixelHeight();
-  if (!tessera::tools::RenderBackground(tm, plan.background, error)) return Fail(kProgram, tmx + ": " + error);
+  if (!tessera::tools::RenderBackground(tm, plan.background, error))
+    return Fail(kProgram, tmx + ": " + error);
   plan.cells = tessera::tools::BlockedCells(tm);
   try {
     plan.explain = PropertyGbk(tm.properties, "explain", "", 99);
@@ -537,14 +574,18 @@ int Create(Game& game, const Options& o) {
   std::string error;
   if (!CheckName(plan.name, error)) return Fail(kProgram, error);
   long unit = 32;
-  if (o.Has("--unit") && !ParseInt(o.Value("--unit"), 1, 4096, unit)) return Usage("--unit needs a number from 1 to 4096");
+  if (o.Has("--unit") && !ParseInt(o.Value("--unit"), 1, 4096, unit))
+    return Usage("--unit needs a number from 1 to 4096");
   stMapInfo existing;
   if (CMapDataBase(game.path.c_str()).GetMapInfo(plan.name.c_str(), existing))
-    return Fail(kProgram, "map " + o.args[2] + " exists already (ID " + std::to_string(existing.nID) + ")");
+    return Fail(kProgram,
+                "map " + o.args[2] + " exists already (ID " + std::to_string(existing.nID) + ")");
   RgbaImage picture;
   std::string bytes;
-  if (!ReadWhole(o.args[3], bytes)) return Fail(kProgram, o.args[3] + ": cannot read: " + std::strerror(errno));
-  if (!tessera::DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &picture, &error))
+  if (!ReadWhole(o.args[3], bytes))
+    return Fail(kProgram, o.args[3] + ": cannot read: " + std::strerror(errno));
+  if (!tessera::DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                &picture, &error))
     return Fail(kProgram, o.args[3] + ": " + error);
   plan.unit = static_cast<int>(unit);
   plan.width = picture.width;
@@ -561,7 +602,8 @@ bool ReadRecord(Game& game, const std::string& utf8, stMapInfo& m) {
 
 // The map's cells as the engine would load them: missing bytes are 0.
 std::vector<uint8_t> LoadCells(const stMapInfo& m, long& fileBytes) {
-  const long columns = m.nUnitSize > 0 ? m.nWidth / m.nUnitSize : 0, rows = m.nUnitSize > 0 ? m.nHeight / m.nUnitSize : 0;
+  const long columns = m.nUnitSize > 0 ? m.nWidth / m.nUnitSize : 0,
+             rows = m.nUnitSize > 0 ? m.nHeight / m.nUnitSize : 0;
   std::vector<uint8_t> cells(static_cast<size_t>(std::max(0L, columns * rows)), 0);
   fileBytes = -1;
   std::error_code ec;
@@ -569,32 +611,37 @@ std::vector<uint8_t> LoadCells(const stMapInfo& m, long& fileBytes) {
   const auto size = std::filesystem::file_size(path, ec);
   if (ec) return cells;
   fileBytes = static_cast<long>(size);
-  tessera::ReadMapCells(("data\\" + std::string(m.szName) + ".map").c_str(), reinterpret_cast<char*>(cells.data()),
-                        static_cast<int>(cells.size()));
+  tessera::ReadMapCells(("data\\" + std::string(m.szName) + ".map").c_str(),
+                        reinterpret_cast<char*>(cells.data()), static_cast<int>(cells.size()));
   return cells;
 }
 
 int Info(Game& game, const Options& o) {
   if (o.args.size() != 3) return Usage("info needs GAME.mdb NAME");
   stMapInfo m;
-  if (!ReadRecord(game, o.args[2], m)) return Fail(kProgram, "no map " + o.args[2] + " in " + game.path);
+  if (!ReadRecord(game, o.args[2], m))
+    return Fail(kProgram, "no map " + o.args[2] + " in " + game.path);
   long bytes;
   std::vector<uint8_t> cells = LoadCells(m, bytes);
   long blocked = 0, other = 0;
   for (uint8_t c : cells) blocked += c == 1, other += c > 1;
-  std::printf("map %s: ID %d\n  explain: %s\n  size: %d x %d pixels, cells of %d: %d x %d\n  picture: %s\n  goods "
-              "number: %d\n",
-              Shown(m.szName).c_str(), m.nID, Shown(m.szExplain).c_str(), m.nWidth, m.nHeight, m.nUnitSize,
-              m.nUnitSize > 0 ? m.nWidth / m.nUnitSize : 0, m.nUnitSize > 0 ? m.nHeight / m.nUnitSize : 0,
-              m.szPicInfo, m.nGoodsNum);
+  std::printf(
+      "map %s: ID %d\n  explain: %s\n  size: %d x %d pixels, cells of %d: %d x %d\n  picture: %s\n "
+      " goods "
+      "number: %d\n",
+      Shown(m.szName).c_str(), m.nID, Shown(m.szExplain).c_str(), m.nWidth, m.nHeight, m.nUnitSize,
+      m.nUnitSize > 0 ? m.nWidth / m.nUnitSize : 0, m.nUnitSize > 0 ? m.nHeight / m.nUnitSize : 0,
+      m.szPicInfo, m.nGoodsNum);
   if (bytes < 0)
-    std::printf("  cells: %s missing (the engine will not load this map)\n", CellPath(m.szName).c_str());
+    std::printf("  cells: %s missing (the engine will not load this map)\n",
+                CellPath(m.szName).c_str());
   else
-    std::printf("  cells: %s, %ld of %zu cell bytes, %ld blocked, %ld other\n", CellPath(m.szName).c_str(),
-                std::max(0L, bytes - 44), cells.size(), blocked, other);
+    std::printf("  cells: %s, %ld of %zu cell bytes, %ld blocked, %ld other\n",
+                CellPath(m.szName).c_str(), std::max(0L, bytes - 44), cells.size(), blocked, other);
   CGoodsDataBase goods(game.path.c_str());
   CEventDataBase events(game.path.c_str());
-  std::printf("  goods: %ld\n  events: %ld\n", goods.GetGoodsNumInMap(m.nID), events.GetEventNumInScene(m.nID));
+  std::printf("  goods: %ld\n  events: %ld\n", goods.GetGoodsNumInMap(m.nID),
+              events.GetEventNumInScene(m.nID));
   return 0;
 }
 
@@ -609,7 +656,8 @@ char CellChar(uint8_t c) {
 int Cells(Game& game, const Options& o) {
   if (o.args.size() != 3) return Usage("cells needs GAME.mdb NAME");
   stMapInfo m;
-  if (!ReadRecord(game, o.args[2], m)) return Fail(kProgram, "no map " + o.args[2] + " in " + game.path);
+  if (!ReadRecord(game, o.args[2], m))
+    return Fail(kProgram, "no map " + o.args[2] + " in " + game.path);
   if (m.nUnitSize <= 0) return Fail(kProgram, "map " + o.args[2] + " has no cell size");
   const long columns = m.nWidth / m.nUnitSize, rows = m.nHeight / m.nUnitSize;
   long bytes;
@@ -618,7 +666,8 @@ int Cells(Game& game, const Options& o) {
   if (!edit) {
     for (long r = 0; r < rows; ++r) {
       std::string line;
-      for (long c = 0; c < columns; ++c) line += CellChar(cells[static_cast<size_t>(r * columns + c)]);
+      for (long c = 0; c < columns; ++c)
+        line += CellChar(cells[static_cast<size_t>(r * columns + c)]);
       std::printf("%s\n", line.c_str());
     }
     return 0;
@@ -628,13 +677,16 @@ int Cells(Game& game, const Options& o) {
     const size_t eq = spec.find('=');
     std::vector<long> v;
     long value;
-    if (eq == std::string::npos || !ParseList(spec.substr(0, eq), count, v) || !ParseInt(spec.substr(eq + 1), 0, 255, value))
+    if (eq == std::string::npos || !ParseList(spec.substr(0, eq), count, v) ||
+        !ParseInt(spec.substr(eq + 1), 0, 255, value))
       return Usage("cannot read \"" + spec + "\"");
     const long x = v[0], y = v[1], w = count == 4 ? v[2] : 1, h = count == 4 ? v[3] : 1;
     if (w < 1 || h < 1 || x < 0 || y < 0 || x + w > columns || y + h > rows)
-      return Fail(kProgram, "\"" + spec + "\" lies outside the " + std::to_string(columns) + " x " + std::to_string(rows) + " cells");
+      return Fail(kProgram, "\"" + spec + "\" lies outside the " + std::to_string(columns) + " x " +
+                                std::to_string(rows) + " cells");
     for (long r = y; r < y + h; ++r)
-      for (long c = x; c < x + w; ++c) cells[static_cast<size_t>(r * columns + c)] = static_cast<uint8_t>(value), ++changed;
+      for (long c = x; c < x + w; ++c)
+        cells[static_cast<size_t>(r * columns + c)] = static_cast<uint8_t>(value), ++changed;
     return 0;
   };
   // Every change is checked before the file is touched.
@@ -646,7 +698,8 @@ int Cells(Game& game, const Options& o) {
   }
   CellFile file;
   std::string error;
-  if (!file.Write(CellPath(m.szName), cells, static_cast<int>(columns), static_cast<int>(rows), m.nUnitSize, error) ||
+  if (!file.Write(CellPath(m.szName), cells, static_cast<int>(columns), static_cast<int>(rows),
+                  m.nUnitSize, error) ||
       !file.Install(error))
     return Fail(kProgram, "cells not written: " + error);
   std::printf("set %ld cells of %s\n", changed, CellPath(m.szName).c_str());
@@ -656,27 +709,31 @@ int Cells(Game& game, const Options& o) {
 int Goods(Game& game, const Options& o) {
   if (o.args.size() < 4) return Usage("goods needs GAME.mdb NAME list|add|del");
   stMapInfo m;
-  if (!ReadRecord(game, o.args[2], m)) return Fail(kProgram, "no map " + o.args[2] + " in " + game.path);
+  if (!ReadRecord(game, o.args[2], m))
+    return Fail(kProgram, "no map " + o.args[2] + " in " + game.path);
   CGoodsDataBase goods(game.path.c_str());
   const std::string& what = o.args[3];
   if (what == "list") {
     if (o.args.size() != 4) return Usage("goods list takes no more arguments");
     const long n = goods.GetGoodsNumInMap(m.nID);
     std::vector<stGoodsInfo> all(static_cast<size_t>(n));
-    if (n > 0 && !goods.GetGoodsInMap(m.nID, all.data())) return Fail(kProgram, "cannot read the goods");
+    if (n > 0 && !goods.GetGoodsInMap(m.nID, all.data()))
+      return Fail(kProgram, "cannot read the goods");
     for (const stGoodsInfo& g : all)
-      std::printf("%d\t%s\tpicture %s x%d\tat %d,%d\tsize %d,%d\tstands %d,%d\ttype %d\talpha %d\n", g.nID,
-                  Shown(g.szName).c_str(), g.szPicInfo, g.nPicNum, g.nTrueX, g.nTrueY, g.nWidth, g.nHeight, g.nDrawX,
-                  g.nDrawY, g.nType, g.nUseAlpha);
+      std::printf("%d\t%s\tpicture %s x%d\tat %d,%d\tsize %d,%d\tstands %d,%d\ttype %d\talpha %d\n",
+                  g.nID, Shown(g.szName).c_str(), g.szPicInfo, g.nPicNum, g.nTrueX, g.nTrueY,
+                  g.nWidth, g.nHeight, g.nDrawX, g.nDrawY, g.nType, g.nUseAlpha);
     return 0;
   }
   if (what == "del") {
     if (o.args.size() != 5) return Usage("goods del needs GOODS");
     const long before = goods.GetGoodsNumInMap(m.nID);
-    std::string sql = "DELETE FROM [GOODSTABLE] WHERE [MAPID] = " + std::to_string(m.nID) + " AND [NAME] = '" +
-                      Gbk(o.args[4]) + "'";
-    if (Gbk(o.args[4]).find('\'') != std::string::npos) return Fail(kProgram, "goods names may not hold '");
-    if (!game.db->ExecuteCommand(sql.c_str())) return Fail(kProgram, "cannot delete goods " + o.args[4]);
+    std::string sql = "DELETE FROM [GOODSTABLE] WHERE [MAPID] = " + std::to_string(m.nID) +
+                      " AND [NAME] = '" + Gbk(o.args[4]) + "'";
+    if (Gbk(o.args[4]).find('\'') != std::string::npos)
+      return Fail(kProgram, "goods names may not hold '");
+    if (!game.db->ExecuteCommand(sql.c_str()))
+      return Fail(kProgram, "cannot delete goods " + o.args[4]);
     const long removed = before - goods.GetGoodsNumInMap(m.nID);
     if (removed == 0) return Fail(kProgram, "no goods " + o.args[4] + " on map " + o.args[2]);
     std::printf("deleted goods %s\n", o.args[4].c_str());
@@ -686,8 +743,10 @@ int Goods(Game& game, const Options& o) {
   if (o.args.size() != 5) return Usage("goods add needs GOODS");
   stGoodsInfo g;
   g.nMapID = m.nID;
-  const std::string name = Gbk(o.args[4]), picture = Gbk(o.Value("--picture")), shadow = Gbk(o.Value("--shadow", "none"));
-  if (name.size() > 31 || picture.size() > 31 || shadow.size() > 31) return Fail(kProgram, "names and pictures have at most 31 bytes");
+  const std::string name = Gbk(o.args[4]), picture = Gbk(o.Value("--picture")),
+                    shadow = Gbk(o.Value("--shadow", "none"));
+  if (name.size() > 31 || picture.size() > 31 || shadow.size() > 31)
+    return Fail(kProgram, "names and pictures have at most 31 bytes");
   std::strcpy(g.szName, name.c_str());
   std::strcpy(g.szPicInfo, picture.c_str());
   std::strcpy(g.szShadowInfo, shadow.c_str());
@@ -695,7 +754,8 @@ int Goods(Game& game, const Options& o) {
   if (!ParseList(o.Value("--at"), 2, at)) return Usage("goods add needs --at X,Y");
   if (o.Has("--size") && (!ParseList(o.Value("--size"), 2, size) || size[0] < 1 || size[1] < 1))
     return Usage("--size needs W,H of at least 1,1");
-  if (o.Has("--stand") && !ParseList(o.Value("--stand"), 2, stand)) return Usage("--stand needs X,Y");
+  if (o.Has("--stand") && !ParseList(o.Value("--stand"), 2, stand))
+    return Usage("--stand needs X,Y");
   if (stand.empty()) stand = {at[0] + (size[0] - 1) / 2, at[1] + size[1] - 1};
   long frames = 1, type = 0, alpha = 0;
   if ((o.Has("--frames") && !ParseInt(o.Value("--frames"), 1, 100, frames)) ||

@@ -23,8 +23,8 @@
 #include "database/database.h"
 #include "database/pack_res_database.h"
 #include "database/schema.h"
-#include "pack/pack_batch.h"
 #include "engine/image_import.h"
+#include "pack/pack_batch.h"
 #include "pack/pack_list.h"
 #include "pack/pack_name.h"
 #include "pack/res.h"
@@ -37,7 +37,8 @@ using tessera::tools::Fail;
 
 const char kProgram[] = "tessera-pack";
 
-const char kUsage[] = "usage: tessera-pack COMMAND ARGUMENTS [OPTIONS]   (tessera-pack --help lists them)\n";
+const char kUsage[] =
+    "usage: tessera-pack COMMAND ARGUMENTS [OPTIONS]   (tessera-pack --help lists them)\n";
 
 const char kHelp[] =
     "Usage: tessera-pack COMMAND ARGUMENTS [OPTIONS]\n"
@@ -120,12 +121,15 @@ struct Options {
 };
 
 // A usage error: the message, the usage line, status 2.
-int Usage(const std::string& message) { return tessera::tools::UsageError(kProgram, kUsage, message); }
+int Usage(const std::string& message) {
+  return tessera::tools::UsageError(kProgram, kUsage, message);
+}
 
 bool ParseOptions(const std::vector<std::string>& in, Options& out, std::string& error) {
   for (size_t i = 0; i < in.size(); ++i) {
     const std::string& a = in[i];
-    const bool takes_value = a == "--root" || a == "--prefix" || a == "--style" || a == "--key" || a == "--alpha-file";
+    const bool takes_value =
+        a == "--root" || a == "--prefix" || a == "--style" || a == "--key" || a == "--alpha-file";
     if (takes_value) {
       if (i + 1 >= in.size()) {
         error = a + " needs a value";
@@ -198,7 +202,8 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string
   bytes.clear();
   uint8_t buffer[65536];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + n);
   const bool ok = !std::ferror(f);
   if (!ok) why = std::strerror(errno);
   std::fclose(f);
@@ -216,7 +221,8 @@ bool PackName(const Options& o, const std::string& db, const std::string& typed,
 
 // A pack that is added to must exist: CRes would refuse it with the
 // engine's own message, which names the engine's path.
-bool PackExists(const Options& o, const std::string& db, const std::string& name, std::string* error) {
+bool PackExists(const Options& o, const std::string& db, const std::string& name,
+                std::string* error) {
   const std::string path = tessera::ResolvePackPath(db.c_str(), o.root.c_str(), name.c_str());
   if (FileExists(path)) return true;
   *error = "no pack file " + tessera::NativePath(path) + " (create it with create-pack)";
@@ -253,10 +259,12 @@ std::string OpacityId(const std::string& id) { return "A" + id.substr(1); }
 int CreateDb(const Options& o) {
   if (o.args.size() != 2) return Usage("create-db needs DATABASE");
   std::error_code ec;
-  const std::filesystem::path parent = std::filesystem::path(tessera::NativePath(o.args[1])).parent_path();
+  const std::filesystem::path parent =
+      std::filesystem::path(tessera::NativePath(o.args[1])).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
   std::string error;
-  if (!tessera::CreateDataBaseFile(o.args[1], &error)) return Fail(kProgram, "cannot create " + o.args[1] + ": " + error);
+  if (!tessera::CreateDataBaseFile(o.args[1], &error))
+    return Fail(kProgram, "cannot create " + o.args[1] + ": " + error);
   std::printf("created %s\n", o.args[1].c_str());
   return 0;
 }
@@ -265,7 +273,8 @@ int CreateShared(const Options& o) {
   if (o.args.size() != 1 || o.root.empty()) return Usage("create-shared needs --root FOLDER");
   std::string path = tessera::SharedPackDataBasePath(o.root.c_str());
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(tessera::NativePath(path)).parent_path(), ec);
+  std::filesystem::create_directories(
+      std::filesystem::path(tessera::NativePath(path)).parent_path(), ec);
   std::string error;
   if (!tessera::CreateDataBaseFile(path, &error))
     return Fail(kProgram, "cannot create " + tessera::NativePath(path) + ": " + error);
@@ -277,9 +286,11 @@ int CreatePack(const Options& o) {
   if (o.args.size() != 3) return Usage("create-pack needs DATABASE PACK");
   std::string name, error;
   if (!PackName(o, o.args[1], o.args[2], &name, &error)) return Usage(error);
-  const std::string path = tessera::ResolvePackPath(o.args[1].c_str(), o.root.c_str(), name.c_str());
+  const std::string path =
+      tessera::ResolvePackPath(o.args[1].c_str(), o.root.c_str(), name.c_str());
   const std::string native = tessera::NativePath(path);
-  if (FileExists(path)) return Fail(kProgram, "cannot create " + native + ": the file exists already");
+  if (FileExists(path))
+    return Fail(kProgram, "cannot create " + native + ": the file exists already");
   std::error_code ec;
   const std::filesystem::path parent = std::filesystem::path(native).parent_path();
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
@@ -332,7 +343,8 @@ bool ConvertImage(const Options& o, const std::string& file, ImageRecords* out, 
   std::vector<uint8_t> bytes;
   tessera::RgbaImage image;
   std::string reason;
-  if (!ReadWhole(file, bytes, reason) || !tessera::DecodeImageFile(bytes.data(), bytes.size(), &image, &reason)) {
+  if (!ReadWhole(file, bytes, reason) ||
+      !tessera::DecodeImageFile(bytes.data(), bytes.size(), &image, &reason)) {
     *why = "cannot read image " + file + ": " + reason;
     return false;
   }
@@ -347,12 +359,13 @@ bool ConvertImage(const Options& o, const std::string& file, ImageRecords* out, 
       }
       if (!tessera::ApplyOpacityImage(&image, opacity)) {
         *why = "opacity image " + companion + " is " + std::to_string(opacity.width) + " x " +
-               std::to_string(opacity.height) + ", the image " + std::to_string(image.width) + " x " +
-               std::to_string(image.height);
+               std::to_string(opacity.height) + ", the image " + std::to_string(image.width) +
+               " x " + std::to_string(image.height);
         return false;
       }
     } else if (!image.has_alpha) {
-      *why = file + " has no transparency and no a_ companion; give --alpha-file or another --style";
+      *why =
+          file + " has no transparency and no a_ companion; give --alpha-file or another --style";
       return false;
     }
     out->opacity = tessera::OpacityRecord(image);
@@ -367,11 +380,13 @@ void ImageItems(const std::string& file, const std::string& id, const ImageRecor
                 std::vector<tessera::PackBatchItem>* items) {
   items->push_back({file, id, true, std::string(r.colour.begin(), r.colour.end())});
   if (!r.opacity.empty())
-    items->push_back({file + " (opacity)", OpacityId(id), true, std::string(r.opacity.begin(), r.opacity.end())});
+    items->push_back({file + " (opacity)", OpacityId(id), true,
+                      std::string(r.opacity.begin(), r.opacity.end())});
 }
 
 // The identifiers an image takes, checked.
-bool ImageIds(const Options& o, const std::string& id, std::vector<std::string>* ids, std::string* why) {
+bool ImageIds(const Options& o, const std::string& id, std::vector<std::string>* ids,
+              std::string* why) {
   if (!CheckId(id, why)) return false;
   ids->assign(1, id);
   if (o.style == tessera::ImportStyle::kAlpha) {
@@ -392,7 +407,8 @@ int AddImageCommand(const Options& o) {
   if (!IdFromArg(o.args[3], &id, &error)) return Fail(kProgram, error);
   std::vector<std::string> ids;
   if (!ImageIds(o, id, &ids, &error)) return Usage(error);
-  if (!PackExists(o, o.args[1], pack, &error)) return Fail(kProgram, "cannot add " + o.args[4] + ": " + error);
+  if (!PackExists(o, o.args[1], pack, &error))
+    return Fail(kProgram, "cannot add " + o.args[4] + ": " + error);
   // Convert before the database is touched: a bad image adds nothing.
   ImageRecords records;
   if (!ConvertImage(o, o.args[4], &records, &error)) return Fail(kProgram, error);
@@ -415,9 +431,11 @@ int Add(const Options& o) {
   std::string id;
   if (!IdFromArg(o.args[3], &id, &error)) return Fail(kProgram, error);
   if (!CheckId(id, &error)) return Usage(error);
-  if (!PackExists(o, o.args[1], pack, &error)) return Fail(kProgram, "cannot add " + o.args[4] + ": " + error);
+  if (!PackExists(o, o.args[1], pack, &error))
+    return Fail(kProgram, "cannot add " + o.args[4] + ": " + error);
   if (!std::filesystem::is_regular_file(o.args[4]))
-    return Fail(kProgram, "cannot add " + o.args[4] + ": " + (FileExists(o.args[4]) ? "not a regular file" : "no such file"));
+    return Fail(kProgram, "cannot add " + o.args[4] + ": " +
+                              (FileExists(o.args[4]) ? "not a regular file" : "no such file"));
   Resource r(o, o.args[1]);
   if (!r.ok(o.args[1])) return NotADatabase(o.args[1]);
   if (!AddAll(r.res, {{o.args[4], id, false, {}}}, pack)) return 1;
@@ -450,7 +468,8 @@ class Progress {
       : total_(total), total_bytes_(total_bytes), bar_(isatty(STDERR_FILENO) != 0) {}
   // One more file appended: `read` is its size (what the bar counts),
   // `stored` what went into the pack.
-  void Appended(const std::string& file, const std::string& id, unsigned long long read, unsigned long long stored) {
+  void Appended(const std::string& file, const std::string& id, unsigned long long read,
+                unsigned long long stored) {
     lines_.push_back({file, id, stored});
     bytes_ += read;
     stored_ += stored;
@@ -458,9 +477,10 @@ class Progress {
     const size_t count = lines_.size();
     const int width = 30;
     const int filled = total_ ? static_cast<int>(count * width / total_) : width;
-    std::fprintf(stderr, "\r[%s%s] %zu/%zu files, %s of %s", std::string(static_cast<size_t>(filled), '#').c_str(),
-                 std::string(static_cast<size_t>(width - filled), '.').c_str(), count, total_, Size(bytes_).c_str(),
-                 Size(total_bytes_).c_str());
+    std::fprintf(stderr, "\r[%s%s] %zu/%zu files, %s of %s",
+                 std::string(static_cast<size_t>(filled), '#').c_str(),
+                 std::string(static_cast<size_t>(width - filled), '.').c_str(), count, total_,
+                 Size(bytes_).c_str(), Size(total_bytes_).c_str());
     std::fflush(stderr);
   }
   // The batch is over: end the bar; when it was stored, list the files.
@@ -468,8 +488,8 @@ class Progress {
     if (bar_ && !lines_.empty()) std::fputc('\n', stderr);
     if (!stored || bar_) return;
     for (size_t i = 0; i < lines_.size(); ++i)
-      std::printf("[%zu/%zu] added %s as %s (%s)\n", i + 1, total_, lines_[i].file.c_str(), Shown(lines_[i].id).c_str(),
-                  Size(lines_[i].stored).c_str());
+      std::printf("[%zu/%zu] added %s as %s (%s)\n", i + 1, total_, lines_[i].file.c_str(),
+                  Shown(lines_[i].id).c_str(), Size(lines_[i].stored).c_str());
   }
   unsigned long long read() const { return bytes_; }
   unsigned long long stored() const { return stored_; }
@@ -504,9 +524,11 @@ int AddDir(const Options& o) {
     } else if (!fs::is_regular_file(p, e2)) {
       skipped.push_back({name, "not a regular file"});
     } else if (o.images && name.rfind("a_", 0) == 0) {
-      skipped.push_back({name, o.style == tessera::ImportStyle::kAlpha ? "opacity companion, used with its image"
-                                                                         : "opacity companion (used by --style alpha)"});
-    } else if (o.images && Lower(p.extension().string()) != ".png" && Lower(p.extension().string()) != ".bmp") {
+      skipped.push_back({name, o.style == tessera::ImportStyle::kAlpha
+                                   ? "opacity companion, used with its image"
+                                   : "opacity companion (used by --style alpha)"});
+    } else if (o.images && Lower(p.extension().string()) != ".png" &&
+               Lower(p.extension().string()) != ".bmp") {
       skipped.push_back({name, "not a PNG or BMP file"});
     } else {
       files.push_back(p);
@@ -523,25 +545,29 @@ int AddDir(const Options& o) {
     if (o.has_prefix) {
       std::string number = std::to_string(i);
       std::string p;
-      if (!tessera::tools::ToGbkExactly(o.prefix, p)) return Usage("prefix has characters GBK cannot hold");
+      if (!tessera::tools::ToGbkExactly(o.prefix, p))
+        return Usage("prefix has characters GBK cannot hold");
       if (p.size() + number.size() > 10)
         return Usage("prefix too long for " + std::to_string(files.size()) + " files");
       id = p + std::string(10 - p.size() - number.size(), '0') + number;
     } else if (!tessera::tools::ToGbkExactly(files[i].stem().string(), id)) {
-      return Fail(kProgram, files[i].string() + ": name has characters GBK cannot hold; use --prefix");
+      return Fail(kProgram,
+                  files[i].string() + ": name has characters GBK cannot hold; use --prefix");
     }
     std::vector<std::string> own = {id};
     if (o.images ? !ImageIds(o, id, &own, &error) : !CheckId(id, &error))
       return Fail(kProgram, "cannot add " + files[i].string() + ": " + error + "; use --prefix");
     for (const std::string& x : own) {
       if (taken.count(x))
-        return Fail(kProgram, "cannot add " + files[i].string() + ": it and " + taken[x] + " both give " + Shown(x));
+        return Fail(kProgram, "cannot add " + files[i].string() + ": it and " + taken[x] +
+                                  " both give " + Shown(x));
       taken[x] = files[i].string();
     }
     ids.push_back(id);
     total_bytes += fs::file_size(files[i], ec);
   }
-  if (!PackExists(o, o.args[1], pack, &error)) return Fail(kProgram, "cannot add " + o.args[3] + ": " + error);
+  if (!PackExists(o, o.args[1], pack, &error))
+    return Fail(kProgram, "cannot add " + o.args[3] + ": " + error);
   Resource r(o, o.args[1]);
   if (!r.ok(o.args[1])) return NotADatabase(o.args[1]);
   // Images are converted before anything is written, so a bad image adds
@@ -565,22 +591,25 @@ int AddDir(const Options& o) {
   const bool ok = AddAll(r.res, items, pack, [&](size_t done, size_t) {
     for (; reported < done && reported < items.size(); ++reported) {
       const size_t f = item_file[reported];
-      if (reported + 1 < items.size() && item_file[reported + 1] == f) continue;  // its file goes on
+      if (reported + 1 < items.size() && item_file[reported + 1] == f)
+        continue;  // its file goes on
       unsigned long long stored = 0;
       for (size_t k = 0; k < items.size(); ++k)
-        if (item_file[k] == f) stored += items[k].in_memory ? items[k].bytes.size() : fs::file_size(files[f], ec);
+        if (item_file[k] == f)
+          stored += items[k].in_memory ? items[k].bytes.size() : fs::file_size(files[f], ec);
       progress.Appended(files[f].string(), ids[f], fs::file_size(files[f], ec), stored);
     }
   });
   progress.Finish(ok);
   if (!ok) return 1;
-  std::printf("added %zu files (%s read, %s stored) to %s", files.size(), Size(progress.read()).c_str(),
-              Size(progress.stored()).c_str(), pack.c_str());
+  std::printf("added %zu files (%s read, %s stored) to %s", files.size(),
+              Size(progress.read()).c_str(), Size(progress.stored()).c_str(), pack.c_str());
   if (skipped.empty()) {
     std::printf("\n");
   } else {
     std::printf("; skipped %zu:\n", skipped.size());
-    for (const auto& s : skipped) std::printf("  skipped %s: %s\n", s.first.c_str(), s.second.c_str());
+    for (const auto& s : skipped)
+      std::printf("  skipped %s: %s\n", s.first.c_str(), s.second.c_str());
   }
   return 0;
 }
@@ -600,9 +629,11 @@ bool ReadRows(const std::string& db_path, std::vector<Row>& rows) {
   for (db.GetRecordCount(rs); !rs->IsEOF(); rs->MoveNext()) {
     stPackResInfo info;
     Row row;
-    if (!rs->GetText(0, info.szID, sizeof info.szID) || !rs->GetText(1, info.szPackName, sizeof info.szPackName) ||
-        !rs->GetInt32(2, row.start) || !rs->GetInt32(3, row.end)) {
-      std::fprintf(stderr, "%s: row %zu of RESTABLE cannot be read\n", kProgram, rs->CurrentRow() + 1);
+    if (!rs->GetText(0, info.szID, sizeof info.szID) ||
+        !rs->GetText(1, info.szPackName, sizeof info.szPackName) || !rs->GetInt32(2, row.start) ||
+        !rs->GetInt32(3, row.end)) {
+      std::fprintf(stderr, "%s: row %zu of RESTABLE cannot be read\n", kProgram,
+                   rs->CurrentRow() + 1);
       row.start = -1;
       row.end = -2;
     }
@@ -645,19 +676,24 @@ int Extract(const Options& o) {
     const bool decoded = tessera::DecodePackImageToRgba(buffer, size, &image);
     delete[] buffer;
     buffer = nullptr;
-    if (!decoded) return Fail(kProgram, "cannot extract " + o.args[2] + " as PNG: not a pack image record");
+    if (!decoded)
+      return Fail(kProgram, "cannot extract " + o.args[2] + " as PNG: not a pack image record");
     if (o.alpha) {
       tessera::RgbaImage opacity;
       const std::string aid = OpacityId(id);
       const int m = r.res.LoadData(buffer, aid.c_str());
-      const bool ok = m > 0 && tessera::DecodePackImageToRgba(buffer, static_cast<size_t>(m - 1), &opacity) &&
-                      opacity.width == image.width && opacity.height == image.height;
+      const bool ok =
+          m > 0 && tessera::DecodePackImageToRgba(buffer, static_cast<size_t>(m - 1), &opacity) &&
+          opacity.width == image.width && opacity.height == image.height;
       delete[] buffer;
-      if (!ok) return Fail(kProgram, "cannot extract the opacity " + Shown(aid) + ": no pack image of the same size");
+      if (!ok)
+        return Fail(kProgram, "cannot extract the opacity " + Shown(aid) +
+                                  ": no pack image of the same size");
       for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) image.At(x, y)[3] = opacity.At(x, y)[2];
     }
-    if (!tessera::WriteRgbaPng(o.args[3], image)) return Fail(kProgram, "cannot write " + o.args[3]);
+    if (!tessera::WriteRgbaPng(o.args[3], image))
+      return Fail(kProgram, "cannot write " + o.args[3]);
     std::printf("extracted %s: %d x %d PNG\n", o.args[2].c_str(), image.width, image.height);
     return 0;
   }
@@ -680,7 +716,8 @@ struct PackFile {
 std::map<std::string, PackFile> PacksOf(const Options& o, const std::vector<Row>& rows) {
   std::map<std::string, PackFile> packs;
   for (size_t i = 0; i < rows.size(); ++i) {
-    const std::string path = tessera::ResolvePackPath(o.args[1].c_str(), o.root.c_str(), rows[i].pack.c_str());
+    const std::string path =
+        tessera::ResolvePackPath(o.args[1].c_str(), o.root.c_str(), rows[i].pack.c_str());
     PackFile& p = packs[path];
     if (p.size < 0) {
       struct stat st;
@@ -708,15 +745,17 @@ int Verify(const Options& o) {
   struct Range {
     long long start, end;
     std::string id;
-    bool operator<(const Range& o) const { return start != o.start ? start < o.start : end < o.end; }
+    bool operator<(const Range& o) const {
+      return start != o.start ? start < o.start : end < o.end;
+    }
   };
   for (auto& [path, p] : packs) {
     std::vector<Range> ranges;
     for (size_t i : p.rows) {
       const Row& r = rows[i];
       if (const char* why = RowProblem(r, p)) {
-        std::printf("dangling %s: %s [%d, %d) in %s (size %lld)\n", Shown(r.id).c_str(), why, r.start, r.end,
-                    tessera::NativePath(path).c_str(), p.size);
+        std::printf("dangling %s: %s [%d, %d) in %s (size %lld)\n", Shown(r.id).c_str(), why,
+                    r.start, r.end, tessera::NativePath(path).c_str(), p.size);
         ++dangling;
       } else {
         ranges.push_back({r.start, r.end, r.id});
@@ -739,8 +778,9 @@ int Verify(const Options& o) {
     for (const Range& r : ranges) {
       if (r.start > covered) report(covered, r.start);
       if (reach && r.end > r.start && r.start < reach->end) {
-        std::printf("overlap %s [%lld, %lld) and %s [%lld, %lld) in %s\n", Shown(reach->id).c_str(), reach->start,
-                    reach->end, Shown(r.id).c_str(), r.start, r.end, tessera::NativePath(path).c_str());
+        std::printf("overlap %s [%lld, %lld) and %s [%lld, %lld) in %s\n", Shown(reach->id).c_str(),
+                    reach->start, reach->end, Shown(r.id).c_str(), r.start, r.end,
+                    tessera::NativePath(path).c_str());
         ++overlaps;
       }
       if (r.end > r.start && (!reach || r.end > reach->end)) reach = &r;
@@ -748,8 +788,9 @@ int Verify(const Options& o) {
     }
     if (covered < p.size) report(covered, p.size);
   }
-  std::printf("%zu rows, %zu pack files, %d dangling rows, %d overlapping rows, %lld orphan bytes\n", rows.size(),
-              packs.size(), dangling, overlaps, orphan_bytes);
+  std::printf(
+      "%zu rows, %zu pack files, %d dangling rows, %d overlapping rows, %lld orphan bytes\n",
+      rows.size(), packs.size(), dangling, overlaps, orphan_bytes);
   return dangling > 0 || overlaps > 0 || (o.strict && orphan_bytes > 0) ? 1 : 0;
 }
 
@@ -794,14 +835,16 @@ int CompactOne(CDataBase& db, const std::string& path, const PackFile& p, std::v
   std::FILE* out = std::fopen(temp.c_str(), "wb");
   if (!out) {
     std::fclose(in);
-    return Fail(kProgram, "cannot compact " + native + ": cannot create " + temp + ": " + std::strerror(errno));
+    return Fail(kProgram, "cannot compact " + native + ": cannot create " + temp + ": " +
+                              std::strerror(errno));
   }
   bool ok = true;
   std::vector<char> buffer(1 << 16);
   for (const Segment& s : segments) {
     ok = ok && std::fseek(in, static_cast<long>(s.start), SEEK_SET) == 0;
     for (long long left = s.end - s.start; ok && left > 0;) {
-      const size_t n = static_cast<size_t>(std::min<long long>(left, static_cast<long long>(buffer.size())));
+      const size_t n =
+          static_cast<size_t>(std::min<long long>(left, static_cast<long long>(buffer.size())));
       ok = std::fread(buffer.data(), 1, n, in) == n && std::fwrite(buffer.data(), 1, n, out) == n;
       left -= static_cast<long long>(n);
     }
@@ -811,9 +854,11 @@ int CompactOne(CDataBase& db, const std::string& path, const PackFile& p, std::v
   ok = std::fclose(out) == 0 && ok;
   if (!ok) {
     std::remove(temp.c_str());
-    return Fail(kProgram, "cannot compact " + native + ": writing the copy failed: " + std::strerror(errno));
+    return Fail(kProgram,
+                "cannot compact " + native + ": writing the copy failed: " + std::strerror(errno));
   }
-  if (std::rename(native.c_str(), backup.c_str()) != 0 || std::rename(temp.c_str(), native.c_str()) != 0) {
+  if (std::rename(native.c_str(), backup.c_str()) != 0 ||
+      std::rename(temp.c_str(), native.c_str()) != 0) {
     const std::string why = std::strerror(errno);
     if (!FileExists(native)) std::rename(backup.c_str(), native.c_str());
     std::remove(temp.c_str());
@@ -830,7 +875,8 @@ int CompactOne(CDataBase& db, const std::string& path, const PackFile& p, std::v
     const Row& r = rows[i];
     const std::string sql = "UPDATE [RESTABLE] SET [START] = " + std::to_string(moved(r.start)) +
                             ", [END] = " + std::to_string(moved(r.start) + (r.end - r.start)) +
-                            " WHERE [ID] = " + SqlText(r.id) + " AND [START] = " + std::to_string(r.start) +
+                            " WHERE [ID] = " + SqlText(r.id) +
+                            " AND [START] = " + std::to_string(r.start) +
                             " AND [END] = " + std::to_string(r.end);
     rows_ok = db.ExecuteCommand(sql.c_str());
   }
@@ -838,7 +884,8 @@ int CompactOne(CDataBase& db, const std::string& path, const PackFile& p, std::v
   if (!rows_ok) {
     db.ExecuteCommand("ROLLBACK");
     std::rename(backup.c_str(), native.c_str());
-    return Fail(kProgram, "cannot compact " + native + ": the rows could not be moved; the pack is as it was");
+    return Fail(kProgram, "cannot compact " + native +
+                              ": the rows could not be moved; the pack is as it was");
   }
   for (size_t i : p.rows) {
     const long long start = moved(rows[i].start);
@@ -847,8 +894,8 @@ int CompactOne(CDataBase& db, const std::string& path, const PackFile& p, std::v
   }
   std::remove(backup.c_str());
   *saved += p.size - written;
-  std::printf("compacted %s: %lld of %lld bytes kept, %zu resources\n", native.c_str(), written, p.size,
-              p.rows.size());
+  std::printf("compacted %s: %lld of %lld bytes kept, %zu resources\n", native.c_str(), written,
+              p.size, p.rows.size());
   return 0;
 }
 
@@ -870,8 +917,8 @@ int Compact(const Options& o) {
     if (!only.empty() && path != only) continue;
     for (size_t i : p.rows)
       if (const char* why = RowProblem(rows[i], p))
-        return Fail(kProgram, "cannot compact " + tessera::NativePath(path) + ": row " + Shown(rows[i].id) + ": " +
-                                  why + " (see verify)");
+        return Fail(kProgram, "cannot compact " + tessera::NativePath(path) + ": row " +
+                                  Shown(rows[i].id) + ": " + why + " (see verify)");
   }
   CDataBase db;
   if (!db.ConnectAccess(o.args[1].c_str())) return NotADatabase(o.args[1]);
@@ -896,7 +943,8 @@ int main(int argc, char** argv) {
   if (o.args.empty()) return Usage("no command");
   // Packs named "\\name" lie in the database's folder, which the engine
   // finds by the path's last separator: give a bare file name one.
-  if (o.args.size() > 1 && o.args[0] != "create-shared" && tessera::LastSeparator(o.args[1]) == std::string::npos)
+  if (o.args.size() > 1 && o.args[0] != "create-shared" &&
+      tessera::LastSeparator(o.args[1]) == std::string::npos)
     o.args[1] = "./" + o.args[1];
   const std::string& cmd = o.args[0];
   int rc;

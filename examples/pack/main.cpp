@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
 
   // Body, head and the grass beside the hero's head.
   std::printf("%dx%d %04x %04x %04x\n", hero->GetWidth(), hero->GetHeight(),
-              screen->GetPixel(24 + 8, 20 + 12).GetColor(), screen->GetPixel(24 + 8, 20 + 4).GetColor(),
+              screen->GetPixel(24 + 8, 20 + 12).GetColor(),
+              screen->GetPixel(24 + 8, 20 + 4).GetColor(),
               screen->GetPixel(24 + 1, 20 + 1).GetColor());
   vm->DeleteSurface(hero);
   vm->DeleteSurface(grass);

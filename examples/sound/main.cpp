@@ -42,15 +42,15 @@ int main(int argc, char** argv) {
   DxSoundBuffer* sounds = AfxGetSoundBuffer();
   const bool loaded = effects && sounds->Load(argv[1]);
   const bool music = AfxGetMusic()->Play(argv[2]);
-  std::printf("effects %s, wave %s, music %s\n", effects ? "on" : "off", loaded ? "loaded" : "not loaded",
-              music ? "playing" : "not playing");
+  std::printf("effects %s, wave %s, music %s\n", effects ? "on" : "off",
+              loaded ? "loaded" : "not loaded", music ? "playing" : "not playing");
 
   const uint32_t end = tessera::NowMs() + 1000u * static_cast<uint32_t>(std::atoi(argv[3]));
   uint32_t next_click = 0;
   while (tessera::NowMs() < end && tessera::sdl::PumpEvents(window)) {
     const uint32_t now = tessera::NowMs();
     if (loaded && now >= next_click) {
-      sounds->Load(argv[1]);  // cached after the first read
+      sounds->Load(argv[1]);     // cached after the first read
       sounds->Play(0, 0, -600);  // centre, 6 dB down
       next_click = now + 500;
     }

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
   }
   if (png && !tessera::GetPresenter().SaveFramePng(png)) return 1;
   // The disc's centre is yellow, its corner shows the background.
-  std::printf("%04x %04x\n", screen->GetPixel(x + 16, 216).GetColor(), screen->GetPixel(x, 200).GetColor());
+  std::printf("%04x %04x\n", screen->GetPixel(x + 16, 216).GetColor(),
+              screen->GetPixel(x, 200).GetColor());
 
   vm->DeleteSurface(sprite);
   AfxFreeEngine();

@@ -89,7 +89,9 @@ std::unordered_map<std::vector<uint64_t>, std::unique_ptr<Composed>, KeyHash>& C
   return cache;
 }
 
-bool IsPackedAlpha(SURFACE* s) { return s && typeid(*s) == typeid(DLESURFACE) && s->GetStyle() == SS_DLE; }
+bool IsPackedAlpha(SURFACE* s) {
+  return s && typeid(*s) == typeid(DLESURFACE) && s->GetStyle() == SS_DLE;
+}
 
 // Spreads one picture over the composed box: colours and weights per pixel
 // (weight 32 where it draws nothing), as its blit would take them.  False
@@ -154,7 +156,8 @@ std::unique_ptr<Composed> Compose(const std::vector<Op>& ops) {
     }
     if (last_opaque >= 0) {
       uint16_t v = pc[last_opaque] & 0x7FFF;
-      for (size_t i = static_cast<size_t>(last_opaque) + 1; i < k; ++i) v = AlphaBlendPixel(pc[i], v, pw[i]);
+      for (size_t i = static_cast<size_t>(last_opaque) + 1; i < k; ++i)
+        v = AlphaBlendPixel(pc[i], v, pw[i]);
       kind[p] = kConstant;
       value[p] = v;
     } else if (touched) {
@@ -218,9 +221,10 @@ std::unique_ptr<Composed> Compose(const std::vector<Op>& ops) {
   for (const Run& run : c->runs)
     if (run.stages > 0) {
       // The run's row: runs are stored row by row.
-      const size_t y = static_cast<size_t>(std::upper_bound(c->row_begin.begin(), c->row_begin.end(),
-                                                            static_cast<int32_t>(&run - c->runs.data())) -
-                                           c->row_begin.begin() - 1);
+      const size_t y =
+          static_cast<size_t>(std::upper_bound(c->row_begin.begin(), c->row_begin.end(),
+                                               static_cast<int32_t>(&run - c->runs.data())) -
+                              c->row_begin.begin() - 1);
       for (int x = run.x; x < run.x + run.n; ++x) rim_pixels.push_back(y * c->w + x);
     }
   c->rim_total = static_cast<int32_t>(rim_pixels.size());
@@ -270,8 +274,8 @@ void Draw(const Composed& c, void* dblock, int x, int y) {
       }
     }
     for (size_t g = 0; g < c.groups.size(); ++g)
-      kernels.layers(&all[g * kGroup], &c.group_colours[c.groups[g].offset], &c.group_weights[c.groups[g].offset],
-                     c.groups[g].stages, kGroup);
+      kernels.layers(&all[g * kGroup], &c.group_colours[c.groups[g].offset],
+                     &c.group_weights[c.groups[g].offset], c.groups[g].stages, kGroup);
     m = 0;
     for (int sy = 0; sy < c.h; ++sy) {
       uint16_t* d = reinterpret_cast<uint16_t*>(rows[r.y + sy] + r.x);
@@ -300,7 +304,8 @@ void Draw(const Composed& c, void* dblock, int x, int y) {
           CopyRun(gathered + m, d + c.runs[i].x, c.runs[i].n);
           m += c.runs[i].n;
         }
-      kernels.layers(gathered, &c.rim_colours[rim.offset], &c.rim_weights[rim.offset], rim.stages, rim.padded);
+      kernels.layers(gathered, &c.rim_colours[rim.offset], &c.rim_weights[rim.offset], rim.stages,
+                     rim.padded);
       m = 0;
       for (int32_t i = c.row_begin[sy]; i < c.row_begin[sy + 1]; ++i)
         if (c.runs[i].stages > 0) {
@@ -320,7 +325,8 @@ void Draw(const Composed& c, void* dblock, int x, int y) {
       } else if (b - a >= 16) {
         for (int s = 0; s < run.stages; ++s) {
           const size_t at = first + static_cast<size_t>(s) * run.n;
-          kernels.blend(out, reinterpret_cast<const uint8_t*>(&c.colours[at]), &c.weights[at], b - a);
+          kernels.blend(out, reinterpret_cast<const uint8_t*>(&c.colours[at]), &c.weights[at],
+                        b - a);
         }
       } else {
         // Rims are a few pixels wide: the per-pixel rule, layer by layer.
@@ -339,8 +345,8 @@ void Draw(const Composed& c, void* dblock, int x, int y) {
 
 }  // namespace
 
-bool ShowComposedEquip(const std::list<CPlayerEquip*>& layers, SURFACE* target, long x, long y, long state,
-                       long direction, long frame, bool bright) {
+bool ShowComposedEquip(const std::list<CPlayerEquip*>& layers, SURFACE* target, long x, long y,
+                       long state, long direction, long frame, bool bright) {
   // Nothing is drawn nor filled without a target (CPlayerEquip::Show).
   if (!target) return true;
   void* dblock = PlainBlock(target);
@@ -374,7 +380,8 @@ bool ShowComposedEquip(const std::list<CPlayerEquip*>& layers, SURFACE* target, 
       add(static_cast<DLESURFACE*>(picture), false, 0);
       continue;
     }
-    SURFACE* tint = layer->m_pAlphaSurface[state] ? layer->m_pAlphaSurface[state][direction][frame] : nullptr;
+    SURFACE* tint =
+        layer->m_pAlphaSurface[state] ? layer->m_pAlphaSurface[state][direction][frame] : nullptr;
     if (!tint || !picture) continue;
     if (!IsPackedAlpha(picture) || !IsPackedAlpha(tint)) return false;
     const uint16_t colour = (bright ? BrightTint(layer->m_Color) : layer->m_Color).GetColor();

@@ -30,8 +30,8 @@ namespace tessera {
 // Draws `layers` as CPlayerEquip::Show would one after another (tint
 // pictures are filled with their colour as it does).  False, having done
 // nothing, when the list is not one the composed form can stand in for.
-bool ShowComposedEquip(const std::list<CPlayerEquip*>& layers, SURFACE* target, long x, long y, long state,
-                       long direction, long frame, bool bright);
+bool ShowComposedEquip(const std::list<CPlayerEquip*>& layers, SURFACE* target, long x, long y,
+                       long state, long direction, long frame, bool bright);
 
 // Empties the cache.  A map empties it as it goes (its characters' looks
 // go with it), and so do the tests' resets; otherwise entries are dropped

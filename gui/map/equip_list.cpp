@@ -49,18 +49,22 @@ void CEquipList::SortEquip(long* const order) {
     CPlayerEquip* layer = GetEquip(order[i]);
     // A part named twice must not put one layer in twice (and drop
     // another): the new order has to be a true reordering.
-    if (layer && std::find(sorted, sorted + count, layer) == sorted + count) sorted[count++] = layer;
+    if (layer && std::find(sorted, sorted + count, layer) == sorted + count)
+      sorted[count++] = layer;
   }
   if (count != m_EquipList.size()) return;
   if (std::equal(sorted, sorted + count, m_EquipList.begin())) return;
   for (size_t i = 0; i < count; ++i)
-    m_EquipList.splice(m_EquipList.end(), m_EquipList, std::find(m_EquipList.begin(), m_EquipList.end(), sorted[i]));
+    m_EquipList.splice(m_EquipList.end(), m_EquipList,
+                       std::find(m_EquipList.begin(), m_EquipList.end(), sorted[i]));
 }
 
-void CEquipList::Show(SURFACE* target, long x, long y, long state, long direction, long frame, bool flag,
-                      bool bright) {
+void CEquipList::Show(SURFACE* target, long x, long y, long state, long direction, long frame,
+                      bool flag, bool bright) {
   // The layers' composed picture gives the same pixels at a fraction of
   // the blits; lists it cannot stand in for are drawn layer by layer.
-  if (tessera::ShowComposedEquip(m_EquipList, target, x, y, state, direction, frame, bright)) return;
-  for (CPlayerEquip* layer : m_EquipList) layer->Show(target, x, y, state, direction, frame, flag, bright);
+  if (tessera::ShowComposedEquip(m_EquipList, target, x, y, state, direction, frame, bright))
+    return;
+  for (CPlayerEquip* layer : m_EquipList)
+    layer->Show(target, x, y, state, direction, frame, flag, bright);
 }

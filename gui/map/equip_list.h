@@ -44,8 +44,8 @@ class CEquipList {
   // list takes that order; otherwise it stays as it was.
   void SortEquip(long* const order);
   // Each layer's Show with the same arguments, first to last.
-  virtual void Show(SURFACE* target, long x, long y, long state, long direction, long frame, bool flag,
-                    bool bright);
+  virtual void Show(SURFACE* target, long x, long y, long state, long direction, long frame,
+                    bool flag, bool bright);
 
  protected:
   long OwnerRole();

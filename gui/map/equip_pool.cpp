@@ -42,17 +42,20 @@ int Blue(SURFACE* shape, int x, int y) {
 }  // namespace
 
 namespace tessera {
-void EquipPictureId(char* id, long direction, int kind, long state, long role, long part, long item, long frame) {
+void EquipPictureId(char* id, long direction, int kind, long state, long role, long part, long item,
+                    long frame) {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%1ld%1ld%1ld%02ld%1ld%02ld%02ld", Wrap(direction, 10), Wrap(kind, 10),
-                Wrap(state, 10), Wrap(role, 100), Wrap(part, 10), Wrap(item, 100), Wrap(frame, 100));
+  std::snprintf(buffer, sizeof buffer, "%1ld%1ld%1ld%02ld%1ld%02ld%02ld", Wrap(direction, 10),
+                Wrap(kind, 10), Wrap(state, 10), Wrap(role, 100), Wrap(part, 10), Wrap(item, 100),
+                Wrap(frame, 100));
   std::memcpy(id, buffer, 11);  // every value was wrapped to its width: ten digits and the NUL
 }
 }  // namespace tessera
 
 stEquipSurface* CEquipPool::Find(long role, long state, long item, long part) {
   for (auto& e : s_EquipSurfaceList)
-    if (e.m_nRole == role && e.m_nItem == item && e.m_nState == state && e.m_nPart == part) return &e;
+    if (e.m_nRole == role && e.m_nItem == item && e.m_nState == state && e.m_nPart == part)
+      return &e;
   return nullptr;
 }
 
@@ -81,7 +84,8 @@ SURFACE*** CEquipPool::GetSurfaceArray(long role, long state, long item, long pa
   return e ? e->m_pSurface : nullptr;
 }
 
-SURFACE*** CEquipPool::GetAlphaSurfaceArray(long role, long state, long item, long part, long& frames) {
+SURFACE*** CEquipPool::GetAlphaSurfaceArray(long role, long state, long item, long part,
+                                            long& frames) {
   stEquipSurface* e = Find(role, state, item, part);
   frames = e ? e->m_nFrameNum : 0;
   return e ? e->m_pAlphaSurface : nullptr;
@@ -101,7 +105,8 @@ void CEquipPool::FreeEntry(stEquipSurface& e) {
 
 bool CEquipPool::DeleteEquip(long role, long state, long item, long part) {
   for (auto it = s_EquipSurfaceList.begin(); it != s_EquipSurfaceList.end(); ++it) {
-    if (it->m_nRole != role || it->m_nItem != item || it->m_nState != state || it->m_nPart != part) continue;
+    if (it->m_nRole != role || it->m_nItem != item || it->m_nState != state || it->m_nPart != part)
+      continue;
     if (--it->m_nRefCount <= 0) {
       FreeEntry(*it);
       s_EquipSurfaceList.erase(it);
@@ -149,11 +154,13 @@ void CEquipPool::MixToAlphaSurface(SURFACE* shape, SURFACE* target) {
     auto* t = static_cast<ALPHASURFACE*>(target);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        if (t->GetAlphaPixel(x, y) != 32) t->PutAlphaPixel(x, y, static_cast<char>(Blue(shape, x, y)));
+        if (t->GetAlphaPixel(x, y) != 32)
+          t->PutAlphaPixel(x, y, static_cast<char>(Blue(shape, x, y)));
   } else if (target->GetStyle() == SS_DLE) {
     auto* t = static_cast<DLESURFACE*>(target);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        if (t->GetAlphaPixel(x, y) != 32) t->PutAlphaPixel(x, y, static_cast<unsigned char>(32 - Blue(shape, x, y)));
+        if (t->GetAlphaPixel(x, y) != 32)
+          t->PutAlphaPixel(x, y, static_cast<unsigned char>(32 - Blue(shape, x, y)));
   }
 }

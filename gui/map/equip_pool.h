@@ -102,7 +102,8 @@ class CEquipPool {
 namespace tessera {
 // The ten-digit identifier of one equipment frame (see above) into `id`,
 // which holds at least 11 bytes.  Values are taken modulo their width.
-void EquipPictureId(char* id, long direction, int kind, long state, long role, long part, long item, long frame);
+void EquipPictureId(char* id, long direction, int kind, long state, long role, long part, long item,
+                    long frame);
 }  // namespace tessera
 
 #pragma GCC visibility pop

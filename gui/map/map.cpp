@@ -15,12 +15,12 @@
 #include "gui/dialog.h"
 #include "gui/edit.h"
 #include "gui/map/equip_composite.h"
-#include "gui/window.h"
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
 #include "gui/map/path_finder.h"
 #include "gui/map/small_map.h"
+#include "gui/window.h"
 #include "platform/log.h"
 #include "platform/path.h"
 #include "public/engine.h"
@@ -121,8 +121,9 @@ bool QMap::LoadMap(const char* name) {
   CMapDataBase* maps = AfxGetMapManager()->GetMapDbb();
   stMapInfo info;
   if (!maps || !name || !maps->GetMapInfo(name, info)) {
-    tessera::LogWarning(std::string("map ") + (name ? name : "(null)"),
-                        maps ? "no MAPTABLE row of that name" : "the map manager has no scene database");
+    tessera::LogWarning(
+        std::string("map ") + (name ? name : "(null)"),
+        maps ? "no MAPTABLE row of that name" : "the map manager has no scene database");
     return false;
   }
   m_nMapWidth = info.nWidth;
@@ -135,8 +136,9 @@ bool QMap::LoadMap(const char* name) {
 
   // A row with no cell size, a negative size or an absurd number of cells
   // is refused before anything is allocated for it.
-  const long long cells =
-      m_nUnitSize > 0 ? static_cast<long long>(m_nMapHeight / m_nUnitSize) * (m_nMapWidth / m_nUnitSize) : 0;
+  const long long cells = m_nUnitSize > 0 ? static_cast<long long>(m_nMapHeight / m_nUnitSize) *
+                                                (m_nMapWidth / m_nUnitSize)
+                                          : 0;
   if (m_nUnitSize <= 0 || m_nMapWidth < 0 || m_nMapHeight < 0 || cells > tessera::kMaxMapCells) {
     tessera::LogWarning(std::string("map ") + name, "its MAPTABLE row gives no usable size");
     return false;
@@ -154,15 +156,18 @@ bool QMap::LoadMap(const char* name) {
   }
 
   if (std::strlen(m_szPicInfo) != 10) {
-    tessera::LogWarning(std::string("map ") + name, std::string("picture identifier \"") + m_szPicInfo +
-                                                        "\" is not 10 characters long");
+    tessera::LogWarning(
+        std::string("map ") + name,
+        std::string("picture identifier \"") + m_szPicInfo + "\" is not 10 characters long");
     return false;
   }
   CVIEWMANAGE* vm = AfxGetViewManager();
   if (!vm) return false;
   SURFACE* back = vm->CreateSurface(m_szPicInfo, SS_DIB, false, false);
   // The map loads without it (and draws no background); say why.
-  if (!back) tessera::LogWarning(std::string("map ") + name, std::string("no background picture ") + m_szPicInfo);
+  if (!back)
+    tessera::LogWarning(std::string("map ") + name,
+                        std::string("no background picture ") + m_szPicInfo);
   if (m_pBackGround) vm->DeleteSurface(m_pBackGround);
   m_pBackGround = back;
   return true;
@@ -194,15 +199,16 @@ void QMap::Show(SURFACE* target) {
   if (!target) return;
   if (m_bAutoScroll) AutoScrollMap();
   if (m_pBackGround)
-    m_pBackGround->Blit(target, m_nNowLeft, m_nNowTop, m_rcArea.left, m_rcArea.top, GetScreenWidth(),
-                        GetScreenHeight());
+    m_pBackGround->Blit(target, m_nNowLeft, m_nNowTop, m_rcArea.left, m_rcArea.top,
+                        GetScreenWidth(), GetScreenHeight());
   SortObjectList();
   const bool player = m_pMySelf != nullptr;
   const tagRECT playerArea = player ? m_pMySelf->GetArea() : tagRECT{0, 0, 0, 0};
   // Copy the list: an object's Show may add or remove objects.
   std::vector<CMapObject*> objects = m_ObjectList;
   for (CMapObject* o : objects) {
-    if (player && o->GetType() == MOT_GOODS && static_cast<CMapGoods*>(o)->GetGoodsType() == GT_NEAR_PLAYER &&
+    if (player && o->GetType() == MOT_GOODS &&
+        static_cast<CMapGoods*>(o)->GetGoodsType() == GT_NEAR_PLAYER &&
         !Intersect(o->GetArea(), playerArea))
       continue;
     if (o->GetState() == MOS_SHOW) o->Show(target, false);
@@ -220,8 +226,10 @@ void QMap::AutoScrollMap() {
 }
 
 void QMap::MoveScreen(long x, long y) {
-  m_nNowLeft = ClampOrigin(static_cast<int>(x) - GetScreenWidth() / 2, m_nMapWidth, GetScreenWidth());
-  m_nNowTop = ClampOrigin(static_cast<int>(y) - GetScreenHeight() / 2, m_nMapHeight, GetScreenHeight());
+  m_nNowLeft =
+      ClampOrigin(static_cast<int>(x) - GetScreenWidth() / 2, m_nMapWidth, GetScreenWidth());
+  m_nNowTop =
+      ClampOrigin(static_cast<int>(y) - GetScreenHeight() / 2, m_nMapHeight, GetScreenHeight());
   m_bAutoScroll = false;
 }
 
@@ -245,11 +253,13 @@ void QMap::SetMapInfo(char* data, int size) {
 void QMap::ReplaceCells(char* cells) {
   std::free(m_pMapInfo);
   m_pMapInfo = cells;
-  for (CPathFinder* f : m_PathFinders) tessera::ReplacePathFinderCells(*f, reinterpret_cast<unsigned char*>(cells));
+  for (CPathFinder* f : m_PathFinders)
+    tessera::ReplacePathFinderCells(*f, reinterpret_cast<unsigned char*>(cells));
 }
 
 bool QMap::AddObject(CMapObject* object) {
-  if (!object || std::find(m_ObjectList.begin(), m_ObjectList.end(), object) != m_ObjectList.end()) return false;
+  if (!object || std::find(m_ObjectList.begin(), m_ObjectList.end(), object) != m_ObjectList.end())
+    return false;
   m_ObjectList.push_back(object);
   return true;
 }
@@ -349,7 +359,8 @@ bool ReadMapCells(const char* enginePath, char* cells, int count) {
 }
 
 void AttachPathFinder(QMap& map, CPathFinder* finder) {
-  if (finder && std::find(map.m_PathFinders.begin(), map.m_PathFinders.end(), finder) == map.m_PathFinders.end())
+  if (finder && std::find(map.m_PathFinders.begin(), map.m_PathFinders.end(), finder) ==
+                    map.m_PathFinders.end())
     map.m_PathFinders.push_back(finder);
 }
 

@@ -151,22 +151,22 @@ class QMap : public QArea, public CMapTimer {
 
   int32_t m_nID;
   char m_szName[33];
-  int m_nMapWidth;       // pixels
-  int m_nMapHeight;      // pixels
-  int m_nUnitSize;       // side of a cell in pixels
-  int m_nCellNum;        // columns * rows
-  char m_szPicInfo[32];  // valid when exactly 10 characters long
-  char* m_pMapInfo;      // m_nCellNum bytes, owned (malloc)
-  SURFACE* m_pBackGround;          // owned
+  int m_nMapWidth;                        // pixels
+  int m_nMapHeight;                       // pixels
+  int m_nUnitSize;                        // side of a cell in pixels
+  int m_nCellNum;                         // columns * rows
+  char m_szPicInfo[32];                   // valid when exactly 10 characters long
+  char* m_pMapInfo;                       // m_nCellNum bytes, owned (malloc)
+  SURFACE* m_pBackGround;                 // owned
   std::vector<CMapObject*> m_ObjectList;  // owned, in drawing order
-  CMapObject* m_pMySelf;           // not owned
-  QSmallMap* m_pSmallMap;          // owned
-  int m_nNowLeft;                  // view origin in map pixels
+  CMapObject* m_pMySelf;                  // not owned
+  QSmallMap* m_pSmallMap;                 // owned
+  int m_nNowLeft;                         // view origin in map pixels
   int m_nNowTop;
-  bool m_bMapCenter;               // never set by the library
+  bool m_bMapCenter;  // never set by the library
   bool m_bAutoScroll;
-  QWindow* m_pChatWindow;          // owned, "pwEditBack"
-  QEdit* m_pChatEdit;              // owned
+  QWindow* m_pChatWindow;  // owned, "pwEditBack"
+  QEdit* m_pChatEdit;      // owned
 
  protected:
   // a when it lies on an earlier row, or on the same row further left.

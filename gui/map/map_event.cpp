@@ -13,9 +13,14 @@ bool CMapEvent::OnEvent(CMapObject* object, CMapObject* other) {
 }
 
 enMapEvent CMapEvent::GetType() {
-  return m_pEventInfo ? static_cast<enMapEvent>(static_cast<stEventInfo*>(m_pEventInfo)->nID) : enMapEvent(0);
+  return m_pEventInfo ? static_cast<enMapEvent>(static_cast<stEventInfo*>(m_pEventInfo)->nID)
+                      : enMapEvent(0);
 }
 
-long CMapEvent::GetMapId() { return m_pEventInfo ? static_cast<stEventInfo*>(m_pEventInfo)->nSceneID : 0; }
+long CMapEvent::GetMapId() {
+  return m_pEventInfo ? static_cast<stEventInfo*>(m_pEventInfo)->nSceneID : 0;
+}
 
-long CMapEvent::GetEventId() { return m_pEventInfo ? static_cast<stEventInfo*>(m_pEventInfo)->nEventType : 0; }
+long CMapEvent::GetEventId() {
+  return m_pEventInfo ? static_cast<stEventInfo*>(m_pEventInfo)->nEventType : 0;
+}

@@ -14,8 +14,8 @@
 #include "gui/map/map_object.h"
 #include "gui/map/map_player.h"
 #include "input/mouse.h"
-#include "public/engine.h"
 #include "platform/test_hooks.h"
+#include "public/engine.h"
 
 namespace {
 
@@ -74,8 +74,8 @@ void OnClick(void* area) {
   if (!player || !mouse) return;
   const int unit = map->GetUnitSize();
   if (unit <= 0) return;  // a map without cells has nowhere to walk
-  player->WalkTo((map->GetNowLeft() + mouse->m_ptMouse.x) / unit, (map->GetNowTop() + mouse->m_ptMouse.y) / unit,
-                 false);
+  player->WalkTo((map->GetNowLeft() + mouse->m_ptMouse.x) / unit,
+                 (map->GetNowTop() + mouse->m_ptMouse.y) / unit, false);
   CallMap(m, &QArea::m_pfnClick);
 }
 
@@ -180,7 +180,9 @@ bool CMapManager::CreateNewMap(QMap* map) {
   return true;
 }
 
-CMapObject* CMapManager::FindObject(int x, int y) { return m_pCurMap ? m_pCurMap->FindObject(x, y) : nullptr; }
+CMapObject* CMapManager::FindObject(int x, int y) {
+  return m_pCurMap ? m_pCurMap->FindObject(x, y) : nullptr;
+}
 
 void CMapManager::Release() {
   SetState(QAREA_CLOSE, nullptr);

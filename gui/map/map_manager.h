@@ -68,13 +68,13 @@ class CMapManager : public QArea {
   CPersonDataBase* GetPersonDbb() { return m_pPersonDbb; }
   CEventDataBase* GetEventDbb() { return m_pEventDbb; }
 
-  AREA_CALLBACK m_pfnMouseOver;  // the mouse-over handler, for the game to call
-  QMap* m_pCurMap;               // owned
-  CGoodsDataBase* m_pGoodsDbb;   // owned
-  CMapDataBase* m_pMapDbb;       // owned
-  CEventDataBase* m_pEventDbb;   // owned
-  CPersonDataBase* m_pPersonDbb; // owned
-  char m_szDataBase[128];        // empty until Init succeeds
+  AREA_CALLBACK m_pfnMouseOver;   // the mouse-over handler, for the game to call
+  QMap* m_pCurMap;                // owned
+  CGoodsDataBase* m_pGoodsDbb;    // owned
+  CMapDataBase* m_pMapDbb;        // owned
+  CEventDataBase* m_pEventDbb;    // owned
+  CPersonDataBase* m_pPersonDbb;  // owned
+  char m_szDataBase[128];         // empty until Init succeeds
 };
 
 // The map manager, made on the first call over the screen size of that

@@ -40,16 +40,16 @@ class DxSoundBuffer;
 class SURFACE;
 
 enum enMapObjectType : int32_t {
-  MOT_OBJECT = 0,   // a plain object
-  MOT_PLAYER = 1,   // a walking character
-  MOT_GOODS = 2,    // goods from the goods table
-  MOT_TALKER = 4,   // a character that talks when clicked (set by the game)
+  MOT_OBJECT = 0,  // a plain object
+  MOT_PLAYER = 1,  // a walking character
+  MOT_GOODS = 2,   // goods from the goods table
+  MOT_TALKER = 4,  // a character that talks when clicked (set by the game)
 };
 
 enum enMapObjectState : int32_t {
-  MOS_HIDE = 0,     // not drawn, not hit
-  MOS_SHOW = 1,     // drawn and hit
-  MOS_HIDDEN = 2,   // not drawn, not hit
+  MOS_HIDE = 0,    // not drawn, not hit
+  MOS_SHOW = 1,    // drawn and hit
+  MOS_HIDDEN = 2,  // not drawn, not hit
 };
 
 class CMapObject : public CMapTimer {
@@ -127,25 +127,25 @@ class CMapObject : public CMapTimer {
   QMap* GetMap() { return m_pMap; }
   CMapSprite* GetSprite() { return m_pSprite; }
 
-  QMap* m_pMap;                   // not owned
-  int m_nBubbleX;                 // the bubble sits at (x - m_nBubbleX, y - m_nBubbleY)
+  QMap* m_pMap;    // not owned
+  int m_nBubbleX;  // the bubble sits at (x - m_nBubbleX, y - m_nBubbleY)
   int m_nBubbleY;
-  CMapSprite* m_pSprite;          // owned, or null
+  CMapSprite* m_pSprite;  // owned, or null
   char m_szPicInfo[32];
-  int m_nPicNum;                  // frames of the goods picture
-  int m_nUseAlpha;                // 0 plain, 1 layered image, 2 double alpha
+  int m_nPicNum;    // frames of the goods picture
+  int m_nUseAlpha;  // 0 plain, 1 layered image, 2 double alpha
   char m_szShadowInfo[32];
   std::list<CMapEvent*> m_EventList;  // owned
-  tagPOINT m_ptNowPoint;          // standing cell, starts (10, 10)
-  tagPOINT m_ptDrawPoint;         // cell of the picture's top-left corner
+  tagPOINT m_ptNowPoint;              // standing cell, starts (10, 10)
+  tagPOINT m_ptDrawPoint;             // cell of the picture's top-left corner
   uint32_t m_dwID;
   enMapObjectType m_nType;
   char m_szName[33];
-  tagRECT m_rcArea;               // map pixels, right and bottom exclusive
+  tagRECT m_rcArea;  // map pixels, right and bottom exclusive
   enMapObjectState m_nState;
-  DxSoundBuffer* m_pSound;        // owned array (new[]), or null
+  DxSoundBuffer* m_pSound;  // owned array (new[]), or null
   int m_nSoundNum;
-  QDialog* m_pBubble;             // owned, or null
+  QDialog* m_pBubble;  // owned, or null
   // 0 the game's; 1 mouse enter; 2 mouse leave; 5 click; 3, 4, 6, 7 the
   // map area's events 2, 3, 4 and 1.  Each starts as DoNothing.
   AREA_CALLBACK m_pfnCallBack[8];

@@ -40,7 +40,7 @@ class CPlayerEquip;
 
 enum enPlayerState : int32_t {
   PS_STAND = 0,
-  PS_WALK = 1,    // the only state that moves the character
+  PS_WALK = 1,  // the only state that moves the character
   PS_RUN = 2,
   PS_ATTACK = 3,
 };
@@ -124,11 +124,11 @@ class CMapPlayer : public CMapObject {
   tagPOINT m_ptNextPoint{0, 0};
   tagPOINT m_ptTargetPoint{0, 0};
   bool m_bEndOfStep = true;
-  CPathFinder* m_pPathFinder;   // owned
+  CPathFinder* m_pPathFinder;    // owned
   tagPOINT m_ptPending{-1, -1};  // a walk asked for while walking
   CEquipList m_EquipList;
   int m_nFrameDelay[4] = {150, 150, 150, 150};  // ms per frame, per state
-  SURFACE* m_pHitSurface = nullptr;  // owned
+  SURFACE* m_pHitSurface = nullptr;             // owned
   bool m_bHighColor = false;
 
  protected:

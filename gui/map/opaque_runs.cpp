@@ -6,9 +6,8 @@
 #include "engine/blit_clip.h"
 #include "engine/cpu_features.h"
 #include "engine/pixel_block.h"
-#include "engine/surface.h"
-
 #include "engine/simd.h"
+#include "engine/surface.h"
 #include "engine/wide_rows.h"
 
 #if TESSERA_SSE2
@@ -29,7 +28,8 @@ inline void CopyRun(PIXEL* dst, const PIXEL* src, int n) {
   if (n >= 8) {
     int i = 0;
     for (; i + 8 <= n; i += 8)
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
     if (i < n)
       _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n - 8),
                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + n - 8)));
@@ -44,7 +44,8 @@ inline void CopyRun(PIXEL* dst, const PIXEL* src, int n) {
 }  // namespace
 
 bool OpaqueRuns::Describes(SURFACE* s) const {
-  return s && s == surface_ && s->GetBitmap() == block_ && s->GetWidth() == width_ && s->GetHeight() == height_;
+  return s && s == surface_ && s->GetBitmap() == block_ && s->GetWidth() == width_ &&
+         s->GetHeight() == height_;
 }
 
 bool OpaqueRuns::Build(SURFACE* s) {
@@ -85,19 +86,20 @@ void OpaqueRuns::Draw(SURFACE* dst, int x, int y) const {
   const int left = r.skip_x, right = r.skip_x + r.w;  // visible source columns
 #if TESSERA_AVX2
   if (UseAvx512()) {
-    CopySpansAvx512(drows + r.y, r.x, srows + r.skip_y, first_.data() + r.skip_y, starts_.data(), lengths_.data(),
-                    r.h, left, right);
+    CopySpansAvx512(drows + r.y, r.x, srows + r.skip_y, first_.data() + r.skip_y, starts_.data(),
+                    lengths_.data(), r.h, left, right);
     return;
   }
 #endif
-  const bool whole = r.w == width_;                     // no run needs cutting
+  const bool whole = r.w == width_;  // no run needs cutting
   for (int j = 0; j < r.h; ++j) {
     const int sy = r.skip_y + j;
     const PIXEL* src = srows[sy];
     PIXEL* out = drows[r.y + j] + r.x;  // where source column `left` lands
     const uint32_t end = first_[static_cast<size_t>(sy) + 1];
     if (whole) {
-      for (uint32_t k = first_[static_cast<size_t>(sy)]; k < end; ++k) CopyRun(out + starts_[k], src + starts_[k], lengths_[k]);
+      for (uint32_t k = first_[static_cast<size_t>(sy)]; k < end; ++k)
+        CopyRun(out + starts_[k], src + starts_[k], lengths_[k]);
       continue;
     }
     for (uint32_t k = first_[static_cast<size_t>(sy)]; k < end; ++k) {

@@ -65,13 +65,14 @@ void CPathFinder::SetMapData(int columns, int rows, unsigned char* cells) {
   m_Front.clear();
   for (auto& list : m_Next) list.clear();
   if (columns >= 1 && rows >= 1)
-    m_pWave = static_cast<unsigned char*>(calloc(static_cast<size_t>(columns) * static_cast<size_t>(rows), 1));
+    m_pWave = static_cast<unsigned char*>(
+        calloc(static_cast<size_t>(columns) * static_cast<size_t>(rows), 1));
 }
 
 int CPathFinder::FindPath(const tagPOINT& from, const tagPOINT& to) {
   m_nPathFound = 0;
-  if (from.x < 0 || from.y < 0 || to.x < 0 || to.y < 0 || from.x >= m_nColumns || to.x >= m_nColumns ||
-      from.y >= m_nRows || to.y >= m_nRows)
+  if (from.x < 0 || from.y < 0 || to.x < 0 || to.y < 0 || from.x >= m_nColumns ||
+      to.x >= m_nColumns || from.y >= m_nRows || to.y >= m_nRows)
     return 0;
   // Sizes were accepted but there is nothing to search (no cells, or the
   // wave buffer could not be had): treated like a point outside the grid.
@@ -151,7 +152,8 @@ int CPathFinder::Expand(int n) {
   // with the same result.  Merging the three lists orders the next wave
   // without a sort.
   m_Merge.resize(m_Next[0].size() + m_Next[1].size());
-  std::merge(m_Next[0].begin(), m_Next[0].end(), m_Next[1].begin(), m_Next[1].end(), m_Merge.begin());
+  std::merge(m_Next[0].begin(), m_Next[0].end(), m_Next[1].begin(), m_Next[1].end(),
+             m_Merge.begin());
   m_Front.resize(m_Merge.size() + m_Next[2].size());
   std::merge(m_Merge.begin(), m_Merge.end(), m_Next[2].begin(), m_Next[2].end(), m_Front.begin());
   return m_Front.empty() ? 1 : 0;
@@ -216,6 +218,8 @@ int CPathFinder::NextStep(tagPOINT& out) {
 
 namespace tessera {
 
-void ReplacePathFinderCells(CPathFinder& finder, unsigned char* cells) { finder.m_pMapData = cells; }
+void ReplacePathFinderCells(CPathFinder& finder, unsigned char* cells) {
+  finder.m_pMapData = cells;
+}
 
 }  // namespace tessera

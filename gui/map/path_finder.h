@@ -51,17 +51,17 @@ class CPathFinder {
   int NextStep(tagPOINT& out);
 
   // Fields, public so that game code can read the finder's state.
-  int m_nPathFound;         // 1: a traced path; 0: the straight-line stepper
-  tagPOINT m_ptTarget;      // target cell of the last search
-  tagPOINT m_ptCurrent;     // straight-line stepper position
-  int m_nWaveNum;           // the wave being expanded
-  int m_nColumns;           // grid size
+  int m_nPathFound;      // 1: a traced path; 0: the straight-line stepper
+  tagPOINT m_ptTarget;   // target cell of the last search
+  tagPOINT m_ptCurrent;  // straight-line stepper position
+  int m_nWaveNum;        // the wave being expanded
+  int m_nColumns;        // grid size
   int m_nRows;
-  unsigned char* m_pMapData;       // the map's cells, not owned
-  unsigned char* m_pWave;          // columns x rows wave labels, owned (malloc)
-  std::vector<tagPOINT> m_Path;    // traced path, start cell first
-  int m_nExhausted;                // 1: no traced path to hand out
-  size_t m_nCursor;                // index in m_Path of the next cell
+  unsigned char* m_pMapData;     // the map's cells, not owned
+  unsigned char* m_pWave;        // columns x rows wave labels, owned (malloc)
+  std::vector<tagPOINT> m_Path;  // traced path, start cell first
+  int m_nExhausted;              // 1: no traced path to hand out
+  size_t m_nCursor;              // index in m_Path of the next cell
 
  protected:
   // One wave: every cell labelled n labels its open neighbours n + 1.

@@ -11,7 +11,8 @@ PIXEL BrightTint(PIXEL colour) {
     const unsigned c8 = c5 * 8;
     return c8 < 175 ? c8 + 80 : 255u;
   };
-  const unsigned r = widen((colour >> 10) & 31), g = widen((colour >> 5) & 31), b = widen(colour & 31);
+  const unsigned r = widen((colour >> 10) & 31), g = widen((colour >> 5) & 31),
+                 b = widen(colour & 31);
   return PIXEL(static_cast<unsigned short>((r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)));
 }
 }  // namespace tessera
@@ -69,8 +70,8 @@ long CPlayerEquip::GetHeight() {
   return s ? s->GetHeight() : 0;
 }
 
-void CPlayerEquip::Show(SURFACE* target, long x, long y, long state, long direction, long frame, bool,
-                        bool bright) {
+void CPlayerEquip::Show(SURFACE* target, long x, long y, long state, long direction, long frame,
+                        bool, bool bright) {
   if (state < 0 || state > 3 || !m_pSurface[state]) return;
   if (direction < 0 || direction > 7 || frame < 0 || frame >= m_nFrameNum[state]) return;
   SURFACE* picture = m_pSurface[state][direction][frame];
@@ -82,8 +83,8 @@ void CPlayerEquip::Show(SURFACE* target, long x, long y, long state, long direct
   ChangeEquipColor(tint, picture, m_Color, target, x, y, bright);
 }
 
-bool CPlayerEquip::ChangeEquipColor(SURFACE* tint, SURFACE* picture, PIXEL colour, SURFACE* target, long x,
-                                    long y, bool bright) {
+bool CPlayerEquip::ChangeEquipColor(SURFACE* tint, SURFACE* picture, PIXEL colour, SURFACE* target,
+                                    long x, long y, bool bright) {
   if (!tint || !picture || !target) return true;
   if (bright) colour = tessera::BrightTint(colour);
   if (tint->GetStyle() == SS_DLE)

@@ -52,7 +52,8 @@ class CPlayerEquip {
   // direction outside 0..7, or a frame at or past the state's frame count.
   // Untinted layers blit the picture; tinted ones go through
   // ChangeEquipColor, brightened when `bright`.  The first flag is unused.
-  virtual void Show(SURFACE* target, long x, long y, long state, long direction, long frame, bool, bool bright);
+  virtual void Show(SURFACE* target, long x, long y, long state, long direction, long frame, bool,
+                    bool bright);
 
   int32_t m_nRole = 0;
   int32_t m_nItem = 0;
@@ -69,8 +70,8 @@ class CPlayerEquip {
   // draws the picture and the tint picture at (x, y).  With `bright` each
   // channel of the colour, widened to 8 bits, gains 80, or becomes 255 from
   // 175 up.  Nothing unless all three surfaces exist; returns true.
-  bool ChangeEquipColor(SURFACE* tint, SURFACE* picture, PIXEL colour, SURFACE* target, long x, long y,
-                        bool bright);
+  bool ChangeEquipColor(SURFACE* tint, SURFACE* picture, PIXEL colour, SURFACE* target, long x,
+                        long y, bool bright);
 
  private:
   void Release();

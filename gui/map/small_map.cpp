@@ -91,7 +91,8 @@ void QSmallMap::Show(SURFACE* target) {
     const long long u = m_pMap->GetUnitSize();
     for (const stDispObject& d : m_DispList) {
       const tagPOINT cell = d.pObject->GetNowPoint();
-      const int cx = static_cast<int>(w * (cell.x * u) / mw), cy = static_cast<int>(h * (cell.y * u) / mh);
+      const int cx = static_cast<int>(w * (cell.x * u) / mw),
+                cy = static_cast<int>(h * (cell.y * u) / mh);
       const int r = d.nRadius;
       for (int py = cy - r; py < cy + r; ++py)
         for (int px = cx - r; px < cx + r; ++px)
@@ -99,7 +100,8 @@ void QSmallMap::Show(SURFACE* target) {
     }
 
     const PIXEL white(255, 255, 255);
-    const int rw = m_pMap->GetScreenWidth() * w / mw - 3, rh = m_pMap->GetScreenHeight() * h / mh - 3;
+    const int rw = m_pMap->GetScreenWidth() * w / mw - 3,
+              rh = m_pMap->GetScreenHeight() * h / mh - 3;
     const int x0 = m_pMap->GetNowLeft() * w / mw + 1, y0 = m_pMap->GetNowTop() * h / mh + 1;
     for (int i = 0; i < rw; ++i) {
       put(x0 + i, y0, white);
@@ -123,7 +125,9 @@ void QSmallMap::OnClick(void* area) {
   if (!self || !self->m_pMap || !mouse) return;
   const int w = self->GetWidth(), h = self->GetHeight();
   if (w <= 0 || h <= 0) return;
-  const long x = static_cast<long>((mouse->m_ptMouse.x - self->m_rcArea.left) * static_cast<long long>(self->m_pMap->GetWidth()) / w);
-  const long y = static_cast<long>((mouse->m_ptMouse.y - self->m_rcArea.top) * static_cast<long long>(self->m_pMap->GetHeight()) / h);
+  const long x = static_cast<long>((mouse->m_ptMouse.x - self->m_rcArea.left) *
+                                   static_cast<long long>(self->m_pMap->GetWidth()) / w);
+  const long y = static_cast<long>((mouse->m_ptMouse.y - self->m_rcArea.top) *
+                                   static_cast<long long>(self->m_pMap->GetHeight()) / h);
   self->m_pMap->MoveScreen(x, y);
 }

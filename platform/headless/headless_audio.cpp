@@ -57,16 +57,19 @@ class HeadlessBuffer : public SoftwareBuffer {
     return Finish(SoftwareBuffer::SetPan(pan));
   }
   HRESULT SetVolume(long volume) override {
-    if (HRESULT hr = Call("SetVolume", [&] { return tag_ + Format("SetVolume %ld", volume); })) return hr;
+    if (HRESULT hr = Call("SetVolume", [&] { return tag_ + Format("SetVolume %ld", volume); }))
+      return hr;
     return Finish(SoftwareBuffer::SetVolume(volume));
   }
   HRESULT SetFrequency(DWORD frequency) override {
-    if (HRESULT hr = Call("SetFrequency", [&] { return tag_ + Format("SetFrequency %ld", long(frequency)); }))
+    if (HRESULT hr = Call("SetFrequency",
+                          [&] { return tag_ + Format("SetFrequency %ld", long(frequency)); }))
       return hr;
     return Finish(SoftwareBuffer::SetFrequency(frequency));
   }
   HRESULT Play(DWORD reserved1, DWORD priority, DWORD flags) override {
-    if (HRESULT hr = Call("Play", [&] { return tag_ + Format("Play 0x%lX", long(flags)); })) return hr;
+    if (HRESULT hr = Call("Play", [&] { return tag_ + Format("Play 0x%lX", long(flags)); }))
+      return hr;
     return Finish(SoftwareBuffer::Play(reserved1, priority, flags));
   }
   HRESULT Stop() override {
@@ -74,17 +77,21 @@ class HeadlessBuffer : public SoftwareBuffer {
     return Finish(SoftwareBuffer::Stop());
   }
   HRESULT SetCurrentPosition(DWORD position) override {
-    if (HRESULT hr = Call("SetCurrentPosition", [&] { return tag_ + Format("SetCurrentPosition %ld", long(position)); }))
+    if (HRESULT hr = Call("SetCurrentPosition",
+                          [&] { return tag_ + Format("SetCurrentPosition %ld", long(position)); }))
       return hr;
     return Finish(SoftwareBuffer::SetCurrentPosition(position));
   }
   HRESULT GetCurrentPosition(DWORD* play, DWORD* write) override {
-    if (HRESULT hr = Call("GetCurrentPosition", [&] { return tag_ + "GetCurrentPosition"; })) return hr;
+    if (HRESULT hr = Call("GetCurrentPosition", [&] { return tag_ + "GetCurrentPosition"; }))
+      return hr;
     return Finish(SoftwareBuffer::GetCurrentPosition(play, write));
   }
   HRESULT Lock(DWORD offset, DWORD bytes, void** region1, DWORD* bytes1, void** region2,
                DWORD* bytes2, DWORD flags) override {
-    if (HRESULT hr = Call("Lock", [&] { return tag_ + Format("Lock %ld %ld 0x%lX", long(offset), long(bytes), long(flags)); }))
+    if (HRESULT hr = Call("Lock", [&] {
+          return tag_ + Format("Lock %ld %ld 0x%lX", long(offset), long(bytes), long(flags));
+        }))
       return hr;
     return Finish(SoftwareBuffer::Lock(offset, bytes, region1, bytes1, region2, bytes2, flags));
   }
@@ -102,7 +109,8 @@ class HeadlessDevice : public AudioDevice {
  public:
   ~HeadlessDevice() override { Released("Release"); }
   HRESULT SetCooperativeLevel(HWND, DWORD level) override {
-    return Call("SetCooperativeLevel", [&] { return Format("SetCooperativeLevel %ld", long(level)); });
+    return Call("SetCooperativeLevel",
+                [&] { return Format("SetCooperativeLevel %ld", long(level)); });
   }
   HRESULT GetCaps(DSCAPS* caps) override {
     if (HRESULT hr = Call("GetCaps", "GetCaps")) return hr;
@@ -110,7 +118,8 @@ class HeadlessDevice : public AudioDevice {
     SoftwareMixerCaps(caps);
     return DS_OK;
   }
-  HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, std::unique_ptr<AudioBuffer>* buffer) override {
+  HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc,
+                            std::unique_ptr<AudioBuffer>* buffer) override {
     buffer->reset();
     const int number = Probes().audio_next_number ? Probes().audio_next_number() : 0;
     auto describe = [&] {

@@ -10,11 +10,10 @@
 //   DirectSoundCreate
 //   SetCooperativeLevel 1
 //   GetCaps
-//   CreateSoundBuffer #1 bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4 bits=16
-//   #1 Lock 0 0 0x2          #1 Unlock          #1 GetStatus
-//   #1 SetPan -300           #1 SetVolume -200  #1 SetFrequency 0
-//   #1 Play 0x1              #1 Stop            #1 SetCurrentPosition 0
-//   #1 Release               Release
+//   CreateSoundBuffer #1 bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4
+//   bits=16 #1 Lock 0 0 0x2          #1 Unlock          #1 GetStatus #1 SetPan -300           #1
+//   SetVolume -200  #1 SetFrequency 0 #1 Play 0x1              #1 Stop            #1
+//   SetCurrentPosition 0 #1 Release               Release
 //
 // A call that fails is logged like any other, with " -> 0x%08X" appended.
 #ifndef TESSERA_PLATFORM_HEADLESS_HEADLESS_AUDIO_H

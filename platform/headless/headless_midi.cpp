@@ -45,8 +45,7 @@ uint32_t HeadlessMidiPlayer::Position() const {
 }
 
 std::unique_ptr<MidiPlayer> CreateHeadlessMidiPlayer(const std::string& path,
-                                                     const std::vector<uint8_t>&,
-                                                     MCIERROR* error) {
+                                                     const std::vector<uint8_t>&, MCIERROR* error) {
   if (Probes().midi_open)
     if (MCIERROR code = Probes().midi_open()) {
       *error = code;

@@ -36,13 +36,16 @@ bool HeadlessPresenter::CopyToWindow(HWND window, const uint16_t* frame, int pit
   // One memcpy a row: this runs every frame of every headless test and demo.
   for (long long row = y0; row < y1 && x0 < x1; ++row)
     std::memcpy(&window_[static_cast<size_t>(row * window_w_ + x0)],
-                reinterpret_cast<const char*>(frame) + row * pitch + 2 * x0, static_cast<size_t>(x1 - x0) * 2);
+                reinterpret_cast<const char*>(frame) + row * pitch + 2 * x0,
+                static_cast<size_t>(x1 - x0) * 2);
   return true;
 }
 
 bool HeadlessPresenter::RunStep(DisplayStep step, HWND window) {
   switch (step) {
-    case DisplayStep::kCreateDisplay: display_ = true; break;
+    case DisplayStep::kCreateDisplay:
+      display_ = true;
+      break;
     case DisplayStep::kWindowTopmost:
       if (window) {
         window->client_width = kScreenW;
@@ -58,7 +61,8 @@ bool HeadlessPresenter::RunStep(DisplayStep step, HWND window) {
       back_exists_ = true;
       back_.assign(static_cast<size_t>(back_pitch_) * kScreenH, 0);
       break;
-    default: break;
+    default:
+      break;
   }
   return true;
 }
@@ -74,8 +78,8 @@ bool HeadlessPresenter::LockBack(void** pixels, int* pitch) {
 bool HeadlessPresenter::BlitBackToPrimary() {
   if (!back_exists_ || !primary_) return false;
   for (int y = 0; y < kScreenH; ++y)
-    std::memcpy(&screen_[static_cast<size_t>(y) * kScreenW], &back_[static_cast<size_t>(y) * back_pitch_],
-                kScreenW * 2);
+    std::memcpy(&screen_[static_cast<size_t>(y) * kScreenW],
+                &back_[static_cast<size_t>(y) * back_pitch_], kScreenW * 2);
   ++flips_;
   last_was_full_screen_ = true;
   return true;

@@ -45,8 +45,8 @@ class HeadlessPresenter : public Presenter {
   // --- Presenter
   void AttachWindow(HWND window, int width, int height) override;
   void DetachWindow(HWND window) override;
-  bool CopyToWindow(HWND window, const uint16_t* frame, int pitch, int frame_w, int frame_h,
-                    int x, int y, int w, int h) override;
+  bool CopyToWindow(HWND window, const uint16_t* frame, int pitch, int frame_w, int frame_h, int x,
+                    int y, int w, int h) override;
   bool RunStep(DisplayStep step, HWND window) override;
   uint32_t GreenMask() override { return green_mask_; }
   bool LockBack(void** pixels, int* pitch) override;

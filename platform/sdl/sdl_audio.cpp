@@ -10,9 +10,9 @@
 #include "platform/audio_device.h"
 #include "platform/log.h"
 #include "platform/mci.h"
-#include "platform/system_volume.h"
 #include "platform/midi_renderer.h"
 #include "platform/mixer.h"
+#include "platform/system_volume.h"
 
 namespace tessera::sdl {
 
@@ -61,7 +61,8 @@ class SdlDevice : public AudioDevice {
     SoftwareMixerCaps(caps);
     return DS_OK;
   }
-  HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, std::unique_ptr<AudioBuffer>* buffer) override {
+  HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc,
+                            std::unique_ptr<AudioBuffer>* buffer) override {
     buffer->reset();
     if (HRESULT hr = CheckBufferDesc(desc)) return hr;
     try {
@@ -133,8 +134,8 @@ void Callback(void*, Uint8* stream, int len) {
   }
 }
 
-std::unique_ptr<MidiPlayer> MakeMidiPlayer(const std::string& path, const std::vector<uint8_t>& bytes,
-                                           MCIERROR* error) {
+std::unique_ptr<MidiPlayer> MakeMidiPlayer(const std::string& path,
+                                           const std::vector<uint8_t>& bytes, MCIERROR* error) {
   if (FindSoundFont().empty()) {
     LogWarning("no General MIDI sound font for " + path, "music stays silent");
     *error = MCIERR_SEQ_NOMIDIPRESENT;
@@ -168,7 +169,8 @@ bool UseSdlAudio() {
   want.callback = Callback;
   // SDL converts if the card wants another rate; the mixer always sees
   // 16-bit stereo at the rate it was given.
-  const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+  const SDL_AudioDeviceID dev =
+      SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
   if (dev == 0) {
     LogWarning("no sound: cannot open the audio output", SDL_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);

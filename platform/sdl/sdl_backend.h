@@ -29,8 +29,7 @@ bool UseSdlBackend();
 
 // Creates a window record with a real SDL window of the given client size
 // and GBK title.  Null when the window cannot be created.
-HWND CreateGameWindow(std::string_view title_gbk, int width, int height,
-                      WindowProc proc = nullptr);
+HWND CreateGameWindow(std::string_view title_gbk, int width, int height, WindowProc proc = nullptr);
 
 // The SDL window behind a record made by CreateGameWindow, else null.
 SDL_Window* GetSdlWindow(HWND window);

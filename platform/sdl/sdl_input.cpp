@@ -68,21 +68,50 @@ int TranslateEvent(const SDL_Event& event, std::vector<QKey>& keys) {
     } else {
       switch (sym) {
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: keys.push_back(Key(13, 0, kChar)); break;
-        case SDLK_BACKSPACE: keys.push_back(Key(8, 0, kChar)); break;
-        case SDLK_ESCAPE: keys.push_back(Key(27, 0, kChar)); break;
-        case SDLK_TAB: keys.push_back(Key(9, 0, kChar)); break;
-        case SDLK_PAGEUP: keys.push_back(Key(0, 33, kKeyDown)); break;
-        case SDLK_PAGEDOWN: keys.push_back(Key(0, 34, kKeyDown)); break;
-        case SDLK_END: keys.push_back(Key(0, 35, kKeyDown)); break;
-        case SDLK_HOME: keys.push_back(Key(0, 36, kKeyDown)); break;
-        case SDLK_LEFT: keys.push_back(Key(0, 37, kKeyDown)); break;
-        case SDLK_UP: keys.push_back(Key(0, 38, kKeyDown)); break;
-        case SDLK_RIGHT: keys.push_back(Key(0, 39, kKeyDown)); break;
-        case SDLK_DOWN: keys.push_back(Key(0, 40, kKeyDown)); break;
-        case SDLK_INSERT: keys.push_back(Key(0, 45, kKeyDown)); break;
-        case SDLK_DELETE: keys.push_back(Key(0, 46, kKeyDown)); break;
-        default: break;
+        case SDLK_KP_ENTER:
+          keys.push_back(Key(13, 0, kChar));
+          break;
+        case SDLK_BACKSPACE:
+          keys.push_back(Key(8, 0, kChar));
+          break;
+        case SDLK_ESCAPE:
+          keys.push_back(Key(27, 0, kChar));
+          break;
+        case SDLK_TAB:
+          keys.push_back(Key(9, 0, kChar));
+          break;
+        case SDLK_PAGEUP:
+          keys.push_back(Key(0, 33, kKeyDown));
+          break;
+        case SDLK_PAGEDOWN:
+          keys.push_back(Key(0, 34, kKeyDown));
+          break;
+        case SDLK_END:
+          keys.push_back(Key(0, 35, kKeyDown));
+          break;
+        case SDLK_HOME:
+          keys.push_back(Key(0, 36, kKeyDown));
+          break;
+        case SDLK_LEFT:
+          keys.push_back(Key(0, 37, kKeyDown));
+          break;
+        case SDLK_UP:
+          keys.push_back(Key(0, 38, kKeyDown));
+          break;
+        case SDLK_RIGHT:
+          keys.push_back(Key(0, 39, kKeyDown));
+          break;
+        case SDLK_DOWN:
+          keys.push_back(Key(0, 40, kKeyDown));
+          break;
+        case SDLK_INSERT:
+          keys.push_back(Key(0, 45, kKeyDown));
+          break;
+        case SDLK_DELETE:
+          keys.push_back(Key(0, 46, kKeyDown));
+          break;
+        default:
+          break;
       }
     }
   }

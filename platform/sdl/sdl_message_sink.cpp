@@ -17,10 +17,17 @@ class SdlMessageSink : public MessageSink {
   void Show(std::string_view caption_gbk, std::string_view text_gbk, MessageIcon icon) override {
     Uint32 flags = 0;
     switch (icon) {
-      case MessageIcon::kStop: flags = SDL_MESSAGEBOX_ERROR; break;
-      case MessageIcon::kWarning: flags = SDL_MESSAGEBOX_WARNING; break;
-      case MessageIcon::kInformation: flags = SDL_MESSAGEBOX_INFORMATION; break;
-      case MessageIcon::kNone: break;
+      case MessageIcon::kStop:
+        flags = SDL_MESSAGEBOX_ERROR;
+        break;
+      case MessageIcon::kWarning:
+        flags = SDL_MESSAGEBOX_WARNING;
+        break;
+      case MessageIcon::kInformation:
+        flags = SDL_MESSAGEBOX_INFORMATION;
+        break;
+      case MessageIcon::kNone:
+        break;
     }
     const std::string caption = GbkToUtf8(caption_gbk), text = GbkToUtf8(text_gbk);
     if (SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), nullptr) != 0)

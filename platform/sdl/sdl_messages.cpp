@@ -14,7 +14,8 @@ namespace {
 
 // Signed 16-bit halves, as Windows packs client positions.
 LPARAM PackPoint(int x, int y) {
-  return static_cast<LPARAM>((static_cast<uint32_t>(x) & 0xFFFF) | (static_cast<uint32_t>(y) & 0xFFFF) << 16);
+  return static_cast<LPARAM>((static_cast<uint32_t>(x) & 0xFFFF) |
+                             (static_cast<uint32_t>(y) & 0xFFFF) << 16);
 }
 
 // The record's client position of an SDL window position.  The presenter
@@ -32,12 +33,18 @@ void ToClient(HWND window, const SDL_Window* sdl_window, int* x, int* y) {
 
 uint32_t ButtonFlag(uint8_t button) {
   switch (button) {
-    case SDL_BUTTON_LEFT: return MK_LBUTTON;
-    case SDL_BUTTON_RIGHT: return MK_RBUTTON;
-    case SDL_BUTTON_MIDDLE: return MK_MBUTTON;
-    case SDL_BUTTON_X1: return MK_XBUTTON1;
-    case SDL_BUTTON_X2: return MK_XBUTTON2;
-    default: return 0;
+    case SDL_BUTTON_LEFT:
+      return MK_LBUTTON;
+    case SDL_BUTTON_RIGHT:
+      return MK_RBUTTON;
+    case SDL_BUTTON_MIDDLE:
+      return MK_MBUTTON;
+    case SDL_BUTTON_X1:
+      return MK_XBUTTON1;
+    case SDL_BUTTON_X2:
+      return MK_XBUTTON2;
+    default:
+      return 0;
   }
 }
 
@@ -58,12 +65,17 @@ uint32_t ModifierFlags() {
 UINT ButtonMessage(uint8_t button, bool down, bool double_click) {
   const int offset = down ? (double_click ? 2 : 0) : 1;
   switch (button) {
-    case SDL_BUTTON_LEFT: return WM_LBUTTONDOWN + offset;
-    case SDL_BUTTON_RIGHT: return WM_RBUTTONDOWN + offset;
-    case SDL_BUTTON_MIDDLE: return WM_MBUTTONDOWN + offset;
+    case SDL_BUTTON_LEFT:
+      return WM_LBUTTONDOWN + offset;
+    case SDL_BUTTON_RIGHT:
+      return WM_RBUTTONDOWN + offset;
+    case SDL_BUTTON_MIDDLE:
+      return WM_MBUTTONDOWN + offset;
     case SDL_BUTTON_X1:
-    case SDL_BUTTON_X2: return WM_XBUTTONDOWN + offset;
-    default: return 0;
+    case SDL_BUTTON_X2:
+      return WM_XBUTTONDOWN + offset;
+    default:
+      return 0;
   }
 }
 
@@ -72,11 +84,16 @@ UINT ButtonMessage(uint8_t button, bool down, bool double_click) {
 int ControlCharacter(const SDL_Keysym& key) {
   switch (key.sym) {
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return 13;
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_ESCAPE: return 27;
-    default: break;
+    case SDLK_KP_ENTER:
+      return 13;
+    case SDLK_BACKSPACE:
+      return 8;
+    case SDLK_TAB:
+      return 9;
+    case SDLK_ESCAPE:
+      return 27;
+    default:
+      break;
   }
   if ((key.mod & KMOD_CTRL) && !(key.mod & KMOD_ALT) && key.sym >= SDLK_a && key.sym <= SDLK_z)
     return key.sym - SDLK_a + 1;
@@ -89,64 +106,112 @@ uint8_t VirtualKeyOf(int32_t sym) {
   if (sym >= SDLK_a && sym <= SDLK_z) return static_cast<uint8_t>('A' + (sym - SDLK_a));
   if (sym >= SDLK_0 && sym <= SDLK_9) return static_cast<uint8_t>(sym);
   if (sym >= SDLK_F1 && sym <= SDLK_F12) return static_cast<uint8_t>(VK_F1 + (sym - SDLK_F1));
-  if (sym >= SDLK_F13 && sym <= SDLK_F24) return static_cast<uint8_t>(VK_F1 + 12 + (sym - SDLK_F13));
-  if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9) return static_cast<uint8_t>(VK_NUMPAD0 + 1 + (sym - SDLK_KP_1));
+  if (sym >= SDLK_F13 && sym <= SDLK_F24)
+    return static_cast<uint8_t>(VK_F1 + 12 + (sym - SDLK_F13));
+  if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9)
+    return static_cast<uint8_t>(VK_NUMPAD0 + 1 + (sym - SDLK_KP_1));
   switch (sym) {
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE:
+      return VK_BACK;
+    case SDLK_TAB:
+      return VK_TAB;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_KP_ENTER:
+      return VK_RETURN;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_RSHIFT:
+      return VK_SHIFT;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_RCTRL:
+      return VK_CONTROL;
     case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_CAPSLOCK: return VK_CAPITAL;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_LGUI: return VK_LWIN;
-    case SDLK_RGUI: return VK_RWIN;
-    case SDLK_APPLICATION: return VK_APPS;
-    case SDLK_KP_0: return VK_NUMPAD0;
-    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDLK_KP_PLUS: return VK_ADD;
-    case SDLK_KP_MINUS: return VK_SUBTRACT;
-    case SDLK_KP_PERIOD: return VK_DECIMAL;
-    case SDLK_KP_DIVIDE: return VK_DIVIDE;
-    case SDLK_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDLK_SCROLLLOCK: return VK_SCROLL;
-    case SDLK_SEMICOLON: return VK_OEM_1;
-    case SDLK_EQUALS: return VK_OEM_PLUS;
-    case SDLK_COMMA: return VK_OEM_COMMA;
-    case SDLK_MINUS: return VK_OEM_MINUS;
-    case SDLK_PERIOD: return VK_OEM_PERIOD;
-    case SDLK_SLASH: return VK_OEM_2;
-    case SDLK_BACKQUOTE: return VK_OEM_3;
-    case SDLK_LEFTBRACKET: return VK_OEM_4;
-    case SDLK_BACKSLASH: return VK_OEM_5;
-    case SDLK_RIGHTBRACKET: return VK_OEM_6;
-    case SDLK_QUOTE: return VK_OEM_7;
-    default: return 0;
+    case SDLK_RALT:
+      return VK_MENU;
+    case SDLK_PAUSE:
+      return VK_PAUSE;
+    case SDLK_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDLK_ESCAPE:
+      return VK_ESCAPE;
+    case SDLK_SPACE:
+      return VK_SPACE;
+    case SDLK_PAGEUP:
+      return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+      return VK_NEXT;
+    case SDLK_END:
+      return VK_END;
+    case SDLK_HOME:
+      return VK_HOME;
+    case SDLK_LEFT:
+      return VK_LEFT;
+    case SDLK_UP:
+      return VK_UP;
+    case SDLK_RIGHT:
+      return VK_RIGHT;
+    case SDLK_DOWN:
+      return VK_DOWN;
+    case SDLK_PRINTSCREEN:
+      return VK_SNAPSHOT;
+    case SDLK_INSERT:
+      return VK_INSERT;
+    case SDLK_DELETE:
+      return VK_DELETE;
+    case SDLK_LGUI:
+      return VK_LWIN;
+    case SDLK_RGUI:
+      return VK_RWIN;
+    case SDLK_APPLICATION:
+      return VK_APPS;
+    case SDLK_KP_0:
+      return VK_NUMPAD0;
+    case SDLK_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDLK_KP_PLUS:
+      return VK_ADD;
+    case SDLK_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDLK_KP_PERIOD:
+      return VK_DECIMAL;
+    case SDLK_KP_DIVIDE:
+      return VK_DIVIDE;
+    case SDLK_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    case SDLK_SCROLLLOCK:
+      return VK_SCROLL;
+    case SDLK_SEMICOLON:
+      return VK_OEM_1;
+    case SDLK_EQUALS:
+      return VK_OEM_PLUS;
+    case SDLK_COMMA:
+      return VK_OEM_COMMA;
+    case SDLK_MINUS:
+      return VK_OEM_MINUS;
+    case SDLK_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDLK_SLASH:
+      return VK_OEM_2;
+    case SDLK_BACKQUOTE:
+      return VK_OEM_3;
+    case SDLK_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDLK_BACKSLASH:
+      return VK_OEM_5;
+    case SDLK_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDLK_QUOTE:
+      return VK_OEM_7;
+    default:
+      return 0;
   }
 }
 
 int TranslateToMessages(HWND window, const SDL_Event& e, std::vector<WindowMessage>& out) {
   if (!window) return 0;
   const size_t before = out.size();
-  auto add = [&](UINT message, WPARAM wparam, LPARAM lparam) { out.push_back({message, wparam, lparam}); };
+  auto add = [&](UINT message, WPARAM wparam, LPARAM lparam) {
+    out.push_back({message, wparam, lparam});
+  };
   SDL_Window* sdl_window = GetSdlWindow(window);
   switch (e.type) {
     case SDL_MOUSEMOTION: {
@@ -220,7 +285,8 @@ int TranslateToMessages(HWND window, const SDL_Event& e, std::vector<WindowMessa
     case SDL_TEXTINPUT:
       for (unsigned char b : Utf8ToGbk(e.text.text)) add(WM_CHAR, b, 1);
       break;
-    default: break;
+    default:
+      break;
   }
   return static_cast<int>(out.size() - before);
 }

@@ -6,6 +6,8 @@
 // pixel comes back exactly), so presenting a frame copies it once, into the
 // texture.  A renderer without render targets keeps a copy of every frame
 // instead, as the only way to have its pixels later.
+#include "platform/sdl/sdl_presenter.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -17,7 +19,6 @@
 #include "platform/png_writer.h"
 #include "platform/presenter.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_presenter.h"
 #include "platform/window.h"
 
 namespace tessera::sdl {
@@ -66,11 +67,15 @@ class SdlPresenter : public Presenter {
                     int y, int w, int h) override {
     if (window != hwnd_ || !frame || !texture_) return false;
     const int x0 = std::max(0, x), y0 = std::max(0, y);
-    const int x1 = static_cast<int>(std::min<long long>({static_cast<long long>(x) + w, frame_w, width_}));
-    const int y1 = static_cast<int>(std::min<long long>({static_cast<long long>(y) + h, frame_h, height_}));
+    const int x1 =
+        static_cast<int>(std::min<long long>({static_cast<long long>(x) + w, frame_w, width_}));
+    const int y1 =
+        static_cast<int>(std::min<long long>({static_cast<long long>(y) + h, frame_h, height_}));
     if (x1 > x0 && y1 > y0) {
-      const uint16_t* first = reinterpret_cast<const uint16_t*>(
-          reinterpret_cast<const char*>(frame) + static_cast<long>(y0) * pitch) + x0;
+      const uint16_t* first =
+          reinterpret_cast<const uint16_t*>(reinterpret_cast<const char*>(frame) +
+                                            static_cast<long>(y0) * pitch) +
+          x0;
       SDL_Rect r{x0, y0, x1 - x0, y1 - y0};
       // The texture ignores bit 15 (no blending), so pixels show as they are.
       if (SDL_UpdateTexture(texture_, &r, first, pitch) != 0) return false;
@@ -89,8 +94,10 @@ class SdlPresenter : public Presenter {
   bool RunStep(DisplayStep step, HWND window) override {
     SDL_Window* w = GetSdlWindow(window);
     switch (step) {
-      case DisplayStep::kCreateDisplay: return w != nullptr && renderer_ != nullptr;
-      case DisplayStep::kExclusiveLevel: return true;
+      case DisplayStep::kCreateDisplay:
+        return w != nullptr && renderer_ != nullptr;
+      case DisplayStep::kExclusiveLevel:
+        return true;
       case DisplayStep::kDisplayMode: {
         SDL_DisplayMode mode{SDL_PIXELFORMAT_RGB565, kScreenW, kScreenH, 0, nullptr};
         return SDL_SetWindowDisplayMode(w, &mode) == 0;
@@ -102,11 +109,13 @@ class SdlPresenter : public Presenter {
         window->client_height = kScreenH;
         window->full_screen = true;
         return true;
-      case DisplayStep::kPrimarySurface: return renderer_ != nullptr;
+      case DisplayStep::kPrimarySurface:
+        return renderer_ != nullptr;
       case DisplayStep::kCreateClipper:
       case DisplayStep::kClipperWindow:
       case DisplayStep::kAttachClipper:  // SDL clips to the window itself
-      case DisplayStep::kPixelFormat: return true;
+      case DisplayStep::kPixelFormat:
+        return true;
       case DisplayStep::kBackSurface:
         if (back_) SDL_DestroyTexture(back_);
         back_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
@@ -146,7 +155,8 @@ class SdlPresenter : public Presenter {
     // written, for screenshots.
     for (int y = 0; keep_copies_ && !back_copy_.empty() && y < kScreenH; ++y)
       std::memcpy(&back_copy_[static_cast<size_t>(y) * kScreenW],
-                  static_cast<char*>(locked_pixels_) + static_cast<long>(y) * locked_pitch_, 2 * kScreenW);
+                  static_cast<char*>(locked_pixels_) + static_cast<long>(y) * locked_pitch_,
+                  2 * kScreenW);
     SDL_UnlockTexture(back_);
     locked_ = false;
   }
@@ -189,12 +199,14 @@ class SdlPresenter : public Presenter {
 
   bool SaveFramePng(const std::string& native_path) override {
     if (last_full_screen_ && back_) {
-      if (keep_copies_) return WritePng565(native_path, back_copy_.data(), kScreenW, kScreenH, 2 * kScreenW);
+      if (keep_copies_)
+        return WritePng565(native_path, back_copy_.data(), kScreenW, kScreenH, 2 * kScreenW);
       std::vector<uint16_t> px;
       return ReadBack(back_, kScreenW, kScreenH, true, px) &&
              WritePng565(native_path, px.data(), kScreenW, kScreenH, 2 * kScreenW);
     }
-    if (keep_copies_ || !texture_) return WritePng555(native_path, frame_.data(), width_, height_, 2 * width_);
+    if (keep_copies_ || !texture_)
+      return WritePng555(native_path, frame_.data(), width_, height_, 2 * width_);
     std::vector<uint16_t> px;
     return ReadBack(texture_, width_, height_, false, px) &&
            WritePng555(native_path, px.data(), width_, height_, 2 * width_);
@@ -206,13 +218,15 @@ class SdlPresenter : public Presenter {
   // 6-bit channel comes back as its value in the top bits of a byte.
   bool ReadBack(SDL_Texture* texture, int w, int h, bool wide_green, std::vector<uint16_t>& out) {
     if (!renderer_ || w <= 0 || h <= 0) return false;
-    SDL_Texture* target = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
+    SDL_Texture* target =
+        SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
     if (!target) return false;
     std::vector<uint32_t> argb(static_cast<size_t>(w) * h);
-    const bool ok = SDL_SetRenderTarget(renderer_, target) == 0 &&
-                    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE) == 0 &&
-                    SDL_RenderCopy(renderer_, texture, nullptr, nullptr) == 0 &&
-                    SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), 4 * w) == 0;
+    const bool ok =
+        SDL_SetRenderTarget(renderer_, target) == 0 &&
+        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE) == 0 &&
+        SDL_RenderCopy(renderer_, texture, nullptr, nullptr) == 0 &&
+        SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), 4 * w) == 0;
     SDL_SetRenderTarget(renderer_, nullptr);
     SDL_DestroyTexture(target);
     if (!ok) return false;

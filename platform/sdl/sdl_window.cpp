@@ -6,8 +6,8 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -74,7 +74,8 @@ bool LocalXServerAnswers(const std::string& display) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     std::memcpy(addr.sun_path + (abstract ? 1 : 0), path.c_str(), path.size());
-    const socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (abstract ? 1 : 0));
+    const socklen_t len =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (abstract ? 1 : 0));
     const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0;
     ::close(fd);
     if (ok) return true;
@@ -92,7 +93,9 @@ bool UseSdlBackend() {
   if (HasValue("SDL_VIDEODRIVER")) {
     // Asked for by name (the dummy and offscreen drivers included).
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      LogWarning(std::string("no SDL display with SDL_VIDEODRIVER=") + std::getenv("SDL_VIDEODRIVER"), SDL_GetError());
+      LogWarning(
+          std::string("no SDL display with SDL_VIDEODRIVER=") + std::getenv("SDL_VIDEODRIVER"),
+          SDL_GetError());
       return false;
     }
     InstallSdlMessageSink();
@@ -161,14 +164,25 @@ bool PumpEvents(HWND window) {
     HWND target = window;
     Uint32 id = 0;
     switch (e.type) {
-      case SDL_MOUSEMOTION: id = e.motion.windowID; break;
+      case SDL_MOUSEMOTION:
+        id = e.motion.windowID;
+        break;
       case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP: id = e.button.windowID; break;
-      case SDL_MOUSEWHEEL: id = e.wheel.windowID; break;
+      case SDL_MOUSEBUTTONUP:
+        id = e.button.windowID;
+        break;
+      case SDL_MOUSEWHEEL:
+        id = e.wheel.windowID;
+        break;
       case SDL_KEYDOWN:
-      case SDL_KEYUP: id = e.key.windowID; break;
-      case SDL_TEXTINPUT: id = e.text.windowID; break;
-      default: break;
+      case SDL_KEYUP:
+        id = e.key.windowID;
+        break;
+      case SDL_TEXTINPUT:
+        id = e.text.windowID;
+        break;
+      default:
+        break;
     }
     if (SDL_Window* w = id ? SDL_GetWindowFromID(id) : nullptr)
       if (auto* record = static_cast<HWND>(SDL_GetWindowData(w, kRecordKey))) target = record;

@@ -1,11 +1,12 @@
 // The database connection and the list of open databases, on real SQLite
 // files made from the schema.
+#include "database/database.h"
+
 #include <sqlite3.h>
 
 #include <fstream>
 #include <string>
 
-#include "database/database.h"
 #include "database/schema.h"
 #include "support/test_support.h"
 
@@ -113,8 +114,9 @@ TEST_F(DataBaseTest, StatementsRecordSetsAndCounts) {
   EXPECT_EQ(db.GetRecordCount(nullptr), 0);
 
   for (int i = 0; i < 3; ++i) {
-    std::string sql = "INSERT INTO [RESTABLE] ([ID],[PACKNAME],[START],[END]) VALUES ('r" + std::to_string(i) +
-                      "','\\a.pak'," + std::to_string(i * 10) + "," + std::to_string(i * 10 + 5) + ")";
+    std::string sql = "INSERT INTO [RESTABLE] ([ID],[PACKNAME],[START],[END]) VALUES ('r" +
+                      std::to_string(i) + "','\\a.pak'," + std::to_string(i * 10) + "," +
+                      std::to_string(i * 10 + 5) + ")";
     ASSERT_TRUE(db.ExecuteCommand(sql.c_str()));
   }
   ASSERT_TRUE(db.OpenSource("SELECT * FROM [RESTABLE] order by [ID]", rs));
@@ -136,7 +138,8 @@ TEST_F(DataBaseTest, StatementsRecordSetsAndCounts) {
 
   // Only one statement per call: a second one after it fails the call, so
   // nothing of it runs.
-  EXPECT_FALSE(db.ExecuteCommand("DELETE FROM [RESTABLE] WHERE [ID] = 'r0'; DELETE FROM [RESTABLE]"));
+  EXPECT_FALSE(
+      db.ExecuteCommand("DELETE FROM [RESTABLE] WHERE [ID] = 'r0'; DELETE FROM [RESTABLE]"));
   // Unterminated text is an error, not a different statement.
   EXPECT_FALSE(db.ExecuteCommand("DELETE FROM [RESTABLE] WHERE [ID] = 'r0's'"));
   ASSERT_TRUE(db.OpenSource("SELECT [ID] FROM [RESTABLE]", rs));
@@ -180,7 +183,8 @@ TEST_F(DataBaseTest, CopiesShareTheConnection) {
 TEST(SqlLiterals, SplitsQuotedValuesAndRefusesWhatItCannotCache) {
   std::string shape;
   std::vector<std::string> values;
-  ASSERT_TRUE(tessera::SplitSqlLiterals("SELECT * FROM [T] WHERE [A] = 'x''y' AND [B] = ''", shape, values));
+  ASSERT_TRUE(tessera::SplitSqlLiterals("SELECT * FROM [T] WHERE [A] = 'x''y' AND [B] = ''", shape,
+                                        values));
   EXPECT_EQ(shape, "SELECT * FROM [T] WHERE [A] = ? AND [B] = ?");
   ASSERT_EQ(values.size(), 2u);
   EXPECT_EQ(values[0], "x'y");

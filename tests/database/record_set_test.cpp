@@ -32,8 +32,8 @@ FieldValue Text(const std::string& s) {
 
 TEST(RecordSet, ConvertsWholeNumbersAndRefusesTheRest) {
   RecordSet rs(9);
-  rs.AppendRow({Int(-5), Int(2147483648LL), Real(7.0), Real(7.5), Text("42"), Text("4x"), FieldValue(), Int(255),
-                Int(256)});
+  rs.AppendRow({Int(-5), Int(2147483648LL), Real(7.0), Real(7.5), Text("42"), Text("4x"),
+                FieldValue(), Int(255), Int(256)});
   int32_t n = 99;
   EXPECT_TRUE(rs.GetInt32(0, n));
   EXPECT_EQ(n, -5);

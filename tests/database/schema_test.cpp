@@ -1,11 +1,12 @@
 // The schema: every table with its columns in the engine's order, indexes
 // that keep look-ups off full scans, and the creation call.
+#include "database/schema.h"
+
 #include <sqlite3.h>
 
 #include <string>
 #include <vector>
 
-#include "database/schema.h"
 #include "support/test_support.h"
 
 namespace {
@@ -17,7 +18,8 @@ std::vector<std::string> Columns(sqlite3* db, const std::string& table) {
   sqlite3_stmt* stmt = nullptr;
   std::string sql = "PRAGMA table_info([" + table + "])";
   EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
-  while (sqlite3_step(stmt) == SQLITE_ROW) out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+  while (sqlite3_step(stmt) == SQLITE_ROW)
+    out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
   sqlite3_finalize(stmt);
   return out;
 }
@@ -27,7 +29,8 @@ std::string Plan(sqlite3* db, const std::string& query) {
   sqlite3_stmt* stmt = nullptr;
   std::string sql = "EXPLAIN QUERY PLAN " + query;
   EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
-  while (sqlite3_step(stmt) == SQLITE_ROW) out += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
+  while (sqlite3_step(stmt) == SQLITE_ROW)
+    out += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
   sqlite3_finalize(stmt);
   return out;
 }
@@ -40,28 +43,35 @@ TEST(Schema, CreatesEveryTableWithItsColumnsInOrder) {
   std::string error;
   ASSERT_TRUE(tessera::CreateDataBaseFile(path, &error)) << error;
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(dir.File("new.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open_v2(dir.File("new.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
   EXPECT_EQ(Columns(db, "RESTABLE"), (Names{"ID", "PACKNAME", "START", "END"}));
-  EXPECT_EQ(Columns(db, "FILETABLE"), (Names{"ID", "TYPE", "PACKNAME", "PACKED", "PATH", "EXPLAIN"}));
+  EXPECT_EQ(Columns(db, "FILETABLE"),
+            (Names{"ID", "TYPE", "PACKNAME", "PACKED", "PATH", "EXPLAIN"}));
   EXPECT_EQ(Columns(db, "ANITABLE"),
             (Names{"ID", "DELAY", "NUMBER", "X", "Y", "SX", "SY", "AUTOSTOP", "IMAGETYPE"}));
   EXPECT_EQ(Columns(db, "MAPTABLE"),
             (Names{"ID", "NAME", "EXPLAIN", "WIDTH", "HEIGHT", "UNITSIZE", "GOODSNUM", "PICINFO"}));
   EXPECT_EQ(Columns(db, "GOODSTABLE"),
-            (Names{"ID", "MAPID", "NAME", "EXPLAIN", "WIDTH", "HEIGHT", "DRAWX", "DRAWY", "TRUEX", "TRUEY", "PICINFO",
-                   "SHADOWINFO", "PICNUM", "TYPE", "USEALPHA"}));
+            (Names{"ID", "MAPID", "NAME", "EXPLAIN", "WIDTH", "HEIGHT", "DRAWX", "DRAWY", "TRUEX",
+                   "TRUEY", "PICINFO", "SHADOWINFO", "PICNUM", "TYPE", "USEALPHA"}));
   EXPECT_EQ(Columns(db, "PERSONTABLE"),
-            (Names{"ID", "NAME", "EXPLAIN", "WIDTH", "HEIGHT", "DRAWXOFFSET", "DRAWYOFFSET", "TYPE", "STATE",
-                   "STANDPIC", "WALKPIC", "RUNPIC", "ATTACKPIC", "STANDPICNUM", "WALKPICNUM", "RUNPICNUM",
-                   "ATTACKPICNUM"}));
+            (Names{"ID", "NAME", "EXPLAIN", "WIDTH", "HEIGHT", "DRAWXOFFSET", "DRAWYOFFSET", "TYPE",
+                   "STATE", "STANDPIC", "WALKPIC", "RUNPIC", "ATTACKPIC", "STANDPICNUM",
+                   "WALKPICNUM", "RUNPICNUM", "ATTACKPICNUM"}));
   EXPECT_EQ(Columns(db, "EVENTTABLE"), (Names{"ID", "SCENEID", "EVENTTYPE", "FILEPOS", "EXPLAIN"}));
 
   // Identifier look-ups go through an index, never a scan.
-  EXPECT_NE(Plan(db, "SELECT * FROM [RESTABLE] WHERE [ID] = 'a'").find("USING INDEX"), std::string::npos);
-  EXPECT_NE(Plan(db, "SELECT [ID] FROM [ANITABLE] WHERE [ID] = 'a'").find("INDEX"), std::string::npos);
-  EXPECT_NE(Plan(db, "SELECT * FROM [FILETABLE] WHERE [ID] = 'a'").find("USING INDEX"), std::string::npos);
-  EXPECT_NE(Plan(db, "SELECT * FROM [GOODSTABLE] WHERE [MAPID] = 3").find("USING INDEX"), std::string::npos);
-  EXPECT_NE(Plan(db, "SELECT * FROM [MAPTABLE] WHERE [NAME] = 'm'").find("USING INDEX"), std::string::npos);
+  EXPECT_NE(Plan(db, "SELECT * FROM [RESTABLE] WHERE [ID] = 'a'").find("USING INDEX"),
+            std::string::npos);
+  EXPECT_NE(Plan(db, "SELECT [ID] FROM [ANITABLE] WHERE [ID] = 'a'").find("INDEX"),
+            std::string::npos);
+  EXPECT_NE(Plan(db, "SELECT * FROM [FILETABLE] WHERE [ID] = 'a'").find("USING INDEX"),
+            std::string::npos);
+  EXPECT_NE(Plan(db, "SELECT * FROM [GOODSTABLE] WHERE [MAPID] = 3").find("USING INDEX"),
+            std::string::npos);
+  EXPECT_NE(Plan(db, "SELECT * FROM [MAPTABLE] WHERE [NAME] = 'm'").find("USING INDEX"),
+            std::string::npos);
   sqlite3_close(db);
 }
 

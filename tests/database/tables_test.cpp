@@ -25,24 +25,28 @@ namespace {
 using tessera::HeadlessMessages;
 
 // GBK texts, with the Chinese beside them.
-std::string Empty(const std::string& field) { return field + " \xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5"; }  // 不能为空
-const char kResCaption[] = "\xCC\xED\xBC\xD3\xD7\xCA\xD4\xB4";                  // 添加资源
+std::string Empty(const std::string& field) {
+  return field + " \xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5";
+}  // 不能为空
+const char kResCaption[] = "\xCC\xED\xBC\xD3\xD7\xCA\xD4\xB4";                   // 添加资源
 const char kFileCaption[] = "\xCC\xED\xBC\xD3\xB4\xF2\xB0\xFC\xCE\xC4\xBC\xFE";  // 添加打包文件
-const char kAniCaption[] = "\xCC\xED\xBC\xD3\xB6\xAF\xBB\xAD\xD7\xCA\xD4\xB4";   // 添加动画资源
-const char kNameEmpty[] = "\xC3\xFB\xD7\xD6\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5";   // 名字不能为空
-const char kPicEmpty[] = "\xCD\xBC\xC6\xAC\xD0\xC5\xCF\xA2\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5";  // 图片信息不能为空
+const char kAniCaption[] = "\xCC\xED\xBC\xD3\xB6\xAF\xBB\xAD\xD7\xCA\xD4\xB4";  // 添加动画资源
+const char kNameEmpty[] = "\xC3\xFB\xD7\xD6\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5";  // 名字不能为空
+const char kPicEmpty[] =
+    "\xCD\xBC\xC6\xAC\xD0\xC5\xCF\xA2\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5";  // 图片信息不能为空
 const char kShadowEmpty[] =  // 影子图片信息不能为空 随便填写也可以
     "\xD3\xB0\xD7\xD3\xCD\xBC\xC6\xAC\xD0\xC5\xCF\xA2\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5 "
     "\xCB\xE6\xB1\xE3\xCC\xEE\xD0\xB4\xD2\xB2\xBF\xC9\xD2\xD4";
-const char kSetGoods[] = "\xD0\xDE\xB8\xC4\xCE\xEF\xC6\xB7";   // 修改物品
-const char kAddGoods[] = "\xD4\xF6\xBC\xD3\xCE\xEF\xC6\xB7";   // 增加物品
-const char kSetPerson[] = "\xD0\xDE\xB8\xC4\xC8\xCB\xCE\xEF";  // 修改人物
-const char kAddPerson[] = "\xD4\xF6\xBC\xD3\xC8\xCB\xCE\xEF";  // 增加人物
+const char kSetGoods[] = "\xD0\xDE\xB8\xC4\xCE\xEF\xC6\xB7";                 // 修改物品
+const char kAddGoods[] = "\xD4\xF6\xBC\xD3\xCE\xEF\xC6\xB7";                 // 增加物品
+const char kSetPerson[] = "\xD0\xDE\xB8\xC4\xC8\xCB\xCE\xEF";                // 修改人物
+const char kAddPerson[] = "\xD4\xF6\xBC\xD3\xC8\xCB\xCE\xEF";                // 增加人物
 const char kNoMap[] = "\xC3\xBB\xD3\xD0\xD5\xE2\xB8\xF6\xB5\xD8\xCD\xBC";    // 没有这个地图
 const char kNoGoods[] = "\xC3\xBB\xD3\xD0\xD5\xE2\xB8\xF6\xCE\xEF\xC6\xB7";  // 没有这个物品
 const char kNoEvent[] = "\xC3\xBB\xD3\xD0\xD5\xE2\xB8\xF6\xCA\xC2\xBC\xFE";  // 没有这个事件
-const char kMapNoGoods[] = "\xD5\xE2\xB8\xF6\xB5\xD8\xCD\xBC\xC3\xBB\xD3\xD0\xCE\xEF\xCC\xE5";  // 这个地图没有物体
-const char kNone[] = "\xCE\xDE";  // 无
+const char kMapNoGoods[] =
+    "\xD5\xE2\xB8\xF6\xB5\xD8\xCD\xBC\xC3\xBB\xD3\xD0\xCE\xEF\xCC\xE5";  // 这个地图没有物体
+const char kNone[] = "\xCE\xDE";                                         // 无
 
 class TablesTest : public tessera::test::EngineTest {
  protected:
@@ -55,7 +59,8 @@ class TablesTest : public tessera::test::EngineTest {
   }
   long Count(const std::string& table) {
     tessera::RecordsetPtr rs;
-    return db_->OpenSource(("SELECT * FROM [" + table + "]").c_str(), rs) ? db_->GetRecordCount(rs) : -1;
+    return db_->OpenSource(("SELECT * FROM [" + table + "]").c_str(), rs) ? db_->GetRecordCount(rs)
+                                                                          : -1;
   }
   std::string Text(const std::string& sql) {
     tessera::RecordsetPtr rs;
@@ -126,7 +131,9 @@ TEST_F(TablesTest, ResourceRowsAreAddedUpdatedReadAndDeleted) {
   EXPECT_FALSE(res.AddRes(Res("id", "", 0, 1)));
   EXPECT_FALSE(res.SetResInfo(nullptr, Res("id", "\\a.pak", 0, 1)));
   EXPECT_FALSE(res.SetResInfo("id", Res("id", "", 0, 1)));
-  ExpectMessages({{Empty("ID"), kResCaption}, {Empty("PACKNAME"), kResCaption}, {Empty("ID"), kResCaption},
+  ExpectMessages({{Empty("ID"), kResCaption},
+                  {Empty("PACKNAME"), kResCaption},
+                  {Empty("ID"), kResCaption},
                   {Empty("PACKNAME"), kResCaption}});
   EXPECT_EQ(Count("RESTABLE"), 0);
 }
@@ -191,8 +198,8 @@ TEST_F(TablesTest, TablesWithoutADatabaseFailQuietly) {
   EXPECT_TRUE(HeadlessMessages().empty());
 }
 
-stPackFileInfo File(const char* id, const char* type, const char* pack, uint8_t packed, const char* path,
-                    const char* explain) {
+stPackFileInfo File(const char* id, const char* type, const char* pack, uint8_t packed,
+                    const char* path, const char* explain) {
   stPackFileInfo f;
   std::strcpy(f.szID, id);
   std::strcpy(f.szType, type);
@@ -233,7 +240,9 @@ TEST_F(TablesTest, FileRowsKeepExistingRowsAndRenameOnlyToFreeIdentifiers) {
   EXPECT_FALSE(files.AddFile(File("f4", "bmp", "", 0, "p", "")));
   EXPECT_FALSE(files.AddFile(File("f4", "bmp", "\\a.pak", 0, "", "")));
   EXPECT_FALSE(files.SetFileInfo("", File("f4", "bmp", "\\a.pak", 0, "p", "")));
-  ExpectMessages({{Empty("TYPE"), kFileCaption}, {Empty("PACKNAME"), kFileCaption}, {Empty("PATH"), kFileCaption},
+  ExpectMessages({{Empty("TYPE"), kFileCaption},
+                  {Empty("PACKNAME"), kFileCaption},
+                  {Empty("PATH"), kFileCaption},
                   {Empty("ID"), kFileCaption}});
 }
 
@@ -248,7 +257,8 @@ TEST_F(TablesTest, FileIterationChoosesRowsByPackAndPackedFlag) {
     if (!*packs[i])
       ASSERT_TRUE(db_->ExecuteCommand("INSERT INTO [FILETABLE] VALUES ('f3','bmp','',1,'p','e')"));
     else
-      ASSERT_TRUE(files.AddFile(File(id.c_str(), "bmp", packs[i], static_cast<uint8_t>(i % 2), "p", "")));
+      ASSERT_TRUE(
+          files.AddFile(File(id.c_str(), "bmp", packs[i], static_cast<uint8_t>(i % 2), "p", "")));
   }
   EXPECT_EQ(files.GetSourceNum("\\a.pak", 1), 1);
   EXPECT_EQ(files.GetSourceNum("\\a.pak", 0), 2);
@@ -341,9 +351,10 @@ TEST_F(TablesTest, FailedUpdatesReturnTheirResult) {
   const stPackAniInfo a = Ani("abcdefghi01", 1, 9);  // 11 bytes fit ANITABLE's field
   ASSERT_TRUE(ani.AddAni(a));
   for (const char* table : {"RESTABLE", "ANITABLE"})
-    ASSERT_TRUE(db_->ExecuteCommand((std::string("CREATE TRIGGER [NO") + table + "] BEFORE UPDATE ON [" + table +
-                                     "] BEGIN SELECT RAISE(FAIL, 'no'); END")
-                                        .c_str()));
+    ASSERT_TRUE(
+        db_->ExecuteCommand((std::string("CREATE TRIGGER [NO") + table + "] BEFORE UPDATE ON [" +
+                             table + "] BEGIN SELECT RAISE(FAIL, 'no'); END")
+                                .c_str()));
   EXPECT_TRUE(res.AddRes(Res("a", "\\a.pak", 5, 9)));
   stPackResInfo got;
   ASSERT_TRUE(res.GetResInfo("a", got));
@@ -420,8 +431,11 @@ TEST_F(TablesTest, ABadMapRowIsNotReadAndLeavesTheRecord) {
   CMapDataBase maps(path_.c_str());
   for (const char* row : {"('bad','x','wide',10,32,0,'Bbad000001')",
                           "('long','x',1,10,32,0,'Bthis-identifier-is-far-too-long-for-it')"})
-    ASSERT_TRUE(db_->ExecuteCommand((std::string("INSERT INTO [MAPTABLE] ([NAME],[EXPLAIN],[WIDTH],[HEIGHT],"
-                                                 "[UNITSIZE],[GOODSNUM],[PICINFO]) VALUES ") + row).c_str()));
+    ASSERT_TRUE(db_->ExecuteCommand(
+        (std::string("INSERT INTO [MAPTABLE] ([NAME],[EXPLAIN],[WIDTH],[HEIGHT],"
+                     "[UNITSIZE],[GOODSNUM],[PICINFO]) VALUES ") +
+         row)
+            .c_str()));
   stMapInfo m = Map("keep", 5, "Bkeep00000");
   EXPECT_FALSE(maps.GetMapInfo("bad", m));
   EXPECT_FALSE(maps.GetMapInfo("long", m));
@@ -430,7 +444,8 @@ TEST_F(TablesTest, ABadMapRowIsNotReadAndLeavesTheRecord) {
 }
 
 stGoodsInfo Goods(int map, const char* name, int drawX) {
-  stGoodsInfo g{0, map, "", "a well", 2, 3, drawX, 7, drawX - 1, 5, "well0000", "shadow01", 4, 1, 2};
+  stGoodsInfo g{0,         map, "",         "a well",   2, 3, drawX, 7,
+                drawX - 1, 5,   "well0000", "shadow01", 4, 1, 2};
   std::strcpy(g.szName, name);
   return g;
 }
@@ -464,7 +479,8 @@ TEST_F(TablesTest, GoodsUpdateKeepsTheShadowAndAddFindsByNameAndMap) {
 
 TEST_F(TablesTest, GoodsOfAMapComeAllAndNoMoreThanCounted) {
   CGoodsDataBase goods(path_.c_str());
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(goods.AddGoods(Goods(4, ("g" + std::to_string(i)).c_str(), i)));
+  for (int i = 0; i < 3; ++i)
+    ASSERT_TRUE(goods.AddGoods(Goods(4, ("g" + std::to_string(i)).c_str(), i)));
   ASSERT_EQ(goods.GetGoodsNumInMap(4), 3);
   // A row added between the count and the read does not overrun the array.
   ASSERT_TRUE(goods.AddGoods(Goods(4, "late", 9)));

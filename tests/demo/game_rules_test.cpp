@@ -31,13 +31,25 @@ TEST(Quest, PlaysThroughEveryPath) {
   };
   const std::vector<std::vector<Step>> paths = {
       // Accept at once, fetch, hand back; the pendant leaves the bag.
-      {{'t', 0, 0, false, true}, {'y', 1, 0, false, false}, {'p', 2, 0, true, true}, {'t', 3, 100, false, false}},
+      {{'t', 0, 0, false, true},
+       {'y', 1, 0, false, false},
+       {'p', 2, 0, true, true},
+       {'t', 3, 100, false, false}},
       // Refuse, then ask again and accept.
-      {{'t', 0, 0, false, true}, {'n', 0, 0, false, false}, {'t', 0, 0, false, true}, {'y', 1, 0, false, false}},
+      {{'t', 0, 0, false, true},
+       {'n', 0, 0, false, false},
+       {'t', 0, 0, false, true},
+       {'y', 1, 0, false, false}},
       // Nothing to pick up before the elder asked; a reminder before the
       // pendant is found; no second reward.
-      {{'p', 0, 0, false, false}, {'t', 0, 0, false, true}, {'y', 1, 0, false, false}, {'t', 1, 0, false, false},
-       {'p', 2, 0, true, true}, {'p', 2, 0, true, false}, {'t', 3, 100, false, false}, {'t', 3, 100, false, false}},
+      {{'p', 0, 0, false, false},
+       {'t', 0, 0, false, true},
+       {'y', 1, 0, false, false},
+       {'t', 1, 0, false, false},
+       {'p', 2, 0, true, true},
+       {'p', 2, 0, true, false},
+       {'t', 3, 100, false, false},
+       {'t', 3, 100, false, false}},
   };
   for (size_t n = 0; n < paths.size(); ++n) {
     GameState s = demo::NewGame();
@@ -126,24 +138,25 @@ TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
 TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
   ASSERT_TRUE(demo::CreateSaveTable(db_));
   const char* rows[] = {
-      "(1, 2, 3, 3, 0, 0, 100, '', '')",   // no such map
-      "(1, 1, 26, 3, 0, 0, 100, '', '')",  // off the house's 26 columns
-      "(1, 0, 3, 30, 0, 0, 100, '', '')",  // off the village's 30 rows
-      "(1, 0, -1, 3, 0, 0, 100, '', '')",  // a negative cell
-      "(1, 0, 3, 3, 4, 0, 100, '', '')",   // no such quest stage
-      "(1, 0, 3, 3, 0, -5, 100, '', '')",  // negative gold
-      "(1, 0, 3, 3, 0, 0, 101, '', '')",   // life past the gauge
-      "(1, 0, 3, 3, 0, 0, 100, '1,9', '')", // no such item
-      "(1, 0, 3, 3, 0, 0, 100, '1,,2', '')", // an empty item
-      "(1, 0, 3, 3, 0, 0, 100, '1,x', '')", // not a number
-      "(1, 0, 3, 3, 0, 0, NULL, '', '')",  // a missing value
-      "(1, 0, 3, 3, 'two', 0, 100, '', '')", // text for a number
-      "(1, 0, 3, 3, 0, 0, 100, '', '2:apple')", // goods on no such map
-      "(1, 0, 3, 3, 0, 0, 100, '', '0:')", // goods without a name
-      "(1, 0, 3, 3, 0, 0, 100, '', '0:a b')", // not a goods name
+      "(1, 2, 3, 3, 0, 0, 100, '', '')",         // no such map
+      "(1, 1, 26, 3, 0, 0, 100, '', '')",        // off the house's 26 columns
+      "(1, 0, 3, 30, 0, 0, 100, '', '')",        // off the village's 30 rows
+      "(1, 0, -1, 3, 0, 0, 100, '', '')",        // a negative cell
+      "(1, 0, 3, 3, 4, 0, 100, '', '')",         // no such quest stage
+      "(1, 0, 3, 3, 0, -5, 100, '', '')",        // negative gold
+      "(1, 0, 3, 3, 0, 0, 101, '', '')",         // life past the gauge
+      "(1, 0, 3, 3, 0, 0, 100, '1,9', '')",      // no such item
+      "(1, 0, 3, 3, 0, 0, 100, '1,,2', '')",     // an empty item
+      "(1, 0, 3, 3, 0, 0, 100, '1,x', '')",      // not a number
+      "(1, 0, 3, 3, 0, 0, NULL, '', '')",        // a missing value
+      "(1, 0, 3, 3, 'two', 0, 100, '', '')",     // text for a number
+      "(1, 0, 3, 3, 0, 0, 100, '', '2:apple')",  // goods on no such map
+      "(1, 0, 3, 3, 0, 0, 100, '', '0:')",       // goods without a name
+      "(1, 0, 3, 3, 0, 0, 100, '', '0:a b')",    // not a goods name
   };
   for (const char* row : rows) {
-    ASSERT_TRUE(db_->ExecuteCommand((std::string("INSERT OR REPLACE INTO SAVETABLE VALUES ") + row).c_str()));
+    ASSERT_TRUE(db_->ExecuteCommand(
+        (std::string("INSERT OR REPLACE INTO SAVETABLE VALUES ") + row).c_str()));
     GameState s = demo::NewGame();
     const GameState before = s;
     std::string error;
@@ -156,9 +169,10 @@ TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
 // A table written before picked goods were remembered gains the column
 // when opened, and its saves load with nothing picked.
 TEST_F(SaveTest, AnOlderSaveTableGainsThePickedColumn) {
-  ASSERT_TRUE(db_->ExecuteCommand(
-      "CREATE TABLE SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, CELLX INTEGER, CELLY INTEGER, "
-      "QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, ITEMS TEXT)"));
+  ASSERT_TRUE(
+      db_->ExecuteCommand("CREATE TABLE SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, CELLX "
+                          "INTEGER, CELLY INTEGER, "
+                          "QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, ITEMS TEXT)"));
   ASSERT_TRUE(db_->ExecuteCommand("INSERT INTO SAVETABLE VALUES (1, 0, 3, 3, 0, 9, 100, '2')"));
   GameState s;
   std::string error;
@@ -229,12 +243,14 @@ TEST(Script, ReadsEveryKindOfEvent) {
 }
 
 TEST(Script, NamesTheLineOfAMistake) {
-  const char* bad[] = {"3 jump\n", "x click 1 2\n", "3 click 1\n", "3 click 1 2 3\n", "-1 quit\n",
-                       "3 key space\n", "3 type\n", "3 hash\n", "3 click -4 2\n", "3x quit\n"};
+  const char* bad[] = {"3 jump\n",       "x click 1 2\n", "3 click 1\n", "3 click 1 2 3\n",
+                       "-1 quit\n",      "3 key space\n", "3 type\n",    "3 hash\n",
+                       "3 click -4 2\n", "3x quit\n"};
   for (const char* text : bad) {
     std::vector<demo::ScriptEvent> events;
     std::string error;
-    EXPECT_FALSE(demo::ParseScript(std::string("1 quit\n") + text, "tour", &events, &error)) << text;
+    EXPECT_FALSE(demo::ParseScript(std::string("1 quit\n") + text, "tour", &events, &error))
+        << text;
     EXPECT_EQ(error.rfind("tour:2: expected", 0), 0u) << error;
   }
 }

@@ -33,7 +33,8 @@ TEST(MapEvents, ReadsDoorsAndSpawnsOnTheirCells) {
   EXPECT_EQ(e.to.x, 12);
   EXPECT_EQ(e.to.y, 13);
 
-  ASSERT_TRUE(demo::ParseMapEvent("  spawn smith 404040 c0C0c0 23,10 23,13 39,29 ", 10 * 40 + 23, 40, 30, &e));
+  ASSERT_TRUE(demo::ParseMapEvent("  spawn smith 404040 c0C0c0 23,10 23,13 39,29 ", 10 * 40 + 23,
+                                  40, 30, &e));
   EXPECT_EQ(e.kind, MapEvent::kSpawn);
   EXPECT_EQ(e.name, "smith");
   EXPECT_EQ(e.shirt, 0x404040);
@@ -49,20 +50,20 @@ TEST(MapEvents, RefusesWhatIsNotADoorOrASpawnAndLeavesTheOutputAlone) {
     long cell;
   } bad[] = {
       {"", 0},
-      {"chest 3 4", 0},                             // another kind of event
-      {"door house 12", 0},                         // a word short
-      {"door house 12 13 14", 0},                   // a word too many
-      {"door house -1 3", 0},                       // a negative cell
-      {"door house 1x 3", 0},                       // not a number
-      {"door house 12 13", 40 * 30},                // the event's cell off the map
+      {"chest 3 4", 0},               // another kind of event
+      {"door house 12", 0},           // a word short
+      {"door house 12 13 14", 0},     // a word too many
+      {"door house -1 3", 0},         // a negative cell
+      {"door house 1x 3", 0},         // not a number
+      {"door house 12 13", 40 * 30},  // the event's cell off the map
       {"door house 12 13", -1},
-      {"spawn elder A04040 604020", 0},             // no cell to stand on
-      {"spawn elder A0404 604020 1,1", 0},          // five hex digits
-      {"spawn elder A04040 60402G 1,1", 0},         // not hex
-      {"spawn elder A04040 604020 40,1", 0},        // a column off the map
-      {"spawn elder A04040 604020 1,30", 0},        // a row off the map
-      {"spawn elder A04040 604020 1;1", 0},         // no comma
-      {"spawn elder A04040 604020 1,1 2,", 0},      // half a cell
+      {"spawn elder A04040 604020", 0},         // no cell to stand on
+      {"spawn elder A0404 604020 1,1", 0},      // five hex digits
+      {"spawn elder A04040 60402G 1,1", 0},     // not hex
+      {"spawn elder A04040 604020 40,1", 0},    // a column off the map
+      {"spawn elder A04040 604020 1,30", 0},    // a row off the map
+      {"spawn elder A04040 604020 1;1", 0},     // no comma
+      {"spawn elder A04040 604020 1,1 2,", 0},  // half a cell
   };
   for (const Case& c : bad) {
     MapEvent e;

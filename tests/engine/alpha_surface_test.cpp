@@ -9,8 +9,8 @@
 #include "engine/blend_table.h"
 #include "engine/cpu_features.h"
 #include "engine/packed_stream.h"
-#include "sprite_images.h"
 #include "platform/test_hooks.h"
+#include "sprite_images.h"
 
 namespace tessera::test {
 namespace {
@@ -63,7 +63,9 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   EXPECT_EQ(five.GetStyle(), SS_ALPHA);
   EXPECT_EQ(BlockHeader(five.GetBitmap())->pitch, 16);
   EXPECT_EQ(BlockHeader(four.GetBitmap())->pitch, 12);
-  EXPECT_EQ(reinterpret_cast<char*>(BlockRows(five.GetBitmap())[1]) - reinterpret_cast<char*>(BlockRows(five.GetBitmap())[0]), 16);
+  EXPECT_EQ(reinterpret_cast<char*>(BlockRows(five.GetBitmap())[1]) -
+                reinterpret_cast<char*>(BlockRows(five.GetBitmap())[0]),
+            16);
   five.PutAlphaPixel(1, 1, 31);
   EXPECT_EQ(five.GetAlphaPixel(1, 1), 0);
   five.PutAlphaPixel(2, 1, 0);
@@ -117,7 +119,7 @@ TEST(AlphaSurface, ZeroFillLeavesNothingToDraw) {
 
 TEST(AlphaSurface, FillRectKeepsAnEvenWidthAndTheWeights) {
   auto a = MakeAlpha(7, 3, 0, 9);
-  a->FillRect(1, 0, 6, 2, PIXEL(0x0011));  // width 5 fills 4 columns
+  a->FillRect(1, 0, 6, 2, PIXEL(0x0011));                 // width 5 fills 4 columns
   const Words expect = {0, 0x11, 0x11, 0x11, 0x11, 0, 0,  //
                         0, 0x11, 0x11, 0x11, 0x11, 0, 0,  //
                         0, 0,    0,    0,    0,    0, 0};
@@ -128,8 +130,8 @@ TEST(AlphaSurface, FillRectKeepsAnEvenWidthAndTheWeights) {
     for (int x = 0; x < 6; ++x) EXPECT_EQ(a->GetPixel(x, y), 0x22);
     EXPECT_EQ(a->GetPixel(6, y), 0);
   }
-  a->FillRect(2, 0, 3, 3, PIXEL(0x0033));  // width 1: nothing
-  a->FillRect(4, 0, 2, 3, PIXEL(0x0033));  // negative: nothing
+  a->FillRect(2, 0, 3, 3, PIXEL(0x0033));        // width 1: nothing
+  a->FillRect(4, 0, 2, 3, PIXEL(0x0033));        // negative: nothing
   a->FillRect(-4, -1, 100, 100, PIXEL(0x0044));  // kept inside
   EXPECT_EQ(a->GetPixel(0, 0), 0x44);
   EXPECT_EQ(a->GetPixel(6, 2), 0x44);
@@ -200,7 +202,8 @@ TEST(AlphaSurface, RowKernelMatchesThePixelRuleAtEveryLength) {
       }
       for (auto& b : bytes) b = static_cast<uint8_t>(rnd.Next());
       for (int i = 0; i < n; ++i)
-        expect[i] = ScalarBlend(static_cast<uint16_t>(bytes[1 + 2 * i] | bytes[2 + 2 * i] << 8), dst[i], weights[i]);
+        expect[i] = ScalarBlend(static_cast<uint16_t>(bytes[1 + 2 * i] | bytes[2 + 2 * i] << 8),
+                                dst[i], weights[i]);
       // the source at an odd address, as packed alpha rows have it
       AlphaBlendRow(reinterpret_cast<PIXEL*>(dst.data()), bytes.data() + 1, weights.data(), n);
       ASSERT_EQ(dst, expect) << n << (avx2 ? " avx2" : "");
@@ -229,7 +232,8 @@ TEST(AlphaSurface, RotationOfAnAlphaSource) {
       const int u = x - 3, v = y - 4;
       if (u >= 0 && v >= 0 && u < 7 && v < 5) {
         const uint16_t s = src.GetPixel(u, v);
-        const unsigned a = 32 - std::min<unsigned>(static_cast<uint8_t>(src.GetAlphaPixel(u, v)), 32);
+        const unsigned a =
+            32 - std::min<unsigned>(static_cast<uint8_t>(src.GetAlphaPixel(u, v)), 32);
         want = static_cast<uint16_t>(BlendChannel(a, (s >> 10) & 31, (want >> 10) & 31) << 10 |
                                      BlendChannel(a, (s >> 5) & 31, (want >> 5) & 31) << 5 |
                                      BlendChannel(a, s & 31, want & 31));
@@ -247,7 +251,8 @@ TEST(AlphaSurface, RotationOfAnAlphaSource) {
       const int u = x - 2, v = y - 2;
       if (u >= 0 && v >= 0 && u < 7 && v < 5) {
         ASSERT_EQ(adst->GetPixel(x, y), src.GetPixel(u, v) & 0x7FFF) << x << "," << y;
-        ASSERT_EQ(adst->GetAlphaPixel(x, y), std::min<int>(static_cast<uint8_t>(src.GetAlphaPixel(u, v)), 32));
+        ASSERT_EQ(adst->GetAlphaPixel(x, y),
+                  std::min<int>(static_cast<uint8_t>(src.GetAlphaPixel(u, v)), 32));
       } else {
         ASSERT_EQ(adst->GetPixel(x, y), 0);
         ASSERT_EQ(adst->GetAlphaPixel(x, y), 32);

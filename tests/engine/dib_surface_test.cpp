@@ -1,11 +1,12 @@
 // The plain surface: pixel access, clipping, every blit and effect, and the
 // fast row kernels against the per-pixel rules.
+#include "engine/dib_surface.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "engine/cpu_features.h"
-#include "engine/dib_surface.h"
 #include "engine/pixel_rows.h"
 #include "engine/rle_mask_surface.h"
 #include "platform/test_hooks.h"
@@ -31,7 +32,8 @@ std::unique_ptr<DIBSURFACE> Numbered(int w, int h) {
 // Every pixel of `dst` against want(x, y); stops at the first miss.
 void ExpectEach(SURFACE* dst, const std::function<uint16_t(int, int)>& want) {
   for (int y = 0; y < dst->GetHeight(); ++y)
-    for (int x = 0; x < dst->GetWidth(); ++x) ASSERT_EQ(dst->GetPixel(x, y), want(x, y)) << x << "," << y;
+    for (int x = 0; x < dst->GetWidth(); ++x)
+      ASSERT_EQ(dst->GetPixel(x, y), want(x, y)) << x << "," << y;
 }
 
 DRAW_FX Fx(int kind) {
@@ -43,10 +45,14 @@ DRAW_FX Fx(int kind) {
 TEST(DibPixelTest, GetPixelIgnoresTheClipButNotTheBounds) {
   auto s = MakeDib(6, 4, 0x1234);
   s->SetClipper(tagRECT{2, 1, 4, 3});
-  for (auto [x, y] : {std::pair{-1, 0}, {6, 0}, {0, -1}, {0, 4}}) EXPECT_EQ(s->GetPixel(x, y), COLOR_KEY);
+  for (auto [x, y] : {std::pair{-1, 0}, {6, 0}, {0, -1}, {0, 4}})
+    EXPECT_EQ(s->GetPixel(x, y), COLOR_KEY);
   // SetPixel honours the clip: left of it, and its exclusive right and bottom.
-  for (auto [x, y] : {std::pair{1, 1}, {4, 1}, {2, 3}, {2, 1}, {3, 2}}) s->SetPixel(x, y, static_cast<uint16_t>(x));
-  ExpectEach(s.get(), [](int x, int y) -> uint16_t { return (x == 2 && y == 1) || (x == 3 && y == 2) ? x : 0x1234; });
+  for (auto [x, y] : {std::pair{1, 1}, {4, 1}, {2, 3}, {2, 1}, {3, 2}})
+    s->SetPixel(x, y, static_cast<uint16_t>(x));
+  ExpectEach(s.get(), [](int x, int y) -> uint16_t {
+    return (x == 2 && y == 1) || (x == 3 && y == 2) ? x : 0x1234;
+  });
 }
 
 TEST(DibKeyedBlitTest, BitFifteenDecidesAndOnlyTheSourceShows) {
@@ -55,7 +61,9 @@ TEST(DibKeyedBlitTest, BitFifteenDecidesAndOnlyTheSourceShows) {
   const uint16_t row[8] = {0x8000, 0x7FFF, COLOR_KEY, 0x0000, 0xFFFF, 0x4321, 0x8001, 0x0001};
   for (int i = 0; i < 8; ++i) BlockRows(src->GetBitmap())[0][i] = row[i];
   src->Blit(dst.get(), 0, 1);
-  ExpectEach(dst.get(), [&](int x, int y) -> uint16_t { return y == 1 && !(row[x] & 0x8000) ? row[x] : 0x0111; });
+  ExpectEach(dst.get(), [&](int x, int y) -> uint16_t {
+    return y == 1 && !(row[x] & 0x8000) ? row[x] : 0x0111;
+  });
 }
 
 // The keyed and the part copy cut at every edge of the destination's clip
@@ -69,16 +77,53 @@ TEST(DibBlitTest, KeyedAndPartCopiesClipToDestinationAndSource) {
     int ox, oy;
     std::function<void(SURFACE*, SURFACE*)> blit;
   } const cases[] = {
-      {"keyed, top-left", 10, 10, {0, 0, 20, 20}, {0, 0, 7, 8}, -3, -2, [](SURFACE* s, SURFACE* d) { s->Blit(d, -3, -2); }},
-      {"keyed, clipped bottom-right", 10, 10, {5, 4, 12, 9}, {8, 6, 12, 9}, 8, 6,
+      {"keyed, top-left",
+       10,
+       10,
+       {0, 0, 20, 20},
+       {0, 0, 7, 8},
+       -3,
+       -2,
+       [](SURFACE* s, SURFACE* d) { s->Blit(d, -3, -2); }},
+      {"keyed, clipped bottom-right",
+       10,
+       10,
+       {5, 4, 12, 9},
+       {8, 6, 12, 9},
+       8,
+       6,
        [](SURFACE* s, SURFACE* d) { s->Blit(d, 8, 6); }},
       // sx = -5: the destination moves right by 5, and w counts from column 0.
-      {"part, negative origin", 12, 6, {0, 0, 40, 10}, {15, 2, 27, 5}, 15, 2,
+      {"part, negative origin",
+       12,
+       6,
+       {0, 0, 40, 10},
+       {15, 2, 27, 5},
+       15,
+       2,
        [](SURFACE* s, SURFACE* d) { s->Blit(d, -5, 0, 10, 2, 20, 3); }},
-      {"part, clipped", 8, 8, {2, 2, 6, 5}, {2, 2, 6, 5}, -1, -1, [](SURFACE* s, SURFACE* d) { s->Blit(d, 1, 1, 0, 0, 8, 8); }},
-      {"outside on every side, empty or beyond the source", 10, 10, {0, 0, 20, 20}, {}, 0, 0,
+      {"part, clipped",
+       8,
+       8,
+       {2, 2, 6, 5},
+       {2, 2, 6, 5},
+       -1,
+       -1,
+       [](SURFACE* s, SURFACE* d) { s->Blit(d, 1, 1, 0, 0, 8, 8); }},
+      {"outside on every side, empty or beyond the source",
+       10,
+       10,
+       {0, 0, 20, 20},
+       {},
+       0,
+       0,
        [](SURFACE* s, SURFACE* d) {
-         for (auto [x, y] : {std::pair{-10, 0}, {20, 0}, {0, -10}, {0, 20}, {INT32_MIN, 0}, {INT32_MAX, INT32_MAX}})
+         for (auto [x, y] : {std::pair{-10, 0},
+                             {20, 0},
+                             {0, -10},
+                             {0, 20},
+                             {INT32_MIN, 0},
+                             {INT32_MAX, INT32_MAX}})
            s->Blit(d, x, y);
          s->Blit(d, 0, 0, 3, 3, 0, 5);
          s->Blit(d, 10, 0, 3, 3, 4, 4);
@@ -154,7 +199,8 @@ TEST(DibTransBlitTest, LevelsAndExactBlend) {
     fx.level = level;
     src->Blit(dst.get(), 0, 0, fx);
     const int a = std::max(32 - level, 0);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(dst->GetPixel(i, 0), ReferenceTransMix(sv[i], 0x294A, a)) << level;
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(dst->GetPixel(i, 0), ReferenceTransMix(sv[i], 0x294A, a)) << level;
     EXPECT_EQ(dst->GetPixel(3, 0), 0x294A);
   }
   // The reference itself: level 16 of full red over black lands next to half red.
@@ -174,7 +220,8 @@ TEST(DibMosaicTest, WholeBlocksFromTheClippedOriginAndKeyedBlocksLeftAlone) {
   src->Blit(dst.get(), 1, 1, fx);
   ExpectEach(dst.get(), [&](int x, int y) -> uint16_t {
     const int vx = x - 1, vy = y - 1, bx = vx / 4 * 4, by = vy / 4 * 4;
-    if (vx < 0 || vx >= 8 || vy < 0 || vy >= 8 || (bx == 4 && by == 4)) return 0x7777;  // 2 x 2 whole blocks
+    if (vx < 0 || vx >= 8 || vy < 0 || vy >= 8 || (bx == 4 && by == 4))
+      return 0x7777;  // 2 x 2 whole blocks
     return static_cast<uint16_t>(bx + 16 * by);
   });
   auto before = Pixels(dst.get());
@@ -193,7 +240,9 @@ TEST(DibMosaicTest, WholeBlocksFromTheClippedOriginAndKeyedBlocksLeftAlone) {
   auto clipped = MakeDib(10, 2, 0x7777);
   fx.size = 2;
   src->Blit(clipped.get(), -3, 0, fx);
-  ExpectEach(clipped.get(), [&](int x, int) -> uint16_t { return x < 6 ? src->GetPixel(3 + x / 2 * 2, 0) : PIXEL(0x7777); });
+  ExpectEach(clipped.get(), [&](int x, int) -> uint16_t {
+    return x < 6 ? src->GetPixel(3 + x / 2 * 2, 0) : PIXEL(0x7777);
+  });
 }
 
 TEST(DibMirrorTest, ReversesRowsSkipsTheKeyAndHonoursClipping) {
@@ -276,22 +325,28 @@ TEST_P(DibKernelTest, RowKernelsMatchThePerPixelRules) {
       for (size_t k = 0; k < s.size(); ++k) {
         uint16_t& v = s[k];
         v = static_cast<uint16_t>(rng.Next() & 0x7FFF);
-        const bool marked = mode == 0 ? rng.Range(0, 3) == 0 : mode == 2 ? true : mode == 3 ? (k / 37) % 2 == 1 : false;
+        const bool marked = mode == 0   ? rng.Range(0, 3) == 0
+                            : mode == 2 ? true
+                            : mode == 3 ? (k / 37) % 2 == 1
+                                        : false;
         if (marked) v |= 0x8000;
       }
       for (auto& v : d) v = static_cast<uint16_t>(rng.Next());
       const int a = rng.Range(0, 40);
       std::vector<uint16_t> keyed = d, trans = d, all = d, fill = d;
       tessera::FillRow(reinterpret_cast<PIXEL*>(fill.data() + 1), n, s[0]);
-      tessera::KeyedCopyRow(reinterpret_cast<PIXEL*>(keyed.data() + 1), reinterpret_cast<PIXEL*>(s.data() + 2), n);
-      tessera::TransMixRow(reinterpret_cast<PIXEL*>(trans.data() + 1), reinterpret_cast<PIXEL*>(s.data() + 2), n, a);
-      tessera::TransMixRow(reinterpret_cast<PIXEL*>(all.data() + 1), reinterpret_cast<PIXEL*>(s.data() + 2), n, a,
-                           false);
+      tessera::KeyedCopyRow(reinterpret_cast<PIXEL*>(keyed.data() + 1),
+                            reinterpret_cast<PIXEL*>(s.data() + 2), n);
+      tessera::TransMixRow(reinterpret_cast<PIXEL*>(trans.data() + 1),
+                           reinterpret_cast<PIXEL*>(s.data() + 2), n, a);
+      tessera::TransMixRow(reinterpret_cast<PIXEL*>(all.data() + 1),
+                           reinterpret_cast<PIXEL*>(s.data() + 2), n, a, false);
       for (int i = 0; i < n + 3; ++i) {
         const bool in = i >= 1 && i <= n;
         const uint16_t sp = in ? s[i + 1] : 0, dp = d[i];
         ASSERT_EQ(keyed[i], in && !(sp & 0x8000) ? sp : dp) << n << " " << i;
-        ASSERT_EQ(trans[i], in && !(sp & 0x8000) ? ReferenceTransMix(sp, dp, a) : dp) << n << " " << i;
+        ASSERT_EQ(trans[i], in && !(sp & 0x8000) ? ReferenceTransMix(sp, dp, a) : dp)
+            << n << " " << i;
         ASSERT_EQ(all[i], in ? ReferenceTransMix(sp, dp, a) : dp) << n << " " << i;
         ASSERT_EQ(fill[i], in ? s[0] : dp) << n << " " << i;
       }
@@ -323,7 +378,8 @@ TEST_P(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
       }
     auto keyed = MakeDib(64, 24);
     const auto start = Pixels(dst.get());
-    for (int i = 0; i < 64 * 24; ++i) tessera::BlockRows(keyed->GetBitmap())[i / 64][i % 64] = start[i];
+    for (int i = 0; i < 64 * 24; ++i)
+      tessera::BlockRows(keyed->GetBitmap())[i / 64][i % 64] = start[i];
     keyed->SetClipper(clip);
     DRAW_FX fx;
     fx.kind = FX_TRANS;
@@ -336,6 +392,8 @@ TEST_P(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Avx2, DibKernelTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Avx2" : "Sse2"; });
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return i.param ? "Avx2" : "Sse2";
+                         });
 
 }  // namespace

@@ -21,7 +21,8 @@ struct Picture {
 };
 
 Picture RandomPicture(TestRandom& rnd, int w, int h) {
-  Picture p{std::vector<uint16_t>(static_cast<size_t>(w) * h), std::vector<uint8_t>(static_cast<size_t>(w) * h), w, h};
+  Picture p{std::vector<uint16_t>(static_cast<size_t>(w) * h),
+            std::vector<uint8_t>(static_cast<size_t>(w) * h), w, h};
   for (size_t i = 0; i < p.colours.size(); ++i) {
     p.colours[i] = static_cast<uint16_t>(rnd.Next());
     const int mode = rnd.Range(0, 2);

@@ -14,7 +14,8 @@ using Words = std::vector<uint16_t>;
 
 // Little-endian 16-bit words.
 void Put16(Bytes& b, std::initializer_list<unsigned> words) {
-  for (unsigned v : words) b.insert(b.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)});
+  for (unsigned v : words)
+    b.insert(b.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)});
 }
 
 // 8 x 3: row 0 empty (0xFFFF); row 1 segments (3, 2) of weights 5 and 6
@@ -57,8 +58,9 @@ TEST(DleSurface, ReadsSegmentsAndAnswersPixelsAndWeights) {
     int x, y;
     uint16_t colour;
     int weight;
-  } cases[] = {{3, 0, 0, 32},      {2, 1, 0, 32}, {3, 1, 0x0111, 5}, {4, 1, 0x0222, 6}, {5, 1, 0, 32},
-               {6, 1, 0x0333, 0}, {7, 1, 0, 32}, {7, 2, 0x9007, 0}, {8, 2, 0, 32},     {0, 3, 0, 32}};
+  } cases[] = {{3, 0, 0, 32}, {2, 1, 0, 32},     {3, 1, 0x0111, 5}, {4, 1, 0x0222, 6},
+               {5, 1, 0, 32}, {6, 1, 0x0333, 0}, {7, 1, 0, 32},     {7, 2, 0x9007, 0},
+               {8, 2, 0, 32}, {0, 3, 0, 32}};
   for (const auto& c : cases) {
     EXPECT_EQ(d.GetPixel(c.x, c.y), c.colour) << c.x << "," << c.y;
     EXPECT_EQ(d.GetAlphaPixel(c.x, c.y), c.weight) << c.x << "," << c.y;
@@ -138,7 +140,8 @@ TEST(DleSurface, BlitEqualsTheAlphaSurfaceBlitOfTheSameImage) {
 TEST(DleSurface, DamagedImagesGiveNothing) {
   const Bytes good = SampleImage();
   for (size_t cut = 0; cut < good.size(); ++cut) {
-    Bytes part(good.begin(), good.begin() + static_cast<long>(cut));  // exact size for the sanitizers
+    Bytes part(good.begin(),
+               good.begin() + static_cast<long>(cut));  // exact size for the sanitizers
     EXPECT_EQ(LoadDleSurface(part.data(), part.size()), nullptr) << cut;
   }
   // A segment count running past the row's byte count.

@@ -19,7 +19,9 @@ TEST(DoubleAlphaSurface, LayoutAndBothPlanes) {
   EXPECT_EQ(h->height, 3);
   EXPECT_EQ(h->pitch, 20);
   EXPECT_EQ(h->clip_right, 0);  // a source only: nothing draws into it
-  EXPECT_EQ(reinterpret_cast<char*>(BlockRows(d.GetBitmap())[2]) - reinterpret_cast<char*>(BlockRows(d.GetBitmap())[0]), 40);
+  EXPECT_EQ(reinterpret_cast<char*>(BlockRows(d.GetBitmap())[2]) -
+                reinterpret_cast<char*>(BlockRows(d.GetBitmap())[0]),
+            40);
   d.PutAlphaPixel(0, 1, 31);
   EXPECT_EQ(d.GetAlphaPixel(0, 1), 0);
   EXPECT_EQ(d.GetSecondAlphaPixel(0, 1), 22);

@@ -1,13 +1,14 @@
 // Screen transitions and particle overlays: exact frames of every effect
 // kind, the end of each transition, the particle rules against the engine's
 // generator, particle images from a real resource pack, bad arguments.
+#include "engine/fader.h"
+
 #include <climits>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/fader.h"
 #include "engine/fader_particles.h"
 #include "engine/psd_encode.h"
 #include "engine/view_manage.h"
@@ -16,8 +17,8 @@
 #include "platform/random.h"
 #include "public/engine.h"
 #include "support/surface_helpers.h"
-#include "support/test_support.h"
 #include "support/test_pack.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -61,13 +62,16 @@ void ExpectPixels(SURFACE* t, const std::function<uint16_t(int, int)>& expect, c
       const uint16_t want = expect(x, y);
       const uint16_t got = t->GetPixel(x, y).GetColor();
       if (got != want) {
-        ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is " << std::hex << got << ", want " << want;
+        ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is " << std::hex << got
+                      << ", want " << want;
         return;
       }
     }
 }
 
-bool In(int x, int y, int rx, int ry, int rw, int rh) { return x >= rx && x < rx + rw && y >= ry && y < ry + rh; }
+bool In(int x, int y, int rx, int ry, int rw, int rh) {
+  return x >= rx && x < rx + rw && y >= ry && y < ry + rh;
+}
 
 class FaderTest : public EngineTest {};
 
@@ -86,19 +90,48 @@ TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
     std::vector<std::pair<int, Frame>> frames;  // after this many calls
   } const cases[] = {
       // Cross-fade: level n over the old pixels, never over the last frame.
-      {1, 40, 30, 20, 12, 6, 5, 20, 12, 32,
+      {1,
+       40,
+       30,
+       20,
+       12,
+       6,
+       5,
+       20,
+       12,
+       32,
        {{1, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 32); }},
         {17, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 16); }}}},
       // Roll-down: row k stretched over the rest, k = 0, 4, 8, then 12 > 10.
-      {2, 40, 30, 24, 20, 8, 4, 24, 10, 4,
+      {2,
+       40,
+       30,
+       24,
+       20,
+       8,
+       4,
+       24,
+       10,
+       4,
        {{1, [](int c, int, uint16_t) { return Pic(c, 0); }},
         {3, [](int c, int r, uint16_t) { return Pic(c, r < 8 ? r : 8); }}}},
       // Horizontal blinds open whole bands of 20 only; rows 40-49 come at the end.
-      {4, 64, 64, 40, 50, 8, 4, 40, 50, 22,
+      {4,
+       64,
+       64,
+       40,
+       50,
+       8,
+       4,
+       40,
+       50,
+       22,
        {{6, open_if([](int, int r) { return r < 40 && r % 20 < 5; })},
         {21, open_if([](int, int r) { return r < 40; })}}},
       // Vertical blinds: column bands.
-      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, open_if([](int c, int) { return c < 40 && c % 20 < 3; })}}},
+      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, open_if([](int c, int) {
+                                                return c < 40 && c % 20 < 3;
+                                              })}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.effect);
@@ -119,7 +152,10 @@ TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
     while (++calls < c.calls) ASSERT_EQ(f.Draw(), 1) << calls;
     EXPECT_EQ(f.Draw(), 0);
     ExpectPixels(
-        target.get(), [&](int x, int y) { return In(x, y, c.x, c.y, c.w, c.h) ? Pic(x - c.x, y - c.y) : Old(x, y); },
+        target.get(),
+        [&](int x, int y) {
+          return In(x, y, c.x, c.y, c.w, c.h) ? Pic(x - c.x, y - c.y) : Old(x, y);
+        },
         "end");
   }
 }
@@ -214,8 +250,7 @@ TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) 
   EXPECT_GE(calls, 2);
   EXPECT_LE(calls, 4);
   ExpectPixels(
-      target.get(),
-      [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); },
+      target.get(), [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); },
       "columns down");
   for (int i = 0; i < 4; ++i) EXPECT_EQ(f.m_pDrops[i], 20);
 
@@ -229,8 +264,9 @@ TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) 
 
 // The mosaic rule of the plain surface at the origin: whole n x n blocks,
 // each from its corner pixel unless that is the key colour.
-uint16_t MosaicPixel(const std::function<uint16_t(int, int)>& src, const std::function<uint16_t(int, int)>& under,
-                     int w, int h, int n, int x, int y) {
+uint16_t MosaicPixel(const std::function<uint16_t(int, int)>& src,
+                     const std::function<uint16_t(int, int)>& under, int w, int h, int n, int x,
+                     int y) {
   if (x >= w / n * n || y >= h / n * n) return under(x, y);
   const uint16_t c = src(x / n * n, y / n * n);
   return c == COLOR_KEY ? under(x, y) : c;
@@ -248,7 +284,8 @@ TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain
     f.Initialize(picture.get(), target.get(), 0, 0, 48, 32, 8, 0);
     ASSERT_EQ(f.Draw(), 1);  // size 2 over the snapshot
     ExpectPixels(
-        target.get(), [&](int x, int y) { return MosaicPixel(under, under, 48, 32, 2, x, y); }, "size 2");
+        target.get(), [&](int x, int y) { return MosaicPixel(under, under, 48, 32, 2, x, y); },
+        "size 2");
     int calls = 1;
     while (f.m_nMosaicPhase == 0) {
       ASSERT_EQ(f.Draw(), 1);
@@ -269,7 +306,8 @@ TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain
     ASSERT_EQ(f.Draw(), 1);  // size 1: the picture itself but its key pixel
     const uint16_t corner = target->GetPixel(0, 0).GetColor();
     ExpectPixels(
-        target.get(), [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); }, "size 1");
+        target.get(), [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); },
+        "size 1");
     EXPECT_EQ(f.Draw(), 1);  // size 0 draws nothing
     EXPECT_EQ(f.Draw(), 0);
   }
@@ -305,7 +343,8 @@ TEST_F(FaderTest, CountersSurviveInitializeSoAFaderRunsOneTransition) {
   auto fresh = OldTarget(20, 20);
   f.Initialize(picture.get(), fresh.get(), 0, 0, 20, 10, 2, 0);
   EXPECT_EQ(f.Draw(), 0);  // counter still 12: straight to the full picture
-  ExpectPixels(fresh.get(), [&](int x, int y) { return y < 10 ? Pic(x, y) : Old(x, y); }, "second run");
+  ExpectPixels(
+      fresh.get(), [&](int x, int y) { return y < 10 ? Pic(x, y) : Old(x, y); }, "second run");
 }
 
 // Unknown effects, a missing picture or target, an empty region and a
@@ -347,7 +386,9 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
 }
 
 // Each frame image is 2 x 2 of one colour: 0x0100 * (set + 1) + frame.
-uint16_t FlakeColour(int set, int frame) { return static_cast<uint16_t>(0x0100 * (set + 1) + frame); }
+uint16_t FlakeColour(int set, int frame) {
+  return static_cast<uint16_t>(0x0100 * (set + 1) + frame);
+}
 
 class FaderParticleTest : public EngineTest {
  protected:
@@ -362,7 +403,8 @@ class FaderParticleTest : public EngineTest {
     for (int set : {0, 2})
       for (int frame = 0; frame < (set == 0 ? 5 : 1); ++frame) {
         auto img = MakeDib(2, 2, FlakeColour(set, frame));
-        Add("snowflak" + std::to_string(set) + std::to_string(frame), tessera::test::PackImage(img.get()));
+        Add("snowflak" + std::to_string(set) + std::to_string(frame),
+            tessera::test::PackImage(img.get()));
       }
     const uint32_t argb[4] = {0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030};
     const std::vector<uint8_t> psd = tessera::EncodePsdImage(2, 2, argb, false);
@@ -373,7 +415,9 @@ class FaderParticleTest : public EngineTest {
     res.reset();
     EngineTest::TearDown();
   }
-  void Add(const std::string& id, const std::string& bytes) { tessera::test::AddToPack(res.get(), id, bytes); }
+  void Add(const std::string& id, const std::string& bytes) {
+    tessera::test::AddToPack(res.get(), id, bytes);
+  }
 
   TempDir dir;
   std::unique_ptr<CRes> res;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "engine/bmp_file.h"
-#include "layered_image_bytes.h"
 #include "engine/psd_decode.h"
 #include "engine/view_manage.h"
+#include "layered_image_bytes.h"
 #include "public/engine.h"
 #include "support/test_support.h"
 
@@ -51,9 +51,9 @@ TEST_F(ImageFilesTest, SaveBmpWritesExactBytes) {
       "BM\x42\0\0\0\0\0\0\0\x36\0\0\0"  // size 66, offset 54
       "\x28\0\0\0\x03\0\0\0\x01\0\0\0\x01\0\x18\0"
       "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
-      "\xF8\xF8\xF8"   // 0x7FFF
-      "\x18\x10\x08"   // 0x0443: blue 3, green 2, red 1
-      "\xF8\x00\xF8"   // 0xFC1F: red 63 << 3 keeps its low byte
+      "\xF8\xF8\xF8"  // 0x7FFF
+      "\x18\x10\x08"  // 0x0443: blue 3, green 2, red 1
+      "\xF8\x00\xF8"  // 0xFC1F: red 63 << 3 keeps its low byte
       "\0\0\0",
       66);
   EXPECT_EQ(bytes, expected);
@@ -63,7 +63,8 @@ TEST_F(ImageFilesTest, SaveBmpWritesExactBytes) {
 TEST_F(ImageFilesTest, SaveBmpRowsGoBottomUpAndReadBack) {
   SURFACE* s = vm->CreateSurface(5, 3, SS_DIB);
   for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 5; ++x) s->SetPixel(x, y, static_cast<unsigned short>((x * 6 + y * 9) << 5 | x));
+    for (int x = 0; x < 5; ++x)
+      s->SetPixel(x, y, static_cast<unsigned short>((x * 6 + y * 9) << 5 | x));
   std::string path = dir.File("round.bmp");
   vm->SaveBMP(s, path.data());
   const std::string bytes = ReadFile(path);
@@ -72,7 +73,8 @@ TEST_F(ImageFilesTest, SaveBmpRowsGoBottomUpAndReadBack) {
   SURFACE* back = Load(path, SS_DIB);
   ASSERT_NE(back, nullptr);
   for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(back->GetPixel(x, y).GetColor(), s->GetPixel(x, y).GetColor());
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(back->GetPixel(x, y).GetColor(), s->GetPixel(x, y).GetColor());
   vm->DeleteSurface(s);
   vm->DeleteSurface(back);
 }
@@ -82,16 +84,18 @@ TEST_F(ImageFilesTest, SaveBmpRowsGoBottomUpAndReadBack) {
 // round trip above.)
 TEST_F(ImageFilesTest, LoadBmpReadsImageMagickFiles) {
   const std::string path = dir.File("magick.bmp");
-  ASSERT_TRUE(RunConvert("-size 1x1 xc:'rgb(255,0,255)' xc:'rgb(255,255,255)' xc:'rgb(8,16,24)' xc:black "
-                         "xc:'rgb(255,0,254)' xc:'rgb(7,7,15)' xc:'rgb(200,100,50)' +append -type TrueColor BMP3:" +
-                         path));
+  ASSERT_TRUE(RunConvert(
+      "-size 1x1 xc:'rgb(255,0,255)' xc:'rgb(255,255,255)' xc:'rgb(8,16,24)' xc:black "
+      "xc:'rgb(255,0,254)' xc:'rgb(7,7,15)' xc:'rgb(200,100,50)' +append -type TrueColor BMP3:" +
+      path));
   ASSERT_EQ(ReadFile(path).at(28), 24);
   SURFACE* s = Load(path, SS_DIB);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetStyle(), SS_DIB);
   EXPECT_EQ(s->GetOwner(), vm);
   ASSERT_EQ(s->GetWidth(), 7);
-  const uint16_t want[7] = {0xFC1F, 0x7FFF, 0x0443, 0x0000, 0x7C1F, 0x0001, PIXEL(200, 100, 50).GetColor()};
+  const uint16_t want[7] = {
+      0xFC1F, 0x7FFF, 0x0443, 0x0000, 0x7C1F, 0x0001, PIXEL(200, 100, 50).GetColor()};
   for (int i = 0; i < 7; ++i) EXPECT_EQ(s->GetPixel(i, 0).GetColor(), want[i]) << i;
   vm->DeleteSurface(s);
 }
@@ -192,8 +196,8 @@ TEST(PsdDecode, PackBitsCount128EndsTheImage) {
 }
 
 TEST(PsdDecode, BadHeadersAndOverrunsAreRefused) {
-  const std::string good = Psd(4, 2, {{1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 0, 0, 0, 0, 0, 0},
-                                      {9, 9, 9, 9, 9, 9, 9, 9}}, true);
+  const std::string good = Psd(
+      4, 2, {{1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 0, 0, 0, 0, 0, 0}, {9, 9, 9, 9, 9, 9, 9, 9}}, true);
   tessera::PsdImage img;
   auto decode = [&](const std::string& f) {
     return tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img);
@@ -204,19 +208,18 @@ TEST(PsdDecode, BadHeadersAndOverrunsAreRefused) {
     f[at] = static_cast<char>(v);
     return f;
   };
-  EXPECT_FALSE(decode(patched(0, '9')));      // signature
-  EXPECT_FALSE(decode(patched(5, 2)));        // version 2
-  EXPECT_FALSE(decode(patched(13, 2)));       // 2 channels
-  EXPECT_FALSE(decode(patched(13, 5)));       // 5 channels
-  EXPECT_FALSE(decode(patched(23, 16)));      // 16 bits per channel
-  EXPECT_FALSE(decode(patched(25, 4)));       // CMYK
-  EXPECT_FALSE(decode(patched(29, 200)));     // colour-mode section past the end
-  EXPECT_FALSE(decode(patched(33, 0xF0)));    // resources past the end
-  EXPECT_FALSE(decode(patched(45, 2)));       // compression 2
-  EXPECT_FALSE(decode(patched(17, 0)));       // height 0
-  EXPECT_FALSE(decode(patched(18, 0xFF)));    // width far too large
-  for (size_t cut = 0; cut < good.size(); ++cut)
-    EXPECT_FALSE(decode(good.substr(0, cut))) << cut;
+  EXPECT_FALSE(decode(patched(0, '9')));    // signature
+  EXPECT_FALSE(decode(patched(5, 2)));      // version 2
+  EXPECT_FALSE(decode(patched(13, 2)));     // 2 channels
+  EXPECT_FALSE(decode(patched(13, 5)));     // 5 channels
+  EXPECT_FALSE(decode(patched(23, 16)));    // 16 bits per channel
+  EXPECT_FALSE(decode(patched(25, 4)));     // CMYK
+  EXPECT_FALSE(decode(patched(29, 200)));   // colour-mode section past the end
+  EXPECT_FALSE(decode(patched(33, 0xF0)));  // resources past the end
+  EXPECT_FALSE(decode(patched(45, 2)));     // compression 2
+  EXPECT_FALSE(decode(patched(17, 0)));     // height 0
+  EXPECT_FALSE(decode(patched(18, 0xFF)));  // width far too large
+  for (size_t cut = 0; cut < good.size(); ++cut) EXPECT_FALSE(decode(good.substr(0, cut))) << cut;
   // A literal run longer than the row.
   const size_t first_row = good.size() - 18;  // rows: 5 + 5 + 4 x 2 bytes
   EXPECT_FALSE(decode(patched(first_row, 5)));
@@ -228,8 +231,10 @@ TEST(PsdDecode, BadHeadersAndOverrunsAreRefused) {
 TEST(PsdDecode, ReadsImageMagickFiles) {
   TempDir dir;
   const std::string path = dir.File("m.psd");
-  ASSERT_TRUE(RunConvert("-size 1x1 xc:'rgb(10,20,30)' xc:'rgb(255,255,255)' xc:'rgb(8,16,24)' "
-                         "+append -alpha off -depth 8 " + path));
+  ASSERT_TRUE(
+      RunConvert("-size 1x1 xc:'rgb(10,20,30)' xc:'rgb(255,255,255)' xc:'rgb(8,16,24)' "
+                 "+append -alpha off -depth 8 " +
+                 path));
   const std::string f = ReadFile(path);
   tessera::PsdImage img;
   ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));

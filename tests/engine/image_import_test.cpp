@@ -41,17 +41,21 @@ std::string Bmp32(int w, int h, const std::vector<uint32_t>& words, const uint32
 }
 
 bool Decode(const std::string& bytes, RgbaImage* out, std::string* error) {
-  return tessera::DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out, error);
+  return tessera::DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), out,
+                                  error);
 }
 
-std::vector<uint8_t> Px(const RgbaImage& img, int x, int y) { return {img.At(x, y), img.At(x, y) + 4}; }
+std::vector<uint8_t> Px(const RgbaImage& img, int x, int y) {
+  return {img.At(x, y), img.At(x, y) + 4};
+}
 
 TEST(ImageImport, BmpRowsBottomUpOrTopDownAndChannelMasks) {
   // 24-bit, bottom-up, rows padded: 3 x 2.
   RgbaImage img;
   std::string error;
-  ASSERT_TRUE(Decode(tessera::test::Bitmap24(3, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112}),
-                     &img, &error))
+  ASSERT_TRUE(Decode(
+      tessera::test::Bitmap24(3, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112}),
+      &img, &error))
       << error;
   EXPECT_EQ(img.width, 3);
   EXPECT_EQ(Px(img, 0, 0), (std::vector<uint8_t>{1, 2, 3, 255}));
@@ -61,7 +65,9 @@ TEST(ImageImport, BmpRowsBottomUpOrTopDownAndChannelMasks) {
   // 32-bit top-down with a 4-bit alpha in the top nibble and swapped
   // red/blue masks.
   const uint32_t masks[4] = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xF0000000};
-  ASSERT_TRUE(Decode(Bmp32(2, -2, {0xF0332211, 0x00000000, 0x80FFFFFF, 0xF0000080}, masks), &img, &error)) << error;
+  ASSERT_TRUE(
+      Decode(Bmp32(2, -2, {0xF0332211, 0x00000000, 0x80FFFFFF, 0xF0000080}, masks), &img, &error))
+      << error;
   EXPECT_EQ(Px(img, 0, 0), (std::vector<uint8_t>{0x11, 0x22, 0x33, 255}));
   EXPECT_EQ(Px(img, 1, 0), (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(Px(img, 0, 1), (std::vector<uint8_t>{255, 255, 255, 136}));  // 8 of 15
@@ -111,7 +117,8 @@ TEST(ImageImport, PalettePngWithTransparencyBecomesKeyedRecord) {
   std::string error;
   ASSERT_TRUE(tessera::DecodeImageFile(bytes.data(), size, &img, &error)) << error;
   EXPECT_TRUE(img.has_alpha);
-  const auto record = tessera::PackImageRecord(img, tessera::ImportStyle::kKeyed, tessera::kNoKeyColour);
+  const auto record =
+      tessera::PackImageRecord(img, tessera::ImportStyle::kKeyed, tessera::kNoKeyColour);
   // The display manager's decoder reads the record.
   DIBSURFACE s(2, 2);
   s.Initialize();
@@ -134,7 +141,8 @@ TEST(ImageImport, RecordsDecodeBackAndBadRecordsAreRefused) {
     top[0] = 248, top[1] = 8, top[2] = 0, top[3] = 255;
     img.At(x, 1)[3] = x % 2 ? 255 : 0;  // alternate transparent pixels
   }
-  const auto record = tessera::PackImageRecord(img, tessera::ImportStyle::kKeyed, tessera::kNoKeyColour);
+  const auto record =
+      tessera::PackImageRecord(img, tessera::ImportStyle::kKeyed, tessera::kNoKeyColour);
   RgbaImage back;
   ASSERT_TRUE(tessera::DecodePackImageToRgba(record.data(), record.size(), &back));
   ASSERT_EQ(back.width, 5000);

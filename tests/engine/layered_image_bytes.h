@@ -19,7 +19,8 @@ inline void Be32(std::string& s, uint32_t v) {
 }
 
 // A layered image written by hand: channels of w x h bytes, raw or packed.
-inline std::string Psd(int w, int h, const std::vector<std::vector<uint8_t>>& planes, bool packbits) {
+inline std::string Psd(int w, int h, const std::vector<std::vector<uint8_t>>& planes,
+                       bool packbits) {
   std::string s = "8BPS";
   Be16(s, 1);
   s.append(6, '\0');

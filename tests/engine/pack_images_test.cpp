@@ -16,8 +16,8 @@
 #include "layered_image_bytes.h"
 #include "pack/res.h"
 #include "public/engine.h"
-#include "support/test_support.h"
 #include "support/test_pack.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -28,7 +28,6 @@ using tessera::test::MakeTestPack;
 using tessera::test::PackImage;
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
-
 
 class PackImagesTest : public EngineTest {
  protected:
@@ -75,7 +74,8 @@ TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 7; ++x) {
         const uint16_t p = picture->GetPixel(x, y).GetColor();
-        ASSERT_EQ(s->GetPixel(x, y).GetColor(), style != SS_RLEMASK || p == COLOR_KEY ? p : 0x7FFF) << style;
+        ASSERT_EQ(s->GetPixel(x, y).GetColor(), style != SS_RLEMASK || p == COLOR_KEY ? p : 0x7FFF)
+            << style;
       }
     vm->DeleteSurface(s);
   }
@@ -130,7 +130,8 @@ TEST_F(PackImagesTest, TheEntryFunctionsHandTheResourcePackOver) {
   AfxDeleteViewManager();
   AfxCreateResource((dir.path() + "\\game\\game.mdb").c_str(), (dir.path() + "\\").c_str());
   ASSERT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
-  SURFACE* s = AfxGetViewManager()->CreateSurface(const_cast<char*>("Bpic000001"), SS_DIB, false, false);
+  SURFACE* s =
+      AfxGetViewManager()->CreateSurface(const_cast<char*>("Bpic000001"), SS_DIB, false, false);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetPixel(6, 4).GetColor(), picture->GetPixel(6, 4).GetColor());
   delete s;
@@ -148,7 +149,8 @@ TEST_F(PackImagesTest, CachedByIdentifier) {
 
 TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
   // Three pixels: white at alpha 0, (10, 20, 30) opaque, blue at alpha 128.
-  const std::string psd = tessera::test::Psd(3, 1, {{255, 10, 0}, {255, 20, 0}, {255, 30, 255}, {0, 255, 128}}, false);
+  const std::string psd =
+      tessera::test::Psd(3, 1, {{255, 10, 0}, {255, 20, 0}, {255, 30, 255}, {0, 255, 128}}, false);
   auto* a = static_cast<ALPHASURFACE*>(
       vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_ALPHA));
   ASSERT_NE(a, nullptr);
@@ -180,11 +182,13 @@ TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
   vm->DeleteSurface(s4);
   vm->DeleteSurface(s5);
   vm->DeleteSurface(s2);
-  EXPECT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_DIB), nullptr);
+  EXPECT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_DIB),
+            nullptr);
   EXPECT_EQ(vm->LoadPSD(nullptr, SS_ALPHA), nullptr);
   // Cut short: every prefix is refused.
   for (size_t n = 0; n < psd.size(); ++n)
-    ASSERT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), n, SS_ALPHA), nullptr) << n;
+    ASSERT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), n, SS_ALPHA), nullptr)
+        << n;
 }
 
 TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
@@ -199,7 +203,9 @@ TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
   vm->DeleteSurface(a);
 }
 
-std::string Bitmap2(uint32_t left, uint32_t right) { return tessera::test::Bitmap24(2, 1, {left, right}); }
+std::string Bitmap2(uint32_t left, uint32_t right) {
+  return tessera::test::Bitmap24(2, 1, {left, right});
+}
 
 TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
   // Engine paths are relative with backslashes: work inside the folder.

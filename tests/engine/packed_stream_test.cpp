@@ -19,8 +19,8 @@ TEST(PackedStream, DecodesEveryOperationAtTheCursor) {
   // row 0: skip 1, literal 2, fill 4 with 0x0042 (one pixel falls off the
   // right edge); next row; row 1: fill 2; row skip 2 lands on row 3;
   // an unknown operation 0x3 is passed over; literal 1; end.
-  const Words w = {0x0001, 0x1002, 0x0101, 0x0202, 0x2004, 0x0042, 0x8000, 0x2002,
-                   0x7FFF, 0x4002, 0x3005, 0x1001, 0x0333, 0xF000};
+  const Words w = {0x0001, 0x1002, 0x0101, 0x0202, 0x2004, 0x0042, 0x8000,
+                   0x2002, 0x7FFF, 0x4002, 0x3005, 0x1001, 0x0333, 0xF000};
   ASSERT_TRUE(Decode(w, dib.get()));
   const uint16_t K = COLOR_KEY;
   const Words expect = {K,      0x0101, 0x0202, 0x0042, 0x0042, 0x0042,  //
@@ -37,10 +37,10 @@ TEST(PackedStream, TruncatedStreamsFailWithoutReadingPastTheBuffer) {
   // so that the sanitizers see any over-read.
   const Words cut_literal = {0x1003, 0x0001, 0x0002};
   EXPECT_FALSE(Decode(cut_literal, dib.get()));
-  EXPECT_EQ(dib->GetPixel(0, 0), COLOR_KEY);  // nothing of the cut run is written
-  EXPECT_FALSE(Decode({0x2005}, dib.get()));  // fill without its pixel
+  EXPECT_EQ(dib->GetPixel(0, 0), COLOR_KEY);          // nothing of the cut run is written
+  EXPECT_FALSE(Decode({0x2005}, dib.get()));          // fill without its pixel
   EXPECT_FALSE(Decode({0x1001, 0x0005}, dib.get()));  // no end operation
-  EXPECT_EQ(dib->GetPixel(0, 0), 0x0005);     // whole operations before the cut are drawn
+  EXPECT_EQ(dib->GetPixel(0, 0), 0x0005);             // whole operations before the cut are drawn
   std::vector<uint8_t> odd = {0x01, 0x10, 0x07, 0x00, 0x00};  // literal 1, then half a word
   EXPECT_FALSE(DecodePackedStream(odd.data(), odd.size(), dib.get()));
   EXPECT_FALSE(DecodePackedStream(nullptr, 0, dib.get()));
@@ -74,8 +74,8 @@ TEST(PackedStream, EncoderRoundTripsRandomSpritesAndUsesEveryOperation) {
   for (int x = 0; x < 5000; ++x) wide->SetPixel(x, 1, 0x0007);
   wide->SetPixel(9100, 1, 0x0001);
   wide->SetPixel(9101, 1, 0x0002);
-  const Words expect = {0x4001, 0x2FFF, 0x0007, 0x2389, 0x0007, 0x0FFF, 0x0005,
-                        0x1002, 0x0001, 0x0002, 0x8000, 0xF000};
+  const Words expect = {0x4001, 0x2FFF, 0x0007, 0x2389, 0x0007, 0x0FFF,
+                        0x0005, 0x1002, 0x0001, 0x0002, 0x8000, 0xF000};
   EXPECT_EQ(EncodePackedStream(wide.get()), expect);
 }
 

@@ -1,4 +1,6 @@
 // PIXEL, the blend table, the block layout.
+#include "engine/pixel.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,6 @@
 #include "engine/blend_table.h"
 #include "engine/dib_surface.h"
 #include "engine/double_alpha_surface.h"
-#include "engine/pixel.h"
 #include "engine/pixel_block.h"
 
 namespace {
@@ -39,7 +40,8 @@ TEST(BlendTableTest, FilledByTheFirstSurfaceAndRoundsToNearest) {
   EXPECT_EQ(BlendChannel(0, 31, 5), 5u);
   for (unsigned a = 0; a <= 32; ++a)
     for (unsigned p = 0; p < 32; ++p)
-      for (unsigned q = 0; q < 32; q += 3) ASSERT_EQ(BlendChannel(a, p, q), (a * p + (32 - a) * q + 16) / 32);
+      for (unsigned q = 0; q < 32; q += 3)
+        ASSERT_EQ(BlendChannel(a, p, q), (a * p + (32 - a) * q + 16) / 32);
 }
 
 TEST(PixelBlockTest, PlainPitchIsTheWidthRoundedUpToFourPixels) {
@@ -80,7 +82,8 @@ TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
   const Kind kinds[] = {
       {"dib", [] { return std::unique_ptr<SURFACE>(new DIBSURFACE(13, 7)); }, COLOR_KEY, 0},
       {"alpha", [] { return std::unique_ptr<SURFACE>(new ALPHASURFACE(13, 7)); }, 0, 32},
-      {"double alpha", [] { return std::unique_ptr<SURFACE>(new DOUBLEALPHASURFACE(13, 7)); }, 0, 32},
+      {"double alpha", [] { return std::unique_ptr<SURFACE>(new DOUBLEALPHASURFACE(13, 7)); }, 0,
+       32},
   };
   for (const Kind& k : kinds) {
     {
@@ -89,7 +92,8 @@ TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
       void* block = old->GetBitmap();
       const auto* h = tessera::BlockHeader(block);
       for (int y = 0; y < h->height; ++y)
-        std::memset(static_cast<void*>(tessera::BlockRows(block)[y]), 0x35, static_cast<size_t>(h->pitch));
+        std::memset(static_cast<void*>(tessera::BlockRows(block)[y]), 0x35,
+                    static_cast<size_t>(h->pitch));
     }
     auto s = k.make();
     s->Initialize();
@@ -97,7 +101,8 @@ TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
     const auto* h = tessera::BlockHeader(block);
     const int row_pixels = k.weight ? 13 : tessera::PlainStride(13);
     for (int y = 0; y < 7; ++y)
-      for (int x = 0; x < row_pixels; ++x) ASSERT_EQ(tessera::BlockRows(block)[y][x], k.colour) << k.name;
+      for (int x = 0; x < row_pixels; ++x)
+        ASSERT_EQ(tessera::BlockRows(block)[y][x], k.colour) << k.name;
     if (k.weight) {
       auto* a = static_cast<ALPHASURFACE*>(s.get());
       for (int y = 0; y < 7; ++y)
@@ -116,7 +121,8 @@ TEST(SurfaceTest, NewSurfacesAreClearedToTheirEmptyPicture) {
     dst.Blit(&dst, 0, 0, fill);
     s->Blit(&dst, 1, 1);
     for (int y = 0; y < 8; ++y)
-      for (int x = 0; x < 16; ++x) ASSERT_EQ(dst.GetPixel(x, y), 0x1234) << k.name << " " << x << "," << y;
+      for (int x = 0; x < 16; ++x)
+        ASSERT_EQ(dst.GetPixel(x, y), 0x1234) << k.name << " " << x << "," << y;
   }
 }
 

@@ -1,8 +1,9 @@
 // The layered-image writer against the engine's decoder.
+#include "engine/psd_encode.h"
+
 #include <gtest/gtest.h>
 
 #include "engine/psd_decode.h"
-#include "engine/psd_encode.h"
 #include "support/test_support.h"
 
 namespace {
@@ -30,7 +31,8 @@ TEST(PsdEncode, OpaqueImagesRoundTripExactlyRawAndPacked) {
 TEST(PsdEncode, TranslucentColoursComeBackFromTheWhiteComposite) {
   std::vector<uint32_t> px;
   for (unsigned a : {0u, 1u, 17u, 128u, 254u, 255u})
-    for (unsigned c : {0u, 10u, 128u, 255u}) px.push_back(a << 24 | c << 16 | (255 - c) << 8 | c / 2);
+    for (unsigned c : {0u, 10u, 128u, 255u})
+      px.push_back(a << 24 | c << 16 | (255 - c) << 8 | c / 2);
   auto bytes = tessera::EncodePsdImage(static_cast<int>(px.size()), 1, px.data(), true);
   tessera::PsdImage img;
   ASSERT_TRUE(tessera::DecodePsd(bytes.data(), bytes.size(), &img));

@@ -33,10 +33,12 @@ TEST(RleMaskSurface, StoresTheHeadersOfEveryRowWithoutPixels) {
   EXPECT_EQ(mask.GetFirstLinePos(), 3);
   ASSERT_EQ(mask.Initialize(src.get()), 1);
   EXPECT_EQ(RleMaskStream(mask.GetBitmap()),
-            reinterpret_cast<uint16_t*>(static_cast<char*>(mask.GetBitmap()) + kRleTableOffset + sizeof(void*)));
+            reinterpret_cast<uint16_t*>(static_cast<char*>(mask.GetBitmap()) + kRleTableOffset +
+                                        sizeof(void*)));
   // row 0: gap 2 run 3, then 595 transparent reach 255 twice; row 1 the
   // same twice more and 90 left; row 2: 255, 255, then (89, 1).
-  EXPECT_EQ(StreamWords(mask), (Words{0x0203, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0x5901, 0}));
+  EXPECT_EQ(StreamWords(mask),
+            (Words{0x0203, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0x5901, 0}));
   EXPECT_EQ(mask.GetFirstLinePos(), 0);
   // (599, 2) is found after walking rows 0 and 1; outside is the key.
   EXPECT_EQ(mask.GetPixel(599, 2), 0x7FFF);

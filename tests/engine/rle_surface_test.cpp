@@ -52,7 +52,8 @@ TEST(RleSurface, EncodesLongRunsAndGapsIn8BitHeaders) {
   auto* hd = static_cast<RleBlockHeader*>(rle->GetBitmap());
   EXPECT_EQ(hd->width, 700);
   EXPECT_EQ(hd->height, 4);
-  EXPECT_EQ(RleRowTable(rle->GetBitmap())[0] + 1 + 255 + 1 + 45 + 1 + 1, RleRowTable(rle->GetBitmap())[1]);
+  EXPECT_EQ(RleRowTable(rle->GetBitmap())[0] + 1 + 255 + 1 + 45 + 1 + 1,
+            RleRowTable(rle->GetBitmap())[1]);
 
   // 300 opaque: runs of 255 and 45; the 400 transparent pixels after them
   // reach a count of 255 once, which writes (255, 0).  Exactly 255 opaque:
@@ -84,7 +85,8 @@ TEST(RleSurface, EmptyRowsAndFirstLine) {
   // gap, run, gap, run; a single opaque pixel at column 0
   auto mixed = MakeDib(8, 1, K);
   for (int x : {0, 3, 4, 7}) mixed->SetPixel(x, 0, static_cast<uint16_t>(0x100 + x));
-  EXPECT_EQ(RowWords(*Encode(mixed.get()), 0), (Words{0x0001, 0x100, 0x0202, 0x103, 0x104, 0x0201, 0x107, 0}));
+  EXPECT_EQ(RowWords(*Encode(mixed.get()), 0),
+            (Words{0x0001, 0x100, 0x0202, 0x103, 0x104, 0x0201, 0x107, 0}));
 }
 
 TEST(RleSurface, GetPixelAnswersRunsGapsAndOutside) {
@@ -92,7 +94,8 @@ TEST(RleSurface, GetPixelAnswersRunsGapsAndOutside) {
   for (int x = 10; x < 14; ++x) src->SetPixel(x, 1, static_cast<uint16_t>(x));
   src->SetPixel(599, 1, 0x4321);
   auto rle = Encode(src.get());
-  for (auto [x, y] : {std::pair{10, 1}, {13, 1}, {14, 1}, {9, 1}, {599, 1}, {5, 0}, {-1, 1}, {600, 1}, {0, 2}})
+  for (auto [x, y] :
+       {std::pair{10, 1}, {13, 1}, {14, 1}, {9, 1}, {599, 1}, {5, 0}, {-1, 1}, {600, 1}, {0, 2}})
     EXPECT_EQ(rle->GetPixel(x, y), src->GetPixel(x, y)) << x << "," << y;
   RLESURFACE unbuilt(4, 4);
   EXPECT_EQ(unbuilt.GetPixel(0, 0), K);
@@ -117,8 +120,8 @@ TEST(RleSurface, BuildsFromStreamsWithRowSkipsAndMissingRows) {
   // row 0: skip 2, literal 2 then fill 3 continue one run; skip 1; fill 1.
   // next row; row skip 2 (rows 1 and 2 empty); row 3: literal 1; end
   // without next row; rows 4 and 5 missing.
-  const Words w = {0x0002, 0x1002, 0x0011, 0x0012, 0x2003, 0x0013, 0x0001, 0x2001, 0x0014,
-                   0x8000, 0x4002, 0x1001, 0x0015, 0xF000};
+  const Words w = {0x0002, 0x1002, 0x0011, 0x0012, 0x2003, 0x0013, 0x0001,
+                   0x2001, 0x0014, 0x8000, 0x4002, 0x1001, 0x0015, 0xF000};
   int result = 0;
   auto rle = FromStream(12, 6, w, &result);
   ASSERT_EQ(result, 1);
@@ -144,8 +147,8 @@ TEST(RleSurface, StreamRunsAreCutAtTheEdgesAndLongOnesSplit) {
   // (44).  A literal running past the width keeps only what fits.  Rows
   // past the height are dropped.
   const Words w = {0x212C, 0x0009, 0x8000, 0x012C, 0x1001, 0x0001, 0x8000, 0x0FFF,
-                   0x1003, 0x0002, 0x0003, 0x0004, 0x0000, 0x8000, 0x0136, 0x1003, 0x5, 0x6, 0x7,
-                   0x8000, 0x2005, 0x0008, 0x8000, 0xF000};
+                   0x1003, 0x0002, 0x0003, 0x0004, 0x0000, 0x8000, 0x0136, 0x1003,
+                   0x5,    0x6,    0x7,    0x8000, 0x2005, 0x0008, 0x8000, 0xF000};
   int result = 0;
   auto rle = FromStream(312, 4, w, &result);
   ASSERT_EQ(result, 1);
@@ -159,9 +162,11 @@ TEST(RleSurface, StreamRunsAreCutAtTheEdgesAndLongOnesSplit) {
   // row 3: gap 310 & 0xFF = 54 ... no: 0x136 = 310 -> 54; 3 pixels fit.
   EXPECT_EQ(RowWords(*rle, 3), (Words{0x3603, 5, 6, 7, 0}));
   // The gap of 40 places row 1's run at the width of 40: nothing is kept.
-  auto narrow = FromStream(40, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0028, 0x1002, 6, 7, 0xF000}, &result);
+  auto narrow =
+      FromStream(40, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0028, 0x1002, 6, 7, 0xF000}, &result);
   ASSERT_EQ(result, 1);
-  auto narrow3 = FromStream(3, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0002, 0x1002, 6, 7, 0xF000}, &result);
+  auto narrow3 =
+      FromStream(3, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0002, 0x1002, 6, 7, 0xF000}, &result);
   EXPECT_EQ(RowWords(*narrow3, 0), (Words{0x0003, 1, 2, 3, 0}));
   EXPECT_EQ(RowWords(*narrow3, 1), (Words{0x0201, 6, 0}));
   EXPECT_EQ(RowWords(*narrow, 0), (Words{0x0005, 1, 2, 3, 4, 5, 0}));
@@ -212,7 +217,8 @@ TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
     auto streamed = FromStream(w, h, words, &result);
     ASSERT_EQ(result, 1);
     auto encoded = Encode(src.get());
-    for (int y = 0; y < h; ++y) ASSERT_EQ(RowWords(*streamed, y), RowWords(*encoded, y)) << round << " " << y;
+    for (int y = 0; y < h; ++y)
+      ASSERT_EQ(RowWords(*streamed, y), RowWords(*encoded, y)) << round << " " << y;
     EXPECT_EQ(ReadPixels(streamed.get()), Pixels(src.get()));
   }
 }

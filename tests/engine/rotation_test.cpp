@@ -36,8 +36,8 @@ uint16_t Mix(uint16_t p, uint16_t q, unsigned f) {
 // The rotation written out step by step over a plain copy of the pixels:
 // bounding box of the corners, clip, per-row start in 16.16, stepping,
 // bilinear mix with the top five fraction bits.
-std::vector<uint16_t> ReferenceRotate(SURFACE* src, std::vector<uint16_t> dst, int dw, tagRECT clip, int x, int y,
-                                      float angle) {
+std::vector<uint16_t> ReferenceRotate(SURFACE* src, std::vector<uint16_t> dst, int dw, tagRECT clip,
+                                      int x, int y, float angle) {
   const int w = src->GetWidth(), h = src->GetHeight();
   const float s = std::sin(angle), c = std::cos(angle);
   const float cx = static_cast<float>(x + w / 2), cy = static_cast<float>(y + h / 2);
@@ -47,7 +47,8 @@ std::vector<uint16_t> ReferenceRotate(SURFACE* src, std::vector<uint16_t> dst, i
   const int left = std::max<int>(static_cast<int>(*std::min_element(xs, xs + 4)), clip.left);
   const int right = std::min<int>(static_cast<int>(*std::max_element(xs, xs + 4)), clip.right - 1);
   const int top = std::max<int>(static_cast<int>(*std::min_element(ys, ys + 4)), clip.top);
-  const int bottom = std::min<int>(static_cast<int>(*std::max_element(ys, ys + 4)), clip.bottom - 1);
+  const int bottom =
+      std::min<int>(static_cast<int>(*std::max_element(ys, ys + 4)), clip.bottom - 1);
   const int32_t cf = static_cast<int32_t>(c * 65536.0f), sf = static_cast<int32_t>(s * 65536.0f);
   for (int ry = top; ry <= bottom; ++ry) {
     const float dx = left - xs[0], dy = ry - ys[0];
@@ -56,7 +57,8 @@ std::vector<uint16_t> ReferenceRotate(SURFACE* src, std::vector<uint16_t> dst, i
     for (int rx = left; rx <= right; ++rx, u += cf, v += sf) {
       if (u < 0 || v < 0 || (u >> 16) >= w - 1 || (v >> 16) >= h - 1) continue;
       const int iu = static_cast<int>(u >> 16), iv = static_cast<int>(v >> 16);
-      const unsigned fu = static_cast<unsigned>(u & 0xFFFF) >> 11, fv = static_cast<unsigned>(v & 0xFFFF) >> 11;
+      const unsigned fu = static_cast<unsigned>(u & 0xFFFF) >> 11,
+                     fv = static_cast<unsigned>(v & 0xFFFF) >> 11;
       const uint16_t top_mix = Mix(src->GetPixel(iu, iv), src->GetPixel(iu + 1, iv), fu);
       const uint16_t bottom_mix = Mix(src->GetPixel(iu, iv + 1), src->GetPixel(iu + 1, iv + 1), fu);
       dst[ry * dw + rx] = Mix(top_mix, bottom_mix, fv);

@@ -65,7 +65,8 @@ TEST_P(RowKernelPaths, AlphaBlendEveryColourAtEveryWeight) {
     const Bytes weights(src.size(), static_cast<uint8_t>(t));
     Words fast = dst, slow = dst;
     AlphaBlendRow(reinterpret_cast<PIXEL*>(fast.data()), bytes.data() + 1, weights.data(), 65536);
-    AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), bytes.data() + 1, weights.data(), 65536);
+    AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), bytes.data() + 1, weights.data(),
+                           65536);
     ASSERT_EQ(fast, slow) << "weight " << t;
   }
 }
@@ -79,7 +80,8 @@ TEST_P(RowKernelPaths, AlphaBlendRowsOfEveryLength) {
       const Words dst = RandomWords(rnd, static_cast<size_t>(n));
       Words fast = dst, slow = dst;
       AlphaBlendRow(reinterpret_cast<PIXEL*>(fast.data()), bytes.data() + 1, weights.data(), n);
-      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), bytes.data() + 1, weights.data(), n);
+      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), bytes.data() + 1,
+                             weights.data(), n);
       ASSERT_EQ(fast, slow) << "length " << n;
       // The kernel a blit picks once is the same path.
       Words picked = dst;
@@ -109,7 +111,8 @@ TEST_P(RowKernelPaths, SolidColourThroughEveryWeight) {
       PickAlphaRowKernels().solid(picked.data(), c, weights.data(), n);
       // The solid row is the ordinary blend of a row of that colour.
       const Bytes same = OddSource(Words(static_cast<size_t>(n), c));
-      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), same.data() + 1, weights.data(), n);
+      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), same.data() + 1, weights.data(),
+                             n);
       ASSERT_EQ(fast, slow) << "length " << n;
       ASSERT_EQ(picked, slow) << "length " << n;
     }
@@ -130,12 +133,13 @@ TEST_P(RowKernelPaths, LayersInTurnEqualOneRowAfterAnother) {
     }
     const Words dst = RandomWords(rnd, static_cast<size_t>(n));
     Words fast = dst, slow = dst, picked = dst;
-    AlphaBlendLayers(reinterpret_cast<PIXEL*>(fast.data()), colours.data(), weights.data(), layers, n);
+    AlphaBlendLayers(reinterpret_cast<PIXEL*>(fast.data()), colours.data(), weights.data(), layers,
+                     n);
     PickAlphaRowKernels().layers(picked.data(), colours.data(), weights.data(), layers, n);
     for (int l = 0; l < layers; ++l) {
       const Bytes src = OddSource(Words(colours.begin() + l * n, colours.begin() + (l + 1) * n));
-      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), src.data() + 1, &weights[static_cast<size_t>(l) * n],
-                             n);
+      AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data()), src.data() + 1,
+                             &weights[static_cast<size_t>(l) * n], n);
     }
     ASSERT_EQ(fast, slow) << "round " << round;
     ASSERT_EQ(picked, slow) << "round " << round;
@@ -147,22 +151,27 @@ TEST_P(RowKernelPaths, TranslucentRowsAtEveryLevel) {
   for (int a = 0; a <= 32; ++a)
     for (bool keyed : {true, false})
       for (int n : {0, 1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 47, 63, 64, 65, 100, 4096}) {
-        const Words src = RandomWords(rnd, static_cast<size_t>(n)), dst = RandomWords(rnd, static_cast<size_t>(n));
+        const Words src = RandomWords(rnd, static_cast<size_t>(n)),
+                    dst = RandomWords(rnd, static_cast<size_t>(n));
         Words fast = dst, slow = dst;
-        TransMixRow(reinterpret_cast<PIXEL*>(fast.data()), reinterpret_cast<const PIXEL*>(src.data()), n, a, keyed);
-        TransMixRowReference(reinterpret_cast<PIXEL*>(slow.data()), reinterpret_cast<const PIXEL*>(src.data()), n, a,
-                             keyed);
+        TransMixRow(reinterpret_cast<PIXEL*>(fast.data()),
+                    reinterpret_cast<const PIXEL*>(src.data()), n, a, keyed);
+        TransMixRowReference(reinterpret_cast<PIXEL*>(slow.data()),
+                             reinterpret_cast<const PIXEL*>(src.data()), n, a, keyed);
         ASSERT_EQ(fast, slow) << "level " << a << " length " << n << (keyed ? " keyed" : "");
         // The run-length blits' mix: no key test.
         Words run = dst, plain = dst;
         MixRun(run.data(), src.data(), n, a);
-        for (int i = 0; i < n; ++i) plain[i] = TransMixPixel(src[i], plain[i], static_cast<unsigned>(a));
+        for (int i = 0; i < n; ++i)
+          plain[i] = TransMixPixel(src[i], plain[i], static_cast<unsigned>(a));
         ASSERT_EQ(run, plain) << "level " << a << " length " << n;
       }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RowKernelPaths, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Avx2" : "Sse2"; });
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                           return i.param ? "Avx2" : "Sse2";
+                         });
 
 }  // namespace
 }  // namespace tessera::test

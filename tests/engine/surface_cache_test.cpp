@@ -98,7 +98,6 @@ TEST_F(SurfaceCacheTest, NamesUpTo128Characters) {
   EXPECT_EQ(tessera::CachedNames(tessera::GetSurfaceManager()), 1u);
 }
 
-
 TEST_F(SurfaceCacheTest, DestroyingTheCacheDestroysEverySurface) {
   // A cache of its own: requests go through the display manager as well.
   auto* cache = new CSurfaceManager;

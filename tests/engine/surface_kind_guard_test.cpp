@@ -47,8 +47,8 @@ TEST_F(SurfaceKindGuardTest, UnsupportedOperationsAndMissingMemoryEndTheProcess)
   ASSERT_EQ(other.Initialize(src_.get()), 1);
   ALPHASURFACE alpha(8, 8);
   ASSERT_NE(alpha.Initialize(), 0);
-  const std::vector<uint8_t> dle_bytes = EncodeDleImage(2, 1, std::vector<uint16_t>(2, 1).data(),
-                                                        std::vector<uint8_t>(2, 0).data());
+  const std::vector<uint8_t> dle_bytes =
+      EncodeDleImage(2, 1, std::vector<uint16_t>(2, 1).data(), std::vector<uint8_t>(2, 0).data());
   std::unique_ptr<DLESURFACE> dle(LoadDleSurface(dle_bytes.data(), dle_bytes.size()));
   ASSERT_NE(dle, nullptr);
   SURFACE* dib = src_.get();

@@ -77,7 +77,9 @@ TEST_F(TextDrawTest, SingleBytesAdvanceHalfTheSizeInEachFont) {
 
 TEST_F(TextDrawTest, DoubleByteCharacterAdvancesTheFullSize) {
   tessera::SetCurrentFontSize(16);
-  Draw(10, 0, 0x03E0, "\xD6\xD0" "A");  // 中A
+  Draw(10, 0, 0x03E0,
+       "\xD6\xD0"
+       "A");  // 中A
   EXPECT_EQ(InkColumns(5, 0x03E0), (std::vector<int>{10, 26}));
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0], "\xD6\xD0");
@@ -92,7 +94,7 @@ TEST_F(TextDrawTest, DoubleByteCharacterAdvancesTheFullSize) {
 
 TEST_F(TextDrawTest, DoubleByteRule) {
   tessera::SetCurrentFontSize(12);
-  Draw(0, 0, 0x7C00, "\x81\x40");  // lead 0x81 with trail 0x40: one character
+  Draw(0, 0, 0x7C00, "\x81\x40");   // lead 0x81 with trail 0x40: one character
   Draw(0, 20, 0x7C00, "\xA1\x3F");  // trail below 0x40: two single bytes
   Draw(0, 40, 0x7C00, "x\xB0");     // a lone lead byte at the end: single
   ASSERT_EQ(calls.size(), 5u);
@@ -175,7 +177,9 @@ TEST_F(EngineTest, FreeTypeGlyphsAreMonochromeAndTesseraFontChoosesTheFile) {
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 64; ++x) s.SetPixel(x, y, 0);
   tessera::SetCurrentFontSize(16);
-  char text[] = "\xD6\xD0" "A";  // 中A
+  char text[] =
+      "\xD6\xD0"
+      "A";  // 中A
   s.DrawTextA(4, 4, 0x7C00, text);
   int ink_cn = 0, ink_a = 0;
   for (int y = 0; y < 40; ++y)
@@ -185,7 +189,10 @@ TEST_F(EngineTest, FreeTypeGlyphsAreMonochromeAndTesseraFontChoosesTheFile) {
       if (p == 0) continue;
       EXPECT_GE(y, 4);  // everything lies inside the two cells
       EXPECT_LT(y, 4 + 24);
-      if (x < 20) ++ink_cn; else ++ink_a;
+      if (x < 20)
+        ++ink_cn;
+      else
+        ++ink_a;
     }
   EXPECT_GT(ink_cn, 20);  // the character's strokes
   EXPECT_GT(ink_a, 8);

@@ -1,5 +1,7 @@
 // The display manager: the frame, windowed and full-screen presentation,
 // the 5-6-5 conversion, the set-up steps and their fatal messages, fonts.
+#include "engine/view_manage.h"
+
 #include <climits>
 #include <cstring>
 #include <filesystem>
@@ -10,7 +12,6 @@
 #include "engine/font_state.h"
 #include "engine/pixel_block.h"
 #include "engine/pixel_convert.h"
-#include "engine/view_manage.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/test_hooks.h"
 #include "platform/window.h"
@@ -120,10 +121,10 @@ TEST_F(ViewManageTest, FullScreenSetUpRunsEveryStepInOrder) {
   EXPECT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
   EXPECT_EQ(vm->IsFullScreen(), 1);
   const std::vector<DisplayStep> expected = {
-      DisplayStep::kCreateDisplay,  DisplayStep::kExclusiveLevel, DisplayStep::kDisplayMode,
-      DisplayStep::kWindowTopmost,  DisplayStep::kPrimarySurface, DisplayStep::kCreateClipper,
-      DisplayStep::kClipperWindow,  DisplayStep::kAttachClipper,  DisplayStep::kPixelFormat,
-      DisplayStep::kBackSurface,    DisplayStep::kInputMethod};
+      DisplayStep::kCreateDisplay, DisplayStep::kExclusiveLevel, DisplayStep::kDisplayMode,
+      DisplayStep::kWindowTopmost, DisplayStep::kPrimarySurface, DisplayStep::kCreateClipper,
+      DisplayStep::kClipperWindow, DisplayStep::kAttachClipper,  DisplayStep::kPixelFormat,
+      DisplayStep::kBackSurface,   DisplayStep::kInputMethod};
   EXPECT_EQ(presenter->StepsRun(), expected);
   EXPECT_TRUE(window->full_screen);
   // Back to the window: normal cooperation, display released, window restored.

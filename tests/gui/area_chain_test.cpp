@@ -1,12 +1,13 @@
 // QAreaChain: order, duplicates, removal anywhere in the list, hit testing
 // from the top, drawing from the bottom while areas leave and join, and
 // DeleteAll with composite and self-deleting areas.
+#include "gui/area_chain.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "gui/area.h"
-#include "gui/area_chain.h"
 #include "gui/area_pointers.h"
 #include "public/engine.h"
 #include "support/test_support.h"
@@ -53,7 +54,9 @@ struct Menu : Named {
 // Deletes itself when closed (as the fading widgets do), or when first
 // drawn if `on_show`.
 struct SelfDeleting : QArea {
-  SelfDeleting(int* alive, bool on_show) : QArea(0, 0, 1, 1), alive_(alive), on_show_(on_show) { ++*alive_; }
+  SelfDeleting(int* alive, bool on_show) : QArea(0, 0, 1, 1), alive_(alive), on_show_(on_show) {
+    ++*alive_;
+  }
   ~SelfDeleting() override { --*alive_; }
   void Show(SURFACE*) override {
     if (on_show_) SetState(QAREA_CLOSE, nullptr);
@@ -208,7 +211,8 @@ TEST_F(AreaChainTest, ChangesWhileDrawingFollowPositions) {
   Named a("a"), b("b"), c("c"), d("d");
   Reshuffles x(&a, &d);
   for (QArea* area : Areas{&a, &x, &b, &c}) area->SetState(QAREA_SHOW, &chain_);
-  EXPECT_EQ(Drawn(), (std::vector<std::string>{"show a", "show x", "a state 2", "d state 1", "show c", "show d"}));
+  EXPECT_EQ(Drawn(), (std::vector<std::string>{"show a", "show x", "a state 2", "d state 1",
+                                               "show c", "show d"}));
   std::vector<std::unique_ptr<Named>> many;
   for (int i = 0; i < 200; ++i) {
     many.push_back(std::make_unique<Named>("m"));

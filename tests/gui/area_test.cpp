@@ -1,5 +1,7 @@
 // QArea: rectangle checks, states and chain membership, focus messages,
 // the tip, text width and outlined text output, the click sound.
+#include "gui/area.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include "engine/dib_surface.h"
 #include "engine/font_state.h"
 #include "engine/view_manage.h"
-#include "gui/area.h"
 #include "gui/area_chain.h"
 #include "gui/area_pointers.h"
 #include "platform/headless/headless_audio.h"
@@ -153,7 +154,7 @@ TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
   EXPECT_EQ(got[1].message, 1026u);
   EXPECT_EQ(got[1].lparam, reinterpret_cast<LPARAM>(&a));
   EXPECT_EQ(AfxGetNowFocus(), &a);
-  AfxSetNowFocus(&b);  // the previous area is not told
+  AfxSetNowFocus(&b);       // the previous area is not told
   AfxSetNowFocus(nullptr);  // ignored
   EXPECT_EQ(AfxGetNowFocus(), &b);
   EXPECT_EQ(got.size(), 2u);
@@ -175,7 +176,7 @@ TEST_F(AreaTest, TextWidthIsHalfAFontCellPerByte) {
   QArea a(0, 0, 1, 1);
   EXPECT_EQ(a.GetTextWidth(nullptr, 16), 0);
   EXPECT_EQ(a.GetTextWidth("ab\xD6\xD0", 16), 32);  // ab中
-  EXPECT_EQ(a.GetTextWidth("abc", 13), 19);          // rounded down
+  EXPECT_EQ(a.GetTextWidth("abc", 13), 19);         // rounded down
 }
 
 // A surface that records the text calls made on it.
@@ -198,9 +199,11 @@ TEST_F(AreaTest, TextOutDrawsTheOutlineFirstInTheChosenSize) {
   char text[] = "Hi", empty[] = "";
   a.TextOutA(&s, 10, 20, text, 24, true, 0xFF8040, 0x0810F8);
   const int edge = 1 << 10 | 2 << 5 | 31, fore = 31 << 10 | 16 << 5 | 8;
-  EXPECT_EQ(s.calls, (std::vector<std::vector<int>>{
-                         {9, 20, edge, 24}, {11, 20, edge, 24}, {10, 19, edge, 24}, {10, 21, edge, 24},
-                         {10, 20, fore, 24}}));
+  EXPECT_EQ(s.calls, (std::vector<std::vector<int>>{{9, 20, edge, 24},
+                                                    {11, 20, edge, 24},
+                                                    {10, 19, edge, 24},
+                                                    {10, 21, edge, 24},
+                                                    {10, 20, fore, 24}}));
   EXPECT_EQ(tessera::CurrentFontSize(), 12);
   s.calls.clear();
   a.TextOutA(&s, 1, 2, text, 14, false, 0xFFFFFF, 0);
@@ -216,7 +219,8 @@ TEST_F(AreaTest, PlaySoundLoadsAndPlaysTheClickOnce) {
   tessera::ClearHeadlessAudioLog();
   a.PlaySoundA(AfxGetSound(), buffer);  // the file is missing
   EXPECT_LT(buffer->m_nCurrent, 0);
-  for (const std::string& line : tessera::HeadlessAudioLog()) EXPECT_EQ(line.find("Play"), std::string::npos);
+  for (const std::string& line : tessera::HeadlessAudioLog())
+    EXPECT_EQ(line.find("Play"), std::string::npos);
   std::filesystem::create_directory("wav");
   const char samples[4] = {1, 2, 3, 4};
   tessera::test::WriteFile("wav/click.WAV", tessera::MakeWaveFile(1, 8000, 8, samples, 4));

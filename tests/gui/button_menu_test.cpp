@@ -1,6 +1,8 @@
 // QBtMenu, QCheck and QSelectBt: buttons from records, unfolding order and
 // timing, layer order, moving, the check group's single active item, and the
 // selector opening its answers and taking the chosen one's look.
+#include "gui/button_menu.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,11 +10,10 @@
 #include "gui/answer_selector.h"
 #include "gui/area_chain.h"
 #include "gui/button.h"
-#include "gui/button_menu.h"
 #include "gui/check_group.h"
 #include "gui/window.h"
-#include "platform/headless/headless_message_sink.h"
 #include "gui_fixture.h"
+#include "platform/headless/headless_message_sink.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ class MenuTest : public tessera::test::GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
-    for (int d = 0; d < 4; ++d) PutImage("MENUITEMA" + std::to_string(d), 60, 20, static_cast<unsigned short>(0x100 + d));
+    for (int d = 0; d < 4; ++d)
+      PutImage("MENUITEMA" + std::to_string(d), 60, 20, static_cast<unsigned short>(0x100 + d));
     for (int i = 0; i < 3; ++i) {
       memset(&items_[i], 0, sizeof(InItem));
       snprintf(items_[i].szCaption, sizeof(items_[i].szCaption), "Item %d", i);
@@ -80,8 +82,14 @@ TEST_F(MenuTest, ItemsUnfoldOneAfterAnother) {
     clock_->Advance(f % 3 == 2 ? 16 : 17);
   }
   // The first frame starts the timer; then a step a frame, two per item.
-  EXPECT_EQ(seen, (std::vector<std::vector<int>>{
-                      {-1, -1, -1}, {1, -1, -1}, {0, -1, -1}, {0, 1, -1}, {0, 0, -1}, {0, 0, 1}, {0, 0, 0}, {0, 0, 0}}));
+  EXPECT_EQ(seen, (std::vector<std::vector<int>>{{-1, -1, -1},
+                                                 {1, -1, -1},
+                                                 {0, -1, -1},
+                                                 {0, 1, -1},
+                                                 {0, 0, -1},
+                                                 {0, 0, 1},
+                                                 {0, 0, 0},
+                                                 {0, 0, 0}}));
   EXPECT_EQ(tessera::MenuUnfoldDelay(), 1u);  // 10 halved three times, never restored
   EXPECT_EQ(frame->GetPixel(20, 30).GetColor(), 0x100);
   menu.SetState(QAREA_SHOW, nullptr);  // shown again: folded again, hidden items not hit
@@ -119,7 +127,8 @@ TEST_F(MenuTest, LayerOrderMoveAndClosing) {
   QAreaChain* top = chains_->GetChain(CHAIN_TOP);
   ASSERT_EQ(top->GetCount(), 5);
   EXPECT_EQ(top->GetArea(1), &menu);
-  for (unsigned i = 0; i < 3; ++i) EXPECT_EQ(top->GetArea(2 + static_cast<int>(i)), menu.GetItem(i));
+  for (unsigned i = 0; i < 3; ++i)
+    EXPECT_EQ(top->GetArea(2 + static_cast<int>(i)), menu.GetItem(i));
   menu.Move(100, 50);  // first button at (20, 30): all by (80, 20)
   for (unsigned i = 0; i < 3; ++i) {
     EXPECT_EQ(menu.GetItem(i)->m_rcArea.left, 100);
@@ -143,7 +152,8 @@ TEST_F(MenuTest, CheckGroupHasOneActiveItem) {
   for (int i = 0; i < 3; ++i) group.AddItem(100, 20 + 30 * i);
   auto checked = [&] {
     std::vector<bool> v;
-    for (int i = 0; i < group.GetCount(); ++i) v.push_back(group.GetItem(i)->m_pBackImage != nullptr);
+    for (int i = 0; i < group.GetCount(); ++i)
+      v.push_back(group.GetItem(i)->m_pBackImage != nullptr);
     return v;
   };
   EXPECT_EQ(checked(), (std::vector<bool>{true, false, false}));
@@ -198,7 +208,8 @@ TEST_F(MenuTest, SelectorOpensAndTakesTheChosenAnswer) {
   Raise(&QArea::m_pfnClick);  // C
   EXPECT_EQ(states(), (std::vector<uint32_t>{1, 2, 2, 2}));
   EXPECT_EQ(sel->GetAnswer(), 2);
-  EXPECT_STREQ(sel->m_pMainButton->m_szTip, "\xC7\xEB\xD1\xA1\xD4\xF1\xB4\xF0\xB0\xB8");  // 请选择答案
+  EXPECT_STREQ(sel->m_pMainButton->m_szTip,
+               "\xC7\xEB\xD1\xA1\xD4\xF1\xB4\xF0\xB0\xB8");  // 请选择答案
   DIBSURFACE* frame = Frame();
   chains_->ShowAll(frame);
   EXPECT_EQ(frame->GetPixel(10, 200).GetColor(), 'C');  // from "ANSWERBCA0"

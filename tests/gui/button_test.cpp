@@ -1,17 +1,18 @@
 // QButton: looks per digit, captions printed at load, text limits, looks on
 // events, flash and ghost, hit testing, the click sound.
+#include "gui/button.h"
+
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "engine/font_state.h"
 #include "engine/rle_surface.h"
-#include "gui/button.h"
+#include "gui_fixture.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
 #include "sound/wave_file.h"
 #include "support/surface_helpers.h"
-#include "gui_fixture.h"
 
 namespace {
 
@@ -25,7 +26,9 @@ class ButtonTest : public tessera::test::GuiTest {
   void PutLooks(std::initializer_list<int> digits) {
     for (int d : digits) PutImage("BTNTESTAA" + std::to_string(d), 60 + d, 20, kLook[d]);
   }
-  static unsigned short Px(const QButton& b, int look, int x, int y) { return b.m_pImage[look]->GetPixel(x, y).GetColor(); }
+  static unsigned short Px(const QButton& b, int look, int x, int y) {
+    return b.m_pImage[look]->GetPixel(x, y).GetColor();
+  }
 };
 
 TEST_F(ButtonTest, LooksComeFromTheBasePlusTheirDigit) {
@@ -66,7 +69,10 @@ TEST_F(ButtonTest, CaptionIsPrintedIntoEveryLook) {
     int font;
     bool center;
     int bottom, x, y;
-  } cases[] = {{12, true, 19, 43, 3}, {12, false, 19, 5, 3}, {16, true, 19, 41, 1}, {24, true, 29, 37, 2},
+  } cases[] = {{12, true, 19, 43, 3},
+               {12, false, 19, 5, 3},
+               {16, true, 19, 41, 1},
+               {24, true, 29, 37, 2},
                {16, true, 9, 41, -3}};
   for (const auto& c : cases) {
     tessera::SetCurrentFontSize(24);
@@ -92,7 +98,8 @@ TEST_F(ButtonTest, CaptionIsPrintedIntoEveryLook) {
 }
 
 TEST_F(ButtonTest, CaptionAndTipLimits) {
-  for (auto [caption, tip, taken] : {std::tuple{104, 19, true}, {105, 20, false}, {300, 100, false}}) {
+  for (auto [caption, tip, taken] :
+       {std::tuple{104, 19, true}, {105, 20, false}, {300, 100, false}}) {
     QButton b(tagRECT{0, 0, 9, 9}, "old", "old tip", "NOSUCHIMG");
     const std::string c(static_cast<size_t>(caption), 'c'), t(static_cast<size_t>(tip), 't');
     b.ChangeImage(c.c_str(), t.c_str(), nullptr);
@@ -111,8 +118,11 @@ TEST_F(ButtonTest, LooksFollowTheEvents) {
   const struct {
     AREA_CALLBACK QArea::*slot;
     int look;
-  } steps[] = {{&QArea::m_pfnHover, 1}, {&QArea::m_pfnPress, 2}, {&QArea::m_pfnHover, 2},
-               {&QArea::m_pfnClick, 0}, {&QArea::m_pfnHover, 0}};
+  } steps[] = {{&QArea::m_pfnHover, 1},
+               {&QArea::m_pfnPress, 2},
+               {&QArea::m_pfnHover, 2},
+               {&QArea::m_pfnClick, 0},
+               {&QArea::m_pfnHover, 0}};
   for (const auto& s : steps) {
     Raise(s.slot);
     EXPECT_EQ(b.m_nImage, s.look);
@@ -127,7 +137,9 @@ TEST_F(ButtonTest, LooksFollowTheEvents) {
   EXPECT_EQ(b.m_nImage, 3);
   MoveTo(30, 30);
   EXPECT_EQ(AfxGetNowArea(), nullptr);
-  for (AREA_CALLBACK h : {QButton::OnMouseIn, QButton::OnPress, QButton::OnHover, QButton::OnMouseOut}) h(&b);
+  for (AREA_CALLBACK h :
+       {QButton::OnMouseIn, QButton::OnPress, QButton::OnHover, QButton::OnMouseOut})
+    h(&b);
   EXPECT_EQ(b.m_nImage, 3);
   b.Enable(true);
   EXPECT_EQ(b.m_nImage, 0);
@@ -137,8 +149,12 @@ TEST_F(ButtonTest, HitTestSkipsKeyPixels) {
   PutImage("BTNHOLEAA0", 40, 20, 0x1111, tagRECT{10, 5, 20, 10});
   QButton b(tagRECT{100, 100, 139, 119}, "", "", "BTNHOLEAA");
   b.m_dwState = 1;
-  for (auto [x, y, hit] : {std::tuple{100, 100, true}, {109, 105, true}, {110, 105, false}, {119, 109, false},
-                           {120, 109, true}, {140, 100, false}})
+  for (auto [x, y, hit] : {std::tuple{100, 100, true},
+                           {109, 105, true},
+                           {110, 105, false},
+                           {119, 109, false},
+                           {120, 109, true},
+                           {140, 100, false}})
     EXPECT_EQ(b.IsPointed(x, y), hit) << x << "," << y;
   b.m_nImage = QButton::LOOK_HIDDEN;
   EXPECT_FALSE(b.IsPointed(100, 100));
@@ -146,7 +162,8 @@ TEST_F(ButtonTest, HitTestSkipsKeyPixels) {
 
 TEST_F(ButtonTest, FlashFallsBackToNormalAfter200Milliseconds) {
   PutLooks({0, 1, 2, 3});
-  QButton a(tagRECT{0, 0, 59, 19}, "", "", "BTNTESTAA"), b(tagRECT{100, 0, 159, 19}, "", "", "BTNTESTAA");
+  QButton a(tagRECT{0, 0, 59, 19}, "", "", "BTNTESTAA"),
+      b(tagRECT{100, 0, 159, 19}, "", "", "BTNTESTAA");
   a.SetFlash(true);
   b.SetFlash(true);
   chains_->Add(&a, CHAIN_TOP);
@@ -195,7 +212,8 @@ TEST_F(ButtonTest, GhostIsTranslucentWithAnOpaqueCaption) {
 TEST_F(ButtonTest, PressPlaysTheClickSound) {
   std::filesystem::create_directories("wav");
   const std::string samples(16, '\0');
-  ASSERT_TRUE(tessera::WriteWaveFile("wav\\click.WAV", 1, 22050, 16, samples.data(), samples.size()));
+  ASSERT_TRUE(
+      tessera::WriteWaveFile("wav\\click.WAV", 1, 22050, 16, samples.data(), samples.size()));
   QButton b(tagRECT{0, 0, 59, 19}, "", "", "NOSUCHIMG");
   ASSERT_TRUE(AfxCreateSound(nullptr));
   tessera::ClearHeadlessAudioLog();

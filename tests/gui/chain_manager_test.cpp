@@ -124,7 +124,8 @@ TEST_F(ChainManagerTest, ScreenEdgesAreInsideAndOffScreenChangesNothing) {
   chains_->Add(&corner, CHAIN_BOTTOM);
   MoveTo(320, 240);
   EXPECT_EQ(AfxGetNowArea(), &corner);
-  for (const tagPOINT& p : {tagPOINT{321, 210}, tagPOINT{310, 241}, tagPOINT{-1, 0}, tagPOINT{0, -1}}) {
+  for (const tagPOINT& p :
+       {tagPOINT{321, 210}, tagPOINT{310, 241}, tagPOINT{-1, 0}, tagPOINT{0, -1}}) {
     MoveTo(p.x, p.y);
     EXPECT_EQ(AfxGetNowArea(), &corner);
     EXPECT_EQ(AfxGetPreArea(), &corner);

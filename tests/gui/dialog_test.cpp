@@ -2,6 +2,8 @@
 // placement with its outline, re-layout only on new text, the picture and
 // its pulse over time, and bad input (long text, lone first halves,
 // missing images, no display manager).
+#include "gui/dialog.h"
+
 #include <cstring>
 #include <memory>
 #include <regex>
@@ -9,10 +11,9 @@
 #include <vector>
 
 #include "engine/font_state.h"
-#include "gui/dialog.h"
 #include "gui_fixture.h"
-#include "support/surface_helpers.h"
 #include "platform/headless/headless_message_sink.h"
+#include "support/surface_helpers.h"
 #include "testing/manual_clock.h"
 
 namespace {
@@ -51,15 +52,25 @@ TEST(DialogLines, BreaksBetweenWholeCharactersAndAtLineFeeds) {
       {Letters(13) + kNi + "b", 6, 14, {Letters(13), kNi + "b"}},
       {Letters(14) + kNi, 6, 14, {Letters(14), kNi}},
       // Whole characters fill the line exactly.
-      {kNi + kHao + kNi + kHao + kNi + kHao + kNi + kHao, 6, 14,
+      {kNi + kHao + kNi + kHao + kNi + kHao + kNi + kHao,
+       6,
+       14,
        {kNi + kHao + kNi + kHao + kNi + kHao + kNi, kHao}},
-      {"a" + kNi + kHao + kNi + kHao + kNi + kHao + kNi, 6, 14, {"a" + kNi + kHao + kNi + kHao + kNi + kHao, kNi}},
+      {"a" + kNi + kHao + kNi + kHao + kNi + kHao + kNi,
+       6,
+       14,
+       {"a" + kNi + kHao + kNi + kHao + kNi + kHao, kNi}},
       // A line feed read in the next line's first column gives an empty line.
       {Letters(14) + "\nz", 6, 14, {Letters(14), "", "z"}},
       {"ab\ncd\n\nef", 6, 14, {"ab", "cd", "", "ef"}},
       {"\nab", 6, 14, {"", "ab"}},
       // Only 0xA1-0xFE count as halves: a lead byte of 0x81 is cut off.
-      {Letters(13) + "\x81\x40" + "c", 6, 14, {Letters(13) + "\x81", "\x40" "c"}},
+      {Letters(13) + "\x81\x40" + "c",
+       6,
+       14,
+       {Letters(13) + "\x81",
+        "\x40"
+        "c"}},
       // A lone first half at the end is never shown.
       {"abc\xC4", 6, 14, {"abc"}},
       {Letters(13) + "\xC4", 6, 14, {Letters(13)}},
@@ -82,8 +93,8 @@ TEST(DialogLines, AutoSizeRows) {
   struct {
     size_t length;
     int row, lines, chars;
-  } const rows[] = {{1, 0, 2, 8},   {14, 0, 2, 8},  {15, 1, 2, 14}, {28, 1, 2, 14}, {29, 2, 3, 14},
-                    {42, 2, 3, 14}, {43, 3, 4, 14}, {56, 3, 4, 14}, {57, 4, 5, 14}, {70, 4, 5, 14},
+  } const rows[] = {{1, 0, 2, 8},   {14, 0, 2, 8},  {15, 1, 2, 14}, {28, 1, 2, 14},  {29, 2, 3, 14},
+                    {42, 2, 3, 14}, {43, 3, 4, 14}, {56, 3, 4, 14}, {57, 4, 5, 14},  {70, 4, 5, 14},
                     {71, 5, 6, 14}, {84, 5, 6, 14}, {85, 5, 6, 14}, {1999, 5, 6, 14}};
   for (const auto& r : rows) {
     const tessera::DialogAutoSize a = tessera::DialogAutoSizeFor(r.length);
@@ -129,8 +140,9 @@ TEST_F(DialogTest, NoBackgroundIsReportedAndNothingIsDrawn) {
   QDialog d(0, 0, 99, 49, name);
   EXPECT_EQ(d.m_pBackSurface, nullptr);
   ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
-  EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
-                               std::regex("Failed to find image data from Pack!NOFRAME000\n .*dialog\\.cpp [0-9]+")))
+  EXPECT_TRUE(std::regex_match(
+      tessera::HeadlessMessages()[0].text,
+      std::regex("Failed to find image data from Pack!NOFRAME000\n .*dialog\\.cpp [0-9]+")))
       << tessera::HeadlessMessages()[0].text;
   d.SetContent("hello", nullptr);
   d.Show(Frame(kGrey));
@@ -154,7 +166,8 @@ TEST_F(DialogTest, LinesAreCentredWithTheirOutline) {
   ASSERT_NE(d.m_pTextSurface, nullptr);
   // "abcd": width 24, x = 48; each byte half a cell.  Second line
   // (3 bytes, width 18): x = 51; the Chinese character is a full cell.
-  const std::vector<std::pair<int, int>> want = {{48, 7}, {54, 7}, {60, 7}, {66, 7}, {51, 20}, {63, 20}};
+  const std::vector<std::pair<int, int>> want = {{48, 7}, {54, 7},  {60, 7},
+                                                 {66, 7}, {51, 20}, {63, 20}};
   EXPECT_EQ(Dots(d), want);
   // Outline: the four neighbours of each dot, in the edge colour.
   const auto edge = Find(d.m_pTextSurface, kRed);
@@ -193,7 +206,7 @@ TEST_F(DialogTest, ShowDrawsTheBackgroundThenTheText) {
     EXPECT_EQ(f->GetPixel(29, 40).GetColor(), kGrey);
     // One line in a 20 x 10 box: y0 = (10 - 13) / 2 = -1, x = (20 - 6) / 2 = 7.
     EXPECT_EQ(f->GetPixel(37, 40).GetColor(), 0);  // the outline below the dot
-    EXPECT_EQ(Find(f, kWhite).size(), 0u);          // the dot itself is above the box
+    EXPECT_EQ(Find(f, kWhite).size(), 0u);         // the dot itself is above the box
   }
 }
 
@@ -238,7 +251,8 @@ TEST_F(DialogTest, AutoSizePicksTheFrameForTheLength) {
   for (int row = 0; row < 6; ++row) PutImage("PPlyDlg00" + std::to_string(row), 10 + row, 5, kRed);
   QDialog d(0, 0, 150, 100, nullptr);
   d.m_bAutoSize = true;
-  for (auto [length, lines, chars, width] : {std::tuple{3, 2, 8, 10}, {15, 2, 14, 11}, {42, 3, 14, 12}, {300, 6, 14, 15}}) {
+  for (auto [length, lines, chars, width] :
+       {std::tuple{3, 2, 8, 10}, {15, 2, 14, 11}, {42, 3, 14, 12}, {300, 6, 14, 15}}) {
     SCOPED_TRACE(length);
     d.SetContent(Letters(length).c_str(), nullptr);
     EXPECT_EQ(d.m_nLines, lines);
@@ -295,7 +309,9 @@ TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
     clock_->Advance(i == 0 ? 50 : 51);
     d.Show(Frame(kGrey));  // steps and draws
     levels.push_back(d.m_nPulseLevel);
-    ASSERT_EQ(f->GetPixel(30, 30).GetColor(), tessera::test::ReferenceTransMix(kRed, kGrey, 32 - d.m_nPulseLevel)) << i;
+    ASSERT_EQ(f->GetPixel(30, 30).GetColor(),
+              tessera::test::ReferenceTransMix(kRed, kGrey, 32 - d.m_nPulseLevel))
+        << i;
     ASSERT_EQ(f->GetPixel(29, 30).GetColor(), kGrey);
   }
   // Up to 32, then between 8 and 32.

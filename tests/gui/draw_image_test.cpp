@@ -1,12 +1,13 @@
 // Image tools: stream colour conversion, hit tests, stamping, mark mixing
 // and cutting bitmaps into cells.
+#include "gui/draw_image.h"
+
 #include <cstring>
 #include <vector>
 
 #include "engine/bmp_file.h"
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
-#include "gui/draw_image.h"
 #include "pack/qres.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/surface_helpers.h"
@@ -26,13 +27,15 @@ unsigned short Op(unsigned op, unsigned n) { return PackWord(op, n); }
 class DrawImageTest : public EngineTest {};
 
 TEST_F(DrawImageTest, Color16To15DropsTheLowGreenBit) {
-  auto s = Stream(8, 2, {Op(kPackSkip, 1), Op(kPackLiteral, 3), 0xFFFF, 0xF800, 0x07E0, Op(kPackFill, 4), 0xFFFF,
-                         Op(kPackNextRow, 0), Op(kPackRowSkip, 1), Op(kPackLiteral, 1), 0x001F, Op(kPackEnd, 0),
-                         0xFFFF /* after the end: untouched */});
+  auto s = Stream(8, 2,
+                  {Op(kPackSkip, 1), Op(kPackLiteral, 3), 0xFFFF, 0xF800, 0x07E0, Op(kPackFill, 4),
+                   0xFFFF, Op(kPackNextRow, 0), Op(kPackRowSkip, 1), Op(kPackLiteral, 1), 0x001F,
+                   Op(kPackEnd, 0), 0xFFFF /* after the end: untouched */});
   Color16To15(s.data());
-  auto want = Stream(8, 2, {Op(kPackSkip, 1), Op(kPackLiteral, 3), 0x7FFF, 0x7C00, 0x03E0, Op(kPackFill, 4), 0x7FFF,
-                            Op(kPackNextRow, 0), Op(kPackRowSkip, 1), Op(kPackLiteral, 1), 0x001F, Op(kPackEnd, 0),
-                            0xFFFF});
+  auto want = Stream(8, 2,
+                     {Op(kPackSkip, 1), Op(kPackLiteral, 3), 0x7FFF, 0x7C00, 0x03E0,
+                      Op(kPackFill, 4), 0x7FFF, Op(kPackNextRow, 0), Op(kPackRowSkip, 1),
+                      Op(kPackLiteral, 1), 0x001F, Op(kPackEnd, 0), 0xFFFF});
   EXPECT_EQ(s, want);
   // 5-6-5 green 0x0020 (lowest green bit alone) vanishes; 0x0040 becomes 0x0020.
   auto g = Stream(2, 1, {Op(kPackLiteral, 2), 0x0020, 0x0040, Op(kPackEnd, 0)});
@@ -45,14 +48,28 @@ TEST_F(DrawImageTest, Color16To15DropsTheLowGreenBit) {
 TEST_F(DrawImageTest, ImagePointedRunsAndBounds) {
   // Row 0: a run of 5 from column 10; row 1: a fill of 3 from column 0;
   // row skip 2 keeps the column: row 3 starts its run at column 3.
-  auto s = Stream(20, 6, {Op(kPackSkip, 10), Op(kPackLiteral, 5), 1, 2, 3, 4, 5, Op(kPackNextRow, 0), Op(kPackFill, 3), 7,
-                          Op(kPackRowSkip, 2), Op(kPackLiteral, 1), 9, Op(kPackEnd, 0)});
-  auto edge = Stream(4, 1, {Op(kPackSkip, 2), Op(kPackFill, 2), 1, Op(kPackNextRow, 0), Op(kPackFill, 1), 1, Op(kPackEnd, 0)});
+  auto s =
+      Stream(20, 6,
+             {Op(kPackSkip, 10), Op(kPackLiteral, 5), 1, 2, 3, 4, 5, Op(kPackNextRow, 0),
+              Op(kPackFill, 3), 7, Op(kPackRowSkip, 2), Op(kPackLiteral, 1), 9, Op(kPackEnd, 0)});
+  auto edge = Stream(4, 1,
+                     {Op(kPackSkip, 2), Op(kPackFill, 2), 1, Op(kPackNextRow, 0), Op(kPackFill, 1),
+                      1, Op(kPackEnd, 0)});
   // Width and height themselves are accepted, beyond them not.
-  for (auto [image, x, y, hit] : {std::tuple{&s, 10, 0, true}, {&s, 15, 0, true}, {&s, 9, 0, false}, {&s, 16, 0, false},
-                                  {&s, 3, 1, true}, {&s, 4, 1, false}, {&s, 0, 3, false}, {&s, 4, 3, true},
-                                  {&s, 10, 2, false}, {&edge, 4, 0, true}, {&edge, 1, 1, true}, {&edge, 5, 0, false},
-                                  {&edge, 0, 2, false}, {&edge, -1, 0, false}})
+  for (auto [image, x, y, hit] : {std::tuple{&s, 10, 0, true},
+                                  {&s, 15, 0, true},
+                                  {&s, 9, 0, false},
+                                  {&s, 16, 0, false},
+                                  {&s, 3, 1, true},
+                                  {&s, 4, 1, false},
+                                  {&s, 0, 3, false},
+                                  {&s, 4, 3, true},
+                                  {&s, 10, 2, false},
+                                  {&edge, 4, 0, true},
+                                  {&edge, 1, 1, true},
+                                  {&edge, 5, 0, false},
+                                  {&edge, 0, 2, false},
+                                  {&edge, -1, 0, false}})
     EXPECT_EQ(ImagePointed(image->data(), 0, x, y), hit) << x << "," << y;
   EXPECT_FALSE(ImagePointed(nullptr, 0, 0, 0));
 }
@@ -63,16 +80,18 @@ TEST_F(DrawImageTest, BurrowCutsHolesAndPaintsInsideTheShape) {
   surface->SetPixel(3, 1, COLOR_KEY);
   // At (1, 0): row 0 literal [0, 0x2222, 0x3333]; row 1 fill 0 x2 then fill
   // 0x4444 x3 (over the transparent spot at 3, 1).
-  auto s = Stream(6, 2, {Op(kPackLiteral, 3), 0, 0x2222, 0x3333, Op(kPackNextRow, 0), Op(kPackFill, 1), 0,
-                         Op(kPackFill, 3), 0x4444, Op(kPackEnd, 0)});
+  auto s = Stream(6, 2,
+                  {Op(kPackLiteral, 3), 0, 0x2222, 0x3333, Op(kPackNextRow, 0), Op(kPackFill, 1), 0,
+                   Op(kPackFill, 3), 0x4444, Op(kPackEnd, 0)});
   ASSERT_TRUE(Burrow(surface.get(), s.data(), 1, 0));
   // Black holes the opaque pixel at 1; 0x2222 does not paint the
   // transparent spot at 2; 0x3333 paints 3.  Next row returns to the
   // stamp's left edge (column 1).
   const unsigned short K = COLOR_KEY;
-  EXPECT_EQ(Pixels(surface.get()), (std::vector<uint16_t>{0x1111, K, K, 0x3333, 0x1111, 0x1111,  //
-                                                           0x1111, K, 0x4444, K, 0x4444, 0x1111,  //
-                                                           0x1111, 0x1111, 0x1111, 0x1111, 0x1111, 0x1111}));
+  EXPECT_EQ(Pixels(surface.get()),
+            (std::vector<uint16_t>{0x1111, K, K, 0x3333, 0x1111, 0x1111,  //
+                                   0x1111, K, 0x4444, K, 0x4444, 0x1111,  //
+                                   0x1111, 0x1111, 0x1111, 0x1111, 0x1111, 0x1111}));
 
   // A zero pixel over a transparent spot leaves the key.
   auto zero = Stream(1, 1, {Op(kPackLiteral, 1), 0, Op(kPackEnd, 0)});
@@ -88,13 +107,14 @@ TEST_F(DrawImageTest, BurrowCutsHolesAndPaintsInsideTheShape) {
 
 TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
   auto target = MakeDib(6, 1, 0x0010);  // blue 16: half weight
-  target->SetPixel(5, 0, 0x001F);        // blue 31
-  auto red = MakeDib(6, 1, 0x7FFF);      // white: 31, 31, 31
-  auto green = MakeDib(6, 1, 0x03E0);    // pure green
+  target->SetPixel(5, 0, 0x001F);       // blue 31
+  auto red = MakeDib(6, 1, 0x7FFF);     // white: 31, 31, 31
+  auto green = MakeDib(6, 1, 0x03E0);   // pure green
   auto blue = MakeDib(6, 1, 0x001E);
-  auto other = MakeDib(6, 1, 0xFC00);    // mark bit and red 31: red reads 63
-  auto mark = Stream(6, 1, {Op(kPackLiteral, 5), 0x7C00, 0x03E0, 0x001F, 0x7FE0, 0x1234, Op(kPackFill, 1), 0x5555,
-                            Op(kPackEnd, 0)});
+  auto other = MakeDib(6, 1, 0xFC00);  // mark bit and red 31: red reads 63
+  auto mark = Stream(6, 1,
+                     {Op(kPackLiteral, 5), 0x7C00, 0x03E0, 0x001F, 0x7FE0, 0x1234, Op(kPackFill, 1),
+                      0x5555, Op(kPackEnd, 0)});
   ASSERT_TRUE(MarkMix(target.get(), mark.data(), red.get(), green.get(), blue.get(), other.get()));
   const std::vector<uint16_t> want = {
       15 << 10 | 15 << 5 | 15,  // red surface, white, halved
@@ -119,19 +139,22 @@ std::string Bitmap(int w, int h, uint32_t (*colour)(int, int)) {
 
 TEST_F(DrawImageTest, PartitionBmpCutsCellsFromTheTop) {
   TempDir dir;
-  WriteFile(dir.File("big.bmp"), Bitmap(640, 480, [](int x, int y) { return static_cast<uint32_t>(x * 7 + y * 1000); }));
+  WriteFile(dir.File("big.bmp"),
+            Bitmap(640, 480, [](int x, int y) { return static_cast<uint32_t>(x * 7 + y * 1000); }));
   std::string tmpl = Bitmap(64, 48, [](int, int) { return 0x123456u; });
   tmpl += "tail";  // bytes after the rows are kept as the template has them
   WriteFile(dir.File("cell.bmp"), tmpl);
   std::string prefix = dir.path() + "/out";
-  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 100);
+  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()),
+            100);
   EXPECT_TRUE(HeadlessMessages().empty());
   // Cell 13 is row 1, column 3: source pixels x 192..255, y 48..95.
   std::string cell = ReadFile(prefix + "C00013.BMP");
   ASSERT_EQ(cell.size(), tmpl.size());
   EXPECT_EQ(cell.substr(0, 54), tmpl.substr(0, 54));
   EXPECT_EQ(cell.substr(cell.size() - 4), "tail");
-  std::string want = Bitmap(64, 48, [](int x, int y) { return static_cast<uint32_t>((x + 192) * 7 + (y + 48) * 1000); });
+  std::string want = Bitmap(
+      64, 48, [](int x, int y) { return static_cast<uint32_t>((x + 192) * 7 + (y + 48) * 1000); });
   EXPECT_EQ(cell.substr(54, want.size() - 54), want.substr(54));
   EXPECT_FALSE(ReadFile(prefix + "C00099.BMP").empty());
   EXPECT_TRUE(ReadFile(prefix + "C00100.BMP").empty());
@@ -143,23 +166,28 @@ TEST_F(DrawImageTest, PartitionBmpFailures) {
   WriteFile(dir.File("cell.bmp"), Bitmap(30, 25, [](int, int) { return 0u; }));
   std::string prefix = dir.path() + "/c";
   // 100 is not a multiple of 30: nothing written.
-  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()),
+            0);
   EXPECT_TRUE(HeadlessMessages().empty());
-  EXPECT_EQ(PartitionBmp(dir.File("none.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_EQ(
+      PartitionBmp(dir.File("none.bmp").c_str(), dir.File("cell.bmp").c_str(), prefix.c_str()), 0);
   ASSERT_EQ(HeadlessMessages().size(), 1u);
   EXPECT_EQ(HeadlessMessages()[0].text, "Open bmp file failed! PartitionBmp");
   WriteFile(dir.File("notbmp.bmp"), std::string(100, 'x'));
-  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("notbmp.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_EQ(
+      PartitionBmp(dir.File("big.bmp").c_str(), dir.File("notbmp.bmp").c_str(), prefix.c_str()), 0);
   EXPECT_EQ(HeadlessMessages().back().text, "Open template file failed! PartitionBmp");
   // Rows promised by the header but missing from the file.
   std::string cut = Bitmap(100, 50, [](int, int) { return 0u; });
   WriteFile(dir.File("cut.bmp"), cut.substr(0, cut.size() - 400));
-  EXPECT_EQ(PartitionBmp(dir.File("cut.bmp").c_str(), dir.File("big.bmp").c_str(), prefix.c_str()), 0);
+  EXPECT_EQ(PartitionBmp(dir.File("cut.bmp").c_str(), dir.File("big.bmp").c_str(), prefix.c_str()),
+            0);
   EXPECT_EQ(HeadlessMessages().back().text, "Open bmp file failed! PartitionBmp");
   // A folder that does not exist: the first cell cannot be created.
   WriteFile(dir.File("small.bmp"), Bitmap(50, 25, [](int, int) { return 0u; }));
   std::string nowhere = dir.path() + "/no/such/dir/";
-  EXPECT_EQ(PartitionBmp(dir.File("big.bmp").c_str(), dir.File("small.bmp").c_str(), nowhere.c_str()), 0);
+  EXPECT_EQ(
+      PartitionBmp(dir.File("big.bmp").c_str(), dir.File("small.bmp").c_str(), nowhere.c_str()), 0);
   EXPECT_EQ(HeadlessMessages().back().text, "Create CellBmp file failed! PartitionBmp");
 }
 
@@ -179,7 +207,8 @@ TEST_F(DrawImageTest, AddBmpToPackStoresADecodableStream) {
   ASSERT_TRUE(CreateQresFiles(dir.File("res.dbf"), dir.File("res.idx"), 10, 40, error)) << error;
   ASSERT_TRUE(CreatePackFile(dir.File("img.pak"), error));
   QRES res(dir.File("res.dbf").c_str(), dir.File("res.idx").c_str());
-  ASSERT_TRUE(AddBmpToPack(dir.File("pic.bmp").c_str(), &res, "PIC0000001", dir.File("img.pak").c_str(), "x"));
+  ASSERT_TRUE(AddBmpToPack(dir.File("pic.bmp").c_str(), &res, "PIC0000001",
+                           dir.File("img.pak").c_str(), "x"));
   EXPECT_TRUE(HeadlessMessages().empty());
 
   unsigned char* buffer = nullptr;

@@ -83,9 +83,13 @@ class EditSdlTest : public tessera::test::EngineTest {
 TEST_F(EditSdlTest, TypedChineseAndPasteReachTheFocusedEdit) {
   QEdit edit(10, 10, 209, 29, 64, nullptr, nullptr);
   AfxSetNowFocus(&edit);
-  Text("\xE4\xBD\xA0\xE5\xA5\xBD" "a");  // 你好a in UTF-8
+  Text(
+      "\xE4\xBD\xA0\xE5\xA5\xBD"
+      "a");  // 你好a in UTF-8
   Pump();
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(edit.GetText())), "\xC4\xE3\xBA\xC3" "a");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(edit.GetText())),
+            "\xC4\xE3\xBA\xC3"
+            "a");
   EXPECT_EQ(edit.m_nCaret, 5);
   // Left twice: over "a", then over the whole of 好.
   Key(SDLK_LEFT);
@@ -93,16 +97,23 @@ TEST_F(EditSdlTest, TypedChineseAndPasteReachTheFocusedEdit) {
   Pump();
   EXPECT_EQ(edit.m_nCaret, 2);
   // Ctrl+V pastes SDL's clipboard, converted to GBK, at the caret.
-  ASSERT_EQ(SDL_SetClipboardText("\xE4\xB8\xAD\xE6\x96\x87" "b"), 0);  // 中文b
+  ASSERT_EQ(SDL_SetClipboardText("\xE4\xB8\xAD\xE6\x96\x87"
+                                 "b"),
+            0);  // 中文b
   Key(SDLK_v, KMOD_LCTRL);
   Pump();
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(edit.GetText())), "\xC4\xE3\xD6\xD0\xCE\xC4" "b\xBA\xC3" "a");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(edit.GetText())),
+            "\xC4\xE3\xD6\xD0\xCE\xC4"
+            "b\xBA\xC3"
+            "a");
   EXPECT_EQ(edit.m_nCaret, 7);
   Key(SDLK_BACKSPACE);
   Key(SDLK_HOME);
   Key(SDLK_DELETE);
   Pump();
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(edit.GetText())), "\xD6\xD0\xCE\xC4\xBA\xC3" "a");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(edit.GetText())),
+            "\xD6\xD0\xCE\xC4\xBA\xC3"
+            "a");
   // Enter: the focus goes back to the game and the edit asks for it again.
   Key(SDLK_RETURN);
   Pump();

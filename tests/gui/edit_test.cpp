@@ -2,6 +2,8 @@
 // deletion, paste, the sounds of the keys, the Enter message order, the
 // state changes, and what Show draws (scrolling, wrapping, passwords, the
 // blinking caret and the input method's rectangle).
+#include "gui/edit.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "gui/area_chain.h"
-#include "gui/edit.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/input_services.h"
@@ -51,7 +52,8 @@ class EditTest : public tessera::test::GuiTest {
   }
   // At (10, 20), 20 high: the text's top is 21 at font 12.
   std::unique_ptr<QEdit> Make(int maxLen, std::string text = "", int width = 96) {
-    return std::make_unique<QEdit>(10, 20, 10 + width, 40, maxLen, nullptr, reinterpret_cast<unsigned char*>(text.data()));
+    return std::make_unique<QEdit>(10, 20, 10 + width, 40, maxLen, nullptr,
+                                   reinterpret_cast<unsigned char*>(text.data()));
   }
   static void Type(QEdit& e, const std::string& bytes) {
     for (unsigned char b : bytes) Send(e, b, 0, 258);
@@ -65,7 +67,9 @@ class EditTest : public tessera::test::GuiTest {
   }
   static void Key(QEdit& e, uint8_t vk) { Send(e, 0, vk, 256); }
   static std::string Text(QEdit& e) { return reinterpret_cast<char*>(e.GetText()); }
-  tessera::HeadlessInputServices& Input() { return static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()); }
+  tessera::HeadlessInputServices& Input() {
+    return static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices());
+  }
   // The sound device with the three key sounds present.
   DxSoundBuffer* Sounds() {
     EXPECT_TRUE(AfxCreateSound(nullptr));
@@ -78,8 +82,10 @@ class EditTest : public tessera::test::GuiTest {
   // The sound played since the audio log was cleared, "" for none.
   static std::string Played(DxSoundBuffer* b) {
     bool played = false;
-    for (const std::string& line : tessera::HeadlessAudioLog()) played |= line.find(" Play ") != std::string::npos;
-    return played && b->m_nCurrent >= 0 ? b->m_Sounds[static_cast<size_t>(b->m_nCurrent)]->szName : "";
+    for (const std::string& line : tessera::HeadlessAudioLog())
+      played |= line.find(" Play ") != std::string::npos;
+    return played && b->m_nCurrent >= 0 ? b->m_Sounds[static_cast<size_t>(b->m_nCurrent)]->szName
+                                        : "";
   }
   // The dots of colour `c` on a cleared frame after Show, left to right.
   Dots Drawn(QEdit& e, unsigned short c = kRed) {
@@ -107,8 +113,13 @@ TEST_F(EditTest, OnlyTextBytesAreTyped) {
 // key is typed; the second half of a character already begun is taken.
 TEST_F(EditTest, OneByteOfRoomTakesOnlyASecondHalf) {
   const std::string a62(62, 'a');
-  for (auto [before, typed, want] : {std::tuple{a62, kNi + "b", a62 + "b"}, {a62, std::string("\x81\x40" "c"), a62 + "c"},
-                                     {a62.substr(1), kNi, a62.substr(1) + kNi}, {a62, std::string(9, 'b'), a62 + "b"}}) {
+  for (auto [before, typed, want] : {std::tuple{a62, kNi + "b", a62 + "b"},
+                                     {a62,
+                                      std::string("\x81\x40"
+                                                  "c"),
+                                      a62 + "c"},
+                                     {a62.substr(1), kNi, a62.substr(1) + kNi},
+                                     {a62, std::string(9, 'b'), a62 + "b"}}) {
     auto e = Make(64);
     Type(*e, before + typed);
     EXPECT_EQ(Text(*e), want) << typed;
@@ -125,7 +136,9 @@ TEST_F(EditTest, CaretMovesOverWholeCharacters) {
     int start;
     std::vector<std::pair<uint8_t, int>> keys;
   } const cases[] = {
-      {"a" + kNi + "b", 3, {{37, 1}, {37, 0}, {37, 0}, {39, 1}, {39, 3}, {39, 4}, {39, 4}, {36, 0}, {35, 4}}},
+      {"a" + kNi + "b",
+       3,
+       {{37, 1}, {37, 0}, {37, 0}, {39, 1}, {39, 3}, {39, 4}, {39, 4}, {36, 0}, {35, 4}}},
       {"x\x81\x40y", 3, {{37, 1}, {39, 3}}},
   };
   for (const auto& c : cases) {
@@ -152,11 +165,18 @@ TEST_F(EditTest, DeletionTakesWholeCharacters) {
     std::string want;
     int caret_after;
   } const cases[] = {
-      {t, 3, true, "ab", 1},      {t, 1, false, "ab", 1},       {t, 4, false, t, 4},
-      {t, 0, true, t, 0},         {t, 4, true, "a" + kNi, 3},   {t, 0, false, kNi + "b", 0},
-      {kNi + kNi, 2, true, kNi, 0}, {kNi + kNi, 2, false, kNi, 2}, {"x\x81\x40", 3, true, "x", 1},
+      {t, 3, true, "ab", 1},
+      {t, 1, false, "ab", 1},
+      {t, 4, false, t, 4},
+      {t, 0, true, t, 0},
+      {t, 4, true, "a" + kNi, 3},
+      {t, 0, false, kNi + "b", 0},
+      {kNi + kNi, 2, true, kNi, 0},
+      {kNi + kNi, 2, false, kNi, 2},
+      {"x\x81\x40", 3, true, "x", 1},
       // A lone first half at the end is one byte.
-      {"ab\xC4", 3, true, "ab", 2}, {"ab\xC4", 2, false, "ab", 2},
+      {"ab\xC4", 3, true, "ab", 2},
+      {"ab\xC4", 2, false, "ab", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + " " + std::to_string(c.caret) + (c.backspace ? " backspace" : " delete"));
@@ -227,10 +247,19 @@ TEST_F(EditTest, EachKeyPlaysItsSound) {
     uint32_t message;
     std::string sound;
   } const keys[] = {
-      {0, 35, 256, back}, {0, 36, 256, back}, {0, 37, 256, ""},  {0, 39, 256, ""},   {0, 46, 256, back},
-      {8, 0, 258, back},  {'x', 0, 256, "wav\\MsgType.wav"},      {'x', 0, 258, ""}, {27, 0, 256, ""},
+      {0, 35, 256, back},
+      {0, 36, 256, back},
+      {0, 37, 256, ""},
+      {0, 39, 256, ""},
+      {0, 46, 256, back},
+      {8, 0, 258, back},
+      {'x', 0, 256, "wav\\MsgType.wav"},
+      {'x', 0, 258, ""},
+      {27, 0, 256, ""},
       // Nothing to delete at the start: the sound still plays.
-      {0, 36, 256, back}, {8, 0, 258, back}, {13, 0, 258, "wav\\MsgBell.wav"},
+      {0, 36, 256, back},
+      {8, 0, 258, back},
+      {13, 0, 258, "wav\\MsgBell.wav"},
   };
   for (const auto& k : keys) {
     tessera::ClearHeadlessAudioLog();
@@ -318,7 +347,7 @@ TEST_F(EditTest, LongTextScrollsWithoutCuttingCharacters) {
       {letters, 0, 0, 16},
       {"hij", 3, 0, 3},
       {h15 + kNi, 17, 1, 17},
-      {h15 + kNi + "h", 0, 0, 15},                     // the character straddling the edge is left out
+      {h15 + kNi + "h", 0, 0, 15},  // the character straddling the edge is left out
       {"h" + kNi + std::string(16, 'h'), 18, 3, 19},  // the view would start on the second half
   };
   for (const auto& c : cases) {
@@ -333,7 +362,8 @@ TEST_F(EditTest, LongTextScrollsWithoutCuttingCharacters) {
 // The caret image blinks through its frames more than 100 ms apart, at the
 // caret's place, only with the focus; the input method's rectangle follows.
 TEST_F(EditTest, CaretBlinksAndTheInputMethodFollowsIt) {
-  for (int i = 0; i < 3; ++i) PutImage("EditCurs0" + std::to_string(i), 2, 12, static_cast<unsigned short>(0x0100 * (i + 1)));
+  for (int i = 0; i < 3; ++i)
+    PutImage("EditCurs0" + std::to_string(i), 2, 12, static_cast<unsigned short>(0x0100 * (i + 1)));
   std::string text(30, 'h');
   char cursor[] = "EditCurs0xyz";
   QEdit e(10, 20, 106, 40, 64, cursor, reinterpret_cast<unsigned char*>(text.data()));
@@ -344,7 +374,8 @@ TEST_F(EditTest, CaretBlinksAndTheInputMethodFollowsIt) {
   for (int i = 0; i < 6; ++i) {
     e.Show(Frame());
     frames.push_back(e.m_nCursorFrame);
-    const auto caret = Find(vm_->GetRenderSurface(), static_cast<unsigned short>(0x0100 * (e.m_nCursorFrame + 1)));
+    const auto caret =
+        Find(vm_->GetRenderSurface(), static_cast<unsigned short>(0x0100 * (e.m_nCursorFrame + 1)));
     ASSERT_EQ(caret.size(), 24u);
     EXPECT_EQ(caret.front(), std::make_pair(106, 21));  // 96 pixels right of the left edge
     clock_->Advance(i % 2 ? 101 : 0);

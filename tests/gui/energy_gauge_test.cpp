@@ -1,13 +1,14 @@
 // QEnergy: the part of the bar shown for a value (also out of range), the
 // bar images found, animation and stopping, the fade steps, back and cover.
+#include "gui/energy_gauge.h"
+
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "gui/energy_gauge.h"
+#include "gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/surface_helpers.h"
-#include "gui_fixture.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ unsigned short Bar(int i) { return static_cast<unsigned short>(0x0400 + i); }
 class EnergyTest : public tessera::test::GuiTest {
  protected:
   void PutBars(const std::string& base, int count, int w = 10, int h = 69) {
-    for (int i = 0; i < count; ++i) PutImage(base + (i < 10 ? "0" : "") + std::to_string(i), w, h, Bar(i));
+    for (int i = 0; i < count; ++i)
+      PutImage(base + (i < 10 ? "0" : "") + std::to_string(i), w, h, Bar(i));
   }
   // Pixels of the shown bar along its length, from the far end; the rest
   // must be key, with no gap.
@@ -39,9 +41,17 @@ class EnergyTest : public tessera::test::GuiTest {
 TEST_F(EnergyTest, OnlyTheFilledPartShows) {
   PutBars("LIFEBARA", 2);
   PutBars("LIFEBARH", 1, 69, 10);
-  for (auto [direction, energy, hidden] :
-       {std::tuple{0, 100, 34}, {0, 0, 69}, {0, 200, 0}, {0, 199, 0}, {0, 1, 68}, {0, 250, 0}, {0, -50, 69},
-        {0, -2147483647, 69}, {0, 2147483647, 0}, {1, 100, 34}, {1, 50, 51}}) {
+  for (auto [direction, energy, hidden] : {std::tuple{0, 100, 34},
+                                           {0, 0, 69},
+                                           {0, 200, 0},
+                                           {0, 199, 0},
+                                           {0, 1, 68},
+                                           {0, 250, 0},
+                                           {0, -50, 69},
+                                           {0, -2147483647, 69},
+                                           {0, 2147483647, 0},
+                                           {1, 100, 34},
+                                           {1, 50, 51}}) {
     QEnergy e;
     e.Create(0, 0, 9, 68, 200, 69, direction);
     ASSERT_TRUE(e.LoadImages(direction ? "LIFEBARH" : "LIFEBARA", nullptr, nullptr));
@@ -101,7 +111,8 @@ TEST_F(EnergyTest, OldBarFadesOverThirtyOneFrames) {
     const int level = call < 31 ? 30 - call : -1;
     EXPECT_EQ(e.m_nFlash, std::max(level, 0));
     // Row 5 is hidden now: only the old bar fades there.  Row 50 is new.
-    EXPECT_EQ(frame->GetPixel(13, 15).GetColor(), level >= 0 ? ReferenceTransMix(Bar(0), kBack, 32 - level) : kBack);
+    EXPECT_EQ(frame->GetPixel(13, 15).GetColor(),
+              level >= 0 ? ReferenceTransMix(Bar(0), kBack, 32 - level) : kBack);
     EXPECT_EQ(frame->GetPixel(13, 60).GetColor(), Bar(0));
   }
 }
@@ -117,7 +128,10 @@ TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
   e.m_nFlash = 0;
   DIBSURFACE* frame = Frame();
   e.Show(frame);
-  for (auto [x, y, c] : {std::tuple{19, 19, 3}, {24, 24, 3}, {25, 25, 0}, {22, 20, int(Bar(0))},
+  for (auto [x, y, c] : {std::tuple{19, 19, 3},
+                         {24, 24, 3},
+                         {25, 25, 0},
+                         {22, 20, int(Bar(0))},
                          {20, 20, int(ReferenceTransMix(0x7C00, Bar(0), 8))}})
     EXPECT_EQ(frame->GetPixel(x, y).GetColor(), c) << x << "," << y;
   ASSERT_TRUE(e.LoadImages("LIFEBARD", "NOSUCHCOVR", ""));
@@ -127,8 +141,9 @@ TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
     tessera::ClearHeadlessMessages();
     EXPECT_FALSE(e.LoadImages(base, nullptr, nullptr));
     ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
-    EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
-                                 std::regex("Error ID to Load Sprite image!\n.*energy_gauge\\.cpp [0-9]+")));
+    EXPECT_TRUE(std::regex_match(
+        tessera::HeadlessMessages()[0].text,
+        std::regex("Error ID to Load Sprite image!\n.*energy_gauge\\.cpp [0-9]+")));
   }
   EXPECT_TRUE(e.LoadImages("NOSUCHBA", nullptr, nullptr));  // no bar: nothing drawn
   frame = Frame(0x0101);

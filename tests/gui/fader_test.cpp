@@ -11,8 +11,8 @@
 #include "gui/fader_text.h"
 #include "gui/sprite.h"
 #include "platform/glyph_source.h"
-#include "testing/manual_clock.h"
 #include "sprite_fixture.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -42,7 +42,8 @@ class FaderTest : public tessera::test::SpriteFixture {
 
 TEST_F(FaderTest, FaderSpritePlaysOnceAndDeletesItself) {
   // Frames 00-02 shown, 03 ends the effect before it is drawn.
-  AddAnimation("boom0000", {{10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, true}});
+  AddAnimation("boom0000",
+               {{10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, true}});
   QSprite source;
   ASSERT_TRUE(source.LoadImages("boom0000", 0, false));
   QAreaChain chain;
@@ -68,7 +69,8 @@ TEST_F(FaderTest, FaderSpritePlaysOnceAndDeletesItself) {
 }
 
 TEST_F(FaderTest, FaderSpriteKeptWithoutAutoDeleteAndLeavingTheScreen) {
-  AddAnimation("fly00000", {{0, 0, 0, false}, {0, 0, -50, false}, {0, 0, -50, false}, {0, 0, 0, true}});
+  AddAnimation("fly00000",
+               {{0, 0, 0, false}, {0, 0, -50, false}, {0, 0, -50, false}, {0, 0, 0, true}});
   QSprite source;
   ASSERT_TRUE(source.LoadImages("fly00000", 0, false));
   source.m_bMove = true;
@@ -152,10 +154,17 @@ TEST_F(FaderTest, FaderTextPictureAndMotion) {
   // Mode 0: frames 1-29 fade in (level frame + 1), 30-49 sink one pixel
   // on even frames, 50-57 rest, then rise 9 pixels a frame.
   int shown = 0;
-  for (auto [frame, level, y] : {std::tuple{1, 2, 50}, {29, 30, 50}, {30, 30, 51}, {31, 30, 51}, {49, 30, 60},
-                                 {57, 30, 60}, {58, 28, 51}, {60, 24, 33}}) {
+  for (auto [frame, level, y] : {std::tuple{1, 2, 50},
+                                 {29, 30, 50},
+                                 {30, 30, 51},
+                                 {31, 30, 51},
+                                 {49, 30, 60},
+                                 {57, 30, 60},
+                                 {58, 28, 51},
+                                 {60, 24, 33}}) {
     for (; shown < frame; ++shown) chain.ShowAreas(frame_);
-    EXPECT_EQ(std::vector<int>({text->m_nFrame, text->m_nLevel, text->m_nY}), std::vector<int>({frame, level, y}));
+    EXPECT_EQ(std::vector<int>({text->m_nFrame, text->m_nLevel, text->m_nY}),
+              std::vector<int>({frame, level, y}));
   }
   // Drawn centred: x - 16 + 2 is the first text column, at level 24 over
   // black.

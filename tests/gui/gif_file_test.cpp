@@ -1,5 +1,7 @@
 // The GIF reader against files written by giflib and ImageMagick (both
 // independent of the reader) and against hand-made LZW streams.
+#include "gui/gif_file.h"
+
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -7,16 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "gui/gif_file.h"
-#include "gui/gif_lzw.h"
 #include "gif_samples.h"
+#include "gui/gif_lzw.h"
 #include "support/test_support.h"
 
 namespace {
 
-using tessera::test::TempDir;
 using tessera::test::RandomBytes;
 using tessera::test::SampleFrame;
+using tessera::test::TempDir;
 using tessera::test::WriteGif;
 
 std::vector<SampleFrame> ThreeFrames() {
@@ -25,7 +26,17 @@ std::vector<SampleFrame> ThreeFrames() {
   // table and make the code width grow to 12 bits.
   frames[0] = {0, 0, 160, 120, false, {}, false, 0, 0, 0, RandomBytes(160 * 120, 256, 1)};
   // A small offset frame with its own 4-colour table and control data.
-  frames[1] = {17, 9, 31, 7, false, RandomBytes(12, 256, 2), true, (2 << 2) | 2 | 1, 10, 3, RandomBytes(31 * 7, 4, 3)};
+  frames[1] = {17,
+               9,
+               31,
+               7,
+               false,
+               RandomBytes(12, 256, 2),
+               true,
+               (2 << 2) | 2 | 1,
+               10,
+               3,
+               RandomBytes(31 * 7, 4, 3)};
   // Interlaced, with a height that is not a multiple of 8, and few colours
   // so that strings get long.
   frames[2] = {5, 100, 40, 13, true, {}, true, 1 << 2, 0xABCD, 0, RandomBytes(40 * 13, 3, 4)};
@@ -36,19 +47,23 @@ void ExpectFrame(const stGifFrame* got, const SampleFrame& want) {
   ASSERT_NE(got, nullptr);
   ASSERT_NE(got->m_pPixels, nullptr);
   const auto& c = got->m_Control;
-  EXPECT_EQ(std::vector<int>({got->m_wLeft, got->m_wTop, got->m_wWidth, got->m_wHeight, got->m_bInterlace,
-                              got->m_bLocalTable, got->m_nLocalColors * 3, c.m_bPresent}),
-            std::vector<int>({want.left, want.top, want.width, want.height, want.interlace, !want.local.empty(),
-                              static_cast<int>(want.local.size()), want.control}));
+  EXPECT_EQ(
+      std::vector<int>({got->m_wLeft, got->m_wTop, got->m_wWidth, got->m_wHeight, got->m_bInterlace,
+                        got->m_bLocalTable, got->m_nLocalColors * 3, c.m_bPresent}),
+      std::vector<int>({want.left, want.top, want.width, want.height, want.interlace,
+                        !want.local.empty(), static_cast<int>(want.local.size()), want.control}));
   if (!want.local.empty()) {
-    EXPECT_EQ(std::vector<uint8_t>(got->m_pLocalTable, got->m_pLocalTable + want.local.size()), want.local);
+    EXPECT_EQ(std::vector<uint8_t>(got->m_pLocalTable, got->m_pLocalTable + want.local.size()),
+              want.local);
   }
   if (want.control) {
-    EXPECT_EQ(std::vector<int>({c.m_nDisposal, c.m_bUserInput, c.m_bTransparent, c.m_wDelay, c.m_byTransparent}),
+    EXPECT_EQ(std::vector<int>(
+                  {c.m_nDisposal, c.m_bUserInput, c.m_bTransparent, c.m_wDelay, c.m_byTransparent}),
               std::vector<int>({(want.control_packed >> 2) & 7, (want.control_packed & 2) != 0,
                                 (want.control_packed & 1) != 0, want.delay, want.transparent}));
   }
-  EXPECT_EQ(std::vector<uint8_t>(got->m_pPixels, got->m_pPixels + want.width * want.height), want.pixels);
+  EXPECT_EQ(std::vector<uint8_t>(got->m_pPixels, got->m_pPixels + want.width * want.height),
+            want.pixels);
 }
 
 TEST(GifFileTest, ReadsGiflibFramesInAllThreeModes) {
@@ -64,14 +79,17 @@ TEST(GifFileTest, ReadsGiflibFramesInAllThreeModes) {
   for (int mode = 0; mode < 3; ++mode) {
     SCOPED_TRACE(mode);
     QGifFile gif;
-    ASSERT_EQ(mode < 2 ? gif.Open(path.c_str(), mode == 0) : gif.Open(bytes.data(), static_cast<long>(bytes.size())), 1);
+    ASSERT_EQ(mode < 2 ? gif.Open(path.c_str(), mode == 0)
+                       : gif.Open(bytes.data(), static_cast<long>(bytes.size())),
+              1);
     EXPECT_STREQ(gif.m_szVersion, "89a");
     EXPECT_EQ(gif.m_wScreenWidth, 200);
     EXPECT_EQ(gif.m_wScreenHeight, 150);
     EXPECT_TRUE(gif.m_bGlobalTable);
     EXPECT_EQ(gif.m_nGlobalColors, 256);
     EXPECT_EQ(gif.m_nColorResolution, 8);
-    EXPECT_EQ(std::vector<uint8_t>(&gif.m_GlobalTable[0][0], &gif.m_GlobalTable[0][0] + 768), global);
+    EXPECT_EQ(std::vector<uint8_t>(&gif.m_GlobalTable[0][0], &gif.m_GlobalTable[0][0] + 768),
+              global);
     EXPECT_EQ(gif.m_nFrameCount, 3);
     EXPECT_EQ(gif.m_bAllLoaded, mode == 0);
     for (int round = 0; round < 2; round++)
@@ -84,7 +102,8 @@ TEST(GifFileTest, ReadsGiflibFramesInAllThreeModes) {
 TEST(GifFileTest, AcceptsVersionsUpTo89a) {
   TempDir dir;
   const std::string path = dir.File("v.gif");
-  std::vector<SampleFrame> one = {{0, 0, 4, 2, false, {}, false, 0, 0, 0, {0, 1, 2, 3, 3, 2, 1, 0}}};
+  std::vector<SampleFrame> one = {
+      {0, 0, 4, 2, false, {}, false, 0, 0, 0, {0, 1, 2, 3, 3, 2, 1, 0}}};
   WriteGif(path, 4, 2, RandomBytes(12, 256, 5), one);
   std::string bytes = tessera::test::ReadFile(path);
   ASSERT_EQ(bytes.substr(0, 6), "GIF87a");
@@ -152,7 +171,8 @@ std::string Image(int w, int h, uint8_t packed, int code_size, const std::string
 std::vector<uint8_t> Decode(const std::string& data, int code_size, size_t out_size, bool* ok) {
   std::vector<uint8_t> out(out_size, 0xEE);
   size_t written = 0;
-  *ok = tessera::DecodeGifLzw(code_size, reinterpret_cast<const uint8_t*>(data.data()), data.size(), out.data(), out.size(), &written);
+  *ok = tessera::DecodeGifLzw(code_size, reinterpret_cast<const uint8_t*>(data.data()), data.size(),
+                              out.data(), out.size(), &written);
   out.resize(written);
   return out;
 }
@@ -177,7 +197,12 @@ TEST(GifLzwTest, HandMadeCodeStreams) {
       {"first after clear no colour", {{4, 3}, {2, 3}, {4, 3}, {6, 3}}, 2, 10, false, {}},
       // 0 1 2 add entries 6 and 7 (the width becomes 4 for the clear); after
       // the clear 6 is the code being defined again and 3 bits suffice.
-      {"clear resets", {{4, 3}, {0, 3}, {1, 3}, {2, 3}, {4, 4}, {3, 3}, {6, 3}, {5, 3}}, 2, 10, true, {0, 1, 2, 3, 3, 3}},
+      {"clear resets",
+       {{4, 3}, {0, 3}, {1, 3}, {2, 3}, {4, 4}, {3, 3}, {6, 3}, {5, 3}},
+       2,
+       10,
+       true,
+       {0, 1, 2, 3, 3, 3}},
       {"data runs out", {{4, 3}, {2, 3}}, 2, 10, true, {2}},
       {"code size 0", kwk, 0, 10, false, {}},
       {"code size 9", kwk, 9, 10, false, {}},
@@ -199,7 +224,9 @@ TEST(GifFileTest, HandMadeFiles) {
   {
     // Comment, application, plain-text and stray zero bytes pass; the
     // control data reaches the image.
-    const std::string g = HandGif(std::string("\x21\xFE\x02hi\x00\x00\x21\xFF\x01x\x00\x21\x01\x00", 15) + control + Image(5, 1, 0, 2, kwk));
+    const std::string g =
+        HandGif(std::string("\x21\xFE\x02hi\x00\x00\x21\xFF\x01x\x00\x21\x01\x00", 15) + control +
+                Image(5, 1, 0, 2, kwk));
     QGifFile gif;
     ASSERT_EQ(gif.Open(g.data(), static_cast<long>(g.size())), 1);
     stGifFrame* f = gif.GetNextFrame();
@@ -209,9 +236,11 @@ TEST(GifFileTest, HandMadeFiles) {
   }
   // Labels other than 0x01, 0xF9, 0xFE, 0xFF fail; so does a file without
   // an image, an unknown block, and an image larger than its data allows.
-  for (const std::string& blocks : {std::string("\x21\x02\x00", 3) + Image(5, 1, 0, 2, kwk), std::string("\x21\x00\x00", 3) + Image(5, 1, 0, 2, kwk),
-                                    std::string(), std::string("\x42") + Image(5, 1, 0, 2, kwk), Image(4, 1, 0, 2, kwk), Image(0, 0, 0, 2, kwk),
-                                    Image(5, 1, 0, 12, kwk)}) {
+  for (const std::string& blocks :
+       {std::string("\x21\x02\x00", 3) + Image(5, 1, 0, 2, kwk),
+        std::string("\x21\x00\x00", 3) + Image(5, 1, 0, 2, kwk), std::string(),
+        std::string("\x42") + Image(5, 1, 0, 2, kwk), Image(4, 1, 0, 2, kwk),
+        Image(0, 0, 0, 2, kwk), Image(5, 1, 0, 12, kwk)}) {
     const std::string g = HandGif(blocks);
     QGifFile gif;
     const int streaming = gif.Open(g.data(), static_cast<long>(g.size()));
@@ -248,7 +277,8 @@ TEST(GifFileTest, HandMadeFiles) {
     ASSERT_EQ(gif.Open(g.data(), static_cast<long>(g.size())), 1);
     stGifFrame* f = gif.GetNextFrame();
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + 10), (std::vector<uint8_t>{3, 3, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + 10),
+              (std::vector<uint8_t>{3, 3, 0, 0, 0, 0, 0, 0, 0, 0}));
   }
 }
 
@@ -277,9 +307,13 @@ TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
   const std::string path = dir.File("im.gif");
   // Three frames of different sizes and places, one with a transparent
   // area, interlaced.
-  const std::string cmd = "convert -size 60x40 xc:red -page 60x40+0+0 \\( -size 30x20 gradient:blue-yellow -repage +10+5 \\) "
-                          "\\( -size 25x15 xc:none -fill green -draw 'circle 12,7 12,2' -repage +30+20 \\) -set delay 7 "
-                          "-interlace GIF -loop 0 '" + path + "' 2>/dev/null";
+  const std::string cmd =
+      "convert -size 60x40 xc:red -page 60x40+0+0 \\( -size 30x20 gradient:blue-yellow -repage "
+      "+10+5 \\) "
+      "\\( -size 25x15 xc:none -fill green -draw 'circle 12,7 12,2' -repage +30+20 \\) -set delay "
+      "7 "
+      "-interlace GIF -loop 0 '" +
+      path + "' 2>/dev/null";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
 
   int err = 0;
@@ -304,8 +338,10 @@ TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
     ASSERT_EQ(f->m_wHeight, img.ImageDesc.Height);
     any_interlaced |= f->m_bInterlace;
     // giflib's slurp hands out interlaced images in top-to-bottom rows too.
-    const std::vector<uint8_t> want(img.RasterBits, img.RasterBits + img.ImageDesc.Width * img.ImageDesc.Height);
-    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + want.size()), want) << "frame " << i;
+    const std::vector<uint8_t> want(img.RasterBits,
+                                    img.RasterBits + img.ImageDesc.Width * img.ImageDesc.Height);
+    EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + want.size()), want)
+        << "frame " << i;
     GraphicsControlBlock gcb;
     if (DGifSavedExtensionToGCB(ref, i, &gcb) == GIF_OK) {
       EXPECT_TRUE(f->m_Control.m_bPresent);
@@ -318,7 +354,8 @@ TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
     }
     if (img.ImageDesc.ColorMap) {
       ASSERT_EQ(f->m_nLocalColors, img.ImageDesc.ColorMap->ColorCount);
-      for (int c = 0; c < f->m_nLocalColors; c++) EXPECT_EQ(f->m_pLocalTable[3 * c], img.ImageDesc.ColorMap->Colors[c].Red);
+      for (int c = 0; c < f->m_nLocalColors; c++)
+        EXPECT_EQ(f->m_pLocalTable[3 * c], img.ImageDesc.ColorMap->Colors[c].Red);
     }
   }
   EXPECT_TRUE(any_interlaced);

@@ -15,7 +15,7 @@ namespace tessera::test {
 struct SampleFrame {
   int left, top, width, height;
   bool interlace;
-  std::vector<uint8_t> local;   // RGB triples, empty for none
+  std::vector<uint8_t> local;  // RGB triples, empty for none
   bool control;
   uint8_t control_packed;
   uint16_t delay;
@@ -26,13 +26,15 @@ struct SampleFrame {
 inline ColorMapObject* MakeMap(const std::vector<uint8_t>& rgb) {
   const int n = static_cast<int>(rgb.size() / 3);
   std::vector<GifColorType> colors(static_cast<size_t>(n));
-  for (int i = 0; i < n; i++) colors[static_cast<size_t>(i)] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+  for (int i = 0; i < n; i++)
+    colors[static_cast<size_t>(i)] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
   return GifMakeMapObject(n, colors.data());
 }
 
 // Writes a GIF with giflib; interlaced frames are handed over in the
 // standard's pass order, as giflib expects.
-inline void WriteGif(const std::string& path, int sw, int sh, const std::vector<uint8_t>& global, const std::vector<SampleFrame>& frames) {
+inline void WriteGif(const std::string& path, int sw, int sh, const std::vector<uint8_t>& global,
+                     const std::vector<SampleFrame>& frames) {
   int err = 0;
   GifFileType* gif = EGifOpenFileName(path.c_str(), false, &err);
   ASSERT_NE(gif, nullptr);
@@ -44,7 +46,8 @@ inline void WriteGif(const std::string& path, int sw, int sh, const std::vector<
   GifFreeMapObject(gmap);
   for (const auto& f : frames) {
     if (f.control) {
-      const uint8_t g[4] = {f.control_packed, static_cast<uint8_t>(f.delay & 0xFF), static_cast<uint8_t>(f.delay >> 8), f.transparent};
+      const uint8_t g[4] = {f.control_packed, static_cast<uint8_t>(f.delay & 0xFF),
+                            static_cast<uint8_t>(f.delay >> 8), f.transparent};
       ASSERT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, g), GIF_OK);
     }
     // giflib keeps a copy of the previous local table and drops it without
@@ -63,7 +66,8 @@ inline void WriteGif(const std::string& path, int sw, int sh, const std::vector<
       for (int y = 0; y < f.height; y++) order.push_back(y);
     }
     for (int y : order) {
-      std::vector<GifPixelType> row(f.pixels.begin() + y * f.width, f.pixels.begin() + (y + 1) * f.width);
+      std::vector<GifPixelType> row(f.pixels.begin() + y * f.width,
+                                    f.pixels.begin() + (y + 1) * f.width);
       ASSERT_EQ(EGifPutLine(gif, row.data(), f.width), GIF_OK);
     }
   }

@@ -1,6 +1,8 @@
 // QGifSprite: frames composed from GIF files and pack resources, checked
 // against giflib's own decoding of the same bytes; the frame clock and its
 // wrap after the last frame, the grey first frame, drawing and bad input.
+#include "gui/gif_sprite.h"
+
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -9,10 +11,9 @@
 #include <vector>
 
 #include "gif_samples.h"
-#include "gui/gif_sprite.h"
 #include "platform/headless/headless_message_sink.h"
-#include "testing/manual_clock.h"
 #include "sprite_fixture.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -63,7 +64,17 @@ std::vector<std::vector<uint16_t>> GiflibPictures(const std::string& path) {
 std::vector<SampleFrame> Frames() {
   std::vector<SampleFrame> f(3);
   f[0] = {0, 0, 96, 64, false, {}, true, 0, 10, 0, RandomBytes(96 * 64, 256, 11)};
-  f[1] = {17, 9, 31, 7, false, RandomBytes(12, 256, 12), true, (2 << 2) | 1, 30, 3, RandomBytes(31 * 7, 4, 13)};
+  f[1] = {17,
+          9,
+          31,
+          7,
+          false,
+          RandomBytes(12, 256, 12),
+          true,
+          (2 << 2) | 1,
+          30,
+          3,
+          RandomBytes(31 * 7, 4, 13)};
   f[2] = {5, 40, 40, 13, true, {}, true, 1 << 2, 0, 0, RandomBytes(40 * 13, 3, 14)};
   return f;
 }
@@ -94,7 +105,7 @@ TEST_F(GifSpriteTest, FramesMatchGiflibFromFileAndPack) {
   ASSERT_EQ(want.size(), 3u);
   tessera::test::AddToPack(AfxGetResource(), "animgif000", bytes_);
   QGifSprite file, pack;
-  ASSERT_TRUE(file.LoadImages(path_.c_str(), true, false));   // load-all from the file
+  ASSERT_TRUE(file.LoadImages(path_.c_str(), true, false));  // load-all from the file
   ASSERT_TRUE(pack.LoadImages("animgif000", false, false));  // streaming from memory
   for (QGifSprite* s : {&file, &pack}) {
     ASSERT_EQ(s->GetFrameCount(), 3);
@@ -141,8 +152,8 @@ TEST_F(GifSpriteTest, FrameClockLoopsAfterTheLastFrame) {
   struct Tick {
     uint32_t at;
     int index;
-  } ticks[] = {{1000, 0}, {1010, 0}, {1011, 1}, {1012, 1}, {1042, 1}, {1043, 2},
-               {1043, 2}, {1044, 0}, {1044, 0}, {1055, 1}};
+  } ticks[] = {{1000, 0}, {1010, 0}, {1011, 1}, {1012, 1}, {1042, 1},
+               {1043, 2}, {1043, 2}, {1044, 0}, {1044, 0}, {1055, 1}};
   const auto want = GiflibPictures(path_);
   for (const Tick& t : ticks) {
     clock_->Set(t.at);
@@ -169,9 +180,10 @@ TEST_F(GifSpriteTest, FrameClockLoopsAfterTheLastFrame) {
 
 TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
   // Four known colours and magenta on a 5 x 1 screen.
-  const std::vector<uint8_t> table = {248, 0, 0, 0, 248, 0, 0, 0, 248, 255, 0, 255,
-                                      120, 80, 40, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  tessera::test::WriteGif(path_, 5, 1, table, {{0, 0, 5, 1, false, {}, false, 0, 0, 0, {0, 1, 2, 3, 4}}});
+  const std::vector<uint8_t> table = {248, 0,  0,  0, 248, 0, 0, 0, 248, 255, 0, 255,
+                                      120, 80, 40, 0, 0,   0, 0, 0, 0,   0,   0, 0};
+  tessera::test::WriteGif(path_, 5, 1, table,
+                          {{0, 0, 5, 1, false, {}, false, 0, 0, 0, {0, 1, 2, 3, 4}}});
   QGifSprite s(10, 10, 14, 10);
   ASSERT_TRUE(s.LoadImages(path_.c_str(), true, false));
   ASSERT_NE(s.m_pGrayImage, nullptr);
@@ -192,7 +204,8 @@ TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
   EXPECT_EQ(frame_->GetPixel(33, 20).GetColor(), 0);  // keyed: left alone
   // The part form copies a part opaquely, key colour included.
   s.Show(frame_, 2, 0, 50, 20, 3, 1, false);
-  EXPECT_EQ(frame_->GetPixel(50, 20).GetColor(), s.GetFrame(0)->m_pImage->GetPixel(2, 0).GetColor());
+  EXPECT_EQ(frame_->GetPixel(50, 20).GetColor(),
+            s.GetFrame(0)->m_pImage->GetPixel(2, 0).GetColor());
   EXPECT_EQ(frame_->GetPixel(51, 20).GetColor(), COLOR_KEY);
   s.Show(frame_, 0, 0, 60, 20, 2, 1, true);
   EXPECT_EQ(frame_->GetPixel(61, 20).GetColor(), s.m_pGrayImage->GetPixel(1, 0).GetColor());

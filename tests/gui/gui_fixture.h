@@ -59,11 +59,14 @@ class GuiTest : public EngineTest {
   }
   // A w x h pack image in `colour` under `id`; pixels inside `hole` (right
   // and bottom exclusive) are the key colour.
-  void PutImage(const std::string& id, int w, int h, unsigned short colour, tagRECT hole = {0, 0, 0, 0}) {
+  void PutImage(const std::string& id, int w, int h, unsigned short colour,
+                tagRECT hole = {0, 0, 0, 0}) {
     std::unique_ptr<SURFACE> s(vm_->CreateSurface(w, h, SS_DIB));
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
-        s->SetPixel(x, y, x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom ? COLOR_KEY : colour);
+        s->SetPixel(x, y,
+                    x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom ? COLOR_KEY
+                                                                                         : colour);
     AddToPack(pack_.get(), id, PackImage(s.get()));
   }
   // The render surface, filled with `colour`.

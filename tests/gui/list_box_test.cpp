@@ -1,14 +1,15 @@
 // QList: paging at both ends and past them, rows for a page, deleted
 // records, long texts, parts and moving, the background refresh.
+#include "gui/list_box.h"
+
 #include <set>
 #include <string>
 #include <vector>
 
 #include "gui/area_chain.h"
 #include "gui/button.h"
-#include "gui/list_box.h"
-#include "platform/headless/headless_message_sink.h"
 #include "gui_fixture.h"
+#include "platform/headless/headless_message_sink.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ class ListTest : public tessera::test::GuiTest {
   }
   // At (10, 10), rows from (15, 20), 20 pixels high; records "r<i>", data 100 + i.
   std::unique_ptr<QList> Make(int records, int rows, const char* back = "") {
-    auto l = std::make_unique<QList>(tagRECT{10, 10, 129, 149}, tagRECT{15, 20, 114, 0}, QPoint{5, 6}, "LISTROWAA", back, false);
+    auto l = std::make_unique<QList>(tagRECT{10, 10, 129, 149}, tagRECT{15, 20, 114, 0},
+                                     QPoint{5, 6}, "LISTROWAA", back, false);
     l->m_nRows = rows;
     l->m_nRowHeight = 20;
     for (int i = 0; i < records; ++i) l->Add(("r" + std::to_string(i)).c_str(), "", 100 + i);
@@ -36,7 +38,8 @@ class ListTest : public tessera::test::GuiTest {
 };
 
 TEST_F(ListTest, PagingArithmetic) {
-  for (auto [records, rows, last] : {std::tuple{12, 5, 7}, {3, 5, 0}, {5, 5, 0}, {6, 5, 1}, {0, 5, 0}, {10000, 10, 9990}}) {
+  for (auto [records, rows, last] :
+       {std::tuple{12, 5, 7}, {3, 5, 0}, {5, 5, 0}, {6, 5, 1}, {0, 5, 0}, {10000, 10, 9990}}) {
     auto l = Make(records, rows);
     l->ToLastPage();
     EXPECT_EQ(l->m_nTop, last) << records << " " << rows;
@@ -47,8 +50,8 @@ TEST_F(ListTest, PagingArithmetic) {
   EXPECT_EQ(Rows(*few), (std::vector<std::string>{"r0:100", "r1:101", "r2:102", ":-1", ":-1"}));
   auto l = Make(12, 5);
   std::vector<int> tops;
-  for (void (QList::*step)() : {&QList::NextPage, &QList::NextPage, &QList::NextPage, &QList::PrevPage,
-                                &QList::PrevPage, &QList::PrevPage}) {
+  for (void (QList::*step)() : {&QList::NextPage, &QList::NextPage, &QList::NextPage,
+                                &QList::PrevPage, &QList::PrevPage, &QList::PrevPage}) {
     (l.get()->*step)();
     tops.push_back(l->m_nTop);
   }
@@ -69,8 +72,10 @@ TEST_F(ListTest, RowsOfAPageAndPagesPastTheEnds) {
   for (unsigned i = 0; i < 3; ++i) {
     QButton* b = l->m_RowMenu.GetItem(i);
     const int top = 20 + 20 * static_cast<int>(i);
-    EXPECT_TRUE(b->m_rcArea.left == 15 && b->m_rcArea.right == 114 && b->m_rcArea.top == top && b->m_rcArea.bottom == top + 20);
-    EXPECT_TRUE(b->m_pfnClick == DoNothing && !b->m_bCenterCaption && b->m_bGhost && b->m_nFontSize == 12);
+    EXPECT_TRUE(b->m_rcArea.left == 15 && b->m_rcArea.right == 114 && b->m_rcArea.top == top &&
+                b->m_rcArea.bottom == top + 20);
+    EXPECT_TRUE(b->m_pfnClick == DoNothing && !b->m_bCenterCaption && b->m_bGhost &&
+                b->m_nFontSize == 12);
   }
   for (int top : {12, 100, -4, -100000, 2147483647 - 1}) {
     l->m_nTop = top;
@@ -101,7 +106,8 @@ TEST_F(ListTest, RowLooksMatchAButtonMadeAlone) {
     ASSERT_EQ(row == nullptr, alone.m_pImage[look] == nullptr) << look;
     for (int y = 0; row && y < 20; ++y)
       for (int x = 0; x < 100; ++x)
-        ASSERT_EQ(row->GetPixel(x, y).GetColor(), alone.m_pImage[look]->GetPixel(x, y).GetColor()) << look;
+        ASSERT_EQ(row->GetPixel(x, y).GetColor(), alone.m_pImage[look]->GetPixel(x, y).GetColor())
+            << look;
   }
   std::set<SURFACE*> looks;
   for (unsigned i = 0; i < 3; ++i)
@@ -157,7 +163,8 @@ TEST_F(ListTest, PartsFollowAndOnlyTheMovingOnesMove) {
   EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_rcArea.top, 16);
   EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_dwState, 1u);
   l->SetState(QAREA_HIDE, nullptr);
-  EXPECT_TRUE(part->m_dwState == 2 && mover->m_dwState == 2 && l->m_RowMenu.GetItem(2)->m_dwState == 2);
+  EXPECT_TRUE(part->m_dwState == 2 && mover->m_dwState == 2 &&
+              l->m_RowMenu.GetItem(2)->m_dwState == 2);
   l.reset();
   EXPECT_EQ(top->GetCount(), 0);
 }
@@ -197,7 +204,8 @@ TEST_F(ListTest, BackgroundRefreshAndAMissingBackground) {
     for (int x = 0; x < 4; ++x) l->m_pOverlay->SetPixel(x, y, x == 0 ? COLOR_KEY : 0x7000);
   l->m_pBackImage->SetPixel(50, 50, 0x1111);
   l->Refresh(true, false);
-  for (auto [x, y, c] : {std::tuple{50, 50, 0x0042}, {5, 6, 0x0042}, {6, 6, 0x7000}, {9, 9, 0x0042}})
+  for (auto [x, y, c] :
+       {std::tuple{50, 50, 0x0042}, {5, 6, 0x0042}, {6, 6, 0x7000}, {9, 9, 0x0042}})
     EXPECT_EQ(l->m_pBackImage->GetPixel(x, y).GetColor(), c);
   DIBSURFACE* frame = Frame();
   l->Show(frame);

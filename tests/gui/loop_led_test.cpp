@@ -1,10 +1,11 @@
 // QLoopLED: slot choice, step timing on the shared timer, the ring and the
 // view shown through the edit, and how long messages stay.
+#include "gui/loop_led.h"
+
 #include <memory>
 #include <string>
 
 #include "gui/edit.h"
-#include "gui/loop_led.h"
 #include "gui_fixture.h"
 #include "testing/manual_clock.h"
 

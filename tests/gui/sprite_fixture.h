@@ -93,7 +93,9 @@ class SpriteFixture : public EngineTest {
       if (pictures) AddPicture(info.szID, 16, 12, FrameColour(static_cast<int>(i)));
     }
   }
-  static uint16_t FrameColour(int i) { return static_cast<uint16_t>(0x5294 + i); }  // grey 20, blue 20 + i
+  static uint16_t FrameColour(int i) {
+    return static_cast<uint16_t>(0x5294 + i);
+  }  // grey 20, blue 20 + i
 
   // The sprite notifications the game's window received for `area`.
   int Notices(const void* area) const {

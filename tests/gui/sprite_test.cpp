@@ -1,6 +1,8 @@
 // QSprite: loading from the animation tables, the frame clock both ways,
 // auto-stop, moving and leaving the screen, the distance-scaled sound,
 // drawing and hit testing.
+#include "gui/sprite.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,13 +11,12 @@
 
 #include "engine/surface_manager.h"
 #include "gui/area_chain.h"
-#include "gui/sprite.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
-#include "testing/manual_clock.h"
 #include "platform/system_volume.h"
 #include "sound/wave_file.h"
 #include "sprite_fixture.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -47,9 +48,10 @@ TEST_F(SpriteTest, LoadsRowsImagesAndTheSharedTableFallback) {
   const AniRow want[] = {{120, 1, 2, false}, {80, -3, 4, true}, {0, 5, -6, false}};
   for (int i = 0; i < 3; ++i) {
     QAniCell* f = s.GetFrame(i);
-    EXPECT_EQ(std::vector<int>({int(f->m_dwDelay), f->m_nX, f->m_nY, f->m_bAutoStop, f->m_pImage->GetStyle(),
-                                f->m_pImage->GetPixel(5, 5).GetColor()}),
-              std::vector<int>({want[i].delay, want[i].x, want[i].y, want[i].autostop, SS_DIB, FrameColour(i)}));
+    EXPECT_EQ(std::vector<int>({int(f->m_dwDelay), f->m_nX, f->m_nY, f->m_bAutoStop,
+                                f->m_pImage->GetStyle(), f->m_pImage->GetPixel(5, 5).GetColor()}),
+              std::vector<int>(
+                  {want[i].delay, want[i].x, want[i].y, want[i].autostop, SS_DIB, FrameColour(i)}));
   }
   EXPECT_EQ(s.m_pNowImage, s.GetFrame(0)->m_pImage);
 
@@ -109,7 +111,8 @@ struct Tick {
 };
 
 TEST_F(SpriteTest, FrameClockForwardsAndBackwards) {
-  AddAnimation("clock000", {{100, 0, 0, false}, {50, 0, 0, false}, {0, 0, 0, false}, {200, 0, 0, false}});
+  AddAnimation("clock000",
+               {{100, 0, 0, false}, {50, 0, 0, false}, {0, 0, 0, false}, {200, 0, 0, false}});
   const std::vector<Tick> forwards = {{1000, 0, 0}, {1100, 0, 0}, {1101, 1, 0}, {1101, 1, 1},
                                       {1152, 2, 1}, {1152, 3, 2}, {1200, 3, 3}, {1401, 0, 3}};
   const std::vector<Tick> backwards = {{1000, 0, 0}, {1101, 3, 0}, {1101, 3, 3}, {1302, 2, 3},
@@ -125,7 +128,8 @@ TEST_F(SpriteTest, FrameClockForwardsAndBackwards) {
       s.Show(frame_);
       EXPECT_EQ(s.m_nNowp, t.index) << forward << " at " << t.at;
       EXPECT_EQ(s.m_pNowImage, s.GetFrame(t.index)->m_pImage);
-      EXPECT_EQ(frame_->GetPixel(41, 30).GetColor(), FrameColour(t.drawn)) << forward << " at " << t.at;
+      EXPECT_EQ(frame_->GetPixel(41, 30).GetColor(), FrameColour(t.drawn))
+          << forward << " at " << t.at;
       EXPECT_EQ(frame_->GetPixel(40, 30).GetColor(), 0);  // the key column is not drawn
     }
   }
@@ -212,18 +216,19 @@ struct Step {
 
 TEST_F(SpriteTest, MovingStaysOnTheScreen) {
   const std::vector<Step> steps = {
-      {{-30, 50, 1, 61}, -1, 0, false},    // right edge would reach 0
-      {{-30, 50, 1, 61}, 0, 0, true},      // right edge at 1
-      {{10, -11, 25, 0}, 0, 0, false},     // bottom edge stays at 0
-      {{10, -11, 25, 0}, 0, 1, true},      // bottom edge at 1
-      {{10, 239, 25, 250}, 0, 1, true},    // new top 240 = screen height
-      {{10, 240, 25, 251}, 0, 1, false},   // new top 241
-      {{319, 10, 334, 21}, 1, 0, true},    // new left 320
-      {{320, 10, 335, 21}, 1, 0, false},   // new left 321
+      {{-30, 50, 1, 61}, -1, 0, false},   // right edge would reach 0
+      {{-30, 50, 1, 61}, 0, 0, true},     // right edge at 1
+      {{10, -11, 25, 0}, 0, 0, false},    // bottom edge stays at 0
+      {{10, -11, 25, 0}, 0, 1, true},     // bottom edge at 1
+      {{10, 239, 25, 250}, 0, 1, true},   // new top 240 = screen height
+      {{10, 240, 25, 251}, 0, 1, false},  // new top 241
+      {{319, 10, 334, 21}, 1, 0, true},   // new left 320
+      {{320, 10, 335, 21}, 1, 0, false},  // new left 321
       {{100, 100, 115, 111}, 30, 40, true},
   };
   for (const Step& st : steps)
-    EXPECT_EQ(tessera::StepStaysOnScreen(st.rc, st.dx, st.dy), st.moves) << st.rc.left << "," << st.rc.top << " " << st.dx << "," << st.dy;
+    EXPECT_EQ(tessera::StepStaysOnScreen(st.rc, st.dx, st.dy), st.moves)
+        << st.rc.left << "," << st.rc.top << " " << st.dx << "," << st.dy;
 
   // A sprite walking by its frames' displacements, delay 0: one frame per
   // Show, each entered frame's displacement applied.
@@ -233,7 +238,8 @@ TEST_F(SpriteTest, MovingStaysOnTheScreen) {
   s.m_bMove = true;
   // Frame 1 waits more than 10 ms: its timer starts at the Show after the
   // step into it.
-  const int want[][3] = {{1, 107, 95}, {1, 107, 95}, {1, 107, 95}, {2, 110, 90}, {0, 110, 90}, {1, 117, 85}};
+  const int want[][3] = {{1, 107, 95}, {1, 107, 95}, {1, 107, 95},
+                         {2, 110, 90}, {0, 110, 90}, {1, 117, 85}};
   clock_->Set(2000);
   for (const auto& w : want) {
     s.Show(frame_);
@@ -288,8 +294,9 @@ TEST_F(SpriteTest, SoundOnReturnToTheFirstFrame) {
   tessera::ClearHeadlessAudioLog();
   s.Show(frame_);  // to frame 1: no sound
   auto plays = [] {
-    return std::count_if(tessera::HeadlessAudioLog().begin(), tessera::HeadlessAudioLog().end(),
-                         [](const std::string& l) { return l.find(" Play ") != std::string::npos; });
+    return std::count_if(
+        tessera::HeadlessAudioLog().begin(), tessera::HeadlessAudioLog().end(),
+        [](const std::string& l) { return l.find(" Play ") != std::string::npos; });
   };
   EXPECT_EQ(plays(), 0);
   EXPECT_EQ(tessera::SystemVolumes().Get(tessera::VolumeDevice::kWave), 0xFFFFFFFFu);
@@ -349,7 +356,8 @@ TEST_F(SpriteTest, DrawPreviousBuildsUp) {
     std::snprintf(id, sizeof id, "build000%02d", i);
     tessera::test::AddToPack(AfxGetResource(), id, tessera::test::PackImage(pic.get()));
   }
-  AddAnimation("build000", {{0, 0, 0, false}, {0, 0, 0, false}, {0, 0, 0, false}}, -1, nullptr, false);
+  AddAnimation("build000", {{0, 0, 0, false}, {0, 0, 0, false}, {0, 0, 0, false}}, -1, nullptr,
+               false);
   QSprite s(10, 10, 15, 13, true, false);
   ASSERT_TRUE(s.LoadImages("build000", 0, false));
   DRAW_FX fx;
@@ -360,7 +368,8 @@ TEST_F(SpriteTest, DrawPreviousBuildsUp) {
   s.Stop();
   s.m_bShowStopped = true;
   s.Show(frame_);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(frame_->GetPixel(10 + 2 * i, 11).GetColor(), FrameColour(i)) << i;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(frame_->GetPixel(10 + 2 * i, 11).GetColor(), FrameColour(i)) << i;
   EXPECT_EQ(frame_->GetPixel(11, 11).GetColor(), 0);
 }
 

@@ -1,5 +1,7 @@
 // QWindow: the image gives the size and the hit test, plain or translucent
 // drawing, the style flags, the surface cache, and the failure message.
+#include "gui/window.h"
+
 #include <memory>
 #include <regex>
 #include <string>
@@ -7,7 +9,6 @@
 #include "engine/rle_surface.h"
 #include "engine/surface_manager.h"
 #include "gui/area_chain.h"
-#include "gui/window.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/surface_helpers.h"
@@ -37,8 +38,12 @@ TEST_F(WindowTest, TakesTheImageSizeAndIsHitOnlyOnOpaquePixels) {
   EXPECT_EQ(w.m_rcArea.bottom, 33);
   EXPECT_EQ(w.m_nWidth, 6);
   EXPECT_EQ(w.m_nHeight, 4);
-  for (auto [x, y, hit] : {std::tuple{20, 31, false}, {21, 30, true}, {25, 33, true}, {26, 33, false},
-                           {25, 34, false}, {19, 31, false}})
+  for (auto [x, y, hit] : {std::tuple{20, 31, false},
+                           {21, 30, true},
+                           {25, 33, true},
+                           {26, 33, false},
+                           {25, 34, false},
+                           {19, 31, false}})
     EXPECT_EQ(w.IsPointed(x, y), hit) << x << "," << y;
   QArea below(0, 0, 159, 119);
   chains_->Add(&below, CHAIN_BOTTOM);
@@ -58,11 +63,13 @@ TEST_F(WindowTest, DrawsKeyedAboveLevel28AndTranslucentBelow) {
     w.m_nAlpha = level;
     w.Show(f);
     EXPECT_EQ(w.m_dwState, QAREA_SHOW) << level;
-    const unsigned short want = level > 28 ? kBlue : tessera::test::ReferenceTransMix(kBlue, kGrey, 32 - level);
+    const unsigned short want =
+        level > 28 ? kBlue : tessera::test::ReferenceTransMix(kBlue, kGrey, 32 - level);
     for (int y = 9; y <= 14; ++y)
       for (int x = 9; x <= 16; ++x) {
         const bool image = x >= 11 && x <= 15 && y >= 10 && y <= 13;
-        ASSERT_EQ(f->GetPixel(x, y).GetColor(), image ? want : kGrey) << level << " " << x << "," << y;
+        ASSERT_EQ(f->GetPixel(x, y).GetColor(), image ? want : kGrey)
+            << level << " " << x << "," << y;
       }
   }
 }
@@ -96,7 +103,8 @@ TEST_F(WindowTest, StyleComesFromTheLowestFlagBit) {
 TEST_F(WindowTest, CachedImageIsSharedAndReleased) {
   CSurfaceManager& cache = tessera::GetSurfaceManager();
   {
-    QWindow a(0, 0, 0, 0, name_, QWIN_DIB | QWIN_CACHED), b(50, 0, 50, 0, name_, QWIN_DIB | QWIN_CACHED);
+    QWindow a(0, 0, 0, 0, name_, QWIN_DIB | QWIN_CACHED),
+        b(50, 0, 50, 0, name_, QWIN_DIB | QWIN_CACHED);
     ASSERT_NE(a.m_pBackImage, nullptr);
     EXPECT_EQ(a.m_pBackImage, b.m_pBackImage);
     QWindow c(0, 0, 0, 0, name_, QWIN_DIB);  // a plain load is not cached
@@ -110,14 +118,17 @@ TEST_F(WindowTest, CachedImageIsSharedAndReleased) {
 // given and hit everywhere in any state, nothing drawn.
 TEST_F(WindowTest, NoStyleOrMissingImageIsReportedAndLeavesNoImage) {
   char missing[] = "NOSUCH0000";
-  for (auto [name, flags] : {std::pair{name_, 0}, {name_, int(QWIN_CACHED)}, {missing, int(QWIN_DIB)},
+  for (auto [name, flags] : {std::pair{name_, 0},
+                             {name_, int(QWIN_CACHED)},
+                             {missing, int(QWIN_DIB)},
                              {missing, QWIN_DIB | QWIN_CACHED}}) {
     SCOPED_TRACE(std::string(name) + " " + std::to_string(flags));
     tessera::ClearHeadlessMessages();
     QWindow w(10, 10, 29, 19, name, flags);
     EXPECT_EQ(w.m_pBackImage, nullptr);
     ASSERT_EQ(HeadlessMessages().size(), 1u);
-    EXPECT_TRUE(std::regex_match(HeadlessMessages()[0].text, std::regex("Could not create surface! .*window\\.cpp [0-9]+")))
+    EXPECT_TRUE(std::regex_match(HeadlessMessages()[0].text,
+                                 std::regex("Could not create surface! .*window\\.cpp [0-9]+")))
         << HeadlessMessages()[0].text;
     EXPECT_TRUE(w.IsPointed(29, 19));
     EXPECT_FALSE(w.IsPointed(30, 19));

@@ -1,6 +1,8 @@
 // QMouse: button state, the frame sequence, drawing of shadow and cursor
 // on the render surface, the hand-over outside the game area, and loading
 // the eighteen cursor images from a pack.
+#include "input/mouse.h"
+
 #include <filesystem>
 #include <memory>
 #include <regex>
@@ -15,16 +17,15 @@
 #include "gui/area.h"
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
-#include "input/mouse.h"
 #include "pack/res.h"
 #include "platform/glyph_source.h"
 #include "platform/headless/headless_message_sink.h"
-#include "testing/manual_clock.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
 #include "support/test_support.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ class MouseTest : public EngineTest {
     tessera::DestroyWindowRecord(window_);
   }
   void PutCursor(int x, int y) {
-    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor = tagPOINT{x, y};
+    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor =
+        tagPOINT{x, y};
   }
   SURFACE* Solid(int w, int h, unsigned short colour) {
     SURFACE* s = vm_->CreateSurface(w, h, SS_DIB);
@@ -81,13 +83,17 @@ class MouseTest : public EngineTest {
   // exclusive right and bottom): the frame colour in `frame`, the shadow
   // colour in the rest of `shadow`, black elsewhere.
   void ExpectPixels(tagRECT area, tagRECT frame, tagRECT shadow, unsigned short shadowColour) {
-    auto inside = [](const tagRECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
+    auto inside = [](const tagRECT& r, int x, int y) {
+      return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    };
     DIBSURFACE* f = vm_->GetRenderSurface();
     for (int y = area.top; y < area.bottom; ++y)
       for (int x = area.left; x < area.right; ++x) {
         unsigned short want = 0;
-        if (inside(frame, x, y)) want = kFrameColour;
-        else if (inside(shadow, x, y)) want = shadowColour;
+        if (inside(frame, x, y))
+          want = kFrameColour;
+        else if (inside(shadow, x, y))
+          want = shadowColour;
         EXPECT_EQ(f->GetPixel(x, y), want) << x << "," << y;
       }
   }
@@ -204,7 +210,9 @@ TEST_F(MouseTest, ShortOrNullBaseIsRefused) {
   mouse_->LoadCursorA("MOUSE00");
   ASSERT_EQ(tessera::HeadlessMessages().size(), 2u);
   for (const auto& m : tessera::HeadlessMessages())
-    EXPECT_TRUE(std::regex_match(m.text, std::regex("Null ID to loadCursor!\n.*mouse\\.cpp [0-9]+"))) << m.text;
+    EXPECT_TRUE(
+        std::regex_match(m.text, std::regex("Null ID to loadCursor!\n.*mouse\\.cpp [0-9]+")))
+        << m.text;
   EXPECT_EQ(mouse_->m_pShadow, kept);
 }
 
@@ -285,7 +293,8 @@ class TipBoxTest : public EngineTest {
   }
   // Draws the cursor at (x, y) on a black frame; the white pixels.
   std::vector<std::pair<int, int>> ShowAt(int x, int y) {
-    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor = tagPOINT{x, y};
+    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor =
+        tagPOINT{x, y};
     DIBSURFACE* f = AfxGetViewManager()->GetRenderSurface();
     for (int j = 0; j < 600; ++j)
       for (int i = 0; i < 800; ++i) f->SetPixel(i, j, 0);
@@ -307,11 +316,13 @@ TEST_F(TipBoxTest, StaysOnTheScreenNearEachEdge) {
   mouse_->SetTip(true);
   struct {
     int x, y, box_x, box_y;
-  } const cases[] = {{10, 10, 10, 10},   {399, 10, 399, 10}, {400, 10, 280, 10}, {790, 10, 670, 10},
-                     {10, 499, 10, 499}, {10, 500, 10, 480}, {10, 590, 10, 570}, {790, 590, 670, 570}};
+  } const cases[] = {{10, 10, 10, 10},   {399, 10, 399, 10},  {400, 10, 280, 10},
+                     {790, 10, 670, 10}, {10, 499, 10, 499},  {10, 500, 10, 480},
+                     {10, 590, 10, 570}, {790, 590, 670, 570}};
   for (const auto& c : cases) {
     const auto white = ShowAt(c.x, c.y);
-    const std::vector<std::pair<int, int>> want = {{c.box_x + 54, c.box_y + 13}, {c.box_x + 60, c.box_y + 13}};
+    const std::vector<std::pair<int, int>> want = {{c.box_x + 54, c.box_y + 13},
+                                                   {c.box_x + 60, c.box_y + 13}};
     EXPECT_EQ(white, want) << c.x << "," << c.y;
   }
 }

@@ -2,4 +2,6 @@
 #include <tessera/sdl.h>
 #include <tessera/tessera.h>
 
-int main() { return tessera::sdl::GetSdlWindow(nullptr) == nullptr && AfxGetScreenWidth() == 800 ? 0 : 1; }
+int main() {
+  return tessera::sdl::GetSdlWindow(nullptr) == nullptr && AfxGetScreenWidth() == 800 ? 0 : 1;
+}

@@ -9,7 +9,8 @@ int main() {
   if (tessera::NowMs() != 1250) return 1;
   AfxSetScreenWidth(320);
   ErrorBox("boom");
-  if (tessera::HeadlessMessages().size() != 1 || tessera::HeadlessMessages()[0].text != "boom") return 2;
+  if (tessera::HeadlessMessages().size() != 1 || tessera::HeadlessMessages()[0].text != "boom")
+    return 2;
   tessera::ResetEngineForTests();
   tessera::ClearHeadlessMessages();
   return AfxGetScreenWidth() == 800 && tessera::HeadlessMessages().empty() ? 0 : 3;

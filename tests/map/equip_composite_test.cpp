@@ -3,6 +3,8 @@
 // from layer to layer, segments cut at the picture's width), tints and the
 // bright form, positions hanging over every edge of the target's clip, and
 // pictures changed between frames.
+#include "gui/map/equip_composite.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "engine/dle_surface.h"
-#include "gui/map/equip_composite.h"
 #include "gui/map/equip_list.h"
 #include "gui/map/player_equip.h"
 #include "support/surface_helpers.h"
@@ -56,7 +57,7 @@ struct Layers {
     for (SURFACE*** a : arrays) delete[] a;
   }
   SURFACE*** Array(SURFACE* s) {
-    auto** frames = new SURFACE*[1]{s};
+    auto** frames = new SURFACE* [1] { s };
     slots.push_back(frames);
     auto*** a = new SURFACE**[8];
     for (int d = 0; d < 8; ++d) a[d] = frames;
@@ -105,7 +106,8 @@ void Build(Layers& l, TestRandom& rnd, int count) {
 
 // The reference: every layer's own Show, one after another.
 void ShowLayerByLayer(Layers& l, SURFACE* target, int x, int y, int direction, bool bright) {
-  for (CPlayerEquip* layer : l.list.GetEquipList()) layer->Show(target, x, y, 0, direction, 0, false, bright);
+  for (CPlayerEquip* layer : l.list.GetEquipList())
+    layer->Show(target, x, y, 0, direction, 0, false, bright);
 }
 
 TEST(EquipComposite, SamePixelsAsTheLayersOneByOne) {
@@ -129,7 +131,8 @@ TEST(EquipComposite, SamePixelsAsTheLayersOneByOne) {
       const int bx = rnd.Range(0, 55), by = rnd.Range(0, 45);
       l.list.Show(big.get(), bx, by, 0, 2, 0, false, bright);
       ShowLayerByLayer(l, big_slow.get(), bx, by, 2, bright);
-      ASSERT_EQ(Pixels(big.get()), Pixels(big_slow.get())) << "round " << round << " frame " << frame;
+      ASSERT_EQ(Pixels(big.get()), Pixels(big_slow.get()))
+          << "round " << round << " frame " << frame;
       // A picture changed between frames draws as changed.
       DLESURFACE* p = l.pictures[rnd.Range(0, static_cast<int>(l.pictures.size()) - 1)].get();
       const int px = rnd.Range(0, p->GetWidth() - 1), py = rnd.Range(0, p->GetHeight() - 1);

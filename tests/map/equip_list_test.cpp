@@ -1,10 +1,11 @@
 // A character's layer list: the role rule, removal by part, reordering.
 // (Drawing first to last is checked through the character, map_player_test.)
+#include "gui/map/equip_list.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "gui/map/equip_list.h"
 #include "gui/map/map_player.h"
 #include "gui/map/player_equip.h"
 #include "map/equip_pictures.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "database/database.h"
 #include "engine/dle_surface.h"
 #include "engine/view_manage.h"
-#include "database/database.h"
 #include "gui/map/equip_pool.h"
 #include "public/engine.h"
 #include "support/test_pack.h"
@@ -22,7 +22,8 @@ namespace tessera::test {
 // state, part and frame, with blue 8 + part * 4 (the tint's strength) and
 // the direction in red, the frame in green.
 inline uint16_t EquipColour(long direction, long state, long part, long frame) {
-  return static_cast<uint16_t>((direction * 3 + state) << 10 | (frame * 4 + 1) << 5 | (8 + part * 4));
+  return static_cast<uint16_t>((direction * 3 + state) << 10 | (frame * 4 + 1) << 5 |
+                               (8 + part * 4));
 }
 
 // A w x h frame whose left column and top row are transparent (weight 32)
@@ -55,8 +56,8 @@ class EquipPackTest : public EngineTest {
   }
   // Pictures and tint pictures of (role, state, part, item) for all eight
   // directions; frames[d] frames in direction d (default 4 each).
-  void AddEquip(long role, long state, long part, long item, std::vector<int> frames = {}, int w = 6,
-                int h = 8) {
+  void AddEquip(long role, long state, long part, long item, std::vector<int> frames = {},
+                int w = 6, int h = 8) {
     if (frames.empty()) frames.assign(8, 4);
     char id[16];
     std::vector<std::pair<std::string, std::string>> batch;
@@ -82,8 +83,8 @@ class EquipPackTest : public EngineTest {
     for (const auto& [id, data] : batch) {
       const size_t start = bytes.size();
       bytes += data;
-      const std::string sql = "INSERT INTO RESTABLE VALUES('" + id + "','\\a.pak'," + std::to_string(start) + "," +
-                              std::to_string(bytes.size()) + ")";
+      const std::string sql = "INSERT INTO RESTABLE VALUES('" + id + "','\\a.pak'," +
+                              std::to_string(start) + "," + std::to_string(bytes.size()) + ")";
       ASSERT_TRUE(db->ExecuteCommand(sql.c_str()));
     }
     ASSERT_TRUE(db->ExecuteCommand("COMMIT"));

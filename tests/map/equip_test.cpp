@@ -29,7 +29,8 @@ TEST(EquipPictureId, DigitsInTheirPlaces) {
   };
   for (const Case& c : cases) {
     char id[16];
-    tessera::EquipPictureId(id, c.d, static_cast<int>(c.kind), c.state, c.role, c.part, c.item, c.frame);
+    tessera::EquipPictureId(id, c.d, static_cast<int>(c.kind), c.state, c.role, c.part, c.item,
+                            c.frame);
     EXPECT_STREQ(id, c.id);
   }
 }
@@ -84,7 +85,8 @@ TEST_F(EquipPoolTest, MissingPicturesGiveAnEmptyEntry) {
   EXPECT_EQ(layer.GetFrameNumber(), 0);
   EXPECT_EQ(layer.GetWidth(), 0);
   auto target = MakeDib(16, 16, 0x1234);
-  for (long state = 0; state < 4; ++state) layer.Show(target.get(), 0, 0, state, 0, 0, false, false);
+  for (long state = 0; state < 4; ++state)
+    layer.Show(target.get(), 0, 0, state, 0, 0, false, false);
   for (uint16_t p : Pixels(target.get())) ASSERT_EQ(p, 0x1234);
 }
 
@@ -136,7 +138,8 @@ TEST_F(EquipPoolTest, TintOpacityComesFromThePicturesBlue) {
   AddEquip(5, 0, 4, 1);  // part 4: the picture's blue is 8 + 16 = 24
   CEquipPool::CreateEquip(5, 0, 1, 4, 4);
   long frames = 0;
-  auto*** tints = reinterpret_cast<DLESURFACE***>(CEquipPool::GetAlphaSurfaceArray(5, 0, 1, 4, frames));
+  auto*** tints =
+      reinterpret_cast<DLESURFACE***>(CEquipPool::GetAlphaSurfaceArray(5, 0, 1, 4, frames));
   ASSERT_NE(tints, nullptr);
   ASSERT_EQ(frames, 4);
   for (int d = 0; d < 8; ++d) {
@@ -178,7 +181,11 @@ class PlayerEquipTest : public EquipPackTest {
 TEST_F(PlayerEquipTest, TintIsBlendedOverThePicture) {
   const PIXEL red(255, 0, 0);
   const uint16_t picture = EquipColour(3, 0, 3, 1);
-  const struct { PIXEL tint; bool bright; uint16_t want; } cases[] = {
+  const struct {
+    PIXEL tint;
+    bool bright;
+    uint16_t want;
+  } cases[] = {
       {PIXEL(0), false, picture},
       {red, false, tessera::AlphaBlendPixel(red.GetColor(), picture, 32 - 20)},
       {red, true, tessera::AlphaBlendPixel(tessera::BrightTint(red).GetColor(), picture, 32 - 20)}};
@@ -201,8 +208,10 @@ TEST_F(PlayerEquipTest, OutOfRangeArgumentsDrawNothing) {
   auto target = MakeDib(20, 20, 0x0421);
   struct Case {
     long state, direction, frame;
-  } cases[] = {{-1, 0, 0}, {4, 0, 0}, {2, 0, 0}, {3, 0, 0}, {0, 8, 0}, {0, -1, 0}, {0, 0, 4}, {0, 0, -1}};
-  for (const Case& c : cases) layer.Show(target.get(), 2, 2, c.state, c.direction, c.frame, false, false);
+  } cases[] = {{-1, 0, 0}, {4, 0, 0},  {2, 0, 0}, {3, 0, 0},
+               {0, 8, 0},  {0, -1, 0}, {0, 0, 4}, {0, 0, -1}};
+  for (const Case& c : cases)
+    layer.Show(target.get(), 2, 2, c.state, c.direction, c.frame, false, false);
   for (uint16_t p : Pixels(target.get())) ASSERT_EQ(p, 0x0421);
 }
 

@@ -94,7 +94,8 @@ class MapTest : public EngineTest {
 // An object of `w` x `h` cells on `map`, its picture's top-left `up` cells
 // above and `left` cells left of its standing cell, optionally with a
 // one-frame sprite of `colour`.
-inline CMapObject* MakeObject(QMap* map, int column, int row, int w, int h, int left, int up, SURFACE* frame) {
+inline CMapObject* MakeObject(QMap* map, int column, int row, int w, int h, int left, int up,
+                              SURFACE* frame) {
   CMapObject* o = new CMapObject;
   o->Init(0, "thing", map, nullptr);
   const int u = map->GetUnitSize();

@@ -107,8 +107,9 @@ TEST_F(MapManagerInputTest, EventsGoToTheObjectOrTheMap) {
     EXPECT_EQ(player->GetPlayerState(), PS_STAND);
     Mouse(5, 5);
     (manager->*c.handler)(manager);
-    const std::pair<void*, int> first = c.objectSlot < 0 ? std::make_pair(static_cast<void*>(m), c.mapSlot)
-                                                        : std::make_pair(static_cast<void*>(o), c.objectSlot);
+    const std::pair<void*, int> first = c.objectSlot < 0
+                                            ? std::make_pair(static_cast<void*>(m), c.mapSlot)
+                                            : std::make_pair(static_cast<void*>(o), c.objectSlot);
     EXPECT_EQ(g_calls, (std::vector<std::pair<void*, int>>{first, {m, c.mapSlot}}));
   }
   // A press on a character reaches it; on goods it is the map's.
@@ -150,8 +151,9 @@ TEST_F(MapManagerInputTest, EnterAndLeave) {
 TEST_F(MapManagerInputTest, NothingWithoutAMapOrAPlayer) {
   Mouse(100, 50);
   using Slot = AREA_CALLBACK CMapManager::*;
-  for (Slot h : {Slot{&QArea::m_pfnClick}, Slot{&QArea::m_pfnEvent1}, Slot{&QArea::m_pfnEvent2},
-                 Slot{&QArea::m_pfnPress}, Slot{&QArea::m_pfnEvent4}, Slot{&CMapManager::m_pfnMouseOver}})
+  for (Slot h :
+       {Slot{&QArea::m_pfnClick}, Slot{&QArea::m_pfnEvent1}, Slot{&QArea::m_pfnEvent2},
+        Slot{&QArea::m_pfnPress}, Slot{&QArea::m_pfnEvent4}, Slot{&CMapManager::m_pfnMouseOver}})
     (manager->*h)(manager);
   EXPECT_EQ(manager->FindObject(100, 50), nullptr);
   QMap* m = MakeMap(10, 10);

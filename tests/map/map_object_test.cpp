@@ -14,8 +14,8 @@
 #include "gui/map/map_sprite.h"
 #include "gui/map/map_timer.h"
 #include "map/map_fixture.h"
-#include "testing/manual_clock.h"
 #include "support/surface_helpers.h"
+#include "testing/manual_clock.h"
 
 namespace {
 
@@ -150,7 +150,8 @@ TEST_F(TimerTest, EventsDispatchToTheFirstHookWithTheRecordsId) {
   CountedEvent* eb = new CountedEvent(&deaths);
   ea->SetEventInfo(&a);
   eb->SetEventInfo(&b);
-  EXPECT_EQ((std::array<long, 3>{ea->GetType(), ea->GetMapId(), ea->GetEventId()}), (std::array<long, 3>{12, 3, 77}));
+  EXPECT_EQ((std::array<long, 3>{ea->GetType(), ea->GetMapId(), ea->GetEventId()}),
+            (std::array<long, 3>{12, 3, 77}));
   EXPECT_TRUE(door.AddEvent(ea));
   EXPECT_FALSE(door.AddEvent(ea));
   EXPECT_TRUE(door.AddEvent(eb));
@@ -185,9 +186,11 @@ TEST_F(TimerTest, TheBubbleFollowsTheObjectsStateAndPlace) {
   o->Move(300, 200);
   EXPECT_EQ(o->m_pBubble->m_rcArea.left, 300);
   EXPECT_EQ(o->m_pBubble->m_rcArea.top, 130);
-  const struct { int state; unsigned long bubble; } steps[] = {
-      {MOS_HIDE, QAREA_HIDE}, {MOS_SHOW, QAREA_SHOW}, {MOS_HIDDEN, QAREA_HIDE}, {3, QAREA_HIDE},
-      {MOS_SHOW, QAREA_SHOW}, {7, QAREA_SHOW}};
+  const struct {
+    int state;
+    unsigned long bubble;
+  } steps[] = {{MOS_HIDE, QAREA_HIDE}, {MOS_SHOW, QAREA_SHOW}, {MOS_HIDDEN, QAREA_HIDE},
+               {3, QAREA_HIDE},        {MOS_SHOW, QAREA_SHOW}, {7, QAREA_SHOW}};
   for (auto& step : steps) {
     o->SetState(enMapObjectState(step.state));
     EXPECT_EQ(o->GetState(), step.state);

@@ -55,8 +55,10 @@ TEST_F(MapPlayerTest, InitLaysOutThePictureBox) {
 TEST_F(MapPlayerTest, EachNeighbourStepFacesItsDirection) {
   MakeMap(20, 20);
   auto* p = AddWalker(5, 5);
-  const struct { int dx, dy, direction; } cases[] = {{0, -1, 0}, {1, -1, 1}, {1, 0, 2},  {1, 1, 3},
-                                                     {0, 1, 4},  {-1, 1, 5}, {-1, 0, 6}, {-1, -1, 7}};
+  const struct {
+    int dx, dy, direction;
+  } cases[] = {{0, -1, 0}, {1, -1, 1}, {1, 0, 2},  {1, 1, 3},
+               {0, 1, 4},  {-1, 1, 5}, {-1, 0, 6}, {-1, -1, 7}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.direction);
     p->QuickMove(5, 5);
@@ -66,7 +68,8 @@ TEST_F(MapPlayerTest, EachNeighbourStepFacesItsDirection) {
     EXPECT_EQ(p->GetDirection(), c.direction);
     EXPECT_EQ(p->GetPlayerState(), PS_WALK);
     for (int i = 0; i < 15; ++i) p->MovePlayer(2);
-    EXPECT_EQ(Xy({p->GetArea().left, p->GetArea().top}), Cell(start.left + c.dx * 30, start.top + c.dy * 30));
+    EXPECT_EQ(Xy({p->GetArea().left, p->GetArea().top}),
+              Cell(start.left + c.dx * 30, start.top + c.dy * 30));
     EXPECT_EQ(Xy(p->GetNowPoint()), Cell(5, 5));
     EXPECT_FALSE(p->IsEndOfStep());
     p->MovePlayer(2);
@@ -90,7 +93,8 @@ TEST_F(MapPlayerTest, OneCellRule) {
   EXPECT_EQ(msgs[0].caption, "");
   // 不能一次移动跨越一格的范围
   EXPECT_EQ(msgs[0].text,
-            "\xB2\xBB\xC4\xDC\xD2\xBB\xB4\xCE\xD2\xC6\xB6\xAF\xBF\xE7\xD4\xBD\xD2\xBB\xB8\xF1\xB5\xC4\xB7\xB6\xCE\xA7");
+            "\xB2\xBB\xC4\xDC\xD2\xBB\xB4\xCE\xD2\xC6\xB6\xAF\xBF\xE7\xD4\xBD\xD2\xBB\xB8\xF1\xB5"
+            "\xC4\xB7\xB6\xCE\xA7");
   // The standing cell itself is a step of nothing: true, no change.
   EXPECT_TRUE(p->MoveTo(5, 5));
   EXPECT_TRUE(p->IsEndOfStep());
@@ -120,7 +124,8 @@ TEST_F(MapPlayerTest, WalkPositionsAfterExactFrameCounts) {
     EXPECT_EQ(p->GetDirection(), 2);
     EXPECT_EQ(p->arrivals, 0);
     const tagRECT r = p->GetRelativeArea();  // the speech bubble follows, 70 above
-    EXPECT_EQ(Xy({p->m_pBubble->m_rcArea.left, p->m_pBubble->m_rcArea.top}), Cell(r.left, r.top - 70));
+    EXPECT_EQ(Xy({p->m_pBubble->m_rcArea.left, p->m_pBubble->m_rcArea.top}),
+              Cell(r.left, r.top - 70));
   }
   Frames(15);
   EXPECT_EQ(p->GetNowPoint().x, 8);
@@ -135,7 +140,8 @@ TEST_F(MapPlayerTest, WalkPositionsAfterExactFrameCounts) {
 TEST_F(MapPlayerTest, RefusedWalks) {
   MakeMap(10, 10);
   auto* p = AddWalker(3, 3);
-  for (auto [x, y] : {Cell{3, 3}, Cell{10, 3}, Cell{-1, 3}, Cell{3, 10}}) EXPECT_FALSE(p->WalkTo(x, y, false));
+  for (auto [x, y] : {Cell{3, 3}, Cell{10, 3}, Cell{-1, 3}, Cell{3, 10}})
+    EXPECT_FALSE(p->WalkTo(x, y, false));
   Frames(3);
   EXPECT_EQ(p->GetPlayerState(), PS_STAND);
   EXPECT_EQ(Xy(p->GetNowPoint()), Cell(3, 3));
@@ -149,7 +155,7 @@ TEST_F(MapPlayerTest, WalksAskedForWhileWalkingWaitForTheStep) {
   Frames(3);
   EXPECT_FALSE(p->WalkTo(5, 9, false));
   EXPECT_FALSE(p->WalkTo(2, 5, false));  // replaces the first
-  Frames(13);  // the step to (6, 5) ends and the pending walk starts
+  Frames(13);                            // the step to (6, 5) ends and the pending walk starts
   EXPECT_EQ(p->GetNowPoint().x, 6);
   EXPECT_EQ(p->m_ptPending.x, -1);
   Frames(16 * 4);
@@ -228,8 +234,8 @@ TEST_F(MapPlayerTest, LayerOrderFollowsTheDirection) {
   auto* frame = vm->GetRenderSurface();
   for (int d : {0, 1, 2, 3, 4, 5, 6, 7, 9}) {
     SCOPED_TRACE(d);
-    const std::vector<long> want =
-        d >= 4 && d <= 6 ? std::vector<long>{3, 4, 5, 2, 1, 0} : std::vector<long>{3, 4, 1, 0, 2, 5};
+    const std::vector<long> want = d >= 4 && d <= 6 ? std::vector<long>{3, 4, 5, 2, 1, 0}
+                                                    : std::vector<long>{3, 4, 1, 0, 2, 5};
     p->SetDirection(d);
     map->Show(frame);
     std::vector<long> parts;
@@ -271,9 +277,13 @@ TEST_F(MapPlayerTest, HitTestUsesTheComposedPicture) {
   Frames(1);  // the first frame composes the hit picture
   const tagRECT r = p->GetRelativeArea();
   // Inside; the area's edges; past the 6 x 8 picture.
-  const struct { int x, y; bool hit; } cases[] = {{2, 2, true},  {5, 7, true},  {0, 2, false},
-                                                  {3, 0, false}, {6, 3, false}, {3, 8, false}};
-  for (const auto& c : cases) EXPECT_EQ(p->IsPointed(r.left + c.x, r.top + c.y), c.hit) << c.x << "," << c.y;
+  const struct {
+    int x, y;
+    bool hit;
+  } cases[] = {{2, 2, true},  {5, 7, true},  {0, 2, false},
+               {3, 0, false}, {6, 3, false}, {3, 8, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(p->IsPointed(r.left + c.x, r.top + c.y), c.hit) << c.x << "," << c.y;
   // A key-coloured pixel of the hit picture is not hit.
   p->GetHitSurface()->SetPixel(4, 4, COLOR_KEY);
   EXPECT_FALSE(p->IsPointed(r.left + 4, r.top + 4));
@@ -304,7 +314,8 @@ TEST_F(MapPlayerTest, ATalkerAnswersAndComesOver) {
   EXPECT_STREQ(talker->m_pBubble->m_szContent, tessera::kChatterLines[line]);
   // 小乖乖来来！到姐姐这边来！
   EXPECT_STREQ(hero->m_pBubble->m_szContent,
-               "\xD0\xA1\xB9\xD4\xB9\xD4\xC0\xB4\xC0\xB4\xA3\xA1\xB5\xBD\xBD\xE3\xBD\xE3\xD5\xE2\xB1\xDF\xC0\xB4\xA3\xA1");
+               "\xD0\xA1\xB9\xD4\xB9\xD4\xC0\xB4\xC0\xB4\xA3\xA1\xB5\xBD\xBD\xE3\xBD\xE3\xD5\xE2"
+               "\xB1\xDF\xC0\xB4\xA3\xA1");
   ASSERT_EQ(hero->m_TimerList.size(), 1u);
   EXPECT_EQ(hero->m_TimerList.front().nID, 1);
   EXPECT_EQ(hero->m_TimerList.front().dwPeriod, 5000u);

@@ -1,6 +1,8 @@
 // QMap: view origins, coordinates, the standing-point order against the
 // literal selection sort, drawing, hit testing, loading from the scene
 // tables and the cell file.
+#include "gui/map/map.h"
+
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -11,11 +13,10 @@
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
 #include "gui/edit.h"
-#include "gui/window.h"
-#include "gui/map/map.h"
 #include "gui/map/map_goods.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/path_finder.h"
+#include "gui/window.h"
 #include "input/mouse.h"
 #include "map/map_fixture.h"
 #include "platform/headless/headless_message_sink.h"
@@ -33,8 +34,8 @@ using tessera::test::Xy;
 // Opens the protected parts to the tests.
 class OpenMap : public QMap {
  public:
-  using QMap::QMap;
   using QMap::GetMinPoint;
+  using QMap::QMap;
   using QMap::SortObjectList;
 };
 
@@ -47,18 +48,20 @@ void SetSize(QMap& map, int w, int h, int unit) {
 // Both clamps, the centring of a map smaller than the view, each axis on
 // its own, the view's own size; whatever the origin was before.
 TEST_F(MapTest, AutoScrollAndMoveScreenGiveExactOrigins) {
-  const struct { int mapW, mapH, px, py, left, top, viewW = 800, viewH = 600; } cases[] = {
-      {3200, 2400, 1000, 900, 600, 600},    // inside
+  const struct {
+    int mapW, mapH, px, py, left, top, viewW = 800, viewH = 600;
+  } cases[] = {
+      {3200, 2400, 1000, 900, 600, 600},            // inside
       {3200, 2400, 1000, 900, 680, 660, 640, 480},  // a view of another size: its own half
-      {3200, 2400, 0, 0, 0, 0},             // top-left corner
-      {3200, 2400, 3180, 2380, 2400, 1800}, // bottom-right corner
-      {3200, 2400, 400, 300, 0, 0},         // exactly at the lower clamp
-      {3200, 2400, 420, 320, 20, 20},       // just past it
-      {3200, 2400, 2800, 2100, 2400, 1800}, // exactly at the upper clamp
-      {640, 480, 620, 460, -160, -120},     // smaller than the view: centred
-      {800, 600, 780, 20, 0, 0},            // exactly the view
-      {3200, 480, 1600, 240, 1200, -120},   // wide and short
-      {640, 2400, 600, 2380, -160, 1800},   // narrow and tall
+      {3200, 2400, 0, 0, 0, 0},                     // top-left corner
+      {3200, 2400, 3180, 2380, 2400, 1800},         // bottom-right corner
+      {3200, 2400, 400, 300, 0, 0},                 // exactly at the lower clamp
+      {3200, 2400, 420, 320, 20, 20},               // just past it
+      {3200, 2400, 2800, 2100, 2400, 1800},         // exactly at the upper clamp
+      {640, 480, 620, 460, -160, -120},             // smaller than the view: centred
+      {800, 600, 780, 20, 0, 0},                    // exactly the view
+      {3200, 480, 1600, 240, 1200, -120},           // wide and short
+      {640, 2400, 600, 2380, -160, 1800},           // narrow and tall
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.mapW << "x" << c.mapH << " at " << c.px << "," << c.py);
@@ -143,8 +146,8 @@ TEST_F(MapTest, StandingPointOrderMatchesTheSelectionSortAndIsStable) {
     // some with other picture offsets, and some moved mid-step (off the
     // cell grid), as walking characters are.
     for (int i = 0; i < n; ++i) {
-      CMapObject* o = MakeObject(&map, rng.Range(0, 5), rng.Range(0, 5), 1, 2, rng.Range(0, 1), rng.Range(0, 2),
-                                 nullptr);
+      CMapObject* o = MakeObject(&map, rng.Range(0, 5), rng.Range(0, 5), 1, 2, rng.Range(0, 1),
+                                 rng.Range(0, 2), nullptr);
       o->SetId(static_cast<unsigned long>(i));
       if (rng.Range(0, 4) == 0) o->m_rcArea.left += rng.Range(-3, 3);
       map.AddObject(o);
@@ -201,9 +204,11 @@ TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   // Area (128, 128)-(192, 192) in map pixels, (100, 100)-(164, 164) on screen.
   CMapObject* plain = MakeObject(&map, 4, 5, 2, 2, 0, 1, nullptr);
   map.AddObject(plain);
-  const struct { int x, y; bool hit; } cases[] = {
-      {100, 120, false}, {101, 120, true},  {163, 163, true},
-      {164, 120, false}, {120, 100, false}, {120, 101, true}, {120, 164, false}};
+  const struct {
+    int x, y;
+    bool hit;
+  } cases[] = {{100, 120, false}, {101, 120, true}, {163, 163, true}, {164, 120, false},
+               {120, 100, false}, {120, 101, true}, {120, 164, false}};
   for (auto& c : cases) EXPECT_EQ(plain->IsPointed(c.x, c.y), c.hit) << c.x << "," << c.y;
   for (int state : {static_cast<int>(MOS_HIDDEN), 3}) {  // only a shown object is hit
     plain->SetState(enMapObjectState(state));
@@ -294,14 +299,20 @@ TEST_F(MapTest, NearPlayerGoodsAreDrawnOnlyWhileTheyOverlapThePlayer) {
   near->m_pSprite = new CMapSprite;
   near->m_pSprite->InitSurface(&f, 1);
   map.AddObject(near);
-  const struct { tagRECT playerArea; bool hasPlayer; unsigned short want; } steps[] = {
-      {{320, 320, 352, 352}, true, 0}, {{60, 60, 100, 100}, true, 0x03E0}, {{320, 320, 352, 352}, false, 0x03E0}};
+  const struct {
+    tagRECT playerArea;
+    bool hasPlayer;
+    unsigned short want;
+  } steps[] = {{{320, 320, 352, 352}, true, 0},
+               {{60, 60, 100, 100}, true, 0x03E0},
+               {{320, 320, 352, 352}, false, 0x03E0}};
   for (const auto& s : steps) {
     player->m_rcArea = s.playerArea;
     map.SetMySelf(s.hasPlayer ? player : nullptr);
     auto target = tessera::test::MakeDib(800, 600, 0);
     map.Show(target.get());
-    EXPECT_EQ(target->GetPixel(70, 70).GetColor(), s.want) << s.playerArea.left << " " << s.hasPlayer;
+    EXPECT_EQ(target->GetPixel(70, 70).GetColor(), s.want)
+        << s.playerArea.left << " " << s.hasPlayer;
   }
 }
 

@@ -1,9 +1,10 @@
 // Drawing a picture by its opaque runs against the plain keyed blit it
 // replaces: the same pixels everywhere, clipping included.
+#include "gui/map/opaque_runs.h"
+
 #include <vector>
 
 #include "engine/alpha_surface.h"
-#include "gui/map/opaque_runs.h"
 #include "support/surface_helpers.h"
 
 namespace {
@@ -24,7 +25,8 @@ TEST(OpaqueRunsTest, DrawMatchesTheKeyedBlitAtEveryPlaceAndClip) {
       for (int x = 0; x < w; ++x) {
         if (rng.Range(0, 5) == 0) keyed = !keyed;
         const uint16_t v = static_cast<uint16_t>(rng.Next() & 0x7FFF);
-        frame->SetPixel(x, y, keyed ? (rng.Range(0, 1) ? COLOR_KEY : static_cast<uint16_t>(v | 0x8000)) : v);
+        frame->SetPixel(
+            x, y, keyed ? (rng.Range(0, 1) ? COLOR_KEY : static_cast<uint16_t>(v | 0x8000)) : v);
       }
     }
     tessera::OpaqueRuns runs;
@@ -32,7 +34,8 @@ TEST(OpaqueRunsTest, DrawMatchesTheKeyedBlitAtEveryPlaceAndClip) {
     ASSERT_TRUE(runs.Describes(frame.get()));
     auto a = MakeDib(64, 48, 0x1111), b = MakeDib(64, 48, 0x1111);
     if (rng.Range(0, 2) == 0) {
-      const tagRECT clip = {rng.Range(0, 20), rng.Range(0, 15), rng.Range(30, 64), rng.Range(20, 48)};
+      const tagRECT clip = {rng.Range(0, 20), rng.Range(0, 15), rng.Range(30, 64),
+                            rng.Range(20, 48)};
       a->SetClipper(clip);
       b->SetClipper(clip);
     }

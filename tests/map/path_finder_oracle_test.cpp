@@ -27,10 +27,22 @@ struct Grid {
 Grid RandomGrid(TestRandom& rnd, int shape) {
   Grid g;
   switch (shape % 4) {
-    case 0: g.columns = rnd.Range(1, 12); g.rows = rnd.Range(1, 12); break;
-    case 1: g.columns = rnd.Range(10, 45); g.rows = rnd.Range(10, 45); break;
-    case 2: g.columns = rnd.Range(100, 260); g.rows = rnd.Range(1, 3); break;
-    default: g.columns = rnd.Range(1, 3); g.rows = rnd.Range(100, 260); break;
+    case 0:
+      g.columns = rnd.Range(1, 12);
+      g.rows = rnd.Range(1, 12);
+      break;
+    case 1:
+      g.columns = rnd.Range(10, 45);
+      g.rows = rnd.Range(10, 45);
+      break;
+    case 2:
+      g.columns = rnd.Range(100, 260);
+      g.rows = rnd.Range(1, 3);
+      break;
+    default:
+      g.columns = rnd.Range(1, 3);
+      g.rows = rnd.Range(100, 260);
+      break;
   }
   if (shape % 50 == 49) {
     // Now and then a map-sized grid, where waves span many rows.
@@ -42,8 +54,10 @@ Grid RandomGrid(TestRandom& rnd, int shape) {
   const int other = rnd.Range(0, 10);
   for (auto& c : g.cells) {
     const int r = rnd.Range(0, 99);
-    if (r < blocked) c = 1;
-    else if (r < blocked + other) c = static_cast<unsigned char>(rnd.Range(2, 255));
+    if (r < blocked)
+      c = 1;
+    else if (r < blocked + other)
+      c = static_cast<unsigned char>(rnd.Range(2, 255));
   }
   return g;
 }
@@ -52,10 +66,14 @@ SweepPoint RandomCell(TestRandom& rnd, const Grid& g, bool allow_outside) {
   if (allow_outside && rnd.Range(0, 19) == 0) {
     // Just outside one of the four edges.
     switch (rnd.Range(0, 3)) {
-      case 0: return {-1, rnd.Range(0, g.rows - 1)};
-      case 1: return {g.columns, rnd.Range(0, g.rows - 1)};
-      case 2: return {rnd.Range(0, g.columns - 1), -1};
-      default: return {rnd.Range(0, g.columns - 1), g.rows};
+      case 0:
+        return {-1, rnd.Range(0, g.rows - 1)};
+      case 1:
+        return {g.columns, rnd.Range(0, g.rows - 1)};
+      case 2:
+        return {rnd.Range(0, g.columns - 1), -1};
+      default:
+        return {rnd.Range(0, g.columns - 1), g.rows};
     }
   }
   // Edges and corners more often than chance would pick them.
@@ -120,8 +138,9 @@ TEST(PathFinderOracle, RandomGridsMatchTheSweepLabelByLabelAndStepByStep) {
       const SweepPoint from = RandomCell(rnd, g, true);
       SweepPoint to = RandomCell(rnd, g, true);
       if (rnd.Range(0, 24) == 0) to = from;
-      SCOPED_TRACE(testing::Message() << "round " << round << " grid " << g.columns << "x" << g.rows << " from ("
-                                      << from.x << "," << from.y << ") to (" << to.x << "," << to.y << ")");
+      SCOPED_TRACE(testing::Message()
+                   << "round " << round << " grid " << g.columns << "x" << g.rows << " from ("
+                   << from.x << "," << from.y << ") to (" << to.x << "," << to.y << ")");
       CompareOne(g, from, to, finder, tally);
       if (HasFatalFailure()) return;
     }
@@ -161,8 +180,8 @@ TEST(PathFinderOracle, DiagonalSqueezesAndMazesMatchTheSweep) {
     for (int q = 0; q < 5; ++q) {
       const SweepPoint from = RandomCell(rnd, g, false);
       const SweepPoint to = RandomCell(rnd, g, false);
-      SCOPED_TRACE(testing::Message() << "round " << round << " from (" << from.x << "," << from.y << ") to ("
-                                      << to.x << "," << to.y << ")");
+      SCOPED_TRACE(testing::Message() << "round " << round << " from (" << from.x << "," << from.y
+                                      << ") to (" << to.x << "," << to.y << ")");
       CompareOne(g, from, to, finder, tally);
       if (HasFatalFailure()) return;
     }

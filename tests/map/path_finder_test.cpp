@@ -3,13 +3,14 @@
 // and backtracking orders, the stepper's side-step order, the 127-wave
 // limit; and what it does not reach: handing out past the end, refused
 // searches, new cell arrays, set-up faults.
+#include "gui/map/path_finder.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "gui/map/path_finder.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/test_support.h"
 
@@ -33,7 +34,8 @@ struct TextGrid {
     rows = static_cast<int>(lines.size());
     columns = static_cast<int>(lines[0].size());
     for (const auto& l : lines)
-      for (char ch : l) cells.push_back(ch == '.' ? 0 : ch == '#' ? 1 : static_cast<unsigned char>(ch - '0'));
+      for (char ch : l)
+        cells.push_back(ch == '.' ? 0 : ch == '#' ? 1 : static_cast<unsigned char>(ch - '0'));
   }
 };
 
@@ -47,7 +49,8 @@ TEST_F(PathFinderTest, VisitingAndBacktrackingOrdersPickTheLeftDetour) {
   f.SetMapData(3, 3, g.cells.data());
   ASSERT_EQ(f.FindPath({1, 0}, {1, 2}), 1);
   EXPECT_EQ(f.m_nPathFound, 1);
-  EXPECT_EQ(std::vector<unsigned char>(f.m_pWave, f.m_pWave + 9), (std::vector<unsigned char>{2, 1, 2, 2, 0, 2, 3, 3, 0}));
+  EXPECT_EQ(std::vector<unsigned char>(f.m_pWave, f.m_pWave + 9),
+            (std::vector<unsigned char>{2, 1, 2, 2, 0, 2, 3, 3, 0}));
   EXPECT_EQ(f.m_nWaveNum, 2);
   EXPECT_EQ(Walk(f), (Cells{{1, 0}, {0, 1}, {1, 2}}));
   // Spent: further calls keep saying 0 and leave the point alone.

@@ -1,12 +1,13 @@
 // The mini-map: the view frame's place, disc sizes, translucent drawing,
 // clicks that move the main view, marks and bad pictures.
+#include "gui/map/small_map.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "gui/chain_manager.h"
 #include "gui/map/map_object.h"
-#include "gui/map/small_map.h"
 #include "input/mouse.h"
 #include "map/walker_fixture.h"
 #include "support/surface_helpers.h"
@@ -107,7 +108,19 @@ TEST_F(SmallMapTest, DiscSizes) {
   } cases[] = {
       {0, 0x001F, {}},
       {1, 0x03E0, {{0, 0}, {-1, 0}, {0, -1}}},
-      {2, 0x7C00, {{-2, 0}, {0, -2}, {-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 0}, {0, 1}, {1, -1}, {1, 0}, {1, 1}}},
+      {2,
+       0x7C00,
+       {{-2, 0},
+        {0, -2},
+        {-1, -1},
+        {-1, 0},
+        {-1, 1},
+        {0, -1},
+        {0, 0},
+        {0, 1},
+        {1, -1},
+        {1, 0},
+        {1, 1}}},
   };
   int column = 10;
   for (const Case& c : cases) {
@@ -134,7 +147,8 @@ TEST_F(SmallMapTest, ClickCentresTheMainView) {
   last->EnableAutoScroll(true);
   AfxGetMouse()->SetMousePos(700, 75);
   mini->m_pfnClick(mini);
-  EXPECT_EQ(std::make_pair(last->GetNowLeft(), last->GetNowTop()), std::make_pair(1600 - 400, 1200 - 300));
+  EXPECT_EQ(std::make_pair(last->GetNowLeft(), last->GetNowTop()),
+            std::make_pair(1600 - 400, 1200 - 300));
   EXPECT_FALSE(last->m_bAutoScroll);
   AfxGetMouse()->SetMousePos(600, 0);  // the corner: clamped to the map
   mini->m_pfnClick(mini);
@@ -149,8 +163,10 @@ TEST_F(SmallMapTest, DrawnTranslucently) {
   mini->Show(frame);
   // Level 20 of 32: the destination keeps 32 - 20 parts.  The view frame's
   // left edge is the overlay's column 1.
-  EXPECT_EQ(frame->GetPixel(10 + 20, 10 + 10).GetColor(), tessera::test::ReferenceTransMix(kPicture, 0x1234, 12));
-  EXPECT_EQ(frame->GetPixel(10 + 1, 10 + 10).GetColor(), tessera::test::ReferenceTransMix(kWhite, 0x1234, 12));
+  EXPECT_EQ(frame->GetPixel(10 + 20, 10 + 10).GetColor(),
+            tessera::test::ReferenceTransMix(kPicture, 0x1234, 12));
+  EXPECT_EQ(frame->GetPixel(10 + 1, 10 + 10).GetColor(),
+            tessera::test::ReferenceTransMix(kWhite, 0x1234, 12));
   EXPECT_EQ(frame->GetPixel(10 + 0, 10 + 0).GetColor(), 0x1234);  // keyed corner
   EXPECT_EQ(frame->GetPixel(9, 9).GetColor(), 0x1234);
   EXPECT_EQ(frame->GetPixel(50, 20).GetColor(), 0x1234);

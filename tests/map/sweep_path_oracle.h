@@ -24,8 +24,8 @@ class SweepPathOracle {
   // Returns what FindPath returns.
   int Find(SweepPoint from, SweepPoint to) {
     found_ = 0;
-    if (from.x < 0 || from.y < 0 || to.x < 0 || to.y < 0 || from.x >= c_ || to.x >= c_ || from.y >= r_ ||
-        to.y >= r_)
+    if (from.x < 0 || from.y < 0 || to.x < 0 || to.y < 0 || from.x >= c_ || to.x >= c_ ||
+        from.y >= r_ || to.y >= r_)
       return 0;
     target_ = to;
     current_ = from;

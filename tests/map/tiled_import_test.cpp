@@ -46,14 +46,16 @@ void WritePng(const std::string& path, int w, int h, const std::vector<uint8_t>&
   image.width = static_cast<png_uint_32>(w);
   image.height = static_cast<png_uint_32>(h);
   image.format = PNG_FORMAT_RGBA;
-  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr)) << image.message;
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr))
+      << image.message;
 }
 
 // The tileset picture: 2 x 2 tiles, margin 1, spacing 1 (19 x 19), the gaps
 // in a colour no tile has.
 void WriteTilesetPng(const std::string& path) {
   std::vector<uint8_t> px(19 * 19 * 4);
-  for (size_t i = 0; i < px.size(); i += 4) px[i] = 255, px[i + 1] = 0, px[i + 2] = 255, px[i + 3] = 255;
+  for (size_t i = 0; i < px.size(); i += 4)
+    px[i] = 255, px[i + 1] = 0, px[i + 2] = 255, px[i + 3] = 255;
   for (int t = 0; t < 4; ++t)
     for (int y = 0; y < kTile; ++y)
       for (int x = 0; x < kTile; ++x) {
@@ -88,7 +90,8 @@ std::string Base64(const std::vector<uint8_t>& bytes) {
   static const char k[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t v = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) | (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+    uint32_t v = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
+                 (i + 2 < bytes.size() ? bytes[i + 2] : 0);
     out += k[v >> 18 & 63];
     out += k[v >> 12 & 63];
     out += i + 1 < bytes.size() ? k[v >> 6 & 63] : '=';
@@ -120,17 +123,20 @@ std::vector<uint8_t> Deflate(const std::vector<uint8_t>& in, bool gzip) {
 }
 
 // One <layer> in an encoding: "csv", "base64", "zlib", "gzip" or "xml".
-std::string LayerXml(const std::string& name, const std::vector<uint32_t>& gids, const std::string& enc) {
+std::string LayerXml(const std::string& name, const std::vector<uint32_t>& gids,
+                     const std::string& enc) {
   std::string data;
   if (enc == "csv") {
     data = "<data encoding=\"csv\">\n";
     for (size_t i = 0; i < gids.size(); ++i)
-      data += std::to_string(gids[i]) + (i + 1 < gids.size() ? "," : "") + ((i + 1) % kCols ? "" : "\n");
+      data += std::to_string(gids[i]) + (i + 1 < gids.size() ? "," : "") +
+              ((i + 1) % kCols ? "" : "\n");
     data += "</data>";
   } else if (enc == "base64") {
     data = "<data encoding=\"base64\">\n   " + Base64(Le(gids)) + "\n  </data>";
   } else if (enc == "zlib" || enc == "gzip") {
-    data = "<data encoding=\"base64\" compression=\"" + enc + "\">" + Base64(Deflate(Le(gids), enc == "gzip")) + "</data>";
+    data = "<data encoding=\"base64\" compression=\"" + enc + "\">" +
+           Base64(Deflate(Le(gids), enc == "gzip")) + "</data>";
   } else {
     data = "<data>";
     for (uint32_t g : gids) data += g ? "<tile gid=\"" + std::to_string(g) + "\"/>" : "<tile/>";
@@ -141,18 +147,25 @@ std::string LayerXml(const std::string& name, const std::vector<uint32_t>& gids,
 
 const char kTilesetBody[] =
     "<image source=\"tiles.png\" width=\"19\" height=\"19\"/>\n"
-    "<tile id=\"3\"><properties><property name=\"blocked\" type=\"bool\" value=\"true\"/></properties></tile>\n";
+    "<tile id=\"3\"><properties><property name=\"blocked\" type=\"bool\" "
+    "value=\"true\"/></properties></tile>\n";
 
 std::string TilesetTag(bool external) {
   if (external) return "<tileset firstgid=\"1\" source=\"art/tiles.tsx\"/>\n";
-  return std::string("<tileset firstgid=\"1\" name=\"tiles\" tilewidth=\"8\" tileheight=\"8\" spacing=\"1\" margin=\"1\" "
-                     "tilecount=\"4\" columns=\"2\">\n") + kTilesetBody + "</tileset>\n";
+  return std::string(
+             "<tileset firstgid=\"1\" name=\"tiles\" tilewidth=\"8\" tileheight=\"8\" "
+             "spacing=\"1\" margin=\"1\" "
+             "tilecount=\"4\" columns=\"2\">\n") +
+         kTilesetBody + "</tileset>\n";
 }
 
 std::string MapXml(const std::string& enc, bool external, const std::string& extraAttrs = "") {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<map version=\"1.10\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\"5\" height=\"4\" "
-         "tilewidth=\"8\" tileheight=\"8\" infinite=\"0\"" + extraAttrs + ">\n"
+         "<map version=\"1.10\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\"5\" "
+         "height=\"4\" "
+         "tilewidth=\"8\" tileheight=\"8\" infinite=\"0\"" +
+         extraAttrs +
+         ">\n"
          "<properties><property name=\"explain\" value=\"village square\"/></properties>\n" +
          TilesetTag(external) + LayerXml("ground", Ground(), enc) + LayerXml("deco", Deco(), enc) +
          LayerXml("blocked", Blocked(), enc) +
@@ -160,7 +173,8 @@ std::string MapXml(const std::string& enc, bool external, const std::string& ext
          " <object id=\"1\" name=\"lamp\" gid=\"2\" x=\"16\" y=\"24\" width=\"8\" height=\"8\"/>\n"
          " <object id=\"2\" name=\"lamp\" gid=\"2\" x=\"32\" y=\"16\" width=\"8\" height=\"8\"/>\n"
          " <object id=\"3\" name=\"door\" type=\"event\" x=\"8\" y=\"16\" width=\"8\" height=\"8\">"
-         "<properties><property name=\"eventtype\" type=\"int\" value=\"7\"/></properties></object>\n"
+         "<properties><property name=\"eventtype\" type=\"int\" "
+         "value=\"7\"/></properties></object>\n"
          " <object id=\"4\" name=\"note\" x=\"1\" y=\"1\"/>\n"
          "</objectgroup>\n</map>\n";
 }
@@ -185,7 +199,8 @@ std::vector<uint16_t> ExpectedBackground() {
     }
   std::vector<uint16_t> out(rgb.size() / 3);
   for (size_t i = 0; i < out.size(); ++i)
-    out[i] = static_cast<uint16_t>((rgb[3 * i] >> 3) << 10 | (rgb[3 * i + 1] >> 3) << 5 | rgb[3 * i + 2] >> 3);
+    out[i] = static_cast<uint16_t>((rgb[3 * i] >> 3) << 10 | (rgb[3 * i + 1] >> 3) << 5 |
+                                   rgb[3 * i + 2] >> 3);
   return out;
 }
 
@@ -203,12 +218,16 @@ class TiledImportTest : public MapTest {
     std::filesystem::create_directories(dir_.File("maps/art"));
     WriteTilesetPng(dir_.File("maps/tiles.png"));
     WriteTilesetPng(dir_.File("maps/art/tiles.png"));
-    WriteFile(dir_.File("maps/art/tiles.tsx"),
-              std::string("<?xml version=\"1.0\"?>\n<tileset version=\"1.10\" name=\"tiles\" tilewidth=\"8\" "
-                          "tileheight=\"8\" spacing=\"1\" margin=\"1\" tilecount=\"4\" columns=\"2\">\n") +
-                  kTilesetBody + "</tileset>\n");
+    WriteFile(
+        dir_.File("maps/art/tiles.tsx"),
+        std::string(
+            "<?xml version=\"1.0\"?>\n<tileset version=\"1.10\" name=\"tiles\" tilewidth=\"8\" "
+            "tileheight=\"8\" spacing=\"1\" margin=\"1\" tilecount=\"4\" columns=\"2\">\n") +
+            kTilesetBody + "</tileset>\n");
   }
-  tessera::test::ToolResult Tool(const std::string& args) { return RunTool(TESSERA_TOOL_PATH, args, dir_); }
+  tessera::test::ToolResult Tool(const std::string& args) {
+    return RunTool(TESSERA_TOOL_PATH, args, dir_);
+  }
   tessera::test::ToolResult Import(const std::string& name, const std::string& xml) {
     WriteFile(dir_.File("maps/" + name + ".tmx"), xml);
     return Tool("import-tiled '" + game_ + "' '" + dir_.File("maps/" + name + ".tmx") + "'");
@@ -217,7 +236,9 @@ class TiledImportTest : public MapTest {
     CDataBase db;
     EXPECT_TRUE(db.ConnectAccess(game_.c_str()));
     tessera::RecordsetPtr rs;
-    return db.OpenSource((std::string("SELECT * FROM [") + table + "]").c_str(), rs) ? db.GetRecordCount(rs) : -1;
+    return db.OpenSource((std::string("SELECT * FROM [") + table + "]").c_str(), rs)
+               ? db.GetRecordCount(rs)
+               : -1;
   }
   // The engine's view of the imported map: the manager over the game database.
   void UseGameDatabase() {
@@ -228,15 +249,19 @@ class TiledImportTest : public MapTest {
 };
 
 TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
-  const struct { const char* enc; bool external; } kinds[] = {
-      {"csv", false}, {"base64", false}, {"zlib", false}, {"gzip", true}, {"xml", false}, {"csv", true}};
+  const struct {
+    const char* enc;
+    bool external;
+  } kinds[] = {{"csv", false}, {"base64", false}, {"zlib", false},
+               {"gzip", true}, {"xml", false},    {"csv", true}};
   int n = 0;
   for (const auto& k : kinds) {
     const std::string name = std::string("v") + k.enc + (k.external ? "x" : "");
     SCOPED_TRACE(name);
     auto r = Import(name, MapXml(k.enc, k.external));
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("note"), std::string::npos);  // the plain object is skipped, with a warning
+    EXPECT_NE(r.err.find("note"),
+              std::string::npos);  // the plain object is skipped, with a warning
     ++n;
     // The cell file where the engine reads it: header, then the cells.
     const std::string file = ReadFile("data/" + name + ".map");
@@ -254,7 +279,8 @@ TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
     const std::vector<uint16_t> want = ExpectedBackground();
     for (int y = 0; y < kRows * kTile; ++y)
       for (int x = 0; x < kCols * kTile; ++x)
-        ASSERT_EQ(map.GetBackGround()->GetPixel(x, y).GetColor(), want[static_cast<size_t>(y) * kCols * kTile + x])
+        ASSERT_EQ(map.GetBackGround()->GetPixel(x, y).GetColor(),
+                  want[static_cast<size_t>(y) * kCols * kTile + x])
             << x << "," << y;
     stMapInfo record;
     ASSERT_TRUE(AfxGetMapManager()->GetMapDbb()->GetMapInfo(name.c_str(), record));
@@ -279,7 +305,9 @@ TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
       for (int x = 0; x < kTile; ++x) {
         uint8_t p[4];
         TileRgba(1, x, y, p);
-        const uint16_t c = p[3] ? static_cast<uint16_t>((p[0] >> 3) << 10 | (p[1] >> 3) << 5 | p[2] >> 3) : COLOR_KEY;
+        const uint16_t c =
+            p[3] ? static_cast<uint16_t>((p[0] >> 3) << 10 | (p[1] >> 3) << 5 | p[2] >> 3)
+                 : COLOR_KEY;
         ASSERT_EQ(frame->GetPixel(x, y).GetColor(), c) << x << "," << y;
       }
     // The event, on its scene, at its cell.
@@ -315,19 +343,24 @@ TEST_F(TiledImportTest, DamagedAndUnsupportedMapsAreRefusedWithNothingWritten) {
   shortCsv.replace(shortCsv.find("1,1,1,1,1,\n"), 11, "1,1,1,1,\n");
   std::string badZlib = MapXml("zlib", false);
   badZlib[badZlib.find("compression=\"zlib\">") + 25] ^= 0x05;
-  const struct { std::string xml, why; } cases[] = {
+  const struct {
+    std::string xml, why;
+  } cases[] = {
       {good.substr(0, good.size() / 2), "not XML"},
       {replace("orthogonal", "isometric"), "orientation \"isometric\""},
-      {replace("width=\"5\" height=\"4\" tilewidth", "width=\"1001\" height=\"4\" tilewidth"), "too large"},
+      {replace("width=\"5\" height=\"4\" tilewidth", "width=\"1001\" height=\"4\" tilewidth"),
+       "too large"},
       {replace("infinite=\"0\"", "infinite=\"1\""), "infinite"},
       {replace("tileheight=\"8\" infinite", "tileheight=\"16\" infinite"), "square"},
       {shortCsv, "cells"},
       {badZlib, "layer"},
       {replace("tiles.png", "missing.png"), "missing.png"},
       {replace("<objectgroup", "<imagelayer id=\"9\" name=\"sky\"/><objectgroup"), "image layer"},
-      {replace("<data encoding=\"csv\">", "<data encoding=\"base64\" compression=\"zstd\">"), "zstd"},
+      {replace("<data encoding=\"csv\">", "<data encoding=\"base64\" compression=\"zstd\">"),
+       "zstd"},
       {replace("gid=\"2\" x=\"16\"", "gid=\"9\" x=\"16\""), "no tileset"},
-      {replace("name=\"ground\" width=\"5\"", "name=\"ground\" offsetx=\"4\" width=\"5\""), "offset"},
+      {replace("name=\"ground\" width=\"5\"", "name=\"ground\" offsetx=\"4\" width=\"5\""),
+       "offset"},
       {replace("<tileset", "<tileset firstgid=\"100\" source=\"gone.tsx\"/><tileset"), "gone.tsx"},
   };
   const long resources = Rows("RESTABLE");
@@ -392,10 +425,13 @@ TEST_F(TiledImportTest, CreateCellsAndGoodsCommands) {
   r = Tool("goods " + db + " field add well --picture Gwell000 --at 1,0 --size 2,2 --frames 3");
   ASSERT_EQ(r.status, 0) << r.err;
   r = Tool("goods " + db + " field list");
-  EXPECT_NE(r.out.find("well\tpicture Gwell000 x3\tat 1,0\tsize 2,2\tstands 1,1"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("well\tpicture Gwell000 x3\tat 1,0\tsize 2,2\tstands 1,1"),
+            std::string::npos)
+      << r.out;
   r = Tool("goods " + db + " field add bad --at 1,1");  // no picture: the table's own message
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("tessera-map: \xE5\x9B\xBE\xE7\x89\x87\xE4\xBF\xA1\xE6\x81\xAF"), std::string::npos)  // 图片信息
+  EXPECT_NE(r.err.find("tessera-map: \xE5\x9B\xBE\xE7\x89\x87\xE4\xBF\xA1\xE6\x81\xAF"),
+            std::string::npos)  // 图片信息
       << r.err;
   r = Tool("info " + db + " field");
   EXPECT_NE(r.out.find("cells of 16: 4 x 3"), std::string::npos) << r.out;

@@ -37,7 +37,8 @@ class WalkerTest : public EquipPackTest {
     EquipPackTest::SetUp();
     clock = InstallManualClock(1000);
     for (long part = 0; part < 6; ++part)
-      for (long state = 0; state < 2; ++state) AddEquip(0, state, part, 0, std::vector<int>(8, 2), 6, 8);
+      for (long state = 0; state < 2; ++state)
+        AddEquip(0, state, part, 0, std::vector<int>(8, 2), 6, 8);
   }
   void TearDown() override {
     map.reset();
@@ -58,7 +59,9 @@ class WalkerTest : public EquipPackTest {
     return last;
   }
   // Blocks a cell of the last map made (even once handed to the manager).
-  void Block(int x, int y) { last->GetMapInfo()[y * (last->GetWidth() / last->GetUnitSize()) + x] = 1; }
+  void Block(int x, int y) {
+    last->GetMapInfo()[y * (last->GetWidth() / last->GetUnitSize()) + x] = 1;
+  }
 
   // A character on the map at (x, y), untinted, in the map's list.
   template <typename T = CountingPlayer>

@@ -14,7 +14,6 @@
 namespace tessera::test {
 namespace {
 
-
 // One row of values; every layout below has these fields in some order.
 struct Row {
   const char* id;
@@ -39,7 +38,8 @@ class DbfAppendTest : public TableTest {
   std::string Fill(const std::string& fields, Way way, const std::string& name, int repeat);
 };
 
-std::string DbfAppendTest::Fill(const std::string& fields, Way way, const std::string& name, int repeat) {
+std::string DbfAppendTest::Fill(const std::string& fields, Way way, const std::string& name,
+                                int repeat) {
   std::string path = dir_.File(name);
   std::vector<DbfField> list;
   std::string error;
@@ -183,10 +183,12 @@ TEST_F(DbfAppendTest, AnExclusiveOpenLocksOutEveryOtherHandle) {
   ASSERT_TRUE(DbfUsable(x));
   DBF other(path.c_str(), 0);
   EXPECT_FALSE(DbfUsable(other));
-  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Table " + path + " is opened exclusively by another user.\n ");
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"),
+            "Table " + path + " is opened exclusively by another user.\n ");
   DBF second(path.c_str(), 1);
   EXPECT_FALSE(DbfUsable(second));
-  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Table " + path + " is in use; it cannot be opened exclusively.\n ");
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"),
+            "Table " + path + " is in use; it cannot be opened exclusively.\n ");
   // Another process is refused too, and sees no lock free.
   int code = RunInChild([&] {
     DBF t(path.c_str(), 0);

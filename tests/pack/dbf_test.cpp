@@ -1,9 +1,10 @@
 // Tables: typed reads and writes, navigation, deleted records, Locate,
 // appends, exact messages and refused headers.
+#include "pack/dbf.h"
+
 #include <cstdlib>
 #include <cstring>
 
-#include "pack/dbf.h"
 #include "table_fixture.h"
 
 namespace tessera::test {
@@ -27,7 +28,8 @@ class DbfTest : public TableTest {
   }
   std::string RecordBytes(const std::string& path, DBF& t, long r) {
     std::string all = ReadFile(path);
-    return all.substr(static_cast<size_t>(t.m_nHeaderLen + r * t.m_nRecLen), static_cast<size_t>(t.m_nRecLen));
+    return all.substr(static_cast<size_t>(t.m_nHeaderLen + r * t.m_nRecLen),
+                      static_cast<size_t>(t.m_nRecLen));
   }
 };
 
@@ -344,7 +346,8 @@ TEST_F(DbfTest, LyingHeadersAreRefused) {
 TEST_F(DbfTest, CreateRefusesBadFieldLists) {
   std::vector<DbfField> fields;
   std::string error;
-  for (const char* bad : {"NAME", "NAME:C:x", "ELEVENCHARS:C:3"}) EXPECT_FALSE(ParseDbfFields(bad, fields, error)) << bad;
+  for (const char* bad : {"NAME", "NAME:C:x", "ELEVENCHARS:C:3"})
+    EXPECT_FALSE(ParseDbfFields(bad, fields, error)) << bad;
   // Parsed, but no table can hold them.
   for (const char* bad : {"A:C:3,A:N:4", "A:C:0", "A:D:9", "A:N:4:3", "A:Q:4"}) {
     ASSERT_TRUE(ParseDbfFields(bad, fields, error)) << bad;

@@ -21,7 +21,8 @@ TEST_F(DbfToolTest, CreatesDumpsIndexesAndChecks) {
   const char* ids[] = {"pear", "apple", "fig", "kiwi"};
   int n = 0;
   for (const char* id : ids) {
-    Result r = Run("append " + Q("t.dbf") + " ID=" + id + " QTY=" + std::to_string(n) + ".25 OK=" + (n % 2 ? "T" : "F"));
+    Result r = Run("append " + Q("t.dbf") + " ID=" + id + " QTY=" + std::to_string(n) +
+                   ".25 OK=" + (n % 2 ? "T" : "F"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, std::to_string(n) + "\n");
     ++n;
@@ -56,10 +57,12 @@ TEST_F(DbfToolTest, CreatesDumpsIndexesAndChecks) {
   }
   check = Run("check " + Q("t.dbf") + " ID " + Q("t.idx"));
   EXPECT_EQ(check.status, 1);
-  EXPECT_EQ(check.out, "record 1 holds \"peach \" but its key is \"pear  \"\nrecord 5 is not in the index\n");
+  EXPECT_EQ(check.out,
+            "record 1 holds \"peach \" but its key is \"pear  \"\nrecord 5 is not in the index\n");
   ASSERT_EQ(Run("rebuild " + Q("t.dbf") + " ID " + Q("t.idx")).status, 0);
   EXPECT_EQ(Run("check " + Q("t.dbf") + " ID " + Q("t.idx")).status, 0);
-  EXPECT_EQ(Run("keys " + Q("t.idx")).out, "apple \t1\nfig   \t2\nkiwi  \t3\npeach \t0\nplum  \t4\n");
+  EXPECT_EQ(Run("keys " + Q("t.idx")).out,
+            "apple \t1\nfig   \t2\nkiwi  \t3\npeach \t0\nplum  \t4\n");
 }
 
 // Reading commands share the table, so they work while a game has it open;
@@ -139,14 +142,16 @@ TEST_F(DbfToolTest, WrongArgumentsChangeNothing) {
   };
   std::vector<Case> cases = {
       {"frobnicate", 2, ""},
-      {"create " + t + " ID:C:4", 1, "tessera-dbf: " + dir_.File("t.dbf") + " exists; use --force to replace it\n"},
+      {"create " + t + " ID:C:4", 1,
+       "tessera-dbf: " + dir_.File("t.dbf") + " exists; use --force to replace it\n"},
       {"create " + Q("n.dbf") + " NAME:C:x", 1, "tessera-dbf: bad number in field \"NAME:C:x\"\n"},
       {"append " + t + " NOPE=1", 1, ""},
       {"index " + t + " ID " + Q("t.idx"), 1, ""},  // never replaces an index
       {"check " + t + " QTY " + Q("t.idx"), 1, ""},
   };
   for (std::string bad : {"abc", "-1", "2", "1x", ""})
-    cases.push_back({"delete " + t + " '" + bad + "'", 1, "tessera-dbf: no record " + bad + " (records are 0 to 1)\n"});
+    cases.push_back({"delete " + t + " '" + bad + "'", 1,
+                     "tessera-dbf: no record " + bad + " (records are 0 to 1)\n"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
     Result r = Run(c.args);

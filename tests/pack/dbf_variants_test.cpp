@@ -79,7 +79,7 @@ std::string Hex(const char* bytes, size_t n) {
 }
 
 const char* DbfreadPython() {
-  static const char* python = [] () -> const char* {
+  static const char* python = []() -> const char* {
     for (const char* p : {"/usr/bin/python3", "python3"}) {
       std::string cmd = std::string(p) + " -c 'import dbfread' 2>/dev/null";
       if (std::system(cmd.c_str()) == 0) return p;
@@ -94,7 +94,8 @@ class DbfVariantsTest : public TableTest {
   // The output of a dbfread script run over the table at `path`.
   std::string Python(const std::string& script, const std::string& path) {
     WriteFile(dir_.File("read.py"), script);
-    std::string cmd = std::string(DbfreadPython()) + " '" + dir_.File("read.py") + "' '" + path + "' 2>&1";
+    std::string cmd =
+        std::string(DbfreadPython()) + " '" + dir_.File("read.py") + "' '" + path + "' 2>&1";
     std::string out;
     if (std::FILE* p = ::popen(cmd.c_str(), "r")) {
       char chunk[4096];
@@ -109,7 +110,8 @@ class DbfVariantsTest : public TableTest {
     return Python(
         "import sys, dbfread\n"
         "t = dbfread.DBF(sys.argv[1], raw=True, ignore_missing_memofile=True)\n"
-        "print('FIELDS', *['%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields])\n"
+        "print('FIELDS', *['%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in "
+        "t.fields])\n"
         "for r in t: print('REC', *[v.hex() for v in r.values()])\n"
         "for r in t.deleted: print('DEL', *[v.hex() for v in r.values()])\n",
         path);
@@ -155,30 +157,34 @@ class DbfVariantsTest : public TableTest {
 };
 
 TEST_F(DbfVariantsTest, DbaseThreeAndFour) {
-  std::vector<FieldSpec> plain = {{"NAME", 'C', 8, 0}, {"QTY", 'N', 6, 2}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}};
+  std::vector<FieldSpec> plain = {
+      {"NAME", 'C', 8, 0}, {"QTY", 'N', 6, 2}, {"OK", 'L', 1, 0}, {"DAY", 'D', 8, 0}};
   std::vector<std::string> rows = {" apple     1.50T20240229", "*pear     -2.25F19991231",
                                    " \xD6\xD0\xCE\xC4    100.00?        "};
   Compare("dbase3.dbf", TableBytes(0x03, plain, rows));
   // dBase IV: 'F' numbers; with a memo file (0x8B), memo fields hold the
   // block number as ten characters.
   std::vector<FieldSpec> four = {{"ID", 'C', 4, 0}, {"RATE", 'F', 8, 3}, {"NOTES", 'M', 10, 0}};
-  Compare("dbase4.dbf", TableBytes(0x8B, four, {" a1     1.125         1", " b2   -20.500          "}));
+  Compare("dbase4.dbf",
+          TableBytes(0x8B, four, {" a1     1.125         1", " b2   -20.500          "}));
   Compare("dbase3m.dbf", TableBytes(0x83, four, {" c3     0.000        17"}));
 }
 
 TEST_F(DbfVariantsTest, FoxProAndVisualFoxPro) {
-  std::vector<FieldSpec> fox = {{"CODE", 'C', 5, 0}, {"AMOUNT", 'N', 10, 2}, {"MEMO", 'M', 10, 0},
-                                {"PIC", 'G', 10, 0}};
-  Compare("foxpro.dbf", TableBytes(0xF5, fox, {" ab   1234567.89         3         4", "*zz        -0.01          "
-                                                                                       "          "}));
+  std::vector<FieldSpec> fox = {
+      {"CODE", 'C', 5, 0}, {"AMOUNT", 'N', 10, 2}, {"MEMO", 'M', 10, 0}, {"PIC", 'G', 10, 0}};
+  Compare("foxpro.dbf", TableBytes(0xF5, fox,
+                                   {" ab   1234567.89         3         4",
+                                    "*zz        -0.01          "
+                                    "          "}));
   // Visual FoxPro: binary integers, currency, date-times, doubles, 4-byte
   // memo pointers and the hidden null-flags field, and 263 bytes after the
   // terminator that are not fields.
-  std::vector<FieldSpec> vfp = {{"ID", 'I', 4, 0},    {"NAME", 'C', 6, 0}, {"PRICE", 'Y', 8, 4},
-                                {"WHEN", 'T', 8, 0},  {"RATIO", 'B', 8, 2}, {"NOTE", 'M', 4, 0},
-                                {"_NullFlags", '0', 1, 0}};
-  auto row = [&](char flag, uint32_t id, const char* name, int64_t price, uint32_t day, uint32_t ms, uint64_t ratio,
-                 uint32_t memo) {
+  std::vector<FieldSpec> vfp = {
+      {"ID", 'I', 4, 0},    {"NAME", 'C', 6, 0}, {"PRICE", 'Y', 8, 4},     {"WHEN", 'T', 8, 0},
+      {"RATIO", 'B', 8, 2}, {"NOTE", 'M', 4, 0}, {"_NullFlags", '0', 1, 0}};
+  auto row = [&](char flag, uint32_t id, const char* name, int64_t price, uint32_t day, uint32_t ms,
+                 uint64_t ratio, uint32_t memo) {
     std::string r(1, flag);
     r += Le(id, 4);
     r += std::string(name) + std::string(6 - std::strlen(name), ' ');
@@ -189,9 +195,9 @@ TEST_F(DbfVariantsTest, FoxProAndVisualFoxPro) {
     r += '\0';
     return r;
   };
-  std::vector<std::string> rows = {row(' ', 1, "tea", 12345, 2460000, 3600000, 0x3FF8000000000000ull, 8),
-                                   row(' ', 0xFFFFFF01u, "cake", -5000, 2451545, 0, 0, 0),
-                                   row('*', 7, "gone", 1, 1, 1, 1, 1)};
+  std::vector<std::string> rows = {
+      row(' ', 1, "tea", 12345, 2460000, 3600000, 0x3FF8000000000000ull, 8),
+      row(' ', 0xFFFFFF01u, "cake", -5000, 2451545, 0, 0, 0), row('*', 7, "gone", 1, 1, 1, 1, 1)};
   std::string bytes = TableBytes(0x30, vfp, rows, 263);
   std::string path = dir_.File("vfp.dbf");
   Compare("vfp.dbf", bytes);
@@ -257,7 +263,8 @@ TEST_F(DbfVariantsTest, DbfreadReadsOurTables) {
       "import sys, dbfread\n"
       "t = dbfread.DBF(sys.argv[1], load=True)\n"
       "print(t.encoding)\n"
-      "print('|'.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in t.fields))\n"
+      "print('|'.join('%s:%s:%d:%d' % (f.name, f.type, f.length, f.decimal_count) for f in "
+      "t.fields))\n"
       "for r in t.records: print('|'.join(ascii(v) for v in r.values()))\n"
       "for r in t.deleted: print('DEL|' + '|'.join(ascii(v) for v in r.values()))\n";
   EXPECT_EQ(Python(script, path),

@@ -1,6 +1,8 @@
 // Index files: the B+ tree checked by an independent reader after many
 // inserts, exact split layouts, prefix seeks, walks in both directions, the
 // table ordered through an index, and damaged files refused.
+#include "pack/idx.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -8,7 +10,6 @@
 
 #include "pack/dbf.h"
 #include "pack/dbf_record.h"
-#include "pack/idx.h"
 #include "table_fixture.h"
 
 namespace tessera::test {
@@ -26,10 +27,12 @@ struct TreeReader {
 
   static uint32_t U32(const std::string& b, size_t at) {
     return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8) |
-           (static_cast<unsigned char>(b[at + 2]) << 16) | (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
+           (static_cast<unsigned char>(b[at + 2]) << 16) |
+           (static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24);
   }
   static uint32_t Be32(const std::string& b, size_t at) {
-    return (static_cast<uint32_t>(static_cast<unsigned char>(b[at])) << 24) | (static_cast<unsigned char>(b[at + 1]) << 16) |
+    return (static_cast<uint32_t>(static_cast<unsigned char>(b[at])) << 24) |
+           (static_cast<unsigned char>(b[at + 1]) << 16) |
            (static_cast<unsigned char>(b[at + 2]) << 8) | static_cast<unsigned char>(b[at + 3]);
   }
 
@@ -41,7 +44,8 @@ struct TreeReader {
     key_len = static_cast<unsigned char>(bytes[12]);
     uint32_t root = U32(bytes, 0);
     uint32_t end = U32(bytes, 8);
-    if (end != bytes.size()) fault = "end offset " + std::to_string(end) + " but file " + std::to_string(bytes.size());
+    if (end != bytes.size())
+      fault = "end offset " + std::to_string(end) + " but file " + std::to_string(bytes.size());
     int root_attr = static_cast<unsigned char>(bytes[root]);
     if (root_attr != 1 && root_attr != 3) fault = "root without root attributes";
     std::string max;
@@ -52,10 +56,12 @@ struct TreeReader {
       int32_t right = static_cast<int32_t>(U32(bytes, leaves[i] + 8));
       int32_t want_left = i == 0 ? -1 : static_cast<int32_t>(leaves[i - 1]);
       int32_t want_right = i + 1 == leaves.size() ? -1 : static_cast<int32_t>(leaves[i + 1]);
-      if (left != want_left || right != want_right) fault = "leaf chain broken at " + std::to_string(leaves[i]);
+      if (left != want_left || right != want_right)
+        fault = "leaf chain broken at " + std::to_string(leaves[i]);
     }
     for (size_t i = 1; i < entries.size() && fault.empty(); ++i)
-      if (entries[i - 1].first > entries[i].first) fault = "keys out of order at " + std::to_string(i);
+      if (entries[i - 1].first > entries[i].first)
+        fault = "keys out of order at " + std::to_string(i);
   }
 
   void Walk(uint32_t node, int depth, std::string* max_key) {
@@ -64,8 +70,10 @@ struct TreeReader {
       fault = "bad node offset " + std::to_string(node);
       return;
     }
-    int attr = static_cast<unsigned char>(bytes[node]) | (static_cast<unsigned char>(bytes[node + 1]) << 8);
-    int count = static_cast<int16_t>(static_cast<unsigned char>(bytes[node + 2]) | (static_cast<unsigned char>(bytes[node + 3]) << 8));
+    int attr = static_cast<unsigned char>(bytes[node]) |
+               (static_cast<unsigned char>(bytes[node + 1]) << 8);
+    int count = static_cast<int16_t>(static_cast<unsigned char>(bytes[node + 2]) |
+                                     (static_cast<unsigned char>(bytes[node + 3]) << 8));
     int entry_len = key_len + 4;
     if (count < 0 || count > 500 / entry_len) {
       fault = "bad count";
@@ -85,7 +93,8 @@ struct TreeReader {
       } else {
         std::string child_max;
         Walk(pointer, depth + 1, &child_max);
-        if (fault.empty() && child_max != key) fault = "index key " + key + " is not its child's greatest " + child_max;
+        if (fault.empty() && child_max != key)
+          fault = "index key " + key + " is not its child's greatest " + child_max;
       }
       *max_key = key;
     }
@@ -120,8 +129,11 @@ TEST_F(IdxTest, PointerIsStoredBigEndian) {
   ASSERT_TRUE(IdxInsertKey(x, 1, "abcd"));
   ASSERT_TRUE(IdxInsertKey(x, 0x01020304, "abce"));
   std::string bytes = ReadFile(path);
-  EXPECT_EQ(bytes.substr(512, 12), std::string("\x03\x00\x02\x00\xff\xff\xff\xff\xff\xff\xff\xff", 12));
-  EXPECT_EQ(bytes.substr(524, 16), std::string("abcd\x00\x00\x00\x01" "abce\x01\x02\x03\x04", 16));
+  EXPECT_EQ(bytes.substr(512, 12),
+            std::string("\x03\x00\x02\x00\xff\xff\xff\xff\xff\xff\xff\xff", 12));
+  EXPECT_EQ(bytes.substr(524, 16), std::string("abcd\x00\x00\x00\x01"
+                                               "abce\x01\x02\x03\x04",
+                                               16));
   EXPECT_EQ(x.GoTop(), 0);
   EXPECT_EQ(x.Skip(), 0x01020303);
 }
@@ -134,14 +146,16 @@ TEST_F(IdxTest, SplitLayoutAfterThirtySixthInsert) {
     std::string path = MakeIndex("s" + std::to_string(newkey) + ".idx", 10);
     IDX x(path.c_str(), 1);
     // Keys k00, k02, ... k70 (even numbers) leave room between them.
-    auto key = [](int n) { return std::string("k") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10); };
+    auto key = [](int n) {
+      return std::string("k") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
+    };
     for (int i = 0; i < 35; ++i) ASSERT_TRUE(IdxInsertKey(x, i + 1, key(i * 2 + 2)));
     EXPECT_EQ(x.m_nEnd, 1024);
     // Sorts at position `newkey` among the 35.
     ASSERT_TRUE(IdxInsertKey(x, 100, key(newkey * 2 + 1)));
     std::string bytes = ReadFile(path);
     ASSERT_EQ(bytes.size(), 2048u);
-    EXPECT_EQ(TreeReader::U32(bytes, 0), 1536u);   // new root
+    EXPECT_EQ(TreeReader::U32(bytes, 0), 1536u);  // new root
     EXPECT_EQ(TreeReader::U32(bytes, 8), 2048u);
     auto count = [&](size_t node) { return static_cast<unsigned char>(bytes[node + 2]); };
     // A new key at position 18, the count the old node keeps, opens the
@@ -150,7 +164,7 @@ TEST_F(IdxTest, SplitLayoutAfterThirtySixthInsert) {
     int in_old = newkey == 35 ? 35 : newkey < 18 ? 19 : 18;
     EXPECT_EQ(count(512), in_old);
     EXPECT_EQ(count(1024), 36 - in_old);
-    EXPECT_EQ(bytes[512], 2);   // plain leaf now
+    EXPECT_EQ(bytes[512], 2);  // plain leaf now
     EXPECT_EQ(bytes[1024], 2);
     EXPECT_EQ(bytes[1536], 1);  // root index node
     EXPECT_EQ(count(1536), 2);
@@ -179,7 +193,8 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
     for (uint32_t i = 1; i <= 4000; ++i) {
       std::string key;
       int len = random.Range(1, key_len);
-      for (int c = 0; c < len; ++c) key += static_cast<char>('a' + random.Range(0, 3 + key_len / 4));
+      for (int c = 0; c < len; ++c)
+        key += static_cast<char>('a' + random.Range(0, 3 + key_len / 4));
       ASSERT_TRUE(IdxInsertKey(x, i, key));
       key.resize(static_cast<size_t>(key_len), ' ');
       want.insert({key, i});
@@ -189,7 +204,8 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
     ASSERT_EQ(r.entries.size(), want.size());
     // Equal keys may stand in any order; compare the keys, then the sets.
     auto it = want.begin();
-    for (size_t i = 0; i < r.entries.size(); ++i, ++it) ASSERT_EQ(r.entries[i].first, it->first) << i;
+    for (size_t i = 0; i < r.entries.size(); ++i, ++it)
+      ASSERT_EQ(r.entries[i].first, it->first) << i;
     std::multiset<std::pair<std::string, uint32_t>> got(r.entries.begin(), r.entries.end());
     EXPECT_TRUE(got == want);
 
@@ -201,7 +217,8 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
       ASSERT_EQ(std::string(y.m_szKey), r.entries[i].first);
     }
     EXPECT_EQ(y.Skip(), -1);
-    for (size_t i = r.entries.size() - 1; i-- > 0;) ASSERT_EQ(y.RevSkip(), static_cast<long>(r.entries[i].second) - 1);
+    for (size_t i = r.entries.size() - 1; i-- > 0;)
+      ASSERT_EQ(y.RevSkip(), static_cast<long>(r.entries[i].second) - 1);
     EXPECT_EQ(y.RevSkip(), -1);
     EXPECT_EQ(y.GoBottom(), static_cast<long>(r.entries.back().second) - 1);
 
@@ -209,9 +226,11 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
     for (int probe = 0; probe < 300; ++probe) {
       std::string key;
       int len = random.Range(0, std::min(key_len, 3));
-      for (int c = 0; c < len; ++c) key += static_cast<char>('a' + random.Range(0, 3 + key_len / 4));
-      auto first = std::find_if(r.entries.begin(), r.entries.end(),
-                                [&](const auto& e) { return e.first.compare(0, key.size(), key) == 0; });
+      for (int c = 0; c < len; ++c)
+        key += static_cast<char>('a' + random.Range(0, 3 + key_len / 4));
+      auto first = std::find_if(r.entries.begin(), r.entries.end(), [&](const auto& e) {
+        return e.first.compare(0, key.size(), key) == 0;
+      });
       long expect = first == r.entries.end() ? -1 : static_cast<long>(first->second) - 1;
       ASSERT_EQ(y.Seek(key.c_str()), expect) << key;
     }
@@ -321,8 +340,10 @@ std::vector<std::vector<int>> LevelCounts(const std::string& bytes) {
   for (;;) {
     std::vector<int> counts;
     // Leftmost node of the level, then along the sibling chain.
-    for (uint32_t at = node; at != 0xFFFFFFFFu && counts.size() < 100000; at = TreeReader::U32(bytes, at + 8))
-      counts.push_back(static_cast<unsigned char>(bytes[at + 2]) | (static_cast<unsigned char>(bytes[at + 3]) << 8));
+    for (uint32_t at = node; at != 0xFFFFFFFFu && counts.size() < 100000;
+         at = TreeReader::U32(bytes, at + 8))
+      counts.push_back(static_cast<unsigned char>(bytes[at + 2]) |
+                       (static_cast<unsigned char>(bytes[at + 3]) << 8));
     levels.push_back(counts);
     if (bytes[node] >= 2) break;
     node = TreeReader::Be32(bytes, node + 12 + static_cast<unsigned char>(bytes[12]));
@@ -391,7 +412,8 @@ TEST_F(IdxTest, RebuildFromTable) {
       ASSERT_TRUE(t.Read(name, "NAME"));
       want.emplace_back(name, static_cast<uint32_t>(rec + 1));
     }
-    std::stable_sort(want.begin(), want.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(want.begin(), want.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     ASSERT_EQ(r.entries, want);
     // Full nodes: 35 ten-byte entries each, the last of a level holds the rest.
     for (const auto& level : LevelCounts(bytes)) {
@@ -406,13 +428,16 @@ TEST_F(IdxTest, RebuildFromTable) {
     }
     // The walk, a seek for every key, and inserts into the rebuilt tree.
     EXPECT_EQ(x.GoTop(), static_cast<long>(want[0].second) - 1);
-    for (size_t i = 1; i < want.size(); ++i) ASSERT_EQ(x.Skip(), static_cast<long>(want[i].second) - 1);
+    for (size_t i = 1; i < want.size(); ++i)
+      ASSERT_EQ(x.Skip(), static_cast<long>(want[i].second) - 1);
     EXPECT_EQ(x.Skip(), -1);
     for (size_t i = 0; i < want.size(); i += 7) {
-      auto first = std::find_if(want.begin(), want.end(), [&](const auto& e) { return e.first == want[i].first; });
+      auto first = std::find_if(want.begin(), want.end(),
+                                [&](const auto& e) { return e.first == want[i].first; });
       ASSERT_EQ(x.Seek(want[i].first.c_str()), static_cast<long>(first->second) - 1);
     }
-    for (int i = 0; i < 100; ++i) ASSERT_TRUE(IdxInsertKey(x, static_cast<long>(n + i + 1), std::to_string(i * 37 % 101)));
+    for (int i = 0; i < 100; ++i)
+      ASSERT_TRUE(IdxInsertKey(x, static_cast<long>(n + i + 1), std::to_string(i * 37 % 101)));
     TreeReader more(ReadFile(index));
     ASSERT_EQ(more.fault, "");
     EXPECT_EQ(more.entries.size(), want.size() + 100);

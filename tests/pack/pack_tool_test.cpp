@@ -15,8 +15,8 @@
 #include "database/pack_res_database.h"
 #include "engine/alpha_surface.h"
 #include "engine/view_manage.h"
-#include "platform/window.h"
 #include "pack/res.h"
+#include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_support.h"
 
@@ -80,14 +80,18 @@ Rgba Sample() {
 // The weight an alpha surface stores for an opacity 0..31.
 int Weight(int opacity) { return opacity == 31 ? 0 : 32 - opacity; }
 
-uint16_t Pixel555(const uint8_t* p) { return static_cast<uint16_t>((p[0] >> 3) << 10 | (p[1] >> 3) << 5 | (p[2] >> 3)); }
+uint16_t Pixel555(const uint8_t* p) {
+  return static_cast<uint16_t>((p[0] >> 3) << 10 | (p[1] >> 3) << 5 | (p[2] >> 3));
+}
 
 LRESULT NoProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 class PackToolTest : public tessera::test::EngineTest {
  protected:
   using Result = tessera::test::ToolResult;
-  Result Run(const std::string& args) { return tessera::test::RunTool(TESSERA_TOOL_PATH, args, dir_); }
+  Result Run(const std::string& args) {
+    return tessera::test::RunTool(TESSERA_TOOL_PATH, args, dir_);
+  }
   static std::string Q(const std::string& s) { return "'" + s + "'"; }
   void TearDown() override {
     AfxFreeEngine();
@@ -144,7 +148,10 @@ TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {
 
   Result ok = Run("verify " + Q(db));
   EXPECT_EQ(ok.status, 0);
-  EXPECT_NE(ok.out.find("3 rows, 1 pack files, 0 dangling rows, 0 overlapping rows, 0 orphan bytes"), std::string::npos) << ok.out;
+  EXPECT_NE(
+      ok.out.find("3 rows, 1 pack files, 0 dangling rows, 0 overlapping rows, 0 orphan bytes"),
+      std::string::npos)
+      << ok.out;
 
   // The library reads what the tool wrote.
   {
@@ -169,7 +176,9 @@ TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {
   WriteFile(dir_.File("game/main.pak"), pack.substr(0, 100));
   Result cut = Run("verify " + Q(db));
   EXPECT_EQ(cut.status, 1);
-  EXPECT_NE(cut.out.find("dangling hero: range past the end of the pack [0, 70000)"), std::string::npos) << cut.out;
+  EXPECT_NE(cut.out.find("dangling hero: range past the end of the pack [0, 70000)"),
+            std::string::npos)
+      << cut.out;
   EXPECT_NE(cut.out.find("dangling map01"), std::string::npos);
   EXPECT_EQ(cut.out.find("dangling empty"), std::string::npos);
   std::filesystem::remove(dir_.File("game/main.pak"));
@@ -177,7 +186,6 @@ TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {
   EXPECT_EQ(gone.status, 1);
   EXPECT_NE(gone.out.find("dangling empty: pack file missing"), std::string::npos) << gone.out;
 }
-
 
 TEST_F(PackToolTest, AFullDiskAddsNothingAndSaysSo) {
   std::string db = dir_.File("game.mdb");
@@ -200,8 +208,10 @@ TEST_F(PackToolTest, AFullDiskAddsNothingAndSaysSo) {
   // gone with it): "added" is never printed, the reason is.
   Result last = {0, ReadFile(dir_.File("stdout.txt")), ReadFile(dir_.File("stderr.txt"))};
   EXPECT_EQ(last.out, "");
-  EXPECT_NE(last.err.find("tessera-pack: nothing added to \\p.pak: "), std::string::npos) << last.err;
-  EXPECT_NE(last.err.find("one.bin: only 200000 of 300000 bytes reached \\p.pak (disk full?)"), std::string::npos)
+  EXPECT_NE(last.err.find("tessera-pack: nothing added to \\p.pak: "), std::string::npos)
+      << last.err;
+  EXPECT_NE(last.err.find("one.bin: only 200000 of 300000 bytes reached \\p.pak (disk full?)"),
+            std::string::npos)
       << last.err;
   // No row, no stray bytes: the pack is cut back.
   EXPECT_EQ(Run("list " + Q(db)).out, "");
@@ -211,9 +221,9 @@ TEST_F(PackToolTest, AFullDiskAddsNothingAndSaysSo) {
   // With room, the same adds work.
   EXPECT_EQ(Run("add-dir " + Q(db) + " '\\p.pak' " + Q(dir_.File("src"))).status, 0);
   EXPECT_EQ(Run("list " + Q(db)).out,
-            "a\t\\p.pak\t0\t100000\t100000\nb\t\\p.pak\t100000\t250000\t150000\nc\t\\p.pak\t250000\t350000\t100000\n");
+            "a\t\\p.pak\t0\t100000\t100000\nb\t\\p.pak\t100000\t250000\t150000\nc\t\\p."
+            "pak\t250000\t350000\t100000\n");
 }
-
 
 TEST_F(PackToolTest, VerifyReportsRowsThatShareBytes) {
   std::string db = dir_.File("game.mdb");
@@ -222,18 +232,21 @@ TEST_F(PackToolTest, VerifyReportsRowsThatShareBytes) {
   {
     CDataBase conn;
     ASSERT_TRUE(conn.ConnectAccess(db.c_str()));
-    for (const char* row : {"('a','\\p.pak',0,40)", "('b','\\p.pak',30,60)", "('c','\\p.pak',60,100)",
-                            "('e','\\p.pak',50,50)"})
-      ASSERT_TRUE(conn.ExecuteCommand((std::string("INSERT INTO [RESTABLE] VALUES ") + row).c_str()));
+    for (const char* row : {"('a','\\p.pak',0,40)", "('b','\\p.pak',30,60)",
+                            "('c','\\p.pak',60,100)", "('e','\\p.pak',50,50)"})
+      ASSERT_TRUE(
+          conn.ExecuteCommand((std::string("INSERT INTO [RESTABLE] VALUES ") + row).c_str()));
   }
   Result r = Run("verify " + Q(db));
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("overlap a [0, 40) and b [30, 60) in " + dir_.File("p.pak")), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("overlap a [0, 40) and b [30, 60) in " + dir_.File("p.pak")),
+            std::string::npos)
+      << r.out;
   EXPECT_EQ(r.out.find("overlap b"), std::string::npos) << "b and c only touch; e is empty";
-  EXPECT_NE(r.out.find("4 rows, 1 pack files, 0 dangling rows, 1 overlapping rows, 0 orphan bytes"), std::string::npos)
+  EXPECT_NE(r.out.find("4 rows, 1 pack files, 0 dangling rows, 1 overlapping rows, 0 orphan bytes"),
+            std::string::npos)
       << r.out;
 }
-
 
 TEST_F(PackToolTest, PngRoundTripsThroughThePackInEveryStyle) {
   Rgba img = Sample();
@@ -245,7 +258,8 @@ TEST_F(PackToolTest, PngRoundTripsThroughThePackInEveryStyle) {
   ASSERT_EQ(Run("add-image data/Game.mdb game.pak plain art.png --style plain").status, 0);
   ASSERT_EQ(Run("add-image data/Game.mdb game.pak nokey art.png --key none").status, 0);
   ASSERT_EQ(Run("add-image data/Game.mdb game.pak ghost art.png --style alpha").status, 0);
-  EXPECT_EQ(Run("list data/Game.mdb").out.find("Ahost\t\\game.pak"), 0u);  // the opacity, first by name
+  EXPECT_EQ(Run("list data/Game.mdb").out.find("Ahost\t\\game.pak"),
+            0u);  // the opacity, first by name
 
   CVIEWMANAGE* vm = Engine("data/Game.mdb");
   SURFACE* keyed = Load(vm, "keyed", SS_DIB);
@@ -279,17 +293,20 @@ TEST_F(PackToolTest, PngRoundTripsThroughThePackInEveryStyle) {
     for (int x = 0; x < img.w; ++x) {
       const uint8_t* p = img.At(x, y);
       const bool gone = p[3] < 128 || (p[0] == 255 && p[1] == 0 && p[2] == 255);
-      const std::vector<uint8_t> want_k = gone ? std::vector<uint8_t>{0, 0, 0, 0}
-                                                 : std::vector<uint8_t>{p[0], p[1], p[2], 255};
+      const std::vector<uint8_t> want_k =
+          gone ? std::vector<uint8_t>{0, 0, 0, 0} : std::vector<uint8_t>{p[0], p[1], p[2], 255};
       EXPECT_EQ(std::vector<uint8_t>(k.At(x, y), k.At(x, y) + 4), want_k) << x << "," << y;
-      EXPECT_EQ(std::vector<uint8_t>(g.At(x, y), g.At(x, y) + 4), std::vector<uint8_t>(p, p + 4)) << x << "," << y;
+      EXPECT_EQ(std::vector<uint8_t>(g.At(x, y), g.At(x, y) + 4), std::vector<uint8_t>(p, p + 4))
+          << x << "," << y;
     }
 }
 
 TEST_F(PackToolTest, BmpFilesAndACompanionOpacityFile) {
   // 3 x 2: magenta top left; the a_ companion's blue channel is the opacity.
-  WriteFile("hero.bmp", tessera::test::Bitmap24(3, 2, {0xFF00FF, 0x102030, 0xF8F8F8, 0x000000, 0x808080, 0x0000FF}));
-  WriteFile("a_hero.bmp", tessera::test::Bitmap24(3, 2, {0x000000, 0x0000FF, 0x000080, 0x000010, 0x000008, 0x0000F8}));
+  WriteFile("hero.bmp", tessera::test::Bitmap24(
+                            3, 2, {0xFF00FF, 0x102030, 0xF8F8F8, 0x000000, 0x808080, 0x0000FF}));
+  WriteFile("a_hero.bmp", tessera::test::Bitmap24(
+                              3, 2, {0x000000, 0x0000FF, 0x000080, 0x000010, 0x000008, 0x0000F8}));
   ASSERT_EQ(Run("create-db Game.mdb").status, 0);
   ASSERT_EQ(Run("create-pack Game.mdb \\\\g.pak").status, 0);
   ASSERT_EQ(Run("add-image Game.mdb g.pak hero hero.bmp").status, 0);
@@ -337,20 +354,24 @@ TEST_F(PackToolTest, WrongArgumentsAndUnstorableInputChangeNothing) {
       {"create-db Game.mdb", 1, ""},  // never replaces a database
       {"list f.bin", 1, ""},
       {"extract Game.mdb nothing out", 1, ""},
-      {"add Game.mdb '\\none.pak' x f.bin",
-       1, "tessera-pack: cannot add f.bin: no pack file ./none.pak (create it with create-pack)\n"},
+      {"add Game.mdb '\\none.pak' x f.bin", 1,
+       "tessera-pack: cannot add f.bin: no pack file ./none.pak (create it with create-pack)\n"},
       // U+1F600 has no GBK form: it would become '?' and could name another
       // resource.
       {"add Game.mdb p.pak 'a\xF0\x9F\x98\x80' f.bin", 1, "has characters GBK cannot hold"},
       {"extract Game.mdb 'a\xF0\x9F\x98\x80' out", 1, ""},
       {"add Game.mdb p.pak x folder", 1, "folder: not a regular file"},
       {"add-dir Game.mdb p.pak src", 1, "use --prefix"},
-      {"extract Game.mdb note n.png --png", 1, "tessera-pack: cannot extract note as PNG: not a pack image record\n"},
-      {"add-image Game.mdb p.pak img opaque.png --style alpha", 1, "has no transparency and no a_ companion"},
+      {"extract Game.mdb note n.png --png", 1,
+       "tessera-pack: cannot extract note as PNG: not a pack image record\n"},
+      {"add-image Game.mdb p.pak img opaque.png --style alpha", 1,
+       "has no transparency and no a_ companion"},
       {"add-image Game.mdb p.pak img broken.png", 1, "cannot read image broken.png: "},
       {"add-image Game.mdb p.pak img eight.bmp", 1, "not supported"},
-      {"add-image Game.mdb p.pak img missing.png", 1, "cannot read image missing.png: No such file"},
-      {"add-image Game.mdb p.pak img opaque.png --style glossy", 2, "--style is plain, keyed or alpha"},
+      {"add-image Game.mdb p.pak img missing.png", 1,
+       "cannot read image missing.png: No such file"},
+      {"add-image Game.mdb p.pak img opaque.png --style glossy", 2,
+       "--style is plain, keyed or alpha"},
       {"add-image Game.mdb p.pak img opaque.png --key 12345", 2, "--key is six hexadecimal digits"},
       // "A..." is the opacity's own name.
       {"add-image Game.mdb p.pak Aimg opaque.png --style alpha --alpha-file opaque.png", 2, ""},
@@ -389,14 +410,18 @@ TEST_F(PackToolTest, AddDirConvertsImagesAndSaysWhatItSkipped) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("[1/2] added art/rock.BMP as rock"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("[2/2] added art/tree.png as tree"), std::string::npos) << r.out;
-  const size_t read = std::filesystem::file_size("art/rock.BMP") + std::filesystem::file_size("art/tree.png");
-  EXPECT_NE(r.out.find("added 2 files (" + std::to_string(read) + " bytes read, "), std::string::npos) << r.out;
+  const size_t read =
+      std::filesystem::file_size("art/rock.BMP") + std::filesystem::file_size("art/tree.png");
+  EXPECT_NE(r.out.find("added 2 files (" + std::to_string(read) + " bytes read, "),
+            std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("skipped 4:\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("  skipped a_tree.png: opacity companion"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("  skipped notes.txt: not a PNG or BMP file"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("  skipped sub: a folder"), std::string::npos) << r.out;
   const std::string list = Run("list Game.mdb").out;
-  for (const char* id : {"Aock\t", "Aree\t", "rock\t", "tree\t"}) EXPECT_NE(list.find(id), std::string::npos) << id;
+  for (const char* id : {"Aock\t", "Aree\t", "rock\t", "tree\t"})
+    EXPECT_NE(list.find(id), std::string::npos) << id;
 }
 
 TEST_F(PackToolTest, CompactDropsOrphanBytesAndKeepsEveryResource) {
@@ -408,7 +433,8 @@ TEST_F(PackToolTest, CompactDropsOrphanBytesAndKeepsEveryResource) {
   ASSERT_EQ(Run("create-db Game.mdb").status, 0);
   ASSERT_EQ(Run("create-pack Game.mdb p.pak").status, 0);
   ASSERT_EQ(Run("create-pack Game.mdb q.pak").status, 0);
-  for (const char* args : {"p.pak a a", "p.pak b b1", "p.pak c c", "q.pak d d", "p.pak b b2", "q.pak a2 a"})
+  for (const char* args :
+       {"p.pak a a", "p.pak b b1", "p.pak c c", "q.pak d d", "p.pak b b2", "q.pak a2 a"})
     ASSERT_EQ(Run(std::string("add Game.mdb ") + args).status, 0) << args;
   EXPECT_EQ(Run("verify Game.mdb --strict").status, 1);  // b1's 300 bytes
   Result r = Run("compact Game.mdb");

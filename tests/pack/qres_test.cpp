@@ -1,11 +1,12 @@
 // Table-file packs: round trips through the dBase index, overwrites,
 // padded pack names and the failure messages.
+#include "pack/qres.h"
+
 #include <cstring>
 
 #include "pack/dbf.h"
 #include "pack/idx.h"
 #include "pack/idx_walk.h"
-#include "pack/qres.h"
 #include "table_fixture.h"
 
 namespace tessera::test {
@@ -92,7 +93,8 @@ TEST_F(QresTest, ManyResourcesAcrossSplitsAndPacks) {
     char id[11];
     std::snprintf(id, sizeof id, "R%09d", (i * 7919) % 1000);
     std::string data = "data of " + std::string(id);
-    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(data.data()), static_cast<long>(data.size()), id,
+    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(data.data()),
+                                  static_cast<long>(data.size()), id,
                                   (i % 2 ? pack_b : pack_).c_str(), nullptr));
   }
   for (int i = 0; i < 300; ++i) {
@@ -137,16 +139,19 @@ TEST_F(QresTest, FailuresAndMessages) {
   std::string missing = dir_.File("missing.pak");
   EXPECT_FALSE(res.AddDataToPack(data, "ID00000002", missing.c_str(), nullptr));
   ASSERT_EQ(MessageCount(), 2u);
-  EXPECT_EQ(WithoutSite(HeadlessMessages()[0].text, "pack_list.cpp"), "Not found file " + missing + ".\n ");
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[0].text, "pack_list.cpp"),
+            "Not found file " + missing + ".\n ");
   EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "pack_list.h"), "Not found Pack!\n ");
   EXPECT_EQ(res.m_pDbf->RecCount(), 0);  // nothing recorded
 
   ClearHeadlessMessages();
-  EXPECT_FALSE(res.AddFileToPack(dir_.File("none.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
+  EXPECT_FALSE(
+      res.AddFileToPack(dir_.File("none.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
   ASSERT_EQ(MessageCount(), 1u);
   EXPECT_EQ(LastMessage().find("Can not open file " + dir_.File("none.bin") + "\n"), 0u);
   WriteFile(dir_.File("src.bin"), std::string(1000, 'q'));
-  EXPECT_TRUE(res.AddFileToPack(dir_.File("src.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
+  EXPECT_TRUE(
+      res.AddFileToPack(dir_.File("src.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
   EXPECT_EQ(Loaded(res, "ID00000003"), std::string(1000, 'q'));
 
   // A record that names a pack that is gone, or a range past the pack's end.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "child_process.h"
 #include "database/database.h"
 #include "database/pack_ani_database.h"
 #include "database/pack_res_database.h"
@@ -17,7 +18,6 @@
 #include "platform/log.h"
 #include "public/engine.h"
 #include "support/test_support.h"
-#include "child_process.h"
 
 namespace {
 
@@ -188,7 +188,8 @@ TEST_F(ResTest, BadRangesGiveNothingAndSayWhy) {
     EXPECT_EQ(buffer, keep) << "the caller's buffer is left alone";
     ASSERT_EQ(HeadlessMessages().size(), 1u) << id;
     EXPECT_EQ(HeadlessMessages()[0].text.find("Failed to read file,"), 0u);
-    EXPECT_NE(HeadlessMessages()[0].text.find(std::string("\n[PackId : ") + id + "]"), std::string::npos);
+    EXPECT_NE(HeadlessMessages()[0].text.find(std::string("\n[PackId : ") + id + "]"),
+              std::string::npos);
   }
   EXPECT_EQ(Loaded(res, "edge"), "456789");
 }
@@ -221,7 +222,9 @@ TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
   int code = tessera::test::RunUnderFileSizeLimit(260000, [&] {
     CRes res(game_.c_str(), root_.c_str());
     if (!Add(res, std::string(100000, 'n'), "short", "\\a.pak")) return 1;
-    if (HeadlessMessages().size() != 1 || HeadlessMessages()[0].text.find("Failed to write file,") != 0) return 2;
+    if (HeadlessMessages().size() != 1 ||
+        HeadlessMessages()[0].text.find("Failed to write file,") != 0)
+      return 2;
     return 0;
   });
   ASSERT_EQ(code, 0);
@@ -279,7 +282,9 @@ TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
     if (Loaded(res, "r1") != "kept") return 1;
     if (!HeadlessMessages().empty()) return 2;
     if (Add(res, "more", "r2", "\\a.pak")) return 3;
-    if (HeadlessMessages().size() != 1 || HeadlessMessages()[0].text.find("Read-only file \\a.pak.\n") != 0) return 4;
+    if (HeadlessMessages().size() != 1 ||
+        HeadlessMessages()[0].text.find("Read-only file \\a.pak.\n") != 0)
+      return 4;
     return 0;
   });
   for (const char* d : {"", "game", "data"}) ::chmod(dir_.File(d).c_str(), 0755);
@@ -332,8 +337,10 @@ TEST_F(ResTest, RegistPackResolvesNamesAndRefusesDuplicates) {
 }
 
 TEST_F(ResTest, PackPathsFollowTheFolderRules) {
-  EXPECT_EQ(tessera::ResolvePackPath("D:\\g\\data\\game.mdb", "D:\\g\\", "\\a.pak"), "D:\\g\\data\\a.pak");
-  EXPECT_EQ(tessera::ResolvePackPath("D:\\g\\data\\game.mdb", "D:\\g\\", "*data\\a.pak"), "D:\\g\\data\\a.pak");
+  EXPECT_EQ(tessera::ResolvePackPath("D:\\g\\data\\game.mdb", "D:\\g\\", "\\a.pak"),
+            "D:\\g\\data\\a.pak");
+  EXPECT_EQ(tessera::ResolvePackPath("D:\\g\\data\\game.mdb", "D:\\g\\", "*data\\a.pak"),
+            "D:\\g\\data\\a.pak");
   EXPECT_EQ(tessera::ResolvePackPath("game.mdb", "", "a.pak"), "game.mdba.pak");
   EXPECT_EQ(tessera::ResolvePackPath("x", std::string(1020, 'r').c_str(), "*long"), "");
 
@@ -366,7 +373,8 @@ TEST_F(ResTest, CorruptOrMissingDatabasesMakeLookUpsFail) {
   // written: the pack is as it was.
   EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
   ASSERT_EQ(HeadlessMessages().size(), 1u);
-  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not record any: the game database is not open\n "), 0u)
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not record any: the game database is not open\n "),
+            0u)
       << HeadlessMessages()[0].text;
 }
 
@@ -389,7 +397,8 @@ TEST_F(ResTest, EngineCreatesAndFreesTheResourceAndAnimationTables) {
   {
     CDataBase shared;
     ASSERT_TRUE(shared.ConnectAccess(shared_.c_str()));
-    ASSERT_TRUE(shared.ExecuteCommand("INSERT INTO [ANITABLE] VALUES ('sharedan00',1,1,0,0,0,0,0,'bmp')"));
+    ASSERT_TRUE(
+        shared.ExecuteCommand("INSERT INTO [ANITABLE] VALUES ('sharedan00',1,1,0,0,0,0,0,'bmp')"));
   }
   AfxCreateResource(game_.c_str(), root_.c_str());
   ASSERT_NE(AfxGetResource(), nullptr);
@@ -425,12 +434,14 @@ TEST_F(ResTest, MissingAndDamagedGameDatabasesAreNamed) {
     LogRecorder log;
     CRes res(missing.c_str(), (dir_.path() + "/nowhere/").c_str());
     ASSERT_EQ(log.lines().size(), 1u) << "the shared database is only an info line";
-    EXPECT_EQ(log.lines()[0], "tessera: warning: cannot open the game database " + missing + ": no such file");
+    EXPECT_EQ(log.lines()[0],
+              "tessera: warning: cannot open the game database " + missing + ": no such file");
   }
   {
     LogRecorder log(0);  // info and up
     CRes res(damaged.c_str(), (dir_.path() + "/nowhere/").c_str());
-    EXPECT_TRUE(log.Has({"warning: cannot open the game database " + damaged, "not an SQLite database"}));
+    EXPECT_TRUE(
+        log.Has({"warning: cannot open the game database " + damaged, "not an SQLite database"}));
     EXPECT_TRUE(log.Has({"info: cannot open the shared pack database ", "Pack.mdb: no such file"}));
   }
 }
@@ -443,9 +454,12 @@ TEST_F(ResTest, IdentifiersThatFindNothingAreNamed) {
   EXPECT_EQ(res.LoadData(buffer, "hero0000001"), 0);
   EXPECT_EQ(res.LoadData(buffer, ""), 0);
   ASSERT_EQ(log.lines().size(), 3u);
-  EXPECT_EQ(log.lines()[0], "tessera: warning: unknown pack identifier 'hero000001': not in RESTABLE of " + game_ + " nor of " + shared_);
+  EXPECT_EQ(log.lines()[0],
+            "tessera: warning: unknown pack identifier 'hero000001': not in RESTABLE of " + game_ +
+                " nor of " + shared_);
   EXPECT_EQ(log.lines()[1],
-            "tessera: warning: pack identifier 'hero0000001': 11 bytes long; identifiers have at most 10");
+            "tessera: warning: pack identifier 'hero0000001': 11 bytes long; identifiers have at "
+            "most 10");
   EXPECT_EQ(log.lines()[2], "tessera: warning: empty pack identifier: nothing to look up");
   // Silenced, nothing is said.
   tessera::SetLogLevel(tessera::LogLevel::kOff);

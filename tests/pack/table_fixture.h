@@ -48,11 +48,13 @@ inline std::string WithoutSite(const std::string& text, const std::string& sourc
   size_t space = text.rfind(' ');
   if (space == std::string::npos) return "(no site) " + text;
   std::string line = text.substr(space + 1);
-  if (line.empty() || line.find_first_not_of("0123456789") != std::string::npos) return "(no line) " + text;
+  if (line.empty() || line.find_first_not_of("0123456789") != std::string::npos)
+    return "(no line) " + text;
   size_t file_start = text.rfind(' ', space - 1);
   if (file_start == std::string::npos) return "(no file) " + text;
   std::string file = text.substr(file_start + 1, space - file_start - 1);
-  if (file.size() < source.size() || file.compare(file.size() - source.size(), source.size(), source) != 0)
+  if (file.size() < source.size() ||
+      file.compare(file.size() - source.size(), source.size(), source) != 0)
     return "(wrong file " + file + ") " + text;
   return text.substr(0, file_start + 1);
 }

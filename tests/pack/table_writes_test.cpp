@@ -69,7 +69,7 @@ TEST_F(TableWritesTest, AFailedAppendLeavesTheCountAndEveryRecord) {
 TEST_F(TableWritesTest, ACountPastTheEndServesEveryWholeRecord) {
   std::string path = Filled("long.dbf", 3);
   std::string bytes = ReadFile(path);
-  bytes[4] = 9;  // nine counted, three there
+  bytes[4] = 9;                  // nine counted, three there
   bytes += std::string(5, 'x');  // and part of a fourth
   WriteFile(path, bytes);
   DBF t(path.c_str(), 0);
@@ -184,7 +184,8 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
     unsigned char data[] = "stored";
     ASSERT_TRUE(res.AddDataToPack(data, "RES0000001", pack.c_str(), nullptr));
   }
-  const std::string table_bytes = ReadFile(table), index_bytes = ReadFile(index), pack_bytes = ReadFile(pack);
+  const std::string table_bytes = ReadFile(table), index_bytes = ReadFile(index),
+                    pack_bytes = ReadFile(pack);
   for (const std::string& f : {table, index, pack}) ASSERT_EQ(::chmod(f.c_str(), 0444), 0);
   ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
   int code = RunWithoutWriteRights([&] {
@@ -192,7 +193,8 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
       QRES res(table.c_str(), index.c_str());
       if (MessageCount() != 0) return 1;
       unsigned char* buffer = nullptr;
-      if (res.LoadData(buffer, "RES0000001") != 7 || std::strcmp(reinterpret_cast<char*>(buffer), "stored") != 0)
+      if (res.LoadData(buffer, "RES0000001") != 7 ||
+          std::strcmp(reinterpret_cast<char*>(buffer), "stored") != 0)
         return 2;
       delete[] buffer;
       unsigned char more[] = "more";
@@ -201,15 +203,20 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
     }
     DBF t(table.c_str(), 1);  // exclusive asked: a read-only file opens shared
     if (!DbfUsable(t) || t.RecCount() != 1) return 5;
-    if (t.Write("ID", "changed") || LastMessage().find("Read-only file " + table + ".\n") != 0) return 6;
+    if (t.Write("ID", "changed") || LastMessage().find("Read-only file " + table + ".\n") != 0)
+      return 6;
     ClearHeadlessMessages();
-    if (DbfAppendBlank(t) || DbfAppendRecords(t, {DbfRecord(t), DbfRecord(t)}) || t.RecCount() != 1) return 7;
-    if (MessageCount() != 2 || LastMessage().find("Read-only file " + table + ".\n") != 0) return 11;
+    if (DbfAppendBlank(t) || DbfAppendRecords(t, {DbfRecord(t), DbfRecord(t)}) || t.RecCount() != 1)
+      return 7;
+    if (MessageCount() != 2 || LastMessage().find("Read-only file " + table + ".\n") != 0)
+      return 11;
     DbfAppendGuard guard(t);
     if (guard.Held()) return 8;
     IDX x(index.c_str(), 0);
     if (!IdxUsable(x) || x.Seek("RES") != 0) return 9;
-    if (IdxInsertKey(x, 2, "RES0000002") || LastMessage().find("Read-only file " + index + "!\n") != 0) return 10;
+    if (IdxInsertKey(x, 2, "RES0000002") ||
+        LastMessage().find("Read-only file " + index + "!\n") != 0)
+      return 10;
     return 0;
   });
   EXPECT_EQ(code, 0);
@@ -223,10 +230,12 @@ TEST_F(TableWritesTest, FoldersGivenAsFilesAreRefused) {
   std::filesystem::create_directories(dir_.File("folder.idx"));
   DBF t(dir_.File("folder.dbf").c_str(), 1);
   EXPECT_FALSE(DbfUsable(t));
-  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found file " + dir_.File("folder.dbf") + ".\n ");
+  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"),
+            "Not found file " + dir_.File("folder.dbf") + ".\n ");
   IDX x(dir_.File("folder.idx").c_str(), 1);
   EXPECT_FALSE(IdxUsable(x));
-  EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"), "Not found file " + dir_.File("folder.idx") + "!\n ");
+  EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"),
+            "Not found file " + dir_.File("folder.idx") + "!\n ");
 }
 
 }  // namespace

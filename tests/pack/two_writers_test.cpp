@@ -73,8 +73,9 @@ TEST_F(TwoWritersTest, DatabaseIndexedPack) {
     CRes res(game.c_str(), root.c_str());
     for (int i = 0; i < n; ++i) {
       std::string bytes = Content(who, i, 6000);
-      if (!res.AddDataToPack(reinterpret_cast<unsigned char*>(&bytes[0]), static_cast<long>(bytes.size()),
-                             Id(who, i).c_str(), "\\a.pak", nullptr))
+      if (!res.AddDataToPack(reinterpret_cast<unsigned char*>(&bytes[0]),
+                             static_cast<long>(bytes.size()), Id(who, i).c_str(), "\\a.pak",
+                             nullptr))
         return 1;
     }
     return 0;
@@ -89,7 +90,8 @@ TEST_F(TwoWritersTest, DatabaseIndexedPack) {
       unsigned char* buffer = nullptr;
       int got = res.LoadData(buffer, Id(who, i).c_str());
       ASSERT_EQ(got, static_cast<int>(want.size()) + 1) << Id(who, i);
-      EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer))) << Id(who, i);
+      EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer)))
+          << Id(who, i);
       delete[] buffer;
       stPackResInfo row;
       ASSERT_TRUE(CRes::m_pResDb->GetResInfo(Id(who, i).c_str(), row));
@@ -101,7 +103,8 @@ TEST_F(TwoWritersTest, DatabaseIndexedPack) {
 
 TEST_F(TwoWritersTest, TableFilePackWithItsIndex) {
   const int n = 60;  // 120 keys of 10 bytes: several leaf splits
-  const std::string table = dir_.File("res.dbf"), index = dir_.File("res.idx"), pack = dir_.File("a.pak");
+  const std::string table = dir_.File("res.dbf"), index = dir_.File("res.idx"),
+                    pack = dir_.File("a.pak");
   std::string error;
   ASSERT_TRUE(CreateQresFiles(table, index, 10, 64, error)) << error;
   ASSERT_TRUE(CreatePackFile(pack, error)) << error;
@@ -109,8 +112,9 @@ TEST_F(TwoWritersTest, TableFilePackWithItsIndex) {
     QRES res(table.c_str(), index.c_str());
     for (int i = 0; i < n; ++i) {
       std::string bytes = Content(who, i, 10);
-      if (!res.AddDataToPack(reinterpret_cast<unsigned char*>(&bytes[0]), static_cast<long>(bytes.size()),
-                             Id(who, i).c_str(), pack.c_str(), nullptr))
+      if (!res.AddDataToPack(reinterpret_cast<unsigned char*>(&bytes[0]),
+                             static_cast<long>(bytes.size()), Id(who, i).c_str(), pack.c_str(),
+                             nullptr))
         return 1;
     }
     return 0;
@@ -123,7 +127,8 @@ TEST_F(TwoWritersTest, TableFilePackWithItsIndex) {
       unsigned char* buffer = nullptr;
       int got = res.LoadData(buffer, Id(who, i).c_str());
       ASSERT_EQ(got, static_cast<int>(want.size()) + 1) << Id(who, i);
-      EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer))) << Id(who, i);
+      EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer)))
+          << Id(who, i);
       delete[] buffer;
     }
   EXPECT_EQ(res.m_pDbf->RecCount(), 2 * n);

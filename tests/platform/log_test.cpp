@@ -1,10 +1,11 @@
 // The log service: the line format, levels, silencing and redirection.
+#include "platform/log.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/log.h"
 #include "support/test_support.h"
 
 namespace {
@@ -25,11 +26,15 @@ TEST_F(LogTest, WarningsGoToStderrByDefaultInUtf8) {
 
 TEST_F(LogTest, LevelsFilterAndAWriterTakesTheLines) {
   std::vector<std::pair<LogLevel, std::string>> got;
-  tessera::SetLogWriter([&](LogLevel level, std::string_view line) { got.emplace_back(level, std::string(line)); });
+  tessera::SetLogWriter(
+      [&](LogLevel level, std::string_view line) { got.emplace_back(level, std::string(line)); });
   const struct {
     LogLevel threshold;
     int lines;  // of debug, info, warning, error
-  } table[] = {{LogLevel::kDebug, 4}, {LogLevel::kInfo, 3}, {LogLevel::kWarning, 2}, {LogLevel::kError, 1},
+  } table[] = {{LogLevel::kDebug, 4},
+               {LogLevel::kInfo, 3},
+               {LogLevel::kWarning, 2},
+               {LogLevel::kError, 1},
                {LogLevel::kOff, 0}};
   for (const auto& row : table) {
     got.clear();

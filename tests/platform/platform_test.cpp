@@ -19,8 +19,10 @@ TEST(PathTest, BackslashesBecomeSlashesAndCaseIsMatchedPerComponent) {
   TempDir dir;
   std::filesystem::create_directories(dir.File("Data/Maps"));
   WriteFile(dir.File("Data/Maps/Town.MAP"), "x");
-  EXPECT_EQ(tessera::NativePath(dir.path() + "\\data\\maps\\town.map"), dir.File("Data/Maps/Town.MAP"));
-  EXPECT_EQ(tessera::NativePath(dir.path() + "/Data/Maps/Town.MAP"), dir.File("Data/Maps/Town.MAP"));
+  EXPECT_EQ(tessera::NativePath(dir.path() + "\\data\\maps\\town.map"),
+            dir.File("Data/Maps/Town.MAP"));
+  EXPECT_EQ(tessera::NativePath(dir.path() + "/Data/Maps/Town.MAP"),
+            dir.File("Data/Maps/Town.MAP"));
   // A missing component keeps its spelling so that new files can be made;
   // the components before it are still matched.
   EXPECT_EQ(tessera::NativePath(dir.path() + "\\DATA\\new.txt"), dir.File("Data/new.txt"));
@@ -87,7 +89,9 @@ TEST(TextEncodingTest, GbkRoundTripsAndBadBytesBecomeQuestionMarks) {
   const std::string gbk = "\xB4\xED\xCE\xF3 ok";  // 错误 ok
   EXPECT_EQ(tessera::GbkToUtf8(gbk), "错误 ok");
   EXPECT_EQ(tessera::Utf8ToGbk("错误 ok"), gbk);
-  EXPECT_EQ(tessera::GbkToUtf8("a\xFF" "b"), "a?b");
+  EXPECT_EQ(tessera::GbkToUtf8("a\xFF"
+                               "b"),
+            "a?b");
   EXPECT_EQ(tessera::GbkToUtf8("a\xB4"), "a?");  // lead byte cut off at the end
   EXPECT_EQ(tessera::GbkToUtf8(""), "");
 }

@@ -39,7 +39,8 @@ std::vector<Rgb> ReadPng(const std::string& path, int* w, int* h) {
   *w = static_cast<int>(image.width);
   *h = static_cast<int>(image.height);
   std::vector<Rgb> out;
-  for (size_t i = 0; i + 2 < bytes.size(); i += 3) out.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
+  for (size_t i = 0; i + 2 < bytes.size(); i += 3)
+    out.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
   return out;
 }
 
@@ -138,10 +139,14 @@ TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   // through SDL's UTF-8, the cursor is reported relative to the window.
   tessera::sdl::InstallSdlInputServices();
   tessera::InputServices& in = tessera::GetInputServices();
-  EXPECT_TRUE(in.SetClipboardText("\xD6\xD0" "A"));
+  EXPECT_TRUE(
+      in.SetClipboardText("\xD6\xD0"
+                          "A"));
   std::string text;
   ASSERT_TRUE(in.GetClipboardText(text));
-  EXPECT_EQ(text, "\xD6\xD0" "A");
+  EXPECT_EQ(text,
+            "\xD6\xD0"
+            "A");
   tagPOINT p{0, 0};
   EXPECT_TRUE(tessera::GetCursorClientPos(window, p));
   EXPECT_FALSE(tessera::GetCursorClientPos(nullptr, p));

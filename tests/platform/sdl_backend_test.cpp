@@ -1,13 +1,14 @@
 // The SDL2 backend on SDL's dummy video driver (set for every test by
 // CTest): windows behind HWND records, the event pump, and message boxes
 // that fall back to the headless line when SDL cannot show them.
+#include "platform/sdl/sdl_backend.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "platform/headless/headless_message_sink.h"
-#include "platform/sdl/sdl_backend.h"
 #include "public/error_report.h"
 #include "support/test_support.h"
 

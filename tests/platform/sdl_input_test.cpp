@@ -1,6 +1,8 @@
 // Mouse, wheel, key and text events from a real SDL window (dummy video
 // driver) reaching the game's window procedure as window messages, and
 // UseSdlBackend refusing SDL's display-less fallbacks.
+#include "platform/sdl/sdl_input.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -13,7 +15,6 @@
 #include "platform/log.h"
 #include "platform/message_sink.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_input.h"
 #include "platform/test_hooks.h"
 #include "platform/window_messages.h"
 #include "support/test_support.h"
@@ -104,8 +105,7 @@ TEST_F(SdlInputTest, MouseButtonsCarryPositionAndHeldButtons) {
                       Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 13, 23),
                       Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 2),
                       Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 2),
-                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X2, 3, 4),
-                      Motion(-5, 239, 0)});
+                      Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_X2, 3, 4), Motion(-5, 239, 0)});
   ExpectMessages(got, {{WM_LBUTTONDOWN, MK_LBUTTON, At(10, 20)},
                        {WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, At(11, 21)},
                        {WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, At(300, 7)},
@@ -142,7 +142,8 @@ TEST_F(SdlInputTest, PositionsAreScaledToClientPixelsInAStretchedWindow) {
   SDL_SetWindowSize(tessera::sdl::GetSdlWindow(window_), 640, 480);
   SDL_SetModState(KMOD_LCTRL);
   auto got = Deliver({Motion(639, 479, 0), Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 201)});
-  ExpectMessages(got, {{WM_MOUSEMOVE, MK_CONTROL, At(319, 239)}, {WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, At(50, 100)}});
+  ExpectMessages(got, {{WM_MOUSEMOVE, MK_CONTROL, At(319, 239)},
+                       {WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, At(50, 100)}});
 }
 
 TEST_F(SdlInputTest, WheelGivesNotchesOf120AtThePointer) {
@@ -161,7 +162,8 @@ TEST_F(SdlInputTest, WheelGivesNotchesOf120AtThePointer) {
   left.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
   SDL_SetModState(KMOD_RSHIFT);
   auto got = Deliver({up, left});
-  ExpectMessages(got, {{WM_MOUSEWHEEL, 120u << 16 | MK_SHIFT, At(30, 40)}, {WM_MOUSEHWHEEL, 240u << 16 | MK_SHIFT, At(30, 40)}});
+  ExpectMessages(got, {{WM_MOUSEWHEEL, 120u << 16 | MK_SHIFT, At(30, 40)},
+                       {WM_MOUSEHWHEEL, 240u << 16 | MK_SHIFT, At(30, 40)}});
   left.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
   got = Deliver({left});
   ASSERT_EQ(got.size(), 1u);
@@ -253,7 +255,9 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
     const char* name;
     std::string value;
     bool set;
-  } saved[] = {{"SDL_VIDEODRIVER", "", false}, {"DISPLAY", "", false}, {"WAYLAND_DISPLAY", "", false},
+  } saved[] = {{"SDL_VIDEODRIVER", "", false},
+               {"DISPLAY", "", false},
+               {"WAYLAND_DISPLAY", "", false},
                {"XDG_RUNTIME_DIR", "", false}};
   for (Saved& s : saved) {
     if (const char* v = std::getenv(s.name)) s.value = v, s.set = true;
@@ -265,7 +269,8 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
   tessera::ResetLogForTests();
   std::vector<std::string> lines;
   tessera::SetLogLevel(tessera::LogLevel::kInfo);
-  tessera::SetLogWriter([&](tessera::LogLevel, std::string_view line) { lines.emplace_back(line); });
+  tessera::SetLogWriter(
+      [&](tessera::LogLevel, std::string_view line) { lines.emplace_back(line); });
   testing::internal::CaptureStderr();
   EXPECT_FALSE(tessera::sdl::UseSdlBackend());
   EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
@@ -281,7 +286,8 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], "tessera: info: no SDL display: neither DISPLAY nor WAYLAND_DISPLAY is set");
   EXPECT_EQ(lines[1], "tessera: warning: no SDL display: x11: no X server answers at DISPLAY=:97");
-  EXPECT_EQ(lines[3], "tessera: warning: no SDL display: x11: no X server answers at DISPLAY=unix:97");
+  EXPECT_EQ(lines[3],
+            "tessera: warning: no SDL display: x11: no X server answers at DISPLAY=unix:97");
   // Asked for by name, the dummy driver is taken.
   restore();
   setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -301,11 +307,12 @@ TEST(SdlDemo, CountsAClickPushedIntoItsWindow) {
   auto data = tessera::test::RunTool(TESSERA_DEMO_DATA_PATH, "'" + dir.File("data") + "'", dir);
   ASSERT_EQ(data.status, 0) << data.err;
   tessera::test::WriteFile(dir.File("script"), "3 click 120 340\n9 quit\n");
-  auto run = tessera::test::RunTool(
-      "/usr/bin/env", "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" + std::string(TESSERA_DEMO_PATH) + "' --data '" +
-                          dir.File("data") + "' --script '" + dir.File("script") + "' --frames 30 --log '" +
-                          dir.File("log") + "'",
-      dir);
+  auto run = tessera::test::RunTool("/usr/bin/env",
+                                    "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy '" +
+                                        std::string(TESSERA_DEMO_PATH) + "' --data '" +
+                                        dir.File("data") + "' --script '" + dir.File("script") +
+                                        "' --frames 30 --log '" + dir.File("log") + "'",
+                                    dir);
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string log = tessera::test::ReadFile(dir.File("log"));
   EXPECT_NE(log.find("tessera-demo: SDL window\n"), std::string::npos) << log;

@@ -46,7 +46,8 @@ TEST_F(EngineTest, SdlScreenshotGivesThePresentedPixelsExactly) {
   for (int y = 0; y < kH; ++y)
     for (int x = 0; x < kW; ++x) {
       // Red and green walk all 32 levels, blue mixes; bit 15 set on some.
-      const uint16_t v = static_cast<uint16_t>((x % 32) << 10 | ((x + y) % 32) << 5 | (x * 7 + y * 3) % 32);
+      const uint16_t v =
+          static_cast<uint16_t>((x % 32) << 10 | ((x + y) % 32) << 5 | (x * 7 + y * 3) % 32);
       frame->SetPixel(x, y, static_cast<uint16_t>(v | ((x + y) % 5 == 0 ? 0x8000 : 0)));
       want[y * kW + x] = v;
     }
@@ -64,7 +65,8 @@ TEST_F(EngineTest, SdlScreenshotGivesThePresentedPixelsExactly) {
   TempDir dir;
   ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("shot.png")));
   ASSERT_TRUE(tessera::WritePng555(dir.File("want.png"), want.data(), kW, kH, 2 * kW));
-  const std::vector<png_byte> got = PngBytes(dir.File("shot.png")), expected = PngBytes(dir.File("want.png"));
+  const std::vector<png_byte> got = PngBytes(dir.File("shot.png")),
+                              expected = PngBytes(dir.File("want.png"));
   ASSERT_EQ(got.size(), size_t{kW * kH * 3});
   EXPECT_TRUE(got == expected);
   AfxFreeEngine();

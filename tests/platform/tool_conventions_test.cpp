@@ -26,7 +26,8 @@ const Tool kTools[] = {
      "tessera-pack: cannot open database ./missing.mdb: no such file\n"},
     {"tessera-dbf", TESSERA_DBF_TOOL_PATH, "dump a.dbf b.dbf", "dump missing.dbf",
      "tessera-dbf: Not found file missing.dbf.\n"},
-    {"tessera-sound-files", TESSERA_SOUND_FILES_TOOL_PATH, "click x.wav 100 extra", "tune no/such/folder/t.mid",
+    {"tessera-sound-files", TESSERA_SOUND_FILES_TOOL_PATH, "click x.wav 100 extra",
+     "tune no/such/folder/t.mid",
      "tessera-sound-files: cannot write no/such/folder/t.mid: No such file or directory\n"},
     {"tessera-demo-data", TESSERA_DEMO_DATA_PATH, "a b", nullptr, nullptr},
 };
@@ -49,11 +50,13 @@ TEST_F(ToolConventions, HelpVersionUsageAndFailures) {
     auto version = Run(t, "--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind(std::string(t.name) + " (tessera) ", 0), 0u) << version.out;
-    for (const std::string& args : {std::string(), std::string(t.usage_error), std::string("--frobnicate")}) {
+    for (const std::string& args :
+         {std::string(), std::string(t.usage_error), std::string("--frobnicate")}) {
       auto r = Run(t, args);
       EXPECT_EQ(r.status, 2) << args;
       EXPECT_EQ(r.err.rfind(std::string(t.name) + ": ", 0), 0u) << args << ": " << r.err;
-      EXPECT_NE(r.err.find("usage: " + std::string(t.name)), std::string::npos) << args << ": " << r.err;
+      EXPECT_NE(r.err.find("usage: " + std::string(t.name)), std::string::npos)
+          << args << ": " << r.err;
     }
     if (t.failure) {
       auto r = Run(t, t.failure);

@@ -1,9 +1,10 @@
 // Names and sentences of the display and sound interfaces' result codes.
+#include "sound/dx_error.h"
+
 #include <set>
 #include <string>
 
 #include "platform/headless/headless_message_sink.h"
-#include "sound/dx_error.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -16,7 +17,8 @@ TEST_F(DxErrorTest, DDErrorShowsNameFileAndLine) {
   EXPECT_EQ(DDError(HRESULT(0x12345678), nullptr, "a.cpp", 7), 1);
   ASSERT_EQ(HeadlessMessages().size(), 2u);
   EXPECT_EQ(HeadlessMessages()[0].caption, "Error");
-  EXPECT_EQ(HeadlessMessages()[0].text, "DirectDraw Error DDERR_SURFACELOST\nFILE: view.cpp\nLINE: 42");
+  EXPECT_EQ(HeadlessMessages()[0].text,
+            "DirectDraw Error DDERR_SURFACELOST\nFILE: view.cpp\nLINE: 42");
   EXPECT_EQ(HeadlessMessages()[0].icon, MessageIcon::kNone);
   EXPECT_EQ(HeadlessMessages()[1].text, "DirectDraw Error Unknown Error\nFILE: a.cpp\nLINE: 7");
 }
@@ -45,9 +47,10 @@ TEST_F(DxErrorTest, DisplayCodesHaveNamesAndSentences) {
   EXPECT_STREQ(DDErrorName(0), "Unknown Error");
   EXPECT_STREQ(DXErrorToString(0), "No error.");
   EXPECT_STREQ(DXErrorToString(HRESULT(0x80004005)), "Generic failure.");
-  EXPECT_STREQ(DXErrorToString(HRESULT(0x887601C2)),
-               "Access to this surface is being refused because the surface memory is gone. The "
-               "DirectDrawSurface object representing this surface should have Restore called on it.");
+  EXPECT_STREQ(
+      DXErrorToString(HRESULT(0x887601C2)),
+      "Access to this surface is being refused because the surface memory is gone. The "
+      "DirectDrawSurface object representing this surface should have Restore called on it.");
   EXPECT_STREQ(DXErrorToString(HRESULT(0x887600D7)), "Surface doesn't currently have a color key");
   EXPECT_STREQ(DXErrorToString(HRESULT(0x88760001)), "Unrecognized error value.");
   std::set<std::string> names, sentences;

@@ -1,5 +1,7 @@
 // The sound device and the wave cache on the headless mixer: the calls they
 // make, in order, and the bytes that reach the buffers.
+#include "sound/dx_sound.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,7 +10,6 @@
 #include "platform/headless/headless_message_sink.h"
 #include "platform/system_volume.h"
 #include "public/engine.h"
-#include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"
 #include "sound_test_util.h"
@@ -40,7 +41,9 @@ class SoundTest : public EngineTest {
     return s;
   }
   // An eight-byte mono wave `name` in the temporary folder: its path.
-  std::string Short(const std::string& name) { return Put(name, MakeWaveFile(1, 22050, 16, Samples(8, 1).data(), 8)); }
+  std::string Short(const std::string& name) {
+    return Put(name, MakeWaveFile(1, 22050, 16, Samples(8, 1).data(), 8));
+  }
   std::string BufferBytes(int number) {
     SoftwareBuffer* b = HeadlessAudioBuffer(number);
     if (!b) return "<released>";
@@ -59,21 +62,24 @@ TEST_F(SoundTest, LoadsCanonicalWaveIntoBufferWithItsFormat) {
     size_t bytes;
     const char* created;
   } const cases[] = {
-      {2, 22050, 16, 8, "bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4 bits=16"},
-      {1, 11025, 8, 11, "bytes=11 flags=0x000100E2 tag=1 channels=1 rate=11025 avg=11025 align=1 bits=8"},
+      {2, 22050, 16, 8,
+       "bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4 bits=16"},
+      {1, 11025, 8, 11,
+       "bytes=11 flags=0x000100E2 tag=1 channels=1 rate=11025 avg=11025 align=1 bits=8"},
   };
   int number = 0;
   for (const auto& c : cases) {
     ++number;
     ClearHeadlessAudioLog();
     const std::string samples = Samples(c.bytes, number);
-    const std::string path =
-        Put(std::to_string(number) + ".wav", MakeWaveFile(c.channels, c.rate, c.bits, samples.data(), c.bytes));
+    const std::string path = Put(std::to_string(number) + ".wav",
+                                 MakeWaveFile(c.channels, c.rate, c.bits, samples.data(), c.bytes));
     ASSERT_EQ(buffer_->Load(path.c_str()), 1);
     const std::string n = "#" + std::to_string(number);
     // A second load first asks the cached buffer whether it was lost.
     Log want = number == 1 ? Log{} : Log{"#1 GetStatus"};
-    for (const std::string& line : {"CreateSoundBuffer " + n + " " + c.created, n + " Lock 0 0 0x2", n + " Unlock"})
+    for (const std::string& line :
+         {"CreateSoundBuffer " + n + " " + c.created, n + " Lock 0 0 0x2", n + " Unlock"})
       want.push_back(line);
     EXPECT_EQ(HeadlessAudioLog(), want);
     EXPECT_EQ(BufferBytes(number), samples);
@@ -94,8 +100,7 @@ TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
   EXPECT_NE(BufferBytes(1), data);
 
   // "data" before "fmt " is accepted too.
-  const std::string data_first =
-      Riff(Chunk("data", data) + Chunk("fmt ", FmtBody(1, 1, 8000, 8)));
+  const std::string data_first = Riff(Chunk("data", data) + Chunk("fmt ", FmtBody(1, 1, 8000, 8)));
   const std::string p2 = Put("first.wav", data_first);
   ASSERT_EQ(buffer_->Load(p2.c_str()), 1);
   EXPECT_EQ(HeadlessAudioLog()[4],
@@ -154,7 +159,8 @@ TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
       {"pastend.wav", past_end},
       {"bits24.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 24)) + Chunk("data", Samples(9, 8)))},
       {"float.wav", Riff(Chunk("fmt ", FmtBody(3, 1, 22050, 32)) + Chunk("data", Samples(8, 9)))},
-      {"threech.wav", Riff(Chunk("fmt ", FmtBody(1, 3, 22050, 16)) + Chunk("data", Samples(12, 1)))},
+      {"threech.wav",
+       Riff(Chunk("fmt ", FmtBody(1, 3, 22050, 16)) + Chunk("data", Samples(12, 1)))},
       {"tinydata.wav", Riff(fmt + Chunk("data", "ab"))},
       {"nodata.wav", Riff(fmt + Chunk("data", ""))},
       {"empty.wav", ""},
@@ -181,8 +187,8 @@ TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
 }
 
 TEST_F(SoundTest, DataPastTheEndFailsAfterTheBufferWasMade) {
-  const std::string path =
-      Put("long.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) + "data" + Le32(64) + Samples(10, 1)));
+  const std::string path = Put("long.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) + "data" +
+                                                Le32(64) + Samples(10, 1)));
   EXPECT_EQ(buffer_->Load(path.c_str()), 0);
   EXPECT_EQ(HeadlessAudioLog(),
             (Log{"CreateSoundBuffer #1 bytes=64 flags=0x000100E2 tag=1 channels=1 rate=22050 "
@@ -252,8 +258,8 @@ TEST_F(SoundTest, StopRewindsEveryBufferAndPlayDoesNot) {
 
   ClearHeadlessAudioLog();
   EXPECT_EQ(buffer_->Stop(), 1);
-  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 Stop", "#1 SetCurrentPosition 0", "#2 Stop",
-                                     "#2 SetCurrentPosition 0"}));
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"#1 Stop", "#1 SetCurrentPosition 0", "#2 Stop", "#2 SetCurrentPosition 0"}));
   EXPECT_EQ(HeadlessAudioBuffer(1)->voice().frame, 0u);
   EXPECT_FALSE(HeadlessAudioBuffer(1)->voice().playing);
 
@@ -357,7 +363,8 @@ TEST_F(SoundCreateTest, CreateLinksBufferAndReleasesBuffersBeforeTheDevice) {
   ASSERT_EQ(AfxGetSoundBuffer()->Load(dir.File("c.wav").c_str()), 1);
   ClearHeadlessAudioLog();
   ASSERT_TRUE(AfxCreateSound(nullptr));
-  EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 Release", "Release", "DirectSoundCreate", "SetCooperativeLevel 1"}));
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"#1 Release", "Release", "DirectSoundCreate", "SetCooperativeLevel 1"}));
   EXPECT_EQ(AfxGetSoundBuffer()->m_pSound, AfxGetSound());
   EXPECT_EQ(AfxGetSoundBuffer()->m_nCurrent, -1);
   ASSERT_EQ(AfxGetSoundBuffer()->Load(dir.File("c.wav").c_str()), 1);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "sound/midi_file.h"
 #include "platform/midi_renderer.h"
+#include "sound/midi_file.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -20,16 +20,16 @@ TEST(MidiFile, WriterBytesAndStructureCheck) {
   const std::string one = MakeMidiFile({{0, 96, 60, 100, 0}}, 96, 500000, 5);
   const std::string expect = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) + "MTrk" +
                              std::string("\0\0\0\x16", 4) +
-                             std::string("\0\xFF\x51\x03\x07\xA1\x20", 7) + std::string("\0\xC0\x05", 3) +
-                             std::string("\0\x90\x3C\x64", 4) + std::string("\x60\x80\x3C\0", 4) +
-                             std::string("\0\xFF\x2F\0", 4);
+                             std::string("\0\xFF\x51\x03\x07\xA1\x20", 7) +
+                             std::string("\0\xC0\x05", 3) + std::string("\0\x90\x3C\x64", 4) +
+                             std::string("\x60\x80\x3C\0", 4) + std::string("\0\xFF\x2F\0", 4);
   EXPECT_EQ(one, expect);
   EXPECT_TRUE(Check(one));
   EXPECT_TRUE(Check(MakeMidiFile(ShortTune())));
 
   // Running status is legal after a channel message.
   std::string running = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0B", 22) +
-                         std::string("\0\x90\x3C\x64\x10\x3E\x64\0\xFF\x2F\0", 11);
+                        std::string("\0\x90\x3C\x64\x10\x3E\x64\0\xFF\x2F\0", 11);
   EXPECT_TRUE(Check(running));
 
   std::string bad_status = running;
@@ -42,17 +42,17 @@ TEST(MidiFile, WriterBytesAndStructureCheck) {
                           std::string("\0\xFF\x01\x7F\x41", 5);
   std::string cut_note = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x03", 22) +
                          std::string("\0\x90\x3C", 3);
-  std::string realtime = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x02", 22) +
-                         std::string("\0\xF8", 2);
+  std::string realtime =
+      std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x02", 22) + std::string("\0\xF8", 2);
   std::string zero_division = one;
   zero_division[12] = zero_division[13] = 0;
   std::string format3 = one;
   format3[9] = 3;
   std::string two_tracks = one;
   two_tracks[11] = 2;  // announces a track that is not there
-  for (const std::string& s : {bad_status, big_len, long_delta, meta_past, cut_note, realtime,
-                               zero_division, format3, two_tracks, one.substr(0, 13),
-                               std::string("MThd"), std::string()})
+  for (const std::string& s :
+       {bad_status, big_len, long_delta, meta_past, cut_note, realtime, zero_division, format3,
+        two_tracks, one.substr(0, 13), std::string("MThd"), std::string()})
     EXPECT_FALSE(Check(s)) << testing::PrintToString(s);
   EXPECT_FALSE(CheckMidiFile(nullptr, 0));
 }
@@ -132,7 +132,10 @@ TEST(MidiRenderer, MissingSoundFontIsAClearError) {
   std::string error;
   EXPECT_EQ(MidiRenderer::Create({file.begin(), file.end()}, 44100, &error), nullptr);
   EXPECT_NE(error.find("cannot load the sound font"), std::string::npos) << error;
-  if (old) setenv("TESSERA_SOUNDFONT", saved.c_str(), 1); else unsetenv("TESSERA_SOUNDFONT");
+  if (old)
+    setenv("TESSERA_SOUNDFONT", saved.c_str(), 1);
+  else
+    unsetenv("TESSERA_SOUNDFONT");
 }
 
 }  // namespace

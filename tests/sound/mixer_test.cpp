@@ -1,9 +1,10 @@
 // The software mixer, checked sample by sample against the mix computed
 // here from the gain formula in floating point.
+#include "platform/mixer.h"
+
 #include <cmath>
 #include <vector>
 
-#include "platform/mixer.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -27,11 +28,11 @@ MixVoice Voice(const std::vector<int16_t>& s, uint16_t channels, uint32_t rate) 
 
 TEST(MixerGain, DecibelTable) {
   EXPECT_EQ(VolumeGainQ16(0), 65536);
-  EXPECT_EQ(VolumeGainQ16(-600), 32846);   // -6 dB = 0.501187
-  EXPECT_EQ(VolumeGainQ16(-2000), 6554);   // -20 dB = 0.1
-  EXPECT_EQ(VolumeGainQ16(-10000), 1);     // -100 dB
-  EXPECT_EQ(VolumeGainQ16(-20000), 1);     // clamped
-  EXPECT_EQ(VolumeGainQ16(500), 65536);    // clamped
+  EXPECT_EQ(VolumeGainQ16(-600), 32846);  // -6 dB = 0.501187
+  EXPECT_EQ(VolumeGainQ16(-2000), 6554);  // -20 dB = 0.1
+  EXPECT_EQ(VolumeGainQ16(-10000), 1);    // -100 dB
+  EXPECT_EQ(VolumeGainQ16(-20000), 1);    // clamped
+  EXPECT_EQ(VolumeGainQ16(500), 65536);   // clamped
   int32_t l, r;
   PanGainsQ16(-1000, &l, &r);
   EXPECT_EQ(l, 65536);

@@ -1,18 +1,19 @@
 // The music player's command strings, its mute switch and failures, the
 // sequencer interpreter behind them and the end-of-piece notification, on
 // the headless sequencer.
+#include "sound/music.h"
+
 #include <string>
 #include <vector>
 
 #include "platform/headless/headless_midi.h"
-#include "platform/test_hooks.h"
-#include "testing/manual_clock.h"
 #include "platform/mci.h"
+#include "platform/test_hooks.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "sound/midi_file.h"
-#include "sound/music.h"
 #include "support/test_support.h"
+#include "testing/manual_clock.h"
 
 namespace tessera::test {
 namespace {
@@ -63,9 +64,10 @@ class MusicTest : public EngineTest {
 
 TEST_F(MusicTest, PlaySendsCloseOpenPlay) {
   ASSERT_TRUE(music_->Play(tune_.c_str()));
-  EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0},
-                                           {"open " + tune_ + " type sequencer alias MUSIC", nullptr, 0},
-                                           {"play MUSIC from 0 notify", window_, 0}}));
+  EXPECT_EQ(Commands(),
+            (std::vector<Sent>{{"close all", nullptr, 0},
+                               {"open " + tune_ + " type sequencer alias MUSIC", nullptr, 0},
+                               {"play MUSIC from 0 notify", window_, 0}}));
   EXPECT_TRUE(HeadlessMidi().playing);
   EXPECT_EQ(HeadlessMidi().path, tune_);
 
@@ -131,9 +133,9 @@ TEST_F(MusicTest, MissingOrCorruptFilesFailAfterClosingTheOldMusic) {
   const std::string missing = dir_.File("missing.mid");
   ClearMciCommandLog();
   EXPECT_FALSE(music_->Play(missing.c_str()));
-  EXPECT_EQ(Commands(), (std::vector<Sent>{
-                            {"close all", nullptr, 0},
-                            {"open " + missing + " type sequencer alias MUSIC", nullptr, MCIERR_FILE_NOT_FOUND}}));
+  EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0},
+                                           {"open " + missing + " type sequencer alias MUSIC",
+                                            nullptr, MCIERR_FILE_NOT_FOUND}}));
   EXPECT_FALSE(HeadlessMidi().open);
 
   // A file that is not music (the structure check has its own table).
@@ -221,7 +223,8 @@ TEST(MciInterpreter, KeywordsAndFailures) {
   EXPECT_EQ(MciSendString("seek song to start", nullptr), MCIERROR(MCIERR_UNRECOGNIZED_COMMAND));
   EXPECT_EQ(MciSendString("", nullptr), MCIERROR(MCIERR_MISSING_COMMAND_STRING));
   EXPECT_EQ(MciSendString(nullptr, nullptr), MCIERROR(MCIERR_MISSING_COMMAND_STRING));
-  EXPECT_EQ(MciSendString("open x.mid type cdaudio alias cd", nullptr), MCIERROR(MCIERR_INVALID_DEVICE_NAME));
+  EXPECT_EQ(MciSendString("open x.mid type cdaudio alias cd", nullptr),
+            MCIERROR(MCIERR_INVALID_DEVICE_NAME));
   EXPECT_EQ(MciSendString("close song", nullptr), 0u);
   EXPECT_EQ(MciSendString("close song", nullptr), MCIERROR(MCIERR_INVALID_DEVICE_NAME));
   char text[128];

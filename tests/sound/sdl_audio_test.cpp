@@ -1,18 +1,19 @@
 // The SDL audio backend end to end with SDL's dummy output (no sound card):
 // a click plays to its end through our mixer on the audio thread, and a
 // MIDI tune opens and plays through FluidSynth.
+#include "platform/sdl/sdl_audio.h"
+
 #include <SDL.h>
 
 #include <string>
 
 #include "platform/headless/headless_audio.h"
 #include "platform/mci.h"
-#include "platform/sdl/sdl_audio.h"
+#include "platform/midi_renderer.h"
 #include "public/engine.h"
 #include "sound/dx_sound.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/midi_file.h"
-#include "platform/midi_renderer.h"
 #include "sound/music.h"
 #include "sound/wave_file.h"
 #include "support/test_support.h"

@@ -34,7 +34,8 @@ TEST_F(SoundLogTest, NoDeviceIsSaidAndSoundsThenCannotLoad) {
   tessera::test::WriteFile(wave, tessera::MakeClickWave());
   DxSoundBuffer orphan;
   EXPECT_EQ(orphan.Load(wave.c_str()), 0);
-  EXPECT_EQ(log.lines().back(), "tessera: warning: cannot load sound " + wave + ": no audio device is open");
+  EXPECT_EQ(log.lines().back(),
+            "tessera: warning: cannot load sound " + wave + ": no audio device is open");
   EXPECT_EQ(orphan.Play(0, 0, 0), 0);
   EXPECT_EQ(orphan.Stop(), 0);
 }
@@ -42,7 +43,8 @@ TEST_F(SoundLogTest, NoDeviceIsSaidAndSoundsThenCannotLoad) {
 TEST_F(SoundLogTest, MissingAndDamagedWaveFilesAreNamed) {
   ASSERT_TRUE(AfxCreateSound(nullptr));
   DxSoundBuffer* sounds = AfxGetSoundBuffer();
-  const std::string missing = dir_.File("none.wav"), damaged = dir_.File("bad.wav"), good = dir_.File("ok.wav");
+  const std::string missing = dir_.File("none.wav"), damaged = dir_.File("bad.wav"),
+                    good = dir_.File("ok.wav");
   tessera::test::WriteFile(damaged, "RIFF\x10\0\0\0WAVEjunk");
   tessera::test::WriteFile(good, tessera::MakeClickWave());
   LogRecorder log;
@@ -51,8 +53,10 @@ TEST_F(SoundLogTest, MissingAndDamagedWaveFilesAreNamed) {
   EXPECT_EQ(sounds->Load(good.c_str()), 1);
   EXPECT_EQ(sounds->Load(std::string(300, 'x').c_str()), 0);
   ASSERT_EQ(log.lines().size(), 3u);
-  EXPECT_EQ(log.lines()[0], "tessera: warning: cannot load sound " + missing + ": no such file, or not readable");
-  EXPECT_EQ(log.lines()[1], "tessera: warning: cannot load sound " + damaged + ": not a PCM wave file, or damaged");
+  EXPECT_EQ(log.lines()[0],
+            "tessera: warning: cannot load sound " + missing + ": no such file, or not readable");
+  EXPECT_EQ(log.lines()[1],
+            "tessera: warning: cannot load sound " + damaged + ": not a PCM wave file, or damaged");
   EXPECT_NE(log.lines()[2].find(": path longer than "), std::string::npos) << log.lines()[2];
 }
 
@@ -64,9 +68,11 @@ TEST_F(SoundLogTest, MusicThatCannotPlaySaysWhy) {
   EXPECT_FALSE(AfxGetMusic()->Play(missing.c_str()));
   EXPECT_FALSE(AfxGetMusic()->Play(damaged.c_str()));
   ASSERT_EQ(log.lines().size(), 2u);
-  EXPECT_EQ(log.lines()[0], "tessera: warning: cannot play music " + missing + ": The specified file cannot be found.");
-  EXPECT_EQ(log.lines()[1], "tessera: warning: cannot play music " + damaged +
-                                ": The specified file cannot be played: it is not a valid MIDI file.");
+  EXPECT_EQ(log.lines()[0], "tessera: warning: cannot play music " + missing +
+                                ": The specified file cannot be found.");
+  EXPECT_EQ(log.lines()[1],
+            "tessera: warning: cannot play music " + damaged +
+                ": The specified file cannot be played: it is not a valid MIDI file.");
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint1
 }
 
 // "RIFF", the length of what follows, "WAVE" and the chunks.
-inline std::string Riff(const std::string& chunks) { return "RIFF" + Le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks; }
+inline std::string Riff(const std::string& chunks) {
+  return "RIFF" + Le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
+}
 
 }  // namespace tessera::test
 

@@ -24,7 +24,8 @@ void FillRandom(SURFACE* s, TestRandom& rng, int key_share) {
   for (int y = 0; y < s->GetHeight(); ++y)
     for (int x = 0; x < s->GetWidth(); ++x) {
       uint16_t v = static_cast<uint16_t>(rng.Next() & 0x7FFF);
-      if (rng.Range(0, 99) < key_share) v = (rng.Next() & 1) ? COLOR_KEY : static_cast<uint16_t>(v | 0x8000);
+      if (rng.Range(0, 99) < key_share)
+        v = (rng.Next() & 1) ? COLOR_KEY : static_cast<uint16_t>(v | 0x8000);
       rows[y][x] = v;
     }
 }

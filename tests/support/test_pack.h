@@ -18,7 +18,9 @@
 
 namespace tessera::test {
 
-inline std::string Le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+inline std::string Le16(unsigned v) {
+  return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
 
 // A pack image record of a plain surface: width, height, packed stream.
 inline std::string PackImage(SURFACE* s) {

@@ -8,12 +8,12 @@
 #include <sstream>
 
 #include "platform/headless/headless_message_sink.h"
-#include "platform/test_hooks.h"
-#include "testing/engine_reset.h"
-#include "testing/manual_clock.h"
 #include "platform/log.h"
 #include "platform/random.h"
+#include "platform/test_hooks.h"
 #include "public/engine.h"
+#include "testing/engine_reset.h"
+#include "testing/manual_clock.h"
 
 namespace tessera::test {
 
@@ -98,8 +98,10 @@ std::string Bitmap24(int w, int h, const std::vector<uint32_t>& rgb) {
   s[28] = 24;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      const uint32_t c = rgb[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
-      const size_t at = 54 + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(row) + 3 * static_cast<size_t>(x);
+      const uint32_t c =
+          rgb[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+      const size_t at = 54 + static_cast<size_t>(h - 1 - y) * static_cast<size_t>(row) +
+                        3 * static_cast<size_t>(x);
       s[at] = static_cast<char>(c & 0xFF);
       s[at + 1] = static_cast<char>((c >> 8) & 0xFF);
       s[at + 2] = static_cast<char>((c >> 16) & 0xFF);

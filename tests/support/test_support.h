@@ -84,12 +84,15 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // independent of the engine's generator.
 class TestRandom {
  public:
-  explicit TestRandom(uint64_t seed) : state_(seed * 6364136223846793005ull + 1442695040888963407ull) {}
+  explicit TestRandom(uint64_t seed)
+      : state_(seed * 6364136223846793005ull + 1442695040888963407ull) {}
   uint32_t Next() {
     state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
     return static_cast<uint32_t>(state_ >> 33);
   }
-  int Range(int low, int high) { return low + static_cast<int>(Next() % static_cast<uint32_t>(high - low + 1)); }
+  int Range(int low, int high) {
+    return low + static_cast<int>(Next() % static_cast<uint32_t>(high - low + 1));
+  }
 
  private:
   uint64_t state_;

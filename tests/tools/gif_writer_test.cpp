@@ -1,4 +1,6 @@
 // The data-set GIF writer, read back by giflib and by the GIF sprite.
+#include "common/gif_writer.h"
+
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "common/gif_writer.h"
 #include "gui/gif_sprite.h"
 #include "support/test_support.h"
 
@@ -40,7 +41,8 @@ TEST(GifWriterTest, GiflibReadsWhatItWrites) {
   // with enough pixels for many clear codes.
   for (int colours : {2, 5, 256}) {
     std::vector<uint8_t> palette;
-    for (int i = 0; i < colours; ++i) palette.insert(palette.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)});
+    for (int i = 0; i < colours; ++i)
+      palette.insert(palette.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i * 3)});
     std::vector<GifFrameSpec> frames(3);
     frames[0] = {0, 0, 40, 30, Indices(1200, colours, 1), 7, -1};
     frames[1] = {5, 6, 11, 13, Indices(143, colours, 2), 0, 1};
@@ -58,7 +60,8 @@ TEST(GifWriterTest, GiflibReadsWhatItWrites) {
       const SavedImage& im = g->SavedImages[i];
       EXPECT_EQ(im.ImageDesc.Left, frames[i].left);
       EXPECT_EQ(im.ImageDesc.Width, frames[i].width);
-      EXPECT_EQ(std::vector<uint8_t>(im.RasterBits, im.RasterBits + frames[i].pixels.size()), frames[i].pixels);
+      EXPECT_EQ(std::vector<uint8_t>(im.RasterBits, im.RasterBits + frames[i].pixels.size()),
+                frames[i].pixels);
       GraphicsControlBlock gcb{};
       ASSERT_EQ(DGifSavedExtensionToGCB(g, i, &gcb), GIF_OK);
       EXPECT_EQ(gcb.DelayTime, frames[i].delay);

@@ -2,20 +2,21 @@
 // twenty distinct keyed pictures per kind, named as LoadParticle looks them
 // up ("<8 characters><set><frame>"; the loading and drawing themselves are
 // the fader suite's).
+#include "common/particle_pictures.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <vector>
 
-#include "common/particle_pictures.h"
 #include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace {
 
-using tessera::tools::ParticleKind;
 using tessera::tools::PaintParticlePictures;
+using tessera::tools::ParticleKind;
 
 class ParticlePicturesTest : public tessera::test::EngineTest {};
 

@@ -22,7 +22,8 @@ std::string Lower(std::string_view s) {
 bool ParseNumber(std::string_view text, double& value) {
   if (text.empty() || text.size() > 64) return false;
   for (char c : text)
-    if (!std::isdigit(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E')
+    if (!std::isdigit(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.' &&
+        c != 'e' && c != 'E')
       return false;
   std::string s(text);
   char* end = nullptr;
@@ -57,7 +58,8 @@ std::string ParseDbfValue(const DbfField& field, std::string_view utf8, DbfValue
   value.type = field.type;
   switch (field.type) {
     case 'C': {
-      if (!ToGbkExactly(utf8, value.text)) return name + ": \"" + std::string(utf8) + "\" has characters GBK cannot hold";
+      if (!ToGbkExactly(utf8, value.text))
+        return name + ": \"" + std::string(utf8) + "\" has characters GBK cannot hold";
       if (value.text.size() > static_cast<size_t>(field.length))
         return name + ": \"" + std::string(utf8) + "\" is " + std::to_string(value.text.size()) +
                " bytes; the field holds " + std::to_string(field.length);
@@ -65,14 +67,16 @@ std::string ParseDbfValue(const DbfField& field, std::string_view utf8, DbfValue
     }
     case 'N':
     case 'F': {
-      if (!ParseNumber(utf8, value.number)) return name + ": \"" + std::string(utf8) + "\" is not a number";
+      if (!ParseNumber(utf8, value.number))
+        return name + ": \"" + std::string(utf8) + "\" is not a number";
       // The text the table will store, before it is cut to the field.
       char format[32], wide[512];
-      std::snprintf(format, sizeof format, "%%%d.%dlf", static_cast<int>(field.length), static_cast<int>(field.decimals));
+      std::snprintf(format, sizeof format, "%%%d.%dlf", static_cast<int>(field.length),
+                    static_cast<int>(field.decimals));
       int n = std::snprintf(wide, sizeof wide, format, value.number);
       if (n < 0 || n > field.length)
-        return name + ": " + std::string(utf8) + " does not fit " + std::to_string(field.length) + " characters with " +
-               std::to_string(field.decimals) + " decimals";
+        return name + ": " + std::string(utf8) + " does not fit " + std::to_string(field.length) +
+               " characters with " + std::to_string(field.decimals) + " decimals";
       return "";
     }
     case 'L': {
@@ -82,15 +86,18 @@ std::string ParseDbfValue(const DbfField& field, std::string_view utf8, DbfValue
       else if (l == "f" || l == "n" || l == "false" || l == "no" || l == "0")
         value.logical = false;
       else
-        return name + ": \"" + std::string(utf8) + "\" is not T or F (Y/N, true/false, yes/no, 1/0)";
+        return name + ": \"" + std::string(utf8) +
+               "\" is not T or F (Y/N, true/false, yes/no, 1/0)";
       return "";
     }
     case 'D':
-      if (!utf8.empty() && !ValidDate(utf8)) return name + ": \"" + std::string(utf8) + "\" is not a date YYYYMMDD";
+      if (!utf8.empty() && !ValidDate(utf8))
+        return name + ": \"" + std::string(utf8) + "\" is not a date YYYYMMDD";
       value.text = std::string(utf8);
       return "";
     default:
-      return name + ": fields of type " + std::string(1, field.type ? field.type : '?') + " cannot be written";
+      return name + ": fields of type " + std::string(1, field.type ? field.type : '?') +
+             " cannot be written";
   }
 }
 

@@ -41,9 +41,11 @@ class CodeWriter {
 
 }  // namespace
 
-std::string EncodeGif(int width, int height, const std::vector<uint8_t>& palette, const std::vector<GifFrameSpec>& frames) {
+std::string EncodeGif(int width, int height, const std::vector<uint8_t>& palette,
+                      const std::vector<GifFrameSpec>& frames) {
   const int colours = static_cast<int>(palette.size() / 3);
-  if (colours < 1 || colours > 256 || width < 1 || height < 1 || width > 65535 || height > 65535) return {};
+  if (colours < 1 || colours > 256 || width < 1 || height < 1 || width > 65535 || height > 65535)
+    return {};
   for (const GifFrameSpec& f : frames)
     if (f.width < 1 || f.height < 1 || f.left < 0 || f.top < 0 || f.left + f.width > width ||
         f.top + f.height > height || f.pixels.size() != static_cast<size_t>(f.width) * f.height)

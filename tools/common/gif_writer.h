@@ -30,7 +30,8 @@ struct GifFrameSpec {
 // image per frame).  Empty when a frame's pixel count is not width x
 // height, a frame reaches past the logical screen, or the palette holds
 // no colour or more than 256.
-std::string EncodeGif(int width, int height, const std::vector<uint8_t>& palette, const std::vector<GifFrameSpec>& frames);
+std::string EncodeGif(int width, int height, const std::vector<uint8_t>& palette,
+                      const std::vector<GifFrameSpec>& frames);
 
 }  // namespace tessera::tools
 

@@ -59,7 +59,8 @@ PIXEL Leaf(int x, int y, int set, int frame) {
 // A bright core with a glow that swells over the five frames and starts
 // small again.
 PIXEL Mote(int x, int y, int set, int frame) {
-  static const int colours[4][3] = {{255, 230, 150}, {255, 200, 120}, {190, 230, 255}, {210, 255, 200}};
+  static const int colours[4][3] = {
+      {255, 230, 150}, {255, 200, 120}, {190, 230, 255}, {210, 255, 200}};
   const double d = std::hypot(x - 3.0, y - 3.0);
   const double radius = 1.3 + frame * 0.35;
   if (d > radius) return COLOR_KEY;

@@ -29,7 +29,7 @@ enum class ParticleKind {
 };
 
 struct ParticlePicture {
-  std::string id;                      // name + set + frame, 10 characters
+  std::string id;  // name + set + frame, 10 characters
   std::unique_ptr<DIBSURFACE> image;
 };
 

@@ -30,7 +30,8 @@ std::string Attr(const XMLElement* e, const char* name, const char* fallback = "
 
 // A whole-number attribute; `fallback` when it is absent.  False for text
 // that is not a number in [lo, hi].
-bool IntAttr(const XMLElement* e, const char* name, int fallback, int lo, int hi, int& out, std::string& error) {
+bool IntAttr(const XMLElement* e, const char* name, int fallback, int lo, int hi, int& out,
+             std::string& error) {
   const char* v = e->Attribute(name);
   if (!v) {
     out = fallback;
@@ -40,13 +41,15 @@ bool IntAttr(const XMLElement* e, const char* name, int fallback, int lo, int hi
   errno = 0;
   long long n = std::strtoll(v, &end, 10);
   if (end == v || *end != 0 || errno || n < lo || n > hi)
-    return Err(error, std::string("<") + e->Name() + "> attribute " + name + "=\"" + v + "\" is not a number from " +
-                          std::to_string(lo) + " to " + std::to_string(hi));
+    return Err(error, std::string("<") + e->Name() + "> attribute " + name + "=\"" + v +
+                          "\" is not a number from " + std::to_string(lo) + " to " +
+                          std::to_string(hi));
   out = static_cast<int>(n);
   return true;
 }
 
-bool DoubleAttr(const XMLElement* e, const char* name, double fallback, double& out, std::string& error) {
+bool DoubleAttr(const XMLElement* e, const char* name, double fallback, double& out,
+                std::string& error) {
   const char* v = e->Attribute(name);
   if (!v) {
     out = fallback;
@@ -55,7 +58,8 @@ bool DoubleAttr(const XMLElement* e, const char* name, double fallback, double& 
   char* end = nullptr;
   double d = std::strtod(v, &end);
   if (end == v || *end != 0 || !std::isfinite(d) || std::fabs(d) > 1e9)
-    return Err(error, std::string("<") + e->Name() + "> attribute " + name + "=\"" + v + "\" is not a number");
+    return Err(error, std::string("<") + e->Name() + "> attribute " + name + "=\"" + v +
+                          "\" is not a number");
   out = d;
   return true;
 }
@@ -63,7 +67,8 @@ bool DoubleAttr(const XMLElement* e, const char* name, double fallback, double& 
 bool ReadProperties(const XMLElement* parent, TiledProperties& out) {
   const XMLElement* props = parent->FirstChildElement("properties");
   if (!props) return true;
-  for (const XMLElement* p = props->FirstChildElement("property"); p; p = p->NextSiblingElement("property")) {
+  for (const XMLElement* p = props->FirstChildElement("property"); p;
+       p = p->NextSiblingElement("property")) {
     const char* name = p->Attribute("name");
     if (!name) continue;
     const char* value = p->Attribute("value");
@@ -79,7 +84,9 @@ bool EqualsNoCase(const std::string& a, const char* b) {
   size_t n = std::strlen(b);
   if (a.size() != n) return false;
   for (size_t i = 0; i < n; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
   return true;
 }
 
@@ -102,11 +109,16 @@ bool DecodeBase64(const char* text, std::vector<uint8_t>& out, std::string& erro
     const unsigned char c = static_cast<unsigned char>(*p);
     if (std::isspace(c)) continue;
     int v;
-    if (c >= 'A' && c <= 'Z') v = c - 'A';
-    else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-    else if (c >= '0' && c <= '9') v = c - '0' + 52;
-    else if (c == '+') v = 62;
-    else if (c == '/') v = 63;
+    if (c >= 'A' && c <= 'Z')
+      v = c - 'A';
+    else if (c >= 'a' && c <= 'z')
+      v = c - 'a' + 26;
+    else if (c >= '0' && c <= '9')
+      v = c - '0' + 52;
+    else if (c == '+')
+      v = 62;
+    else if (c == '/')
+      v = 63;
     else if (c == '=') {
       padding = true;
       continue;
@@ -124,7 +136,8 @@ bool DecodeBase64(const char* text, std::vector<uint8_t>& out, std::string& erro
 }
 
 // zlib or gzip data inflated into exactly `want` bytes.
-bool Inflate(const std::vector<uint8_t>& in, size_t want, std::vector<uint8_t>& out, std::string& error) {
+bool Inflate(const std::vector<uint8_t>& in, size_t want, std::vector<uint8_t>& out,
+             std::string& error) {
   out.assign(want, 0);
   z_stream zs;
   std::memset(&zs, 0, sizeof zs);
@@ -147,29 +160,36 @@ bool Inflate(const std::vector<uint8_t>& in, size_t want, std::vector<uint8_t>& 
   }
   inflateEnd(&zs);
   if (longer) return Err(error, "layer data holds more cells than the map");
-  if (rc != Z_STREAM_END) return Err(error, "layer data does not inflate (damaged or cut compressed data)");
+  if (rc != Z_STREAM_END)
+    return Err(error, "layer data does not inflate (damaged or cut compressed data)");
   if (produced != want)
-    return Err(error, "layer data holds " + std::to_string(produced / 4) + " cells, the map " + std::to_string(want / 4));
+    return Err(error, "layer data holds " + std::to_string(produced / 4) + " cells, the map " +
+                          std::to_string(want / 4));
   return true;
 }
 
-bool DecodeLayerData(const XMLElement* data, size_t cells, std::vector<uint32_t>& gids, std::string& error) {
+bool DecodeLayerData(const XMLElement* data, size_t cells, std::vector<uint32_t>& gids,
+                     std::string& error) {
   const std::string encoding = Attr(data, "encoding");
   const std::string compression = Attr(data, "compression");
   gids.clear();
   if (!compression.empty() && compression != "zlib" && compression != "gzip")
-    return Err(error, "layer compression \"" + compression + "\" is not supported (use zlib, gzip or none)");
-  if (data->FirstChildElement("chunk")) return Err(error, "layer data in chunks (an infinite map) is not supported");
+    return Err(error, "layer compression \"" + compression +
+                          "\" is not supported (use zlib, gzip or none)");
+  if (data->FirstChildElement("chunk"))
+    return Err(error, "layer data in chunks (an infinite map) is not supported");
   if (encoding.empty()) {
     if (!compression.empty()) return Err(error, "compressed layer data without an encoding");
-    for (const XMLElement* t = data->FirstChildElement("tile"); t; t = t->NextSiblingElement("tile")) {
+    for (const XMLElement* t = data->FirstChildElement("tile"); t;
+         t = t->NextSiblingElement("tile")) {
       if (gids.size() >= cells) return Err(error, "layer data holds more cells than the map");
       unsigned v = 0;
       const char* g = t->Attribute("gid");
       if (g) {
         char* end = nullptr;
         unsigned long long n = std::strtoull(g, &end, 10);
-        if (end == g || *end || n > 0xFFFFFFFFull) return Err(error, std::string("tile gid \"") + g + "\" is not a number");
+        if (end == g || *end || n > 0xFFFFFFFFull)
+          return Err(error, std::string("tile gid \"") + g + "\" is not a number");
         v = static_cast<unsigned>(n);
       }
       gids.push_back(v);
@@ -194,7 +214,8 @@ bool DecodeLayerData(const XMLElement* data, size_t cells, std::vector<uint32_t>
         n = 0;
         in_number = false;
       } else {
-        return Err(error, std::string("CSV layer data holds the character '") + static_cast<char>(c) + "'");
+        return Err(error, std::string("CSV layer data holds the character '") +
+                              static_cast<char>(c) + "'");
       }
     }
     if (in_number) {
@@ -212,33 +233,39 @@ bool DecodeLayerData(const XMLElement* data, size_t cells, std::vector<uint32_t>
       return false;
     }
     if (raw.size() != cells * 4)
-      return Err(error, "layer data holds " + std::to_string(raw.size() / 4) + " cells, the map " + std::to_string(cells));
+      return Err(error, "layer data holds " + std::to_string(raw.size() / 4) + " cells, the map " +
+                            std::to_string(cells));
     gids.resize(cells);
     for (size_t i = 0; i < cells; ++i)
       gids[i] = static_cast<uint32_t>(raw[4 * i]) | static_cast<uint32_t>(raw[4 * i + 1]) << 8 |
-                static_cast<uint32_t>(raw[4 * i + 2]) << 16 | static_cast<uint32_t>(raw[4 * i + 3]) << 24;
+                static_cast<uint32_t>(raw[4 * i + 2]) << 16 |
+                static_cast<uint32_t>(raw[4 * i + 3]) << 24;
   } else {
     return Err(error, "layer encoding \"" + encoding + "\" is not supported");
   }
   if (gids.size() != cells)
-    return Err(error, "layer data holds " + std::to_string(gids.size()) + " cells, the map " + std::to_string(cells));
+    return Err(error, "layer data holds " + std::to_string(gids.size()) + " cells, the map " +
+                          std::to_string(cells));
   return true;
 }
 
-bool ReadTileset(const XMLElement* ts, const std::string& folder, int firstgid, TiledTileset& out, std::string& error) {
+bool ReadTileset(const XMLElement* ts, const std::string& folder, int firstgid, TiledTileset& out,
+                 std::string& error) {
   out.firstgid = firstgid;
   out.name = Attr(ts, "name");
   const std::string what = "tileset \"" + out.name + "\": ";
   if (!IntAttr(ts, "tilewidth", 0, 1, 4096, out.tilewidth, error) ||
       !IntAttr(ts, "tileheight", 0, 1, 4096, out.tileheight, error) ||
-      !IntAttr(ts, "spacing", 0, 0, 4096, out.spacing, error) || !IntAttr(ts, "margin", 0, 0, 4096, out.margin, error) ||
+      !IntAttr(ts, "spacing", 0, 0, 4096, out.spacing, error) ||
+      !IntAttr(ts, "margin", 0, 0, 4096, out.margin, error) ||
       !IntAttr(ts, "tilecount", 0, 0, 1 << 22, out.tilecount, error) ||
       !IntAttr(ts, "columns", 0, 0, 1 << 16, out.columns, error))
     return Err(error, what + error);
   if (out.tilewidth <= 0 || out.tileheight <= 0) return Err(error, what + "no tile size");
   if (const XMLElement* off = ts->FirstChildElement("tileoffset")) {
     int x = 0, y = 0;
-    if (!IntAttr(off, "x", 0, -65536, 65536, x, error) || !IntAttr(off, "y", 0, -65536, 65536, y, error))
+    if (!IntAttr(off, "x", 0, -65536, 65536, x, error) ||
+        !IntAttr(off, "y", 0, -65536, 65536, y, error))
       return Err(error, what + error);
     if (x || y) return Err(error, what + "a tile offset is not supported");
   }
@@ -253,7 +280,8 @@ bool ReadTileset(const XMLElement* ts, const std::string& folder, int firstgid, 
   if (out.columns == 0 && out.imagewidth > 0)
     out.columns = (out.imagewidth - 2 * out.margin + out.spacing) / (out.tilewidth + out.spacing);
   if (out.tilecount == 0 && out.imageheight > 0 && out.columns > 0)
-    out.tilecount = out.columns * ((out.imageheight - 2 * out.margin + out.spacing) / (out.tileheight + out.spacing));
+    out.tilecount = out.columns * ((out.imageheight - 2 * out.margin + out.spacing) /
+                                   (out.tileheight + out.spacing));
   if (out.columns <= 0 || out.tilecount <= 0) return Err(error, what + "no tiles");
   if (static_cast<long long>(firstgid) + out.tilecount > static_cast<long long>(kGidMask))
     return Err(error, what + "gids out of range");
@@ -261,15 +289,18 @@ bool ReadTileset(const XMLElement* ts, const std::string& folder, int firstgid, 
     int id = 0;
     if (!IntAttr(t, "id", -1, 0, out.tilecount - 1, id, error)) return Err(error, what + error);
     if (id < 0) return Err(error, what + "a <tile> without an id");
-    if (t->FirstChildElement("image")) return Err(error, what + "tiles with images of their own are not supported");
+    if (t->FirstChildElement("image"))
+      return Err(error, what + "tiles with images of their own are not supported");
     TiledTile& tile = out.tiles[id];
     ReadProperties(t, tile.properties);
     auto b = tile.properties.find("blocked");
     tile.blocked = b != tile.properties.end() && IsTrue(b->second);
     if (const XMLElement* anim = t->FirstChildElement("animation"))
-      for (const XMLElement* f = anim->FirstChildElement("frame"); f; f = f->NextSiblingElement("frame")) {
+      for (const XMLElement* f = anim->FirstChildElement("frame"); f;
+           f = f->NextSiblingElement("frame")) {
         int frame = 0;
-        if (!IntAttr(f, "tileid", 0, 0, out.tilecount - 1, frame, error)) return Err(error, what + error);
+        if (!IntAttr(f, "tileid", 0, 0, out.tilecount - 1, frame, error))
+          return Err(error, what + error);
         tile.frames.push_back(frame);
       }
   }
@@ -289,12 +320,14 @@ struct Parser {
     const std::string what = "layer \"" + layer.name + "\": ";
     int w = 0, h = 0, vis = 1;
     double op = 1, ox = 0, oy = 0, px = 1, py = 1;
-    if (!IntAttr(e, "width", map.width, 0, 1 << 30, w, error) || !IntAttr(e, "height", map.height, 0, 1 << 30, h, error) ||
+    if (!IntAttr(e, "width", map.width, 0, 1 << 30, w, error) ||
+        !IntAttr(e, "height", map.height, 0, 1 << 30, h, error) ||
         !IntAttr(e, "visible", 1, 0, 1, vis, error) || !DoubleAttr(e, "opacity", 1, op, error) ||
         !DoubleAttr(e, "offsetx", 0, ox, error) || !DoubleAttr(e, "offsety", 0, oy, error) ||
         !DoubleAttr(e, "parallaxx", 1, px, error) || !DoubleAttr(e, "parallaxy", 1, py, error))
       return Err(error, what + error);
-    if (w != map.width || h != map.height) return Err(error, what + "its size differs from the map's");
+    if (w != map.width || h != map.height)
+      return Err(error, what + "its size differs from the map's");
     if (ox != 0 || oy != 0) return Err(error, what + "a layer offset is not supported");
     if (px != 1 || py != 1) return Err(error, what + "a parallax factor is not supported");
     layer.visible = visible && vis == 1;
@@ -312,16 +345,20 @@ struct Parser {
     if (!IntAttr(group, "visible", 1, 0, 1, vis, error)) return false;
     // Objects of hidden layers, and hidden objects, are not imported.
     if (!visible || vis == 0) return true;
-    for (const XMLElement* o = group->FirstChildElement("object"); o; o = o->NextSiblingElement("object")) {
+    for (const XMLElement* o = group->FirstChildElement("object"); o;
+         o = o->NextSiblingElement("object")) {
       TiledObject obj;
       int ovis = 1;
-      if (!IntAttr(o, "id", 0, 0, 1 << 30, obj.id, error) || !IntAttr(o, "visible", 1, 0, 1, ovis, error) ||
-          !DoubleAttr(o, "x", 0, obj.x, error) || !DoubleAttr(o, "y", 0, obj.y, error) ||
-          !DoubleAttr(o, "width", 0, obj.width, error) || !DoubleAttr(o, "height", 0, obj.height, error))
+      if (!IntAttr(o, "id", 0, 0, 1 << 30, obj.id, error) ||
+          !IntAttr(o, "visible", 1, 0, 1, ovis, error) || !DoubleAttr(o, "x", 0, obj.x, error) ||
+          !DoubleAttr(o, "y", 0, obj.y, error) || !DoubleAttr(o, "width", 0, obj.width, error) ||
+          !DoubleAttr(o, "height", 0, obj.height, error))
         return false;
       double rotation = 0;
       if (!DoubleAttr(o, "rotation", 0, rotation, error)) return false;
-      if (rotation != 0) return Err(error, "object " + std::to_string(obj.id) + ": rotated objects are not supported");
+      if (rotation != 0)
+        return Err(error,
+                   "object " + std::to_string(obj.id) + ": rotated objects are not supported");
       if (!ovis) continue;
       obj.name = Attr(o, "name");
       obj.type = Attr(o, "type", Attr(o, "class").c_str());
@@ -329,10 +366,13 @@ struct Parser {
         char* end = nullptr;
         unsigned long long n = std::strtoull(g, &end, 10);
         if (end == g || *end || n > 0xFFFFFFFFull || (n & kGidMask) == 0)
-          return Err(error, "object " + std::to_string(obj.id) + ": gid \"" + g + "\" is not a tile");
+          return Err(error,
+                     "object " + std::to_string(obj.id) + ": gid \"" + g + "\" is not a tile");
         obj.gid = static_cast<uint32_t>(n);
       }
-      if (o->Attribute("template")) return Err(error, "object " + std::to_string(obj.id) + ": object templates are not supported");
+      if (o->Attribute("template"))
+        return Err(error,
+                   "object " + std::to_string(obj.id) + ": object templates are not supported");
       ReadProperties(o, obj.properties);
       map.objects.push_back(std::move(obj));
     }
@@ -350,13 +390,17 @@ struct Parser {
       } else if (name == "group") {
         int vis = 1;
         double op = 1, ox = 0, oy = 0;
-        if (!IntAttr(e, "visible", 1, 0, 1, vis, error) || !DoubleAttr(e, "opacity", 1, op, error) ||
-            !DoubleAttr(e, "offsetx", 0, ox, error) || !DoubleAttr(e, "offsety", 0, oy, error))
+        if (!IntAttr(e, "visible", 1, 0, 1, vis, error) ||
+            !DoubleAttr(e, "opacity", 1, op, error) || !DoubleAttr(e, "offsetx", 0, ox, error) ||
+            !DoubleAttr(e, "offsety", 0, oy, error))
           return false;
-        if (ox != 0 || oy != 0) return Err(error, "group \"" + Attr(e, "name") + "\": a layer offset is not supported");
-        if (!Children(e, visible && vis == 1, opacity * std::clamp(op, 0.0, 1.0), depth + 1)) return false;
+        if (ox != 0 || oy != 0)
+          return Err(error, "group \"" + Attr(e, "name") + "\": a layer offset is not supported");
+        if (!Children(e, visible && vis == 1, opacity * std::clamp(op, 0.0, 1.0), depth + 1))
+          return false;
       } else if (name == "imagelayer") {
-        return Err(error, "image layer \"" + Attr(e, "name") + "\" is not supported (draw it as tiles)");
+        return Err(error,
+                   "image layer \"" + Attr(e, "name") + "\" is not supported (draw it as tiles)");
       }
     }
     return true;
@@ -371,13 +415,15 @@ struct Parser {
     if (!source) return ReadTileset(e, folder, firstgid, ts, error) && Add(std::move(ts));
     const std::string path = Resolve(folder, source);
     std::string text;
-    if (!load || !load(path, text)) return Err(error, "external tileset " + path + " cannot be read");
+    if (!load || !load(path, text))
+      return Err(error, "external tileset " + path + " cannot be read");
     XMLDocument doc;
     if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
       return Err(error, "external tileset " + path + " is not XML: " + doc.ErrorStr());
     const XMLElement* root = doc.FirstChildElement("tileset");
     if (!root) return Err(error, "external tileset " + path + " has no <tileset>");
-    if (root->Attribute("source")) return Err(error, "external tileset " + path + " names another tileset");
+    if (root->Attribute("source"))
+      return Err(error, "external tileset " + path + " names another tileset");
     return ReadTileset(root, FolderOf(path), firstgid, ts, error) && Add(std::move(ts));
   }
 
@@ -408,38 +454,45 @@ inline void SourcePixel(uint32_t gid, int x, int y, int dw, int dh, int& sx, int
 
 }  // namespace
 
-bool ParseTmx(const std::string& text, const std::string& folder, const TiledFileLoader& load, TiledMap& map,
-              std::string& error, const TiledLimits& limits) {
+bool ParseTmx(const std::string& text, const std::string& folder, const TiledFileLoader& load,
+              TiledMap& map, std::string& error, const TiledLimits& limits) {
   map = TiledMap();
   XMLDocument doc;
-  if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) return Err(error, std::string("not XML: ") + doc.ErrorStr());
+  if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
+    return Err(error, std::string("not XML: ") + doc.ErrorStr());
   const XMLElement* root = doc.FirstChildElement("map");
   if (!root) return Err(error, "no <map> element (not a Tiled map)");
   const std::string orientation = Attr(root, "orientation");
   if (orientation != "orthogonal")
-    return Err(error, "orientation \"" + orientation + "\" is not supported (only orthogonal maps)");
+    return Err(error,
+               "orientation \"" + orientation + "\" is not supported (only orthogonal maps)");
   int infinite = 0;
   if (!IntAttr(root, "infinite", 0, 0, 1, infinite, error)) return false;
-  if (infinite) return Err(error, "infinite maps are not supported (resize the map to a fixed size)");
-  if (!IntAttr(root, "width", 0, 1, 1 << 20, map.width, error) || !IntAttr(root, "height", 0, 1, 1 << 20, map.height, error) ||
+  if (infinite)
+    return Err(error, "infinite maps are not supported (resize the map to a fixed size)");
+  if (!IntAttr(root, "width", 0, 1, 1 << 20, map.width, error) ||
+      !IntAttr(root, "height", 0, 1, 1 << 20, map.height, error) ||
       !IntAttr(root, "tilewidth", 0, 1, 4096, map.tilewidth, error) ||
       !IntAttr(root, "tileheight", 0, 1, 4096, map.tileheight, error))
     return false;
   if (map.width <= 0 || map.height <= 0 || map.tilewidth <= 0 || map.tileheight <= 0)
     return Err(error, "the map has no size or no tile size");
   if (map.tilewidth != map.tileheight)
-    return Err(error, "tiles of " + std::to_string(map.tilewidth) + " x " + std::to_string(map.tileheight) +
+    return Err(error, "tiles of " + std::to_string(map.tilewidth) + " x " +
+                          std::to_string(map.tileheight) +
                           " are not square; the engine's cells are");
   if (static_cast<long long>(map.width) * map.height > limits.max_cells)
     return Err(error, "the map has more cells than " + std::to_string(limits.max_cells));
   const long long pw = static_cast<long long>(map.width) * map.tilewidth;
   const long long ph = static_cast<long long>(map.height) * map.tileheight;
   if (pw > limits.max_width || ph > limits.max_height || pw * ph > limits.max_pixels)
-    return Err(error, "the map's picture of " + std::to_string(pw) + " x " + std::to_string(ph) + " pixels is too large");
+    return Err(error, "the map's picture of " + std::to_string(pw) + " x " + std::to_string(ph) +
+                          " pixels is too large");
   const std::string bg = Attr(root, "backgroundcolor");
   if (!bg.empty()) {
     std::string hex = bg[0] == '#' ? bg.substr(1) : bg;
-    if ((hex.size() != 6 && hex.size() != 8) || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    if ((hex.size() != 6 && hex.size() != 8) ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
       return Err(error, "backgroundcolor \"" + bg + "\" is not #RRGGBB");
     const unsigned long v = std::strtoul(hex.c_str(), nullptr, 16);
     map.background[0] = static_cast<uint8_t>(v >> 16);
@@ -449,7 +502,8 @@ bool ParseTmx(const std::string& text, const std::string& folder, const TiledFil
   }
   ReadProperties(root, map.properties);
   Parser p{map, folder, load, limits, error};
-  for (const XMLElement* e = root->FirstChildElement("tileset"); e; e = e->NextSiblingElement("tileset"))
+  for (const XMLElement* e = root->FirstChildElement("tileset"); e;
+       e = e->NextSiblingElement("tileset"))
     if (!p.Tileset(e)) return false;
   return p.Children(root, true, 1.0, 0);
 }
@@ -465,15 +519,20 @@ bool LoadTilesetImages(TiledMap& map, std::string& error) {
     } else {
       return Err(error, "tileset \"" + ts.name + "\": " + ts.image + ": cannot be read");
     }
-    if (!DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &ts.pixels, &error))
+    if (!DecodeImageFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &ts.pixels,
+                         &error))
       return Err(error, "tileset \"" + ts.name + "\": " + ts.image + ": " + error);
     const int rows = (ts.tilecount + ts.columns - 1) / ts.columns;
-    const long long right = ts.margin + static_cast<long long>(ts.columns) * (ts.tilewidth + ts.spacing) - ts.spacing;
-    const long long bottom = ts.margin + static_cast<long long>(rows) * (ts.tileheight + ts.spacing) - ts.spacing;
+    const long long right =
+        ts.margin + static_cast<long long>(ts.columns) * (ts.tilewidth + ts.spacing) - ts.spacing;
+    const long long bottom =
+        ts.margin + static_cast<long long>(rows) * (ts.tileheight + ts.spacing) - ts.spacing;
     if (right > ts.pixels.width || bottom > ts.pixels.height)
-      return Err(error, "tileset \"" + ts.name + "\": " + std::to_string(ts.tilecount) + " tiles of " +
-                            std::to_string(ts.tilewidth) + " x " + std::to_string(ts.tileheight) + " do not fit in " +
-                            ts.image + " (" + std::to_string(ts.pixels.width) + " x " + std::to_string(ts.pixels.height) + ")");
+      return Err(error, "tileset \"" + ts.name + "\": " + std::to_string(ts.tilecount) +
+                            " tiles of " + std::to_string(ts.tilewidth) + " x " +
+                            std::to_string(ts.tileheight) + " do not fit in " + ts.image + " (" +
+                            std::to_string(ts.pixels.width) + " x " +
+                            std::to_string(ts.pixels.height) + ")");
   }
   return true;
 }
@@ -483,7 +542,9 @@ const TiledTileset* FindTileset(const TiledMap& map, uint32_t gid, int* local) {
   const TiledTileset* found = nullptr;
   for (const TiledTileset& ts : map.tilesets)
     if (static_cast<uint32_t>(ts.firstgid) <= id) found = &ts;
-  if (!found || id - static_cast<uint32_t>(found->firstgid) >= static_cast<uint32_t>(found->tilecount)) return nullptr;
+  if (!found ||
+      id - static_cast<uint32_t>(found->firstgid) >= static_cast<uint32_t>(found->tilecount))
+    return nullptr;
   if (local) *local = static_cast<int>(id - static_cast<uint32_t>(found->firstgid));
   return found;
 }
@@ -492,7 +553,8 @@ bool TilePixels(const TiledMap& map, uint32_t gid, RgbaImage& out, std::string& 
   int local = 0;
   const TiledTileset* ts = FindTileset(map, gid, &local);
   if (!ts) return Err(error, "gid " + std::to_string(gid & kGidMask) + " is in no tileset");
-  if (ts->pixels.rgba.empty()) return Err(error, "tileset \"" + ts->name + "\" has no pixels loaded");
+  if (ts->pixels.rgba.empty())
+    return Err(error, "tileset \"" + ts->name + "\" has no pixels loaded");
   const bool d = (gid & kFlipD) != 0;
   out.width = d ? ts->tileheight : ts->tilewidth;
   out.height = d ? ts->tilewidth : ts->tileheight;
@@ -503,7 +565,8 @@ bool TilePixels(const TiledMap& map, uint32_t gid, RgbaImage& out, std::string& 
     for (int x = 0; x < out.width; ++x) {
       int sx, sy;
       SourcePixel(gid, x, y, out.width, out.height, sx, sy);
-      std::memcpy(&out.rgba[(static_cast<size_t>(y) * out.width + x) * 4], ts->pixels.At(ox + sx, oy + sy), 4);
+      std::memcpy(&out.rgba[(static_cast<size_t>(y) * out.width + x) * 4],
+                  ts->pixels.At(ox + sx, oy + sy), 4);
     }
   return true;
 }
@@ -523,7 +586,8 @@ bool RenderBackground(const TiledMap& map, RgbaImage& picture, std::string& erro
         const uint32_t gid = layer.gids[static_cast<size_t>(row) * map.width + col];
         if ((gid & kGidMask) == 0) continue;
         if (gid != last || tile.rgba.empty()) {
-          if (!TilePixels(map, gid, tile, error)) return Err(error, "layer \"" + layer.name + "\": " + error);
+          if (!TilePixels(map, gid, tile, error))
+            return Err(error, "layer \"" + layer.name + "\": " + error);
           last = gid;
         }
         // Tiles are anchored at the cell's bottom-left corner.
@@ -535,7 +599,8 @@ bool RenderBackground(const TiledMap& map, RgbaImage& picture, std::string& erro
             const int a = s[3] * opacity / 255;
             if (a == 0) continue;
             uint8_t* d = &rgb[(static_cast<size_t>(y0 + y) * W + x0 + x) * 3];
-            for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>((s[c] * a + d[c] * (255 - a) + 127) / 255);
+            for (int c = 0; c < 3; ++c)
+              d[c] = static_cast<uint8_t>((s[c] * a + d[c] * (255 - a) + 127) / 255);
           }
       }
   }

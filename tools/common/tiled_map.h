@@ -96,8 +96,8 @@ struct TiledLimits {
 // Parses .tmx text.  `folder` is the map file's folder (ending in '/', or
 // empty) for relative paths.  False with a message in `error` for damaged
 // or unsupported input.
-bool ParseTmx(const std::string& text, const std::string& folder, const TiledFileLoader& load, TiledMap& map,
-              std::string& error, const TiledLimits& limits = TiledLimits());
+bool ParseTmx(const std::string& text, const std::string& folder, const TiledFileLoader& load,
+              TiledMap& map, std::string& error, const TiledLimits& limits = TiledLimits());
 
 // Reads every tileset's picture (PNG, or BMP) and checks that its grid of
 // tiles fits in it.

@@ -24,7 +24,8 @@ int UsageError(const std::string& program, const std::string& usage, const std::
   return 2;
 }
 
-int HelpOrVersion(const std::vector<std::string>& args, const std::string& program, std::string_view help) {
+int HelpOrVersion(const std::vector<std::string>& args, const std::string& program,
+                  std::string_view help) {
   for (const std::string& a : args) {
     if (a == "--") break;
     if (a == "--help" || a == "-h") {

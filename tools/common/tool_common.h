@@ -28,7 +28,8 @@ int UsageError(const std::string& program, const std::string& usage, const std::
 // When `args` hold --help (or -h) or --version: prints the help text or
 // "<program> (tessera) <version>" on stdout and returns 0.  Otherwise -1:
 // the tool carries on.
-int HelpOrVersion(const std::vector<std::string>& args, const std::string& program, std::string_view help);
+int HelpOrVersion(const std::vector<std::string>& args, const std::string& program,
+                  std::string_view help);
 
 // The library's version, as the tools report it.
 const char* Version();
