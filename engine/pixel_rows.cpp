@@ -4,6 +4,7 @@
 
 #include "engine/cpu_features.h"
 #include "engine/simd.h"
+#include "engine/translucent_lanes.h"
 
 #if TESSERA_SSE2
 #include <immintrin.h>
@@ -43,35 +44,13 @@ __attribute__((target("avx2"))) int KeyedCopyAvx2(uint16_t* d, const uint16_t* s
 __attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s, int n, int a,
                                                  bool keyed) {
   const __m256i av = _mm256_set1_epi16(static_cast<short>(a));
-  const __m256i rmask = _mm256_set1_epi16(static_cast<short>(0xFC00));
-  const __m256i gmask = _mm256_set1_epi16(0x03E0);
-  const __m256i bmask = _mm256_set1_epi16(0x001F);
   int i = 0;
   for (; i + 16 <= n; i += 16) {
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     const __m256i key = keyed ? _mm256_srai_epi16(sv, 15) : _mm256_setzero_si256();
     if (keyed && _mm256_movemask_epi8(key) == -1) continue;
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-    const __m256i red = _mm256_and_si256(
-        _mm256_add_epi16(
-            sv, _mm256_mullo_epi16(
-                    _mm256_sub_epi16(_mm256_srli_epi16(dv, 5), _mm256_srli_epi16(sv, 5)), av)),
-        rmask);
-    const __m256i sg = _mm256_and_si256(sv, gmask);
-    const __m256i green = _mm256_and_si256(
-        _mm256_add_epi16(
-            _mm256_srli_epi16(
-                _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, gmask), sg), av), 5),
-            sg),
-        gmask);
-    const __m256i sb = _mm256_and_si256(sv, bmask);
-    const __m256i blue = _mm256_and_si256(
-        _mm256_add_epi16(
-            _mm256_srli_epi16(
-                _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, bmask), sb), av), 5),
-            sb),
-        bmask);
-    const __m256i out = _mm256_or_si256(red, _mm256_or_si256(green, blue));
+    const __m256i out = TransMix16(sv, dv, av);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(out, dv, key));
   }
   return i;
@@ -174,9 +153,6 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
   auto* d = reinterpret_cast<uint16_t*>(dst);
   auto* s = reinterpret_cast<const uint16_t*>(src);
   const __m128i av = _mm_set1_epi16(static_cast<short>(a));
-  const __m128i rmask = _mm_set1_epi16(static_cast<short>(0xFC00));
-  const __m128i gmask = _mm_set1_epi16(0x03E0);
-  const __m128i bmask = _mm_set1_epi16(0x001F);
   int i = 0;
 #if TESSERA_AVX2
   if (UseAvx2()) i = TransMixAvx2(d, s, n, a, keyed);
@@ -186,23 +162,7 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
     __m128i key = keyed ? _mm_srai_epi16(sv, 15) : _mm_setzero_si128();
     if (keyed && _mm_movemask_epi8(key) == 0xFFFF) continue;
     __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-    __m128i red = _mm_and_si128(
-        _mm_add_epi16(
-            sv, _mm_mullo_epi16(_mm_sub_epi16(_mm_srli_epi16(dv, 5), _mm_srli_epi16(sv, 5)), av)),
-        rmask);
-    __m128i sg = _mm_and_si128(sv, gmask);
-    __m128i green = _mm_and_si128(
-        _mm_add_epi16(
-            _mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, gmask), sg), av), 5),
-            sg),
-        gmask);
-    __m128i sb = _mm_and_si128(sv, bmask);
-    __m128i blue = _mm_and_si128(
-        _mm_add_epi16(
-            _mm_srli_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, bmask), sb), av), 5),
-            sb),
-        bmask);
-    __m128i out = _mm_or_si128(red, _mm_or_si128(green, blue));
+    __m128i out = TransMix8(sv, dv, av);
     out = _mm_or_si128(_mm_and_si128(key, dv), _mm_andnot_si128(key, out));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
   }
