@@ -111,8 +111,9 @@ bool GameState::Picked(int map_id, const std::string& name) const {
 }
 
 void GameState::MarkPicked(int map_id, const std::string& name) {
-  if (!Picked(map_id, name) && ValidPickedKey(PickedKey(map_id, name)))
-    picked.push_back(PickedKey(map_id, name));
+  const std::string key = PickedKey(map_id, name);
+  if (ValidPickedKey(key) && std::find(picked.begin(), picked.end(), key) == picked.end())
+    picked.push_back(key);
 }
 
 bool GameState::operator==(const GameState& o) const {

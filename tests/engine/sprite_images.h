@@ -44,27 +44,6 @@ inline std::vector<uint16_t> ReadPixels(SURFACE* s) {
   return out;
 }
 
-// A destination of random size (up to max_w x max_h) and pixels, with a
-// random clip rectangle inside it (possibly empty).
-inline std::unique_ptr<DIBSURFACE> RandomTarget(TestRandom& rnd, int max_w, int max_h) {
-  auto d = MakeDib(rnd.Range(1, max_w), rnd.Range(1, max_h), 0);
-  FillRandom(d.get(), rnd, 30);
-  const int cl = rnd.Range(0, d->GetWidth() - 1), ct = rnd.Range(0, d->GetHeight() - 1);
-  d->SetClipper(tagRECT{cl, ct, rnd.Range(cl, d->GetWidth()), rnd.Range(ct, d->GetHeight())});
-  return d;
-}
-
-// A plain surface with the same pixels and clip rectangle.
-inline std::unique_ptr<DIBSURFACE> CopyOf(SURFACE* s) {
-  auto c = MakeDib(s->GetWidth(), s->GetHeight(), 0);
-  for (int y = 0; y < s->GetHeight(); ++y)
-    for (int x = 0; x < s->GetWidth(); ++x) c->SetPixel(x, y, s->GetPixel(x, y));
-  tagRECT clip;
-  s->GetClipper(clip);
-  c->SetClipper(clip);
-  return c;
-}
-
 }  // namespace tessera::test
 
 #endif

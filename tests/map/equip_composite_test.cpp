@@ -19,30 +19,6 @@
 namespace tessera::test {
 namespace {
 
-// A target of random size and pixels with a random clip rectangle, and a
-// copy of it.
-std::unique_ptr<DIBSURFACE> RandomTarget(TestRandom& rnd, int max_w, int max_h) {
-  auto d = MakeDib(rnd.Range(1, max_w), rnd.Range(1, max_h), 0);
-  FillRandom(d.get(), rnd, 30);
-  tagRECT clip;
-  clip.left = rnd.Range(0, d->GetWidth() - 1);
-  clip.top = rnd.Range(0, d->GetHeight() - 1);
-  clip.right = rnd.Range(clip.left, d->GetWidth());
-  clip.bottom = rnd.Range(clip.top, d->GetHeight());
-  d->SetClipper(clip);
-  return d;
-}
-
-std::unique_ptr<DIBSURFACE> CopyOf(SURFACE* s) {
-  auto c = MakeDib(s->GetWidth(), s->GetHeight(), 0);
-  for (int y = 0; y < s->GetHeight(); ++y)
-    for (int x = 0; x < s->GetWidth(); ++x) c->SetPixel(x, y, s->GetPixel(x, y));
-  tagRECT clip;
-  s->GetClipper(clip);
-  c->SetClipper(clip);
-  return c;
-}
-
 // Pictures for one direction and frame of state 0, owned by the test (the
 // layers only point at them, as they point at the pool's).
 struct Layers {

@@ -47,4 +47,22 @@ uint16_t ReferenceTransMix(uint16_t s, uint16_t d, int a) {
   return static_cast<uint16_t>(red | green | blue);
 }
 
+std::unique_ptr<DIBSURFACE> RandomTarget(TestRandom& rnd, int max_w, int max_h) {
+  auto d = MakeDib(rnd.Range(1, max_w), rnd.Range(1, max_h), 0);
+  FillRandom(d.get(), rnd, 30);
+  const int cl = rnd.Range(0, d->GetWidth() - 1), ct = rnd.Range(0, d->GetHeight() - 1);
+  d->SetClipper(tagRECT{cl, ct, rnd.Range(cl, d->GetWidth()), rnd.Range(ct, d->GetHeight())});
+  return d;
+}
+
+std::unique_ptr<DIBSURFACE> CopyOf(SURFACE* s) {
+  auto c = MakeDib(s->GetWidth(), s->GetHeight(), 0);
+  for (int y = 0; y < s->GetHeight(); ++y)
+    for (int x = 0; x < s->GetWidth(); ++x) c->SetPixel(x, y, s->GetPixel(x, y));
+  tagRECT clip;
+  s->GetClipper(clip);
+  c->SetClipper(clip);
+  return c;
+}
+
 }  // namespace tessera::test

@@ -24,6 +24,13 @@ std::vector<uint16_t> Pixels(SURFACE* s);
 // of those being exactly COLOR_KEY.
 void FillRandom(SURFACE* s, TestRandom& rng, int key_share);
 
+// A destination of random size (up to max_w x max_h) and pixels, with a
+// random clip rectangle inside it (possibly empty).
+std::unique_ptr<DIBSURFACE> RandomTarget(TestRandom& rnd, int max_w, int max_h);
+
+// A plain surface with the same pixels and clip rectangle.
+std::unique_ptr<DIBSURFACE> CopyOf(SURFACE* s);
+
 // The per-pixel translucent rule, written out one step at a time.
 uint16_t ReferenceTransMix(uint16_t s, uint16_t d, int a);
 
