@@ -43,12 +43,6 @@ int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
 }
 
-// Releases a surface of the display manager and forgets it.
-void Release(SURFACE*& s) {
-  tessera::ReleaseViewSurface(s);
-  s = nullptr;
-}
-
 }  // namespace
 
 QEnergy::QEnergy()
@@ -80,12 +74,12 @@ QEnergy::~QEnergy() {
 }
 
 void QEnergy::FreeImages() {
-  for (SURFACE*& s : m_pAniImage) Release(s);
+  for (SURFACE*& s : m_pAniImage) tessera::ReleaseViewSurface(s);
   m_nAniFrames = 0;
-  Release(m_pTempImage);
-  Release(m_pFlashImage);
-  Release(m_pCoverImage);
-  Release(m_pBackImage);
+  tessera::ReleaseViewSurface(m_pTempImage);
+  tessera::ReleaseViewSurface(m_pFlashImage);
+  tessera::ReleaseViewSurface(m_pCoverImage);
+  tessera::ReleaseViewSurface(m_pBackImage);
 }
 
 void QEnergy::Create(int left, int top, int right, int bottom, int max, int length, int direction) {

@@ -43,12 +43,6 @@ int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
 }
 
-// Releases a surface of the display manager and forgets it.
-void Release(SURFACE*& s) {
-  tessera::ReleaseViewSurface(s);
-  s = nullptr;
-}
-
 }  // namespace
 
 QList::QList()
@@ -86,9 +80,9 @@ QList::~QList() {
     delete p;
     p = nullptr;
   }
-  Release(m_pBackImage);
-  Release(m_pBackCopy);
-  Release(m_pOverlay);
+  tessera::ReleaseViewSurface(m_pBackImage);
+  tessera::ReleaseViewSurface(m_pBackCopy);
+  tessera::ReleaseViewSurface(m_pOverlay);
   FreeRecords();
   m_RowMenu.DeleteAll();
 }
@@ -102,8 +96,8 @@ void QList::Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowIm
   m_RowMenu.m_bUnfold = unfold;
   CopyWhole(m_szRowImage, sizeof(m_szRowImage) - 1, rowImage);
   if (backImage && backImage[0]) {
-    Release(m_pBackImage);
-    Release(m_pBackCopy);
+    tessera::ReleaseViewSurface(m_pBackImage);
+    tessera::ReleaseViewSurface(m_pBackCopy);
     m_pBackImage = LoadPlain(backImage);
     m_pBackCopy = LoadPlain(backImage);
     if (!m_pBackImage || !m_pBackCopy)

@@ -9,17 +9,19 @@
 #include "public/error_report.h"
 
 namespace tessera {
-void ReleaseViewSurface(SURFACE* surface) {
-  if (!surface) return;
+void ReleaseViewSurface(SURFACE*& surface) {
+  SURFACE* s = surface;
+  surface = nullptr;
+  if (!s) return;
   if (CVIEWMANAGE* vm = AfxGetViewManager()) {
-    vm->DeleteSurface(surface);
+    vm->DeleteSurface(s);
     return;
   }
   CSurfaceManager& cache = GetSurfaceManager();
-  if (cache.IsHaveSurface(surface))
-    cache.DeleteSurface(surface);
+  if (cache.IsHaveSurface(s))
+    cache.DeleteSurface(s);
   else
-    delete surface;
+    delete s;
 }
 }  // namespace tessera
 
@@ -37,7 +39,6 @@ QWindow::QWindow(int left, int top, int right, int bottom, char* image, int flag
 QWindow::~QWindow() {
   SetState(QAREA_CLOSE, nullptr);
   tessera::ReleaseViewSurface(m_pBackImage);
-  m_pBackImage = nullptr;
 }
 
 void QWindow::Create(int left, int top, int right, int bottom, char* image, int flags) {
@@ -47,7 +48,6 @@ void QWindow::Create(int left, int top, int right, int bottom, char* image, int 
 
 void QWindow::SetBackImage(char* image, int flags) {
   tessera::ReleaseViewSurface(m_pBackImage);
-  m_pBackImage = nullptr;
   if (!image) return;
   SURFACE_STYLE style;
   if (flags & QWIN_DIB)

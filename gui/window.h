@@ -68,8 +68,9 @@ namespace tessera {
 // Releases a surface that came from the display manager: through it when it
 // exists, else straight through the surface cache (or deleted when the
 // cache does not hold it), so an area outliving the display manager still
-// frees its image.
-void ReleaseViewSurface(SURFACE* surface);
+// frees its image.  The pointer is left null, so that a second release of
+// the same field does nothing.
+void ReleaseViewSurface(SURFACE*& surface);
 }  // namespace tessera
 
 #pragma GCC visibility pop
