@@ -10,22 +10,10 @@
 
 #include <cstdlib>
 
-#include "engine/dib_surface.h"
-#include "engine/view_manage.h"
+#include "engine/surface_kinds.h"
 #include "platform/random.h"
-#include "public/engine.h"
 
 namespace {
-
-// A plain surface of w x h from the display manager, so that it is made and
-// owned like every other engine surface; without a manager (a game that
-// draws on surfaces of its own) the same plain surface is made directly.
-SURFACE* NewPlainSurface(int w, int h) {
-  if (CVIEWMANAGE* vm = AfxGetViewManager()) return vm->CreateSurface(w, h, SS_DIB);
-  auto* s = new DIBSURFACE(w, h);
-  s->Initialize();
-  return s;
-}
 
 // Copies the w x h block at (sx, sy) of `from` to (dx, dy) of `to`.
 void CopyBlock(SURFACE* from, SURFACE* to, int sx, int sy, int dx, int dy, int w, int h) {
@@ -87,7 +75,7 @@ void CFader::Initialize(SURFACE* picture, SURFACE* target, int x, int y, int wid
   m_pDrops = nullptr;
   const bool region = width >= 1 && height >= 1;
   if ((effect == 1 || effect == 8) && region && target) {
-    m_pSnapshot = NewPlainSurface(width, height);
+    m_pSnapshot = tessera::NewPlainSurface(width, height);
     // The part copy stops at the target's edges, so a region reaching past
     // the target copies only what the target holds; the rest of the
     // snapshot is the key colour (never garbage), which the mosaic leaves

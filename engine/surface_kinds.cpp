@@ -6,9 +6,17 @@
 #include "engine/rle_mask_surface.h"
 #include "engine/rle_surface.h"
 #include "engine/view_manage.h"
+#include "public/engine.h"
 #include "public/error_report.h"
 
 namespace tessera {
+
+SURFACE* NewPlainSurface(int w, int h) {
+  if (CVIEWMANAGE* vm = AfxGetViewManager()) return vm->CreateSurface(w, h, SS_DIB);
+  auto* s = new DIBSURFACE(w, h);
+  s->Initialize();
+  return s;
+}
 
 void PutAlpha(SURFACE* s, int x, int y, char opacity) {
   if (auto* alpha = dynamic_cast<ALPHASURFACE*>(s)) alpha->PutAlphaPixel(x, y, opacity);

@@ -25,6 +25,11 @@ inline bool IsAlphaKind(SURFACE_STYLE s) {
 // directly.
 inline bool HasPlainRows(SURFACE_STYLE s) { return s == SS_DIB || IsAlphaKind(s); }
 
+// A plain surface of w x h from the display manager, so that it is made and
+// owned like every other engine surface; without a manager (a game or tool
+// that draws on surfaces of its own) the same plain surface made directly.
+SURFACE* NewPlainSurface(int w, int h);
+
 // PutAlphaPixel on an alpha or double-alpha surface (opacity 0-31); other
 // kinds are left alone.
 void PutAlpha(SURFACE* s, int x, int y, char opacity);

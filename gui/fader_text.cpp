@@ -1,8 +1,6 @@
 #include "gui/fader_text.h"
 
-#include "engine/dib_surface.h"
-#include "engine/view_manage.h"
-#include "public/engine.h"
+#include "engine/surface_kinds.h"
 
 QFaderText::QFaderText(char* text, int x, int y, unsigned long color, int mode, int fontSize,
                        int life)
@@ -19,12 +17,7 @@ QFaderText::QFaderText(char* text, int x, int y, unsigned long color, int mode, 
   m_nTextWidth = GetTextWidth(text, fontSize);
   const int w = static_cast<int>(m_nTextWidth * 1.5), h = static_cast<int>(fontSize * 1.5);
   if (w < 1 || h < 1) return;
-  if (CVIEWMANAGE* vm = AfxGetViewManager()) {
-    m_pTextImage = vm->CreateSurface(w, h, SS_DIB);
-  } else {
-    m_pTextImage = new DIBSURFACE(w, h);
-    m_pTextImage->Initialize();
-  }
+  m_pTextImage = tessera::NewPlainSurface(w, h);
   DRAW_FX fill;
   fill.kind = FX_FILL;
   fill.colour = COLOR_KEY;

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "engine/alpha_access.h"
-#include "engine/dib_surface.h"
 #include "engine/surface_kinds.h"
-#include "engine/view_manage.h"
 #include "gui/sprite.h"
 #include "pack/res.h"
 #include "platform/clock.h"
@@ -17,15 +15,6 @@
 #include "public/error_report.h"
 
 namespace {
-
-// A plain surface of w x h from the display manager, or made directly when
-// there is none (tools, tests of the reader alone).
-SURFACE* NewPlainSurface(int w, int h) {
-  if (CVIEWMANAGE* vm = AfxGetViewManager()) return vm->CreateSurface(w, h, SS_DIB);
-  auto* s = new DIBSURFACE(w, h);
-  s->Initialize();
-  return s;
-}
 
 void FillKey(SURFACE* s) {
   DRAW_FX fill;
@@ -43,7 +32,7 @@ uint16_t GifColour(const uint8_t* rgb) {
 // weighted grey of its channels (each 5-bit channel times 8).
 SURFACE* GreyCopy(SURFACE* frame) {
   const int w = frame->GetWidth(), h = frame->GetHeight();
-  SURFACE* grey = NewPlainSurface(w, h);
+  SURFACE* grey = tessera::NewPlainSurface(w, h);
   FillKey(grey);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -142,7 +131,7 @@ bool QGifSprite::BuildFrames() {
       ReleaseFrames();
       return false;
     }
-    SURFACE* image = NewPlainSurface(w, h);
+    SURFACE* image = tessera::NewPlainSurface(w, h);
     // An opaque copy of the previous picture equals the key colour with the
     // previous picture drawn over it by the keyed blit.
     if (previous)
