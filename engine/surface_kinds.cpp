@@ -18,6 +18,13 @@ SURFACE* NewPlainSurface(int w, int h) {
   return s;
 }
 
+void FillKey(SURFACE* s) {
+  DRAW_FX fx;
+  fx.kind = FX_FILL;
+  fx.colour = COLOR_KEY;
+  s->Blit(s, 0, 0, fx);
+}
+
 void PutAlpha(SURFACE* s, int x, int y, char opacity) {
   if (auto* alpha = dynamic_cast<ALPHASURFACE*>(s)) alpha->PutAlphaPixel(x, y, opacity);
 }

@@ -30,6 +30,10 @@ inline bool HasPlainRows(SURFACE_STYLE s) { return s == SS_DIB || IsAlphaKind(s)
 // that draws on surfaces of its own) the same plain surface made directly.
 SURFACE* NewPlainSurface(int w, int h);
 
+// Fills the whole surface with the colour key (nothing of it shows until
+// something is drawn into it).
+void FillKey(SURFACE* s);
+
 // PutAlphaPixel on an alpha or double-alpha surface (opacity 0-31); other
 // kinds are left alone.
 void PutAlpha(SURFACE* s, int x, int y, char opacity);

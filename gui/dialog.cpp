@@ -6,7 +6,9 @@
 
 #include "engine/font_state.h"
 #include "engine/surface.h"
+#include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
+#include "gui/window.h"
 #include "platform/clock.h"
 #include "public/engine.h"
 #include "public/error_report.h"
@@ -23,22 +25,6 @@ bool IsFontSize(int size) { return size == 12 || size == 16 || size == 24; }
 SURFACE* NewPlainSurface(int w, int h) {
   CVIEWMANAGE* vm = AfxGetViewManager();
   return vm ? vm->CreateSurface(w, h, SS_DIB) : nullptr;
-}
-
-SURFACE* LoadPackSurface(const char* id) {
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  if (!vm || !id) return nullptr;
-  // The loader takes a writable name; hand it a copy.
-  char name[64];
-  snprintf(name, sizeof(name), "%s", id);
-  return vm->CreateSurface(name, SS_DIB, false, false);
-}
-
-void FillKey(SURFACE* s) {
-  DRAW_FX fx;
-  fx.kind = FX_FILL;
-  fx.colour = PIXEL(COLOR_KEY);
-  s->Blit(s, 0, 0, fx);
 }
 
 }  // namespace
@@ -133,8 +119,8 @@ void QDialog::Create(int left, int top, int right, int bottom, char* image) {
   // A second Create starts over with new surfaces.
   FreeSurfaces();
   if (image && strlen(image) == 10) {
-    m_pBackSurface = LoadPackSurface(image);
-    m_pFrameSurface = LoadPackSurface(image);
+    m_pBackSurface = tessera::LoadViewSurface(image);
+    m_pFrameSurface = tessera::LoadViewSurface(image);
     if (!m_pBackSurface || !m_pFrameSurface)
       ErrorBox("Failed to find image data from Pack!%s\n %s %ld", image, __FILE__, (long)__LINE__);
     return;
@@ -144,7 +130,7 @@ void QDialog::Create(int left, int top, int right, int bottom, char* image) {
     ErrorBox("Could not create surface!\n %s %d", __FILE__, __LINE__);
     return;
   }
-  FillKey(m_pBackSurface);
+  tessera::FillKey(m_pBackSurface);
 }
 
 void QDialog::SetFormat(int lines, int lineChars, unsigned long textColor,
@@ -179,9 +165,9 @@ void QDialog::SetContent(const char* text, const char* image) {
     // Picture mode.
     m_szContent[0] = 0;
     delete m_pFrameSurface;
-    m_pFrameSurface = LoadPackSurface(image);
+    m_pFrameSurface = tessera::LoadViewSurface(image);
     if (!m_pFrameSurface || !m_pBackSurface) return;
-    FillKey(m_pBackSurface);
+    tessera::FillKey(m_pBackSurface);
     const int x = (m_pBackSurface->GetWidth() - m_pFrameSurface->GetWidth()) / 2;
     const int y = m_pBackSurface->GetHeight() - m_pFrameSurface->GetHeight();
     m_pFrameSurface->Blit(m_pBackSurface, x, y);
@@ -201,16 +187,16 @@ void QDialog::SetContent(const char* text, const char* image) {
   tessera::BreakDialogLines(m_szContent, m_nLines, m_nLineChars, m_szLine);
   if (m_bAutoSize) {
     delete m_pFrameSurface;
-    m_pFrameSurface = LoadPackSurface(row.frame);
+    m_pFrameSurface = tessera::LoadViewSurface(row.frame);
   }
   if (!m_pBackSurface) return;  // nothing to lay out onto
-  FillKey(m_pBackSurface);
+  tessera::FillKey(m_pBackSurface);
   if (m_pFrameSurface) m_pFrameSurface->Blit(m_pBackSurface, 0, 0);
 
   const int boxW = m_rcArea.right - m_rcArea.left, boxH = m_rcArea.bottom - m_rcArea.top;
   if (!m_pTextSurface) m_pTextSurface = NewPlainSurface(boxW, boxH);
   if (!m_pTextSurface) return;
-  FillKey(m_pTextSurface);
+  tessera::FillKey(m_pTextSurface);
   if (!m_szLine[0][0]) return;
 
   const int previous = tessera::CurrentFontSize();

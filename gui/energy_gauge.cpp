@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
 #include "gui/window.h"
 #include "platform/clock.h"
@@ -15,21 +16,6 @@ namespace {
 constexpr int kMaxBars = 40;
 constexpr int kFadeStart = 31;
 constexpr int kCoverLevel = 24;
-
-SURFACE* LoadPlain(const char* id) {
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  if (!vm || !id || !id[0]) return nullptr;
-  char name[64];
-  snprintf(name, sizeof(name), "%s", id);
-  return vm->CreateSurface(name, SS_DIB, false, false);
-}
-
-void FillKey(SURFACE* s) {
-  DRAW_FX fx;
-  fx.kind = FX_FILL;
-  fx.colour = COLOR_KEY;
-  s->Blit(s, 0, 0, fx);
-}
 
 void TransBlit(SURFACE* s, SURFACE* target, int x, int y, int level) {
   DRAW_FX fx;
@@ -110,7 +96,7 @@ bool QEnergy::LoadImages(const char* base, const char* cover, const char* back) 
   for (int i = 0; i < kMaxBars; ++i) {
     char id[16];
     snprintf(id, sizeof(id), "%.8s%02d", base, i);
-    m_pAniImage[i] = LoadPlain(id);
+    m_pAniImage[i] = tessera::LoadViewSurface(id);
     if (!m_pAniImage[i]) break;
     m_nAniFrames = i + 1;
   }
@@ -119,10 +105,10 @@ bool QEnergy::LoadImages(const char* base, const char* cover, const char* back) 
     const int w = m_pAniImage[0]->GetWidth(), h = m_pAniImage[0]->GetHeight();
     m_pTempImage = vm->CreateSurface(w, h, SS_DIB);
     m_pFlashImage = vm->CreateSurface(w, h, SS_DIB);
-    if (m_pFlashImage) FillKey(m_pFlashImage);
+    if (m_pFlashImage) tessera::FillKey(m_pFlashImage);
   }
-  m_pCoverImage = LoadPlain(cover);
-  m_pBackImage = LoadPlain(back);
+  m_pCoverImage = tessera::LoadViewSurface(cover);
+  m_pBackImage = tessera::LoadViewSurface(back);
   m_nAniFrame = 0;
   DrawBar();
   return true;
@@ -131,7 +117,7 @@ bool QEnergy::LoadImages(const char* base, const char* cover, const char* back) 
 void QEnergy::DrawBar() {
   if (!m_pTempImage || m_nAniFrame < 0 || m_nAniFrame >= m_nAniFrames) return;
   SURFACE* bar = m_pAniImage[m_nAniFrame];
-  FillKey(m_pTempImage);
+  tessera::FillKey(m_pTempImage);
   const int p = HiddenLength();
   // The part copy clips to both surfaces, so bars of other sizes than the
   // first one are cut to the shown bar.
@@ -143,7 +129,7 @@ void QEnergy::DrawBar() {
 
 void QEnergy::SetEnergy(int energy) {
   if (m_pFlashImage && m_pTempImage) {
-    FillKey(m_pFlashImage);
+    tessera::FillKey(m_pFlashImage);
     m_pTempImage->Blit(m_pFlashImage, 0, 0, 0, 0, m_pTempImage->GetWidth(),
                        m_pTempImage->GetHeight());
   }

@@ -16,13 +16,6 @@
 
 namespace {
 
-void FillKey(SURFACE* s) {
-  DRAW_FX fill;
-  fill.kind = FX_FILL;
-  fill.colour = COLOR_KEY;
-  s->Blit(s, 0, 0, fill);
-}
-
 uint16_t GifColour(const uint8_t* rgb) {
   if (rgb[0] == 0xFF && rgb[1] == 0x00 && rgb[2] == 0xFF) return COLOR_KEY;
   return static_cast<uint16_t>((rgb[0] >> 3) << 10 | (rgb[1] >> 3) << 5 | (rgb[2] >> 3));
@@ -33,7 +26,7 @@ uint16_t GifColour(const uint8_t* rgb) {
 SURFACE* GreyCopy(SURFACE* frame) {
   const int w = frame->GetWidth(), h = frame->GetHeight();
   SURFACE* grey = tessera::NewPlainSurface(w, h);
-  FillKey(grey);
+  tessera::FillKey(grey);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const uint16_t p = frame->GetPixel(x, y).GetColor();
@@ -137,7 +130,7 @@ bool QGifSprite::BuildFrames() {
     if (previous)
       previous->Blit(image, 0, 0, 0, 0, w, h);
     else
-      FillKey(image);
+      tessera::FillKey(image);
     MakeSurface(frame, image);
     if (i == 0) m_pGrayImage = GreyCopy(image);
     cell->m_pImage = image;

@@ -30,14 +30,6 @@ void CopyWhole(char* out, size_t limit, const char* text) {
   out[n] = 0;
 }
 
-SURFACE* LoadPlain(const char* id) {
-  CVIEWMANAGE* vm = AfxGetViewManager();
-  if (!vm) return nullptr;
-  char name[64];
-  snprintf(name, sizeof(name), "%s", id);
-  return vm->CreateSurface(name, SS_DIB, false, false);
-}
-
 // Keeps a 64-bit result inside a 32-bit field.
 int32_t Clamp32(int64_t v) {
   return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
@@ -98,8 +90,8 @@ void QList::Create(tagRECT area, tagRECT rows, QPoint overlay, const char* rowIm
   if (backImage && backImage[0]) {
     tessera::ReleaseViewSurface(m_pBackImage);
     tessera::ReleaseViewSurface(m_pBackCopy);
-    m_pBackImage = LoadPlain(backImage);
-    m_pBackCopy = LoadPlain(backImage);
+    m_pBackImage = tessera::LoadViewSurface(backImage);
+    m_pBackCopy = tessera::LoadViewSurface(backImage);
     if (!m_pBackImage || !m_pBackCopy)
       ErrorBox("Create ListBackImage error!\n%s %ld", __FILE__, (long)__LINE__);
   }

@@ -1,5 +1,6 @@
 #include "gui/window.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "engine/surface.h"
@@ -22,6 +23,15 @@ void ReleaseViewSurface(SURFACE*& surface) {
     cache.DeleteSurface(s);
   else
     delete s;
+}
+
+SURFACE* LoadViewSurface(const char* id) {
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  if (!vm || !id || !id[0]) return nullptr;
+  // The loader takes a writable name; hand it a copy.
+  char name[64];
+  snprintf(name, sizeof(name), "%s", id);
+  return vm->CreateSurface(name, SS_DIB, false, false);
 }
 }  // namespace tessera
 

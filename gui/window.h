@@ -71,6 +71,10 @@ namespace tessera {
 // frees its image.  The pointer is left null, so that a second release of
 // the same field does nothing.
 void ReleaseViewSurface(SURFACE*& surface);
+
+// The pack image `id` as a plain surface from the display manager; null
+// without a manager or an id.
+SURFACE* LoadViewSurface(const char* id);
 }  // namespace tessera
 
 #pragma GCC visibility pop
