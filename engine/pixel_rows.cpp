@@ -155,6 +155,7 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
   const __m128i av = _mm_set1_epi16(static_cast<short>(a));
   int i = 0;
 #if TESSERA_AVX2
+  if (UseAvx512()) return TransMixRowAvx512(d, s, n, a, keyed);
   if (UseAvx2()) i = TransMixAvx2(d, s, n, a, keyed);
 #endif
   for (; i + 8 <= n; i += 8) {

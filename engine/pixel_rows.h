@@ -1,8 +1,9 @@
 // Row kernels of the keyed and translucent blits: the inner loops of every
 // frame.  Each works on one row of n pixels and gives exactly the per-pixel
-// result of the plain rules below; on x86 the implementation processes
-// sixteen pixels per AVX2 step (where the processor has it) or eight per
-// SSE2 step and the remainder one by one; elsewhere it is the plain rule.
+// result of the plain rules below; on x86 the translucent mix processes
+// thirty-two pixels per AVX-512BW step (its last step masked), else sixteen
+// per AVX2 step or eight per SSE2 step and the remainder one by one, as
+// the processor allows; elsewhere it is the plain rule.
 //
 // Keyed copy: a source pixel with bit 15 clear replaces the destination
 // pixel; one with bit 15 set leaves it.
