@@ -192,6 +192,40 @@ TEST_P(WideKernels, KeyedBlitOfOpaquePicturesWithSingleMarks) {
   }
 }
 
+// The rotated blit of a plain source: every path gives the pixels of the
+// plain per-pixel loop (the 512-bit rows turned off), at angles in every
+// quarter, sizes around the 16-pixel step, over the frame's edges.  The
+// source is made of small patches of a few colours, half of them marked,
+// so that four equal neighbours (which keep bit 15) and all-but-equal ones
+// (which do not) are common.
+TEST_P(WideKernels, RotatedBlitEqualsThePlainLoop) {
+  TestRandom rnd(75);
+  const uint16_t palette[] = {0x8000, 0xFC1F, 0x7FFF, 0x0000, 0x801F, 0x03E0, 0x7C00, 0x9234};
+  for (int round = 0; round < 24; ++round) {
+    const int w = rnd.Range(2, 70), h = rnd.Range(2, 50);
+    auto src = MakeDib(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        src->SetPixel(x, y,
+                      (x / 3 + y / 2 + round) % 3 == 0 ? static_cast<uint16_t>(rnd.Next())
+                                                       : palette[(x / 4 * 7 + y / 3 * 3) % 8]);
+    auto frame = MakeDib(90, 70);
+    FillRandom(frame.get(), rnd, 10);
+    DRAW_FX fx;
+    fx.kind = round % 2 ? FX_ROTATE : FX_ROTATECOPY;
+    fx.angle = static_cast<float>(rnd.Range(-700, 700)) / 100.0f;
+    const int x = rnd.Range(-w, 90), y = rnd.Range(-h, 70);
+    auto ours = CopyOf(frame.get());
+    src->Blit(ours.get(), x, y, fx);
+    ForceNoAvx512ForTests(true);
+    auto plain = CopyOf(frame.get());
+    src->Blit(plain.get(), x, y, fx);
+    ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
+    ASSERT_EQ(Pixels(ours.get()), Pixels(plain.get()))
+        << w << "x" << h << " at " << x << "," << y << " angle " << fx.angle;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, WideKernels,
                          ::testing::Values(Path::kWide, Path::kAvx2, Path::kSse2),
                          [](const ::testing::TestParamInfo<Path>& i) {
