@@ -11,10 +11,12 @@
 
 #include "engine/alpha_rows.h"
 #include "engine/dib_surface.h"
+#include "engine/font_state.h"
 #include "engine/pixel_block.h"
 #include "engine/pixel_convert.h"
 #include "engine/pixel_rows.h"
 #include "engine/run_rows.h"
+#include "platform/glyph_source.h"
 #include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
 #include "support/test_support.h"
@@ -225,6 +227,72 @@ TEST_P(WideKernels, RotatedBlitEqualsThePlainLoop) {
         << w << "x" << h << " at " << x << "," << y << " angle " << fx.angle;
   }
 }
+
+// Glyphs whose ink is scattered by a hash of the character and the place,
+// so every row has ink and gaps in different columns.
+class ScatteredGlyphs : public GlyphSource {
+ public:
+  bool Render(std::string_view gbk, int, int w, int h, std::vector<uint8_t>& ink) override {
+    ink.assign(static_cast<size_t>(w) * h, 0);
+    uint32_t hash = 2166136261u;
+    for (char c : gbk) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    for (auto& v : ink) {
+      hash = hash * 1103515245u + 12345u;
+      v = (hash >> 16) % 3 == 0;
+    }
+    return true;
+  }
+};
+
+class WideTextInk : public EngineTest, public ::testing::WithParamInterface<Path> {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    SetGlyphSource(std::make_unique<ScatteredGlyphs>());
+    ForceNoAvx2ForTests(GetParam() == Path::kSse2);
+    ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
+  }
+  void TearDown() override {
+    ForceNoAvx2ForTests(false);
+    ForceNoAvx512ForTests(false);
+    EngineTest::TearDown();
+  }
+};
+
+// Text of every size at places that cut its glyphs at each edge of a
+// clip rectangle: the same pixels as the per-pixel copy of the ink.
+TEST_P(WideTextInk, ClippedGlyphsEqualThePerPixelCopy) {
+  TestRandom rnd(76);
+  char text[] =
+      "\xC4\xE3\xBA\xC3"
+      "Ag"
+      "\xA3\xAC";  // 你好Ag，
+  for (int size : {12, 16, 24})
+    for (int round = 0; round < 30; ++round) {
+      SetCurrentFontSize(size);
+      auto surface = MakeDib(100, 60);
+      FillRandom(surface.get(), rnd, 0);
+      tagRECT clip{rnd.Range(0, 20), rnd.Range(0, 15), rnd.Range(50, 100), rnd.Range(30, 60)};
+      surface->SetClipper(clip);
+      const int x = rnd.Range(-60, 100), y = rnd.Range(-40, 60);
+      const uint16_t colour = static_cast<uint16_t>(rnd.Next() & 0x7FFF);
+      auto plain = CopyOf(surface.get());
+      surface->DrawTextA(x, y, colour, text);
+      ForceNoAvx512ForTests(true);
+      plain->DrawTextA(x, y, colour, text);
+      ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
+      ASSERT_EQ(Pixels(surface.get()), Pixels(plain.get()))
+          << "size " << size << " at " << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, WideTextInk,
+                         ::testing::Values(Path::kWide, Path::kAvx2, Path::kSse2),
+                         [](const ::testing::TestParamInfo<Path>& i) {
+                           return i.param == Path::kWide   ? "Avx512"
+                                  : i.param == Path::kAvx2 ? "Avx2"
+                                                           : "Sse2";
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Paths, WideKernels,
                          ::testing::Values(Path::kWide, Path::kAvx2, Path::kSse2),
