@@ -35,7 +35,15 @@ __attribute__((target("avx2"))) size_t ConvertAvx2(uint16_t* dst, const uint16_t
 // out of the word.
 TESSERA_AVX512_FN void ConvertAvx512(uint16_t* dst, const uint16_t* src, size_t n) {
   const __m512i high = _mm512_set1_epi16(static_cast<short>(0xFFE0));
-  size_t i = 0;
+  // The pixels up to the destination's next 64-byte boundary first, so
+  // that no later store is split across two cache lines.
+  size_t i = (64 - (reinterpret_cast<uintptr_t>(dst) & 63)) / 2 % 32;
+  if (i > n) i = n;
+  if (i > 0) {
+    const __mmask32 lanes = LowLanes32(static_cast<int>(i));
+    const __m512i a = _mm512_maskz_loadu_epi16(lanes, src);
+    _mm512_mask_storeu_epi16(dst, lanes, _mm512_add_epi16(a, _mm512_and_si512(a, high)));
+  }
   for (; i + 64 <= n; i += 64) {
     const __m512i a = _mm512_loadu_si512(src + i), b = _mm512_loadu_si512(src + i + 32);
     _mm512_storeu_si512(dst + i, _mm512_add_epi16(a, _mm512_and_si512(a, high)));
