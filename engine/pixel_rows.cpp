@@ -55,9 +55,23 @@ __attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s,
   }
   return i;
 }
+
+TESSERA_AVX512_FN void TransMixRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx,
+                                          int w, int h, int a) {
+  for (int j = 0; j < h; ++j)
+    TransMixRowAvx512(reinterpret_cast<uint16_t*>(drows[j] + dx),
+                      reinterpret_cast<const uint16_t*>(srows[j] + sx), w, a, true);
+}
 #endif
 
 }  // namespace
+
+void TransMixRect(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h, int a) {
+#if TESSERA_AVX2
+  if (UseAvx512()) return TransMixRectAvx512(drows, dx, srows, sx, w, h, a);
+#endif
+  for (int j = 0; j < h; ++j) TransMixRow(drows[j] + dx, srows[j] + sx, w, a);
+}
 
 void FillRow(PIXEL* dst, int n, uint16_t colour) {
   auto* d = reinterpret_cast<uint16_t*>(dst);

@@ -194,6 +194,34 @@ TEST_P(WideKernels, KeyedBlitOfOpaquePicturesWithSingleMarks) {
   }
 }
 
+// The translucent blit of a picture over the frame's edges at every level:
+// each row as the plain rule mixes it.
+TEST_P(WideKernels, TranslucentBlitEqualsTheRowRule) {
+  TestRandom rnd(77);
+  for (int level = -2; level <= 34; ++level) {
+    const int w = rnd.Range(1, 80), h = rnd.Range(1, 20);
+    auto picture = MakeDib(w, h);
+    FillRandom(picture.get(), rnd, 40);
+    auto frame = MakeDib(70, 30);
+    FillRandom(frame.get(), rnd, 0);
+    const int x = rnd.Range(-w, 70), y = rnd.Range(-h, 30);
+    Words expected = Pixels(frame.get());
+    const Words src = Pixels(picture.get());
+    for (int j = 0; j < h; ++j)
+      for (int i = 0; i < w; ++i) {
+        if (x + i < 0 || x + i >= 70 || y + j < 0 || y + j >= 30) continue;
+        const uint16_t p = src[static_cast<size_t>(j) * w + i];
+        uint16_t& d = expected[static_cast<size_t>(y + j) * 70 + x + i];
+        if (!(p & 0x8000)) d = ReferenceTransMix(p, d, level > 32 ? 0 : 32 - level);
+      }
+    DRAW_FX fx;
+    fx.kind = FX_TRANS;
+    fx.level = level;
+    picture->Blit(frame.get(), x, y, fx);
+    ASSERT_EQ(Pixels(frame.get()), expected) << "level " << level << " at " << x << "," << y;
+  }
+}
+
 // The rotated blit of a plain source: every path gives the pixels of the
 // plain per-pixel loop (the 512-bit rows turned off), at angles in every
 // quarter, sizes around the 16-pixel step, over the frame's edges.  The
