@@ -262,10 +262,10 @@ TESSERA_AVX512_FN inline __m512i Blend32(__m512i sv, __m512i dv, __m512i tv) {
 }
 
 // The row with 512-bit steps, the last, partial step masked.  Weights are
-// limited to 32; a step whose weights are all 32 is skipped (the only
-// test: mixed rows change class from step to step, so every other step
-// goes through the blend, which gives weight 0 its source colour with bit
-// 15 cleared, and the lanes of weight 32 keep the destination pixel).
+// limited to 32; a step whose weights are all 32 is skipped, one whose
+// weights are all 0 stored as the source with bit 15 cleared (the
+// destination is not read), any other blended, the lanes of weight 32
+// keeping the destination pixel.
 template <bool kSolid>
 TESSERA_AVX512_FN void RowAvx512(uint16_t* d, const uint8_t* s, uint16_t colour,
                                  const uint8_t* weights, int n) {
@@ -279,6 +279,10 @@ TESSERA_AVX512_FN void RowAvx512(uint16_t* d, const uint8_t* s, uint16_t colour,
     const __mmask32 keep = _mm512_cmpeq_epi16_mask(tv, k32);
     if (keep == 0xFFFFFFFFu) continue;
     const __m512i sv = kSolid ? solid : _mm512_loadu_si512(s + 2 * i);
+    if (_mm512_test_epi16_mask(tv, tv) == 0) {
+      _mm512_storeu_si512(d + i, _mm512_and_si512(sv, _mm512_set1_epi16(0x7FFF)));
+      continue;
+    }
     const __m512i dv = _mm512_loadu_si512(d + i);
     _mm512_storeu_si512(d + i, _mm512_mask_mov_epi16(Blend32(sv, dv, tv), keep, dv));
   }
