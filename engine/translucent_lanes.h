@@ -91,7 +91,7 @@ TESSERA_AVX512_FN inline __m512i TransMix32(__m512i sv, __m512i dv, __m512i av) 
   return _mm512_ternarylogic_epi32(bmask, blue, red_green, 0xCA);
 }
 
-// A whole row (or run) of n pixels with weight a, thirty-two pixels a
+// A whole row of n pixels with weight a, thirty-two pixels a
 // step and the last, partial step masked: keyed, a source pixel with bit
 // 15 set leaves its destination pixel (a step of such pixels only is not
 // read at all); not keyed, every pixel is mixed.
