@@ -261,6 +261,13 @@ TESSERA_AVX512_FN inline __m512i Blend32(__m512i sv, __m512i dv, __m512i tv) {
   return _mm512_ternarylogic_epi32(_mm512_slli_epi16(r, 10), _mm512_slli_epi16(g, 5), b, 0xFE);
 }
 
+// Thirty-two weights, limited to 32; the lanes outside `lanes` read
+// nothing and get weight 0.
+TESSERA_AVX512_FN inline __m512i LoadWeights32(const uint8_t* t, __mmask32 lanes) {
+  return _mm512_min_epu16(_mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, t)),
+                          _mm512_set1_epi16(32));
+}
+
 // The row with 512-bit steps, the last, partial step masked.  Weights are
 // limited to 32; a step whose weights are all 32 is skipped, one whose
 // weights are all 0 stored as the source with bit 15 cleared (the
@@ -273,9 +280,7 @@ TESSERA_AVX512_FN void RowAvx512(uint16_t* d, const uint8_t* s, uint16_t colour,
   const __m512i solid = _mm512_set1_epi16(static_cast<short>(colour));
   int i = 0;
   for (; i + 32 <= n; i += 32) {
-    const __m512i tv = _mm512_min_epu16(
-        _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + i))),
-        k32);
+    const __m512i tv = LoadWeights32(weights + i, 0xFFFFFFFFu);
     const __mmask32 keep = _mm512_cmpeq_epi16_mask(tv, k32);
     if (keep == 0xFFFFFFFFu) continue;
     const __m512i sv = kSolid ? solid : _mm512_loadu_si512(s + 2 * i);
@@ -288,12 +293,46 @@ TESSERA_AVX512_FN void RowAvx512(uint16_t* d, const uint8_t* s, uint16_t colour,
   }
   if (i < n) {
     const __mmask32 lanes = LowLanes32(n - i);
-    const __m512i tv =
-        _mm512_min_epu16(_mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, weights + i)), k32);
+    const __m512i tv = LoadWeights32(weights + i, lanes);
     const __mmask32 write = lanes & _mm512_cmpneq_epi16_mask(tv, k32);
     const __m512i sv = kSolid ? solid : _mm512_maskz_loadu_epi16(lanes, s + 2 * i);
     const __m512i dv = _mm512_maskz_loadu_epi16(write, d + i);
     _mm512_mask_storeu_epi16(d + i, write, Blend32(sv, dv, tv));
+  }
+}
+
+// One layer over the pixels in v: weight 32 keeps the pixel.
+TESSERA_AVX512_FN inline __m512i Layer32(__m512i v, const uint16_t* colours, const uint8_t* t,
+                                         __mmask32 lanes) {
+  const __m512i tv = LoadWeights32(t, lanes);
+  return _mm512_mask_mov_epi16(Blend32(_mm512_maskz_loadu_epi16(lanes, colours), v, tv),
+                               _mm512_cmpeq_epi16_mask(tv, _mm512_set1_epi16(32)), v);
+}
+
+// The layers as LayersAvx2 takes them, 64 pixels (two chains side by
+// side) a step, then 32 at a time with the last step masked.
+TESSERA_AVX512_FN void LayersAvx512(uint16_t* d, const uint16_t* colours, const uint8_t* weights,
+                                    int layers, int n) {
+  const __mmask32 all = 0xFFFFFFFFu;
+  int i = 0;
+  for (; i + 64 <= n; i += 64) {
+    __m512i v0 = _mm512_loadu_si512(d + i), v1 = _mm512_loadu_si512(d + i + 32);
+    for (int l = 0; l < layers; ++l) {
+      const size_t at = static_cast<size_t>(l) * n + i;
+      v0 = Layer32(v0, colours + at, weights + at, all);
+      v1 = Layer32(v1, colours + at + 32, weights + at + 32, all);
+    }
+    _mm512_storeu_si512(d + i, v0);
+    _mm512_storeu_si512(d + i + 32, v1);
+  }
+  for (; i < n; i += 32) {
+    const __mmask32 lanes = LowLanes32(n - i);
+    __m512i v = _mm512_maskz_loadu_epi16(lanes, d + i);
+    for (int l = 0; l < layers; ++l) {
+      const size_t at = static_cast<size_t>(l) * n + i;
+      v = Layer32(v, colours + at, weights + at, lanes);
+    }
+    _mm512_mask_storeu_epi16(d + i, lanes, v);
   }
 }
 
@@ -310,7 +349,7 @@ void SolidAvx512(uint16_t* d, uint16_t colour, const uint8_t* weights, int n) {
 
 AlphaRowKernels PickAlphaRowKernels() {
 #if TESSERA_AVX2
-  if (UseAvx512()) return {&BlendAvx512, &SolidAvx512, &LayersAvx2};
+  if (UseAvx512()) return {&BlendAvx512, &SolidAvx512, &LayersAvx512};
   if (UseAvx2()) return {&BlendAvx2, &SolidAvx2, &LayersAvx2};
 #endif
 #if TESSERA_SSE2

@@ -146,6 +146,25 @@ TEST_P(WideKernels, AlphaRowsOfEveryLengthOffsetAndWeightClass) {
       }
 }
 
+// Layers blended in registers (rows padded to 16 pixels by their callers):
+// every count of layers up to 8, rows of 16 to 112 pixels so that the
+// paired, single and masked last steps all occur, the words after the
+// row untouched.
+TEST_P(WideKernels, LayersOfEveryCountAndLength) {
+  TestRandom rnd(78);
+  for (int layers = 0; layers <= 8; ++layers)
+    for (int n = 16; n <= 112; n += 16) {
+      const Words colours = RandomWords(rnd, static_cast<size_t>(layers) * n);
+      const Bytes weights = StretchWeights(rnd, static_cast<size_t>(layers) * n);
+      const Words dst = RandomWords(rnd, static_cast<size_t>(n + kGuard));
+      Words fast = dst, slow = dst;
+      PickAlphaRowKernels().layers(fast.data(), colours.data(), weights.data(), layers, n);
+      AlphaBlendLayersReference(reinterpret_cast<PIXEL*>(slow.data()), colours.data(),
+                                weights.data(), layers, n);
+      ASSERT_EQ(fast, slow) << layers << " layers of " << n;
+    }
+}
+
 TEST_P(WideKernels, FiveSixFiveConversionOfEveryLengthAndOffset) {
   TestRandom rnd(73);
   for (int n = 0; n <= 80; ++n)
