@@ -153,17 +153,23 @@ std::vector<uint16_t> TesseraPicture(Pattern p, bool trans) {
   return DibPixels(dst.get(), kW, kH);
 }
 
-void TesseraBlit(benchmark::State& state, Pattern p, bool trans, bool avx2 = true) {
+// The vector paths a run may use: all the processor has, AVX2 at most, or
+// SSE2 only.
+enum Paths { kAllPaths, kAvx2Only, kSse2Only };
+
+void TesseraBlit(benchmark::State& state, Pattern p, bool trans, Paths paths = kAllPaths) {
   const bool sprite = p == kSprite;
   const int w = sprite ? kSpriteW : kW, h = sprite ? kSpriteH : kH;
   auto src = DibFrom(MakeImage(w, h, p, 1), w, h);
   auto dst = DibFrom(MakeImage(kW, kH, kOpaque, 2), kW, kH);
-  tessera::ForceNoAvx2ForTests(!avx2);
+  tessera::ForceNoAvx2ForTests(paths == kSse2Only);
+  tessera::ForceNoAvx512ForTests(paths == kAvx2Only);
   for (auto _ : state) {
     TesseraFrame(src.get(), dst.get(), p, trans);
     benchmark::ClobberMemory();
   }
   tessera::ForceNoAvx2ForTests(false);
+  tessera::ForceNoAvx512ForTests(false);
   state.SetBytesProcessed(state.iterations() * FrameBytes(p));
 }
 
@@ -209,15 +215,18 @@ void MemcpyBlit(benchmark::State& state, Pattern p) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-// Each case: Tessera (AVX2 where the processor has it, and the SSE2 loops
-// alone), SDL keyed, SDL keyed with RLE acceleration, memcpy of the bytes.
+// Each case: Tessera (AVX-512 or AVX2 where the processor has it, AVX2 at
+// most, and the SSE2 loops alone), SDL keyed, SDL keyed with RLE
+// acceleration, memcpy of the bytes.
 #define BLIT_CASE(CASE, P, TRANS)                                                          \
   void CASE##_tessera(benchmark::State& s) { TesseraBlit(s, P, TRANS); }                   \
-  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, false); }               \
+  void CASE##_avx2(benchmark::State& s) { TesseraBlit(s, P, TRANS, kAvx2Only); }           \
+  void CASE##_sse2(benchmark::State& s) { TesseraBlit(s, P, TRANS, kSse2Only); }           \
   void CASE##_sdl2(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlKey); }                 \
   void CASE##_sdl2_rle(benchmark::State& s) { SdlBlit(s, P, TRANS, kSdlRle); }             \
   void CASE##_memcpy(benchmark::State& s) { MemcpyBlit(s, P); }                            \
   BENCHMARK(CASE##_tessera)->Name(#CASE "/tessera")->Unit(benchmark::kMicrosecond);        \
+  BENCHMARK(CASE##_avx2)->Name(#CASE "/tessera-avx2-only")->Unit(benchmark::kMicrosecond); \
   BENCHMARK(CASE##_sse2)->Name(#CASE "/tessera-sse2-only")->Unit(benchmark::kMicrosecond); \
   BENCHMARK(CASE##_sdl2)->Name(#CASE "/sdl2-key-0xFC1F")->Unit(benchmark::kMicrosecond);   \
   BENCHMARK(CASE##_sdl2_rle)                                                               \

@@ -11,9 +11,10 @@
 // are copied (bit 15 cleared), groups whose weights are all 32 skipped; the
 // result is the per-pixel rule's.
 //
-// On x86 the kernels take sixteen pixels a step with AVX2 (where the
-// processor has it) or eight with SSE2; the plain rule is the reference and
-// the whole kernel elsewhere or in a TESSERA_SCALAR build.
+// On x86 the kernels take thirty-two pixels a step with AVX-512BW, sixteen
+// with AVX2 or eight with SSE2, as the processor allows; the plain rule is
+// the reference and the whole kernel elsewhere or in a TESSERA_SCALAR
+// build.
 #ifndef TESSERA_ENGINE_ALPHA_ROWS_H
 #define TESSERA_ENGINE_ALPHA_ROWS_H
 

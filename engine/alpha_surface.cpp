@@ -77,9 +77,12 @@ void ALPHASURFACE::AlphaBlit(SURFACE* dst, int x, int y, int plane) {
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
   const size_t plane_offset = static_cast<size_t>(plane) * BlockHeader(m_pData)->width;
+  // The kernel is picked once for all rows: short rows are common.
+  const auto blend = tessera::PickAlphaRowKernels().blend;
   for (int j = 0; j < r.h; ++j)
-    tessera::AlphaBlendRow(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x,
-                           AlphaRow(m_pData, r.skip_y + j) + plane_offset + r.skip_x, r.w);
+    blend(reinterpret_cast<uint16_t*>(drows[r.y + j] + r.x),
+          reinterpret_cast<const uint8_t*>(srows[r.skip_y + j] + r.skip_x),
+          AlphaRow(m_pData, r.skip_y + j) + plane_offset + r.skip_x, r.w);
 }
 
 void ALPHASURFACE::Blit(SURFACE* dst, int x, int y) { AlphaBlit(dst, x, y, 0); }
@@ -92,9 +95,11 @@ void ALPHASURFACE::Blit(SURFACE* dst, int sx, int sy, int dx, int dy, int w, int
     return;
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
+  const auto blend = tessera::PickAlphaRowKernels().blend;
   for (int j = 0; j < r.h; ++j)
-    tessera::AlphaBlendRow(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x,
-                           AlphaRow(m_pData, r.skip_y + j) + r.skip_x, r.w);
+    blend(reinterpret_cast<uint16_t*>(drows[r.y + j] + r.x),
+          reinterpret_cast<const uint8_t*>(srows[r.skip_y + j] + r.skip_x),
+          AlphaRow(m_pData, r.skip_y + j) + r.skip_x, r.w);
 }
 
 void ALPHASURFACE::Blit(SURFACE* dst, int x, int y, DRAW_FX& fx) {

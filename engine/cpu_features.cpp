@@ -12,6 +12,7 @@ namespace tessera {
 namespace {
 bool g_force_no_mmx = false;
 bool g_force_no_avx2 = false;
+bool g_force_no_avx512 = false;
 }  // namespace
 
 bool ProcessorHasMmx() {
@@ -43,12 +44,15 @@ bool UseAvx2() {
 bool UseAvx512() {
 #if TESSERA_AVX2
   // The compiler's check includes the system's support of the registers.
-  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-  return has && !g_force_no_avx2;
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vl");
+  return has && !g_force_no_avx2 && !g_force_no_avx512;
 #else
   return false;
 #endif
 }
+
+void ForceNoAvx512ForTests(bool force) { g_force_no_avx512 = force; }
 
 void ForceNoAvx2ForTests(bool force) { g_force_no_avx2 = force; }
 

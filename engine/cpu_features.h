@@ -13,7 +13,7 @@ bool ProcessorHasMmx();
 bool UseAvx2();
 
 // Whether the 512-bit copy loops (engine/wide_rows.h) run: the processor
-// has AVX-512BW and the system keeps its registers, and the vector paths
+// has AVX-512BW and VL and the system keeps its registers, and the vector paths
 // are not turned off for a test (ForceNoAvx2ForTests turns off both wide
 // kinds, so the 128-bit loops are tested too).
 bool UseAvx512();

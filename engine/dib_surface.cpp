@@ -167,8 +167,7 @@ void DIBSURFACE::TransBlit(SURFACE* dst, int x, int y, int level) {
   const int a = std::max(32 - level, 0);
   PIXEL** srows = BlockRows(m_pData);
   PIXEL** drows = BlockRows(dblock);
-  for (int j = 0; j < r.h; ++j)
-    tessera::TransMixRow(drows[r.y + j] + r.x, srows[r.skip_y + j] + r.skip_x, r.w, a);
+  tessera::TransMixRect(drows + r.y, r.x, srows + r.skip_y, r.skip_x, r.w, r.h, a);
 }
 
 void DIBSURFACE::MosaicBlit(SURFACE* dst, int x, int y, int n) {

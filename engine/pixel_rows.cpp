@@ -55,9 +55,23 @@ __attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s,
   }
   return i;
 }
+
+TESSERA_AVX512_FN void TransMixRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx,
+                                          int w, int h, int a) {
+  for (int j = 0; j < h; ++j)
+    TransMixRowAvx512(reinterpret_cast<uint16_t*>(drows[j] + dx),
+                      reinterpret_cast<const uint16_t*>(srows[j] + sx), w, a, true);
+}
 #endif
 
 }  // namespace
+
+void TransMixRect(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h, int a) {
+#if TESSERA_AVX2
+  if (UseAvx512()) return TransMixRectAvx512(drows, dx, srows, sx, w, h, a);
+#endif
+  for (int j = 0; j < h; ++j) TransMixRow(drows[j] + dx, srows[j] + sx, w, a);
+}
 
 void FillRow(PIXEL* dst, int n, uint16_t colour) {
   auto* d = reinterpret_cast<uint16_t*>(dst);
@@ -155,6 +169,7 @@ void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed) {
   const __m128i av = _mm_set1_epi16(static_cast<short>(a));
   int i = 0;
 #if TESSERA_AVX2
+  if (UseAvx512()) return TransMixRowAvx512(d, s, n, a, keyed);
   if (UseAvx2()) i = TransMixAvx2(d, s, n, a, keyed);
 #endif
   for (; i + 8 <= n; i += 8) {

@@ -1,8 +1,9 @@
 // Row kernels of the keyed and translucent blits: the inner loops of every
 // frame.  Each works on one row of n pixels and gives exactly the per-pixel
-// result of the plain rules below; on x86 the implementation processes
-// sixteen pixels per AVX2 step (where the processor has it) or eight per
-// SSE2 step and the remainder one by one; elsewhere it is the plain rule.
+// result of the plain rules below; on x86 the translucent mix processes
+// thirty-two pixels per AVX-512BW step (its last step masked), else sixteen
+// per AVX2 step or eight per SSE2 step and the remainder one by one, as
+// the processor allows; elsewhere it is the plain rule.
 //
 // Keyed copy: a source pixel with bit 15 clear replaces the destination
 // pixel; one with bit 15 set leaves it.
@@ -27,6 +28,11 @@ void KeyedCopyRow(PIXEL* dst, const PIXEL* src, int n);
 // Mixes every source pixel whose bit 15 is clear (keyed = true) or every
 // source pixel (keyed = false, as the run-length blits do).
 void TransMixRow(PIXEL* dst, const PIXEL* src, int n, int a, bool keyed = true);
+// The translucent blit's rectangle: TransMixRow (keyed) over h rows of w
+// pixels, source rows srows[j] + sx onto destination rows drows[j] + dx,
+// with the path chosen once for all of them (sprite rows are short, and a
+// choice per row costs as much as the row's mix).
+void TransMixRect(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w, int h, int a);
 // Stores `colour` into n pixels (n <= 0 does nothing): whole 16-byte
 // stores, like memset, for the fills and the mosaic.
 void FillRow(PIXEL* dst, int n, uint16_t colour);

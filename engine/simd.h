@@ -6,7 +6,9 @@
 //                      x86-64 build; 32-bit x86 built with -msse2).
 //   TESSERA_AVX2       256-bit paths, compiled with a per-function target
 //                      attribute and chosen at run time (UseAvx2), so the
-//                      library still runs on processors without AVX2.
+//                      library still runs on processors without AVX2; the
+//                      512-bit (AVX-512BW and VL) paths come with them, marked
+//                      TESSERA_AVX512_FN and chosen by UseAvx512.
 //
 // Building with TESSERA_SCALAR defined (the CMake option of that name) turns
 // both off, so the plain rules run everywhere: that build is how the scalar
@@ -25,6 +27,7 @@
 #if TESSERA_SSE2 && (defined(__x86_64__) || defined(__i386__)) && \
     (defined(__GNUC__) || defined(__clang__))
 #define TESSERA_AVX2 1
+#define TESSERA_AVX512_FN __attribute__((target("avx512f,avx512bw,avx512vl")))
 #else
 #define TESSERA_AVX2 0
 #endif

@@ -49,6 +49,9 @@ void ResetFontStateForTests();
 void ForceNoMmxForTests(bool force);
 // While set, UseAvx2 answers false, so that tests reach the SSE2 versions.
 void ForceNoAvx2ForTests(bool force);
+// While set, UseAvx512 answers false (UseAvx2 keeps its answer), so that
+// tests reach the AVX2 versions on a processor that has AVX-512.
+void ForceNoAvx512ForTests(bool force);
 
 }  // namespace tessera
 #pragma GCC visibility pop
