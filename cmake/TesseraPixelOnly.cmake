@@ -20,6 +20,16 @@
 # blitter; and a glyph source slot without FreeType
 # (platform/pixel_only/fontless_glyph_source.cpp).
 
+# In a cross build warnings are errors: what the compiler says only there
+# (a comparison that a different `char` makes always false, say) is the
+# first sign of code that works on x86 by chance.
+function(tessera_pixel_warnings target)
+  tessera_warnings(${target})
+  if(CMAKE_CROSSCOMPILING)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
 set(TESSERA_NOT_PIXEL_SOURCES view_manage view_surfaces view_pack_images surface_kinds
     surface_manager fader fader_particles image_import)
 file(GLOB TESSERA_PIXEL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/engine/*.cpp)
@@ -35,7 +45,7 @@ list(APPEND TESSERA_PIXEL_SOURCES
   gui/map/opaque_runs.cpp)
 add_library(tessera_pixel STATIC ${TESSERA_PIXEL_SOURCES})
 target_include_directories(tessera_pixel PUBLIC ${PROJECT_SOURCE_DIR})
-tessera_warnings(tessera_pixel)
+tessera_pixel_warnings(tessera_pixel)
 
 if(NOT TESSERA_TESTS)
   return()
@@ -74,7 +84,7 @@ add_library(tessera_pixel_testing STATIC ${TESSERA_PIXEL_TEST_SUPPORT}
   platform/mixer.cpp platform/window.cpp platform/headless/headless_midi.cpp)
 target_include_directories(tessera_pixel_testing PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(tessera_pixel_testing PUBLIC tessera_pixel GTest::gtest)
-tessera_warnings(tessera_pixel_testing)
+tessera_pixel_warnings(tessera_pixel_testing)
 
 # The pixel tests: tests/engine without the suites of what the pixel core
 # leaves out (the view manager and what stands on it, the PNG import), which
@@ -88,7 +98,7 @@ foreach(name IN LISTS TESSERA_NOT_PIXEL_TESTS)
 endforeach()
 add_executable(tests_pixel ${TESSERA_PIXEL_TESTS})
 target_link_libraries(tests_pixel PRIVATE tessera_pixel_testing GTest::gtest_main)
-tessera_warnings(tests_pixel)
+tessera_pixel_warnings(tests_pixel)
 # Like every suite, it runs in a scratch folder of its own (DebugOut writes
 # ErrOut.txt into the current folder); a cross build runs it under the
 # toolchain's emulator, for listing the tests too.
