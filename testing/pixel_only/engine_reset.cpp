@@ -4,10 +4,11 @@
 // packs, databases, GUI or sound -- so the engine-wide state to put back is
 // theirs alone.  The full library's reset (testing/engine_reset.cpp) also
 // frees what the other folders hold; exactly one of the two is built.
+#include "testing/engine_reset.h"
+
 #include "platform/glyph_source.h"
 #include "platform/system_volume.h"
 #include "platform/test_hooks.h"
-#include "testing/engine_reset.h"
 #include "testing/headless_controls.h"
 
 namespace tessera {
