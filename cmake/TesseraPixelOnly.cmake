@@ -80,8 +80,9 @@ include(GoogleTest)
 file(GLOB TESSERA_PIXEL_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
 add_library(tessera_pixel_testing STATIC ${TESSERA_PIXEL_TEST_SUPPORT}
   testing/headless_controls.cpp testing/manual_clock.cpp testing/pixel_only/engine_reset.cpp
-  platform/clock.cpp platform/mci.cpp platform/midi_file_check.cpp platform/system_volume.cpp
-  platform/mixer.cpp platform/window.cpp platform/headless/headless_midi.cpp)
+  platform/audio_device.cpp platform/clock.cpp platform/mci.cpp platform/midi_file_check.cpp
+  platform/mixer.cpp platform/system_volume.cpp platform/window.cpp
+  platform/headless/headless_audio.cpp platform/headless/headless_midi.cpp)
 target_include_directories(tessera_pixel_testing PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(tessera_pixel_testing PUBLIC tessera_pixel GTest::gtest)
 tessera_pixel_warnings(tessera_pixel_testing)
