@@ -154,7 +154,11 @@ __attribute__((target("avx2"))) inline __m256i Blend16(__m256i sv, __m256i dv, _
                        _mm256_mulhi_epu16(_mm256_and_si256(dv, rmask), _mm256_slli_epi16(tv, 1)));
   const __m256i out =
       _mm256_or_si256(_mm256_slli_epi16(r, 10), _mm256_or_si256(_mm256_slli_epi16(g, 5), b));
-  return _mm256_blendv_epi8(out, dv, _mm256_cmpeq_epi16(tv, k32));
+  // Weight 32 keeps the destination.  (and/andnot/or rather than
+  // _mm256_blendv_epi8, which GCC gets wrong when char is unsigned: see
+  // TransMixAvx2 in engine/pixel_rows.cpp.)
+  const __m256i keep = _mm256_cmpeq_epi16(tv, k32);
+  return _mm256_or_si256(_mm256_and_si256(keep, dv), _mm256_andnot_si256(keep, out));
 }
 
 __attribute__((target("avx2"))) inline __m256i LoadWeights16(const uint8_t* t) {

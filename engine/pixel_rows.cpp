@@ -33,8 +33,11 @@ __attribute__((target("avx2"))) int KeyedCopyAvx2(uint16_t* d, const uint16_t* s
     if (_mm256_movemask_epi8(both) == -1) continue;
     __m256i* a0 = reinterpret_cast<__m256i*>(d + i);
     __m256i* a1 = reinterpret_cast<__m256i*>(d + i + 16);
-    _mm256_storeu_si256(a0, _mm256_blendv_epi8(s0, _mm256_loadu_si256(a0), k0));
-    _mm256_storeu_si256(a1, _mm256_blendv_epi8(s1, _mm256_loadu_si256(a1), k1));
+    // (and/andnot/or, not _mm256_blendv_epi8: see TransMixAvx2)
+    _mm256_storeu_si256(a0, _mm256_or_si256(_mm256_and_si256(k0, _mm256_loadu_si256(a0)),
+                                            _mm256_andnot_si256(k0, s0)));
+    _mm256_storeu_si256(a1, _mm256_or_si256(_mm256_and_si256(k1, _mm256_loadu_si256(a1)),
+                                            _mm256_andnot_si256(k1, s1)));
   }
   return i;
 }
@@ -51,7 +54,13 @@ __attribute__((target("avx2"))) int TransMixAvx2(uint16_t* d, const uint16_t* s,
     if (keyed && _mm256_movemask_epi8(key) == -1) continue;
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
     const __m256i out = TransMix16(sv, dv, av);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(out, dv, key));
+    // The key lanes keep the destination.  Not with _mm256_blendv_epi8: GCC's
+    // header hands it the mask as a vector of plain char and folds it into a
+    // "mask < 0" test, never true where char is unsigned (-funsigned-char),
+    // so every key pixel would be mixed; the masks here are whole 16-bit
+    // lanes, so and/andnot/or gives the same bits on every compiler.
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                        _mm256_or_si256(_mm256_and_si256(key, dv), _mm256_andnot_si256(key, out)));
   }
   return i;
 }
