@@ -5,21 +5,30 @@
 // object's frame, colour key with RLE acceleration, sorted the same way
 // with std::stable_sort).  And the standing-point sort alone beside the
 // selection sort it replaces.  Both sides are checked to give the same
-// pixels / the same order before they are timed.
+// pixels / the same order before they are timed.  The maps live in an
+// engine as a game's do: a display manager over a resource pack that holds
+// the chat box's pictures, so making a map reports nothing.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "database/schema.h"
 #include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
 #include "engine/pixel_block.h"
+#include "engine/view_manage.h"
 #include "gui/map/map.h"
 #include "gui/map/map_object.h"
 #include "gui/map/map_sprite.h"
+#include "pack/res.h"
 #include "public/engine.h"
 #include "support/test_support.h"
 
@@ -76,6 +85,53 @@ SDL_Surface* Sdl(const std::vector<uint16_t>& px, int w, int h, bool keyed) {
   return s;
 }
 
+// The engine the maps are made in, set up once for the program: the
+// game and pack databases in a temporary folder, one pack file holding
+// every map's chat box pictures (its backing window and caret frames), and
+// the display manager over it.
+struct Engine {
+  std::string top;
+  std::unique_ptr<CRes> res;
+};
+Engine* g_engine = nullptr;
+
+void AddPicture(CRes& res, const char* id, int w, int h, uint16_t colour) {
+  DIBSURFACE s(w, h);
+  s.Initialize();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) s.SetPixel(x, y, colour);
+  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(&s));
+  std::vector<unsigned char> record = {
+      static_cast<unsigned char>(w & 0xFF), static_cast<unsigned char>(w >> 8),
+      static_cast<unsigned char>(h & 0xFF), static_cast<unsigned char>(h >> 8)};
+  record.insert(record.end(), stream.begin(), stream.end());
+  if (!res.AddDataToPack(record.data(), static_cast<long>(record.size()), id, "\\a.pak", nullptr))
+    std::abort();
+}
+
+void StartEngine() {
+  if (g_engine) return;
+  g_engine = new Engine;
+  char folder[] = "/tmp/tessera-bench-map-XXXXXX";
+  if (!::mkdtemp(folder)) std::abort();
+  g_engine->top = folder;
+  std::filesystem::create_directories(g_engine->top + "/game");
+  std::filesystem::create_directories(g_engine->top + "/data");
+  const std::string game = g_engine->top + "\\game\\game.mdb", root = g_engine->top + "\\";
+  if (!tessera::CreateDataBaseFile(game) || !tessera::CreateDataBaseFile(root + "data\\Pack.mdb"))
+    std::abort();
+  if (std::FILE* f = std::fopen((g_engine->top + "/game/a.pak").c_str(), "wb"))
+    std::fclose(f);
+  else
+    std::abort();
+  g_engine->res = std::make_unique<CRes>(game.c_str(), root.c_str());
+  AddPicture(*g_engine->res, "pwEditBack", 496, 30, 0x0010);
+  for (const char* id : {"EditCurs00", "EditCurs01", "EditCurs02"})
+    AddPicture(*g_engine->res, id, 2, 14, 0x7FFF);
+  if (!AfxCreateViewManager(kW, kH, nullptr)) std::abort();
+  AfxGetViewManager()->Initialize(g_engine->res.get());
+}
+
 struct Scene {
   // Objects showing the same picture share one surface, as frames loaded
   // through the surface cache do; the sprites let go of them before they
@@ -104,6 +160,7 @@ struct Scene {
 
 // `n` objects on cells around the view, many sharing a row or a cell.
 Scene MakeScene(int n) {
+  StartEngine();
   Scene s;
   tessera::test::TestRandom rng(7);
   s.background.resize(static_cast<size_t>(kMapW) * kMapH);
@@ -254,4 +311,17 @@ MAP_SIZES(1000)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (g_engine) {
+    AfxFreeEngine();
+    g_engine->res.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(g_engine->top, ec);
+    delete g_engine;
+  }
+  return 0;
+}

@@ -3,7 +3,36 @@
 #include <cstdlib>
 #include <limits>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace tessera {
+
+namespace {
+
+// The memory of one pixel block.  A large picture -- a map's background,
+// thousands of pixels wide -- starts on a 2 MiB boundary and asks the
+// kernel for huge pages: a view of it jumps a whole picture row from row
+// to row, so with 4 KiB pages nearly every row of a copy is another page
+// to look up, and with 2 MiB pages a whole band of rows is one.  Only the
+// 2 MiB pieces that lie wholly inside the block are advised (a huge page
+// can only back those).  Where the kernel refuses (no transparent huge
+// pages, another system) the block is ordinary memory.  Small blocks stay
+// plain malloc: rounding them to huge pages would waste memory.  Either
+// way the block is released with std::free, as every surface kind does.
+void* AllocatePixelMemory(size_t bytes) {
+  constexpr size_t kHugePage = size_t{2} << 20;
+  if (bytes < kHugePage) return std::malloc(bytes ? bytes : 1);
+  void* p = nullptr;
+  if (posix_memalign(&p, kHugePage, bytes) != 0) return std::malloc(bytes);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  (void)madvise(p, bytes / kHugePage * kHugePage, MADV_HUGEPAGE);
+#endif
+  return p;
+}
+
+}  // namespace
 
 void* AllocatePixelBlock(int32_t width, int32_t height, int32_t pitch, size_t extra) {
   if (width < 0 || height < 0 || pitch < 0) return nullptr;
@@ -15,7 +44,7 @@ void* AllocatePixelBlock(int32_t width, int32_t height, int32_t pitch, size_t ex
   const size_t head = RowsOffset(height);
   const size_t total = head + static_cast<size_t>(rows_bytes) + extra;
   if (total < head) return nullptr;
-  void* block = std::malloc(total ? total : 1);
+  void* block = AllocatePixelMemory(total);
   if (!block) return nullptr;
   PixelBlockHeader* h = BlockHeader(block);
   h->width = width;

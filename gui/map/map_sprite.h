@@ -9,10 +9,12 @@
 //   each frame: s.Move(x, y); s.Show(frame, false);
 //
 // Frames come from the display manager's surface cache and go back to it
-// when the sprite is destroyed.  They are pictures, not canvases: a plain
-// frame's opaque runs are found the first time it is drawn and drawn from
-// then on (the same pixels as the keyed blit, faster); a game that paints
-// on a frame afterwards calls ForgetRuns().
+// when the sprite is destroyed.  They are pictures, not canvases: where the
+// processor has no 512-bit registers, a plain frame's opaque runs are found
+// the first time it is drawn and drawn from then on (the same pixels as
+// the keyed blit, faster there); a game that paints on a frame afterwards
+// calls ForgetRuns().  With 512-bit registers the keyed blit itself is the
+// faster one and plain frames are drawn with it.
 #ifndef TESSERA_GUI_MAP_MAP_SPRITE_H
 #define TESSERA_GUI_MAP_MAP_SPRITE_H
 #pragma GCC visibility push(default)  // game-facing: exported
