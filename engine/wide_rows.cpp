@@ -29,6 +29,44 @@ TESSERA_WIDE inline void Move(uint16_t* d, const uint16_t* s, int n) {
   _mm512_storeu_si512(d + n - 32, _mm512_loadu_si512(s + n - 32));
 }
 
+// A run of n pixels with plain moves chosen by length: from 16 pixels on,
+// 256-bit moves with the last one ending at the run's end (overlapping the
+// one before, which writes the same values again); below that two
+// overlapping moves of 128, 64 or 32 bits, or one pixel.  Faster than Move
+// for runs: a masked store costs several ordinary ones on some processors
+// with these registers, and a 512-bit move at a position that is not a
+// multiple of 64 bytes -- a run's usually is not -- always splits across two
+// cache lines, where a 256-bit one does half the time.  Nothing outside
+// [0, n) is read or written.
+TESSERA_WIDE inline void MoveRun(uint16_t* d, const uint16_t* s, int n) {
+  if (n >= 16) {
+    const __m256i last = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + n - 16));
+    for (int i = 0; i + 16 < n; i += 16)
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 16), last);
+  } else if (n >= 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 8), b);
+  } else if (n >= 4) {
+    uint64_t a, b;
+    std::memcpy(&a, s, 8);
+    std::memcpy(&b, s + n - 4, 8);
+    std::memcpy(d, &a, 8);
+    std::memcpy(d + n - 4, &b, 8);
+  } else if (n >= 2) {
+    uint32_t a, b;
+    std::memcpy(&a, s, 4);
+    std::memcpy(&b, s + n - 2, 4);
+    std::memcpy(d, &a, 4);
+    std::memcpy(d + n - 2, &b, 4);
+  } else if (n == 1) {
+    *d = *s;
+  }
+}
+
 TESSERA_WIDE inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
   int i = 0;
   for (; i + 32 <= n; i += 32) {
@@ -100,19 +138,16 @@ TESSERA_WIDE void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* sro
 }
 
 TESSERA_WIDE void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h) {
+  // No software prefetch: a look's rows follow each other in its block,
+  // which the processor's own prefetching streams in; asking for them as
+  // well only cost instructions.
   for (int j = 0; j < h; ++j) {
     uint16_t* d = At(drows, j, dx);
     const uint16_t* p = runs[j];
-    // The run lists of the rows ahead (a look's data is read once a frame,
-    // from far caches).
-    if (j + 2 < h) {
-      _mm_prefetch(reinterpret_cast<const char*>(runs[j + 2]), _MM_HINT_T0);
-      _mm_prefetch(reinterpret_cast<const char*>(runs[j + 2]) + 64, _MM_HINT_T0);
-    }
     for (uint16_t hd; (hd = *p) != 0;) {
       const int count = hd & 0xFF;
       d += hd >> 8;
-      Move(d, p + 1, count);  // a count of 0 moves nothing
+      MoveRun(d, p + 1, count);  // a count of 0 moves nothing
       d += count;
       p += 1 + count;
     }
@@ -130,7 +165,7 @@ TESSERA_WIDE void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t
       pos += hd >> 8;
       if (pos >= hi) break;
       const int a = pos > lo ? pos : lo, b = pos + count < hi ? pos + count : hi;
-      if (a < b) Move(d + (a - lo), p + 1 + (a - pos), b - a);
+      if (a < b) MoveRun(d + (a - lo), p + 1 + (a - pos), b - a);
       pos += count;
       p += 1 + count;
     }

@@ -12,10 +12,11 @@
 // Why these are faster: a row of 16-bit pixels is 32 pixels a register, and
 // the transparency mark (bit 15) of 32 pixels becomes a store mask in one
 // instruction, so a keyed row is load, mask, masked store -- the pixels
-// behind are never read -- and a run of up to 32 pixels is one masked load
-// and store whatever its length, with no branches on the length.  Masked
-// loads and stores never touch the masked-off memory, so nothing is read or
-// written outside the run.
+// behind are never read.  Masked loads and stores never touch the
+// masked-off memory, so nothing is read or written outside the row.  The
+// run-length rows are the exception: their runs are short and start
+// anywhere, and there plain 256-bit and narrower moves chosen by the run's
+// length (overlapping at the end) beat masks and whole 512-bit registers.
 #ifndef TESSERA_ENGINE_WIDE_ROWS_H
 #define TESSERA_ENGINE_WIDE_ROWS_H
 

@@ -103,6 +103,16 @@ void QAreaChain::ShowAreas(SURFACE* target) {
   for (int i = 0; i < m_nCount && n; ++i) {
     const uint32_t before = m_nChanges;
     QArea* area = n->area;
+    // The next area's object is asked for while this one draws: drawing a
+    // frame pushes the few hundred area objects out of the caches, and
+    // each Show would otherwise wait for its own.  Its first 512 bytes hold
+    // the area's fields and those the common kinds read to draw (a
+    // button's look).  Only a hint: nothing is read through it, and a node
+    // that Show removes leaves at worst a wasted request.
+    if (n->next) {
+      const char* next = reinterpret_cast<const char*>(n->next->area);
+      for (int b = 0; b < 512; b += 64) __builtin_prefetch(next + b);
+    }
     if (area->m_dwState == QAREA_SHOW) area->Show(target);
     if (m_nChanges == before) {
       n = n->next;
