@@ -7,6 +7,7 @@
 // TESSERA_SCALAR build runs the same checks on the plain rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/alpha_rows.h"
@@ -209,6 +210,32 @@ TEST_P(WideKernels, KeyedBlitOfOpaquePicturesWithSingleMarks) {
                               reinterpret_cast<const PIXEL*>(&src[static_cast<size_t>(y) * w]), w);
       ASSERT_EQ(Pixels(target.get()), expected) << "width " << w << " mark at " << at;
       if (at >= 0) picture->SetPixel(at % w, at / w, static_cast<uint16_t>(at & 0x7FFF));
+    }
+  }
+}
+
+// Keyed blits of every width up to 80 at every start column modulo 32 and
+// through the right edge: each row's tail (1 to 32 pixels past the last
+// whole register) must leave key pixels and the frame past the row alone.
+TEST_P(WideKernels, KeyedBlitOfEveryWidthEqualsTheRowRule) {
+  TestRandom rnd(75);
+  auto frame = MakeDib(160, 4);
+  FillRandom(frame.get(), rnd, 0);
+  const Words before = Pixels(frame.get());
+  for (int w = 1; w <= 80; ++w) {
+    auto picture = MakeDib(w, 2);
+    FillRandom(picture.get(), rnd, 30);
+    const Words src = Pixels(picture.get());
+    for (int x : {0, 1, 7, 31, 160 - w / 2}) {
+      auto target = CopyOf(frame.get());
+      picture->Blit(target.get(), x, 1);
+      Words expected = before;
+      const int n = std::min(w, 160 - x);
+      for (int y = 0; y < 2; ++y)
+        KeyedCopyRowReference(
+            reinterpret_cast<PIXEL*>(&expected[static_cast<size_t>(y + 1) * 160 + x]),
+            reinterpret_cast<const PIXEL*>(&src[static_cast<size_t>(y) * w]), n);
+      ASSERT_EQ(Pixels(target.get()), expected) << "width " << w << " at " << x;
     }
   }
 }
