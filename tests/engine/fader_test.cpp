@@ -3,6 +3,7 @@
 // generator, particle images from a real resource pack, bad arguments.
 #include "engine/fader.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -81,57 +82,33 @@ class FaderTest : public EngineTest {};
 // last call answers 0) the region holds exactly the picture.
 using Frame = std::function<uint16_t(int col, int row, uint16_t old)>;
 
-TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
-  const auto open_if = [](std::function<bool(int, int)> open) {
-    return [open](int col, int row, uint16_t old) { return open(col, row) ? Pic(col, row) : old; };
+Frame Fade(int level) {
+  return [level](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, level); };
+}
+// Roll-down: picture row min(r, last) everywhere.
+Frame Rolled(int last) {
+  return [last](int c, int r, uint16_t) { return Pic(c, std::min(r, last)); };
+}
+// Blinds: bands of 20 rows (or columns) below 40, `open` of each shown.
+Frame Blinds(bool rows, int open) {
+  return [rows, open](int c, int r, uint16_t old) {
+    const int v = rows ? r : c;
+    return v < 40 && v % 20 < open ? Pic(c, r) : old;
   };
+}
+
+TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
   struct {
     int effect, tw, th, pw, ph, x, y, w, h, calls;
     std::vector<std::pair<int, Frame>> frames;  // after this many calls
   } const cases[] = {
       // Cross-fade: level n over the old pixels, never over the last frame.
-      {1,
-       40,
-       30,
-       20,
-       12,
-       6,
-       5,
-       20,
-       12,
-       32,
-       {{1, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 32); }},
-        {17, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 16); }}}},
+      {1, 40, 30, 20, 12, 6, 5, 20, 12, 32, {{1, Fade(32)}, {17, Fade(16)}}},
       // Roll-down: row k stretched over the rest, k = 0, 4, 8, then 12 > 10.
-      {2,
-       40,
-       30,
-       24,
-       20,
-       8,
-       4,
-       24,
-       10,
-       4,
-       {{1, [](int c, int, uint16_t) { return Pic(c, 0); }},
-        {3, [](int c, int r, uint16_t) { return Pic(c, r < 8 ? r : 8); }}}},
+      {2, 40, 30, 24, 20, 8, 4, 24, 10, 4, {{1, Rolled(0)}, {3, Rolled(8)}}},
       // Horizontal blinds open whole bands of 20 only; rows 40-49 come at the end.
-      {4,
-       64,
-       64,
-       40,
-       50,
-       8,
-       4,
-       40,
-       50,
-       22,
-       {{6, open_if([](int, int r) { return r < 40 && r % 20 < 5; })},
-        {21, open_if([](int, int r) { return r < 40; })}}},
-      // Vertical blinds: column bands.
-      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, open_if([](int c, int) {
-                                                return c < 40 && c % 20 < 3;
-                                              })}}},
+      {4, 64, 64, 40, 50, 8, 4, 40, 50, 22, {{6, Blinds(true, 5)}, {21, Blinds(true, 20)}}},
+      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, Blinds(false, 3)}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.effect);
@@ -366,8 +343,7 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
     for (CFader* c : {&f, &no_picture, &no_target, &no_pixels}) EXPECT_EQ(c->Draw(), 0) << effect;
     if (effect <= 8 && known) {
       EXPECT_EQ(empty.Draw(), 0) << effect;
-      EXPECT_EQ(empty.m_pSnapshot, nullptr);
-      EXPECT_EQ(empty.m_pDrops, nullptr);
+      EXPECT_TRUE(!empty.m_pSnapshot && !empty.m_pDrops) << effect;
     }
   }
   ExpectPixels(target.get(), Old, "nothing drawn");
@@ -377,11 +353,8 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
     EXPECT_EQ(f.m_nCount, kept) << count;
   }
   char seven[] = "abcdefg", nine[] = "abcdefghi", eight[] = "abcdefgh";
-  EXPECT_FALSE(f.LoadParticle(seven));
-  EXPECT_FALSE(f.LoadParticle(nine));
-  EXPECT_FALSE(f.LoadParticle(nullptr));
-  EXPECT_TRUE(f.LoadParticle(eight));
-  EXPECT_EQ(f.m_nParticleSets, 0);
+  EXPECT_TRUE(!f.LoadParticle(seven) && !f.LoadParticle(nine) && !f.LoadParticle(nullptr));
+  EXPECT_TRUE(f.LoadParticle(eight) && f.m_nParticleSets == 0);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 
@@ -438,14 +411,12 @@ TEST_F(FaderParticleTest, LoadParticleCountsSetsWhoseFirstFrameLoaded) {
     EXPECT_EQ(f.m_pParticle[0][frame]->GetPixel(1, 1).GetColor(), FlakeColour(0, frame));
     EXPECT_EQ(f.m_pParticle[1][frame], nullptr);
   }
-  EXPECT_NE(f.m_pParticle[2][0], nullptr);
-  EXPECT_EQ(f.m_pParticle[2][1], nullptr);
+  EXPECT_TRUE(f.m_pParticle[2][0] && !f.m_pParticle[2][1]);
   ASSERT_NE(f.m_pParticle[3][0], nullptr);
   EXPECT_EQ(f.m_pParticle[3][0]->GetStyle(), SS_ALPHA);
   char other[] = "nothing!";
   EXPECT_TRUE(f.LoadParticle(other));  // loads nothing, replaces everything
-  EXPECT_EQ(f.m_nParticleSets, 0);
-  EXPECT_EQ(f.m_pParticle[0][0], nullptr);
+  EXPECT_TRUE(f.m_nParticleSets == 0 && !f.m_pParticle[0][0]);
 
   // Drawing: plain from life 30, translucent below, nothing out of range.
   ASSERT_TRUE(f.LoadParticle(name));
@@ -495,18 +466,13 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   ExpectPixels(target.get(), Old, "birth draws nothing");
   lcg.Next();  // the birth chance
   const tessera::FaderParticle& p = tessera::FaderPool(10)->particles[0];
-  EXPECT_EQ(p.alive, 1);
-  EXPECT_EQ(p.y, 0.0f);
-  EXPECT_EQ(p.x, static_cast<float>(lcg.Next() % 60));
-  EXPECT_EQ(p.vx, 0.0f);
-  const int vy = (lcg.Next() % 20 + 10) / 6;
-  EXPECT_EQ(p.vy, static_cast<float>(vy));
-  const int life = lcg.Next() % 26 + 6;
-  EXPECT_EQ(p.life, life);
+  const float x0 = static_cast<float>(lcg.Next() % 60);
+  const int vy = (lcg.Next() % 20 + 10) / 6, life = lcg.Next() % 26 + 6;
   int frame = lcg.Next() % 5;
-  EXPECT_EQ(p.frame, frame);
   const int set = lcg.Next() % 3;
-  EXPECT_EQ(p.set, set);
+  EXPECT_EQ((std::vector<float>{float(p.alive), p.y, p.x, p.vx, p.vy, float(p.life), float(p.frame),
+                                float(p.set)}),
+            (std::vector<float>{1, 0, x0, 0, float(vy), float(life), float(frame), float(set)}));
   EXPECT_EQ(tessera::FaderPool(10)->particles[1].alive, 0);  // only `count` records
 
   // Second call: fall, sway, animate, draw.
@@ -520,10 +486,7 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   const int r = lcg.Next() % 5 + 1;
   if (0 % r == 0) frame = (frame + 1) % 5;  // counter 0 divides by any r
   ASSERT_EQ(f.Draw(), 1);
-  EXPECT_EQ(p.y, fy);
-  EXPECT_EQ(p.x, fx);
-  EXPECT_EQ(p.frame, frame);
-  EXPECT_EQ(tessera::FaderPool(10)->calls, 1u);
+  EXPECT_TRUE(p.y == fy && p.x == fx && p.frame == frame && tessera::FaderPool(10)->calls == 1u);
   const int px = static_cast<int>(fx), py = static_cast<int>(fy);
   ASSERT_EQ(set, 0);
   ASSERT_LT(life, 30);
@@ -573,24 +536,18 @@ TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesAre
     if (p.y > 30) p.y = 0;
     if (p.x < 0) p.x = 40;
     if (p.y < 0) p.y = 30;
-    EXPECT_EQ(ps[i].x, p.x) << i;
-    EXPECT_EQ(ps[i].y, p.y) << i;
-    EXPECT_EQ(ps[i].vx, p.vx) << i;
-    EXPECT_EQ(ps[i].vy, p.vy) << i;
-    EXPECT_EQ(ps[i].life, p.life) << i;
-    EXPECT_EQ(ps[i].frame, p.frame) << i;
-    EXPECT_EQ(ps[i].set, 0) << i;
+    const tessera::FaderParticle& q = ps[i];
+    EXPECT_EQ(
+        (std::vector<float>{q.x, q.y, q.vx, q.vy, float(q.life), float(q.frame), float(q.set)}),
+        (std::vector<float>{p.x, p.y, p.vx, p.vy, float(p.life), float(p.frame), 0}))
+        << i;
   }
   EXPECT_EQ(tessera::FaderPool(21)->calls, 2u);
   ExpectPixels(target.get(), Old, "no images, nothing drawn");
   // Many frames later every particle is still inside, never ending.
   for (int i = 0; i < 500; ++i) ASSERT_EQ(f.Draw(), 1);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_GE(ps[i].x, 0.0f);
-    EXPECT_LE(ps[i].x, 40.0f);
-    EXPECT_GE(ps[i].y, 0.0f);
-    EXPECT_LE(ps[i].y, 30.0f);
-  }
+  for (int i = 0; i < 2; ++i)
+    EXPECT_TRUE(ps[i].x >= 0 && ps[i].x <= 40 && ps[i].y >= 0 && ps[i].y <= 30) << i;
   // A second fader goes on with the same particles: no new placement, so
   // the generator is used by the step alone (8 values per particle).
   const uint32_t state = 99;
@@ -644,12 +601,9 @@ TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPla
   const int r = lcg.Next() % 2 + 1;
   if (0 % r == 0) frame = (frame + 1) % 5;
   if (y > 360 || y < 0) vy = -vy;
-  EXPECT_EQ(p.x, x);
-  EXPECT_EQ(p.y, y);
-  EXPECT_EQ(p.vx, vx);
-  EXPECT_EQ(p.vy, vy);
-  EXPECT_EQ(p.frame, frame);
-  EXPECT_EQ(p.life, 0);  // never set, yet drawn plainly
+  // The life is never set, yet the particle is drawn plainly.
+  EXPECT_EQ((std::vector<float>{p.x, p.y, p.vx, p.vy, float(p.frame), float(p.life)}),
+            (std::vector<float>{x, y, vx, vy, float(frame), 0}));
   ASSERT_EQ(set, 0);
   const int px = static_cast<int>(x), py = static_cast<int>(y);
   ExpectPixels(
@@ -676,8 +630,8 @@ TEST_F(FaderParticleTest, GentleFlakesOfEffect20UseTheirOwnPool) {
   tessera::SeedRandom(seed);
   f.Initialize(picture.get(), target.get(), 0, 0, 32, 32, 20, 3);
   ASSERT_EQ(f.Draw(), 1);
-  EXPECT_EQ(tessera::FaderPool(20)->particles[0].alive, 1);
-  EXPECT_EQ(tessera::FaderPool(10)->particles[0].alive, 0);
+  EXPECT_TRUE(tessera::FaderPool(20)->particles[0].alive == 1 &&
+              tessera::FaderPool(10)->particles[0].alive == 0);
   // Sideways sway below one ten-thousandth per step: after many frames vx
   // stays tiny, where effect 10's integer sway can reach whole pixels.
   for (int i = 0; i < 200; ++i) ASSERT_EQ(f.Draw(), 1);

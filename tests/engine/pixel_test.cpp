@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "engine/alpha_surface.h"
 #include "engine/blend_table.h"
@@ -20,9 +21,8 @@ TEST(PixelTest, ChannelPackingAndReading) {
   EXPECT_EQ(PIXEL(7, 7, 7).GetColor(), 0);  // low three bits are dropped
   EXPECT_EQ(PIXEL(0, 8, 16).GetColor(), (1 << 5) | 2);
   PIXEL key(COLOR_KEY);
-  EXPECT_EQ(key.GetRed(), 63);  // the transparency mark counts into red
-  EXPECT_EQ(key.GetGreen(), 0);
-  EXPECT_EQ(key.GetBlue(), 31);
+  // The transparency mark counts into red.
+  EXPECT_TRUE(key.GetRed() == 63 && key.GetGreen() == 0 && key.GetBlue() == 31);
   PIXEL p;
   p.SetColor(static_cast<unsigned char>(255), 0, 0);
   EXPECT_EQ(p.GetRed(), 31);
@@ -50,13 +50,9 @@ TEST(PixelBlockTest, PlainPitchIsTheWidthRoundedUpToFourPixels) {
     DIBSURFACE s(c[0], c[1]);
     ASSERT_EQ(s.Initialize(), 1);
     const PixelBlockHeader* h = tessera::BlockHeader(s.GetBitmap());
-    EXPECT_EQ(h->width, c[0]);
-    EXPECT_EQ(h->height, c[1]);
-    EXPECT_EQ(h->pitch, c[2]) << c[0] << "x" << c[1];
-    EXPECT_EQ(h->clip_left, 0);
-    EXPECT_EQ(h->clip_top, 0);
-    EXPECT_EQ(h->clip_right, c[0]);
-    EXPECT_EQ(h->clip_bottom, c[1]);
+    EXPECT_EQ((std::vector<int>{h->width, h->height, h->pitch, h->clip_left, h->clip_top,
+                                h->clip_right, h->clip_bottom}),
+              (std::vector<int>{c[0], c[1], c[2], 0, 0, c[0], c[1]}));
     PIXEL** rows = tessera::BlockRows(s.GetBitmap());
     for (int y = 1; y < c[1]; ++y)
       EXPECT_EQ(reinterpret_cast<char*>(rows[y]) - reinterpret_cast<char*>(rows[y - 1]), c[2]);
