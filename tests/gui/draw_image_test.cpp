@@ -56,21 +56,17 @@ TEST_F(DrawImageTest, ImagePointedRunsAndBounds) {
                      {Op(kPackSkip, 2), Op(kPackFill, 2), 1, Op(kPackNextRow, 0), Op(kPackFill, 1),
                       1, Op(kPackEnd, 0)});
   // Width and height themselves are accepted, beyond them not.
-  for (auto [image, x, y, hit] : {std::tuple{&s, 10, 0, true},
-                                  {&s, 15, 0, true},
-                                  {&s, 9, 0, false},
-                                  {&s, 16, 0, false},
-                                  {&s, 3, 1, true},
-                                  {&s, 4, 1, false},
-                                  {&s, 0, 3, false},
-                                  {&s, 4, 3, true},
-                                  {&s, 10, 2, false},
-                                  {&edge, 4, 0, true},
-                                  {&edge, 1, 1, true},
-                                  {&edge, 5, 0, false},
-                                  {&edge, 0, 2, false},
-                                  {&edge, -1, 0, false}})
-    EXPECT_EQ(ImagePointed(image->data(), 0, x, y), hit) << x << "," << y;
+  const struct {
+    std::vector<unsigned short>* image;
+    int x, y;
+    bool hit;
+  } cases[] = {{&s, 10, 0, true},    {&s, 15, 0, true},    {&s, 9, 0, false},
+               {&s, 16, 0, false},   {&s, 3, 1, true},     {&s, 4, 1, false},
+               {&s, 0, 3, false},    {&s, 4, 3, true},     {&s, 10, 2, false},
+               {&edge, 4, 0, true},  {&edge, 1, 1, true},  {&edge, 5, 0, false},
+               {&edge, 0, 2, false}, {&edge, -1, 0, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ImagePointed(c.image->data(), 0, c.x, c.y), c.hit) << c.x << "," << c.y;
   EXPECT_FALSE(ImagePointed(nullptr, 0, 0, 0));
 }
 

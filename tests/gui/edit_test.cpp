@@ -113,12 +113,10 @@ TEST_F(EditTest, OnlyTextBytesAreTyped) {
 // key is typed; the second half of a character already begun is taken.
 TEST_F(EditTest, OneByteOfRoomTakesOnlyASecondHalf) {
   const std::string a62(62, 'a');
+  const std::string a61 = a62.substr(1);
   for (auto [before, typed, want] : {std::tuple{a62, kNi + "b", a62 + "b"},
-                                     {a62,
-                                      std::string("\x81\x40"
-                                                  "c"),
-                                      a62 + "c"},
-                                     {a62.substr(1), kNi, a62.substr(1) + kNi},
+                                     {a62, std::string("\x81@c"), a62 + "c"},
+                                     {a61, kNi, a61 + kNi},
                                      {a62, std::string(9, 'b'), a62 + "b"}}) {
     auto e = Make(64);
     Type(*e, before + typed);
@@ -156,6 +154,7 @@ TEST_F(EditTest, CaretMovesOverWholeCharacters) {
   EXPECT_EQ(e->m_nCaret, 2);
 }
 
+// A lone first half at the end is one byte.
 TEST_F(EditTest, DeletionTakesWholeCharacters) {
   const std::string t = "a" + kNi + "b";
   struct {
@@ -165,18 +164,10 @@ TEST_F(EditTest, DeletionTakesWholeCharacters) {
     std::string want;
     int caret_after;
   } const cases[] = {
-      {t, 3, true, "ab", 1},
-      {t, 1, false, "ab", 1},
-      {t, 4, false, t, 4},
-      {t, 0, true, t, 0},
-      {t, 4, true, "a" + kNi, 3},
-      {t, 0, false, kNi + "b", 0},
-      {kNi + kNi, 2, true, kNi, 0},
-      {kNi + kNi, 2, false, kNi, 2},
-      {"x\x81\x40", 3, true, "x", 1},
-      // A lone first half at the end is one byte.
-      {"ab\xC4", 3, true, "ab", 2},
-      {"ab\xC4", 2, false, "ab", 2},
+      {t, 3, true, "ab", 1},        {t, 1, false, "ab", 1},        {t, 4, false, t, 4},
+      {t, 0, true, t, 0},           {t, 4, true, "a" + kNi, 3},    {t, 0, false, kNi + "b", 0},
+      {kNi + kNi, 2, true, kNi, 0}, {kNi + kNi, 2, false, kNi, 2}, {"x\x81\x40", 3, true, "x", 1},
+      {"ab\xC4", 3, true, "ab", 2}, {"ab\xC4", 2, false, "ab", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + " " + std::to_string(c.caret) + (c.backspace ? " backspace" : " delete"));
@@ -237,30 +228,20 @@ TEST_F(EditTest, PasteTypesTheClipboardWithinTheRoom) {
   EXPECT_EQ(Text(*h), std::string(62, 'q') + "z");
 }
 
+// With nothing left to delete (the caret at the start) the sound still plays.
 TEST_F(EditTest, EachKeyPlaysItsSound) {
   DxSoundBuffer* sounds = Sounds();
   auto e = Make(64, "abc");
   e->m_nCaret = 1;
-  const std::string back = "wav\\MsgBack.wav";
+  const std::string back = "wav\\MsgBack.wav", type = "wav\\MsgType.wav", bell = "wav\\MsgBell.wav";
   struct {
     uint8_t ch, vk;
     uint32_t message;
     std::string sound;
-  } const keys[] = {
-      {0, 35, 256, back},
-      {0, 36, 256, back},
-      {0, 37, 256, ""},
-      {0, 39, 256, ""},
-      {0, 46, 256, back},
-      {8, 0, 258, back},
-      {'x', 0, 256, "wav\\MsgType.wav"},
-      {'x', 0, 258, ""},
-      {27, 0, 256, ""},
-      // Nothing to delete at the start: the sound still plays.
-      {0, 36, 256, back},
-      {8, 0, 258, back},
-      {13, 0, 258, "wav\\MsgBell.wav"},
-  };
+  } const keys[] = {{0, 35, 256, back},  {0, 36, 256, back}, {0, 37, 256, ""},
+                    {0, 39, 256, ""},    {0, 46, 256, back}, {8, 0, 258, back},
+                    {'x', 0, 256, type}, {'x', 0, 258, ""},  {27, 0, 256, ""},
+                    {0, 36, 256, back},  {8, 0, 258, back},  {13, 0, 258, bell}};
   for (const auto& k : keys) {
     tessera::ClearHeadlessAudioLog();
     Send(*e, k.ch, k.vk, k.message);
@@ -283,8 +264,8 @@ TEST_F(EditTest, EnterHandsTheFocusBackThenCommits) {
   EXPECT_EQ(g_log, (Strings{"1026", "1027", "enter"}));
   EXPECT_EQ(Text(*e), "hello");
   ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 2u);
-  EXPECT_EQ(tessera::ReceivedMessages(window_)[0].lparam, reinterpret_cast<LPARAM>(e.get()));
-  EXPECT_EQ(tessera::ReceivedMessages(window_)[1].lparam, reinterpret_cast<LPARAM>(e.get()));
+  for (const auto& m : tessera::ReceivedMessages(window_))
+    EXPECT_EQ(m.lparam, reinterpret_cast<LPARAM>(e.get()));
   QArea send(0, 0, 9, 9);
   send.m_pfnClick = LogTargetClick;
   e->m_pTarget = &send;

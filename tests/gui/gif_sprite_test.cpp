@@ -64,17 +64,8 @@ std::vector<std::vector<uint16_t>> GiflibPictures(const std::string& path) {
 std::vector<SampleFrame> Frames() {
   std::vector<SampleFrame> f(3);
   f[0] = {0, 0, 96, 64, false, {}, true, 0, 10, 0, RandomBytes(96 * 64, 256, 11)};
-  f[1] = {17,
-          9,
-          31,
-          7,
-          false,
-          RandomBytes(12, 256, 12),
-          true,
-          (2 << 2) | 1,
-          30,
-          3,
-          RandomBytes(31 * 7, 4, 13)};
+  const auto local = RandomBytes(12, 256, 12);
+  f[1] = {17, 9, 31, 7, false, local, true, (2 << 2) | 1, 30, 3, RandomBytes(31 * 7, 4, 13)};
   f[2] = {5, 40, 40, 13, true, {}, true, 1 << 2, 0, 0, RandomBytes(40 * 13, 3, 14)};
   return f;
 }
@@ -116,9 +107,9 @@ TEST_F(GifSpriteTest, FramesMatchGiflibFromFileAndPack) {
       EXPECT_EQ(PixelsOf(image), want[static_cast<size_t>(i)]) << "frame " << i;
       EXPECT_FALSE(s->GetFrame(i)->m_bAutoStop);
     }
-    EXPECT_EQ(s->GetFrame(0)->m_dwDelay, 10u);
-    EXPECT_EQ(s->GetFrame(1)->m_dwDelay, 30u);
-    EXPECT_EQ(s->GetFrame(2)->m_dwDelay, 0u);
+    EXPECT_EQ((std::vector<uint32_t>{s->GetFrame(0)->m_dwDelay, s->GetFrame(1)->m_dwDelay,
+                                     s->GetFrame(2)->m_dwDelay}),
+              (std::vector<uint32_t>{10, 30, 0}));
     EXPECT_EQ(s->m_pNowImage, s->GetFrame(0)->m_pImage);
   }
   // The transparent index of frame 1 kept frame 0's pixels somewhere, and
@@ -169,13 +160,11 @@ TEST_F(GifSpriteTest, FrameClockLoopsAfterTheLastFrame) {
   ClearFrame();
   clock_->Advance(1000);
   s.Show(frame_, 100, 50, false);
-  EXPECT_EQ(s.m_nNowp, 1);
-  EXPECT_EQ(frame_->GetPixel(101, 51).GetColor(), 0);
+  EXPECT_TRUE(s.m_nNowp == 1 && frame_->GetPixel(101, 51) == 0);
   s.Play();
   // The layer's Show draws nothing.
   s.Show(frame_);
-  EXPECT_EQ(frame_->GetPixel(101, 51).GetColor(), 0);
-  EXPECT_EQ(s.m_dwState, static_cast<uint32_t>(QAREA_SHOW));
+  EXPECT_TRUE(frame_->GetPixel(101, 51) == 0 && s.m_dwState == QAREA_SHOW);
 }
 
 TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
@@ -204,17 +193,14 @@ TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
   EXPECT_EQ(frame_->GetPixel(33, 20).GetColor(), 0);  // keyed: left alone
   // The part form copies a part opaquely, key colour included.
   s.Show(frame_, 2, 0, 50, 20, 3, 1, false);
-  EXPECT_EQ(frame_->GetPixel(50, 20).GetColor(),
-            s.GetFrame(0)->m_pImage->GetPixel(2, 0).GetColor());
-  EXPECT_EQ(frame_->GetPixel(51, 20).GetColor(), COLOR_KEY);
+  EXPECT_TRUE(frame_->GetPixel(50, 20) == s.GetFrame(0)->m_pImage->GetPixel(2, 0) &&
+              frame_->GetPixel(51, 20) == COLOR_KEY);
   s.Show(frame_, 0, 0, 60, 20, 2, 1, true);
   EXPECT_EQ(frame_->GetPixel(61, 20).GetColor(), s.m_pGrayImage->GetPixel(1, 0).GetColor());
   // Hit testing follows the key colour, and needs state 1.
   EXPECT_FALSE(s.IsPointed(10, 10));
   s.Show(frame_);  // a layer's Show marks it shown
-  EXPECT_TRUE(s.IsPointed(10, 10));
-  EXPECT_FALSE(s.IsPointed(13, 10));  // magenta
-  EXPECT_FALSE(s.IsPointed(15, 10));
+  EXPECT_TRUE(s.IsPointed(10, 10) && !s.IsPointed(13, 10) && !s.IsPointed(15, 10));  // 13: magenta
 }
 
 TEST_F(GifSpriteTest, BadInputLeavesNoFrame) {
@@ -243,9 +229,7 @@ TEST_F(GifSpriteTest, BadInputLeavesNoFrame) {
     tessera::test::AddToPack(AfxGetResource(), id, damaged[i]);
     ASSERT_TRUE(s.LoadImages(path_.c_str(), true, false));
     EXPECT_FALSE(s.LoadImages(id, false, false)) << i;
-    EXPECT_EQ(s.GetFrameCount(), 0) << i;
-    EXPECT_EQ(s.m_pGrayImage, nullptr);
-    EXPECT_EQ(s.m_pNowImage, nullptr);
+    EXPECT_TRUE(s.GetFrameCount() == 0 && !s.m_pGrayImage && !s.m_pNowImage) << i;
     s.Show(frame_, 0, 0, false);
     s.Show(frame_, 0, 0, true);
   }

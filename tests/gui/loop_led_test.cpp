@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gui/edit.h"
 #include "gui_fixture.h"
@@ -45,17 +46,14 @@ TEST_F(LoopLedTest, StepsEvery201MillisecondsOrMore) {
   led.Show(nullptr);
   clock_->Advance(200);
   led.Show(nullptr);
-  EXPECT_EQ(led.m_nOffset, 0);
-  EXPECT_EQ(Shown(), "keep");  // not stepped yet
+  EXPECT_TRUE(led.m_nOffset == 0 && Shown() == "keep");  // not stepped yet
   clock_->Advance(1);
   led.Show(nullptr);
-  EXPECT_EQ(Shown(), std::string(16, ' ') + "ABCDEFGH");
-  EXPECT_EQ(led.m_nOffset, 2);
+  EXPECT_TRUE(Shown() == std::string(16, ' ') + "ABCDEFGH" && led.m_nOffset == 2);
   Step(led);
   EXPECT_EQ(Shown(), std::string(14, ' ') + "ABCDEFGH");
   for (int i = 0; i < 10; ++i) Step(led);
-  EXPECT_EQ(Shown(), "GH");
-  EXPECT_EQ(led.m_nOffset, 0);
+  EXPECT_TRUE(Shown() == "GH" && led.m_nOffset == 0);
   Step(led);
   EXPECT_EQ(Shown(), std::string(16, ' ') + "ABCDEFGH");
 }
@@ -68,11 +66,9 @@ TEST_F(LoopLedTest, LandsOnTheFirstByteOfAChineseCharacter) {
   for (int i = 0; i < 8; ++i) Step(led);
   EXPECT_EQ(led.m_nOffset, 16);
   Step(led);
-  EXPECT_EQ(Shown(), "a\xC4\xE3z");
-  EXPECT_EQ(led.m_nOffset, 17);
+  EXPECT_TRUE(Shown() == "a\xC4\xE3z" && led.m_nOffset == 17);
   Step(led);
-  EXPECT_EQ(Shown(), "\xC4\xE3z");
-  EXPECT_EQ(led.m_nOffset, 19);
+  EXPECT_TRUE(Shown() == "\xC4\xE3z" && led.m_nOffset == 19);
 }
 
 TEST_F(LoopLedTest, TimedMessagesDropOutAndPermanentOnesStay) {
@@ -80,8 +76,7 @@ TEST_F(LoopLedTest, TimedMessagesDropOutAndPermanentOnesStay) {
   char a[] = "AAA", b[] = "BBB";
   led.AddText(a, 3);
   led.AddText(b, 1);
-  EXPECT_EQ(led.m_Slot[0].count, 300);
-  EXPECT_EQ(led.m_Slot[1].count, -1);
+  EXPECT_TRUE(led.m_Slot[0].count == 300 && led.m_Slot[1].count == -1);
   for (int i = 0; i < 299; ++i) Step(led);
   EXPECT_EQ(led.m_Slot[0].count, 1);
   EXPECT_NE(std::string(led.m_szRing).find("AAA"), std::string::npos);
@@ -96,10 +91,9 @@ TEST_F(LoopLedTest, NewMessagesTakeTheSlotWithTheSmallestCount) {
   QLoopLED led(edit_.get());
   char t[] = "x";
   for (int mode : {1, 2, 3, 2, 1, 2, 2, 2}) led.AddText(t, mode);
-  EXPECT_EQ(led.m_Slot[0].count, -1);
-  EXPECT_EQ(led.m_Slot[1].count, 3000);
-  EXPECT_EQ(led.m_Slot[2].count, 300);
-  EXPECT_EQ(led.m_Slot[4].count, -1);
+  EXPECT_EQ((std::vector<int>{led.m_Slot[0].count, led.m_Slot[1].count, led.m_Slot[2].count,
+                              led.m_Slot[4].count}),
+            (std::vector<int>{-1, 3000, 300, -1}));
   // The ninth goes to the smallest count (slot 2), keeping its count with
   // an unknown mode.
   char ninth[] = "ninth";

@@ -56,14 +56,12 @@ TEST_F(SpriteTest, LoadsRowsImagesAndTheSharedTableFallback) {
   EXPECT_EQ(s.m_pNowImage, s.GetFrame(0)->m_pImage);
 
   ASSERT_TRUE(s.LoadImages("shared00", 2, true));
-  EXPECT_EQ(s.GetFrameCount(), 2);
-  EXPECT_EQ(s.GetFrame(1)->m_pImage->GetStyle(), SS_RLE);
-  EXPECT_TRUE(s.m_bSilent);
+  EXPECT_TRUE(s.GetFrameCount() == 2 && s.GetFrame(1)->m_pImage->GetStyle() == SS_RLE &&
+              s.m_bSilent);
 
   ASSERT_TRUE(s.LoadImages("mixed000", 32, false));
   ASSERT_EQ(s.GetFrameCount(), 2);
-  EXPECT_EQ(s.GetFrame(1)->m_dwDelay, 90u);
-  EXPECT_TRUE(s.GetFrame(1)->m_bAutoStop);
+  EXPECT_TRUE(s.GetFrame(1)->m_dwDelay == 90u && s.GetFrame(1)->m_bAutoStop);
   EXPECT_TRUE(tessera::GetSurfaceManager().IsHaveSurface(s.GetFrame(0)->m_pImage));
   EXPECT_TRUE(HeadlessMessages().empty());
 }
@@ -153,8 +151,7 @@ TEST_F(SpriteTest, StepSetAndStopped) {
   EXPECT_FALSE(s.IsPlaying());
   clock_->Advance(1000);
   s.Show(frame_);
-  EXPECT_EQ(frame_->GetPixel(5, 5).GetColor(), 0);
-  EXPECT_EQ(s.m_nNowp, 1);
+  EXPECT_TRUE(frame_->GetPixel(5, 5) == 0 && s.m_nNowp == 1);
   s.m_bShowStopped = true;
   s.Show(frame_);
   EXPECT_EQ(frame_->GetPixel(5, 5).GetColor(), FrameColour(1));
@@ -170,15 +167,12 @@ TEST_F(SpriteTest, AutoStopSendsOneNotice) {
     ASSERT_TRUE(s.LoadImages("stop0000", 0, silent));
     for (int i = 0; i < 6; ++i) s.Show(frame_);
     // 0 -> 1, then frame 1 stops the sprite on frame 2.
-    EXPECT_FALSE(s.IsPlaying());
-    EXPECT_EQ(s.m_nNowp, 2);
-    EXPECT_EQ(Notices(&s), silent ? 0 : 1);
+    EXPECT_TRUE(!s.IsPlaying() && s.m_nNowp == 2 && Notices(&s) == (silent ? 0 : 1));
     EXPECT_EQ(tessera::ReceivedMessages(window_).size(), silent ? 0u : 1u);
     // Playing again runs on from frame 2 and stops at frame 1 once more.
     s.Play();
     for (int i = 0; i < 6; ++i) s.Show(frame_);
-    EXPECT_EQ(s.m_nNowp, 2);
-    EXPECT_EQ(Notices(&s), silent ? 0 : 2);
+    EXPECT_TRUE(s.m_nNowp == 2 && Notices(&s) == (silent ? 0 : 2));
   }
 }
 
@@ -202,9 +196,7 @@ TEST_F(SpriteTest, TheGameMayDeleteTheSpriteInItsAnswer) {
   g_doomed->SetState(QAREA_SHOW, &chain);
   QSprite* address = g_doomed;
   chain.ShowAreas(frame_);
-  EXPECT_EQ(g_doomed, nullptr);
-  EXPECT_EQ(chain.GetCount(), 0);
-  EXPECT_EQ(Notices(address), 2);
+  EXPECT_TRUE(g_doomed == nullptr && chain.GetCount() == 0 && Notices(address) == 2);
 }
 
 // (area, displacement, whether the step is taken)
@@ -215,17 +207,14 @@ struct Step {
 };
 
 TEST_F(SpriteTest, MovingStaysOnTheScreen) {
+  // The right edge would reach 0 / is at 1; the bottom edge stays at 0 / is
+  // at 1; the new top is 240 (the screen height) / 241; the new left 320 / 321.
   const std::vector<Step> steps = {
-      {{-30, 50, 1, 61}, -1, 0, false},   // right edge would reach 0
-      {{-30, 50, 1, 61}, 0, 0, true},     // right edge at 1
-      {{10, -11, 25, 0}, 0, 0, false},    // bottom edge stays at 0
-      {{10, -11, 25, 0}, 0, 1, true},     // bottom edge at 1
-      {{10, 239, 25, 250}, 0, 1, true},   // new top 240 = screen height
-      {{10, 240, 25, 251}, 0, 1, false},  // new top 241
-      {{319, 10, 334, 21}, 1, 0, true},   // new left 320
-      {{320, 10, 335, 21}, 1, 0, false},  // new left 321
-      {{100, 100, 115, 111}, 30, 40, true},
-  };
+      {{-30, 50, 1, 61}, -1, 0, false},    {{-30, 50, 1, 61}, 0, 0, true},
+      {{10, -11, 25, 0}, 0, 0, false},     {{10, -11, 25, 0}, 0, 1, true},
+      {{10, 239, 25, 250}, 0, 1, true},    {{10, 240, 25, 251}, 0, 1, false},
+      {{319, 10, 334, 21}, 1, 0, true},    {{320, 10, 335, 21}, 1, 0, false},
+      {{100, 100, 115, 111}, 30, 40, true}};
   for (const Step& st : steps)
     EXPECT_EQ(tessera::StepStaysOnScreen(st.rc, st.dx, st.dy), st.moves)
         << st.rc.left << "," << st.rc.top << " " << st.dx << "," << st.dy;
@@ -253,8 +242,7 @@ TEST_F(SpriteTest, MovingStaysOnTheScreen) {
   s.Move(-14, 50);
   s.SetNowp(0);
   s.Show(frame_);
-  EXPECT_EQ(s.m_nNowp, 1);
-  EXPECT_EQ(s.m_rcArea.left, -7);  // dx 7 keeps it on screen
+  EXPECT_TRUE(s.m_nNowp == 1 && s.m_rcArea.left == -7);  // dx 7 keeps it on screen
   s.Move(-15, 50);
   s.Show(frame_);
   clock_->Advance(20);
@@ -262,10 +250,7 @@ TEST_F(SpriteTest, MovingStaysOnTheScreen) {
   EXPECT_EQ(s.m_rcArea.left, -12);
   s.GetFrame(0)->m_nX = -4;  // right edge 3 - 4 = -1
   s.Show(frame_);
-  EXPECT_EQ(s.m_nNowp, 0);
-  EXPECT_EQ(s.m_rcArea.left, -12);
-  EXPECT_TRUE(s.IsPlaying());
-  EXPECT_EQ(Notices(&s), 1);
+  EXPECT_TRUE(s.m_nNowp == 0 && s.m_rcArea.left == -12 && s.IsPlaying() && Notices(&s) == 1);
 }
 
 TEST_F(SpriteTest, DistanceVolume) {
@@ -335,12 +320,9 @@ TEST_F(SpriteTest, DrawingKindsAndHitTest) {
   ClearFrame();
   s.Show(frame_);
   const uint16_t mixed = frame_->GetPixel(65, 45).GetColor();
-  EXPECT_NE(mixed, 0);
-  EXPECT_LT(mixed, FrameColour(2));
+  EXPECT_TRUE(mixed != 0 && mixed < FrameColour(2)) << mixed;
   // Hit test: the key column is not the sprite, the rest is.
-  EXPECT_FALSE(s.IsPointed(60, 45));
-  EXPECT_TRUE(s.IsPointed(61, 45));
-  EXPECT_FALSE(s.IsPointed(76, 45));
+  EXPECT_TRUE(!s.IsPointed(60, 45) && s.IsPointed(61, 45) && !s.IsPointed(76, 45));
   s.m_pNowImage = nullptr;
   EXPECT_TRUE(s.IsPointed(60, 45));
   s.m_dwLoadFlags = 2 | 8;
