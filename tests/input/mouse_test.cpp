@@ -3,22 +3,19 @@
 // the eighteen cursor images from a pack.
 #include "input/mouse.h"
 
-#include <filesystem>
 #include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "database/schema.h"
 #include "engine/dib_surface.h"
-#include "engine/packed_stream.h"
 #include "engine/rle_surface.h"
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
+#include "gui/gui_fixture.h"
 #include "pack/res.h"
-#include "platform/glyph_source.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
@@ -161,8 +158,7 @@ TEST_F(MouseTest, DrawsTheShadowThenTheFrame) {
     mouse_->SetMouseKey(c.key);
     mouse_->Show();
     ASSERT_EQ(mouse_->m_nFrame, c.frame);
-    EXPECT_EQ(mouse_->m_ptMouse.x, c.x);
-    EXPECT_EQ(mouse_->m_ptMouse.y, c.y);
+    EXPECT_TRUE(mouse_->m_ptMouse.x == c.x && mouse_->m_ptMouse.y == c.y);
     const unsigned short shadow = ShadowOnBlack(c.colour);
     ASSERT_TRUE(shadow != 0 && shadow != c.colour);
     ExpectPixels(c.area, c.drawn, c.shadow, shadow);
@@ -185,13 +181,10 @@ TEST_F(MouseTest, OutsideTheGameAreaHandsTheCursorBack) {
     tessera::ReceivedMessages(window_).clear();
     PutCursor(p.x, p.y);
     mouse_->Show();
-    EXPECT_EQ(mouse_->m_ptMouse.x, p.x);
-    EXPECT_EQ(mouse_->m_ptMouse.y, p.y);
+    EXPECT_TRUE(mouse_->m_ptMouse.x == p.x && mouse_->m_ptMouse.y == p.y && mouse_->m_nFrame == 0);
     ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 1u);
-    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].message, 32u);
-    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].wparam, 0u);
-    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].lparam, 0);
-    EXPECT_EQ(mouse_->m_nFrame, 0);
+    const auto& m = tessera::ReceivedMessages(window_)[0];
+    EXPECT_TRUE(m.message == 32u && m.wparam == 0u && m.lparam == 0);
     for (int y = 0; y < 48; ++y)
       for (int x = 0; x < 64; ++x) ASSERT_EQ(f->GetPixel(x, y), 0) << x << "," << y;
   }
@@ -245,12 +238,10 @@ TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
       EXPECT_EQ(s, nullptr) << n;
     }
   }
-  ASSERT_NE(mouse_->m_pShadow, nullptr);
-  ASSERT_NE(mouse_->m_pPressShadow, nullptr);
-  EXPECT_EQ(mouse_->m_pShadow->GetWidth(), 17);
-  EXPECT_EQ(mouse_->m_pPressShadow->GetWidth(), 18);
-  EXPECT_NE(dynamic_cast<DIBSURFACE*>(mouse_->m_pShadow), nullptr);
-  EXPECT_NE(dynamic_cast<DIBSURFACE*>(mouse_->m_pPressShadow), nullptr);
+  for (auto [s, w] : {std::pair{mouse_->m_pShadow, 17}, {mouse_->m_pPressShadow, 18}}) {
+    ASSERT_NE(s, nullptr) << w;
+    EXPECT_TRUE(s->GetWidth() == w && dynamic_cast<DIBSURFACE*>(s)) << w;
+  }
   // Loading again replaces every slot (the old surfaces are freed).
   mouse_->LoadCursorA(base.c_str());
   EXPECT_EQ(mouse_->m_pShadow->GetWidth(), 17);
@@ -268,14 +259,6 @@ TEST_F(MouseTest, FreedWithTheEngineBeforeTheDisplayManager) {
 
 // The tip box on a full 800 x 600 screen, with glyphs that ink only the
 // top-left pixel of each character cell.
-class DotGlyphs : public tessera::GlyphSource {
- public:
-  bool Render(std::string_view, int, int w, int h, std::vector<uint8_t>& ink) override {
-    ink.assign(static_cast<size_t>(w) * h, 0);
-    ink[0] = 1;
-    return true;
-  }
-};
 
 class TipBoxTest : public EngineTest {
  protected:
@@ -285,7 +268,7 @@ class TipBoxTest : public EngineTest {
     ASSERT_EQ(AfxCreateViewManager(800, 600, window_), 1);
     AfxCreateMouse();
     mouse_ = AfxGetMouse();
-    tessera::SetGlyphSource(std::make_unique<DotGlyphs>());
+    tessera::SetGlyphSource(std::make_unique<tessera::test::DotGlyphs>());
   }
   void TearDown() override {
     EngineTest::TearDown();
