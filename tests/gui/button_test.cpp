@@ -38,14 +38,12 @@ TEST_F(ButtonTest, LooksComeFromTheBasePlusTheirDigit) {
   EXPECT_EQ(b.m_dwState, 4u);
   for (int look = 0; look < 4; ++look) {
     ASSERT_NE(b.m_pImage[look], nullptr);
-    EXPECT_EQ(b.m_pImage[look]->GetWidth(), 60 + look);
-    EXPECT_EQ(Px(b, look, 0, 0), kLook[look]);
+    EXPECT_TRUE(b.m_pImage[look]->GetWidth() == 60 + look && Px(b, look, 0, 0) == kLook[look]);
   }
   SURFACE* before = b.m_pImage[0];
   b.ChangeImage("new", "tip", "BTNTESTA");  // eight characters: texts taken, looks kept
-  EXPECT_EQ(b.m_pImage[0], before);
-  EXPECT_STREQ(b.m_szCaption, "new");
-  EXPECT_STREQ(b.m_szTip, "tip");
+  EXPECT_TRUE(b.m_pImage[0] == before && std::string(b.m_szCaption) == "new" &&
+              std::string(b.m_szTip) == "tip");
 }
 
 TEST_F(ButtonTest, MissingLooks) {

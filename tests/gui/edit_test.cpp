@@ -190,10 +190,8 @@ TEST_F(EditTest, HalfCharacterTest) {
   auto* t = reinterpret_cast<unsigned char*>(s.data());
   const int want[] = {0, 0, 1, 0, 0, 1, 0, 0, 0};
   for (int pos = 0; pos <= 8; ++pos) EXPECT_EQ(e.CheckIsHalfChinese(t, 0, pos), want[pos]) << pos;
-  EXPECT_EQ(e.CheckIsHalfChinese(t, 2, 1), 1);
-  EXPECT_EQ(e.CheckIsHalfChinese(t, 3, 2), 1);
-  EXPECT_EQ(e.CheckIsHalfChinese(t, 0, -1), 0);
-  EXPECT_EQ(e.CheckIsHalfChinese(nullptr, 0, 1), 0);
+  EXPECT_TRUE(e.CheckIsHalfChinese(t, 2, 1) == 1 && e.CheckIsHalfChinese(t, 3, 2) == 1);
+  EXPECT_TRUE(e.CheckIsHalfChinese(t, 0, -1) == 0 && e.CheckIsHalfChinese(nullptr, 0, 1) == 0);
 }
 
 // Paste types the clipboard at the caret within the room: line breaks are
@@ -390,8 +388,7 @@ TEST_F(EditTest, SeveralLinesWrapWithoutCuttingCharacters) {
   const Dots dots = Drawn(*e);
   EXPECT_EQ(std::count_if(dots.begin(), dots.end(), [](auto d) { return d.second < 33; }), 7);
   EXPECT_EQ(dots.size(), 10u);
-  EXPECT_EQ(Input().text_input_rect.left, 10 + 4 * 6);
-  EXPECT_EQ(Input().text_input_rect.top, 21 + 12);
+  EXPECT_TRUE(Input().text_input_rect.left == 10 + 4 * 6 && Input().text_input_rect.top == 21 + 12);
 }
 
 // The buffer holds 199 bytes and a terminator whatever room is asked;

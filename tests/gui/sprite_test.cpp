@@ -81,19 +81,17 @@ TEST_F(SpriteTest, BadInputReportsAndKeepsGoing) {
     tessera::ClearHeadlessMessages();
     EXPECT_FALSE(s.LoadImages(id, 0, false));
     ASSERT_EQ(HeadlessMessages().size(), 1u);
-    EXPECT_EQ(HeadlessMessages()[0].text.rfind("Error ID to Load Sprite image!\n", 0), 0u);
-    EXPECT_NE(HeadlessMessages()[0].text.find("sprite.cpp "), std::string::npos);
+    EXPECT_TRUE(HeadlessMessages()[0].text.rfind("Error ID to Load Sprite image!\n", 0) == 0 &&
+                HeadlessMessages()[0].text.find("sprite.cpp ") != std::string::npos);
   }
   tessera::ClearHeadlessMessages();
   EXPECT_FALSE(s.LoadImages("unknown0", 0, false));
-  EXPECT_TRUE(s.LoadImages("empty000", 0, false));
-  EXPECT_EQ(s.GetFrameCount(), 0);
+  EXPECT_TRUE(s.LoadImages("empty000", 0, false) && s.GetFrameCount() == 0);
   s.Show(frame_);
   s.Next();
   s.Prev();
   EXPECT_EQ(s.m_pNowImage, nullptr);
-  EXPECT_TRUE(s.LoadImages("holes000", 0, false));
-  EXPECT_EQ(s.GetFrameCount(), 2);
+  EXPECT_TRUE(s.LoadImages("holes000", 0, false) && s.GetFrameCount() == 2);
   EXPECT_TRUE(HeadlessMessages().empty());
   EXPECT_FALSE(s.LoadImages("nopic000", 0, false));
   ASSERT_EQ(HeadlessMessages().size(), 1u);
