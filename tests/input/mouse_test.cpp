@@ -115,11 +115,11 @@ TEST_F(MouseTest, ButtonStateIsHeldWhenTheSameKeyComesAgain) {
 TEST_F(MouseTest, FrameSequence) {
   using tessera::NextCursorFrame;
   for (unsigned short key : {0, 8, 32, 128}) {
-    EXPECT_EQ(NextCursorFrame(0, key), 1);
-    EXPECT_EQ(NextCursorFrame(13, key), 14);
-    EXPECT_EQ(NextCursorFrame(14, key), 0);
-    // From the pressed frame the animation starts again at 0.
-    EXPECT_EQ(NextCursorFrame(15, key), 0);
+    // From the pressed frame (15) the animation starts again at 0.
+    EXPECT_EQ((std::vector<int>{NextCursorFrame(0, key), NextCursorFrame(13, key),
+                                NextCursorFrame(14, key), NextCursorFrame(15, key)}),
+              (std::vector<int>{1, 14, 0, 0}))
+        << key;
   }
   for (unsigned short key : {1, 2, 4}) EXPECT_EQ(NextCursorFrame(3, key), 15);
   for (unsigned short key : {3, 16, 64, 256}) EXPECT_EQ(NextCursorFrame(7, key), 7);
@@ -232,8 +232,7 @@ TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
     SURFACE* s = mouse_->m_pFrame[n];
     if (n == 0 || n == 7 || n == 14 || n == 15) {
       ASSERT_NE(s, nullptr) << n;
-      EXPECT_EQ(s->GetWidth(), n + 1);
-      EXPECT_NE(dynamic_cast<RLESURFACE*>(s), nullptr) << n;
+      EXPECT_TRUE(s->GetWidth() == n + 1 && dynamic_cast<RLESURFACE*>(s)) << n;
     } else {
       EXPECT_EQ(s, nullptr) << n;
     }
