@@ -58,8 +58,8 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   five.Initialize();
   four.Initialize();
   EXPECT_EQ(five.GetStyle(), SS_ALPHA);
-  EXPECT_TRUE(BlockHeader(five.GetBitmap())->pitch == 16 &&
-              BlockHeader(four.GetBitmap())->pitch == 12);
+  EXPECT_EQ(BlockHeader(five.GetBitmap())->pitch, 16);
+  EXPECT_EQ(BlockHeader(four.GetBitmap())->pitch, 12);
   EXPECT_EQ(reinterpret_cast<char*>(BlockRows(five.GetBitmap())[1]) -
                 reinterpret_cast<char*>(BlockRows(five.GetBitmap())[0]),
             16);
@@ -74,8 +74,9 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   // SetPixel ignores the clip rectangle; outside reads the key and 32.
   five.SetClipper(tagRECT{1, 1, 2, 2});
   five.SetPixel(4, 1, 0x1234);
-  EXPECT_TRUE(five.GetPixel(4, 1) == 0x1234 && five.GetPixel(5, 1) == COLOR_KEY &&
-              five.GetAlphaPixel(-1, 0) == 32);
+  EXPECT_EQ(five.GetPixel(4, 1), 0x1234);
+  EXPECT_EQ(five.GetPixel(5, 1), COLOR_KEY);
+  EXPECT_EQ(five.GetAlphaPixel(-1, 0), 32);
 }
 
 TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
@@ -102,8 +103,10 @@ TEST(AlphaSurface, ZeroFillLeavesNothingToDraw) {
   FillRandom(src.get(), rnd, 30);
   src->ZeroFill();
   for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 37; ++x)
-      ASSERT_TRUE(src->GetPixel(x, y) == 0 && src->GetAlphaPixel(x, y) == 32);
+    for (int x = 0; x < 37; ++x) {
+      ASSERT_EQ(src->GetPixel(x, y), 0);
+      ASSERT_EQ(src->GetAlphaPixel(x, y), 32);
+    }
   auto dst = MakeDib(37, 5, 0x1234);
   src->Blit(dst.get(), -3, 2);
   EXPECT_EQ(Pixels(dst.get()), Words(37 * 5, 0x1234));
@@ -234,8 +237,9 @@ TEST(AlphaSurface, RotationOfAnAlphaSource) {
   // only: the cleared plane stays transparent.
   auto plain = MakeDib(4, 4, 0x0123);
   plain->Blit(adst.get(), 0, 0, fx);
-  EXPECT_TRUE(adst->GetPixel(1, 1) == 0x0123 && adst->GetAlphaPixel(1, 1) == 32 &&
-              adst->GetPixel(3, 3) == 0);
+  EXPECT_EQ(adst->GetPixel(1, 1), 0x0123);
+  EXPECT_EQ(adst->GetAlphaPixel(1, 1), 32);
+  EXPECT_EQ(adst->GetPixel(3, 3), 0);
 
   // Any angle and any place stays inside both surfaces.
   for (int i = 0; i < 50; ++i) {
@@ -253,9 +257,9 @@ TEST(AlphaSurface, DecodesAPackedStreamIntoItsColourPlane) {
   auto a = MakeAlpha(3, 1, 0, 31);
   const std::vector<uint8_t> bytes = PackedStreamBytes({0x0001, 0x1001, 0x0123, 0xF000});
   ASSERT_TRUE(DecodePackedStream(bytes.data(), bytes.size(), a.get()));
-  // The weights are left alone.
-  EXPECT_TRUE(a->GetPixel(0, 0) == COLOR_KEY && a->GetPixel(1, 0) == 0x0123 &&
-              a->GetAlphaPixel(1, 0) == 0);
+  EXPECT_EQ(a->GetPixel(0, 0), COLOR_KEY);
+  EXPECT_EQ(a->GetPixel(1, 0), 0x0123);
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);  // the weights are left alone
 }
 
 }  // namespace

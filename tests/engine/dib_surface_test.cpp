@@ -71,11 +71,17 @@ TEST(DibKeyedBlitTest, BitFifteenDecidesAndOnlyTheSourceShows) {
 // pixel (x - ox, y - oy), elsewhere it keeps 0x7777.
 TEST(DibBlitTest, KeyedAndPartCopiesClipToDestinationAndSource) {
   // Outside on every side, empty or beyond the source: nothing drawn.
-  const std::vector<std::vector<int>> outside = {{-10, 0},           {20, 0},
-                                                 {0, -10},           {0, 20},
-                                                 {INT32_MIN, 0},     {INT32_MAX, INT32_MAX},
-                                                 {0, 0, 3, 3, 0, 5}, {10, 0, 3, 3, 4, 4},
-                                                 {0, 0, 3, 3, -4, 4}};
+  const std::vector<std::vector<int>> outside = {
+      {-10, 0},
+      {20, 0},
+      {0, -10},
+      {0, 20},
+      {INT32_MIN, 0},
+      {INT32_MAX, INT32_MAX},
+      {0, 0, 3, 3, 0, 5},
+      {10, 0, 3, 3, 4, 4},
+      {0, 0, 3, 3, -4, 4},
+  };
   struct Case {
     int sw, sh;
     tagRECT clip, in;

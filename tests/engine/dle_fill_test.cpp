@@ -65,12 +65,14 @@ TEST(DleFill, SetPixelAndTheBlockKeepTheFill) {
   auto d = Load(p);
   d->FillRect(PIXEL(0x0ABC));
   d->SetPixel(1, 0, PIXEL(0x0DEF));
-  EXPECT_TRUE(d->GetPixel(0, 0) == 0x0ABC && d->GetPixel(1, 0) == 0x0DEF &&
-              d->GetPixel(3, 0) == 0x0ABC);
+  EXPECT_EQ(d->GetPixel(0, 0), 0x0ABC);
+  EXPECT_EQ(d->GetPixel(1, 0), 0x0DEF);
+  EXPECT_EQ(d->GetPixel(3, 0), 0x0ABC);
   d->FillRect(PIXEL(0x0123));
   // The rows handed out hold the colour: segment (0, 2) then (3, 1).
   const uint8_t* row = reinterpret_cast<uint8_t*>(BlockRows(d->GetBitmap())[0]);
-  EXPECT_TRUE((row[4] | row[5] << 8) == 0x0123 && (row[6] | row[7] << 8) == 0x0123);
+  EXPECT_EQ(row[4] | row[5] << 8, 0x0123);
+  EXPECT_EQ(row[6] | row[7] << 8, 0x0123);
   // A new picture read in drops a fill noted on the old one.
   d->FillRect(PIXEL(0x0777));
   const auto bytes = EncodeDleImage(p.w, p.h, p.colours.data(), p.weights.data());
@@ -86,7 +88,8 @@ TEST(DleFill, VersionChangesWithTheContentAndIsNeverShared) {
   a->FillRect(PIXEL(0x0100));  // a fill is told apart by GetPendingFill, not the version
   EXPECT_EQ(a->GetVersion(), v);
   uint16_t colour = 0;
-  EXPECT_TRUE(a->GetPendingFill(&colour) && colour == 0x0100);
+  EXPECT_TRUE(a->GetPendingFill(&colour));
+  EXPECT_EQ(colour, 0x0100);
   a->PutAlphaPixel(1, 0, 9);
   EXPECT_NE(a->GetVersion(), v);
   v = a->GetVersion();

@@ -48,7 +48,8 @@ TEST(DleSurface, ReadsSegmentsAndAnswersPixelsAndWeights) {
   EXPECT_EQ(d.GetStyle(), SS_DLE);
   EXPECT_EQ(d.Initialize(), 0);
   ASSERT_NE(d.GetBitmap(), nullptr);
-  EXPECT_TRUE(BlockHeader(d.GetBitmap())->width == 8 && BlockHeader(d.GetBitmap())->height == 3);
+  EXPECT_EQ(BlockHeader(d.GetBitmap())->width, 8);
+  EXPECT_EQ(BlockHeader(d.GetBitmap())->height, 3);
   Bytes img = SampleImage();
   EXPECT_EQ(d.Initialize(img.data() + 4), 1);
   EXPECT_TRUE(d.IsBuilt());
@@ -68,10 +69,14 @@ TEST(DleSurface, ReadsSegmentsAndAnswersPixelsAndWeights) {
   d.SetPixel(5, 1, 0x0555);
   d.PutAlphaPixel(3, 1, 17);
   d.PutAlphaPixel(2, 1, 17);
-  EXPECT_TRUE(d.GetPixel(4, 1) == 0x0444 && d.GetPixel(5, 1) == 0);
-  EXPECT_TRUE(d.GetAlphaPixel(3, 1) == 17 && d.GetAlphaPixel(2, 1) == 32);
+  EXPECT_EQ(d.GetPixel(4, 1), 0x0444);
+  EXPECT_EQ(d.GetPixel(5, 1), 0);
+  EXPECT_EQ(d.GetAlphaPixel(3, 1), 17);
+  EXPECT_EQ(d.GetAlphaPixel(2, 1), 32);
   d.FillRect(PIXEL(0x0AAA));
-  EXPECT_TRUE(d.GetPixel(3, 1) == 0x0AAA && d.GetPixel(0, 2) == 0x0AAA && d.GetPixel(5, 1) == 0);
+  EXPECT_EQ(d.GetPixel(3, 1), 0x0AAA);
+  EXPECT_EQ(d.GetPixel(0, 2), 0x0AAA);
+  EXPECT_EQ(d.GetPixel(5, 1), 0);
   EXPECT_EQ(d.GetAlphaPixel(3, 1), 17);
 }
 
@@ -81,7 +86,8 @@ TEST(DleSurface, BlitsWeightZeroAsACopyAndClipsSegments) {
   ASSERT_NE(d, nullptr);
   tagRECT clip;
   d->GetClipper(clip);
-  EXPECT_TRUE(clip.right == 8 && clip.bottom == 3);
+  EXPECT_EQ(clip.right, 8);
+  EXPECT_EQ(clip.bottom, 3);
   auto dst = MakeDib(10, 3, 0x0001);
   d->Blit(dst.get(), -2, 0);  // the segment of row 2 starts left of the clip
   // Row 1: (3,2) at columns 1, 2 with weights 5 and 6 over 0x0001, (6,1)

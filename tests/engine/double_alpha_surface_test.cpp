@@ -15,23 +15,27 @@ TEST(DoubleAlphaSurface, LayoutAndBothPlanes) {
   ASSERT_EQ(d.Initialize(), 1);
   EXPECT_EQ(d.GetStyle(), SS_DOUBLEALPHA);
   const PixelBlockHeader* h = BlockHeader(d.GetBitmap());
-  // A source only: nothing draws into it (no clip).
-  EXPECT_TRUE(h->width == 5 && h->height == 3 && h->pitch == 20 && h->clip_right == 0);
+  EXPECT_EQ(h->width, 5);
+  EXPECT_EQ(h->height, 3);
+  EXPECT_EQ(h->pitch, 20);
+  EXPECT_EQ(h->clip_right, 0);  // a source only: nothing draws into it
   EXPECT_EQ(reinterpret_cast<char*>(BlockRows(d.GetBitmap())[2]) -
                 reinterpret_cast<char*>(BlockRows(d.GetBitmap())[0]),
             40);
-  // (opacity, first weight, second weight)
-  const int planes[][3] = {{31, 0, 22}, {9, 23, 29}, {0, 32, 32}};
-  for (int x = 0; x < 3; ++x) {
-    d.PutAlphaPixel(x, 1, static_cast<char>(planes[x][0]));
-    EXPECT_TRUE(d.GetAlphaPixel(x, 1) == planes[x][1] &&
-                d.GetSecondAlphaPixel(x, 1) == planes[x][2])
-        << planes[x][0];
-  }
+  d.PutAlphaPixel(0, 1, 31);
+  EXPECT_EQ(d.GetAlphaPixel(0, 1), 0);
+  EXPECT_EQ(d.GetSecondAlphaPixel(0, 1), 22);
+  d.PutAlphaPixel(1, 1, 9);
+  EXPECT_EQ(d.GetAlphaPixel(1, 1), 23);
+  EXPECT_EQ(d.GetSecondAlphaPixel(1, 1), 29);
+  d.PutAlphaPixel(2, 1, 0);
+  EXPECT_EQ(d.GetAlphaPixel(2, 1), 32);
+  EXPECT_EQ(d.GetSecondAlphaPixel(2, 1), 32);
   // the second plane follows the first in the row
   EXPECT_EQ(AlphaRow(d.GetBitmap(), 1)[5 + 1], 29);
   d.ZeroFill();
-  EXPECT_TRUE(d.GetAlphaPixel(0, 1) == 32 && d.GetSecondAlphaPixel(0, 1) == 32);
+  EXPECT_EQ(d.GetAlphaPixel(0, 1), 32);
+  EXPECT_EQ(d.GetSecondAlphaPixel(0, 1), 32);
   // Drawing into it draws nothing.
   auto dib = MakeDib(2, 2, 0x0101);
   dib->Blit(&d, 0, 0);
@@ -64,7 +68,8 @@ TEST(DoubleAlphaSurface, SecondPlaneBlitAndTheOtherKinds) {
   // The part blit is the alpha surface's, with the first plane.
   auto part = MakeDib(9, 2, 0);
   d.Blit(part.get(), 1, 0, 0, 0, 3, 1);
-  EXPECT_TRUE(part->GetPixel(2, 0) == 0x7FFF && part->GetPixel(3, 0) == 0);
+  EXPECT_EQ(part->GetPixel(2, 0), 0x7FFF);
+  EXPECT_EQ(part->GetPixel(3, 0), 0);
 }
 
 }  // namespace

@@ -343,7 +343,8 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
     for (CFader* c : {&f, &no_picture, &no_target, &no_pixels}) EXPECT_EQ(c->Draw(), 0) << effect;
     if (effect <= 8 && known) {
       EXPECT_EQ(empty.Draw(), 0) << effect;
-      EXPECT_TRUE(!empty.m_pSnapshot && !empty.m_pDrops) << effect;
+      EXPECT_EQ(empty.m_pSnapshot, nullptr);
+      EXPECT_EQ(empty.m_pDrops, nullptr);
     }
   }
   ExpectPixels(target.get(), Old, "nothing drawn");
@@ -353,8 +354,11 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
     EXPECT_EQ(f.m_nCount, kept) << count;
   }
   char seven[] = "abcdefg", nine[] = "abcdefghi", eight[] = "abcdefgh";
-  EXPECT_TRUE(!f.LoadParticle(seven) && !f.LoadParticle(nine) && !f.LoadParticle(nullptr));
-  EXPECT_TRUE(f.LoadParticle(eight) && f.m_nParticleSets == 0);
+  EXPECT_FALSE(f.LoadParticle(seven));
+  EXPECT_FALSE(f.LoadParticle(nine));
+  EXPECT_FALSE(f.LoadParticle(nullptr));
+  EXPECT_TRUE(f.LoadParticle(eight));
+  EXPECT_EQ(f.m_nParticleSets, 0);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 
@@ -411,12 +415,14 @@ TEST_F(FaderParticleTest, LoadParticleCountsSetsWhoseFirstFrameLoaded) {
     EXPECT_EQ(f.m_pParticle[0][frame]->GetPixel(1, 1).GetColor(), FlakeColour(0, frame));
     EXPECT_EQ(f.m_pParticle[1][frame], nullptr);
   }
-  EXPECT_TRUE(f.m_pParticle[2][0] && !f.m_pParticle[2][1]);
+  EXPECT_NE(f.m_pParticle[2][0], nullptr);
+  EXPECT_EQ(f.m_pParticle[2][1], nullptr);
   ASSERT_NE(f.m_pParticle[3][0], nullptr);
   EXPECT_EQ(f.m_pParticle[3][0]->GetStyle(), SS_ALPHA);
   char other[] = "nothing!";
   EXPECT_TRUE(f.LoadParticle(other));  // loads nothing, replaces everything
-  EXPECT_TRUE(f.m_nParticleSets == 0 && !f.m_pParticle[0][0]);
+  EXPECT_EQ(f.m_nParticleSets, 0);
+  EXPECT_EQ(f.m_pParticle[0][0], nullptr);
 
   // Drawing: plain from life 30, translucent below, nothing out of range.
   ASSERT_TRUE(f.LoadParticle(name));
@@ -486,7 +492,10 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   const int r = lcg.Next() % 5 + 1;
   if (0 % r == 0) frame = (frame + 1) % 5;  // counter 0 divides by any r
   ASSERT_EQ(f.Draw(), 1);
-  EXPECT_TRUE(p.y == fy && p.x == fx && p.frame == frame && tessera::FaderPool(10)->calls == 1u);
+  EXPECT_EQ(p.y, fy);
+  EXPECT_EQ(p.x, fx);
+  EXPECT_EQ(p.frame, frame);
+  EXPECT_EQ(tessera::FaderPool(10)->calls, 1u);
   const int px = static_cast<int>(fx), py = static_cast<int>(fy);
   ASSERT_EQ(set, 0);
   ASSERT_LT(life, 30);
@@ -546,8 +555,12 @@ TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesAre
   ExpectPixels(target.get(), Old, "no images, nothing drawn");
   // Many frames later every particle is still inside, never ending.
   for (int i = 0; i < 500; ++i) ASSERT_EQ(f.Draw(), 1);
-  for (int i = 0; i < 2; ++i)
-    EXPECT_TRUE(ps[i].x >= 0 && ps[i].x <= 40 && ps[i].y >= 0 && ps[i].y <= 30) << i;
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_GE(ps[i].x, 0.0f);
+    EXPECT_LE(ps[i].x, 40.0f);
+    EXPECT_GE(ps[i].y, 0.0f);
+    EXPECT_LE(ps[i].y, 30.0f);
+  }
   // A second fader goes on with the same particles: no new placement, so
   // the generator is used by the step alone (8 values per particle).
   const uint32_t state = 99;
@@ -630,8 +643,8 @@ TEST_F(FaderParticleTest, GentleFlakesOfEffect20UseTheirOwnPool) {
   tessera::SeedRandom(seed);
   f.Initialize(picture.get(), target.get(), 0, 0, 32, 32, 20, 3);
   ASSERT_EQ(f.Draw(), 1);
-  EXPECT_TRUE(tessera::FaderPool(20)->particles[0].alive == 1 &&
-              tessera::FaderPool(10)->particles[0].alive == 0);
+  EXPECT_EQ(tessera::FaderPool(20)->particles[0].alive, 1);
+  EXPECT_EQ(tessera::FaderPool(10)->particles[0].alive, 0);
   // Sideways sway below one ten-thousandth per step: after many frames vx
   // stays tiny, where effect 10's integer sway can reach whole pixels.
   for (int i = 0; i < 200; ++i) ASSERT_EQ(f.Draw(), 1);

@@ -91,7 +91,8 @@ TEST_F(ImageFilesTest, LoadBmpReadsImageMagickFiles) {
   ASSERT_EQ(ReadFile(path).at(28), 24);
   SURFACE* s = Load(path, SS_DIB);
   ASSERT_NE(s, nullptr);
-  EXPECT_TRUE(s->GetStyle() == SS_DIB && s->GetOwner() == vm);
+  EXPECT_EQ(s->GetStyle(), SS_DIB);
+  EXPECT_EQ(s->GetOwner(), vm);
   ASSERT_EQ(s->GetWidth(), 7);
   const uint16_t want[7] = {
       0xFC1F, 0x7FFF, 0x0443, 0x0000, 0x7C1F, 0x0001, PIXEL(200, 100, 50).GetColor()};
@@ -158,12 +159,17 @@ TEST(PsdDecode, RawAndPackBitsGiveTheSameImage) {
     const std::string f = Psd(2, 2, planes, packed);
     tessera::PsdImage img;
     ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
-    EXPECT_TRUE(img.width == 2 && img.channels == 4);
-    // Alpha 255: (c + 256) mod 256 * 255 / 255 keeps the colour; alpha 0:
-    // the colour kept as stored.
-    const auto& b = img.bgra;
-    EXPECT_EQ((std::vector<int>{b[0], b[1], b[2], b[3], b[6], b[8], b[11]}),
-              (std::vector<int>{30, 20, 10, 255, 200, 7, 0}));
+    EXPECT_EQ(img.width, 2);
+    EXPECT_EQ(img.channels, 4);
+    // Alpha 255: (c + 256) mod 256 * 255 / 255 keeps the colour.
+    EXPECT_EQ(img.bgra[0], 30);
+    EXPECT_EQ(img.bgra[1], 20);
+    EXPECT_EQ(img.bgra[2], 10);
+    EXPECT_EQ(img.bgra[3], 255);
+    EXPECT_EQ(img.bgra[4 + 2], 200);
+    // Alpha 0: colour kept as stored.
+    EXPECT_EQ(img.bgra[8], 7);
+    EXPECT_EQ(img.bgra[11], 0);
   }
 }
 
@@ -173,9 +179,8 @@ TEST(PsdDecode, ColoursComeBackFromWhite) {
   tessera::PsdImage img;
   ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
   EXPECT_EQ(img.bgra[2], 127);
-  // 256 kept to 8 bits: 0.
-  EXPECT_TRUE(img.bgra[1] == ((129 * 255 / 128) & 0xFF) &&
-              img.bgra[0] == ((128 * 255 / 128) & 0xFF));
+  EXPECT_EQ(img.bgra[1], (129 * 255 / 128) & 0xFF);  // 256 -> kept to 8 bits: 0
+  EXPECT_EQ(img.bgra[0], (128 * 255 / 128) & 0xFF);
   EXPECT_EQ(tessera::PsdOpacity(&img.bgra[0]), 16);
 }
 
@@ -186,7 +191,8 @@ TEST(PsdDecode, PackBitsCount128EndsTheImage) {
   f[data] = static_cast<char>(128);
   tessera::PsdImage img;
   ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
-  EXPECT_TRUE(img.bgra[2] == 0 && img.bgra[0] == 0);  // nothing was decoded
+  EXPECT_EQ(img.bgra[2], 0);  // nothing was decoded
+  EXPECT_EQ(img.bgra[0], 0);
 }
 
 TEST(PsdDecode, BadHeadersAndOverrunsAreRefused) {
@@ -202,13 +208,17 @@ TEST(PsdDecode, BadHeadersAndOverrunsAreRefused) {
     f[at] = static_cast<char>(v);
     return f;
   };
-  // Signature, version 2, 2 and 5 channels, 16 bits per channel, CMYK, the
-  // colour-mode section and the resources past the end, compression 2,
-  // height 0, width far too large.
-  const std::pair<size_t, uint8_t> bad[] = {{0, '9'}, {5, 2},  {13, 2},   {13, 5},
-                                            {23, 16}, {25, 4}, {29, 200}, {33, 0xF0},
-                                            {45, 2},  {17, 0}, {18, 0xFF}};
-  for (auto [at, v] : bad) EXPECT_FALSE(decode(patched(at, v))) << at;
+  EXPECT_FALSE(decode(patched(0, '9')));    // signature
+  EXPECT_FALSE(decode(patched(5, 2)));      // version 2
+  EXPECT_FALSE(decode(patched(13, 2)));     // 2 channels
+  EXPECT_FALSE(decode(patched(13, 5)));     // 5 channels
+  EXPECT_FALSE(decode(patched(23, 16)));    // 16 bits per channel
+  EXPECT_FALSE(decode(patched(25, 4)));     // CMYK
+  EXPECT_FALSE(decode(patched(29, 200)));   // colour-mode section past the end
+  EXPECT_FALSE(decode(patched(33, 0xF0)));  // resources past the end
+  EXPECT_FALSE(decode(patched(45, 2)));     // compression 2
+  EXPECT_FALSE(decode(patched(17, 0)));     // height 0
+  EXPECT_FALSE(decode(patched(18, 0xFF)));  // width far too large
   for (size_t cut = 0; cut < good.size(); ++cut) EXPECT_FALSE(decode(good.substr(0, cut))) << cut;
   // A literal run longer than the row.
   const size_t first_row = good.size() - 18;  // rows: 5 + 5 + 4 x 2 bytes

@@ -69,7 +69,8 @@ TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
   for (SURFACE_STYLE style : {SS_DIB, SS_RLE, SS_RLEMASK}) {
     SURFACE* s = Load("Bpic000001", style);
     ASSERT_NE(s, nullptr) << style;
-    EXPECT_TRUE(s->GetStyle() == style && s->GetOwner() == vm);
+    EXPECT_EQ(s->GetStyle(), style);
+    EXPECT_EQ(s->GetOwner(), vm);
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 7; ++x) {
         const uint16_t p = picture->GetPixel(x, y).GetColor();
@@ -85,14 +86,17 @@ TEST_F(PackImagesTest, AlphaStylesTakeOpacityFromBlue) {
   Add("Apic000001", PackImage(picture));  // the "A" companion
   auto* a = static_cast<ALPHASURFACE*>(Load("Bpic000001", SS_ALPHA));
   ASSERT_NE(a, nullptr);
-  EXPECT_TRUE(a->GetStyle() == SS_ALPHA && a->GetPixel(3, 2) == picture->GetPixel(3, 2));
+  EXPECT_EQ(a->GetStyle(), SS_ALPHA);
+  EXPECT_EQ(a->GetPixel(3, 2).GetColor(), picture->GetPixel(3, 2).GetColor());
   // Blue b is the opacity: stored weight 32 - b, opacity 31 stores 0.
-  EXPECT_TRUE(a->GetAlphaPixel(3, 2) == 32 - 17 && a->GetAlphaPixel(0, 0) == 0);  // key's blue: 31
+  EXPECT_EQ(a->GetAlphaPixel(3, 2), 32 - 17);
+  EXPECT_EQ(a->GetAlphaPixel(0, 0), 0);  // COLOR_KEY's blue is 31
   vm->DeleteSurface(a);
 
   auto* only = static_cast<ALPHASURFACE*>(Load("Apic000001", SS_ALPHAONLY));
   ASSERT_NE(only, nullptr);
-  EXPECT_TRUE(only->GetPixel(3, 2) == 0 && only->GetAlphaPixel(2, 1) == 32 - 9);
+  EXPECT_EQ(only->GetPixel(3, 2).GetColor(), 0);
+  EXPECT_EQ(only->GetAlphaPixel(2, 1), 32 - 9);
   vm->DeleteSurface(only);
 
   Add("Bnocompan1", PackImage(picture));  // no "Anocompan1"
@@ -139,8 +143,8 @@ TEST_F(PackImagesTest, CachedByIdentifier) {
   char id[] = "Bpic000001";
   SURFACE* a = vm->CreateSurface(id, SS_DIB, true, false);
   ASSERT_NE(a, nullptr);
-  EXPECT_TRUE(vm->CreateSurface(id, SS_DIB, true, false) == a &&
-              tessera::CachedCount(tessera::GetSurfaceManager(), id) == 2);
+  EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), a);
+  EXPECT_EQ(tessera::CachedCount(tessera::GetSurfaceManager(), id), 2);
 }
 
 TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
@@ -150,11 +154,14 @@ TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
   auto* a = static_cast<ALPHASURFACE*>(
       vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_ALPHA));
   ASSERT_NE(a, nullptr);
-  // Alpha 0 keeps its colour.
-  EXPECT_TRUE(a->GetPixel(0, 0) == 0x7FFF && a->GetPixel(1, 0) == PIXEL(10, 20, 30).GetColor());
-  EXPECT_EQ(
-      (std::vector<int>{a->GetAlphaPixel(0, 0), a->GetAlphaPixel(1, 0), a->GetAlphaPixel(2, 0)}),
-      (std::vector<int>{32, 0, 32 - 16}));
+  EXPECT_EQ(a->GetPixel(0, 0).GetColor(), 0x7FFF);  // alpha 0 keeps its colour
+  EXPECT_EQ(a->GetAlphaPixel(0, 0), 32);
+  EXPECT_EQ(a->GetPixel(1, 0).GetColor(), PIXEL(10, 20, 30).GetColor());
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);
+  EXPECT_EQ(a->GetAlphaPixel(2, 0), 32 - 16);
+  tagRECT clip;
+  a->GetClipper(clip);
+  EXPECT_EQ(clip.right, 3);
   vm->DeleteSurface(a);
   // The pack paths: styles 4 and 5 by identifier, CreateSurfaceFromPSD, and
   // the cache's file flag with style 4.
@@ -191,7 +198,8 @@ TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
   auto* a = static_cast<ALPHASURFACE*>(
       vm->LoadPSD(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), SS_ALPHA));
   ASSERT_NE(a, nullptr);
-  EXPECT_TRUE(a->GetPixel(1, 0) == PIXEL(200, 100, 50).GetColor() && a->GetAlphaPixel(1, 0) == 0);
+  EXPECT_EQ(a->GetPixel(1, 0).GetColor(), PIXEL(200, 100, 50).GetColor());
+  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);
   vm->DeleteSurface(a);
 }
 
@@ -210,16 +218,17 @@ TEST_F(PackImagesTest, BitmapsIntoRunLengthAndAlphaSurfaces) {
   char path[] = "pic\\x.bmp";
   SURFACE* rle = vm->LoadBMP(path, SS_RLE);
   ASSERT_NE(rle, nullptr);
-  EXPECT_TRUE(rle->GetStyle() == SS_RLE && rle->GetPixel(0, 0) == 0xFC1F &&
-              rle->GetPixel(1, 0) == 0x0443);
+  EXPECT_EQ(rle->GetStyle(), SS_RLE);
+  EXPECT_EQ(rle->GetPixel(0, 0).GetColor(), 0xFC1F);
+  EXPECT_EQ(rle->GetPixel(1, 0).GetColor(), 0x0443);
   SURFACE* mask = vm->LoadBMP(path, SS_RLEMASK);
   ASSERT_NE(mask, nullptr);
   EXPECT_EQ(mask->GetPixel(1, 0).GetColor(), 0x7FFF);
   auto* alpha = static_cast<ALPHASURFACE*>(vm->LoadBMP(path, SS_ALPHA));
   ASSERT_NE(alpha, nullptr);
   EXPECT_EQ(alpha->GetPixel(1, 0).GetColor(), 0x0443);
-  // Blue 0xF8 >> 3 = 31: opaque; 0x80 >> 3 = 16.
-  EXPECT_TRUE(alpha->GetAlphaPixel(0, 0) == 0 && alpha->GetAlphaPixel(1, 0) == 32 - 16);
+  EXPECT_EQ(alpha->GetAlphaPixel(0, 0), 0);        // blue 0xF8 >> 3 = 31: opaque
+  EXPECT_EQ(alpha->GetAlphaPixel(1, 0), 32 - 16);  // 0x80 >> 3 = 16
   vm->DeleteSurface(rle);
   vm->DeleteSurface(mask);
   vm->DeleteSurface(alpha);
@@ -238,11 +247,14 @@ TEST_F(PackImagesTest, PackedAlphaImages) {
   Add("Ddle000001", std::string(dle.begin(), dle.end()));
   SURFACE* s = Load("Ddle000001", SS_DLE);
   ASSERT_NE(s, nullptr);
-  EXPECT_TRUE(s->GetStyle() == SS_DLE && s->GetOwner() == vm);
-  EXPECT_TRUE(s->GetPixel(2, 0) == 3 && s->GetPixel(1, 0) == 0);  // weight 32: no segment
+  EXPECT_EQ(s->GetStyle(), SS_DLE);
+  EXPECT_EQ(s->GetOwner(), vm);
+  EXPECT_EQ(s->GetPixel(2, 0).GetColor(), 3);
+  EXPECT_EQ(s->GetPixel(1, 0).GetColor(), 0);  // weight 32: no segment
   tagRECT clip;
   s->GetClipper(clip);
-  EXPECT_TRUE(clip.right == 3 && clip.bottom == 2);
+  EXPECT_EQ(clip.right, 3);
+  EXPECT_EQ(clip.bottom, 2);
   char id[] = "Ddle000001";
   SURFACE* again = vm->CreateSurfaceFromDLE(id);
   ASSERT_NE(again, nullptr);

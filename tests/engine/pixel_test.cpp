@@ -21,8 +21,9 @@ TEST(PixelTest, ChannelPackingAndReading) {
   EXPECT_EQ(PIXEL(7, 7, 7).GetColor(), 0);  // low three bits are dropped
   EXPECT_EQ(PIXEL(0, 8, 16).GetColor(), (1 << 5) | 2);
   PIXEL key(COLOR_KEY);
-  // The transparency mark counts into red.
-  EXPECT_TRUE(key.GetRed() == 63 && key.GetGreen() == 0 && key.GetBlue() == 31);
+  EXPECT_EQ(key.GetRed(), 63);  // the transparency mark counts into red
+  EXPECT_EQ(key.GetGreen(), 0);
+  EXPECT_EQ(key.GetBlue(), 31);
   PIXEL p;
   p.SetColor(static_cast<unsigned char>(255), 0, 0);
   EXPECT_EQ(p.GetRed(), 31);

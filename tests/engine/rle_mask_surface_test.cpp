@@ -27,8 +27,10 @@ TEST(RleMaskSurface, StoresTheHeadersOfEveryRowWithoutPixels) {
   for (int x = 2; x < 5; ++x) src->SetPixel(x, 0, 0x1234);
   src->SetPixel(599, 2, 0);
   RLEMASKSURFACE mask(600, 3);
-  EXPECT_TRUE(mask.GetStyle() == SS_RLEMASK && mask.Initialize() == 1);
-  EXPECT_TRUE(mask.GetBitmap() == nullptr && mask.GetFirstLinePos() == 3);
+  EXPECT_EQ(mask.GetStyle(), SS_RLEMASK);
+  EXPECT_EQ(mask.Initialize(), 1);
+  EXPECT_EQ(mask.GetBitmap(), nullptr);
+  EXPECT_EQ(mask.GetFirstLinePos(), 3);
   ASSERT_EQ(mask.Initialize(src.get()), 1);
   EXPECT_EQ(RleMaskStream(mask.GetBitmap()),
             reinterpret_cast<uint16_t*>(static_cast<char*>(mask.GetBitmap()) + kRleTableOffset +
@@ -39,8 +41,9 @@ TEST(RleMaskSurface, StoresTheHeadersOfEveryRowWithoutPixels) {
             (Words{0x0203, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0x5901, 0}));
   EXPECT_EQ(mask.GetFirstLinePos(), 0);
   // (599, 2) is found after walking rows 0 and 1; outside is the key.
-  EXPECT_TRUE(mask.GetPixel(599, 2) == 0x7FFF && mask.GetPixel(600, 2) == K &&
-              mask.GetPixel(0, -1) == K);
+  EXPECT_EQ(mask.GetPixel(599, 2), 0x7FFF);
+  EXPECT_EQ(mask.GetPixel(600, 2), K);
+  EXPECT_EQ(mask.GetPixel(0, -1), K);
   // A second build changes nothing.
   auto other = MakeDib(600, 3, 0);
   EXPECT_EQ(mask.Initialize(other.get()), 1);

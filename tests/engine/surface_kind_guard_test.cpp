@@ -111,8 +111,12 @@ TEST_F(SurfaceKindGuardTest, NullAndUninitialisedSurfacesAreRefusedQuietly) {
   tagRECT r = {1, 2, 3, 4};
   blank.SetClipper(r);
   blank.GetClipper(r);
-  EXPECT_TRUE(r.left == 0 && r.right == 0 && src_->GetPixel(0, 0) == 0x1234);
-  EXPECT_TRUE(!PlainBlock(nullptr) && !PlainBlock(&blank) && !PlainBlock(rle_.get()));
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, 0);
+  EXPECT_EQ(src_->GetPixel(0, 0), 0x1234);
+  EXPECT_EQ(PlainBlock(nullptr), nullptr);
+  EXPECT_EQ(PlainBlock(&blank), nullptr);
+  EXPECT_EQ(PlainBlock(rle_.get()), nullptr);
   EXPECT_EQ(PlainBlock(src_.get()), src_->GetBitmap());
 }
 
@@ -122,7 +126,9 @@ TEST_F(SurfaceKindGuardTest, PackedAlphaSurfacesKeepTheirClipRectangle) {
   tagRECT set = {1, 2, 5, 6}, got = {};
   dle.SetClipper(set);
   dle.GetClipper(got);
-  EXPECT_TRUE(got.left == 1 && got.bottom == 6 && !PlainBlock(&dle));
+  EXPECT_EQ(got.left, 1);
+  EXPECT_EQ(got.bottom, 6);
+  EXPECT_EQ(PlainBlock(&dle), nullptr);
   EXPECT_EQ(PlainBlock(&dle, BlockUse::kClip), dle.GetBitmap());
 }
 

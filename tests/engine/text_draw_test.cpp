@@ -81,7 +81,8 @@ TEST_F(TextDrawTest, DoubleByteCharacterAdvancesTheFullSize) {
   EXPECT_EQ(InkColumns(5, 0x03E0), (std::vector<int>{10, 26}));
   EXPECT_EQ(calls, (std::vector<std::string>{"\xD6\xD0", "A"}));
   stGlyphFont& font = tessera::FindGlyphFont(16, 0x03E0);
-  EXPECT_TRUE(font.glyphs.count(0xD6 * 256 + 0xD0) == 1 && font.glyphs.count('A') == 1);
+  EXPECT_EQ(font.glyphs.count(0xD6 * 256 + 0xD0), 1u);
+  EXPECT_EQ(font.glyphs.count('A'), 1u);
   // Unlit pixels are the key (the surfaces here are black, so a black
   // glyph background would not show).
   EXPECT_EQ(font.glyphs.at('A').pixels[2], COLOR_KEY);
@@ -98,7 +99,9 @@ TEST_F(TextDrawTest, DoubleByteRule) {
   EXPECT_EQ(InkColumns(45, 0x7C00), (std::vector<int>{0, 6}));
   // Single bytes of 128-255 are cached under negative (sign-extended) codes.
   stGlyphFont& font = tessera::FindGlyphFont(12, 0x7C00);
-  EXPECT_TRUE(font.glyphs.count(-0x50) && font.glyphs.count(-0x5F) && font.glyphs.count(0x8140));
+  EXPECT_EQ(font.glyphs.count(-0x50), 1u);  // 0xB0
+  EXPECT_EQ(font.glyphs.count(-0x5F), 1u);  // 0xA1
+  EXPECT_EQ(font.glyphs.count(0x8140), 1u);
 }
 
 // One cache entry per (size, colour), made even by an empty string; each
@@ -111,14 +114,17 @@ TEST_F(TextDrawTest, EachCharacterIsRenderedOncePerSizeAndColour) {
   EXPECT_TRUE(InkColumns(0, 0x001F).empty());
   Draw(0, 0, 0x001F, "ABA");
   Draw(0, 30, 0x001F, "BA");
-  EXPECT_TRUE(calls.size() == 2 && tessera::GlyphRenderCount() == 2);
+  EXPECT_EQ(calls.size(), 2u);
+  EXPECT_EQ(tessera::GlyphRenderCount(), 2u);
   Draw(0, 0, 0x001E, "A");  // another colour: its own entry and glyph
   tessera::SetCurrentFontSize(24);
   Draw(0, 0, 0x001F, "A");  // another size too
-  EXPECT_TRUE(calls.size() == 4 && tessera::GlyphFontCount() == 3);
+  EXPECT_EQ(calls.size(), 4u);
+  EXPECT_EQ(tessera::GlyphFontCount(), 3u);
   tessera::SetCurrentFontSize(20);
   Draw(0, 0, 0x7FFF, "AB");
-  EXPECT_TRUE(calls.size() == 4 && tessera::GlyphFontCount() == 3);
+  EXPECT_EQ(calls.size(), 4u);
+  EXPECT_EQ(tessera::GlyphFontCount(), 3u);
 }
 
 TEST_F(TextDrawTest, TextIsCutAtTheClipRectangle) {
@@ -172,7 +178,8 @@ TEST_F(EngineTest, FreeTypeGlyphsAreMonochromeAndTesseraFontChoosesTheFile) {
       const unsigned short p = s.GetPixel(x, y).GetColor();
       ASSERT_TRUE(p == 0 || p == 0x7C00) << "smoothing at " << x << "," << y;
       if (p == 0) continue;
-      EXPECT_TRUE(y >= 4 && y < 4 + 24);  // everything lies inside the two cells
+      EXPECT_GE(y, 4);  // everything lies inside the two cells
+      EXPECT_LT(y, 4 + 24);
       if (x < 20)
         ++ink_cn;
       else

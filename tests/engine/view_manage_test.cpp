@@ -61,13 +61,16 @@ TEST_F(ViewManageTest, RenderSurfaceRowsArePitchTwiceTheWidth) {
   EXPECT_EQ(tessera::BlockHeader(frame->GetBitmap())->pitch, 1280);
   PIXEL** rows = tessera::BlockRows(frame->GetBitmap());
   EXPECT_EQ(reinterpret_cast<char*>(rows[479]) - reinterpret_cast<char*>(rows[0]), 479 * 1280);
-  EXPECT_TRUE(vm->IsFullScreen() == 0 && vm->GetMainWnd() == window);
+  EXPECT_EQ(vm->IsFullScreen(), 0);
+  EXPECT_EQ(vm->GetMainWnd(), window);
+  EXPECT_EQ(frame->GetStyle(), SS_DIB);
 }
 
 TEST_F(ViewManageTest, SecondCreateKeepsTheFirst) {
   CVIEWMANAGE* vm = Create(640, 480);
   EXPECT_EQ(AfxCreateViewManager(320, 200, nullptr), 1);
-  EXPECT_TRUE(AfxGetViewManager() == vm && vm->GetRenderSurface()->GetWidth() == 640);
+  EXPECT_EQ(AfxGetViewManager(), vm);
+  EXPECT_EQ(vm->GetRenderSurface()->GetWidth(), 640);
   AfxDeleteViewManager();
   EXPECT_EQ(AfxGetViewManager(), nullptr);
   AfxDeleteViewManager();  // nothing to delete
@@ -98,8 +101,8 @@ TEST_F(ViewManageTest, WindowedUpdateOfARectangleCopiesItsInclusiveArea) {
   int copied = 0;
   for (uint16_t p : presenter->WindowPicture()) copied += p == 0x1234;
   EXPECT_EQ(copied, 100);
-  EXPECT_TRUE(presenter->WindowPicture()[9 * 64 + 9] == 0x1234 &&
-              presenter->WindowPicture()[10 * 64 + 9] == 0);
+  EXPECT_EQ(presenter->WindowPicture()[9 * 64 + 9], 0x1234);
+  EXPECT_EQ(presenter->WindowPicture()[10 * 64 + 9], 0);
   // Another place, partly outside the frame.
   EXPECT_EQ(vm->UpdateScreen(CRect(60, 40, 69, 49)), 1);
   copied = 0;
@@ -115,7 +118,8 @@ TEST_F(ViewManageTest, WindowedUpdateOfARectangleCopiesItsInclusiveArea) {
 
 TEST_F(ViewManageTest, FullScreenSetUpRunsEveryStepInOrder) {
   CVIEWMANAGE* vm = Create();
-  EXPECT_TRUE(vm->SwitchDisplayMode(DM_FULLSCREEN) == 1 && vm->IsFullScreen() == 1);
+  EXPECT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
+  EXPECT_EQ(vm->IsFullScreen(), 1);
   const std::vector<DisplayStep> expected = {
       DisplayStep::kCreateDisplay, DisplayStep::kExclusiveLevel, DisplayStep::kDisplayMode,
       DisplayStep::kWindowTopmost, DisplayStep::kPrimarySurface, DisplayStep::kCreateClipper,
@@ -124,10 +128,12 @@ TEST_F(ViewManageTest, FullScreenSetUpRunsEveryStepInOrder) {
   EXPECT_EQ(presenter->StepsRun(), expected);
   EXPECT_TRUE(window->full_screen);
   // Back to the window: normal cooperation, display released, window restored.
-  EXPECT_TRUE(vm->SwitchDisplayMode() == 1 && vm->IsFullScreen() == 0);
+  EXPECT_EQ(vm->SwitchDisplayMode(), 1);
+  EXPECT_EQ(vm->IsFullScreen(), 0);
   EXPECT_EQ(presenter->StepsRun().back(), DisplayStep::kNormalLevel);
-  EXPECT_TRUE(!presenter->DisplayExists() && presenter->WindowRestores() == 1 &&
-              !window->full_screen);
+  EXPECT_FALSE(presenter->DisplayExists());
+  EXPECT_EQ(presenter->WindowRestores(), 1);
+  EXPECT_FALSE(window->full_screen);
   EXPECT_EQ(vm->SwitchDisplayMode(static_cast<DISPLAY_MODE>(2)), 0);
 }
 
@@ -174,7 +180,8 @@ TEST_F(ViewManageTest, FullScreenPresentsTheFrameConvertedAndPlaced) {
         ASSERT_EQ(screen[y * 800 + x], want) << x << "," << y;
       }
     EXPECT_EQ(vm->UpdateScreen(CRect(0, 0, 0, 0)), 1);
-    EXPECT_TRUE(presenter->Flips() == 2 && presenter->WindowCopies() == 0);
+    EXPECT_EQ(presenter->Flips(), 2);
+    EXPECT_EQ(presenter->WindowCopies(), 0);
     AfxDeleteViewManager();
   }
 }
@@ -210,7 +217,8 @@ TEST_F(ViewManageTest, RestoreDDrawSetsUpAgainOnlyWhenASurfaceStaysLost) {
   presenter->SetPrimaryLost(true, false);
   vm->RestoreDDraw();
   // Windowed (normal cooperation) and full screen again.
-  EXPECT_TRUE(presenter->StepsRun().size() == 2 * steps + 1 && vm->IsFullScreen() == 1);
+  EXPECT_EQ(presenter->StepsRun().size(), 2 * steps + 1);
+  EXPECT_EQ(vm->IsFullScreen(), 1);
 }
 
 TEST_F(ViewManageTest, ResetViewManageTakesTheNewSizeWindowed) {
@@ -219,11 +227,14 @@ TEST_F(ViewManageTest, ResetViewManageTakesTheNewSizeWindowed) {
   vm->GetRenderSurface()->SetClipper(tagRECT{5, 5, 10, 10});
   HWND other = tessera::CreateWindowRecord(320, 240);
   vm->ResetViewManage(320, 240, other);
-  EXPECT_TRUE(vm->IsFullScreen() == 0 && vm->GetMainWnd() == other);
+  EXPECT_EQ(vm->IsFullScreen(), 0);
+  EXPECT_EQ(vm->GetMainWnd(), other);
   tagRECT clip;
   vm->GetRenderSurface()->GetClipper(clip);
-  EXPECT_TRUE(clip.right == 320 && clip.bottom == 240);
-  EXPECT_TRUE(presenter->AttachedWindow() == other && !presenter->DisplayExists());
+  EXPECT_EQ(clip.right, 320);
+  EXPECT_EQ(clip.bottom, 240);
+  EXPECT_EQ(presenter->AttachedWindow(), other);
+  EXPECT_FALSE(presenter->DisplayExists());
   AfxDeleteViewManager();
   tessera::DestroyWindowRecord(other);
 }

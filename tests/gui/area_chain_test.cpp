@@ -109,7 +109,8 @@ TEST_F(AreaChainTest, AddKeepsOrderRefusesDuplicatesAndDeletesAnywhere) {
   EXPECT_EQ((std::vector<int>{chain_.Add(&a), chain_.Add(&b), chain_.Add(&a), chain_.Add(&c)}),
             (std::vector<int>{1, 1, 0, 1}));
   EXPECT_EQ(Contents(), (Areas{&a, &b, &c}));
-  EXPECT_TRUE(!chain_.GetArea(3) && !chain_.GetArea(-1));
+  EXPECT_EQ(chain_.GetArea(3), nullptr);
+  EXPECT_EQ(chain_.GetArea(-1), nullptr);
   EXPECT_EQ(chain_.Delete(&b), 0);  // middle
   EXPECT_EQ(Contents(), (Areas{&a, &c}));
   chain_.Add(&b);
@@ -150,7 +151,9 @@ TEST_F(AreaChainTest, DeleteClearsTheEnginePointersEvenWhenAbsent) {
   tessera::SetNowArea(&a);
   tessera::SetPreArea(&other);
   EXPECT_EQ(chain_.Delete(&a), 0);
-  EXPECT_TRUE(!AfxGetNowFocus() && !AfxGetNowArea() && AfxGetPreArea() == &other);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
+  EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(AfxGetPreArea(), &other);
 }
 
 TEST_F(AreaChainTest, SearchFromTheTopAmongShownAreas) {
@@ -229,7 +232,10 @@ TEST_F(AreaChainTest, DeleteAllClosesCompositesAndSelfDeletingAreas) {
   AfxSetNowFocus(&menu.b);
   g_log.clear();
   chain_.DeleteAll();
-  EXPECT_TRUE(chain_.GetCount() == 0 && alive == 0 && plain.m_dwState == 4u && !AfxGetNowFocus());
+  EXPECT_EQ(chain_.GetCount(), 0);
+  EXPECT_EQ(alive, 0);
+  EXPECT_EQ(plain.m_dwState, 4u);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
   EXPECT_EQ(g_log, (std::vector<std::string>{"menu state 4", "a state 4", "b state 4"}));
 }
 

@@ -57,13 +57,17 @@ TEST_F(AreaTest, CreateResizeAndMove) {
   a.ACreate(0, 10, 5, 8);  // negative height
   ASSERT_EQ(HeadlessMessages().size(), 1u);
   EXPECT_EQ(HeadlessMessages()[0].text, "Set QArea coordinate error!");
-  EXPECT_TRUE(a.m_rcArea.bottom == 8 && a.m_nHeight == -1 && a.m_dwState == 2u);
+  EXPECT_EQ(a.m_rcArea.bottom, 8);
+  EXPECT_EQ(a.m_nHeight, -1);
+  EXPECT_EQ(a.m_dwState, 2u);
 
   a.Resize(5, 6, 24, 16);
   EXPECT_EQ(a.moves, (std::vector<std::pair<int, int>>{{5, 6}}));
-  EXPECT_TRUE(a.m_nWidth == 20 && a.m_nHeight == 11);
+  EXPECT_EQ(a.m_nWidth, 20);
+  EXPECT_EQ(a.m_nHeight, 11);
   a.Move(100, 200);
-  EXPECT_TRUE(a.m_rcArea.right == 119 && a.m_rcArea.bottom == 210);
+  EXPECT_EQ(a.m_rcArea.right, 119);
+  EXPECT_EQ(a.m_rcArea.bottom, 210);
   a.m_bMovable = false;
   a.Move(0, 0);
   EXPECT_EQ(a.m_rcArea.left, 100);
@@ -118,8 +122,11 @@ TEST_F(AreaTest, DestructorLeavesTheChainAndTheEnginePointers) {
     tessera::SetNowArea(&gone);
     tessera::SetPreArea(&gone);
   }
-  EXPECT_TRUE(chain.GetCount() == 1 && chain.GetArea(0) == &keep);
-  EXPECT_TRUE(!AfxGetNowFocus() && !AfxGetNowArea() && !AfxGetPreArea());
+  EXPECT_EQ(chain.GetCount(), 1);
+  EXPECT_EQ(chain.GetArea(0), &keep);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
+  EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(AfxGetPreArea(), nullptr);
 }
 
 TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
@@ -134,7 +141,9 @@ TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
   a.GetFocus();  // not focused: asks with 1027, (0, area)
   EXPECT_TRUE(a.m_bFocus);
   ASSERT_EQ(got.size(), 1u);
-  EXPECT_TRUE(got[0].message == 1027u && got[0].wparam == 0u && got[0].lparam == LPARAM(&a));
+  EXPECT_EQ(got[0].message, 1027u);
+  EXPECT_EQ(got[0].wparam, 0u);
+  EXPECT_EQ(got[0].lparam, reinterpret_cast<LPARAM>(&a));
   a.LostFocus();  // not the focused area: no message
   EXPECT_EQ(got.size(), 1u);
   AfxSetNowFocus(&a);  // stored first, so GetFocus sends nothing
@@ -142,7 +151,9 @@ TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
   EXPECT_EQ(got.size(), 1u);
   a.LostFocus();  // the focused area gives up: 1026; the pointer is the game's
   ASSERT_EQ(got.size(), 2u);
-  EXPECT_TRUE(got[1].message == 1026u && got[1].lparam == LPARAM(&a) && AfxGetNowFocus() == &a);
+  EXPECT_EQ(got[1].message, 1026u);
+  EXPECT_EQ(got[1].lparam, reinterpret_cast<LPARAM>(&a));
+  EXPECT_EQ(AfxGetNowFocus(), &a);
   AfxSetNowFocus(&b);       // the previous area is not told
   AfxSetNowFocus(nullptr);  // ignored
   EXPECT_EQ(AfxGetNowFocus(), &b);

@@ -50,19 +50,21 @@ TEST_F(MenuTest, ButtonsAreBuiltFromTheRecords) {
   EXPECT_EQ(menu.GetItem(3), nullptr);
   for (unsigned i = 0; i < 3; ++i) {
     QButton* b = menu.GetItem(i);
-    EXPECT_TRUE(b->m_dwData == 11 + static_cast<int>(i) && b->m_nFontSize == 16 && b->m_bUnfold &&
-                b->m_bFlash && !b->m_bGhost && b->m_pParentArea == &menu &&
-                b->m_rcArea.top == items_[i].rect.top)
-        << i;
+    EXPECT_EQ(b->m_dwData, 11 + static_cast<int>(i));
+    EXPECT_EQ(b->m_nFontSize, 16);
+    EXPECT_TRUE(b->m_bUnfold && b->m_bFlash && !b->m_bGhost);
+    EXPECT_EQ(b->m_pParentArea, &menu);
     EXPECT_STREQ(b->m_szCaption, items_[i].szCaption);
+    EXPECT_EQ(b->m_rcArea.top, items_[i].rect.top);
   }
-  EXPECT_TRUE(menu.GetItem(0)->m_pfnClick == Clicked &&
-              menu.GetItem(1)->m_pfnClick == QButton::OnClick);
+  EXPECT_EQ(menu.GetItem(0)->m_pfnClick, Clicked);
+  EXPECT_EQ(menu.GetItem(1)->m_pfnClick, QButton::OnClick);
   // Texts that fill their arrays are refused, never read past.
   memset(items_[2].szCaption, 'c', sizeof(items_[2].szCaption));
   memset(items_[2].szTip, 't', sizeof(items_[2].szTip));
   menu.AddItem(items_[2], false);
-  EXPECT_TRUE(!menu.GetItem(3)->m_szCaption[0] && !menu.GetItem(3)->m_bCenterCaption);
+  EXPECT_STREQ(menu.GetItem(3)->m_szCaption, "");
+  EXPECT_FALSE(menu.GetItem(3)->m_bCenterCaption);
   menu.SetContent(1, items_);
   EXPECT_EQ(menu.GetCount(), 1);
   menu.SetBtMouseStand(false);
@@ -80,9 +82,14 @@ TEST_F(MenuTest, ItemsUnfoldOneAfterAnother) {
     clock_->Advance(f % 3 == 2 ? 16 : 17);
   }
   // The first frame starts the timer; then a step a frame, two per item.
-  const std::vector<std::vector<int>> want = {{-1, -1, -1}, {1, -1, -1}, {0, -1, -1}, {0, 1, -1},
-                                              {0, 0, -1},   {0, 0, 1},   {0, 0, 0},   {0, 0, 0}};
-  EXPECT_EQ(seen, want);
+  EXPECT_EQ(seen, (std::vector<std::vector<int>>{{-1, -1, -1},
+                                                 {1, -1, -1},
+                                                 {0, -1, -1},
+                                                 {0, 1, -1},
+                                                 {0, 0, -1},
+                                                 {0, 0, 1},
+                                                 {0, 0, 0},
+                                                 {0, 0, 0}}));
   EXPECT_EQ(tessera::MenuUnfoldDelay(), 1u);  // 10 halved three times, never restored
   EXPECT_EQ(frame->GetPixel(20, 30).GetColor(), 0x100);
   menu.SetState(QAREA_SHOW, nullptr);  // shown again: folded again, hidden items not hit
@@ -123,9 +130,10 @@ TEST_F(MenuTest, LayerOrderMoveAndClosing) {
   for (unsigned i = 0; i < 3; ++i)
     EXPECT_EQ(top->GetArea(2 + static_cast<int>(i)), menu.GetItem(i));
   menu.Move(100, 50);  // first button at (20, 30): all by (80, 20)
-  for (unsigned i = 0; i < 3; ++i)
-    EXPECT_TRUE(menu.GetItem(i)->m_rcArea.left == 100 &&
-                menu.GetItem(i)->m_rcArea.bottom == items_[i].rect.bottom + 20);
+  for (unsigned i = 0; i < 3; ++i) {
+    EXPECT_EQ(menu.GetItem(i)->m_rcArea.left, 100);
+    EXPECT_EQ(menu.GetItem(i)->m_rcArea.bottom, items_[i].rect.bottom + 20);
+  }
   menu.GetItem(0)->Enable(false);
   MoveTo(100, 50);  // the menu itself, moved there, is never hit
   EXPECT_EQ(AfxGetNowArea(), nullptr);
@@ -163,7 +171,8 @@ TEST_F(MenuTest, CheckGroupHasOneActiveItem) {
   group.SetActiveCheck(0);
   DIBSURFACE* frame = Frame();
   chains_->ShowAll(frame);
-  EXPECT_TRUE(frame->GetPixel(100, 20) == 0x7C00 && frame->GetPixel(100, 80) == 0);
+  EXPECT_EQ(frame->GetPixel(100, 20).GetColor(), 0x7C00);
+  EXPECT_EQ(frame->GetPixel(100, 80).GetColor(), 0);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
   QCheck missing(15, 15, "NOCHECKIMG");
   missing.AddItem(0, 0);
@@ -203,8 +212,8 @@ TEST_F(MenuTest, SelectorOpensAndTakesTheChosenAnswer) {
                "\xC7\xEB\xD1\xA1\xD4\xF1\xB4\xF0\xB0\xB8");  // 请选择答案
   DIBSURFACE* frame = Frame();
   chains_->ShowAll(frame);
-  // The main button shows "ANSWERBCA0"; the answers are hidden.
-  EXPECT_TRUE(frame->GetPixel(10, 200) == 'C' && frame->GetPixel(95, 170) == 0);
+  EXPECT_EQ(frame->GetPixel(10, 200).GetColor(), 'C');  // from "ANSWERBCA0"
+  EXPECT_EQ(frame->GetPixel(95, 170).GetColor(), 0);
   QButton stray(tagRECT{0, 0, 9, 9}, "", "", "NOSUCHIMG");  // not one of the four: A
   stray.m_dwData = reinterpret_cast<intptr_t>(sel);
   QSelectBt::OnChoose(&stray);

@@ -38,12 +38,14 @@ TEST_F(ButtonTest, LooksComeFromTheBasePlusTheirDigit) {
   EXPECT_EQ(b.m_dwState, 4u);
   for (int look = 0; look < 4; ++look) {
     ASSERT_NE(b.m_pImage[look], nullptr);
-    EXPECT_TRUE(b.m_pImage[look]->GetWidth() == 60 + look && Px(b, look, 0, 0) == kLook[look]);
+    EXPECT_EQ(b.m_pImage[look]->GetWidth(), 60 + look);
+    EXPECT_EQ(Px(b, look, 0, 0), kLook[look]);
   }
   SURFACE* before = b.m_pImage[0];
   b.ChangeImage("new", "tip", "BTNTESTA");  // eight characters: texts taken, looks kept
-  EXPECT_TRUE(b.m_pImage[0] == before && std::string(b.m_szCaption) == "new" &&
-              std::string(b.m_szTip) == "tip");
+  EXPECT_EQ(b.m_pImage[0], before);
+  EXPECT_STREQ(b.m_szCaption, "new");
+  EXPECT_STREQ(b.m_szTip, "tip");
 }
 
 TEST_F(ButtonTest, MissingLooks) {
@@ -147,12 +149,13 @@ TEST_F(ButtonTest, HitTestSkipsKeyPixels) {
   PutImage("BTNHOLEAA0", 40, 20, 0x1111, tagRECT{10, 5, 20, 10});
   QButton b(tagRECT{100, 100, 139, 119}, "", "", "BTNHOLEAA");
   b.m_dwState = 1;
-  const struct {
-    int x, y;
-    bool hit;
-  } points[] = {{100, 100, true},  {109, 105, true}, {110, 105, false},
-                {119, 109, false}, {120, 109, true}, {140, 100, false}};
-  for (auto [x, y, hit] : points) EXPECT_EQ(b.IsPointed(x, y), hit) << x << "," << y;
+  for (auto [x, y, hit] : {std::tuple{100, 100, true},
+                           {109, 105, true},
+                           {110, 105, false},
+                           {119, 109, false},
+                           {120, 109, true},
+                           {140, 100, false}})
+    EXPECT_EQ(b.IsPointed(x, y), hit) << x << "," << y;
   b.m_nImage = QButton::LOOK_HIDDEN;
   EXPECT_FALSE(b.IsPointed(100, 100));
 }

@@ -45,15 +45,19 @@ TEST_F(ChainManagerTest, AddAndDeleteByLayer) {
   Named a("a");
   for (int layer : {-1, 3}) {
     EXPECT_FALSE(chains_->Add(&a, static_cast<enChainLayer>(layer)));
-    EXPECT_TRUE(a.m_dwState == 3u && a.m_pAreaChain == nullptr);
+    EXPECT_EQ(a.m_dwState, 3u);
+    EXPECT_EQ(a.m_pAreaChain, nullptr);
   }
   EXPECT_TRUE(chains_->Add(&a, CHAIN_MIDDLE));
-  EXPECT_TRUE(a.m_dwState == 1u && a.m_pAreaChain == chains_->GetChain(1));
-  EXPECT_TRUE(chains_->GetChain(0)->GetCount() == 0 && chains_->GetChain(3) == nullptr);
+  EXPECT_EQ(a.m_dwState, 1u);
+  EXPECT_EQ(a.m_pAreaChain, chains_->GetChain(1));
+  EXPECT_EQ(chains_->GetChain(0)->GetCount(), 0);
+  EXPECT_EQ(chains_->GetChain(3), nullptr);
   EXPECT_TRUE(chains_->Delete(&a, static_cast<enChainLayer>(7)));  // no such layer: kept
   EXPECT_EQ(chains_->GetChain(1)->GetCount(), 1);
   EXPECT_TRUE(chains_->Delete(&a, CHAIN_MIDDLE));
-  EXPECT_TRUE(a.m_dwState == 4u && chains_->GetChain(1)->GetCount() == 0);
+  EXPECT_EQ(a.m_dwState, 4u);
+  EXPECT_EQ(chains_->GetChain(1)->GetCount(), 0);
 }
 
 // Bottom layer first; the tip shows more than 400 ms after the last
@@ -90,14 +94,17 @@ TEST_F(ChainManagerTest, MouseInAndOutSequence) {
   strcpy(a.m_szTip, "tip of a");
   strcpy(b.m_szTip, "tip of b");
   MoveTo(10, 10);
-  EXPECT_TRUE(AfxGetNowArea() == &a && AfxGetPreArea() == &a);
+  EXPECT_EQ(AfxGetNowArea(), &a);
+  EXPECT_EQ(AfxGetPreArea(), &a);
   EXPECT_STREQ(g_szTipText, "tip of a");
   MoveTo(49, 49);  // within the same area: nothing further
   MoveTo(50, 0);   // a's mouse-out before b's mouse-in
-  EXPECT_TRUE(AfxGetNowArea() == &b && AfxGetPreArea() == &b);
+  EXPECT_EQ(AfxGetNowArea(), &b);
+  EXPECT_EQ(AfxGetPreArea(), &b);
   EXPECT_STREQ(g_szTipText, "tip of b");
   MoveTo(300, 200);  // empty screen: b's mouse-out, both pointers cleared
-  EXPECT_TRUE(!AfxGetNowArea() && !AfxGetPreArea());
+  EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(AfxGetPreArea(), nullptr);
   MoveTo(301, 200);  // no second mouse-out
   b.SetState(QAREA_HIDE, nullptr);
   MoveTo(60, 10);  // a hidden area is not found
@@ -120,7 +127,8 @@ TEST_F(ChainManagerTest, ScreenEdgesAreInsideAndOffScreenChangesNothing) {
   for (const tagPOINT& p :
        {tagPOINT{321, 210}, tagPOINT{310, 241}, tagPOINT{-1, 0}, tagPOINT{0, -1}}) {
     MoveTo(p.x, p.y);
-    EXPECT_TRUE(AfxGetNowArea() == &corner && AfxGetPreArea() == &corner);
+    EXPECT_EQ(AfxGetNowArea(), &corner);
+    EXPECT_EQ(AfxGetPreArea(), &corner);
   }
   EXPECT_EQ(g_events, (Events{"in corner"}));
 }
@@ -134,7 +142,9 @@ TEST_F(ChainManagerTest, RemovingTheAreaUnderTheMouseOrInFocus) {
     MoveTo(5, 5);
     AfxSetNowFocus(&a);
     chains_->Delete(&a, CHAIN_TOP);
-    EXPECT_TRUE(!AfxGetNowFocus() && !AfxGetNowArea() && !AfxGetPreArea());
+    EXPECT_EQ(AfxGetNowFocus(), nullptr);
+    EXPECT_EQ(AfxGetNowArea(), nullptr);
+    EXPECT_EQ(AfxGetPreArea(), nullptr);
     EXPECT_TRUE(tessera::ReceivedMessages(window_).empty());
   }
   MoveTo(6, 6);

@@ -90,9 +90,10 @@ TEST(DialogLines, AutoSizeRows) {
                     {71, 5, 6, 14}, {84, 5, 6, 14}, {85, 5, 6, 14}, {1999, 5, 6, 14}};
   for (const auto& r : rows) {
     const tessera::DialogAutoSize a = tessera::DialogAutoSizeFor(r.length);
-    EXPECT_TRUE(a.row == r.row && a.lines == r.lines && a.lineChars == r.chars &&
-                a.frame == "PPlyDlg00" + std::to_string(r.row))
-        << r.length;
+    EXPECT_EQ(a.row, r.row) << r.length;
+    EXPECT_EQ(a.lines, r.lines) << r.length;
+    EXPECT_EQ(a.lineChars, r.chars) << r.length;
+    EXPECT_EQ(a.frame, "PPlyDlg00" + std::to_string(r.row)) << r.length;
   }
 }
 
@@ -116,8 +117,10 @@ TEST_F(DialogTest, BackgroundFromTheImageOrPlain) {
   char name[] = "BUBBLE0000", shorter[] = "BUBBLE000";
   QDialog e(0, 0, 99, 49, name), f(0, 0, 99, 49, shorter);
   ASSERT_NE(e.m_pFrameSurface, nullptr);
-  EXPECT_TRUE(e.m_pBackSurface != e.m_pFrameSurface && e.m_pBackSurface->GetWidth() == 30);
-  EXPECT_TRUE(f.m_pFrameSurface == nullptr && f.m_pBackSurface->GetWidth() == 99);
+  EXPECT_NE(e.m_pBackSurface, e.m_pFrameSurface);
+  EXPECT_EQ(e.m_pBackSurface->GetWidth(), 30);
+  EXPECT_EQ(f.m_pFrameSurface, nullptr);
+  EXPECT_EQ(f.m_pBackSurface->GetWidth(), 99);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 
@@ -206,13 +209,17 @@ TEST_F(DialogTest, SameTextIsNotLaidOutAgainAndEmptyTextHides) {
   d.SetFormat(6, 1, 0xFFFFFF, 0);
   d.m_dwState = QAREA_HIDE;
   d.SetContent("abc", nullptr);
-  EXPECT_TRUE(d.m_dwState == QAREA_SHOW && std::string(d.m_szLine[0]) == "abc");
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  EXPECT_STREQ(d.m_szLine[0], "abc");
   EXPECT_EQ(Dots(d), first);
   d.SetContent("abcd", nullptr);
-  EXPECT_TRUE(std::string(d.m_szLine[0]) == "a" && std::string(d.m_szLine[3]) == "d");
+  EXPECT_STREQ(d.m_szLine[0], "a");
+  EXPECT_STREQ(d.m_szLine[3], "d");
 
   d.SetContent("", nullptr);
-  EXPECT_TRUE(d.m_dwState == QAREA_HIDE && !d.m_szContent[0] && !d.m_szLine[0][0]);
+  EXPECT_EQ(d.m_dwState, QAREA_HIDE);
+  EXPECT_STREQ(d.m_szContent, "");
+  EXPECT_STREQ(d.m_szLine[0], "");
   d.Show(Frame(kGrey));
   EXPECT_EQ(Find(vm_->GetRenderSurface(), kGrey).size(), size_t(kW * kH));
   // Both null: nothing at all.
@@ -237,7 +244,8 @@ TEST_F(DialogTest, AutoSizePicksTheFrameForTheLength) {
        {std::tuple{3, 2, 8, 10}, {15, 2, 14, 11}, {42, 3, 14, 12}, {300, 6, 14, 15}}) {
     SCOPED_TRACE(length);
     d.SetContent(Letters(length).c_str(), nullptr);
-    EXPECT_TRUE(d.m_nLines == lines && d.m_nLineChars == chars);
+    EXPECT_EQ(d.m_nLines, lines);
+    EXPECT_EQ(d.m_nLineChars, chars);
     ASSERT_NE(d.m_pFrameSurface, nullptr);
     EXPECT_EQ(d.m_pFrameSurface->GetWidth(), width);
     EXPECT_EQ(PixelSpan(d.m_pBackSurface, width - 1, 4, 2),
@@ -271,12 +279,14 @@ TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
   PutImage("FACE000000", 40, 20, kRed);
   QDialog d(0, 0, 100, 50, nullptr);
   d.SetContent(nullptr, "FACE000000");
-  EXPECT_TRUE(d.m_dwState == QAREA_SHOW && std::string(d.m_szImage) == "FACE000000");
+  EXPECT_EQ(d.m_dwState, QAREA_SHOW);
+  EXPECT_STREQ(d.m_szImage, "FACE000000");
   ASSERT_NE(d.m_pFrameSurface, nullptr);
   // 40 x 20 in 100 x 50: at (30, 30).
   const auto red = Find(d.m_pBackSurface, kRed);
   ASSERT_EQ(red.size(), 800u);
-  EXPECT_TRUE(red.front() == std::make_pair(30, 30) && red.back() == std::make_pair(69, 49));
+  EXPECT_EQ(red.front(), std::make_pair(30, 30));
+  EXPECT_EQ(red.back(), std::make_pair(69, 49));
 
   // Each step needs a frame to start the timer and one more than 50 ms
   // later (50 exactly is not enough); drawn at the level over what lies

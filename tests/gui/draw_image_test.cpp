@@ -56,17 +56,21 @@ TEST_F(DrawImageTest, ImagePointedRunsAndBounds) {
                      {Op(kPackSkip, 2), Op(kPackFill, 2), 1, Op(kPackNextRow, 0), Op(kPackFill, 1),
                       1, Op(kPackEnd, 0)});
   // Width and height themselves are accepted, beyond them not.
-  const struct {
-    std::vector<unsigned short>* image;
-    int x, y;
-    bool hit;
-  } cases[] = {{&s, 10, 0, true},    {&s, 15, 0, true},    {&s, 9, 0, false},
-               {&s, 16, 0, false},   {&s, 3, 1, true},     {&s, 4, 1, false},
-               {&s, 0, 3, false},    {&s, 4, 3, true},     {&s, 10, 2, false},
-               {&edge, 4, 0, true},  {&edge, 1, 1, true},  {&edge, 5, 0, false},
-               {&edge, 0, 2, false}, {&edge, -1, 0, false}};
-  for (const auto& c : cases)
-    EXPECT_EQ(ImagePointed(c.image->data(), 0, c.x, c.y), c.hit) << c.x << "," << c.y;
+  for (auto [image, x, y, hit] : {std::tuple{&s, 10, 0, true},
+                                  {&s, 15, 0, true},
+                                  {&s, 9, 0, false},
+                                  {&s, 16, 0, false},
+                                  {&s, 3, 1, true},
+                                  {&s, 4, 1, false},
+                                  {&s, 0, 3, false},
+                                  {&s, 4, 3, true},
+                                  {&s, 10, 2, false},
+                                  {&edge, 4, 0, true},
+                                  {&edge, 1, 1, true},
+                                  {&edge, 5, 0, false},
+                                  {&edge, 0, 2, false},
+                                  {&edge, -1, 0, false}})
+    EXPECT_EQ(ImagePointed(image->data(), 0, x, y), hit) << x << "," << y;
   EXPECT_FALSE(ImagePointed(nullptr, 0, 0, 0));
 }
 
@@ -97,7 +101,8 @@ TEST_F(DrawImageTest, BurrowCutsHolesAndPaintsInsideTheShape) {
   // Outside the surface refused; y = height accepted with nothing inside.
   for (auto [x, y, ok] : {std::tuple{6, 0, false}, {-1, 0, false}, {0, 4, false}, {5, 3, true}})
     EXPECT_EQ(Burrow(surface.get(), s.data(), x, y), ok) << x << "," << y;
-  EXPECT_TRUE(!Burrow(nullptr, s.data(), 0, 0) && !Burrow(surface.get(), nullptr, 0, 0));
+  EXPECT_FALSE(Burrow(nullptr, s.data(), 0, 0));
+  EXPECT_FALSE(Burrow(surface.get(), nullptr, 0, 0));
 }
 
 TEST_F(DrawImageTest, MarkMixWeighsMaterialsByTheTargetsBlue) {
@@ -146,11 +151,13 @@ TEST_F(DrawImageTest, PartitionBmpCutsCellsFromTheTop) {
   // Cell 13 is row 1, column 3: source pixels x 192..255, y 48..95.
   std::string cell = ReadFile(prefix + "C00013.BMP");
   ASSERT_EQ(cell.size(), tmpl.size());
-  EXPECT_TRUE(cell.substr(0, 54) == tmpl.substr(0, 54) && cell.substr(cell.size() - 4) == "tail");
+  EXPECT_EQ(cell.substr(0, 54), tmpl.substr(0, 54));
+  EXPECT_EQ(cell.substr(cell.size() - 4), "tail");
   std::string want = Bitmap(
       64, 48, [](int x, int y) { return static_cast<uint32_t>((x + 192) * 7 + (y + 48) * 1000); });
   EXPECT_EQ(cell.substr(54, want.size() - 54), want.substr(54));
-  EXPECT_TRUE(!ReadFile(prefix + "C00099.BMP").empty() && ReadFile(prefix + "C00100.BMP").empty());
+  EXPECT_FALSE(ReadFile(prefix + "C00099.BMP").empty());
+  EXPECT_TRUE(ReadFile(prefix + "C00100.BMP").empty());
 }
 
 TEST_F(DrawImageTest, PartitionBmpFailures) {
@@ -232,8 +239,8 @@ TEST_F(DrawImageTest, AddBmpToPackFailures) {
 
   EXPECT_FALSE(AddBmpToPack(dir.File("none.bmp").c_str(), &res, "A", pak.c_str(), ""));
   ASSERT_EQ(HeadlessMessages().size(), 1u);
-  EXPECT_TRUE(HeadlessMessages()[0].text.find("Open bmp file failed! ") == 0 &&
-              HeadlessMessages()[0].text.find("draw_image.cpp ") != std::string::npos);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Open bmp file failed! "), 0u);
+  EXPECT_NE(HeadlessMessages()[0].text.find("draw_image.cpp "), std::string::npos);
 
   uint16_t one = 0x1234;
   WriteFile(dir.File("ok.bmp"), EncodeBmp(&one, 1, 1));

@@ -164,10 +164,18 @@ TEST_F(EditTest, DeletionTakesWholeCharacters) {
     std::string want;
     int caret_after;
   } const cases[] = {
-      {t, 3, true, "ab", 1},        {t, 1, false, "ab", 1},        {t, 4, false, t, 4},
-      {t, 0, true, t, 0},           {t, 4, true, "a" + kNi, 3},    {t, 0, false, kNi + "b", 0},
-      {kNi + kNi, 2, true, kNi, 0}, {kNi + kNi, 2, false, kNi, 2}, {"x\x81\x40", 3, true, "x", 1},
-      {"ab\xC4", 3, true, "ab", 2}, {"ab\xC4", 2, false, "ab", 2},
+      {t, 3, true, "ab", 1},
+      {t, 1, false, "ab", 1},
+      {t, 4, false, t, 4},
+      {t, 0, true, t, 0},
+      {t, 4, true, "a" + kNi, 3},
+      {t, 0, false, kNi + "b", 0},
+      {kNi + kNi, 2, true, kNi, 0},
+      {kNi + kNi, 2, false, kNi, 2},
+      {"x\x81\x40", 3, true, "x", 1},
+      // A lone first half at the end is one byte.
+      {"ab\xC4", 3, true, "ab", 2},
+      {"ab\xC4", 2, false, "ab", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text + " " + std::to_string(c.caret) + (c.backspace ? " backspace" : " delete"));
@@ -190,8 +198,10 @@ TEST_F(EditTest, HalfCharacterTest) {
   auto* t = reinterpret_cast<unsigned char*>(s.data());
   const int want[] = {0, 0, 1, 0, 0, 1, 0, 0, 0};
   for (int pos = 0; pos <= 8; ++pos) EXPECT_EQ(e.CheckIsHalfChinese(t, 0, pos), want[pos]) << pos;
-  EXPECT_TRUE(e.CheckIsHalfChinese(t, 2, 1) == 1 && e.CheckIsHalfChinese(t, 3, 2) == 1);
-  EXPECT_TRUE(e.CheckIsHalfChinese(t, 0, -1) == 0 && e.CheckIsHalfChinese(nullptr, 0, 1) == 0);
+  EXPECT_EQ(e.CheckIsHalfChinese(t, 2, 1), 1);
+  EXPECT_EQ(e.CheckIsHalfChinese(t, 3, 2), 1);
+  EXPECT_EQ(e.CheckIsHalfChinese(t, 0, -1), 0);
+  EXPECT_EQ(e.CheckIsHalfChinese(nullptr, 0, 1), 0);
 }
 
 // Paste types the clipboard at the caret within the room: line breaks are
@@ -236,10 +246,21 @@ TEST_F(EditTest, EachKeyPlaysItsSound) {
     uint8_t ch, vk;
     uint32_t message;
     std::string sound;
-  } const keys[] = {{0, 35, 256, back},  {0, 36, 256, back}, {0, 37, 256, ""},
-                    {0, 39, 256, ""},    {0, 46, 256, back}, {8, 0, 258, back},
-                    {'x', 0, 256, type}, {'x', 0, 258, ""},  {27, 0, 256, ""},
-                    {0, 36, 256, back},  {8, 0, 258, back},  {13, 0, 258, bell}};
+  } const keys[] = {
+      {0, 35, 256, back},
+      {0, 36, 256, back},
+      {0, 37, 256, ""},
+      {0, 39, 256, ""},
+      {0, 46, 256, back},
+      {8, 0, 258, back},
+      {'x', 0, 256, "wav\\MsgType.wav"},
+      {'x', 0, 258, ""},
+      {27, 0, 256, ""},
+      // Nothing to delete at the start: the sound still plays.
+      {0, 36, 256, back},
+      {8, 0, 258, back},
+      {13, 0, 258, "wav\\MsgBell.wav"},
+  };
   for (const auto& k : keys) {
     tessera::ClearHeadlessAudioLog();
     Send(*e, k.ch, k.vk, k.message);
@@ -388,7 +409,8 @@ TEST_F(EditTest, SeveralLinesWrapWithoutCuttingCharacters) {
   const Dots dots = Drawn(*e);
   EXPECT_EQ(std::count_if(dots.begin(), dots.end(), [](auto d) { return d.second < 33; }), 7);
   EXPECT_EQ(dots.size(), 10u);
-  EXPECT_TRUE(Input().text_input_rect.left == 10 + 4 * 6 && Input().text_input_rect.top == 21 + 12);
+  EXPECT_EQ(Input().text_input_rect.left, 10 + 4 * 6);
+  EXPECT_EQ(Input().text_input_rect.top, 21 + 12);
 }
 
 // The buffer holds 199 bytes and a terminator whatever room is asked;

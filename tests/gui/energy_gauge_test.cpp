@@ -41,12 +41,17 @@ class EnergyTest : public tessera::test::GuiTest {
 TEST_F(EnergyTest, OnlyTheFilledPartShows) {
   PutBars("LIFEBARA", 2);
   PutBars("LIFEBARH", 1, 69, 10);
-  const struct {
-    int direction, energy, hidden;
-  } cases[] = {{0, 100, 34},       {0, 0, 69},   {0, 200, 0},  {0, 199, 0},
-               {0, 1, 68},         {0, 250, 0},  {0, -50, 69}, {0, -2147483647, 69},
-               {0, 2147483647, 0}, {1, 100, 34}, {1, 50, 51}};
-  for (auto [direction, energy, hidden] : cases) {
+  for (auto [direction, energy, hidden] : {std::tuple{0, 100, 34},
+                                           {0, 0, 69},
+                                           {0, 200, 0},
+                                           {0, 199, 0},
+                                           {0, 1, 68},
+                                           {0, 250, 0},
+                                           {0, -50, 69},
+                                           {0, -2147483647, 69},
+                                           {0, 2147483647, 0},
+                                           {1, 100, 34},
+                                           {1, 50, 51}}) {
     QEnergy e;
     e.Create(0, 0, 9, 68, 200, 69, direction);
     ASSERT_TRUE(e.LoadImages(direction ? "LIFEBARH" : "LIFEBARA", nullptr, nullptr));
@@ -123,10 +128,12 @@ TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
   e.m_nFlash = 0;
   DIBSURFACE* frame = Frame();
   e.Show(frame);
-  EXPECT_TRUE(frame->GetPixel(19, 19) == 3 && frame->GetPixel(24, 24) == 3 &&
-              frame->GetPixel(25, 25) == 0);
-  EXPECT_TRUE(frame->GetPixel(22, 20) == Bar(0) &&
-              frame->GetPixel(20, 20) == ReferenceTransMix(0x7C00, Bar(0), 8));
+  for (auto [x, y, c] : {std::tuple{19, 19, 3},
+                         {24, 24, 3},
+                         {25, 25, 0},
+                         {22, 20, int(Bar(0))},
+                         {20, 20, int(ReferenceTransMix(0x7C00, Bar(0), 8))}})
+    EXPECT_EQ(frame->GetPixel(x, y).GetColor(), c) << x << "," << y;
   ASSERT_TRUE(e.LoadImages("LIFEBARD", "NOSUCHCOVR", ""));
   EXPECT_TRUE(e.m_pCoverImage == nullptr && e.m_pBackImage == nullptr);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());

@@ -63,7 +63,8 @@ TEST_F(FaderTest, FaderSpritePlaysOnceAndDeletesItself) {
   // it is drawn three times.  The step into frame 3 closes the fader.
   EXPECT_EQ(drawn, (std::vector<int>{0, 0, 1, 1, 1, 2, 2, 2, -1}));
   // The source is untouched and still plays by itself.
-  EXPECT_TRUE(chain.GetCount() == 0 && source.GetFrameCount() == 4 && source.m_nNowp == 0);
+  EXPECT_EQ(source.GetFrameCount(), 4);
+  EXPECT_EQ(source.m_nNowp, 0);
 }
 
 TEST_F(FaderTest, FaderSpriteKeptWithoutAutoDeleteAndLeavingTheScreen) {
@@ -75,7 +76,8 @@ TEST_F(FaderTest, FaderSpriteKeptWithoutAutoDeleteAndLeavingTheScreen) {
   source.m_bDrawPrevious = true;
   QAreaChain chain;
   QFaderSprite fader(10, 60, &source, false);
-  EXPECT_TRUE(fader.m_bMove && fader.m_bDrawPrevious);
+  EXPECT_TRUE(fader.m_bMove);
+  EXPECT_TRUE(fader.m_bDrawPrevious);
   fader.SetState(QAREA_SHOW, &chain);
   // Delays of 0: a frame's timer starts at one Show and the step comes at
   // the next one a millisecond later.  The step to frame 1 moves the
@@ -90,7 +92,9 @@ TEST_F(FaderTest, FaderSpriteKeptWithoutAutoDeleteAndLeavingTheScreen) {
   EXPECT_EQ(fader.m_rcArea.top, 10);
   // Drawn with the earlier frame under it: both at the new place.
   EXPECT_EQ(frame_->GetPixel(11, 10).GetColor(), FrameColour(1));
-  EXPECT_TRUE(!fader.m_bPlaying && fader.m_dwState == QAREA_CLOSE && chain.GetCount() == 0);
+  EXPECT_FALSE(fader.m_bPlaying);
+  EXPECT_EQ(fader.m_dwState, static_cast<uint32_t>(QAREA_CLOSE));
+  EXPECT_EQ(chain.GetCount(), 0);
 
   // Without frames a fader draws and does nothing.
   QSprite empty;
@@ -138,21 +142,25 @@ TEST_F(FaderTest, FaderTextPictureAndMotion) {
   char word[] = "abcd";  // 32 x 16
   auto* text = new QFaderText(word, 100, 50, 0xF8F8F8, 0, 16, 100);
   ASSERT_NE(text->m_pTextImage, nullptr);
-  EXPECT_TRUE(text->m_pTextImage->GetWidth() == 48 && text->m_pTextImage->GetHeight() == 24);
+  EXPECT_EQ(text->m_pTextImage->GetWidth(), 48);
+  EXPECT_EQ(text->m_pTextImage->GetHeight(), 24);
   // Key colour around, black outline, the text at (2, 2).
   EXPECT_EQ(text->m_pTextImage->GetPixel(0, 0).GetColor(), COLOR_KEY);
-  EXPECT_TRUE(text->m_pTextImage->GetPixel(1, 5) == 0 &&
-              text->m_pTextImage->GetPixel(2, 5) == 0x7FFF);
+  EXPECT_EQ(text->m_pTextImage->GetPixel(1, 5).GetColor(), 0);
+  EXPECT_EQ(text->m_pTextImage->GetPixel(2, 5).GetColor(), 0x7FFF);
   QAreaChain chain;
   text->SetState(QAREA_SHOW, &chain);
   // Mode 0: frames 1-29 fade in (level frame + 1), 30-49 sink one pixel
   // on even frames, 50-57 rest, then rise 9 pixels a frame.
   int shown = 0;
-  const struct {
-    int frame, level, y;
-  } steps[] = {{1, 2, 50},   {29, 30, 50}, {30, 30, 51}, {31, 30, 51},
-               {49, 30, 60}, {57, 30, 60}, {58, 28, 51}, {60, 24, 33}};
-  for (auto [frame, level, y] : steps) {
+  for (auto [frame, level, y] : {std::tuple{1, 2, 50},
+                                 {29, 30, 50},
+                                 {30, 30, 51},
+                                 {31, 30, 51},
+                                 {49, 30, 60},
+                                 {57, 30, 60},
+                                 {58, 28, 51},
+                                 {60, 24, 33}}) {
     for (; shown < frame; ++shown) chain.ShowAreas(frame_);
     EXPECT_EQ(std::vector<int>({text->m_nFrame, text->m_nLevel, text->m_nY}),
               std::vector<int>({frame, level, y}));
@@ -163,7 +171,8 @@ TEST_F(FaderTest, FaderTextPictureAndMotion) {
   chain.ShowAreas(frame_);
   EXPECT_EQ(frame_->GetPixel(100 - 16 + 1, 33 + 5).GetColor(), 0);
   const uint16_t p = frame_->GetPixel(100 - 16 + 2, 33 + 5).GetColor();
-  EXPECT_TRUE((p & 0x1F) > 0 && (p & 0x1F) < 31) << p;
+  EXPECT_GT(p & 0x1F, 0);
+  EXPECT_LT(p & 0x1F, 31);
   chain.DeleteAll();  // closing deletes it
   EXPECT_EQ(chain.GetCount(), 0);
 

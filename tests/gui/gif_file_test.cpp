@@ -107,9 +107,10 @@ TEST(GifFileTest, AcceptsVersionsUpTo89a) {
   std::string bad = bytes;
   bad[0] = 'g';
   QGifFile gif;
-  EXPECT_TRUE(gif.Open(bad.data(), static_cast<long>(bad.size())) == 0 &&
-              gif.Open(nullptr, 10L) == 0 && gif.Open(bytes.data(), 0L) == 0 &&
-              gif.Open(dir.File("missing.gif").c_str(), true) == 0);
+  EXPECT_EQ(gif.Open(bad.data(), static_cast<long>(bad.size())), 0);
+  EXPECT_EQ(gif.Open(nullptr, 10L), 0);
+  EXPECT_EQ(gif.Open(bytes.data(), 0L), 0);
+  EXPECT_EQ(gif.Open(dir.File("missing.gif").c_str(), true), 0);
 }
 
 // Packs codes least-significant bit first; each pair is (code, bits).
@@ -253,7 +254,9 @@ TEST(GifFileTest, HandMadeFiles) {
     EXPECT_EQ(gif.m_nFrameCount, 2);
     stGifFrame* f = gif.GetNextFrame();
     ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(f->m_wLeft == 0xFFF0 && f->m_wTop == 0xFFF0 && f->m_pPixels[4] == 1);
+    EXPECT_EQ(f->m_wLeft, 0xFFF0);
+    EXPECT_EQ(f->m_wTop, 0xFFF0);
+    EXPECT_EQ(f->m_pPixels[4], 1);
     EXPECT_EQ(gif.GetNextFrame(), nullptr);
   }
   {
@@ -284,7 +287,8 @@ TEST(GifFileTest, EveryTruncationFails) {
   const std::string cut_path = dir.File("cut.gif");
   tessera::test::WriteFile(cut_path, bytes.substr(0, bytes.size() - 1));
   QGifFile gif;
-  EXPECT_TRUE(gif.Open(cut_path.c_str(), true) == 0 && gif.Open(cut_path.c_str(), false) == 0);
+  EXPECT_EQ(gif.Open(cut_path.c_str(), true), 0);
+  EXPECT_EQ(gif.Open(cut_path.c_str(), false), 0);
 }
 
 TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
@@ -309,15 +313,18 @@ TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
 
   QGifFile gif;
   ASSERT_EQ(gif.Open(path.c_str(), true), 1);
-  EXPECT_TRUE(gif.m_wScreenWidth == ref->SWidth && gif.m_wScreenHeight == ref->SHeight);
+  EXPECT_EQ(gif.m_wScreenWidth, ref->SWidth);
+  EXPECT_EQ(gif.m_wScreenHeight, ref->SHeight);
   ASSERT_EQ(gif.m_nFrameCount, ref->ImageCount);
   bool any_interlaced = false, any_transparent = false;
   for (int i = 0; i < ref->ImageCount; i++) {
     const SavedImage& img = ref->SavedImages[i];
     stGifFrame* f = gif.GetNextFrame();
     ASSERT_NE(f, nullptr);
-    EXPECT_TRUE(f->m_wLeft == img.ImageDesc.Left && f->m_wTop == img.ImageDesc.Top);
-    ASSERT_TRUE(f->m_wWidth == img.ImageDesc.Width && f->m_wHeight == img.ImageDesc.Height);
+    EXPECT_EQ(f->m_wLeft, img.ImageDesc.Left);
+    EXPECT_EQ(f->m_wTop, img.ImageDesc.Top);
+    ASSERT_EQ(f->m_wWidth, img.ImageDesc.Width);
+    ASSERT_EQ(f->m_wHeight, img.ImageDesc.Height);
     any_interlaced |= f->m_bInterlace;
     // giflib's slurp hands out interlaced images in top-to-bottom rows too.
     const std::vector<uint8_t> want(img.RasterBits,
@@ -326,11 +333,12 @@ TEST(GifFileTest, MatchesGiflibOnImageMagickAnimation) {
         << "frame " << i;
     GraphicsControlBlock gcb;
     if (DGifSavedExtensionToGCB(ref, i, &gcb) == GIF_OK) {
-      EXPECT_TRUE(f->m_Control.m_bPresent && f->m_Control.m_wDelay == gcb.DelayTime);
+      EXPECT_TRUE(f->m_Control.m_bPresent);
+      EXPECT_EQ(f->m_Control.m_wDelay, gcb.DelayTime);
       if (gcb.TransparentColor >= 0) {
         any_transparent = true;
-        EXPECT_TRUE(f->m_Control.m_bTransparent &&
-                    f->m_Control.m_byTransparent == gcb.TransparentColor);
+        EXPECT_TRUE(f->m_Control.m_bTransparent);
+        EXPECT_EQ(f->m_Control.m_byTransparent, gcb.TransparentColor);
       }
     }
     if (img.ImageDesc.ColorMap) {

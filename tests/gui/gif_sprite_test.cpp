@@ -160,11 +160,13 @@ TEST_F(GifSpriteTest, FrameClockLoopsAfterTheLastFrame) {
   ClearFrame();
   clock_->Advance(1000);
   s.Show(frame_, 100, 50, false);
-  EXPECT_TRUE(s.m_nNowp == 1 && frame_->GetPixel(101, 51) == 0);
+  EXPECT_EQ(s.m_nNowp, 1);
+  EXPECT_EQ(frame_->GetPixel(101, 51).GetColor(), 0);
   s.Play();
   // The layer's Show draws nothing.
   s.Show(frame_);
-  EXPECT_TRUE(frame_->GetPixel(101, 51) == 0 && s.m_dwState == QAREA_SHOW);
+  EXPECT_EQ(frame_->GetPixel(101, 51).GetColor(), 0);
+  EXPECT_EQ(s.m_dwState, static_cast<uint32_t>(QAREA_SHOW));
 }
 
 TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
@@ -193,14 +195,17 @@ TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
   EXPECT_EQ(frame_->GetPixel(33, 20).GetColor(), 0);  // keyed: left alone
   // The part form copies a part opaquely, key colour included.
   s.Show(frame_, 2, 0, 50, 20, 3, 1, false);
-  EXPECT_TRUE(frame_->GetPixel(50, 20) == s.GetFrame(0)->m_pImage->GetPixel(2, 0) &&
-              frame_->GetPixel(51, 20) == COLOR_KEY);
+  EXPECT_EQ(frame_->GetPixel(50, 20).GetColor(),
+            s.GetFrame(0)->m_pImage->GetPixel(2, 0).GetColor());
+  EXPECT_EQ(frame_->GetPixel(51, 20).GetColor(), COLOR_KEY);
   s.Show(frame_, 0, 0, 60, 20, 2, 1, true);
   EXPECT_EQ(frame_->GetPixel(61, 20).GetColor(), s.m_pGrayImage->GetPixel(1, 0).GetColor());
   // Hit testing follows the key colour, and needs state 1.
   EXPECT_FALSE(s.IsPointed(10, 10));
   s.Show(frame_);  // a layer's Show marks it shown
-  EXPECT_TRUE(s.IsPointed(10, 10) && !s.IsPointed(13, 10) && !s.IsPointed(15, 10));  // 13: magenta
+  EXPECT_TRUE(s.IsPointed(10, 10));
+  EXPECT_FALSE(s.IsPointed(13, 10));  // magenta
+  EXPECT_FALSE(s.IsPointed(15, 10));
 }
 
 TEST_F(GifSpriteTest, BadInputLeavesNoFrame) {
@@ -229,7 +234,9 @@ TEST_F(GifSpriteTest, BadInputLeavesNoFrame) {
     tessera::test::AddToPack(AfxGetResource(), id, damaged[i]);
     ASSERT_TRUE(s.LoadImages(path_.c_str(), true, false));
     EXPECT_FALSE(s.LoadImages(id, false, false)) << i;
-    EXPECT_TRUE(s.GetFrameCount() == 0 && !s.m_pGrayImage && !s.m_pNowImage) << i;
+    EXPECT_EQ(s.GetFrameCount(), 0) << i;
+    EXPECT_EQ(s.m_pGrayImage, nullptr);
+    EXPECT_EQ(s.m_pNowImage, nullptr);
     s.Show(frame_, 0, 0, false);
     s.Show(frame_, 0, 0, true);
   }

@@ -157,11 +157,12 @@ TEST_F(ListTest, PartsFollowAndOnlyTheMovingOnesMove) {
   l->Move(20, 6);  // by (10, -4)
   EXPECT_TRUE(mover->m_rcArea.left == 160 && mover->m_rcArea.top == 6);
   EXPECT_TRUE(part->m_rcArea.left == 200 && part->m_rcArea.top == 200);
-  const tagRECT& moved = l->m_RowMenu.GetItem(2)->m_rcArea;
-  EXPECT_TRUE(moved.left == 25 && moved.top == 56);
+  EXPECT_EQ(l->m_RowMenu.GetItem(2)->m_rcArea.left, 25);
+  EXPECT_EQ(l->m_RowMenu.GetItem(2)->m_rcArea.top, 56);
   l->NextPage();  // later pages go where the rows went, shown
-  QButton* first = l->m_RowMenu.GetItem(0);
-  EXPECT_TRUE(first->m_rcArea.right == 124 && first->m_rcArea.top == 16 && first->m_dwState == 1);
+  EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_rcArea.right, 124);
+  EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_rcArea.top, 16);
+  EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_dwState, 1u);
   l->SetState(QAREA_HIDE, nullptr);
   EXPECT_TRUE(part->m_dwState == 2 && mover->m_dwState == 2 &&
               l->m_RowMenu.GetItem(2)->m_dwState == 2);
@@ -204,9 +205,9 @@ TEST_F(ListTest, BackgroundRefreshAndAMissingBackground) {
     for (int x = 0; x < 4; ++x) l->m_pOverlay->SetPixel(x, y, x == 0 ? COLOR_KEY : 0x7000);
   l->m_pBackImage->SetPixel(50, 50, 0x1111);
   l->Refresh(true, false);
-  EXPECT_EQ(tessera::test::PixelSpan(l->m_pBackImage, 5, 6, 2),
-            (std::vector<uint16_t>{0x42, 0x7000}));
-  EXPECT_TRUE(l->m_pBackImage->GetPixel(50, 50) == 0x42 && l->m_pBackImage->GetPixel(9, 9) == 0x42);
+  for (auto [x, y, c] :
+       {std::tuple{50, 50, 0x0042}, {5, 6, 0x0042}, {6, 6, 0x7000}, {9, 9, 0x0042}})
+    EXPECT_EQ(l->m_pBackImage->GetPixel(x, y).GetColor(), c);
   DIBSURFACE* frame = Frame();
   l->Show(frame);
   EXPECT_EQ(frame->GetPixel(16, 16).GetColor(), 0x7000);

@@ -46,14 +46,17 @@ TEST_F(LoopLedTest, StepsEvery201MillisecondsOrMore) {
   led.Show(nullptr);
   clock_->Advance(200);
   led.Show(nullptr);
-  EXPECT_TRUE(led.m_nOffset == 0 && Shown() == "keep");  // not stepped yet
+  EXPECT_EQ(led.m_nOffset, 0);
+  EXPECT_EQ(Shown(), "keep");  // not stepped yet
   clock_->Advance(1);
   led.Show(nullptr);
-  EXPECT_TRUE(Shown() == std::string(16, ' ') + "ABCDEFGH" && led.m_nOffset == 2);
+  EXPECT_EQ(Shown(), std::string(16, ' ') + "ABCDEFGH");
+  EXPECT_EQ(led.m_nOffset, 2);
   Step(led);
   EXPECT_EQ(Shown(), std::string(14, ' ') + "ABCDEFGH");
   for (int i = 0; i < 10; ++i) Step(led);
-  EXPECT_TRUE(Shown() == "GH" && led.m_nOffset == 0);
+  EXPECT_EQ(Shown(), "GH");
+  EXPECT_EQ(led.m_nOffset, 0);
   Step(led);
   EXPECT_EQ(Shown(), std::string(16, ' ') + "ABCDEFGH");
 }
@@ -66,9 +69,11 @@ TEST_F(LoopLedTest, LandsOnTheFirstByteOfAChineseCharacter) {
   for (int i = 0; i < 8; ++i) Step(led);
   EXPECT_EQ(led.m_nOffset, 16);
   Step(led);
-  EXPECT_TRUE(Shown() == "a\xC4\xE3z" && led.m_nOffset == 17);
+  EXPECT_EQ(Shown(), "a\xC4\xE3z");
+  EXPECT_EQ(led.m_nOffset, 17);
   Step(led);
-  EXPECT_TRUE(Shown() == "\xC4\xE3z" && led.m_nOffset == 19);
+  EXPECT_EQ(Shown(), "\xC4\xE3z");
+  EXPECT_EQ(led.m_nOffset, 19);
 }
 
 TEST_F(LoopLedTest, TimedMessagesDropOutAndPermanentOnesStay) {
@@ -76,7 +81,8 @@ TEST_F(LoopLedTest, TimedMessagesDropOutAndPermanentOnesStay) {
   char a[] = "AAA", b[] = "BBB";
   led.AddText(a, 3);
   led.AddText(b, 1);
-  EXPECT_TRUE(led.m_Slot[0].count == 300 && led.m_Slot[1].count == -1);
+  EXPECT_EQ(led.m_Slot[0].count, 300);
+  EXPECT_EQ(led.m_Slot[1].count, -1);
   for (int i = 0; i < 299; ++i) Step(led);
   EXPECT_EQ(led.m_Slot[0].count, 1);
   EXPECT_NE(std::string(led.m_szRing).find("AAA"), std::string::npos);

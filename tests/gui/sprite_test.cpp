@@ -56,12 +56,14 @@ TEST_F(SpriteTest, LoadsRowsImagesAndTheSharedTableFallback) {
   EXPECT_EQ(s.m_pNowImage, s.GetFrame(0)->m_pImage);
 
   ASSERT_TRUE(s.LoadImages("shared00", 2, true));
-  EXPECT_TRUE(s.GetFrameCount() == 2 && s.GetFrame(1)->m_pImage->GetStyle() == SS_RLE &&
-              s.m_bSilent);
+  EXPECT_EQ(s.GetFrameCount(), 2);
+  EXPECT_EQ(s.GetFrame(1)->m_pImage->GetStyle(), SS_RLE);
+  EXPECT_TRUE(s.m_bSilent);
 
   ASSERT_TRUE(s.LoadImages("mixed000", 32, false));
   ASSERT_EQ(s.GetFrameCount(), 2);
-  EXPECT_TRUE(s.GetFrame(1)->m_dwDelay == 90u && s.GetFrame(1)->m_bAutoStop);
+  EXPECT_EQ(s.GetFrame(1)->m_dwDelay, 90u);
+  EXPECT_TRUE(s.GetFrame(1)->m_bAutoStop);
   EXPECT_TRUE(tessera::GetSurfaceManager().IsHaveSurface(s.GetFrame(0)->m_pImage));
   EXPECT_TRUE(HeadlessMessages().empty());
 }
@@ -81,17 +83,19 @@ TEST_F(SpriteTest, BadInputReportsAndKeepsGoing) {
     tessera::ClearHeadlessMessages();
     EXPECT_FALSE(s.LoadImages(id, 0, false));
     ASSERT_EQ(HeadlessMessages().size(), 1u);
-    EXPECT_TRUE(HeadlessMessages()[0].text.rfind("Error ID to Load Sprite image!\n", 0) == 0 &&
-                HeadlessMessages()[0].text.find("sprite.cpp ") != std::string::npos);
+    EXPECT_EQ(HeadlessMessages()[0].text.rfind("Error ID to Load Sprite image!\n", 0), 0u);
+    EXPECT_NE(HeadlessMessages()[0].text.find("sprite.cpp "), std::string::npos);
   }
   tessera::ClearHeadlessMessages();
   EXPECT_FALSE(s.LoadImages("unknown0", 0, false));
-  EXPECT_TRUE(s.LoadImages("empty000", 0, false) && s.GetFrameCount() == 0);
+  EXPECT_TRUE(s.LoadImages("empty000", 0, false));
+  EXPECT_EQ(s.GetFrameCount(), 0);
   s.Show(frame_);
   s.Next();
   s.Prev();
   EXPECT_EQ(s.m_pNowImage, nullptr);
-  EXPECT_TRUE(s.LoadImages("holes000", 0, false) && s.GetFrameCount() == 2);
+  EXPECT_TRUE(s.LoadImages("holes000", 0, false));
+  EXPECT_EQ(s.GetFrameCount(), 2);
   EXPECT_TRUE(HeadlessMessages().empty());
   EXPECT_FALSE(s.LoadImages("nopic000", 0, false));
   ASSERT_EQ(HeadlessMessages().size(), 1u);
@@ -149,7 +153,8 @@ TEST_F(SpriteTest, StepSetAndStopped) {
   EXPECT_FALSE(s.IsPlaying());
   clock_->Advance(1000);
   s.Show(frame_);
-  EXPECT_TRUE(frame_->GetPixel(5, 5) == 0 && s.m_nNowp == 1);
+  EXPECT_EQ(frame_->GetPixel(5, 5).GetColor(), 0);
+  EXPECT_EQ(s.m_nNowp, 1);
   s.m_bShowStopped = true;
   s.Show(frame_);
   EXPECT_EQ(frame_->GetPixel(5, 5).GetColor(), FrameColour(1));
@@ -165,12 +170,15 @@ TEST_F(SpriteTest, AutoStopSendsOneNotice) {
     ASSERT_TRUE(s.LoadImages("stop0000", 0, silent));
     for (int i = 0; i < 6; ++i) s.Show(frame_);
     // 0 -> 1, then frame 1 stops the sprite on frame 2.
-    EXPECT_TRUE(!s.IsPlaying() && s.m_nNowp == 2 && Notices(&s) == (silent ? 0 : 1));
+    EXPECT_FALSE(s.IsPlaying());
+    EXPECT_EQ(s.m_nNowp, 2);
+    EXPECT_EQ(Notices(&s), silent ? 0 : 1);
     EXPECT_EQ(tessera::ReceivedMessages(window_).size(), silent ? 0u : 1u);
     // Playing again runs on from frame 2 and stops at frame 1 once more.
     s.Play();
     for (int i = 0; i < 6; ++i) s.Show(frame_);
-    EXPECT_TRUE(s.m_nNowp == 2 && Notices(&s) == (silent ? 0 : 2));
+    EXPECT_EQ(s.m_nNowp, 2);
+    EXPECT_EQ(Notices(&s), silent ? 0 : 2);
   }
 }
 
@@ -194,7 +202,9 @@ TEST_F(SpriteTest, TheGameMayDeleteTheSpriteInItsAnswer) {
   g_doomed->SetState(QAREA_SHOW, &chain);
   QSprite* address = g_doomed;
   chain.ShowAreas(frame_);
-  EXPECT_TRUE(g_doomed == nullptr && chain.GetCount() == 0 && Notices(address) == 2);
+  EXPECT_EQ(g_doomed, nullptr);
+  EXPECT_EQ(chain.GetCount(), 0);
+  EXPECT_EQ(Notices(address), 2);
 }
 
 // (area, displacement, whether the step is taken)
@@ -240,7 +250,8 @@ TEST_F(SpriteTest, MovingStaysOnTheScreen) {
   s.Move(-14, 50);
   s.SetNowp(0);
   s.Show(frame_);
-  EXPECT_TRUE(s.m_nNowp == 1 && s.m_rcArea.left == -7);  // dx 7 keeps it on screen
+  EXPECT_EQ(s.m_nNowp, 1);
+  EXPECT_EQ(s.m_rcArea.left, -7);  // dx 7 keeps it on screen
   s.Move(-15, 50);
   s.Show(frame_);
   clock_->Advance(20);
@@ -248,7 +259,10 @@ TEST_F(SpriteTest, MovingStaysOnTheScreen) {
   EXPECT_EQ(s.m_rcArea.left, -12);
   s.GetFrame(0)->m_nX = -4;  // right edge 3 - 4 = -1
   s.Show(frame_);
-  EXPECT_TRUE(s.m_nNowp == 0 && s.m_rcArea.left == -12 && s.IsPlaying() && Notices(&s) == 1);
+  EXPECT_EQ(s.m_nNowp, 0);
+  EXPECT_EQ(s.m_rcArea.left, -12);
+  EXPECT_TRUE(s.IsPlaying());
+  EXPECT_EQ(Notices(&s), 1);
 }
 
 TEST_F(SpriteTest, DistanceVolume) {
@@ -318,9 +332,12 @@ TEST_F(SpriteTest, DrawingKindsAndHitTest) {
   ClearFrame();
   s.Show(frame_);
   const uint16_t mixed = frame_->GetPixel(65, 45).GetColor();
-  EXPECT_TRUE(mixed != 0 && mixed < FrameColour(2)) << mixed;
+  EXPECT_NE(mixed, 0);
+  EXPECT_LT(mixed, FrameColour(2));
   // Hit test: the key column is not the sprite, the rest is.
-  EXPECT_TRUE(!s.IsPointed(60, 45) && s.IsPointed(61, 45) && !s.IsPointed(76, 45));
+  EXPECT_FALSE(s.IsPointed(60, 45));
+  EXPECT_TRUE(s.IsPointed(61, 45));
+  EXPECT_FALSE(s.IsPointed(76, 45));
   s.m_pNowImage = nullptr;
   EXPECT_TRUE(s.IsPointed(60, 45));
   s.m_dwLoadFlags = 2 | 8;

