@@ -11,7 +11,6 @@
 
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
-#include "support/pixel_span.h"
 #include "support/test_support.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include "gui/button.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
-#include "support/pixel_span.h"
 
 namespace {
 
