@@ -81,8 +81,9 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
 
 TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
   auto src = MakeAlpha(4, 1, static_cast<uint16_t>(10 << 10 | 20 << 5 | 30), 31);
-  for (int x : {0, 1, 2})
-    AlphaRow(src->GetBitmap(), 0)[x] = static_cast<uint8_t>(x == 0 ? 7 : 16 * x);
+  AlphaRow(src->GetBitmap(), 0)[0] = 7;
+  AlphaRow(src->GetBitmap(), 0)[1] = 16;
+  AlphaRow(src->GetBitmap(), 0)[2] = 32;
   src->SetPixel(1, 0, 0x7FFF);
   src->SetPixel(3, 0, 0x8421);  // bit 15 of the source plays no part
   auto dst = MakeDib(4, 1, static_cast<uint16_t>(30 << 10 | 5 << 5 | 1));
