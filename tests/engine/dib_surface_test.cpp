@@ -70,74 +70,41 @@ TEST(DibKeyedBlitTest, BitFifteenDecidesAndOnlyTheSourceShows) {
 // rectangle and of the source: inside `in` the destination shows source
 // pixel (x - ox, y - oy), elsewhere it keeps 0x7777.
 TEST(DibBlitTest, KeyedAndPartCopiesClipToDestinationAndSource) {
+  // Outside on every side, empty or beyond the source: nothing drawn.
+  const std::vector<std::vector<int>> outside = {
+      {-10, 0},
+      {20, 0},
+      {0, -10},
+      {0, 20},
+      {INT32_MIN, 0},
+      {INT32_MAX, INT32_MAX},
+      {0, 0, 3, 3, 0, 5},
+      {10, 0, 3, 3, 4, 4},
+      {0, 0, 3, 3, -4, 4},
+  };
   struct Case {
-    const char* name;
     int sw, sh;
     tagRECT clip, in;
     int ox, oy;
-    std::function<void(SURFACE*, SURFACE*)> blit;
+    std::vector<std::vector<int>> blits;  // (x, y): keyed; (sx, sy, x, y, w, h): part copy
   } const cases[] = {
-      {"keyed, top-left",
-       10,
-       10,
-       {0, 0, 20, 20},
-       {0, 0, 7, 8},
-       -3,
-       -2,
-       [](SURFACE* s, SURFACE* d) { s->Blit(d, -3, -2); }},
-      {"keyed, clipped bottom-right",
-       10,
-       10,
-       {5, 4, 12, 9},
-       {8, 6, 12, 9},
-       8,
-       6,
-       [](SURFACE* s, SURFACE* d) { s->Blit(d, 8, 6); }},
+      {10, 10, {0, 0, 20, 20}, {0, 0, 7, 8}, -3, -2, {{-3, -2}}},
+      {10, 10, {5, 4, 12, 9}, {8, 6, 12, 9}, 8, 6, {{8, 6}}},
       // sx = -5: the destination moves right by 5, and w counts from column 0.
-      {"part, negative origin",
-       12,
-       6,
-       {0, 0, 40, 10},
-       {15, 2, 27, 5},
-       15,
-       2,
-       [](SURFACE* s, SURFACE* d) { s->Blit(d, -5, 0, 10, 2, 20, 3); }},
-      {"part, clipped",
-       8,
-       8,
-       {2, 2, 6, 5},
-       {2, 2, 6, 5},
-       -1,
-       -1,
-       [](SURFACE* s, SURFACE* d) { s->Blit(d, 1, 1, 0, 0, 8, 8); }},
-      {"outside on every side, empty or beyond the source",
-       10,
-       10,
-       {0, 0, 20, 20},
-       {},
-       0,
-       0,
-       [](SURFACE* s, SURFACE* d) {
-         for (auto [x, y] : {std::pair{-10, 0},
-                             {20, 0},
-                             {0, -10},
-                             {0, 20},
-                             {INT32_MIN, 0},
-                             {INT32_MAX, INT32_MAX}})
-           s->Blit(d, x, y);
-         s->Blit(d, 0, 0, 3, 3, 0, 5);
-         s->Blit(d, 10, 0, 3, 3, 4, 4);
-         s->Blit(d, 0, 0, 3, 3, -4, 4);
-       }},
+      {12, 6, {0, 0, 40, 10}, {15, 2, 27, 5}, 15, 2, {{-5, 0, 10, 2, 20, 3}}},
+      {8, 8, {2, 2, 6, 5}, {2, 2, 6, 5}, -1, -1, {{1, 1, 0, 0, 8, 8}}},
+      {10, 10, {0, 0, 20, 20}, {}, 0, 0, outside},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(&c - cases);
     auto src = Numbered(c.sw, c.sh);
     BlockRows(src->GetBitmap())[1][1] = 0x8000;  // keyed blits skip it, the part copy copies it
     auto dst = MakeDib(40, 20, 0x7777);
     dst->SetClipper(c.clip);
-    c.blit(src.get(), dst.get());
-    const bool keyed = c.name[0] == 'k';
+    for (const auto& b : c.blits)
+      b.size() == 2 ? src->Blit(dst.get(), b[0], b[1])
+                    : src->Blit(dst.get(), b[0], b[1], b[2], b[3], b[4], b[5]);
+    const bool keyed = c.blits[0].size() == 2;
     ExpectEach(dst.get(), [&](int x, int y) -> uint16_t {
       const uint16_t s = src->GetPixel(x - c.ox, y - c.oy);
       const bool in = x >= c.in.left && x < c.in.right && y >= c.in.top && y < c.in.bottom;

@@ -3,6 +3,7 @@
 // generator, particle images from a real resource pack, bad arguments.
 #include "engine/fader.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -81,57 +82,33 @@ class FaderTest : public EngineTest {};
 // last call answers 0) the region holds exactly the picture.
 using Frame = std::function<uint16_t(int col, int row, uint16_t old)>;
 
-TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
-  const auto open_if = [](std::function<bool(int, int)> open) {
-    return [open](int col, int row, uint16_t old) { return open(col, row) ? Pic(col, row) : old; };
+Frame Fade(int level) {
+  return [level](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, level); };
+}
+// Roll-down: picture row min(r, last) everywhere.
+Frame Rolled(int last) {
+  return [last](int c, int r, uint16_t) { return Pic(c, std::min(r, last)); };
+}
+// Blinds: bands of 20 rows (or columns) below 40, `open` of each shown.
+Frame Blinds(bool rows, int open) {
+  return [rows, open](int c, int r, uint16_t old) {
+    const int v = rows ? r : c;
+    return v < 40 && v % 20 < open ? Pic(c, r) : old;
   };
+}
+
+TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
   struct {
     int effect, tw, th, pw, ph, x, y, w, h, calls;
     std::vector<std::pair<int, Frame>> frames;  // after this many calls
   } const cases[] = {
       // Cross-fade: level n over the old pixels, never over the last frame.
-      {1,
-       40,
-       30,
-       20,
-       12,
-       6,
-       5,
-       20,
-       12,
-       32,
-       {{1, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 32); }},
-        {17, [](int c, int r, uint16_t old) { return ReferenceTransMix(Pic(c, r), old, 16); }}}},
+      {1, 40, 30, 20, 12, 6, 5, 20, 12, 32, {{1, Fade(32)}, {17, Fade(16)}}},
       // Roll-down: row k stretched over the rest, k = 0, 4, 8, then 12 > 10.
-      {2,
-       40,
-       30,
-       24,
-       20,
-       8,
-       4,
-       24,
-       10,
-       4,
-       {{1, [](int c, int, uint16_t) { return Pic(c, 0); }},
-        {3, [](int c, int r, uint16_t) { return Pic(c, r < 8 ? r : 8); }}}},
+      {2, 40, 30, 24, 20, 8, 4, 24, 10, 4, {{1, Rolled(0)}, {3, Rolled(8)}}},
       // Horizontal blinds open whole bands of 20 only; rows 40-49 come at the end.
-      {4,
-       64,
-       64,
-       40,
-       50,
-       8,
-       4,
-       40,
-       50,
-       22,
-       {{6, open_if([](int, int r) { return r < 40 && r % 20 < 5; })},
-        {21, open_if([](int, int r) { return r < 40; })}}},
-      // Vertical blinds: column bands.
-      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, open_if([](int c, int) {
-                                                return c < 40 && c % 20 < 3;
-                                              })}}},
+      {4, 64, 64, 40, 50, 8, 4, 40, 50, 22, {{6, Blinds(true, 5)}, {21, Blinds(true, 20)}}},
+      {5, 64, 40, 50, 30, 3, 2, 50, 30, 22, {{4, Blinds(false, 3)}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.effect);
@@ -495,18 +472,13 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   ExpectPixels(target.get(), Old, "birth draws nothing");
   lcg.Next();  // the birth chance
   const tessera::FaderParticle& p = tessera::FaderPool(10)->particles[0];
-  EXPECT_EQ(p.alive, 1);
-  EXPECT_EQ(p.y, 0.0f);
-  EXPECT_EQ(p.x, static_cast<float>(lcg.Next() % 60));
-  EXPECT_EQ(p.vx, 0.0f);
-  const int vy = (lcg.Next() % 20 + 10) / 6;
-  EXPECT_EQ(p.vy, static_cast<float>(vy));
-  const int life = lcg.Next() % 26 + 6;
-  EXPECT_EQ(p.life, life);
+  const float x0 = static_cast<float>(lcg.Next() % 60);
+  const int vy = (lcg.Next() % 20 + 10) / 6, life = lcg.Next() % 26 + 6;
   int frame = lcg.Next() % 5;
-  EXPECT_EQ(p.frame, frame);
   const int set = lcg.Next() % 3;
-  EXPECT_EQ(p.set, set);
+  EXPECT_EQ((std::vector<float>{float(p.alive), p.y, p.x, p.vx, p.vy, float(p.life), float(p.frame),
+                                float(p.set)}),
+            (std::vector<float>{1, 0, x0, 0, float(vy), float(life), float(frame), float(set)}));
   EXPECT_EQ(tessera::FaderPool(10)->particles[1].alive, 0);  // only `count` records
 
   // Second call: fall, sway, animate, draw.
@@ -573,13 +545,11 @@ TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesAre
     if (p.y > 30) p.y = 0;
     if (p.x < 0) p.x = 40;
     if (p.y < 0) p.y = 30;
-    EXPECT_EQ(ps[i].x, p.x) << i;
-    EXPECT_EQ(ps[i].y, p.y) << i;
-    EXPECT_EQ(ps[i].vx, p.vx) << i;
-    EXPECT_EQ(ps[i].vy, p.vy) << i;
-    EXPECT_EQ(ps[i].life, p.life) << i;
-    EXPECT_EQ(ps[i].frame, p.frame) << i;
-    EXPECT_EQ(ps[i].set, 0) << i;
+    const tessera::FaderParticle& q = ps[i];
+    EXPECT_EQ(
+        (std::vector<float>{q.x, q.y, q.vx, q.vy, float(q.life), float(q.frame), float(q.set)}),
+        (std::vector<float>{p.x, p.y, p.vx, p.vy, float(p.life), float(p.frame), 0}))
+        << i;
   }
   EXPECT_EQ(tessera::FaderPool(21)->calls, 2u);
   ExpectPixels(target.get(), Old, "no images, nothing drawn");
@@ -644,12 +614,9 @@ TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPla
   const int r = lcg.Next() % 2 + 1;
   if (0 % r == 0) frame = (frame + 1) % 5;
   if (y > 360 || y < 0) vy = -vy;
-  EXPECT_EQ(p.x, x);
-  EXPECT_EQ(p.y, y);
-  EXPECT_EQ(p.vx, vx);
-  EXPECT_EQ(p.vy, vy);
-  EXPECT_EQ(p.frame, frame);
-  EXPECT_EQ(p.life, 0);  // never set, yet drawn plainly
+  // The life is never set, yet the particle is drawn plainly.
+  EXPECT_EQ((std::vector<float>{p.x, p.y, p.vx, p.vy, float(p.frame), float(p.life)}),
+            (std::vector<float>{x, y, vx, vy, float(frame), 0}));
   ASSERT_EQ(set, 0);
   const int px = static_cast<int>(x), py = static_cast<int>(y);
   ExpectPixels(

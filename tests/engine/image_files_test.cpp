@@ -240,9 +240,9 @@ TEST(PsdDecode, ReadsImageMagickFiles) {
   ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
   ASSERT_EQ(img.width, 3);
   EXPECT_EQ(img.channels, 3);
-  EXPECT_EQ(tessera::PsdPixel(&img.bgra[0]), PIXEL(10, 20, 30).GetColor());
-  EXPECT_EQ(tessera::PsdPixel(&img.bgra[4]), 0x7FFF);
-  EXPECT_EQ(tessera::PsdPixel(&img.bgra[8]), 0x0443);
+  EXPECT_EQ((std::vector<uint16_t>{tessera::PsdPixel(&img.bgra[0]), tessera::PsdPixel(&img.bgra[4]),
+                                   tessera::PsdPixel(&img.bgra[8])}),
+            (std::vector<uint16_t>{PIXEL(10, 20, 30).GetColor(), 0x7FFF, 0x0443}));
   EXPECT_EQ(img.bgra[3], 255);  // three channels are opaque
   EXPECT_EQ(tessera::PsdOpacity(&img.bgra[4]), 31);
 }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "engine/alpha_surface.h"
 #include "engine/blend_table.h"
@@ -50,13 +51,9 @@ TEST(PixelBlockTest, PlainPitchIsTheWidthRoundedUpToFourPixels) {
     DIBSURFACE s(c[0], c[1]);
     ASSERT_EQ(s.Initialize(), 1);
     const PixelBlockHeader* h = tessera::BlockHeader(s.GetBitmap());
-    EXPECT_EQ(h->width, c[0]);
-    EXPECT_EQ(h->height, c[1]);
-    EXPECT_EQ(h->pitch, c[2]) << c[0] << "x" << c[1];
-    EXPECT_EQ(h->clip_left, 0);
-    EXPECT_EQ(h->clip_top, 0);
-    EXPECT_EQ(h->clip_right, c[0]);
-    EXPECT_EQ(h->clip_bottom, c[1]);
+    EXPECT_EQ((std::vector<int>{h->width, h->height, h->pitch, h->clip_left, h->clip_top,
+                                h->clip_right, h->clip_bottom}),
+              (std::vector<int>{c[0], c[1], c[2], 0, 0, c[0], c[1]}));
     PIXEL** rows = tessera::BlockRows(s.GetBitmap());
     for (int y = 1; y < c[1]; ++y)
       EXPECT_EQ(reinterpret_cast<char*>(rows[y]) - reinterpret_cast<char*>(rows[y - 1]), c[2]);

@@ -25,6 +25,13 @@ Words RowWords(RLESURFACE& s, int y) {
   }
 }
 
+// The run lists of every row.
+std::vector<Words> AllRows(RLESURFACE& s) {
+  std::vector<Words> rows;
+  for (int y = 0; y < s.GetHeight(); ++y) rows.push_back(RowWords(s, y));
+  return rows;
+}
+
 std::unique_ptr<RLESURFACE> Encode(SURFACE* src) {
   auto rle = std::make_unique<RLESURFACE>(src->GetWidth(), src->GetHeight());
   EXPECT_EQ(rle->Initialize(), 1);
@@ -48,7 +55,6 @@ TEST(RleSurface, EncodesLongRunsAndGapsIn8BitHeaders) {
   src->SetPixel(600, 2, 0x0777);
   // row 3: 600 transparent pixels only
   auto rle = Encode(src.get());
-  EXPECT_EQ(rle->GetStyle(), SS_RLE);
   auto* hd = static_cast<RleBlockHeader*>(rle->GetBitmap());
   EXPECT_EQ(hd->width, 700);
   EXPECT_EQ(hd->height, 4);
@@ -65,18 +71,17 @@ TEST(RleSurface, EncodesLongRunsAndGapsIn8BitHeaders) {
   }
   row1.insert(row1.end(), 255, 0x8001);
   for (Words* w : {&row0, &row1}) w->insert(w->end(), {0xFF00, 0});
-  EXPECT_EQ(RowWords(*rle, 0), row0);
-  EXPECT_EQ(RowWords(*rle, 1), row1);
-  EXPECT_EQ(RowWords(*rle, 2), (Words{0xFF00, 0xFF00, 0x5A01, 0x0777, 0}));
-  // Transparency counted to 255 is written even with no run after it.
-  EXPECT_EQ(RowWords(*rle, 3), (Words{0xFF00, 0xFF00, 0}));
+  // Transparency counted to 255 is written even with no run after it (row 3).
+  EXPECT_EQ(
+      AllRows(*rle),
+      (std::vector<Words>{row0, row1, {0xFF00, 0xFF00, 0x5A01, 0x0777, 0}, {0xFF00, 0xFF00, 0}}));
   EXPECT_EQ(rle->GetFirstLinePos(), 0);
 }
 
 TEST(RleSurface, EmptyRowsAndFirstLine) {
   auto src = MakeDib(10, 3, K);
   auto empty = Encode(src.get());
-  for (int y = 0; y < 3; ++y) EXPECT_EQ(RowWords(*empty, y), Words{0});
+  EXPECT_EQ(AllRows(*empty), std::vector<Words>(3, Words{0}));
   EXPECT_EQ(empty->GetFirstLinePos(), 3);
   src->SetPixel(9, 2, 0);
   auto last = Encode(src.get());
@@ -126,12 +131,13 @@ TEST(RleSurface, BuildsFromStreamsWithRowSkipsAndMissingRows) {
   auto rle = FromStream(12, 6, w, &result);
   ASSERT_EQ(result, 1);
   EXPECT_TRUE(rle->IsBuilt());
-  EXPECT_EQ(RowWords(*rle, 0), (Words{0x0205, 0x11, 0x12, 0x13, 0x13, 0x13, 0x0101, 0x14, 0}));
-  EXPECT_EQ(RowWords(*rle, 1), Words{0});
-  EXPECT_EQ(RowWords(*rle, 2), Words{0});
-  EXPECT_EQ(RowWords(*rle, 3), (Words{0x0001, 0x15, 0}));
-  EXPECT_EQ(RowWords(*rle, 4), Words{0});
-  EXPECT_EQ(RowWords(*rle, 5), Words{0});
+  EXPECT_EQ(AllRows(*rle),
+            (std::vector<Words>{{0x0205, 0x11, 0x12, 0x13, 0x13, 0x13, 0x0101, 0x14, 0},
+                                {0},
+                                {0},
+                                {0x0001, 0x15, 0},
+                                {0},
+                                {0}}));
   EXPECT_EQ(rle->GetFirstLinePos(), 0);
 
   // The bare-pointer entry point gives the same block.
@@ -139,7 +145,7 @@ TEST(RleSurface, BuildsFromStreamsWithRowSkipsAndMissingRows) {
   std::copy(w.begin(), w.end(), bare);
   RLESURFACE same(12, 6);
   ASSERT_EQ(same.Initialize(bare), 1);
-  for (int y = 0; y < 6; ++y) EXPECT_EQ(RowWords(same, y), RowWords(*rle, y));
+  EXPECT_EQ(AllRows(same), AllRows(*rle));
 }
 
 TEST(RleSurface, StreamRunsAreCutAtTheEdgesAndLongOnesSplit) {
@@ -167,10 +173,8 @@ TEST(RleSurface, StreamRunsAreCutAtTheEdgesAndLongOnesSplit) {
   ASSERT_EQ(result, 1);
   auto narrow3 =
       FromStream(3, 2, {0x1005, 1, 2, 3, 4, 5, 0x8000, 0x0002, 0x1002, 6, 7, 0xF000}, &result);
-  EXPECT_EQ(RowWords(*narrow3, 0), (Words{0x0003, 1, 2, 3, 0}));
-  EXPECT_EQ(RowWords(*narrow3, 1), (Words{0x0201, 6, 0}));
-  EXPECT_EQ(RowWords(*narrow, 0), (Words{0x0005, 1, 2, 3, 4, 5, 0}));
-  EXPECT_EQ(RowWords(*narrow, 1), Words{0});
+  EXPECT_EQ(AllRows(*narrow3), (std::vector<Words>{{0x0003, 1, 2, 3, 0}, {0x0201, 6, 0}}));
+  EXPECT_EQ(AllRows(*narrow), (std::vector<Words>{{0x0005, 1, 2, 3, 4, 5, 0}, {0}}));
   auto exact = MakeDib(255, 1, 0x0101);
   EXPECT_EQ(RowWords(*Encode(exact.get()), 0).size(), 257u);
 }
@@ -200,8 +204,7 @@ TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   // The end operation keeps a run still open on its row.
   auto open_run = FromStream(4, 2, {0x0001, 0x1001, 5, 0xF000}, &result);
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(RowWords(*open_run, 0), (Words{0x0101, 5, 0}));
-  EXPECT_EQ(RowWords(*open_run, 1), Words{0});
+  EXPECT_EQ(AllRows(*open_run), (std::vector<Words>{{0x0101, 5, 0}, {0}}));
 }
 
 TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
@@ -217,8 +220,7 @@ TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
     auto streamed = FromStream(w, h, words, &result);
     ASSERT_EQ(result, 1);
     auto encoded = Encode(src.get());
-    for (int y = 0; y < h; ++y)
-      ASSERT_EQ(RowWords(*streamed, y), RowWords(*encoded, y)) << round << " " << y;
+    ASSERT_EQ(AllRows(*streamed), AllRows(*encoded)) << round;
     EXPECT_EQ(ReadPixels(streamed.get()), Pixels(src.get()));
   }
 }

@@ -50,11 +50,10 @@ TEST_F(SurfaceCacheTest, SameNameSharesOneSurfaceUntilTheLastRelease) {
   // By name: the same counting; unknown and empty names release nothing.
   Request(path);
   Request(path);
-  EXPECT_FALSE(cache.DeleteSurface(path.c_str()));
-  EXPECT_TRUE(cache.DeleteSurface(path.c_str()));
-  EXPECT_FALSE(cache.DeleteSurface(path.c_str()));
-  EXPECT_FALSE(cache.DeleteSurface(""));
-  EXPECT_FALSE(cache.DeleteSurface(static_cast<const char*>(nullptr)));
+  EXPECT_EQ((std::vector<bool>{cache.DeleteSurface(path.c_str()), cache.DeleteSurface(path.c_str()),
+                               cache.DeleteSurface(path.c_str()), cache.DeleteSurface(""),
+                               cache.DeleteSurface(static_cast<const char*>(nullptr))}),
+            (std::vector<bool>{false, true, false, false, false}));
 }
 
 TEST_F(SurfaceCacheTest, ASecondStyleGetsTheFirstSurface) {

@@ -106,10 +106,8 @@ using Areas = std::vector<QArea*>;
 
 TEST_F(AreaChainTest, AddKeepsOrderRefusesDuplicatesAndDeletesAnywhere) {
   QArea a(0, 0, 1, 1), b(0, 0, 1, 1), c(0, 0, 1, 1);
-  EXPECT_EQ(chain_.Add(&a), 1);
-  EXPECT_EQ(chain_.Add(&b), 1);
-  EXPECT_EQ(chain_.Add(&a), 0);
-  EXPECT_EQ(chain_.Add(&c), 1);
+  EXPECT_EQ((std::vector<int>{chain_.Add(&a), chain_.Add(&b), chain_.Add(&a), chain_.Add(&c)}),
+            (std::vector<int>{1, 1, 0, 1}));
   EXPECT_EQ(Contents(), (Areas{&a, &b, &c}));
   EXPECT_EQ(chain_.GetArea(3), nullptr);
   EXPECT_EQ(chain_.GetArea(-1), nullptr);

@@ -199,11 +199,12 @@ TEST_F(AreaTest, TextOutDrawsTheOutlineFirstInTheChosenSize) {
   char text[] = "Hi", empty[] = "";
   a.TextOutA(&s, 10, 20, text, 24, true, 0xFF8040, 0x0810F8);
   const int edge = 1 << 10 | 2 << 5 | 31, fore = 31 << 10 | 16 << 5 | 8;
-  EXPECT_EQ(s.calls, (std::vector<std::vector<int>>{{9, 20, edge, 24},
-                                                    {11, 20, edge, 24},
-                                                    {10, 19, edge, 24},
-                                                    {10, 21, edge, 24},
-                                                    {10, 20, fore, 24}}));
+  const std::vector<std::vector<int>> want = {{9, 20, edge, 24},
+                                              {11, 20, edge, 24},
+                                              {10, 19, edge, 24},
+                                              {10, 21, edge, 24},
+                                              {10, 20, fore, 24}};
+  EXPECT_EQ(s.calls, want);
   EXPECT_EQ(tessera::CurrentFontSize(), 12);
   s.calls.clear();
   a.TextOutA(&s, 1, 2, text, 14, false, 0xFFFFFF, 0);

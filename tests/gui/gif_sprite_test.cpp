@@ -64,17 +64,8 @@ std::vector<std::vector<uint16_t>> GiflibPictures(const std::string& path) {
 std::vector<SampleFrame> Frames() {
   std::vector<SampleFrame> f(3);
   f[0] = {0, 0, 96, 64, false, {}, true, 0, 10, 0, RandomBytes(96 * 64, 256, 11)};
-  f[1] = {17,
-          9,
-          31,
-          7,
-          false,
-          RandomBytes(12, 256, 12),
-          true,
-          (2 << 2) | 1,
-          30,
-          3,
-          RandomBytes(31 * 7, 4, 13)};
+  const auto local = RandomBytes(12, 256, 12);
+  f[1] = {17, 9, 31, 7, false, local, true, (2 << 2) | 1, 30, 3, RandomBytes(31 * 7, 4, 13)};
   f[2] = {5, 40, 40, 13, true, {}, true, 1 << 2, 0, 0, RandomBytes(40 * 13, 3, 14)};
   return f;
 }
@@ -116,9 +107,9 @@ TEST_F(GifSpriteTest, FramesMatchGiflibFromFileAndPack) {
       EXPECT_EQ(PixelsOf(image), want[static_cast<size_t>(i)]) << "frame " << i;
       EXPECT_FALSE(s->GetFrame(i)->m_bAutoStop);
     }
-    EXPECT_EQ(s->GetFrame(0)->m_dwDelay, 10u);
-    EXPECT_EQ(s->GetFrame(1)->m_dwDelay, 30u);
-    EXPECT_EQ(s->GetFrame(2)->m_dwDelay, 0u);
+    EXPECT_EQ((std::vector<uint32_t>{s->GetFrame(0)->m_dwDelay, s->GetFrame(1)->m_dwDelay,
+                                     s->GetFrame(2)->m_dwDelay}),
+              (std::vector<uint32_t>{10, 30, 0}));
     EXPECT_EQ(s->m_pNowImage, s->GetFrame(0)->m_pImage);
   }
   // The transparent index of frame 1 kept frame 0's pixels somewhere, and

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gui/edit.h"
 #include "gui_fixture.h"
@@ -96,10 +97,9 @@ TEST_F(LoopLedTest, NewMessagesTakeTheSlotWithTheSmallestCount) {
   QLoopLED led(edit_.get());
   char t[] = "x";
   for (int mode : {1, 2, 3, 2, 1, 2, 2, 2}) led.AddText(t, mode);
-  EXPECT_EQ(led.m_Slot[0].count, -1);
-  EXPECT_EQ(led.m_Slot[1].count, 3000);
-  EXPECT_EQ(led.m_Slot[2].count, 300);
-  EXPECT_EQ(led.m_Slot[4].count, -1);
+  EXPECT_EQ((std::vector<int>{led.m_Slot[0].count, led.m_Slot[1].count, led.m_Slot[2].count,
+                              led.m_Slot[4].count}),
+            (std::vector<int>{-1, 3000, 300, -1}));
   // The ninth goes to the smallest count (slot 2), keeping its count with
   // an unknown mode.
   char ninth[] = "ninth";

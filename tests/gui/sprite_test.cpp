@@ -215,17 +215,14 @@ struct Step {
 };
 
 TEST_F(SpriteTest, MovingStaysOnTheScreen) {
+  // The right edge would reach 0 / is at 1; the bottom edge stays at 0 / is
+  // at 1; the new top is 240 (the screen height) / 241; the new left 320 / 321.
   const std::vector<Step> steps = {
-      {{-30, 50, 1, 61}, -1, 0, false},   // right edge would reach 0
-      {{-30, 50, 1, 61}, 0, 0, true},     // right edge at 1
-      {{10, -11, 25, 0}, 0, 0, false},    // bottom edge stays at 0
-      {{10, -11, 25, 0}, 0, 1, true},     // bottom edge at 1
-      {{10, 239, 25, 250}, 0, 1, true},   // new top 240 = screen height
-      {{10, 240, 25, 251}, 0, 1, false},  // new top 241
-      {{319, 10, 334, 21}, 1, 0, true},   // new left 320
-      {{320, 10, 335, 21}, 1, 0, false},  // new left 321
-      {{100, 100, 115, 111}, 30, 40, true},
-  };
+      {{-30, 50, 1, 61}, -1, 0, false},    {{-30, 50, 1, 61}, 0, 0, true},
+      {{10, -11, 25, 0}, 0, 0, false},     {{10, -11, 25, 0}, 0, 1, true},
+      {{10, 239, 25, 250}, 0, 1, true},    {{10, 240, 25, 251}, 0, 1, false},
+      {{319, 10, 334, 21}, 1, 0, true},    {{320, 10, 335, 21}, 1, 0, false},
+      {{100, 100, 115, 111}, 30, 40, true}};
   for (const Step& st : steps)
     EXPECT_EQ(tessera::StepStaysOnScreen(st.rc, st.dx, st.dy), st.moves)
         << st.rc.left << "," << st.rc.top << " " << st.dx << "," << st.dy;

@@ -3,22 +3,19 @@
 // the eighteen cursor images from a pack.
 #include "input/mouse.h"
 
-#include <filesystem>
 #include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "database/schema.h"
 #include "engine/dib_surface.h"
-#include "engine/packed_stream.h"
 #include "engine/rle_surface.h"
 #include "engine/view_manage.h"
 #include "gui/area.h"
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
+#include "gui/gui_fixture.h"
 #include "pack/res.h"
-#include "platform/glyph_source.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/input_services.h"
 #include "platform/window.h"
@@ -118,11 +115,11 @@ TEST_F(MouseTest, ButtonStateIsHeldWhenTheSameKeyComesAgain) {
 TEST_F(MouseTest, FrameSequence) {
   using tessera::NextCursorFrame;
   for (unsigned short key : {0, 8, 32, 128}) {
-    EXPECT_EQ(NextCursorFrame(0, key), 1);
-    EXPECT_EQ(NextCursorFrame(13, key), 14);
-    EXPECT_EQ(NextCursorFrame(14, key), 0);
-    // From the pressed frame the animation starts again at 0.
-    EXPECT_EQ(NextCursorFrame(15, key), 0);
+    // From the pressed frame (15) the animation starts again at 0.
+    EXPECT_EQ((std::vector<int>{NextCursorFrame(0, key), NextCursorFrame(13, key),
+                                NextCursorFrame(14, key), NextCursorFrame(15, key)}),
+              (std::vector<int>{1, 14, 0, 0}))
+        << key;
   }
   for (unsigned short key : {1, 2, 4}) EXPECT_EQ(NextCursorFrame(3, key), 15);
   for (unsigned short key : {3, 16, 64, 256}) EXPECT_EQ(NextCursorFrame(7, key), 7);
@@ -268,14 +265,6 @@ TEST_F(MouseTest, FreedWithTheEngineBeforeTheDisplayManager) {
 
 // The tip box on a full 800 x 600 screen, with glyphs that ink only the
 // top-left pixel of each character cell.
-class DotGlyphs : public tessera::GlyphSource {
- public:
-  bool Render(std::string_view, int, int w, int h, std::vector<uint8_t>& ink) override {
-    ink.assign(static_cast<size_t>(w) * h, 0);
-    ink[0] = 1;
-    return true;
-  }
-};
 
 class TipBoxTest : public EngineTest {
  protected:
@@ -285,7 +274,7 @@ class TipBoxTest : public EngineTest {
     ASSERT_EQ(AfxCreateViewManager(800, 600, window_), 1);
     AfxCreateMouse();
     mouse_ = AfxGetMouse();
-    tessera::SetGlyphSource(std::make_unique<DotGlyphs>());
+    tessera::SetGlyphSource(std::make_unique<tessera::test::DotGlyphs>());
   }
   void TearDown() override {
     EngineTest::TearDown();
