@@ -34,21 +34,15 @@ TEST(RecordSet, ConvertsWholeNumbersAndRefusesTheRest) {
   RecordSet rs(9);
   rs.AppendRow({Int(-5), Int(2147483648LL), Real(7.0), Real(7.5), Text("42"), Text("4x"),
                 FieldValue(), Int(255), Int(256)});
-  int32_t n = 99;
-  EXPECT_TRUE(rs.GetInt32(0, n));
-  EXPECT_EQ(n, -5);
-  n = 99;
-  EXPECT_FALSE(rs.GetInt32(1, n));  // beyond 32 bits
-  EXPECT_EQ(n, 99);
-  EXPECT_TRUE(rs.GetInt32(2, n));
-  EXPECT_EQ(n, 7);
-  EXPECT_FALSE(rs.GetInt32(3, n));
-  EXPECT_TRUE(rs.GetInt32(4, n));
-  EXPECT_EQ(n, 42);
-  EXPECT_FALSE(rs.GetInt32(5, n));
-  EXPECT_FALSE(rs.GetInt32(6, n));  // NULL
-  EXPECT_FALSE(rs.GetInt32(9, n));  // no such column
-  EXPECT_FALSE(rs.GetInt32(-1, n));
+  // Column, and the value read (99: refused, the value left alone).  Column
+  // 1 is beyond 32 bits, 6 is NULL, 9 and -1 do not exist.
+  const std::pair<int, int32_t> reads[] = {{0, -5}, {1, 99}, {2, 7},  {3, 99}, {4, 42},
+                                           {5, 99}, {6, 99}, {9, 99}, {-1, 99}};
+  for (auto [column, want] : reads) {
+    int32_t n = 99;
+    EXPECT_EQ(rs.GetInt32(column, n), want != 99) << column;
+    EXPECT_EQ(n, want) << column;
+  }
   uint8_t b = 0;
   EXPECT_TRUE(rs.GetUInt8(7, b));
   EXPECT_EQ(b, 255);
