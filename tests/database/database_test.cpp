@@ -150,9 +150,11 @@ TEST_F(DataBaseTest, RecordSetsOutliveTheirDatabase) {
   int32_t sy = 0;
   uint8_t stop = 0;
   char type[7];
-  ASSERT_TRUE(rs->GetInt32(6, sy) && rs->GetUInt8(7, stop) && rs->GetText(8, type, sizeof type));
-  EXPECT_EQ(sy + stop, 7);
-  EXPECT_STREQ(type, "bmp");
+  EXPECT_TRUE(rs->GetInt32(6, sy));
+  EXPECT_TRUE(rs->GetUInt8(7, stop));
+  EXPECT_TRUE(rs->GetText(8, type, sizeof type));
+  EXPECT_EQ(std::make_tuple(sy, int{stop}, std::string(type)),
+            std::make_tuple(6, 1, std::string("bmp")));
 }
 
 TEST_F(DataBaseTest, CopiesShareTheConnection) {

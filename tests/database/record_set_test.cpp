@@ -34,10 +34,18 @@ TEST(RecordSet, ConvertsWholeNumbersAndRefusesTheRest) {
   RecordSet rs(9);
   rs.AppendRow({Int(-5), Int(2147483648LL), Real(7.0), Real(7.5), Text("42"), Text("4x"),
                 FieldValue(), Int(255), Int(256)});
-  // Column, and the value read (99: refused, the value left alone).  Column
-  // 1 is beyond 32 bits, 6 is NULL, 9 and -1 do not exist.
-  const std::pair<int, int32_t> reads[] = {{0, -5}, {1, 99}, {2, 7},  {3, 99}, {4, 42},
-                                           {5, 99}, {6, 99}, {9, 99}, {-1, 99}};
+  // Column, and the value read (99: refused, the value left alone).
+  const std::pair<int, int32_t> reads[] = {
+      {0, -5},   // an integer
+      {1, 99},   // beyond 32 bits
+      {2, 7},    // a whole real
+      {3, 99},   // a real with a fraction
+      {4, 42},   // a number as text
+      {5, 99},   // text that is not a number
+      {6, 99},   // NULL
+      {9, 99},   // no such column
+      {-1, 99},  // no such column
+  };
   for (auto [column, want] : reads) {
     int32_t n = 99;
     EXPECT_EQ(rs.GetInt32(column, n), want != 99) << column;

@@ -208,7 +208,12 @@ TEST_F(SaveTest, SettingsKeepTheirValuesAndRefuseOutOfRangeOnes) {
 }
 
 TEST(Settings, VolumeStepsWrapFromFullToSilent) {
-  const std::pair<int, int> steps[] = {{0, 10}, {80, 90}, {95, 100}, {100, 0}};
+  const std::pair<int, int> steps[] = {
+      {0, 10},
+      {80, 90},
+      {95, 100},
+      {100, 0},
+  };
   for (auto [from, to] : steps) EXPECT_EQ(demo::NextVolume(from), to) << from;
 }
 

@@ -108,7 +108,11 @@ TEST_F(SmallMapTest, DiscSizes) {
     int radius;
     uint16_t colour;
     std::set<std::pair<int, int>> offsets;  // from the centre
-  } cases[] = {{0, 0x001F, {}}, {1, 0x03E0, {{0, 0}, {-1, 0}, {0, -1}}}, {2, 0x7C00, two}};
+  } cases[] = {
+      {0, 0x001F, {}},
+      {1, 0x03E0, {{0, 0}, {-1, 0}, {0, -1}}},
+      {2, 0x7C00, two},
+  };
   int column = 10;
   for (const Case& c : cases) {
     mini->AddDispObject(At(column, 50), c.radius, PIXEL(c.colour));

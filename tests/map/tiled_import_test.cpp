@@ -276,7 +276,8 @@ TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
     ASSERT_EQ(map.GetObjectList().size(), 2u);
     CMapObject* lamp = map.GetObjectList()[0];
     CMapObject* lamp2 = map.GetObjectList()[1];
-    EXPECT_EQ(std::string(lamp->GetName()) + " " + lamp2->GetName(), "lamp lamp#2");
+    EXPECT_STREQ(lamp->GetName(), "lamp");
+    EXPECT_STREQ(lamp2->GetName(), "lamp#2");
     EXPECT_STREQ(lamp->GetPicinfo(), lamp2->GetPicinfo());
     // A tile object stands on its bottom-left corner.
     EXPECT_EQ(Ltrb(lamp->GetArea()), (std::array<int, 4>{16, 16, 24, 24}));
@@ -367,7 +368,8 @@ TEST_F(TiledImportTest, AFailureAfterTheRowsAreWrittenRollsThemBack) {
   auto r = Import("late", MapXml("csv", false));
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "nothing was changed"));
-  EXPECT_EQ(Rows("MAPTABLE") + Rows("GOODSTABLE") + Rows("EVENTTABLE"), 0);
+  EXPECT_EQ(std::make_tuple(Rows("MAPTABLE"), Rows("GOODSTABLE"), Rows("EVENTTABLE")),
+            std::make_tuple(0L, 0L, 0L));
   EXPECT_EQ(Rows("RESTABLE"), resources);
 }
 

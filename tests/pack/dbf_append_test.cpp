@@ -216,7 +216,8 @@ TEST_F(DbfAppendTest, TheTableIsFreeOnceTheExclusiveHandleCloses) {
   std::string path = MakeTable("y.dbf", "ID:C:6");
   { DBF x(path.c_str(), 1); }
   DBF a(path.c_str(), 0), b(path.c_str(), 0);
-  EXPECT_TRUE(DbfUsable(a) && DbfUsable(b));
+  EXPECT_TRUE(DbfUsable(a));
+  EXPECT_TRUE(DbfUsable(b));
   // Two processes appending through shared handles, a blank record then a
   // write, one whole record, two in a batch, lose nothing.
   auto append = [&](const char* who) {
@@ -294,7 +295,7 @@ TEST_F(DbfAppendTest, LocksHeldByAnotherProcess) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(t.RecNo() + t.RecCount(), 4 + 5);
+  EXPECT_EQ(std::make_pair(t.RecNo(), t.RecCount()), std::make_pair(4L, 5L));
   char who[7];
   t.m_nRecNo = 3;
   ASSERT_TRUE(t.Read(who, "WHO"));

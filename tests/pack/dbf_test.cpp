@@ -96,8 +96,13 @@ TEST_F(DbfTest, FieldTextForms) {
   long l;
   unsigned char c;
   bool b = false;
-  ASSERT_TRUE(t.Read(buffer, "NAME") && t.Read(d, "QTY") && t.Read(f, "QTY") && t.Read(i, "BIG") &&
-              t.Read(l, "DAY") && t.Read(c, "QTY") && t.Read(b, "OK"));
+  EXPECT_TRUE(t.Read(buffer, "NAME"));
+  EXPECT_TRUE(t.Read(d, "QTY"));
+  EXPECT_TRUE(t.Read(f, "QTY"));
+  EXPECT_TRUE(t.Read(i, "BIG"));
+  EXPECT_TRUE(t.Read(l, "DAY"));
+  EXPECT_TRUE(t.Read(c, "QTY"));
+  EXPECT_TRUE(t.Read(b, "OK"));
   EXPECT_STREQ(buffer, "abc       ");
   EXPECT_DOUBLE_EQ(d, 3.14);
   EXPECT_FLOAT_EQ(f, 3.14f);

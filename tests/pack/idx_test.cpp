@@ -239,10 +239,19 @@ TEST_F(IdxTest, SeekEdgesAndSkipPastTheEnds) {
   IDX x(path.c_str(), 1);
   const char* keys[] = {"apple", "apply", "bee", "beech", "cat"};
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(IdxInsertKey(x, i + 1, keys[i]));
-  // "bee  " sorts before "beech"; "apples" is longer than any stored key.
   const std::pair<const char*, long> seeks[] = {
-      {"ap", 0}, {"appl", 0}, {"apply", 1}, {"bee", 2},     {"beec", 3},   {"", 0},
-      {"b", 2},  {"bz", -1},  {"zz", -1},   {"apples", -1}, {"cat  x", -1}};
+      {"ap", 0},       // a prefix: the first with it
+      {"appl", 0},     // a longer prefix
+      {"apply", 1},    // a whole key
+      {"bee", 2},      // "bee  " sorts before "beech"
+      {"beec", 3},     // a prefix of the longer key only
+      {"", 0},         // everything: the first
+      {"b", 2},        // the first of two with it
+      {"bz", -1},      // between keys
+      {"zz", -1},      // past the last
+      {"apples", -1},  // longer than any stored key
+      {"cat  x", -1},  // padded, then more
+  };
   for (const auto& [key, rec] : seeks) EXPECT_EQ(x.Seek(key), rec) << key;
   x.Seek("ap");
   EXPECT_STREQ(x.m_szKey, "apple");

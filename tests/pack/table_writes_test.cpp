@@ -175,7 +175,8 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
     unsigned char data[] = "stored";
     ASSERT_TRUE(res.AddDataToPack(data, "RES0000001", pack.c_str(), nullptr));
   }
-  const std::string was = ReadFile(table) + ReadFile(index) + ReadFile(pack);
+  const std::string table_bytes = ReadFile(table), index_bytes = ReadFile(index),
+                    pack_bytes = ReadFile(pack);
   for (const std::string& f : {table, index, pack}) ASSERT_EQ(::chmod(f.c_str(), 0444), 0);
   ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
   int code = RunWithoutWriteRights([&] {
@@ -210,7 +211,9 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
     return 0;
   });
   EXPECT_EQ(code, 0);
-  EXPECT_EQ(ReadFile(table) + ReadFile(index) + ReadFile(pack), was);
+  EXPECT_EQ(ReadFile(table), table_bytes);
+  EXPECT_EQ(ReadFile(index), index_bytes);
+  EXPECT_EQ(ReadFile(pack), pack_bytes);
 }
 
 TEST_F(TableWritesTest, FoldersGivenAsFilesAreRefused) {

@@ -327,10 +327,10 @@ TEST_F(SoundCreateTest, FailedDeviceMeansNoSoundAndNoMessage) {
   FailHeadlessAudioCall("SetCooperativeLevel", DSERR_ALLOCATED);
   CDXSound s;
   EXPECT_EQ(s.Create(nullptr), 0);
-  EXPECT_EQ(s.m_bNoDevice + s.m_bSoundOff, 2);
+  EXPECT_EQ(std::make_pair(s.m_bNoDevice, s.m_bSoundOff), std::make_pair(1, 1));
   EXPECT_EQ(s.m_pDirectSound, nullptr);
   EXPECT_EQ(s.Create(nullptr), 1);
-  EXPECT_EQ(s.m_bNoDevice + s.m_bSoundOff, 0);
+  EXPECT_EQ(std::make_pair(s.m_bNoDevice, s.m_bSoundOff), std::make_pair(0, 0));
 }
 
 // A second creation releases the first device and its buffers; freeing the

@@ -37,7 +37,10 @@ TEST(MixerGain, DecibelTable) {
   EXPECT_EQ(VolumeGainQ16(500), 65536);   // clamped
   // Pan, and the left and right gains: -10 dB on the far side.
   const std::array<int32_t, 3> pans[] = {
-      {-1000, 65536, 20724}, {1000, 20724, 65536}, {10000, 1, 65536}};
+      {-1000, 65536, 20724},
+      {1000, 20724, 65536},
+      {10000, 1, 65536},
+  };
   for (const auto& p : pans) {
     int32_t l, r;
     PanGainsQ16(p[0], &l, &r);
