@@ -143,6 +143,8 @@ TEST_F(TablesTest, QuotesAndGbkTextsAreStoredAsGiven) {
   EXPECT_TRUE(res.DelRes("' OR ''='"));
   EXPECT_EQ(Count("RESTABLE"), 2);
   stPackResInfo got;
+  ASSERT_TRUE(res.GetResInfo("it's", got));
+  EXPECT_STREQ(got.szPackName, "\\o'brien.pak");
   // GBK: 中文 as identifier, 图片\ in a pack name (trail byte 0x5C).
   ASSERT_TRUE(res.AddRes(Res("\xD6\xD0\xCE\xC4", "\\\xCD\xBC\xC6\xAC\x5C.pak", 7, 9)));
   ASSERT_TRUE(res.GetResInfo("\xD6\xD0\xCE\xC4", got));
