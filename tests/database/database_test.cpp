@@ -95,6 +95,8 @@ TEST_F(DataBaseTest, NonDatabaseFilesEmptyAndOverlongPathsFail) {
   std::string longest(1025, 'a');
   EXPECT_FALSE(AfxInitDataBase(longest.c_str()));
   EXPECT_EQ(tessera::DataBaseListSize(), 0u);
+  EXPECT_EQ(AfxGetDataBase(longest.c_str()), nullptr);
+  AfxReleaseDataBase(longest.c_str());
 }
 
 TEST_F(DataBaseTest, StatementsRecordSetsAndCounts) {

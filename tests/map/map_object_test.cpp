@@ -202,7 +202,7 @@ class SpriteTest : public MapTest {
  protected:
   void AddFrames(const std::string& base, int count) {
     for (int i = 0; i < count; ++i) {
-      char digits[3];
+      char digits[12];
       std::snprintf(digits, sizeof digits, "%02d", i);
       SURFACE* s = Solid(8, 8, static_cast<unsigned short>(0x0100 * i + 1));
       AddPicture(base + digits, s);
