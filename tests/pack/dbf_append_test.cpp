@@ -208,8 +208,14 @@ TEST_F(DbfAppendTest, AnExclusiveOpenLocksOutEveryOtherHandle) {
   }
   EXPECT_TRUE(x.Write("ID", "last"));
   EXPECT_EQ(x.RecCount(), 2);
-  EXPECT_EQ(ReadFile(path).substr(static_cast<size_t>(x.m_nHeaderLen)),
-            std::string(8, ' ') + "last  ");
+  char id[7];
+  x.m_nRecNo = 0;
+  ASSERT_TRUE(x.Read(id, "ID"));
+  EXPECT_STREQ(id, "      ");
+  x.m_nRecNo = 1;
+  ASSERT_TRUE(x.Read(id, "ID"));
+  EXPECT_STREQ(id, "last  ");
+  EXPECT_EQ(ReadFile(path).size(), static_cast<size_t>(x.m_nHeaderLen + 2 * 7));
 }
 
 TEST_F(DbfAppendTest, TheTableIsFreeOnceTheExclusiveHandleCloses) {

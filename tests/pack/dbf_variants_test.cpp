@@ -196,7 +196,11 @@ TEST_F(DbfVariantsTest, FoxProAndVisualFoxPro) {
   std::string path = dir_.File("vfp.dbf");
   Compare("vfp.dbf", bytes);
   DBF t(path.c_str(), 1);
+  ASSERT_TRUE(DbfUsable(t));
+  char name[7];
   t.m_nRecNo = 1;
+  ASSERT_TRUE(t.Read(name, "NAME"));
+  EXPECT_STREQ(name, "cake  ");
   // Fields the engine cannot write are refused (the type message has its
   // own test).
   EXPECT_FALSE(t.Write("ID", 5.0));
