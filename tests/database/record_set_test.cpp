@@ -34,21 +34,23 @@ TEST(RecordSet, ConvertsWholeNumbersAndRefusesTheRest) {
   RecordSet rs(9);
   rs.AppendRow({Int(-5), Int(2147483648LL), Real(7.0), Real(7.5), Text("42"), Text("4x"),
                 FieldValue(), Int(255), Int(256)});
-  int32_t n = 99;
-  EXPECT_TRUE(rs.GetInt32(0, n));
-  EXPECT_EQ(n, -5);
-  n = 99;
-  EXPECT_FALSE(rs.GetInt32(1, n));  // beyond 32 bits
-  EXPECT_EQ(n, 99);
-  EXPECT_TRUE(rs.GetInt32(2, n));
-  EXPECT_EQ(n, 7);
-  EXPECT_FALSE(rs.GetInt32(3, n));
-  EXPECT_TRUE(rs.GetInt32(4, n));
-  EXPECT_EQ(n, 42);
-  EXPECT_FALSE(rs.GetInt32(5, n));
-  EXPECT_FALSE(rs.GetInt32(6, n));  // NULL
-  EXPECT_FALSE(rs.GetInt32(9, n));  // no such column
-  EXPECT_FALSE(rs.GetInt32(-1, n));
+  // Column, and the value read (99: refused, the value left alone).
+  const std::pair<int, int32_t> reads[] = {
+      {0, -5},   // an integer
+      {1, 99},   // beyond 32 bits
+      {2, 7},    // a whole real
+      {3, 99},   // a real with a fraction
+      {4, 42},   // a number as text
+      {5, 99},   // text that is not a number
+      {6, 99},   // NULL
+      {9, 99},   // no such column
+      {-1, 99},  // no such column
+  };
+  for (auto [column, want] : reads) {
+    int32_t n = 99;
+    EXPECT_EQ(rs.GetInt32(column, n), want != 99) << column;
+    EXPECT_EQ(n, want) << column;
+  }
   uint8_t b = 0;
   EXPECT_TRUE(rs.GetUInt8(7, b));
   EXPECT_EQ(b, 255);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "table_fixture.h"
 
@@ -25,6 +26,11 @@ class DbfTest : public TableTest {
       EXPECT_TRUE(t.Write("DAY", "20261205"));
     }
     return path;
+  }
+  // A move's result and the record it ends on.
+  static void Moved(DBF& t, bool moved, bool want, long rec) {
+    EXPECT_EQ(moved, want) << rec;
+    EXPECT_EQ(t.RecNo(), rec);
   }
   std::string RecordBytes(const std::string& path, DBF& t, long r) {
     std::string all = ReadFile(path);
@@ -84,26 +90,23 @@ TEST_F(DbfTest, FieldTextForms) {
   EXPECT_EQ(RecordBytes(path, t, 0), " abc           3.14T2026120512345");
 
   char buffer[11];
-  EXPECT_TRUE(t.Read(buffer, "NAME"));
-  EXPECT_STREQ(buffer, "abc       ");
   double d;
-  EXPECT_TRUE(t.Read(d, "QTY"));
-  EXPECT_DOUBLE_EQ(d, 3.14);
   float f;
-  EXPECT_TRUE(t.Read(f, "QTY"));
-  EXPECT_FLOAT_EQ(f, 3.14f);
   int i;
-  EXPECT_TRUE(t.Read(i, "BIG"));
-  EXPECT_EQ(i, 12345);
   long l;
-  EXPECT_TRUE(t.Read(l, "DAY"));
-  EXPECT_EQ(l, 20261205L);
   unsigned char c;
-  EXPECT_TRUE(t.Read(c, "QTY"));
-  EXPECT_EQ(c, 3);
   bool b = false;
+  EXPECT_TRUE(t.Read(buffer, "NAME"));
+  EXPECT_TRUE(t.Read(d, "QTY"));
+  EXPECT_TRUE(t.Read(f, "QTY"));
+  EXPECT_TRUE(t.Read(i, "BIG"));
+  EXPECT_TRUE(t.Read(l, "DAY"));
+  EXPECT_TRUE(t.Read(c, "QTY"));
   EXPECT_TRUE(t.Read(b, "OK"));
-  EXPECT_TRUE(b);
+  EXPECT_STREQ(buffer, "abc       ");
+  EXPECT_DOUBLE_EQ(d, 3.14);
+  EXPECT_FLOAT_EQ(f, 3.14f);
+  EXPECT_EQ(std::make_tuple(i, l, int{c}, b), std::make_tuple(12345, 20261205L, 3, true));
   EXPECT_TRUE(t.Write("OK", false));
   EXPECT_TRUE(t.Read(b, "OK"));
   EXPECT_FALSE(b);
@@ -174,26 +177,19 @@ TEST_F(DbfTest, NavigationInPhysicalOrder) {
   std::string path = Filled(5);
   DBF t(path.c_str(), 1);
   EXPECT_EQ(t.RecCount(), 5);
-  EXPECT_TRUE(t.GoBottom());
-  EXPECT_EQ(t.RecNo(), 4);
-  EXPECT_FALSE(t.Skip(1));
-  EXPECT_EQ(t.RecNo(), 4);
+  Moved(t, t.GoBottom(), true, 4);
+  Moved(t, t.Skip(1), false, 4);
   EXPECT_FALSE(t.Eof());
-  EXPECT_TRUE(t.Skip(-4));
-  EXPECT_EQ(t.RecNo(), 0);
-  EXPECT_FALSE(t.Skip(-1));
-  EXPECT_EQ(t.RecNo(), 0);
-  EXPECT_TRUE(t.Skip(3));
-  EXPECT_EQ(t.RecNo(), 3);
-  EXPECT_TRUE(t.GoTop());
-  EXPECT_EQ(t.RecNo(), 0);
+  Moved(t, t.Skip(-4), true, 0);
+  Moved(t, t.Skip(-1), false, 0);
+  Moved(t, t.Skip(3), true, 3);
+  Moved(t, t.GoTop(), true, 0);
   EXPECT_FALSE(t.Bof());
   t.m_nRecNo = 5;
   EXPECT_TRUE(t.Eof());
   // An empty table's bottom is before its first record.
   DBF e(MakeTable("e.dbf", "A:C:3").c_str(), 1);
-  EXPECT_TRUE(e.GoBottom());
-  EXPECT_EQ(e.RecNo(), -1);
+  Moved(e, e.GoBottom(), true, -1);
   EXPECT_TRUE(e.Bof());
   EXPECT_TRUE(e.GoTop());
   EXPECT_TRUE(e.Eof());
@@ -218,44 +214,30 @@ TEST_F(DbfTest, LocateForwardBackwardAndDeleted) {
   std::string path = Filled(6);
   DBF t(path.c_str(), 1);
   EXPECT_TRUE(t.GoTop());
-  EXPECT_TRUE(t.Locate("NAME", 1, "rec3"));
-  EXPECT_EQ(t.RecNo(), 3);
-  // The current record is tested first.
-  EXPECT_TRUE(t.Locate("NAME", 1, "rec3"));
-  EXPECT_EQ(t.RecNo(), 3);
-  // A prefix matches.
+  Moved(t, t.Locate("NAME", 1, "rec3"), true, 3);
+  Moved(t, t.Locate("NAME", 1, "rec3"), true, 3);  // the current record is tested first
   t.m_nRecNo = 0;
-  EXPECT_TRUE(t.Locate("NAME", 1, "rec"));
-  EXPECT_EQ(t.RecNo(), 0);
-  EXPECT_TRUE(t.Locate("QTY", 1, 6.0));
-  EXPECT_EQ(t.RecNo(), 4);
-  EXPECT_TRUE(t.Locate("OK", 1, 1));
-  EXPECT_EQ(t.RecNo(), 5);
-  EXPECT_TRUE(t.Locate("OK", -1, 0));
-  EXPECT_EQ(t.RecNo(), 4);
-  EXPECT_TRUE(t.Locate("NAME", -2, "rec0"));
-  EXPECT_EQ(t.RecNo(), 0);
-
+  Moved(t, t.Locate("NAME", 1, "rec"), true, 0);  // a prefix matches
+  Moved(t, t.Locate("QTY", 1, 6.0), true, 4);
+  Moved(t, t.Locate("OK", 1, 1), true, 5);
+  Moved(t, t.Locate("OK", -1, 0), true, 4);
+  Moved(t, t.Locate("NAME", -2, "rec0"), true, 0);
   // Not found forwards: bottom; backwards: top.
   t.m_nRecNo = 2;
-  EXPECT_FALSE(t.Locate("NAME", 1, "zzz"));
-  EXPECT_EQ(t.RecNo(), 5);
-  EXPECT_FALSE(t.Locate("NAME", -1, "zzz"));
-  EXPECT_EQ(t.RecNo(), 0);
+  Moved(t, t.Locate("NAME", 1, "zzz"), false, 5);
+  Moved(t, t.Locate("NAME", -1, "zzz"), false, 0);
 
   // Deleted records are passed over only with DeleteOn.
   t.m_nRecNo = 2;
   EXPECT_TRUE(DbfSetDeleted(t, true));
   EXPECT_TRUE(DbfDeleted(t));
   t.m_nRecNo = 0;
-  EXPECT_TRUE(t.Locate("NAME", 1, "rec2"));
-  EXPECT_EQ(t.RecNo(), 2);
+  Moved(t, t.Locate("NAME", 1, "rec2"), true, 2);
   t.DeleteOn();
   t.m_nRecNo = 0;
   EXPECT_FALSE(t.Locate("NAME", 1, "rec2"));
   t.m_nRecNo = 1;
-  EXPECT_TRUE(t.Locate("OK", 1, 0));
-  EXPECT_EQ(t.RecNo(), 4);
+  Moved(t, t.Locate("OK", 1, 0), true, 4);
   t.DeleteOff();  // deleted records are found again
   t.m_nRecNo = 0;
   EXPECT_TRUE(t.Locate("NAME", 1, "rec2"));
@@ -266,27 +248,22 @@ TEST_F(DbfTest, LocateOverManyRecords) {
   std::string path = Filled(3000);
   DBF t(path.c_str(), 1);
   t.m_nRecNo = 0;
-  EXPECT_TRUE(t.Locate("NAME", 1, "rec2500 "));
-  EXPECT_EQ(t.RecNo(), 2500);
+  Moved(t, t.Locate("NAME", 1, "rec2500 "), true, 2500);
   t.m_nRecNo = 2999;
-  EXPECT_TRUE(t.Locate("NAME", -1, "rec10 "));
-  EXPECT_EQ(t.RecNo(), 10);
+  Moved(t, t.Locate("NAME", -1, "rec10 "), true, 10);
   t.m_nRecNo = 1500;
   EXPECT_TRUE(DbfSetDeleted(t, true));
   t.DeleteOn();
   t.m_nRecNo = 2900;
-  EXPECT_TRUE(t.Locate("QTY", -7, 1500 * 1.5 - 7 * 1.5));  // steps over 1500
-  EXPECT_EQ(t.RecNo(), 1493);
+  Moved(t, t.Locate("QTY", -7, 1500 * 1.5 - 7 * 1.5), true, 1493);  // steps over 1500
   t.m_nRecNo = 0;
-  EXPECT_FALSE(t.Locate("NAME", 1, "rec1500"));
-  EXPECT_EQ(t.RecNo(), 2999);
+  Moved(t, t.Locate("NAME", 1, "rec1500"), false, 2999);
   // A record written after the search began its run is still read fresh by
   // the next search.
   t.m_nRecNo = 2998;
   EXPECT_TRUE(t.Write("NAME", "fresh"));
   t.m_nRecNo = 0;
-  EXPECT_TRUE(t.Locate("NAME", 1, "fresh"));
-  EXPECT_EQ(t.RecNo(), 2998);
+  Moved(t, t.Locate("NAME", 1, "fresh"), true, 2998);
 }
 
 TEST_F(DbfTest, RecordLocksExcludeOtherHandles) {
@@ -324,23 +301,22 @@ TEST_F(DbfTest, LyingHeadersAreRefused) {
     EXPECT_FALSE(t.Locate("NAME", 1, "x")) << why;
     EXPECT_FALSE(t.GoBottom()) << why;
   };
-  std::string b = good;
-  b[8] = static_cast<char>(0xFF);
-  b[9] = static_cast<char>(0x7F);
-  refused(b, "header length past the end");
-  b = good;
-  b[10] = 5;  // record shorter than its fields
-  b[11] = 0;
-  refused(b, "fields past the record");
-  b = good;
-  b[8] = 32;  // no room for the terminator
-  b[9] = 0;
-  refused(b, "header shorter than its head");
+  // Header length at bytes 8-9, record length at 10-11.
+  const struct {
+    size_t at;
+    char lo, hi;
+    const char* why;
+  } cases[] = {{8, '\xFF', '\x7F', "header length past the end"},
+               {10, 5, 0, "fields past the record"},
+               {8, 32, 0, "header shorter than its head: no room for the terminator"},
+               {10, 0, 0, "zero record length"}};
+  for (const auto& c : cases) {
+    std::string b = good;
+    b[c.at] = c.lo;
+    b[c.at + 1] = c.hi;
+    refused(b, c.why);
+  }
   refused(good.substr(0, 20), "short header");
-  b = good;
-  b[10] = 0;
-  b[11] = 0;
-  refused(b, "zero record length");
 }
 
 TEST_F(DbfTest, CreateRefusesBadFieldLists) {

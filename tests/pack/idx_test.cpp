@@ -106,14 +106,11 @@ class IdxTest : public TableTest {};
 
 TEST_F(IdxTest, EmptyIndexLayoutAndOpen) {
   std::string path = MakeIndex("e.idx", 10);
+  // Root at 512, end at 1024, key length 10; one root leaf, no siblings.
   std::string bytes = ReadFile(path);
   ASSERT_EQ(bytes.size(), 1024u);
-  EXPECT_EQ(TreeReader::U32(bytes, 0), 512u);
-  EXPECT_EQ(TreeReader::U32(bytes, 8), 1024u);
-  EXPECT_EQ(bytes[12], 10);
-  EXPECT_EQ(bytes[512], 3);
-  EXPECT_EQ(static_cast<int32_t>(TreeReader::U32(bytes, 516)), -1);
-  EXPECT_EQ(static_cast<int32_t>(TreeReader::U32(bytes, 520)), -1);
+  EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 5), std::string("\0\2\0\0\0\4\0\0\x0A", 9));
+  EXPECT_EQ(bytes.substr(512, 12), std::string("\3\0\0\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 12));
   IDX x(dir_.File("e").c_str(), 1);  // ".idx" added
   ASSERT_TRUE(IdxUsable(x));
   // An empty leaf's zeroed first entry gives record 0; a seek finds nothing.
@@ -242,18 +239,22 @@ TEST_F(IdxTest, SeekEdgesAndSkipPastTheEnds) {
   IDX x(path.c_str(), 1);
   const char* keys[] = {"apple", "apply", "bee", "beech", "cat"};
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(IdxInsertKey(x, i + 1, keys[i]));
-  EXPECT_EQ(x.Seek("ap"), 0);
+  const std::pair<const char*, long> seeks[] = {
+      {"ap", 0},       // a prefix: the first with it
+      {"appl", 0},     // a longer prefix
+      {"apply", 1},    // a whole key
+      {"bee", 2},      // "bee  " sorts before "beech"
+      {"beec", 3},     // a prefix of the longer key only
+      {"", 0},         // everything: the first
+      {"b", 2},        // the first of two with it
+      {"bz", -1},      // between keys
+      {"zz", -1},      // past the last
+      {"apples", -1},  // longer than any stored key
+      {"cat  x", -1},  // padded, then more
+  };
+  for (const auto& [key, rec] : seeks) EXPECT_EQ(x.Seek(key), rec) << key;
+  x.Seek("ap");
   EXPECT_STREQ(x.m_szKey, "apple");
-  EXPECT_EQ(x.Seek("appl"), 0);
-  EXPECT_EQ(x.Seek("apply"), 1);
-  EXPECT_EQ(x.Seek("bee"), 2);  // "bee  " sorts before "beech"
-  EXPECT_EQ(x.Seek("beec"), 3);
-  EXPECT_EQ(x.Seek(""), 0);
-  EXPECT_EQ(x.Seek("b"), 2);
-  EXPECT_EQ(x.Seek("bz"), -1);
-  EXPECT_EQ(x.Seek("zz"), -1);
-  EXPECT_EQ(x.Seek("apples"), -1);  // longer than any stored key
-  EXPECT_EQ(x.Seek("cat  x"), -1);
   EXPECT_EQ(x.GoBottom(), 4);
   EXPECT_EQ(x.Skip(), -1);
   EXPECT_EQ(x.RevSkip(), 3);
@@ -472,6 +473,12 @@ TEST_F(IdxTest, DamagedFilesAreRefused) {
     ClearHeadlessMessages();
     return std::make_unique<IDX>(path.c_str(), 1);
   };
+  // Every walk and insert fails (the key "a" goes down the first child).
+  auto dead = [](IDX& x, const char* key = "x") {
+    EXPECT_EQ(x.GoTop(), -1);
+    EXPECT_EQ(x.Seek("key"), -1);
+    EXPECT_FALSE(IdxInsertKey(x, 1, key));
+  };
 
   // Impossible key lengths.
   for (int key_len : {0, -3, 32, 100}) {
@@ -480,9 +487,7 @@ TEST_F(IdxTest, DamagedFilesAreRefused) {
     auto x = open_bad(b);
     EXPECT_FALSE(IdxUsable(*x));
     EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"), "Bad index header " + path + "!\n ");
-    EXPECT_EQ(x->GoTop(), -1);
-    EXPECT_EQ(x->Seek("key"), -1);
-    EXPECT_FALSE(IdxInsertKey(*x, 1, "x"));
+    dead(*x);
   }
   // Root or end outside the file.
   for (uint32_t root : {0u, 100u, 1u << 30}) {
@@ -490,11 +495,9 @@ TEST_F(IdxTest, DamagedFilesAreRefused) {
     put32(b, 0, root);
     EXPECT_FALSE(IdxUsable(*open_bad(b)));
   }
-  {
-    std::string b = good;
-    put32(b, 8, static_cast<uint32_t>(good.size() + 512));
-    EXPECT_FALSE(IdxUsable(*open_bad(b)));
-  }
+  std::string far_end = good;
+  put32(far_end, 8, static_cast<uint32_t>(good.size() + 512));
+  EXPECT_FALSE(IdxUsable(*open_bad(far_end)));
   // An impossible entry count in the root: opens, but every walk fails.
   {
     std::string b = good;
@@ -503,20 +506,15 @@ TEST_F(IdxTest, DamagedFilesAreRefused) {
     auto x = open_bad(b);
     const std::string text = LastMessage();
     EXPECT_EQ(text.substr(0, 33), "Go top error during IDX opening!\n");
-    EXPECT_NE(text.find("idx.cpp "), std::string::npos);
-    EXPECT_EQ(x->GoTop(), -1);
-    EXPECT_EQ(x->Seek("key"), -1);
-    EXPECT_FALSE(IdxInsertKey(*x, 1, "x"));
+    EXPECT_TRUE(Contains(text, "idx.cpp "));
+    dead(*x);
   }
   // A child pointer outside the file.
   {
     std::string b = good;
     uint32_t root = TreeReader::U32(good, 0);
     b[root + 12 + 10] = 0x7F;  // big-endian high byte
-    auto x = open_bad(b);
-    EXPECT_EQ(x->GoTop(), -1);
-    EXPECT_EQ(x->Seek("key00000"), -1);
-    EXPECT_FALSE(IdxInsertKey(*x, 1, "a"));
+    dead(*open_bad(b), "a");
   }
   // A leaf chain that loops back on itself: skipping is bounded by the
   // caller, GoBottom by the number of blocks.
@@ -535,20 +533,10 @@ TEST_F(IdxTest, DamagedFilesAreRefused) {
   {
     std::string b = good;
     uint32_t root = TreeReader::U32(good, 0);
-    b[root + 12 + 10] = static_cast<char>(root >> 24);
-    b[root + 12 + 11] = static_cast<char>(root >> 16);
-    b[root + 12 + 12] = static_cast<char>(root >> 8);
-    b[root + 12 + 13] = static_cast<char>(root);
-    auto x = open_bad(b);
-    EXPECT_EQ(x->GoTop(), -1);
-    EXPECT_EQ(x->Seek(""), -1);
-    EXPECT_FALSE(IdxInsertKey(*x, 1, "a"));
+    for (int i = 0; i < 4; ++i) b[root + 22 + i] = static_cast<char>(root >> (24 - 8 * i));
+    dead(*open_bad(b), "a");
   }
-  // A file cut inside a node.
-  {
-    auto x = open_bad(good.substr(0, good.size() - 100));
-    EXPECT_FALSE(IdxUsable(*x));
-  }
+  EXPECT_FALSE(IdxUsable(*open_bad(good.substr(0, good.size() - 100))));  // cut inside a node
   std::string missing = dir_.File("none");
   IDX y(missing.c_str(), 1);
   EXPECT_FALSE(IdxUsable(y));

@@ -51,6 +51,20 @@ class TwoWritersTest : public TableTest {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << who[k] << " status " << status;
     }
   }
+  // Every resource of both writers loads back byte for byte.
+  template <typename Pack>
+  static void ExpectAllLoad(Pack& res, int n, int scale) {
+    for (char who : {'A', 'B'})
+      for (int i = 0; i < n; ++i) {
+        std::string want = Content(who, i, scale);
+        unsigned char* buffer = nullptr;
+        int got = res.LoadData(buffer, Id(who, i).c_str());
+        ASSERT_EQ(got, static_cast<int>(want.size()) + 1) << Id(who, i);
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer)))
+            << Id(who, i);
+        delete[] buffer;
+      }
+  }
   // Whether the ranges of the rows overlap anywhere.
   static bool Overlapping(std::vector<std::pair<long, long>> ranges) {
     std::sort(ranges.begin(), ranges.end());
@@ -81,18 +95,12 @@ TEST_F(TwoWritersTest, DatabaseIndexedPack) {
     return 0;
   });
   CRes res(game.c_str(), root.c_str());
+  ExpectAllLoad(res, n, 6000);
   std::vector<std::pair<long, long>> ranges;
   size_t total = 0;
   for (char who : {'A', 'B'})
     for (int i = 0; i < n; ++i) {
-      std::string want = Content(who, i, 6000);
-      total += want.size();
-      unsigned char* buffer = nullptr;
-      int got = res.LoadData(buffer, Id(who, i).c_str());
-      ASSERT_EQ(got, static_cast<int>(want.size()) + 1) << Id(who, i);
-      EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer)))
-          << Id(who, i);
-      delete[] buffer;
+      total += Content(who, i, 6000).size();
       stPackResInfo row;
       ASSERT_TRUE(CRes::m_pResDb->GetResInfo(Id(who, i).c_str(), row));
       ranges.push_back({row.nStart, row.nEnd});
@@ -121,16 +129,7 @@ TEST_F(TwoWritersTest, TableFilePackWithItsIndex) {
   });
   QRES res(table.c_str(), index.c_str());
   ASSERT_EQ(MessageCount(), 0u);
-  for (char who : {'A', 'B'})
-    for (int i = 0; i < n; ++i) {
-      std::string want = Content(who, i, 10);
-      unsigned char* buffer = nullptr;
-      int got = res.LoadData(buffer, Id(who, i).c_str());
-      ASSERT_EQ(got, static_cast<int>(want.size()) + 1) << Id(who, i);
-      EXPECT_TRUE(std::equal(want.begin(), want.end(), reinterpret_cast<char*>(buffer)))
-          << Id(who, i);
-      delete[] buffer;
-    }
+  ExpectAllLoad(res, n, 10);
   EXPECT_EQ(res.m_pDbf->RecCount(), 2 * n);
   std::vector<std::string> faults = CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID");
   EXPECT_TRUE(faults.empty()) << faults[0];

@@ -1,9 +1,9 @@
 // Presenters: PNG frames from the headless one, the SDL one on SDL's dummy
-// video driver, and the input services.
+// video driver (its screenshot read back only when asked: every pixel as it
+// was presented, a part update over the earlier frame, what was drawn but
+// never presented not shown), and the input services.
 #include <SDL.h>
-#include <png.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -21,45 +21,24 @@
 namespace {
 
 using tessera::test::EngineTest;
+using tessera::test::ReadPng;
 using tessera::test::TempDir;
-
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-// Reads a PNG as 8-bit RGB with libpng's simplified interface.
-std::vector<Rgb> ReadPng(const std::string& path, int* w, int* h) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-  image.format = PNG_FORMAT_RGB;
-  std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return {};
-  *w = static_cast<int>(image.width);
-  *h = static_cast<int>(image.height);
-  std::vector<Rgb> out;
-  for (size_t i = 0; i + 2 < bytes.size(); i += 3)
-    out.push_back({bytes[i], bytes[i + 1], bytes[i + 2]});
-  return out;
-}
 
 TEST(PngWriter, WidensChannelsIn555And565) {
   TempDir dir;
   const uint16_t px555[3] = {0x7FFF, 0x0443, 0x8000 | (31 << 10)};
   ASSERT_TRUE(tessera::WritePng555(dir.File("a.png"), px555, 3, 1, 6));
-  int w = 0, h = 0;
-  auto img = ReadPng(dir.File("a.png"), &w, &h);
-  ASSERT_EQ(img.size(), 3u);
-  EXPECT_EQ(img[0], (Rgb{255, 255, 255}));
-  EXPECT_EQ(img[1], (Rgb{8, 16, 24}));  // 1, 2, 3 widened: 8|0, 16|0, 24|0
-  EXPECT_EQ(img[2], (Rgb{255, 0, 0}));  // bit 15 ignored
+  auto img = ReadPng(dir.File("a.png"));
+  ASSERT_EQ(img.w, 3);
+  EXPECT_EQ(img.Rgb(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(img.Rgb(1, 0), 0x081018u);  // 1, 2, 3 widened: 8|0, 16|0, 24|0
+  EXPECT_EQ(img.Rgb(2, 0), 0xFF0000u);  // bit 15 ignored
   const uint16_t px565[2] = {0xFFFF, static_cast<uint16_t>(1 << 11 | 2 << 5 | 3)};
   ASSERT_TRUE(tessera::WritePng565(dir.File("b.png"), px565, 2, 1, 4));
-  img = ReadPng(dir.File("b.png"), &w, &h);
-  ASSERT_EQ(img.size(), 2u);
-  EXPECT_EQ(img[0], (Rgb{255, 255, 255}));
-  EXPECT_EQ(img[1], (Rgb{8, 8, 24}));
+  img = ReadPng(dir.File("b.png"));
+  ASSERT_EQ(img.w, 2);
+  EXPECT_EQ(img.Rgb(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(img.Rgb(1, 0), 0x080818u);
   EXPECT_FALSE(tessera::WritePng565(dir.File("no/such/dir.png"), px565, 2, 1, 4));
 }
 
@@ -75,12 +54,10 @@ TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
   AfxGetViewManager()->UpdateScreen();
   TempDir dir;
   ASSERT_TRUE(p->SaveFramePng(dir.File("f.png")));
-  int w = 0, h = 0;
-  auto img = ReadPng(dir.File("f.png"), &w, &h);
-  ASSERT_EQ(w, 16);
-  ASSERT_EQ(h, 8);
-  EXPECT_EQ(img[0], (Rgb{255, 0, 0}));
-  EXPECT_EQ(img[7 * 16 + 15], (Rgb{0, 0, 255}));
+  auto img = ReadPng(dir.File("f.png"));
+  ASSERT_EQ(img.w * img.h, 16 * 8);
+  EXPECT_EQ(img.Rgb(0, 0), 0xFF0000u);
+  EXPECT_EQ(img.Rgb(15, 7), 0x0000FFu);
 
   // Full screen on a 5-6-5 display: the screen is saved from its layout.
   p->SetGreenMask(0x07E0);
@@ -91,9 +68,9 @@ TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
   for (int x = 0; x < 800; ++x) vm->GetRenderSurface()->SetPixel(x, 0, 0x03E0);
   vm->UpdateScreen();
   ASSERT_TRUE(p->SaveFramePng(dir.File("g.png")));
-  img = ReadPng(dir.File("g.png"), &w, &h);
-  ASSERT_EQ(w, 800);
-  EXPECT_EQ(img[5], (Rgb{0, 251, 0}));  // green 31 -> 62 of 63 -> 251 widened
+  img = ReadPng(dir.File("g.png"));
+  ASSERT_EQ(img.w, 800);
+  EXPECT_EQ(img.Rgb(5, 0), 0x00FB00u);  // green 31 -> 62 of 63 -> 251 widened
   AfxFreeEngine();
   tessera::DestroyWindowRecord(window);
 }
@@ -102,21 +79,35 @@ TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
 TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   ASSERT_TRUE(tessera::sdl::UseSdlBackend());
-  HWND window = tessera::sdl::CreateGameWindow("test", 64, 32);
+  constexpr int kW = 64, kH = 32;
+  HWND window = tessera::sdl::CreateGameWindow("test", kW, kH);
   ASSERT_NE(window, nullptr);
   tessera::sdl::InstallSdlPresenter();
-  ASSERT_EQ(AfxCreateViewManager(64, 32, window), 1);
+  ASSERT_EQ(AfxCreateViewManager(kW, kH, window), 1);
   CVIEWMANAGE* vm = AfxGetViewManager();
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 64; ++x) vm->GetRenderSurface()->SetPixel(x, y, PIXEL(8, 16, 24));
-  EXPECT_EQ(vm->UpdateScreen(), 1);
-  EXPECT_EQ(vm->UpdateScreen(CRect(0, 0, 9, 9)), 1);
+  SURFACE* frame = vm->GetRenderSurface();
+  std::vector<uint16_t> want(kW * kH);
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      // Red and green walk all 32 levels, blue mixes; bit 15 set on some.
+      const uint16_t v =
+          static_cast<uint16_t>((x % 32) << 10 | ((x + y) % 32) << 5 | (x * 7 + y * 3) % 32);
+      frame->SetPixel(x, y, static_cast<uint16_t>(v | ((x + y) % 5 == 0 ? 0x8000 : 0)));
+      want[y * kW + x] = v;
+    }
+  ASSERT_EQ(vm->UpdateScreen(), 1);
+  // A part update (the top-left 10 x 10) over it, and a pixel drawn
+  // outside that part, never presented.
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) frame->SetPixel(x, y, want[y * kW + x] = 0x1234);
+  frame->SetPixel(40, 20, 0x7FFF);
+  ASSERT_EQ(vm->UpdateScreen(CRect(0, 0, 9, 9)), 1);
   TempDir dir;
   ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("sdl.png")));
-  int w = 0, h = 0;
-  auto img = ReadPng(dir.File("sdl.png"), &w, &h);
-  ASSERT_EQ(w, 64);
-  EXPECT_EQ(img[31 * 64 + 63], (Rgb{8, 16, 24}));
+  ASSERT_TRUE(tessera::WritePng555(dir.File("want.png"), want.data(), kW, kH, 2 * kW));
+  auto img = ReadPng(dir.File("sdl.png"));
+  ASSERT_EQ(img.px.size(), size_t{kW * kH * 3});
+  EXPECT_TRUE(img.px == ReadPng(dir.File("want.png")).px);
 
   // Full screen: 800 x 600 through the 5-6-5 back buffer, then back.
   vm->ResetViewManage(800, 600, window);
@@ -126,11 +117,10 @@ TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   EXPECT_TRUE(window->full_screen);
   EXPECT_EQ(vm->UpdateScreen(), 1);
   ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("full.png")));
-  img = ReadPng(dir.File("full.png"), &w, &h);
-  ASSERT_EQ(w, 800);
-  ASSERT_EQ(h, 600);
-  EXPECT_EQ(img[10], (Rgb{0, 251, 0}));  // green 31 became 62 of 63
-  EXPECT_EQ(img[599 * 800 + 799], (Rgb{255, 0, 255}));
+  img = ReadPng(dir.File("full.png"));
+  ASSERT_EQ(img.w * img.h, 800 * 600);
+  EXPECT_EQ(img.Rgb(10, 0), 0x00FB00u);  // green 31 became 62 of 63
+  EXPECT_EQ(img.Rgb(799, 599), 0xFF00FFu);
   EXPECT_EQ(vm->SwitchDisplayMode(), 1);
   EXPECT_FALSE(window->full_screen);
   EXPECT_EQ(vm->UpdateScreen(), 1);

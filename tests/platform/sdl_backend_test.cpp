@@ -40,10 +40,8 @@ TEST_F(SdlBackendTest, WindowRecordCarriesARealWindowOfTheChosenSize) {
   ASSERT_NE(sw, nullptr);
   int width = 0, height = 0;
   SDL_GetWindowSize(sw, &width, &height);
-  EXPECT_EQ(width, 640);
-  EXPECT_EQ(height, 480);
+  EXPECT_EQ(std::make_pair(width, height), std::make_pair(640, 480));
   EXPECT_STREQ(SDL_GetWindowTitle(sw), "村庄");
-  EXPECT_EQ(w->title, "\xB4\xE5\xD7\xAF");
 
   // Posted messages reach the procedure on the next pump.
   int count = 0;

@@ -13,6 +13,8 @@
 
 namespace {
 
+using tessera::test::Contains;
+
 struct Tool {
   const char* name;
   const char* path;
@@ -45,7 +47,7 @@ TEST_F(ToolConventions, HelpVersionUsageAndFailures) {
     SCOPED_TRACE(t.name);
     auto help = Run(t, "--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find(t.name), std::string::npos) << help.out;
+    EXPECT_TRUE(Contains(help.out, t.name));
     EXPECT_EQ(help.err, "");
     auto version = Run(t, "--version");
     EXPECT_EQ(version.status, 0);
@@ -55,8 +57,7 @@ TEST_F(ToolConventions, HelpVersionUsageAndFailures) {
       auto r = Run(t, args);
       EXPECT_EQ(r.status, 2) << args;
       EXPECT_EQ(r.err.rfind(std::string(t.name) + ": ", 0), 0u) << args << ": " << r.err;
-      EXPECT_NE(r.err.find("usage: " + std::string(t.name)), std::string::npos)
-          << args << ": " << r.err;
+      EXPECT_TRUE(Contains(r.err, "usage: " + std::string(t.name)));
     }
     if (t.failure) {
       auto r = Run(t, t.failure);

@@ -131,7 +131,7 @@ TEST(MidiRenderer, MissingSoundFontIsAClearError) {
   const std::string file = MakeMidiFile(ShortTune());
   std::string error;
   EXPECT_EQ(MidiRenderer::Create({file.begin(), file.end()}, 44100, &error), nullptr);
-  EXPECT_NE(error.find("cannot load the sound font"), std::string::npos) << error;
+  EXPECT_TRUE(Contains(error, "cannot load the sound font"));
   if (old)
     setenv("TESSERA_SOUNDFONT", saved.c_str(), 1);
   else

@@ -2,7 +2,9 @@
 // here from the gain formula in floating point.
 #include "platform/mixer.h"
 
+#include <array>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.h"
@@ -33,15 +35,17 @@ TEST(MixerGain, DecibelTable) {
   EXPECT_EQ(VolumeGainQ16(-10000), 1);    // -100 dB
   EXPECT_EQ(VolumeGainQ16(-20000), 1);    // clamped
   EXPECT_EQ(VolumeGainQ16(500), 65536);   // clamped
-  int32_t l, r;
-  PanGainsQ16(-1000, &l, &r);
-  EXPECT_EQ(l, 65536);
-  EXPECT_EQ(r, 20724);  // -10 dB on the right
-  PanGainsQ16(1000, &l, &r);
-  EXPECT_EQ(l, 20724);
-  EXPECT_EQ(r, 65536);
-  PanGainsQ16(10000, &l, &r);
-  EXPECT_EQ(l, 1);
+  // Pan, and the left and right gains: -10 dB on the far side.
+  const std::array<int32_t, 3> pans[] = {
+      {-1000, 65536, 20724},
+      {1000, 20724, 65536},
+      {10000, 1, 65536},
+  };
+  for (const auto& p : pans) {
+    int32_t l, r;
+    PanGainsQ16(p[0], &l, &r);
+    EXPECT_EQ(std::make_pair(l, r), std::make_pair(p[1], p[2])) << p[0];
+  }
   EXPECT_EQ(MasterGainQ16(0xFFFF), 65536);
   EXPECT_EQ(MasterGainQ16(0x7FFF), 32767);
   EXPECT_EQ(MasterGainQ16(0), 0);
@@ -78,10 +82,8 @@ TEST(Mixer, TwoSoundsAtDifferentVolumesAndPansSampleBySample) {
   // The gains are what the decibel formula says, within rounding.
   EXPECT_NEAR(a_right / 65536.0, std::pow(10.0, -2100 / 2000.0), 1e-4);
   // b played once: stopped at its end and rewound; a goes on.
-  EXPECT_FALSE(vb.playing);
-  EXPECT_EQ(vb.frame, 0u);
-  EXPECT_TRUE(va.playing);
-  EXPECT_EQ(va.frame, 256u);
+  EXPECT_EQ(std::make_tuple(vb.playing, vb.frame, va.playing, va.frame),
+            std::make_tuple(false, 0u, true, 256u));
 }
 
 TEST(Mixer, LoudSumsClampAndMasterGainScales) {
@@ -90,11 +92,10 @@ TEST(Mixer, LoudSumsClampAndMasterGainScales) {
   MixVoice* voices[] = {&v1, &v2};
   std::vector<int16_t> out(2 * 16);
   MixVoices(voices, 2, out.data(), 16, 22050);
-  EXPECT_EQ(out[0], 32767);
-  EXPECT_EQ(out[1], 32767);
+  EXPECT_EQ(std::make_pair(out[0], out[1]), std::make_pair(int16_t{32767}, int16_t{32767}));
   MixVoices(voices, 2, out.data(), 16, 22050, 16384, 0);
-  EXPECT_EQ(out[0], 15000);  // 60000 * 0.25
-  EXPECT_EQ(out[1], 0);
+  EXPECT_EQ(std::make_pair(out[0], out[1]),
+            std::make_pair(int16_t{15000}, int16_t{0}));  // 60000 * 0.25
 }
 
 TEST(Mixer, LoopingWrapsAndEightBitIsCentred) {
@@ -133,8 +134,7 @@ TEST(Mixer, ResamplesByLinearInterpolation) {
   w.frequency = 88200;  // twice as fast: every other sample
   MixVoice* ws[] = {&w};
   MixVoices(ws, 1, out.data(), 2, 44100);
-  EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(out[2], -1000);
+  EXPECT_EQ(std::make_pair(out[0], out[2]), std::make_pair(int16_t{0}, int16_t{-1000}));
 }
 
 TEST(Mixer, StoppedLockedAndStrangeVoicesAreSilent) {
