@@ -9,6 +9,7 @@
 #include "engine/dib_surface.h"
 #include "engine/font_state.h"
 #include "engine/rle_surface.h"
+#include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
 #include "gui/window.h"
 #include "platform/clock.h"
@@ -65,13 +66,6 @@ SURFACE* LoadPackLook(const char* id) {
   SURFACE* s = vm->CreateSurface(name, SS_PSDALPHA, false, false);
   if (!s) s = vm->CreateSurface(name, SS_RLE, false, false);
   return s;
-}
-
-void FillKey(SURFACE* s) {
-  DRAW_FX fx;
-  fx.kind = FX_FILL;
-  fx.colour = COLOR_KEY;
-  s->Blit(s, 0, 0, fx);
 }
 
 QButton* AsButton(void* p) { return static_cast<QButton*>(p); }
@@ -176,7 +170,7 @@ SURFACE* QButton::LoadLook(const char* base, int digit, bool withCaption) {
     delete rle;
     return shared ? nullptr : image;
   }
-  FillKey(plain.get());
+  tessera::FillKey(plain.get());
   image->Blit(plain.get(), 0, 0);
   PrintCaption(plain.get(), 0, 0);
   static_cast<RLESURFACE*>(rle)->Initialize(plain.get());
@@ -235,7 +229,7 @@ void QButton::Show(SURFACE* target) {
     m_pGhostSource = nullptr;
     auto copy = std::make_unique<DIBSURFACE>(look->GetWidth(), look->GetHeight());
     copy->Initialize();
-    FillKey(copy.get());
+    tessera::FillKey(copy.get());
     look->Blit(copy.get(), 0, 0);
     m_pGhostCopy = std::move(copy);
     m_pGhostSource = look;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/surface.h"
+#include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
 #include "gui/chain_manager.h"
 #include "gui/dialog.h"
@@ -90,13 +91,6 @@ int Sign(int v) { return (v > 0) - (v < 0); }
 // same behaviour as seeding from the time of day, and deterministic under
 // a test clock.
 void SeedFromClock() { tessera::SeedRandom(tessera::NowMs()); }
-
-void FillKey(SURFACE* s) {
-  DRAW_FX fx;
-  fx.kind = FX_FILL;
-  fx.colour = COLOR_KEY;
-  s->Blit(s, 0, 0, fx);
-}
 }  // namespace
 
 namespace tessera {
@@ -161,7 +155,7 @@ bool CMapPlayer::Init(long id, const char* name, QMap* map, void*) {
   if (body && vm && body->GetWidth() > 0 && body->GetHeight() > 0) {
     m_pHitSurface = vm->CreateSurface(static_cast<int>(body->GetWidth()),
                                       static_cast<int>(body->GetHeight()), SS_DIB);
-    if (m_pHitSurface) FillKey(m_pHitSurface);
+    if (m_pHitSurface) tessera::FillKey(m_pHitSurface);
   }
   return true;
 }
@@ -300,7 +294,7 @@ void CMapPlayer::Show(SURFACE* target, bool flag) {
   // 7: the hit picture, when the shared composed state changes.
   if (g_last_state != state) {
     if (m_pHitSurface) {
-      FillKey(m_pHitSurface);
+      tessera::FillKey(m_pHitSurface);
       m_EquipList.Show(m_pHitSurface, 0, 0, state, m_nDirection, g_frame, flag, false);
     }
     g_last_state = state;

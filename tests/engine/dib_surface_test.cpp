@@ -273,13 +273,7 @@ TEST(DibEffectTest, UnknownKindsAndSecondAlphaDrawNothing) {
 
 // The SSE2 row kernels against the per-pixel rules, on random rows of
 // every length around the eight-pixel step, at odd offsets.
-class DibKernelTest : public tessera::test::EngineTest, public ::testing::WithParamInterface<bool> {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    tessera::ForceNoAvx2ForTests(!GetParam());
-  }
-};
+class DibKernelTest : public tessera::test::VectorPathsTest {};
 
 // Lengths around the 8- and 32-pixel steps, with whole opaque and whole
 // marked blocks among the random ones, with and without the AVX2 loops.

@@ -36,18 +36,7 @@ std::unique_ptr<DIBSURFACE> Runs(int n, TestRandom& rng) {
   return s;
 }
 
-class RunLengthMovesTest : public tessera::test::EngineTest,
-                           public ::testing::WithParamInterface<bool> {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    tessera::ForceNoAvx2ForTests(!GetParam());
-  }
-  void TearDown() override {
-    tessera::ForceNoAvx2ForTests(false);
-    EngineTest::TearDown();
-  }
-};
+class RunLengthMovesTest : public tessera::test::VectorPathsTest {};
 
 TEST_P(RunLengthMovesTest, EveryLengthAtEveryAlignmentAndClipGivesThePerPixelResult) {
   TestRandom rng(23);

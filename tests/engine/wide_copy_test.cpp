@@ -68,17 +68,7 @@ std::unique_ptr<DIBSURFACE> FrameOf(const std::vector<uint16_t>& px) {
   return f;
 }
 
-class WideCopyTest : public tessera::test::EngineTest, public ::testing::WithParamInterface<bool> {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    tessera::ForceNoAvx2ForTests(!GetParam());
-  }
-  void TearDown() override {
-    tessera::ForceNoAvx2ForTests(false);
-    EngineTest::TearDown();
-  }
-};
+class WideCopyTest : public tessera::test::VectorPathsTest {};
 
 TEST_P(WideCopyTest, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
   TestRandom rng(11);
