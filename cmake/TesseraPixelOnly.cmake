@@ -78,6 +78,8 @@ include(GoogleTest)
 # headless controls also keep the sequencer and audio records, so the
 # platform pieces those reach come along.
 file(GLOB TESSERA_PIXEL_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+# (the PNG helpers need libpng, which this build does without)
+list(REMOVE_ITEM TESSERA_PIXEL_TEST_SUPPORT ${PROJECT_SOURCE_DIR}/tests/support/png_files.cpp)
 add_library(tessera_pixel_testing STATIC ${TESSERA_PIXEL_TEST_SUPPORT}
   testing/headless_controls.cpp testing/manual_clock.cpp testing/pixel_only/engine_reset.cpp
   platform/audio_device.cpp platform/clock.cpp platform/mci.cpp platform/midi_file_check.cpp

@@ -18,6 +18,7 @@
 #include "gui/map/map_goods.h"
 #include "map/map_fixture.h"
 #include "platform/test_hooks.h"
+#include "support/png_files.h"
 
 namespace {
 

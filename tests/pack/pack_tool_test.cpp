@@ -15,6 +15,7 @@
 #include "engine/view_manage.h"
 #include "platform/window.h"
 #include "public/engine.h"
+#include "support/png_files.h"
 #include "support/test_support.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include "platform/sdl/sdl_presenter.h"
 #include "platform/window.h"
 #include "public/engine.h"
+#include "support/png_files.h"
 #include "support/test_support.h"
 
 namespace {

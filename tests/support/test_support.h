@@ -95,22 +95,6 @@ inline ::testing::AssertionResult Contains(const std::string& text, const std::s
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
-// A PNG file read back with libpng, 8 bits a channel (RGB, or RGBA when
-// `alpha`), rows top first; w == 0 when it cannot be read.
-struct PngImage {
-  int w = 0, h = 0, channels = 3;
-  std::vector<uint8_t> px;
-  uint8_t* At(int x, int y) { return &px[(static_cast<size_t>(y) * w + x) * channels]; }
-  // The pixel as 0xRRGGBB.
-  uint32_t Rgb(int x, int y) {
-    const uint8_t* p = At(x, y);
-    return static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
-  }
-};
-PngImage ReadPng(const std::string& path, bool alpha = false);
-// Writes the image as a PNG file (RGB or RGBA by its channels).
-bool WritePng(const std::string& path, const PngImage& img);
-
 // A deterministic pseudo-random sequence for building test images,
 // independent of the engine's generator.
 class TestRandom {
