@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "database/schema.h"
 #include "engine/dib_surface.h"
-#include "engine/packed_stream.h"
 #include "engine/pixel_block.h"
 #include "engine/view_manage.h"
 #include "gui/map/map.h"
@@ -95,20 +95,6 @@ struct Engine {
 };
 Engine* g_engine = nullptr;
 
-void AddPicture(CRes& res, const char* id, int w, int h, uint16_t colour) {
-  DIBSURFACE s(w, h);
-  s.Initialize();
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) s.SetPixel(x, y, colour);
-  const std::vector<uint8_t> stream = tessera::PackedStreamBytes(tessera::EncodePackedStream(&s));
-  std::vector<unsigned char> record = {
-      static_cast<unsigned char>(w & 0xFF), static_cast<unsigned char>(w >> 8),
-      static_cast<unsigned char>(h & 0xFF), static_cast<unsigned char>(h >> 8)};
-  record.insert(record.end(), stream.begin(), stream.end());
-  if (!res.AddDataToPack(record.data(), static_cast<long>(record.size()), id, "\\a.pak", nullptr))
-    std::abort();
-}
-
 void StartEngine() {
   if (g_engine) return;
   g_engine = new Engine;
@@ -125,9 +111,7 @@ void StartEngine() {
   else
     std::abort();
   g_engine->res = std::make_unique<CRes>(game.c_str(), root.c_str());
-  AddPicture(*g_engine->res, "pwEditBack", 496, 30, 0x0010);
-  for (const char* id : {"EditCurs00", "EditCurs01", "EditCurs02"})
-    AddPicture(*g_engine->res, id, 2, 14, 0x7FFF);
+  tessera::bench::AddChatBoxPictures(*g_engine->res);
   if (!AfxCreateViewManager(kW, kH, nullptr)) std::abort();
   AfxGetViewManager()->Initialize(g_engine->res.get());
 }

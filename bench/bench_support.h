@@ -9,11 +9,15 @@
 #include <gif_lib.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "engine/dib_surface.h"
+#include "engine/packed_stream.h"
 #include "engine/view_manage.h"
+#include "pack/res.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/test_support.h"
@@ -78,6 +82,31 @@ SURFACE* SolidSurface(CVIEWMANAGE* vm, int w, int h, unsigned short colour, Keye
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) s->SetPixel(x, y, keyed(x, y) ? COLOR_KEY : colour);
   return s;
+}
+
+// Stores a w x h picture of one colour in `res`'s pack "\\a.pak" under
+// `id`, as the display manager loads pictures: width and height as two
+// little-endian words, then the packed pixel stream.
+inline void AddSolidPicture(CRes& res, const char* id, int w, int h, uint16_t colour) {
+  DIBSURFACE s(w, h);
+  s.Initialize();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) s.SetPixel(x, y, colour);
+  const std::vector<uint8_t> stream = PackedStreamBytes(EncodePackedStream(&s));
+  std::vector<unsigned char> record = {
+      static_cast<unsigned char>(w & 0xFF), static_cast<unsigned char>(w >> 8),
+      static_cast<unsigned char>(h & 0xFF), static_cast<unsigned char>(h >> 8)};
+  record.insert(record.end(), stream.begin(), stream.end());
+  if (!res.AddDataToPack(record.data(), static_cast<long>(record.size()), id, "\\a.pak", nullptr))
+    std::abort();
+}
+
+// The pictures every map's chat box loads (its backing window and the
+// caret's frames), so that a map made in a benchmark shows no error boxes.
+inline void AddChatBoxPictures(CRes& res) {
+  AddSolidPicture(res, "pwEditBack", 496, 30, 0x0010);
+  for (const char* id : {"EditCurs00", "EditCurs01", "EditCurs02"})
+    AddSolidPicture(res, id, 2, 14, 0x7FFF);
 }
 
 }  // namespace tessera::bench

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "database/database.h"
 #include "database/schema.h"
 #include "engine/dle_surface.h"
@@ -130,6 +131,7 @@ Scene& World() {
     if (!db->ExecuteCommand(sql.c_str())) std::abort();
   }
   if (!db->ExecuteCommand("COMMIT")) std::abort();
+  tessera::bench::AddChatBoxPictures(*s.res);
   if (!AfxCreateViewManager(kW, kH, nullptr)) std::abort();
   s.vm = AfxGetViewManager();
   s.vm->Initialize(s.res.get());
