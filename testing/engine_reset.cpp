@@ -6,7 +6,6 @@
 #include "platform/glyph_source.h"
 #include "platform/input_services.h"
 #include "platform/presenter.h"
-#include "platform/system_volume.h"
 #include "platform/test_hooks.h"
 #include "public/engine.h"
 #include "testing/headless_controls.h"
@@ -37,13 +36,7 @@ void ResetEngineForTests() {
   ResetPlayerAnimationForTests();
   ResetTextInputRectForTests();
   ResetLoopLedTimerForTests();
-  // The host's sound services back to their initial state: no sequencer
-  // devices open, full system volumes, an empty headless log.
-  ResetMciForTests();
-  SystemVolumes().Reset();
-  ResetHeadlessAudio();
-  ResetHeadlessMidi();
-  ResetLogForTests();
+  ResetHostServicesForTests();
 }
 
 }  // namespace tessera

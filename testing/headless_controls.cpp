@@ -8,6 +8,7 @@
 #include "platform/headless/headless_midi.h"
 #include "platform/mixer.h"
 #include "platform/system_volume.h"
+#include "platform/test_hooks.h"
 #include "platform/test_probes.h"
 
 namespace tessera {
@@ -155,6 +156,14 @@ void FailNextHeadlessMidiPlay(MCIERROR code) { R().midi_play_failure = code; }
 void ResetHeadlessMidi() {
   R().midi_open_failure = 0;
   R().midi_play_failure = 0;
+}
+
+void ResetHostServicesForTests() {
+  ResetMciForTests();
+  SystemVolumes().Reset();
+  ResetHeadlessAudio();
+  ResetHeadlessMidi();
+  ResetLogForTests();
 }
 
 }  // namespace tessera

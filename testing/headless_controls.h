@@ -74,6 +74,12 @@ void FailNextHeadlessMidiPlay(MCIERROR code);
 // Forgets requested failures.
 void ResetHeadlessMidi();
 
+// Puts the host's sound services and the log back as a process starts
+// them: no sequencer device open, full system volumes, empty headless audio
+// and MIDI records and failures, an empty log.  Every engine reset ends
+// with it.
+void ResetHostServicesForTests();
+
 // Fills in the core library's probes.  Done before main; ResetEngineForTests
 // does it again in case a test cleared them.
 void InstallHeadlessControls();

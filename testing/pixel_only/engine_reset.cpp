@@ -7,7 +7,6 @@
 #include "testing/engine_reset.h"
 
 #include "platform/glyph_source.h"
-#include "platform/system_volume.h"
 #include "platform/test_hooks.h"
 #include "testing/headless_controls.h"
 
@@ -20,13 +19,7 @@ void ResetEngineForTests() {
   ForceNoMmxForTests(false);
   ForceNoAvx2ForTests(false);
   SetGlyphSource(nullptr);
-  // The headless controls reach the sequencer, the system volumes and the
-  // audio log, so they are in this build too: back to their initial state.
-  ResetMciForTests();
-  SystemVolumes().Reset();
-  ResetHeadlessAudio();
-  ResetHeadlessMidi();
-  ResetLogForTests();
+  ResetHostServicesForTests();
 }
 
 }  // namespace tessera
