@@ -185,7 +185,10 @@ TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
   EXPECT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size(), SS_DIB),
             nullptr);
   EXPECT_EQ(vm->LoadPSD(nullptr, SS_ALPHA), nullptr);
-  EXPECT_EQ(vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), 30, SS_ALPHA), nullptr);
+  // Raw image data one byte short.
+  EXPECT_EQ(
+      vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size() - 1, SS_ALPHA),
+      nullptr);
 }
 
 TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
