@@ -6,10 +6,7 @@
 
 #include <functional>
 
-#include "engine/cpu_features.h"
-#include "engine/pixel_rows.h"
 #include "engine/rle_mask_surface.h"
-#include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
 
 namespace {
@@ -18,7 +15,6 @@ using tessera::BlockRows;
 using tessera::test::FillRandom;
 using tessera::test::MakeDib;
 using tessera::test::Pixels;
-using tessera::test::ReferenceTransMix;
 using tessera::test::TestRandom;
 
 // A source whose pixel (x, y) is x + 16 * y (all below 0x8000).
@@ -52,17 +48,6 @@ TEST(DibPixelTest, GetPixelIgnoresTheClipButNotTheBounds) {
     s->SetPixel(x, y, static_cast<uint16_t>(x));
   ExpectEach(s.get(), [](int x, int y) -> uint16_t {
     return (x == 2 && y == 1) || (x == 3 && y == 2) ? x : 0x1234;
-  });
-}
-
-TEST(DibKeyedBlitTest, BitFifteenDecidesAndOnlyTheSourceShows) {
-  auto dst = MakeDib(8, 2, 0x0111);
-  auto src = MakeDib(8, 1);
-  const uint16_t row[8] = {0x8000, 0x7FFF, COLOR_KEY, 0x0000, 0xFFFF, 0x4321, 0x8001, 0x0001};
-  for (int i = 0; i < 8; ++i) BlockRows(src->GetBitmap())[0][i] = row[i];
-  src->Blit(dst.get(), 0, 1);
-  ExpectEach(dst.get(), [&](int x, int y) -> uint16_t {
-    return y == 1 && !(row[x] & 0x8000) ? row[x] : 0x0111;
   });
 }
 
@@ -152,26 +137,6 @@ TEST(DibFillTest, FillAndRectangleFill) {
     if ((y == 4 && x >= 4 && x < 9) || (y == 5 && x >= 8)) return 1;
     return x >= 1 && x < 3 && y >= 1 && y < 3 ? 0x2222 : 0;
   });
-}
-
-// Every level against the per-pixel rule (levels past 32 included); a
-// marked source pixel is never drawn.
-TEST(DibTransBlitTest, LevelsAndExactBlend) {
-  auto src = MakeDib(4, 1);
-  const uint16_t sv[4] = {0x7C00, 0x03E0, 0x001F, 0x8000 | 0x7FFF};
-  for (int i = 0; i < 4; ++i) BlockRows(src->GetBitmap())[0][i] = sv[i];
-  DRAW_FX fx = Fx(FX_TRANS);
-  for (int level : {0, 1, 15, 16, 17, 31, 32, 33, 100}) {
-    auto dst = MakeDib(4, 1, 0x294A);
-    fx.level = level;
-    src->Blit(dst.get(), 0, 0, fx);
-    const int a = std::max(32 - level, 0);
-    for (int i = 0; i < 3; ++i)
-      EXPECT_EQ(dst->GetPixel(i, 0), ReferenceTransMix(sv[i], 0x294A, a)) << level;
-    EXPECT_EQ(dst->GetPixel(3, 0), 0x294A);
-  }
-  // The reference itself: level 16 of full red over black lands next to half red.
-  EXPECT_EQ(ReferenceTransMix(0x7C00, 0x0000, 16) >> 10, 15);
 }
 
 // Whole n x n blocks from their top-left pixel, counted from the clipped
@@ -270,91 +235,5 @@ TEST(DibEffectTest, UnknownKindsAndSecondAlphaDrawNothing) {
   }
   EXPECT_EQ(Pixels(dst.get()), std::vector<uint16_t>(256, 0x1234));
 }
-
-// The SSE2 row kernels against the per-pixel rules, on random rows of
-// every length around the eight-pixel step, at odd offsets.
-class DibKernelTest : public tessera::test::VectorPathsTest {};
-
-// Lengths around the 8- and 32-pixel steps, with whole opaque and whole
-// marked blocks among the random ones, with and without the AVX2 loops.
-TEST_P(DibKernelTest, RowKernelsMatchThePerPixelRules) {
-  TestRandom rng(7);
-  for (int n = 0; n <= 100; ++n) {
-    for (int trial = 0; trial < 20; ++trial) {
-      std::vector<uint16_t> s(n + 3), d(n + 3);
-      const int mode = trial % 4;  // mixed, all opaque, all marked, long runs
-      for (size_t k = 0; k < s.size(); ++k) {
-        uint16_t& v = s[k];
-        v = static_cast<uint16_t>(rng.Next() & 0x7FFF);
-        const bool marked = mode == 0   ? rng.Range(0, 3) == 0
-                            : mode == 2 ? true
-                            : mode == 3 ? (k / 37) % 2 == 1
-                                        : false;
-        if (marked) v |= 0x8000;
-      }
-      for (auto& v : d) v = static_cast<uint16_t>(rng.Next());
-      const int a = rng.Range(0, 40);
-      std::vector<uint16_t> keyed = d, trans = d, all = d, fill = d;
-      tessera::FillRow(reinterpret_cast<PIXEL*>(fill.data() + 1), n, s[0]);
-      tessera::KeyedCopyRow(reinterpret_cast<PIXEL*>(keyed.data() + 1),
-                            reinterpret_cast<PIXEL*>(s.data() + 2), n);
-      tessera::TransMixRow(reinterpret_cast<PIXEL*>(trans.data() + 1),
-                           reinterpret_cast<PIXEL*>(s.data() + 2), n, a);
-      tessera::TransMixRow(reinterpret_cast<PIXEL*>(all.data() + 1),
-                           reinterpret_cast<PIXEL*>(s.data() + 2), n, a, false);
-      for (int i = 0; i < n + 3; ++i) {
-        const bool in = i >= 1 && i <= n;
-        const uint16_t sp = in ? s[i + 1] : 0, dp = d[i];
-        ASSERT_EQ(keyed[i], in && !(sp & 0x8000) ? sp : dp) << n << " " << i;
-        ASSERT_EQ(trans[i], in && !(sp & 0x8000) ? ReferenceTransMix(sp, dp, a) : dp)
-            << n << " " << i;
-        ASSERT_EQ(all[i], in ? ReferenceTransMix(sp, dp, a) : dp) << n << " " << i;
-        ASSERT_EQ(fill[i], in ? s[0] : dp) << n << " " << i;
-      }
-    }
-  }
-}
-
-TEST_P(DibKernelTest, WholeBlitsMatchThePerPixelRulesOnRandomImages) {
-  TestRandom rng(11);
-  for (int trial = 0; trial < 30; ++trial) {
-    const int w = rng.Range(1, 70), h = rng.Range(1, 20);
-    auto src = MakeDib(w, h);
-    FillRandom(src.get(), rng, rng.Range(0, 100));
-    auto dst = MakeDib(64, 24);
-    FillRandom(dst.get(), rng, 0);
-    tagRECT clip{rng.Range(0, 10), rng.Range(0, 5), rng.Range(30, 64), rng.Range(12, 24)};
-    dst->SetClipper(clip);
-    const int x = rng.Range(-20, 60), y = rng.Range(-10, 22), level = rng.Range(0, 32);
-    auto expect = Pixels(dst.get()), expect_keyed = expect;
-    for (int sy = 0; sy < h; ++sy)
-      for (int sx = 0; sx < w; ++sx) {
-        const int dx = x + sx, dy = y + sy;
-        if (dx < clip.left || dx >= clip.right || dy < clip.top || dy >= clip.bottom) continue;
-        const uint16_t sp = src->GetPixel(sx, sy);
-        if (sp & 0x8000) continue;
-        uint16_t& dp = expect[dy * 64 + dx];
-        dp = ReferenceTransMix(sp, dp, 32 - level);
-        expect_keyed[dy * 64 + dx] = sp;
-      }
-    auto keyed = MakeDib(64, 24);
-    const auto start = Pixels(dst.get());
-    for (int i = 0; i < 64 * 24; ++i)
-      tessera::BlockRows(keyed->GetBitmap())[i / 64][i % 64] = start[i];
-    keyed->SetClipper(clip);
-    DRAW_FX fx;
-    fx.kind = FX_TRANS;
-    fx.level = level;
-    src->Blit(dst.get(), x, y, fx);
-    ASSERT_EQ(Pixels(dst.get()), expect) << "trial " << trial;
-    src->Blit(keyed.get(), x, y);
-    ASSERT_EQ(Pixels(keyed.get()), expect_keyed) << "trial " << trial;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Avx2, DibKernelTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& i) {
-                           return i.param ? "Avx2" : "Sse2";
-                         });
 
 }  // namespace

@@ -50,9 +50,7 @@ TEST(DleFill, DrawsAndReadsAsARealFill) {
       for (int x = 0; x < p.w; ++x) ASSERT_EQ(noted->GetPixel(x, y), real->GetPixel(x, y));
     auto a = MakeDib(60, 10, 0);
     FillRandom(a.get(), rnd, 30);
-    auto b = MakeDib(60, 10, 0);
-    for (int y = 0; y < 10; ++y)
-      for (int x = 0; x < 60; ++x) b->SetPixel(x, y, a->GetPixel(x, y));
+    auto b = CopyOf(a.get());
     const int x = rnd.Range(-10, 30), y = rnd.Range(-3, 5);
     noted->Blit(a.get(), x, y);
     real->Blit(b.get(), x, y);

@@ -4,7 +4,6 @@
 
 #include "engine/packed_stream.h"
 #include "engine/rle_layout.h"
-#include "engine/run_rows.h"
 #include "sprite_images.h"
 
 namespace tessera::test {
@@ -285,24 +284,6 @@ TEST(RleSurface, HalfLevelOverBlackAndOtherEffectKinds) {
     fx.width = fx.height = 1;
     rle->Blit(none.get(), 0, 0, fx);
     EXPECT_EQ(Pixels(none.get()), Words(9, 1)) << kind;
-  }
-}
-
-TEST(RleSurface, RunKernelsMatchThePixelRulesAtEveryLength) {
-  TestRandom rnd(8);
-  for (int n = 0; n < 80; ++n) {
-    Words src(n + 2), dst(n + 2), copy, mix;
-    for (auto& p : src) p = static_cast<uint16_t>(rnd.Next());
-    for (auto& p : dst) p = static_cast<uint16_t>(rnd.Next());
-    copy = mix = dst;
-    CopyRun(copy.data() + 1, src.data() + 1, n);
-    const int a = rnd.Range(0, 40);
-    MixRun(mix.data() + 1, src.data() + 1, n, a);
-    for (int i = 0; i < n + 2; ++i) {
-      const bool inside = i >= 1 && i <= n;
-      ASSERT_EQ(copy[i], inside ? src[i] : dst[i]) << n << " " << i;
-      ASSERT_EQ(mix[i], inside ? ReferenceTransMix(src[i], dst[i], a) : dst[i]) << n << " " << i;
-    }
   }
 }
 

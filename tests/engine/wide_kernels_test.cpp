@@ -1,10 +1,11 @@
 // The pixel kernels on each path the processor offers -- 512-bit (where it
 // has AVX-512BW), 256-bit with the 512-bit loops turned off, 128-bit with
 // both off -- against the plain per-pixel rules: rows of every length
-// 0..80 starting at every offset of a cache line's first words, every
-// level and weight class, and the words around each row left untouched
-// (a masked last step must neither read nor write past the row).  A
-// TESSERA_SCALAR build runs the same checks on the plain rules.
+// 0..80 (every tail of a 8-, 16- and 32-pixel register, and two whole
+// steps before it) starting at each of the first four words of a cache
+// line, and the words around each row left untouched (a masked last step
+// must neither read nor write past the row).  A TESSERA_SCALAR build runs
+// the same checks on the plain rules.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +17,9 @@
 #include "engine/pixel_block.h"
 #include "engine/pixel_convert.h"
 #include "engine/pixel_rows.h"
+#include "engine/rle_surface.h"
 #include "engine/run_rows.h"
+#include "gui/map/opaque_runs.h"
 #include "platform/glyph_source.h"
 #include "platform/test_hooks.h"
 #include "support/surface_helpers.h"
@@ -30,15 +33,25 @@ using Bytes = std::vector<uint8_t>;
 
 enum class Path { kWide, kAvx2, kSse2 };
 
-class WideKernels : public ::testing::TestWithParam<Path> {
+class WideKernels : public EngineTest, public ::testing::WithParamInterface<Path> {
  protected:
   void SetUp() override {
+    EngineTest::SetUp();
     ForceNoAvx2ForTests(GetParam() == Path::kSse2);
     ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
   }
   void TearDown() override {
     ForceNoAvx2ForTests(false);
     ForceNoAvx512ForTests(false);
+    EngineTest::TearDown();
+  }
+  // Runs `draw` on `target` with the 512-bit loops off, then back as the
+  // parameter has them: the plain loop a wide path must equal.
+  template <class Draw>
+  void WithoutWideLoops(Draw draw) {
+    ForceNoAvx512ForTests(true);
+    draw();
+    ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
   }
 };
 
@@ -83,90 +96,140 @@ Bytes StretchWeights(TestRandom& rnd, size_t n) {
   return t;
 }
 
-TEST_P(WideKernels, TranslucentRowsOfEveryLengthOffsetAndLevel) {
+PIXEL* P(uint16_t* w) { return reinterpret_cast<PIXEL*>(w); }
+const PIXEL* P(const uint16_t* w) { return reinterpret_cast<const PIXEL*>(w); }
+
+// The copy, fill and translucent rows.  Levels past 32 wrap in the 16-bit
+// multiply: the vector paths must wrap the same way.
+TEST_P(WideKernels, CopyFillAndTranslucentRows) {
   TestRandom rnd(71);
-  // Levels past 32 wrap in the 16-bit multiply: the vector paths must
-  // wrap the same way.
-  std::vector<int> levels;
-  for (int a = 0; a <= 32; ++a) levels.push_back(a);
-  levels.insert(levels.end(), {33, 47, 1000, 70000});
-  for (int a : levels)
+  for (int a : {0, 1, 16, 31, 32, 33, 47, 1000, 70000})
     for (int n = 0; n <= 80; ++n)
       for (int off = 0; off < 4; ++off) {
+        SCOPED_TRACE(::testing::Message() << "level " << a << " length " << n << " offset " << off);
         const size_t size = static_cast<size_t>(n + off + kGuard);
         const Words src = StretchPixels(rnd, size), dst = RandomWords(rnd, size);
+        const uint16_t* s = src.data() + off;
         for (bool keyed : {true, false}) {
           Words fast = dst, slow = dst;
-          TransMixRow(reinterpret_cast<PIXEL*>(fast.data() + off),
-                      reinterpret_cast<const PIXEL*>(src.data() + off), n, a, keyed);
-          TransMixRowReference(reinterpret_cast<PIXEL*>(slow.data() + off),
-                               reinterpret_cast<const PIXEL*>(src.data() + off), n, a, keyed);
-          ASSERT_EQ(fast, slow) << "level " << a << " length " << n << " offset " << off
-                                << (keyed ? " keyed" : "");
+          TransMixRow(P(fast.data() + off), P(s), n, a, keyed);
+          TransMixRowReference(P(slow.data() + off), P(s), n, a, keyed);
+          ASSERT_EQ(fast, slow) << (keyed ? "keyed" : "every pixel");
         }
+        // The run-length blits' mix and copy: no key test.
         Words run = dst, plain = dst;
-        MixRun(run.data() + off, src.data() + off, n, a);
-        TransMixRowReference(reinterpret_cast<PIXEL*>(plain.data() + off),
-                             reinterpret_cast<const PIXEL*>(src.data() + off), n, a, false);
-        ASSERT_EQ(run, plain) << "run, level " << a << " length " << n << " offset " << off;
+        MixRun(run.data() + off, s, n, a);
+        TransMixRowReference(P(plain.data() + off), P(s), n, a, false);
+        ASSERT_EQ(run, plain) << "mix run";
+        if (a != 0) continue;  // the copies have no level
+        Words copy = dst, keyed = dst, keyed_slow = dst, fill = dst, expect_copy = dst,
+              expect_fill = dst;
+        CopyRun(copy.data() + off, s, n);
+        KeyedCopyRow(P(keyed.data() + off), P(s), n);
+        KeyedCopyRowReference(P(keyed_slow.data() + off), P(s), n);
+        FillRow(P(fill.data() + off), n, src[0]);
+        std::copy(s, s + n, expect_copy.begin() + off);
+        std::fill_n(expect_fill.begin() + off, n, src[0]);
+        ASSERT_EQ(copy, expect_copy) << "copy run";
+        ASSERT_EQ(keyed, keyed_slow) << "keyed copy";
+        ASSERT_EQ(fill, expect_fill) << "fill";
       }
+}
+
+// The reference rule for a row of one colour is the general one.
+TEST(AlphaReferences, SolidRowIsTheBlendOfARowOfThatColour) {
+  TestRandom rnd(33);
+  const Bytes weights = StretchWeights(rnd, 200);
+  for (uint16_t c : {0x0000, 0x7FFF, 0xFFFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x9234}) {
+    const Words dst = RandomWords(rnd, 200), row(200, c);
+    Words solid = dst, blend = dst;
+    AlphaBlendSolidRowReference(P(solid.data()), c, weights.data(), 200);
+    AlphaBlendRowReference(P(blend.data()), row.data(), weights.data(), 200);
+    ASSERT_EQ(solid, blend) << std::hex << c;
+  }
+}
+
+// Every colour at every weight 0..40 (a source at an odd address, as packed
+// alpha rows hold it): the arithmetic of each lane, not only the tails.
+TEST_P(WideKernels, AlphaBlendOfEveryColourAtEveryWeight) {
+  TestRandom rnd(31);
+  Bytes bytes(2 * 65536 + 1);
+  for (size_t i = 0; i < 65536; ++i) {
+    bytes[1 + 2 * i] = static_cast<uint8_t>(i);
+    bytes[2 + 2 * i] = static_cast<uint8_t>(i >> 8);
+  }
+  for (int t = 0; t <= 40; ++t) {
+    const Words dst = RandomWords(rnd, 65536);
+    const Bytes weights(dst.size(), static_cast<uint8_t>(t));
+    Words fast = dst, slow = dst, solid = dst, solid_slow = dst;
+    AlphaBlendRow(P(fast.data()), bytes.data() + 1, weights.data(), 65536);
+    AlphaBlendRowReference(P(slow.data()), bytes.data() + 1, weights.data(), 65536);
+    ASSERT_EQ(fast, slow) << "weight " << t;
+    const uint16_t c = static_cast<uint16_t>(rnd.Next());
+    AlphaBlendSolidRow(P(solid.data()), c, weights.data(), 65536);
+    AlphaBlendSolidRowReference(P(solid_slow.data()), c, weights.data(), 65536);
+    ASSERT_EQ(solid, solid_slow) << std::hex << c << std::dec << " weight " << t;
+  }
 }
 
 TEST_P(WideKernels, AlphaRowsOfEveryLengthOffsetAndWeightClass) {
   TestRandom rnd(72);
   const AlphaRowKernels picked = PickAlphaRowKernels();
-  for (int round = 0; round < 12; ++round)
+  for (int round = 0; round < 4; ++round)
     for (int n = 0; n <= 80; ++n)
       for (int off = 0; off < 4; ++off) {
+        SCOPED_TRACE(::testing::Message() << "length " << n << " offset " << off);
         const size_t size = static_cast<size_t>(n + off + kGuard);
-        // Colours at every byte offset (packed alpha rows are byte
-        // streams).
-        const Bytes src_bytes = [&] {
-          Bytes b(2 * size + 1);
-          for (auto& v : b) v = static_cast<uint8_t>(rnd.Next());
-          return b;
-        }();
+        // Colours at every byte offset (packed alpha rows are byte streams).
+        Bytes src_bytes(2 * size + 1);
+        for (auto& v : src_bytes) v = static_cast<uint8_t>(rnd.Next());
         const uint8_t* src = src_bytes.data() + off;
         const Bytes weights = StretchWeights(rnd, size);
+        const uint8_t* w = weights.data() + off;
         const Words dst = RandomWords(rnd, size);
         Words fast = dst, slow = dst, via = dst;
-        AlphaBlendRow(reinterpret_cast<PIXEL*>(fast.data() + off), src, weights.data() + off, n);
-        picked.blend(via.data() + off, src, weights.data() + off, n);
-        AlphaBlendRowReference(reinterpret_cast<PIXEL*>(slow.data() + off), src,
-                               weights.data() + off, n);
-        ASSERT_EQ(fast, slow) << "length " << n << " offset " << off;
-        ASSERT_EQ(via, slow) << "length " << n << " offset " << off;
+        AlphaBlendRow(P(fast.data() + off), src, w, n);
+        picked.blend(via.data() + off, src, w, n);
+        AlphaBlendRowReference(P(slow.data() + off), src, w, n);
+        ASSERT_EQ(fast, slow);
+        ASSERT_EQ(via, slow) << "picked";
 
         const uint16_t colour = static_cast<uint16_t>(rnd.Next());
-        Words solid = dst, solid_slow = dst;
-        AlphaBlendSolidRow(reinterpret_cast<PIXEL*>(solid.data() + off), colour,
-                           weights.data() + off, n);
-        AlphaBlendSolidRowReference(reinterpret_cast<PIXEL*>(solid_slow.data() + off), colour,
-                                    weights.data() + off, n);
-        ASSERT_EQ(solid, solid_slow) << "solid, length " << n << " offset " << off;
+        Words solid = dst, solid_via = dst, solid_slow = dst;
+        AlphaBlendSolidRow(P(solid.data() + off), colour, w, n);
+        picked.solid(solid_via.data() + off, colour, w, n);
+        AlphaBlendSolidRowReference(P(solid_slow.data() + off), colour, w, n);
+        ASSERT_EQ(solid, solid_slow) << "solid";
+        ASSERT_EQ(solid_via, solid_slow) << "picked solid";
       }
 }
 
 // Layers blended in registers (rows padded to 16 pixels by their callers):
 // every count of layers up to 8, rows of 16 to 112 pixels so that the
 // paired, single and masked last steps all occur, the words after the
-// row untouched.
+// row untouched; the same as blending each layer's row in turn.
 TEST_P(WideKernels, LayersOfEveryCountAndLength) {
   TestRandom rnd(78);
   for (int layers = 0; layers <= 8; ++layers)
     for (int n = 16; n <= 112; n += 16) {
+      SCOPED_TRACE(::testing::Message() << layers << " layers of " << n);
       const Words colours = RandomWords(rnd, static_cast<size_t>(layers) * n);
       const Bytes weights = StretchWeights(rnd, static_cast<size_t>(layers) * n);
       const Words dst = RandomWords(rnd, static_cast<size_t>(n + kGuard));
-      Words fast = dst, slow = dst;
-      PickAlphaRowKernels().layers(fast.data(), colours.data(), weights.data(), layers, n);
-      AlphaBlendLayersReference(reinterpret_cast<PIXEL*>(slow.data()), colours.data(),
-                                weights.data(), layers, n);
-      ASSERT_EQ(fast, slow) << layers << " layers of " << n;
+      Words fast = dst, picked = dst, slow = dst, in_turn = dst;
+      AlphaBlendLayers(P(fast.data()), colours.data(), weights.data(), layers, n);
+      PickAlphaRowKernels().layers(picked.data(), colours.data(), weights.data(), layers, n);
+      AlphaBlendLayersReference(P(slow.data()), colours.data(), weights.data(), layers, n);
+      for (int l = 0; l < layers; ++l)
+        AlphaBlendRowReference(P(in_turn.data()), colours.data() + l * n, weights.data() + l * n,
+                               n);
+      ASSERT_EQ(fast, slow);
+      ASSERT_EQ(picked, slow);
+      ASSERT_EQ(in_turn, slow) << "one layer after another";
     }
 }
 
-TEST_P(WideKernels, FiveSixFiveConversionOfEveryLengthAndOffset) {
+TEST_P(WideKernels, FiveSixFiveConversionOfEveryLengthOffsetAndColour) {
   TestRandom rnd(73);
   for (int n = 0; n <= 80; ++n)
     for (int off = 0; off < 4; ++off) {
@@ -177,10 +240,8 @@ TEST_P(WideKernels, FiveSixFiveConversionOfEveryLengthAndOffset) {
       for (int i = 0; i < n; ++i) slow[off + i] = Pixel555To565(src[off + i]);
       ASSERT_EQ(fast, slow) << "length " << n << " offset " << off;
     }
-  // A whole frame, every colour and mark included.
-  Words src(800 * 600);
-  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i * 40503u);
-  Words fast(src.size());
+  Words src(65536), fast(65536);
+  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i);
   ConvertRow555To565(fast.data(), src.data(), src.size());
   for (size_t i = 0; i < src.size(); ++i)
     ASSERT_EQ(fast[i], Pixel555To565(src[i])) << "pixel " << i;
@@ -206,42 +267,92 @@ TEST_P(WideKernels, KeyedBlitOfOpaquePicturesWithSingleMarks) {
       Words expected = before;
       const Words src = Pixels(picture.get());
       for (int y = 0; y < h; ++y)
-        KeyedCopyRowReference(reinterpret_cast<PIXEL*>(&expected[static_cast<size_t>(y) * 800]),
-                              reinterpret_cast<const PIXEL*>(&src[static_cast<size_t>(y) * w]), w);
+        KeyedCopyRowReference(P(&expected[static_cast<size_t>(y) * 800]),
+                              P(&src[static_cast<size_t>(y) * w]), w);
       ASSERT_EQ(Pixels(target.get()), expected) << "width " << w << " mark at " << at;
       if (at >= 0) picture->SetPixel(at % w, at / w, static_cast<uint16_t>(at & 0x7FFF));
     }
   }
 }
 
-// Keyed blits of every width up to 80 at every start column modulo 32 and
-// through the right edge: each row's tail (1 to 32 pixels past the last
-// whole register) must leave key pixels and the frame past the row alone.
-TEST_P(WideKernels, KeyedBlitOfEveryWidthEqualsTheRowRule) {
-  TestRandom rnd(75);
-  auto frame = MakeDib(160, 4);
-  FillRandom(frame.get(), rnd, 0);
-  const Words before = Pixels(frame.get());
-  for (int w = 1; w <= 80; ++w) {
-    auto picture = MakeDib(w, 2);
-    FillRandom(picture.get(), rnd, 30);
-    const Words src = Pixels(picture.get());
-    for (int x : {0, 1, 7, 31, 160 - w / 2}) {
-      auto target = CopyOf(frame.get());
-      picture->Blit(target.get(), x, 1);
-      Words expected = before;
-      const int n = std::min(w, 160 - x);
-      for (int y = 0; y < 2; ++y)
-        KeyedCopyRowReference(
-            reinterpret_cast<PIXEL*>(&expected[static_cast<size_t>(y + 1) * 160 + x]),
-            reinterpret_cast<const PIXEL*>(&src[static_cast<size_t>(y) * w]), n);
-      ASSERT_EQ(Pixels(target.get()), expected) << "width " << w << " at " << x;
+// Row y of a copy test image: alternating marked gaps (the key colour or
+// other marked pixels) and opaque runs whose lengths walk through 0..70
+// with the row (every tail of a register), row 3 a single run of 300
+// pixels (past the 255-pixel run limit).
+std::unique_ptr<DIBSURFACE> RunImage(int w, int h, TestRandom& rng) {
+  auto s = MakeDib(w, h);
+  for (int y = 0; y < h; ++y) {
+    int x = 0, run = y % 71, gap = rng.Range(0, 3);
+    while (x < w) {
+      for (int i = 0; i < gap && x < w; ++i, ++x)
+        s->SetPixel(x, y, rng.Range(0, 1) ? COLOR_KEY : static_cast<uint16_t>(0x8000 | rng.Next()));
+      for (int i = 0; i < run && x < w; ++i, ++x)
+        s->SetPixel(x, y, static_cast<uint16_t>(rng.Next() & 0x7FFF));
+      gap = rng.Range(1, 9);
+      run = y == 3 ? 300 : (run * 7 + 5) % 71;
+    }
+  }
+  return s;
+}
+
+// The copy blits -- keyed, part copy, run-length, a map sprite's opaque
+// runs -- against the per-pixel rule, on images of widths around the
+// 32-pixel register placed inside the frame and over each of its edges.
+// The keyed blit leaves marked pixels, a run-length image only the key
+// colour (it keeps other marked pixels as opaque ones), the part copy none.
+TEST_P(WideKernels, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
+  constexpr int kFrameW = 120, kFrameH = 50;
+  TestRandom rng(11);
+  const int sizes[][2] = {{1, 1},  {31, 5},   {32, 7},  {33, 4},           {64, 9},
+                          {65, 6}, {100, 40}, {400, 8}, {kFrameW, kFrameH}};
+  for (const auto& size : sizes) {
+    const int w = size[0], h = size[1];
+    auto image = RunImage(w, h, rng);
+    RLESURFACE rle(w, h);
+    ASSERT_EQ(rle.Initialize(image.get()), 1);
+    OpaqueRuns runs;
+    ASSERT_TRUE(runs.Build(image.get()));
+    // At the origin (a frame-sized image is then one block), inside, over
+    // the left, right, top and bottom edges, over a corner, and wholly
+    // outside.
+    const int places[][2] = {{0, 0},      {3, 2},
+                             {-w / 2, 1}, {kFrameW - w / 2, 4},
+                             {5, -h / 2}, {2, kFrameH - h / 2},
+                             {-7, -3},    {kFrameW - 1, kFrameH - 1},
+                             {-w, 0},     {kFrameW, 0}};
+    for (const auto& at : places) {
+      const int x = at[0], y = at[1];
+      SCOPED_TRACE(::testing::Message() << w << "x" << h << " at " << x << "," << y);
+      auto frame = MakeDib(kFrameW, kFrameH);
+      FillRandom(frame.get(), rng, 0);
+      const Words before = Pixels(frame.get());
+      Words keyed = before, plain = before, key_colour = before;
+      for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+          const int fx = x + i, fy = y + j;
+          if (fx < 0 || fy < 0 || fx >= kFrameW || fy >= kFrameH) continue;
+          const size_t at_frame = static_cast<size_t>(fy) * kFrameW + fx;
+          const uint16_t p = image->GetPixel(i, j).GetColor();
+          plain[at_frame] = p;
+          if (!(p & 0x8000)) keyed[at_frame] = p;
+          if (p != COLOR_KEY) key_colour[at_frame] = p;
+        }
+      auto copy = CopyOf(frame.get()), rle_frame = CopyOf(frame.get()),
+           runs_frame = CopyOf(frame.get());
+      image->Blit(frame.get(), x, y);
+      EXPECT_EQ(Pixels(frame.get()), keyed) << "keyed";
+      image->Blit(copy.get(), 0, 0, x, y, w, h);
+      EXPECT_EQ(Pixels(copy.get()), plain) << "part copy";
+      rle.Blit(rle_frame.get(), x, y);
+      EXPECT_EQ(Pixels(rle_frame.get()), key_colour) << "run-length";
+      runs.Draw(runs_frame.get(), x, y);
+      EXPECT_EQ(Pixels(runs_frame.get()), keyed) << "opaque runs";
     }
   }
 }
 
-// The translucent blit of a picture over the frame's edges at every level:
-// each row as the plain rule mixes it.
+// The translucent blit of a picture over a clipped frame's edges at every
+// level: each row as the plain rule mixes it; marked pixels never drawn.
 TEST_P(WideKernels, TranslucentBlitEqualsTheRowRule) {
   TestRandom rnd(77);
   for (int level = -2; level <= 34; ++level) {
@@ -250,12 +361,15 @@ TEST_P(WideKernels, TranslucentBlitEqualsTheRowRule) {
     FillRandom(picture.get(), rnd, 40);
     auto frame = MakeDib(70, 30);
     FillRandom(frame.get(), rnd, 0);
+    const tagRECT clip{rnd.Range(0, 10), rnd.Range(0, 5), rnd.Range(40, 70), rnd.Range(15, 30)};
+    frame->SetClipper(clip);
     const int x = rnd.Range(-w, 70), y = rnd.Range(-h, 30);
     Words expected = Pixels(frame.get());
     const Words src = Pixels(picture.get());
     for (int j = 0; j < h; ++j)
       for (int i = 0; i < w; ++i) {
-        if (x + i < 0 || x + i >= 70 || y + j < 0 || y + j >= 30) continue;
+        if (x + i < clip.left || x + i >= clip.right || y + j < clip.top || y + j >= clip.bottom)
+          continue;
         const uint16_t p = src[static_cast<size_t>(j) * w + i];
         uint16_t& d = expected[static_cast<size_t>(y + j) * 70 + x + i];
         if (!(p & 0x8000)) d = ReferenceTransMix(p, d, level > 32 ? 0 : 32 - level);
@@ -269,11 +383,11 @@ TEST_P(WideKernels, TranslucentBlitEqualsTheRowRule) {
 }
 
 // The rotated blit of a plain source: every path gives the pixels of the
-// plain per-pixel loop (the 512-bit rows turned off), at angles in every
-// quarter, sizes around the 16-pixel step, over the frame's edges.  The
-// source is made of small patches of a few colours, half of them marked,
-// so that four equal neighbours (which keep bit 15) and all-but-equal ones
-// (which do not) are common.
+// plain per-pixel loop, at angles in every quarter, sizes around the
+// 16-pixel step, over the frame's edges.  The source is made of small
+// patches of a few colours, half of them marked, so that four equal
+// neighbours (which keep bit 15) and all-but-equal ones (which do not) are
+// common.
 TEST_P(WideKernels, RotatedBlitEqualsThePlainLoop) {
   TestRandom rnd(75);
   const uint16_t palette[] = {0x8000, 0xFC1F, 0x7FFF, 0x0000, 0x801F, 0x03E0, 0x7C00, 0x9234};
@@ -293,10 +407,8 @@ TEST_P(WideKernels, RotatedBlitEqualsThePlainLoop) {
     const int x = rnd.Range(-w, 90), y = rnd.Range(-h, 70);
     auto ours = CopyOf(frame.get());
     src->Blit(ours.get(), x, y, fx);
-    ForceNoAvx512ForTests(true);
     auto plain = CopyOf(frame.get());
-    src->Blit(plain.get(), x, y, fx);
-    ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
+    WithoutWideLoops([&] { src->Blit(plain.get(), x, y, fx); });
     ASSERT_EQ(Pixels(ours.get()), Pixels(plain.get()))
         << w << "x" << h << " at " << x << "," << y << " angle " << fx.angle;
   }
@@ -318,24 +430,10 @@ class ScatteredGlyphs : public GlyphSource {
   }
 };
 
-class WideTextInk : public EngineTest, public ::testing::WithParamInterface<Path> {
- protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    SetGlyphSource(std::make_unique<ScatteredGlyphs>());
-    ForceNoAvx2ForTests(GetParam() == Path::kSse2);
-    ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
-  }
-  void TearDown() override {
-    ForceNoAvx2ForTests(false);
-    ForceNoAvx512ForTests(false);
-    EngineTest::TearDown();
-  }
-};
-
 // Text of every size at places that cut its glyphs at each edge of a
 // clip rectangle: the same pixels as the per-pixel copy of the ink.
-TEST_P(WideTextInk, ClippedGlyphsEqualThePerPixelCopy) {
+TEST_P(WideKernels, ClippedGlyphsEqualThePerPixelCopy) {
+  SetGlyphSource(std::make_unique<ScatteredGlyphs>());
   TestRandom rnd(76);
   char text[] =
       "\xC4\xE3\xBA\xC3"
@@ -352,21 +450,11 @@ TEST_P(WideTextInk, ClippedGlyphsEqualThePerPixelCopy) {
       const uint16_t colour = static_cast<uint16_t>(rnd.Next() & 0x7FFF);
       auto plain = CopyOf(surface.get());
       surface->DrawTextA(x, y, colour, text);
-      ForceNoAvx512ForTests(true);
-      plain->DrawTextA(x, y, colour, text);
-      ForceNoAvx512ForTests(GetParam() == Path::kAvx2);
+      WithoutWideLoops([&] { plain->DrawTextA(x, y, colour, text); });
       ASSERT_EQ(Pixels(surface.get()), Pixels(plain.get()))
           << "size " << size << " at " << x << "," << y;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Paths, WideTextInk,
-                         ::testing::Values(Path::kWide, Path::kAvx2, Path::kSse2),
-                         [](const ::testing::TestParamInfo<Path>& i) {
-                           return i.param == Path::kWide   ? "Avx512"
-                                  : i.param == Path::kAvx2 ? "Avx2"
-                                                           : "Sse2";
-                         });
 
 INSTANTIATE_TEST_SUITE_P(Paths, WideKernels,
                          ::testing::Values(Path::kWide, Path::kAvx2, Path::kSse2),

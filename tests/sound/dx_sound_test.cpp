@@ -173,10 +173,19 @@ TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
     EXPECT_STREQ(buffer_->m_Sounds[0]->szName, good.c_str());
     EXPECT_EQ(buffer_->Play(0, 0, 0), 0);
   }
+  // Each failure says on the log why (the damaged kinds share one text).
   const std::string missing = dir_.File("missing.wav");
+  LogRecorder log;
   EXPECT_EQ(buffer_->Load(missing.c_str()), 0);
+  EXPECT_EQ(buffer_->Load(dir_.File("notriff.wav").c_str()), 0);
   EXPECT_EQ(buffer_->Load(nullptr), 0);
   EXPECT_EQ(buffer_->Load(std::string(300, 'x').c_str()), 0);  // longer than a cache name
+  ASSERT_EQ(log.lines().size(), 3u);
+  EXPECT_EQ(log.lines()[0],
+            "tessera: warning: cannot load sound " + missing + ": no such file, or not readable");
+  EXPECT_EQ(log.lines()[1], "tessera: warning: cannot load sound " + dir_.File("notriff.wav") +
+                                ": not a PCM wave file, or damaged");
+  EXPECT_TRUE(Contains(log.lines()[2], ": path longer than "));
   EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
   EXPECT_EQ(buffer_->m_nCurrent, -1);
   EXPECT_EQ(buffer_->Play(0, 0, 0), 0);
@@ -317,12 +326,29 @@ TEST_F(SoundTest, CapsComeFromTheDevice) {
 
 class SoundCreateTest : public EngineTest {};
 
-TEST_F(SoundCreateTest, FailedDeviceMeansNoSoundAndNoMessage) {
+// No device: no message box, the reason on the log, and a buffer without
+// a device loads nothing, fine as the wave is.
+TEST_F(SoundCreateTest, FailedDeviceMeansNoSoundAndALogLine) {
+  LogRecorder log;
   FailHeadlessAudioCall("DirectSoundCreate", DSERR_NODRIVER);
   EXPECT_FALSE(AfxCreateSound(nullptr));
   EXPECT_EQ(AfxGetSound(), nullptr);
   EXPECT_EQ(AfxGetSoundBuffer(), nullptr);
   EXPECT_TRUE(HeadlessMessages().empty());
+  ASSERT_EQ(log.lines().size(), 1u);
+  // The code's own text, in GBK: 无法使用声卡
+  EXPECT_EQ(log.lines()[0],
+            "tessera: warning: no sound effects: no audio device is open ("
+            "\xCE\xDE\xB7\xA8\xCA\xB9\xD3\xC3\xC9\xF9\xBF\xA8)");
+  TempDir dir;
+  const std::string wave = dir.File("click.wav");
+  WriteFile(wave, MakeClickWave());
+  DxSoundBuffer orphan;
+  EXPECT_EQ(orphan.Load(wave.c_str()), 0);
+  EXPECT_EQ(log.lines().back(),
+            "tessera: warning: cannot load sound " + wave + ": no audio device is open");
+  EXPECT_EQ(orphan.Play(0, 0, 0), 0);
+  EXPECT_EQ(orphan.Stop(), 0);
 
   FailHeadlessAudioCall("SetCooperativeLevel", DSERR_ALLOCATED);
   CDXSound s;

@@ -50,9 +50,11 @@ TEST(MidiFile, WriterBytesAndStructureCheck) {
   format3[9] = 3;
   std::string two_tracks = one;
   two_tracks[11] = 2;  // announces a track that is not there
+  std::string big_header = one;
+  big_header[7] = 0x40;  // header length past the end
   for (const std::string& s :
        {bad_status, big_len, long_delta, meta_past, cut_note, realtime, zero_division, format3,
-        two_tracks, one.substr(0, 13), std::string("MThd"), std::string()})
+        two_tracks, big_header, one.substr(0, 13), std::string("MThd"), std::string()})
     EXPECT_FALSE(Check(s)) << testing::PrintToString(s);
   EXPECT_FALSE(CheckMidiFile(nullptr, 0));
 }

@@ -132,6 +132,7 @@ TEST_F(MusicTest, MissingOrCorruptFilesFailAfterClosingTheOldMusic) {
   ASSERT_TRUE(music_->Play(tune_.c_str()));
   const std::string missing = dir_.File("missing.mid");
   ClearMciCommandLog();
+  LogRecorder log;
   EXPECT_FALSE(music_->Play(missing.c_str()));
   EXPECT_EQ(Commands(), (std::vector<Sent>{{"close all", nullptr, 0},
                                            {"open " + missing + " type sequencer alias MUSIC",
@@ -144,6 +145,13 @@ TEST_F(MusicTest, MissingOrCorruptFilesFailAfterClosingTheOldMusic) {
   EXPECT_FALSE(music_->Play(dir_.File("text.mid").c_str()));
   ASSERT_EQ(Commands().size(), 2u);
   EXPECT_EQ(Commands()[1].result, MCIERROR(MCIERR_INVALID_FILE));
+  // The log says why, in the sequencer's words.
+  ASSERT_EQ(log.lines().size(), 2u);
+  EXPECT_EQ(log.lines()[0], "tessera: warning: cannot play music " + missing +
+                                ": The specified file cannot be found.");
+  EXPECT_EQ(log.lines()[1],
+            "tessera: warning: cannot play music " + dir_.File("text.mid") +
+                ": The specified file cannot be played: it is not a valid MIDI file.");
   // No synthesizer: the open fails with the backend's code.
   FailNextHeadlessMidiOpen(MCIERR_SEQ_NOMIDIPRESENT);
   EXPECT_FALSE(music_->Play(tune_.c_str()));
