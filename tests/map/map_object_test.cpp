@@ -207,9 +207,7 @@ class SpriteTest : public MapTest {
     for (int i = 0; i < count; ++i) {
       char digits[12];
       std::snprintf(digits, sizeof digits, "%02d", i);
-      SURFACE* s = Solid(8, 8, static_cast<unsigned short>(0x0100 * i + 1));
-      AddPicture(base + digits, s);
-      delete s;
+      AddPicture(base + digits, 8, 8, static_cast<unsigned short>(0x0100 * i + 1));
     }
   }
   static unsigned short Colour(SURFACE* s) { return s->GetPixel(0, 0).GetColor(); }
@@ -228,9 +226,7 @@ TEST_F(SpriteTest, FrameIdentifiersReplaceTheNinthAndTenthCharacters) {
   EXPECT_FALSE(missing.LoadImageA("fountain", 14, 0));
   EXPECT_EQ(missing.m_FrameList.size(), 12u);
 
-  SURFACE* s = Solid(4, 4, 0x7777);
-  AddPicture("well", s);
-  delete s;
+  AddPicture("well", 4, 4, 0x7777);
   {
     CMapSprite well;
     ASSERT_TRUE(well.LoadImageA("well", 3, 0));
