@@ -25,11 +25,9 @@
 
 namespace {
 
-using tessera::test::Ltrb;
 using tessera::test::MakeObject;
 using tessera::test::MapTest;
 using tessera::test::TestRandom;
-using tessera::test::Xy;
 
 // Opens the protected parts to the tests.
 class OpenMap : public QMap {
@@ -82,21 +80,6 @@ TEST_F(MapTest, AutoScrollAndMoveScreenGiveExactOrigins) {
   map.m_nNowLeft = 5;
   map.AutoScrollMap();
   EXPECT_EQ(map.GetNowLeft(), 5);
-}
-
-TEST_F(MapTest, CellsMapPixelsAndViewPixels) {
-  QMap map;
-  SetSize(map, 3200, 2400, 32);
-  CMapObject* o = MakeObject(&map, 5, 9, 3, 4, 1, 3, nullptr);
-  EXPECT_EQ(Xy(o->GetDrawPoint()), std::make_pair(4, 6));
-  EXPECT_EQ(Xy(o->GetDrawPointOffset()), std::make_pair(-1, -3));
-  EXPECT_EQ(Ltrb(o->GetArea()), (std::array<int, 4>{128, 192, 224, 320}));
-  map.m_nNowLeft = 100;
-  map.m_nNowTop = -20;
-  EXPECT_EQ(Ltrb(o->GetRelativeArea()), (std::array<int, 4>{28, 212, 124, 340}));
-  // The standing cell's corner in view pixels: (5 * 32 - 100, 9 * 32 + 20).
-  EXPECT_EQ(Xy(o->GetRelativeTruePoint()), std::make_pair(60, 308));
-  delete o;
 }
 
 // The order the map drew its objects in before the sort was made fast:
