@@ -188,13 +188,9 @@ TEST_F(MapPlayerTest, ACharacterOutsideTheMap) {
   MakeMap(10, 10);
   auto* p = AddWalker(-5, 40);
   EXPECT_FALSE(p->WalkTo(2, 2, false));
-  auto* frame = vm->GetRenderSurface();
-  DRAW_FX fx;
-  fx.kind = FX_FILL;
-  fx.colour = 0x0123;
-  frame->Blit(frame, 0, 0, fx);
-  map->Show(frame);
-  for (uint16_t px : tessera::test::Pixels(frame)) ASSERT_EQ(px, 0x0123);
+  auto frame = tessera::test::MakeDib(320, 240, 0x0123);
+  map->Show(frame.get());
+  for (uint16_t px : tessera::test::Pixels(frame.get())) ASSERT_EQ(px, 0x0123);
   EXPECT_FALSE(p->IsPointed(10, 10));
   EXPECT_TRUE(p->MoveTo(-4, 39));
 }

@@ -47,15 +47,6 @@ class SmallMapTest : public WalkerTest {
     last->AddObject(o);
     return o;
   }
-  // The render surface, every pixel `colour`.
-  SURFACE* Filled(uint16_t colour) {
-    SURFACE* frame = vm->GetRenderSurface();
-    DRAW_FX fill;
-    fill.kind = FX_FILL;
-    fill.colour = colour;
-    frame->Blit(frame, 0, 0, fill);
-    return frame;
-  }
   std::set<std::pair<int, int>> PixelsOf(SURFACE* s, uint16_t colour) {
     std::set<std::pair<int, int>> out;
     for (int y = 0; y < s->GetHeight(); ++y)
@@ -150,8 +141,8 @@ TEST_F(SmallMapTest, DrawnTranslucently) {
   QMap* m = MakeMap(10, 10, 32, 320, 240);
   auto* mini = new QSmallMap;
   ASSERT_TRUE(mini->Init(m, "SmallPic01", {10, 10, 50, 40}));
-  SURFACE* frame = Filled(0x1234);
-  mini->Show(frame);
+  auto frame = MakeDib(160, 120, 0x1234);
+  mini->Show(frame.get());
   // Level 20 of 32: the destination keeps 32 - 20 parts.  The view frame's
   // left edge is the overlay's column 1.
   EXPECT_EQ(frame->GetPixel(10 + 20, 10 + 10).GetColor(),
@@ -167,15 +158,15 @@ TEST_F(SmallMapTest, AMissingPictureDrawsNothing) {
   auto* mini = new QSmallMap;
   EXPECT_FALSE(mini->Init(m, "NoPicture1", {0, 0, 40, 30}));
   EXPECT_EQ(m->GetSmallMap(), mini);
-  SURFACE* frame = Filled(0x1234);
-  mini->Show(frame);
-  for (uint16_t p : tessera::test::Pixels(frame)) ASSERT_EQ(p, 0x1234);
+  auto frame = MakeDib(160, 120, 0x1234);
+  mini->Show(frame.get());
+  for (uint16_t p : tessera::test::Pixels(frame.get())) ASSERT_EQ(p, 0x1234);
   // Without a map size there is nothing to scale: the picture alone.
   auto* flat = new QSmallMap;
   QMap empty(tagRECT{0, 0, 100, 100});
   ASSERT_TRUE(flat->Init(&empty, "SmallPic01", {0, 0, 40, 30}));
   flat->AddDispObject(At(1, 1), 3, PIXEL(0x7C00));
-  flat->Show(frame);
+  flat->Show(frame.get());
   EXPECT_TRUE(PixelsOf(flat->GetOverlay(), 0x7C00).empty());
   EXPECT_TRUE(PixelsOf(flat->GetOverlay(), kWhite).empty());
 }
