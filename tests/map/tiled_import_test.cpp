@@ -240,8 +240,7 @@ TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
   const struct {
     const char* enc;
     bool external;
-  } kinds[] = {{"csv", false}, {"base64", false}, {"zlib", false},
-               {"gzip", true}, {"xml", false},    {"csv", true}};
+  } kinds[] = {{"csv", false}, {"base64", false}, {"zlib", false}, {"gzip", true}, {"xml", false}};
   int n = 0;
   for (const auto& k : kinds) {
     const std::string name = std::string("v") + k.enc + (k.external ? "x" : "");
