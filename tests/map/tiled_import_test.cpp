@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,7 @@ TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
     bool external;
   } kinds[] = {{"csv", false}, {"base64", false}, {"zlib", false}, {"gzip", true}, {"xml", false}};
   int n = 0;
+  std::set<unsigned long> goodsIds;  // every map its own goods, never an earlier map's
   for (const auto& k : kinds) {
     const std::string name = std::string("v") + k.enc + (k.external ? "x" : "");
     SCOPED_TRACE(name);
@@ -279,6 +281,7 @@ TEST_F(TiledImportTest, EveryEncodingAndTilesetKindGivesTheSameMap) {
     CMapObject* lamp2 = map.GetObjectList()[1];
     EXPECT_STREQ(lamp->GetName(), "lamp");
     EXPECT_STREQ(lamp2->GetName(), "lamp#2");
+    EXPECT_TRUE(goodsIds.insert(lamp->GetId()).second);
     EXPECT_STREQ(lamp->GetPicinfo(), lamp2->GetPicinfo());
     // A tile object stands on its bottom-left corner.
     EXPECT_EQ(Ltrb(lamp->GetArea()), (std::array<int, 4>{16, 16, 24, 24}));
