@@ -77,12 +77,12 @@ TEST_F(MapPlayerTest, OneCellRule) {
   MakeMap(20, 20);
   auto* p = AddWalker(5, 5);
   tessera::ClearHeadlessMessages();
-  for (auto [x, y] : {Cell{3, 5}, Cell{6, 8}}) {  // two columns; one column and three rows
+  for (auto [x, y] : {Cell{7, 5}, Cell{3, 5}, Cell{5, 8}, Cell{6, 3}}) {  // too far on each side
     EXPECT_FALSE(p->MoveTo(x, y));
     EXPECT_EQ(p->GetPlayerState(), PS_STAND);
   }
   const auto& msgs = tessera::HeadlessMessages();
-  ASSERT_EQ(msgs.size(), 2u);
+  ASSERT_EQ(msgs.size(), 4u);
   // 不能一次移动跨越一格的范围
   EXPECT_EQ(msgs[0].caption, "");
   EXPECT_EQ(msgs[0].text,
