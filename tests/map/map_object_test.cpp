@@ -162,12 +162,10 @@ TEST_F(TimerTest, EventsDispatchToTheFirstHookWithTheRecordsId) {
   EXPECT_FALSE(door.GetNextEvent()->OnEvent(&door, &player));
   ASSERT_EQ(door.calls.size(), 2u);
   EXPECT_EQ(door.calls[0], std::make_pair(static_cast<CMapObject*>(&player), enMapEvent(12)));
-  EXPECT_TRUE(player.calls.empty());
 
   // Deleting an event deletes the event object, not its record.
   EXPECT_TRUE(door.DelEvent(ea));
   EXPECT_EQ(deaths, 1);
-  EXPECT_EQ(a.nID, 12);
   EXPECT_FALSE(door.DelEvent(ea));
   door.DelAllEvent();
   EXPECT_EQ(deaths, 2);
