@@ -88,35 +88,17 @@ TEST_F(SmallMapTest, ViewFramePlacement) {
   EXPECT_EQ(o->GetPixel(1, 1).GetColor(), COLOR_KEY);
 }
 
-TEST_F(SmallMapTest, DiscSizes) {
+TEST_F(SmallMapTest, DiscsAndTheirCutAtTheMiniMapsEdge) {
   QSmallMap* mini = Big();
-  // Standing cell (c, r) lands on (2c, 2r) of the mini-map.
-  // Radius 2: the 3 x 3 square and one more pixel left and up.
-  std::set<std::pair<int, int>> two = {{-2, 0}, {0, -2}};
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx) two.insert({dx, dy});
-  struct Case {
-    int radius;
-    uint16_t colour;
-    std::set<std::pair<int, int>> offsets;  // from the centre
-  } cases[] = {
-      {0, 0x001F, {}},
-      {1, 0x03E0, {{0, 0}, {-1, 0}, {0, -1}}},
-      {2, 0x7C00, two},
-  };
-  int column = 10;
-  for (const Case& c : cases) {
-    mini->AddDispObject(At(column, 50), c.radius, PIXEL(c.colour));
-    column += 15;
-  }
+  // Standing cell (c, r) lands on (2c, 2r) of the mini-map.  A disc's rows
+  // and columns run from the centre - r up to, not including, the centre +
+  // r: radius 2 is the 3 x 3 square and one more pixel left and up.
+  mini->AddDispObject(At(10, 50), 2, PIXEL(0x7C00));
   mini->Show(vm->GetRenderSurface());
-  column = 10;
-  for (const Case& c : cases) {
-    std::set<std::pair<int, int>> want;
-    for (auto [dx, dy] : c.offsets) want.insert({2 * column + dx, 100 + dy});
-    EXPECT_EQ(PixelsOf(mini->GetOverlay(), c.colour), want) << c.radius;
-    column += 15;
-  }
+  std::set<std::pair<int, int>> want = {{18, 100}, {20, 98}};
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) want.insert({20 + dx, 100 + dy});
+  EXPECT_EQ(PixelsOf(mini->GetOverlay(), 0x7C00), want);
   // A disc at the mini-map's edge is cut there.
   mini->DelAllObject();
   mini->AddDispObject(At(0, 0), 4, PIXEL(0x4210));
