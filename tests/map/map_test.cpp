@@ -285,6 +285,7 @@ TEST_F(MapTest, ShortMissingAndBadCellFilesAndPictures) {
   QMap a;
   EXPECT_TRUE(a.LoadMap("short"));  // a picture that is not in the pack
   EXPECT_STREQ(a.GetName(), "short");
+  EXPECT_EQ(a.GetCellNum(), 70);
   EXPECT_EQ(a.GetBackGround(), nullptr);
   EXPECT_EQ(std::string(a.GetMapInfo(), 70), std::string(30, '\1') + std::string(40, '\0'));
 

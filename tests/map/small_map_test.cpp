@@ -94,11 +94,13 @@ TEST_F(SmallMapTest, DiscsAndTheirCutAtTheMiniMapsEdge) {
   // and columns run from the centre - r up to, not including, the centre +
   // r: radius 2 is the 3 x 3 square and one more pixel left and up.
   mini->AddDispObject(At(10, 50), 2, PIXEL(0x7C00));
+  mini->AddDispObject(At(30, 50), 0, PIXEL(0x001F));  // radius 0: nothing
   mini->Show(vm->GetRenderSurface());
   std::set<std::pair<int, int>> want = {{18, 100}, {20, 98}};
   for (int dy = -1; dy <= 1; ++dy)
     for (int dx = -1; dx <= 1; ++dx) want.insert({20 + dx, 100 + dy});
   EXPECT_EQ(PixelsOf(mini->GetOverlay(), 0x7C00), want);
+  EXPECT_TRUE(PixelsOf(mini->GetOverlay(), 0x001F).empty());
   // A disc at the mini-map's edge is cut there.
   mini->DelAllObject();
   mini->AddDispObject(At(0, 0), 4, PIXEL(0x4210));
