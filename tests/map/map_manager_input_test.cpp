@@ -126,7 +126,7 @@ TEST_F(MapManagerInputTest, EnterAndLeave) {
   Scene();
   CMapObject* a = Thing(10, 10);
   CMapObject* b = Thing(100, 10);
-  CMapObject* g = Thing(200, 10, MOT_GOODS);
+  Thing(200, 10, MOT_GOODS);
   auto hover = [&](int x, int y) {
     Mouse(x, y);
     manager->m_pfnMouseOver(manager);
@@ -145,7 +145,6 @@ TEST_F(MapManagerInputTest, EnterAndLeave) {
   g_calls.clear();
   hover(500, 500);
   EXPECT_TRUE(g_calls.empty());
-  (void)g;
 }
 
 TEST_F(MapManagerInputTest, NothingWithoutAMapOrAPlayer) {
