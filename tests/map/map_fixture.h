@@ -21,6 +21,7 @@
 #include "pack/res.h"
 #include "platform/test_hooks.h"
 #include "public/engine.h"
+#include "support/surface_helpers.h"
 #include "support/test_pack.h"
 #include "support/test_support.h"
 
@@ -44,14 +45,8 @@ class MapTest : public EngineTest {
     ASSERT_TRUE(AfxGetMapManager()->Init(scene_.c_str()));
     std::filesystem::create_directories("data");  // the cell files' folder
     // What every map's chat box shows: its backing picture and caret frames.
-    SURFACE* back = Solid(496, 30, 0x0010);
-    AddPicture("pwEditBack", back);
-    delete back;
-    for (const char* id : {"EditCurs00", "EditCurs01", "EditCurs02"}) {
-      SURFACE* caret = Solid(2, 14, 0x7FFF);
-      AddPicture(id, caret);
-      delete caret;
-    }
+    AddPicture("pwEditBack", 496, 30, 0x0010);
+    for (const char* id : {"EditCurs00", "EditCurs01", "EditCurs02"}) AddPicture(id, 2, 14, 0x7FFF);
   }
   void TearDown() override {
     ResetMapManagerForTests();
@@ -74,16 +69,14 @@ class MapTest : public EngineTest {
   static void WriteCells(const std::string& name, const std::string& cells) {
     WriteFile("data/" + name + ".map", std::string(44, 'H') + cells);
   }
-  // A plain surface of w x h in one colour, made by the display manager.
-  SURFACE* Solid(int w, int h, unsigned short colour) {
-    SURFACE* s = vm_->CreateSurface(w, h, SS_DIB);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) s->SetPixel(x, y, colour);
-    return s;
+  // A plain surface of w x h in one colour, for whoever takes it.
+  static SURFACE* Solid(int w, int h, unsigned short colour) {
+    return MakeDib(w, h, colour).release();
   }
-  // Stores a surface as a pack image under `id` (the surface stays the
-  // caller's).
-  void AddPicture(const std::string& id, SURFACE* s) { AddToPack(res_.get(), id, PackImage(s)); }
+  // Stores a picture of w x h in one colour in the pack under `id`.
+  void AddPicture(const std::string& id, int w, int h, unsigned short colour) {
+    AddToPack(res_.get(), id, PackImage(MakeDib(w, h, colour).get()));
+  }
 
   TempDir dir_;
   std::unique_ptr<CRes> res_;

@@ -47,15 +47,6 @@ class SmallMapTest : public WalkerTest {
     last->AddObject(o);
     return o;
   }
-  // The render surface, every pixel `colour`.
-  SURFACE* Filled(uint16_t colour) {
-    SURFACE* frame = vm->GetRenderSurface();
-    DRAW_FX fill;
-    fill.kind = FX_FILL;
-    fill.colour = colour;
-    frame->Blit(frame, 0, 0, fill);
-    return frame;
-  }
   std::set<std::pair<int, int>> PixelsOf(SURFACE* s, uint16_t colour) {
     std::set<std::pair<int, int>> out;
     for (int y = 0; y < s->GetHeight(); ++y)
@@ -97,35 +88,19 @@ TEST_F(SmallMapTest, ViewFramePlacement) {
   EXPECT_EQ(o->GetPixel(1, 1).GetColor(), COLOR_KEY);
 }
 
-TEST_F(SmallMapTest, DiscSizes) {
+TEST_F(SmallMapTest, DiscsAndTheirCutAtTheMiniMapsEdge) {
   QSmallMap* mini = Big();
-  // Standing cell (c, r) lands on (2c, 2r) of the mini-map.
-  // Radius 2: the 3 x 3 square and one more pixel left and up.
-  std::set<std::pair<int, int>> two = {{-2, 0}, {0, -2}};
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx) two.insert({dx, dy});
-  struct Case {
-    int radius;
-    uint16_t colour;
-    std::set<std::pair<int, int>> offsets;  // from the centre
-  } cases[] = {
-      {0, 0x001F, {}},
-      {1, 0x03E0, {{0, 0}, {-1, 0}, {0, -1}}},
-      {2, 0x7C00, two},
-  };
-  int column = 10;
-  for (const Case& c : cases) {
-    mini->AddDispObject(At(column, 50), c.radius, PIXEL(c.colour));
-    column += 15;
-  }
+  // Standing cell (c, r) lands on (2c, 2r) of the mini-map.  A disc's rows
+  // and columns run from the centre - r up to, not including, the centre +
+  // r: radius 2 is the 3 x 3 square and one more pixel left and up.
+  mini->AddDispObject(At(10, 50), 2, PIXEL(0x7C00));
+  mini->AddDispObject(At(30, 50), 0, PIXEL(0x001F));  // radius 0: nothing
   mini->Show(vm->GetRenderSurface());
-  column = 10;
-  for (const Case& c : cases) {
-    std::set<std::pair<int, int>> want;
-    for (auto [dx, dy] : c.offsets) want.insert({2 * column + dx, 100 + dy});
-    EXPECT_EQ(PixelsOf(mini->GetOverlay(), c.colour), want) << c.radius;
-    column += 15;
-  }
+  std::set<std::pair<int, int>> want = {{18, 100}, {20, 98}};
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) want.insert({20 + dx, 100 + dy});
+  EXPECT_EQ(PixelsOf(mini->GetOverlay(), 0x7C00), want);
+  EXPECT_TRUE(PixelsOf(mini->GetOverlay(), 0x001F).empty());
   // A disc at the mini-map's edge is cut there.
   mini->DelAllObject();
   mini->AddDispObject(At(0, 0), 4, PIXEL(0x4210));
@@ -150,8 +125,8 @@ TEST_F(SmallMapTest, DrawnTranslucently) {
   QMap* m = MakeMap(10, 10, 32, 320, 240);
   auto* mini = new QSmallMap;
   ASSERT_TRUE(mini->Init(m, "SmallPic01", {10, 10, 50, 40}));
-  SURFACE* frame = Filled(0x1234);
-  mini->Show(frame);
+  auto frame = MakeDib(160, 120, 0x1234);
+  mini->Show(frame.get());
   // Level 20 of 32: the destination keeps 32 - 20 parts.  The view frame's
   // left edge is the overlay's column 1.
   EXPECT_EQ(frame->GetPixel(10 + 20, 10 + 10).GetColor(),
@@ -167,15 +142,15 @@ TEST_F(SmallMapTest, AMissingPictureDrawsNothing) {
   auto* mini = new QSmallMap;
   EXPECT_FALSE(mini->Init(m, "NoPicture1", {0, 0, 40, 30}));
   EXPECT_EQ(m->GetSmallMap(), mini);
-  SURFACE* frame = Filled(0x1234);
-  mini->Show(frame);
-  for (uint16_t p : tessera::test::Pixels(frame)) ASSERT_EQ(p, 0x1234);
+  auto frame = MakeDib(160, 120, 0x1234);
+  mini->Show(frame.get());
+  for (uint16_t p : tessera::test::Pixels(frame.get())) ASSERT_EQ(p, 0x1234);
   // Without a map size there is nothing to scale: the picture alone.
   auto* flat = new QSmallMap;
   QMap empty(tagRECT{0, 0, 100, 100});
   ASSERT_TRUE(flat->Init(&empty, "SmallPic01", {0, 0, 40, 30}));
   flat->AddDispObject(At(1, 1), 3, PIXEL(0x7C00));
-  flat->Show(frame);
+  flat->Show(frame.get());
   EXPECT_TRUE(PixelsOf(flat->GetOverlay(), 0x7C00).empty());
   EXPECT_TRUE(PixelsOf(flat->GetOverlay(), kWhite).empty());
 }
