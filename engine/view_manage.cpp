@@ -107,14 +107,19 @@ int CVIEWMANAGE::UpdateScreen() {
 int CVIEWMANAGE::UpdateScreen(const CRect& r) {
   if (m_bFullScreen) return UpdateScreenDD();
   if (!m_pSection) return 0;
-  // Right and bottom are inclusive.  (64-bit, then clamped: extreme edges
-  // must not overflow.)
-  auto extent = [](int32_t from, int32_t to) {
+  // Right and bottom are inclusive.  A left or top edge before the frame
+  // starts at the frame's edge instead (the part before it shows nothing):
+  // a rectangle from INT_MIN to INT_MAX is the whole frame, where a copy
+  // starting at INT_MIN would have a capped width that never reached it.
+  // 64-bit, then clamped: extreme edges must not overflow.
+  const auto start = [](int32_t from) { return std::max(from, 0); };
+  const auto extent = [](int32_t from, int32_t to) {
     return static_cast<int>(
         std::clamp<long long>(static_cast<long long>(to) - from + 1, 0, INT_MAX));
   };
-  return GetPresenter().CopyToWindow(m_hWnd, m_pSection, 2 * m_nWidth, m_nWidth, m_nHeight, r.left,
-                                     r.top, extent(r.left, r.right), extent(r.top, r.bottom))
+  const int left = start(r.left), top = start(r.top);
+  return GetPresenter().CopyToWindow(m_hWnd, m_pSection, 2 * m_nWidth, m_nWidth, m_nHeight, left,
+                                     top, extent(left, r.right), extent(top, r.bottom))
              ? 1
              : 0;
 }

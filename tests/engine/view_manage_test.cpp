@@ -101,8 +101,12 @@ TEST_F(ViewManageTest, WindowedUpdatesCopyTheFrameOrARectangle) {
   EXPECT_EQ(vm->UpdateScreen(CRect(60, 40, 69, 49)), 1);
   EXPECT_EQ(copied(), 100 + 4 * 8);
   EXPECT_EQ(presenter->LastCopy().right, 10);  // width as asked
-  // Edges at the ends of the int range must not overflow.
+  // Edges at the ends of the int range must not overflow, and cover the
+  // whole frame (a copy starting at INT_MIN once copied nothing).
+  for (int y = 0; y < 48; ++y) frame->SetPixel(63, y, 0x4321);
   EXPECT_EQ(vm->UpdateScreen(CRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX)), 1);
+  EXPECT_EQ(
+      std::count(presenter->WindowPicture().begin(), presenter->WindowPicture().end(), 0x4321), 48);
   EXPECT_EQ(vm->UpdateScreen(CRect(5, 5, 2, 2)), 1);
   EXPECT_EQ(presenter->LastCopy().right, 0);
 }
