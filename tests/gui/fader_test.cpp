@@ -12,7 +12,6 @@
 #include "gui/sprite.h"
 #include "platform/glyph_source.h"
 #include "sprite_fixture.h"
-#include "testing/manual_clock.h"
 
 namespace {
 
@@ -27,18 +26,7 @@ class SolidGlyphs : public tessera::GlyphSource {
   }
 };
 
-class FaderTest : public tessera::test::SpriteFixture {
- protected:
-  void SetUp() override {
-    SpriteFixture::SetUp();
-    clock_ = tessera::InstallManualClock(1000);
-  }
-  void TearDown() override {
-    tessera::SetGlyphSource(nullptr);
-    SpriteFixture::TearDown();
-  }
-  tessera::ManualClock* clock_ = nullptr;
-};
+using FaderTest = tessera::test::SpriteFixture;
 
 TEST_F(FaderTest, FaderSpritePlaysOnceAndDeletesItself) {
   // Frames 00-02 shown, 03 ends the effect before it is drawn.

@@ -13,7 +13,6 @@
 #include "gif_samples.h"
 #include "platform/headless/headless_message_sink.h"
 #include "sprite_fixture.h"
-#include "testing/manual_clock.h"
 
 namespace {
 
@@ -80,14 +79,12 @@ class GifSpriteTest : public tessera::test::SpriteFixture {
  protected:
   void SetUp() override {
     SpriteFixture::SetUp();
-    clock_ = tessera::InstallManualClock(1000);
     path_ = scratch() + "/anim.gif";
     tessera::test::WriteGif(path_, 96, 64, GlobalTable(), Frames());
     bytes_ = tessera::test::ReadFile(path_);
   }
   static std::vector<uint16_t> PixelsOf(SURFACE* s) { return tessera::test::Pixels(s); }
 
-  tessera::ManualClock* clock_ = nullptr;
   std::string path_, bytes_;
 };
 
