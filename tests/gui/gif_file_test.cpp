@@ -96,9 +96,9 @@ TEST(GifFileTest, AcceptsVersionsUpTo89a) {
   WriteGif(path, 4, 2, RandomBytes(12, 256, 5), one);
   std::string bytes = tessera::test::ReadFile(path);
   ASSERT_EQ(bytes.substr(0, 6), "GIF87a");
-  for (const char* v : {"87a", "89a", "88z", "90a", "9"}) {
+  for (const char* v : {"87a", "89a", "90a"}) {
     std::string b = bytes;
-    b.replace(3, 3, std::string(v) + std::string(3 - std::string(v).size(), '\0'));
+    b.replace(3, 3, v);
     QGifFile gif;
     const bool ok = std::string(v) <= "89a";
     EXPECT_EQ(gif.Open(b.data(), static_cast<long>(b.size())), ok ? 1 : 0) << v;
