@@ -137,7 +137,9 @@ TEST_F(ButtonTest, LooksFollowTheEvents) {
   EXPECT_EQ(b.m_nImage, 3);
   MoveTo(30, 30);
   EXPECT_EQ(AfxGetNowArea(), nullptr);
-  for (AREA_CALLBACK h : {QButton::OnMouseIn, QButton::OnPress, QButton::OnMouseOut}) h(&b);
+  for (AREA_CALLBACK h :
+       {QButton::OnMouseIn, QButton::OnPress, QButton::OnHover, QButton::OnMouseOut})
+    h(&b);
   EXPECT_EQ(b.m_nImage, 3);
   b.Enable(true);
   EXPECT_EQ(b.m_nImage, 0);

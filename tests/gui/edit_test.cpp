@@ -298,6 +298,7 @@ TEST_F(EditTest, StatesHandTheFocusBackAndIdleEmpties) {
   EXPECT_EQ(chains_->GetChain(CHAIN_TOP)->GetCount(), 0);
   EXPECT_EQ(AfxGetNowFocus(), nullptr);
   auto g = Make(64);
+  g->SetState(QAREA_HIDE, nullptr);  // without the focus: nothing to give back
   AfxSetNowFocus(g.get());
   g.reset();
   EXPECT_EQ(g_log, (Strings{"1026", "1026", "1026"}));
