@@ -11,15 +11,12 @@
 #include "engine/dib_surface.h"
 #include "engine/rle_surface.h"
 #include "engine/view_manage.h"
-#include "gui/area.h"
-#include "gui/chain_manager.h"
 #include "gui/dialog.h"
 #include "gui/gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/input_services.h"
 #include "public/engine.h"
 #include "support/test_support.h"
-#include "testing/manual_clock.h"
 
 namespace {
 
@@ -33,6 +30,7 @@ constexpr unsigned short kPressColour = 0x001F;   // blue
 // The widget fixture's engine (320 x 240, a test pack, the cursor).
 class MouseTest : public GuiTest {
  protected:
+  using GuiTest::GuiTest;
   void SetUp() override {
     GuiTest::SetUp();
     mouse_ = AfxGetMouse();
@@ -218,39 +216,18 @@ TEST_F(MouseTest, LoadsTheEighteenImagesFromThePack) {
   EXPECT_EQ(AfxGetViewManager(), nullptr);
 }
 
-// The tip box on a full 800 x 600 screen, with glyphs that ink only the
-// top-left pixel of each character cell.
-
-class TipBoxTest : public EngineTest {
+// The tip box on a full 800 x 600 screen (the widget fixture's glyphs ink
+// only the top-left pixel of each character cell).
+class TipBoxTest : public MouseTest {
  protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    window_ = tessera::CreateWindowRecord(800, 600);
-    ASSERT_EQ(AfxCreateViewManager(800, 600, window_), 1);
-    AfxCreateMouse();
-    mouse_ = AfxGetMouse();
-    tessera::SetGlyphSource(std::make_unique<tessera::test::DotGlyphs>());
-  }
-  void TearDown() override {
-    EngineTest::TearDown();
-    tessera::DestroyWindowRecord(window_);
-  }
+  TipBoxTest() : MouseTest(800, 600) {}
   // Draws the cursor at (x, y) on a black frame; the white pixels.
   std::vector<std::pair<int, int>> ShowAt(int x, int y) {
-    static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor =
-        tagPOINT{x, y};
-    DIBSURFACE* f = AfxGetViewManager()->GetRenderSurface();
-    for (int j = 0; j < 600; ++j)
-      for (int i = 0; i < 800; ++i) f->SetPixel(i, j, 0);
+    PutCursor(x, y);
+    DIBSURFACE* f = Frame();
     mouse_->Show();
-    std::vector<std::pair<int, int>> white;
-    for (int j = 0; j < 600; ++j)
-      for (int i = 0; i < 800; ++i)
-        if (f->GetPixel(i, j).GetColor() == 0x7FFF) white.emplace_back(i, j);
-    return white;
+    return Find(f, 0x7FFF);
   }
-  HWND window_ = nullptr;
-  QMouse* mouse_ = nullptr;
 };
 
 TEST_F(TipBoxTest, StaysOnTheScreenNearEachEdge) {
@@ -310,7 +287,8 @@ TEST_F(TipBoxTest, CursorMadeBeforeTheDisplayManagerDrawsItsTipLater) {
   mouse_ = AfxGetMouse();
   EXPECT_EQ(mouse_->m_pTipDialog->m_pBackSurface, nullptr);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
-  ASSERT_EQ(AfxCreateViewManager(800, 600, window_), 1);
+  ASSERT_EQ(AfxCreateViewManager(kW, kH, window_), 1);
+  vm_ = AfxGetViewManager();
   strcpy(g_szTipText, "ab");
   mouse_->SetTip(true);
   EXPECT_EQ(ShowAt(10, 10).size(), 2u);
