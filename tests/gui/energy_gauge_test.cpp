@@ -41,16 +41,14 @@ class EnergyTest : public tessera::test::GuiTest {
 TEST_F(EnergyTest, OnlyTheFilledPartShows) {
   PutBars("LIFEBARA", 2);
   PutBars("LIFEBARH", 1, 69, 10);
+  // Out of range (to the ends of int) is held to the ends of the bar.
   for (auto [direction, energy, hidden] : {std::tuple{0, 100, 34},
                                            {0, 0, 69},
                                            {0, 200, 0},
                                            {0, 199, 0},
                                            {0, 1, 68},
-                                           {0, 250, 0},
-                                           {0, -50, 69},
                                            {0, -2147483647, 69},
                                            {0, 2147483647, 0},
-                                           {1, 100, 34},
                                            {1, 50, 51}}) {
     QEnergy e;
     e.Create(0, 0, 9, 68, 200, 69, direction);

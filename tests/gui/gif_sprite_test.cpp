@@ -13,7 +13,6 @@
 #include "gif_samples.h"
 #include "platform/headless/headless_message_sink.h"
 #include "sprite_fixture.h"
-#include "testing/manual_clock.h"
 
 namespace {
 
@@ -80,14 +79,12 @@ class GifSpriteTest : public tessera::test::SpriteFixture {
  protected:
   void SetUp() override {
     SpriteFixture::SetUp();
-    clock_ = tessera::InstallManualClock(1000);
     path_ = scratch() + "/anim.gif";
     tessera::test::WriteGif(path_, 96, 64, GlobalTable(), Frames());
     bytes_ = tessera::test::ReadFile(path_);
   }
   static std::vector<uint16_t> PixelsOf(SURFACE* s) { return tessera::test::Pixels(s); }
 
-  tessera::ManualClock* clock_ = nullptr;
   std::string path_, bytes_;
 };
 
@@ -222,12 +219,11 @@ TEST_F(GifSpriteTest, BadInputLeavesNoFrame) {
   // Truncated (the reader's own suite tries every length), an unknown
   // extension label, a screen of 65535 x 65535 too big to compose: false,
   // no frame, no message -- also after a good load.
-  std::vector<std::string> damaged = {bytes_.substr(0, 13), bytes_.substr(0, bytes_.size() / 2),
-                                      bytes_.substr(0, bytes_.size() - 1), bytes_, bytes_};
+  std::vector<std::string> damaged = {bytes_.substr(0, bytes_.size() / 2), bytes_, bytes_};
   const size_t ext = bytes_.find("\x21\xF9");
   ASSERT_NE(ext, std::string::npos);
-  damaged[3][ext + 1] = '\x33';
-  damaged[4][6] = damaged[4][7] = damaged[4][8] = damaged[4][9] = '\xFF';
+  damaged[1][ext + 1] = '\x33';
+  damaged[2][6] = damaged[2][7] = damaged[2][8] = damaged[2][9] = '\xFF';
   for (size_t i = 0; i < damaged.size(); ++i) {
     char id[16];
     std::snprintf(id, sizeof id, "broken%04d", static_cast<int>(i));

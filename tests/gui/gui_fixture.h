@@ -1,4 +1,5 @@
-// What the widget suites share: a display manager of 320 x 240 on a
+// What the widget suites share: a display manager of 320 x 240 (or the
+// size a suite gives) on a
 // headless window over a real test pack, the manual clock, the mouse cursor
 // and the chain manager, and a glyph source that inks only the top-left
 // pixel of each character cell, so every character's origin shows as one
@@ -37,7 +38,7 @@ class DotGlyphs : public GlyphSource {
 
 class GuiTest : public EngineTest {
  protected:
-  static constexpr int kW = 320, kH = 240;
+  explicit GuiTest(int w = 320, int h = 240) : kW(w), kH(h) {}
   void SetUp() override {
     EngineTest::SetUp();
     clock_ = InstallManualClock(5000);
@@ -93,6 +94,7 @@ class GuiTest : public EngineTest {
     if (QArea* a = AfxGetNowArea()) (a->*slot)(a);
   }
 
+  const int kW, kH;            // the screen size
   WindowProc proc_ = nullptr;  // set before SetUp to record messages
   HWND window_ = nullptr;
   ManualClock* clock_ = nullptr;

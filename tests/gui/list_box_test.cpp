@@ -77,7 +77,7 @@ TEST_F(ListTest, RowsOfAPageAndPagesPastTheEnds) {
     EXPECT_TRUE(b->m_pfnClick == DoNothing && !b->m_bCenterCaption && b->m_bGhost &&
                 b->m_nFontSize == 12);
   }
-  for (int top : {12, 100, -4, -100000, 2147483647 - 1}) {
+  for (int top : {12, -4, 2147483647 - 1}) {
     l->m_nTop = top;
     l->Refresh(false, true);
     EXPECT_EQ(Rows(*l), (std::vector<std::string>(3, ":-1"))) << top;

@@ -1,7 +1,6 @@
 // What the sprite suites share: an engine on a headless window of 320 x 240
-// with a real resource pack (game database, shared pack database, one pack
-// file) in the test's scratch folder, and helpers to store pictures and
-// animation rows in it.
+// on the manual clock (at 1000) with a real resource pack (game database, shared pack database, one
+// pack file) in the test's scratch folder, and helpers to store pictures and animation rows in it.
 #ifndef TESSERA_TESTS_GUI_SPRITE_FIXTURE_H
 #define TESSERA_TESTS_GUI_SPRITE_FIXTURE_H
 
@@ -23,6 +22,7 @@
 #include "support/surface_helpers.h"
 #include "support/test_pack.h"
 #include "support/test_support.h"
+#include "testing/manual_clock.h"
 
 namespace tessera::test {
 
@@ -54,6 +54,7 @@ class SpriteFixture : public EngineTest {
     vm_ = AfxGetViewManager();
     frame_ = vm_->GetRenderSurface();
     ClearFrame();
+    clock_ = InstallManualClock(1000);
   }
   void TearDown() override {
     EngineTest::TearDown();
@@ -109,6 +110,7 @@ class SpriteFixture : public EngineTest {
   HWND window_ = nullptr;
   CVIEWMANAGE* vm_ = nullptr;
   DIBSURFACE* frame_ = nullptr;
+  ManualClock* clock_ = nullptr;
 };
 
 }  // namespace tessera::test
