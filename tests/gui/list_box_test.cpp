@@ -72,10 +72,14 @@ TEST_F(ListTest, RowsOfAPageAndPagesPastTheEnds) {
   for (unsigned i = 0; i < 3; ++i) {
     QButton* b = l->m_RowMenu.GetItem(i);
     const int top = 20 + 20 * static_cast<int>(i);
-    EXPECT_TRUE(b->m_rcArea.left == 15 && b->m_rcArea.right == 114 && b->m_rcArea.top == top &&
-                b->m_rcArea.bottom == top + 20);
-    EXPECT_TRUE(b->m_pfnClick == DoNothing && !b->m_bCenterCaption && b->m_bGhost &&
-                b->m_nFontSize == 12);
+    EXPECT_EQ(b->m_rcArea.left, 15);
+    EXPECT_EQ(b->m_rcArea.right, 114);
+    EXPECT_EQ(b->m_rcArea.top, top);
+    EXPECT_EQ(b->m_rcArea.bottom, top + 20);
+    EXPECT_EQ(b->m_pfnClick, DoNothing);
+    EXPECT_FALSE(b->m_bCenterCaption);
+    EXPECT_TRUE(b->m_bGhost);
+    EXPECT_EQ(b->m_nFontSize, 12);
   }
   for (int top : {12, -4, 2147483647 - 1}) {
     l->m_nTop = top;
@@ -152,10 +156,17 @@ TEST_F(ListTest, PartsFollowAndOnlyTheMovingOnesMove) {
   chains_->Add(l.get(), CHAIN_TOP);
   QAreaChain* top = chains_->GetChain(CHAIN_TOP);
   ASSERT_EQ(top->GetCount(), 7);  // list, part, row menu, three rows, moving part
-  EXPECT_TRUE(top->GetArea(1) == part && top->GetArea(6) == mover);
+  {
+    EXPECT_EQ(top->GetArea(1), part);
+    EXPECT_EQ(top->GetArea(6), mover);
+  }
   l->Move(20, 6);  // by (10, -4)
-  EXPECT_TRUE(mover->m_rcArea.left == 160 && mover->m_rcArea.top == 6);
-  EXPECT_TRUE(part->m_rcArea.left == 200 && part->m_rcArea.top == 200);
+  {
+    EXPECT_EQ(mover->m_rcArea.left, 160);
+    EXPECT_EQ(mover->m_rcArea.top, 6);
+  }
+  EXPECT_EQ(part->m_rcArea.left, 200);
+  EXPECT_EQ(part->m_rcArea.top, 200);
   EXPECT_EQ(l->m_RowMenu.GetItem(2)->m_rcArea.left, 25);
   EXPECT_EQ(l->m_RowMenu.GetItem(2)->m_rcArea.top, 56);
   l->NextPage();  // later pages go where the rows went, shown
@@ -163,8 +174,9 @@ TEST_F(ListTest, PartsFollowAndOnlyTheMovingOnesMove) {
   EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_rcArea.top, 16);
   EXPECT_EQ(l->m_RowMenu.GetItem(0)->m_dwState, 1u);
   l->SetState(QAREA_HIDE, nullptr);
-  EXPECT_TRUE(part->m_dwState == 2 && mover->m_dwState == 2 &&
-              l->m_RowMenu.GetItem(2)->m_dwState == 2);
+  EXPECT_EQ(part->m_dwState, 2);
+  EXPECT_EQ(mover->m_dwState, 2);
+  EXPECT_EQ(l->m_RowMenu.GetItem(2)->m_dwState, 2);
   l.reset();
   EXPECT_EQ(top->GetCount(), 0);
 }
@@ -198,7 +210,9 @@ TEST_F(ListTest, KeyboardPaging) {
 
 TEST_F(ListTest, BackgroundRefreshAndAMissingBackground) {
   auto l = Make(0, 0, "LISTBACK00");
-  ASSERT_TRUE(l->m_pBackImage && l->m_pBackCopy && l->m_pBackImage != l->m_pBackCopy);
+  ASSERT_TRUE(l->m_pBackImage);
+  ASSERT_TRUE(l->m_pBackCopy);
+  ASSERT_NE(l->m_pBackImage, l->m_pBackCopy);
   l->m_pOverlay = vm_->CreateSurface(4, 4, SS_DIB);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) l->m_pOverlay->SetPixel(x, y, x == 0 ? COLOR_KEY : 0x7000);
