@@ -81,10 +81,7 @@ void CFader::Initialize(SURFACE* picture, SURFACE* target, int x, int y, int wid
     // snapshot is the key colour (never garbage), which the mosaic leaves
     // alone and which the cross-fade puts back only outside the target,
     // where the copy is clipped away.
-    DRAW_FX key;
-    key.kind = FX_FILL;
-    key.colour = COLOR_KEY;
-    m_pSnapshot->Blit(m_pSnapshot, 0, 0, key);
+    tessera::FillKey(m_pSnapshot);
     target->Blit(m_pSnapshot, x, y, 0, 0, width, height);
   }
   if (effect == 7 && width >= 2) m_pDrops = new int[width / 2]();

@@ -17,6 +17,7 @@
 #include "engine/pixel_block.h"
 #include "engine/simd.h"
 #include "engine/surface.h"
+#include "engine/wide_lanes.h"
 
 #if TESSERA_AVX2
 #include <immintrin.h>
@@ -130,8 +131,7 @@ TESSERA_AVX512_FN void RotateRowAvx512(uint16_t* d, int count, const uint16_t* b
   const __m512i right = _mm512_set4_epi32(0x0F0E0F0E, 0x0B0A0B0A, 0x07060706, 0x03020302);
   for (int i = 0; i < count;
        i += 16, uv = _mm512_add_epi32(uv, du), vv = _mm512_add_epi32(vv, dv)) {
-    const __mmask16 lanes = count - i >= 16 ? static_cast<__mmask16>(0xFFFF)
-                                            : static_cast<__mmask16>((1u << (count - i)) - 1u);
+    const __mmask16 lanes = LowLanes16(count - i);
     const __m512i at =
         _mm512_add_epi32(_mm512_mullo_epi32(_mm512_maskz_srai_epi32(kAll, vv, 16), rowstep),
                          _mm512_maskz_srai_epi32(kAll, uv, 16));

@@ -17,6 +17,7 @@
 #include "engine/glyph_cache.h"
 #include "engine/pixel_block.h"
 #include "engine/simd.h"
+#include "engine/wide_lanes.h"
 
 #if TESSERA_AVX2
 #include <immintrin.h>
@@ -42,8 +43,7 @@ TESSERA_AVX512_FN void InkRowAvx512(PIXEL* dst, const uint32_t* src, long long n
   const __m512i key = _mm512_set1_epi32(COLOR_KEY);
   auto* d = reinterpret_cast<uint16_t*>(dst);
   for (long long i = 0; i < n; i += 16) {
-    const __mmask16 lanes =
-        n - i >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << (n - i)) - 1u);
+    const __mmask16 lanes = tessera::LowLanes16(n - i);
     const __m512i v = _mm512_maskz_loadu_epi32(lanes, src + i);
     _mm512_mask_cvtepi32_storeu_epi16(d + i, _mm512_mask_cmpneq_epi32_mask(lanes, v, key), v);
   }

@@ -18,6 +18,12 @@ TESSERA_AVX512_FN inline __mmask32 LowLanes32(int n) {
   return n >= 32 ? static_cast<__mmask32>(0xFFFFFFFFu) : static_cast<__mmask32>((1u << n) - 1u);
 }
 
+// The lowest n of 16 thirty-two-bit lanes, the same way.
+TESSERA_AVX512_FN inline __mmask16 LowLanes16(long long n) {
+  if (n <= 0) return 0;
+  return n >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << n) - 1u);
+}
+
 }  // namespace tessera
 
 #endif

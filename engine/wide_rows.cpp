@@ -5,23 +5,19 @@
 
 #include <cstring>
 
-#define TESSERA_WIDE __attribute__((target("avx512f,avx512bw,avx512vl")))
+#include "engine/run_rows.h"
+#include "engine/wide_lanes.h"
 
 namespace tessera {
 
 namespace {
 
-// The lowest n of 32 lanes (0 <= n <= 32).
-TESSERA_WIDE inline __mmask32 Lanes(int n) {
-  return n >= 32 ? static_cast<__mmask32>(0xFFFFFFFFu) : static_cast<__mmask32>((1u << n) - 1u);
-}
-
 // A run of up to 32 pixels is one masked move; a longer one whole
 // registers, the last one overlapping the one before (the buffers differ,
 // so the overlap writes the same values again).
-TESSERA_WIDE inline void Move(uint16_t* d, const uint16_t* s, int n) {
+TESSERA_AVX512_FN inline void Move(uint16_t* d, const uint16_t* s, int n) {
   if (n <= 32) {
-    const __mmask32 m = Lanes(n);
+    const __mmask32 m = LowLanes32(n);
     _mm512_mask_storeu_epi16(d, m, _mm512_maskz_loadu_epi16(m, s));
     return;
   }
@@ -38,7 +34,7 @@ TESSERA_WIDE inline void Move(uint16_t* d, const uint16_t* s, int n) {
 // multiple of 64 bytes -- a run's usually is not -- always splits across two
 // cache lines, where a 256-bit one does half the time.  Nothing outside
 // [0, n) is read or written.
-TESSERA_WIDE inline void MoveRun(uint16_t* d, const uint16_t* s, int n) {
+TESSERA_AVX512_FN inline void MoveRun(uint16_t* d, const uint16_t* s, int n) {
   if (n >= 16) {
     const __m256i last = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + n - 16));
     for (int i = 0; i + 16 < n; i += 16)
@@ -50,24 +46,12 @@ TESSERA_WIDE inline void MoveRun(uint16_t* d, const uint16_t* s, int n) {
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 8), b);
-  } else if (n >= 4) {
-    uint64_t a, b;
-    std::memcpy(&a, s, 8);
-    std::memcpy(&b, s + n - 4, 8);
-    std::memcpy(d, &a, 8);
-    std::memcpy(d + n - 4, &b, 8);
-  } else if (n >= 2) {
-    uint32_t a, b;
-    std::memcpy(&a, s, 4);
-    std::memcpy(&b, s + n - 2, 4);
-    std::memcpy(d, &a, 4);
-    std::memcpy(d + n - 2, &b, 4);
-  } else if (n == 1) {
-    *d = *s;
+  } else {
+    CopyRun(d, s, n);  // below 8 pixels, two overlapping moves or one pixel
   }
 }
 
-TESSERA_WIDE inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
+TESSERA_AVX512_FN inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
   int i = 0;
   for (; i + 32 <= n; i += 32) {
     const __m512i v = _mm512_loadu_si512(s + i);
@@ -77,11 +61,11 @@ TESSERA_WIDE inline void KeyedMove(uint16_t* d, const uint16_t* s, int n) {
   // 256-bit masked move: a masked 512-bit store with half its lanes empty
   // costs the processor as much as a full one.
   if (n - i > 16) {
-    const __mmask32 m = Lanes(n - i);
+    const __mmask32 m = LowLanes32(n - i);
     const __m512i v = _mm512_maskz_loadu_epi16(m, s + i);
     _mm512_mask_storeu_epi16(d + i, static_cast<__mmask32>(m & ~_mm512_movepi16_mask(v)), v);
   } else if (i < n) {
-    const __mmask16 m = static_cast<__mmask16>((1u << (n - i)) - 1u);
+    const __mmask16 m = LowLanes16(n - i);
     const __m256i v = _mm256_maskz_loadu_epi16(m, s + i);
     _mm256_mask_storeu_epi16(d + i, static_cast<__mmask16>(m & ~_mm256_movepi16_mask(v)), v);
   }
@@ -101,13 +85,13 @@ inline bool OneBlock(PIXEL* const* rows, int x, int w, int h) {
 
 }  // namespace
 
-TESSERA_WIDE void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx,
-                                      int w, int h) {
+TESSERA_AVX512_FN void KeyedCopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx,
+                                           int w, int h) {
   for (int j = 0; j < h; ++j) KeyedMove(At(drows, j, dx), At(srows, j, sx), w);
 }
 
-TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, int w,
-                                 int h) {
+TESSERA_AVX512_FN void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx,
+                                      int w, int h) {
   // A whole picture onto a whole frame of its width (a full-screen
   // backdrop) is one block: the C library's copy moves it with the
   // processor's copy strings, faster than any loop of rows.
@@ -128,9 +112,9 @@ TESSERA_WIDE void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srow
   }
 }
 
-TESSERA_WIDE void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows,
-                                  const uint32_t* first, const uint16_t* starts,
-                                  const uint16_t* lengths, int h, int lo, int hi) {
+TESSERA_AVX512_FN void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows,
+                                       const uint32_t* first, const uint16_t* starts,
+                                       const uint16_t* lengths, int h, int lo, int hi) {
   for (int j = 0; j < h; ++j) {
     uint16_t* d = At(drows, j, dx);  // where source column lo lands
     const uint16_t* s = At(srows, j, 0);
@@ -144,7 +128,8 @@ TESSERA_WIDE void CopySpansAvx512(PIXEL* const* drows, int dx, PIXEL* const* sro
   }
 }
 
-TESSERA_WIDE void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h) {
+TESSERA_AVX512_FN void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
+                                         int h) {
   // No software prefetch: a look's rows follow each other in its block,
   // which the processor's own prefetching streams in; asking for them as
   // well only cost instructions.
@@ -161,8 +146,8 @@ TESSERA_WIDE void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const
   }
 }
 
-TESSERA_WIDE void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
-                                           int h, int lo, int hi) {
+TESSERA_AVX512_FN void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
+                                                int h, int lo, int hi) {
   for (int j = 0; j < h; ++j) {
     uint16_t* d = At(drows, j, dx);
     const uint16_t* p = runs[j];

@@ -18,10 +18,7 @@ QFaderText::QFaderText(char* text, int x, int y, unsigned long color, int mode, 
   const int w = static_cast<int>(m_nTextWidth * 1.5), h = static_cast<int>(fontSize * 1.5);
   if (w < 1 || h < 1) return;
   m_pTextImage = tessera::NewPlainSurface(w, h);
-  DRAW_FX fill;
-  fill.kind = FX_FILL;
-  fill.colour = COLOR_KEY;
-  m_pTextImage->Blit(m_pTextImage, 0, 0, fill);
+  tessera::FillKey(m_pTextImage);
   TextOutA(m_pTextImage, 2, 2, text, fontSize, true, color, 0);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/surface.h"
+#include "engine/surface_kinds.h"
 #include "engine/view_manage.h"
 #include "gui/chain_manager.h"
 #include "gui/map/map.h"
@@ -74,10 +75,7 @@ void QSmallMap::DelAllObject() { m_DispList.clear(); }
 
 void QSmallMap::Show(SURFACE* target) {
   if (!m_pOverlay || !m_pPicture) return;
-  DRAW_FX fill;
-  fill.kind = FX_FILL;
-  fill.colour = COLOR_KEY;
-  m_pOverlay->Blit(m_pOverlay, 0, 0, fill);
+  tessera::FillKey(m_pOverlay);
   m_pPicture->Blit(m_pOverlay, 0, 0);
 
   const int w = GetWidth(), h = GetHeight();
