@@ -98,18 +98,8 @@ Engine* g_engine = nullptr;
 void StartEngine() {
   if (g_engine) return;
   g_engine = new Engine;
-  char folder[] = "/tmp/tessera-bench-map-XXXXXX";
-  if (!::mkdtemp(folder)) std::abort();
-  g_engine->top = folder;
-  std::filesystem::create_directories(g_engine->top + "/game");
-  std::filesystem::create_directories(g_engine->top + "/data");
+  g_engine->top = tessera::bench::MakeGameFolder("map", true);
   const std::string game = g_engine->top + "\\game\\game.mdb", root = g_engine->top + "\\";
-  if (!tessera::CreateDataBaseFile(game) || !tessera::CreateDataBaseFile(root + "data\\Pack.mdb"))
-    std::abort();
-  if (std::FILE* f = std::fopen((g_engine->top + "/game/a.pak").c_str(), "wb"))
-    std::fclose(f);
-  else
-    std::abort();
   g_engine->res = std::make_unique<CRes>(game.c_str(), root.c_str());
   tessera::bench::AddChatBoxPictures(*g_engine->res);
   if (!AfxCreateViewManager(kW, kH, nullptr)) std::abort();

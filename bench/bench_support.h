@@ -7,13 +7,17 @@
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
+#include <stdlib.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "database/schema.h"
 #include "engine/dib_surface.h"
 #include "engine/packed_stream.h"
 #include "engine/view_manage.h"
@@ -82,6 +86,25 @@ SURFACE* SolidSurface(CVIEWMANAGE* vm, int w, int h, unsigned short colour, Keye
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) s->SetPixel(x, y, keyed(x, y) ? COLOR_KEY : colour);
   return s;
+}
+
+// A game folder, as the engine opens one, in a fresh temporary folder
+// /tmp/tessera-bench-<name>-XXXXXX: empty databases game/game.mdb and
+// data/Pack.mdb and, with `empty_pack`, an empty pack game/a.pak.  Returns
+// the folder; stops the program when it cannot be made.
+inline std::string MakeGameFolder(const std::string& name, bool empty_pack) {
+  std::string top = "/tmp/tessera-bench-" + name + "-XXXXXX";
+  if (!::mkdtemp(top.data())) std::abort();
+  std::filesystem::create_directories(top + "/game");
+  std::filesystem::create_directories(top + "/data");
+  if (!CreateDataBaseFile(top + "\\game\\game.mdb") ||
+      !CreateDataBaseFile(top + "\\data\\Pack.mdb"))
+    std::abort();
+  if (empty_pack) {
+    std::FILE* f = std::fopen((top + "/game/a.pak").c_str(), "wb");
+    if (!f || std::fclose(f) != 0) std::abort();
+  }
+  return top;
 }
 
 // Stores a w x h picture of one colour in `res`'s pack "\\a.pak" under

@@ -94,14 +94,8 @@ Scene& World() {
   static Scene s;
   if (s.vm) return s;
   g_world_made = true;
-  char tmpl[] = "/tmp/tessera-bench-walkers-XXXXXX";
-  if (!::mkdtemp(tmpl)) std::abort();
-  s.top = tmpl;
-  std::filesystem::create_directories(s.top + "/game");
-  std::filesystem::create_directories(s.top + "/data");
+  s.top = tessera::bench::MakeGameFolder("walkers", false);
   const std::string game = s.top + "\\game\\game.mdb", root = s.top + "\\";
-  if (!tessera::CreateDataBaseFile(game) || !tessera::CreateDataBaseFile(root + "data\\Pack.mdb"))
-    std::abort();
   // Every layer frame straight into one pack and one transaction of rows.
   std::string pak;
   std::vector<std::pair<std::string, std::pair<size_t, size_t>>> rows;

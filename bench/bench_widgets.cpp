@@ -47,15 +47,8 @@ class Engine {
  public:
   Engine() {
     tessera::ResetEngineForTests();
-    char tmpl[] = "/tmp/tessera-bench-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    std::filesystem::create_directories(dir_ + "/game");
-    std::filesystem::create_directories(dir_ + "/data");
+    dir_ = tessera::bench::MakeGameFolder("widgets", true);
     const std::string game = dir_ + "\\game\\game.mdb";
-    tessera::CreateDataBaseFile(game);
-    tessera::CreateDataBaseFile(dir_ + "\\data\\Pack.mdb");
-    FILE* f = fopen((dir_ + "/game/a.pak").c_str(), "wb");
-    if (f) fclose(f);
     res_ = std::make_unique<CRes>(game.c_str(), (dir_ + "\\").c_str());
     window_ = tessera::CreateWindowRecord(kW, kH);
     AfxCreateViewManager(kW, kH, window_);
