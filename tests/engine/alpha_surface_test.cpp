@@ -42,7 +42,9 @@ void RandomAlpha(ALPHASURFACE* a, TestRandom& rnd) {
   }
 }
 
-// The blend of one pixel, written out per channel.
+// The blend of one pixel, written out per channel: products truncated,
+// bit 15 of the source playing no part, weight 32 and above keeping the
+// destination (its bit 15 too).
 uint16_t ScalarBlend(uint16_t s, uint16_t d, unsigned t) {
   if (t >= 32) return d;
   unsigned out = 0;
@@ -81,23 +83,6 @@ TEST(AlphaSurface, BlockLayoutAndStoredWeights) {
   five.ZeroFill();
   EXPECT_EQ(five.GetPixel(4, 1), 0);
   EXPECT_EQ(five.GetAlphaPixel(3, 1), 32);
-}
-
-TEST(AlphaSurface, BlendsPerChannelWithTruncatedProducts) {
-  auto src = MakeAlpha(4, 1, static_cast<uint16_t>(10 << 10 | 20 << 5 | 30), 31);
-  AlphaRow(src->GetBitmap(), 0)[0] = 7;
-  AlphaRow(src->GetBitmap(), 0)[1] = 16;
-  AlphaRow(src->GetBitmap(), 0)[2] = 32;
-  src->SetPixel(1, 0, 0x7FFF);
-  src->SetPixel(3, 0, 0x8421);  // bit 15 of the source plays no part
-  auto dst = MakeDib(4, 1, static_cast<uint16_t>(30 << 10 | 5 << 5 | 1));
-  dst->SetPixel(1, 0, 0);
-  dst->SetPixel(2, 0, 0x8001);
-  src->Blit(dst.get(), 0, 0);
-  // Weight 7: red 10*25/32 + 30*7/32 = 7 + 6, green 15 + 1, blue 23 + 0;
-  // 16 over black: halved, truncated; 32 keeps the destination; 0 copies
-  // without bit 15.
-  EXPECT_EQ(Pixels(dst.get()), (Words{13 << 10 | 16 << 5 | 23, 0x3DEF, 0x8001, 0x0421}));
 }
 
 TEST(AlphaSurface, FillRectKeepsAnEvenWidthAndTheWeights) {
@@ -152,7 +137,7 @@ TEST(AlphaSurface, BlitsMatchTheScalarReference) {
     }
     // Reference: the part rectangle moved as the plain part copy moves it.
     int ox = x, oy = y;
-    if (part && sx < 0) ox -= sx, pw += 0, sx = 0;
+    if (part && sx < 0) ox -= sx, sx = 0;
     if (part && sy < 0) oy -= sy, sy = 0;
     for (int j = 0; j < ph; ++j)
       for (int i = 0; i < pw; ++i) {

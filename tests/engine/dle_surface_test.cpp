@@ -41,8 +41,7 @@ Bytes SampleImage() {
 
 // Pixels and weights where segments are; colour 0 and weight 32 where
 // none is (an empty row, between segments, outside); SetPixel and
-// PutAlphaPixel change segment pixels only; FillRect fills the segments
-// and keeps their weights.
+// PutAlphaPixel change segment pixels only.
 TEST(DleSurface, ReadsSegmentsAndAnswersPixelsAndWeights) {
   DLESURFACE d(8, 3);
   EXPECT_EQ(d.Initialize(), 0);
@@ -72,51 +71,124 @@ TEST(DleSurface, ReadsSegmentsAndAnswersPixelsAndWeights) {
   EXPECT_EQ(d.GetPixel(5, 1), 0);
   EXPECT_EQ(d.GetAlphaPixel(3, 1), 17);
   EXPECT_EQ(d.GetAlphaPixel(2, 1), 32);
-  d.FillRect(PIXEL(0x0AAA));
-  EXPECT_EQ(d.GetPixel(3, 1), 0x0AAA);
-  EXPECT_EQ(d.GetPixel(0, 2), 0x0AAA);
-  EXPECT_EQ(d.GetPixel(5, 1), 0);
-  EXPECT_EQ(d.GetAlphaPixel(3, 1), 17);
 }
 
-TEST(DleSurface, BlitEqualsTheAlphaSurfaceBlitOfTheSameImage) {
+struct Picture {
+  Words colours;
+  Bytes weights;
+  int w = 0, h = 0;
+};
+
+// Colours and weights in stretches of 32 (no segment), 0 (copied) and
+// graded weights.
+Picture RandomPicture(TestRandom& rnd, int w, int h) {
+  Picture p{Words(static_cast<size_t>(w) * h), Bytes(static_cast<size_t>(w) * h), w, h};
+  for (size_t i = 0; i < p.colours.size();) {
+    const int mode = rnd.Range(0, 2), len = rnd.Range(1, 15);
+    for (int k = 0; k < len && i < p.colours.size(); ++k, ++i) {
+      p.colours[i] = static_cast<uint16_t>(rnd.Next());
+      p.weights[i] = mode == 0 ? 32 : mode == 1 ? 0 : static_cast<uint8_t>(rnd.Range(1, 31));
+    }
+  }
+  return p;
+}
+
+std::unique_ptr<DLESURFACE> Load(const Picture& p) {
+  const Bytes bytes = EncodeDleImage(p.w, p.h, p.colours.data(), p.weights.data());
+  return std::unique_ptr<DLESURFACE>(LoadDleSurface(bytes.data(), bytes.size()));
+}
+
+// Every pixel read, and a blit at a random place, the same from both.
+void ExpectSameDrawing(SURFACE* got, SURFACE* want, TestRandom& rnd) {
+  for (int y = 0; y < want->GetHeight(); ++y)
+    for (int x = 0; x < want->GetWidth(); ++x)
+      ASSERT_EQ(got->GetPixel(x, y), want->GetPixel(x, y)) << x << "," << y;
+  auto d1 = RandomTarget(rnd, 80, 14);
+  auto d2 = CopyOf(d1.get());
+  const int x = rnd.Range(-got->GetWidth(), d1->GetWidth());
+  const int y = rnd.Range(-got->GetHeight(), d1->GetHeight());
+  got->Blit(d1.get(), x, y);
+  want->Blit(d2.get(), x, y);
+  ASSERT_EQ(Pixels(d1.get()), Pixels(d2.get())) << "at " << x << "," << y;
+}
+
+// The packed image reads and draws as the alpha surface of the same
+// colours and weights (colour 0 where no segment is).  A fill is only
+// noted, yet reads and draws as a picture whose segments hold the colour.
+TEST(DleSurface, DrawsAsTheAlphaSurfaceOfTheSameImageAndANotedFillAsARealOne) {
   TestRandom rnd(17);
   for (int round = 0; round < 200; ++round) {
-    const int w = rnd.Range(1, 60), h = rnd.Range(1, 10);
-    Words colours(static_cast<size_t>(w) * h);
-    Bytes weights(colours.size());
-    for (size_t i = 0; i < colours.size();) {
-      const int mode = rnd.Range(0, 3), len = rnd.Range(1, 15);
-      for (int k = 0; k < len && i < colours.size(); ++k, ++i) {
-        colours[i] = static_cast<uint16_t>(rnd.Next());
-        weights[i] = mode == 0 ? 32 : mode == 1 ? 0 : static_cast<uint8_t>(rnd.Range(0, 31));
-      }
-    }
-    const Bytes img = EncodeDleImage(w, h, colours.data(), weights.data());
-    std::unique_ptr<DLESURFACE> d(LoadDleSurface(img.data(), img.size()));
+    SCOPED_TRACE(round);
+    const Picture p = RandomPicture(rnd, rnd.Range(1, 60), rnd.Range(1, 10));
+    auto d = Load(p);
     ASSERT_NE(d, nullptr);
     tagRECT clip;
     d->GetClipper(clip);
-    ASSERT_EQ(clip.right, w);
-    ASSERT_EQ(clip.bottom, h);
-    ALPHASURFACE a(w, h);
+    ASSERT_EQ(clip.right, p.w);
+    ASSERT_EQ(clip.bottom, p.h);
+    ALPHASURFACE a(p.w, p.h);
     a.Initialize();
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        a.SetPixel(x, y, colours[y * w + x]);
-        AlphaRow(a.GetBitmap(), y)[x] = weights[y * w + x];
-        ASSERT_EQ(d->GetAlphaPixel(x, y), weights[y * w + x]);
-        if (weights[y * w + x] < 32) {
-          ASSERT_EQ(d->GetPixel(x, y), colours[y * w + x]);
-        }
+    for (int y = 0; y < p.h; ++y)
+      for (int x = 0; x < p.w; ++x) {
+        const size_t i = static_cast<size_t>(y) * p.w + x;
+        if (p.weights[i] < 32) a.SetPixel(x, y, p.colours[i]);
+        AlphaRow(a.GetBitmap(), y)[x] = p.weights[i];
+        ASSERT_EQ(d->GetAlphaPixel(x, y), p.weights[i]);
       }
-    auto d1 = RandomTarget(rnd, 80, 14);
-    auto d2 = CopyOf(d1.get());
-    const int x = rnd.Range(-w, d1->GetWidth()), y = rnd.Range(-h, d1->GetHeight());
-    d->Blit(d1.get(), x, y);
-    a.Blit(d2.get(), x, y);
-    ASSERT_EQ(Pixels(d1.get()), Pixels(d2.get())) << "round " << round;
+    ExpectSameDrawing(d.get(), &a, rnd);
+
+    const uint16_t colour = static_cast<uint16_t>(rnd.Next());
+    Picture filled = p;
+    for (auto& c : filled.colours) c = colour;
+    d->FillRect(PIXEL(colour));
+    ExpectSameDrawing(d.get(), Load(filled).get(), rnd);
   }
+}
+
+TEST(DleSurface, SetPixelAndTheBlockKeepANotedFill) {
+  Picture p{{0x0111, 0x0222, 0x0333, 0x0444}, {0, 5, 32, 7}, 4, 1};
+  auto d = Load(p);
+  d->FillRect(PIXEL(0x0ABC));
+  d->SetPixel(1, 0, PIXEL(0x0DEF));
+  EXPECT_EQ(d->GetPixel(0, 0), 0x0ABC);
+  EXPECT_EQ(d->GetPixel(1, 0), 0x0DEF);
+  EXPECT_EQ(d->GetPixel(3, 0), 0x0ABC);
+  d->FillRect(PIXEL(0x0123));
+  // The rows handed out hold the colour: segment (0, 2) then (3, 1).
+  const uint8_t* row = reinterpret_cast<uint8_t*>(BlockRows(d->GetBitmap())[0]);
+  EXPECT_EQ(row[4] | row[5] << 8, 0x0123);
+  EXPECT_EQ(row[6] | row[7] << 8, 0x0123);
+  // A new picture read in drops a fill noted on the old one.
+  d->FillRect(PIXEL(0x0777));
+  const auto bytes = EncodeDleImage(p.w, p.h, p.colours.data(), p.weights.data());
+  ASSERT_EQ(d->Initialize(bytes.data() + 4, bytes.size() - 4), 1);
+  EXPECT_EQ(d->GetPixel(0, 0), 0x0111);
+}
+
+// The version number tells the composed equipment pictures when a picture
+// changed: never shared, moved by every change of content.
+TEST(DleSurface, VersionChangesWithTheContentAndIsNeverShared) {
+  Picture p{{0x0111, 0x0222}, {0, 5}, 2, 1};
+  auto a = Load(p), b = Load(p);
+  EXPECT_NE(a->GetVersion(), b->GetVersion());
+  uint64_t v = a->GetVersion();
+  a->FillRect(PIXEL(0x0100));  // a fill is told apart by GetPendingFill, not the version
+  EXPECT_EQ(a->GetVersion(), v);
+  uint16_t colour = 0;
+  EXPECT_TRUE(a->GetPendingFill(&colour));
+  EXPECT_EQ(colour, 0x0100);
+  a->PutAlphaPixel(1, 0, 9);
+  EXPECT_NE(a->GetVersion(), v);
+  v = a->GetVersion();
+  a->SetPixel(0, 0, PIXEL(0x0300));
+  EXPECT_NE(a->GetVersion(), v);
+  v = a->GetVersion();
+  a->GetBitmap();
+  EXPECT_NE(a->GetVersion(), v);
+  EXPECT_FALSE(a->GetPendingFill(&colour));
+  v = a->GetVersion();
+  a->PutAlphaPixel(5, 0, 9);  // no segment there: nothing changed
+  EXPECT_EQ(a->GetVersion(), v);
 }
 
 TEST(DleSurface, DamagedImagesGiveNothing) {
