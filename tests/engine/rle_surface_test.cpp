@@ -4,6 +4,7 @@
 
 #include "engine/packed_stream.h"
 #include "engine/rle_layout.h"
+#include "engine/rle_mask_surface.h"
 #include "sprite_images.h"
 
 namespace tessera::test {
@@ -203,22 +204,77 @@ TEST(RleSurface, DamagedStreamsFailAndLeaveNoBlock) {
   EXPECT_EQ(AllRows(*open_run), (std::vector<Words>{{0x0101, 5, 0}, {0}}));
 }
 
-TEST(RleSurface, StreamBuildMatchesEncodingTheDecodedImage) {
+// Random sprites (some rows empty, at the top and the bottom too): the
+// packed stream encoder's output decodes back to the sprite and builds the
+// same run lists as encoding the sprite directly; the mask built from the
+// sprite starts on the same row and answers 0x7FFF wherever it is opaque.
+TEST(RleSurface, StreamsRunListsAndMasksAgreeOnRandomSprites) {
   TestRandom rnd(11);
   for (int round = 0; round < 30; ++round) {
+    SCOPED_TRACE(round);
+    // (Up to 254 wide: past that an empty row's encoding holds 255-pixel
+    // gaps that a stream never writes; the mask layout test has those.)
     const int w = rnd.Range(1, 254), h = rnd.Range(1, 30);
     auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
     for (int y = 0; y < h; ++y)
-      if (rnd.Range(0, 5) == 0)
+      if (rnd.Range(0, 4) == 0)
         for (int x = 0; x < w; ++x) src->SetPixel(x, y, K);
     const Words words = EncodePackedStream(src.get());
+    const std::vector<uint8_t> bytes = PackedStreamBytes(words);
+    auto decoded = MakeDib(w, h, 0x0BAD);
+    ASSERT_TRUE(DecodePackedStream(bytes.data(), bytes.size(), decoded.get()));
+    ASSERT_EQ(Pixels(decoded.get()), Pixels(src.get()));
     int result = 0;
     auto streamed = FromStream(w, h, words, &result);
     ASSERT_EQ(result, 1);
     auto encoded = Encode(src.get());
-    ASSERT_EQ(AllRows(*streamed), AllRows(*encoded)) << round;
+    ASSERT_EQ(AllRows(*streamed), AllRows(*encoded));
     EXPECT_EQ(ReadPixels(streamed.get()), Pixels(src.get()));
+    RLEMASKSURFACE mask(w, h);
+    ASSERT_EQ(mask.Initialize(src.get()), 1);
+    EXPECT_EQ(mask.GetFirstLinePos(), encoded->GetFirstLinePos());
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(mask.GetPixel(x, y), src->GetPixel(x, y) == K ? K : 0x7FFF) << x << "," << y;
   }
+}
+
+Words StreamWords(RLEMASKSURFACE& m) {
+  Words out;
+  const uint16_t* p = RleMaskStream(m.GetBitmap());
+  for (int rows = 0; rows < m.GetHeight(); ++p) {
+    out.push_back(*p);
+    if (*p == 0) ++rows;
+  }
+  return out;
+}
+
+TEST(RleMaskSurface, StoresTheHeadersOfEveryRowWithoutPixels) {
+  auto src = MakeDib(600, 3, K);
+  for (int x = 2; x < 5; ++x) src->SetPixel(x, 0, 0x1234);
+  src->SetPixel(599, 2, 0);
+  RLEMASKSURFACE mask(600, 3);
+  EXPECT_EQ(mask.GetStyle(), SS_RLEMASK);
+  EXPECT_EQ(mask.Initialize(), 1);
+  EXPECT_EQ(mask.GetBitmap(), nullptr);
+  EXPECT_EQ(mask.GetFirstLinePos(), 3);
+  ASSERT_EQ(mask.Initialize(src.get()), 1);
+  EXPECT_EQ(RleMaskStream(mask.GetBitmap()),
+            reinterpret_cast<uint16_t*>(static_cast<char*>(mask.GetBitmap()) + kRleTableOffset +
+                                        sizeof(void*)));
+  // row 0: gap 2 run 3, then 595 transparent reach 255 twice; row 1 the
+  // same twice more and 90 left; row 2: 255, 255, then (89, 1).
+  EXPECT_EQ(StreamWords(mask),
+            (Words{0x0203, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0, 0xFF00, 0xFF00, 0x5901, 0}));
+  EXPECT_EQ(mask.GetFirstLinePos(), 0);
+  // (599, 2) is found after walking rows 0 and 1; outside is the key.
+  EXPECT_EQ(mask.GetPixel(599, 2), 0x7FFF);
+  EXPECT_EQ(mask.GetPixel(600, 2), K);
+  EXPECT_EQ(mask.GetPixel(0, -1), K);
+  // A second build changes nothing.
+  auto other = MakeDib(600, 3, 0);
+  EXPECT_EQ(mask.Initialize(other.get()), 1);
+  EXPECT_EQ(mask.GetPixel(0, 1), K);
 }
 
 // Scalar references: one pixel at a time through GetPixel.
