@@ -6,6 +6,7 @@
 
 #include "engine/alpha_access.h"
 #include "engine/blend_table.h"
+#include "engine/double_alpha_surface.h"
 #include "engine/packed_stream.h"
 #include "sprite_images.h"
 
@@ -14,8 +15,9 @@ namespace {
 
 using Words = std::vector<uint16_t>;
 
-std::unique_ptr<ALPHASURFACE> MakeAlpha(int w, int h, uint16_t colour, char opacity) {
-  auto a = std::make_unique<ALPHASURFACE>(w, h);
+template <class Kind = ALPHASURFACE>
+std::unique_ptr<Kind> MakeAlpha(int w, int h, uint16_t colour, char opacity) {
+  auto a = std::make_unique<Kind>(w, h);
   EXPECT_EQ(a->Initialize(), 1);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -228,6 +230,55 @@ TEST(AlphaSurface, DecodesAPackedStreamIntoItsColourPlane) {
   EXPECT_EQ(a->GetPixel(0, 0), COLOR_KEY);
   EXPECT_EQ(a->GetPixel(1, 0), 0x0123);
   EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);  // the weights are left alone
+}
+
+TEST(DoubleAlphaSurface, LayoutAndBothPlanes) {
+  DOUBLEALPHASURFACE d(5, 3);
+  ASSERT_EQ(d.Initialize(), 1);
+  const PixelBlockHeader* h = BlockHeader(d.GetBitmap());
+  EXPECT_EQ(h->pitch, 20);
+  EXPECT_EQ(h->clip_right, 0);  // a source only: nothing draws into it
+  EXPECT_EQ(reinterpret_cast<char*>(BlockRows(d.GetBitmap())[2]) -
+                reinterpret_cast<char*>(BlockRows(d.GetBitmap())[0]),
+            40);
+  // Opacity, then the stored weights of the first and the second plane.
+  const int cases[][3] = {{31, 0, 22}, {0, 32, 32}, {9, 23, 29}};
+  for (const auto& c : cases) {
+    d.PutAlphaPixel(1, 1, static_cast<char>(c[0]));
+    EXPECT_EQ(d.GetAlphaPixel(1, 1), c[1]) << c[0];
+    EXPECT_EQ(d.GetSecondAlphaPixel(1, 1), c[2]) << c[0];
+  }
+  EXPECT_EQ(AlphaRow(d.GetBitmap(), 1)[5 + 1], 29);  // the second plane follows the first
+  d.ZeroFill();
+  EXPECT_EQ(d.GetAlphaPixel(1, 1), 32);
+  EXPECT_EQ(d.GetSecondAlphaPixel(1, 1), 32);
+  auto dib = MakeDib(2, 2, 0x0101);
+  dib->Blit(&d, 0, 0);
+  EXPECT_EQ(d.GetPixel(0, 0), 0);
+}
+
+TEST(DoubleAlphaSurface, SecondPlaneBlitAndTheOtherKinds) {
+  auto d = MakeAlpha<DOUBLEALPHASURFACE>(9, 2, 0x7FFF, 31);
+  auto first = MakeDib(9, 2, 0);
+  d->Blit(first.get(), 0, 0);  // the first plane: opaque
+  EXPECT_EQ(Pixels(first.get()), Words(18, 0x7FFF));
+  auto second = MakeDib(9, 2, 0);
+  DRAW_FX fx;
+  fx.kind = FX_SECONDALPHA;
+  d->Blit(second.get(), 0, 0, fx);
+  // weight 22: each channel 31 * 10 / 32 = 9
+  EXPECT_EQ(Pixels(second.get()), Words(18, 9 << 10 | 9 << 5 | 9));
+  for (int kind : {0, 1, 2, 3, 4, 5, 7, 8, 9}) {
+    auto none = MakeDib(9, 2, 0x0001);
+    fx.kind = kind;
+    d->Blit(none.get(), 0, 0, fx);
+    EXPECT_EQ(Pixels(none.get()), Words(18, 0x0001)) << kind;
+  }
+  // The part blit is the alpha surface's, with the first plane.
+  auto part = MakeDib(9, 2, 0);
+  d->Blit(part.get(), 1, 0, 0, 0, 3, 1);
+  EXPECT_EQ(part->GetPixel(2, 0), 0x7FFF);
+  EXPECT_EQ(part->GetPixel(3, 0), 0);
 }
 
 }  // namespace
