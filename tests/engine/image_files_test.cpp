@@ -81,7 +81,6 @@ TEST_F(ImageFilesTest, LoadBmpReadsImageMagickFiles) {
   ASSERT_EQ(ReadFile(path).at(28), 24);
   SURFACE* s = Load(path, SS_DIB);
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetOwner(), vm);
   ASSERT_EQ(s->GetWidth(), 7);
   const uint16_t want[7] = {
       0xFC1F, 0x7FFF, 0x0443, 0x0000, 0x7C1F, 0x0001, PIXEL(200, 100, 50).GetColor()};
@@ -140,27 +139,6 @@ TEST_F(ImageFilesTest, FactoryRefusesUnknownStyles) {
 }
 
 using tessera::test::Psd;
-
-TEST(PsdDecode, RawAndPackBitsGiveTheSameImage) {
-  const std::vector<std::vector<uint8_t>> planes = {
-      {10, 200, 7, 7}, {20, 100, 7, 7}, {30, 50, 7, 7}, {255, 255, 0, 0}};
-  for (bool packed : {false, true}) {
-    const std::string f = Psd(2, 2, planes, packed);
-    tessera::PsdImage img;
-    ASSERT_TRUE(tessera::DecodePsd(reinterpret_cast<const uint8_t*>(f.data()), f.size(), &img));
-    EXPECT_EQ(img.width, 2);
-    EXPECT_EQ(img.channels, 4);
-    // Alpha 255: (c + 256) mod 256 * 255 / 255 keeps the colour.
-    EXPECT_EQ(img.bgra[0], 30);
-    EXPECT_EQ(img.bgra[1], 20);
-    EXPECT_EQ(img.bgra[2], 10);
-    EXPECT_EQ(img.bgra[3], 255);
-    EXPECT_EQ(img.bgra[4 + 2], 200);
-    // Alpha 0: colour kept as stored.
-    EXPECT_EQ(img.bgra[8], 7);
-    EXPECT_EQ(img.bgra[11], 0);
-  }
-}
 
 TEST(PsdDecode, ColoursComeBackFromWhite) {
   // Alpha 128, stored colour 191: ((191 + 129) mod 256) * 255 / 128 = 127.

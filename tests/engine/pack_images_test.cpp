@@ -1,7 +1,6 @@
 // Surfaces by pack identifier: every style, over a real resource pack, and
 // bad pack images.  Also the loaders' other styles (bitmaps into run-length
 // and alpha surfaces, layered images into alpha surfaces).
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -181,18 +180,6 @@ TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {
   EXPECT_EQ(
       vm->LoadPSD(reinterpret_cast<const unsigned char*>(psd.data()), psd.size() - 1, SS_ALPHA),
       nullptr);
-}
-
-TEST_F(PackImagesTest, ImageMagickLayeredImageWithAlpha) {
-  const std::string path = dir.File("m.psd");
-  ASSERT_EQ(std::system(("convert -size 2x1 xc:'rgba(200,100,50,1)' -depth 8 " + path).c_str()), 0);
-  const std::string bytes = tessera::test::ReadFile(path);
-  auto* a = static_cast<ALPHASURFACE*>(
-      vm->LoadPSD(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), SS_ALPHA));
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->GetPixel(1, 0).GetColor(), PIXEL(200, 100, 50).GetColor());
-  EXPECT_EQ(a->GetAlphaPixel(1, 0), 0);
-  vm->DeleteSurface(a);
 }
 
 std::string Bitmap2(uint32_t left, uint32_t right) {
