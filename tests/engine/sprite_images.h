@@ -1,6 +1,5 @@
 // Test images for the run-length, alpha and packed-alpha suites: random
-// sprites with a chosen share of opaque pixels, pixels read one by one, and
-// random destinations.
+// sprites with a chosen share of opaque pixels.
 #ifndef TESSERA_TESTS_ENGINE_SPRITE_IMAGES_H
 #define TESSERA_TESTS_ENGINE_SPRITE_IMAGES_H
 
@@ -33,15 +32,6 @@ inline std::unique_ptr<DIBSURFACE> MakeSprite(int w, int h, int opaque_percent, 
     }
   }
   return s;
-}
-
-// Every pixel read through GetPixel (for the kinds whose block has no
-// plain rows).
-inline std::vector<uint16_t> ReadPixels(SURFACE* s) {
-  std::vector<uint16_t> out;
-  for (int y = 0; y < s->GetHeight(); ++y)
-    for (int x = 0; x < s->GetWidth(); ++x) out.push_back(s->GetPixel(x, y));
-  return out;
 }
 
 }  // namespace tessera::test
