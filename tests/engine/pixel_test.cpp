@@ -44,10 +44,7 @@ TEST(PixelBlockTest, PlainPitchIsTheWidthRoundedUpToFourPixels) {
   for (const auto& c : cases) {
     DIBSURFACE s(c[0], c[1]);
     ASSERT_EQ(s.Initialize(), 1);
-    const PixelBlockHeader* h = tessera::BlockHeader(s.GetBitmap());
-    EXPECT_EQ((std::vector<int>{h->width, h->height, h->pitch, h->clip_left, h->clip_top,
-                                h->clip_right, h->clip_bottom}),
-              (std::vector<int>{c[0], c[1], c[2], 0, 0, c[0], c[1]}));
+    EXPECT_EQ(tessera::BlockHeader(s.GetBitmap())->pitch, c[2]) << c[0];
     PIXEL** rows = tessera::BlockRows(s.GetBitmap());
     for (int y = 1; y < c[1]; ++y)
       EXPECT_EQ(reinterpret_cast<char*>(rows[y]) - reinterpret_cast<char*>(rows[y - 1]), c[2]);

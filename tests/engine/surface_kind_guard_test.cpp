@@ -118,10 +118,7 @@ TEST_F(SurfaceKindGuardTest, NullAndUninitialisedSurfacesAreRefusedQuietly) {
   EXPECT_EQ(PlainBlock(&blank), nullptr);
   EXPECT_EQ(PlainBlock(rle_.get()), nullptr);
   EXPECT_EQ(PlainBlock(src_.get()), src_->GetBitmap());
-}
-
-// A packed alpha surface keeps a clip rectangle, yet is no destination.
-TEST_F(SurfaceKindGuardTest, PackedAlphaSurfacesKeepTheirClipRectangle) {
+  // A packed alpha surface keeps a clip rectangle, yet is no destination.
   DLESURFACE dle(8, 8);
   tagRECT set = {1, 2, 5, 6}, got = {};
   dle.SetClipper(set);
