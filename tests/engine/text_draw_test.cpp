@@ -76,26 +76,24 @@ TEST_F(TextDrawTest, SingleBytesAdvanceHalfTheSizeInEachFont) {
   }
 }
 
-TEST_F(TextDrawTest, DoubleByteCharacterAdvancesTheFullSize) {
+// A lead byte of 0x81 or above with a trail of 0x40 or above is one
+// character, a full size wide, cached under both bytes; anything else is a
+// single byte, those of 128-255 cached under negative (sign-extended) codes.
+TEST_F(TextDrawTest, DoubleByteRule) {
   tessera::SetCurrentFontSize(16);
   Draw(10, 0, 0x03E0, "\xD6\xD0" + std::string("A"));  // 中A
   EXPECT_EQ(InkColumns(5, 0x03E0), (std::vector<int>{10, 26}));
-  EXPECT_EQ(calls, (std::vector<std::string>{"\xD6\xD0", "A"}));
+  Draw(0, 20, 0x03E0, "\x81\x40");  // the lowest lead and trail: one character
+  Draw(0, 40, 0x03E0, "\xA1\x3F");  // trail below 0x40: two single bytes
+  Draw(0, 40, 0x03E0, "x\xB0");     // a lone lead byte at the end: single
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"\xD6\xD0", "A", "\x81\x40", "\xA1", "\x3F", "x", "\xB0"}));
   stGlyphFont& font = tessera::FindGlyphFont(16, 0x03E0);
   EXPECT_EQ(font.glyphs.count(0xD6 * 256 + 0xD0), 1u);
+  EXPECT_EQ(font.glyphs.count(-0x50), 1u);  // 0xB0
   // Unlit pixels are the key (the surfaces here are black, so a black
   // glyph background would not show).
   EXPECT_EQ(font.glyphs.at('A').pixels[2], COLOR_KEY);
-}
-
-TEST_F(TextDrawTest, DoubleByteRule) {
-  tessera::SetCurrentFontSize(12);
-  Draw(0, 0, 0x7C00, "\x81\x40");   // lead 0x81 with trail 0x40: one character
-  Draw(0, 20, 0x7C00, "\xA1\x3F");  // trail below 0x40: two single bytes
-  Draw(0, 40, 0x7C00, "x\xB0");     // a lone lead byte at the end: single
-  EXPECT_EQ(calls, (std::vector<std::string>{"\x81\x40", "\xA1", "\x3F", "x", "\xB0"}));
-  // Single bytes of 128-255 are cached under negative (sign-extended) codes.
-  EXPECT_EQ(tessera::FindGlyphFont(12, 0x7C00).glyphs.count(-0x50), 1u);  // 0xB0
 }
 
 // One cache entry per (size, colour), made even by an empty string; each
