@@ -483,32 +483,33 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
 
 // Wandering particles are placed once on the picture's area, wrap at its
 // edges and never end; a second fader goes on with the same particles, so
-// the generator is used by the step alone (8 values per particle).
+// the generator is used by the step alone (8 values per particle).  Twenty
+// particles over 500 frames meet every edge.
 TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesArea) {
   CFader f;
   auto target = OldTarget(40, 30);
   auto picture = Picture(40, 30);
   tessera::SeedRandom(5);
-  f.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 2);
+  f.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 20);
   const tessera::FaderParticle* ps = tessera::FaderPool(21)->particles;
   for (int frame = 0; frame < 500; ++frame) {
     ASSERT_EQ(f.Draw(), 1);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 20; ++i) {
       ASSERT_GE(ps[i].x, 0.0f) << frame;
       ASSERT_LE(ps[i].x, 40.0f) << frame;
       ASSERT_GE(ps[i].y, 0.0f) << frame;
       ASSERT_LE(ps[i].y, 30.0f) << frame;
     }
   }
-  EXPECT_EQ(ps[2].life, 0);  // only `count` particles
+  EXPECT_EQ(ps[20].life, 0);  // only `count` particles
   ExpectPixels(target.get(), Old, "no images, nothing drawn");
   const uint32_t state = 99;
   tessera::SeedRandom(state);
   CFader g;
-  g.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 2);
+  g.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 20);
   ASSERT_EQ(g.Draw(), 1);
   Lcg after{state};
-  for (int k = 0; k < 16; ++k) after.Next();
+  for (int k = 0; k < 8 * 20; ++k) after.Next();
   EXPECT_EQ(tessera::NextRandom(), after.Next());
 }
 
