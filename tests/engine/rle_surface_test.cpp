@@ -141,10 +141,9 @@ TEST(RleSurface, BuildsFromStreamsWithRowSkipsAndMissingRows) {
   EXPECT_EQ(rle->GetFirstLinePos(), 0);
 
   // The bare-pointer entry point gives the same block.
-  unsigned short bare[sizeof w / sizeof w[0] + 14];
-  std::copy(w.begin(), w.end(), bare);
+  std::vector<unsigned short> bare(w.begin(), w.end());
   RLESURFACE same(12, 6);
-  ASSERT_EQ(same.Initialize(bare), 1);
+  ASSERT_EQ(same.Initialize(bare.data()), 1);
   EXPECT_EQ(AllRows(same), AllRows(*rle));
 }
 

@@ -108,7 +108,7 @@ TEST_P(WideKernels, CopyFillAndTranslucentRows) {
     for (int n = 0; n <= 80; ++n)
       for (int off = 0; off < 4; ++off) {
         SCOPED_TRACE(::testing::Message() << "level " << a << " length " << n << " offset " << off);
-        const size_t size = static_cast<size_t>(n + off + kGuard);
+        const size_t size = static_cast<size_t>(n) + off + kGuard;
         const Words src = StretchPixels(rnd, size), dst = RandomWords(rnd, size);
         const uint16_t* s = src.data() + off;
         for (bool keyed : {true, false}) {
@@ -177,7 +177,7 @@ TEST_P(WideKernels, AlphaRowsOfEveryLengthOffsetAndWeightClass) {
     for (int n = 0; n <= 80; ++n)
       for (int off = 0; off < 4; ++off) {
         SCOPED_TRACE(::testing::Message() << "length " << n << " offset " << off);
-        const size_t size = static_cast<size_t>(n + off + kGuard);
+        const size_t size = static_cast<size_t>(n) + off + kGuard;
         // Colours at every byte offset (packed alpha rows are byte streams).
         Bytes src_bytes(2 * size + 1);
         for (auto& v : src_bytes) v = static_cast<uint8_t>(rnd.Next());
@@ -213,7 +213,7 @@ TEST_P(WideKernels, LayersOfEveryCountAndLength) {
       SCOPED_TRACE(::testing::Message() << layers << " layers of " << n);
       const Words colours = RandomWords(rnd, static_cast<size_t>(layers) * n);
       const Bytes weights = StretchWeights(rnd, static_cast<size_t>(layers) * n);
-      const Words dst = RandomWords(rnd, static_cast<size_t>(n + kGuard));
+      const Words dst = RandomWords(rnd, static_cast<size_t>(n) + kGuard);
       Words fast = dst, picked = dst, slow = dst, in_turn = dst;
       AlphaBlendLayers(P(fast.data()), colours.data(), weights.data(), layers, n);
       PickAlphaRowKernels().layers(picked.data(), colours.data(), weights.data(), layers, n);
@@ -231,7 +231,7 @@ TEST_P(WideKernels, FiveSixFiveConversionOfEveryLengthOffsetAndColour) {
   TestRandom rnd(73);
   for (int n = 0; n <= 80; ++n)
     for (int off = 0; off < 4; ++off) {
-      const size_t size = static_cast<size_t>(n + off + kGuard);
+      const size_t size = static_cast<size_t>(n) + off + kGuard;
       const Words src = RandomWords(rnd, size), dst = RandomWords(rnd, size);
       Words fast = dst, slow = dst;
       ConvertRow555To565(fast.data() + off, src.data() + off, static_cast<size_t>(n));
@@ -396,7 +396,8 @@ uint16_t RotationMix(uint16_t p, uint16_t q, unsigned f) {
 Words ReferenceRotate(SURFACE* src, Words dst, int dw, tagRECT clip, int x, int y, float angle) {
   const int w = src->GetWidth(), h = src->GetHeight();
   const float s = std::sin(angle), c = std::cos(angle);
-  const float cx = static_cast<float>(x + w / 2), cy = static_cast<float>(y + h / 2);
+  const int mid_x = x + w / 2, mid_y = y + h / 2;  // whole pixels
+  const float cx = static_cast<float>(mid_x), cy = static_cast<float>(mid_y);
   const float ux = w * c / 2, uy = -w * s / 2, vx = h * s / 2, vy = h * c / 2;
   const float xs[4] = {cx - ux - vx, cx + ux - vx, cx - ux + vx, cx + ux + vx};
   const float ys[4] = {cy - uy - vy, cy + uy - vy, cy - uy + vy, cy + uy + vy};
