@@ -212,9 +212,7 @@ TEST(RleSurface, StreamsRunListsAndMasksAgreeOnRandomSprites) {
   TestRandom rnd(11);
   for (int round = 0; round < 30; ++round) {
     SCOPED_TRACE(round);
-    // (Up to 254 wide: past that an empty row's encoding holds 255-pixel
-    // gaps that a stream never writes; the mask layout test has those.)
-    const int w = rnd.Range(1, 254), h = rnd.Range(1, 30);
+    const int w = rnd.Range(1, 600), h = rnd.Range(1, 30);
     auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
     for (int y = 0; y < h; ++y)
       if (rnd.Range(0, 4) == 0)
@@ -228,8 +226,12 @@ TEST(RleSurface, StreamsRunListsAndMasksAgreeOnRandomSprites) {
     auto streamed = FromStream(w, h, words, &result);
     ASSERT_EQ(result, 1);
     auto encoded = Encode(src.get());
-    ASSERT_EQ(AllRows(*streamed), AllRows(*encoded));
-    EXPECT_EQ(PixelSpan(streamed.get(), 0, 0, w, h), Pixels(src.get()));
+    // (Stream gaps keep their low 8 bits, so the stream build matches only
+    // up to 255 pixels; wider sprites exercise the encoder and the mask.)
+    if (w <= 254) {
+      ASSERT_EQ(AllRows(*streamed), AllRows(*encoded));
+      EXPECT_EQ(PixelSpan(streamed.get(), 0, 0, w, h), Pixels(src.get()));
+    }
     RLEMASKSURFACE mask(w, h);
     ASSERT_EQ(mask.Initialize(src.get()), 1);
     EXPECT_EQ(mask.GetFirstLinePos(), encoded->GetFirstLinePos());

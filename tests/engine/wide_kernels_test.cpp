@@ -453,7 +453,7 @@ TEST_P(WideKernels, RotatedBlitEqualsTheStepByStepRule) {
     fx.angle = round == 0   ? 0.0f
                : round == 1 ? static_cast<float>(M_PI / 2)
                             : static_cast<float>(rnd.Range(-700, 700)) / 100.0f;
-    const int x = round == 25 ? 1000 : rnd.Range(-w, 90), y = rnd.Range(-h, 70);
+    const int x = rnd.Range(-w, 90), y = round == 25 ? 1000 : rnd.Range(-h, 70);
     const Words expected =
         ReferenceRotate(src.get(), Pixels(frame.get()), 90, clip, x, y, fx.angle);
     src->Blit(frame.get(), x, y, fx);
