@@ -54,13 +54,27 @@ class RLESURFACE : public SURFACE {
 
   bool IsBuilt() const { return m_nBuilt != 0; }
 
+  // Asks the caches for the block a Blit reads, without waiting for it.
+  // Whoever draws many small pictures one after another (a chain of
+  // buttons) calls it for the next one while drawing this one, so that the
+  // draw does not wait for its pixels row by row.  Nothing is read.
+  void Prefetch() const;
+
  protected:
   int m_nBuilt = 0;  // 1 once a builder succeeded
 
  private:
+  // Takes a built block of `bytes` bytes and notes the shape of its rows.
+  int Adopt(void* block, size_t bytes);
   void TransBlit(SURFACE* dst, int x, int y, int level);
   template <class RunOp>
   void DrawRuns(SURFACE* dst, int x, int y, RunOp op);
+
+  size_t m_nBytes = 0;  // the block's size
+  // No row holds more than one header: a convex shape (a button with
+  // rounded corners, a figure) always.  Such rows are drawn without
+  // walking to each row's terminator.
+  bool m_bOneRunRows = false;
 };
 
 #pragma GCC visibility pop

@@ -146,6 +146,17 @@ TESSERA_AVX512_FN void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* 
   }
 }
 
+TESSERA_AVX512_FN void DrawOneRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
+                                            int h) {
+  // Each row's pixels are found from its table entry alone, so the rows'
+  // loads do not wait on each other as the walk to a terminator would.
+  for (int j = 0; j < h; ++j) {
+    const uint16_t* p = runs[j];
+    const uint16_t hd = *p;
+    MoveRun(At(drows, j, dx) + (hd >> 8), p + 1, hd & 0xFF);
+  }
+}
+
 TESSERA_AVX512_FN void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
                                                 int h, int lo, int hi) {
   for (int j = 0; j < h; ++j) {

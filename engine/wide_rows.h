@@ -41,6 +41,10 @@ void CopyRectAvx512(PIXEL* const* drows, int dx, PIXEL* const* srows, int sx, in
 // drows[j] + dx.  Every run is drawn whole.
 void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h);
 
+// The same for rows that hold at most one header each (an empty row holds
+// the terminator alone, whose count of 0 moves nothing).
+void DrawOneRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h);
+
 // The same, only the columns [lo, hi) of each row, column lo placed at
 // drows[j] + dx.
 void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h, int lo,

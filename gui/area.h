@@ -76,6 +76,10 @@ class QArea {
 
   // Draws the area; this one draws nothing and sets state 1.
   virtual void Show(SURFACE* target);
+  // Asks the caches for what Show will read, without waiting: the chain
+  // calls it for an area two ahead while it draws one.  This one asks for
+  // nothing.
+  virtual void PrefetchShow() {}
   // Moves the top-left corner to (left, top) when movable.
   virtual void Move(int left, int top);
   // Stores the edges, then Move(left, top) when width and height are at

@@ -244,6 +244,11 @@ void QButton::Show(SURFACE* target) {
   }
 }
 
+void QButton::PrefetchShow() {
+  SURFACE* look = (m_nImage >= 0 && m_nImage <= 3) ? m_pImage[m_nImage] : nullptr;
+  if (look && look->GetStyle() == SS_RLE) static_cast<RLESURFACE*>(look)->Prefetch();
+}
+
 bool QButton::IsPointed(int x, int y) {
   if (!m_bEnable || m_dwState != QAREA_SHOW || m_nImage == LOOK_HIDDEN) return false;
   if (x < m_rcArea.left || x > m_rcArea.right || y < m_rcArea.top || y > m_rcArea.bottom)
