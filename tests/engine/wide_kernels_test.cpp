@@ -276,10 +276,21 @@ TEST_P(WideKernels, KeyedBlitOfOpaquePicturesWithSingleMarks) {
 // Row y of a copy test image: alternating marked gaps (the key colour or
 // other marked pixels) and opaque runs whose lengths walk through 0..70
 // with the row (every tail of a register), row 3 a single run of 300
-// pixels (past the 255-pixel run limit).
-std::unique_ptr<DIBSURFACE> RunImage(int w, int h, TestRandom& rng) {
+// pixels (past the 255-pixel run limit).  With `one_run` the rows of a
+// convex shape instead, which the run-length blit draws by a loop of its
+// own: one run on the key colour at a random place, as long as the row's
+// walk gives (0 leaves the row empty), row 3 the whole width (over 255
+// pixels a second header, so the widest image takes the general loop).
+std::unique_ptr<DIBSURFACE> RunImage(int w, int h, TestRandom& rng, bool one_run) {
   auto s = MakeDib(w, h);
   for (int y = 0; y < h; ++y) {
+    if (one_run) {
+      const int n = y == 3 ? w : y % 71, a = y == 3 ? 0 : rng.Range(0, w);
+      for (int x = 0; x < w; ++x)
+        s->SetPixel(x, y,
+                    x >= a && x < a + n ? static_cast<uint16_t>(rng.Next() & 0x7FFF) : COLOR_KEY);
+      continue;
+    }
     int x = 0, run = y % 71, gap = rng.Range(0, 3);
     while (x < w) {
       for (int i = 0; i < gap && x < w; ++i, ++x)
@@ -303,50 +314,52 @@ TEST_P(WideKernels, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
   TestRandom rng(11);
   const int sizes[][2] = {{1, 1},  {31, 5},   {32, 7},  {33, 4},           {64, 9},
                           {65, 6}, {100, 40}, {400, 8}, {kFrameW, kFrameH}};
-  for (const auto& size : sizes) {
-    const int w = size[0], h = size[1];
-    auto image = RunImage(w, h, rng);
-    RLESURFACE rle(w, h);
-    ASSERT_EQ(rle.Initialize(image.get()), 1);
-    OpaqueRuns runs;
-    ASSERT_TRUE(runs.Build(image.get()));
-    // At the origin (a frame-sized image is then one block), inside, over
-    // the left, right, top and bottom edges, over a corner, and wholly
-    // outside.
-    const int places[][2] = {{0, 0},      {3, 2},
-                             {-w / 2, 1}, {kFrameW - w / 2, 4},
-                             {5, -h / 2}, {2, kFrameH - h / 2},
-                             {-7, -3},    {kFrameW - 1, kFrameH - 1},
-                             {-w, 0},     {kFrameW, 0}};
-    for (const auto& at : places) {
-      const int x = at[0], y = at[1];
-      SCOPED_TRACE(::testing::Message() << w << "x" << h << " at " << x << "," << y);
-      auto frame = MakeDib(kFrameW, kFrameH);
-      FillRandom(frame.get(), rng, 0);
-      const Words before = Pixels(frame.get());
-      Words keyed = before, plain = before, key_colour = before;
-      for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) {
-          const int fx = x + i, fy = y + j;
-          if (fx < 0 || fy < 0 || fx >= kFrameW || fy >= kFrameH) continue;
-          const size_t at_frame = static_cast<size_t>(fy) * kFrameW + fx;
-          const uint16_t p = image->GetPixel(i, j).GetColor();
-          plain[at_frame] = p;
-          if (!(p & 0x8000)) keyed[at_frame] = p;
-          if (p != COLOR_KEY) key_colour[at_frame] = p;
-        }
-      auto copy = CopyOf(frame.get()), rle_frame = CopyOf(frame.get()),
-           runs_frame = CopyOf(frame.get());
-      image->Blit(frame.get(), x, y);
-      EXPECT_EQ(Pixels(frame.get()), keyed) << "keyed";
-      image->Blit(copy.get(), 0, 0, x, y, w, h);
-      EXPECT_EQ(Pixels(copy.get()), plain) << "part copy";
-      rle.Blit(rle_frame.get(), x, y);
-      EXPECT_EQ(Pixels(rle_frame.get()), key_colour) << "run-length";
-      runs.Draw(runs_frame.get(), x, y);
-      EXPECT_EQ(Pixels(runs_frame.get()), keyed) << "opaque runs";
+  for (const bool one_run : {false, true})
+    for (const auto& size : sizes) {
+      const int w = size[0], h = size[1];
+      auto image = RunImage(w, h, rng, one_run);
+      RLESURFACE rle(w, h);
+      ASSERT_EQ(rle.Initialize(image.get()), 1);
+      OpaqueRuns runs;
+      ASSERT_TRUE(runs.Build(image.get()));
+      // At the origin (a frame-sized image is then one block), inside, over
+      // the left, right, top and bottom edges, over a corner, and wholly
+      // outside.
+      const int places[][2] = {{0, 0},      {3, 2},
+                               {-w / 2, 1}, {kFrameW - w / 2, 4},
+                               {5, -h / 2}, {2, kFrameH - h / 2},
+                               {-7, -3},    {kFrameW - 1, kFrameH - 1},
+                               {-w, 0},     {kFrameW, 0}};
+      for (const auto& at : places) {
+        const int x = at[0], y = at[1];
+        SCOPED_TRACE(::testing::Message() << (one_run ? "one run a row, " : "") << w << "x" << h
+                                          << " at " << x << "," << y);
+        auto frame = MakeDib(kFrameW, kFrameH);
+        FillRandom(frame.get(), rng, 0);
+        const Words before = Pixels(frame.get());
+        Words keyed = before, plain = before, key_colour = before;
+        for (int j = 0; j < h; ++j)
+          for (int i = 0; i < w; ++i) {
+            const int fx = x + i, fy = y + j;
+            if (fx < 0 || fy < 0 || fx >= kFrameW || fy >= kFrameH) continue;
+            const size_t at_frame = static_cast<size_t>(fy) * kFrameW + fx;
+            const uint16_t p = image->GetPixel(i, j).GetColor();
+            plain[at_frame] = p;
+            if (!(p & 0x8000)) keyed[at_frame] = p;
+            if (p != COLOR_KEY) key_colour[at_frame] = p;
+          }
+        auto copy = CopyOf(frame.get()), rle_frame = CopyOf(frame.get()),
+             runs_frame = CopyOf(frame.get());
+        image->Blit(frame.get(), x, y);
+        EXPECT_EQ(Pixels(frame.get()), keyed) << "keyed";
+        image->Blit(copy.get(), 0, 0, x, y, w, h);
+        EXPECT_EQ(Pixels(copy.get()), plain) << "part copy";
+        rle.Blit(rle_frame.get(), x, y);
+        EXPECT_EQ(Pixels(rle_frame.get()), key_colour) << "run-length";
+        runs.Draw(runs_frame.get(), x, y);
+        EXPECT_EQ(Pixels(runs_frame.get()), keyed) << "opaque runs";
+      }
     }
-  }
 }
 
 // The translucent blit of a picture over a clipped frame's edges at every
