@@ -120,7 +120,7 @@ TEST_F(GifSpriteTest, FramesMatchGiflibFromFileAndPack) {
 
 TEST_F(GifSpriteTest, FromTheGameDatabaseFolder) {
   // A name that is no file here is looked for beside the game database.
-  std::filesystem::copy_file(path_, scratch() + "/game/flag0001.gif");
+  std::filesystem::copy_file(path_, pack_dir_.File("game/flag0001.gif"));
   QGifSprite s;
   ASSERT_TRUE(s.LoadImages("flag0001.gif", true, false));
   EXPECT_EQ(s.GetFrameCount(), 3);
