@@ -1,14 +1,17 @@
 // QButton: looks per digit, captions printed at load, text limits, looks on
-// events, flash and ghost, hit testing.
+// events, flash and ghost, hit testing, the click sound.
 #include "gui/button.h"
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "engine/font_state.h"
 #include "engine/rle_surface.h"
 #include "gui_fixture.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
+#include "sound/wave_file.h"
 #include "support/surface_helpers.h"
 
 namespace {
@@ -195,6 +198,19 @@ TEST_F(ButtonTest, GhostIsTranslucentWithAnOpaqueCaption) {
   b.m_nImage = 2;
   b.Show(frame);
   EXPECT_EQ(frame->GetPixel(80, 12).GetColor(), ReferenceTransMix(0x0C63, kBack, 11));
+}
+
+// Press plays the area's click sound (the sound rules are the area's).
+TEST_F(ButtonTest, PressPlaysTheClickSound) {
+  std::filesystem::create_directories("wav");
+  const std::string samples(16, '\0');
+  ASSERT_TRUE(
+      tessera::WriteWaveFile("wav\\click.WAV", 1, 22050, 16, samples.data(), samples.size()));
+  QButton b(tagRECT{0, 0, 59, 19}, "", "", "NOSUCHIMG");
+  ASSERT_TRUE(AfxCreateSound(nullptr));
+  tessera::ClearHeadlessAudioLog();
+  QButton::OnPress(&b);
+  EXPECT_EQ(tessera::HeadlessAudioLog().back().find("Play"), 3u);
 }
 
 }  // namespace

@@ -269,6 +269,8 @@ TEST_F(EditTest, EnterHandsTheFocusBackThenCommits) {
   Type(*e, "\r");
   EXPECT_EQ(g_log, (Strings{"1026", "1027", "enter"}));
   EXPECT_EQ(Text(*e), "hello");
+  for (const auto& m : tessera::ReceivedMessages(window_))
+    EXPECT_EQ(m.lparam, reinterpret_cast<LPARAM>(e.get()));
   QArea send(0, 0, 9, 9);
   send.m_pfnClick = LogTargetClick;
   e->m_pTarget = &send;
