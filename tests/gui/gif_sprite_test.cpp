@@ -155,6 +155,12 @@ TEST_F(GifSpriteTest, FrameClockLoopsAfterTheLastFrame) {
   s.Show(frame_, 100, 50, false);
   EXPECT_EQ(s.m_nNowp, 1);
   EXPECT_EQ(frame_->GetPixel(101, 51).GetColor(), 0);
+  // Playing again, frame 1 starts its 30 ms afresh.
+  s.Play();
+  s.Show(frame_, 100, 50, false);
+  clock_->Advance(31);
+  s.Show(frame_, 100, 50, false);
+  EXPECT_EQ(s.m_nNowp, 2);
 }
 
 TEST_F(GifSpriteTest, GreyFirstFramePartCopyAndHitTest) {
