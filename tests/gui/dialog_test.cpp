@@ -222,6 +222,8 @@ TEST_F(DialogTest, AutoSizePicksTheFrameForTheLength) {
   EXPECT_EQ(d.m_nLineChars, 14);
   ASSERT_NE(d.m_pFrameSurface, nullptr);
   EXPECT_EQ(PixelSpan(d.m_pBackSurface, 11, 4, 2), (std::vector<uint16_t>{kRed, COLOR_KEY}));
+  d.SetContent(Letters(300).c_str(), nullptr);  // a longer text replaces the frame
+  EXPECT_EQ(d.m_pFrameSurface->GetWidth(), 15);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
 }
 

@@ -35,8 +35,12 @@ TEST_F(WindowTest, TakesTheImageSizeAndIsHitOnlyOnOpaquePixels) {
   ASSERT_NE(w.m_pBackImage, nullptr);
   EXPECT_EQ(w.m_rcArea.right, 25);
   EXPECT_EQ(w.m_rcArea.bottom, 33);
-  for (auto [x, y, hit] :
-       {std::tuple{20, 31, false}, {21, 30, true}, {25, 33, true}, {26, 33, false}})
+  for (auto [x, y, hit] : {std::tuple{20, 31, false},
+                           {21, 30, true},
+                           {25, 33, true},
+                           {26, 33, false},
+                           {25, 34, false},
+                           {19, 31, false}})
     EXPECT_EQ(w.IsPointed(x, y), hit) << x << "," << y;
   QArea below(0, 0, 159, 119);
   chains_->Add(&below, CHAIN_BOTTOM);
