@@ -1,9 +1,8 @@
 // What the widget suites share: a display manager of 320 x 240 (or the
-// size a suite gives) on a
-// headless window over a real test pack, the manual clock, the mouse cursor
-// and the chain manager, and a glyph source that inks only the top-left
-// pixel of each character cell, so every character's origin shows as one
-// pixel.
+// size a suite gives) on a headless window over the engine's resource pack
+// (real databases and pack file), the manual clock, the mouse cursor and
+// the chain manager, and a glyph source that inks only the top-left pixel
+// of each character cell, so every character's origin shows as one pixel.
 #ifndef TESSERA_TESTS_GUI_GUI_FIXTURE_H
 #define TESSERA_TESTS_GUI_GUI_FIXTURE_H
 
@@ -45,17 +44,19 @@ class GuiTest : public EngineTest {
     SetGlyphSource(std::make_unique<DotGlyphs>());
     AfxSetScreenWidth(kW);
     AfxSetScreenHeight(kH);
+    std::unique_ptr<CRes> files;  // the databases and pack file; the engine opens its own
+    MakeTestPack(pack_dir_, &files);
+    files.reset();
+    const std::string root = pack_dir_.path() + "\\";
+    AfxCreateResource((root + "game\\game.mdb").c_str(), root.c_str());
     window_ = CreateWindowRecord(kW, kH, proc_);
     ASSERT_EQ(AfxCreateViewManager(kW, kH, window_), 1);
     vm_ = AfxGetViewManager();
-    MakeTestPack(pack_dir_, &pack_);
-    vm_->Initialize(pack_.get());
     AfxCreateMouse();
     chains_ = AfxGetChainManager();
   }
   void TearDown() override {
     EngineTest::TearDown();
-    pack_.reset();
     DestroyWindowRecord(window_);
   }
   // A w x h pack image in `colour` under `id`; pixels inside `hole` (right
@@ -68,7 +69,7 @@ class GuiTest : public EngineTest {
         s->SetPixel(x, y,
                     x >= hole.left && x < hole.right && y >= hole.top && y < hole.bottom ? COLOR_KEY
                                                                                          : colour);
-    AddToPack(pack_.get(), id, PackImage(s.get()));
+    AddToPack(AfxGetResource(), id, PackImage(s.get()));
   }
   // The render surface, filled with `colour`.
   DIBSURFACE* Frame(unsigned short colour = 0) {
@@ -101,7 +102,6 @@ class GuiTest : public EngineTest {
   CVIEWMANAGE* vm_ = nullptr;
   CChainManager* chains_ = nullptr;
   TempDir pack_dir_;
-  std::unique_ptr<CRes> pack_;
 };
 
 }  // namespace tessera::test

@@ -42,19 +42,15 @@ TEST_F(LoopLedTest, StepsEvery201MillisecondsOrMore) {
   EXPECT_EQ(Shown(), "keep");
   char text[] = "ABCDEFGH";
   led.AddText(text, 1);
-  EXPECT_EQ(std::string(led.m_Slot[0].text), std::string(16, ' ') + "ABCDEFGH");
   led.Show(nullptr);
   clock_->Advance(200);
   led.Show(nullptr);
-  EXPECT_EQ(led.m_nOffset, 0);
   EXPECT_EQ(Shown(), "keep");  // not stepped yet
   clock_->Advance(1);
   led.Show(nullptr);
   EXPECT_EQ(Shown(), std::string(16, ' ') + "ABCDEFGH");
-  EXPECT_EQ(led.m_nOffset, 2);
   for (int i = 0; i < 11; ++i) Step(led);
   EXPECT_EQ(Shown(), "GH");
-  EXPECT_EQ(led.m_nOffset, 0);
   Step(led);
   EXPECT_EQ(Shown(), std::string(16, ' ') + "ABCDEFGH");
 }
@@ -64,14 +60,10 @@ TEST_F(LoopLedTest, LandsOnTheFirstByteOfAChineseCharacter) {
   // 16 spaces, "a", 你: from offset 16 ('a' then a high byte) the step is 1.
   char text[] = "a\xC4\xE3z";
   led.AddText(text, 1);
-  for (int i = 0; i < 8; ++i) Step(led);
-  EXPECT_EQ(led.m_nOffset, 16);
-  Step(led);
+  for (int i = 0; i < 9; ++i) Step(led);
   EXPECT_EQ(Shown(), "a\xC4\xE3z");
-  EXPECT_EQ(led.m_nOffset, 17);
   Step(led);
   EXPECT_EQ(Shown(), "\xC4\xE3z");
-  EXPECT_EQ(led.m_nOffset, 19);
 }
 
 TEST_F(LoopLedTest, TimedMessagesDropOutAndPermanentOnesStay) {
@@ -79,12 +71,9 @@ TEST_F(LoopLedTest, TimedMessagesDropOutAndPermanentOnesStay) {
   char a[] = "AAA", b[] = "BBB";
   led.AddText(a, 3);
   led.AddText(b, 1);
-  EXPECT_EQ(led.m_Slot[0].count, 300);
-  EXPECT_EQ(led.m_Slot[1].count, -1);
   for (int i = 0; i < 299; ++i) Step(led);
-  EXPECT_EQ(led.m_Slot[0].count, 1);
   EXPECT_NE(std::string(led.m_szRing).find("AAA"), std::string::npos);
-  Step(led);
+  Step(led);  // the 300th step
   EXPECT_EQ(std::string(led.m_szRing), std::string(16, ' ') + "BBB");
   EXPECT_EQ(led.m_Slot[1].count, -1);
   // The view never reads past the shorter ring.
@@ -127,7 +116,6 @@ TEST_F(LoopLedTest, FullRingIsCutAndTheViewIs139Bytes) {
   for (int i = 0; i < 8; ++i) led.AddText(big.data(), 1);
   Step(led);
   EXPECT_EQ(std::string(led.m_szRing).size(), 1112u);  // 8 x 139
-  EXPECT_EQ(std::string(led.m_szView).size(), 139u);
   EXPECT_EQ(Shown().size(), 139u);
 }
 
