@@ -1,12 +1,17 @@
 // Equipment layers: identifiers, the shared pool and its counts, frame
-// counts cut by missing pictures, tint pictures and their colours.
+// counts cut by missing pictures, tint pictures and their colours; a
+// character's layer list: the role rule, removal by part, reordering.
+// (Drawing the list first to last is checked through the character.)
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "engine/alpha_rows.h"
 #include "engine/dle_surface.h"
+#include "gui/map/equip_list.h"
 #include "gui/map/equip_pool.h"
+#include "gui/map/map_player.h"
 #include "gui/map/player_equip.h"
 #include "map/equip_pictures.h"
 #include "support/surface_helpers.h"
@@ -158,19 +163,11 @@ TEST(EquipBrightTint, WidensThenBrightens) {
   }
 }
 
-class PlayerEquipTest : public EquipPackTest {
- protected:
-  void SetUp() override {
-    EquipPackTest::SetUp();
-    AddEquip(6, 0, 3, 2);
-    AddEquip(6, 1, 3, 2);
-  }
-};
-
 // Untinted: the picture alone; tinted: the tint blended over it with the
 // weight the tint picture's blue gives (part 3: blue 20, weight 12), the
 // bright tint widened first.  Transparent pixels stay untouched.
-TEST_F(PlayerEquipTest, TintIsBlendedOverThePicture) {
+TEST_F(EquipPoolTest, TintIsBlendedOverThePicture) {
+  AddEquip(6, 0, 3, 2);
   const PIXEL red(255, 0, 0);
   const uint16_t picture = EquipColour(3, 0, 3, 1);
   const struct {
@@ -185,7 +182,6 @@ TEST_F(PlayerEquipTest, TintIsBlendedOverThePicture) {
     SCOPED_TRACE(c.tint.GetColor() + c.bright);
     CPlayerEquip layer;
     layer.Init(6, 2, 3, c.tint);
-    EXPECT_EQ(std::make_pair(layer.GetWidth(), layer.GetHeight()), std::make_pair(6L, 8L));
     auto target = MakeDib(20, 20, 0x0421);
     layer.Show(target.get(), 4, 5, 0, 3, 1, false, c.bright);
     EXPECT_EQ(target->GetPixel(4 + 1, 5 + 1).GetColor(), c.want);
@@ -194,7 +190,10 @@ TEST_F(PlayerEquipTest, TintIsBlendedOverThePicture) {
   }
 }
 
-TEST_F(PlayerEquipTest, OutOfRangeArgumentsDrawNothing) {
+// States 2 and 3 have no pictures here (state 1 has: the layer's second).
+TEST_F(EquipPoolTest, OutOfRangeArgumentsDrawNothing) {
+  AddEquip(6, 0, 3, 2);
+  AddEquip(6, 1, 3, 2);
   CPlayerEquip layer;
   layer.Init(6, 2, 3, PIXEL(0));
   auto target = MakeDib(20, 20, 0x0421);
@@ -205,6 +204,55 @@ TEST_F(PlayerEquipTest, OutOfRangeArgumentsDrawNothing) {
   for (const Case& c : cases)
     layer.Show(target.get(), 2, 2, c.state, c.direction, c.frame, false, false);
   for (uint16_t p : Pixels(target.get())) ASSERT_EQ(p, 0x0421);
+}
+
+CPlayerEquip* Layer(long role, long part) {
+  auto* e = new CPlayerEquip;
+  e->Init(role, 0, part, PIXEL(0));
+  return e;
+}
+std::vector<long> Parts(CEquipList& list) {
+  std::vector<long> v;
+  for (CPlayerEquip* e : list.GetEquipList()) v.push_back(e->GetPart());
+  return v;
+}
+
+TEST_F(EquipPoolTest, ListLayersMustBeOfTheOwnersRole) {
+  CMapPlayer owner;
+  owner.SetRoleType(3);
+  CEquipList& list = owner.GetEquipList();
+  std::unique_ptr<CPlayerEquip> other(Layer(0, 1));
+  EXPECT_FALSE(list.AddEquip(other.get()));  // refused layers stay the caller's
+  CPlayerEquip* mine = Layer(3, 1);
+  EXPECT_TRUE(list.AddEquip(mine));
+  EXPECT_TRUE(list.AddEquip(mine));  // already there: not twice
+  EXPECT_EQ(Parts(list), std::vector<long>{1});
+  EXPECT_EQ(list.GetEquip(1), mine);
+  EXPECT_EQ(list.GetEquip(2), nullptr);
+  EXPECT_FALSE(list.DelEquip(2));
+  EXPECT_TRUE(list.DelEquip(1));
+  EXPECT_TRUE(list.GetEquipList().empty());
+  // A list without an owner takes role 0.
+  CEquipList free;
+  EXPECT_TRUE(free.AddEquip(Layer(0, 4)));
+  EXPECT_FALSE(free.AddEquip(nullptr));
+}
+
+TEST_F(EquipPoolTest, SortEquipReordersOnlyWhenEveryLayerIsNamed) {
+  CEquipList list;
+  for (long part : {0, 1, 2}) list.AddEquip(Layer(0, part));
+  long order[6] = {2, 0, 1, 7, 8, 9};
+  list.SortEquip(order);
+  EXPECT_EQ(Parts(list), (std::vector<long>{2, 0, 1}));
+  long missing[6] = {2, 0, 7, 8, 9, 10};  // part 1 not named
+  list.SortEquip(missing);
+  EXPECT_EQ(Parts(list), (std::vector<long>{2, 0, 1}));
+  // Two layers of one part: naming the part twice must not put the first
+  // in twice and lose the second.
+  list.AddEquip(Layer(0, 1));
+  long twice[6] = {1, 1, 0, 2, 9, 9};
+  list.SortEquip(twice);
+  EXPECT_EQ(Parts(list), (std::vector<long>{2, 0, 1, 1}));
 }
 
 }  // namespace
