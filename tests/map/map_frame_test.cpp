@@ -127,6 +127,12 @@ Drawn DrawScene(CVIEWMANAGE* vm, uint64_t seed, bool wide) {
     target->SetClipper(clip);
   }
   map.Show(target.get());
+  // Show sorts first: the list is left in standing-point order.
+  const auto& list = map.GetObjectList();
+  EXPECT_TRUE(std::is_sorted(list.begin(), list.end(), [](CMapObject* a, CMapObject* b) {
+    const tagPOINT p = a->GetRelativeTruePoint(), q = b->GetRelativeTruePoint();
+    return p.y != q.y ? p.y < q.y : p.x < q.x;
+  }));
   Drawn out;
   out.pixels = tessera::test::Pixels(target.get());
 

@@ -75,11 +75,6 @@ TEST_F(MapTest, AutoScrollAndMoveScreenGiveExactOrigins) {
     EXPECT_EQ(std::make_pair(map.GetNowLeft(), map.GetNowTop()), std::make_pair(c.left, c.top));
     EXPECT_FALSE(map.m_bAutoScroll);
   }
-  // Without a player nothing moves.
-  OpenMap map;
-  map.m_nNowLeft = 5;
-  map.AutoScrollMap();
-  EXPECT_EQ(map.GetNowLeft(), 5);
 }
 
 // The order the map drew its objects in before the sort was made fast:
@@ -205,24 +200,6 @@ TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   EXPECT_TRUE(glass->IsPointed(105, 106));
   EXPECT_FALSE(glass->IsPointed(106, 106));
   delete glass;
-}
-
-// Show sorts before drawing: the lower object is drawn later whatever the
-// list order.  (The background part and the per-pixel rule are checked
-// against a reference in map_frame_test.)
-TEST_F(MapTest, ShowDrawsLowerObjectsLater) {
-  OpenMap map;
-  SetSize(map, 1600, 1200, 32);
-  map.EnableAutoScroll(false);
-  // Pixel rows 288-352 and 256-320: they overlap in rows 288-320.
-  CMapObject* lower = MakeObject(&map, 20, 10, 2, 2, 0, 1, Solid(64, 64, 0x001F));
-  CMapObject* upper = MakeObject(&map, 20, 9, 2, 2, 0, 1, Solid(64, 64, 0x7C00));
-  map.AddObject(lower);
-  map.AddObject(upper);
-  auto target = tessera::test::MakeDib(800, 600, 0x0421);
-  map.Show(target.get());
-  EXPECT_EQ(target->GetPixel(650, 300).GetColor(), 0x001F);
-  EXPECT_EQ(target->GetPixel(650, 260).GetColor(), 0x7C00);
 }
 
 // A map smaller than the view: drawn at the centring offset, the frame
