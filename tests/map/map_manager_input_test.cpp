@@ -74,18 +74,9 @@ class MapManagerInputTest : public WalkerTest {
   CountingPlayer* player = nullptr;
 };
 
-TEST_F(MapManagerInputTest, ClickOnOpenGroundWalksThePlayer) {
-  QMap* m = Scene();
-  Mouse(100, 50);
-  manager->m_pfnClick(manager);
-  EXPECT_EQ(tessera::test::Xy(player->m_ptTargetPoint), std::make_pair(21, 20));
-  EXPECT_EQ(player->GetPlayerState(), PS_WALK);
-  EXPECT_TRUE(m->m_bAutoScroll);  // the player's walk scrolls again
-  EXPECT_EQ(g_calls, (std::vector<std::pair<void*, int>>{{m, kMap + 0}}));
-}
-
 // Over an object its own slot is called (a click there walks nobody);
-// over open ground the map's; a press only reaches characters.
+// over open ground the map's, and a click walks the player; a press only
+// reaches characters.
 TEST_F(MapManagerInputTest, EventsGoToTheObjectOrTheMap) {
   QMap* m = Scene();
   CMapObject* o = Thing(90, 40);
@@ -107,11 +98,16 @@ TEST_F(MapManagerInputTest, EventsGoToTheObjectOrTheMap) {
     EXPECT_EQ(player->GetPlayerState(), PS_STAND);
     Mouse(5, 5);
     (manager->*c.handler)(manager);
+    EXPECT_EQ(player->GetPlayerState(), c.mapSlot == kMap + 0 ? PS_WALK : PS_STAND);
     const std::pair<void*, int> first = c.objectSlot < 0
                                             ? std::make_pair(static_cast<void*>(m), c.mapSlot)
                                             : std::make_pair(static_cast<void*>(o), c.objectSlot);
     EXPECT_EQ(g_calls, (std::vector<std::pair<void*, int>>{first, {m, c.mapSlot}}));
   }
+  // The click on open ground walked the player to the cell under the
+  // mouse, and the walk scrolls the view again.
+  EXPECT_EQ(tessera::test::Xy(player->m_ptTargetPoint), std::make_pair(18, 18));
+  EXPECT_TRUE(m->m_bAutoScroll);
   // A press on a character reaches it; on goods it is the map's.
   o->m_nType = MOT_TALKER;
   g_calls.clear();

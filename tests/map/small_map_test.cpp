@@ -116,9 +116,6 @@ TEST_F(SmallMapTest, ClickCentresTheMainView) {
   EXPECT_EQ(std::make_pair(last->GetNowLeft(), last->GetNowTop()),
             std::make_pair(1600 - 400, 1200 - 300));
   EXPECT_FALSE(last->m_bAutoScroll);
-  AfxGetMouse()->SetMousePos(600, 0);  // the corner: clamped to the map
-  mini->m_pfnClick(mini);
-  EXPECT_EQ(std::make_pair(last->GetNowLeft(), last->GetNowTop()), std::make_pair(0, 0));
 }
 
 TEST_F(SmallMapTest, DrawnTranslucently) {
