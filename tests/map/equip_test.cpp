@@ -60,33 +60,27 @@ TEST_F(EquipPoolTest, LoadsEveryDirectionAndFrameByItsIdentifier) {
   EXPECT_EQ(frames, 0);
 }
 
-TEST_F(EquipPoolTest, ShortestDirectionSetsTheFrameCount) {
-  AddEquip(1, 0, 0, 0, {4, 3, 4, 4, 4, 4, 4, 4});
-  CEquipPool::CreateEquip(1, 0, 0, 0, 4);
-  long frames = 0;
-  SURFACE*** pics = CEquipPool::GetSurfaceArray(1, 0, 0, 0, frames);
-  EXPECT_EQ(frames, 3);
-  EXPECT_NE(pics[7][2], nullptr);
-  // A direction with no picture at all leaves nothing to draw.
-  AddEquip(1, 0, 1, 0, {4, 4, 4, 4, 4, 4, 4, 0});
-  CEquipPool::CreateEquip(1, 0, 0, 1, 4);
-  CEquipPool::GetSurfaceArray(1, 0, 0, 1, frames);
-  EXPECT_EQ(frames, 0);
-  // Asking for fewer frames than the pack has loads only those.
-  AddEquip(1, 1, 2, 0);
-  CEquipPool::CreateEquip(1, 1, 0, 2, 2);
-  CEquipPool::GetSurfaceArray(1, 1, 0, 2, frames);
-  EXPECT_EQ(frames, 2);
-}
-
-TEST_F(EquipPoolTest, MissingPicturesGiveAnEmptyEntry) {
-  ASSERT_TRUE(CEquipPool::CreateEquip(3, 0, 0, 0, 4));
-  long frames = -1;
-  EXPECT_NE(CEquipPool::GetSurfaceArray(3, 0, 0, 0, frames), nullptr);
-  EXPECT_EQ(frames, 0);
+// The frame count is the shortest direction's, cut to the frames asked
+// for; a direction without any picture, or no picture at all, gives an
+// entry of no frames, whose layer draws nothing.
+TEST_F(EquipPoolTest, FrameCountIsTheShortestDirectionsCutToTheAsked) {
+  const struct {
+    std::vector<int> frames;
+    long asked, want;
+  } cases[] = {{{4, 3, 4, 4, 4, 4, 4, 4}, 4, 3},
+               {{4, 4, 4, 4, 4, 4, 4, 0}, 4, 0},
+               {{4, 4, 4, 4, 4, 4, 4, 4}, 2, 2},
+               {{0, 0, 0, 0, 0, 0, 0, 0}, 4, 0}};
+  for (long item = 0; item < 4; ++item) {
+    SCOPED_TRACE(item);
+    AddEquip(1, 0, 0, item, cases[item].frames);
+    ASSERT_TRUE(CEquipPool::CreateEquip(1, 0, item, 0, cases[item].asked));
+    long frames = -1;
+    EXPECT_NE(CEquipPool::GetSurfaceArray(1, 0, item, 0, frames), nullptr);
+    EXPECT_EQ(frames, cases[item].want);
+  }
   CPlayerEquip layer;
-  layer.Init(3, 0, 0, PIXEL(0));
-  EXPECT_EQ(layer.GetFrameNumber(), 0);
+  layer.Init(1, 3, 0, PIXEL(0));
   EXPECT_EQ(layer.GetWidth(), 0);
   auto target = MakeDib(16, 16, 0x1234);
   for (long state = 0; state < 4; ++state)
