@@ -20,7 +20,7 @@
 #include "gui/map/equip_pool.h"
 #include "gui/map/map_player.h"
 #include "gui/map/player_equip.h"
-#include "map/equip_pictures.h"
+#include "map/walker_fixture.h"
 #include "support/surface_helpers.h"
 
 namespace {
