@@ -162,7 +162,7 @@ Drawn DrawScene(CVIEWMANAGE* vm, uint64_t seed, bool wide) {
 TEST_F(MapTest, AFrameOfOverlappingFiguresIsThePixelRuleOnEveryPath) {
   for (uint64_t seed = 1; seed <= 8; ++seed)
     for (bool wide : {true, false}) {
-      const Drawn d = DrawScene(vm_, seed, wide);
+      const Drawn d = DrawScene(vm, seed, wide);
       const auto bad = std::mismatch(d.pixels.begin(), d.pixels.end(), d.reference.begin());
       ASSERT_TRUE(bad.first == d.pixels.end())
           << "seed " << seed << (wide ? " wide" : " narrow") << ", first wrong pixel at "

@@ -205,7 +205,7 @@ TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   EXPECT_EQ(map.FindObject(300, 300), nullptr);
 
   // An alpha frame: a fully transparent weight (32) is not hit.
-  SURFACE* alpha = vm_->CreateSurface(64, 64, SS_ALPHA);
+  SURFACE* alpha = vm->CreateSurface(64, 64, SS_ALPHA);
   static_cast<ALPHASURFACE*>(alpha)->ZeroFill();
   static_cast<ALPHASURFACE*>(alpha)->PutAlphaPixel(5, 6, 31);
   CMapObject* glass = MakeObject(&map, 4, 5, 2, 2, 0, 1, alpha);
@@ -337,8 +337,8 @@ TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
   ASSERT_TRUE(mm->CreateNewMap(map));
   // The chain manager draws the manager, which draws the map.
   AfxCreateMouse();
-  AfxGetChainManager()->ShowAll(vm_->GetRenderSurface());
-  EXPECT_EQ(vm_->GetRenderSurface()->GetPixel(0, 0).GetColor(), 0x0210);
+  AfxGetChainManager()->ShowAll(vm->GetRenderSurface());
+  EXPECT_EQ(vm->GetRenderSurface()->GetPixel(0, 0).GetColor(), 0x0210);
   EXPECT_EQ(mm->FindObject(70, 70), o);
   // A deleted object leaves the current map.
   delete o;
