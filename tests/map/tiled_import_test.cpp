@@ -374,7 +374,8 @@ TEST_F(TiledImportTest, CommandLineConventions) {
     std::string args;
     int status;
     std::string text;  // in the output or the error
-  } cases[] = {{"", 2, "usage:"},
+  } cases[] = {{"--version", 0, "tessera-map"},
+               {"", 2, "usage:"},
                {"explode '" + game_ + "'", 2, ""},
                {"info '" + game_ + "' x --bogus 1", 2, ""},
                {"info nowhere.mdb x", 1, "tessera-map: nowhere.mdb"}};
