@@ -1,4 +1,5 @@
-// What the map suites share: a real resource pack and display manager, the
+// What the map suites share: a real resource pack and display manager,
+// equipment pictures stored under the ten-digit equipment identifiers, the
 // map manager over its own scene database, and helpers that write map
 // records, cell files, pictures and objects with known pixels.
 #ifndef TESSERA_TESTS_MAP_MAP_FIXTURE_H
@@ -10,10 +11,14 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "database/database.h"
 #include "database/map_database.h"
 #include "database/schema.h"
+#include "engine/dle_surface.h"
 #include "engine/view_manage.h"
+#include "gui/map/equip_pool.h"
 #include "gui/map/map.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
@@ -31,16 +36,89 @@ namespace tessera::test {
 inline std::array<int, 4> Ltrb(const tagRECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 inline std::pair<int, int> Xy(const tagPOINT& p) { return {p.x, p.y}; }
 
-class MapTest : public EngineTest {
+// The colour every pixel of a picture frame gets: distinct per direction,
+// state, part and frame, with blue 8 + part * 4 (the tint's strength) and
+// the direction in red, the frame in green.
+inline uint16_t EquipColour(long direction, long state, long part, long frame) {
+  return static_cast<uint16_t>((direction * 3 + state) << 10 | (frame * 4 + 1) << 5 |
+                               (8 + part * 4));
+}
+
+// A w x h frame whose left column and top row are transparent (weight 32)
+// and every other pixel opaque (weight 0) in `colour`.
+inline std::string EquipFrame(int w, int h, uint16_t colour) {
+  std::vector<uint16_t> c(static_cast<size_t>(w) * h, colour);
+  std::vector<uint8_t> t(c.size(), 0);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (x == 0 || y == 0) t[static_cast<size_t>(y) * w + x] = 32;
+  const std::vector<uint8_t> bytes = EncodeDleImage(w, h, c.data(), t.data());
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class EquipPackTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    MakeTestPack(dir_, &res_);
-    ASSERT_TRUE(res_);
+    MakeTestPack(dir, &res);
+    ASSERT_TRUE(res);
     ASSERT_EQ(AfxCreateViewManager(800, 600, nullptr), 1);
-    vm_ = AfxGetViewManager();
-    vm_->Initialize(res_.get());
-    scene_ = dir_.path() + "\\game\\scene.mdb";
+    vm = AfxGetViewManager();
+    vm->Initialize(res.get());
+  }
+  void TearDown() override {
+    CEquipPool::ReleaseAll();
+    AfxFreeEngine();
+    res.reset();
+    EngineTest::TearDown();
+  }
+  // Pictures and tint pictures of (role, state, part, item) for all eight
+  // directions; frames[d] frames in direction d (default 4 each).
+  void AddEquip(long role, long state, long part, long item, std::vector<int> frames = {},
+                int w = 6, int h = 8) {
+    if (frames.empty()) frames.assign(8, 4);
+    char id[16];
+    std::vector<std::pair<std::string, std::string>> batch;
+    for (int d = 0; d < 8; ++d)
+      for (int f = 0; f < frames[d]; ++f) {
+        EquipPictureId(id, d, 1, state, role, part, item, f);
+        batch.emplace_back(id, EquipFrame(w, h, EquipColour(d, state, part, f)));
+        EquipPictureId(id, d, 2, state, role, part, item, f);
+        batch.emplace_back(id, EquipFrame(w, h, 0x7FFF));
+      }
+    AddBatch(batch);
+  }
+  // Stores many resources at once: one append to "\a.pak" and one
+  // transaction of index rows (one CRes::AddDataToPack each would sync the
+  // pack and commit for every frame, which makes a person's hundreds of
+  // frames slow to build).
+  void AddBatch(const std::vector<std::pair<std::string, std::string>>& batch) {
+    const std::string pak = dir.File("game/a.pak");
+    std::string bytes = ReadFile(pak);
+    CDataBase* db = AfxGetDataBase((dir.path() + "\\game\\game.mdb").c_str());
+    ASSERT_NE(db, nullptr);
+    ASSERT_TRUE(db->ExecuteCommand("BEGIN"));
+    for (const auto& [id, data] : batch) {
+      const size_t start = bytes.size();
+      bytes += data;
+      const std::string sql = "INSERT INTO RESTABLE VALUES('" + id + "','\\a.pak'," +
+                              std::to_string(start) + "," + std::to_string(bytes.size()) + ")";
+      ASSERT_TRUE(db->ExecuteCommand(sql.c_str()));
+    }
+    ASSERT_TRUE(db->ExecuteCommand("COMMIT"));
+    WriteFile(pak, bytes);
+  }
+
+  TempDir dir;
+  std::unique_ptr<CRes> res;
+  CVIEWMANAGE* vm = nullptr;
+};
+
+class MapTest : public EquipPackTest {
+ protected:
+  void SetUp() override {
+    EquipPackTest::SetUp();
+    scene_ = dir.path() + "\\game\\scene.mdb";
     ASSERT_TRUE(CreateDataBaseFile(scene_));
     ASSERT_TRUE(AfxGetMapManager()->Init(scene_.c_str()));
     std::filesystem::create_directories("data");  // the cell files' folder
@@ -50,9 +128,7 @@ class MapTest : public EngineTest {
   }
   void TearDown() override {
     ResetMapManagerForTests();
-    AfxFreeEngine();
-    res_.reset();
-    EngineTest::TearDown();
+    EquipPackTest::TearDown();
   }
 
   // A MAPTABLE row.
@@ -75,12 +151,9 @@ class MapTest : public EngineTest {
   }
   // Stores a picture of w x h in one colour in the pack under `id`.
   void AddPicture(const std::string& id, int w, int h, unsigned short colour) {
-    AddToPack(res_.get(), id, PackImage(MakeDib(w, h, colour).get()));
+    AddToPack(res.get(), id, PackImage(MakeDib(w, h, colour).get()));
   }
 
-  TempDir dir_;
-  std::unique_ptr<CRes> res_;
-  CVIEWMANAGE* vm_ = nullptr;
   std::string scene_;
 };
 

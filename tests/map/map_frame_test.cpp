@@ -1,4 +1,5 @@
-// A whole map frame -- background part and many overlapping keyed figures,
+// Keyed frames drawn by their opaque runs against the plain keyed blit;
+// a whole map frame -- background part and many overlapping keyed figures,
 // some across the view's edges, on targets with and without a clip
 // rectangle -- against the per-pixel rule worked out here: copy the
 // background part, then each object in drawing order, every pixel without
@@ -9,23 +10,28 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/alpha_surface.h"
 #include "engine/cpu_features.h"
 #include "gui/map/map.h"
+#include "gui/map/opaque_runs.h"
 #include "map/map_fixture.h"
 #include "support/surface_helpers.h"
 
 namespace {
 
+using tessera::test::MakeDib;
 using tessera::test::MapTest;
+using tessera::test::Pixels;
 using tessera::test::TestRandom;
 
 constexpr int kMapW = 1024, kMapH = 768, kUnit = 32;
 
 // A frame with transparent and opaque stretches of every length; marked
-// pixels are the key colour or any other value with bit 15 set.
-SURFACE* RandomFrame(CVIEWMANAGE* vm, TestRandom& rng) {
-  const int w = rng.Range(1, 90), h = rng.Range(1, 70);
-  SURFACE* s = vm->CreateSurface(w, h, SS_DIB);
+// pixels are the key colour or any other value with bit 15 set (bit 15
+// alone makes them transparent).
+std::unique_ptr<DIBSURFACE> RandomFrame(TestRandom& rng, int max_w, int max_h) {
+  const int w = rng.Range(1, max_w), h = rng.Range(1, max_h);
+  auto s = MakeDib(w, h);
   for (int y = 0; y < h; ++y) {
     bool keyed = rng.Range(0, 1) == 1;
     for (int x = 0; x < w; ++x) {
@@ -36,6 +42,47 @@ SURFACE* RandomFrame(CVIEWMANAGE* vm, TestRandom& rng) {
     }
   }
   return s;
+}
+
+TEST(OpaqueRunsTest, DrawMatchesTheKeyedBlitAtEveryPlaceAndClip) {
+  TestRandom rng(16);
+  for (int round = 0; round < 300; ++round) {
+    auto frame = RandomFrame(rng, 70, 40);
+    const int w = frame->GetWidth(), h = frame->GetHeight();
+    tessera::OpaqueRuns runs;
+    ASSERT_TRUE(runs.Build(frame.get()));
+    ASSERT_TRUE(runs.Describes(frame.get()));
+    auto a = MakeDib(64, 48, 0x1111), b = MakeDib(64, 48, 0x1111);
+    if (rng.Range(0, 2) == 0) {
+      const tagRECT clip = {rng.Range(0, 20), rng.Range(0, 15), rng.Range(30, 64),
+                            rng.Range(20, 48)};
+      a->SetClipper(clip);
+      b->SetClipper(clip);
+    }
+    const int x = rng.Range(-w - 2, 66), y = rng.Range(-h - 2, 50);
+    frame->Blit(a.get(), x, y);
+    runs.Draw(b.get(), x, y);
+    ASSERT_EQ(Pixels(a.get()), Pixels(b.get())) << "round " << round << " at " << x << "," << y;
+  }
+}
+
+TEST(OpaqueRunsTest, OnlyPlainPicturesAndOnlyAsTheyWere) {
+  auto frame = MakeDib(8, 8, 0x1234);
+  tessera::OpaqueRuns runs;
+  ASSERT_TRUE(runs.Build(frame.get()));
+  // Another pixel block behind the same surface: the runs no longer
+  // describe it.
+  auto other = MakeDib(8, 8, 0x4321);
+  void* old = frame->GetBitmap();
+  frame->SetData(other->GetBitmap());
+  EXPECT_FALSE(runs.Describes(frame.get()));
+  frame->SetData(old);
+  EXPECT_TRUE(runs.Describes(frame.get()));
+  EXPECT_FALSE(runs.Describes(other.get()));
+  ALPHASURFACE alpha(8, 8);
+  alpha.Initialize();
+  EXPECT_FALSE(runs.Build(&alpha));
+  EXPECT_FALSE(runs.Describes(&alpha));
 }
 
 struct Drawn {
@@ -61,7 +108,7 @@ Drawn DrawScene(CVIEWMANAGE* vm, uint64_t seed, bool wide) {
   for (int i = 0; i < n; ++i) {
     CMapObject* o = new CMapObject;
     o->Init(i, "figure", &map, nullptr);
-    SURFACE* frame = RandomFrame(vm, rng);
+    SURFACE* frame = RandomFrame(rng, 90, 70).release();
     // Areas larger and smaller than the frame; draw cells up to 3 above.
     o->m_rcArea = {0, 0, frame->GetWidth() + rng.Range(-1, 1), frame->GetHeight()};
     o->SetDrawPoint({o->GetNowPoint().x - rng.Range(0, 1), o->GetNowPoint().y - rng.Range(0, 3)});
@@ -80,6 +127,12 @@ Drawn DrawScene(CVIEWMANAGE* vm, uint64_t seed, bool wide) {
     target->SetClipper(clip);
   }
   map.Show(target.get());
+  // Show sorts first: the list is left in standing-point order.
+  const auto& list = map.GetObjectList();
+  EXPECT_TRUE(std::is_sorted(list.begin(), list.end(), [](CMapObject* a, CMapObject* b) {
+    const tagPOINT p = a->GetRelativeTruePoint(), q = b->GetRelativeTruePoint();
+    return p.y != q.y ? p.y < q.y : p.x < q.x;
+  }));
   Drawn out;
   out.pixels = tessera::test::Pixels(target.get());
 
@@ -109,7 +162,7 @@ Drawn DrawScene(CVIEWMANAGE* vm, uint64_t seed, bool wide) {
 TEST_F(MapTest, AFrameOfOverlappingFiguresIsThePixelRuleOnEveryPath) {
   for (uint64_t seed = 1; seed <= 8; ++seed)
     for (bool wide : {true, false}) {
-      const Drawn d = DrawScene(vm_, seed, wide);
+      const Drawn d = DrawScene(vm, seed, wide);
       const auto bad = std::mismatch(d.pixels.begin(), d.pixels.end(), d.reference.begin());
       ASSERT_TRUE(bad.first == d.pixels.end())
           << "seed " << seed << (wide ? " wide" : " narrow") << ", first wrong pixel at "

@@ -1,111 +1,177 @@
-// CPathFinder on small hand-made grids, pinning down what the random sweep
-// comparison (path_finder_oracle_test) takes from its oracle: the visiting
-// and backtracking orders, the stepper's side-step order, the 127-wave
-// limit; and what it does not reach: handing out past the end, refused
-// searches, new cell arrays, set-up faults.
+// CPathFinder against the literal wave sweep: the same return values, the
+// same wave labels byte for byte, the same cells handed out in the same
+// order, in both the traced and the straight-line mode; a few grids chosen
+// for one rule each, then one random batch.  Then what the comparison does
+// not reach: restarted searches, new cell arrays, set-up faults.
 #include "gui/map/path_finder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "map/sweep_path_oracle.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/test_support.h"
 
 namespace {
 
+using tessera::test::SweepPathOracle;
+using tessera::test::SweepPoint;
+using tessera::test::TestRandom;
+
+struct Grid {
+  int columns, rows;
+  std::vector<unsigned char> cells;
+};
+
+// Rows of text: '.' is 0, '#' is 1.
+Grid FromText(const std::vector<std::string>& lines) {
+  Grid g{static_cast<int>(lines[0].size()), static_cast<int>(lines.size()), {}};
+  for (const auto& l : lines)
+    for (char ch : l) g.cells.push_back(ch == '#');
+  return g;
+}
+
+struct Tally {
+  int traced = 0, straight = 0, refused = 0, long_paths = 0, blocked_ends = 0;
+};
+
+void CompareOne(const Grid& g, SweepPoint from, SweepPoint to, CPathFinder& finder, Tally& tally) {
+  SCOPED_TRACE(testing::Message() << "grid " << g.columns << "x" << g.rows << " from (" << from.x
+                                  << "," << from.y << ") to (" << to.x << "," << to.y << ")");
+  SweepPathOracle oracle(g.columns, g.rows, g.cells.data());
+  const int expect = oracle.Find(from, to);
+  ASSERT_EQ(finder.FindPath(tagPOINT{from.x, from.y}, tagPOINT{to.x, to.y}), expect);
+  if (expect == 0) {
+    ++tally.refused;
+    return;
+  }
+  ASSERT_EQ(finder.m_nPathFound, oracle.found());
+  if (oracle.searched()) {
+    for (size_t i = 0; i < oracle.wave().size(); ++i)
+      ASSERT_EQ(finder.m_pWave[i], oracle.wave()[i]) << "label of cell " << i;
+  } else {
+    ++tally.blocked_ends;
+  }
+  oracle.found() ? ++tally.traced : ++tally.straight;
+  if (oracle.path().size() > 100) ++tally.long_paths;
+  // A traced path ends by itself; the straight-line walk may repeat the
+  // target forever, so it is followed a bounded number of steps.
+  const size_t limit = static_cast<size_t>(g.columns + g.rows) + 5;
+  for (size_t step = 0; step < limit; ++step) {
+    SweepPoint e{-7, -7};
+    tagPOINT o{-9, -9};
+    const int re = oracle.Next(e);
+    ASSERT_EQ(finder.NextStep(o), re) << "step " << step;
+    if (!re) {  // spent: further calls keep saying 0 and leave the point alone
+      ASSERT_EQ(finder.NextStep(o), 0);
+      ASSERT_EQ(o.x, -9);
+      break;
+    }
+    ASSERT_EQ(std::make_pair(o.x, o.y), std::make_pair(e.x, e.y)) << "step " << step;
+  }
+}
+
+void CompareAll(const Grid& g, const std::vector<std::pair<SweepPoint, SweepPoint>>& searches,
+                Tally& tally) {
+  CPathFinder finder;
+  finder.SetMapData(g.columns, g.rows, const_cast<unsigned char*>(g.cells.data()));
+  // One finder for every search: leftovers of an earlier search must not
+  // leak into the next.
+  for (const auto& [from, to] : searches) CompareOne(g, from, to, finder, tally);
+}
+
+// Each grid pins one rule: the detour the sweep meets first and the
+// backtrack's left-before-right preference; the stepper's diagonal, then
+// horizontal, then vertical side step (the target blocked); a blocked start;
+// a row at 126, 127 and 128 steps, where labels pass the signed byte's top;
+// both ends of each edge just outside the grid.
+TEST(PathFinderOracle, ChosenGridsMatchTheSweep) {
+  Tally tally;
+  CompareAll(FromText({"...", ".#.", "..."}), {{{1, 0}, {1, 2}}}, tally);
+  CompareAll(FromText({"...", ".#.", "..#"}), {{{0, 0}, {2, 2}}, {{1, 1}, {0, 0}}}, tally);
+  CompareAll(FromText({std::string(200, '.')}),
+             {{{5, 0}, {131, 0}}, {{5, 0}, {132, 0}}, {{5, 0}, {133, 0}}}, tally);
+  CompareAll(FromText({"...", "..."}),
+             {{{-1, 0}, {1, 1}}, {{1, 1}, {3, 0}}, {{0, -1}, {1, 1}}, {{1, 1}, {0, 2}}}, tally);
+  EXPECT_EQ(tally.refused, 4);
+  EXPECT_EQ(tally.long_paths, 1);
+  EXPECT_EQ(tally.blocked_ends, 2);
+}
+
+// Random densities of blocked cells and a few other non-zero bytes, on
+// squares and long strips (paths past the 127-wave limit); checkerboards
+// (every step a diagonal squeeze) and serpentine mazes (long paths).
+Grid RandomGrid(TestRandom& rnd, int round) {
+  Grid g;
+  const bool strip = round % 3 == 2;
+  g.columns = strip ? rnd.Range(100, 260) : rnd.Range(1, 45);
+  g.rows = strip ? rnd.Range(1, 3) : rnd.Range(1, 45);
+  if (round % 2) std::swap(g.columns, g.rows);
+  g.cells.assign(static_cast<size_t>(g.columns) * g.rows, 0);
+  const int pattern = round % 10, blocked = rnd.Range(0, 35);
+  for (int y = 0; y < g.rows; ++y)
+    for (int x = 0; x < g.columns; ++x) {
+      unsigned char& c = g.cells[static_cast<size_t>(y) * g.columns + x];
+      const int gap = (y / 2) % 2 == 0 ? g.columns - 1 : 0, r = rnd.Range(0, 99);
+      if (pattern == 0)
+        c = (x + y) % 2 == 1;
+      else if (pattern == 1)
+        c = y % 2 == 1 && x != gap;
+      else
+        c = r < blocked ? 1 : r < blocked + 5 ? static_cast<unsigned char>(rnd.Range(2, 255)) : 0;
+    }
+  return g;
+}
+
+// Corners more often than chance would pick them; now and then just
+// outside an edge.
+SweepPoint RandomCell(TestRandom& rnd, const Grid& g) {
+  if (rnd.Range(0, 19) == 0) return {rnd.Range(0, 1) ? -1 : g.columns, rnd.Range(0, g.rows - 1)};
+  if (rnd.Range(0, 3) == 0)
+    return {rnd.Range(0, 1) ? 0 : g.columns - 1, rnd.Range(0, 1) ? 0 : g.rows - 1};
+  return {rnd.Range(0, g.columns - 1), rnd.Range(0, g.rows - 1)};
+}
+
+TEST(PathFinderOracle, RandomGridsMatchTheSweep) {
+  TestRandom rnd(20261205);
+  Tally tally;
+  for (int round = 0; round < 300; ++round) {
+    const Grid g = RandomGrid(rnd, round);
+    std::vector<std::pair<SweepPoint, SweepPoint>> searches;
+    for (int q = 0; q < 4; ++q) {
+      const SweepPoint from = RandomCell(rnd, g);
+      searches.push_back({from, rnd.Range(0, 24) == 0 ? from : RandomCell(rnd, g)});
+    }
+    CompareAll(g, searches, tally);
+    if (HasFailure()) return;
+  }
+  // The batch really reached every outcome.
+  EXPECT_GT(tally.traced, 300);
+  EXPECT_GT(tally.straight, 400);
+  EXPECT_GT(tally.refused, 80);
+  EXPECT_GT(tally.long_paths, 5);
+  EXPECT_GT(tally.blocked_ends, 250);
+}
+
 using Cells = std::vector<std::pair<int, int>>;
 
-// Hands out every cell until NextStep says 0, at most `limit` of them.
-Cells Walk(CPathFinder& f, int limit = 1000) {
+// Hands out every cell until NextStep says 0.
+Cells Walk(CPathFinder& f) {
   Cells out;
   tagPOINT p{-1, -1};
-  while (static_cast<int>(out.size()) < limit && f.NextStep(p)) out.push_back({p.x, p.y});
+  while (out.size() < 1000 && f.NextStep(p)) out.push_back({p.x, p.y});
   return out;
 }
 
-// A grid from rows of text: '.' is 0, '#' is 1, a digit d is the byte d.
-struct TextGrid {
-  int columns = 0, rows = 0;
-  std::vector<unsigned char> cells;
-  explicit TextGrid(const std::vector<std::string>& lines) {
-    rows = static_cast<int>(lines.size());
-    columns = static_cast<int>(lines[0].size());
-    for (const auto& l : lines)
-      for (char ch : l)
-        cells.push_back(ch == '.' ? 0 : ch == '#' ? 1 : static_cast<unsigned char>(ch - '0'));
-  }
-};
-
 class PathFinderTest : public tessera::test::EngineTest {};
-
-TEST_F(PathFinderTest, VisitingAndBacktrackingOrdersPickTheLeftDetour) {
-  // The centre is blocked; both detours are two steps.  The sweep meets the
-  // target first from (0,1), the backtrack prefers left over right.
-  TextGrid g({"...", ".#.", "..."});
-  CPathFinder f;
-  f.SetMapData(3, 3, g.cells.data());
-  ASSERT_EQ(f.FindPath({1, 0}, {1, 2}), 1);
-  EXPECT_EQ(f.m_nPathFound, 1);
-  EXPECT_EQ(std::vector<unsigned char>(f.m_pWave, f.m_pWave + 9),
-            (std::vector<unsigned char>{2, 1, 2, 2, 0, 2, 3, 3, 0}));
-  EXPECT_EQ(f.m_nWaveNum, 2);
-  EXPECT_EQ(Walk(f), (Cells{{1, 0}, {0, 1}, {1, 2}}));
-  // Spent: further calls keep saying 0 and leave the point alone.
-  tagPOINT p{42, 43};
-  EXPECT_EQ(f.NextStep(p), 0);
-  EXPECT_EQ(f.NextStep(p), 0);
-  EXPECT_EQ(p.x, 42);
-}
-
-TEST_F(PathFinderTest, SideStepOrderDiagonalThenHorizontalThenVertical) {
-  // Target (2,2) blocked so the stepper runs.  From (0,0) the diagonal (1,1)
-  // and the horizontal (1,0) are blocked: the vertical (0,1) is taken.
-  TextGrid g({".#.", ".#.", "..#"});
-  CPathFinder f;
-  f.SetMapData(3, 3, g.cells.data());
-  ASSERT_EQ(f.FindPath({0, 0}, {2, 2}), 1);
-  ASSERT_EQ(f.m_nPathFound, 0);
-  EXPECT_EQ(Walk(f), (Cells{{0, 0}, {0, 1}, {1, 2}}));
-  // A start on a blocked cell hands out nothing at all.
-  ASSERT_EQ(f.FindPath({1, 1}, {0, 0}), 1);
-  EXPECT_EQ(Walk(f), Cells{});
-}
-
-TEST_F(PathFinderTest, WaveLimitAt127Steps) {
-  // One row of 200 open cells: the distance is the column difference.
-  std::vector<unsigned char> row(200, 0);
-  CPathFinder f;
-  f.SetMapData(200, 1, row.data());
-
-  ASSERT_EQ(f.FindPath({5, 0}, {5 + 126, 0}), 1);
-  EXPECT_EQ(std::make_pair(f.m_nPathFound, int{f.m_pWave[5 + 126]}), std::make_pair(1, 127));
-  Cells walk = Walk(f);
-  ASSERT_EQ(walk.size(), 127u);
-  EXPECT_EQ(walk[126], std::make_pair(5 + 126, 0));
-
-  // 127 steps: the label 128 reads as negative, the path is the target alone.
-  ASSERT_EQ(f.FindPath({5, 0}, {5 + 127, 0}), 1);
-  EXPECT_EQ(std::make_pair(f.m_nPathFound, int{f.m_pWave[5 + 127]}), std::make_pair(1, 128));
-  EXPECT_EQ(Walk(f), (Cells{{5 + 127, 0}}));
-
-  // 128 steps: wave 127 labels the cell before the target with 128, wave 128
-  // finds nothing; the stepper walks there along the row.
-  ASSERT_EQ(f.FindPath({5, 0}, {5 + 128, 0}), 1);
-  EXPECT_EQ(std::make_tuple(f.m_nPathFound, int{f.m_pWave[5 + 128]}, f.m_nWaveNum),
-            std::make_tuple(0, 255, 128));
-  walk = Walk(f, 130);
-  EXPECT_EQ(walk[128], std::make_pair(133, 0));
-  EXPECT_EQ(walk[129], std::make_pair(133, 0));
-}
 
 // A refused search still drops the traced mode and keeps the target of the
 // last accepted one; a new search in the middle of a walk starts over.
 TEST_F(PathFinderTest, RefusedAndRestartedSearches) {
-  TextGrid g({"......", "......"});
+  Grid g = FromText({"......", "......"});
   CPathFinder f;
   f.SetMapData(6, 2, g.cells.data());
   ASSERT_EQ(f.FindPath({0, 0}, {5, 1}), 1);
@@ -126,8 +192,8 @@ TEST_F(PathFinderTest, RefusedAndRestartedSearches) {
 }
 
 TEST_F(PathFinderTest, NewCellArrayIsUsedByTheNextSearch) {
-  TextGrid a({"...", "...", "..."});
-  TextGrid b({"...", "##.", "..."});
+  Grid a = FromText({"...", "...", "..."});
+  Grid b = FromText({"...", "##.", "..."});
   CPathFinder f;
   f.SetMapData(3, 3, a.cells.data());
   ASSERT_EQ(f.FindPath({0, 0}, {0, 2}), 1);
@@ -138,7 +204,7 @@ TEST_F(PathFinderTest, NewCellArrayIsUsedByTheNextSearch) {
 }
 
 TEST_F(PathFinderTest, SetMapDataFaultsShowTheMessageAndGoOn) {
-  TextGrid g({"..", ".."});
+  Grid g = FromText({"..", ".."});
   CPathFinder f;
   EXPECT_EQ(Walk(f), Cells{});  // never set up: nothing to hand out
   f.SetMapData(2, 2, g.cells.data());

@@ -1,7 +1,6 @@
-// Maps built in code with walking characters on them, for the character,
-// map manager and mini-map suites.  Characters get six layers of role 0,
-// item 0, two frames per direction, untinted so drawn pixels are the
-// pictures' own colours (see equip_pictures.h).
+// Maps built in code with walking characters on them.  Characters get six
+// layers of role 0, item 0, two frames per direction, untinted so drawn
+// pixels are the pictures' own colours (see EquipColour).
 #ifndef TESSERA_TESTS_MAP_WALKER_FIXTURE_H
 #define TESSERA_TESTS_MAP_WALKER_FIXTURE_H
 
@@ -13,7 +12,6 @@
 #include "gui/map/map.h"
 #include "gui/map/map_player.h"
 #include "gui/map/player_equip.h"
-#include "map/equip_pictures.h"
 #include "map/map_fixture.h"
 #include "platform/clock.h"
 #include "testing/manual_clock.h"
