@@ -197,21 +197,13 @@ TEST_F(SdlInputTest, KeyRecordsFromMessagesMatchTheSdlTranslator) {
   text.type = SDL_TEXTINPUT;
   text.text.windowID = id_;
   std::snprintf(text.text.text, sizeof text.text.text, "%s", "x\xE4\xB8\xAD ");  // "x中 "
-  std::vector<SDL_Event> events = {text,
-                                   Key(SDL_KEYDOWN, SDLK_LEFT),
-                                   Key(SDL_KEYUP, SDLK_LEFT),
-                                   Key(SDL_KEYDOWN, SDLK_DELETE),
-                                   Key(SDL_KEYDOWN, SDLK_HOME),
-                                   Key(SDL_KEYDOWN, SDLK_END),
-                                   Key(SDL_KEYDOWN, SDLK_PAGEDOWN),
-                                   Key(SDL_KEYDOWN, SDLK_v),  // the text event carries it
+  std::vector<SDL_Event> events = {text, Key(SDL_KEYUP, SDLK_LEFT),
                                    Key(SDL_KEYDOWN, SDLK_v, KMOD_RCTRL),
-                                   Key(SDL_KEYDOWN, SDLK_a, KMOD_LCTRL),
-                                   Key(SDL_KEYDOWN, SDLK_RETURN),
-                                   Key(SDL_KEYDOWN, SDLK_BACKSPACE),
-                                   Key(SDL_KEYDOWN, SDLK_ESCAPE),
-                                   Key(SDL_KEYDOWN, SDLK_TAB),
-                                   Key(SDL_KEYDOWN, SDLK_F2)};
+                                   Key(SDL_KEYDOWN, SDLK_a, KMOD_LCTRL)};
+  // Navigation keys, a letter the text event carries, control characters.
+  for (SDL_Keycode k : {SDLK_LEFT, SDLK_DELETE, SDLK_HOME, SDLK_END, SDLK_PAGEDOWN, SDLK_v,
+                        SDLK_RETURN, SDLK_BACKSPACE, SDLK_ESCAPE, SDLK_TAB, SDLK_F2})
+    events.push_back(Key(SDL_KEYDOWN, k));
   std::vector<QKey> want;
   for (const SDL_Event& e : events) tessera::sdl::TranslateEvent(e, want);
   std::vector<QKey> got;
@@ -261,11 +253,8 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
   auto restore = [&] {
     for (Saved& s : saved) s.set ? setenv(s.name, s.value.c_str(), 1) : unsetenv(s.name);
   };
-  tessera::ResetLogForTests();
-  std::vector<std::string> lines;
-  tessera::SetLogLevel(tessera::LogLevel::kInfo);
-  tessera::SetLogWriter(
-      [&](tessera::LogLevel, std::string_view line) { lines.emplace_back(line); });
+  tessera::test::LogRecorder log(int(tessera::LogLevel::kInfo));
+  const auto& lines = log.lines();
   testing::internal::CaptureStderr();
   EXPECT_FALSE(tessera::sdl::UseSdlBackend());
   EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO));
@@ -290,7 +279,6 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
   EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "dummy");
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   tessera::SetMessageSink(nullptr);
-  tessera::ResetLogForTests();
   restore();
 }
 
