@@ -130,14 +130,10 @@ TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   // through SDL's UTF-8, the cursor is reported relative to the window.
   tessera::sdl::InstallSdlInputServices();
   tessera::InputServices& in = tessera::GetInputServices();
-  EXPECT_TRUE(
-      in.SetClipboardText("\xD6\xD0"
-                          "A"));
+  EXPECT_TRUE(in.SetClipboardText("\xD6\xD0!"));
   std::string text;
   ASSERT_TRUE(in.GetClipboardText(text));
-  EXPECT_EQ(text,
-            "\xD6\xD0"
-            "A");
+  EXPECT_EQ(text, "\xD6\xD0!");
   tagPOINT p{0, 0};
   EXPECT_TRUE(tessera::GetCursorClientPos(window, p));
   EXPECT_FALSE(tessera::GetCursorClientPos(nullptr, p));
