@@ -7,6 +7,7 @@
 
 #include "platform/midi_renderer.h"
 #include "sound/midi_file.h"
+#include "support/scoped_env.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -123,20 +124,14 @@ TEST(MidiRenderer, RendersAShortTuneOfflineStopsAndEnds) {
 }
 
 TEST(MidiRenderer, MissingSoundFontIsAClearError) {
-  const char* old = std::getenv("TESSERA_SOUNDFONT");
-  const std::string saved = old ? old : "";
   TempDir dir;
   WriteFile(dir.File("bad.sf2"), "not a sound font");
-  setenv("TESSERA_SOUNDFONT", dir.File("bad.sf2").c_str(), 1);
+  ScopedEnv font("TESSERA_SOUNDFONT", dir.File("bad.sf2").c_str());
   // The variable names a file that exists, so it is used, and fails to load.
   const std::string file = MakeMidiFile(ShortTune());
   std::string error;
   EXPECT_EQ(MidiRenderer::Create({file.begin(), file.end()}, 44100, &error), nullptr);
   EXPECT_TRUE(Contains(error, "cannot load the sound font"));
-  if (old)
-    setenv("TESSERA_SOUNDFONT", saved.c_str(), 1);
-  else
-    unsetenv("TESSERA_SOUNDFONT");
 }
 
 }  // namespace
