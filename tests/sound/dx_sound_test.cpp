@@ -11,13 +11,28 @@
 #include "public/engine.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"
-#include "sound_test_util.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
 namespace {
 
 using Log = std::vector<std::string>;
+
+std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+// A chunk: identifier, length, body and the pad byte of an odd body.
+std::string Chunk(const std::string& id, const std::string& body) {
+  return id + Le32(uint32_t(body.size())) + body + std::string(body.size() & 1, '\0');
+}
+// A 16-byte "fmt " body.
+std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
+  const uint32_t align = channels * (bits / 8);
+  return Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align) + Le16(bits);
+}
+// "RIFF", the length of what follows, "WAVE" and the chunks.
+std::string Riff(const std::string& chunks) {
+  return "RIFF" + Le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
+}
 
 class SoundTest : public EngineTest {
  protected:
@@ -54,36 +69,15 @@ class SoundTest : public EngineTest {
 };
 
 TEST_F(SoundTest, LoadsCanonicalWaveIntoBufferWithItsFormat) {
-  struct {
-    uint16_t channels;
-    uint32_t rate;
-    uint16_t bits;
-    size_t bytes;
-    const char* created;
-  } const cases[] = {
-      {2, 22050, 16, 8,
-       "bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4 bits=16"},
-      {1, 11025, 8, 11,
-       "bytes=11 flags=0x000100E2 tag=1 channels=1 rate=11025 avg=11025 align=1 bits=8"},
-  };
-  int number = 0;
-  for (const auto& c : cases) {
-    ++number;
-    ClearHeadlessAudioLog();
-    const std::string samples = Samples(c.bytes, number);
-    const std::string path = Put(std::to_string(number) + ".wav",
-                                 MakeWaveFile(c.channels, c.rate, c.bits, samples.data(), c.bytes));
-    ASSERT_EQ(buffer_->Load(path.c_str()), 1);
-    const std::string n = "#" + std::to_string(number);
-    // A second load first asks the cached buffer whether it was lost.
-    Log want = number == 1 ? Log{} : Log{"#1 GetStatus"};
-    for (const std::string& line :
-         {"CreateSoundBuffer " + n + " " + c.created, n + " Lock 0 0 0x2", n + " Unlock"})
-      want.push_back(line);
-    EXPECT_EQ(HeadlessAudioLog(), want);
-    EXPECT_EQ(BufferBytes(number), samples);
-    EXPECT_EQ(buffer_->m_nCurrent, number - 1);
-  }
+  const std::string samples = Samples(8, 1);
+  const std::string path = Put("a.wav", MakeWaveFile(2, 22050, 16, samples.data(), 8));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"CreateSoundBuffer #1 bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 "
+                 "avg=88200 align=4 bits=16",
+                 "#1 Lock 0 0 0x2", "#1 Unlock"}));
+  EXPECT_EQ(BufferBytes(1), samples);
+  EXPECT_EQ(buffer_->m_nCurrent, 0);
 }
 
 TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
