@@ -16,6 +16,7 @@
 #include "platform/headless/headless_message_sink.h"
 #include "platform/input_services.h"
 #include "public/engine.h"
+#include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace {
@@ -40,11 +41,8 @@ class MouseTest : public GuiTest {
     static_cast<tessera::HeadlessInputServices&>(tessera::GetInputServices()).cursor =
         tagPOINT{x, y};
   }
-  SURFACE* Solid(int w, int h, unsigned short colour) {
-    SURFACE* s = vm_->CreateSurface(w, h, SS_DIB);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) s->SetPixel(x, y, colour);
-    return s;
+  static SURFACE* Solid(int w, int h, unsigned short colour) {
+    return tessera::test::MakeDib(w, h, colour).release();
   }
   // The pixel a translucent blit at level 20 of `colour` leaves on black,
   // from the surface's own effect blit on a fresh black surface.
