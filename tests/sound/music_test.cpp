@@ -185,8 +185,6 @@ TEST_F(MusicTest, EndOfPieceNotifiesTheWindowOnlyWhenItEndsByItself) {
 TEST_F(MusicTest, PlayerIsReplacedAndFreedWithoutClosingTheDevice) {
   ASSERT_TRUE(music_->Play(tune_.c_str()));
   ASSERT_TRUE(AfxCreateMusic(nullptr));
-  ASSERT_NE(AfxGetMusic(), nullptr);
-  EXPECT_EQ(AfxGetMusic()->m_hNotifyWnd, nullptr);
   ClearMciCommandLog();
   AfxFreeEngine();
   EXPECT_EQ(AfxGetMusic(), nullptr);

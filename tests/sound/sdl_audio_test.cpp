@@ -39,7 +39,6 @@ class SdlAudioTest : public EngineTest {
 };
 
 TEST_F(SdlAudioTest, ClickPlaysToItsEndOnTheAudioThread) {
-  EXPECT_GT(sdl::SdlAudioRate(), 0u);
   ASSERT_TRUE(AfxCreateSound(nullptr));
   EXPECT_TRUE(HeadlessAudioLog().empty());  // the SDL device, not the headless one
   WriteFile(dir_.File("click.wav"), MakeClickWave(22050));
@@ -59,7 +58,6 @@ TEST_F(SdlAudioTest, ClickPlaysToItsEndOnTheAudioThread) {
   DWORD pos = 1;
   EXPECT_EQ(b->GetCurrentPosition(&pos, nullptr), DS_OK);
   EXPECT_EQ(pos, 0u);  // rewound at its end
-  // Looping keeps it going.
   ASSERT_EQ(sounds->Play(DSBPLAY_LOOPING, 0, 0), 1);
   SDL_Delay(100);
   b->GetStatus(&status);
