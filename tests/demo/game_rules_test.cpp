@@ -157,10 +157,9 @@ TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
 // A table written before picked goods were remembered gains the column
 // when opened, and its saves load with nothing picked.
 TEST_F(SaveTest, AnOlderSaveTableGainsThePickedColumn) {
-  ASSERT_TRUE(
-      db_->ExecuteCommand("CREATE TABLE SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, CELLX "
-                          "INTEGER, CELLY INTEGER, "
-                          "QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, ITEMS TEXT)"));
+  ASSERT_TRUE(db_->ExecuteCommand(
+      "CREATE TABLE SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, CELLX INTEGER, "
+      "CELLY INTEGER, QUEST INTEGER, GOLD INTEGER, LIFE INTEGER, ITEMS TEXT)"));
   ASSERT_TRUE(db_->ExecuteCommand("INSERT INTO SAVETABLE VALUES (1, 0, 3, 3, 0, 9, 100, '2')"));
   GameState s;
   std::string error;
