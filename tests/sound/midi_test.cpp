@@ -41,8 +41,8 @@ TEST(MidiFile, WriterBytesAndStructureCheck) {
   EXPECT_TRUE(Check(running));
 
   const std::string bad[] = {
-      Patched(running, 23, 0x3C),  // a data byte with no status before it
-      Patched(one, 21, 0x40),      // track length past the end
+      Smf(std::string("\0\x3C\x64\0\xFF\x2F\0", 7)),  // data bytes with no status before them
+      Patched(one, 21, 0x40),                         // track length past the end
       Smf(std::string("\xFF\xFF\xFF\xFF\x00\xFF\x2F\0", 8)),  // a delta of five bytes
       Smf(std::string("\0\xFF\x01\x7F\x41", 5)),              // a meta event past the end
       Smf(std::string("\0\x90\x3C", 3)),                      // a note cut short
