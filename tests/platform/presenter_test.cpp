@@ -17,6 +17,7 @@
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/png_files.h"
+#include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace {
@@ -81,15 +82,10 @@ TEST_F(EngineTest, SdlPresenterShowsFramesInAWindow) {
   ASSERT_EQ(AfxCreateViewManager(kW, kH, window), 1);
   CVIEWMANAGE* vm = AfxGetViewManager();
   SURFACE* frame = vm->GetRenderSurface();
-  std::vector<uint16_t> want(kW * kH);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) {
-      // Red and green walk all 32 levels, blue mixes; bit 15 set on some.
-      const uint16_t v =
-          static_cast<uint16_t>((x % 32) << 10 | ((x + y) % 32) << 5 | (x * 7 + y * 3) % 32);
-      frame->SetPixel(x, y, static_cast<uint16_t>(v | ((x + y) % 5 == 0 ? 0x8000 : 0)));
-      want[y * kW + x] = v;
-    }
+  tessera::test::TestRandom rnd(1);
+  tessera::test::FillRandom(frame, rnd, 30);  // bit 15 set on some: never shown
+  std::vector<uint16_t> want = tessera::test::Pixels(frame);
+  for (uint16_t& v : want) v &= 0x7FFF;
   ASSERT_EQ(vm->UpdateScreen(), 1);
   // A part update (the top-left 10 x 10) over it, and a pixel drawn
   // outside that part, never presented.
