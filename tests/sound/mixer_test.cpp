@@ -77,8 +77,6 @@ TEST(Mixer, TwoSoundsAtDifferentVolumesAndPansSampleBySample) {
     ASSERT_EQ(out[2 * i], Clamp(l)) << "left " << i;
     ASSERT_EQ(out[2 * i + 1], Clamp(r)) << "right " << i;
   }
-  // The gains are what the decibel formula says, within rounding.
-  EXPECT_NEAR(a_right / 65536.0, std::pow(10.0, -2100 / 2000.0), 1e-4);
   // b played once: stopped at its end and rewound; a goes on.
   EXPECT_EQ(std::make_tuple(vb.playing, vb.frame, va.playing, va.frame),
             std::make_tuple(false, 0u, true, 256u));
