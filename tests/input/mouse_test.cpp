@@ -89,13 +89,6 @@ TEST_F(MouseTest, FrameSequence) {
   }
   for (unsigned short key : {1, 2, 4}) EXPECT_EQ(NextCursorFrame(3, key), 15);
   for (unsigned short key : {3, 16, 64, 256}) EXPECT_EQ(NextCursorFrame(7, key), 7);
-  // Show steps the frame once per call.
-  PutCursor(5, 5);
-  mouse_->Show();
-  EXPECT_EQ(mouse_->m_nFrame, 1);
-  mouse_->SetMouseKey(2);
-  mouse_->Show();
-  EXPECT_EQ(mouse_->m_nFrame, 15);
 }
 
 // The shadow is drawn translucently (level 20) two pixels below the

@@ -76,7 +76,6 @@ TEST_F(SoundTest, LoadsCanonicalWaveIntoBufferWithItsFormat) {
                  "avg=88200 align=4 bits=16",
                  "#1 Lock 0 0 0x2", "#1 Unlock"}));
   EXPECT_EQ(BufferBytes(1), samples);
-  EXPECT_EQ(buffer_->m_nCurrent, 0);
 }
 
 TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
@@ -101,7 +100,6 @@ TEST_F(SoundTest, SecondLoadOfSameNameReadsNothingButCaseMatters) {
   ClearHeadlessAudioLog();
   EXPECT_EQ(buffer_->Load(path.c_str()), 1);
   EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 GetStatus"}));
-  EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
 
   // Same file under another letter case: a new entry, read again.
   Put("click.wav", MakeWaveFile(1, 22050, 16, samples.data(), 4));

@@ -51,9 +51,8 @@ TEST(MidiFile, WriterBytesAndStructureCheck) {
       Patched(one, 9, 3),                                     // format 3
       Patched(one, 11, 2),                                    // announces a track that is not there
       Patched(one, 7, 0x40),                                  // header length past the end
-      one.substr(0, 13),
-      "MThd",
-      ""};
+      one.substr(0, 13),                                      // shorter than a header
+  };
   for (const std::string& s : bad) EXPECT_FALSE(Check(s)) << testing::PrintToString(s);
   EXPECT_FALSE(CheckMidiFile(nullptr, 0));
 }
