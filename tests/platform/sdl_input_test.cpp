@@ -231,7 +231,7 @@ TEST(SdlDisplay, RefusesToRunWithoutARealDisplay) {
   {
     tessera::test::ScopedEnv driver("SDL_VIDEODRIVER", nullptr), display("DISPLAY", nullptr),
         wayland("WAYLAND_DISPLAY", nullptr), runtime("XDG_RUNTIME_DIR", nullptr);
-    tessera::test::LogRecorder log(int(tessera::LogLevel::kInfo));
+    tessera::test::LogRecorder log(static_cast<int>(tessera::LogLevel::kInfo));
     const auto& lines = log.lines();
     testing::internal::CaptureStderr();
     EXPECT_FALSE(tessera::sdl::UseSdlBackend());
