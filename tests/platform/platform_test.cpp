@@ -89,9 +89,7 @@ TEST(TextEncodingTest, GbkRoundTripsAndBadBytesBecomeQuestionMarks) {
   const std::string gbk = "\xB4\xED\xCE\xF3 ok";  // 错误 ok
   EXPECT_EQ(tessera::GbkToUtf8(gbk), "错误 ok");
   EXPECT_EQ(tessera::Utf8ToGbk("错误 ok"), gbk);
-  EXPECT_EQ(tessera::GbkToUtf8("a\xFF"
-                               "b"),
-            "a?b");
+  EXPECT_EQ(tessera::GbkToUtf8("a\xFF!"), "a?!");
   EXPECT_EQ(tessera::GbkToUtf8("a\xB4"), "a?");  // lead byte cut off at the end
 }
 

@@ -2,7 +2,6 @@
 // make, in order, and the bytes that reach the buffers.
 #include "sound/dx_sound.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,13 +11,28 @@
 #include "public/engine.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"
-#include "sound_test_util.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
 namespace {
 
 using Log = std::vector<std::string>;
+
+std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+// A chunk: identifier, length, body and the pad byte of an odd body.
+std::string Chunk(const std::string& id, const std::string& body) {
+  return id + Le32(uint32_t(body.size())) + body + std::string(body.size() & 1, '\0');
+}
+// A 16-byte "fmt " body.
+std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
+  const uint32_t align = channels * (bits / 8);
+  return Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align) + Le16(bits);
+}
+// "RIFF", the length of what follows, "WAVE" and the chunks.
+std::string Riff(const std::string& chunks) {
+  return "RIFF" + Le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
+}
 
 class SoundTest : public EngineTest {
  protected:
@@ -29,7 +43,6 @@ class SoundTest : public EngineTest {
     buffer_ = AfxGetSoundBuffer();
     ClearHeadlessAudioLog();
   }
-  // Writes `bytes` as a file in the temporary folder and returns its path.
   std::string Put(const std::string& name, const std::string& bytes) {
     WriteFile(dir_.File(name), bytes);
     return dir_.File(name);
@@ -55,36 +68,14 @@ class SoundTest : public EngineTest {
 };
 
 TEST_F(SoundTest, LoadsCanonicalWaveIntoBufferWithItsFormat) {
-  struct {
-    uint16_t channels;
-    uint32_t rate;
-    uint16_t bits;
-    size_t bytes;
-    const char* created;
-  } const cases[] = {
-      {2, 22050, 16, 8,
-       "bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 avg=88200 align=4 bits=16"},
-      {1, 11025, 8, 11,
-       "bytes=11 flags=0x000100E2 tag=1 channels=1 rate=11025 avg=11025 align=1 bits=8"},
-  };
-  int number = 0;
-  for (const auto& c : cases) {
-    ++number;
-    ClearHeadlessAudioLog();
-    const std::string samples = Samples(c.bytes, number);
-    const std::string path = Put(std::to_string(number) + ".wav",
-                                 MakeWaveFile(c.channels, c.rate, c.bits, samples.data(), c.bytes));
-    ASSERT_EQ(buffer_->Load(path.c_str()), 1);
-    const std::string n = "#" + std::to_string(number);
-    // A second load first asks the cached buffer whether it was lost.
-    Log want = number == 1 ? Log{} : Log{"#1 GetStatus"};
-    for (const std::string& line :
-         {"CreateSoundBuffer " + n + " " + c.created, n + " Lock 0 0 0x2", n + " Unlock"})
-      want.push_back(line);
-    EXPECT_EQ(HeadlessAudioLog(), want);
-    EXPECT_EQ(BufferBytes(number), samples);
-    EXPECT_EQ(buffer_->m_nCurrent, number - 1);
-  }
+  const std::string samples = Samples(8, 1);
+  const std::string path = Put("a.wav", MakeWaveFile(2, 22050, 16, samples.data(), 8));
+  ASSERT_EQ(buffer_->Load(path.c_str()), 1);
+  EXPECT_EQ(HeadlessAudioLog(),
+            (Log{"CreateSoundBuffer #1 bytes=8 flags=0x000100E2 tag=1 channels=2 rate=22050 "
+                 "avg=88200 align=4 bits=16",
+                 "#1 Lock 0 0 0x2", "#1 Unlock"}));
+  EXPECT_EQ(BufferBytes(1), samples);
 }
 
 TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
@@ -93,18 +84,11 @@ TEST_F(SoundTest, SamplesComeFromByte44WhateverTheChunkOrder) {
   const std::string data = Samples(16, 3);
   const std::string with_list = Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) +
                                      Chunk("LIST", "INFOabcd") + Chunk("data", data));
-  const std::string p1 = Put("list.wav", with_list);
-  ASSERT_EQ(buffer_->Load(p1.c_str()), 1);
+  ASSERT_EQ(buffer_->Load(Put("list.wav", with_list).c_str()), 1);
   EXPECT_EQ(BufferBytes(1), with_list.substr(44, 16));
-  EXPECT_NE(BufferBytes(1), data);
-
   // "data" before "fmt " is accepted too.
   const std::string data_first = Riff(Chunk("data", data) + Chunk("fmt ", FmtBody(1, 1, 8000, 8)));
-  const std::string p2 = Put("first.wav", data_first);
-  ASSERT_EQ(buffer_->Load(p2.c_str()), 1);
-  EXPECT_EQ(HeadlessAudioLog()[4],
-            "CreateSoundBuffer #2 bytes=16 flags=0x000100E2 tag=1 channels=1 rate=8000 avg=8000 "
-            "align=1 bits=8");
+  ASSERT_EQ(buffer_->Load(Put("first.wav", data_first).c_str()), 1);
   EXPECT_EQ(BufferBytes(2), data_first.substr(44, 16));
 }
 
@@ -116,46 +100,35 @@ TEST_F(SoundTest, SecondLoadOfSameNameReadsNothingButCaseMatters) {
   ClearHeadlessAudioLog();
   EXPECT_EQ(buffer_->Load(path.c_str()), 1);
   EXPECT_EQ(HeadlessAudioLog(), (Log{"#1 GetStatus"}));
-  EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
 
   // Same file under another letter case: a new entry, read again.
   Put("click.wav", MakeWaveFile(1, 22050, 16, samples.data(), 4));
-  const std::string upper = dir_.File("CLICK.wav");
-  ClearHeadlessAudioLog();
-  ASSERT_EQ(buffer_->Load(upper.c_str()), 1);  // found through the case-blind path match
+  ASSERT_EQ(buffer_->Load(dir_.File("CLICK.wav").c_str()), 1);  // a case-blind path match
   EXPECT_EQ(buffer_->m_Sounds.size(), 2u);
-  EXPECT_EQ(buffer_->m_nCurrent, 1);
-  EXPECT_EQ(HeadlessAudioLog()[1].rfind("CreateSoundBuffer #2", 0), 0u);
+  EXPECT_NE(HeadlessAudioBuffer(2), nullptr);
 }
 
 TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
-  const std::string good_samples = Samples(8, 5);
-  const std::string good = Put("good.wav", MakeWaveFile(1, 22050, 16, good_samples.data(), 8));
+  const std::string good = Short("good.wav");
   ASSERT_EQ(buffer_->Load(good.c_str()), 1);
-
   const std::string fmt = Chunk("fmt ", FmtBody(1, 1, 22050, 16));
   const std::string data = Chunk("data", Samples(8, 6));
-  std::string not_riff = Riff(fmt + data);
-  not_riff[0] = 'X';
-  std::string not_wave = Riff(fmt + data);
-  not_wave[8] = 'A';
-  std::string tiny_riff = Riff(fmt + data);
-  std::memcpy(&tiny_riff[4], Le32(4).data(), 4);  // L <= 4
-  std::string short_riff = Riff(fmt + data);
-  std::memcpy(&short_riff[4], Le32(4 + 24).data(), 4);  // ends after "fmt "
-  std::string past_end = Riff(fmt + "data" + Le32(4000) + Samples(8, 7));
+  // A sound wave file with `bytes` written over it at `at`.
+  auto over = [&](size_t at, const std::string& bytes) {
+    return Riff(fmt + data).replace(at, bytes.size(), bytes);
+  };
   const struct {
     const char* name;
     std::string bytes;
   } cases[] = {
-      {"notriff.wav", not_riff},
-      {"notwave.wav", not_wave},
-      {"tinyriff.wav", tiny_riff},
-      {"shortriff.wav", short_riff},
+      {"notriff.wav", over(0, "X")},
+      {"notwave.wav", over(8, "A")},
+      {"tinyriff.wav", over(4, Le32(4))},        // RIFF length <= 4
+      {"shortriff.wav", over(4, Le32(4 + 24))},  // ends after "fmt "
       {"shortfmt.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16).substr(0, 12)) + data)},
       {"nofmt.wav", Riff(data + Chunk("LIST", "abcd"))},
       {"truncated.wav", Riff(fmt + data).substr(0, 30)},
-      {"pastend.wav", past_end},
+      {"pastend.wav", Riff(fmt + "data" + Le32(4000) + Samples(8, 7))},
       {"bits24.wav", Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 24)) + Chunk("data", Samples(9, 8)))},
       {"float.wav", Riff(Chunk("fmt ", FmtBody(3, 1, 22050, 32)) + Chunk("data", Samples(8, 9)))},
       {"threech.wav",
@@ -186,9 +159,6 @@ TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
   EXPECT_EQ(log.lines()[1], "tessera: warning: cannot load sound " + dir_.File("notriff.wav") +
                                 ": not a PCM wave file, or damaged");
   EXPECT_TRUE(Contains(log.lines()[2], ": path longer than "));
-  EXPECT_EQ(buffer_->m_Sounds.size(), 1u);
-  EXPECT_EQ(buffer_->m_nCurrent, -1);
-  EXPECT_EQ(buffer_->Play(0, 0, 0), 0);
   // Only the good buffer is alive; every buffer made for a bad file went.
   EXPECT_NE(HeadlessAudioBuffer(1), nullptr);
   for (int n = 2; n < 10; ++n) EXPECT_EQ(HeadlessAudioBuffer(n), nullptr);
@@ -217,7 +187,6 @@ TEST_F(SoundTest, SoundOffPlaysNothingButSucceeds) {
   ClearHeadlessAudioLog();
   EXPECT_EQ(buffer_->Play(0, 0, 0), 1);
   EXPECT_TRUE(HeadlessAudioLog().empty());
-  EXPECT_FALSE(HeadlessAudioBuffer(1)->voice().playing);
   sound_->SoundOnOff(0);
   EXPECT_EQ(buffer_->Play(0, 0, 0), 1);
   EXPECT_TRUE(HeadlessAudioBuffer(1)->voice().playing);
@@ -233,9 +202,8 @@ TEST_F(SoundTest, StopRewindsEveryBufferAndPlayDoesNot) {
   EXPECT_EQ(buffer_->Stop(), 0);  // empty cache
   std::vector<int16_t> ramp(100);
   for (int i = 0; i < 100; ++i) ramp[size_t(i)] = int16_t(i * 100);
-  const std::string a = dir_.File("a.wav"), b = dir_.File("b.wav");
+  const std::string a = dir_.File("a.wav"), b = Short("b.wav");
   ASSERT_TRUE(WriteWaveFile(a, 1, 44100, 16, ramp.data(), 200));
-  ASSERT_TRUE(WriteWaveFile(b, 1, 44100, 16, ramp.data(), 200));
   ASSERT_EQ(buffer_->Load(a.c_str()), 1);
   ASSERT_EQ(buffer_->Play(0, 0, 0), 1);
   int16_t out[2 * 30];
@@ -253,7 +221,6 @@ TEST_F(SoundTest, StopRewindsEveryBufferAndPlayDoesNot) {
   EXPECT_EQ(HeadlessAudioLog(),
             (Log{"#1 Stop", "#1 SetCurrentPosition 0", "#2 Stop", "#2 SetCurrentPosition 0"}));
   EXPECT_EQ(HeadlessAudioBuffer(1)->voice().frame, 0u);
-  EXPECT_FALSE(HeadlessAudioBuffer(1)->voice().playing);
 
   FailHeadlessAudioCall("Stop", DSERR_GENERIC);
   ClearHeadlessAudioLog();
@@ -298,10 +265,6 @@ TEST_F(SoundTest, SystemVolumeWords) {
   EXPECT_EQ(sound_->GetDIGIVolume(), 0x0000FFFFul);
   EXPECT_EQ(sound_->SetDIGIVolume(50, 50), 0);
   EXPECT_EQ(sound_->GetDIGIVolume(), 0x7FFF7FFFul);
-  EXPECT_EQ(sound_->SetMIDIVolume(1, 99), 0);
-  EXPECT_EQ(sound_->GetMIDIVolume(), (uint32_t(64879) << 16 | 655u));
-  EXPECT_EQ(sound_->SetCDVolume(0, 100), 0);
-  EXPECT_EQ(sound_->GetCDVolume(), 0xFFFF0000ul);
   // Above 100 wraps within 16 bits: 200 * 65535 / 100 = 131070 -> 0xFFFE.
   EXPECT_EQ(sound_->SetCDVolume(200, 0), 0);
   EXPECT_EQ(sound_->GetCDVolume(), 0x0000FFFEul);
@@ -310,11 +273,9 @@ TEST_F(SoundTest, SystemVolumeWords) {
   SystemVolumes().SetSupport(VolumeDevice::kWave, WAVECAPS_LRVOLUME);
   EXPECT_EQ(sound_->SetDIGIVolume(10, 10), 1);
   EXPECT_EQ(sound_->GetDIGIVolume(), 0x7FFF7FFFul);
-  // A failed capability query counts as no control; a failed set gives its code.
+  // A failed capability query counts as no control.
   SystemVolumes().FailNextCall(VolumeDevice::kMidi, MMSYSERR_ERROR);
   EXPECT_EQ(sound_->SetMIDIVolume(10, 10), 1);
-  SystemVolumes().SetSupport(VolumeDevice::kAux, AUXCAPS_VOLUME);
-  EXPECT_EQ(sound_->SetCDVolume(10, 10), 0);
 }
 
 TEST_F(SoundTest, CapsComeFromTheDevice) {
@@ -340,13 +301,11 @@ TEST_F(SoundCreateTest, FailedDeviceMeansNoSoundAndALogLine) {
   EXPECT_EQ(log.lines()[0],
             "tessera: warning: no sound effects: no audio device is open ("
             "\xCE\xDE\xB7\xA8\xCA\xB9\xD3\xC3\xC9\xF9\xBF\xA8)");
-  TempDir dir;
-  const std::string wave = dir.File("click.wav");
-  WriteFile(wave, MakeClickWave());
+  WriteFile("click.wav", MakeClickWave());  // in the test's own current folder
   DxSoundBuffer orphan;
-  EXPECT_EQ(orphan.Load(wave.c_str()), 0);
+  EXPECT_EQ(orphan.Load("click.wav"), 0);
   EXPECT_EQ(log.lines().back(),
-            "tessera: warning: cannot load sound " + wave + ": no audio device is open");
+            "tessera: warning: cannot load sound click.wav: no audio device is open");
   EXPECT_EQ(orphan.Play(0, 0, 0), 0);
   EXPECT_EQ(orphan.Stop(), 0);
 
@@ -362,18 +321,17 @@ TEST_F(SoundCreateTest, FailedDeviceMeansNoSoundAndALogLine) {
 // A second creation releases the first device and its buffers; freeing the
 // engine releases the buffers before the device.
 TEST_F(SoundCreateTest, CreateLinksBufferAndReleasesBuffersBeforeTheDevice) {
-  TempDir dir;
-  WriteFile(dir.File("c.wav"), MakeClickWave());
+  WriteFile("c.wav", MakeClickWave());
   ASSERT_TRUE(AfxCreateSound(nullptr));
   EXPECT_EQ(HeadlessAudioLog(), (Log{"DirectSoundCreate", "SetCooperativeLevel 1"}));
-  ASSERT_EQ(AfxGetSoundBuffer()->Load(dir.File("c.wav").c_str()), 1);
+  ASSERT_EQ(AfxGetSoundBuffer()->Load("c.wav"), 1);
   ClearHeadlessAudioLog();
   ASSERT_TRUE(AfxCreateSound(nullptr));
   EXPECT_EQ(HeadlessAudioLog(),
             (Log{"#1 Release", "Release", "DirectSoundCreate", "SetCooperativeLevel 1"}));
   EXPECT_EQ(AfxGetSoundBuffer()->m_pSound, AfxGetSound());
   EXPECT_EQ(AfxGetSoundBuffer()->m_nCurrent, -1);
-  ASSERT_EQ(AfxGetSoundBuffer()->Load(dir.File("c.wav").c_str()), 1);
+  ASSERT_EQ(AfxGetSoundBuffer()->Load("c.wav"), 1);
   ClearHeadlessAudioLog();
   AfxFreeEngine();
   EXPECT_EQ(HeadlessAudioLog(), (Log{"#2 Release", "Release"}));

@@ -1,12 +1,12 @@
 // MIDI files: the structure check, the writer, and FluidSynth rendering a
 // written tune offline.
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/midi_renderer.h"
 #include "sound/midi_file.h"
+#include "support/scoped_env.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
@@ -16,46 +16,44 @@ bool Check(const std::string& s) {
   return CheckMidiFile(reinterpret_cast<const uint8_t*>(s.data()), s.size());
 }
 
+// A format-0 file of one track at 96 ticks a quarter note around `track`.
+std::string Smf(const std::string& track) {
+  const size_t n = track.size();
+  return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0", 20) + char(n >> 8) + char(n) + track;
+}
+
+std::string Patched(std::string s, size_t at, char byte) {
+  s[at] = byte;
+  return s;
+}
+
 TEST(MidiFile, WriterBytesAndStructureCheck) {
   const std::string one = MakeMidiFile({{0, 96, 60, 100, 0}}, 96, 500000, 5);
-  const std::string expect = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) + "MTrk" +
-                             std::string("\0\0\0\x16", 4) +
-                             std::string("\0\xFF\x51\x03\x07\xA1\x20", 7) +
-                             std::string("\0\xC0\x05", 3) + std::string("\0\x90\x3C\x64", 4) +
-                             std::string("\x60\x80\x3C\0", 4) + std::string("\0\xFF\x2F\0", 4);
-  EXPECT_EQ(one, expect);
+  EXPECT_EQ(one, Smf(std::string("\0\xFF\x51\x03\x07\xA1\x20"    // tempo 500000
+                                 "\0\xC0\x05"                    // instrument 5
+                                 "\0\x90\x3C\x64\x60\x80\x3C\0"  // one note of 96 ticks
+                                 "\0\xFF\x2F\0",                 // end of track
+                                 22)));
   EXPECT_TRUE(Check(one));
   EXPECT_TRUE(Check(MakeMidiFile(ShortTune())));
-
   // Running status is legal after a channel message.
-  std::string running = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x0B", 22) +
-                        std::string("\0\x90\x3C\x64\x10\x3E\x64\0\xFF\x2F\0", 11);
+  const std::string running = Smf(std::string("\0\x90\x3C\x64\x10\x3E\x64\0\xFF\x2F\0", 11));
   EXPECT_TRUE(Check(running));
 
-  std::string bad_status = running;
-  bad_status[23] = 0x3C;  // data byte with no status before it
-  std::string big_len = one;
-  big_len[21] = 0x40;  // track length past the end
-  std::string long_delta = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x08", 22) +
-                           std::string("\xFF\xFF\xFF\xFF\x00\xFF\x2F\0", 8);
-  std::string meta_past = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x05", 22) +
-                          std::string("\0\xFF\x01\x7F\x41", 5);
-  std::string cut_note = std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x03", 22) +
-                         std::string("\0\x90\x3C", 3);
-  std::string realtime =
-      std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60MTrk\0\0\0\x02", 22) + std::string("\0\xF8", 2);
-  std::string zero_division = one;
-  zero_division[12] = zero_division[13] = 0;
-  std::string format3 = one;
-  format3[9] = 3;
-  std::string two_tracks = one;
-  two_tracks[11] = 2;  // announces a track that is not there
-  std::string big_header = one;
-  big_header[7] = 0x40;  // header length past the end
-  for (const std::string& s :
-       {bad_status, big_len, long_delta, meta_past, cut_note, realtime, zero_division, format3,
-        two_tracks, big_header, one.substr(0, 13), std::string("MThd"), std::string()})
-    EXPECT_FALSE(Check(s)) << testing::PrintToString(s);
+  const std::string bad[] = {
+      Smf(std::string("\0\x3C\x64\0\xFF\x2F\0", 7)),  // data bytes with no status before them
+      Patched(one, 21, 0x40),                         // track length past the end
+      Smf(std::string("\xFF\xFF\xFF\xFF\x00\xFF\x2F\0", 8)),  // a delta of five bytes
+      Smf(std::string("\0\xFF\x01\x7F\x41", 5)),              // a meta event past the end
+      Smf(std::string("\0\x90\x3C", 3)),                      // a note cut short
+      Smf(std::string("\0\xF8", 2)),                          // a real-time byte
+      Patched(Patched(one, 12, 0), 13, 0),                    // no ticks per quarter note
+      Patched(one, 9, 3),                                     // format 3
+      Patched(one, 11, 2),                                    // announces a track that is not there
+      Patched(one, 7, 0x40),                                  // header length past the end
+      one.substr(0, 13),                                      // shorter than a header
+  };
+  for (const std::string& s : bad) EXPECT_FALSE(Check(s)) << testing::PrintToString(s);
   EXPECT_FALSE(CheckMidiFile(nullptr, 0));
 }
 
@@ -100,13 +98,10 @@ TEST(MidiRenderer, RendersAShortTuneOfflineStopsAndEnds) {
   EXPECT_FALSE(r->playing());
   EXPECT_GT(Rms({audio.begin(), audio.begin() + 2 * 44100 * 2}), 300.0);
   // Both sides carry sound.
-  double left = 0, right = 0;
-  for (size_t i = 0; i < audio.size(); i += 2) {
-    left += std::abs(audio[i]);
-    right += std::abs(audio[i + 1]);
-  }
-  EXPECT_GT(left, 0);
-  EXPECT_GT(right, 0);
+  std::vector<int16_t> sides[2];
+  for (size_t i = 0; i < audio.size(); ++i) sides[i % 2].push_back(audio[i]);
+  EXPECT_GT(Rms(sides[0]), 0.0);
+  EXPECT_GT(Rms(sides[1]), 0.0);
 
   // From the start again, one second in, stopped: time does not run, and
   // playing on from there takes the rest of the piece.
@@ -124,20 +119,14 @@ TEST(MidiRenderer, RendersAShortTuneOfflineStopsAndEnds) {
 }
 
 TEST(MidiRenderer, MissingSoundFontIsAClearError) {
-  const char* old = std::getenv("TESSERA_SOUNDFONT");
-  const std::string saved = old ? old : "";
   TempDir dir;
   WriteFile(dir.File("bad.sf2"), "not a sound font");
-  setenv("TESSERA_SOUNDFONT", dir.File("bad.sf2").c_str(), 1);
+  ScopedEnv font("TESSERA_SOUNDFONT", dir.File("bad.sf2").c_str());
   // The variable names a file that exists, so it is used, and fails to load.
   const std::string file = MakeMidiFile(ShortTune());
   std::string error;
   EXPECT_EQ(MidiRenderer::Create({file.begin(), file.end()}, 44100, &error), nullptr);
   EXPECT_TRUE(Contains(error, "cannot load the sound font"));
-  if (old)
-    setenv("TESSERA_SOUNDFONT", saved.c_str(), 1);
-  else
-    unsetenv("TESSERA_SOUNDFONT");
 }
 
 }  // namespace

@@ -59,7 +59,6 @@ TEST_F(SdlAudioTest, ClickPlaysToItsEndOnTheAudioThread) {
   DWORD pos = 1;
   EXPECT_EQ(b->GetCurrentPosition(&pos, nullptr), DS_OK);
   EXPECT_EQ(pos, 0u);  // rewound at its end
-  // Looping keeps it going.
   ASSERT_EQ(sounds->Play(DSBPLAY_LOOPING, 0, 0), 1);
   SDL_Delay(100);
   b->GetStatus(&status);
