@@ -78,15 +78,9 @@ std::string Hex(const char* bytes, size_t n) {
   return s;
 }
 
-const char* DbfreadPython() {
-  static const char* python = []() -> const char* {
-    for (const char* p : {"/usr/bin/python3", "python3"}) {
-      std::string cmd = std::string(p) + " -c 'import dbfread' 2>/dev/null";
-      if (std::system(cmd.c_str()) == 0) return p;
-    }
-    return nullptr;
-  }();
-  return python;
+bool HaveDbfread() {
+  static const bool have = std::system("/usr/bin/python3 -c 'import dbfread' 2>/dev/null") == 0;
+  return have;
 }
 
 class DbfVariantsTest : public TableTest {
@@ -94,15 +88,9 @@ class DbfVariantsTest : public TableTest {
   // The output of a dbfread script run over the table at `path`.
   std::string Python(const std::string& script, const std::string& path) {
     WriteFile(dir_.File("read.py"), script);
-    std::string cmd =
-        std::string(DbfreadPython()) + " '" + dir_.File("read.py") + "' '" + path + "' 2>&1";
-    std::string out;
-    if (std::FILE* p = ::popen(cmd.c_str(), "r")) {
-      char chunk[4096];
-      for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, p)) > 0;) out.append(chunk, n);
-      ::pclose(p);
-    }
-    return out;
+    ToolResult r =
+        RunTool("/usr/bin/python3", "'" + dir_.File("read.py") + "' '" + path + "'", dir_);
+    return r.out + r.err;
   }
   // Fields, then every live record and every deleted one, each field's raw
   // bytes in hex, as dbfread sees the file.
@@ -152,7 +140,7 @@ class DbfVariantsTest : public TableTest {
 
   void SetUp() override {
     TableTest::SetUp();
-    if (!DbfreadPython()) GTEST_SKIP() << "python3-dbfread is not installed";
+    if (!HaveDbfread()) GTEST_SKIP() << "python3-dbfread is not installed";
   }
 };
 
