@@ -131,24 +131,6 @@ TEST_F(DataBaseTest, StatementsRecordSetsAndCounts) {
   EXPECT_EQ(db.GetRecordCount(rs), 3);
 }
 
-TEST_F(DataBaseTest, RecordSetsOutliveTheirDatabase) {
-  ASSERT_TRUE(AfxInitDataBase(path_.c_str()));
-  CDataBase* db = AfxGetDataBase(path_.c_str());
-  ASSERT_TRUE(db->ExecuteCommand("INSERT INTO [ANITABLE] VALUES ('a',1,2,3,4,5,6,1,'bmp')"));
-  tessera::RecordsetPtr rs;
-  ASSERT_TRUE(db->OpenSource("SELECT * FROM [ANITABLE]", rs));
-  AfxReleaseDataBase(nullptr);
-  ASSERT_EQ(rs->RowCount(), 1u);
-  int32_t sy = 0;
-  uint8_t stop = 0;
-  char type[7];
-  EXPECT_TRUE(rs->GetInt32(6, sy));
-  EXPECT_TRUE(rs->GetUInt8(7, stop));
-  EXPECT_TRUE(rs->GetText(8, type, sizeof type));
-  EXPECT_EQ(std::make_tuple(sy, int{stop}, std::string(type)),
-            std::make_tuple(6, 1, std::string("bmp")));
-}
-
 TEST_F(DataBaseTest, CopiesShareTheConnection) {
   CDataBase* first = new CDataBase;
   ASSERT_TRUE(first->ConnectAccess(path_.c_str()));

@@ -156,6 +156,7 @@ TEST_F(DbfVariantsTest, DbaseThreeAndFour) {
   Compare("dbase4.dbf",
           TableBytes(0x8B, four, {" a1     1.125         1", " b2   -20.500          "}));
   Compare("dbase3m.dbf", TableBytes(0x83, four, {" c3     0.000        17"}));
+  Compare("nofields.dbf", TableBytes(0x03, {}, {" ", "*", " "}));
 }
 
 TEST_F(DbfVariantsTest, FoxProAndVisualFoxPro) {
@@ -196,19 +197,6 @@ TEST_F(DbfVariantsTest, FoxProAndVisualFoxPro) {
   EXPECT_TRUE(t.Write("NAME", "pie"));
   // The same layout with the autoincrement version byte.
   Compare("vfp31.dbf", TableBytes(0x31, vfp, rows, 263));
-}
-
-TEST_F(DbfVariantsTest, ATableWithoutFields) {
-  std::string bytes = TableBytes(0x03, {}, {" ", "*", " "});
-  ASSERT_EQ(bytes.size(), 33u + 3 + 1);
-  Compare("empty.dbf", bytes);
-  DBF t(dir_.File("empty.dbf").c_str(), 0);
-  EXPECT_EQ(t.RecCount(), 3);
-  t.AppendBlank();
-  EXPECT_EQ(t.RecCount(), 4);
-  EXPECT_EQ(ReadFile(dir_.File("empty.dbf")).size(), 33u + 4);
-  char buffer[4];
-  EXPECT_FALSE(t.Read(buffer, "ANY"));
 }
 
 // Tables made here, decoded by dbfread: encoding, field list, values,

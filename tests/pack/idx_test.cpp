@@ -336,33 +336,6 @@ std::vector<std::vector<int>> LevelCounts(const std::string& bytes) {
   return levels;
 }
 
-TEST_F(IdxTest, AscendingInsertsFillEveryNodeButTheLastOfEachLevel) {
-  // Six-byte keys: 50 entries a node.
-  std::string path = MakeIndex("asc.idx", 6);
-  IDX x(path.c_str(), 1);
-  for (int i = 0; i < 3000; ++i) {
-    char k[8];
-    std::snprintf(k, sizeof k, "%06d", i);
-    ASSERT_TRUE(IdxInsertKey(x, i + 1, k));
-  }
-  std::string bytes = ReadFile(path);
-  TreeReader r(bytes);
-  ASSERT_EQ(r.fault, "");
-  ASSERT_EQ(r.entries.size(), 3000u);
-  auto levels = LevelCounts(bytes);
-  ASSERT_EQ(levels.size(), 3u);
-  EXPECT_EQ(levels[0], std::vector<int>({2}));
-  EXPECT_EQ(levels[1], std::vector<int>({50, 10}));
-  EXPECT_EQ(levels[2], std::vector<int>(60, 50));
-  EXPECT_EQ(bytes.size(), 64u * 512u);
-  // Keys inside the full nodes still split them in halves.
-  ASSERT_TRUE(IdxInsertKey(x, 9999, "000100"));
-  TreeReader after(ReadFile(path));
-  ASSERT_EQ(after.fault, "");
-  EXPECT_EQ(after.entries[100].second, 9999u);
-  EXPECT_EQ(LevelCounts(ReadFile(path))[2][2], 26);
-}
-
 TEST_F(IdxTest, RebuildFromTable) {
   for (int n : {0, 1, 35, 36, 500, 3000}) {
     SCOPED_TRACE(n);

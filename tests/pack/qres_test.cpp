@@ -68,27 +68,6 @@ TEST_F(QresTest, AddOverwriteAndLoadAgain) {
   EXPECT_EQ(Loaded(again, "ID00000001"), "second!");
 }
 
-TEST_F(QresTest, ManyResourcesAcrossSplitsAndPacks) {
-  std::string error;
-  std::string pack_b = dir_.File("b.pak");
-  ASSERT_TRUE(CreatePackFile(pack_b, error));
-  QRES res(table_.c_str(), index_.c_str());
-  auto id = [](int i) {
-    char text[11];
-    std::snprintf(text, sizeof text, "R%09d", (i * 7919) % 1000);
-    return std::string(text);
-  };
-  for (int i = 0; i < 300; ++i) {
-    std::string data = "data of " + id(i);
-    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(data.data()),
-                                  static_cast<long>(data.size()), id(i).c_str(),
-                                  (i % 2 ? pack_b : pack_).c_str(), nullptr));
-  }
-  for (int i = 0; i < 300; ++i) ASSERT_EQ(Loaded(res, id(i).c_str()), "data of " + id(i));
-  EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
-  EXPECT_GT(res.m_pIdx->m_nEnd, 2048);  // the index split
-}
-
 TEST_F(QresTest, FailuresAndMessages) {
   QRES res(table_.c_str(), index_.c_str());
   unsigned char data[] = "abc";
@@ -149,23 +128,6 @@ TEST_F(QresTest, UnusableTables) {
   }
   EXPECT_EQ(ReadFile(pack_), "");
   EXPECT_EQ(DBF(table_.c_str(), 0).RecCount(), 0);
-}
-
-TEST_F(QresTest, AssignmentSharesThePointers) {
-  QRES* a = new QRES(table_.c_str(), index_.c_str());
-  unsigned char data[] = "shared";
-  ASSERT_TRUE(a->AddDataToPack(data, "SH00000001", pack_.c_str(), nullptr));
-  QRES b(table_.c_str(), index_.c_str());
-  DBF* b_table = b.m_pDbf;
-  IDX* b_index = b.m_pIdx;
-  b = *a;
-  EXPECT_EQ(b.m_pDbf, a->m_pDbf);
-  EXPECT_EQ(b.m_pLast, a->m_pLast);
-  EXPECT_EQ(Loaded(b, "SH00000001"), "shared");
-  // Only one of the two may be destroyed: forget a's copy.
-  ::operator delete(a);
-  delete b_table;
-  delete b_index;
 }
 
 }  // namespace

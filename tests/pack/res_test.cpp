@@ -11,12 +11,10 @@
 
 #include "child_process.h"
 #include "database/database.h"
-#include "database/pack_ani_database.h"
 #include "database/pack_res_database.h"
 #include "database/schema.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/log.h"
-#include "public/engine.h"
 #include "support/test_support.h"
 
 namespace {
@@ -222,39 +220,6 @@ TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
   EXPECT_EQ(Loaded(res, "short"), std::string(60000, 'n'));
 }
 
-TEST_F(ResTest, ADatabaseInAnotherProcesssTransactionIsWaitedFor) {
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // Holds the game database in an exclusive transaction for a while, then
-    // adds a row and commits.
-    CDataBase db;
-    bool ok = db.ConnectAccess(game_.c_str()) && db.ExecuteCommand("BEGIN EXCLUSIVE") &&
-              db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('late','\\a.pak',0,0)");
-    char c = ok ? 'y' : 'n';
-    if (::write(ready[1], &c, 1) != 1) ::_exit(2);
-    ::usleep(400000);
-    ::_exit(ok && db.ExecuteCommand("COMMIT") ? 0 : 1);
-  }
-  char c = 0;
-  ASSERT_EQ(::read(ready[0], &c, 1), 1);
-  ASSERT_EQ(c, 'y');
-  // Opening runs a first query while the other transaction holds the file:
-  // it waits instead of taking the file for something else.
-  EXPECT_TRUE(AfxInitDataBase(game_.c_str()));
-  CPackResDataBase table(game_.c_str());
-  stPackResInfo row;
-  EXPECT_TRUE(table.GetResInfo("late", row));
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ::close(ready[0]);
-  ::close(ready[1]);
-  AfxReleaseDataBase(game_.c_str());
-}
-
 TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
   {
     CRes res(game_.c_str(), root_.c_str());
@@ -278,18 +243,6 @@ TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
   EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "kept");
 }
 
-TEST_F(ResTest, FoldersAreNotFiles) {
-  std::filesystem::create_directories(dir_.File("game/dir.pak"));
-  std::filesystem::create_directories(dir_.File("src"));
-  CRes res(game_.c_str(), root_.c_str());
-  EXPECT_FALSE(res.AddFileToPack(dir_.File("src").c_str(), "x", "\\a.pak", nullptr));
-  ASSERT_EQ(HeadlessMessages().size(), 1u);
-  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not open file " + dir_.File("src") + "\n"), 0u);
-  EXPECT_FALSE(res.RegistPack("dir", "\\dir.pak"));
-  EXPECT_EQ(HeadlessMessages().back().text.find("Not found file "), 0u);
-  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
-}
-
 TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   PutRow(game_, "lost", "\\gone.pak", 0, 1);
   CRes res(game_.c_str(), root_.c_str());
@@ -303,23 +256,6 @@ TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   // The file appears: the next use opens it.
   WriteFile(dir_.File("game/gone.pak"), "Z");
   EXPECT_EQ(Loaded(res, "lost"), "Z");
-}
-
-TEST_F(ResTest, RegistPackResolvesNamesAndRefusesDuplicates) {
-  WriteFile(dir_.File("game/a.pak"), "AAAA");
-  WriteFile(dir_.File("data/s.pak"), "SSSS");
-  CRes res(game_.c_str(), root_.c_str());
-  EXPECT_TRUE(res.RegistPack("mine", "*data\\s.pak"));
-  EXPECT_FALSE(res.RegistPack("mine", "\\a.pak"));  // kept: the first registration
-  EXPECT_TRUE(res.RegistPack("other", "\\a.pak"));
-  EXPECT_FALSE(res.RegistPack("third", "\\nope.pak"));
-  PutRow(game_, "m", "mine", 1, 2);
-  PutRow(game_, "o", "other", 1, 2);
-  EXPECT_EQ(Loaded(res, "m"), "S");
-  EXPECT_EQ(Loaded(res, "o"), "A");
-  EXPECT_EQ(res.m_pFirst->pNext, res.m_pLast);
-  EXPECT_EQ(res.m_pLast->pPrev, res.m_pFirst);
-  EXPECT_STREQ(res.m_pLast->szName, "other");
 }
 
 TEST_F(ResTest, PackPathsFollowTheFolderRules) {
@@ -357,58 +293,6 @@ TEST_F(ResTest, CorruptOrMissingDatabasesMakeLookUpsFail) {
       << HeadlessMessages()[0].text;
 }
 
-TEST_F(ResTest, EngineCreatesAndFreesTheResourceAndAnimationTables) {
-  {
-    CDataBase shared;
-    ASSERT_TRUE(shared.ConnectAccess(shared_.c_str()));
-    ASSERT_TRUE(
-        shared.ExecuteCommand("INSERT INTO [ANITABLE] VALUES ('sharedan00',1,1,0,0,0,0,0,'bmp')"));
-  }
-  AfxCreateResource(game_.c_str(), root_.c_str());
-  ASSERT_NE(AfxGetResource(), nullptr);
-  ASSERT_NE(AfxGetAniDataBase(), nullptr);
-  ASSERT_NE(tessera::SharedAniDataBase(), nullptr);
-  stPackAniInfo a;
-  std::strcpy(a.szID, "gameani00");
-  a.nNumber = 1;
-  ASSERT_TRUE(AfxGetAniDataBase()->AddAni(a));
-  stPackAniInfo got;
-  EXPECT_FALSE(AfxGetAniDataBase()->GetAniInfo("sharedan00", got));
-  EXPECT_TRUE(tessera::SharedAniDataBase()->GetAniInfo("sharedan00", got));
-  EXPECT_TRUE(Add(*AfxGetResource(), "engine", "eng", "\\a.pak"));
-  EXPECT_EQ(Loaded(*AfxGetResource(), "eng"), "engine");
-
-  // A second call replaces the first set.
-  AfxCreateResource(game_.c_str(), root_.c_str());
-  EXPECT_EQ(Loaded(*AfxGetResource(), "eng"), "engine");
-
-  AfxFreeEngine();
-  EXPECT_EQ(AfxGetResource(), nullptr);
-  EXPECT_EQ(AfxGetAniDataBase(), nullptr);
-  EXPECT_EQ(tessera::SharedAniDataBase(), nullptr);
-  EXPECT_EQ(AfxGetDataBase(game_.c_str()), nullptr);
-}
-
-// The quiet failures say why on the log.
-TEST_F(ResTest, MissingAndDamagedGameDatabasesAreNamed) {
-  const std::string missing = dir_.File("nowhere.mdb"), damaged = dir_.File("damaged.mdb");
-  tessera::test::WriteFile(damaged, "not a database at all, just text");
-  {
-    LogRecorder log;
-    CRes res(missing.c_str(), (dir_.path() + "/nowhere/").c_str());
-    ASSERT_EQ(log.lines().size(), 1u) << "the shared database is only an info line";
-    EXPECT_EQ(log.lines()[0],
-              "tessera: warning: cannot open the game database " + missing + ": no such file");
-  }
-  {
-    LogRecorder log(0);  // info and up
-    CRes res(damaged.c_str(), (dir_.path() + "/nowhere/").c_str());
-    EXPECT_TRUE(
-        log.Has({"warning: cannot open the game database " + damaged, "not an SQLite database"}));
-    EXPECT_TRUE(log.Has({"info: cannot open the shared pack database ", "Pack.mdb: no such file"}));
-  }
-}
-
 TEST_F(ResTest, IdentifiersThatFindNothingAreNamed) {
   CRes res(game_.c_str(), root_.c_str());
   LogRecorder log;
@@ -424,6 +308,39 @@ TEST_F(ResTest, IdentifiersThatFindNothingAreNamed) {
             "tessera: warning: pack identifier 'hero0000001': 11 bytes long; identifiers have at "
             "most 10");
   EXPECT_EQ(log.lines()[2], "tessera: warning: empty pack identifier: nothing to look up");
+}
+
+TEST_F(ResTest, ADatabaseInAnotherProcesssTransactionIsWaitedFor) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Holds the game database in an exclusive transaction for a while, then
+    // adds a row and commits.
+    CDataBase db;
+    bool ok = db.ConnectAccess(game_.c_str()) && db.ExecuteCommand("BEGIN EXCLUSIVE") &&
+              db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('late','\\a.pak',0,0)");
+    char c = ok ? 'y' : 'n';
+    if (::write(ready[1], &c, 1) != 1) ::_exit(2);
+    ::usleep(400000);
+    ::_exit(ok && db.ExecuteCommand("COMMIT") ? 0 : 1);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  // Opening runs a first query while the other transaction holds the file:
+  // it waits instead of taking the file for something else.
+  EXPECT_TRUE(AfxInitDataBase(game_.c_str()));
+  CPackResDataBase table(game_.c_str());
+  stPackResInfo row;
+  EXPECT_TRUE(table.GetResInfo("late", row));
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  AfxReleaseDataBase(game_.c_str());
 }
 
 }  // namespace

@@ -213,18 +213,5 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
   EXPECT_EQ(ReadFile(pack), pack_bytes);
 }
 
-TEST_F(TableWritesTest, FoldersGivenAsFilesAreRefused) {
-  std::filesystem::create_directories(dir_.File("folder.dbf"));
-  std::filesystem::create_directories(dir_.File("folder.idx"));
-  DBF t(dir_.File("folder.dbf").c_str(), 1);
-  EXPECT_FALSE(DbfUsable(t));
-  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"),
-            "Not found file " + dir_.File("folder.dbf") + ".\n ");
-  IDX x(dir_.File("folder.idx").c_str(), 1);
-  EXPECT_FALSE(IdxUsable(x));
-  EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"),
-            "Not found file " + dir_.File("folder.idx") + "!\n ");
-}
-
 }  // namespace
 }  // namespace tessera::test
