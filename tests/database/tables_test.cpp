@@ -533,4 +533,57 @@ TEST_F(TablesTest, EventsOfASceneComeOnceAndAddAlwaysAdds) {
   EXPECT_EQ(events.GetEventNumInScene(9), 1);
 }
 
+TEST_F(TablesTest, TablesWithoutADatabaseFailQuietly) {
+  const std::string none = dir_.path() + "\\not-opened.mdb";
+  CPackResDataBase res(none.c_str());
+  CPackAniDataBase ani(none.c_str());
+  CPackFileDataBase files(none.c_str());
+  stPackResInfo info = Res("a", "\\a.pak", 0, 1);
+  EXPECT_FALSE(res.AddRes(info));
+  EXPECT_FALSE(res.GetResInfo("a", info));
+  EXPECT_FALSE(res.DelAllRes());
+  EXPECT_EQ(ani.GetNumFromID(nullptr), 0);
+  EXPECT_EQ(files.GetSourceNum(nullptr, -1), 0);
+  EXPECT_TRUE(HeadlessMessages().empty());
+}
+
+// Updates that cannot run: AddRes still says yes, AddAni and the setters no.
+TEST_F(TablesTest, FailedUpdatesReturnTheirResult) {
+  CPackResDataBase res(path_.c_str());
+  CPackAniDataBase ani(path_.c_str());
+  ASSERT_TRUE(res.AddRes(Res("a", "\\a.pak", 0, 1)));
+  const stPackAniInfo a = Ani("abcdefghi01", 1, 9);  // 11 bytes fit ANITABLE's field
+  ASSERT_TRUE(ani.AddAni(a));
+  for (const char* table : {"RESTABLE", "ANITABLE"})
+    ASSERT_TRUE(
+        db_->ExecuteCommand((std::string("CREATE TRIGGER [NO") + table + "] BEFORE UPDATE ON [" +
+                             table + "] BEGIN SELECT RAISE(FAIL, 'no'); END")
+                                .c_str()));
+  EXPECT_TRUE(res.AddRes(Res("a", "\\a.pak", 5, 9)));
+  stPackResInfo got;
+  ASSERT_TRUE(res.GetResInfo("a", got));
+  EXPECT_EQ(got.nStart, 0);
+  EXPECT_FALSE(res.SetResInfo("a", Res("a", "\\a.pak", 5, 9)));
+  EXPECT_FALSE(ani.AddAni(a));
+  stPackAniInfo read;
+  ASSERT_TRUE(ani.GetAniInfo("abcdefghi01", read));
+  EXPECT_EQ(read.nDelay, 9);
+}
+
+TEST_F(TablesTest, ABadMapRowIsNotReadAndLeavesTheRecord) {
+  CMapDataBase maps(path_.c_str());
+  for (const char* row : {"('bad','x','wide',10,32,0,'Bbad000001')",
+                          "('long','x',1,10,32,0,'Bthis-identifier-is-far-too-long-for-it')"})
+    ASSERT_TRUE(db_->ExecuteCommand(
+        (std::string("INSERT INTO [MAPTABLE] ([NAME],[EXPLAIN],[WIDTH],[HEIGHT],"
+                     "[UNITSIZE],[GOODSNUM],[PICINFO]) VALUES ") +
+         row)
+            .c_str()));
+  stMapInfo m = Map("keep", 5, "Bkeep00000");
+  EXPECT_FALSE(maps.GetMapInfo("bad", m));
+  EXPECT_FALSE(maps.GetMapInfo("long", m));
+  EXPECT_STREQ(m.szName, "keep");
+  EXPECT_EQ(m.nWidth, 5);
+}
+
 }  // namespace

@@ -259,5 +259,44 @@ TEST_F(DbfAppendTest, LocksHeldByAnotherProcess) {
   for (int fd : {to_parent[0], to_parent[1], to_child[0], to_child[1]}) ::close(fd);
 }
 
+TEST_F(DbfAppendTest, TheTableIsFreeOnceTheExclusiveHandleCloses) {
+  std::string path = MakeTable("y.dbf", "ID:C:6");
+  { DBF x(path.c_str(), 1); }
+  DBF a(path.c_str(), 0), b(path.c_str(), 0);
+  EXPECT_TRUE(DbfUsable(a));
+  EXPECT_TRUE(DbfUsable(b));
+  // Two processes appending through shared handles, a blank record then a
+  // write, one whole record, two in a batch, lose nothing.
+  auto append = [&](const char* who) {
+    DBF t(path.c_str(), 0);
+    DbfRecord r(t);
+    r.Set("ID", who);
+    std::vector<DbfRecord> two(2, r);
+    for (int i = 0; i < 300; ++i) {
+      t.AppendBlank();
+      if (!t.Write("ID", who) || !DbfAppendRecord(t, r) || !DbfAppendRecords(t, two)) return 1;
+    }
+    return 0;
+  };
+  std::fflush(nullptr);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) ::_exit(append("child"));
+  EXPECT_EQ(append("parent"), 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(a.RecCount(), 2400);
+  int parent = 0;
+  for (a.m_nRecNo = 0; a.m_nRecNo < 2400; ++a.m_nRecNo) {
+    char id[7];
+    ASSERT_TRUE(a.Read(id, "ID"));
+    ASSERT_TRUE(!std::strcmp(id, "parent") || !std::strcmp(id, "child ")) << a.m_nRecNo;
+    parent += id[0] == 'p';
+  }
+  EXPECT_EQ(parent, 1200);
+  EXPECT_EQ(ReadFile(path).size(), static_cast<size_t>(a.m_nHeaderLen + 2400 * 7));
+}
+
 }  // namespace
 }  // namespace tessera::test

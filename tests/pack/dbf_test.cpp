@@ -71,6 +71,10 @@ TEST_F(DbfTest, NameWithoutDotGetsExtension) {
   DBF v(missing.c_str(), 1);
   EXPECT_FALSE(DbfUsable(v));
   EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found file " + missing + ".dbf.\n ");
+  EXPECT_FALSE(v.GoTop());
+  EXPECT_FALSE(v.Skip(1));
+  v.AppendBlank();  // nothing, no crash
+  EXPECT_EQ(v.RecCount(), 0);
 }
 
 TEST_F(DbfTest, FieldTextForms) {

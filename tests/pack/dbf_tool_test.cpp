@@ -149,6 +149,20 @@ TEST_F(DbfToolTest, WrongArgumentsChangeNothing) {
   EXPECT_EQ(Run("dump " + t).out.substr(0, 10), "records 0,");
 }
 
+// Reading commands share the table, so they work while a game has it open;
+// changing ones still need it to themselves.
+TEST_F(DbfToolTest, ReadingCommandsWorkWhileAGameHoldsTheTable) {
+  ASSERT_EQ(Run("create " + Q("t.dbf") + " ID:C:4").status, 0);
+  ASSERT_EQ(Run("append " + Q("t.dbf") + " ID=fig").status, 0);
+  ASSERT_EQ(Run("index " + Q("t.dbf") + " ID " + Q("t.idx")).status, 0);
+  DBF game(dir_.File("t.dbf").c_str(), 0);
+  ASSERT_TRUE(DbfUsable(game));
+  EXPECT_TRUE(Contains(Run("dump " + Q("t.dbf")).out, "|fig |"));
+  EXPECT_EQ(Run("check " + Q("t.dbf") + " ID " + Q("t.idx")).status, 0);
+  EXPECT_EQ(Run("keys " + Q("t.idx")).out, "fig \t0\n");
+  EXPECT_EQ(Run("append " + Q("t.dbf") + " ID=kiwi").status, 1);
+}
+
 }  // namespace
 }  // namespace tessera::test
 

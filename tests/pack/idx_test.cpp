@@ -203,6 +203,7 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
       ASSERT_EQ(y.RevSkip(), static_cast<long>(r.entries[i].second) - 1);
     EXPECT_EQ(y.RevSkip(), -1);
     EXPECT_EQ(y.GoBottom(), static_cast<long>(r.entries.back().second) - 1);
+    EXPECT_EQ(y.Seek("z"), -1);  // past every key of every index node
 
     // Every prefix seek finds the first entry with that prefix.
     for (int probe = 0; probe < 300; ++probe) {
