@@ -104,35 +104,27 @@ struct TreeReader {
 
 class IdxTest : public TableTest {};
 
-TEST_F(IdxTest, EmptyIndexLayoutAndOpen) {
-  std::string path = MakeIndex("e.idx", 10);
-  // Root at 512, end at 1024, key length 10; one root leaf, no siblings.
+TEST_F(IdxTest, EmptyIndexLayoutAndBigEndianPointers) {
+  std::string path = MakeIndex("e.idx", 4);
+  // Root at 512, end at 1024, key length 4; one root leaf, no siblings.
   std::string bytes = ReadFile(path);
   ASSERT_EQ(bytes.size(), 1024u);
-  EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 5), std::string("\0\2\0\0\0\4\0\0\x0A", 9));
-  EXPECT_EQ(bytes.substr(512, 12), std::string("\3\0\0\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 12));
+  EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(8, 5), std::string("\0\2\0\0\0\4\0\0\x04", 9));
   IDX x(dir_.File("e").c_str(), 1);  // ".idx" added
   ASSERT_TRUE(IdxUsable(x));
   // An empty leaf's zeroed first entry gives record 0; a seek finds nothing.
   EXPECT_EQ(x.GoTop(), 0);
   EXPECT_EQ(x.Seek(""), -1);
-  EXPECT_EQ(x.Seek("a"), -1);
-  EXPECT_EQ(MessageCount(), 0u);
-}
-
-TEST_F(IdxTest, PointerIsStoredBigEndian) {
-  std::string path = MakeIndex("p.idx", 4);
-  IDX x(path.c_str(), 1);
   ASSERT_TRUE(IdxInsertKey(x, 1, "abcd"));
   ASSERT_TRUE(IdxInsertKey(x, 0x01020304, "abce"));
-  std::string bytes = ReadFile(path);
-  EXPECT_EQ(bytes.substr(512, 12),
-            std::string("\x03\x00\x02\x00\xff\xff\xff\xff\xff\xff\xff\xff", 12));
-  EXPECT_EQ(bytes.substr(524, 16), std::string("abcd\x00\x00\x00\x01"
-                                               "abce\x01\x02\x03\x04",
-                                               16));
+  EXPECT_EQ(ReadFile(path).substr(512, 28),
+            std::string("\x03\x00\x02\x00\xff\xff\xff\xff\xff\xff\xff\xff"
+                        "abcd\x00\x00\x00\x01"
+                        "abce\x01\x02\x03\x04",
+                        28));
   EXPECT_EQ(x.GoTop(), 0);
   EXPECT_EQ(x.Skip(), 0x01020303);
+  EXPECT_EQ(MessageCount(), 0u);
 }
 
 // Ten-byte keys: 35 entries a node.  The 36th insert splits the root leaf
@@ -161,16 +153,12 @@ TEST_F(IdxTest, SplitLayoutAfterThirtySixthInsert) {
     int in_old = newkey == 35 ? 35 : newkey < 18 ? 19 : 18;
     EXPECT_EQ(count(512), in_old);
     EXPECT_EQ(count(1024), 36 - in_old);
-    EXPECT_EQ(bytes[512], 2);  // plain leaf now
-    EXPECT_EQ(bytes[1024], 2);
-    EXPECT_EQ(bytes[1536], 1);  // root index node
     EXPECT_EQ(count(1536), 2);
-    EXPECT_EQ(static_cast<int32_t>(TreeReader::U32(bytes, 512 + 8)), 1024);
-    EXPECT_EQ(static_cast<int32_t>(TreeReader::U32(bytes, 1024 + 4)), 512);
-    EXPECT_EQ(static_cast<int32_t>(TreeReader::U32(bytes, 1024 + 8)), -1);
-    // Root entries: each half's greatest key and offset.
+    // Root entries: each half's greatest key and offset; the reader checks
+    // the node kinds and the leaf chain.
     TreeReader r(bytes);
     ASSERT_EQ(r.fault, "");
+    EXPECT_EQ(r.leaves, (std::vector<uint32_t>{512, 1024}));
     ASSERT_EQ(r.entries.size(), 36u);
     EXPECT_EQ(bytes.substr(1536 + 12, 10), r.entries[static_cast<size_t>(in_old - 1)].first);
     EXPECT_EQ(TreeReader::Be32(bytes, 1536 + 22), 512u);
@@ -199,12 +187,9 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
     TreeReader r(ReadFile(path));
     ASSERT_EQ(r.fault, "");
     ASSERT_EQ(r.entries.size(), want.size());
-    // Equal keys may stand in any order; compare the keys, then the sets.
-    auto it = want.begin();
-    for (size_t i = 0; i < r.entries.size(); ++i, ++it)
-      ASSERT_EQ(r.entries[i].first, it->first) << i;
-    std::multiset<std::pair<std::string, uint32_t>> got(r.entries.begin(), r.entries.end());
-    EXPECT_TRUE(got == want);
+    // The reader checks the key order; equal keys may stand in any order.
+    const std::multiset<std::pair<std::string, uint32_t>> got(r.entries.begin(), r.entries.end());
+    EXPECT_EQ(got, want);
 
     // IDX walks the same sequence forwards and backwards.
     IDX y(path.c_str(), 1);
@@ -218,6 +203,7 @@ TEST_F(IdxTest, ThousandsOfRandomInsertsMatchAnIndependentReader) {
       ASSERT_EQ(y.RevSkip(), static_cast<long>(r.entries[i].second) - 1);
     EXPECT_EQ(y.RevSkip(), -1);
     EXPECT_EQ(y.GoBottom(), static_cast<long>(r.entries.back().second) - 1);
+    EXPECT_EQ(y.Seek("z"), -1);  // past every key of every index node
 
     // Every prefix seek finds the first entry with that prefix.
     for (int probe = 0; probe < 300; ++probe) {
@@ -241,7 +227,6 @@ TEST_F(IdxTest, SeekEdgesAndSkipPastTheEnds) {
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(IdxInsertKey(x, i + 1, keys[i]));
   const std::pair<const char*, long> seeks[] = {
       {"ap", 0},       // a prefix: the first with it
-      {"appl", 0},     // a longer prefix
       {"apply", 1},    // a whole key
       {"bee", 2},      // "bee  " sorts before "beech"
       {"beec", 3},     // a prefix of the longer key only
@@ -352,33 +337,6 @@ std::vector<std::vector<int>> LevelCounts(const std::string& bytes) {
   return levels;
 }
 
-TEST_F(IdxTest, AscendingInsertsFillEveryNodeButTheLastOfEachLevel) {
-  // Six-byte keys: 50 entries a node.
-  std::string path = MakeIndex("asc.idx", 6);
-  IDX x(path.c_str(), 1);
-  for (int i = 0; i < 3000; ++i) {
-    char k[8];
-    std::snprintf(k, sizeof k, "%06d", i);
-    ASSERT_TRUE(IdxInsertKey(x, i + 1, k));
-  }
-  std::string bytes = ReadFile(path);
-  TreeReader r(bytes);
-  ASSERT_EQ(r.fault, "");
-  ASSERT_EQ(r.entries.size(), 3000u);
-  auto levels = LevelCounts(bytes);
-  ASSERT_EQ(levels.size(), 3u);
-  EXPECT_EQ(levels[0], std::vector<int>({2}));
-  EXPECT_EQ(levels[1], std::vector<int>({50, 10}));
-  EXPECT_EQ(levels[2], std::vector<int>(60, 50));
-  EXPECT_EQ(bytes.size(), 64u * 512u);
-  // Keys inside the full nodes still split them in halves.
-  ASSERT_TRUE(IdxInsertKey(x, 9999, "000100"));
-  TreeReader after(ReadFile(path));
-  ASSERT_EQ(after.fault, "");
-  EXPECT_EQ(after.entries[100].second, 9999u);
-  EXPECT_EQ(LevelCounts(ReadFile(path))[2][2], 26);
-}
-
 TEST_F(IdxTest, RebuildFromTable) {
   for (int n : {0, 1, 35, 36, 500, 3000}) {
     SCOPED_TRACE(n);
@@ -427,16 +385,7 @@ TEST_F(IdxTest, RebuildFromTable) {
       EXPECT_EQ(bytes, ReadFile(MakeIndex("empty.idx", 10)));
       continue;
     }
-    // The walk, a seek for every key, and inserts into the rebuilt tree.
-    EXPECT_EQ(x.GoTop(), static_cast<long>(want[0].second) - 1);
-    for (size_t i = 1; i < want.size(); ++i)
-      ASSERT_EQ(x.Skip(), static_cast<long>(want[i].second) - 1);
-    EXPECT_EQ(x.Skip(), -1);
-    for (size_t i = 0; i < want.size(); i += 7) {
-      auto first = std::find_if(want.begin(), want.end(),
-                                [&](const auto& e) { return e.first == want[i].first; });
-      ASSERT_EQ(x.Seek(want[i].first.c_str()), static_cast<long>(first->second) - 1);
-    }
+    // Inserts into the rebuilt tree, whose nodes are all full.
     for (int i = 0; i < 100; ++i)
       ASSERT_TRUE(IdxInsertKey(x, static_cast<long>(n + i + 1), std::to_string(i * 37 % 101)));
     TreeReader more(ReadFile(index));

@@ -37,76 +37,35 @@ class QresTest : public TableTest {
   std::string table_, index_, pack_;
 };
 
-TEST_F(QresTest, AddAndLoadRoundTrip) {
+// Round trip, an overwrite (the older bytes stay in the pack), prefix
+// look-ups, and the pack name stored padded but opened without the spaces.
+TEST_F(QresTest, AddOverwriteAndLoadAgain) {
   {
     QRES res(table_.c_str(), index_.c_str());
     unsigned char data[] = {1, 2, 0, 3, 4};
     ASSERT_TRUE(res.AddDataToPack(data, 5, "IMG0000001", pack_.c_str(), nullptr));
-    unsigned char text[] = "hello";
-    ASSERT_TRUE(res.AddDataToPack(text, "TXT0000001", pack_.c_str(), nullptr));
+    unsigned char one[] = "first", two[] = "second!";
+    ASSERT_TRUE(res.AddDataToPack(one, "ID00000001", pack_.c_str(), nullptr));
+    ASSERT_TRUE(res.AddDataToPack(two, "ID00000001", pack_.c_str(), nullptr));
     EXPECT_EQ(Loaded(res, "IMG0000001"), std::string("\x01\x02\x00\x03\x04", 5));
-    EXPECT_EQ(Loaded(res, "TXT0000001"), "hello");
-    EXPECT_EQ(Loaded(res, "NOPE000000"), "<none>");
+    EXPECT_EQ(Loaded(res, "ID00000001"), "second!");
+    EXPECT_EQ(Loaded(res, "ID0"), "second!");
+    EXPECT_EQ(Loaded(res, "IE"), "<none>");
     EXPECT_EQ(Loaded(res, ""), "<none>");
-    EXPECT_NE(res.m_pFirst, nullptr);
+    EXPECT_EQ(res.m_pDbf->RecCount(), 2);
     EXPECT_EQ(res.m_pFirst, res.m_pLast);  // the pack registered once
+    EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
+    char raw[65];
+    ASSERT_TRUE(res.m_pDbf->Read(raw, "PACKNAME"));
+    EXPECT_EQ(std::string(raw), pack_ + std::string(64 - pack_.size(), ' '));
   }
   EXPECT_EQ(MessageCount(), 0u);
-  EXPECT_EQ(ReadFile(pack_), std::string("\x01\x02\x00\x03\x04hello", 10));
-
-  // A second object finds everything again.
+  EXPECT_EQ(ReadFile(pack_), std::string("\x01\x02\x00\x03\x04"
+                                         "firstsecond!",
+                                         17));
+  // A fresh object registers the pack from the table's padded name.
   QRES again(table_.c_str(), index_.c_str());
-  EXPECT_EQ(Loaded(again, "TXT0000001"), "hello");
-}
-
-TEST_F(QresTest, SameIdentifierOverwritesItsRecord) {
-  QRES res(table_.c_str(), index_.c_str());
-  unsigned char one[] = "first";
-  unsigned char two[] = "second!";
-  ASSERT_TRUE(res.AddDataToPack(one, "ID00000001", pack_.c_str(), nullptr));
-  ASSERT_TRUE(res.AddDataToPack(two, "ID00000001", pack_.c_str(), nullptr));
-  EXPECT_EQ(Loaded(res, "ID00000001"), "second!");
-  EXPECT_EQ(res.m_pDbf->RecCount(), 1);
-  // The older bytes stay in the pack.
-  EXPECT_EQ(ReadFile(pack_), "firstsecond!");
-  EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
-  // Short identifiers are prefix searches.
-  EXPECT_EQ(Loaded(res, "ID0"), "second!");
-  EXPECT_EQ(Loaded(res, "IE"), "<none>");
-}
-
-TEST_F(QresTest, ManyResourcesAcrossSplitsAndPacks) {
-  std::string error;
-  std::string pack_b = dir_.File("b.pak");
-  ASSERT_TRUE(CreatePackFile(pack_b, error));
-  QRES res(table_.c_str(), index_.c_str());
-  auto id = [](int i) {
-    char text[11];
-    std::snprintf(text, sizeof text, "R%09d", (i * 7919) % 1000);
-    return std::string(text);
-  };
-  for (int i = 0; i < 300; ++i) {
-    std::string data = "data of " + id(i);
-    ASSERT_TRUE(res.AddDataToPack(reinterpret_cast<unsigned char*>(data.data()),
-                                  static_cast<long>(data.size()), id(i).c_str(),
-                                  (i % 2 ? pack_b : pack_).c_str(), nullptr));
-  }
-  for (int i = 0; i < 300; ++i) ASSERT_EQ(Loaded(res, id(i).c_str()), "data of " + id(i));
-  EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
-  EXPECT_GT(res.m_pIdx->m_nEnd, 2048);  // the index split
-}
-
-TEST_F(QresTest, PaddedPackNameOpensTheFileWithoutSpaces) {
-  QRES res(table_.c_str(), index_.c_str());
-  unsigned char data[] = "xyz";
-  ASSERT_TRUE(res.AddDataToPack(data, "PAD0000001", pack_.c_str(), nullptr));
-  // The table holds the name padded to 64 characters.
-  char raw[65];
-  ASSERT_TRUE(res.m_pDbf->Read(raw, "PACKNAME"));
-  EXPECT_EQ(std::string(raw), pack_ + std::string(64 - pack_.size(), ' '));
-  // A fresh object registers the pack from the table's name.
-  QRES other(table_.c_str(), index_.c_str());
-  EXPECT_EQ(Loaded(other, "PAD0000001"), "xyz");
+  EXPECT_EQ(Loaded(again, "ID00000001"), "second!");
 }
 
 TEST_F(QresTest, FailuresAndMessages) {
@@ -169,23 +128,6 @@ TEST_F(QresTest, UnusableTables) {
   }
   EXPECT_EQ(ReadFile(pack_), "");
   EXPECT_EQ(DBF(table_.c_str(), 0).RecCount(), 0);
-}
-
-TEST_F(QresTest, AssignmentSharesThePointers) {
-  QRES* a = new QRES(table_.c_str(), index_.c_str());
-  unsigned char data[] = "shared";
-  ASSERT_TRUE(a->AddDataToPack(data, "SH00000001", pack_.c_str(), nullptr));
-  QRES b(table_.c_str(), index_.c_str());
-  DBF* b_table = b.m_pDbf;
-  IDX* b_index = b.m_pIdx;
-  b = *a;
-  EXPECT_EQ(b.m_pDbf, a->m_pDbf);
-  EXPECT_EQ(b.m_pLast, a->m_pLast);
-  EXPECT_EQ(Loaded(b, "SH00000001"), "shared");
-  // Only one of the two may be destroyed: forget a's copy.
-  ::operator delete(a);
-  delete b_table;
-  delete b_index;
 }
 
 }  // namespace

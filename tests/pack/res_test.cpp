@@ -11,12 +11,10 @@
 
 #include "child_process.h"
 #include "database/database.h"
-#include "database/pack_ani_database.h"
 #include "database/pack_res_database.h"
 #include "database/schema.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/log.h"
-#include "public/engine.h"
 #include "support/test_support.h"
 
 namespace {
@@ -77,75 +75,70 @@ class ResTest : public tessera::test::EngineTest {
 };
 
 // Appends to the pack, records the range, loads with a zero byte after;
-// re-adding appends again and loads the new copy.
+// re-adding appends again and loads the new copy; the text and file forms;
+// the destructor releases the databases and tables.
 TEST_F(ResTest, AddsAndLoadsFromTheGameDatabase) {
-  CRes res(game_.c_str(), root_.c_str());
-  ASSERT_TRUE(Add(res, "hello", "id00000001", "\\a.pak"));
-  ASSERT_TRUE(Add(res, std::string("bin\0ary", 7), "id00000002", "\\a.pak"));
-  ASSERT_TRUE(Add(res, "newer", "id00000001", "\\a.pak"));
-  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), std::string("hellobin\0arynewer", 17));
-  int n = 0;
-  EXPECT_EQ(Loaded(res, "id00000002", &n), std::string("bin\0ary", 7));
-  EXPECT_EQ(n, 8);
-  EXPECT_EQ(Loaded(res, "id00000001"), "newer");
-  // Unknown and empty identifiers: 0, silently.
-  EXPECT_EQ(Loaded(res, "nothing"), "<none>");
-  EXPECT_EQ(Loaded(res, ""), "<none>");
-  EXPECT_TRUE(HeadlessMessages().empty());
-  // A buffer handed in is freed when data comes (ASan sees a leak
-  // otherwise) and kept when none does.
-  unsigned char* buffer = nullptr;
-  EXPECT_TRUE(res.ImageLoad(buffer, "id00000001"));
-  EXPECT_TRUE(res.ImageLoad(buffer, "id00000002"));
-  EXPECT_FALSE(res.ImageLoad(buffer, "nothing"));
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 7), std::string("bin\0ary", 7));
-  delete[] buffer;
+  {
+    CRes res(game_.c_str(), root_.c_str());
+    ASSERT_TRUE(Add(res, "hello", "id00000001", "\\a.pak"));
+    ASSERT_TRUE(Add(res, std::string("bin\0ary", 7), "id00000002", "\\a.pak"));
+    ASSERT_TRUE(Add(res, "newer", "id00000001", "\\a.pak"));
+    ASSERT_TRUE(Add(res, "", "empty", "\\a.pak"));
+    EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), std::string("hellobin\0arynewer", 17));
+    int n = 0;
+    EXPECT_EQ(Loaded(res, "id00000002", &n), std::string("bin\0ary", 7));
+    EXPECT_EQ(n, 8);
+    EXPECT_EQ(Loaded(res, "id00000001"), "newer");
+    EXPECT_EQ(Loaded(res, "empty", &n), "");
+    EXPECT_EQ(n, 1);
+    // Unknown and empty identifiers: 0, silently.
+    EXPECT_EQ(Loaded(res, "nothing"), "<none>");
+    EXPECT_EQ(Loaded(res, ""), "<none>");
+    EXPECT_TRUE(HeadlessMessages().empty());
+    // A buffer handed in is freed when data comes (ASan sees a leak
+    // otherwise) and kept when none does.
+    unsigned char* buffer = nullptr;
+    EXPECT_TRUE(res.ImageLoad(buffer, "id00000001"));
+    EXPECT_TRUE(res.ImageLoad(buffer, "id00000002"));
+    EXPECT_FALSE(res.ImageLoad(buffer, "nothing"));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 7), std::string("bin\0ary", 7));
+    delete[] buffer;
+    // Five ASCII characters and three GBK characters (中文字): 11 bytes.
+    unsigned char text[] = "abcde\xD6\xD0\xCE\xC4\xD7\xD6";
+    ASSERT_TRUE(res.AddDataToPack(text, "text", "\\a.pak", nullptr));
+    EXPECT_EQ(Loaded(res, "text", &n), "abcde\xD6\xD0\xCE\xC4\xD7\xD6");
+    EXPECT_EQ(n, 12);
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(i * 7);
+    WriteFile(dir_.File("src.bin"), bytes);
+    ASSERT_TRUE(res.AddFileToPack(dir_.File("src.bin").c_str(), "file", "\\a.pak", nullptr));
+    EXPECT_EQ(Loaded(res, "file"), bytes);
+  }
+  EXPECT_EQ(AfxGetDataBase(game_.c_str()), nullptr);
+  EXPECT_EQ(AfxGetDataBase(shared_.c_str()), nullptr);
+  EXPECT_EQ(CRes::m_pResDb, nullptr);
+  EXPECT_EQ(CRes::m_pSharedResDb, nullptr);
+  EXPECT_EQ(CRes::m_pFileDb, nullptr);
 }
 
 TEST_F(ResTest, FallsBackToTheSharedPackDatabase) {
   WriteFile(dir_.File("data/s.pak"), "0123456789");
   PutRow(shared_, "shared0001", "*data\\s.pak", 2, 6);
   PutRow(shared_, "both000001", "*data\\s.pak", 0, 1);
+  // Trailing spaces in a pack name find the same pack.
+  PutRow(game_, "padded", "\\a.pak    ", 0, 2);
   CRes res(game_.c_str(), root_.c_str());
   ASSERT_TRUE(Add(res, "game", "both000001", "\\a.pak"));
   EXPECT_EQ(Loaded(res, "shared0001"), "2345");
   EXPECT_EQ(Loaded(res, "both000001"), "game");  // the game database first
+  EXPECT_EQ(Loaded(res, "padded"), "ga");
+  EXPECT_EQ(res.m_pFirst->pNext, res.m_pLast);  // a.pak once, then s.pak
   // New ranges go to the game database only.
   CDataBase* shared = AfxGetDataBase(shared_.c_str());
   ASSERT_NE(shared, nullptr);
   tessera::RecordsetPtr rs;
   ASSERT_TRUE(shared->OpenSource("SELECT * FROM [RESTABLE]", rs));
   EXPECT_EQ(shared->GetRecordCount(rs), 2);
-}
-
-TEST_F(ResTest, ZeroLengthResourcesAndTextOverload) {
-  CRes res(game_.c_str(), root_.c_str());
-  ASSERT_TRUE(Add(res, "", "empty", "\\a.pak"));
-  int n = -1;
-  EXPECT_EQ(Loaded(res, "empty", &n), "");
-  EXPECT_EQ(n, 1);
-  // Five ASCII characters and three GBK characters (中文字): 11 bytes.
-  unsigned char text[] = "abcde\xD6\xD0\xCE\xC4\xD7\xD6";
-  ASSERT_TRUE(res.AddDataToPack(text, "text", "\\a.pak", nullptr));
-  EXPECT_EQ(Loaded(res, "text", &n), "abcde\xD6\xD0\xCE\xC4\xD7\xD6");
-  EXPECT_EQ(n, 12);
-  // A whole file copied in.
-  std::string bytes;
-  for (int i = 0; i < 3000; ++i) bytes += static_cast<char>(i * 7);
-  WriteFile(dir_.File("src.bin"), bytes);
-  ASSERT_TRUE(res.AddFileToPack(dir_.File("src.bin").c_str(), "file", "\\a.pak", nullptr));
-  EXPECT_EQ(Loaded(res, "file"), bytes);
-}
-
-TEST_F(ResTest, TrailingSpacesInPackNamesFindTheSamePack) {
-  WriteFile(dir_.File("game/a.pak"), "abcdef");
-  PutRow(game_, "padded", "\\a.pak    ", 1, 3);
-  PutRow(game_, "plain", "\\a.pak", 3, 6);
-  CRes res(game_.c_str(), root_.c_str());
-  EXPECT_EQ(Loaded(res, "padded"), "bc");
-  EXPECT_EQ(Loaded(res, "plain"), "def");
-  ASSERT_NE(res.m_pLast, nullptr);
-  EXPECT_EQ(res.m_pLast, res.m_pFirst);  // one pack registered for both
 }
 
 // Empty identifiers and pack names are refused silently, overlong
@@ -227,39 +220,6 @@ TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
   EXPECT_EQ(Loaded(res, "short"), std::string(60000, 'n'));
 }
 
-TEST_F(ResTest, ADatabaseInAnotherProcesssTransactionIsWaitedFor) {
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // Holds the game database in an exclusive transaction for a while, then
-    // adds a row and commits.
-    CDataBase db;
-    bool ok = db.ConnectAccess(game_.c_str()) && db.ExecuteCommand("BEGIN EXCLUSIVE") &&
-              db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('late','\\a.pak',0,0)");
-    char c = ok ? 'y' : 'n';
-    if (::write(ready[1], &c, 1) != 1) ::_exit(2);
-    ::usleep(400000);
-    ::_exit(ok && db.ExecuteCommand("COMMIT") ? 0 : 1);
-  }
-  char c = 0;
-  ASSERT_EQ(::read(ready[0], &c, 1), 1);
-  ASSERT_EQ(c, 'y');
-  // Opening runs a first query while the other transaction holds the file:
-  // it waits instead of taking the file for something else.
-  EXPECT_TRUE(AfxInitDataBase(game_.c_str()));
-  CPackResDataBase table(game_.c_str());
-  stPackResInfo row;
-  EXPECT_TRUE(table.GetResInfo("late", row));
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  ::close(ready[0]);
-  ::close(ready[1]);
-  AfxReleaseDataBase(game_.c_str());
-}
-
 TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
   {
     CRes res(game_.c_str(), root_.c_str());
@@ -283,18 +243,6 @@ TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
   EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "kept");
 }
 
-TEST_F(ResTest, FoldersAreNotFiles) {
-  std::filesystem::create_directories(dir_.File("game/dir.pak"));
-  std::filesystem::create_directories(dir_.File("src"));
-  CRes res(game_.c_str(), root_.c_str());
-  EXPECT_FALSE(res.AddFileToPack(dir_.File("src").c_str(), "x", "\\a.pak", nullptr));
-  ASSERT_EQ(HeadlessMessages().size(), 1u);
-  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not open file " + dir_.File("src") + "\n"), 0u);
-  EXPECT_FALSE(res.RegistPack("dir", "\\dir.pak"));
-  EXPECT_EQ(HeadlessMessages().back().text.find("Not found file "), 0u);
-  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
-}
-
 TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   PutRow(game_, "lost", "\\gone.pak", 0, 1);
   CRes res(game_.c_str(), root_.c_str());
@@ -308,23 +256,6 @@ TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   // The file appears: the next use opens it.
   WriteFile(dir_.File("game/gone.pak"), "Z");
   EXPECT_EQ(Loaded(res, "lost"), "Z");
-}
-
-TEST_F(ResTest, RegistPackResolvesNamesAndRefusesDuplicates) {
-  WriteFile(dir_.File("game/a.pak"), "AAAA");
-  WriteFile(dir_.File("data/s.pak"), "SSSS");
-  CRes res(game_.c_str(), root_.c_str());
-  EXPECT_TRUE(res.RegistPack("mine", "*data\\s.pak"));
-  EXPECT_FALSE(res.RegistPack("mine", "\\a.pak"));  // kept: the first registration
-  EXPECT_TRUE(res.RegistPack("other", "\\a.pak"));
-  EXPECT_FALSE(res.RegistPack("third", "\\nope.pak"));
-  PutRow(game_, "m", "mine", 1, 2);
-  PutRow(game_, "o", "other", 1, 2);
-  EXPECT_EQ(Loaded(res, "m"), "S");
-  EXPECT_EQ(Loaded(res, "o"), "A");
-  EXPECT_EQ(res.m_pFirst->pNext, res.m_pLast);
-  EXPECT_EQ(res.m_pLast->pPrev, res.m_pFirst);
-  EXPECT_STREQ(res.m_pLast->szName, "other");
 }
 
 TEST_F(ResTest, PackPathsFollowTheFolderRules) {
@@ -362,67 +293,6 @@ TEST_F(ResTest, CorruptOrMissingDatabasesMakeLookUpsFail) {
       << HeadlessMessages()[0].text;
 }
 
-TEST_F(ResTest, DestructorReleasesDatabasesAndTables) {
-  { CRes res(game_.c_str(), root_.c_str()); }
-  EXPECT_EQ(AfxGetDataBase(game_.c_str()), nullptr);
-  EXPECT_EQ(AfxGetDataBase(shared_.c_str()), nullptr);
-  EXPECT_EQ(CRes::m_pResDb, nullptr);
-  EXPECT_EQ(CRes::m_pSharedResDb, nullptr);
-  EXPECT_EQ(CRes::m_pFileDb, nullptr);
-}
-
-TEST_F(ResTest, EngineCreatesAndFreesTheResourceAndAnimationTables) {
-  {
-    CDataBase shared;
-    ASSERT_TRUE(shared.ConnectAccess(shared_.c_str()));
-    ASSERT_TRUE(
-        shared.ExecuteCommand("INSERT INTO [ANITABLE] VALUES ('sharedan00',1,1,0,0,0,0,0,'bmp')"));
-  }
-  AfxCreateResource(game_.c_str(), root_.c_str());
-  ASSERT_NE(AfxGetResource(), nullptr);
-  ASSERT_NE(AfxGetAniDataBase(), nullptr);
-  ASSERT_NE(tessera::SharedAniDataBase(), nullptr);
-  stPackAniInfo a;
-  std::strcpy(a.szID, "gameani00");
-  a.nNumber = 1;
-  ASSERT_TRUE(AfxGetAniDataBase()->AddAni(a));
-  stPackAniInfo got;
-  EXPECT_FALSE(AfxGetAniDataBase()->GetAniInfo("sharedan00", got));
-  EXPECT_TRUE(tessera::SharedAniDataBase()->GetAniInfo("sharedan00", got));
-  EXPECT_TRUE(Add(*AfxGetResource(), "engine", "eng", "\\a.pak"));
-  EXPECT_EQ(Loaded(*AfxGetResource(), "eng"), "engine");
-
-  // A second call replaces the first set.
-  AfxCreateResource(game_.c_str(), root_.c_str());
-  EXPECT_EQ(Loaded(*AfxGetResource(), "eng"), "engine");
-
-  AfxFreeEngine();
-  EXPECT_EQ(AfxGetResource(), nullptr);
-  EXPECT_EQ(AfxGetAniDataBase(), nullptr);
-  EXPECT_EQ(tessera::SharedAniDataBase(), nullptr);
-  EXPECT_EQ(AfxGetDataBase(game_.c_str()), nullptr);
-}
-
-// The quiet failures say why on the log.
-TEST_F(ResTest, MissingAndDamagedGameDatabasesAreNamed) {
-  const std::string missing = dir_.File("nowhere.mdb"), damaged = dir_.File("damaged.mdb");
-  tessera::test::WriteFile(damaged, "not a database at all, just text");
-  {
-    LogRecorder log;
-    CRes res(missing.c_str(), (dir_.path() + "/nowhere/").c_str());
-    ASSERT_EQ(log.lines().size(), 1u) << "the shared database is only an info line";
-    EXPECT_EQ(log.lines()[0],
-              "tessera: warning: cannot open the game database " + missing + ": no such file");
-  }
-  {
-    LogRecorder log(0);  // info and up
-    CRes res(damaged.c_str(), (dir_.path() + "/nowhere/").c_str());
-    EXPECT_TRUE(
-        log.Has({"warning: cannot open the game database " + damaged, "not an SQLite database"}));
-    EXPECT_TRUE(log.Has({"info: cannot open the shared pack database ", "Pack.mdb: no such file"}));
-  }
-}
-
 TEST_F(ResTest, IdentifiersThatFindNothingAreNamed) {
   CRes res(game_.c_str(), root_.c_str());
   LogRecorder log;
@@ -438,10 +308,39 @@ TEST_F(ResTest, IdentifiersThatFindNothingAreNamed) {
             "tessera: warning: pack identifier 'hero0000001': 11 bytes long; identifiers have at "
             "most 10");
   EXPECT_EQ(log.lines()[2], "tessera: warning: empty pack identifier: nothing to look up");
-  // Silenced, nothing is said.
-  tessera::SetLogLevel(tessera::LogLevel::kOff);
-  EXPECT_EQ(res.LoadData(buffer, "hero000001"), 0);
-  EXPECT_EQ(log.lines().size(), 3u);
+}
+
+TEST_F(ResTest, ADatabaseInAnotherProcesssTransactionIsWaitedFor) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Holds the game database in an exclusive transaction for a while, then
+    // adds a row and commits.
+    CDataBase db;
+    bool ok = db.ConnectAccess(game_.c_str()) && db.ExecuteCommand("BEGIN EXCLUSIVE") &&
+              db.ExecuteCommand("INSERT INTO [RESTABLE] VALUES ('late','\\a.pak',0,0)");
+    char c = ok ? 'y' : 'n';
+    if (::write(ready[1], &c, 1) != 1) ::_exit(2);
+    ::usleep(400000);
+    ::_exit(ok && db.ExecuteCommand("COMMIT") ? 0 : 1);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  // Opening runs a first query while the other transaction holds the file:
+  // it waits instead of taking the file for something else.
+  EXPECT_TRUE(AfxInitDataBase(game_.c_str()));
+  CPackResDataBase table(game_.c_str());
+  stPackResInfo row;
+  EXPECT_TRUE(table.GetResInfo("late", row));
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  AfxReleaseDataBase(game_.c_str());
 }
 
 }  // namespace

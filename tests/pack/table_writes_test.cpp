@@ -73,13 +73,8 @@ TEST_F(TableWritesTest, ACountPastTheEndServesEveryWholeRecord) {
   EXPECT_EQ(MessageCount(), 0u);
   EXPECT_EQ(t.RecCount(), 3);
   EXPECT_EQ(NameOf(t, 2), "rec2");
-  t.m_nRecNo = 3;
-  EXPECT_TRUE(t.Eof());
   EXPECT_TRUE(t.GoBottom());
   EXPECT_EQ(t.RecNo(), 2);
-  EXPECT_FALSE(t.Skip(1));
-  t.m_nRecNo = 0;
-  EXPECT_FALSE(t.Locate("NAME", 1, "xxxxx"));
   // The next append goes after the whole records and repairs the count.
   t.AppendBlank();
   EXPECT_TRUE(t.Write("NAME", "rec3"));
@@ -216,19 +211,6 @@ TEST_F(TableWritesTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
   EXPECT_EQ(ReadFile(table), table_bytes);
   EXPECT_EQ(ReadFile(index), index_bytes);
   EXPECT_EQ(ReadFile(pack), pack_bytes);
-}
-
-TEST_F(TableWritesTest, FoldersGivenAsFilesAreRefused) {
-  std::filesystem::create_directories(dir_.File("folder.dbf"));
-  std::filesystem::create_directories(dir_.File("folder.idx"));
-  DBF t(dir_.File("folder.dbf").c_str(), 1);
-  EXPECT_FALSE(DbfUsable(t));
-  EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"),
-            "Not found file " + dir_.File("folder.dbf") + ".\n ");
-  IDX x(dir_.File("folder.idx").c_str(), 1);
-  EXPECT_FALSE(IdxUsable(x));
-  EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"),
-            "Not found file " + dir_.File("folder.idx") + "!\n ");
 }
 
 }  // namespace
