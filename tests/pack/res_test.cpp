@@ -243,6 +243,20 @@ TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
   EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "kept");
 }
 
+// A folder where a file is expected: refused with the file's message, and
+// nothing written.
+TEST_F(ResTest, FoldersAreNotFiles) {
+  std::filesystem::create_directories(dir_.File("game/dir.pak"));
+  std::filesystem::create_directories(dir_.File("src"));
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_FALSE(res.AddFileToPack(dir_.File("src").c_str(), "x", "\\a.pak", nullptr));
+  ASSERT_EQ(HeadlessMessages().size(), 1u);
+  EXPECT_EQ(HeadlessMessages()[0].text.find("Can not open file " + dir_.File("src") + "\n"), 0u);
+  EXPECT_FALSE(res.RegistPack("dir", "\\dir.pak"));
+  EXPECT_EQ(HeadlessMessages().back().text.find("Not found file "), 0u);
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")), "");
+}
+
 TEST_F(ResTest, MissingPacksAreReportedAndRetriedOnTheNextUse) {
   PutRow(game_, "lost", "\\gone.pak", 0, 1);
   CRes res(game_.c_str(), root_.c_str());
