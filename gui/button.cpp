@@ -216,9 +216,8 @@ void QButton::Enable(bool on) {
 void QButton::SetFlash(bool on) { m_bFlash = on; }
 
 void QButton::Show(SURFACE* target) {
-  if (m_nImage < 0 || m_nImage > 3 || !target) return;
-  SURFACE* look = m_pImage[m_nImage];
-  if (!look) return;
+  SURFACE* look = CurrentLook();
+  if (!look || !target) return;
   if (!m_bGhost) {
     look->Blit(target, m_rcArea.left, m_rcArea.top);
     return;
@@ -245,7 +244,7 @@ void QButton::Show(SURFACE* target) {
 }
 
 void QButton::PrefetchShow() {
-  SURFACE* look = (m_nImage >= 0 && m_nImage <= 3) ? m_pImage[m_nImage] : nullptr;
+  SURFACE* look = CurrentLook();
   if (look && look->GetStyle() == SS_RLE) static_cast<RLESURFACE*>(look)->Prefetch();
 }
 
@@ -253,7 +252,7 @@ bool QButton::IsPointed(int x, int y) {
   if (!m_bEnable || m_dwState != QAREA_SHOW || m_nImage == LOOK_HIDDEN) return false;
   if (x < m_rcArea.left || x > m_rcArea.right || y < m_rcArea.top || y > m_rcArea.bottom)
     return false;
-  SURFACE* look = (m_nImage >= 0 && m_nImage <= 3) ? m_pImage[m_nImage] : nullptr;
+  SURFACE* look = CurrentLook();
   if (!look) return true;
   // Kinds with an opacity or mask plane are hit in the whole rectangle.
   if (look->GetStyle() & (2 | 4)) return true;

@@ -100,6 +100,10 @@ class QButton : public QArea {
   void Create(tagRECT rect, const char* caption, const char* tip, const char* imageBase,
               bool centerCaption, int fontSize);
   void FreeLooks();
+  // The image of look m_nImage; null for look -1 or a look without image.
+  SURFACE* CurrentLook() const {
+    return m_nImage >= 0 && m_nImage <= 3 ? m_pImage[m_nImage] : nullptr;
+  }
   SURFACE* LoadLook(const char* base, int digit, bool withCaption);
   void PrintCaption(SURFACE* target, int x0, int y0);
   // The current look copied onto a key-filled plain surface for the ghost

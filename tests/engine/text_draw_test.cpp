@@ -9,12 +9,14 @@
 #include "engine/font_state.h"
 #include "engine/glyph_cache.h"
 #include "platform/glyph_source.h"
+#include "support/scoped_env.h"
 #include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace {
 
 using tessera::test::EngineTest;
+using tessera::test::ScopedEnv;
 
 // Ink: the whole first column of the cell, plus one pixel in row 1 at a
 // column given by the character's first byte, so that tests can tell where
@@ -183,15 +185,18 @@ TEST_F(EngineTest, FreeTypeGlyphsAreMonochromeAndTesseraFontChoosesTheFile) {
     return n;
   };
   char ab[] = "AB";
-  setenv("TESSERA_FONT", "/no/such/font.ttf", 1);
-  tessera::SetGlyphSource(nullptr);
-  s.DrawTextA(0, 0, 0x7FFF, ab);
-  EXPECT_EQ(white(), 0);
-  EXPECT_EQ(tessera::GlyphRenderCount(), 2u);
-  setenv("TESSERA_FONT", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", 1);
-  tessera::SetGlyphSource(nullptr);
-  s.DrawTextA(0, 0, 0x7FFF, ab);
-  unsetenv("TESSERA_FONT");
+  {
+    ScopedEnv font("TESSERA_FONT", "/no/such/font.ttf");
+    tessera::SetGlyphSource(nullptr);
+    s.DrawTextA(0, 0, 0x7FFF, ab);
+    EXPECT_EQ(white(), 0);
+    EXPECT_EQ(tessera::GlyphRenderCount(), 2u);
+  }
+  {
+    ScopedEnv font("TESSERA_FONT", "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc");
+    tessera::SetGlyphSource(nullptr);
+    s.DrawTextA(0, 0, 0x7FFF, ab);
+  }
   tessera::SetGlyphSource(nullptr);
   EXPECT_GT(white(), 10);
   EXPECT_EQ(tessera::GlyphRenderCount(), 4u);

@@ -46,16 +46,6 @@ void EngineTest::TearDown() {
   scratch_.reset();
 }
 
-void VectorPathsTest::SetUp() {
-  EngineTest::SetUp();
-  ForceNoAvx2ForTests(!GetParam());
-}
-
-void VectorPathsTest::TearDown() {
-  ForceNoAvx2ForTests(false);
-  EngineTest::TearDown();
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;

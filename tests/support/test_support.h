@@ -49,15 +49,6 @@ class EngineTest : public ::testing::Test {
   std::string previous_dir_;
 };
 
-// An engine test run twice: with every vector path the processor has
-// (true) and with the SSE2 ones alone (false), so that both sets of loops
-// meet the same checks on a machine with AVX2.
-class VectorPathsTest : public EngineTest, public ::testing::WithParamInterface<bool> {
- protected:
-  void SetUp() override;
-  void TearDown() override;
-};
-
 // A 24-bit bitmap file written by hand: w x h pixels given top row first
 // as 0xRRGGBB.
 std::string Bitmap24(int w, int h, const std::vector<uint32_t>& rgb);
