@@ -8,8 +8,10 @@
 #include <map>
 #include <set>
 
+#include "child_process.h"
 #include "pack/dbf.h"
 #include "pack/dbf_record.h"
+#include "pack/idx_walk.h"
 #include "table_fixture.h"
 
 namespace tessera::test {
@@ -22,7 +24,8 @@ struct TreeReader {
   std::string bytes;
   int key_len = 0;
   std::vector<std::pair<std::string, uint32_t>> entries;
-  std::vector<uint32_t> leaves;  // leaf offsets, left to right
+  std::vector<uint32_t> leaves;          // leaf offsets, left to right
+  std::vector<std::vector<int>> levels;  // entry counts of the nodes of each level
   std::string fault;
 
   static uint32_t U32(const std::string& b, size_t at) {
@@ -79,6 +82,8 @@ struct TreeReader {
       fault = "bad count";
       return;
     }
+    levels.resize(std::max(levels.size(), static_cast<size_t>(depth) + 1));
+    levels[static_cast<size_t>(depth)].push_back(count);
     for (size_t i = node + 12 + static_cast<size_t>(count * entry_len); i < node + 512; ++i)
       if (bytes[i] != 0) {
         fault = "unused bytes not zero in node " + std::to_string(node);
@@ -249,7 +254,7 @@ TEST_F(IdxTest, SeekEdgesAndSkipPastTheEnds) {
 }
 
 TEST_F(IdxTest, TableOrderedThroughIndex) {
-  std::string table = MakeTable("t.dbf", "ID:C:10,PACK:C:8,START:N:10,WHEN:D,OK:L");
+  std::string table = MakeTable("t.dbf", "ID:C:10,PACK:C:8,START:N:10:1,WHEN:D,OK:L");
   std::string index = MakeIndex("t.idx", 10);
   DBF t(table.c_str(), 1);
   IDX x(index.c_str(), 1);
@@ -290,6 +295,12 @@ TEST_F(IdxTest, TableOrderedThroughIndex) {
   EXPECT_FALSE(x.Insert(1, "TT"));
   EXPECT_EQ(WithoutSite(LastMessage(), "idx.cpp"), "Logic field value error:TT!/n ");
   EXPECT_EQ(ReadFile(index), before);
+  // Numbers become keys in the field's text form.
+  ASSERT_TRUE(t.SetOrderTo(&x, "START"));
+  ASSERT_TRUE(x.Insert(7, 12.25));
+  ASSERT_TRUE(x.Insert(8, 3.0));
+  EXPECT_EQ(x.Seek("       3.0"), 7);
+  EXPECT_EQ(x.Seek("      12.2"), 6);
   EXPECT_FALSE(t.SetOrderTo(&x, "NOPE"));
   EXPECT_EQ(WithoutSite(LastMessage(), "dbf.cpp"), "Not found field NOPE\n ");
   EXPECT_EQ(t.m_pIdx, &x);  // the link stays
@@ -305,36 +316,6 @@ TEST_F(IdxTest, TableOrderedThroughIndex) {
     u.SetOrderTo(&x, "ID");
   }
   EXPECT_EQ(x.m_pDbf, nullptr);
-}
-
-TEST_F(IdxTest, TypedInsertFormsNumberKeys) {
-  std::string table = MakeTable("n.dbf", "N:N:6:1");
-  std::string index = MakeIndex("n.idx", 6);
-  DBF t(table.c_str(), 1);
-  IDX x(index.c_str(), 1);
-  ASSERT_TRUE(t.SetOrderTo(&x, "N"));
-  ASSERT_TRUE(x.Insert(7, 12.25));
-  ASSERT_TRUE(x.Insert(8, 3.0));
-  EXPECT_EQ(x.Seek("   3.0"), 7);
-  EXPECT_EQ(x.Seek("  12.2"), 6);
-}
-
-// Node sizes along each level of a tree, from the root down.
-std::vector<std::vector<int>> LevelCounts(const std::string& bytes) {
-  std::vector<std::vector<int>> levels;
-  uint32_t node = TreeReader::U32(bytes, 0);
-  for (;;) {
-    std::vector<int> counts;
-    // Leftmost node of the level, then along the sibling chain.
-    for (uint32_t at = node; at != 0xFFFFFFFFu && counts.size() < 100000;
-         at = TreeReader::U32(bytes, at + 8))
-      counts.push_back(static_cast<unsigned char>(bytes[at + 2]) |
-                       (static_cast<unsigned char>(bytes[at + 3]) << 8));
-    levels.push_back(counts);
-    if (bytes[node] >= 2) break;
-    node = TreeReader::Be32(bytes, node + 12 + static_cast<unsigned char>(bytes[12]));
-  }
-  return levels;
 }
 
 TEST_F(IdxTest, RebuildFromTable) {
@@ -375,7 +356,7 @@ TEST_F(IdxTest, RebuildFromTable) {
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     ASSERT_EQ(r.entries, want);
     // Full nodes: 35 ten-byte entries each, the last of a level holds the rest.
-    for (const auto& level : LevelCounts(bytes)) {
+    for (const auto& level : r.levels) {
       for (size_t i = 0; i + 1 < level.size(); ++i) EXPECT_EQ(level[i], 35);
       EXPECT_GE(level.back(), n ? 1 : 0);
     }
@@ -397,6 +378,40 @@ TEST_F(IdxTest, RebuildFromTable) {
   std::string error;
   EXPECT_FALSE(RebuildIdx(t, dir_.File("x.idx"), "NOPE", error));
   EXPECT_EQ(error, "no field NOPE");
+}
+
+TEST_F(IdxTest, ASplitOnAFullDiskLeavesTheTreeAsItWas) {
+  // Key length 10: 35 entries fill the root leaf; the 36th splits it.
+  std::string table = MakeTable("split.dbf", "ID:C:10");
+  std::string index = MakeIndex("split.idx", 10);
+  {
+    DBF t(table.c_str(), 1);
+    IDX x(index.c_str(), 1);
+    ASSERT_TRUE(t.SetOrderTo(&x, "ID"));
+    for (int i = 0; i < 35; ++i) {
+      t.AppendBlank();
+      t.Write("ID", ("k" + std::to_string(100 + i)).c_str());
+      ASSERT_TRUE(t.IdxInsert());
+    }
+  }
+  const std::string before = ReadFile(index);
+  ASSERT_EQ(before.size(), 1024u);
+  // The table may grow by a record, the index by nothing.
+  int code = RunUnderFileSizeLimit(ReadFile(table).size() + 64, [&] {
+    DBF t(table.c_str(), 1);
+    IDX x(index.c_str(), 1);
+    t.SetOrderTo(&x, "ID");
+    t.AppendBlank();
+    if (!t.Write("ID", "k050")) return 1;
+    if (t.IdxInsert()) return 2;
+    return LastMessage().find("Failed to write file " + index + "!\n") == 0 ? 0 : 3;
+  });
+  ASSERT_EQ(code, 0);
+  EXPECT_EQ(ReadFile(index), before);
+  DBF t(table.c_str(), 1);
+  IDX x(index.c_str(), 1);
+  EXPECT_EQ(CheckIdxAgainstTable(t, x, "ID"),
+            std::vector<std::string>{"record 36 is not in the index"});
 }
 
 // Damaged files end in -1 or a refused open; never a crash or a loop.

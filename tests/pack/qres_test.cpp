@@ -1,10 +1,14 @@
 // Table-file packs: round trips through the dBase index, overwrites,
-// padded pack names and the failure messages.
+// padded pack names, the failure messages, and read-only files.
 #include "pack/qres.h"
+
+#include <sys/stat.h>
 
 #include <cstring>
 
+#include "child_process.h"
 #include "pack/dbf.h"
+#include "pack/dbf_record.h"
 #include "pack/idx.h"
 #include "pack/idx_walk.h"
 #include "table_fixture.h"
@@ -128,6 +132,47 @@ TEST_F(QresTest, UnusableTables) {
   }
   EXPECT_EQ(ReadFile(pack_), "");
   EXPECT_EQ(DBF(table_.c_str(), 0).RecCount(), 0);
+}
+
+TEST_F(QresTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
+  {
+    QRES res(table_.c_str(), index_.c_str());
+    unsigned char data[] = "stored";
+    ASSERT_TRUE(res.AddDataToPack(data, "RES0000001", pack_.c_str(), nullptr));
+  }
+  const std::string table_bytes = ReadFile(table_), index_bytes = ReadFile(index_),
+                    pack_bytes = ReadFile(pack_);
+  for (const std::string& f : {table_, index_, pack_}) ASSERT_EQ(::chmod(f.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+  const std::string read_only = "Read-only file " + table_ + ".\n";
+  int code = RunWithoutWriteRights([&] {
+    {
+      QRES res(table_.c_str(), index_.c_str());
+      if (MessageCount() != 0) return 1;
+      if (Loaded(res, "RES0000001") != "stored") return 2;
+      unsigned char more[] = "more";
+      if (res.AddDataToPack(more, "RES0000002", pack_.c_str(), nullptr)) return 3;
+      if (LastMessage().find(read_only) != 0) return 4;
+    }
+    DBF t(table_.c_str(), 1);  // exclusive asked: a read-only file opens shared
+    if (!DbfUsable(t) || t.RecCount() != 1) return 5;
+    if (t.Write("ID", "changed") || LastMessage().find(read_only) != 0) return 6;
+    ClearHeadlessMessages();
+    if (DbfAppendBlank(t) || DbfAppendRecords(t, {DbfRecord(t), DbfRecord(t)}) || t.RecCount() != 1)
+      return 7;
+    if (MessageCount() != 2 || LastMessage().find(read_only) != 0) return 8;
+    if (DbfAppendGuard(t).Held()) return 9;
+    IDX x(index_.c_str(), 0);
+    if (!IdxUsable(x) || x.Seek("RES") != 0) return 10;
+    if (IdxInsertKey(x, 2, "RES0000002") ||
+        LastMessage().find("Read-only file " + index_ + "!\n") != 0)
+      return 11;
+    return 0;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(ReadFile(table_), table_bytes);
+  EXPECT_EQ(ReadFile(index_), index_bytes);
+  EXPECT_EQ(ReadFile(pack_), pack_bytes);
 }
 
 }  // namespace
