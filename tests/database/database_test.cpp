@@ -1,17 +1,22 @@
 // The database connection and the list of open databases, on real SQLite
-// files made from the schema.
+// files made from the schema; the column conversions of record sets, and
+// what they refuse rather than hand out wrong.
 #include "database/database.h"
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 
+#include "database/record_set.h"
 #include "database/schema.h"
 #include "support/test_support.h"
 
 namespace {
 
+using tessera::FieldValue;
+using tessera::RecordSet;
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
 
@@ -158,6 +163,72 @@ TEST(SqlLiterals, SplitsQuotedValuesAndRefusesWhatItCannotCache) {
   EXPECT_FALSE(tessera::SplitSqlLiterals("SELECT 'open", shape, values));
   EXPECT_FALSE(tessera::SplitSqlLiterals("SELECT 1 -- note", shape, values));
   EXPECT_FALSE(tessera::SplitSqlLiterals("SELECT ?", shape, values));
+}
+
+FieldValue Int(int64_t n) { return {FieldValue::kInteger, n, 0, {}}; }
+FieldValue Real(double d) { return {FieldValue::kReal, 0, d, {}}; }
+FieldValue Text(const std::string& s) { return {FieldValue::kText, 0, 0, s}; }
+
+TEST(RecordSet, ConvertsWholeNumbersAndRefusesTheRest) {
+  RecordSet rs(9);
+  rs.AppendRow({Int(-5), Int(2147483648LL), Real(7.0), Real(7.5), Text("42"), Text("4x"),
+                FieldValue(), Int(255), Int(256)});
+  // Column, and the value read (99: refused, the value left alone).
+  const std::pair<int, int32_t> reads[] = {
+      {0, -5},   // an integer
+      {1, 99},   // beyond 32 bits
+      {2, 7},    // a whole real
+      {3, 99},   // a real with a fraction
+      {4, 42},   // a number as text
+      {5, 99},   // text that is not a number
+      {6, 99},   // NULL
+      {9, 99},   // no such column
+      {-1, 99},  // no such column
+  };
+  for (auto [column, want] : reads) {
+    int32_t n = 99;
+    EXPECT_EQ(rs.GetInt32(column, n), want != 99) << column;
+    EXPECT_EQ(n, want) << column;
+  }
+  uint8_t b = 0;
+  EXPECT_TRUE(rs.GetUInt8(7, b));
+  EXPECT_EQ(b, 255);
+  EXPECT_FALSE(rs.GetUInt8(8, b));
+  EXPECT_FALSE(rs.GetUInt8(0, b));
+}
+
+TEST(RecordSet, TextMustFitItsFieldWithTheZero) {
+  RecordSet rs(3);
+  rs.AppendRow({Text("0123456789"), Int(-12), FieldValue()});
+  char field[11];
+  char small[10];
+  ASSERT_TRUE(rs.GetText(0, field, sizeof field));
+  EXPECT_STREQ(field, "0123456789");
+  std::memcpy(small, "untouched", 10);
+  EXPECT_FALSE(rs.GetText(0, small, sizeof small));
+  EXPECT_STREQ(small, "untouched");
+  ASSERT_TRUE(rs.GetText(1, field, sizeof field));
+  EXPECT_STREQ(field, "-12");
+  EXPECT_FALSE(rs.GetText(2, field, sizeof field));
+}
+
+TEST(RecordSet, WalksAndRewinds) {
+  RecordSet empty(2);
+  EXPECT_TRUE(empty.IsEOF());
+  EXPECT_EQ(empty.GetCollect(0), nullptr);
+  RecordSet rs(1);
+  for (int i = 0; i < 2; ++i) rs.AppendRow({Int(i)});
+  int32_t n = -1;
+  rs.MoveNext();
+  ASSERT_TRUE(rs.GetInt32(0, n));
+  EXPECT_EQ(n, 1);
+  rs.MoveNext();
+  rs.MoveNext();  // stays at the end
+  EXPECT_TRUE(rs.IsEOF());
+  EXPECT_EQ(rs.GetCollect(0), nullptr);
+  rs.MoveFirst();
+  ASSERT_TRUE(rs.GetInt32(0, n));
+  EXPECT_EQ(n, 0);
 }
 
 }  // namespace

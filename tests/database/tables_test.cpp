@@ -92,6 +92,13 @@ stPackResInfo Res(const char* id, const char* pack, int32_t start, int32_t end) 
   return r;
 }
 
+stMapInfo Map(const char* name, int w, const char* pic) {
+  stMapInfo m{0, "", "", w, 2400, 32, 3, ""};
+  std::strcpy(m.szName, name);
+  std::strcpy(m.szPicInfo, pic);
+  return m;
+}
+
 TEST_F(TablesTest, ResourceRowsAreAddedUpdatedReadAndDeleted) {
   CPackResDataBase res(path_.c_str());
   ASSERT_TRUE(res.AddRes(Res("bg00000001", "\\a.pak", 0, 100)));
@@ -130,37 +137,26 @@ TEST_F(TablesTest, ResourceRowsAreAddedUpdatedReadAndDeleted) {
                   {Empty("ID"), kResCaption},
                   {Empty("PACKNAME"), kResCaption}});
   EXPECT_EQ(Count("RESTABLE"), 0);
-}
 
-TEST_F(TablesTest, QuotesAndGbkTextsAreStoredAsGiven) {
-  CPackResDataBase res(path_.c_str());
   // A quote inside a value is stored, not taken as the end of the value.
   ASSERT_TRUE(res.AddRes(Res("it's", "\\o'brien.pak", 1, 2)));
   EXPECT_TRUE(res.DelRes("' OR ''='"));
   EXPECT_EQ(Count("RESTABLE"), 1);
-  stPackResInfo got;
   ASSERT_TRUE(res.GetResInfo("it's", got));
   EXPECT_STREQ(got.szPackName, "\\o'brien.pak");
   // GBK: 中文 as identifier, 图片\ in a pack name (trail byte 0x5C).
   ASSERT_TRUE(res.AddRes(Res("\xD6\xD0\xCE\xC4", "\\\xCD\xBC\xC6\xAC\x5C.pak", 7, 9)));
   ASSERT_TRUE(res.GetResInfo("\xD6\xD0\xCE\xC4", got));
   EXPECT_STREQ(got.szPackName, "\\\xCD\xBC\xC6\xAC\x5C.pak");
-}
-
-TEST_F(TablesTest, OverlongStatementsAreRefusedNotCut) {
-  CPackResDataBase res(path_.c_str());
-  ASSERT_TRUE(res.AddRes(Res("a", "\\a.pak", 0, 1)));
-  ASSERT_TRUE(res.AddRes(Res("b", "\\a.pak", 1, 2)));
   // A pack name that makes the UPDATE longer than its 512-byte buffer: cut
   // short, the statement could lose its WHERE and change every row.
-  stPackResInfo big = Res("a", (std::string("\\") + std::string(250, '\'')).c_str(), 9, 9);
-  EXPECT_FALSE(res.SetResInfo("a", big));
-  stPackResInfo got;
-  ASSERT_TRUE(res.GetResInfo("b", got));
-  EXPECT_EQ(got.nStart, 1);
+  stPackResInfo big = Res("it's", (std::string("\\") + std::string(250, '\'')).c_str(), 9, 9);
+  EXPECT_FALSE(res.SetResInfo("it's", big));
+  ASSERT_TRUE(res.GetResInfo("\xD6\xD0\xCE\xC4", got));
+  EXPECT_EQ(got.nStart, 7);
 }
 
-TEST_F(TablesTest, RowsThatCannotBeReadFailTheRead) {
+TEST_F(TablesTest, RowsOfOtherProgramsThatCannotBeReadFailTheRead) {
   // Rows made by other programs: a NULL, a range beyond 32 bits.
   ASSERT_TRUE(db_->ExecuteCommand("DROP INDEX [RESTABLE_ID]"));
   ASSERT_TRUE(db_->ExecuteCommand("CREATE TABLE [R2] ([ID],[PACKNAME],[START],[END])"));
@@ -173,6 +169,21 @@ TEST_F(TablesTest, RowsThatCannotBeReadFailTheRead) {
   EXPECT_FALSE(res.GetResInfo("n", got));
   EXPECT_FALSE(res.GetResInfo("big", got));
   EXPECT_STREQ(got.szID, "keep");
+  // A width that is not a number, a picture identifier too long for its
+  // field.
+  CMapDataBase maps(path_.c_str());
+  for (const char* row : {"('bad','x','wide',10,32,0,'Bbad000001')",
+                          "('long','x',1,10,32,0,'Bthis-identifier-is-far-too-long-for-it')"})
+    ASSERT_TRUE(db_->ExecuteCommand(
+        (std::string("INSERT INTO [MAPTABLE] ([NAME],[EXPLAIN],[WIDTH],[HEIGHT],"
+                     "[UNITSIZE],[GOODSNUM],[PICINFO]) VALUES ") +
+         row)
+            .c_str()));
+  stMapInfo m = Map("keep", 5, "Bkeep00000");
+  EXPECT_FALSE(maps.GetMapInfo("bad", m));
+  EXPECT_FALSE(maps.GetMapInfo("long", m));
+  EXPECT_STREQ(m.szName, "keep");
+  EXPECT_EQ(m.nWidth, 5);
 }
 
 stPackFileInfo File(const char* id, const char* type, const char* pack, uint8_t packed,
@@ -304,29 +315,17 @@ TEST_F(TablesTest, AnimationsAreWalkedFrameByFrameAndAnimationByAnimation) {
   EXPECT_EQ(got.nDelay, 70);
   EXPECT_EQ(ani.GetNumFromID("nothing"), 0);
   EXPECT_FALSE(ani.GetFirstAniFromID(got));
+  // A row without a frame count: SkipToNext stays on it.
+  ASSERT_TRUE(ani.AddAni(Ani("a0000000", 0, 1)));
+  ASSERT_EQ(ani.GetNumFromID(nullptr), 4);
+  EXPECT_TRUE(ani.SkipToNext());
+  ASSERT_TRUE(ani.GetOneAni(got));
+  EXPECT_STREQ(got.szID, "a0000000");
 
   EXPECT_FALSE(ani.SetAniInfo("none", Ani("none", 1, 1)));
   EXPECT_FALSE(ani.AddAni(Ani("", 1, 1)));
   EXPECT_FALSE(ani.SetAniInfo(nullptr, Ani("x", 1, 1)));
   ExpectMessages({{Empty("ID"), kAniCaption}, {Empty("ID"), kAniCaption}});
-}
-
-TEST_F(TablesTest, SkipToNextStaysOnARowWithoutAFrameCount) {
-  CPackAniDataBase ani(path_.c_str());
-  ASSERT_TRUE(ani.AddAni(Ani("a0000000", 0, 1)));
-  ASSERT_TRUE(ani.AddAni(Ani("b0000000", 1, 1)));
-  ASSERT_EQ(ani.GetNumFromID(nullptr), 2);
-  stPackAniInfo got;
-  EXPECT_TRUE(ani.SkipToNext());
-  ASSERT_TRUE(ani.GetOneAni(got));
-  EXPECT_STREQ(got.szID, "a0000000");
-}
-
-stMapInfo Map(const char* name, int w, const char* pic) {
-  stMapInfo m{0, "", "", w, 2400, 32, 3, ""};
-  std::strcpy(m.szName, name);
-  std::strcpy(m.szPicInfo, pic);
-  return m;
 }
 
 TEST_F(TablesTest, MapsAreAddedReadByNameAndIdUpdatedAndRenamed) {
@@ -359,10 +358,7 @@ TEST_F(TablesTest, MapsAreAddedReadByNameAndIdUpdatedAndRenamed) {
   EXPECT_STREQ(untouched.szName, "keep");
   EXPECT_TRUE(maps.DelMap("town"));
   EXPECT_EQ(Count("MAPTABLE"), 0);
-}
 
-TEST_F(TablesTest, MapValidationShowsItsMessagesInOrder) {
-  CMapDataBase maps(path_.c_str());
   EXPECT_FALSE(maps.AddMap(Map("", 1, "")));
   EXPECT_FALSE(maps.AddMap(Map("a", 1, "")));
   EXPECT_FALSE(maps.SetMapInfo(1, Map("", 1, "")));
@@ -385,7 +381,7 @@ stGoodsInfo Goods(int map, const char* name, int drawX) {
   return g;
 }
 
-TEST_F(TablesTest, GoodsUpdateKeepsTheShadowAndAddFindsByNameAndMap) {
+TEST_F(TablesTest, GoodsUpdatesReadsByMapAndValidation) {
   CGoodsDataBase goods(path_.c_str());
   ASSERT_TRUE(goods.AddGoods(Goods(1, "well", 5)));
   ASSERT_TRUE(goods.AddGoods(Goods(2, "well", 8)));  // same name, other map: a new row
@@ -406,10 +402,7 @@ TEST_F(TablesTest, GoodsUpdateKeepsTheShadowAndAddFindsByNameAndMap) {
   EXPECT_FALSE(goods.GetGoodsInMap(3, none.data()));
   EXPECT_TRUE(goods.DelGoods("well"));  // on every map
   EXPECT_EQ(Count("GOODSTABLE"), 0);
-}
 
-TEST_F(TablesTest, GoodsOfAMapComeAllAndNoMoreThanCounted) {
-  CGoodsDataBase goods(path_.c_str());
   for (int i = 0; i < 3; ++i)
     ASSERT_TRUE(goods.AddGoods(Goods(4, ("g" + std::to_string(i)).c_str(), i)));
   ASSERT_EQ(goods.GetGoodsNumInMap(4), 3);
@@ -424,12 +417,9 @@ TEST_F(TablesTest, GoodsOfAMapComeAllAndNoMoreThanCounted) {
     EXPECT_GT(out[i].nID, 0);
   }
   EXPECT_STREQ(out[3].szName, "guard");
-}
 
-TEST_F(TablesTest, GoodsValidationAndFailures) {
-  CGoodsDataBase goods(path_.c_str());
   EXPECT_FALSE(goods.AddGoods(Goods(1, "", 1)));
-  stGoodsInfo g = Goods(1, "x", 1);
+  g = Goods(1, "x", 1);
   g.szPicInfo[0] = 0;
   EXPECT_FALSE(goods.AddGoods(g));
   EXPECT_FALSE(goods.SetGoodsInfo(1, g));
@@ -446,8 +436,7 @@ TEST_F(TablesTest, GoodsValidationAndFailures) {
                   {std::string(kNoGoods) + " id = 77", "CGoodsDataBase::SetGoodsInfo() Error"}});
   // A query that cannot run: the one message of the reads.
   ASSERT_TRUE(db_->ExecuteCommand("DROP TABLE [GOODSTABLE]"));
-  stGoodsInfo out[1];
-  EXPECT_FALSE(goods.GetGoodsInMap(1, out));
+  EXPECT_FALSE(goods.GetGoodsInMap(4, out.data()));
   EXPECT_EQ(goods.GetGoodsNumInMap(1), 0);
   ExpectMessages({{kMapNoGoods, ""}});
 }
@@ -568,22 +557,6 @@ TEST_F(TablesTest, FailedUpdatesReturnTheirResult) {
   stPackAniInfo read;
   ASSERT_TRUE(ani.GetAniInfo("abcdefghi01", read));
   EXPECT_EQ(read.nDelay, 9);
-}
-
-TEST_F(TablesTest, ABadMapRowIsNotReadAndLeavesTheRecord) {
-  CMapDataBase maps(path_.c_str());
-  for (const char* row : {"('bad','x','wide',10,32,0,'Bbad000001')",
-                          "('long','x',1,10,32,0,'Bthis-identifier-is-far-too-long-for-it')"})
-    ASSERT_TRUE(db_->ExecuteCommand(
-        (std::string("INSERT INTO [MAPTABLE] ([NAME],[EXPLAIN],[WIDTH],[HEIGHT],"
-                     "[UNITSIZE],[GOODSNUM],[PICINFO]) VALUES ") +
-         row)
-            .c_str()));
-  stMapInfo m = Map("keep", 5, "Bkeep00000");
-  EXPECT_FALSE(maps.GetMapInfo("bad", m));
-  EXPECT_FALSE(maps.GetMapInfo("long", m));
-  EXPECT_STREQ(m.szName, "keep");
-  EXPECT_EQ(m.nWidth, 5);
 }
 
 }  // namespace
