@@ -120,6 +120,23 @@ TEST_F(PackToolTest, BuildsListsExtractsAndVerifiesAPackFromAFolder) {
   EXPECT_EQ(ok.status, 0);
   EXPECT_TRUE(Contains(
       ok.out, "3 rows, 1 pack files, 0 dangling rows, 0 overlapping rows, 0 orphan bytes"));
+  // Rows that share bytes; b and c only touch, e is empty.
+  WriteFile(dir_.File("game/o.pak"), std::string(100, 'x'));
+  {
+    CDataBase conn;
+    ASSERT_TRUE(conn.ConnectAccess(db.c_str()));
+    for (const char* row : {"('a','\\o.pak',0,40)", "('b','\\o.pak',30,60)",
+                            "('c','\\o.pak',60,100)", "('e','\\o.pak',50,50)"})
+      ASSERT_TRUE(
+          conn.ExecuteCommand((std::string("INSERT INTO [RESTABLE] VALUES ") + row).c_str()));
+  }
+  Result shared = Run("verify " + Q(db));
+  EXPECT_EQ(shared.status, 1);
+  EXPECT_TRUE(
+      Contains(shared.out, "overlap a [0, 40) and b [30, 60) in " + dir_.File("game/o.pak")));
+  EXPECT_FALSE(Contains(shared.out, "overlap b"));
+  EXPECT_TRUE(Contains(
+      shared.out, "7 rows, 2 pack files, 0 dangling rows, 1 overlapping rows, 0 orphan bytes"));
 
   // A pack cut short: the rows past its end dangle.
   std::string pack = ReadFile(dir_.File("game/main.pak"));
@@ -167,28 +184,6 @@ TEST_F(PackToolTest, AFullDiskAddsNothingAndSaysSo) {
   EXPECT_EQ(verify.status, 0) << verify.out;
 }
 
-TEST_F(PackToolTest, VerifyReportsRowsThatShareBytes) {
-  std::string db = dir_.File("game.mdb");
-  ASSERT_EQ(Run("create-db " + Q(db)).status, 0);
-  WriteFile(dir_.File("p.pak"), std::string(100, 'x'));
-  {
-    CDataBase conn;
-    ASSERT_TRUE(conn.ConnectAccess(db.c_str()));
-    for (const char* row : {"('a','\\p.pak',0,40)", "('b','\\p.pak',30,60)",
-                            "('c','\\p.pak',60,100)", "('e','\\p.pak',50,50)"})
-      ASSERT_TRUE(
-          conn.ExecuteCommand((std::string("INSERT INTO [RESTABLE] VALUES ") + row).c_str()));
-  }
-  Result r = Run("verify " + Q(db));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("overlap a [0, 40) and b [30, 60) in " + dir_.File("p.pak")),
-            std::string::npos)
-      << r.out;
-  EXPECT_EQ(r.out.find("overlap b"), std::string::npos) << "b and c only touch; e is empty";
-  EXPECT_TRUE(
-      Contains(r.out, "4 rows, 1 pack files, 0 dangling rows, 1 overlapping rows, 0 orphan bytes"));
-}
-
 TEST_F(PackToolTest, PngRoundTripsThroughThePackInEveryStyle) {
   Rgba img = Sample();
   ASSERT_TRUE(WritePng("art.png", img));
@@ -201,6 +196,13 @@ TEST_F(PackToolTest, PngRoundTripsThroughThePackInEveryStyle) {
   ASSERT_EQ(Run("add-image data/Game.mdb game.pak ghost art.png --style alpha").status, 0);
   EXPECT_EQ(Run("list data/Game.mdb").out.find("Ahost\t\\game.pak"),
             0u);  // the opacity, first by name
+
+  // Back to PNG: exact where the pack keeps colour, transparent where keyed.
+  ASSERT_EQ(Run("extract data/Game.mdb keyed k.png --png").status, 0);
+  ASSERT_EQ(Run("extract data/Game.mdb ghost g.png --png --alpha").status, 0);
+  Rgba k = ReadPng("k.png", true), g = ReadPng("g.png", true);
+  ASSERT_EQ(k.w, img.w);
+  ASSERT_EQ(g.h, img.h);
 
   CVIEWMANAGE* vm = Engine("data/Game.mdb");
   SURFACE* keyed = Load(vm, "keyed", SS_DIB);
@@ -219,25 +221,13 @@ TEST_F(PackToolTest, PngRoundTripsThroughThePackInEveryStyle) {
       EXPECT_EQ(nokey->GetPixel(x, y).GetColor(), clear ? COLOR_KEY : colour);
       EXPECT_EQ(plain->GetPixel(x, y).GetColor(), colour);
       EXPECT_EQ(ghost->GetAlphaPixel(x, y), Weight(p[3] >> 3));
+      const std::vector<uint8_t> want_k = clear || magenta
+                                              ? std::vector<uint8_t>{0, 0, 0, 0}
+                                              : std::vector<uint8_t>{p[0], p[1], p[2], 255};
+      EXPECT_EQ(std::vector<uint8_t>(k.At(x, y), k.At(x, y) + 4), want_k);
+      EXPECT_EQ(std::vector<uint8_t>(g.At(x, y), g.At(x, y) + 4), std::vector<uint8_t>(p, p + 4));
     }
   for (SURFACE* s : {keyed, plain, nokey, static_cast<SURFACE*>(ghost)}) vm->DeleteSurface(s);
-
-  // Back to PNG: exact where the pack keeps colour, transparent where keyed.
-  ASSERT_EQ(Run("extract data/Game.mdb keyed k.png --png").status, 0);
-  ASSERT_EQ(Run("extract data/Game.mdb ghost g.png --png --alpha").status, 0);
-  Rgba k = ReadPng("k.png", true), g = ReadPng("g.png", true);
-  ASSERT_EQ(k.w, img.w);
-  ASSERT_EQ(g.h, img.h);
-  for (int y = 0; y < img.h; ++y)
-    for (int x = 0; x < img.w; ++x) {
-      const uint8_t* p = img.At(x, y);
-      const bool gone = p[3] < 128 || (p[0] == 255 && p[1] == 0 && p[2] == 255);
-      const std::vector<uint8_t> want_k =
-          gone ? std::vector<uint8_t>{0, 0, 0, 0} : std::vector<uint8_t>{p[0], p[1], p[2], 255};
-      EXPECT_EQ(std::vector<uint8_t>(k.At(x, y), k.At(x, y) + 4), want_k) << x << "," << y;
-      EXPECT_EQ(std::vector<uint8_t>(g.At(x, y), g.At(x, y) + 4), std::vector<uint8_t>(p, p + 4))
-          << x << "," << y;
-    }
 }
 
 TEST_F(PackToolTest, BmpFilesAndACompanionOpacityFile) {
@@ -413,12 +403,9 @@ TEST_F(PackToolTest, PackNamesAreOrdinaryPathsOrTheEnginesForms) {
   } cases[] = {
       {"game", "data/game"},
       {"sub/x.pak", "data/sub/x.pak"},
-      {"./y.pak", "data/y.pak"},
-      {"'\\z.pak'", "data/z.pak"},
       {"'*data\\s.pak' --root root", "root/data/s.pak"},
       {"'" + abs + "/w.pak'", "data/w.pak"},
-      {"art", ""},
-      {"art/", ""},  // the name rules themselves have their own table
+      {"art", ""},  // the name rules themselves have their own table
       {"'" + std::filesystem::absolute("elsewhere.pak").string() + "'", ""},
       {"'*../up.pak' --root root", ""},
   };
