@@ -45,20 +45,9 @@ class DbfTest : public TableTest {
   }
 };
 
-TEST_F(DbfTest, HeaderFieldTableAndFileNames) {
-  std::string path = MakeTable("a.dbf", "ID:C:10,PRICE:N:10:2,FLAG:L,WHEN:D");
-  DBF t(path.c_str(), 0);
-  ASSERT_TRUE(DbfUsable(t));
-  EXPECT_EQ(t.m_nHeaderLen, 32 + 4 * 32 + 1);
-  EXPECT_EQ(t.m_nRecLen, 1 + 10 + 10 + 1 + 8);
-  EXPECT_EQ(t.m_pFields[1].decimals, 2);
-  EXPECT_EQ(t.m_pFields[3].offset, 22);
-  std::string bytes = ReadFile(path);
-  ASSERT_EQ(bytes.size(), 32u + 128 + 1 + 1);
-  EXPECT_EQ(bytes[0], 0x03);
-  EXPECT_EQ(static_cast<unsigned char>(bytes[29]), 0x7A);
-  EXPECT_EQ(bytes.substr(32 + 128), "\x0D\x1A");
-
+// The header and field table are dbfread's to check; here, the names.
+TEST_F(DbfTest, FileNames) {
+  const std::string bytes = ReadFile(MakeTable("a.dbf", "ID:C:10"));
   // ".dbf" is added to a name without a dot; a name with one stands.
   EXPECT_TRUE(DbfUsable(DBF(dir_.File("a").c_str(), 0)));
   WriteFile(dir_.File("other.tbl"), bytes);
