@@ -212,23 +212,4 @@ TEST(RecordSet, TextMustFitItsFieldWithTheZero) {
   EXPECT_FALSE(rs.GetText(2, field, sizeof field));
 }
 
-TEST(RecordSet, WalksAndRewinds) {
-  RecordSet empty(2);
-  EXPECT_TRUE(empty.IsEOF());
-  EXPECT_EQ(empty.GetCollect(0), nullptr);
-  RecordSet rs(1);
-  for (int i = 0; i < 2; ++i) rs.AppendRow({Int(i)});
-  int32_t n = -1;
-  rs.MoveNext();
-  ASSERT_TRUE(rs.GetInt32(0, n));
-  EXPECT_EQ(n, 1);
-  rs.MoveNext();
-  rs.MoveNext();  // stays at the end
-  EXPECT_TRUE(rs.IsEOF());
-  EXPECT_EQ(rs.GetCollect(0), nullptr);
-  rs.MoveFirst();
-  ASSERT_TRUE(rs.GetInt32(0, n));
-  EXPECT_EQ(n, 0);
-}
-
 }  // namespace

@@ -1,10 +1,8 @@
 // Running part of a test in a forked child: under a file-size limit (a
 // full disk that is the same on every machine), without root's right to
-// write read-only files, or with a deadline for code that might hang.
-//
-// The child's body returns an exit code; 0 means every check it made held,
-// any other value names the first that failed.  GoogleTest assertions do
-// not reach the parent from a child, so bodies check with plain ifs.
+// write read-only files, or with a deadline for code that might hang.  The
+// body returns 0 when every check held, else the number of the first that
+// failed (GoogleTest assertions do not reach the parent from a child).
 #ifndef TESSERA_TESTS_PACK_CHILD_PROCESS_H
 #define TESSERA_TESTS_PACK_CHILD_PROCESS_H
 
@@ -37,10 +35,9 @@ inline int RunInChild(const std::function<int()>& body, unsigned seconds = 20) {
   return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 255;
 }
 
-// As RunInChild, with no file of the child allowed to reach `limit` bytes
-// (RLIMIT_FSIZE).  SIGXFSZ is ignored, so a write past the limit fails with
-// EFBIG (or comes up short) as a write to a full disk does, instead of
-// ending the process; programs the body starts inherit both.
+// As RunInChild, with no file of the child allowed to reach `limit` bytes.
+// SIGXFSZ is ignored, so a write past the limit fails or comes up short as
+// on a full disk; programs the body starts inherit both.
 inline int RunUnderFileSizeLimit(rlim_t limit, const std::function<int()>& body) {
   return RunInChild([&] {
     ::signal(SIGXFSZ, SIG_IGN);
@@ -50,10 +47,9 @@ inline int RunUnderFileSizeLimit(rlim_t limit, const std::function<int()>& body)
   });
 }
 
-// As RunInChild, as a user who may not write files it does not own: root
-// becomes "nobody" (65534), anyone else stays who they are.  Files the test
-// made read-only (chmod 0444, in folders of mode 0755) are then read-only
-// for the body, as in a read-only install.
+// As RunInChild, as a user who may not write files it does not own (root
+// becomes "nobody"), so that files made read-only are, as in a read-only
+// install.
 inline int RunWithoutWriteRights(const std::function<int()>& body) {
   return RunInChild([&] {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 251;

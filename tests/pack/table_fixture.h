@@ -3,6 +3,7 @@
 #ifndef TESSERA_TESTS_PACK_TABLE_FIXTURE_H
 #define TESSERA_TESTS_PACK_TABLE_FIXTURE_H
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -45,18 +46,10 @@ class TableTest : public EngineTest {
 // The message's text before the final source file and line, after checking
 // that they are there ("... <file>.cpp <line>").
 inline std::string WithoutSite(const std::string& text, const std::string& source) {
-  size_t space = text.rfind(' ');
-  if (space == std::string::npos) return "(no site) " + text;
-  std::string line = text.substr(space + 1);
-  if (line.empty() || line.find_first_not_of("0123456789") != std::string::npos)
-    return "(no line) " + text;
-  size_t file_start = text.rfind(' ', space - 1);
-  if (file_start == std::string::npos) return "(no file) " + text;
-  std::string file = text.substr(file_start + 1, space - file_start - 1);
-  if (file.size() < source.size() ||
-      file.compare(file.size() - source.size(), source.size(), source) != 0)
-    return "(wrong file " + file + ") " + text;
-  return text.substr(0, file_start + 1);
+  std::smatch m;
+  if (!std::regex_match(text, m, std::regex("([\\s\\S]* )\\S*" + source + " [0-9]+")))
+    return "(no " + source + " <line> at the end) " + text;
+  return m[1];
 }
 
 }  // namespace tessera::test
