@@ -2,7 +2,8 @@
 // files, listed, extracted and verified, then damaged and verified again;
 // PNG and BMP files into a pack, loaded by the display manager as a game
 // loads them and extracted again as PNG; compact; pack names as people type
-// them; wrong arguments and a full disk that change nothing.
+// them, and the name rules themselves; wrong arguments and a full disk
+// that change nothing.
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -13,6 +14,7 @@
 #include "database/pack_res_database.h"
 #include "engine/alpha_surface.h"
 #include "engine/view_manage.h"
+#include "pack/pack_name.h"
 #include "platform/window.h"
 #include "public/engine.h"
 #include "support/png_files.h"
@@ -427,6 +429,42 @@ TEST_F(PackToolTest, PackNamesAreOrdinaryPathsOrTheEnginesForms) {
   EXPECT_EQ(Run("list data/Game.mdb").out, "f\t\\sub\\x.pak\t0\t5\t5\n");
   ASSERT_EQ(Run("extract data/Game.mdb f out").status, 0);
   EXPECT_EQ(ReadFile("out"), "bytes");
+}
+
+// Typed pack names to the names RESTABLE records.
+TEST(PackName, OrdinaryPathsBecomeTheEnginesForm) {
+  const struct {
+    std::string typed, recorded;  // recorded empty: refused
+  } table[] = {
+      {"game.pak", "\\game.pak"},
+      {"a//b\\./c.pak", "\\a\\b\\c.pak"},
+      {"\\game.pak", "\\game.pak"},
+      {"*data\\x.pak", "*data\\x.pak"},
+      {"*data//x.pak", "*data\\x.pak"},
+      {"./././g", "\\g"},
+      {"", ""},
+      {".", ""},
+      {"a/..", ""},
+      {"..\\x.pak", ""},
+      {"*", ""},
+      {"\\", ""},
+      {"x.pak/", ""},
+      {"bad\tname.pak", ""},
+      {std::string(256, 'p'), ""},
+      {std::string(254, 'p'), "\\" + std::string(254, 'p')},
+  };
+  for (const auto& row : table) {
+    std::string name = "unchanged", error;
+    const bool ok =
+        tessera::NormalizePackName(row.typed, "nowhere/db/Game.mdb", "nowhere/", &name, &error);
+    EXPECT_EQ(ok, !row.recorded.empty()) << row.typed << ": " << error;
+    if (ok) {
+      EXPECT_EQ(name, row.recorded) << row.typed;
+    } else {
+      EXPECT_EQ(name, "unchanged") << row.typed;
+      EXPECT_FALSE(error.empty()) << row.typed;
+    }
+  }
 }
 
 }  // namespace
