@@ -1,9 +1,11 @@
-// The resource pack CRes over real databases and pack files in a temporary
-// folder: the game database <tmp>/game/game.mdb and the shared pack
-// database <tmp>/data/Pack.mdb under the engine folder <tmp>/.
+// The resource packs over real files in a temporary folder: CRes, indexed
+// by the game database <tmp>/game/game.mdb and the shared pack database
+// <tmp>/data/Pack.mdb under the engine folder <tmp>/, and QRES, indexed by
+// a table file and its index; and both with two processes adding at once.
 #include "pack/res.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstring>
 #include <filesystem>
@@ -13,20 +15,76 @@
 #include "database/database.h"
 #include "database/pack_res_database.h"
 #include "database/schema.h"
-#include "platform/headless/headless_message_sink.h"
+#include "pack/dbf_record.h"
+#include "pack/idx_walk.h"
+#include "pack/qres.h"
 #include "platform/log.h"
-#include "support/test_support.h"
+#include "table_fixture.h"
 
+namespace tessera::test {
 namespace {
 
-using tessera::test::Contains;
+// What LoadData gives for `id` without the zero it must put after the data
+// (or "<none>"), and its result in *n.
+template <typename Pack>
+std::string Loaded(Pack& res, const char* id, int* n = nullptr) {
+  unsigned char* buffer = nullptr;
+  const int got = res.LoadData(buffer, id);
+  if (n) *n = got;
+  if (got == 0) return buffer ? "<none, buffer set>" : "<none>";
+  std::string out(reinterpret_cast<char*>(buffer), static_cast<size_t>(got - 1));
+  if (buffer[got - 1] != 0) out += "<no zero>";
+  delete[] buffer;
+  return out;
+}
 
-using tessera::HeadlessMessages;
-using tessera::test::LogRecorder;
-using tessera::test::ReadFile;
-using tessera::test::WriteFile;
+// Two processes adding to one pack at once: every resource reports success
+// and loads back byte for byte.  Resource `i` of writer `who` has a size
+// between 40 and 300 times `scale` and a pattern no other resource has.
+std::string Content(char who, int i, int scale) {
+  TestRandom random(static_cast<uint64_t>(who) * 1000 + static_cast<uint64_t>(i));
+  std::string bytes(static_cast<size_t>(random.Range(40, 300) * scale), '\0');
+  for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>(random.Next() >> 7);
+  bytes[0] = who;
+  return bytes;
+}
+std::string Id(char who, int i) {
+  char id[11];
+  std::snprintf(id, sizeof id, "K%03d%c0000", i, who);
+  return id;
+}
+// Two children at once, each with its own Pack(a, b), add `n` resources
+// each through `add`; both must report success, and every resource then
+// loads.
+template <typename Pack>
+void AddFromTwoProcesses(const std::string& a, const std::string& b, int n, int scale,
+                         const std::function<bool(Pack&, char, int)>& add) {
+  pid_t pids[2];
+  const char who[2] = {'A', 'B'};
+  for (int k = 0; k < 2; ++k) {
+    pids[k] = ::fork();
+    ASSERT_GE(pids[k], 0);
+    if (pids[k] == 0) {
+      ::alarm(40);
+      Pack mine(a.c_str(), b.c_str());
+      for (int i = 0; i < n; ++i)
+        if (!add(mine, who[k], i)) ::_exit(1);
+      std::fflush(nullptr);
+      ::_exit(0);
+    }
+  }
+  for (int k = 0; k < 2; ++k) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pids[k], &status, 0), pids[k]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << who[k] << " status " << status;
+  }
+  Pack res(a.c_str(), b.c_str());
+  for (char w : who)
+    for (int i = 0; i < n; ++i)
+      EXPECT_TRUE(Loaded(res, Id(w, i).c_str()) == Content(w, i, scale)) << Id(w, i);
+}
 
-class ResTest : public tessera::test::EngineTest {
+class ResTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
@@ -35,8 +93,8 @@ class ResTest : public tessera::test::EngineTest {
     root_ = dir_.path() + "\\";
     game_ = dir_.path() + "\\game\\game.mdb";
     shared_ = root_ + "data\\Pack.mdb";
-    ASSERT_TRUE(tessera::CreateDataBaseFile(game_));
-    ASSERT_TRUE(tessera::CreateDataBaseFile(shared_));
+    ASSERT_TRUE(CreateDataBaseFile(game_));
+    ASSERT_TRUE(CreateDataBaseFile(shared_));
     WriteFile(dir_.File("game/a.pak"), "");
     WriteFile(dir_.File("data/s.pak"), "");
   }
@@ -51,26 +109,12 @@ class ResTest : public tessera::test::EngineTest {
     ASSERT_TRUE(conn.ExecuteCommand(sql.c_str()));
   }
 
-  std::string Loaded(CRes& res, const char* id, int* result = nullptr) {
-    unsigned char* buffer = nullptr;
-    int n = res.LoadData(buffer, id);
-    if (result) *result = n;
-    if (n == 0) {
-      EXPECT_EQ(buffer, nullptr);
-      return "<none>";
-    }
-    EXPECT_EQ(buffer[n - 1], 0) << "zero byte after the data";
-    std::string out(reinterpret_cast<char*>(buffer), static_cast<size_t>(n - 1));
-    delete[] buffer;
-    return out;
-  }
-
   bool Add(CRes& res, const std::string& data, const char* id, const char* pack) {
     return res.AddDataToPack(reinterpret_cast<unsigned char*>(const_cast<char*>(data.data())),
                              static_cast<long>(data.size()), id, pack, "unused");
   }
 
-  tessera::test::TempDir dir_;
+  TempDir dir_;
   std::string root_, game_, shared_;
 };
 
@@ -132,7 +176,7 @@ TEST_F(ResTest, FallsBackToTheSharedPackDatabase) {
   // New ranges go to the game database only.
   CDataBase* shared = AfxGetDataBase(shared_.c_str());
   ASSERT_NE(shared, nullptr);
-  tessera::RecordsetPtr rs;
+  RecordsetPtr rs;
   ASSERT_TRUE(shared->OpenSource("SELECT * FROM [RESTABLE]", rs));
   EXPECT_EQ(shared->GetRecordCount(rs), 2);
 }
@@ -163,7 +207,7 @@ TEST_F(ResTest, BadRangesGiveNothingAndSayWhy) {
   CRes res(game_.c_str(), root_.c_str());
   unsigned char keep[] = "kept";
   for (const char* id : {"past", "negative", "reversed", "huge"}) {
-    tessera::ClearHeadlessMessages();
+    ClearHeadlessMessages();
     unsigned char* buffer = keep;
     EXPECT_EQ(res.LoadData(buffer, id), 0) << id;
     EXPECT_EQ(buffer, keep) << "the caller's buffer is left alone";
@@ -199,7 +243,7 @@ TEST_F(ResTest, AShortWriteRecordsOnlyWhatReachedThePack) {
   // 60,000 of the 100,000 bytes added reach it.  The databases stay below
   // the limit.
   WriteFile(dir_.File("game/a.pak"), std::string(200000, 'o'));
-  int code = tessera::test::RunUnderFileSizeLimit(260000, [&] {
+  int code = RunUnderFileSizeLimit(260000, [&] {
     CRes res(game_.c_str(), root_.c_str());
     if (!Add(res, std::string(100000, 'n'), "short", "\\a.pak")) return 1;
     if (HeadlessMessages().size() != 1 ||
@@ -224,7 +268,7 @@ TEST_F(ResTest, ReadOnlyInstallsLoadAndRefuseOnlyAdds) {
   for (const char* f : {"game/a.pak", "game/game.mdb", "data/Pack.mdb"})
     ASSERT_EQ(::chmod(dir_.File(f).c_str(), 0444), 0);
   for (const char* d : {"", "game", "data"}) ASSERT_EQ(::chmod(dir_.File(d).c_str(), 0555), 0);
-  int code = tessera::test::RunWithoutWriteRights([&] {
+  int code = RunWithoutWriteRights([&] {
     CRes res(game_.c_str(), root_.c_str());
     if (Loaded(res, "r1") != "kept") return 1;
     if (!HeadlessMessages().empty()) return 2;
@@ -276,7 +320,7 @@ TEST_F(ResTest, PackPathsFollowTheFolderRules) {
                {"D:\\g\\data\\game.mdb", "D:\\g\\", "*data\\a.pak", "D:\\g\\data\\a.pak"},
                {"game.mdb", "", "a.pak", "game.mdba.pak"},
                {"x", long_root.c_str(), "*long", ""}};
-  for (const auto& c : cases) EXPECT_EQ(tessera::ResolvePackPath(c.db, c.root, c.name), c.want);
+  for (const auto& c : cases) EXPECT_EQ(ResolvePackPath(c.db, c.root, c.name), c.want);
 
   CRes res("D:\\g\\data\\game.mdb", "D:\\g\\");
   char path[64];
@@ -355,4 +399,179 @@ TEST_F(ResTest, ADatabaseInAnotherProcesssTransactionIsWaitedFor) {
   AfxReleaseDataBase(game_.c_str());
 }
 
+TEST_F(ResTest, TwoProcessesAddingAtOnce) {
+  const int n = 10;
+  AddFromTwoProcesses<CRes>(game_, root_, n, 6000, [&](CRes& res, char who, int i) {
+    return Add(res, Content(who, i, 6000), Id(who, i).c_str(), "\\a.pak");
+  });
+  // Every resource loads back, so no two rows share bytes; none are stray.
+  size_t total = 0;
+  for (char who : {'A', 'B'})
+    for (int i = 0; i < n; ++i) total += Content(who, i, 6000).size();
+  EXPECT_EQ(ReadFile(dir_.File("game/a.pak")).size(), total);
+}
+
+class QresTest : public TableTest {
+ protected:
+  void SetUp() override {
+    TableTest::SetUp();
+    table_ = dir_.File("res.dbf");
+    index_ = dir_.File("res.idx");
+    pack_ = dir_.File("a.pak");
+    std::string error;
+    ASSERT_TRUE(CreateQresFiles(table_, index_, 10, 64, error)) << error;
+    ASSERT_TRUE(CreatePackFile(pack_, error)) << error;
+  }
+  std::string table_, index_, pack_;
+};
+
+// Round trip, an overwrite (the older bytes stay in the pack), prefix
+// look-ups, and the pack name stored padded but opened without the spaces.
+TEST_F(QresTest, AddOverwriteAndLoadAgain) {
+  {
+    QRES res(table_.c_str(), index_.c_str());
+    unsigned char data[] = {1, 2, 0, 3, 4};
+    ASSERT_TRUE(res.AddDataToPack(data, 5, "IMG0000001", pack_.c_str(), nullptr));
+    unsigned char one[] = "first", two[] = "second!";
+    ASSERT_TRUE(res.AddDataToPack(one, "ID00000001", pack_.c_str(), nullptr));
+    ASSERT_TRUE(res.AddDataToPack(two, "ID00000001", pack_.c_str(), nullptr));
+    EXPECT_EQ(Loaded(res, "IMG0000001"), std::string("\x01\x02\x00\x03\x04", 5));
+    EXPECT_EQ(Loaded(res, "ID00000001"), "second!");
+    EXPECT_EQ(Loaded(res, "ID0"), "second!");
+    EXPECT_EQ(Loaded(res, "IE"), "<none>");
+    EXPECT_EQ(Loaded(res, ""), "<none>");
+    EXPECT_EQ(res.m_pDbf->RecCount(), 2);
+    EXPECT_EQ(res.m_pFirst, res.m_pLast);  // the pack registered once
+    EXPECT_TRUE(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID").empty());
+    char raw[65];
+    ASSERT_TRUE(res.m_pDbf->Read(raw, "PACKNAME"));
+    EXPECT_EQ(std::string(raw), pack_ + std::string(64 - pack_.size(), ' '));
+  }
+  EXPECT_EQ(MessageCount(), 0u);
+  EXPECT_EQ(ReadFile(pack_), std::string("\x01\x02\x00\x03\x04"
+                                         "firstsecond!",
+                                         17));
+  // A fresh object registers the pack from the table's padded name.
+  QRES again(table_.c_str(), index_.c_str());
+  EXPECT_EQ(Loaded(again, "ID00000001"), "second!");
+}
+
+TEST_F(QresTest, FailuresAndMessages) {
+  QRES res(table_.c_str(), index_.c_str());
+  unsigned char data[] = "abc";
+  EXPECT_FALSE(res.AddDataToPack(data, "", pack_.c_str(), nullptr));
+  EXPECT_FALSE(res.AddDataToPack(data, "ID", "", nullptr));
+  EXPECT_EQ(MessageCount(), 0u);
+
+  std::string missing = dir_.File("missing.pak");
+  EXPECT_FALSE(res.AddDataToPack(data, "ID00000002", missing.c_str(), nullptr));
+  ASSERT_EQ(MessageCount(), 2u);
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[0].text, "pack_list.cpp"),
+            "Not found file " + missing + ".\n ");
+  EXPECT_EQ(WithoutSite(HeadlessMessages()[1].text, "pack_list.h"), "Not found Pack!\n ");
+  EXPECT_EQ(res.m_pDbf->RecCount(), 0);  // nothing recorded
+
+  ClearHeadlessMessages();
+  EXPECT_FALSE(
+      res.AddFileToPack(dir_.File("none.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
+  ASSERT_EQ(MessageCount(), 1u);
+  EXPECT_EQ(LastMessage().find("Can not open file " + dir_.File("none.bin") + "\n"), 0u);
+  WriteFile(dir_.File("src.bin"), std::string(1000, 'q'));
+  EXPECT_TRUE(
+      res.AddFileToPack(dir_.File("src.bin").c_str(), "ID00000003", pack_.c_str(), nullptr));
+  EXPECT_EQ(Loaded(res, "ID00000003"), std::string(1000, 'q'));
+
+  // A record that names a pack that is gone, or a range past the pack's end.
+  ClearHeadlessMessages();
+  res.m_pDbf->Seek("ID00000003");
+  res.m_pDbf->Write("PACKNAME", missing.c_str());
+  EXPECT_EQ(Loaded(res, "ID00000003"), "<none>");
+  EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Not found Pack!\n ");
+  res.m_pDbf->Write("PACKNAME", pack_.c_str());
+  res.m_pDbf->Write("END", 5000.0);
+  ClearHeadlessMessages();
+  unsigned char* buffer = nullptr;
+  EXPECT_EQ(res.LoadData(buffer, "ID00000003"), 0);
+  EXPECT_EQ(buffer, nullptr);
+  // The table-file pack's short form: no pack identifier after the line.
+  EXPECT_EQ(LastMessage().find("Failed to read file,"), 0u);
+  EXPECT_EQ(LastMessage().find("PackId"), std::string::npos);
+  EXPECT_TRUE(Contains(LastMessage(), "pack_list.cpp "));
+}
+
+// A table that cannot be opened, or whose START is not a number: no order,
+// nothing added, nothing written.
+TEST_F(QresTest, UnusableTables) {
+  std::vector<DbfField> fields = {MakeDbfField("ID", 'C', 10), MakeDbfField("PACKNAME", 'C', 20),
+                                  MakeDbfField("START", 'C', 10), MakeDbfField("END", 'N', 10)};
+  std::string error;
+  ASSERT_TRUE(CreateDbf(table_, fields, error));
+  for (const std::string& table : {dir_.File("none.dbf"), table_}) {
+    SCOPED_TRACE(table);
+    QRES res(table.c_str(), index_.c_str());
+    EXPECT_EQ(WithoutSite(LastMessage(), "qres.cpp"), "Could not set order.\n ");
+    unsigned char data[] = "abc";
+    EXPECT_FALSE(res.AddDataToPack(data, "ID", pack_.c_str(), nullptr));
+    EXPECT_EQ(Loaded(res, "ID"), "<none>");
+  }
+  EXPECT_EQ(ReadFile(pack_), "");
+  EXPECT_EQ(DBF(table_.c_str(), 0).RecCount(), 0);
+}
+
+TEST_F(QresTest, ReadOnlyFilesAreReadAndOnlyWritesFail) {
+  {
+    QRES res(table_.c_str(), index_.c_str());
+    unsigned char data[] = "stored";
+    ASSERT_TRUE(res.AddDataToPack(data, "RES0000001", pack_.c_str(), nullptr));
+  }
+  const std::string table_bytes = ReadFile(table_), index_bytes = ReadFile(index_),
+                    pack_bytes = ReadFile(pack_);
+  for (const std::string& f : {table_, index_, pack_}) ASSERT_EQ(::chmod(f.c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+  const std::string read_only = "Read-only file " + table_ + ".\n";
+  int code = RunWithoutWriteRights([&] {
+    {
+      QRES res(table_.c_str(), index_.c_str());
+      if (MessageCount() != 0) return 1;
+      if (Loaded(res, "RES0000001") != "stored") return 2;
+      unsigned char more[] = "more";
+      if (res.AddDataToPack(more, "RES0000002", pack_.c_str(), nullptr)) return 3;
+      if (LastMessage().find(read_only) != 0) return 4;
+    }
+    DBF t(table_.c_str(), 1);  // exclusive asked: a read-only file opens shared
+    if (!DbfUsable(t) || t.RecCount() != 1) return 5;
+    if (t.Write("ID", "changed") || LastMessage().find(read_only) != 0) return 6;
+    ClearHeadlessMessages();
+    if (DbfAppendBlank(t) || DbfAppendRecords(t, {DbfRecord(t), DbfRecord(t)}) || t.RecCount() != 1)
+      return 7;
+    if (MessageCount() != 2 || LastMessage().find(read_only) != 0) return 8;
+    if (DbfAppendGuard(t).Held()) return 9;
+    IDX x(index_.c_str(), 0);
+    if (!IdxUsable(x) || x.Seek("RES") != 0) return 10;
+    if (IdxInsertKey(x, 2, "RES0000002") ||
+        LastMessage().find("Read-only file " + index_ + "!\n") != 0)
+      return 11;
+    return 0;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(ReadFile(table_), table_bytes);
+  EXPECT_EQ(ReadFile(index_), index_bytes);
+  EXPECT_EQ(ReadFile(pack_), pack_bytes);
+}
+
+TEST_F(QresTest, TwoProcessesAddingAtOnce) {
+  const int n = 60;  // 120 keys of 10 bytes: several leaf splits
+  AddFromTwoProcesses<QRES>(table_, index_, n, 10, [&](QRES& res, char who, int i) {
+    std::string bytes = Content(who, i, 10);
+    return res.AddDataToPack(reinterpret_cast<unsigned char*>(&bytes[0]),
+                             static_cast<long>(bytes.size()), Id(who, i).c_str(), pack_.c_str(),
+                             nullptr);
+  });
+  QRES res(table_.c_str(), index_.c_str());
+  EXPECT_EQ(MessageCount(), 0u);
+  EXPECT_EQ(res.m_pDbf->RecCount(), 2 * n);
+  EXPECT_EQ(CheckIdxAgainstTable(*res.m_pDbf, *res.m_pIdx, "ID"), std::vector<std::string>{});
+}
+
 }  // namespace
+}  // namespace tessera::test
