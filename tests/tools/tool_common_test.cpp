@@ -1,21 +1,29 @@
-// The data-set GIF writer, read back by giflib and by the GIF sprite.
-#include "common/gif_writer.h"
-
+// The helpers the data-set builders share: the GIF writer, read back by
+// giflib and by the GIF sprite; and the particle pictures stored for
+// CFader's overlays, twenty distinct keyed pictures per kind, named as
+// LoadParticle looks them up ("<8 characters><set><frame>"; the loading and
+// drawing themselves are the fader suite's).
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "common/gif_writer.h"
+#include "common/particle_pictures.h"
 #include "gui/gif_sprite.h"
+#include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace {
 
 using tessera::tools::EncodeGif;
 using tessera::tools::GifFrameSpec;
+using tessera::tools::PaintParticlePictures;
+using tessera::tools::ParticleKind;
 
 struct Reader {
   const std::string* bytes;
@@ -85,6 +93,32 @@ TEST(GifWriterTest, RefusesWhatItCannotWrite) {
   EXPECT_TRUE(EncodeGif(4, 4, two, {{0, 0, 2, 2, {0, 1, 0}, 0, -1}}).empty());
   EXPECT_TRUE(EncodeGif(4, 4, two, {{3, 0, 2, 1, {0, 1}, 0, -1}}).empty());
   EXPECT_FALSE(EncodeGif(4, 4, two, {{2, 3, 2, 1, {0, 1}, 0, -1}}).empty());
+}
+
+class ParticlePicturesTest : public tessera::test::EngineTest {};
+
+TEST_F(ParticlePicturesTest, TwentyDistinctPicturesPerKind) {
+  for (ParticleKind kind : {ParticleKind::kSnow, ParticleKind::kLeaves, ParticleKind::kMotes}) {
+    const auto pictures = PaintParticlePictures("particle", kind);
+    ASSERT_EQ(pictures.size(), 20u);
+    std::set<std::vector<uint16_t>> distinct;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      const auto& p = pictures[i];
+      EXPECT_EQ(p.id, "particle" + std::to_string(i / 5) + std::to_string(i % 5));
+      const std::vector<uint16_t> px = tessera::test::Pixels(p.image.get());
+      size_t keyed = 0;
+      for (uint16_t v : px) keyed += v == COLOR_KEY;
+      // A particle on a transparent field, corners clear.
+      EXPECT_GT(keyed, px.size() / 4) << p.id;
+      EXPECT_LT(keyed, px.size()) << p.id;
+      EXPECT_EQ(px.front(), COLOR_KEY) << p.id;
+      distinct.insert(px);
+    }
+    // Frames animate and sets differ: no two pictures alike.
+    EXPECT_EQ(distinct.size(), 20u) << static_cast<int>(kind);
+  }
+  EXPECT_TRUE(PaintParticlePictures("short", ParticleKind::kSnow).empty());
+  EXPECT_TRUE(PaintParticlePictures("too_long_", ParticleKind::kSnow).empty());
 }
 
 }  // namespace
