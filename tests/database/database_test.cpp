@@ -210,6 +210,10 @@ TEST(RecordSet, TextMustFitItsFieldWithTheZero) {
   ASSERT_TRUE(rs.GetText(1, field, sizeof field));
   EXPECT_STREQ(field, "-12");
   EXPECT_FALSE(rs.GetText(2, field, sizeof field));
+  // Past the last row there is nothing to read.
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEOF());
+  EXPECT_EQ(rs.GetCollect(0), nullptr);
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ class DbfTest : public TableTest {
 // The header and field table are dbfread's to check; here, the names.
 TEST_F(DbfTest, FileNames) {
   const std::string bytes = ReadFile(MakeTable("a.dbf", "ID:C:10"));
+  EXPECT_EQ(bytes[0], 0x03);  // dBase III, which every program reads
   // ".dbf" is added to a name without a dot; a name with one stands.
   EXPECT_TRUE(DbfUsable(DBF(dir_.File("a").c_str(), 0)));
   WriteFile(dir_.File("other.tbl"), bytes);
