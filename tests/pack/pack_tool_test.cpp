@@ -411,7 +411,6 @@ TEST_F(PackToolTest, PackNamesAreOrdinaryPathsOrTheEnginesForms) {
       EXPECT_TRUE(std::filesystem::is_regular_file(c.file)) << c.typed;
     }
   }
-  EXPECT_FALSE(std::filesystem::exists("datagame"));
   EXPECT_FALSE(std::filesystem::exists("up.pak"));  // not even through the root
   // The row records the engine's form, which the engine finds again.
   WriteFile("f", "bytes");
