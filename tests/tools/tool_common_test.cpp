@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,7 +31,7 @@ struct Reader {
 int ReadBytes(GifFileType* gif, GifByteType* out, int n) {
   auto* r = static_cast<Reader*>(gif->UserData);
   const size_t k = std::min(static_cast<size_t>(n), r->bytes->size() - r->pos);
-  std::memcpy(out, r->bytes->data() + r->pos, k);
+  std::copy_n(r->bytes->data() + r->pos, k, out);
   r->pos += k;
   return static_cast<int>(k);
 }
