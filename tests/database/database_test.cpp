@@ -210,10 +210,12 @@ TEST(RecordSet, TextMustFitItsFieldWithTheZero) {
   ASSERT_TRUE(rs.GetText(1, field, sizeof field));
   EXPECT_STREQ(field, "-12");
   EXPECT_FALSE(rs.GetText(2, field, sizeof field));
-  // Past the last row there is nothing to read.
+  // Past the last row there is nothing to read, and no further to go.
+  rs.MoveNext();
   rs.MoveNext();
   EXPECT_TRUE(rs.IsEOF());
   EXPECT_EQ(rs.GetCollect(0), nullptr);
+  EXPECT_EQ(RecordSet(2).GetCollect(0), nullptr);
 }
 
 }  // namespace

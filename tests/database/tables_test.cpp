@@ -256,6 +256,7 @@ TEST_F(TablesTest, FileIterationChoosesRowsByPackAndPackedFlag) {
       {"\\a.pak", -1, 3},  // either
       {"", -1, 1},         // the empty pack name
       {nullptr, 1, 2},     // any pack
+      {nullptr, 0, 3},     // any pack, not packed
       {nullptr, 2, 0},     // no query, iteration kept
       {nullptr, -1, 5},    // every row
   };

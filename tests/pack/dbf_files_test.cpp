@@ -294,6 +294,7 @@ TEST_F(DbfToolTest, ValuesAreCheckedAgainstTheirFieldsBeforeAnythingIsAdded) {
     const char* assignment;
     const char* error;  // empty: accepted
   } cases[] = {
+      {"QTY=1e300", "QTY: 1e300 does not fit 10 characters with 0 decimals"},
       {"QTY=abc", "QTY: \"abc\" is not a number"},
       {"QTY=", "QTY: \"\" is not a number"},
       {"PRICE=1234.5", "PRICE: 1234.5 does not fit 6 characters with 2 decimals"},
