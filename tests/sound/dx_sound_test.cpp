@@ -1,7 +1,9 @@
 // The sound device and the wave cache on the headless mixer: the calls they
-// make, in order, and the bytes that reach the buffers.
+// make, in order, and the bytes that reach the buffers; the names and
+// sentences of the display and sound interfaces' result codes.
 #include "sound/dx_sound.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "platform/headless/headless_message_sink.h"
 #include "platform/system_volume.h"
 #include "public/engine.h"
+#include "sound/dx_error.h"
 #include "sound/dx_sound_buffer.h"
 #include "sound/wave_file.h"
 #include "support/test_support.h"
@@ -134,7 +137,6 @@ TEST_F(SoundTest, BadFilesFailAndLeaveTheCacheAsItWas) {
       {"threech.wav",
        Riff(Chunk("fmt ", FmtBody(1, 3, 22050, 16)) + Chunk("data", Samples(12, 1)))},
       {"tinydata.wav", Riff(fmt + Chunk("data", "ab"))},
-      {"nodata.wav", Riff(fmt + Chunk("data", ""))},
       {"empty.wav", ""},
   };
   for (const auto& c : cases) {
@@ -181,7 +183,7 @@ TEST_F(SoundTest, PlaySetsPanVolumeFrequencyThenPlays) {
   EXPECT_EQ(buffer_->Play(0, 0, 100), 0);
 }
 
-TEST_F(SoundTest, SoundOffPlaysNothingButSucceeds) {
+TEST_F(SoundTest, SoundOffPlaysNothingButSucceedsAndCapsComeFromTheDevice) {
   ASSERT_EQ(buffer_->Load(Short("p.wav").c_str()), 1);
   sound_->SoundOnOff(1);
   ClearHeadlessAudioLog();
@@ -190,6 +192,11 @@ TEST_F(SoundTest, SoundOffPlaysNothingButSucceeds) {
   sound_->SoundOnOff(0);
   EXPECT_EQ(buffer_->Play(0, 0, 0), 1);
   EXPECT_TRUE(HeadlessAudioBuffer(1)->voice().playing);
+
+  EXPECT_EQ(sound_->GetCaps(), 1);
+  EXPECT_EQ(sound_->m_Caps.dwMaxSecondarySampleRate, 200000u);
+  FailHeadlessAudioCall("GetCaps", DSERR_GENERIC);
+  EXPECT_EQ(sound_->GetCaps(), 0);
 
   // Without a device the switch does not move.
   CDXSound none;
@@ -278,13 +285,6 @@ TEST_F(SoundTest, SystemVolumeWords) {
   EXPECT_EQ(sound_->SetMIDIVolume(10, 10), 1);
 }
 
-TEST_F(SoundTest, CapsComeFromTheDevice) {
-  EXPECT_EQ(sound_->GetCaps(), 1);
-  EXPECT_EQ(sound_->m_Caps.dwMaxSecondarySampleRate, 200000u);
-  FailHeadlessAudioCall("GetCaps", DSERR_GENERIC);
-  EXPECT_EQ(sound_->GetCaps(), 0);
-}
-
 class SoundCreateTest : public EngineTest {};
 
 // No device: no message box, the reason on the log, and a buffer without
@@ -337,6 +337,47 @@ TEST_F(SoundCreateTest, CreateLinksBufferAndReleasesBuffersBeforeTheDevice) {
   EXPECT_EQ(HeadlessAudioLog(), (Log{"#2 Release", "Release"}));
   EXPECT_EQ(AfxGetSound(), nullptr);
   EXPECT_EQ(AfxGetSoundBuffer(), nullptr);
+}
+
+TEST_F(SoundCreateTest, DDErrorShowsNameFileAndLineAndDSErrorShowsNothing) {
+  EXPECT_EQ(DDError(HRESULT(0x887601C2), nullptr, "view.cpp", 42), 1);  // surface lost, 450
+  EXPECT_EQ(DDError(HRESULT(0x12345678), nullptr, "a.cpp", 7), 1);
+  ASSERT_EQ(HeadlessMessages().size(), 2u);
+  EXPECT_EQ(HeadlessMessages()[0].caption, "Error");
+  EXPECT_EQ(HeadlessMessages()[0].text,
+            "DirectDraw Error DDERR_SURFACELOST\nFILE: view.cpp\nLINE: 42");
+  EXPECT_EQ(HeadlessMessages()[0].icon, MessageIcon::kNone);
+  EXPECT_EQ(HeadlessMessages()[1].text, "DirectDraw Error Unknown Error\nFILE: a.cpp\nLINE: 7");
+  EXPECT_STREQ(DSErrorName(DSERR_BUFFERLOST), "DSERR_BUFFERLOST");
+  EXPECT_STREQ(DSErrorName(DSERR_UNINITIALIZED), "DSERR_UNINITIALIZED");
+  EXPECT_STREQ(DSErrorName(DSERR_NOAGGREGATION), "DSERR_NOAGGREGATION");
+  EXPECT_STREQ(DSErrorName(DSERR_INVALIDPARAM), "DSERR_INVALIDPARAM");
+  EXPECT_STREQ(DSErrorName(0x1234), "Unknown Error");
+  DSError(DSERR_NODRIVER, nullptr);
+  DSError(0x1234, nullptr);
+  EXPECT_EQ(HeadlessMessages().size(), 2u);
+}
+
+// Every code from 0x88760000 to 0x887602FF that has a name has its own and
+// a sentence of its own: the 95 named ones of that range (plus 5 shared COM
+// codes outside it).
+TEST(DxError, DisplayCodesHaveNamesAndSentences) {
+  EXPECT_STREQ(DDErrorName(HRESULT(0x80004005)), "DDERR_GENERIC");
+  EXPECT_STREQ(DDErrorName(HRESULT(0x8876021C)), "DDERR_WASSTILLDRAWING");  // 540
+  EXPECT_STREQ(DXErrorToString(0), "No error.");
+  EXPECT_STREQ(DXErrorToString(HRESULT(0x80004005)), "Generic failure.");
+  EXPECT_STREQ(DXErrorToString(HRESULT(0x88760001)), "Unrecognized error value.");
+  std::set<std::string> names, sentences;
+  for (uint32_t c = 0x88760000; c < 0x88760300; ++c) {
+    const std::string n = DDErrorName(HRESULT(c));
+    if (n == "Unknown Error") continue;
+    EXPECT_EQ(n.rfind("DDERR_", 0), 0u);
+    names.insert(n);
+    sentences.insert(DXErrorToString(HRESULT(c)));
+  }
+  EXPECT_EQ(names.size(), 95u);
+  EXPECT_EQ(sentences.size(), 95u);
+  EXPECT_EQ(sentences.count("Unrecognized error value."), 0u);
 }
 
 }  // namespace
