@@ -1,5 +1,7 @@
-// Mouse, wheel, key and text events from a real SDL window (dummy video
-// driver) reaching the game's window procedure as window messages, and
+// The SDL2 backend on SDL's dummy video driver: windows behind HWND
+// records, the event pump, message boxes that fall back to the headless
+// record when SDL cannot show them, mouse, wheel, key and text events
+// reaching the game's window procedure as window messages, and
 // UseSdlBackend refusing SDL's display-less fallbacks.
 #include "platform/sdl/sdl_input.h"
 
@@ -17,6 +19,7 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/test_hooks.h"
 #include "platform/window_messages.h"
+#include "public/error_report.h"
 #include "support/scoped_env.h"
 #include "support/test_support.h"
 
@@ -34,7 +37,7 @@ class SdlInputTest : public tessera::test::EngineTest {
     EngineTest::SetUp();
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ASSERT_TRUE(tessera::sdl::UseSdlBackend());
-    window_ = tessera::sdl::CreateGameWindow("input", 320, 240, Ignore);
+    window_ = tessera::sdl::CreateGameWindow("\xB4\xE5\xD7\xAF", 320, 240, Ignore);  // 村庄
     ASSERT_NE(window_, nullptr);
     id_ = SDL_GetWindowID(tessera::sdl::GetSdlWindow(window_));
     SDL_PumpEvents();
@@ -43,6 +46,7 @@ class SdlInputTest : public tessera::test::EngineTest {
   }
   void TearDown() override {
     tessera::DestroyWindowRecord(window_);
+    tessera::SetMessageSink(nullptr);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     EngineTest::TearDown();
   }
@@ -96,6 +100,28 @@ void ExpectMessages(const std::vector<WindowMessage>& got, const std::vector<Win
     EXPECT_EQ(got[i].wparam, want[i].wparam) << "message " << i;
     EXPECT_EQ(got[i].lparam, want[i].lparam) << "message " << i;
   }
+}
+
+TEST_F(SdlInputTest, WindowPumpAndMessageBoxes) {
+  SDL_Window* sw = tessera::sdl::GetSdlWindow(window_);
+  int width = 0, height = 0;
+  SDL_GetWindowSize(sw, &width, &height);
+  EXPECT_EQ(std::make_pair(width, height), std::make_pair(320, 240));
+  EXPECT_STREQ(SDL_GetWindowTitle(sw), "村庄");
+  // Posted messages reach the procedure on the next pump.
+  tessera::ReceivedMessages(window_).clear();
+  tessera::PostMessage(window_, 1026, 7, 0);
+  EXPECT_TRUE(tessera::ReceivedMessages(window_).empty());
+  ExpectMessages(Deliver({}), {{1026, 7, 0}});
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  EXPECT_FALSE(tessera::sdl::PumpEvents(window_));
+  // The dummy driver cannot show a box: the text goes to the headless record.
+  ErrorBox("disk %d", 3);
+  ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+  EXPECT_EQ(tessera::HeadlessMessages()[0].text, "disk 3");
+  EXPECT_EQ(tessera::HeadlessMessages()[0].icon, tessera::MessageIcon::kStop);
 }
 
 TEST_F(SdlInputTest, MouseButtonsCarryPositionAndHeldButtons) {
