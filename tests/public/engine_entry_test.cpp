@@ -31,14 +31,6 @@ TEST_F(EntryTest, ScreenSizeRoundsDownToMultiplesOfFour) {
   EXPECT_EQ(AfxGetScreenHeight(), 4);
 }
 
-TEST_F(EntryTest, TheInputRecordIsOneZeroedRecordTheEngineNeverWrites) {
-  EXPECT_EQ(AfxGetKey()->cChar, 0);
-  EXPECT_EQ(AfxGetKey()->dwMessage, 0u);
-  AfxGetKey()->cChar = 'a';
-  AfxFreeEngine();  // not one of the freed services
-  EXPECT_EQ(AfxGetKey()->cChar, 'a');
-}
-
 // A second cursor replaces the first without freeing it (the caller's
 // problem; here the test frees it).  The focus and the chain manager are
 // no services: freeing the engine leaves them.
@@ -78,8 +70,7 @@ TEST_F(EntryTest, RandFollowsTheClassicGeneratorAndStaysInRange) {
 }
 
 TEST_F(EntryTest, InitRandSeedsFromTheCalendarTime) {
-  // Two seeds within the same second give the same sequence.
-  InitRand();
+  InitRand();  // two seeds within the same second give the same sequence
   const int a = tessera::NextRandom();
   InitRand();
   EXPECT_EQ(tessera::NextRandom(), a);
