@@ -20,7 +20,7 @@ namespace {
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
 
-TEST(PathTest, BackslashesBecomeSlashesAndCaseIsMatchedPerComponent) {
+TEST(PathTest, BackslashesBecomeSlashesCaseIsMatchedPerComponentAndLastSeparator) {
   TempDir dir;
   std::filesystem::create_directories(dir.File("Data/Maps"));
   WriteFile(dir.File("Data/Maps/Town.MAP"), "x");
@@ -35,9 +35,6 @@ TEST(PathTest, BackslashesBecomeSlashesAndCaseIsMatchedPerComponent) {
   ASSERT_NE(f, nullptr);
   std::fclose(f);
   EXPECT_EQ(tessera::OpenFile(dir.path() + "\\nothing\\here", "rb"), nullptr);
-}
-
-TEST(PathTest, RelativePathsAndLastSeparator) {
   EXPECT_EQ(tessera::NativePath("data\\Pack.mdb").find('\\'), std::string::npos);
   EXPECT_EQ(tessera::NativePath(""), "");
   EXPECT_EQ(tessera::LastSeparator("a\\b/c"), 3u);
@@ -99,7 +96,7 @@ TEST(TextEncodingTest, GbkRoundTripsAndBadBytesBecomeQuestionMarks) {
 
 using tessera::LogLevel;
 
-class LogTest : public tessera::test::EngineTest {};
+using LogTest = tessera::test::EngineTest;
 
 TEST_F(LogTest, WarningsGoToStderrByDefaultInUtf8) {
   testing::internal::CaptureStderr();

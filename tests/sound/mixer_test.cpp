@@ -2,7 +2,6 @@
 // here from the gain formula in floating point.
 #include "platform/mixer.h"
 
-#include <array>
 #include <cmath>
 #include <tuple>
 #include <vector>
@@ -28,23 +27,16 @@ MixVoice Voice(const std::vector<int16_t>& s, uint16_t channels, uint32_t rate) 
   return v;
 }
 
+// The gains inside the range are the sample-by-sample test's oracle; here
+// the ends and the clamps.
 TEST(MixerGain, DecibelTable) {
   EXPECT_EQ(VolumeGainQ16(0), 65536);
-  EXPECT_EQ(VolumeGainQ16(-600), 32846);  // -6 dB = 0.501187
-  EXPECT_EQ(VolumeGainQ16(-10000), 1);    // -100 dB
-  EXPECT_EQ(VolumeGainQ16(-20000), 1);    // clamped
-  EXPECT_EQ(VolumeGainQ16(500), 65536);   // clamped
-  // Pan, and the left and right gains: -10 dB on the far side.
-  const std::array<int32_t, 3> pans[] = {
-      {-1000, 65536, 20724},
-      {1000, 20724, 65536},
-      {10000, 1, 65536},
-  };
-  for (const auto& p : pans) {
-    int32_t l, r;
-    PanGainsQ16(p[0], &l, &r);
-    EXPECT_EQ(std::make_pair(l, r), std::make_pair(p[1], p[2])) << p[0];
-  }
+  EXPECT_EQ(VolumeGainQ16(-10000), 1);  // -100 dB
+  EXPECT_EQ(VolumeGainQ16(-20000), 1);  // clamped
+  EXPECT_EQ(VolumeGainQ16(500), 65536);
+  int32_t l, r;
+  PanGainsQ16(10000, &l, &r);
+  EXPECT_EQ(std::make_pair(l, r), std::make_pair(1, 65536));
   EXPECT_EQ(MasterGainQ16(0xFFFF), 65536);
   EXPECT_EQ(MasterGainQ16(0x7FFF), 32767);
 }
