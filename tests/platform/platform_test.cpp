@@ -1,6 +1,7 @@
 // The host services every backend shares: paths, windows and messages,
-// the system clock, text conversion, and the log (the line format, levels,
-// silencing and redirection).
+// the system clock, text conversion, the log (the line format, levels,
+// silencing and redirection), the PNG writer and the headless presenter's
+// frames.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,15 +9,22 @@
 #include <tuple>
 #include <vector>
 
+#include "engine/view_manage.h"
 #include "platform/clock.h"
+#include "platform/headless/headless_presenter.h"
 #include "platform/log.h"
 #include "platform/path.h"
+#include "platform/png_writer.h"
 #include "platform/text_encoding.h"
 #include "platform/window.h"
+#include "public/engine.h"
+#include "support/png_files.h"
 #include "support/test_support.h"
 
 namespace {
 
+using tessera::test::EngineTest;
+using tessera::test::ReadPng;
 using tessera::test::TempDir;
 using tessera::test::WriteFile;
 
@@ -137,6 +145,46 @@ TEST_F(LogTest, LevelsFilterAndAWriterTakesTheLines) {
   testing::internal::CaptureStderr();
   tessera::LogInfo("back", "on stderr");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "tessera: info: back: on stderr\n");
+}
+
+TEST(PngWriter, WidensChannelsIn555) {
+  TempDir dir;
+  const uint16_t px555[3] = {0x7FFF, 0x0443, 0x8000 | (31 << 10)};
+  ASSERT_TRUE(tessera::WritePng555(dir.File("a.png"), px555, 3, 1, 6));
+  auto img = ReadPng(dir.File("a.png"));
+  ASSERT_EQ(img.w, 3);
+  EXPECT_EQ(img.Rgb(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(img.Rgb(1, 0), 0x081018u);  // 1, 2, 3 widened: 8|0, 16|0, 24|0
+  EXPECT_EQ(img.Rgb(2, 0), 0xFF0000u);  // bit 15 ignored
+  // The 5-6-5 widening is checked through the presenters' full-screen frames.
+  EXPECT_FALSE(tessera::WritePng565(dir.File("no/such/dir.png"), px555, 3, 1, 6));
+}
+
+TEST_F(EngineTest, HeadlessPresenterSavesTheLastFrame) {
+  auto owned = std::make_unique<tessera::HeadlessPresenter>();
+  tessera::HeadlessPresenter* p = owned.get();
+  tessera::SetPresenter(std::move(owned));
+  HWND window = tessera::CreateWindowRecord(800, 600);
+  ASSERT_EQ(AfxCreateViewManager(800, 600, window), 1);
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  vm->GetRenderSurface()->SetPixel(0, 0, 0x7C00);
+  vm->GetRenderSurface()->SetPixel(799, 599, 0x001F);
+  vm->UpdateScreen();
+  TempDir dir;
+  ASSERT_TRUE(p->SaveFramePng(dir.File("f.png")));
+  auto img = ReadPng(dir.File("f.png"));
+  ASSERT_EQ(img.w * img.h, 800 * 600);
+  EXPECT_EQ(img.Rgb(0, 0), 0xFF0000u);
+  EXPECT_EQ(img.Rgb(799, 599), 0x0000FFu);
+  // Full screen on a 5-6-5 display: the screen is saved from its layout.
+  p->SetGreenMask(0x07E0);
+  vm->SwitchDisplayMode(DM_FULLSCREEN);
+  vm->GetRenderSurface()->SetPixel(5, 0, 0x03E0);
+  vm->UpdateScreen();
+  ASSERT_TRUE(p->SaveFramePng(dir.File("g.png")));
+  EXPECT_EQ(ReadPng(dir.File("g.png")).Rgb(5, 0), 0x00FB00u);  // green 31 -> 62 of 63 -> 251
+  AfxFreeEngine();
+  tessera::DestroyWindowRecord(window);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The SDL2 backend on SDL's dummy video driver: windows behind HWND
 // records, the event pump, message boxes that fall back to the headless
-// record when SDL cannot show them, mouse, wheel, key and text events
-// reaching the game's window procedure as window messages, and
-// UseSdlBackend refusing SDL's display-less fallbacks.
-#include "platform/sdl/sdl_input.h"
+// record when SDL cannot show them, the presenter and input services, mouse, wheel, key and text
+// events reaching the game's window procedure as window messages, and UseSdlBackend refusing SDL's
+// display-less fallbacks.
+#include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -13,14 +13,21 @@
 #include <string>
 #include <vector>
 
+#include "engine/view_manage.h"
+#include "platform/input_services.h"
 #include "platform/key_messages.h"
 #include "platform/log.h"
 #include "platform/message_sink.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/png_writer.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/sdl/sdl_presenter.h"
 #include "platform/test_hooks.h"
 #include "platform/window_messages.h"
+#include "public/engine.h"
 #include "public/error_report.h"
+#include "support/png_files.h"
 #include "support/scoped_env.h"
+#include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace {
@@ -31,7 +38,7 @@ using tessera::WindowMessage;
 
 LRESULT Ignore(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-class SdlInputTest : public tessera::test::EngineTest {
+class SdlBackendTest : public tessera::test::EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
@@ -102,7 +109,7 @@ void ExpectMessages(const std::vector<WindowMessage>& got, const std::vector<Win
   }
 }
 
-TEST_F(SdlInputTest, WindowPumpAndMessageBoxes) {
+TEST_F(SdlBackendTest, WindowPumpAndMessageBoxes) {
   SDL_Window* sw = tessera::sdl::GetSdlWindow(window_);
   int width = 0, height = 0;
   SDL_GetWindowSize(sw, &width, &height);
@@ -124,7 +131,7 @@ TEST_F(SdlInputTest, WindowPumpAndMessageBoxes) {
   EXPECT_EQ(tessera::HeadlessMessages()[0].icon, tessera::MessageIcon::kStop);
 }
 
-TEST_F(SdlInputTest, MouseButtonsCarryPositionAndHeldButtons) {
+TEST_F(SdlBackendTest, MouseButtonsCarryPositionAndHeldButtons) {
   // Left down, right down while left is held, moves with both, releases;
   // the flags are those held after each event.
   auto got = Deliver({Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 20),
@@ -147,7 +154,7 @@ TEST_F(SdlInputTest, MouseButtonsCarryPositionAndHeldButtons) {
   EXPECT_EQ(GET_X_LPARAM(got.back().lparam), -5);  // left of the window reads back negative
 }
 
-TEST_F(SdlInputTest, EverySecondClickOfARunIsADoubleClick) {
+TEST_F(SdlBackendTest, EverySecondClickOfARunIsADoubleClick) {
   auto got = Deliver({Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5, 1),
                       Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 5, 1),
                       Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 5, 2),
@@ -161,7 +168,7 @@ TEST_F(SdlInputTest, EverySecondClickOfARunIsADoubleClick) {
   EXPECT_EQ(got[2].wparam, WPARAM{MK_LBUTTON});
 }
 
-TEST_F(SdlInputTest, PositionsAreScaledToClientPixelsInAStretchedWindow) {
+TEST_F(SdlBackendTest, PositionsAreScaledToClientPixelsInAStretchedWindow) {
   // The frame is 320 x 240 and the window has been made twice as big.
   SDL_SetWindowSize(tessera::sdl::GetSdlWindow(window_), 640, 480);
   SDL_SetModState(KMOD_LCTRL);
@@ -170,7 +177,7 @@ TEST_F(SdlInputTest, PositionsAreScaledToClientPixelsInAStretchedWindow) {
                        {WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, At(50, 100)}});
 }
 
-TEST_F(SdlInputTest, WheelGivesNotchesOf120AtThePointer) {
+TEST_F(SdlBackendTest, WheelGivesNotchesOf120AtThePointer) {
   SDL_Event up{};
   up.type = SDL_MOUSEWHEEL;
   up.wheel.windowID = id_;
@@ -188,7 +195,7 @@ TEST_F(SdlInputTest, WheelGivesNotchesOf120AtThePointer) {
                        {WM_MOUSEHWHEEL, 240u << 16 | MK_SHIFT, At(30, 40)}});
 }
 
-TEST_F(SdlInputTest, KeysGiveVirtualKeyCodesAndCharacters) {
+TEST_F(SdlBackendTest, KeysGiveVirtualKeyCodesAndCharacters) {
   auto got = Deliver({Key(SDL_KEYDOWN, SDLK_LEFT), Key(SDL_KEYUP, SDLK_LEFT),
                       Key(SDL_KEYDOWN, SDLK_a), Key(SDL_KEYDOWN, SDLK_7, 0, 1),
                       Key(SDL_KEYDOWN, SDLK_F5), Key(SDL_KEYDOWN, SDLK_v, KMOD_LCTRL),
@@ -208,7 +215,7 @@ TEST_F(SdlInputTest, KeysGiveVirtualKeyCodesAndCharacters) {
 // A game that builds QKey records from its window messages gets exactly
 // what the SDL translator makes from the same events (text as one
 // character message per GBK byte).
-TEST_F(SdlInputTest, KeyRecordsFromMessagesMatchTheSdlTranslator) {
+TEST_F(SdlBackendTest, KeyRecordsFromMessagesMatchTheSdlTranslator) {
   SDL_Event text{};
   text.type = SDL_TEXTINPUT;
   text.text.windowID = id_;
@@ -239,7 +246,7 @@ TEST_F(SdlInputTest, KeyRecordsFromMessagesMatchTheSdlTranslator) {
   EXPECT_FALSE(tessera::KeyFromWindowMessage(WM_CHAR, 'a', nullptr));
 }
 
-TEST_F(SdlInputTest, EventsOfAnotherWindowGoToThatWindowsRecord) {
+TEST_F(SdlBackendTest, EventsOfAnotherWindowGoToThatWindowsRecord) {
   HWND other = tessera::sdl::CreateGameWindow("other", 100, 100, Ignore);
   ASSERT_NE(other, nullptr);
   SDL_Event click = Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 9, 9);
@@ -250,6 +257,64 @@ TEST_F(SdlInputTest, EventsOfAnotherWindowGoToThatWindowsRecord) {
   ExpectMessages(got, {{WM_LBUTTONUP, 0, At(9, 9)}});
   ExpectMessages(tessera::ReceivedMessages(other), {{WM_LBUTTONDOWN, MK_LBUTTON, At(9, 9)}});
   tessera::DestroyWindowRecord(other);
+}
+
+// The SDL presenter's screenshot is read back only when asked: every pixel
+// as it was presented, a part update over the earlier frame, what was drawn
+// but never presented not shown.
+TEST_F(SdlBackendTest, PresenterShowsFramesAndInputServicesWork) {
+  constexpr int kW = 320, kH = 240;
+  HWND window = window_;
+  tessera::sdl::InstallSdlPresenter();
+  ASSERT_EQ(AfxCreateViewManager(kW, kH, window), 1);
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  SURFACE* frame = vm->GetRenderSurface();
+  tessera::test::TestRandom rnd(1);
+  tessera::test::FillRandom(frame, rnd, 30);  // bit 15 set on some: never shown
+  std::vector<uint16_t> want = tessera::test::Pixels(frame);
+  for (uint16_t& v : want) v &= 0x7FFF;
+  ASSERT_EQ(vm->UpdateScreen(), 1);
+  // A part update (the top-left 10 x 10) over it, and a pixel drawn
+  // outside that part, never presented.
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) frame->SetPixel(x, y, want[y * kW + x] = 0x1234);
+  frame->SetPixel(40, 20, 0x7FFF);
+  ASSERT_EQ(vm->UpdateScreen(CRect(0, 0, 9, 9)), 1);
+  tessera::test::TempDir dir;
+  ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("sdl.png")));
+  ASSERT_TRUE(tessera::WritePng555(dir.File("want.png"), want.data(), kW, kH, 2 * kW));
+  auto img = tessera::test::ReadPng(dir.File("sdl.png"));
+  ASSERT_EQ(img.px.size(), size_t{kW * kH * 3});
+  EXPECT_TRUE(img.px == tessera::test::ReadPng(dir.File("want.png")).px);
+
+  // Full screen: 800 x 600 through the 5-6-5 back buffer, then back.
+  vm->ResetViewManage(800, 600, window);
+  vm->GetRenderSurface()->SetPixel(10, 0, 0x03E0);
+  vm->GetRenderSurface()->SetPixel(799, 599, 0x7C1F);
+  ASSERT_EQ(vm->SwitchDisplayMode(DM_FULLSCREEN), 1);
+  EXPECT_TRUE(window->full_screen);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+  ASSERT_TRUE(tessera::GetPresenter().SaveFramePng(dir.File("full.png")));
+  img = tessera::test::ReadPng(dir.File("full.png"));
+  ASSERT_EQ(img.w * img.h, 800 * 600);
+  EXPECT_EQ(img.Rgb(10, 0), 0x00FB00u);  // green 31 became 62 of 63
+  EXPECT_EQ(img.Rgb(799, 599), 0xFF00FFu);
+  EXPECT_EQ(vm->SwitchDisplayMode(), 1);
+  EXPECT_FALSE(window->full_screen);
+  EXPECT_EQ(vm->UpdateScreen(), 1);
+
+  // The input services on the same window: the clipboard keeps GBK text
+  // through SDL's UTF-8, the cursor is reported relative to the window.
+  tessera::sdl::InstallSdlInputServices();
+  tessera::InputServices& in = tessera::GetInputServices();
+  EXPECT_TRUE(in.SetClipboardText("\xD6\xD0!"));
+  std::string text;
+  ASSERT_TRUE(in.GetClipboardText(text));
+  EXPECT_EQ(text, "\xD6\xD0!");
+  tagPOINT p{0, 0};
+  EXPECT_TRUE(tessera::GetCursorClientPos(window, p));
+  EXPECT_FALSE(tessera::GetCursorClientPos(nullptr, p));
+  AfxFreeEngine();
 }
 
 // No display: false, quietly, unless a driver was asked for by name.
