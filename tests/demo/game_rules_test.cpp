@@ -199,7 +199,6 @@ TEST(Settings, VolumeStepsWrapFromFullToSilent) {
 }
 
 // --- the script format ---------------------------------------------------
-// (A missing script named by its full path is the scripted tour's check.)
 
 TEST(Script, ReadsEveryKindOfEvent) {
   std::vector<demo::ScriptEvent> events;
@@ -234,6 +233,15 @@ TEST(Script, NamesTheLineOfAMistake) {
         << text;
     EXPECT_EQ(error.rfind("tour:2: expected", 0), 0u) << error;
   }
+}
+
+TEST(Script, AMissingFileIsNamedInFull) {
+  std::vector<demo::ScriptEvent> events;
+  std::string error;
+  EXPECT_FALSE(demo::LoadScript("no/such/script.txt", &events, &error));
+  ASSERT_FALSE(error.empty());
+  EXPECT_EQ(error.front(), '/') << error;  // the full path, not the one typed
+  EXPECT_TRUE(tessera::test::Contains(error, "/no/such/script.txt: cannot open"));
 }
 
 // --- map events ---------------------------------------------------------
