@@ -1,5 +1,7 @@
 // The sample game's own rules: the quest, saved games and settings in the
-// game database, and the script format its tests are written in.
+// game database, the script format its tests are written in, the words of
+// its map events, and its settings applied through the engine's sound
+// device and display manager.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,15 +12,20 @@
 #include "database/schema.h"
 #include "demo/demo_script.h"
 #include "demo/game_state.h"
+#include "demo/map_events.h"
 #include "demo/quest.h"
 #include "demo/settings.h"
+#include "engine/view_manage.h"
+#include "platform/system_volume.h"
+#include "platform/window.h"
+#include "public/engine.h"
+#include "sound/dx_sound.h"
 #include "support/test_support.h"
 
 namespace {
 
-using tessera::test::Contains;
-
 using demo::GameState;
+using demo::MapEvent;
 
 // --- the quest --------------------------------------------------------
 
@@ -111,13 +118,7 @@ TEST_F(SaveTest, AGameComesBackAsItWasSaved) {
   ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error)) << error;
   ASSERT_TRUE(demo::LoadGame(db_, 1, &back, &error)) << error;
   EXPECT_TRUE(back == s);
-  // Saving again replaces the slot; other slots stay empty.
-  s.gold = 7;
-  s.items.clear();
-  s.picked.clear();
-  ASSERT_TRUE(demo::SaveGame(db_, 1, s, &error));
-  ASSERT_TRUE(demo::LoadGame(db_, 1, &back, &error));
-  EXPECT_TRUE(back == s);
+  EXPECT_TRUE(demo::HasSave(db_, 1));
   EXPECT_FALSE(demo::HasSave(db_, 2));
 }
 
@@ -155,7 +156,8 @@ TEST_F(SaveTest, ADamagedSaveIsRefusedAndChangesNothing) {
 }
 
 // A table written before picked goods were remembered gains the column
-// when opened, and its saves load with nothing picked.
+// when opened, and its saves load with nothing picked; saving over a slot
+// replaces it.
 TEST_F(SaveTest, AnOlderSaveTableGainsThePickedColumn) {
   ASSERT_TRUE(db_->ExecuteCommand(
       "CREATE TABLE SAVETABLE (SLOT INTEGER PRIMARY KEY, MAP INTEGER, CELLX INTEGER, "
@@ -239,7 +241,94 @@ TEST(Script, AMissingFileIsNamedInFull) {
   EXPECT_FALSE(demo::LoadScript("no/such/script.txt", &events, &error));
   ASSERT_FALSE(error.empty());
   EXPECT_EQ(error.front(), '/') << error;  // the full path, not the one typed
-  EXPECT_TRUE(Contains(error, "/no/such/script.txt: cannot open"));
+  EXPECT_TRUE(tessera::test::Contains(error, "/no/such/script.txt: cannot open"));
+}
+
+// --- map events ---------------------------------------------------------
+
+TEST(MapEvents, ReadsDoorsAndSpawnsOnTheirCells) {
+  MapEvent e;
+  ASSERT_TRUE(demo::ParseMapEvent("door house 12 13", 8 * 40 + 11, 40, 30, &e));
+  EXPECT_EQ(std::make_tuple(e.kind, e.cell.x, e.cell.y, e.to.x, e.to.y),
+            std::make_tuple(MapEvent::kDoor, 11, 8, 12, 13));
+  EXPECT_EQ(e.name, "house");
+
+  ASSERT_TRUE(demo::ParseMapEvent("  spawn smith 404040 c0C0c0 23,10 23,13 39,29 ", 10 * 40 + 23,
+                                  40, 30, &e));
+  EXPECT_EQ(std::make_tuple(e.kind, e.shirt, e.hat),
+            std::make_tuple(MapEvent::kSpawn, 0x404040, 0xC0C0C0));
+  EXPECT_EQ(e.name, "smith");
+  ASSERT_EQ(e.path.size(), 3u);
+  // The last column and row are on the map.
+  EXPECT_EQ(std::make_pair(e.path[2].x, e.path[2].y), std::make_pair(39, 29));
+}
+
+TEST(MapEvents, RefusesWhatIsNotADoorOrASpawnAndLeavesTheOutputAlone) {
+  struct Case {
+    const char* text;
+    long cell;
+  } bad[] = {
+      {"", 0},
+      {"chest 3 4", 0},               // another kind of event
+      {"door house 12", 0},           // a word short
+      {"door house 12 13 14", 0},     // a word too many
+      {"door house -1 3", 0},         // a negative cell
+      {"door house 1x 3", 0},         // not a number
+      {"door house 12 13", 40 * 30},  // the event's cell off the map
+      {"door house 12 13", -1},
+      {"spawn elder A04040 604020", 0},         // no cell to stand on
+      {"spawn elder A0404 604020 1,1", 0},      // five hex digits
+      {"spawn elder A04040 60402G 1,1", 0},     // not hex
+      {"spawn elder A04040 604020 40,1", 0},    // a column off the map
+      {"spawn elder A04040 604020 1,30", 0},    // a row off the map
+      {"spawn elder A04040 604020 1;1", 0},     // no comma
+      {"spawn elder A04040 604020 1,1 2,", 0},  // half a cell
+  };
+  for (const Case& c : bad) {
+    MapEvent e;
+    e.name = "untouched";
+    EXPECT_FALSE(demo::ParseMapEvent(c.text, c.cell, 40, 30, &e)) << c.text;
+    EXPECT_EQ(e.name, "untouched") << c.text;
+  }
+  MapEvent e;
+  EXPECT_FALSE(demo::ParseMapEvent("door house 1 1", 0, 0, 30, &e));  // a map without columns
+}
+
+// --- settings through the engine's services --------------------------------
+
+using SettingsServicesTest = tessera::test::EngineTest;
+
+TEST_F(SettingsServicesTest, VolumesGoToTheMidiAndWaveSystemVolumes) {
+  CDXSound sound;
+  ASSERT_EQ(sound.Create(nullptr), 1);
+  demo::Settings s;
+  s.music = 30;
+  s.effects = 100;
+  EXPECT_TRUE(demo::ApplyVolumes(&sound, s));
+  const unsigned long music = 30u * 65535u / 100u;
+  EXPECT_EQ(sound.GetMIDIVolume(), music | (music << 16));  // both sides alike
+  EXPECT_EQ(sound.GetDIGIVolume(), 0xFFFFFFFFul);
+  // A device without volume control changes nothing and is no failure.
+  tessera::SystemVolumes().SetSupport(tessera::VolumeDevice::kMidi, 0);
+  s.music = 70;
+  EXPECT_TRUE(demo::ApplyVolumes(&sound, s));
+  EXPECT_EQ(sound.GetMIDIVolume(), music | (music << 16));
+  EXPECT_TRUE(demo::ApplyVolumes(nullptr, s));  // no device: nothing to set
+}
+
+// The display follows the setting; asking for the mode it is in changes
+// nothing (a toggle would leave the window).
+TEST_F(SettingsServicesTest, FullScreenFollowsTheSetting) {
+  HWND window = tessera::CreateWindowRecord(800, 600);
+  ASSERT_EQ(AfxCreateViewManager(800, 600, window), 1);
+  CVIEWMANAGE* vm = AfxGetViewManager();
+  for (bool full : {true, true, false}) {
+    EXPECT_TRUE(demo::ApplyDisplayMode(vm, full));
+    EXPECT_EQ(vm->IsFullScreen() != 0, full);
+  }
+  EXPECT_FALSE(demo::ApplyDisplayMode(nullptr, true));
+  AfxFreeEngine();
+  tessera::DestroyWindowRecord(window);
 }
 
 }  // namespace
