@@ -12,8 +12,9 @@
 #include "gui/gif_file.h"
 #include "gui/gif_lzw.h"
 #include "gui/gif_sprite.h"
+#include "gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
-#include "sprite_fixture.h"
+#include "support/surface_helpers.h"
 
 namespace {
 

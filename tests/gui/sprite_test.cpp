@@ -15,12 +15,13 @@
 #include "gui/area_chain.h"
 #include "gui/fader_sprite.h"
 #include "gui/fader_text.h"
+#include "gui_fixture.h"
 #include "platform/glyph_source.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/system_volume.h"
 #include "sound/wave_file.h"
-#include "sprite_fixture.h"
+#include "support/surface_helpers.h"
 
 namespace {
 
