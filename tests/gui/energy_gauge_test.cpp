@@ -2,7 +2,6 @@
 // bar images found, animation and stopping, the fade steps, back and cover.
 #include "gui/energy_gauge.h"
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -133,14 +132,9 @@ TEST_F(EnergyTest, BackgroundCoverAndBadInput) {
   EXPECT_EQ(e.m_pCoverImage, nullptr);
   EXPECT_EQ(e.m_pBackImage, nullptr);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
-  for (const char* base : {static_cast<const char*>(nullptr), "SHORT7X"}) {
-    tessera::ClearHeadlessMessages();
+  for (const char* base : {static_cast<const char*>(nullptr), "SHORT7X"})
     EXPECT_FALSE(e.LoadImages(base, nullptr, nullptr));
-    ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
-    EXPECT_TRUE(std::regex_match(
-        tessera::HeadlessMessages()[0].text,
-        std::regex("Error ID to Load Sprite image!\n.*energy_gauge\\.cpp [0-9]+")));
-  }
+  EXPECT_EQ(tessera::HeadlessMessages().size(), 2u);        // the text is checked with the sprite's
   EXPECT_TRUE(e.LoadImages("NOSUCHBA", nullptr, nullptr));  // no bar: nothing drawn
   frame = Frame(0x0101);
   e.Show(frame);
