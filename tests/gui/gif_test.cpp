@@ -342,34 +342,24 @@ TEST_F(GifTest, HandMadeFiles) {
     EXPECT_EQ(gif.Open((scratch() + "/h.gif").c_str(), true), 0);
     EXPECT_FALSE(decoded);
   }
-  {
-    // A frame placed past the logical screen is read as it is: placing it
-    // is the painter's business.  A frame of 65535 x 65535 is refused
-    // without asking for its 4 GB.
-    std::string far = Image(5, 1, 0, 2, kwk);
-    far[1] = far[3] = '\xF0';
-    far[2] = far[4] = '\xFF';
-    std::string huge = Image(5, 1, 0, 2, kwk);
-    huge[5] = huge[6] = huge[7] = huge[8] = '\xFF';
-    const std::string g = HandGif(far + huge);
-    QGifFile gif;
-    ASSERT_EQ(Open(gif, g), 1);
-    EXPECT_EQ(gif.m_nFrameCount, 2);
-    stGifFrame* f = gif.GetNextFrame();
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->m_wLeft, 0xFFF0);
-    EXPECT_EQ(f->m_wTop, 0xFFF0);
-    EXPECT_EQ(f->m_pPixels[4], 1);
-    EXPECT_EQ(gif.GetNextFrame(), nullptr);
-  }
-  // Short data leaves the rest of the frame at index 0.
-  const std::string g = HandGif(Image(5, 2, 0, 2, PackCodes({{4, 3}, {3, 3}, {3, 3}})));
+  // A frame placed past the logical screen is read as it is: placing it is
+  // the painter's business.  A frame of 65535 x 65535 is refused without
+  // asking for its 4 GB.
+  std::string far = Image(5, 1, 0, 2, kwk);
+  far[1] = far[3] = '\xF0';
+  far[2] = far[4] = '\xFF';
+  std::string huge = Image(5, 1, 0, 2, kwk);
+  huge[5] = huge[6] = huge[7] = huge[8] = '\xFF';
+  const std::string g = HandGif(far + huge);
   QGifFile gif;
   ASSERT_EQ(Open(gif, g), 1);
+  EXPECT_EQ(gif.m_nFrameCount, 2);
   stGifFrame* f = gif.GetNextFrame();
   ASSERT_NE(f, nullptr);
-  EXPECT_EQ(std::vector<uint8_t>(f->m_pPixels, f->m_pPixels + 10),
-            (std::vector<uint8_t>{3, 3, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(f->m_wLeft, 0xFFF0);
+  EXPECT_EQ(f->m_wTop, 0xFFF0);
+  EXPECT_EQ(f->m_pPixels[4], 1);
+  EXPECT_EQ(gif.GetNextFrame(), nullptr);
 }
 
 TEST_F(GifTest, EveryTruncationFails) {
