@@ -1,10 +1,6 @@
-// QButton, QBtMenu, QCheck, QSelectBt and QList: looks per digit, captions
-// printed at load, text limits, looks on events, flash and ghost, hit
-// testing, the click sound; menus built from records, unfolding order and
-// timing, layer order and moving, the check group's single active item, the
-// selector taking the chosen answer's look; the list's paging at both ends
-// and past them, rows for a page, deleted records, long texts, parts and
-// moving, the background refresh.
+// QButton, QBtMenu, QCheck, QSelectBt and QList: looks, captions, events,
+// flash, ghost and hit tests; menus unfolding, check groups, the answer
+// selector; the list's paging, rows, records, parts and background.
 #include "gui/button.h"
 
 #include <cstring>

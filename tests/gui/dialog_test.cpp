@@ -1,9 +1,6 @@
-// QDialog and QWindow: line breaking over GBK text, auto-size rows and
-// frames, text placement with its outline, re-layout only on new text, the
-// picture and its pulse over time, and bad input (long text, lone first
-// halves, missing images, no display manager); the window's image giving
-// its size and hit test, plain or translucent drawing, the style flags, the
-// surface cache and the failure message.
+// QDialog and QWindow: line breaking over GBK text, auto-size, text layout,
+// the picture's pulse and bad input; the window's image, hit test, drawing,
+// style flags, cache and failure message.
 #include "gui/dialog.h"
 
 #include <cstring>

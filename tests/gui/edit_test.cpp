@@ -1,9 +1,6 @@
-// QEdit and QLoopLED: typing within the room, the caret over whole GBK
-// characters, deletion, paste, the sounds of the keys, the Enter message
-// order, the state changes, and what Show draws (scrolling, wrapping,
-// passwords, the blinking caret and the input method's rectangle); the
-// marquee's slot choice, step timing on the shared timer, the ring and the
-// view shown through an edit, and how long messages stay.
+// QEdit and QLoopLED: typing, caret and deletion over whole GBK characters,
+// paste, key sounds, focus messages, what Show draws; the marquee's slots,
+// steps and ring.
 #include "gui/edit.h"
 
 #include <algorithm>

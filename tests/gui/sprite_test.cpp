@@ -1,9 +1,6 @@
-// QSprite, QFaderSprite, QFaderText and QEnergy: loading from the animation
-// tables, the frame clock both ways, auto-stop, moving and leaving the
-// screen, the distance-scaled sound, drawing and hit testing; one-shot
-// playback at a point, closing and deleting themselves, the floating text's
-// life in frames for each mode; the part of an energy bar shown for a value
-// (also out of range), its animation, fade steps, back and cover.
+// QSprite, QFaderSprite, QFaderText and QEnergy: loading, the frame clock,
+// moving, sound, drawing and hit testing; one-shot effects and floating
+// text; the energy bar's shown part, animation, fade, back and cover.
 #include "gui/sprite.h"
 
 #include <gtest/gtest.h>
