@@ -168,6 +168,8 @@ TEST_F(AreaTest, SetStateMovesTheAreaInAndOutOfItsChain) {
   a.Show(nullptr);  // state 1 without joining the chain
   EXPECT_EQ(a.m_dwState, 1u);
   EXPECT_EQ(chain_.GetCount(), 0);
+  a.SetAreaChain(nullptr);  // ignored
+  EXPECT_EQ(a.m_pAreaChain, &chain_);
 }
 
 TEST_F(AreaTest, FocusMessagesReachTheGameWindow) {
