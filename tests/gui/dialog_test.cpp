@@ -1,7 +1,6 @@
-// QDialog: line breaking over GBK text, auto-size rows and frames, text
-// placement with its outline, re-layout only on new text, the picture and
-// its pulse over time, and bad input (long text, lone first halves,
-// missing images, no display manager).
+// QDialog and QWindow: line breaking over GBK text, auto-size, text layout,
+// the picture's pulse and bad input; the window's image, hit test, drawing,
+// style flags, cache and failure message.
 #include "gui/dialog.h"
 
 #include <cstring>
@@ -11,6 +10,9 @@
 #include <vector>
 
 #include "engine/font_state.h"
+#include "engine/rle_surface.h"
+#include "engine/surface_manager.h"
+#include "gui/window.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_message_sink.h"
 #include "support/pixel_span.h"
@@ -23,7 +25,7 @@ using tessera::test::GuiTest;
 using tessera::test::PixelSpan;
 using Lines = std::vector<std::string>;
 
-constexpr unsigned short kWhite = 0x7FFF, kRed = 0x7C00, kGrey = 0x4210;
+constexpr unsigned short kWhite = 0x7FFF, kRed = 0x7C00, kGrey = 0x4210, kBlue = 0x001F;
 
 // The non-empty prefix of the 30 lines, trailing empty lines dropped.
 Lines Break(const std::string& text, int lines, int chars) {
@@ -90,6 +92,9 @@ class DialogTest : public GuiTest {
  protected:
   // Text-colour pixels of the dialog's text surface.
   std::vector<std::pair<int, int>> Dots(QDialog& d) { return Find(d.m_pTextSurface, kWhite); }
+  // A 6 x 4 window image with a transparent left column.
+  void PutPanel() { PutImage(panel_, 6, 4, kBlue, tagRECT{0, 0, 1, 4}); }
+  char panel_[16] = "PANEL00000";
 };
 
 // Without an image: a plain key-coloured background of the rectangle's
@@ -289,6 +294,107 @@ TEST_F(DialogTest, PictureIsCentredAtTheBottomAndPulses) {
   d.SetContent(nullptr, "NOFACE0000");
   EXPECT_EQ(d.m_pFrameSurface, nullptr);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+// The hit test ignores the state (a closed window is hit too) and misses
+// the transparent column.
+TEST_F(DialogTest, WindowTakesTheImageSizeAndIsHitOnlyOnOpaquePixels) {
+  PutPanel();
+  QWindow w(20, 30, 99, 99, panel_, QWIN_DIB);
+  ASSERT_NE(w.m_pBackImage, nullptr);
+  EXPECT_EQ(w.m_rcArea.right, 25);
+  EXPECT_EQ(w.m_rcArea.bottom, 33);
+  for (auto [x, y, hit] : {std::tuple{20, 31, false},
+                           {21, 30, true},
+                           {25, 33, true},
+                           {26, 33, false},
+                           {25, 34, false},
+                           {19, 31, false}})
+    EXPECT_EQ(w.IsPointed(x, y), hit) << x << "," << y;
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+TEST_F(DialogTest, WindowDrawsKeyedAboveLevel28AndTranslucentBelow) {
+  PutPanel();
+  QWindow w(10, 10, 10, 10, panel_, QWIN_DIB);
+  for (int level : {29, 28, 0}) {
+    DIBSURFACE* f = Frame(kGrey);
+    w.m_dwState = QAREA_HIDE;
+    w.m_nAlpha = level;
+    w.Show(f);
+    EXPECT_EQ(w.m_dwState, QAREA_SHOW) << level;
+    const unsigned short want =
+        level > 28 ? kBlue : tessera::test::ReferenceTransMix(kBlue, kGrey, 32 - level);
+    for (int y = 9; y <= 14; ++y)
+      for (int x = 9; x <= 16; ++x) {
+        const bool image = x >= 11 && x <= 15 && y >= 10 && y <= 13;
+        ASSERT_EQ(f->GetPixel(x, y).GetColor(), image ? want : kGrey)
+            << level << " " << x << "," << y;
+      }
+  }
+}
+
+// Resize snaps back to the image; without one the rectangle is taken.
+TEST_F(DialogTest, WindowResizeSnapsBackToTheImage) {
+  PutPanel();
+  QWindow w(10, 10, 10, 10, panel_, QWIN_DIB), bare;
+  w.Resize(40, 50, 100, 100);
+  EXPECT_EQ(w.m_rcArea.right, 45);
+  EXPECT_EQ(w.m_rcArea.bottom, 53);
+  bare.ACreate(0, 0, 9, 9);
+  bare.Resize(5, 5, 24, 14);
+  EXPECT_EQ(bare.m_rcArea.right, 24);
+}
+
+TEST_F(DialogTest, WindowStyleComesFromTheLowestFlagBit) {
+  PutPanel();
+  QWindow w;
+  w.ACreate(0, 0, 9, 9);
+  w.SetBackImage(panel_, QWIN_RLE | QWIN_ALPHA);
+  EXPECT_NE(dynamic_cast<RLESURFACE*>(w.m_pBackImage), nullptr);
+  w.SetBackImage(panel_, QWIN_DIB | QWIN_RLE);
+  ASSERT_NE(w.m_pBackImage, nullptr);
+  EXPECT_EQ(w.m_pBackImage->GetStyle(), SS_DIB);
+  w.SetBackImage(nullptr, QWIN_DIB);  // drops the image
+  EXPECT_EQ(w.m_pBackImage, nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+TEST_F(DialogTest, WindowCachedImageIsSharedAndReleased) {
+  PutPanel();
+  CSurfaceManager& cache = tessera::GetSurfaceManager();
+  {
+    QWindow a(0, 0, 0, 0, panel_, QWIN_DIB | QWIN_CACHED),
+        b(50, 0, 50, 0, panel_, QWIN_DIB | QWIN_CACHED);
+    ASSERT_NE(a.m_pBackImage, nullptr);
+    EXPECT_EQ(a.m_pBackImage, b.m_pBackImage);
+    QWindow c(0, 0, 0, 0, panel_, QWIN_DIB);  // a plain load is not cached
+    EXPECT_NE(c.m_pBackImage, a.m_pBackImage);
+    EXPECT_EQ(tessera::CachedCount(cache, "PANEL00000"), 2);
+  }
+  EXPECT_EQ(tessera::CachedCount(cache, "PANEL00000"), 0);
+}
+
+// No style bit or a missing image: reported, no image, the rectangle as
+// given and hit everywhere in any state, nothing drawn.
+TEST_F(DialogTest, WindowNoStyleOrMissingImageIsReportedAndLeavesNoImage) {
+  PutPanel();
+  char missing[] = "NOSUCH0000";
+  for (auto [name, flags] : {std::pair{panel_, 0}, {missing, int(QWIN_DIB)}}) {
+    SCOPED_TRACE(std::string(name) + " " + std::to_string(flags));
+    tessera::ClearHeadlessMessages();
+    QWindow w(10, 10, 29, 19, name, flags);
+    EXPECT_EQ(w.m_pBackImage, nullptr);
+    ASSERT_EQ(tessera::HeadlessMessages().size(), 1u);
+    EXPECT_TRUE(std::regex_match(tessera::HeadlessMessages()[0].text,
+                                 std::regex("Could not create surface! .*window\\.cpp [0-9]+")))
+        << tessera::HeadlessMessages()[0].text;
+    EXPECT_TRUE(w.IsPointed(29, 19));
+    EXPECT_FALSE(w.IsPointed(30, 19));
+    DIBSURFACE* f = Frame(kGrey);
+    w.Show(f);
+    EXPECT_EQ(Find(f, kGrey).size(), size_t(kW * kH));
+  }
 }
 
 }  // namespace

