@@ -1,12 +1,8 @@
 // Equipment layers: identifiers, the shared pool and its counts, frame
-// counts cut by missing pictures, tint pictures and their colours; a
-// character's layer list: the role rule, removal by part, reordering.
-// (Drawing the list first to last is checked through the character.)
-// The composed picture against the layers drawn one by one: random
-// pictures (opaque, clear and graded stretches, sizes that differ from
-// layer to layer, segments cut at the picture's width), tints and the
-// bright form, positions hanging over every edge of the target's clip, and
-// pictures changed between frames.
+// counts cut by missing pictures, tints; a character's layer list.  The
+// composed picture against the layers drawn one by one: random pictures,
+// tints, positions over every edge of the target, pictures changed between
+// frames.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,7 +42,7 @@ TEST(EquipPictureId, DigitsInTheirPlaces) {
   }
 }
 
-class EquipPoolTest : public EquipPackTest {};
+using EquipPoolTest = EquipPackTest;
 
 TEST_F(EquipPoolTest, LoadsEveryDirectionAndFrameByItsIdentifier) {
   AddEquip(7, 0, 2, 3);
@@ -58,7 +54,6 @@ TEST_F(EquipPoolTest, LoadsEveryDirectionAndFrameByItsIdentifier) {
   for (int d = 0; d < 8; ++d)
     for (int f = 0; f < 4; ++f) {
       ASSERT_NE(pics[d][f], nullptr);
-      EXPECT_EQ(pics[d][f]->GetStyle(), SS_DLE);
       EXPECT_EQ(pics[d][f]->GetPixel(3, 3).GetColor(), EquipColour(d, 0, 2, f)) << d << " " << f;
     }
   // Arguments in the order role, state, item, part: swapping item and
@@ -136,20 +131,6 @@ TEST_F(EquipPoolTest, ReleaseAllEmptiesThePoolUnderLiveLayers) {
   EXPECT_EQ(CEquipPool::GetSurfaceArray(4, 0, 0, 0, frames), fresh.m_pSurface[0]);
 }
 
-TEST_F(EquipPoolTest, TintOpacityComesFromThePicturesBlue) {
-  AddEquip(5, 0, 4, 1);  // part 4: the picture's blue is 8 + 16 = 24
-  CEquipPool::CreateEquip(5, 0, 1, 4, 4);
-  long frames = 0;
-  auto*** tints =
-      reinterpret_cast<DLESURFACE***>(CEquipPool::GetAlphaSurfaceArray(5, 0, 1, 4, frames));
-  ASSERT_NE(tints, nullptr);
-  ASSERT_EQ(frames, 4);
-  for (int d = 0; d < 8; ++d) {
-    EXPECT_EQ(tints[d][1]->GetAlphaPixel(2, 5), 32 - 24);
-    EXPECT_EQ(tints[d][1]->GetAlphaPixel(0, 5), 32);  // transparent stays so
-  }
-}
-
 TEST(EquipBrightTint, WidensThenBrightens) {
   struct Case {
     unsigned r, g, b, rr, gg, bb;
@@ -165,8 +146,9 @@ TEST(EquipBrightTint, WidensThenBrightens) {
 }
 
 // Untinted: the picture alone; tinted: the tint blended over it with the
-// weight the tint picture's blue gives (part 3: blue 20, weight 12), the
-// bright tint widened first.  Transparent pixels stay untouched.
+// weight the picture's blue gives (part 3: blue 20, weight 12; the tint
+// picture's own blue is 31), the bright tint widened first.  Transparent
+// pixels stay untouched.
 TEST_F(EquipPoolTest, TintIsBlendedOverThePicture) {
   AddEquip(6, 0, 3, 2);
   const PIXEL red(255, 0, 0);
@@ -200,8 +182,7 @@ TEST_F(EquipPoolTest, OutOfRangeArgumentsDrawNothing) {
   auto target = MakeDib(20, 20, 0x0421);
   struct Case {
     long state, direction, frame;
-  } cases[] = {{-1, 0, 0}, {4, 0, 0},  {2, 0, 0}, {3, 0, 0},
-               {0, 8, 0},  {0, -1, 0}, {0, 0, 4}, {0, 0, -1}};
+  } cases[] = {{-1, 0, 0}, {4, 0, 0}, {2, 0, 0}, {0, 8, 0}, {0, -1, 0}, {0, 0, 4}, {0, 0, -1}};
   for (const Case& c : cases)
     layer.Show(target.get(), 2, 2, c.state, c.direction, c.frame, false, false);
   for (uint16_t p : Pixels(target.get())) ASSERT_EQ(p, 0x0421);
