@@ -342,24 +342,6 @@ TEST(EquipComposite, SamePixelsAsTheLayersOneByOne) {
   EXPECT_GT(ComposedEquipCacheSize(), 0u);
 }
 
-TEST(EquipComposite, TintPicturesTakeTheirColourAsWhenDrawnOneByOne) {
-  TestRandom rnd(42);
-  Layers l;
-  Build(l, rnd, 6);
-  auto target = MakeDib(60, 40, 0x1234);
-  ASSERT_TRUE(ShowComposedEquip(l.list.GetEquipList(), target.get(), 3, 4, 0, 5, 0, true));
-  for (CPlayerEquip* layer : l.list.GetEquipList()) {
-    if (!layer->m_pAlphaSurface[0]) continue;
-    auto* tint = static_cast<DLESURFACE*>(layer->m_pAlphaSurface[0][5][0]);
-    const PIXEL want = BrightTint(layer->GetCurColor());
-    for (int y = 0; y < tint->GetHeight(); ++y)
-      for (int x = 0; x < tint->GetWidth(); ++x)
-        if (tint->GetAlphaPixel(x, y) < 32) {
-          ASSERT_EQ(tint->GetPixel(x, y), want);
-        }
-  }
-}
-
 TEST(EquipComposite, LeavesListsItCannotStandInForToTheLayers) {
   struct OwnLayer : CPlayerEquip {};
   TestRandom rnd(43);

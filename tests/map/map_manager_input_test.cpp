@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "gui/area_chain.h"
 #include "gui/chain_manager.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
@@ -173,17 +174,30 @@ class MapManagerSceneTest : public WalkerTest {
   std::string GamePath() { return dir.path() + "\\game\\game.mdb"; }
 };
 
-// A failed Init leaves no tables; freeing the engine leaves the manager
-// running; Release, with the display manager gone, gives the equipment
-// pictures back.
+// A failed Init leaves no tables and a second Init keeps the first; the
+// chain manager draws the manager, which draws the map; a deleted object
+// leaves the current map.  Freeing the engine leaves the manager running;
+// Release then closes the tables, leaves the bottom layer and gives the
+// equipment pictures back.
 TEST_F(MapManagerSceneTest, InitOnceReleaseEverythingAfterTheEngine) {
   CMapManager* m = AfxGetMapManager();
   EXPECT_FALSE(m->Init((dir.path() + "\\nothing.mdb").c_str()));
   EXPECT_EQ(m->GetMapDbb(), nullptr);
   ASSERT_TRUE(m->Init(GamePath().c_str()));
-  MakeMap(10, 10);
+  EXPECT_TRUE(m->Init("another.mdb"));
+  EXPECT_STREQ(m->m_szDataBase, GamePath().c_str());
+  QMap* cur = MakeMap(10, 10);
+  cur->m_pBackGround = MakeDib(320, 320, 0x0210).release();
   AddWalker(3, 3);
+  CMapObject* o = tessera::test::MakeObject(cur, 2, 2, 1, 1, 0, 0, nullptr);
+  cur->AddObject(o);
   m->CreateNewMap(map.release());
+  AfxCreateMouse();
+  AfxGetChainManager()->ShowAll(vm->GetRenderSurface());
+  EXPECT_EQ(vm->GetRenderSurface()->GetPixel(300, 200).GetColor(), 0x0210);
+  EXPECT_EQ(m->FindObject(70, 70), o);
+  delete o;
+  EXPECT_EQ(cur->GetObjectList().size(), 1u);
   CEquipPool::CreateEquip(9, 0, 0, 0, 1);  // an entry no character gives back
   AfxFreeEngine();
   EXPECT_EQ(AfxGetMapManager(), m);
@@ -191,6 +205,8 @@ TEST_F(MapManagerSceneTest, InitOnceReleaseEverythingAfterTheEngine) {
   m->Release();
   EXPECT_FALSE(m->IsRunning());
   EXPECT_EQ(m->FindObject(10, 10), nullptr);
+  EXPECT_EQ(AfxGetDataBase(GamePath().c_str()), nullptr);
+  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetCount(), 0);
   EXPECT_TRUE(CEquipPool::GetEquipList().empty());
 }
 

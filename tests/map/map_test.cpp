@@ -7,12 +7,10 @@
 #include <climits>
 #include <cstring>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "database/database.h"
 #include "database/event_database.h"
-#include "database/goods_database.h"
 #include "engine/alpha_surface.h"
 #include "engine/surface_manager.h"
 #include "gui/area_chain.h"
@@ -35,11 +33,9 @@
 
 namespace {
 
-using tessera::test::Ltrb;
 using tessera::test::MakeObject;
 using tessera::test::MapTest;
 using tessera::test::TestRandom;
-using tessera::test::Xy;
 
 // Opens the protected parts to the tests.
 class OpenMap : public QMap {
@@ -318,32 +314,6 @@ TEST_F(MapTest, ReplacedCellsReachTheAttachedPathFinders) {
   tessera::DetachPathFinder(map, &finder);
 }
 
-TEST_F(MapTest, TheManagerOwnsTheCurrentMapAndItsTables) {
-  CMapManager* mm = AfxGetMapManager();
-  EXPECT_TRUE(mm->Init("another.mdb"));  // a database is set already: kept
-  EXPECT_STREQ(mm->m_szDataBase, scene_.c_str());
-  QMap* map = new QMap;
-  SetSize(*map, 640, 480, 32);
-  CMapObject* o = MakeObject(map, 2, 2, 1, 1, 0, 0, nullptr);
-  CMapObject* kept = MakeObject(map, 3, 3, 1, 1, 0, 0, nullptr);
-  map->AddObject(o);
-  map->AddObject(kept);
-  map->m_pBackGround = Solid(640, 480, 0x0210);
-  ASSERT_TRUE(mm->CreateNewMap(map));
-  // The chain manager draws the manager, which draws the map.
-  AfxCreateMouse();
-  AfxGetChainManager()->ShowAll(vm->GetRenderSurface());
-  EXPECT_EQ(vm->GetRenderSurface()->GetPixel(0, 0).GetColor(), 0x0210);
-  EXPECT_EQ(mm->FindObject(70, 70), o);
-  // A deleted object leaves the current map.
-  delete o;
-  EXPECT_EQ(map->GetObjectList(), std::vector<CMapObject*>{kept});
-  mm->Release();
-  EXPECT_FALSE(mm->IsRunning());
-  EXPECT_EQ(AfxGetDataBase(scene_.c_str()), nullptr);
-  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_BOTTOM)->GetCount(), 0);
-}
-
 TEST_F(MapTest, EveryMapCarriesAChatBoxWhoseLinesBecomeThePlayersBubble) {
   QAreaChain* top = AfxGetChainManager()->GetChain(CHAIN_TOP);
   auto* map = new QMap;
@@ -604,27 +574,6 @@ TEST_F(SpriteTest, AOnceSpriteShowsEachFrameLongerThanItsDelayThenStays) {
   auto clean = tessera::test::MakeDib(16, 16, 0);
   s.Show(clean.get(), false);
   EXPECT_EQ(clean->GetPixel(2, 3).GetColor(), 0);
-}
-
-// A goods record gives the id, area, cells and sprite; the record's "true"
-// point is the picture's cell, its "draw" point the standing cell.  (A map
-// loading its own scene's goods only is checked by the Tiled import test.)
-TEST_F(SpriteTest, GoodsComeFromTheirRecord) {
-  AddFrames("Gwell000", 2);
-  QMap map;
-  map.m_nUnitSize = 32;
-  stGoodsInfo r{31, 0, "well", "", 3, 4, 5, 9, 4, 6, "Gwell000", "Gshadow0", 2, 1, 0};
-  CMapGoods* g = new CMapGoods;
-  ASSERT_TRUE(g->Init(99, "ignored-name-is-kept", &map, &r));
-  EXPECT_EQ(std::make_tuple(g->GetType(), g->GetId(), g->GetGoodsType()),
-            std::make_tuple(MOT_GOODS, 31ul, GT_NEAR_PLAYER));
-  EXPECT_STREQ(g->GetName(), "ignored-name-is-kept");
-  EXPECT_EQ(Ltrb(g->GetArea()), (std::array<int, 4>{128, 192, 224, 320}));
-  EXPECT_EQ(Xy(g->GetNowPoint()), std::make_pair(5, 9));
-  EXPECT_EQ(Xy(g->GetDrawPoint()), std::make_pair(4, 6));
-  EXPECT_STREQ(g->GetShadowinfo(), "Gshadow0");
-  EXPECT_EQ(g->GetSprite()->m_FrameList.size(), 2u);
-  delete g;
 }
 
 }  // namespace
