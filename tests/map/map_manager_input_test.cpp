@@ -17,7 +17,7 @@
 #include "gui/map/map_object.h"
 #include "gui/map/small_map.h"
 #include "input/mouse.h"
-#include "map/walker_fixture.h"
+#include "map/map_fixture.h"
 #include "support/surface_helpers.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "gui/dialog.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/path_finder.h"
-#include "map/walker_fixture.h"
+#include "map/map_fixture.h"
 #include "platform/headless/headless_message_sink.h"
 #include "platform/random.h"
 #include "support/surface_helpers.h"
@@ -234,8 +234,19 @@ TEST_F(MapPlayerTest, HitTestUsesTheComposedPicture) {
   p->GetHitSurface()->SetPixel(4, 4, COLOR_KEY);
   EXPECT_FALSE(p->IsPointed(r.left + 4, r.top + 4));
   EXPECT_EQ(map->FindObject(r.left + 2, r.top + 2), p);
-  p->SetState(MOS_HIDDEN);  // a character of its own hit test: hidden, never hit
+  // A character of its own hit test: hidden, never hit.  Its bubble hides
+  // and shows with it; other states leave the bubble as it is.
+  p->SetState(MOS_HIDDEN);
   EXPECT_FALSE(p->IsPointed(r.left + 2, r.top + 2));
+  EXPECT_EQ(p->m_pBubble->m_dwState, QAREA_HIDE);
+  const struct {
+    int state;
+    unsigned long bubble;
+  } steps[] = {{7, QAREA_HIDE}, {MOS_SHOW, QAREA_SHOW}, {7, QAREA_SHOW}, {MOS_HIDE, QAREA_HIDE}};
+  for (const auto& s : steps) {
+    p->SetState(enMapObjectState(s.state));
+    EXPECT_EQ(p->m_pBubble->m_dwState, s.bubble) << s.state;
+  }
 }
 
 // Clicked, only a talker (type 4) answers with a line the clock picks,

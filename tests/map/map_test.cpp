@@ -473,7 +473,6 @@ TEST_F(TimerTest, EventsDispatchToTheHookWithTheRecordsId) {
   EXPECT_EQ(door.GetNextEvent(), eb);
   EXPECT_TRUE(door.IsHaveEvent(enMapEvent(13)));
   EXPECT_FALSE(door.IsHaveEvent(enMapEvent(77)));
-
   EXPECT_TRUE(ea->OnEvent(&door, &player));
   EXPECT_FALSE(eb->OnEvent(&door, &player));
   ASSERT_EQ(door.calls.size(), 2u);
@@ -485,25 +484,6 @@ TEST_F(TimerTest, EventsDispatchToTheHookWithTheRecordsId) {
   EXPECT_FALSE(door.DelEvent(ea));
   door.DelAllEvent();
   EXPECT_EQ(deaths, 2);
-  EXPECT_EQ(door.GetNextEvent(), nullptr);
-}
-
-// (The bubble following the object's place is checked on a walking character.)
-TEST_F(TimerTest, TheBubbleFollowsTheObjectsState) {
-  CMapObject* o = new CMapObject;
-  o->m_pBubble = new QDialog(0, 0, 128, 120, nullptr);
-  AfxGetChainManager()->Add(o->m_pBubble, CHAIN_MIDDLE);
-  const struct {
-    int state;
-    unsigned long bubble;
-  } steps[] = {
-      {MOS_HIDDEN, QAREA_HIDE}, {MOS_SHOW, QAREA_SHOW}, {7, QAREA_SHOW}, {MOS_HIDE, QAREA_HIDE}};
-  for (auto& step : steps) {
-    o->SetState(enMapObjectState(step.state));
-    EXPECT_EQ(o->m_pBubble->m_dwState, step.bubble) << "state " << step.state;
-  }
-  delete o;  // the bubble goes with it, out of its layer
-  EXPECT_EQ(AfxGetChainManager()->GetChain(CHAIN_MIDDLE)->GetCount(), 0);
 }
 
 // Frames in the pack: "<base><nn>" in colour 0x0100 * n + 1.
