@@ -1,8 +1,5 @@
-// Equipment layers: identifiers, the shared pool and its counts, frame
-// counts cut by missing pictures, tints; a character's layer list.  The
-// composed picture against the layers drawn one by one: random pictures,
-// tints, positions over every edge of the target, pictures changed between
-// frames.
+// Equipment layers, the shared pool, a character's layer list; the composed
+// picture against the layers drawn one by one.
 #include <gtest/gtest.h>
 
 #include <algorithm>

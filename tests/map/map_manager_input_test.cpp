@@ -1,8 +1,5 @@
-// The map manager's input: a click on an object, a click on open ground
-// walking the player, the other events, enter and leave calls; the
-// manager's release, its independence from AfxFreeEngine and a clean exit.
-// The mini-map: the view frame's place, disc sizes, translucent drawing,
-// clicks that move the main view, marks and bad pictures.
+// The map manager: input to objects or the map, enter and leave, release
+// and exit.  The mini-map: view frame, discs, drawing, clicks.
 #include <gtest/gtest.h>
 
 #include <algorithm>

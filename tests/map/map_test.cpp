@@ -1,7 +1,6 @@
-// QMap: view origins, coordinates, the standing-point order against the
-// literal selection sort, drawing, hit testing, loading from the scene
-// tables and the cell file.  Map objects' timers and events, sprites and
-// goods.
+// QMap: view origins, the standing-point order against the literal
+// selection sort, drawing, hit testing, loading.  Map objects' timers,
+// events and sprites.
 #include "gui/map/map.h"
 
 #include <climits>

@@ -1,7 +1,6 @@
-// tessera-map end to end: maps drawn in Tiled imported into a game
-// database (every layer encoding, embedded and external tilesets), checked
-// cell by cell and pixel by pixel through the engine's own loading; damaged
-// and unsupported maps refused with nothing written; the other commands.
+// tessera-map end to end: Tiled maps in every layer encoding imported and
+// checked cell by cell and pixel by pixel through the engine's own loading;
+// bad maps refused with nothing written; the other commands.
 #include <zlib.h>
 
 #include <array>
