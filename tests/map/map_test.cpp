@@ -204,24 +204,6 @@ TEST_F(MapTest, HitTestingExcludesTheAreaEdgesAndTransparentPixels) {
   delete glass;
 }
 
-// A map smaller than the view: drawn at the centring offset, the frame
-// outside it untouched (no read before the background's start).
-TEST_F(MapTest, ASmallMapIsDrawnCentredAndTheRestLeftAlone) {
-  OpenMap map;
-  SetSize(map, 640, 480, 32);
-  map.m_pBackGround = Solid(640, 480, 0x2222);
-  CMapObject* player = MakeObject(&map, 3, 3, 1, 1, 0, 0, nullptr);
-  map.AddObject(player);
-  map.SetMySelf(player);
-  auto target = tessera::test::MakeDib(800, 600, 0x0421);
-  map.Show(target.get());
-  for (int y = 0; y < 600; y += 7)
-    for (int x = 0; x < 800; x += 3) {
-      const bool inside = x >= 160 && y >= 120;
-      ASSERT_EQ(target->GetPixel(x, y).GetColor(), inside ? 0x2222 : 0x0421) << x << "," << y;
-    }
-}
-
 TEST_F(MapTest, NearPlayerGoodsAreDrawnOnlyWhileTheyOverlapThePlayer) {
   OpenMap map;
   SetSize(map, 800, 600, 32);
