@@ -207,15 +207,13 @@ TEST_F(EquipPoolTest, ListLayersMustBeOfTheOwnersRole) {
   EXPECT_FALSE(list.DelEquip(2));
   EXPECT_TRUE(list.DelEquip(1));
   EXPECT_TRUE(list.GetEquipList().empty());
-  // A list without an owner takes role 0.
-  CEquipList free;
-  EXPECT_TRUE(free.AddEquip(Layer(0, 4)));
-  EXPECT_FALSE(free.AddEquip(nullptr));
 }
 
+// (A list without an owner takes role 0.)
 TEST_F(EquipPoolTest, SortEquipReordersOnlyWhenEveryLayerIsNamed) {
   CEquipList list;
-  for (long part : {0, 1, 2}) list.AddEquip(Layer(0, part));
+  for (long part : {0, 1, 2}) ASSERT_TRUE(list.AddEquip(Layer(0, part)));
+  EXPECT_FALSE(list.AddEquip(nullptr));
   long order[6] = {2, 0, 1, 7, 8, 9};
   list.SortEquip(order);
   EXPECT_EQ(Parts(list), (std::vector<long>{2, 0, 1}));

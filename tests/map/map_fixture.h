@@ -100,7 +100,7 @@ class EquipPackTest : public EngineTest {
   void AddBatch(const std::vector<std::pair<std::string, std::string>>& batch) {
     const std::string pak = dir.File("game/a.pak");
     std::string bytes = ReadFile(pak);
-    CDataBase* db = AfxGetDataBase((dir.path() + "\\game\\game.mdb").c_str());
+    CDataBase* db = AfxGetDataBase(GamePath().c_str());
     ASSERT_NE(db, nullptr);
     ASSERT_TRUE(db->ExecuteCommand("BEGIN"));
     for (const auto& [id, data] : batch) {
@@ -113,6 +113,8 @@ class EquipPackTest : public EngineTest {
     ASSERT_TRUE(db->ExecuteCommand("COMMIT"));
     WriteFile(pak, bytes);
   }
+
+  std::string GamePath() const { return dir.path() + "\\game\\game.mdb"; }
 
   TempDir dir;
   std::unique_ptr<CRes> res;

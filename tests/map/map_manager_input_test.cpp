@@ -166,10 +166,7 @@ TEST_F(MapManagerInputTest, NothingWithoutAMapOrAPlayer) {
   EXPECT_TRUE(g_calls.empty());
 }
 
-class MapManagerSceneTest : public WalkerTest {
- protected:
-  std::string GamePath() { return dir.path() + "\\game\\game.mdb"; }
-};
+using MapManagerSceneTest = WalkerTest;
 
 // A failed Init leaves no tables and a second Init keeps the first; the
 // chain manager draws the manager, which draws the map; a deleted object

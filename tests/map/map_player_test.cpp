@@ -248,7 +248,7 @@ TEST_F(MapPlayerTest, HitTestUsesTheComposedPicture) {
 // Clicked, only a talker (type 4) answers with a line the clock picks,
 // the player calls out, and the talker walks next to the player.
 TEST_F(MapPlayerTest, ATalkerAnswersAndComesOver) {
-  ASSERT_TRUE(AfxGetMapManager()->Init((dir.path() + "\\game\\game.mdb").c_str()));
+  ASSERT_TRUE(AfxGetMapManager()->Init(GamePath().c_str()));
   QMap* m = MakeMap(20, 20);
   auto* hero = AddWalker(4, 4, 1);
   auto* talker = AddWalker(12, 9, 2);
