@@ -452,6 +452,7 @@ TEST_F(TimerTest, EventsDispatchToTheHookWithTheRecordsId) {
   EXPECT_FALSE(door.AddEvent(ea));
   EXPECT_TRUE(door.AddEvent(eb));
   EXPECT_EQ(door.GetNextEvent(), eb);
+  EXPECT_EQ(door.GetActiveEventList(), (std::list<CMapEvent*>{ea, eb}));
   EXPECT_TRUE(door.IsHaveEvent(enMapEvent(13)));
   EXPECT_FALSE(door.IsHaveEvent(enMapEvent(77)));
   EXPECT_TRUE(ea->OnEvent(&door, &player));
