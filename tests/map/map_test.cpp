@@ -466,6 +466,7 @@ TEST_F(TimerTest, EventsDispatchToTheHookWithTheRecordsId) {
   EXPECT_FALSE(door.DelEvent(ea));
   door.DelAllEvent();
   EXPECT_EQ(deaths, 2);
+  EXPECT_EQ(door.GetNextEvent(), nullptr);
 }
 
 // Frames in the pack: "<base><nn>" in colour 0x0100 * n + 1.

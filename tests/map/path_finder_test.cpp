@@ -94,8 +94,14 @@ TEST(PathFinderOracle, ChosenGridsMatchTheSweep) {
   CompareAll(FromText({std::string(200, '.')}),
              {{{5, 0}, {131, 0}}, {{5, 0}, {132, 0}}, {{5, 0}, {133, 0}}}, tally);
   CompareAll(FromText({"...", "..."}),
-             {{{-1, 0}, {1, 1}}, {{1, 1}, {3, 0}}, {{0, -1}, {1, 1}}, {{1, 1}, {0, 2}}}, tally);
-  EXPECT_EQ(tally.refused, 4);
+             {{{-1, 0}, {1, 1}},
+              {{1, 1}, {3, 0}},
+              {{0, -1}, {1, 1}},
+              {{1, 1}, {0, 2}},
+              {{1, 1}, {0, -1}},
+              {{0, 2}, {1, 1}}},
+             tally);
+  EXPECT_EQ(tally.refused, 6);
   EXPECT_EQ(tally.long_paths, 1);
   EXPECT_EQ(tally.blocked_ends, 2);
 }

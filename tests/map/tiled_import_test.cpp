@@ -367,7 +367,9 @@ TEST_F(TiledImportTest, CommandLineConventions) {
     std::string args;
     int status;
     std::string text;  // in the output or the error
-  } cases[] = {{"explode '" + game_ + "'", 2, "usage:"},
+  } cases[] = {{"--version", 0, "tessera-map"},
+               {"", 2, "usage:"},
+               {"explode '" + game_ + "'", 2, "usage:"},
                {"info '" + game_ + "' x --bogus 1", 2, ""},
                {"info nowhere.mdb x", 1, "tessera-map: nowhere.mdb"}};
   for (const auto& c : cases) {
