@@ -1,7 +1,8 @@
 // What the map suites share: a real resource pack and display manager,
 // equipment pictures stored under the ten-digit equipment identifiers, the
-// map manager over its own scene database, and helpers that write map
-// records, cell files, pictures and objects with known pixels.
+// map manager over its own scene database, helpers that write map records,
+// cell files, pictures and objects with known pixels, and maps built in
+// code with walking characters on them.
 #ifndef TESSERA_TESTS_MAP_MAP_FIXTURE_H
 #define TESSERA_TESTS_MAP_MAP_FIXTURE_H
 
@@ -22,13 +23,17 @@
 #include "gui/map/map.h"
 #include "gui/map/map_manager.h"
 #include "gui/map/map_object.h"
+#include "gui/map/map_player.h"
 #include "gui/map/map_sprite.h"
+#include "gui/map/player_equip.h"
 #include "pack/res.h"
+#include "platform/clock.h"
 #include "platform/test_hooks.h"
 #include "public/engine.h"
 #include "support/surface_helpers.h"
 #include "support/test_pack.h"
 #include "support/test_support.h"
+#include "testing/manual_clock.h"
 
 namespace tessera::test {
 
@@ -95,7 +100,7 @@ class EquipPackTest : public EngineTest {
   void AddBatch(const std::vector<std::pair<std::string, std::string>>& batch) {
     const std::string pak = dir.File("game/a.pak");
     std::string bytes = ReadFile(pak);
-    CDataBase* db = AfxGetDataBase((dir.path() + "\\game\\game.mdb").c_str());
+    CDataBase* db = AfxGetDataBase(GamePath().c_str());
     ASSERT_NE(db, nullptr);
     ASSERT_TRUE(db->ExecuteCommand("BEGIN"));
     for (const auto& [id, data] : batch) {
@@ -108,6 +113,8 @@ class EquipPackTest : public EngineTest {
     ASSERT_TRUE(db->ExecuteCommand("COMMIT"));
     WriteFile(pak, bytes);
   }
+
+  std::string GamePath() const { return dir.path() + "\\game\\game.mdb"; }
 
   TempDir dir;
   std::unique_ptr<CRes> res;
@@ -174,6 +181,75 @@ inline CMapObject* MakeObject(QMap* map, int column, int row, int w, int h, int 
   }
   return o;
 }
+
+// Characters get six layers of role 0, item 0, two frames per direction,
+// untinted so drawn pixels are the pictures' own colours (see EquipColour).
+// A character that counts its arrivals.
+class CountingPlayer : public CMapPlayer {
+ public:
+  void OnArriveTarget(bool arrived) override {
+    ++arrivals;
+    last_arrival = arrived;
+  }
+  int arrivals = 0;
+  bool last_arrival = false;
+};
+
+class WalkerTest : public EquipPackTest {
+ protected:
+  void SetUp() override {
+    EquipPackTest::SetUp();
+    clock = InstallManualClock(1000);
+    for (long part = 0; part < 6; ++part)
+      for (long state = 0; state < 2; ++state)
+        AddEquip(0, state, part, 0, std::vector<int>(8, 2), 6, 8);
+  }
+  void TearDown() override {
+    map.reset();
+    EquipPackTest::TearDown();
+  }
+
+  // A map of cols x rows free cells of `unit` pixels, viewed through
+  // (0, 0, viewW, viewH).  `blocked` lists cells (column, row) set to 1.
+  QMap* MakeMap(int cols, int rows, int unit = 32, int viewW = 320, int viewH = 240) {
+    map = std::make_unique<QMap>(tagRECT{0, 0, viewW, viewH});
+    map->m_nMapWidth = cols * unit;
+    map->m_nMapHeight = rows * unit;
+    map->m_nUnitSize = unit;
+    map->m_nCellNum = cols * rows;
+    std::string cells(static_cast<size_t>(cols) * rows, '\0');
+    map->SetMapInfo(cells.data(), cols * rows);
+    last = map.get();
+    return last;
+  }
+  // Blocks a cell of the last map made (even once handed to the manager).
+  void Block(int x, int y) {
+    last->GetMapInfo()[y * (last->GetWidth() / last->GetUnitSize()) + x] = 1;
+  }
+
+  // A character on the map at (x, y), untinted, in the map's list.
+  template <typename T = CountingPlayer>
+  T* AddWalker(int x, int y, long id = 1) {
+    auto* p = new T;
+    EXPECT_TRUE(p->Init(id, "walker", last, nullptr));
+    for (long part = 0; part < 6; ++part) p->GetEquip(part)->SetCurColor(PIXEL(0));
+    p->QuickMove(x, y);
+    last->AddObject(p);
+    return p;
+  }
+
+  // n frames of the map onto a scratch frame, the clock 20 ms on each.
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) {
+      last->Show(vm->GetRenderSurface());
+      clock->Advance(20);
+    }
+  }
+
+  std::unique_ptr<QMap> map;  // until handed to the map manager
+  QMap* last = nullptr;
+  ManualClock* clock = nullptr;
+};
 
 }  // namespace tessera::test
 

@@ -1,7 +1,6 @@
-// tessera-map end to end: maps drawn in Tiled imported into a game
-// database (every layer encoding, embedded and external tilesets), checked
-// cell by cell and pixel by pixel through the engine's own loading; damaged
-// and unsupported maps refused with nothing written; the other commands.
+// tessera-map end to end: Tiled maps in every layer encoding imported and
+// checked cell by cell and pixel by pixel through the engine's own loading;
+// bad maps refused with nothing written; the other commands.
 #include <zlib.h>
 
 #include <array>
@@ -138,38 +137,34 @@ std::string LayerXml(const std::string& name, const std::vector<uint32_t>& gids,
   return "<layer id=\"1\" name=\"" + name + "\" width=\"5\" height=\"4\">" + data + "</layer>\n";
 }
 
-const char kTilesetBody[] =
-    "<image source=\"tiles.png\" width=\"19\" height=\"19\"/>\n"
-    "<tile id=\"3\"><properties><property name=\"blocked\" type=\"bool\" "
-    "value=\"true\"/></properties></tile>\n";
+const char kTilesetBody[] = R"(<image source="tiles.png" width="19" height="19"/>
+<tile id="3"><properties><property name="blocked" type="bool" value="true"/></properties></tile>
+)";
 
 std::string TilesetTag(bool external) {
   if (external) return "<tileset firstgid=\"1\" source=\"art/tiles.tsx\"/>\n";
-  return std::string(
-             "<tileset firstgid=\"1\" name=\"tiles\" tilewidth=\"8\" tileheight=\"8\" "
-             "spacing=\"1\" margin=\"1\" "
-             "tilecount=\"4\" columns=\"2\">\n") +
-         kTilesetBody + "</tileset>\n";
+  return R"(<tileset firstgid="1" name="tiles" tilewidth="8" tileheight="8" spacing="1" margin="1"
+ tilecount="4" columns="2">
+)" + std::string(kTilesetBody) +
+         "</tileset>\n";
 }
 
-std::string MapXml(const std::string& enc, bool external, const std::string& extraAttrs = "") {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-         "<map version=\"1.10\" orientation=\"orthogonal\" renderorder=\"right-down\" width=\"5\" "
-         "height=\"4\" "
-         "tilewidth=\"8\" tileheight=\"8\" infinite=\"0\"" +
-         extraAttrs +
-         ">\n"
-         "<properties><property name=\"explain\" value=\"village square\"/></properties>\n" +
-         TilesetTag(external) + LayerXml("ground", Ground(), enc) + LayerXml("deco", Deco(), enc) +
-         LayerXml("blocked", Blocked(), enc) +
-         "<objectgroup id=\"4\" name=\"things\">\n"
-         " <object id=\"1\" name=\"lamp\" gid=\"2\" x=\"16\" y=\"24\" width=\"8\" height=\"8\"/>\n"
-         " <object id=\"2\" name=\"lamp\" gid=\"2\" x=\"32\" y=\"16\" width=\"8\" height=\"8\"/>\n"
-         " <object id=\"3\" name=\"door\" type=\"event\" x=\"8\" y=\"16\" width=\"8\" height=\"8\">"
-         "<properties><property name=\"eventtype\" type=\"int\" "
-         "value=\"7\"/></properties></object>\n"
-         " <object id=\"4\" name=\"note\" x=\"1\" y=\"1\"/>\n"
-         "</objectgroup>\n</map>\n";
+std::string MapXml(const std::string& enc, bool external) {
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
+<map version="1.10" orientation="orthogonal" renderorder="right-down"
+ width="5" height="4" tilewidth="8" tileheight="8" infinite="0">
+<properties><property name="explain" value="village square"/></properties>
+)" + TilesetTag(external) +
+         LayerXml("ground", Ground(), enc) + LayerXml("deco", Deco(), enc) +
+         LayerXml("blocked", Blocked(), enc) + R"(<objectgroup id="4" name="things">
+ <object id="1" name="lamp" gid="2" x="16" y="24" width="8" height="8"/>
+ <object id="2" name="lamp" gid="2" x="32" y="16" width="8" height="8"/>
+ <object id="3" name="door" type="event" x="8" y="16" width="8" height="8">
+  <properties><property name="eventtype" type="int" value="7"/></properties></object>
+ <object id="4" name="note" x="1" y="1"/>
+</objectgroup>
+</map>
+)";
 }
 
 // The background the engine should show: the visible layers drawn in
@@ -207,12 +202,10 @@ class TiledImportTest : public MapTest {
     std::filesystem::create_directories(dir.File("maps/art"));
     WriteTilesetPng(dir.File("maps/tiles.png"));
     WriteTilesetPng(dir.File("maps/art/tiles.png"));
-    WriteFile(
-        dir.File("maps/art/tiles.tsx"),
-        std::string(
-            "<?xml version=\"1.0\"?>\n<tileset version=\"1.10\" name=\"tiles\" tilewidth=\"8\" "
-            "tileheight=\"8\" spacing=\"1\" margin=\"1\" tilecount=\"4\" columns=\"2\">\n") +
-            kTilesetBody + "</tileset>\n");
+    WriteFile(dir.File("maps/art/tiles.tsx"), R"(<?xml version="1.0"?>
+<tileset version="1.10" name="tiles" tilewidth="8" tileheight="8" spacing="1" margin="1"
+ tilecount="4" columns="2">
+)" + std::string(kTilesetBody) + "</tileset>\n");
   }
   tessera::test::ToolResult Tool(const std::string& args) {
     return RunTool(TESSERA_TOOL_PATH, args, dir);
@@ -376,7 +369,7 @@ TEST_F(TiledImportTest, CommandLineConventions) {
     std::string text;  // in the output or the error
   } cases[] = {{"--version", 0, "tessera-map"},
                {"", 2, "usage:"},
-               {"explode '" + game_ + "'", 2, ""},
+               {"explode '" + game_ + "'", 2, "usage:"},
                {"info '" + game_ + "' x --bogus 1", 2, ""},
                {"info nowhere.mdb x", 1, "tessera-map: nowhere.mdb"}};
   for (const auto& c : cases) {
