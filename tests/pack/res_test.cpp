@@ -4,6 +4,7 @@
 // a table file and its index; and both with two processes adding at once.
 #include "pack/res.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -17,6 +18,7 @@
 #include "database/schema.h"
 #include "pack/dbf_record.h"
 #include "pack/idx_walk.h"
+#include "pack/pack_list.h"
 #include "pack/qres.h"
 #include "platform/log.h"
 #include "table_fixture.h"
@@ -409,6 +411,44 @@ TEST_F(ResTest, TwoProcessesAddingAtOnce) {
   for (char who : {'A', 'B'})
     for (int i = 0; i < n; ++i) total += Content(who, i, 6000).size();
   EXPECT_EQ(ReadFile(dir_.File("game/a.pak")).size(), total);
+}
+
+// Two writers rarely meet inside one append, so the test above passes even
+// without the lock.  This one pins the lock itself: while this process holds
+// the pack's append lock, another process's add waits; let go, it goes
+// through.  (Should the lock fail, the child usually ends within the wait
+// and the check fails; on a very slow machine it may not, and the test
+// passes without having looked -- it never fails a working lock.)
+TEST_F(ResTest, AnAddWaitsForThePacksAppendLock) {
+  // The lock byte, taken through an open of our own as another writer would.
+  const int fd = ::open(dir_.File("game/a.pak").c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  struct flock lock = {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = tessera::kPackLockOffset;
+  lock.l_len = 1;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  std::fflush(nullptr);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(20);
+    CRes mine(game_.c_str(), root_.c_str());
+    ::_exit(Add(mine, "late", "late000001", "\\a.pak") ? 0 : 1);
+  }
+  ::usleep(300000);
+  int status = 0;
+  EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the add did not wait for the lock";
+  // Let go explicitly: the child shares this open file (fork), so closing
+  // it here alone would keep the lock.
+  lock.l_type = F_UNLCK;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  ::close(fd);
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  CRes res(game_.c_str(), root_.c_str());
+  EXPECT_EQ(Loaded(res, "late000001"), "late");
 }
 
 class QresTest : public TableTest {
