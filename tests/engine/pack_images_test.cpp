@@ -127,20 +127,11 @@ TEST_F(PackImagesTest, TheEntryFunctionsHandTheResourcePackOver) {
   AfxDeleteViewManager();
   AfxCreateResource((dir.path() + "\\game\\game.mdb").c_str(), (dir.path() + "\\").c_str());
   ASSERT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
-  SURFACE* s =
-      AfxGetViewManager()->CreateSurface(const_cast<char*>("Bpic000001"), SS_DIB, false, false);
+  vm = AfxGetViewManager();
+  SURFACE* s = Load("Bpic000001", SS_DIB);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetPixel(6, 4).GetColor(), picture->GetPixel(6, 4).GetColor());
   delete s;
-  vm = AfxGetViewManager();
-}
-
-TEST_F(PackImagesTest, CachedByIdentifier) {
-  Add("Bpic000001", PackImage(picture));
-  char id[] = "Bpic000001";
-  SURFACE* a = vm->CreateSurface(id, SS_DIB, true, false);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), a);
 }
 
 TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {

@@ -1,3 +1,5 @@
+// The run-length surfaces and the packed streams they are built from:
+// exact run lists, streams decoded and encoded, damaged streams.
 #include "engine/rle_surface.h"
 
 #include <gtest/gtest.h>
@@ -279,46 +281,6 @@ TEST(RleMaskSurface, StoresTheHeadersOfEveryRowWithoutPixels) {
   EXPECT_EQ(mask.GetPixel(0, 1), K);
 }
 
-// Scalar references: one pixel at a time through GetPixel.
-void ReferenceBlit(SURFACE* src, SURFACE* dst, int x, int y, int a, bool trans) {
-  tagRECT clip;
-  dst->GetClipper(clip);
-  for (int sy = 0; sy < src->GetHeight(); ++sy)
-    for (int sx = 0; sx < src->GetWidth(); ++sx) {
-      const int dx = x + sx, dy = y + sy;
-      if (dx < clip.left || dx >= clip.right || dy < clip.top || dy >= clip.bottom) continue;
-      const uint16_t s = src->GetPixel(sx, sy);
-      if (s == K) continue;
-      const uint16_t d = dst->GetPixel(dx, dy);
-      dst->SetPixel(dx, dy, trans ? ReferenceTransMix(s, d, a) : s);
-    }
-}
-
-TEST(RleSurface, BlitsMatchTheScalarReferenceAtEveryEdge) {
-  TestRandom rnd(3);
-  for (int round = 0; round < 300; ++round) {
-    const int w = rnd.Range(1, 300), h = rnd.Range(1, 20);
-    auto src = MakeSprite(w, h, rnd.Range(0, 100), rnd);
-    auto rle = Encode(src.get());
-    auto dst = RandomTarget(rnd, 120, 30);
-    auto ref = CopyOf(dst.get());
-    const int x = rnd.Range(-w, dst->GetWidth()), y = rnd.Range(-h, dst->GetHeight());
-    const int kind = round % 3;
-    if (kind == 0) {
-      rle->Blit(dst.get(), x, y);
-      ReferenceBlit(src.get(), ref.get(), x, y, 0, false);
-    } else {
-      DRAW_FX fx;
-      fx.kind = FX_TRANS;
-      const int levels[] = {0, 1, 16, 31, 32, 40, -3};
-      fx.level = levels[rnd.Range(0, 6)];
-      rle->Blit(dst.get(), x, y, fx);
-      ReferenceBlit(src.get(), ref.get(), x, y, std::max(32 - fx.level, 0), true);
-    }
-    ASSERT_EQ(Pixels(dst.get()), Pixels(ref.get())) << "round " << round;
-  }
-}
-
 // The reference's own rounding: level 16 of white over black gives red 16,
 // green and blue 15 (the wrapping 16-bit mix rounds the two low channels
 // down).  Effect kinds other than FX_TRANS draw nothing.
@@ -340,6 +302,71 @@ TEST(RleSurface, HalfLevelOverBlackAndOtherEffectKinds) {
     rle->Blit(none.get(), 0, 0, fx);
     EXPECT_EQ(Pixels(none.get()), Words(9, 1)) << kind;
   }
+}
+
+bool Decode(const Words& words, SURFACE* dst) {
+  const std::vector<uint8_t> bytes = PackedStreamBytes(words);
+  return DecodePackedStream(bytes.data(), bytes.size(), dst);
+}
+
+TEST(PackedStream, DecodesEveryOperationAtTheCursor) {
+  auto dib = MakeDib(6, 5, 0x1111);
+  // row 0: skip 1, literal 2, fill 4 with 0x0042 (one pixel falls off the
+  // right edge); next row; row 1: fill 2; row skip 2 lands on row 3;
+  // an unknown operation 0x3 is passed over; literal 1; end.
+  const Words w = {0x0001, 0x1002, 0x0101, 0x0202, 0x2004, 0x0042, 0x8000,
+                   0x2002, 0x7FFF, 0x4002, 0x3005, 0x1001, 0x0333, 0xF000};
+  ASSERT_TRUE(Decode(w, dib.get()));
+  const Words expect = {K,      0x0101, 0x0202, 0x0042, 0x0042, 0x0042,  //
+                        0x7FFF, 0x7FFF, K,      K,      K,      K,       //
+                        K,      K,      K,      K,      K,      K,       //
+                        0x0333, K,      K,      K,      K,      K,       //
+                        K,      K,      K,      K,      K,      K};
+  EXPECT_EQ(Pixels(dib.get()), expect);
+}
+
+TEST(PackedStream, TruncatedStreamsFailWithoutReadingPastTheBuffer) {
+  auto dib = MakeDib(4, 2, 0);
+  // Literal of 3 with only 2 words present, as an exactly sized heap copy
+  // so that the sanitizers see any over-read.
+  const Words cut_literal = {0x1003, 0x0001, 0x0002};
+  EXPECT_FALSE(Decode(cut_literal, dib.get()));
+  EXPECT_EQ(dib->GetPixel(0, 0), COLOR_KEY);          // nothing of the cut run is written
+  EXPECT_FALSE(Decode({0x2005}, dib.get()));          // fill without its pixel
+  EXPECT_FALSE(Decode({0x1001, 0x0005}, dib.get()));  // no end operation
+  EXPECT_EQ(dib->GetPixel(0, 0), 0x0005);             // whole operations before the cut are drawn
+  std::vector<uint8_t> odd = {0x01, 0x10, 0x07, 0x00, 0x00};  // literal 1, then half a word
+  EXPECT_FALSE(DecodePackedStream(odd.data(), odd.size(), dib.get()));
+  EXPECT_FALSE(DecodePackedStream(nullptr, 0, dib.get()));
+  EXPECT_TRUE(Decode({0xF000, 0x1FFF}, dib.get()));  // bytes after the end are not read
+}
+
+TEST(PackedStream, LengthOfABareStreamIncludesItsEnd) {
+  const unsigned short s[] = {0x1002, 0xF000, 0xF000, 0x2003, 0xF000, 0x8000, 0xF000, 0x0000};
+  // the literal's pixel 0xF000 and the fill's pixel 0xF000 are data, not ends
+  EXPECT_EQ(PackedStreamLength(s), 14u);
+}
+
+TEST(PackedStream, EncoderSplitsLongFillsAndGapsAndSkipsEmptyRows) {
+  // 5000 opaque pixels of one colour split into fills of at most 4095;
+  // a gap of 4100 into two skips; a missing first row into a row skip.
+  auto wide = MakeDib(9200, 2, COLOR_KEY);
+  for (int x = 0; x < 5000; ++x) wide->SetPixel(x, 1, 0x0007);
+  wide->SetPixel(9100, 1, 0x0001);
+  wide->SetPixel(9101, 1, 0x0002);
+  const Words expect = {0x4001, 0x2FFF, 0x0007, 0x2389, 0x0007, 0x0FFF,
+                        0x0005, 0x1002, 0x0001, 0x0002, 0x8000, 0xF000};
+  EXPECT_EQ(EncodePackedStream(wide.get()), expect);
+}
+
+TEST(PackedStream, HugeCursorMovesStayInside) {
+  auto dib = MakeDib(4, 4, 0);
+  Words w(2000, 0x0FFF);  // skip far right
+  w.insert(w.end(), {0x1001, 0x7777});
+  w.insert(w.end(), 2000, 0x4FFF);  // rows far below
+  w.insert(w.end(), {0x2FFF, 0x7777, 0xF000});
+  EXPECT_TRUE(Decode(w, dib.get()));
+  for (uint16_t p : Pixels(dib.get())) EXPECT_EQ(p, COLOR_KEY);
 }
 
 }  // namespace

@@ -362,34 +362,44 @@ TEST_P(WideKernels, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
     }
 }
 
-// The translucent blit of a picture over a clipped frame's edges at every
-// level: each row as the plain rule mixes it; marked pixels never drawn.
-TEST_P(WideKernels, TranslucentBlitEqualsTheRowRule) {
+// The translucent blit of a picture, and of its run-length image, over a
+// clipped frame's edges at every level: each row as the plain rule mixes
+// it; the picture never draws marked pixels, the run-length image only
+// skips the key colour.
+TEST_P(WideKernels, TranslucentBlitsEqualTheRowRule) {
   TestRandom rnd(77);
   for (int level = -2; level <= 34; ++level) {
     const int w = rnd.Range(1, 80), h = rnd.Range(1, 20);
     auto picture = MakeDib(w, h);
     FillRandom(picture.get(), rnd, 40);
+    RLESURFACE rle(w, h);
+    ASSERT_EQ(rle.Initialize(picture.get()), 1);
     auto frame = MakeDib(70, 30);
     FillRandom(frame.get(), rnd, 0);
     const tagRECT clip{rnd.Range(0, 10), rnd.Range(0, 5), rnd.Range(40, 70), rnd.Range(15, 30)};
     frame->SetClipper(clip);
+    auto rle_frame = CopyOf(frame.get());
     const int x = rnd.Range(-w, 70), y = rnd.Range(-h, 30);
-    Words expected = Pixels(frame.get());
+    Words expected = Pixels(frame.get()), rle_expected = expected;
     const Words src = Pixels(picture.get());
     for (int j = 0; j < h; ++j)
       for (int i = 0; i < w; ++i) {
         if (x + i < clip.left || x + i >= clip.right || y + j < clip.top || y + j >= clip.bottom)
           continue;
         const uint16_t p = src[static_cast<size_t>(j) * w + i];
-        uint16_t& d = expected[static_cast<size_t>(y + j) * 70 + x + i];
-        if (!(p & 0x8000)) d = ReferenceTransMix(p, d, level > 32 ? 0 : 32 - level);
+        const size_t at = static_cast<size_t>(y + j) * 70 + x + i;
+        const int a = level > 32 ? 0 : 32 - level;
+        if (!(p & 0x8000)) expected[at] = ReferenceTransMix(p, expected[at], a);
+        if (p != COLOR_KEY) rle_expected[at] = ReferenceTransMix(p, rle_expected[at], a);
       }
     DRAW_FX fx;
     fx.kind = FX_TRANS;
     fx.level = level;
     picture->Blit(frame.get(), x, y, fx);
-    ASSERT_EQ(Pixels(frame.get()), expected) << "level " << level << " at " << x << "," << y;
+    rle.Blit(rle_frame.get(), x, y, fx);
+    SCOPED_TRACE(::testing::Message() << "level " << level << " at " << x << "," << y);
+    ASSERT_EQ(Pixels(frame.get()), expected);
+    ASSERT_EQ(Pixels(rle_frame.get()), rle_expected) << "run-length";
   }
 }
 
