@@ -7,14 +7,37 @@
 #include "engine/packed_stream.h"
 #include "engine/rle_layout.h"
 #include "engine/rle_mask_surface.h"
-#include "sprite_images.h"
 #include "support/pixel_span.h"
+#include "support/surface_helpers.h"
+#include "support/test_support.h"
 
 namespace tessera::test {
 namespace {
 
 using Words = std::vector<uint16_t>;
 constexpr uint16_t K = COLOR_KEY;
+
+// A sprite whose opaque pixels come in stretches (as drawn images do), about
+// `opaque_percent` of them opaque.  Opaque values avoid COLOR_KEY but may
+// carry bit 15; equal neighbours are common so that fills appear.
+std::unique_ptr<DIBSURFACE> MakeSprite(int w, int h, int opaque_percent, TestRandom& rnd) {
+  auto s = MakeDib(w, h, COLOR_KEY);
+  for (int y = 0; y < h; ++y) {
+    int x = 0;
+    while (x < w) {
+      const bool opaque = rnd.Range(0, 99) < opaque_percent;
+      const int len = rnd.Range(1, 40);
+      uint16_t colour = static_cast<uint16_t>(rnd.Next());
+      for (int i = 0; i < len && x < w; ++i, ++x) {
+        if (!opaque) continue;
+        if (rnd.Range(0, 3) == 0) colour = static_cast<uint16_t>(rnd.Next());
+        if (colour == COLOR_KEY) colour = 0x1234;
+        s->SetPixel(x, y, colour);
+      }
+    }
+  }
+  return s;
+}
 
 // The words of row y's run list, terminator included.
 Words RowWords(RLESURFACE& s, int y) {

@@ -15,7 +15,7 @@
 #include "engine/packed_stream.h"
 #include "engine/rle_mask_surface.h"
 #include "engine/rle_surface.h"
-#include "sprite_images.h"
+#include "support/surface_helpers.h"
 #include "support/test_support.h"
 
 namespace tessera::test {
