@@ -51,7 +51,7 @@ std::unique_ptr<DIBSURFACE> Painted(int w, int h, uint16_t (*colour)(int, int) =
 }
 
 // Compares every pixel of `t` with expect(x, y); reports the first miss.
-void ExpectPixels(SURFACE* t, const std::function<uint16_t(int, int)>& expect, const char* what) {
+void ExpectPixels(SURFACE* t, const char* what, const std::function<uint16_t(int, int)>& expect) {
   for (int y = 0; y < t->GetHeight(); ++y)
     for (int x = 0; x < t->GetWidth(); ++x) {
       const uint16_t want = expect(x, y);
@@ -113,25 +113,22 @@ TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
     int calls = 0;
     for (const auto& [after, frame] : c.frames) {
       for (; calls < after; ++calls) ASSERT_EQ(f.Draw(), 1) << calls;
-      ExpectPixels(
-          target.get(),
-          [&, &frame = frame](int x, int y) {
-            return In(x, y, c.x, c.y, c.w, c.h) ? frame(x - c.x, y - c.y, Old(x, y)) : Old(x, y);
-          },
-          "frame");
+      ExpectPixels(target.get(), "frame", [&, &frame = frame](int x, int y) {
+        return In(x, y, c.x, c.y, c.w, c.h) ? frame(x - c.x, y - c.y, Old(x, y)) : Old(x, y);
+      });
     }
     while (++calls < c.calls) ASSERT_EQ(f.Draw(), 1) << calls;
     EXPECT_EQ(f.Draw(), 0);
     auto end = [&](int x, int y) {
       return In(x, y, c.x, c.y, c.w, c.h) ? Pic(x - c.x, y - c.y) : Old(x, y);
     };
-    ExpectPixels(target.get(), end, "end");
+    ExpectPixels(target.get(), "end", end);
     // The counters survive Initialize: the same fader, set up again, ends
     // at once with the whole picture.
     auto fresh = Painted(c.tw, c.th);
     f.Initialize(picture.get(), fresh.get(), c.x, c.y, c.w, c.h, c.effect, 0);
     EXPECT_EQ(f.Draw(), 0);
-    ExpectPixels(fresh.get(), end, "set up again");
+    ExpectPixels(fresh.get(), "set up again", end);
   }
 }
 
@@ -150,7 +147,7 @@ TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
     };
   };
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(target.get(), expect(1), "white level 1");
+  ExpectPixels(target.get(), "white level 1", expect(1));
   for (int i = 2; i <= 32; ++i) ASSERT_EQ(f.Draw(), 1) << i;
   target->SetPixel(10, 10, 0x0001);
   EXPECT_EQ(f.Draw(), 0);  // starts with counter 32: nothing drawn
@@ -164,16 +161,13 @@ TEST_F(FaderTest, InterlacedSlideMovesEvenRowsFromTheLeftAndOddRowsFromTheRight)
   CFader f;
   f.Initialize(picture.get(), target.get(), 30, 2, 40, 7, 6, 0);
   ASSERT_EQ(f.Draw(), 1);  // counter 20
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        const int row = y - 2;
-        if (row < 0 || row >= 6) return Old(x, y);  // row 6 has no pair
-        const int dx = row % 2 == 0 ? 30 - 40 + 20 : 30 + 40 - 20;
-        const int col = x - dx;
-        return col >= 0 && col < 40 ? Pic(col, row) : Old(x, y);
-      },
-      "slide at 20");
+  ExpectPixels(target.get(), "slide at 20", [&](int x, int y) -> uint16_t {
+    const int row = y - 2;
+    if (row < 0 || row >= 6) return Old(x, y);  // row 6 has no pair
+    const int dx = row % 2 == 0 ? 30 - 40 + 20 : 30 + 40 - 20;
+    const int col = x - dx;
+    return col >= 0 && col < 40 ? Pic(col, row) : Old(x, y);
+  });
   EXPECT_EQ(f.Draw(), 1);  // counter 40, rows in place
   EXPECT_EQ(f.Draw(), 0);  // counter 60 > 40: the whole picture
   for (int y = 0; y < 7; ++y)
@@ -195,18 +189,14 @@ TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) 
     drops[i] = lcg.Next() % 8 + 6;
     EXPECT_EQ(f.m_pDrops[i], drops[i]);
   }
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        const int col = x - 4;
-        if (col < 0 || col >= 8 || y >= drops[col / 2]) return Old(x, y);
-        return Pic(col, y + 20 - drops[col / 2]);  // the column's block ends at its drop
-      },
-      "first drop");
+  ExpectPixels(target.get(), "first drop", [&](int x, int y) -> uint16_t {
+    const int col = x - 4;
+    if (col < 0 || col >= 8 || y >= drops[col / 2]) return Old(x, y);
+    return Pic(col, y + 20 - drops[col / 2]);  // the column's block ends at its drop
+  });
   for (int calls = 1; f.Draw(); ++calls) ASSERT_LT(calls, 4);
-  ExpectPixels(
-      target.get(), [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); },
-      "columns down");
+  ExpectPixels(target.get(), "columns down",
+               [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); });
   for (int i = 0; i < 4; ++i) EXPECT_EQ(f.m_pDrops[i], 20);
 
   // A region one pixel wide has no 2-pixel column: the end at once.
@@ -214,7 +204,7 @@ TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) 
   CFader narrow;
   narrow.Initialize(picture.get(), untouched.get(), 0, 0, 1, 8, 7, 0);
   EXPECT_EQ(narrow.Draw(), 0);
-  ExpectPixels(untouched.get(), Old, "narrow drop");
+  ExpectPixels(untouched.get(), "narrow drop", Old);
 }
 
 // The mosaic of a picture over itself at the origin: whole n x n blocks,
@@ -237,8 +227,8 @@ TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain
     CFader f;
     f.Initialize(picture.get(), target.get(), 0, 0, 48, 32, 8, 0);
     ASSERT_EQ(f.Draw(), 1);  // size 2 over the snapshot
-    ExpectPixels(
-        target.get(), [&](int x, int y) { return MosaicPixel(under, 48, 32, 2, x, y); }, "size 2");
+    ExpectPixels(target.get(), "size 2",
+                 [&](int x, int y) { return MosaicPixel(under, 48, 32, 2, x, y); });
     int calls = 1;
     while (f.m_nMosaicPhase == 0) {
       ASSERT_EQ(f.Draw(), 1);
@@ -249,9 +239,8 @@ TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain
     while (f.m_nCounter > 2) ASSERT_EQ(f.Draw(), 1);
     ASSERT_EQ(f.Draw(), 1);  // size 1: the picture itself but its key pixel
     const uint16_t corner = target->GetPixel(0, 0).GetColor();
-    ExpectPixels(
-        target.get(), [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); },
-        "size 1");
+    ExpectPixels(target.get(), "size 1",
+                 [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); });
     EXPECT_EQ(f.Draw(), 1);  // size 0 draws nothing
     EXPECT_EQ(f.Draw(), 0);
   }
@@ -265,15 +254,12 @@ TEST_F(FaderTest, SnapshotOfARegionPastTheTargetHoldsTheKeyColourThere) {
   // The first mosaic frame (size 2) fills only blocks with a real corner:
   // the snapshot holds the key past the target.
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        if (x >= 8 || y >= 6) return Old(x, y);  // past the snapshot's whole blocks
-        const int cx = x / 2 * 2, cy = y / 2 * 2;
-        const bool real = cx + 6 < 10 && cy - 2 >= 0;
-        return real ? Old(cx + 6, cy - 2) : Old(x, y);
-      },
-      "mosaic of a clipped snapshot");
+  ExpectPixels(target.get(), "mosaic of a clipped snapshot", [&](int x, int y) -> uint16_t {
+    if (x >= 8 || y >= 6) return Old(x, y);  // past the snapshot's whole blocks
+    const int cx = x / 2 * 2, cy = y / 2 * 2;
+    const bool real = cx + 6 < 10 && cy - 2 >= 0;
+    return real ? Old(cx + 6, cy - 2) : Old(x, y);
+  });
 }
 
 // Unknown effects, a missing picture or target, an empty region and a
@@ -299,7 +285,7 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
       EXPECT_EQ(empty.m_pDrops, nullptr);
     }
   }
-  ExpectPixels(target.get(), Old, "nothing drawn");
+  ExpectPixels(target.get(), "nothing drawn", Old);
   CFader f;
   for (auto [count, kept] : {std::pair{-250, 100}, {INT_MIN, 100}, {-7, 7}}) {
     f.Initialize(picture.get(), target.get(), 0, 0, 16, 16, 10, count);
@@ -414,7 +400,7 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   Lcg lcg{seed};
   f.Initialize(picture.get(), target.get(), 0, 0, 10, 10, 10, 1);
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(target.get(), Old, "birth draws nothing");
+  ExpectPixels(target.get(), "birth draws nothing", Old);
   lcg.Next();  // the birth chance
   const tessera::FaderParticle& p = tessera::FaderPool(10)->particles[0];
   const float x0 = static_cast<float>(lcg.Next() % 60);
@@ -433,13 +419,10 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   ASSERT_EQ(set, 0);
   ASSERT_LT(life, 30);
   const int px = static_cast<int>(p.x), py = static_cast<int>(p.y);
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) {
-        const bool flake = x >= px && x < px + 2 && y >= py && y < py + 2;
-        return flake ? ReferenceTransMix(FlakeColour(0, p.frame), Old(x, y), 32 - life) : Old(x, y);
-      },
-      "one translucent flake");
+  ExpectPixels(target.get(), "one translucent flake", [&](int x, int y) {
+    const bool flake = x >= px && x < px + 2 && y >= py && y < py + 2;
+    return flake ? ReferenceTransMix(FlakeColour(0, p.frame), Old(x, y), 32 - life) : Old(x, y);
+  });
 }
 
 // Wandering particles are placed once on the picture's area, wrap at its
@@ -460,7 +443,7 @@ TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesAre
           << frame << ": " << ps[i].x << "," << ps[i].y;
   }
   EXPECT_EQ(ps[20].life, 0);  // only `count` particles
-  ExpectPixels(target.get(), Old, "no images, nothing drawn");
+  ExpectPixels(target.get(), "no images, nothing drawn", Old);
   const uint32_t state = 99;
   tessera::SeedRandom(state);
   CFader g;
@@ -493,12 +476,9 @@ TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPla
   EXPECT_EQ(p.x, p.vx);
   EXPECT_EQ(p.life, 0);
   const int px = static_cast<int>(p.x), py = static_cast<int>(p.y);
-  ExpectPixels(
-      target.get(),
-      [&](int u, int v) {
-        return u >= px && u < px + 2 && v >= py && v < py + 2 ? FlakeColour(0, p.frame) : Old(u, v);
-      },
-      "one plain particle");
+  ExpectPixels(target.get(), "one plain particle", [&](int u, int v) {
+    return u >= px && u < px + 2 && v >= py && v < py + 2 ? FlakeColour(0, p.frame) : Old(u, v);
+  });
   CFader g;
   g.Initialize(picture.get(), target.get(), 0, 0, 60, 50, 23, 1);
   const float before = p.x;
