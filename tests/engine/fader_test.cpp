@@ -50,18 +50,11 @@ std::unique_ptr<DIBSURFACE> Painted(int w, int h, uint16_t (*colour)(int, int) =
   return t;
 }
 
-// Compares every pixel of `t` with expect(x, y); reports the first miss.
+// Compares every pixel of `t` with expect(x, y); stops at the first miss.
 void ExpectPixels(SURFACE* t, const char* what, const std::function<uint16_t(int, int)>& expect) {
   for (int y = 0; y < t->GetHeight(); ++y)
-    for (int x = 0; x < t->GetWidth(); ++x) {
-      const uint16_t want = expect(x, y);
-      const uint16_t got = t->GetPixel(x, y).GetColor();
-      if (got != want) {
-        ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is " << std::hex << got
-                      << ", want " << want;
-        return;
-      }
-    }
+    for (int x = 0; x < t->GetWidth(); ++x)
+      ASSERT_EQ(t->GetPixel(x, y).GetColor(), expect(x, y)) << what << " at " << x << "," << y;
 }
 
 bool In(int x, int y, int rx, int ry, int rw, int rh) {
@@ -139,15 +132,12 @@ TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
   auto picture = Painted(20, 12, Pic);
   CFader f;
   f.Initialize(picture.get(), target.get(), 6, 5, 20, 12, 3, 0);
-  auto expect = [&](int level) {
-    return [&, level](int x, int y) -> uint16_t {
-      if (!In(x, y, 2, 1, 36, 28)) return Old(x, y);
-      if (In(x, y, 6, 5, 20, 12)) return ReferenceTransMix(Pic(x - 6, y - 5), 0x7FFF, 32 - level);
-      return 0x7FFF;
-    };
-  };
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(target.get(), "white level 1", expect(1));
+  ExpectPixels(target.get(), "white level 1", [&](int x, int y) -> uint16_t {
+    if (!In(x, y, 2, 1, 36, 28)) return Old(x, y);
+    if (In(x, y, 6, 5, 20, 12)) return ReferenceTransMix(Pic(x - 6, y - 5), 0x7FFF, 31);
+    return 0x7FFF;
+  });
   for (int i = 2; i <= 32; ++i) ASSERT_EQ(f.Draw(), 1) << i;
   target->SetPixel(10, 10, 0x0001);
   EXPECT_EQ(f.Draw(), 0);  // starts with counter 32: nothing drawn
