@@ -43,6 +43,7 @@ class PackImagesTest : public EngineTest {
       for (int x = 0; x < 7; ++x)
         picture->SetPixel(x, y, static_cast<unsigned short>((x + y * 7) % 32 | (y << 10)));
     picture->SetPixel(0, 0, COLOR_KEY);
+    Add("Bpic000001", PackImage(picture));
   }
   void TearDown() override {
     delete picture;
@@ -64,7 +65,6 @@ class PackImagesTest : public EngineTest {
 
 // The mask style answers 0x7FFF where the picture is not keyed.
 TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
-  Add("Bpic000001", PackImage(picture));
   for (SURFACE_STYLE style : {SS_DIB, SS_RLE, SS_RLEMASK}) {
     SURFACE* s = Load("Bpic000001", style);
     ASSERT_NE(s, nullptr) << style;
@@ -80,7 +80,6 @@ TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
 }
 
 TEST_F(PackImagesTest, AlphaStylesTakeOpacityFromBlue) {
-  Add("Bpic000001", PackImage(picture));
   Add("Apic000001", PackImage(picture));  // the "A" companion
   auto* a = static_cast<ALPHASURFACE*>(Load("Bpic000001", SS_ALPHA));
   ASSERT_NE(a, nullptr);
@@ -123,7 +122,6 @@ TEST_F(PackImagesTest, BadPackImagesGiveNull) {
 }
 
 TEST_F(PackImagesTest, TheEntryFunctionsHandTheResourcePackOver) {
-  Add("Bpic000001", PackImage(picture));
   AfxDeleteViewManager();
   AfxCreateResource((dir.path() + "\\game\\game.mdb").c_str(), (dir.path() + "\\").c_str());
   ASSERT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
