@@ -156,6 +156,7 @@ TEST_F(ImageFilesTest, CacheSharesOneSurfaceByNameUntilTheLastRelease) {
   EXPECT_FALSE(vm->DeleteSurface(a));  // count 2 -> 1, kept
   EXPECT_EQ(tessera::CachedCount(cache, path.c_str()), 1);
   EXPECT_TRUE(vm->DeleteSurface(a));  // destroyed
+  EXPECT_EQ(tessera::CachedCount(cache, path.c_str()), 0);
   EXPECT_EQ(tessera::CachedNames(cache), 0u);
   EXPECT_FALSE(cache.IsHaveSurface(a));
   // By name: the same counting; unknown and empty names release nothing.

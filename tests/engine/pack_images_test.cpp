@@ -77,6 +77,8 @@ TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
       }
     vm->DeleteSurface(s);
   }
+  char id[] = "Bpic000001";  // through the cache: one surface per identifier
+  EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), vm->CreateSurface(id, SS_DIB, true, false));
 }
 
 TEST_F(PackImagesTest, AlphaStylesTakeOpacityFromBlue) {
