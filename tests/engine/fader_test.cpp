@@ -24,8 +24,10 @@
 
 namespace {
 
+using tessera::test::AddToPack;
 using tessera::test::EngineTest;
 using tessera::test::MakeDib;
+using tessera::test::PackImage;
 using tessera::test::ReferenceTransMix;
 using tessera::test::TempDir;
 
@@ -308,22 +310,18 @@ class FaderParticleTest : public EngineTest {
     for (int set : {0, 2})
       for (int frame = 0; frame < (set == 0 ? 5 : 1); ++frame) {
         auto img = MakeDib(2, 2, FlakeColour(set, frame));
-        Add("snowflak" + std::to_string(set) + std::to_string(frame),
-            tessera::test::PackImage(img.get()));
+        AddToPack(res.get(), "snowflak" + std::to_string(set) + std::to_string(frame),
+                  PackImage(img.get()));
       }
     const uint32_t argb[4] = {0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030};
     const std::vector<uint8_t> psd = tessera::EncodePsdImage(2, 2, argb, false);
-    Add("snowflak30", std::string(psd.begin(), psd.end()));
+    AddToPack(res.get(), "snowflak30", std::string(psd.begin(), psd.end()));
   }
   void TearDown() override {
     AfxFreeEngine();
     res.reset();
     EngineTest::TearDown();
   }
-  void Add(const std::string& id, const std::string& bytes) {
-    tessera::test::AddToPack(res.get(), id, bytes);
-  }
-
   TempDir dir;
   std::unique_ptr<CRes> res;
 };
