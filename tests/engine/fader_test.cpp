@@ -24,8 +24,10 @@
 
 namespace {
 
+using tessera::test::AddToPack;
 using tessera::test::EngineTest;
 using tessera::test::MakeDib;
+using tessera::test::PackImage;
 using tessera::test::ReferenceTransMix;
 using tessera::test::TempDir;
 
@@ -43,27 +45,18 @@ uint16_t Old(int x, int y) { return static_cast<uint16_t>(0x0421 * ((x + 3 * y) 
 // The picture: distinct, opaque colours.
 uint16_t Pic(int x, int y) { return static_cast<uint16_t>((x * 37 + y * 1021) & 0x7FFF); }
 
-std::unique_ptr<DIBSURFACE> Painted(int w, int h, uint16_t (*colour)(int, int)) {
+std::unique_ptr<DIBSURFACE> Painted(int w, int h, uint16_t (*colour)(int, int) = Old) {
   auto t = MakeDib(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) t->SetPixel(x, y, colour(x, y));
   return t;
 }
-std::unique_ptr<DIBSURFACE> OldTarget(int w, int h) { return Painted(w, h, Old); }
-std::unique_ptr<DIBSURFACE> Picture(int w, int h) { return Painted(w, h, Pic); }
 
-// Compares every pixel of `t` with expect(x, y); reports the first miss.
-void ExpectPixels(SURFACE* t, const std::function<uint16_t(int, int)>& expect, const char* what) {
+// Compares every pixel of `t` with expect(x, y); stops at the first miss.
+void ExpectPixels(SURFACE* t, const char* what, const std::function<uint16_t(int, int)>& expect) {
   for (int y = 0; y < t->GetHeight(); ++y)
-    for (int x = 0; x < t->GetWidth(); ++x) {
-      const uint16_t want = expect(x, y);
-      const uint16_t got = t->GetPixel(x, y).GetColor();
-      if (got != want) {
-        ADD_FAILURE() << what << ": pixel (" << x << ", " << y << ") is " << std::hex << got
-                      << ", want " << want;
-        return;
-      }
-    }
+    for (int x = 0; x < t->GetWidth(); ++x)
+      ASSERT_EQ(t->GetPixel(x, y).GetColor(), expect(x, y)) << what << " at " << x << "," << y;
 }
 
 bool In(int x, int y, int rx, int ry, int rw, int rh) {
@@ -108,51 +101,45 @@ TEST_F(FaderTest, EveryTransitionFrameByFrameAndToTheFullPicture) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.effect);
-    auto target = OldTarget(c.tw, c.th);
-    auto picture = Picture(c.pw, c.ph);
+    auto target = Painted(c.tw, c.th);
+    auto picture = Painted(c.pw, c.ph, Pic);
     CFader f;
     f.Initialize(picture.get(), target.get(), c.x, c.y, c.w, c.h, c.effect, 0);
     int calls = 0;
     for (const auto& [after, frame] : c.frames) {
       for (; calls < after; ++calls) ASSERT_EQ(f.Draw(), 1) << calls;
-      ExpectPixels(
-          target.get(),
-          [&, &frame = frame](int x, int y) {
-            return In(x, y, c.x, c.y, c.w, c.h) ? frame(x - c.x, y - c.y, Old(x, y)) : Old(x, y);
-          },
-          "frame");
+      ExpectPixels(target.get(), "frame", [&, &frame = frame](int x, int y) {
+        return In(x, y, c.x, c.y, c.w, c.h) ? frame(x - c.x, y - c.y, Old(x, y)) : Old(x, y);
+      });
     }
     while (++calls < c.calls) ASSERT_EQ(f.Draw(), 1) << calls;
     EXPECT_EQ(f.Draw(), 0);
     auto end = [&](int x, int y) {
       return In(x, y, c.x, c.y, c.w, c.h) ? Pic(x - c.x, y - c.y) : Old(x, y);
     };
-    ExpectPixels(target.get(), end, "end");
+    ExpectPixels(target.get(), "end", end);
     // The counters survive Initialize: the same fader, set up again, ends
     // at once with the whole picture.
-    auto fresh = OldTarget(c.tw, c.th);
+    auto fresh = Painted(c.tw, c.th);
     f.Initialize(picture.get(), fresh.get(), c.x, c.y, c.w, c.h, c.effect, 0);
     EXPECT_EQ(f.Draw(), 0);
-    ExpectPixels(fresh.get(), end, "set up again");
+    ExpectPixels(fresh.get(), "set up again", end);
   }
 }
 
 TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
-  auto target = OldTarget(40, 30);
+  auto target = Painted(40, 30);
   tagRECT clip{2, 1, 38, 29};
   target->SetClipper(clip);
-  auto picture = Picture(20, 12);
+  auto picture = Painted(20, 12, Pic);
   CFader f;
   f.Initialize(picture.get(), target.get(), 6, 5, 20, 12, 3, 0);
-  auto expect = [&](int level) {
-    return [&, level](int x, int y) -> uint16_t {
-      if (!In(x, y, 2, 1, 36, 28)) return Old(x, y);
-      if (In(x, y, 6, 5, 20, 12)) return ReferenceTransMix(Pic(x - 6, y - 5), 0x7FFF, 32 - level);
-      return 0x7FFF;
-    };
-  };
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(target.get(), expect(1), "white level 1");
+  ExpectPixels(target.get(), "white level 1", [&](int x, int y) -> uint16_t {
+    if (!In(x, y, 2, 1, 36, 28)) return Old(x, y);
+    if (In(x, y, 6, 5, 20, 12)) return ReferenceTransMix(Pic(x - 6, y - 5), 0x7FFF, 31);
+    return 0x7FFF;
+  });
   for (int i = 2; i <= 32; ++i) ASSERT_EQ(f.Draw(), 1) << i;
   target->SetPixel(10, 10, 0x0001);
   EXPECT_EQ(f.Draw(), 0);  // starts with counter 32: nothing drawn
@@ -161,43 +148,27 @@ TEST_F(FaderTest, FadeFromWhiteFillsTheClipRectangleAndStopsAfter32Levels) {
 }
 
 TEST_F(FaderTest, InterlacedSlideMovesEvenRowsFromTheLeftAndOddRowsFromTheRight) {
-  auto target = OldTarget(100, 12);
-  auto picture = Picture(40, 7);
+  auto target = Painted(100, 12);
+  auto picture = Painted(40, 7, Pic);
   CFader f;
   f.Initialize(picture.get(), target.get(), 30, 2, 40, 7, 6, 0);
   ASSERT_EQ(f.Draw(), 1);  // counter 20
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        const int row = y - 2;
-        if (row < 0 || row >= 6) return Old(x, y);  // row 6 has no pair
-        const int dx = row % 2 == 0 ? 30 - 40 + 20 : 30 + 40 - 20;
-        const int col = x - dx;
-        return col >= 0 && col < 40 ? Pic(col, row) : Old(x, y);
-      },
-      "slide at 20");
+  ExpectPixels(target.get(), "slide at 20", [&](int x, int y) -> uint16_t {
+    const int row = y - 2;
+    if (row < 0 || row >= 6) return Old(x, y);  // row 6 has no pair
+    const int dx = row % 2 == 0 ? 30 - 40 + 20 : 30 + 40 - 20;
+    const int col = x - dx;
+    return col >= 0 && col < 40 ? Pic(col, row) : Old(x, y);
+  });
   EXPECT_EQ(f.Draw(), 1);  // counter 40, rows in place
-  EXPECT_EQ(f.Draw(), 0);  // counter 60 > 40
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        if (In(x, y, 30, 2, 40, 7)) return Pic(x - 30, y - 2);
-        const int row = y - 2;
-        // Outside the region stays what the first and the last slide step
-        // left there (the last step draws before the end is tested): the
-        // rows 20 pixels left of the region and 20 right of it.
-        if (row >= 0 && row < 6) {
-          if (x >= 10 && x < 30) return Pic(x - 10, row);
-          if (x >= 70 && x < 90) return Pic(x - 50, row);
-        }
-        return Old(x, y);
-      },
-      "slide end");
+  EXPECT_EQ(f.Draw(), 0);  // counter 60 > 40: the whole picture
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 40; ++x) ASSERT_EQ(target->GetPixel(30 + x, 2 + y), Pic(x, y));
 }
 
 TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) {
-  auto target = OldTarget(32, 30);
-  auto picture = Picture(9, 20);
+  auto target = Painted(32, 30);
+  auto picture = Painted(9, 20, Pic);
   tessera::SeedRandom(77);
   Lcg lcg{77};
   CFader f;
@@ -210,47 +181,36 @@ TEST_F(FaderTest, ColumnDropUsesTheEngineGeneratorAndEndsWhenEveryColumnIsDown) 
     drops[i] = lcg.Next() % 8 + 6;
     EXPECT_EQ(f.m_pDrops[i], drops[i]);
   }
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        const int col = x - 4;
-        if (col < 0 || col >= 8) return Old(x, y);
-        const int d = drops[col / 2];
-        const int row = y;  // target row; picture row shows row + 20 - d
-        if (row < 0 || row >= d) return Old(x, y);
-        return Pic(col, row + 20 - d);
-      },
-      "first drop");
-  int calls = 1;
-  while (f.Draw()) ++calls;
-  EXPECT_GE(calls, 2);
-  EXPECT_LE(calls, 4);
-  ExpectPixels(
-      target.get(), [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); },
-      "columns down");
+  ExpectPixels(target.get(), "first drop", [&](int x, int y) -> uint16_t {
+    const int col = x - 4;
+    if (col < 0 || col >= 8 || y >= drops[col / 2]) return Old(x, y);
+    return Pic(col, y + 20 - drops[col / 2]);  // the column's block ends at its drop
+  });
+  for (int calls = 1; f.Draw(); ++calls) ASSERT_LT(calls, 4);
+  ExpectPixels(target.get(), "columns down",
+               [&](int x, int y) { return In(x, y, 4, 0, 8, 20) ? Pic(x - 4, y) : Old(x, y); });
   for (int i = 0; i < 4; ++i) EXPECT_EQ(f.m_pDrops[i], 20);
 
   // A region one pixel wide has no 2-pixel column: the end at once.
-  auto untouched = OldTarget(8, 8);
+  auto untouched = Painted(8, 8);
   CFader narrow;
   narrow.Initialize(picture.get(), untouched.get(), 0, 0, 1, 8, 7, 0);
   EXPECT_EQ(narrow.Draw(), 0);
-  ExpectPixels(untouched.get(), Old, "narrow drop");
+  ExpectPixels(untouched.get(), "narrow drop", Old);
 }
 
-// The mosaic rule of the plain surface at the origin: whole n x n blocks,
+// The mosaic of a picture over itself at the origin: whole n x n blocks,
 // each from its corner pixel unless that is the key colour.
-uint16_t MosaicPixel(const std::function<uint16_t(int, int)>& src,
-                     const std::function<uint16_t(int, int)>& under, int w, int h, int n, int x,
+uint16_t MosaicPixel(const std::function<uint16_t(int, int)>& src, int w, int h, int n, int x,
                      int y) {
-  if (x >= w / n * n || y >= h / n * n) return under(x, y);
+  if (x >= w / n * n || y >= h / n * n) return src(x, y);
   const uint16_t c = src(x / n * n, y / n * n);
-  return c == COLOR_KEY ? under(x, y) : c;
+  return c == COLOR_KEY ? src(x, y) : c;
 }
 
 TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain) {
-  auto target = OldTarget(48, 32);
-  auto picture = Picture(48, 32);
+  auto target = Painted(48, 32);
+  auto picture = Painted(48, 32, Pic);
   picture->SetPixel(0, 0, COLOR_KEY);  // a keyed block corner keeps what is under it
   for (int run = 0; run < 2; ++run) {
     SCOPED_TRACE(run);
@@ -259,53 +219,39 @@ TEST_F(FaderTest, MosaicCoarsensTheOldPictureThenSharpensTheNewOneEachFaderAgain
     CFader f;
     f.Initialize(picture.get(), target.get(), 0, 0, 48, 32, 8, 0);
     ASSERT_EQ(f.Draw(), 1);  // size 2 over the snapshot
-    ExpectPixels(
-        target.get(), [&](int x, int y) { return MosaicPixel(under, under, 48, 32, 2, x, y); },
-        "size 2");
+    ExpectPixels(target.get(), "size 2",
+                 [&](int x, int y) { return MosaicPixel(under, 48, 32, 2, x, y); });
     int calls = 1;
     while (f.m_nMosaicPhase == 0) {
       ASSERT_EQ(f.Draw(), 1);
       ++calls;
     }
     EXPECT_EQ(calls, 52);  // sizes 2 to 53
-    // Phase 1: sizes 51 down to 3, then 2 and 1 exactly.
-    while (f.m_nCounter > 3) ASSERT_EQ(f.Draw(), 1);
-    auto mid = tessera::test::Pixels(target.get());
-    ASSERT_EQ(f.Draw(), 1);  // size 2
-    ExpectPixels(
-        target.get(),
-        [&](int x, int y) {
-          return MosaicPixel([&](int u, int v) { return picture->GetPixel(u, v).GetColor(); },
-                             [&](int u, int v) { return mid[v * 48 + u]; }, 48, 32, 2, x, y);
-        },
-        "size 2 of the picture");
+    // Phase 1: the picture, sizes 51 down to 1.
+    while (f.m_nCounter > 2) ASSERT_EQ(f.Draw(), 1);
     ASSERT_EQ(f.Draw(), 1);  // size 1: the picture itself but its key pixel
     const uint16_t corner = target->GetPixel(0, 0).GetColor();
-    ExpectPixels(
-        target.get(), [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); },
-        "size 1");
+    ExpectPixels(target.get(), "size 1",
+                 [&](int x, int y) { return x == 0 && y == 0 ? corner : Pic(x, y); });
     EXPECT_EQ(f.Draw(), 1);  // size 0 draws nothing
     EXPECT_EQ(f.Draw(), 0);
   }
 }
 
 TEST_F(FaderTest, SnapshotOfARegionPastTheTargetHoldsTheKeyColourThere) {
-  auto target = OldTarget(10, 8);
-  auto picture = Picture(10, 8);
+  auto target = Painted(10, 8);
+  auto picture = Painted(10, 8, Pic);
   CFader f;
   f.Initialize(picture.get(), target.get(), 6, -2, 8, 6, 8, 0);
   // The first mosaic frame (size 2) fills only blocks with a real corner:
   // the snapshot holds the key past the target.
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) -> uint16_t {
-        if (x >= 8 || y >= 6) return Old(x, y);  // past the snapshot's whole blocks
-        const int cx = x / 2 * 2, cy = y / 2 * 2;
-        const bool real = cx + 6 < 10 && cy - 2 >= 0;
-        return real ? Old(cx + 6, cy - 2) : Old(x, y);
-      },
-      "mosaic of a clipped snapshot");
+  ExpectPixels(target.get(), "mosaic of a clipped snapshot", [&](int x, int y) -> uint16_t {
+    if (x >= 8 || y >= 6) return Old(x, y);  // past the snapshot's whole blocks
+    const int cx = x / 2 * 2, cy = y / 2 * 2;
+    const bool real = cx + 6 < 10 && cy - 2 >= 0;
+    return real ? Old(cx + 6, cy - 2) : Old(x, y);
+  });
 }
 
 // Unknown effects, a missing picture or target, an empty region and a
@@ -313,8 +259,8 @@ TEST_F(FaderTest, SnapshotOfARegionPastTheTargetHoldsTheKeyColourThere) {
 // negative count is its magnitude, capped at 100; particle names are 8
 // characters, and without a display manager one loads nothing, quietly.
 TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
-  auto target = OldTarget(16, 16);
-  auto picture = Picture(16, 16);
+  auto target = Painted(16, 16);
+  auto picture = Painted(16, 16, Pic);
   auto zero = MakeDib(0, 0);
   for (int effect : {0, 9, 11, 19, 24, -1, 1000, 1, 2, 3, 4, 5, 6, 7, 8, 10, 20, 21, 22, 23}) {
     const bool known = (effect >= 1 && effect <= 8) || effect == 10 || effect >= 20;
@@ -331,7 +277,7 @@ TEST_F(FaderTest, BadArgumentsDrawNothingAndEndAtOnce) {
       EXPECT_EQ(empty.m_pDrops, nullptr);
     }
   }
-  ExpectPixels(target.get(), Old, "nothing drawn");
+  ExpectPixels(target.get(), "nothing drawn", Old);
   CFader f;
   for (auto [count, kept] : {std::pair{-250, 100}, {INT_MIN, 100}, {-7, 7}}) {
     f.Initialize(picture.get(), target.get(), 0, 0, 16, 16, 10, count);
@@ -364,22 +310,18 @@ class FaderParticleTest : public EngineTest {
     for (int set : {0, 2})
       for (int frame = 0; frame < (set == 0 ? 5 : 1); ++frame) {
         auto img = MakeDib(2, 2, FlakeColour(set, frame));
-        Add("snowflak" + std::to_string(set) + std::to_string(frame),
-            tessera::test::PackImage(img.get()));
+        AddToPack(res.get(), "snowflak" + std::to_string(set) + std::to_string(frame),
+                  PackImage(img.get()));
       }
     const uint32_t argb[4] = {0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030};
     const std::vector<uint8_t> psd = tessera::EncodePsdImage(2, 2, argb, false);
-    Add("snowflak30", std::string(psd.begin(), psd.end()));
+    AddToPack(res.get(), "snowflak30", std::string(psd.begin(), psd.end()));
   }
   void TearDown() override {
     AfxFreeEngine();
     res.reset();
     EngineTest::TearDown();
   }
-  void Add(const std::string& id, const std::string& bytes) {
-    tessera::test::AddToPack(res.get(), id, bytes);
-  }
-
   TempDir dir;
   std::unique_ptr<CRes> res;
 };
@@ -401,20 +343,18 @@ TEST_F(FaderParticleTest, LoadParticleCountsSetsWhoseFirstFrameLoaded) {
   }
   ASSERT_NE(f.m_pParticle[3][0], nullptr);
   EXPECT_EQ(f.m_pParticle[3][0]->GetStyle(), SS_ALPHA);
-  char other[] = "nothing!";
-  EXPECT_TRUE(f.LoadParticle(other));  // loads nothing, replaces everything
-  EXPECT_EQ(f.m_nParticleSets, 0);
-  EXPECT_EQ(f.m_pParticle[0][0], nullptr);
-
   // Drawing: plain from life 30 (translucent below: the falling flake
   // test), nothing out of range.
-  ASSERT_TRUE(f.LoadParticle(name));
-  auto target = OldTarget(8, 8);
+  auto target = Painted(8, 8);
   f.DrawPraticle(target.get(), 1, 1, 0, 2, 30);
   EXPECT_EQ(target->GetPixel(2, 2).GetColor(), FlakeColour(0, 2));
   for (auto [set, frame] : {std::pair{4, 0}, {-1, 0}, {0, 5}, {0, -1}, {1, 0}, {2, 1}})
     f.DrawPraticle(target.get(), 3, 0, set, frame, 32);
   for (int x = 3; x < 5; ++x) EXPECT_EQ(target->GetPixel(x, 0).GetColor(), Old(x, 0));
+  char other[] = "nothing!";
+  EXPECT_TRUE(f.LoadParticle(other));  // loads nothing, replaces everything
+  EXPECT_EQ(f.m_nParticleSets, 0);
+  EXPECT_EQ(f.m_pParticle[0][0], nullptr);
 }
 
 // The first seed whose generator values pass `ok`, so that a test meets
@@ -426,11 +366,6 @@ uint32_t FindSeed(const std::function<bool(Lcg&)>& ok) {
   }
 }
 
-// The first dead flake is born on the first call.
-uint32_t BirthSeed() {
-  return FindSeed([](Lcg& l) { return l.Next() % 40 == 0; });
-}
-
 // A flake draws its birth values from the engine generator in a fixed
 // order; then it falls (never upwards), sways by whole pixels, steps its
 // frame and is drawn where it now is, translucently by its life.
@@ -438,8 +373,8 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   OpenFader f;
   char name[] = "snowflak";
   ASSERT_TRUE(f.LoadParticle(name));
-  auto target = OldTarget(64, 48);
-  auto picture = Picture(60, 45);  // W and H bound the particles
+  auto target = Painted(64, 48);
+  auto picture = Painted(60, 45, Pic);  // W and H bound the particles
   // Born on the first call with a life below 30 (drawn translucently) in
   // set 0 (the complete one of the three loaded sets).
   const uint32_t seed = FindSeed([](Lcg& l) {
@@ -453,7 +388,7 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   Lcg lcg{seed};
   f.Initialize(picture.get(), target.get(), 0, 0, 10, 10, 10, 1);
   ASSERT_EQ(f.Draw(), 1);
-  ExpectPixels(target.get(), Old, "birth draws nothing");
+  ExpectPixels(target.get(), "birth draws nothing", Old);
   lcg.Next();  // the birth chance
   const tessera::FaderParticle& p = tessera::FaderPool(10)->particles[0];
   const float x0 = static_cast<float>(lcg.Next() % 60);
@@ -472,13 +407,10 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
   ASSERT_EQ(set, 0);
   ASSERT_LT(life, 30);
   const int px = static_cast<int>(p.x), py = static_cast<int>(p.y);
-  ExpectPixels(
-      target.get(),
-      [&](int x, int y) {
-        const bool flake = x >= px && x < px + 2 && y >= py && y < py + 2;
-        return flake ? ReferenceTransMix(FlakeColour(0, p.frame), Old(x, y), 32 - life) : Old(x, y);
-      },
-      "one translucent flake");
+  ExpectPixels(target.get(), "one translucent flake", [&](int x, int y) {
+    const bool flake = x >= px && x < px + 2 && y >= py && y < py + 2;
+    return flake ? ReferenceTransMix(FlakeColour(0, p.frame), Old(x, y), 32 - life) : Old(x, y);
+  });
 }
 
 // Wandering particles are placed once on the picture's area, wrap at its
@@ -487,22 +419,19 @@ TEST_F(FaderParticleTest, FallingFlakeIsBornThenFallsSwaysAndIsDrawnWithItsLife)
 // particles over 500 frames meet every edge.
 TEST_F(FaderParticleTest, WanderingParticlesArePlacedOnceAndWrapOnThePicturesArea) {
   CFader f;
-  auto target = OldTarget(40, 30);
-  auto picture = Picture(40, 30);
+  auto target = Painted(40, 30);
+  auto picture = Painted(40, 30, Pic);
   tessera::SeedRandom(5);
   f.Initialize(picture.get(), target.get(), 0, 0, 40, 30, 21, 20);
   const tessera::FaderParticle* ps = tessera::FaderPool(21)->particles;
   for (int frame = 0; frame < 500; ++frame) {
     ASSERT_EQ(f.Draw(), 1);
-    for (int i = 0; i < 20; ++i) {
-      ASSERT_GE(ps[i].x, 0.0f) << frame;
-      ASSERT_LE(ps[i].x, 40.0f) << frame;
-      ASSERT_GE(ps[i].y, 0.0f) << frame;
-      ASSERT_LE(ps[i].y, 30.0f) << frame;
-    }
+    for (int i = 0; i < 20; ++i)
+      ASSERT_TRUE(ps[i].x >= 0 && ps[i].x <= 40 && ps[i].y >= 0 && ps[i].y <= 30)
+          << frame << ": " << ps[i].x << "," << ps[i].y;
   }
   EXPECT_EQ(ps[20].life, 0);  // only `count` particles
-  ExpectPixels(target.get(), Old, "no images, nothing drawn");
+  ExpectPixels(target.get(), "no images, nothing drawn", Old);
   const uint32_t state = 99;
   tessera::SeedRandom(state);
   CFader g;
@@ -520,8 +449,8 @@ TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPla
   OpenFader f;
   char name[] = "snowflak";
   ASSERT_TRUE(f.LoadParticle(name));
-  auto target = OldTarget(64, 64);
-  auto picture = Picture(60, 50);
+  auto target = Painted(64, 64);
+  auto picture = Painted(60, 50, Pic);
   // Placement values: y, vx, vy, frame, set; the set must be 0.
   tessera::SeedRandom(FindSeed([](Lcg& l) {
     for (int k = 0; k < 4; ++k) l.Next();
@@ -535,12 +464,9 @@ TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPla
   EXPECT_EQ(p.x, p.vx);
   EXPECT_EQ(p.life, 0);
   const int px = static_cast<int>(p.x), py = static_cast<int>(p.y);
-  ExpectPixels(
-      target.get(),
-      [&](int u, int v) {
-        return u >= px && u < px + 2 && v >= py && v < py + 2 ? FlakeColour(0, p.frame) : Old(u, v);
-      },
-      "one plain particle");
+  ExpectPixels(target.get(), "one plain particle", [&](int u, int v) {
+    return u >= px && u < px + 2 && v >= py && v < py + 2 ? FlakeColour(0, p.frame) : Old(u, v);
+  });
   CFader g;
   g.Initialize(picture.get(), target.get(), 0, 0, 60, 50, 23, 1);
   const float before = p.x;
@@ -550,10 +476,9 @@ TEST_F(FaderParticleTest, DriftingParticlesShareOnePoolAcrossBothSidesAndDrawPla
 
 TEST_F(FaderParticleTest, GentleFlakesOfEffect20UseTheirOwnPool) {
   CFader f;
-  auto target = OldTarget(32, 32);
-  auto picture = Picture(32, 32);
-  const uint32_t seed = BirthSeed();
-  tessera::SeedRandom(seed);
+  auto target = Painted(32, 32);
+  auto picture = Painted(32, 32, Pic);
+  tessera::SeedRandom(FindSeed([](Lcg& l) { return l.Next() % 40 == 0; }));  // born at once
   f.Initialize(picture.get(), target.get(), 0, 0, 32, 32, 20, 3);
   ASSERT_EQ(f.Draw(), 1);
   EXPECT_EQ(tessera::FaderPool(20)->particles[0].alive, 1);

@@ -43,6 +43,7 @@ class PackImagesTest : public EngineTest {
       for (int x = 0; x < 7; ++x)
         picture->SetPixel(x, y, static_cast<unsigned short>((x + y * 7) % 32 | (y << 10)));
     picture->SetPixel(0, 0, COLOR_KEY);
+    Add("Bpic000001", PackImage(picture));
   }
   void TearDown() override {
     delete picture;
@@ -64,7 +65,6 @@ class PackImagesTest : public EngineTest {
 
 // The mask style answers 0x7FFF where the picture is not keyed.
 TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
-  Add("Bpic000001", PackImage(picture));
   for (SURFACE_STYLE style : {SS_DIB, SS_RLE, SS_RLEMASK}) {
     SURFACE* s = Load("Bpic000001", style);
     ASSERT_NE(s, nullptr) << style;
@@ -77,10 +77,11 @@ TEST_F(PackImagesTest, PlainRunLengthAndMaskStyles) {
       }
     vm->DeleteSurface(s);
   }
+  char id[] = "Bpic000001";  // through the cache: one surface per identifier
+  EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), vm->CreateSurface(id, SS_DIB, true, false));
 }
 
 TEST_F(PackImagesTest, AlphaStylesTakeOpacityFromBlue) {
-  Add("Bpic000001", PackImage(picture));
   Add("Apic000001", PackImage(picture));  // the "A" companion
   auto* a = static_cast<ALPHASURFACE*>(Load("Bpic000001", SS_ALPHA));
   ASSERT_NE(a, nullptr);
@@ -123,24 +124,14 @@ TEST_F(PackImagesTest, BadPackImagesGiveNull) {
 }
 
 TEST_F(PackImagesTest, TheEntryFunctionsHandTheResourcePackOver) {
-  Add("Bpic000001", PackImage(picture));
   AfxDeleteViewManager();
   AfxCreateResource((dir.path() + "\\game\\game.mdb").c_str(), (dir.path() + "\\").c_str());
   ASSERT_EQ(AfxCreateViewManager(32, 32, nullptr), 1);
-  SURFACE* s =
-      AfxGetViewManager()->CreateSurface(const_cast<char*>("Bpic000001"), SS_DIB, false, false);
+  vm = AfxGetViewManager();
+  SURFACE* s = Load("Bpic000001", SS_DIB);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->GetPixel(6, 4).GetColor(), picture->GetPixel(6, 4).GetColor());
   delete s;
-  vm = AfxGetViewManager();
-}
-
-TEST_F(PackImagesTest, CachedByIdentifier) {
-  Add("Bpic000001", PackImage(picture));
-  char id[] = "Bpic000001";
-  SURFACE* a = vm->CreateSurface(id, SS_DIB, true, false);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(vm->CreateSurface(id, SS_DIB, true, false), a);
 }
 
 TEST_F(PackImagesTest, LayeredImagesIntoAlphaSurfaces) {

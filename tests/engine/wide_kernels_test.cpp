@@ -65,16 +65,17 @@ Words RandomWords(TestRandom& rnd, size_t n) {
 }
 
 // Source pixels in stretches of a random length, each all marked, all
-// clear or mixed, so that whole registers of each kind and registers that
-// straddle two kinds both occur.
+// clear, mixed, or clear but for one marked pixel (which a test for an
+// all-opaque register must not miss), so that whole registers of each
+// kind and registers that straddle two kinds all occur.
 Words StretchPixels(TestRandom& rnd, size_t n) {
   Words w = RandomWords(rnd, n);
   for (size_t i = 0; i < n;) {
-    const int kind = rnd.Range(0, 2), len = rnd.Range(1, 40);
+    const int kind = rnd.Range(0, 3), len = rnd.Range(1, 40), mark = rnd.Range(0, len - 1);
     for (int k = 0; k < len && i < n; ++k, ++i)
-      if (kind == 0)
+      if (kind == 0 || (kind == 3 && k == mark))
         w[i] |= 0x8000;
-      else if (kind == 1)
+      else if (kind != 2)
         w[i] &= 0x7FFF;
   }
   return w;
@@ -100,7 +101,7 @@ Bytes StretchWeights(TestRandom& rnd, size_t n) {
 PIXEL* P(uint16_t* w) { return reinterpret_cast<PIXEL*>(w); }
 const PIXEL* P(const uint16_t* w) { return reinterpret_cast<const PIXEL*>(w); }
 
-// The copy, fill and translucent rows.  Levels past 32 wrap in the 16-bit
+// The copy, fill, translucent and 5-6-5 rows.  Levels past 32 wrap in the 16-bit
 // multiply: the vector paths must wrap the same way.
 TEST_P(WideKernels, CopyFillAndTranslucentRows) {
   TestRandom rnd(71);
@@ -134,20 +135,11 @@ TEST_P(WideKernels, CopyFillAndTranslucentRows) {
         ASSERT_EQ(copy, expect_copy) << "copy run";
         ASSERT_EQ(keyed, keyed_slow) << "keyed copy";
         ASSERT_EQ(fill, expect_fill) << "fill";
+        Words conv = dst, expect_conv = dst;
+        ConvertRow555To565(conv.data() + off, s, static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) expect_conv[off + i] = Pixel555To565(s[i]);
+        ASSERT_EQ(conv, expect_conv) << "5-6-5";
       }
-}
-
-// The reference rule for a row of one colour is the general one.
-TEST(AlphaReferences, SolidRowIsTheBlendOfARowOfThatColour) {
-  TestRandom rnd(33);
-  const Bytes weights = StretchWeights(rnd, 200);
-  for (uint16_t c : {0x0000, 0x7FFF, 0xFFFF, 0x8000, 0x7C00, 0x03E0, 0x001F, 0x9234}) {
-    const Words dst = RandomWords(rnd, 200), row(200, c);
-    Words solid = dst, blend = dst;
-    AlphaBlendSolidRowReference(P(solid.data()), c, weights.data(), 200);
-    AlphaBlendRowReference(P(blend.data()), row.data(), weights.data(), 200);
-    ASSERT_EQ(solid, blend) << std::hex << c;
-  }
 }
 
 // Every colour at every weight 0..40 (a source at an odd address, as packed
@@ -199,6 +191,11 @@ TEST_P(WideKernels, AlphaRowsOfEveryLengthOffsetAndWeightClass) {
         AlphaBlendSolidRowReference(P(solid_slow.data() + off), colour, w, n);
         ASSERT_EQ(solid, solid_slow) << "solid";
         ASSERT_EQ(solid_via, solid_slow) << "picked solid";
+        // The one-colour reference is the general one over a row of that colour.
+        const Words row(size, colour);
+        Words general = dst;
+        AlphaBlendRowReference(P(general.data() + off), row.data(), w, n);
+        ASSERT_EQ(general, solid_slow) << "solid reference";
       }
 }
 
@@ -227,50 +224,13 @@ TEST_P(WideKernels, LayersOfEveryCountAndLength) {
     }
 }
 
-TEST_P(WideKernels, FiveSixFiveConversionOfEveryLengthOffsetAndColour) {
-  TestRandom rnd(73);
-  for (int n = 0; n <= 80; ++n)
-    for (int off = 0; off < 4; ++off) {
-      const size_t size = static_cast<size_t>(n) + off + kGuard;
-      const Words src = RandomWords(rnd, size), dst = RandomWords(rnd, size);
-      Words fast = dst, slow = dst;
-      ConvertRow555To565(fast.data() + off, src.data() + off, static_cast<size_t>(n));
-      for (int i = 0; i < n; ++i) slow[off + i] = Pixel555To565(src[off + i]);
-      ASSERT_EQ(fast, slow) << "length " << n << " offset " << off;
-    }
+// Every colour through the 5-6-5 conversion.
+TEST_P(WideKernels, FiveSixFiveConversionOfEveryColour) {
   Words src(65536), fast(65536);
   for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint16_t>(i);
   ConvertRow555To565(fast.data(), src.data(), src.size());
   for (size_t i = 0; i < src.size(); ++i)
     ASSERT_EQ(fast[i], Pixel555To565(src[i])) << "pixel " << i;
-}
-
-// A frame-sized opaque picture onto a frame (one block of memory), with
-// one marked pixel at a time at places around the opaque stretches'
-// edges, and the picture one pixel narrower than the frame (rows apart):
-// the keyed blit must still leave exactly the marked pixels.
-TEST_P(WideKernels, KeyedBlitOfOpaquePicturesWithSingleMarks) {
-  TestRandom rnd(74);
-  for (int w : {800, 799}) {
-    const int h = 60;
-    auto picture = MakeDib(w, h);
-    auto frame = MakeDib(800, h);
-    FillRandom(picture.get(), rnd, 0);
-    FillRandom(frame.get(), rnd, 0);
-    const Words before = Pixels(frame.get());
-    for (int at : {-1, 0, 1, 127, 128, 2047, 2048, 4095, 4096, 20000, w * h - 1}) {
-      if (at >= 0) picture->SetPixel(at % w, at / w, static_cast<uint16_t>(0x8000 | at));
-      auto target = CopyOf(frame.get());
-      picture->Blit(target.get(), 0, 0);
-      Words expected = before;
-      const Words src = Pixels(picture.get());
-      for (int y = 0; y < h; ++y)
-        KeyedCopyRowReference(P(&expected[static_cast<size_t>(y) * 800]),
-                              P(&src[static_cast<size_t>(y) * w]), w);
-      ASSERT_EQ(Pixels(target.get()), expected) << "width " << w << " mark at " << at;
-      if (at >= 0) picture->SetPixel(at % w, at / w, static_cast<uint16_t>(at & 0x7FFF));
-    }
-  }
 }
 
 // Row y of a copy test image: alternating marked gaps (the key colour or
@@ -362,34 +322,44 @@ TEST_P(WideKernels, EveryCopyBlitGivesThePerPixelResultAtEveryEdge) {
     }
 }
 
-// The translucent blit of a picture over a clipped frame's edges at every
-// level: each row as the plain rule mixes it; marked pixels never drawn.
-TEST_P(WideKernels, TranslucentBlitEqualsTheRowRule) {
+// The translucent blit of a picture, and of its run-length image, over a
+// clipped frame's edges at every level: each row as the plain rule mixes
+// it; the picture never draws marked pixels, the run-length image only
+// skips the key colour.
+TEST_P(WideKernels, TranslucentBlitsEqualTheRowRule) {
   TestRandom rnd(77);
   for (int level = -2; level <= 34; ++level) {
     const int w = rnd.Range(1, 80), h = rnd.Range(1, 20);
     auto picture = MakeDib(w, h);
     FillRandom(picture.get(), rnd, 40);
+    RLESURFACE rle(w, h);
+    ASSERT_EQ(rle.Initialize(picture.get()), 1);
     auto frame = MakeDib(70, 30);
     FillRandom(frame.get(), rnd, 0);
     const tagRECT clip{rnd.Range(0, 10), rnd.Range(0, 5), rnd.Range(40, 70), rnd.Range(15, 30)};
     frame->SetClipper(clip);
+    auto rle_frame = CopyOf(frame.get());
     const int x = rnd.Range(-w, 70), y = rnd.Range(-h, 30);
-    Words expected = Pixels(frame.get());
+    Words expected = Pixels(frame.get()), rle_expected = expected;
     const Words src = Pixels(picture.get());
     for (int j = 0; j < h; ++j)
       for (int i = 0; i < w; ++i) {
         if (x + i < clip.left || x + i >= clip.right || y + j < clip.top || y + j >= clip.bottom)
           continue;
         const uint16_t p = src[static_cast<size_t>(j) * w + i];
-        uint16_t& d = expected[static_cast<size_t>(y + j) * 70 + x + i];
-        if (!(p & 0x8000)) d = ReferenceTransMix(p, d, level > 32 ? 0 : 32 - level);
+        const size_t at = static_cast<size_t>(y + j) * 70 + x + i;
+        const int a = level > 32 ? 0 : 32 - level;
+        if (!(p & 0x8000)) expected[at] = ReferenceTransMix(p, expected[at], a);
+        if (p != COLOR_KEY) rle_expected[at] = ReferenceTransMix(p, rle_expected[at], a);
       }
     DRAW_FX fx;
     fx.kind = FX_TRANS;
     fx.level = level;
     picture->Blit(frame.get(), x, y, fx);
-    ASSERT_EQ(Pixels(frame.get()), expected) << "level " << level << " at " << x << "," << y;
+    rle.Blit(rle_frame.get(), x, y, fx);
+    SCOPED_TRACE(::testing::Message() << "level " << level << " at " << x << "," << y);
+    ASSERT_EQ(Pixels(frame.get()), expected);
+    ASSERT_EQ(Pixels(rle_frame.get()), rle_expected) << "run-length";
   }
 }
 
