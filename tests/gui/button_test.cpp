@@ -4,6 +4,7 @@
 #include "gui/button.h"
 
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@
 #include "gui/list_box.h"
 #include "gui/window.h"
 #include "gui_fixture.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/headless/headless_message_sink.h"
+#include "sound/wave_file.h"
 #include "support/surface_helpers.h"
 
 namespace {
@@ -101,6 +104,20 @@ TEST_F(ButtonTest, MissingLooks) {
   QButton::OnPress(&b);  // no pressed look: the look stays
   EXPECT_EQ(b.m_nImage, 1);
   EXPECT_TRUE(tessera::HeadlessMessages().empty());
+}
+
+// Press plays the area's click sound (the sound rules are the area's).
+TEST_F(ButtonTest, PressPlaysTheClickSound) {
+  std::filesystem::create_directories("wav");
+  const std::string samples(16, '\0');
+  ASSERT_TRUE(
+      tessera::WriteWaveFile("wav\\click.WAV", 1, 22050, 16, samples.data(), samples.size()));
+  QButton b(tagRECT{0, 0, 59, 19}, "", "", "NOSUCHIMG");
+  ASSERT_TRUE(AfxCreateSound(nullptr));
+  tessera::ClearHeadlessAudioLog();
+  QButton::OnPress(&b);
+  ASSERT_FALSE(tessera::HeadlessAudioLog().empty());
+  EXPECT_EQ(tessera::HeadlessAudioLog().back().find("Play"), 3u);
 }
 
 // x centred by the caption's width at the button's font size (or 5), y
