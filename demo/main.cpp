@@ -371,6 +371,11 @@ int main(int argc, char** argv) {
       }
       if ((tick + 1) % 1000 == 0)
         log << "frame " << tick + 1 << " memory " << ResidentKb() << " kB\n";
+      // Each frame's lines reach the file with the frame: someone watching
+      // the log sees the game as it plays, and a fatal error, which ends the
+      // process without unwinding this function, loses none of them.  A
+      // frame that wrote nothing costs no system call.
+      log.flush();
       if (o.frames > 0 && tick + 1 >= o.frames) game.Quit();
       if (clock) clock->Advance(33);
       if (windowed && !game.Finished()) SDL_Delay(33);
