@@ -10,12 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/cpu_features.h"
 #include "engine/dib_surface.h"
 #include "engine/pixel_block.h"
@@ -219,46 +217,10 @@ void MemcpyBlit(benchmark::State& state, Pattern p) {
   state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-// The frame copied by a loop of plain vector loads and stores, the widest
-// the processor has, with no test at all.  No blit that looks at each pixel
-// can store faster than this, so it shows how much of a keyed or converting
-// loop's distance to memcpy is the store path itself: where the C library's
-// memcpy uses the processor's copy-string instruction, that writes whole
-// cache lines without reading them first, and any loop of vector stores
-// reads each destination line before it writes it.
 #if defined(__x86_64__)
-__attribute__((target("avx512f"))) void CopyLoop512(uint16_t* d, const uint16_t* s, size_t n) {
-  for (size_t i = 0; i + 32 <= n; i += 32) _mm512_storeu_si512(d + i, _mm512_loadu_si512(s + i));
-}
-__attribute__((target("avx2"))) void CopyLoop256(uint16_t* d, const uint16_t* s, size_t n) {
-  for (size_t i = 0; i + 16 <= n; i += 16)
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
-}
-
-void CopyLoop128(uint16_t* d, const uint16_t* s, size_t n) {
-  for (size_t i = 0; i + 8 <= n; i += 8)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-}
-
-void VectorCopyLoop(benchmark::State& state) {
-  std::vector<uint16_t> a = MakeImage(kW, kH, kOpaque, 7), b(a.size(), 2);
-  void (*copy)(uint16_t*, const uint16_t*, size_t) = tessera::UseAvx512() ? CopyLoop512
-                                                     : tessera::UseAvx2() ? CopyLoop256
-                                                                          : CopyLoop128;
-  copy(b.data(), a.data(), a.size());
-  if (a != b) {
-    state.SkipWithError("the copy loop's frame differs from its source");
-    return;
-  }
-  for (auto _ : state) {
-    copy(b.data(), a.data(), a.size());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * FrameBytes(kOpaque));
-}
-BENCHMARK(VectorCopyLoop)->Name("KeyedOpaqueFrame/vector-copy-loop")->Unit(benchmark::kMicrosecond);
+BENCHMARK(tessera::bench::FrameVectorCopy)
+    ->Name("KeyedOpaqueFrame/vector-copy-loop")
+    ->Unit(benchmark::kMicrosecond);
 #endif
 
 // Each case: Tessera (AVX-512 or AVX2 where the processor has it, AVX2 at

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "engine/dib_surface.h"
 #include "engine/font_state.h"
 #include "engine/glyph_cache.h"
@@ -57,16 +58,6 @@ void Present(benchmark::State& state, uint32_t green_mask) {
 }
 void Present555_tessera(benchmark::State& state) { Present(state, 0x03E0); }
 void Present565_tessera(benchmark::State& state) { Present(state, 0x07E0); }
-
-void FrameMemcpy(benchmark::State& state) {
-  std::vector<uint16_t> src(kW * kH, 0x1234), dst(kW * kH);
-  for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), src.size() * 2);
-    benchmark::DoNotOptimize(dst.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * kW * kH * 2);
-}
 
 void FrameSdl(benchmark::State& state, Uint32 to) {
   std::vector<uint16_t> src(kW * kH, 0x1234), dst(kW * kH);
@@ -175,10 +166,13 @@ void PackImage_memcpy(benchmark::State& state) {
 BENCHMARK(PackImage_tessera)->Name("PackImage/tessera");
 BENCHMARK(PackImage_memcpy)->Name("PackImage/memcpy");
 BENCHMARK(Present555_tessera)->Name("Present555/tessera");
-BENCHMARK(FrameMemcpy)->Name("Present555/memcpy");
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("Present555/memcpy");
 BENCHMARK(Present555_sdl2)->Name("Present555/sdl2");
 BENCHMARK(Present565_tessera)->Name("Present565/tessera");
-BENCHMARK(FrameMemcpy)->Name("Present565/memcpy");
+BENCHMARK(tessera::bench::FrameMemcpy)->Name("Present565/memcpy");
+#if defined(__x86_64__)
+BENCHMARK(tessera::bench::FrameVectorCopy)->Name("Present565/vector-copy-loop");
+#endif
 BENCHMARK(Present565_sdl2)->Name("Present565/sdl2");
 BENCHMARK(TextLine_tessera)->Name("TextLine/tessera");
 BENCHMARK(TextLine_setpixel)->Name("TextLine/setpixel");
