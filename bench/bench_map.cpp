@@ -1,5 +1,6 @@
 // A map frame: the 800 x 600 view of a 3200 x 2400 background with 10, 100,
-// 500 and 1,000 objects standing on it, drawn by QMap::Show (background
+// 500 and 1,000 objects standing on it (and with none: the view copy alone,
+// the floor under every size), drawn by QMap::Show (background
 // copy, standing-point order, keyed sprite frames) beside the same frame
 // drawn with SDL2 (SDL_BlitSurface of the background part and of each
 // object's frame, colour key with RLE acceleration, sorted the same way
@@ -278,6 +279,8 @@ void Sort_quadratic(benchmark::State& state) { Sort(state, true); }
   BENCHMARK(MapFrame_sdl2)->Name("MapFrame" #n "/sdl2")->Arg(n)->Unit(benchmark::kMicrosecond); \
   BENCHMARK(Sort_tessera)->Name("Sort" #n "/tessera")->Arg(n)->Unit(benchmark::kMicrosecond);   \
   BENCHMARK(Sort_quadratic)->Name("Sort" #n "/quadratic")->Arg(n)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapFrame_tessera)->Name("MapFrame0/tessera")->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(MapFrame_sdl2)->Name("MapFrame0/sdl2")->Arg(0)->Unit(benchmark::kMicrosecond);
 MAP_SIZES(10)
 MAP_SIZES(100)
 MAP_SIZES(500)
