@@ -57,22 +57,29 @@ inline int ReadFromMemory(GifFileType* gif, GifByteType* out, int n) {
   return static_cast<int>(k);
 }
 
-// memcpy of one 800 x 600 16-bit frame of random pixels, checked to copy.
-inline void FrameMemcpy(benchmark::State& state) {
+// Times copy(dst, src, pixels) of one 800 x 600 16-bit frame of random
+// pixels, after checking that it copies.
+using FrameCopyFn = void (*)(uint16_t*, const uint16_t*, size_t);
+inline void TimeFrameCopy(benchmark::State& state, FrameCopyFn copy) {
   std::vector<uint16_t> src(static_cast<size_t>(kFrameW) * kFrameH), dst(src.size());
   tessera::test::TestRandom rng(5);
   for (uint16_t& p : src) p = static_cast<uint16_t>(rng.Next());
-  std::memcpy(dst.data(), src.data(), src.size() * 2);
+  copy(dst.data(), src.data(), src.size());
   if (dst != src) {
-    state.SkipWithError("memcpy did not copy");
+    state.SkipWithError("the frame was not copied");
     return;
   }
   for (auto _ : state) {
-    std::memcpy(dst.data(), src.data(), src.size() * 2);
+    copy(dst.data(), src.data(), src.size());
     benchmark::DoNotOptimize(dst.data());
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(state.iterations() * kFrameW * kFrameH * 2);
+}
+
+// memcpy of the frame.
+inline void FrameMemcpy(benchmark::State& state) {
+  TimeFrameCopy(state, [](uint16_t* d, const uint16_t* s, size_t n) { std::memcpy(d, s, 2 * n); });
 }
 
 // The same frame copied by a loop of plain vector loads and stores, the
@@ -100,22 +107,9 @@ inline void CopyLoop128(uint16_t* d, const uint16_t* s, size_t n) {
 }
 
 inline void FrameVectorCopy(benchmark::State& state) {
-  std::vector<uint16_t> src(static_cast<size_t>(kFrameW) * kFrameH), dst(src.size());
-  tessera::test::TestRandom rng(5);
-  for (uint16_t& p : src) p = static_cast<uint16_t>(rng.Next());
-  void (*copy)(uint16_t*, const uint16_t*, size_t) = tessera::UseAvx512() ? CopyLoop512
-                                                     : tessera::UseAvx2() ? CopyLoop256
-                                                                          : CopyLoop128;
-  copy(dst.data(), src.data(), src.size());
-  if (dst != src) {
-    state.SkipWithError("the copy loop did not copy");
-    return;
-  }
-  for (auto _ : state) {
-    copy(dst.data(), src.data(), src.size());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(state.iterations() * kFrameW * kFrameH * 2);
+  TimeFrameCopy(state, tessera::UseAvx512() ? CopyLoop512
+                       : tessera::UseAvx2() ? CopyLoop256
+                                            : CopyLoop128);
 }
 #endif
 
