@@ -226,8 +226,18 @@ int RLESURFACE::Initialize(const uint8_t* data, size_t size) {
   return Adopt(block, bytes);
 }
 
+RLESURFACE::~RLESURFACE() { ReleaseBlock(); }
+
+void RLESURFACE::ReleaseBlock() {
+  if (m_pShared)
+    m_pShared.reset();
+  else
+    std::free(m_pData);
+  m_pData = nullptr;
+}
+
 int RLESURFACE::Adopt(void* block, size_t bytes) {
-  std::free(m_pData);
+  ReleaseBlock();
   m_pData = block;
   m_nBytes = bytes;
   m_nBuilt = 1;
@@ -241,6 +251,10 @@ int RLESURFACE::Adopt(void* block, size_t bytes) {
 }
 
 void RLESURFACE::Prefetch() const {
+  // A block placed together with others is read right after the one
+  // before it, which the processor's own prefetching streams in; asking
+  // for it as well only fills the queue of reads the draw itself waits on.
+  if (m_pShared) return;
   // The first 4 KB: a button's or a figure's whole block.  Of a larger
   // picture, by the time its rows beyond are reached, the processor's own
   // prefetching follows the stream.

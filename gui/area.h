@@ -76,10 +76,17 @@ class QArea {
 
   // Draws the area; this one draws nothing and sets state 1.
   virtual void Show(SURFACE* target);
-  // Asks the caches for what Show will read, without waiting: the chain
-  // calls it for an area two ahead while it draws one.  This one asks for
+  // Asks the caches for what Show will read, without waiting.  The chain
+  // calls it twice for each area while it draws those before: step 1 for
+  // the object of the picture Show draws (found through this area's own
+  // fields, which the chain asked for a step earlier), step 2 for the
+  // picture's pixels (found through that object).  This one asks for
   // nothing.
-  virtual void PrefetchShow() {}
+  virtual void PrefetchShow(int step) { (void)step; }
+  // The picture Show draws now, if it draws one picture; null for this
+  // one.  The chain manager places the pictures of a screen together in
+  // memory by it.
+  virtual SURFACE* DrawnPicture() { return nullptr; }
   // Moves the top-left corner to (left, top) when movable.
   virtual void Move(int left, int top);
   // Stores the edges, then Move(left, top) when width and height are at

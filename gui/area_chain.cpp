@@ -106,18 +106,21 @@ void QAreaChain::ShowAreas(SURFACE* target) {
     // What the areas ahead will read is asked for while this one draws:
     // drawing a frame pushes the few hundred area objects and their
     // pictures out of the caches, and each Show would otherwise wait for
-    // its own.  In two steps, as each needs the one before: the object of
-    // the third area ahead (its first 512 bytes hold the fields the common
-    // kinds read to draw), and the picture of the second, whose object was
-    // asked for a step earlier.  Two areas' drawing is about the time a
-    // read from memory takes.  Only hints: a node that Show removes leaves
-    // at worst a wasted request.
+    // its own, one read after another.  In three steps, each needing what
+    // the one before asked for: the object of the fourth area ahead (its
+    // first 512 bytes hold the fields the common kinds read to draw), the
+    // picture object of the third, and the picture's pixels of the second.
+    // One area's drawing is about the time a read from memory takes.  Only
+    // hints: a node that Show removes leaves at worst a wasted request.
     Node* ahead = n->next ? n->next->next : nullptr;
     if (ahead) {
-      ahead->area->PrefetchShow();
-      if (ahead->next) {
-        const char* object = reinterpret_cast<const char*>(ahead->next->area);
-        for (int b = 0; b < 512; b += 64) __builtin_prefetch(object + b);
+      ahead->area->PrefetchShow(2);
+      if (Node* third = ahead->next) {
+        third->area->PrefetchShow(1);
+        if (third->next) {
+          const char* object = reinterpret_cast<const char*>(third->next->area);
+          for (int b = 0; b < 512; b += 64) __builtin_prefetch(object + b);
+        }
       }
     }
     if (area->m_dwState == QAREA_SHOW) area->Show(target);
@@ -128,6 +131,14 @@ void QAreaChain::ShowAreas(SURFACE* target) {
       for (int k = 0; n && k <= i; ++k) n = n->next;
     }
   }
+}
+
+std::vector<SURFACE*> QAreaChain::DrawnPictures() const {
+  std::vector<SURFACE*> pictures;
+  for (Node* n = m_pHead; n; n = n->next)
+    if (n->area->m_dwState == QAREA_SHOW)
+      if (SURFACE* s = n->area->DrawnPicture()) pictures.push_back(s);
+  return pictures;
 }
 
 QArea* QAreaChain::GetArea(int index) const {

@@ -40,6 +40,9 @@ class QAreaChain {
   QArea* Search(int x, int y);
   // Show(target) of each area in state 1, first to last.
   void ShowAreas(SURFACE* target);
+  // The pictures ShowAreas would draw now (DrawnPicture of each area in
+  // state 1 that has one), first to last.
+  std::vector<SURFACE*> DrawnPictures() const;
 
   // The number of areas, and the area at a position (0 first), null
   // outside; for the game and tests.

@@ -243,9 +243,15 @@ void QButton::Show(SURFACE* target) {
   }
 }
 
-void QButton::PrefetchShow() {
+void QButton::PrefetchShow(int step) {
   SURFACE* look = CurrentLook();
-  if (look && look->GetStyle() == SS_RLE) static_cast<RLESURFACE*>(look)->Prefetch();
+  if (!look) return;
+  if (step == 1) {
+    __builtin_prefetch(look);
+    __builtin_prefetch(reinterpret_cast<const char*>(look) + 64);
+  } else if (look->GetStyle() == SS_RLE) {
+    static_cast<RLESURFACE*>(look)->Prefetch();
+  }
 }
 
 bool QButton::IsPointed(int x, int y) {

@@ -68,8 +68,11 @@ class QButton : public QArea {
   // look at level 21 and the caption printed opaquely over it.  Nothing for
   // look -1 or a look without image.
   void Show(SURFACE* target) override;
-  // The current look's block, when it is a run-length one.
-  void PrefetchShow() override;
+  // Step 1 the current look's object, step 2 its block when it is a
+  // run-length one.
+  void PrefetchShow(int step) override;
+  // The current look.
+  SURFACE* DrawnPicture() override { return CurrentLook(); }
   // Shown, enabled, not hidden, inside the rectangle, and not on a key
   // coloured pixel of a look without an opacity or mask plane.
   bool IsPointed(int x, int y) override;

@@ -1,5 +1,8 @@
 #include "gui/chain_manager.h"
 
+#include <vector>
+
+#include "engine/rle_surface.h"
 #include "gui/area.h"
 #include "gui/area_chain.h"
 #include "gui/area_pointers.h"
@@ -45,6 +48,14 @@ void CChainManager::ShowAll(SURFACE* target) {
   // The game creates the cursor before the first frame; without one there
   // is no tip to switch.
   if (QMouse* mouse = AfxGetMouse()) mouse->SetTip(NeedTip());
+}
+
+bool CChainManager::PlacePicturesTogether() {
+  std::vector<RLESURFACE*> pictures;
+  for (QAreaChain* chain : m_pChain)
+    for (SURFACE* s : chain->DrawnPictures())
+      if (s->GetStyle() == SS_RLE) pictures.push_back(static_cast<RLESURFACE*>(s));
+  return RLESURFACE::PlaceTogether(pictures.data(), pictures.size());
 }
 
 bool CChainManager::NeedTip() { return tessera::NowMs() - m_dwLastRefresh > 400; }

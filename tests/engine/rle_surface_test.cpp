@@ -249,6 +249,71 @@ TEST(RleSurface, StreamsRunListsAndMasksAgreeOnRandomSprites) {
   }
 }
 
+// The bytes of a picture's block: header, row table, run words.
+size_t BlockBytes(RLESURFACE& s) {
+  size_t words = 0;
+  for (const Words& row : AllRows(s)) words += row.size();
+  return kRleTableOffset + sizeof(uint16_t*) * static_cast<size_t>(s.GetHeight()) + 2 * words;
+}
+
+// Placing pictures together moves their blocks into one allocation in the
+// order given, rebasing each row table, without changing what any of them
+// holds or draws; the allocation lives as long as the last picture in it.
+TEST(RleSurface, PicturesPlacedTogetherDrawAsBeforeAndOutliveEachOther) {
+  TestRandom rnd(23);
+  auto draw = [](RLESURFACE& p) {
+    auto d = MakeDib(p.GetWidth() + 6, p.GetHeight() + 4, 0x0BAD);
+    p.Blit(d.get(), 3, 2);
+    return Pixels(d.get());
+  };
+  std::vector<std::unique_ptr<RLESURFACE>> pics;
+  std::vector<std::vector<Words>> rows;
+  std::vector<std::vector<uint16_t>> drawn;
+  for (int i = 0; i < 5; ++i) {
+    // Some with one run a row (the drawing's fast path), some with many.
+    auto src =
+        MakeSprite(rnd.Range(1, 250), rnd.Range(1, 30), i < 2 ? 100 : rnd.Range(30, 90), rnd);
+    pics.push_back(Encode(src.get()));
+    rows.push_back(AllRows(*pics.back()));
+    drawn.push_back(draw(*pics.back()));
+  }
+  auto unchanged = [&](int i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(AllRows(*pics[static_cast<size_t>(i)]), rows[static_cast<size_t>(i)]);
+    EXPECT_EQ(draw(*pics[static_cast<size_t>(i)]), drawn[static_cast<size_t>(i)]);
+  };
+
+  // In the order 3, 0, 4, 1, 2: a repeat, a null and an unbuilt picture are
+  // passed over.
+  RLESURFACE unbuilt(4, 4);
+  RLESURFACE* order[] = {pics[3].get(), nullptr,       pics[0].get(), &unbuilt,
+                         pics[3].get(), pics[4].get(), pics[1].get(), pics[2].get()};
+  void* before = pics[3]->GetBitmap();
+  ASSERT_TRUE(RLESURFACE::PlaceTogether(order, std::size(order)));
+  EXPECT_NE(pics[3]->GetBitmap(), before);
+  EXPECT_EQ(unbuilt.GetBitmap(), nullptr);
+  const size_t sequence[] = {3, 0, 4, 1, 2};
+  for (size_t k = 1; k < 5; ++k) {
+    RLESURFACE& prev = *pics[sequence[k - 1]];
+    EXPECT_EQ(
+        static_cast<char*>(pics[sequence[k]]->GetBitmap()) - static_cast<char*>(prev.GetBitmap()),
+        static_cast<ptrdiff_t>((BlockBytes(prev) + 15) / 16 * 16))
+        << "block " << sequence[k] << " does not follow " << sequence[k - 1];
+  }
+  for (int i = 0; i < 5; ++i) unchanged(i);
+
+  // Placed again, two move to an allocation of their own; the first one
+  // goes on holding the others while they are deleted one by one.
+  RLESURFACE* again[] = {pics[1].get(), pics[0].get()};
+  ASSERT_TRUE(RLESURFACE::PlaceTogether(again, std::size(again)));
+  pics[3].reset();
+  pics[4].reset();
+  for (int i : {0, 1, 2}) unchanged(i);
+  pics[2].reset();
+  for (int i : {0, 1}) unchanged(i);
+  EXPECT_TRUE(RLESURFACE::PlaceTogether(nullptr, 0));
+}
+
 Words StreamWords(RLEMASKSURFACE& m) {
   Words out;
   const uint16_t* p = RleMaskStream(m.GetBitmap());

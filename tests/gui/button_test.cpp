@@ -335,6 +335,44 @@ TEST_F(ButtonTest, MenuLayerOrderMoveAndClosing) {
   EXPECT_EQ(top->GetCount(), 0);
 }
 
+// The looks the layers draw now move together in drawing order (bottom
+// layer first); the frame stays the same, and the looks not drawn (hover,
+// a hidden button's) stay where they are and still draw.
+TEST_F(ButtonTest, PlacingTheDrawnLooksTogetherKeepsTheFrame) {
+  PutLooks({0, 1, 2, 3});
+  QButton top(tagRECT{10, 10, 69, 29}, "T", "", "BTNTESTAA");
+  QButton bottom(tagRECT{40, 20, 99, 39}, "B", "", "BTNTESTAA");  // under top's right part
+  QButton hidden(tagRECT{10, 60, 69, 79}, "H", "", "BTNTESTAA");
+  chains_->Add(&top, CHAIN_TOP);
+  chains_->Add(&bottom, CHAIN_BOTTOM);
+  chains_->Add(&hidden, CHAIN_TOP);
+  hidden.SetState(QAREA_HIDE, chains_->GetChain(CHAIN_TOP));
+  DIBSURFACE* frame = Frame();
+  chains_->ShowAll(frame);
+  const std::vector<uint16_t> shown = tessera::test::Pixels(frame);
+  void* hover = top.m_pImage[1]->GetBitmap();
+  void* unseen = hidden.m_pImage[0]->GetBitmap();
+
+  ASSERT_TRUE(chains_->PlacePicturesTogether());
+  const char* first = static_cast<char*>(bottom.m_pImage[0]->GetBitmap());
+  const char* second = static_cast<char*>(top.m_pImage[0]->GetBitmap());
+  EXPECT_GT(second, first);
+  EXPECT_LT(second - first, 4096);  // one look's block, and no more, lies between
+  EXPECT_EQ(top.m_pImage[1]->GetBitmap(), hover);
+  EXPECT_EQ(hidden.m_pImage[0]->GetBitmap(), unseen);
+  Frame();
+  chains_->ShowAll(frame);
+  EXPECT_EQ(tessera::test::Pixels(frame), shown);
+
+  top.m_nImage = 1;
+  hidden.SetState(QAREA_SHOW, chains_->GetChain(CHAIN_TOP));
+  Frame();
+  chains_->ShowAll(frame);
+  EXPECT_EQ(frame->GetPixel(10, 60).GetColor(), Px(hidden, 0, 0, 0));
+  EXPECT_EQ(frame->GetPixel(12, 12).GetColor(), Px(top, 1, 2, 2));
+  chains_->DeleteAll();
+}
+
 TEST_F(ButtonTest, CheckGroupHasOneActiveItem) {
   PutImage("CHECKMARK0", 10, 10, 0x7C00);
   QCheck group(15, 15, "CHECKMARK0");
