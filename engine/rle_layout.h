@@ -36,6 +36,13 @@ inline uint16_t*& RleMaskStream(void* block) {
 inline int RunGap(uint16_t header) { return header >> 8; }
 inline int RunCount(uint16_t header) { return header & 0xFF; }
 
+// The words of the run list at `list`, its terminator included.
+inline size_t RunListWords(const uint16_t* list) {
+  const uint16_t* p = list;
+  while (*p != 0) p += 1 + RunCount(*p);
+  return static_cast<size_t>(p - list) + 1;
+}
+
 }  // namespace tessera
 
 #endif

@@ -242,10 +242,18 @@ int RLESURFACE::Adopt(void* block, size_t bytes) {
   m_nBytes = bytes;
   m_nBuilt = 1;
   m_bOneRunRows = true;
-  for (int y = 0; y < std::max(m_nHeight, 0) && m_bOneRunRows; ++y) {
-    const uint16_t* p = RleRowTable(block)[y];
+  uint16_t** rows = RleRowTable(block);
+  const int h = std::max(m_nHeight, 0);
+  for (int y = 0; y < h && m_bOneRunRows; ++y) {
+    const uint16_t* p = rows[y];
     if (*p != 0) p += 1 + tessera::RunCount(*p);
     m_bOneRunRows = *p == 0;
+  }
+  m_nRowStride = 0;
+  if (m_bOneRunRows && h > 0) {
+    m_nRowStride = h > 1 ? static_cast<size_t>(rows[1] - rows[0]) : tessera::RunListWords(rows[0]);
+    for (int y = 2; y < h && m_nRowStride; ++y)
+      if (static_cast<size_t>(rows[y] - rows[y - 1]) != m_nRowStride) m_nRowStride = 0;
   }
   return 1;
 }
@@ -348,7 +356,9 @@ void RLESURFACE::Blit(SURFACE* dst, int x, int y) {
       return;
     PIXEL** drows = tessera::BlockRows(dblock) + r.y;
     uint16_t** rows = RleRowTable(m_pData) + r.skip_y;
-    if (r.w == m_nWidth && m_bOneRunRows)
+    if (r.w == m_nWidth && m_nRowStride)
+      tessera::DrawEvenOneRunRowsAvx512(drows, r.x, rows[0], m_nRowStride, r.h);
+    else if (r.w == m_nWidth && m_bOneRunRows)
       tessera::DrawOneRunRowsAvx512(drows, r.x, rows, r.h);
     else if (r.w == m_nWidth)
       tessera::DrawRunRowsAvx512(drows, r.x, rows, r.h);

@@ -104,6 +104,11 @@ class RLESURFACE : public SURFACE {
   // rounded corners, a figure) always.  Such rows are drawn without
   // walking to each row's terminator.
   bool m_bOneRunRows = false;
+  // For such a picture, when every row's list lies the same number of
+  // words after the one before (a rectangle's do; PlaceTogether lays them
+  // out so): that number, and drawing steps from row to row by it instead
+  // of reading each row's place from the table.  0 otherwise.
+  size_t m_nRowStride = 0;
 };
 
 #pragma GCC visibility pop

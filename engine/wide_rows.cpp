@@ -157,6 +157,14 @@ TESSERA_AVX512_FN void DrawOneRunRowsAvx512(PIXEL* const* drows, int dx, uint16_
   }
 }
 
+TESSERA_AVX512_FN void DrawEvenOneRunRowsAvx512(PIXEL* const* drows, int dx, const uint16_t* first,
+                                                size_t stride, int h) {
+  for (int j = 0; j < h; ++j, first += stride) {
+    const uint16_t hd = *first;
+    MoveRun(At(drows, j, dx) + (hd >> 8), first + 1, hd & 0xFF);
+  }
+}
+
 TESSERA_AVX512_FN void DrawRunRowsClippedAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs,
                                                 int h, int lo, int hi) {
   for (int j = 0; j < h; ++j) {

@@ -20,6 +20,7 @@
 #ifndef TESSERA_ENGINE_WIDE_ROWS_H
 #define TESSERA_ENGINE_WIDE_ROWS_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/pixel.h"
@@ -44,6 +45,11 @@ void DrawRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h
 // The same for rows that hold at most one header each (an empty row holds
 // the terminator alone, whose count of 0 moves nothing).
 void DrawOneRunRowsAvx512(PIXEL* const* drows, int dx, uint16_t* const* runs, int h);
+
+// The same for rows of at most one header whose lists lie `stride` words
+// apart, the first at `first`: no row's place is read from a table.
+void DrawEvenOneRunRowsAvx512(PIXEL* const* drows, int dx, const uint16_t* first, size_t stride,
+                              int h);
 
 // The same, only the columns [lo, hi) of each row, column lo placed at
 // drows[j] + dx.

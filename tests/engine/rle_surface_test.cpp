@@ -249,16 +249,21 @@ TEST(RleSurface, StreamsRunListsAndMasksAgreeOnRandomSprites) {
   }
 }
 
-// The bytes of a picture's block: header, row table, run words.
-size_t BlockBytes(RLESURFACE& s) {
-  size_t words = 0;
-  for (const Words& row : AllRows(s)) words += row.size();
-  return kRleTableOffset + sizeof(uint16_t*) * static_cast<size_t>(s.GetHeight()) + 2 * words;
+// Words from one row's run list to the next when a placed picture's rows
+// are laid out evenly (every row at most one run: the longest list), else 0.
+size_t EvenStride(const std::vector<Words>& rows) {
+  size_t longest = 0;
+  for (const Words& row : rows) {
+    if (row.size() > 1 && row.size() != 2u + RunCount(row[0])) return 0;
+    longest = std::max(longest, row.size());
+  }
+  return longest;
 }
 
 // Placing pictures together moves their blocks into one allocation in the
-// order given, rebasing each row table, without changing what any of them
-// holds or draws; the allocation lives as long as the last picture in it.
+// order given, without changing what any of them holds or draws: rows of
+// one run each evenly spaced, others back to back.  The allocation lives
+// as long as the last picture in it.
 TEST(RleSurface, PicturesPlacedTogetherDrawAsBeforeAndOutliveEachOther) {
   TestRandom rnd(23);
   auto draw = [](RLESURFACE& p) {
@@ -293,13 +298,33 @@ TEST(RleSurface, PicturesPlacedTogetherDrawAsBeforeAndOutliveEachOther) {
   EXPECT_NE(pics[3]->GetBitmap(), before);
   EXPECT_EQ(unbuilt.GetBitmap(), nullptr);
   const size_t sequence[] = {3, 0, 4, 1, 2};
-  for (size_t k = 1; k < 5; ++k) {
-    RLESURFACE& prev = *pics[sequence[k - 1]];
-    EXPECT_EQ(
-        static_cast<char*>(pics[sequence[k]]->GetBitmap()) - static_cast<char*>(prev.GetBitmap()),
-        static_cast<ptrdiff_t>((BlockBytes(prev) + 15) / 16 * 16))
-        << "block " << sequence[k] << " does not follow " << sequence[k - 1];
+  int back_to_back = 0;
+  for (size_t k = 0; k < 5; ++k) {
+    const size_t i = sequence[k];
+    SCOPED_TRACE(i);
+    char* block = static_cast<char*>(pics[i]->GetBitmap());
+    uint16_t** table = RleRowTable(block);
+    const size_t h = static_cast<size_t>(pics[i]->GetHeight());
+    const size_t stride = EvenStride(rows[i]);
+    if (i < 2) {
+      EXPECT_NE(stride, 0u);
+    }
+    back_to_back += stride == 0;
+    // The lists start right after the table, each after the one before.
+    size_t words = 0;
+    for (size_t y = 0; y < h; ++y) {
+      EXPECT_EQ(reinterpret_cast<char*>(table[y]) - block,
+                static_cast<ptrdiff_t>(kRleTableOffset + sizeof(uint16_t*) * h + 2 * words));
+      words += stride ? stride : rows[i][y].size();
+    }
+    // The next picture's block follows, at malloc's 16-byte alignment.
+    if (k + 1 < 5) {
+      const size_t bytes = kRleTableOffset + sizeof(uint16_t*) * h + 2 * words;
+      EXPECT_EQ(static_cast<char*>(pics[sequence[k + 1]]->GetBitmap()) - block,
+                static_cast<ptrdiff_t>((bytes + 15) / 16 * 16));
+    }
   }
+  EXPECT_GT(back_to_back, 0);
   for (int i = 0; i < 5; ++i) unchanged(i);
 
   // Placed again, two move to an allocation of their own; the first one
