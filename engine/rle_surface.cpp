@@ -250,10 +250,11 @@ int RLESURFACE::Adopt(void* block, size_t bytes) {
     m_bOneRunRows = *p == 0;
   }
   m_nRowStride = 0;
-  if (m_bOneRunRows && h > 0) {
-    m_nRowStride = h > 1 ? static_cast<size_t>(rows[1] - rows[0]) : tessera::RunListWords(rows[0]);
+  if (m_bOneRunRows && h == 1) m_nRowStride = tessera::RunListWords(rows[0]);
+  if (m_bOneRunRows && h > 1 && rows[1] > rows[0]) {
+    m_nRowStride = static_cast<size_t>(rows[1] - rows[0]);
     for (int y = 2; y < h && m_nRowStride; ++y)
-      if (static_cast<size_t>(rows[y] - rows[y - 1]) != m_nRowStride) m_nRowStride = 0;
+      if (rows[y] - rows[y - 1] != rows[1] - rows[0]) m_nRowStride = 0;
   }
   return 1;
 }
