@@ -5,9 +5,10 @@ Benchmarks are named "<case>/<implementation>" (extra "/..." parts after the
 implementation are kept with it).  For every case that has a "tessera"
 entry, each other implementation's time is divided by Tessera's: a ratio
 above 1 means Tessera is faster, below 1 slower.  The implementation names
-say the peer's configuration (sdl2-key-0xFC1F-RLEACCEL, ...).  A benchmark
-that stopped with an error (its picture differed from Tessera's) is printed
-as FAILED and makes the exit status 1.
+say the peer's configuration (sdl2-key-0xFC1F-RLEACCEL, ...).  A run with
+repetitions is compared by its medians; one without, by its single times.
+A benchmark that stopped with an error (its picture differed from
+Tessera's) is printed as FAILED, once, and makes the exit status 1.
 """
 import json
 import sys
@@ -21,17 +22,23 @@ def main(paths):
         with open(path) as f:
             data = json.load(f)
         for b in data.get("benchmarks", []):
-            if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "mean":
+            median = b.get("run_type") == "aggregate"
+            if median and b.get("aggregate_name") != "median":
                 continue
-            name = b["name"].replace("_mean", "")
+            name = b.get("run_name", b["name"])
             if "/" not in name:
                 continue
             case, impl = name.split("/", 1)
             impl = impl.split("/")[0]
             if b.get("error_occurred"):
-                failed.append(f"{name}: {b.get('error_message', '')}")
+                message = f"{name}: {b.get('error_message', '')}"
+                if message not in failed:
+                    failed.append(message)
                 continue
-            cases.setdefault(case, OrderedDict())[impl] = b["real_time"], b["time_unit"]
+            impls = cases.setdefault(case, OrderedDict())
+            # A median, reported after its runs, replaces them.
+            if median or impl not in impls:
+                impls[impl] = b["real_time"], b["time_unit"]
     width = max((len(c) for c in cases), default=10)
     for case, impls in cases.items():
         if "tessera" not in impls:
