@@ -21,7 +21,10 @@ def main(paths):
     for path in paths:
         with open(path) as f:
             data = json.load(f)
-        for b in data.get("benchmarks", []):
+        # Runs mixed in random order are listed in the order the program
+        # registers its benchmarks.
+        benchmarks = sorted(data.get("benchmarks", []), key=lambda b: b.get("family_index", 0))
+        for b in benchmarks:
             median = b.get("run_type") == "aggregate"
             if median and b.get("aggregate_name") != "median":
                 continue
