@@ -29,6 +29,14 @@ constexpr size_t kRleTableOffset = 8;
 inline uint16_t** RleRowTable(void* block) {
   return reinterpret_cast<uint16_t**>(static_cast<char*>(block) + kRleTableOffset);
 }
+// An RLESURFACE block's bytes before its run lists (header and row table),
+// and where the lists begin.
+inline size_t RleHeadBytes(int height) {
+  return kRleTableOffset + sizeof(uint16_t*) * static_cast<size_t>(height);
+}
+inline uint16_t* RleWords(void* block, int height) {
+  return reinterpret_cast<uint16_t*>(static_cast<char*>(block) + RleHeadBytes(height));
+}
 inline uint16_t*& RleMaskStream(void* block) {
   return *reinterpret_cast<uint16_t**>(static_cast<char*>(block) + kRleTableOffset);
 }

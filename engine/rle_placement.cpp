@@ -8,7 +8,8 @@
 // fixed distance, the longest list's length: drawing then finds row j at
 // the first row plus j times that distance, without reading the table,
 // and the short rows' unused words cost less than the reads they save.
-// Other pictures keep their lists back to back.
+// Other pictures keep their lists back to back.  Each block starts at a
+// multiple of 16 bytes, the alignment malloc gave it.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -16,16 +17,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/pixel_block.h"
 #include "engine/rle_layout.h"
 #include "engine/rle_surface.h"
-
-namespace {
-
-constexpr size_t kAlign = 16;
-
-size_t Rounded(size_t bytes) { return (bytes + kAlign - 1) / kAlign * kAlign; }
-
-}  // namespace
 
 bool RLESURFACE::PlaceTogether(RLESURFACE* const* pictures, size_t count) {
   struct Place {
@@ -50,10 +44,9 @@ bool RLESURFACE::PlaceTogether(RLESURFACE* const* pictures, size_t count) {
     }
     const size_t stride = p->m_bOneRunRows ? longest : 0;
     if (stride) words = stride * static_cast<size_t>(height);
-    const size_t bytes =
-        tessera::kRleTableOffset + sizeof(uint16_t*) * static_cast<size_t>(height) + 2 * words;
+    const size_t bytes = tessera::RleHeadBytes(height) + 2 * words;
     places.push_back({p, height, stride, bytes});
-    total += Rounded(bytes);
+    total += tessera::AlignUp(bytes, 16);
   }
   if (places.empty()) return true;
 
@@ -65,8 +58,7 @@ bool RLESURFACE::PlaceTogether(RLESURFACE* const* pictures, size_t count) {
     std::memcpy(at, p->m_pData, tessera::kRleTableOffset);
     uint16_t** from = tessera::RleRowTable(p->m_pData);
     uint16_t** to = tessera::RleRowTable(at);
-    uint16_t* list = reinterpret_cast<uint16_t*>(
-        at + tessera::kRleTableOffset + sizeof(uint16_t*) * static_cast<size_t>(place.height));
+    uint16_t* list = tessera::RleWords(at, place.height);
     for (int y = 0; y < place.height; ++y) {
       const size_t n = tessera::RunListWords(from[y]);
       std::memcpy(list, from[y], 2 * n);
@@ -76,9 +68,9 @@ bool RLESURFACE::PlaceTogether(RLESURFACE* const* pictures, size_t count) {
     p->ReleaseBlock();
     p->m_pData = at;
     p->m_nBytes = place.bytes;
-    p->m_nRowStride = place.stride;
     p->m_pShared = shared;
-    at += Rounded(place.bytes);
+    p->NoteRowShape();
+    at += tessera::AlignUp(place.bytes, 16);
   }
   return true;
 }

@@ -17,14 +17,14 @@
 #include "public/error_report.h"
 
 using tessera::RleRowTable;
+using tessera::RleWords;
 
 namespace {
 
 // One block: header, row table, `words` run words; its size in *bytes.
 // Null when the size does not fit or malloc fails.
 void* AllocateRleBlock(int width, int height, uint64_t words, size_t* bytes) {
-  const uint64_t table =
-      tessera::kRleTableOffset + sizeof(uint16_t*) * static_cast<uint64_t>(height);
+  const uint64_t table = tessera::RleHeadBytes(height);
   if (words > (std::numeric_limits<size_t>::max() - table) / 2) return nullptr;
   *bytes = static_cast<size_t>(table + 2 * words);
   void* block = std::malloc(*bytes);
@@ -33,11 +33,6 @@ void* AllocateRleBlock(int width, int height, uint64_t words, size_t* bytes) {
   h->width = width;
   h->height = height;
   return block;
-}
-
-uint16_t* RleWords(void* block, int height) {
-  return reinterpret_cast<uint16_t*>(static_cast<char*>(block) + tessera::kRleTableOffset +
-                                     sizeof(uint16_t*) * static_cast<size_t>(height));
 }
 
 // Turns stream operations into run lists, in one walk, into a working
@@ -241,8 +236,13 @@ int RLESURFACE::Adopt(void* block, size_t bytes) {
   m_pData = block;
   m_nBytes = bytes;
   m_nBuilt = 1;
+  NoteRowShape();
+  return 1;
+}
+
+void RLESURFACE::NoteRowShape() {
   m_bOneRunRows = true;
-  uint16_t** rows = RleRowTable(block);
+  uint16_t** rows = RleRowTable(m_pData);
   const int h = std::max(m_nHeight, 0);
   for (int y = 0; y < h && m_bOneRunRows; ++y) {
     const uint16_t* p = rows[y];
@@ -256,7 +256,6 @@ int RLESURFACE::Adopt(void* block, size_t bytes) {
     for (int y = 2; y < h && m_nRowStride; ++y)
       if (rows[y] - rows[y - 1] != rows[1] - rows[0]) m_nRowStride = 0;
   }
-  return 1;
 }
 
 void RLESURFACE::Prefetch() const {

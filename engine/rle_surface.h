@@ -87,6 +87,8 @@ class RLESURFACE : public SURFACE {
  private:
   // Takes a built block of `bytes` bytes and notes the shape of its rows.
   int Adopt(void* block, size_t bytes);
+  // Sets m_bOneRunRows and m_nRowStride from the block's rows.
+  void NoteRowShape();
   void TransBlit(SURFACE* dst, int x, int y, int level);
   template <class RunOp>
   void DrawRuns(SURFACE* dst, int x, int y, RunOp op);
